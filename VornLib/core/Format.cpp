@@ -1,0 +1,439 @@
+#include "VornLib/core/Format.h"
+
+#include <cfloat>
+#include <cmath>
+
+namespace vorn {
+namespace {
+
+constexpr uint32_t kOutputCapacity = 4096; // 4095 units plus the terminator
+constexpr uint32_t kNumberScratch = 256;
+constexpr uint32_t kMaxWidth = kOutputCapacity;
+// Keeps integer digits, point and fraction inside the number scratch.
+constexpr uint32_t kMaxPrecision = 100;
+constexpr int kMaxIntegerDigits = 120;
+
+class Output {
+public:
+    void put(char16_t unit) {
+        if (length_ < kOutputCapacity - 1)
+            units_[length_++] = unit;
+    }
+    void put(const char16_t* text, uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i)
+            put(text[i]);
+    }
+    void repeat(char16_t unit, uint32_t count) {
+        for (uint32_t i = 0; i < count && length_ < kOutputCapacity - 1; ++i)
+            put(unit);
+    }
+    String text() const { return String(units_, length_); }
+
+private:
+    char16_t units_[kOutputCapacity];
+    uint32_t length_ = 0;
+};
+
+struct FieldSpec {
+    uint32_t index = 0;
+    bool leftAlign = false;
+    char16_t pad = u' ';
+    uint32_t width = 0;
+    uint32_t precision = 6;
+    char16_t letter = 0;
+};
+
+// Digits of `value` in `base`, most significant first; returns the count.
+uint32_t WriteDigits(uint64_t value, uint32_t base, bool upper, char16_t* out) {
+    const char16_t* digits = upper ? u"0123456789ABCDEF" : u"0123456789abcdef";
+    char16_t reversed[64];
+    uint32_t count = 0;
+    do {
+        reversed[count++] = digits[value % base];
+        value /= base;
+    } while (value);
+    for (uint32_t i = 0; i < count; ++i)
+        out[i] = reversed[count - 1 - i];
+    return count;
+}
+
+bool IsSignedKind(ArgumentKind kind) {
+    return kind == ArgumentKind::Int8 || kind == ArgumentKind::Int16 ||
+           kind == ArgumentKind::Int32 || kind == ArgumentKind::Int64;
+}
+bool IsIntegerKind(ArgumentKind kind) {
+    return kind >= ArgumentKind::Int8 && kind <= ArgumentKind::UInt64;
+}
+bool IsFloatKind(ArgumentKind kind) {
+    return kind == ArgumentKind::Float32 || kind == ArgumentKind::Float64;
+}
+
+bool LetterAccepts(char16_t letter, ArgumentKind kind) {
+    switch (letter) {
+    case 0:
+        return true;
+    case u'X':
+    case u'x':
+        return IsIntegerKind(kind);
+    case u'c':
+        return kind == ArgumentKind::Character || kind == ArgumentKind::UInt8 ||
+               kind == ArgumentKind::UInt16 || kind == ArgumentKind::UInt32 ||
+               kind == ArgumentKind::UInt64;
+    case u'n':
+        return kind == ArgumentKind::Character || IsIntegerKind(kind);
+    case u'f':
+    case u'g':
+        return IsFloatKind(kind);
+    default:
+        return false;
+    }
+}
+
+// The value slot widened to 64 bits: signed kinds sign-extended, unsigned zero-extended.
+uint64_t WidenedBits(const FormatArgument& argument) {
+    const uint64_t bits = argument.value.bits;
+    switch (argument.kind) {
+    case ArgumentKind::Int8:
+        return uint64_t(int64_t(int8_t(bits)));
+    case ArgumentKind::Int16:
+        return uint64_t(int64_t(int16_t(bits)));
+    case ArgumentKind::Int32:
+        return uint64_t(int64_t(int32_t(bits)));
+    case ArgumentKind::UInt8:
+        return uint8_t(bits);
+    case ArgumentKind::UInt16:
+    case ArgumentKind::Character:
+        return uint16_t(bits);
+    case ArgumentKind::UInt32:
+        return uint32_t(bits);
+    default:
+        return bits;
+    }
+}
+
+void PadLeft(Output& out, const FieldSpec& spec, uint32_t length) {
+    if (spec.width > length)
+        out.repeat(spec.pad, spec.width - length);
+}
+
+void RenderUnsigned(Output& out, const FieldSpec& spec, uint64_t value, uint32_t base,
+                    bool upper) {
+    char16_t digits[64];
+    const uint32_t count = WriteDigits(value, base, upper, digits);
+    PadLeft(out, spec, count);
+    out.put(digits, count);
+}
+
+// The sign comes first and counts towards the width: -42 in {0,5} is "-  42".
+void RenderSigned(Output& out, const FieldSpec& spec, int64_t value) {
+    const bool negative = value < 0;
+    const uint64_t magnitude = negative ? 0 - uint64_t(value) : uint64_t(value);
+    char16_t digits[64];
+    const uint32_t count = WriteDigits(magnitude, 10, false, digits);
+    if (negative)
+        out.put(u'-');
+    PadLeft(out, spec, count + (negative ? 1 : 0));
+    out.put(digits, count);
+}
+
+// Text fields pad on the right when left-aligned or narrower than 2. A wider
+// field without "-" is right-aligned here (the narrow-field rule leaves it open).
+void RenderText(Output& out, const FieldSpec& spec, const char16_t* text) {
+    const uint32_t length = TextLength(text);
+    const bool padRight = spec.leftAlign || spec.width < 2;
+    if (!padRight)
+        PadLeft(out, spec, length);
+    out.put(text, length);
+    if (padRight && spec.width > length)
+        out.repeat(u' ', spec.width - length);
+}
+
+// "g": trailing zeros of the fraction go, then a trailing point; an exponent stays.
+void StripFractionZeros(char16_t* text, uint32_t& length) {
+    uint32_t mantissaEnd = length;
+    bool hasPoint = false;
+    for (uint32_t i = 0; i < length; ++i) {
+        if (text[i] == u'e' && mantissaEnd == length)
+            mantissaEnd = i;
+        hasPoint |= text[i] == u'.' && mantissaEnd == length;
+    }
+    if (!hasPoint)
+        return;
+    uint32_t end = mantissaEnd;
+    while (end && text[end - 1] == u'0')
+        --end;
+    if (end && text[end - 1] == u'.')
+        --end;
+    for (uint32_t i = mantissaEnd; i < length; ++i)
+        text[end++] = text[i];
+    length = end;
+}
+
+uint32_t RenderFloatText(double value, uint32_t precision, char16_t* out);
+
+// Precision 0 under a wider field: decimals are added until the text fills it.
+uint32_t RenderFloatForWidth(double value, uint32_t precision, uint32_t width, char16_t* out) {
+    uint32_t length = RenderFloatText(value, precision, out);
+    if (precision == 0 && width > length + 1 && std::isfinite(value) && out[0] != u'#') {
+        uint32_t decimals = width - length - 1;
+        if (decimals > kMaxPrecision)
+            decimals = kMaxPrecision;
+        length = RenderFloatText(value, decimals, out);
+    }
+    return length;
+}
+
+void RenderFloat(Output& out, const FieldSpec& spec, double value) {
+    char16_t text[kNumberScratch];
+    uint32_t length = RenderFloatForWidth(value, spec.precision, spec.width, text);
+    if (spec.letter == u'g')
+        StripFractionZeros(text, length);
+    const char16_t* digits = text;
+    if (spec.pad == u'0' && length && text[0] == u'-') {
+        out.put(u'-');
+        ++digits;
+        PadLeft(out, spec, length);
+        out.put(digits, length - 1);
+        return;
+    }
+    PadLeft(out, spec, length);
+    out.put(digits, length);
+}
+
+bool RenderField(Output& out, const FieldSpec& spec, const FormatArgument& argument) {
+    const ArgumentKind kind = argument.kind;
+    if (uint32_t(kind) > uint32_t(ArgumentKind::Pointer) || !LetterAccepts(spec.letter, kind))
+        return false;
+    const uint64_t bits = WidenedBits(argument);
+    switch (kind) {
+    case ArgumentKind::Character:
+        if (spec.letter == u'n')
+            RenderUnsigned(out, spec, bits, 10, false);
+        else
+            out.put(char16_t(bits));
+        return true;
+    case ArgumentKind::Text:
+        if (!argument.value.text)
+            return false;
+        RenderText(out, spec, argument.value.text);
+        return true;
+    case ArgumentKind::Pointer: {
+        FieldSpec pointerSpec = spec;
+        pointerSpec.pad = u'0';
+        if (!pointerSpec.width)
+            pointerSpec.width = 8;
+        RenderUnsigned(out, pointerSpec, uint64_t(uintptr_t(argument.value.pointer)), 16, false);
+        return true;
+    }
+    case ArgumentKind::Float32:
+        RenderFloat(out, spec, double(argument.value.single));
+        return true;
+    case ArgumentKind::Float64:
+        RenderFloat(out, spec, argument.value.real);
+        return true;
+    default:
+        break;
+    }
+    switch (spec.letter) {
+    case u'X':
+    case u'x':
+        RenderUnsigned(out, spec, bits, 16, spec.letter == u'X');
+        return true;
+    case u'c':
+        out.put(char16_t(bits & 0xFFFF));
+        return true;
+    default:
+        if (IsSignedKind(kind))
+            RenderSigned(out, spec, int64_t(bits));
+        else
+            RenderUnsigned(out, spec, bits, 10, false);
+        return true;
+    }
+}
+
+bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
+
+// Reads decimal digits, saturating at `limit`; returns how many were read.
+uint32_t ReadNumber(const char16_t*& cursor, uint32_t limit, uint32_t& value) {
+    uint32_t count = 0;
+    value = 0;
+    while (IsDigit(*cursor)) {
+        const uint32_t next = value * 10 + uint32_t(*cursor - u'0');
+        value = (value > limit / 10 || next > limit) ? limit : next;
+        ++cursor;
+        ++count;
+    }
+    return count;
+}
+
+// Parses "{...}" starting after the "{"; leaves the cursor after the "}".
+bool ParseField(const char16_t*& cursor, FieldSpec& spec) {
+    if (!ReadNumber(cursor, 0xFFFFFFFFu, spec.index))
+        return false;
+    if (*cursor == u',') {
+        ++cursor;
+        if (*cursor == u'-') {
+            spec.leftAlign = true;
+            ++cursor;
+        }
+        if (*cursor == u'0') {
+            spec.pad = u'0';
+            ++cursor;
+        }
+        const bool hasWidth = ReadNumber(cursor, kMaxWidth, spec.width) > 0;
+        bool hasPoint = false;
+        if (*cursor == u'.') {
+            hasPoint = true;
+            ++cursor;
+            ReadNumber(cursor, kMaxPrecision, spec.precision);
+        }
+        if (!hasWidth && !hasPoint)
+            return false;
+    }
+    if (*cursor == u':') {
+        ++cursor;
+        if (!*cursor)
+            return false;
+        spec.letter = *cursor++;
+    }
+    if (*cursor != u'}')
+        return false;
+    ++cursor;
+    return true;
+}
+
+uint32_t RenderFloatText(double value, uint32_t precision, char16_t* out) {
+    auto put4 = [out](const char16_t* text) {
+        for (uint32_t i = 0; i < 4; ++i)
+            out[i] = text[i];
+        return 4u;
+    };
+    if (std::isinf(value))
+        return put4(u"#INF");
+    if (std::isnan(value))
+        return put4(u"#NAN");
+    if (value <= -DBL_MAX)
+        return put4(u"#MIN");
+    if (value >= DBL_MAX)
+        return put4(u"#MAX");
+    if (precision > kMaxPrecision)
+        precision = kMaxPrecision;
+
+    uint32_t length = 0;
+    // Zero, negative zero included, has no sign.
+    if (value == 0) {
+        out[length++] = u'0';
+        if (precision) {
+            out[length++] = u'.';
+            for (uint32_t i = 0; i < precision; ++i)
+                out[length++] = u'0';
+        }
+        return length;
+    }
+    if (value < 0)
+        out[length++] = u'-';
+    double m = std::fabs(value);
+
+    // Magnitudes whose integer digits would not fit: mantissa, "e", exponent.
+    if (std::log10(m) >= kMaxIntegerDigits) {
+        int exponent = int(std::floor(std::log10(m)));
+        double mantissa = m / std::pow(10.0, exponent);
+        if (mantissa >= 10) {
+            mantissa /= 10;
+            ++exponent;
+        }
+        length += RenderFloatText(mantissa, precision, out + length);
+        out[length++] = u'e';
+        length += WriteDigits(uint64_t(exponent), 10, false, out + length);
+        return length;
+    }
+
+    m += 0.5 * std::pow(10.0, -double(precision));
+    const uint32_t start = length;
+    if (m < 1)
+        out[length++] = u'0';
+    int binaryExponent = 0;
+    std::frexp(m, &binaryExponent);
+    const int k = 1 + int((binaryExponent - 1) * 0.3010299956639812);
+    bool started = false;
+    for (int power = k; power >= 0; --power) {
+        const double scale = std::pow(10.0, power);
+        double digit = std::trunc(m / scale);
+        digit = digit < 0 ? 0 : (digit > 9 ? 9 : digit);
+        if (digit == 0 && !started)
+            continue;
+        started = true;
+        out[length++] = char16_t(u'0' + int(digit));
+        m -= digit * scale;
+    }
+    if (length == start)
+        out[length++] = u'0';
+    if (precision) {
+        out[length++] = u'.';
+        for (uint32_t j = 1; j <= precision; ++j) {
+            const double scale = std::pow(10.0, -double(j));
+            double digit = std::trunc(m / scale);
+            digit = digit < 0 ? 0 : (digit > 9 ? 9 : digit);
+            out[length++] = char16_t(u'0' + int(digit));
+            m -= digit * scale;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
+String Format(const char16_t* format, uint32_t argumentCount,
+              const FormatArgument* const* arguments) {
+    if (!format || (argumentCount && !arguments))
+        return String();
+    Output out;
+    const char16_t* cursor = format;
+    while (*cursor) {
+        const char16_t unit = *cursor;
+        if (unit == u'}') {
+            // "}}" is one brace; a lone "}" is dropped.
+            if (cursor[1] == u'}')
+                out.put(u'}');
+            cursor += cursor[1] == u'}' ? 2 : 1;
+            continue;
+        }
+        if (unit != u'{') {
+            out.put(unit);
+            ++cursor;
+            continue;
+        }
+        if (cursor[1] == u'{') {
+            out.put(u'{');
+            cursor += 2;
+            continue;
+        }
+        ++cursor;
+        FieldSpec spec;
+        if (!ParseField(cursor, spec) || spec.index >= argumentCount ||
+            !arguments[spec.index] || !RenderField(out, spec, *arguments[spec.index]))
+            return String();
+    }
+    return out.text();
+}
+
+String Format(const char16_t* format, std::initializer_list<FormatArgument> arguments) {
+    const FormatArgument* pointers[64];
+    uint32_t count = 0;
+    for (const FormatArgument& argument : arguments) {
+        if (count == 64)
+            return String();
+        pointers[count++] = &argument;
+    }
+    return Format(format, count, pointers);
+}
+
+String FormatHex(const FormatArgument& value) { return Format(u"0x{0,02:x}", {value}); }
+
+String FloatToText(double value, uint32_t precision, uint32_t width) {
+    char16_t text[kNumberScratch];
+    const uint32_t length = RenderFloatForWidth(value, precision, width, text);
+    return String(text, length);
+}
+
+} // namespace vorn

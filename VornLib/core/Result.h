@@ -1,0 +1,54 @@
+// Result codes: every fallible operation of the framework returns one of these,
+// 0 meaning success. Process exit codes use the same set. Nothing throws.
+#pragma once
+
+#include <cstdint>
+
+namespace vorn {
+
+using Result = uint32_t;
+
+enum : Result {
+    kResultOk = 0,
+    kResultFailed = 1,
+    kResultNotSupported = 2,
+    kResultUnsupportedFormat = 3,
+    kResultWrongState = 4,
+    kResultInvalidArgument = 5,
+    kResultMissingDefinition = 6,
+    kResultPlatformFailure = 7,
+    kResultCancelled = 8,
+    kResultTimedOut = 9,
+    kResultOutOfMemory = 12,
+    kResultFull = 13,
+    kResultAlreadyExists = 14,
+    kResultNullInput = 15,
+    kResultNotOpenForReading = 16,
+    kResultAccessDenied = 17,
+    kResultDeviceNotReady = 18,
+    kResultEndOfData = 19,
+    kResultNoMoreItems = 20,
+    kResultDirectoryNotEmpty = 21,
+    kResultCrcError = 22,
+    kResultNullOutput = 23,
+    kResultCapacityExceeded = 24,
+    kResultNotOpenForWriting = 25,
+    kResultSharingViolation = 27,
+    kResultNotFound = 29,
+    kResultBadPath = 31,
+    kResultChecksumMismatch = 32,
+    kResultMalformed = 33,
+    kResultUnexpectedToken = 34,
+    kResultInvalidHandle = 35,
+    kResultMissingEntry = 36,
+    kResultOutOfRange = 37,
+    kResultInvalidName = 38,
+    kResultKindMismatch = 39,
+    kResultEmptyInput = 40,
+};
+
+// Maps a platform error (GetLastError, Winsock or WinHTTP) to a result code;
+// errors the table does not know become kResultFailed.
+Result ResultFromSystemError(uint32_t systemError);
+
+} // namespace vorn

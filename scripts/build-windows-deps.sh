@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Fetches the Debian source packages of the third-party libraries and
+# cross-compiles them for the Windows targets into a cache:
+#   <cache>/src      unpacked Debian sources (the LZMA SDK is used from here by every target)
+#   <cache>/win32    static libraries and headers for i686-w64-mingw32 (the product)
+#   <cache>/win64    the same for x86_64-w64-mingw32 (Wine tests where 32-bit code cannot run)
+# Every step leaves a stamp, so a second run does nothing.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cache="$(mkdir -p "$1" && cd "$1" && pwd)"
+src="$cache/src"
+jobs="$(nproc)"
+mkdir -p "$src"
+
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# Pinned to the versions whose .dsc files the archive serves.
+sources=("lzo2=2.10-2" "libjpeg-turbo=1:2.1.5-2" "libpng1.6=1.6.39-2+deb12u5" "7zip")
+
+fetch_sources() {
+  [ -f "$src/.fetched" ] && return
+  local list=/etc/apt/sources.list.d/vorn-deb-src.sources
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    sudo_if_needed tee "$list" >/dev/null <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+    sudo_if_needed apt-get update -qq
+  fi
+  (cd "$src" && apt-get source -qq "${sources[@]}" >/dev/null 2>&1) || {
+    echo "build-windows-deps: apt-get source failed" >&2; exit 1; }
+  touch "$src/.fetched"
+}
+
+source_dir() { find "$src" -maxdepth 1 -mindepth 1 -type d -name "$1" | sort | tail -n 1; }
+
+cmake_build() { # name source-dir extra-args...   (uses $prefix, $toolchain, $arch)
+  local name="$1" dir="$2"; shift 2
+  [ -f "$prefix/.$name" ] && return
+  echo "build-windows-deps: $arch $name"
+  local bdir="$cache/build-$arch-$name"
+  rm -rf "$bdir"
+  cmake -S "$dir" -B "$bdir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_POLICY_DEFAULT_CMP0074=NEW "$@" >"$bdir.log" 2>&1 \
+    && cmake --build "$bdir" -j "$jobs" >>"$bdir.log" 2>&1 \
+    && cmake --install "$bdir" >>"$bdir.log" 2>&1 \
+    || { echo "build-windows-deps: $name failed, see $bdir.log" >&2; tail -n 30 "$bdir.log" >&2; exit 1; }
+  rm -rf "$bdir"
+  touch "$prefix/.$name"
+}
+
+fetch_sources
+
+build_arch() { # arch triple toolchain
+  arch="$1"; local triple="$2"; toolchain="$root/cmake/$3"; prefix="$cache/$arch"
+  mkdir -p "$prefix"
+  cmake_build lzo "$(source_dir 'lzo2-*')" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
+  cmake_build jpeg "$(source_dir 'libjpeg-turbo-*')" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+  cmake_build png "$(source_dir 'libpng1.6-*')" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+    -DPNG_EXECUTABLES=OFF -DZLIB_USE_STATIC_LIBS=ON \
+    -DZLIB_INCLUDE_DIR="/usr/$triple/include" -DZLIB_LIBRARY="/usr/$triple/lib/libz.a"
+  cmake_build googletest /usr/src/googletest -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF
+}
+
+build_arch win32 i686-w64-mingw32 toolchain-i686-mingw.cmake
+build_arch win64 x86_64-w64-mingw32 toolchain-x86_64-mingw.cmake
+
+lzma="$(source_dir '7zip-*')"
+[ -f "$lzma/C/LzmaDec.c" ] || { echo "build-windows-deps: no LZMA SDK in $lzma" >&2; exit 1; }
+ln -sfn "$lzma/C" "$cache/lzma-sdk"
+echo "build-windows-deps: ready in $cache"

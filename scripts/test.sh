@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs every test: the host build (plain and with ASan+UBSan) and the Windows
+# build under Wine. The product (win32) is always built; its tests run under
+# Wine where this machine can execute 32-bit code, else the 64-bit build of the
+# same sources runs them. Installs what is missing first. Ends with the line
+# "N passed, N failed" counted over every test case of every run.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+cd "$root"
+
+"$root/scripts/install-deps.sh"
+start_xvfb
+
+wine_preset="$(wine_test_preset)"
+presets=(${VORN_TEST_PRESETS:-host host-asan $wine_preset})
+status=0
+if [ "$wine_preset" != win32 ]; then
+  echo "== win32: build (this machine cannot execute 32-bit code: Wine tests use $wine_preset)"
+  build_preset win32 | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
+fi
+for preset in "${presets[@]}"; do
+  echo "== $preset: build"
+  build_preset "$preset" | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
+  rm -f "build/$preset/test-results/"*.xml
+  echo "== $preset: test"
+  ctest --preset "$preset" -j "$jobs" || status=1
+done
+
+passed=0; failed=0
+for preset in "${presets[@]}"; do
+  for xml in build/"$preset"/test-results/*.xml; do
+    [ -f "$xml" ] || continue
+    header="$(grep -m1 '<testsuites ' "$xml")"
+    tests="$(sed -E 's/.* tests="([0-9]+)".*/\1/' <<<"$header")"
+    failures="$(sed -E 's/.* failures="([0-9]+)".*/\1/' <<<"$header")"
+    errors="$(sed -E 's/.* errors="([0-9]+)".*/\1/' <<<"$header")"
+    echo "$preset $(basename "$xml" .xml): $tests cases, $((failures + errors)) failed"
+    passed=$((passed + tests - failures - errors)); failed=$((failed + failures + errors))
+  done
+done
+[ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+echo "$passed passed, $failed failed"
+exit "$status"

@@ -1,0 +1,39 @@
+// A stream over bytes owned by someone else: read mode over existing bytes, or
+// write mode into a fixed buffer. It never allocates or frees the bytes.
+#pragma once
+
+#include "VornLib/data/Stream.h"
+
+namespace vorn {
+
+class MemoryStream : public Stream {
+public:
+    enum Mode : uint32_t { kRead = 1, kWrite = 2 };
+
+    MemoryStream() = default;
+    MemoryStream(const void* bytes, uint32_t length, const char16_t* name);
+    MemoryStream(void* buffer, uint32_t capacity);
+
+    Result attach(const void* bytes, uint32_t length, const char16_t* name, Mode mode);
+    bool isAttached() const { return base_ != nullptr; }
+    const uint8_t* bytes() const { return base_; }
+
+    Result close() override;
+    Result read(void* destination, uint32_t count) override;
+    Result write(const void* source, uint32_t count) override;
+    Result flush(bool toDisk) override;
+    uint64_t position() override;
+    Result seek(uint64_t offset) override;
+    uint64_t size() override;
+    String description() override;
+
+private:
+    String name_;
+    uint8_t* base_ = nullptr;
+    uint8_t* current_ = nullptr;
+    uint32_t capacity_ = 0;
+    uint32_t size_ = 0;
+    Mode mode_ = kRead;
+};
+
+} // namespace vorn

@@ -26,6 +26,15 @@ char16_t* WritePieces(char16_t* destination, const StringPiece* pieces, size_t c
     return destination;
 }
 
+bool PiecesOverlap(const StringPiece* pieces, size_t count, const char16_t* block,
+                   uint32_t capacity) {
+    for (size_t i = 0; i < count; ++i) {
+        if (pieces[i].text && pieces[i].text >= block && pieces[i].text < block + capacity)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 uint32_t TextLength(const char16_t* text) {
@@ -142,14 +151,27 @@ void String::appendPieces(const StringPiece* pieces, size_t count, uint32_t tota
         setLength(newLength);
         return;
     }
-    char16_t* block = AllocateUnits(newLength + kGrowthSlack);
+    const uint32_t newCapacity = newLength + kGrowthSlack;
+    if (heap_ && !PiecesOverlap(pieces, count, heap_, capacity_)) {
+        // Same growth rule, but the allocator may extend the block in place,
+        // which keeps long runs of appends from copying the text every time.
+        void* grown = std::realloc(heap_, size_t(newCapacity) * sizeof(char16_t));
+        if (!grown)
+            return;
+        heap_ = static_cast<char16_t*>(grown);
+        capacity_ = newCapacity;
+        WritePieces(heap_ + length_, pieces, count);
+        setLength(newLength);
+        return;
+    }
+    char16_t* block = AllocateUnits(newCapacity);
     if (!block)
         return;
     CopyUnits(block, data(), length_);
     WritePieces(block + length_, pieces, count);
     release();
     heap_ = block;
-    capacity_ = newLength + kGrowthSlack;
+    capacity_ = newCapacity;
     setLength(newLength);
 }
 

@@ -32,8 +32,12 @@ std::string Utf8(const vorn::String& text) {
     return out;
 }
 
-void PrintLine(const vorn::String& text) { std::printf("%s\n", Utf8(text).c_str()); }
-void PrintError(const vorn::String& text) { std::fprintf(stderr, "%s\n", Utf8(text).c_str()); }
+void PrintLine(const vorn::String& text) {
+    std::printf("%s\n", Utf8(text).c_str());
+}
+void PrintError(const vorn::String& text) {
+    std::fprintf(stderr, "%s\n", Utf8(text).c_str());
+}
 
 int RunVersion(int, char**) {
 #ifdef _WIN32

@@ -75,7 +75,9 @@ CommandLineSwitch* CommandLine::find(const char16_t* name) {
     return nullptr;
 }
 
-bool CommandLine::hasSwitch(const char16_t* name) { return find(name) != nullptr; }
+bool CommandLine::hasSwitch(const char16_t* name) {
+    return find(name) != nullptr;
+}
 
 bool CommandLine::switchValue(const char16_t* name, String* value) {
     if (value)

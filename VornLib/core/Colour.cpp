@@ -12,13 +12,20 @@ struct NamedColour {
 };
 
 constexpr NamedColour kNamedColours[] = {
-    {u"Black", {0, 0, 0, 255}},          {u"Blue", {0, 0, 255, 255}},
-    {u"Gray", {128, 128, 128, 255}},     {u"Green", {0, 255, 0, 255}},
-    {u"Orange", {255, 128, 0, 255}},     {u"Fuchsia", {255, 0, 255, 255}},
-    {u"Red", {255, 0, 0, 255}},          {u"Transparent", {0, 0, 0, 0}},
-    {u"White", {255, 255, 255, 255}},    {u"Yellow", {255, 255, 0, 255}},
-    {u"LightGray", {192, 192, 192, 255}}, {u"LightOrange", {255, 217, 76, 255}},
-    {u"LightYellow", {255, 255, 128, 255}}, {u"DarkBlue", {0, 0, 128, 255}},
+    {u"Black", {0, 0, 0, 255}},
+    {u"Blue", {0, 0, 255, 255}},
+    {u"Gray", {128, 128, 128, 255}},
+    {u"Green", {0, 255, 0, 255}},
+    {u"Orange", {255, 128, 0, 255}},
+    {u"Fuchsia", {255, 0, 255, 255}},
+    {u"Red", {255, 0, 0, 255}},
+    {u"Transparent", {0, 0, 0, 0}},
+    {u"White", {255, 255, 255, 255}},
+    {u"Yellow", {255, 255, 0, 255}},
+    {u"LightGray", {192, 192, 192, 255}},
+    {u"LightOrange", {255, 217, 76, 255}},
+    {u"LightYellow", {255, 255, 128, 255}},
+    {u"DarkBlue", {0, 0, 128, 255}},
 };
 
 struct NamedSystemColour {

@@ -22,8 +22,12 @@ struct Colour {
     static Result Parse(const char16_t* text, Colour* out);
 };
 
-inline bool operator==(const Colour& a, const Colour& b) { return a.value() == b.value(); }
-inline bool operator!=(const Colour& a, const Colour& b) { return !(a == b); }
+inline bool operator==(const Colour& a, const Colour& b) {
+    return a.value() == b.value();
+}
+inline bool operator!=(const Colour& a, const Colour& b) {
+    return !(a == b);
+}
 
 struct SystemColour {
     Colour colour;

@@ -68,7 +68,9 @@ CalendarTime CalendarFromDateTime(DateTime time) {
     return calendar;
 }
 
-uint64_t FileTimeFromDateTime(DateTime time) { return uint64_t(time - kFileTimeEpoch) * 10; }
+uint64_t FileTimeFromDateTime(DateTime time) {
+    return uint64_t(time - kFileTimeEpoch) * 10;
+}
 
 DateTime DateTimeFromFileTime(uint64_t fileTime) {
     return DateTime(fileTime / 10) + kFileTimeEpoch;

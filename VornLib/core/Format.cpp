@@ -116,8 +116,7 @@ void PadLeft(Output& out, const FieldSpec& spec, uint32_t length) {
         out.repeat(spec.pad, spec.width - length);
 }
 
-void RenderUnsigned(Output& out, const FieldSpec& spec, uint64_t value, uint32_t base,
-                    bool upper) {
+void RenderUnsigned(Output& out, const FieldSpec& spec, uint64_t value, uint32_t base, bool upper) {
     char16_t digits[64];
     const uint32_t count = WriteDigits(value, base, upper, digits);
     PadLeft(out, spec, count);
@@ -251,7 +250,9 @@ bool RenderField(Output& out, const FieldSpec& spec, const FormatArgument& argum
     }
 }
 
-bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
+bool IsDigit(char16_t unit) {
+    return unit >= u'0' && unit <= u'9';
+}
 
 // Reads decimal digits, saturating at `limit`; returns how many were read.
 uint32_t ReadNumber(const char16_t*& cursor, uint32_t limit, uint32_t& value) {
@@ -410,8 +411,8 @@ String Format(const char16_t* format, uint32_t argumentCount,
         }
         ++cursor;
         FieldSpec spec;
-        if (!ParseField(cursor, spec) || spec.index >= argumentCount ||
-            !arguments[spec.index] || !RenderField(out, spec, *arguments[spec.index]))
+        if (!ParseField(cursor, spec) || spec.index >= argumentCount || !arguments[spec.index] ||
+            !RenderField(out, spec, *arguments[spec.index]))
             return String();
     }
     return out.text();
@@ -428,7 +429,9 @@ String Format(const char16_t* format, std::initializer_list<FormatArgument> argu
     return Format(format, count, pointers);
 }
 
-String FormatHex(const FormatArgument& value) { return Format(u"0x{0,02:x}", {value}); }
+String FormatHex(const FormatArgument& value) {
+    return Format(u"0x{0,02:x}", {value});
+}
 
 String FloatToText(double value, uint32_t precision, uint32_t width) {
     char16_t text[kNumberScratch];

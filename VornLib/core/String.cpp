@@ -98,7 +98,9 @@ void String::setLength(uint32_t length) {
     mutableData()[length] = 0;
 }
 
-bool String::assign(const char16_t* text) { return assign(text, TextLength(text)); }
+bool String::assign(const char16_t* text) {
+    return assign(text, TextLength(text));
+}
 
 bool String::assign(const char16_t* text, uint32_t length) {
     if (text && text == data())
@@ -132,7 +134,9 @@ bool String::append(char16_t unit) {
     return length_ > 0 && data()[length_ - 1] == unit;
 }
 
-bool String::append(const char16_t* text) { return append(text, TextLength(text)); }
+bool String::append(const char16_t* text) {
+    return append(text, TextLength(text));
+}
 
 bool String::append(const char16_t* text, uint32_t length) {
     if (!text || !length)

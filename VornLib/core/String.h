@@ -146,14 +146,28 @@ private:
 inline bool operator==(const String& a, const String& b) {
     return a.length() == b.length() && a.compare(b.data()) == 0;
 }
-inline bool operator==(const String& a, const char16_t* b) { return a.compare(b) == 0; }
-inline bool operator!=(const String& a, const String& b) { return !(a == b); }
-inline bool operator!=(const String& a, const char16_t* b) { return !(a == b); }
-inline bool operator<(const String& a, const String& b) { return a.compare(b.data()) < 0; }
+inline bool operator==(const String& a, const char16_t* b) {
+    return a.compare(b) == 0;
+}
+inline bool operator!=(const String& a, const String& b) {
+    return !(a == b);
+}
+inline bool operator!=(const String& a, const char16_t* b) {
+    return !(a == b);
+}
+inline bool operator<(const String& a, const String& b) {
+    return a.compare(b.data()) < 0;
+}
 
-inline StringPiece MakePiece(const String& text) { return {text.data(), text.length(), 0}; }
-inline StringPiece MakePiece(const char16_t* text) { return {text, TextLength(text), 0}; }
-inline StringPiece MakePiece(char16_t unit) { return {nullptr, 1, unit}; }
+inline StringPiece MakePiece(const String& text) {
+    return {text.data(), text.length(), 0};
+}
+inline StringPiece MakePiece(const char16_t* text) {
+    return {text, TextLength(text), 0};
+}
+inline StringPiece MakePiece(char16_t unit) {
+    return {nullptr, 1, unit};
+}
 
 inline StringConcat<2> operator+(const String& a, const String& b) {
     return {{MakePiece(a), MakePiece(b)}};

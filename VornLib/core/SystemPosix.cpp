@@ -21,6 +21,8 @@ int CompareTextIgnoringCase(const char16_t* a, const char16_t* b) {
 }
 
 // There is no system palette off Windows: system colours resolve to black.
-Colour PlatformSystemColour(int32_t) { return Colour(); }
+Colour PlatformSystemColour(int32_t) {
+    return Colour();
+}
 
 } // namespace vorn

@@ -6,8 +6,7 @@
 namespace vorn {
 
 int CompareTextIgnoringCase(const char16_t* a, const char16_t* b) {
-    const int result =
-        CompareStringOrdinal(Wide(a ? a : u""), -1, Wide(b ? b : u""), -1, TRUE);
+    const int result = CompareStringOrdinal(Wide(a ? a : u""), -1, Wide(b ? b : u""), -1, TRUE);
     return result == CSTR_LESS_THAN ? -1 : (result == CSTR_GREATER_THAN ? 1 : 0);
 }
 

@@ -5,9 +5,13 @@
 namespace vorn {
 namespace {
 
-bool IsDecimalDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
+bool IsDecimalDigit(char16_t unit) {
+    return unit >= u'0' && unit <= u'9';
+}
 
-bool HasHexPrefix(const char16_t* text) { return text[0] == u'0' && text[1] == u'x'; }
+bool HasHexPrefix(const char16_t* text) {
+    return text[0] == u'0' && text[1] == u'x';
+}
 
 uint32_t ReadHexPrefixed(const char16_t* text) {
     uint32_t value = 0;

@@ -16,9 +16,9 @@ bool UUID::isNull() const {
 }
 
 String UUID::toText() const {
-    FormatArgument values[16] = {
-        bytes[0], bytes[1], bytes[2],  bytes[3],  bytes[4],  bytes[5],  bytes[6],  bytes[7],
-        bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]};
+    FormatArgument values[16] = {bytes[0],  bytes[1],  bytes[2],  bytes[3], bytes[4],  bytes[5],
+                                 bytes[6],  bytes[7],  bytes[8],  bytes[9], bytes[10], bytes[11],
+                                 bytes[12], bytes[13], bytes[14], bytes[15]};
     const FormatArgument* pointers[16];
     for (int i = 0; i < 16; ++i)
         pointers[i] = &values[i];
@@ -29,8 +29,8 @@ String UUID::toText() const {
 
 GuidFields UUID::toGuid() const {
     GuidFields guid;
-    guid.data1 = uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
-                 bytes[3];
+    guid.data1 =
+        uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
     guid.data2 = uint16_t(bytes[4] << 8 | bytes[5]);
     guid.data3 = uint16_t(bytes[6] << 8 | bytes[7]);
     std::memcpy(guid.data4, bytes + 8, 8);

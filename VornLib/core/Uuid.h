@@ -30,6 +30,8 @@ struct UUID {
 };
 
 bool operator==(const UUID& a, const UUID& b);
-inline bool operator!=(const UUID& a, const UUID& b) { return !(a == b); }
+inline bool operator!=(const UUID& a, const UUID& b) {
+    return !(a == b);
+}
 
 } // namespace vorn

@@ -28,8 +28,12 @@
 namespace vorn {
 
 // Win32 takes wchar_t, the framework keeps char16_t: both are UTF-16 units here.
-inline const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-inline wchar_t* Wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+inline const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+inline wchar_t* Wide(char16_t* text) {
+    return reinterpret_cast<wchar_t*>(text);
+}
 inline const char16_t* Units(const wchar_t* text) {
     return reinterpret_cast<const char16_t*>(text);
 }

@@ -71,9 +71,13 @@ Result MemoryStream::write(const void* source, uint32_t count) {
     return kResultOk;
 }
 
-Result MemoryStream::flush(bool) { return kResultOk; }
+Result MemoryStream::flush(bool) {
+    return kResultOk;
+}
 
-uint64_t MemoryStream::position() { return base_ ? uint64_t(current_ - base_) : 0; }
+uint64_t MemoryStream::position() {
+    return base_ ? uint64_t(current_ - base_) : 0;
+}
 
 Result MemoryStream::seek(uint64_t offset) {
     if (!base_)
@@ -84,7 +88,9 @@ Result MemoryStream::seek(uint64_t offset) {
     return kResultOk;
 }
 
-uint64_t MemoryStream::size() { return size_; }
+uint64_t MemoryStream::size() {
+    return size_;
+}
 
 String MemoryStream::description() {
     return Format(u"Memory({0}h,{1} bytes,\"{2}\")",

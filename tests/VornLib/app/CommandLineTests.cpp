@@ -59,7 +59,8 @@ TEST(CommandLineSwitches, LookupsMarkSwitchesUsed) {
 TEST(CommandLineSwitches, ProgramTokenIsDropped) {
     CommandLine line;
     line.parse(u"/Quiet");
-    EXPECT_FALSE(line.hasSwitch(u"Quiet")) << "the first token is the program, whatever it looks like";
+    EXPECT_FALSE(line.hasSwitch(u"Quiet"))
+        << "the first token is the program, whatever it looks like";
     line.parse(u"");
     EXPECT_TRUE(line.switches().empty());
     EXPECT_TRUE(line.arguments().empty());

@@ -29,9 +29,9 @@ TEST(TimeStampText, AcceptedForms) {
 
 TEST(TimeStampText, RejectedForms) {
     const char16_t* rejected[] = {
-        u"2018-03-01 12:30:15", u"2018-03-01T12:30",     u"2018-03-01T12:30:15.5",
+        u"2018-03-01 12:30:15",   u"2018-03-01T12:30",          u"2018-03-01T12:30:15.5",
         u"2018-03-01T12:30:15.Z", u"2018-03-01T12:30:15+01:00", u"2018-13-01T12:30:15",
-        u"20x8-03-01T12:30:15",  u"2018-03-01T12:30:15Zjunk",
+        u"20x8-03-01T12:30:15",   u"2018-03-01T12:30:15Zjunk",
     };
     for (const char16_t* text : rejected) {
         DateTime time = 0;
@@ -46,8 +46,9 @@ TEST(TimeStampText, RejectedForms) {
 
 TEST(CalendarConversion, RoundTripsAndEpochs) {
     const CalendarTime dates[] = {
-        {1970, 1, 1, 0, 0, 0, 0},       {1601, 1, 1, 0, 0, 0, 0},   {2000, 2, 29, 23, 59, 59, 999999},
-        {2026, 12, 7, 21, 37, 19, 5},   {1969, 12, 31, 23, 59, 59, 0}, {2100, 3, 1, 0, 0, 0, 0},
+        {1970, 1, 1, 0, 0, 0, 0},          {1601, 1, 1, 0, 0, 0, 0},
+        {2000, 2, 29, 23, 59, 59, 999999}, {2026, 12, 7, 21, 37, 19, 5},
+        {1969, 12, 31, 23, 59, 59, 0},     {2100, 3, 1, 0, 0, 0, 0},
     };
     for (const CalendarTime& date : dates) {
         const CalendarTime back = CalendarFromDateTime(DateTimeFromCalendar(date));

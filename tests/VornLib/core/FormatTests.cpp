@@ -21,18 +21,18 @@ TEST(FormatGrammar, BracesAndPlainText) {
 
 TEST(FormatGrammar, ErrorsYieldTheEmptyText) {
     const char16_t* broken[] = {
-        u"{0}{1}",  // index out of range
-        u"{}",      // index without digits
-        u"{a}",     // not a digit
-        u"x{0",     // not closed
-        u"{0,}",    // "," without width or "."
-        u"{0,-}",   // "-" alone
-        u"{0,0}",   // zero padding without width
-        u"{0:}",    // letter missing
-        u"{0:xy}",  // more than one letter
-        u"{0:q}",   // unknown letter
-        u"{0:g}",   // "g" on an integer
-        u"{0,5",    // field cut off
+        u"{0}{1}", // index out of range
+        u"{}",     // index without digits
+        u"{a}",    // not a digit
+        u"x{0",    // not closed
+        u"{0,}",   // "," without width or "."
+        u"{0,-}",  // "-" alone
+        u"{0,0}",  // zero padding without width
+        u"{0:}",   // letter missing
+        u"{0:xy}", // more than one letter
+        u"{0:q}",  // unknown letter
+        u"{0:g}",  // "g" on an integer
+        u"{0,5",   // field cut off
     };
     for (const char16_t* format : broken)
         EXPECT_EQ(Format(format, {42}), u"") << ToPrintable(format);
@@ -142,7 +142,8 @@ TEST(FormatFloat, FixedAndTrimmed) {
         {u"{0,2.0}", 3.7, u" 4"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Format(c.format, {c.value}), c.expected) << ToPrintable(c.format) << " " << c.value;
+        EXPECT_EQ(Format(c.format, {c.value}), c.expected)
+            << ToPrintable(c.format) << " " << c.value;
 }
 
 TEST(FormatFloat, SpecialValuesAreFourUnits) {

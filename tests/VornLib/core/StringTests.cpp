@@ -98,19 +98,20 @@ TEST(StringCompare, OrdinalWithPrefixFirst) {
         const char16_t* b;
         int expected;
     } cases[] = {
-        {u"abc", u"abc", 0},  {u"ab", u"abc", -1}, {u"abc", u"ab", 1},
-        {u"B", u"a", -1},     {nullptr, u"", 0},   {u"", nullptr, 0},
-        {u"\xFFFF", u"a", 1}, {nullptr, u"a", -1},
+        {u"abc", u"abc", 0}, {u"ab", u"abc", -1}, {u"abc", u"ab", 1},   {u"B", u"a", -1},
+        {nullptr, u"", 0},   {u"", nullptr, 0},   {u"\xFFFF", u"a", 1}, {nullptr, u"a", -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.expected, CompareText(c.a, c.b)) << ToPrintable(c.a) << " vs " << ToPrintable(c.b);
+        EXPECT_EQ(c.expected, CompareText(c.a, c.b))
+            << ToPrintable(c.a) << " vs " << ToPrintable(c.b);
 }
 
 TEST(StringCompare, IgnoringCase) {
     EXPECT_EQ(0, CompareTextIgnoringCase(u"Quiet", u"QUIET"));
     EXPECT_EQ(0, CompareTextIgnoringCase(u"de", u"DE"));
     EXPECT_NE(0, CompareTextIgnoringCase(u"de", u"den"));
-    EXPECT_EQ(0, String(u"LaunchedAsAdministrator").compareIgnoringCase(u"launchedasadministrator"));
+    EXPECT_EQ(0,
+              String(u"LaunchedAsAdministrator").compareIgnoringCase(u"launchedasadministrator"));
 }
 
 TEST(StringSearch, FindAndSlices) {

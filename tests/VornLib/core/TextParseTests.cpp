@@ -50,9 +50,9 @@ TEST(ReadBoolean, Forms) {
         const char16_t* text;
         bool expected;
     } cases[] = {
-        {u"  true", true}, {u"TRUE", true},  {u"True!", true}, {u"0", false}, {u"2", true},
-        {u"yes", false},   {u"10", true},    {u"1abc", true},  {u"", false},  {u"tru", false},
-        {u"\ttrue", false}, {u"false", false},
+        {u"  true", true}, {u"TRUE", true}, {u"True!", true},   {u"0", false},
+        {u"2", true},      {u"yes", false}, {u"10", true},      {u"1abc", true},
+        {u"", false},      {u"tru", false}, {u"\ttrue", false}, {u"false", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, ReadBoolean(c.text)) << ToPrintable(c.text);

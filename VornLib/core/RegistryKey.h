@@ -1,0 +1,65 @@
+// RegistryKey: one registry key under one of four roots, opened on first use.
+// Reads try full access and fall back to read access; writes create the key and
+// its missing parents. Every platform error becomes a framework result code.
+#pragma once
+
+#include "VornLib/core/Result.h"
+#include "VornLib/core/String.h"
+#include "VornLib/core/Win32Handles.h"
+
+namespace vorn {
+
+enum RegistryRoot : uint32_t {
+    kRegistryClassesRoot = 1,
+    kRegistryCurrentUser = 2,
+    kRegistryLocalMachine = 3,
+    kRegistryLocalMachine32 = 4, // the 32-bit view, as a 32-bit program sees it on 64-bit Windows
+};
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(RegistryKey&&) = default;
+    RegistryKey& operator=(RegistryKey&&) = default;
+
+    // Records the root and the path ("/" or "\" separated); opens nothing yet.
+    Result open(uint32_t rootKind, const char16_t* keyPath);
+    void close();
+
+    // True when the key exists and can be opened for reading.
+    bool exists();
+
+    Result readBoolean(const char16_t* name, bool* value);
+    Result readInt32(const char16_t* name, int32_t* value);
+    Result readText(const char16_t* name, String* value);
+    Result readFloat(const char16_t* name, float* value);
+
+    Result writeBoolean(const char16_t* name, bool value);
+    Result writeInt32(const char16_t* name, int32_t value);
+    Result writeInt64(const char16_t* name, int64_t value);
+    Result writeText(const char16_t* name, const char16_t* value);
+    Result writeFloat(const char16_t* name, float value);
+    Result writeDouble(const char16_t* name, double value);
+
+    Result deleteValue(const char16_t* name);
+    // Deletes the named subkey with everything below it. Success when this key
+    // itself does not exist; 29 when only the subkey is missing.
+    Result deleteSubkeyTree(const char16_t* name);
+
+    const String& path() const { return path_; }
+
+private:
+    Result openForReading();
+    Result openForWriting();
+    Result queryValue(const char16_t* name, DWORD expectedType, void* data, DWORD* size);
+    Result setValue(const char16_t* name, DWORD type, const void* data, DWORD size);
+
+    RegistryKeyHandle ownedRoot_;
+    HKEY root_ = nullptr;
+    REGSAM view_ = 0;
+    String path_;
+    RegistryKeyHandle key_;
+    bool writable_ = false;
+};
+
+} // namespace vorn

@@ -181,7 +181,7 @@ TEST(TextReader, ArgumentsAndStreamErrors) {
     ASSERT_EQ(kResultOk, reader.attach(&stream));
     EXPECT_EQ(kResultNullOutput, reader.readUnit(nullptr));
     EXPECT_EQ(u"Bytes", reader.describe()) << "undecided kind: no wrapping";
-    char16_t units[3] = {};
+    char16_t units[4] = {};
     EXPECT_EQ(kResultOk, reader.readUnits(units, 5)) << "two units for five bytes";
     EXPECT_EQ(u'a', units[0]);
     EXPECT_EQ(u'b', units[1]);

@@ -16,5 +16,7 @@ void PrintLine(const vorn::String& text);
 void PrintError(const vorn::String& text);
 
 int RunVersion(int argc, char** argv);
+// Parses each XML file with the framework's reader; non-zero when any fails.
+int RunCheckXml(int argc, char** argv);
 
 } // namespace vornpack

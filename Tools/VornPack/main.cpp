@@ -13,6 +13,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"version", vornpack::RunVersion, u"VornPack version"},
+    {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
 };
 
 } // namespace

@@ -1,0 +1,100 @@
+#include "VornLib/app/DynamicLibrary.h"
+
+#include <shlwapi.h>
+
+namespace vorn {
+namespace {
+
+struct LibraryName {
+    SystemLibraryId id;
+    const wchar_t* name;
+};
+
+constexpr LibraryName kLibraryNames[] = {
+    {SystemLibraryId::Comctl32, L"comctl32.dll"}, {SystemLibraryId::Dwmapi, L"dwmapi.dll"},
+    {SystemLibraryId::Kernel32, L"kernel32.dll"}, {SystemLibraryId::Riched20, L"riched20.dll"},
+    {SystemLibraryId::Shell32, L"shell32.dll"},   {SystemLibraryId::User32, L"user32.dll"},
+    {SystemLibraryId::UxTheme, L"UxTheme.dll"},   {SystemLibraryId::Psapi, L"psapi.dll"},
+    {SystemLibraryId::Ws2_32, L"Ws2_32.dll"},     {SystemLibraryId::DbgHelp, L"DbgHelp.dll"},
+    {SystemLibraryId::WinHttp, L"winhttp.dll"},   {SystemLibraryId::WinMm, L"winmm.dll"},
+};
+constexpr size_t kLibraryCount = sizeof kLibraryNames / sizeof kLibraryNames[0];
+
+using DllGetVersionFunction = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+
+} // namespace
+
+DynamicLibrary::DynamicLibrary(const wchar_t* name) {
+    library_ = LoadSystemLibrary(name);
+    if (!library_) {
+        lastError_ = ResultFromSystemError(GetLastError());
+        return;
+    }
+    wchar_t path[512] = {};
+    const DWORD length = GetModuleFileNameW(library_.get(), path, 511);
+    path_.assign(Units(path), length);
+    auto getVersion = reinterpret_cast<DllGetVersionFunction>(procAddress("DllGetVersion"));
+    DLLVERSIONINFO info = {};
+    info.cbSize = sizeof info;
+    if (getVersion && SUCCEEDED(getVersion(&info))) {
+        version_.major = info.dwMajorVersion;
+        version_.minor = info.dwMinorVersion;
+        version_.build = info.dwBuildNumber;
+        version_.platform = info.dwPlatformID;
+    }
+}
+
+void* DynamicLibrary::procAddress(const char* exportName) const {
+    if (!library_ || !exportName)
+        return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(library_.get(), exportName));
+}
+
+DynamicLibrary& SystemLibrary(SystemLibraryId id) {
+    // One slot per library, each created on first use; statics initialise thread-safely.
+    struct Instances {
+        CRITICAL_SECTION lock;
+        DynamicLibrary* libraries[kLibraryCount] = {};
+        Instances() { InitializeCriticalSection(&lock); }
+    };
+    static Instances instances; // lives until process exit, like the libraries
+    const size_t index = size_t(id);
+    EnterCriticalSection(&instances.lock);
+    if (!instances.libraries[index])
+        instances.libraries[index] = new DynamicLibrary(kLibraryNames[index].name);
+    DynamicLibrary* library = instances.libraries[index];
+    LeaveCriticalSection(&instances.lock);
+    return *library;
+}
+
+BOOL CallIsWow64Process(HANDLE process, BOOL* wow64) {
+    using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
+    static const Function function =
+        SystemFunction<Function>(SystemLibraryId::Kernel32, "IsWow64Process");
+    if (wow64)
+        *wow64 = FALSE;
+    return function ? function(process, wow64) : FALSE;
+}
+
+int CallGetUserDefaultLocaleName(wchar_t* name, int capacity) {
+    using Function = int(WINAPI*)(LPWSTR, int);
+    static const Function function =
+        SystemFunction<Function>(SystemLibraryId::Kernel32, "GetUserDefaultLocaleName");
+    return function ? function(name, capacity) : 0;
+}
+
+DWORD CallTimeGetTime() {
+    using Function = DWORD(WINAPI*)();
+    static const Function function =
+        SystemFunction<Function>(SystemLibraryId::WinMm, "timeGetTime");
+    return function ? function() : GetTickCount();
+}
+
+HRESULT CallSetCurrentProcessExplicitAppUserModelID(const wchar_t* id) {
+    using Function = HRESULT(WINAPI*)(PCWSTR);
+    static const Function function = SystemFunction<Function>(
+        SystemLibraryId::Shell32, "SetCurrentProcessExplicitAppUserModelID");
+    return function ? function(id) : E_NOTIMPL;
+}
+
+} // namespace vorn

@@ -1,0 +1,71 @@
+// DynamicLibrary: a system library loaded at run time from the system folder,
+// with its path and version record. Functions that older systems lack, and
+// libraries that are not always loaded from the system folder, are reached
+// only through here, so the executables' import tables stay minimal.
+#pragma once
+
+#include "VornLib/core/Result.h"
+#include "VornLib/core/String.h"
+#include "VornLib/core/Win32Handles.h"
+
+namespace vorn {
+
+// The library's DllGetVersion answer (all zero, size 20, when it has none).
+struct LibraryVersion {
+    uint32_t size = 20;
+    uint32_t major = 0;
+    uint32_t minor = 0;
+    uint32_t build = 0;
+    uint32_t platform = 0;
+};
+
+class DynamicLibrary {
+public:
+    // Loads `name` from the system folder.
+    explicit DynamicLibrary(const wchar_t* name);
+
+    bool isLoaded() const { return library_.isValid(); }
+    // Null when the library or the export is missing.
+    void* procAddress(const char* exportName) const;
+    Result lastError() const { return lastError_; }
+    const String& path() const { return path_; }
+    const LibraryVersion& version() const { return version_; }
+
+private:
+    LibraryHandle library_;
+    Result lastError_ = kResultOk;
+    String path_;
+    LibraryVersion version_;
+};
+
+enum class SystemLibraryId {
+    Comctl32,
+    Dwmapi,
+    Kernel32,
+    Riched20,
+    Shell32,
+    User32,
+    UxTheme,
+    Psapi,
+    Ws2_32,
+    DbgHelp,
+    WinHttp,
+    WinMm,
+};
+
+// The one process-lifetime instance of a system library, loaded on first use.
+DynamicLibrary& SystemLibrary(SystemLibraryId id);
+
+// An export of a system library, typed; null when missing.
+template <typename Function> Function SystemFunction(SystemLibraryId id, const char* name) {
+    return reinterpret_cast<Function>(SystemLibrary(id).procAddress(name));
+}
+
+// Wrappers resolved once; when the function is missing they fail without calling it.
+BOOL CallIsWow64Process(HANDLE process, BOOL* wow64);
+int CallGetUserDefaultLocaleName(wchar_t* name, int capacity);
+HRESULT CallSetCurrentProcessExplicitAppUserModelID(const wchar_t* id);
+// The multimedia millisecond timer (the tick count when winmm is missing).
+DWORD CallTimeGetTime();
+
+} // namespace vorn

@@ -1,0 +1,145 @@
+#include "VornLib/app/SystemInfo.h"
+
+#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/core/Win32Handles.h"
+
+#include <shlobj.h>
+
+namespace vorn {
+namespace {
+
+bool VersionAtLeast(DWORD major, DWORD minor, WORD servicePack) {
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    info.dwMajorVersion = major;
+    info.dwMinorVersion = minor;
+    info.wServicePackMajor = servicePack;
+    DWORDLONG mask = 0;
+    mask = VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
+    mask = VerSetConditionMask(mask, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+    return VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR,
+                              mask) != FALSE;
+}
+
+String WithBackslash(const wchar_t* path) {
+    String text(Units(path));
+    if (!text.isEmpty() && text[text.length() - 1] != u'\\')
+        text += u'\\';
+    return text;
+}
+
+String ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return String();
+    return WithBackslash(path);
+}
+
+struct ClockFrequency {
+    LARGE_INTEGER ticksPerSecond = {};
+    bool usable = false;
+    ClockFrequency() {
+        usable = QueryPerformanceFrequency(&ticksPerSecond) && ticksPerSecond.QuadPart > 0;
+    }
+};
+
+} // namespace
+
+uint32_t OperatingSystemLevel() {
+    static uint32_t cached = 0;
+    if (cached)
+        return cached;
+    struct Level {
+        DWORD major, minor;
+        uint32_t level;
+    };
+    static const Level kLevels[] = {{10, 0, 5}, {6, 2, 4}, {6, 1, 3}, {6, 0, 2}, {5, 1, 1}};
+    for (const Level& level : kLevels) {
+        if (VersionAtLeast(level.major, level.minor, 0)) {
+            cached = level.level;
+            return cached;
+        }
+    }
+    return 5; // not cached: an unknown system is asked again next time
+}
+
+bool IsProcessElevated() {
+    if (OperatingSystemLevel() <= 1)
+        return true;
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) {
+        token.release();
+        return true;
+    }
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
+        return true;
+    return elevation.TokenIsElevated != 0;
+}
+
+bool IsWow64() {
+    BOOL wow64 = FALSE;
+    return CallIsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+double MonotonicSeconds() {
+    static const ClockFrequency frequency;
+    if (frequency.usable) {
+        LARGE_INTEGER now;
+        if (QueryPerformanceCounter(&now) && now.QuadPart != 0)
+            return double(now.QuadPart) / double(frequency.ticksPerSecond.QuadPart);
+    }
+    return double(CallTimeGetTime()) / 1000.0;
+}
+
+String TemporaryFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    if (!length || length > MAX_PATH)
+        return String();
+    return WithBackslash(path);
+}
+
+String TemporaryFileName() {
+    const String folder = TemporaryFolder();
+    wchar_t path[MAX_PATH] = {};
+    if (folder.isEmpty() || !GetTempFileNameW(Wide(folder.data()), L"vnl", 0, path))
+        return String();
+    return String(Units(path));
+}
+
+String ProgramFilesFolder() {
+    return ShellFolder(CSIDL_PROGRAM_FILES);
+}
+
+String StartMenuProgramsFolder() {
+    const String common = ShellFolder(CSIDL_COMMON_PROGRAMS);
+    return common.isEmpty() ? ShellFolder(CSIDL_PROGRAMS) : common;
+}
+
+String DesktopFolder() {
+    return ShellFolder(CSIDL_DESKTOPDIRECTORY);
+}
+
+String AppDataFolder() {
+    return ShellFolder(CSIDL_APPDATA);
+}
+
+String QuickLaunchFolder() {
+    const String appData = AppDataFolder();
+    if (appData.isEmpty())
+        return String();
+    return appData + u"Microsoft\\Internet Explorer\\Quick Launch\\";
+}
+
+String ExecutablePath() {
+    wchar_t path[1024];
+    const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
+    if (!length || length >= 1024)
+        return String();
+    return String(Units(path), length);
+}
+
+} // namespace vorn

@@ -1,0 +1,172 @@
+// The framework's Win32 helpers against the real system (Wine in the automated runs).
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include "TestText.h"
+#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/app/NamedMutex.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/app/WorkerThread.h"
+
+namespace vorn {
+namespace {
+
+bool IsFolder(const String& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path.data()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(SystemInfo, FoldersEndWithBackslashAndExist) {
+    const String folders[] = {TemporaryFolder(), ProgramFilesFolder(), StartMenuProgramsFolder(),
+                              DesktopFolder(), AppDataFolder()};
+    for (const String& folder : folders) {
+        ASSERT_FALSE(folder.isEmpty());
+        EXPECT_EQ(folder.lastCharacter(), u"\\") << ToPrintable(folder.data());
+        EXPECT_TRUE(IsFolder(folder)) << ToPrintable(folder.data());
+    }
+    EXPECT_EQ(QuickLaunchFolder(),
+              AppDataFolder() + u"Microsoft\\Internet Explorer\\Quick Launch\\");
+}
+
+TEST(SystemInfo, TemporaryFileIsCreatedWithPrefix) {
+    const String path = TemporaryFileName();
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(path.startsWith(TemporaryFolder().data()));
+    EXPECT_EQ(path.mid(TemporaryFolder().length(), 3), u"vnl");
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Wide(path.data())));
+    EXPECT_TRUE(DeleteFileW(Wide(path.data())));
+    EXPECT_NE(TemporaryFileName(), path);
+}
+
+TEST(SystemInfo, LevelAndBitness) {
+    const uint32_t level = OperatingSystemLevel();
+    EXPECT_GE(level, 2u) << "Wine reports Vista or later";
+    EXPECT_LE(level, 5u);
+    EXPECT_EQ(level, OperatingSystemLevel());
+    // The test prefix is a 64-bit Windows: only a 32-bit build runs under WOW64.
+    EXPECT_EQ(sizeof(void*) == 4, IsWow64());
+    EXPECT_TRUE(ExecutablePath().find(u"VornPlatformTests") >= 0);
+}
+
+TEST(SystemInfo, MonotonicClockCountsSeconds) {
+    const double start = MonotonicSeconds();
+    Sleep(50);
+    const double elapsed = MonotonicSeconds() - start;
+    EXPECT_GE(elapsed, 0.045);
+    EXPECT_LT(elapsed, 5.0);
+}
+
+TEST(DynamicLibraryTest, LoadsFromTheSystemFolderAndResolvesExports) {
+    DynamicLibrary& kernel = SystemLibrary(SystemLibraryId::Kernel32);
+    ASSERT_TRUE(kernel.isLoaded());
+    String path = kernel.path();
+    path.toLowerCase();
+    EXPECT_GE(path.find(u"\\windows\\"), 0) << ToPrintable(path.data());
+    EXPECT_NE(nullptr, kernel.procAddress("IsWow64Process"));
+    EXPECT_EQ(nullptr, kernel.procAddress("NoSuchExportAnywhere"));
+    EXPECT_EQ(&kernel, &SystemLibrary(SystemLibraryId::Kernel32)) << "one instance per library";
+
+    const DynamicLibrary missing(L"vornlib-no-such-library.dll");
+    EXPECT_FALSE(missing.isLoaded());
+    EXPECT_EQ(29u, missing.lastError());
+    EXPECT_EQ(nullptr, missing.procAddress("Anything"));
+    EXPECT_EQ(20u, missing.version().size);
+    EXPECT_EQ(0u, missing.version().major);
+
+    const DynamicLibrary& controls = SystemLibrary(SystemLibraryId::Comctl32);
+    ASSERT_TRUE(controls.isLoaded());
+    EXPECT_GE(controls.version().major, 5u) << "comctl32 answers DllGetVersion";
+}
+
+TEST(NamedMutexTest, SecondCreatorSeesTheFirst) {
+    UUID uuid;
+    ASSERT_EQ(0u, UUID::Parse(u"6F1C2D3E-4A5B-4C6D-8E9F-A0B1C2D3E4F5", &uuid));
+    const String name = SingleInstanceName(uuid);
+    EXPECT_EQ(name, u"VornLib.{6F1C2D3E-4A5B-4C6D-8E9F-A0B1C2D3E4F5}");
+    {
+        NamedMutex first;
+        ASSERT_EQ(0u, first.create(name.data()));
+        EXPECT_FALSE(first.alreadyExisted());
+        NamedMutex second;
+        ASSERT_EQ(0u, second.create(name.data()));
+        EXPECT_TRUE(second.alreadyExisted());
+    }
+    NamedMutex again;
+    ASSERT_EQ(0u, again.create(name.data()));
+    EXPECT_FALSE(again.alreadyExisted()) << "the handles were closed";
+    EXPECT_EQ(15u, again.create(nullptr));
+    EXPECT_FALSE(again.isValid());
+}
+
+class ApartmentProbe : public WorkerThread {
+public:
+    APTTYPE apartment = APTTYPE_CURRENT;
+    int polls = 0;
+
+protected:
+    Result run() override {
+        APTTYPEQUALIFIER qualifier;
+        if (FAILED(CoGetApartmentType(&apartment, &qualifier)))
+            return kResultPlatformFailure;
+        while (!stopRequested() && polls < 100000) {
+            ++polls;
+            Sleep(1);
+        }
+        return stopRequested() ? kResultCancelled : kResultOk;
+    }
+};
+
+TEST(WorkerThreadTest, RunsInTheMultithreadedApartmentAndStops) {
+    ApartmentProbe probe;
+    ASSERT_EQ(0u, probe.start());
+    EXPECT_TRUE(probe.isRunning());
+    Sleep(20);
+    probe.stop(true);
+    EXPECT_FALSE(probe.isRunning());
+    EXPECT_EQ(APTTYPE_MTA, probe.apartment);
+    EXPECT_EQ(8u, probe.result());
+    EXPECT_LT(probe.polls, 100000);
+}
+
+class Counter : public WorkerThread {
+public:
+    int runs = 0;
+
+protected:
+    Result run() override { return Result(++runs == 1 ? 7 : 9); }
+};
+
+TEST(WorkerThreadTest, RestartAndResult) {
+    Counter counter;
+    ASSERT_EQ(0u, counter.start());
+    counter.wait();
+    EXPECT_EQ(7u, counter.result());
+    ASSERT_EQ(0u, counter.start());
+    counter.wait();
+    EXPECT_EQ(9u, counter.result());
+    EXPECT_EQ(2, counter.runs);
+}
+
+TEST(ShellLaunchTest, WaitsAndReturnsTheExitCode) {
+    EXPECT_EQ(7u, ShellLaunch(u"cmd.exe", u"/c exit 7", true, u"open"));
+    EXPECT_EQ(0u, ShellLaunch(u"cmd.exe", u"/c exit 0", true, nullptr));
+    EXPECT_EQ(0u, ShellLaunchElevated(u"cmd.exe", u"/c exit 0"));
+    EXPECT_EQ(5u, ShellLaunch(nullptr, u"", true, u"open"));
+    EXPECT_EQ(31u, ShellLaunch(u"C:\\vornlib\\no-such-program.exe", nullptr, true, u"open"));
+    EXPECT_EQ(29u, ShellLaunch(u"C:\\windows\\no-such-program.exe", nullptr, false, u"open"));
+}
+
+TEST(ShellLaunchTest, HooksRunBeforeLaunching) {
+    static int launches = 0;
+    ShellLaunchHooks hooks;
+    hooks.beforeLaunch = [] { ++launches; };
+    SetShellLaunchHooks(hooks);
+    EXPECT_EQ(3u, ShellLaunch(u"cmd.exe", u"/c exit 3", true, u"open"));
+    SetShellLaunchHooks(ShellLaunchHooks());
+    EXPECT_EQ(1, launches);
+}
+
+} // namespace
+} // namespace vorn

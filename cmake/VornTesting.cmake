@@ -16,6 +16,10 @@ if(WIN32)
     set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
     add_test(NAME wine.shutdown COMMAND "${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh" stop "${VORN_WINEPREFIX}")
     set_tests_properties(wine.shutdown PROPERTIES FIXTURES_CLEANUP wine)
+    # Needs no Wine: runs for every Windows build, also where Wine cannot run it.
+    add_test(NAME ${VORN_DEPS_ARCH}.ImportTables
+             COMMAND "${CMAKE_SOURCE_DIR}/cmake/check-imports.sh" "${CMAKE_OBJDUMP}" "${CMAKE_BINARY_DIR}")
+    set_tests_properties(${VORN_DEPS_ARCH}.ImportTables PROPERTIES LABELS static)
   endif()
 endif()
 

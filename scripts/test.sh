@@ -17,6 +17,7 @@ status=0
 if [ "$wine_preset" != win32 ]; then
   echo "== win32: build (this machine cannot execute 32-bit code: Wine tests use $wine_preset)"
   build_preset win32 | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
+  ctest --preset win32 -L static || status=1
 fi
 for preset in "${presets[@]}"; do
   echo "== $preset: build"

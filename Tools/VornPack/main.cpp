@@ -1,6 +1,7 @@
 // VornPack: builds and inspects the payload containers of setup executables.
 #include <cstring>
 
+#include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Console.h"
 
 namespace {
@@ -14,6 +15,12 @@ struct Command {
 constexpr Command kCommands[] = {
     {"version", vornpack::RunVersion, u"VornPack version"},
     {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
+    {"pack", vornpack::RunPack,
+     u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]"},
+    {"list", vornpack::RunList, u"VornPack list <container> [--names <folder-or-list>]"},
+    {"extract", vornpack::RunExtract,
+     u"VornPack extract <container> <folder> --names <folder-or-list>"},
+    {"verify", vornpack::RunVerify, u"VornPack verify <container>"},
 };
 
 } // namespace

@@ -1,0 +1,534 @@
+#include "Tools/VornPack/Commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/ContainerWriter.h"
+#include "Tools/VornPack/EntryEncoder.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/ArchiveMount.h"
+#include "VornLib/data/FileStream.h"
+#include "VornLib/data/NameHash.h"
+
+#ifdef _WIN32
+#include "VornLib/core/Win32.h"
+#include <shellapi.h>
+#endif
+
+namespace vornpack {
+
+using vorn::CompressionKind;
+using vorn::Format;
+using vorn::Result;
+using vorn::String;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kCopyChunk = 4u << 20;
+
+fs::path PathOf(const String& text) {
+    return fs::path(std::u16string(text.data(), text.length()));
+}
+
+String TextOf(const fs::path& path) {
+    const std::u16string units = path.generic_u16string();
+    return String(units.data(), uint32_t(units.size()));
+}
+
+String NativeTextOf(const fs::path& path) {
+    const std::u16string units = path.u16string();
+    return String(units.data(), uint32_t(units.size()));
+}
+
+// Reports one failure and gives the exit code.
+int Fail(const char16_t* command, const String& what, Result result) {
+    PrintError(Format(u"VornPack {0}: {1} (result {2})", {command, what, result}));
+    return int(result ? result : vorn::kResultFailed);
+}
+
+int Usage(const char16_t* command, const char16_t* usage) {
+    PrintError(Format(u"VornPack {0}: usage: VornPack {1}", {command, usage}));
+    return int(vorn::kResultInvalidArgument);
+}
+
+// Pulls "--name value" out of the arguments; false when it is given without a value.
+bool TakeOption(Arguments* arguments, const char16_t* name, String* value) {
+    for (size_t i = 0; i < arguments->size(); ++i) {
+        if ((*arguments)[i] != name)
+            continue;
+        if (i + 1 >= arguments->size())
+            return false;
+        *value = (*arguments)[i + 1];
+        arguments->erase(arguments->begin() + long(i), arguments->begin() + long(i) + 2);
+        return true;
+    }
+    return true;
+}
+
+Result ReadWholeFile(const String& path, std::vector<uint8_t>* out) {
+    out->clear();
+    vorn::FileStream file;
+    Result result = file.openRead(path.data());
+    if (result != vorn::kResultOk)
+        return result;
+    const uint64_t size = file.size();
+    if (size > SIZE_MAX / 2)
+        return vorn::kResultCapacityExceeded;
+    out->resize(size_t(size));
+    for (uint64_t done = 0; done < size && result == vorn::kResultOk;) {
+        const uint32_t piece = uint32_t(std::min<uint64_t>(kCopyChunk, size - done));
+        result = file.read(out->data() + done, piece);
+        done += piece;
+    }
+    if (result != vorn::kResultOk)
+        out->clear();
+    return result;
+}
+
+// Every regular file under `folder`, by its relative name with "/" separators.
+Result ListFolder(const fs::path& folder, std::vector<String>* names) {
+    names->clear();
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return vorn::kResultNotFound;
+    fs::recursive_directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        if (it->is_regular_file(error))
+            names->push_back(TextOf(it->path().lexically_relative(folder)));
+    }
+    if (error)
+        return vorn::kResultAccessDenied;
+    std::sort(names->begin(), names->end(),
+              [](const String& a, const String& b) { return a.compare(b.data()) < 0; });
+    return vorn::kResultOk;
+}
+
+// Names from a folder (its files) or from a list file (one UTF-8 name a line).
+Result LoadNames(const String& source, std::vector<String>* names) {
+    const fs::path path = PathOf(source);
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        return ListFolder(path, names);
+    names->clear();
+    std::vector<uint8_t> bytes;
+    const Result result = ReadWholeFile(source, &bytes);
+    if (result != vorn::kResultOk)
+        return result;
+    std::string line;
+    for (size_t i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != '\n') {
+            line += char(bytes[i]);
+            continue;
+        }
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (!line.empty())
+            names->push_back(TextOf(fs::u8path(line)));
+        line.clear();
+    }
+    return vorn::kResultOk;
+}
+
+struct MethodName {
+    const char16_t* name;
+    bool automatic;
+    CompressionKind kind;
+};
+constexpr MethodName kMethods[] = {
+    {u"auto", true, CompressionKind::Stored},      {u"store", false, CompressionKind::Stored},
+    {u"deflate", false, CompressionKind::Deflate}, {u"lzo", false, CompressionKind::Lzo},
+    {u"lzma", false, CompressionKind::Lzma},       {u"lzma2", false, CompressionKind::Lzma2},
+    {u"ppmd", false, CompressionKind::Ppmd},
+};
+
+// Formats whose data is compressed already: storing them costs nothing to read.
+struct Signature {
+    uint8_t bytes[4];
+    uint32_t length;
+};
+constexpr Signature kCompressedSignatures[] = {
+    {{0x89, 'P', 'N', 'G'}, 4}, {{0xFF, 0xD8, 0xFF, 0}, 3},  {{'P', 'K', 3, 4}, 4},
+    {{0x1F, 0x8B, 0, 0}, 2},    {{'7', 'z', 0xBC, 0xAF}, 4}, {{0xFD, '7', 'z', 'X'}, 4},
+    {{'B', 'Z', 'h', 0}, 3},    {{'G', 'I', 'F', '8'}, 4},   {{'M', 'S', 'C', 'F'}, 4},
+};
+
+bool IsCompressedAlready(const std::vector<uint8_t>& data) {
+    for (const Signature& signature : kCompressedSignatures) {
+        if (data.size() >= signature.length &&
+            std::equal(signature.bytes, signature.bytes + signature.length, data.begin()))
+            return true;
+    }
+    return false;
+}
+
+Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
+                  const EncoderSettings& settings, EncodedEntry* out) {
+    if (!method.automatic)
+        return EncodeEntry(method.kind, data.data(), data.size(), settings, out);
+    if (data.empty() || IsCompressedAlready(data))
+        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
+    // Like the shipped payload: the smaller of LZMA and PPMd, stored if neither helps.
+    Result result = EncodeEntry(CompressionKind::Lzma, data.data(), data.size(), settings, out);
+    if (result != vorn::kResultOk)
+        return result;
+    EncodedEntry ppmd;
+    result = EncodeEntry(CompressionKind::Ppmd, data.data(), data.size(), settings, &ppmd);
+    if (result != vorn::kResultOk)
+        return result;
+    if (ppmd.packed.size() < out->packed.size())
+        *out = std::move(ppmd);
+    if (out->packed.size() >= data.size())
+        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
+    return vorn::kResultOk;
+}
+
+// A file written under a temporary name and renamed into place only when
+// complete, so that a failure never leaves a truncated file behind.
+class StagedFile {
+public:
+    explicit StagedFile(const fs::path& target) : target_(target), staging_(target) {
+        staging_ += ".vornpack-partial";
+    }
+    ~StagedFile() {
+        if (!committed_) {
+            stream_.close();
+            std::error_code error;
+            fs::remove(staging_, error);
+        }
+    }
+    Result open() { return stream_.openWrite(NativeTextOf(staging_).data()); }
+    vorn::FileStream& stream() { return stream_; }
+    Result commit() {
+        Result result = stream_.close();
+        if (result != vorn::kResultOk)
+            return result;
+        std::error_code error;
+        fs::rename(staging_, target_, error);
+        if (error)
+            return vorn::kResultAccessDenied;
+        committed_ = true;
+        return vorn::kResultOk;
+    }
+
+private:
+    fs::path target_;
+    fs::path staging_;
+    vorn::FileStream stream_;
+    bool committed_ = false;
+};
+
+// A container opened for reading through the installer's own reader.
+struct MountedContainer {
+    vorn::FileStream file;
+    vorn::ArchiveMount mount;
+
+    Result open(const String& path) {
+        const Result result = file.openRead(path.data());
+        return result == vorn::kResultOk ? mount.open(&file) : result;
+    }
+};
+
+String HashText(uint32_t hash) {
+    return Format(u"{0,08:X}", {hash});
+}
+
+// Reads the open entry to its end, handing each piece to `sink` when given.
+template <typename Sink>
+Result ReadEntry(vorn::Stream* entry, std::vector<uint8_t>* buffer, Sink sink) {
+    const uint64_t size = entry->size();
+    buffer->resize(size_t(std::min<uint64_t>(size, kCopyChunk)));
+    for (uint64_t done = 0; done < size;) {
+        const uint32_t piece = uint32_t(std::min<uint64_t>(kCopyChunk, size - done));
+        Result result = entry->read(buffer->data(), piece);
+        if (result == vorn::kResultOk)
+            result = sink(buffer->data(), piece);
+        if (result != vorn::kResultOk)
+            return result;
+        done += piece;
+    }
+    return vorn::kResultOk;
+}
+
+// Names that could leave the target folder are refused.
+bool IsSafeName(const String& name) {
+    if (name.isEmpty() || name[0] == u'/' || name.find(u'\\') >= 0 || name.find(u':') >= 0)
+        return false;
+    const fs::path path = PathOf(name);
+    for (const fs::path& part : path) {
+        if (part == ".." || part == ".")
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int Pack(const Arguments& given) {
+    const char16_t* kCommand = u"pack";
+    const char16_t* kUsage =
+        u"pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]";
+    Arguments arguments = given;
+    String output;
+    String methodText(u"auto");
+    if (!TakeOption(&arguments, u"-o", &output) ||
+        !TakeOption(&arguments, u"--method", &methodText) || arguments.size() != 1 ||
+        output.isEmpty())
+        return Usage(kCommand, kUsage);
+    const MethodName* method = nullptr;
+    for (const MethodName& candidate : kMethods) {
+        if (methodText == candidate.name)
+            method = &candidate;
+    }
+    if (!method)
+        return Fail(kCommand, Format(u"unknown method \"{0}\"", {methodText}),
+                    vorn::kResultInvalidArgument);
+
+    const fs::path folder = PathOf(arguments[0]);
+    std::vector<String> names;
+    Result result = ListFolder(folder, &names);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot list the folder \"{0}\"", {arguments[0]}), result);
+
+    StagedFile staged(PathOf(output));
+    if ((result = staged.open()) != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot create \"{0}\"", {output}), result);
+    ContainerWriter writer;
+    uint32_t date = 0;
+    uint32_t time = 0;
+    BuildStamp(&date, &time);
+    if ((result = writer.begin(&staged.stream(), date, time)) != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot write \"{0}\"", {output}), result);
+
+    const EncoderSettings settings;
+    std::vector<uint8_t> data;
+    EncodedEntry encoded;
+    uint64_t unpackedTotal = 0;
+    for (const String& name : names) {
+        const String path = NativeTextOf(folder / PathOf(name));
+        if ((result = ReadWholeFile(path, &data)) != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot read \"{0}\"", {path}), result);
+        if ((result = EncodeFile(*method, data, settings, &encoded)) != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot compress \"{0}\"", {path}), result);
+        String colliding;
+        result = writer.addEntry(name.data(), encoded.kind, encoded.packed.data(),
+                                 encoded.packed.size(), data.size(), &colliding);
+        if (result == vorn::kResultAlreadyExists)
+            return Fail(kCommand,
+                        Format(u"\"{0}\" and \"{1}\" have the same name hash {2}; rename one",
+                               {colliding, name, HashText(vorn::NameHash(name.data()))}),
+                        result);
+        if (result != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot write \"{0}\" into \"{1}\"", {name, output}),
+                        result);
+        unpackedTotal += data.size();
+    }
+    if ((result = writer.finish()) != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot write \"{0}\"", {output}), result);
+    const uint64_t containerSize = staged.stream().size();
+    if ((result = staged.commit()) != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot finish \"{0}\"", {output}), result);
+    PrintLine(Format(u"packed {0} files ({1} bytes) into \"{2}\" ({3} bytes)",
+                     {uint32_t(names.size()), unpackedTotal, output, containerSize}));
+    return 0;
+}
+
+int List(const Arguments& given) {
+    const char16_t* kCommand = u"list";
+    Arguments arguments = given;
+    String namesSource;
+    if (!TakeOption(&arguments, u"--names", &namesSource) || arguments.size() != 1)
+        return Usage(kCommand, u"list <container> [--names <folder-or-list>]");
+    std::map<uint32_t, String> namesByHash;
+    if (!namesSource.isEmpty()) {
+        std::vector<String> names;
+        const Result result = LoadNames(namesSource, &names);
+        if (result != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot read the names \"{0}\"", {namesSource}), result);
+        for (const String& name : names)
+            namesByHash.emplace(vorn::NameHash(name.data()), name);
+    }
+    MountedContainer container;
+    Result result = container.open(arguments[0]);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot mount \"{0}\"", {arguments[0]}), result);
+    Result firstFailure = vorn::kResultOk;
+    vorn::ArchiveMount& mount = container.mount;
+    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+        const vorn::DirectoryRecord& record = mount.records()[i];
+        const auto named = namesByHash.find(record.nameHash);
+        const String name = named == namesByHash.end() ? String() : named->second;
+        vorn::SubStream* entry = nullptr;
+        result = mount.openRecord(i, &entry);
+        if (result != vorn::kResultOk) {
+            PrintLine(Format(u"{0} {1,10} damaged (result {2}) {3}",
+                             {HashText(record.nameHash), record.offset, result, name}));
+            firstFailure = firstFailure ? firstFailure : result;
+            continue;
+        }
+        const vorn::EntryHeader& header = mount.openEntryHeader();
+        PrintLine(Format(u"{0} {1,10} {2,-7} {3,12} {4,12} {5}",
+                         {HashText(record.nameHash), record.offset,
+                          vorn::CompressionKindText(header.kindBits()), header.packedSize,
+                          header.unpackedSize, name}));
+        mount.releaseEntry(entry);
+    }
+    return int(firstFailure);
+}
+
+int Extract(const Arguments& given) {
+    const char16_t* kCommand = u"extract";
+    Arguments arguments = given;
+    String namesSource;
+    if (!TakeOption(&arguments, u"--names", &namesSource) || arguments.size() != 2 ||
+        namesSource.isEmpty())
+        return Usage(kCommand, u"extract <container> <folder> --names <folder-or-list>");
+    std::vector<String> names;
+    Result result = LoadNames(namesSource, &names);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot read the names \"{0}\"", {namesSource}), result);
+    for (const String& name : names) {
+        if (!IsSafeName(name))
+            return Fail(kCommand, Format(u"refusing the name \"{0}\"", {name}),
+                        vorn::kResultInvalidName);
+    }
+    MountedContainer container;
+    if ((result = container.open(arguments[0])) != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot mount \"{0}\"", {arguments[0]}), result);
+
+    const fs::path target = PathOf(arguments[1]);
+    std::vector<fs::path> created;
+    // On failure, what this run made is taken away again.
+    auto undo = [&created] {
+        std::error_code error;
+        for (auto it = created.rbegin(); it != created.rend(); ++it)
+            fs::remove(*it, error);
+    };
+    uint32_t extracted = 0;
+    uint32_t missing = 0;
+    uint64_t bytes = 0;
+    std::vector<uint8_t> buffer;
+    for (const String& name : names) {
+        vorn::SubStream* entry = nullptr;
+        result = container.mount.openEntry(name.data(), &entry);
+        if (result == vorn::kResultNotFound) {
+            ++missing;
+            continue;
+        }
+        if (result != vorn::kResultOk) {
+            undo();
+            return Fail(kCommand, Format(u"cannot open the entry \"{0}\"", {name}), result);
+        }
+        const fs::path path = target / PathOf(name);
+        std::error_code error;
+        for (fs::path parent = path.parent_path();
+             !parent.empty() && parent != parent.parent_path() && !fs::exists(parent, error);
+             parent = parent.parent_path())
+            created.insert(created.begin(), parent); // outermost first, removed last
+        fs::create_directories(path.parent_path(), error);
+        const bool existed = fs::exists(path, error);
+        StagedFile staged(path);
+        result = staged.open();
+        if (result == vorn::kResultOk)
+            result = ReadEntry(entry, &buffer, [&staged](const uint8_t* data, uint32_t length) {
+                return staged.stream().write(data, length);
+            });
+        const uint64_t size = entry->size();
+        container.mount.releaseEntry(entry);
+        if (result == vorn::kResultOk)
+            result = staged.commit();
+        if (result != vorn::kResultOk) {
+            undo();
+            return Fail(kCommand, Format(u"cannot extract \"{0}\"", {name}), result);
+        }
+        if (!existed)
+            created.push_back(path);
+        ++extracted;
+        bytes += size;
+    }
+    PrintLine(Format(u"extracted {0} entries ({1} bytes); {2} names not in the container, {3} "
+                     u"entries without a given name",
+                     {extracted, bytes, missing, container.mount.recordCount() - extracted}));
+    return 0;
+}
+
+int Verify(const Arguments& arguments) {
+    const char16_t* kCommand = u"verify";
+    if (arguments.size() != 1)
+        return Usage(kCommand, u"verify <container>");
+    MountedContainer container;
+    Result result = container.open(arguments[0]);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, Format(u"cannot mount \"{0}\"", {arguments[0]}), result);
+    vorn::ArchiveMount& mount = container.mount;
+    const uint64_t fileSize = container.file.size();
+    if (mount.header().containerSize != fileSize)
+        return Fail(kCommand,
+                    Format(u"\"{0}\" says it holds {1} bytes but has {2}",
+                           {arguments[0], mount.header().containerSize, fileSize}),
+                    vorn::kResultMalformed);
+    for (uint32_t i = 1; i < mount.recordCount(); ++i) {
+        if (mount.records()[i - 1].nameHash >= mount.records()[i].nameHash)
+            return Fail(kCommand,
+                        Format(u"the directory is not sorted by unique hashes at record {0}", {i}),
+                        vorn::kResultMalformed);
+    }
+    std::vector<uint8_t> buffer;
+    uint64_t bytes = 0;
+    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+        const vorn::DirectoryRecord& record = mount.records()[i];
+        vorn::SubStream* entry = nullptr;
+        result = mount.openRecord(i, &entry);
+        if (result == vorn::kResultOk) {
+            bytes += entry->size();
+            result = ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return 0u; });
+            mount.releaseEntry(entry);
+        }
+        if (result != vorn::kResultOk)
+            return Fail(kCommand,
+                        Format(u"entry {0} at offset {1} is damaged",
+                               {HashText(record.nameHash), record.offset}),
+                        result);
+    }
+    PrintLine(Format(u"\"{0}\": {1} entries, {2} bytes, all readable",
+                     {arguments[0], mount.recordCount(), bytes}));
+    return 0;
+}
+
+Arguments CommandArguments(int argc, char** argv) {
+    Arguments arguments;
+#ifdef _WIN32
+    // main's narrow arguments have lost what the code page cannot hold.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide && count >= argc) {
+        for (int i = count - argc; i < count; ++i)
+            arguments.push_back(String(vorn::Units(wide[i])));
+        LocalFree(wide);
+        return arguments;
+    }
+    if (wide)
+        LocalFree(wide);
+#endif
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(TextOf(fs::u8path(argv[i])));
+    return arguments;
+}
+
+int RunPack(int argc, char** argv) {
+    return Pack(CommandArguments(argc, argv));
+}
+int RunList(int argc, char** argv) {
+    return List(CommandArguments(argc, argv));
+}
+int RunExtract(int argc, char** argv) {
+    return Extract(CommandArguments(argc, argv));
+}
+int RunVerify(int argc, char** argv) {
+    return Verify(CommandArguments(argc, argv));
+}
+
+} // namespace vornpack

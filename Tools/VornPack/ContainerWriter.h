@@ -1,0 +1,44 @@
+// Writes a container entry by entry in the reader's exact layout: the archive
+// header (rewritten at the end with the sizes and its checksum), the entries,
+// then the deflated directory sorted by name hash. Two names with the same
+// hash are refused, since the reader could not tell them apart.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/core/String.h"
+#include "VornLib/data/ArchiveFormat.h"
+#include "VornLib/data/Stream.h"
+
+namespace vornpack {
+
+struct WrittenEntry {
+    vorn::String name;
+    uint32_t nameHash;
+    uint32_t offset;
+};
+
+class ContainerWriter {
+public:
+    // `out` must be empty and seekable; buildDate/buildTime are the header's
+    // hexadecimal-digit stamps (0x20181024, 0x13450000).
+    vorn::Result begin(vorn::Stream* out, uint32_t buildDate, uint32_t buildTime);
+    // 14 with `collidingName` set when another entry's name has the same hash.
+    vorn::Result addEntry(const char16_t* name, vorn::CompressionKind kind, const uint8_t* packed,
+                          size_t packedSize, uint64_t unpackedSize,
+                          vorn::String* collidingName = nullptr);
+    vorn::Result finish();
+    const std::vector<WrittenEntry>& entries() const { return entries_; }
+
+private:
+    vorn::Result writeEntry(const vorn::EntryHeader& header, const uint8_t* data, size_t size);
+
+    vorn::Stream* out_ = nullptr;
+    vorn::ArchiveHeader header_;
+    std::vector<WrittenEntry> entries_;
+};
+
+// The current local time as the header's date and time stamps.
+void BuildStamp(uint32_t* date, uint32_t* time);
+
+} // namespace vornpack

@@ -1,0 +1,289 @@
+#include "Tools/VornPack/EntryEncoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <Lzma2Enc.h>
+#include <LzmaEnc.h>
+#include <Ppmd7.h>
+#include <lzo/lzo1x.h>
+#include <zlib.h>
+
+namespace vornpack {
+namespace {
+
+using vorn::CompressionKind;
+using vorn::Result;
+
+void* SdkAlloc(ISzAllocPtr, size_t size) {
+    return std::malloc(size);
+}
+void SdkFree(ISzAllocPtr, void* address) {
+    std::free(address);
+}
+const ISzAlloc kSdkAllocator = {SdkAlloc, SdkFree};
+
+void Append32(std::vector<uint8_t>* out, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out->push_back(uint8_t(value >> (8 * i)));
+}
+
+// Compresses one block into `out` (capacity = the block's length); false when
+// the method fails or the result would not be smaller than the block.
+class BlockCoder {
+public:
+    virtual ~BlockCoder() = default;
+    virtual Result begin(std::vector<uint8_t>* properties) = 0;
+    virtual bool encode(const uint8_t* block, uint32_t length, uint8_t* out,
+                        uint32_t* outLength) = 0;
+};
+
+class LzoCoder : public BlockCoder {
+public:
+    Result begin(std::vector<uint8_t>*) override {
+        if (lzo_init() != LZO_E_OK)
+            return vorn::kResultPlatformFailure;
+        work_.reset(new uint8_t[LZO1X_1_MEM_COMPRESS]);
+        return vorn::kResultOk;
+    }
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+        // LZO may expand its input; compress into a large enough scratch buffer.
+        scratch_.resize(length + length / 16 + 64 + 3);
+        lzo_uint packed = 0;
+        if (lzo1x_1_compress(block, length, scratch_.data(), &packed, work_.get()) != LZO_E_OK ||
+            packed >= length)
+            return false;
+        std::memcpy(out, scratch_.data(), packed);
+        *outLength = uint32_t(packed);
+        return true;
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> work_;
+    std::vector<uint8_t> scratch_;
+};
+
+class LzmaCoder : public BlockCoder {
+public:
+    explicit LzmaCoder(const EncoderSettings& settings) : settings_(settings) {}
+    Result begin(std::vector<uint8_t>* properties) override {
+        LzmaEncProps_Init(&props_);
+        props_.level = 7;
+        props_.dictSize = settings_.lzmaDictionary;
+        const unsigned value = settings_.lzmaProperties;
+        props_.lc = int(value % 9);
+        props_.lp = int(value / 9 % 5);
+        props_.pb = int(value / 45);
+        props_.numThreads = 1;
+        if (value >= 9 * 5 * 5)
+            return vorn::kResultInvalidArgument;
+        properties->push_back(settings_.lzmaProperties);
+        Append32(properties, settings_.lzmaDictionary);
+        return vorn::kResultOk;
+    }
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+        SizeT packed = length;
+        Byte encodedProps[LZMA_PROPS_SIZE];
+        SizeT propsSize = LZMA_PROPS_SIZE;
+        CLzmaEncProps props = props_;
+        props.reduceSize = length;
+        const SRes res = LzmaEncode(out, &packed, block, length, &props, encodedProps, &propsSize,
+                                    0, nullptr, &kSdkAllocator, &kSdkAllocator);
+        if (res != SZ_OK || packed >= length)
+            return false;
+        *outLength = uint32_t(packed);
+        return true;
+    }
+
+private:
+    const EncoderSettings& settings_;
+    CLzmaEncProps props_;
+};
+
+class Lzma2Coder : public BlockCoder {
+public:
+    explicit Lzma2Coder(const EncoderSettings& settings) : settings_(settings) {}
+    ~Lzma2Coder() override {
+        if (encoder_)
+            Lzma2Enc_Destroy(encoder_);
+    }
+    Result begin(std::vector<uint8_t>* properties) override {
+        encoder_ = Lzma2Enc_Create(&kSdkAllocator, &kSdkAllocator);
+        if (!encoder_)
+            return vorn::kResultOutOfMemory;
+        CLzma2EncProps props;
+        Lzma2EncProps_Init(&props);
+        props.lzmaProps.level = 7;
+        props.lzmaProps.dictSize = settings_.lzma2Dictionary;
+        props.numTotalThreads = 1;
+        props.numBlockThreads_Max = 1;
+        props.blockSize = LZMA2_ENC_PROPS_BLOCK_SIZE_SOLID;
+        if (Lzma2Enc_SetProps(encoder_, &props) != SZ_OK)
+            return vorn::kResultInvalidArgument;
+        properties->push_back(Lzma2Enc_WriteProperties(encoder_));
+        Append32(properties, 0);
+        return vorn::kResultOk;
+    }
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+        size_t packed = length;
+        Lzma2Enc_SetDataSize(encoder_, length);
+        const SRes res =
+            Lzma2Enc_Encode2(encoder_, nullptr, out, &packed, nullptr, block, length, nullptr);
+        if (res != SZ_OK || packed >= length)
+            return false;
+        *outLength = uint32_t(packed);
+        return true;
+    }
+
+private:
+    const EncoderSettings& settings_;
+    CLzma2EncHandle encoder_ = nullptr;
+};
+
+// Collects the range coder's bytes, stopping (and noting it) at the capacity.
+struct BoundedOutput {
+    IByteOut vtable;
+    uint8_t* current;
+    uint8_t* end;
+    bool overflow;
+};
+
+void WriteBoundedByte(IByteOutPtr pointer, Byte value) {
+    // The interface is the first member of BoundedOutput.
+    auto* output = reinterpret_cast<BoundedOutput*>(const_cast<IByteOut*>(pointer));
+    if (output->current == output->end) {
+        output->overflow = true;
+        return;
+    }
+    *output->current++ = value;
+}
+
+class PpmdCoder : public BlockCoder {
+public:
+    explicit PpmdCoder(const EncoderSettings& settings) : settings_(settings) {}
+    ~PpmdCoder() override {
+        if (allocated_)
+            Ppmd7_Free(model_.get(), &kSdkAllocator);
+    }
+    Result begin(std::vector<uint8_t>* properties) override {
+        if (settings_.ppmdOrder < PPMD7_MIN_ORDER || settings_.ppmdOrder > PPMD7_MAX_ORDER ||
+            settings_.ppmdMemory < PPMD7_MIN_MEM_SIZE)
+            return vorn::kResultInvalidArgument;
+        model_.reset(new CPpmd7);
+        Ppmd7_Construct(model_.get());
+        if (!Ppmd7_Alloc(model_.get(), settings_.ppmdMemory, &kSdkAllocator))
+            return vorn::kResultOutOfMemory;
+        allocated_ = true;
+        properties->push_back(settings_.ppmdOrder);
+        Append32(properties, settings_.ppmdMemory);
+        return vorn::kResultOk;
+    }
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+        BoundedOutput output{{WriteBoundedByte}, out, out + length, false};
+        CPpmd7* model = model_.get();
+        model->rc.enc.Stream = &output.vtable;
+        Ppmd7z_Init_RangeEnc(model);
+        Ppmd7_Init(model, settings_.ppmdOrder);
+        // Give up early once the output can no longer be smaller.
+        const uint32_t kStep = 1u << 16;
+        for (uint32_t done = 0; done < length && !output.overflow; done += kStep)
+            Ppmd7z_EncodeSymbols(model, block + done, block + std::min(length, done + kStep));
+        if (output.overflow)
+            return false;
+        Ppmd7z_Flush_RangeEnc(model);
+        if (output.overflow || output.current - out >= std::ptrdiff_t(length))
+            return false;
+        *outLength = uint32_t(output.current - out);
+        return true;
+    }
+
+private:
+    const EncoderSettings& settings_;
+    std::unique_ptr<CPpmd7> model_;
+    bool allocated_ = false;
+};
+
+Result EncodeDeflate(const uint8_t* data, size_t length, EncodedEntry* out) {
+    uLongf packed = compressBound(uLong(length));
+    out->packed.resize(packed);
+    if (compress2(out->packed.data(), &packed, data, uLong(length), 9) != Z_OK)
+        return vorn::kResultPlatformFailure;
+    out->packed.resize(packed);
+    out->kind = CompressionKind::Deflate;
+    return vorn::kResultOk;
+}
+
+} // namespace
+
+void AppendVarint(std::vector<uint8_t>* out, uint32_t value) {
+    while (value >= 0x80) {
+        out->push_back(uint8_t(value | 0x80));
+        value >>= 7;
+    }
+    out->push_back(uint8_t(value));
+}
+
+Result EncodeEntry(CompressionKind kind, const uint8_t* data, size_t length,
+                   const EncoderSettings& settings, EncodedEntry* out) {
+    if (!data && length)
+        return vorn::kResultNullInput;
+    if (!out)
+        return vorn::kResultNullOutput;
+    out->packed.clear();
+    out->kind = CompressionKind::Stored;
+    std::unique_ptr<BlockCoder> coder;
+    switch (kind) {
+    case CompressionKind::Stored:
+        out->packed.assign(data, data + length);
+        return vorn::kResultOk;
+    case CompressionKind::Deflate: {
+        const Result result = EncodeDeflate(data, length, out);
+        if (result == vorn::kResultOk && out->packed.size() < length)
+            return vorn::kResultOk;
+        out->packed.assign(data, data + length);
+        out->kind = CompressionKind::Stored;
+        return result;
+    }
+    case CompressionKind::Lzo:
+        coder.reset(new LzoCoder);
+        break;
+    case CompressionKind::Lzma:
+        coder.reset(new LzmaCoder(settings));
+        break;
+    case CompressionKind::Ppmd:
+        coder.reset(new PpmdCoder(settings));
+        break;
+    case CompressionKind::Lzma2:
+        coder.reset(new Lzma2Coder(settings));
+        break;
+    default:
+        return vorn::kResultNotSupported;
+    }
+    if (settings.blockSize == 0)
+        return vorn::kResultInvalidArgument;
+    const Result result = coder->begin(&out->packed);
+    if (result != vorn::kResultOk) {
+        out->packed.clear();
+        return result;
+    }
+    std::vector<uint8_t> block(std::min<size_t>(settings.blockSize, length));
+    for (size_t done = 0; done < length;) {
+        const uint32_t piece = uint32_t(std::min<size_t>(settings.blockSize, length - done));
+        uint32_t packed = 0;
+        AppendVarint(&out->packed, piece);
+        if (coder->encode(data + done, piece, block.data(), &packed)) {
+            AppendVarint(&out->packed, packed);
+            out->packed.insert(out->packed.end(), block.data(), block.data() + packed);
+        } else {
+            AppendVarint(&out->packed, 0);
+            out->packed.insert(out->packed.end(), data + done, data + done + piece);
+        }
+        done += piece;
+    }
+    out->kind = kind;
+    return vorn::kResultOk;
+}
+
+} // namespace vornpack

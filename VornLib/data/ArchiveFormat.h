@@ -1,0 +1,96 @@
+// The byte layout of the archive container, shared by the reader and by the
+// tool that writes containers: a 57-byte archive header, then entries (a
+// 33-byte entry header and its packed data), the last being the directory of
+// 8-byte (name hash, header offset) records sorted by hash. Little-endian.
+#pragma once
+
+#include <cstdint>
+
+#include "VornLib/core/Result.h"
+
+namespace vorn {
+
+enum class CompressionKind : uint16_t {
+    Stored = 0,
+    Deflate = 1,
+    Lzo = 2,
+    Lzma = 3,
+    Ppmd = 4,
+    Lzma2 = 5,
+};
+constexpr uint16_t kCompressionKindMask = 7;
+
+struct CompressionKindName {
+    CompressionKind kind;
+    const char16_t* name;
+};
+// Names as the tools print and accept them.
+constexpr CompressionKindName kCompressionKindNames[] = {
+    {CompressionKind::Stored, u"store"}, {CompressionKind::Deflate, u"deflate"},
+    {CompressionKind::Lzo, u"lzo"},      {CompressionKind::Lzma, u"lzma"},
+    {CompressionKind::Ppmd, u"ppmd"},    {CompressionKind::Lzma2, u"lzma2"},
+};
+const char16_t* CompressionKindText(uint16_t kindBits);
+
+constexpr uint8_t kArchiveMagic[10] = {'S', 't', 'r', 'a', 'F', 'i', 'L', 'e', 0x1A, 0x00};
+
+struct ArchiveHeader {
+    static constexpr uint32_t kSize = 57;
+    static constexpr uint32_t kChecksumOffset = 30;
+    static constexpr uint16_t kRevision = 0x0300;
+    static constexpr uint16_t kFormatId = 1;
+    static constexpr uint16_t kFormatCode = 0x1010;
+    static constexpr uint16_t kMaxFormatVersion = 0x0300;
+    static constexpr uint8_t kRecordKind = 0x10;
+
+    uint16_t revision = kRevision;
+    uint64_t containerSize = 0;
+    uint64_t directoryOffset = 0;
+    uint32_t checksum = 0;
+    uint32_t buildDate = 0;
+    uint32_t buildTime = 0;
+    uint16_t formatId = kFormatId;
+    uint16_t formatCode = kFormatCode;
+    uint16_t formatVersion = kMaxFormatVersion;
+    uint8_t recordKind = kRecordKind;
+
+    // Serialises the header with its checksum computed over every other byte.
+    void write(uint8_t bytes[kSize]) const;
+    // Parses bytes 0..56 (magic not checked here); the stored checksum goes to
+    // `checksum`, the one the bytes should have to the return value.
+    uint32_t parse(const uint8_t bytes[kSize]);
+    // 0, or 3 when a format field is not accepted.
+    Result checkFormat() const;
+};
+
+struct EntryHeader {
+    static constexpr uint32_t kSize = 33;
+    static constexpr uint32_t kChecksumOffset = 22;
+    static constexpr uint16_t kFormatId = 1;
+    static constexpr uint16_t kDataFormatCode = 0x1012;
+    static constexpr uint16_t kDirectoryFormatCode = 0x1011;
+    static constexpr uint16_t kFormatVersion = 0x0300;
+    static constexpr uint8_t kDataRecordKind = 0x30;
+    static constexpr uint8_t kDirectoryRecordKind = 0x50;
+
+    uint16_t compression = 0;
+    uint64_t packedSize = 0;
+    uint64_t unpackedSize = 0;
+    uint32_t checksum = 0;
+    uint16_t formatId = kFormatId;
+    uint16_t formatCode = kDataFormatCode;
+    uint16_t formatVersion = kFormatVersion;
+    uint8_t recordKind = kDataRecordKind;
+
+    uint16_t kindBits() const { return compression & kCompressionKindMask; }
+    void write(uint8_t bytes[kSize]) const;
+    uint32_t parse(const uint8_t bytes[kSize]);
+};
+
+struct DirectoryRecord {
+    static constexpr uint32_t kSize = 8;
+    uint32_t nameHash;
+    uint32_t offset;
+};
+
+} // namespace vorn

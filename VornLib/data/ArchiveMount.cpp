@@ -1,0 +1,134 @@
+#include "VornLib/data/ArchiveMount.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include "VornLib/data/NameHash.h"
+
+namespace vorn {
+
+void ArchiveMount::FreeDeleter::operator()(DirectoryRecord* records) const {
+    std::free(records);
+}
+
+Result ArchiveMount::open(Stream* container) {
+    close();
+    if (!container)
+        return kResultNullInput;
+    Result result = reader_.open(container);
+    if (result == kResultOk)
+        result = reader_.header().directoryOffset == 0
+                     ? kResultChecksumMismatch
+                     : reader_.selectEntry(reader_.header().directoryOffset);
+    if (result == kResultOk)
+        result = loadDirectory();
+    reader_.closeEntry();
+    if (result != kResultOk) {
+        close();
+        return result;
+    }
+    open_ = true;
+    return kResultOk;
+}
+
+Result ArchiveMount::loadDirectory() {
+    const uint64_t count = reader_.entry().unpackedSize / DirectoryRecord::kSize;
+    // Every record names an entry header of its own: a count the container
+    // cannot hold is damage, not a reason to allocate gigabytes.
+    if (count > reader_.size() / EntryHeader::kSize)
+        return kResultMalformed;
+    if (count == 0)
+        return kResultOk;
+    auto* records =
+        static_cast<DirectoryRecord*>(std::malloc(size_t(count) * sizeof(DirectoryRecord)));
+    if (!records)
+        return kResultOutOfMemory;
+    directory_.reset(records);
+    uint8_t bytes[4096];
+    for (uint64_t done = 0; done < count;) {
+        const uint32_t batch = uint32_t(std::min<uint64_t>(count - done, sizeof(bytes) / 8));
+        const Result result = reader_.read(bytes, batch * DirectoryRecord::kSize);
+        if (result != kResultOk)
+            return result;
+        for (uint32_t i = 0; i < batch; ++i) {
+            const uint8_t* at = bytes + i * 8;
+            records[done + i].nameHash = uint32_t(at[0]) | uint32_t(at[1]) << 8 |
+                                         uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+            records[done + i].offset = uint32_t(at[4]) | uint32_t(at[5]) << 8 |
+                                       uint32_t(at[6]) << 16 | uint32_t(at[7]) << 24;
+        }
+        done += batch;
+    }
+    recordCount_ = uint32_t(count);
+    return kResultOk;
+}
+
+void ArchiveMount::close() {
+    std::lock_guard<std::mutex> guard(lock_);
+    openEntry_.reset();
+    directory_.reset();
+    recordCount_ = 0;
+    reader_.close();
+    open_ = false;
+}
+
+Result ArchiveMount::openEntry(const char16_t* name, SubStream** out) {
+    if (!name)
+        return kResultInvalidName;
+    if (!out)
+        return kResultNullOutput;
+    *out = nullptr;
+    if (!open_)
+        return kResultWrongState;
+    const uint32_t hash = NameHash(name);
+    const DirectoryRecord* begin = directory_.get();
+    const DirectoryRecord* end = begin + recordCount_;
+    const DirectoryRecord* found =
+        std::lower_bound(begin, end, hash, [](const DirectoryRecord& record, uint32_t key) {
+            return record.nameHash < key;
+        });
+    if (found == end || found->nameHash != hash)
+        return kResultNotFound;
+    return openAt(found->offset, out);
+}
+
+Result ArchiveMount::openRecord(uint32_t index, SubStream** out) {
+    if (!out)
+        return kResultNullOutput;
+    *out = nullptr;
+    if (!open_)
+        return kResultWrongState;
+    if (index >= recordCount_)
+        return kResultOutOfRange;
+    return openAt(directory_[index].offset, out);
+}
+
+Result ArchiveMount::openAt(uint32_t offset, SubStream** out) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (openEntry_)
+        return kResultWrongState;
+    const Result result = reader_.selectEntry(offset);
+    if (result != kResultOk) {
+        reader_.closeEntry();
+        return result;
+    }
+    openEntry_.reset(new (std::nothrow) SubStream(&reader_, reader_.entry().unpackedSize));
+    if (!openEntry_) {
+        reader_.closeEntry();
+        return kResultOutOfMemory;
+    }
+    *out = openEntry_.get();
+    return kResultOk;
+}
+
+Result ArchiveMount::releaseEntry(Stream* stream) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!stream || stream != openEntry_.get())
+        return kResultInvalidArgument;
+    openEntry_.reset();
+    reader_.closeEntry();
+    return kResultOk;
+}
+
+} // namespace vorn

@@ -1,0 +1,56 @@
+// One mounted container: the directory loaded once and searched by name hash,
+// and at most one open entry at a time, because every entry is read through
+// the same underlying stream. Opening and releasing take the mount's lock;
+// reads of the open entry do not.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "VornLib/data/ArchiveReader.h"
+#include "VornLib/data/SubStream.h"
+
+namespace vorn {
+
+class ArchiveMount {
+public:
+    ArchiveMount() = default;
+    ArchiveMount(const ArchiveMount&) = delete;
+    ArchiveMount& operator=(const ArchiveMount&) = delete;
+    ~ArchiveMount() { close(); }
+
+    // Mounts the container read from `container` (from its position 0). The
+    // stream must outlive the mount.
+    Result open(Stream* container);
+    bool isOpen() const { return open_; }
+    void close();
+
+    // On success `out` is the open entry; hand it back with releaseEntry.
+    Result openEntry(const char16_t* name, SubStream** out);
+    // The same for the entry of one directory record (for tools that know no names).
+    Result openRecord(uint32_t index, SubStream** out);
+    Result releaseEntry(Stream* stream);
+
+    uint32_t recordCount() const { return recordCount_; }
+    const DirectoryRecord* records() const { return directory_.get(); }
+    // Header of the entry opened last (valid while it is open).
+    const EntryHeader& openEntryHeader() const { return reader_.entry(); }
+    const ArchiveHeader& header() const { return reader_.header(); }
+
+private:
+    struct FreeDeleter {
+        void operator()(DirectoryRecord* records) const;
+    };
+
+    Result loadDirectory();
+    Result openAt(uint32_t offset, SubStream** out);
+
+    ArchiveReader reader_;
+    std::mutex lock_;
+    std::unique_ptr<DirectoryRecord[], FreeDeleter> directory_;
+    uint32_t recordCount_ = 0;
+    std::unique_ptr<SubStream> openEntry_;
+    bool open_ = false;
+};
+
+} // namespace vorn

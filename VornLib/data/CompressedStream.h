@@ -1,0 +1,100 @@
+// What every compressed entry stream shares: it is opened over the container's
+// stream at the first packed byte with the entry's packed and unpacked sizes,
+// and delivers the unpacked bytes in order. No seeking, no writing.
+//
+// BlockStream adds the block sequence used by LZO and the LZMA family: each
+// block is "U varint, P varint, P packed bytes" (or U raw bytes when P = 0),
+// decoded from a fresh state into a buffer grown to the largest block.
+#pragma once
+
+#include "VornLib/data/Stream.h"
+
+namespace vorn {
+
+class CompressedStream : public Stream {
+public:
+    CompressedStream(const CompressedStream&) = delete;
+    CompressedStream& operator=(const CompressedStream&) = delete;
+
+    bool isOpen() const { return underlying_ != nullptr; }
+    uint64_t packedSize() const { return packedSize_; }
+    uint64_t packedStart() const { return start_; }
+
+    Result read(void* destination, uint32_t count) override;
+    Result write(const void* source, uint32_t count) override;
+    Result flush(bool toDisk) override;
+    uint64_t position() override { return position_; }
+    Result seek(uint64_t offset) override;
+    uint64_t size() override { return unpackedSize_; }
+    String description() override;
+
+protected:
+    explicit CompressedStream(const char16_t* descriptionFormat)
+        : descriptionFormat_(descriptionFormat) {}
+
+    // Records the sizes; the packed data starts at the underlying position.
+    Result begin(Stream* underlying, uint64_t packedSize, uint64_t unpackedSize);
+    void end();
+    // Reads packed bytes, refusing to go past the entry's packed size.
+    Result readPacked(void* destination, uint32_t count);
+    uint64_t packedLeft() const { return packedSize_ - packedRead_; }
+
+    // Fills exactly count bytes; the base has checked the bounds already.
+    virtual Result decode(uint8_t* destination, uint32_t count) = 0;
+
+private:
+    const char16_t* descriptionFormat_;
+    Stream* underlying_ = nullptr;
+    uint64_t start_ = 0;
+    uint64_t packedSize_ = 0;
+    uint64_t packedRead_ = 0;
+    uint64_t unpackedSize_ = 0;
+    uint64_t position_ = 0;
+};
+
+// A buffer that only grows, kept between blocks.
+class BlockBuffer {
+public:
+    BlockBuffer() = default;
+    BlockBuffer(const BlockBuffer&) = delete;
+    BlockBuffer& operator=(const BlockBuffer&) = delete;
+    ~BlockBuffer() { release(); }
+
+    Result reserve(uint32_t capacity);
+    void release();
+    uint8_t* data() const { return data_; }
+    uint32_t capacity() const { return capacity_; }
+
+private:
+    uint8_t* data_ = nullptr;
+    uint32_t capacity_ = 0;
+};
+
+class BlockStream : public CompressedStream {
+public:
+    // No block may unpack to more than this: a damaged length must not be able
+    // to ask for gigabytes. The payload's blocks hold at most 4 MiB.
+    static constexpr uint32_t kMaxBlockSize = 64u << 20;
+
+protected:
+    using CompressedStream::CompressedStream;
+
+    Result beginBlocks(Stream* underlying, uint64_t packedSize, uint64_t unpackedSize);
+    void endBlocks();
+    Result decode(uint8_t* destination, uint32_t count) override;
+    // Unpacks one block of `packedLength` bytes to exactly `unpackedLength` bytes.
+    virtual Result decodeBlock(const uint8_t* packed, uint32_t packedLength, uint8_t* unpacked,
+                               uint32_t unpackedLength) = 0;
+
+private:
+    Result readVarint(uint32_t* out);
+    Result nextBlock();
+
+    BlockBuffer packed_;
+    BlockBuffer unpacked_;
+    uint32_t blockLength_ = 0;
+    uint32_t readIndex_ = 0;
+    uint64_t blocksUnpacked_ = 0;
+};
+
+} // namespace vorn

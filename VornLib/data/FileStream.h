@@ -1,0 +1,44 @@
+// A file with its layers: the raw platform file at the bottom and, normally,
+// the write-back cache above it. Every operation goes through the top layer;
+// setLayers restacks them (a layer list is applied from its last code to its
+// first: 1 = raw file, 0 = cache over what is below).
+#pragma once
+
+#include "VornLib/data/CacheStream.h"
+#include "VornLib/data/RawFileStream.h"
+
+namespace vorn {
+
+class FileStream : public Stream {
+public:
+    enum Layer : uint32_t { kCacheLayer = 0, kRawLayer = 1 };
+
+    FileStream() = default;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+    ~FileStream() override;
+
+    Result openRead(const char16_t* path);
+    Result openWrite(const char16_t* path);
+    Result setLayers(const uint32_t* codes, uint32_t count);
+    Result setLastWriteTime(DateTime time);
+    bool isOpen() const { return raw_.isOpen(); }
+
+    Result close() override;
+    Result read(void* destination, uint32_t count) override;
+    Result write(const void* source, uint32_t count) override;
+    Result flush(bool toDisk) override;
+    uint64_t position() override;
+    Result seek(uint64_t offset) override;
+    uint64_t size() override;
+    String description() override;
+
+private:
+    Result stackDefaultLayers();
+
+    RawFileStream raw_;
+    CacheStream cache_;
+    Stream* top_ = nullptr;
+};
+
+} // namespace vorn

@@ -1,0 +1,46 @@
+// A file on disk read or written straight through the platform, without any
+// buffering: the bottom layer of FileStream. Reads are all-or-nothing and
+// bounded by the size learnt at open (plus what this stream wrote since).
+#pragma once
+
+#include "VornLib/core/DateTime.h"
+#include "VornLib/data/DataPlatform.h"
+#include "VornLib/data/Stream.h"
+
+namespace vorn {
+
+class RawFileStream : public Stream {
+public:
+    enum Mode : uint32_t { kRead = 1, kWrite = 2 };
+
+    RawFileStream() = default;
+    RawFileStream(const RawFileStream&) = delete;
+    RawFileStream& operator=(const RawFileStream&) = delete;
+    ~RawFileStream() override;
+
+    Result openRead(const char16_t* path);
+    Result openWrite(const char16_t* path);
+    bool isOpen() const { return file_ != platform::kInvalidFile; }
+    Mode mode() const { return mode_; }
+    Result setLastWriteTime(DateTime time);
+
+    Result close() override;
+    Result read(void* destination, uint32_t count) override;
+    Result write(const void* source, uint32_t count) override;
+    Result flush(bool toDisk) override;
+    uint64_t position() override;
+    Result seek(uint64_t offset) override;
+    uint64_t size() override;
+    String description() override;
+
+private:
+    Result open(const char16_t* path, Mode mode);
+
+    String path_;
+    platform::FileHandle file_ = platform::kInvalidFile;
+    uint64_t size_ = 0;
+    uint64_t position_ = 0;
+    Mode mode_ = kRead;
+};
+
+} // namespace vorn

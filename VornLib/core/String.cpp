@@ -211,6 +211,15 @@ int32_t String::find(char16_t unit) const {
     return -1;
 }
 
+int32_t String::findLast(char16_t unit) const {
+    const char16_t* text = data();
+    for (uint32_t i = length_; i > 0; --i) {
+        if (text[i - 1] == unit)
+            return int32_t(i - 1);
+    }
+    return -1;
+}
+
 int32_t String::find(const char16_t* text) const {
     const uint32_t needle = TextLength(text);
     if (needle > length_)

@@ -111,6 +111,7 @@ public:
     // Positions are 0-based; -1 when not found.
     int32_t find(char16_t unit) const;
     int32_t find(const char16_t* text) const;
+    int32_t findLast(char16_t unit) const;
     bool startsWith(const char16_t* prefix) const;
 
     String left(uint32_t count) const;

@@ -118,6 +118,9 @@ TEST(StringSearch, FindAndSlices) {
     const String text(u"Data/Xml/Configuration.xml");
     EXPECT_EQ(4, text.find(u'/'));
     EXPECT_EQ(-1, text.find(u'\\'));
+    EXPECT_EQ(8, text.findLast(u'/'));
+    EXPECT_EQ(-1, text.findLast(u'\\'));
+    EXPECT_EQ(-1, String().findLast(u'a'));
     EXPECT_EQ(9, text.find(u"Configuration"));
     EXPECT_EQ(-1, text.find(u"configuration"));
     EXPECT_EQ(0, text.find(u""));

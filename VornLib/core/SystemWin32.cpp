@@ -1,5 +1,6 @@
 // The portable core's few needs of the platform, on Windows.
 #include "VornLib/core/Colour.h"
+#include "VornLib/core/Language.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32.h"
 
@@ -13,6 +14,10 @@ int CompareTextIgnoringCase(const char16_t* a, const char16_t* b) {
 Colour PlatformSystemColour(int32_t index) {
     const COLORREF value = GetSysColor(index);
     return Colour{GetRValue(value), GetGValue(value), GetBValue(value), 255};
+}
+
+uint32_t SystemLanguage() {
+    return LanguageFromLocale(GetUserDefaultLCID());
 }
 
 } // namespace vorn

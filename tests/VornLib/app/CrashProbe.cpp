@@ -12,6 +12,8 @@ void PrintMessage(HWND, const vorn::String& text) {
     std::fflush(stdout);
 }
 
+DWORD WINAPI CrashingThread(void*) { return *static_cast<volatile DWORD*>(nullptr); }
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -21,9 +23,7 @@ int main(int argc, char** argv) {
     vorn::InstallCrashReport(settings);
     if (argc > 1 && argv[1][0] == 'w') {
         // The same on a worker thread.
-        HANDLE thread = CreateThread(
-            nullptr, 0, [](void*) -> DWORD { return *static_cast<volatile DWORD*>(nullptr); },
-            nullptr, 0, nullptr);
+        HANDLE thread = CreateThread(nullptr, 0, CrashingThread, nullptr, 0, nullptr);
         WaitForSingleObject(thread, INFINITE);
         return 3;
     }

@@ -1,0 +1,65 @@
+#include "VornLib/app/ApplicationDescription.h"
+
+namespace vorn {
+namespace {
+
+struct DistributionName {
+    const char16_t* name;
+    Distribution value;
+};
+
+constexpr DistributionName kDistributions[] = {
+    {u"Public", Distribution::Public},
+    {u"OpenBeta", Distribution::OpenBeta},
+    {u"ClosedBeta", Distribution::ClosedBeta},
+};
+
+bool Required(Result result, Result* first) {
+    if (result != kResultOk && *first == kResultOk)
+        *first = kResultMissingDefinition;
+    return result == kResultOk;
+}
+
+} // namespace
+
+Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescription* out) {
+    if (!out)
+        return kResultNullOutput;
+    *out = ApplicationDescription();
+    ApplicationDescription d;
+    Result failure = kResultOk;
+
+    String uuidText;
+    if (Required(element.getAttribute(u"UUID", &uuidText), &failure))
+        UUID::Parse(uuidText.data(), &d.uuid); // a malformed value leaves the nil UUID
+    Required(element.getAttribute(u"Name", &d.name), &failure);
+    Required(element.getAttribute(u"Version", &d.version), &failure);
+    element.getAttribute(u"Tag", &d.tag, u"");
+    if (!d.tag.isEmpty())
+        d.distribution = Distribution::OpenBeta;
+    String distribution;
+    if (element.getAttribute(u"Distribution", &distribution) == kResultOk) {
+        for (const DistributionName& entry : kDistributions) {
+            if (distribution == entry.name)
+                d.distribution = entry.value;
+        }
+    }
+    Required(element.getAttribute(u"Company", &d.company), &failure);
+    Required(element.getAttributeBoolean(u"MultipleInstancesAllowed", &d.multipleInstancesAllowed),
+             &failure);
+    element.getAttributeBoolean(u"Activate", &d.activate, true);
+    int32_t frameRate = 200;
+    if (element.getAttributeInt32(u"MaxFrameRate", &frameRate) == kResultOk && frameRate >= 0)
+        d.maxFrameRate = uint32_t(frameRate);
+    element.getAttributeUInt16(u"TrackIRProfileID", &d.trackIRProfileId);
+    element.getAttribute(u"TrackingID", &d.trackingId, u"");
+    element.getAttributeBoolean(u"OpenCommandLineFiles", &d.openCommandLineFiles, false);
+    element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
+    element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
+
+    if (failure == kResultOk)
+        *out = d;
+    return failure;
+}
+
+} // namespace vorn

@@ -127,7 +127,7 @@ Result LoadNames(const String& source, std::vector<String>* names) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.pop_back();
         if (!line.empty())
-            names->push_back(TextOf(fs::u8path(line)));
+            names->push_back(NativeTextOf(fs::u8path(line))); // exactly as written
         line.clear();
     }
     return vorn::kResultOk;
@@ -514,7 +514,7 @@ Arguments CommandArguments(int argc, char** argv) {
         LocalFree(wide);
 #endif
     for (int i = 0; i < argc; ++i)
-        arguments.push_back(TextOf(fs::u8path(argv[i])));
+        arguments.push_back(NativeTextOf(fs::u8path(argv[i])));
     return arguments;
 }
 

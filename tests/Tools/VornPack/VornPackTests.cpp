@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <unordered_map>
+
+#include "../../VornLib/data/DataTestSupport.h"
+#include "Tools/VornPack/Commands.h"
+#include "VornLib/data/ArchiveMount.h"
+#include "VornLib/data/FileStream.h"
+#include "VornLib/data/NameHash.h"
+
+namespace vornpack {
+namespace {
+
+namespace fs = std::filesystem;
+using vorn::ScratchFolder;
+
+vorn::String Text(const fs::path& path) {
+    const std::u16string units = path.u16string();
+    return vorn::String(units.data(), uint32_t(units.size()));
+}
+
+// Files of every character a payload has.
+void FillSource(const fs::path& folder) {
+    fs::create_directories(folder / "Data" / "Xml");
+    fs::create_directories(folder / "Program");
+    vorn::WriteWholeFile(folder / "Data" / "Xml" / "Configuration.xml", vorn::SampleText(300000));
+    std::vector<uint8_t> png = vorn::SampleNoise(50000);
+    png[0] = 0x89, png[1] = 'P', png[2] = 'N', png[3] = 'G';
+    vorn::WriteWholeFile(folder / "Data" / "Logo.png", png);
+    vorn::WriteWholeFile(folder / "Program" / "App.exe", vorn::SampleMixed(4500000));
+    vorn::WriteWholeFile(folder / "Program" / "zeros.bin", std::vector<uint8_t>(100000, 0));
+    vorn::WriteWholeFile(folder / "empty.txt", {});
+    vorn::WriteWholeFile(folder / fs::u8path(u8"Stra\u00dfe \u65e5\u672c.txt"),
+                         vorn::SampleText(999));
+}
+
+std::vector<fs::path> FilesUnder(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (item.is_regular_file())
+            files.push_back(item.path().lexically_relative(folder));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void ExpectSameTrees(const fs::path& a, const fs::path& b) {
+    const std::vector<fs::path> files = FilesUnder(a);
+    ASSERT_EQ(files, FilesUnder(b));
+    for (const fs::path& file : files)
+        EXPECT_TRUE(vorn::ReadWholeFile(a / file) == vorn::ReadWholeFile(b / file)) << file;
+}
+
+TEST(VornPack, EveryMethodPacksVerifiesAndExtractsTheSameFiles) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillSource(source);
+    for (const char16_t* method :
+         {u"auto", u"store", u"deflate", u"lzo", u"lzma", u"lzma2", u"ppmd"}) {
+        SCOPED_TRACE(vorn::String(method).length());
+        const fs::path container = scratch.path() / "payload.bin";
+        const fs::path target = scratch.path() / "out";
+        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method}));
+        EXPECT_FALSE(fs::exists(scratch.path() / "payload.bin.vornpack-partial"));
+        EXPECT_EQ(0, Verify({Text(container)}));
+        EXPECT_EQ(0, List({Text(container), u"--names", Text(source)}));
+        ASSERT_EQ(0, Extract({Text(container), Text(target), u"--names", Text(source)}));
+        ExpectSameTrees(source, target);
+        fs::remove_all(target);
+    }
+}
+
+// Which kind each entry got, read back through the mount.
+std::map<std::string, vorn::CompressionKind> KindsOf(const fs::path& container,
+                                                     const std::vector<const char16_t*>& names) {
+    std::map<std::string, vorn::CompressionKind> kinds;
+    vorn::FileStream file;
+    EXPECT_EQ(0u, file.openRead(Text(container).data()));
+    vorn::ArchiveMount mount;
+    EXPECT_EQ(0u, mount.open(&file));
+    for (const char16_t* name : names) {
+        vorn::SubStream* entry = nullptr;
+        EXPECT_EQ(0u, mount.openEntry(name, &entry));
+        kinds[fs::path(std::u16string(name)).u8string()] =
+            vorn::CompressionKind(mount.openEntryHeader().kindBits());
+        mount.releaseEntry(entry);
+    }
+    return kinds;
+}
+
+TEST(VornPack, AutoStoresCompressedFilesAndCompressesTheRest) {
+    ScratchFolder scratch;
+    FillSource(scratch.path() / "source");
+    const fs::path container = scratch.path() / "payload.bin";
+    ASSERT_EQ(0, Pack({Text(scratch.path() / "source"), u"-o", Text(container)}));
+    auto kinds = KindsOf(container, {u"Data/Logo.png", u"Data/Xml/Configuration.xml",
+                                     u"Program/zeros.bin", u"empty.txt"});
+    EXPECT_EQ(vorn::CompressionKind::Stored, kinds["Data/Logo.png"]);
+    EXPECT_EQ(vorn::CompressionKind::Stored, kinds["empty.txt"]);
+    EXPECT_TRUE(kinds["Data/Xml/Configuration.xml"] == vorn::CompressionKind::Ppmd ||
+                kinds["Data/Xml/Configuration.xml"] == vorn::CompressionKind::Lzma);
+    EXPECT_NE(vorn::CompressionKind::Stored, kinds["Program/zeros.bin"]);
+}
+
+// Two names whose hashes are equal, found by trying numbered names.
+std::pair<std::string, std::string> CollidingNames() {
+    std::unordered_map<uint32_t, uint32_t> seen;
+    for (uint32_t i = 0;; ++i) {
+        const std::u16string name =
+            u"f" + std::u16string(std::to_string(i).begin(), std::to_string(i).end());
+        const auto found = seen.emplace(vorn::NameHash(name.c_str()), i);
+        if (!found.second)
+            return {"f" + std::to_string(found.first->second), "f" + std::to_string(i)};
+    }
+}
+
+TEST(VornPack, FailedPacksLeaveNoOutput) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    fs::create_directories(source);
+    const auto [first, second] = CollidingNames();
+    vorn::WriteWholeFile(source / first, {1});
+    vorn::WriteWholeFile(source / second, {2});
+    const fs::path container = scratch.path() / "payload.bin";
+    EXPECT_EQ(14, Pack({Text(source), u"-o", Text(container)}));
+    EXPECT_FALSE(fs::exists(container));
+    EXPECT_FALSE(fs::exists(scratch.path() / "payload.bin.vornpack-partial"));
+
+    EXPECT_EQ(29, Pack({Text(scratch.path() / "missing"), u"-o", Text(container)}));
+    EXPECT_EQ(5, Pack({Text(source), u"-o", Text(container), u"--method", u"zip"}));
+    EXPECT_EQ(5, Pack({Text(source)}));
+    EXPECT_EQ(5, Pack({Text(source), u"-o"}));
+    EXPECT_FALSE(fs::exists(container));
+}
+
+TEST(VornPack, DamagedContainersFailWithTheirCodeAndExtractNothing) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillSource(source);
+    const fs::path container = scratch.path() / "payload.bin";
+    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", u"lzma"}));
+    const std::vector<uint8_t> pristine = vorn::ReadWholeFile(container);
+    struct Case {
+        const char* name;
+        size_t at;
+        int expected;
+    };
+    const Case kCases[] = {
+        {"archive header checksum", 30, 32},
+        {"first entry's header checksum", 57 + 22, 32},
+        {"magic", 0, 33},
+    };
+    for (const Case& test : kCases) {
+        SCOPED_TRACE(test.name);
+        std::vector<uint8_t> damaged = pristine;
+        damaged[test.at] ^= 0x10;
+        vorn::WriteWholeFile(container, damaged);
+        EXPECT_EQ(test.expected, Verify({Text(container)}));
+        const fs::path target = scratch.path() / "out";
+        EXPECT_EQ(test.expected,
+                  Extract({Text(container), Text(target), u"--names", Text(source)}));
+        EXPECT_FALSE(fs::exists(target) && !FilesUnder(target).empty());
+    }
+    // Damage inside the packed data of the largest entry surfaces when it is read.
+    std::vector<uint8_t> damaged = pristine;
+    damaged[pristine.size() / 2] ^= 0xFF;
+    vorn::WriteWholeFile(container, damaged);
+    EXPECT_NE(0, Verify({Text(container)}));
+    vorn::WriteWholeFile(container, std::vector<uint8_t>(pristine.begin(), pristine.end() - 1));
+    EXPECT_EQ(19, Verify({Text(container)})); // the directory now runs past the end
+}
+
+TEST(VornPack, ExtractRefusesNamesThatLeaveTheFolder) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillSource(source);
+    const fs::path container = scratch.path() / "payload.bin";
+    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", u"store"}));
+    for (const char* name : {"../evil.txt", "/etc/evil", "a/../../evil", "C:evil", "a\\b"}) {
+        SCOPED_TRACE(name);
+        vorn::WriteWholeFile(scratch.path() / "names.txt",
+                             std::vector<uint8_t>(name, name + std::strlen(name)));
+        EXPECT_EQ(38, Extract({Text(container), Text(scratch.path() / "out"), u"--names",
+                               Text(scratch.path() / "names.txt")}));
+    }
+    // A list names a subset: only those are extracted.
+    const std::string list = "Program/App.exe\r\nnot/there\n\nempty.txt\n";
+    vorn::WriteWholeFile(scratch.path() / "names.txt",
+                         std::vector<uint8_t>(list.begin(), list.end()));
+    ASSERT_EQ(0, Extract({Text(container), Text(scratch.path() / "out"), u"--names",
+                          Text(scratch.path() / "names.txt")}));
+    EXPECT_EQ((std::vector<fs::path>{"Program/App.exe", "empty.txt"}),
+              FilesUnder(scratch.path() / "out"));
+}
+
+} // namespace
+} // namespace vornpack

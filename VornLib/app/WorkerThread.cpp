@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include "VornLib/app/ThreadRecord.h"
+
 namespace vorn {
 
 WorkerThread::~WorkerThread() {
@@ -42,7 +44,9 @@ void WorkerThread::stop(bool waitForEnd) {
 DWORD WINAPI WorkerThread::ThreadBody(void* self) {
     WorkerThread* worker = static_cast<WorkerThread*>(self);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    CurrentThreadRecord();
     worker->result_ = worker->run();
+    ReleaseThreadRecord();
     if (SUCCEEDED(com))
         CoUninitialize();
     return worker->result_;

@@ -12,7 +12,9 @@ void PrintMessage(HWND, const vorn::String& text) {
     std::fflush(stdout);
 }
 
-DWORD WINAPI CrashingThread(void*) { return *static_cast<volatile DWORD*>(nullptr); }
+DWORD WINAPI CrashingThread(void*) {
+    return *static_cast<volatile DWORD*>(nullptr);
+}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ChildProcess.h"
 #include "TestText.h"
 #include "VornLib/app/CrashReport.h"
 #include "VornLib/core/Win32Handles.h"
@@ -17,34 +18,11 @@ struct ProbeRun {
 
 ProbeRun RunProbe(const wchar_t* argument) {
     ProbeRun run;
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring probe(self);
-    probe = probe.substr(0, probe.find_last_of(L'\\') + 1) + L"VornCrashProbe.exe";
-    std::wstring commandLine = L"\"" + probe + L"\" " + argument;
-
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    KernelHandle reader(readEnd), writer(writeEnd);
-    SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writer.get();
-    startup.hStdError = writer.get();
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(probe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process))
+    ChildProcess probe;
+    if (!probe.start(L"VornCrashProbe.exe", argument) || !probe.wait(60000))
         return run;
-    writer.reset();
-    KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(reader.get(), buffer, sizeof buffer, &read, nullptr) && read)
-        run.output.append(buffer, read);
-    WaitForSingleObject(processHandle.get(), 60000);
-    GetExitCodeProcess(processHandle.get(), &run.exitCode);
+    run.exitCode = probe.exitCode();
+    run.output = probe.output();
     return run;
 }
 

@@ -1,0 +1,91 @@
+// AppRuntime: the one runtime of the process. It reads the program's
+// description, runs the framework's command-line operations, keeps the module
+// list and runs the frame-paced main loop until a module, a WM_QUIT or the
+// disappearance of the main window ends it.
+#pragma once
+
+#include "VornLib/app/AppModule.h"
+#include "VornLib/app/AppWindow.h"
+#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/app/CommandLine.h"
+
+namespace vorn {
+
+// Input devices are not part of this system: the manager has no devices, but
+// the loop hands it the frame time as it would to real ones.
+class InputDeviceManager {
+public:
+    void tick(float seconds);
+    uint32_t deviceCount() const { return 0; }
+};
+
+class AppRuntime {
+public:
+    static constexpr uint32_t kFrameRing = 16;
+
+    static AppRuntime& instance();
+
+    // Parses the command line and takes the program's description; a failed
+    // description (29 no element, 6 bad attribute) requests quit at once.
+    void prepare(const char16_t* commandLine, Result descriptionResult,
+                 const ApplicationDescription& description);
+
+    // Starts the module and puts it at the head of the list (taking ownership);
+    // does nothing once quit was requested.
+    Result addModule(AppModule* module);
+    Result start();
+    Result run();
+    void stop();
+    void requestQuit();
+
+    bool quitRequested() const { return quitRequested_; }
+    bool quiet() const { return quiet_; }
+    int32_t exitCode() const { return exitCode_; }
+    void setExitCode(int32_t code) { exitCode_ = code; }
+    const ApplicationDescription& description() const { return description_; }
+    CommandLine& commandLine() { return commandLine_; }
+
+    // The runtime owns the main window; setting another destroys the old one.
+    AppWindow* mainWindow() const { return mainWindow_; }
+    void setMainWindow(AppWindow* window);
+    HWND mainWindowHandle() const { return mainWindow_ ? mainWindow_->handle() : nullptr; }
+
+    // The last frame durations, newest last; for diagnostics and tests.
+    uint32_t frameCount() const { return frameCount_; }
+    float frameTime(uint32_t index) const { return frames_[index % kFrameRing]; }
+    bool allIdle() const { return allIdle_; }
+
+private:
+    AppRuntime() = default;
+    void stopModules();
+    void pace();
+
+    ApplicationDescription description_;
+    CommandLine commandLine_;
+    AppModule* modules_ = nullptr;
+    AppWindow* mainWindow_ = nullptr;
+    InputDeviceManager inputDevices_;
+    bool inputDevicesCreated_ = false;
+    bool quitRequested_ = false;
+    bool quiet_ = false;
+    int32_t exitCode_ = 0;
+    bool allIdle_ = false;
+    bool wasIdle_ = false;
+    bool firstPass_ = true;
+    double lastTickTime_ = 0;
+    bool haveLastTick_ = false;
+    float frames_[kFrameRing] = {};
+    uint32_t frameWrite_ = 0;
+    uint32_t frameCount_ = 0;
+};
+
+// The framework's own first module: single-instance control and the message pump.
+class WindowSystemModule : public AppModule {
+public:
+    Result start() override;
+    bool isIdle() override;
+    Result tick(float seconds) override;
+    void stop() override {}
+};
+
+} // namespace vorn

@@ -1,0 +1,31 @@
+// What the runtime needs of a program's main window. The window framework
+// implements it; a program may also supply a plain Win32 window.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/core/Result.h"
+#include "VornLib/core/String.h"
+#include "VornLib/core/Win32.h"
+
+namespace vorn {
+
+class AppWindow {
+public:
+    virtual ~AppWindow() = default;
+    // Creates the system window (hidden).
+    virtual Result create() = 0;
+    virtual void show(bool activate) = 0;
+    // Closes and destroys the system window.
+    virtual void close() = 0;
+    // Null when there is no system window (any more).
+    virtual HWND handle() const = 0;
+    virtual void update(float) {}
+    virtual bool isIdle() { return true; }
+    virtual void openDocuments(const std::vector<String>&) {}
+    virtual void onStarted() {}
+    // True when the window consumed the message before translation.
+    virtual bool preTranslate(MSG*) { return false; }
+};
+
+} // namespace vorn

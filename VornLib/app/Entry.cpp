@@ -1,0 +1,108 @@
+#include "VornLib/app/Entry.h"
+
+#include "VornLib/core/Win32.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/CrashReport.h"
+#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/app/ThreadRecord.h"
+
+namespace vorn {
+namespace {
+
+constexpr char16_t kNoSse2Message[] =
+    u"Your computer does not meet the minimum system requirements. This program requires a CPU "
+    u"that supports the SSE2 instruction set.\n\nTry an older version of this program or upgrade "
+    u"your computer to Intel\u00AE Pentium\u00AE 4 and later processors or AMD Athlon\u2122 64 "
+    u"and later processors.";
+
+// Libraries are searched in the system folder only, before anything is loaded:
+// a setup program often runs from a folder where anyone can drop a DLL.
+void RestrictLibrarySearch() {
+    using Function = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto restrict = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (restrict)
+        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
+// OLE and the common controls, for the life of the process.
+class SystemObject {
+public:
+    SystemObject() {
+        oleResult_ = OleInitialize(nullptr);
+        using Function = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        const auto initialize =
+            SystemFunction<Function>(SystemLibraryId::Comctl32, "InitCommonControlsEx");
+        INITCOMMONCONTROLSEX controls = {sizeof controls, 0x46FF};
+        if (initialize)
+            initialize(&controls);
+    }
+    ~SystemObject() {
+        if (SUCCEEDED(oleResult_))
+            OleUninitialize();
+    }
+
+private:
+    HRESULT oleResult_ = E_FAIL;
+};
+
+HWND MainWindowHandle() {
+    return AppRuntime::instance().mainWindowHandle();
+}
+
+} // namespace
+
+int RunApplication(const ProgramDefinition& program) {
+    RestrictLibrarySearch();
+    AllocateThreadSlots();
+    if (!IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE)) {
+        const String caption = CaptionFromFileName(ExecutablePath());
+        MessageBoxW(nullptr, Wide(kNoSse2Message), Wide(caption.data()),
+                    MB_TASKMODAL | MB_ICONERROR);
+        FreeThreadSlots();
+        return int(kResultNotSupported);
+    }
+    CurrentThreadRecord()->mainThread = true;
+    Result result = kResultOk;
+    {
+        const SystemObject system;
+        AppRuntime& runtime = AppRuntime::instance();
+
+        ApplicationDescription description;
+        const Result loaded = program.loadDescription ? program.loadDescription(&description)
+                                                      : Result(kResultNotFound);
+        runtime.prepare(Units(GetCommandLineW()), loaded, description);
+
+        CrashReportSettings crash;
+        crash.supportAddress = runtime.description().supportEmail;
+        crash.ownerWindow = MainWindowHandle;
+        InstallCrashReport(crash);
+
+        result = runtime.addModule(new WindowSystemModule);
+        if (result == kResultOk && program.createModule)
+            result = runtime.addModule(program.createModule());
+        if (result == kResultOk) {
+            result = runtime.start();
+            if (result == kResultOk) {
+                result = runtime.run();
+                runtime.stop();
+                if (result == kResultOk)
+                    result = Result(runtime.exitCode());
+            }
+        } else {
+            runtime.stop();
+        }
+    }
+    ReleaseThreadRecord();
+    FreeThreadSlots();
+    return int(result);
+}
+
+} // namespace vorn

@@ -1,0 +1,30 @@
+#!/bin/sh
+# idle-cpu.sh <wine-run> <prefix> <program> <window-class> [seconds]
+# Starts a framework program under Wine, lets it sit idle and reads the
+# processor time its Linux process used from /proc (Wine's own accounting of
+# other processes is too coarse). Fails above 1% of one core.
+set -eu
+run="$1"; prefix="$2"; program="$3"; seconds="${5:-10}"
+"$run" "$prefix" "$program" /AllowMultipleInstances >/dev/null 2>&1 &
+launcher=$!
+name="$(basename "$program")"
+pid=""
+for _ in $(seq 1 300); do
+  pid="$(pgrep -f "$name" | while read -r p; do
+           [ "$(cat /proc/$p/comm 2>/dev/null)" = "$(echo "$name" | cut -c1-15)" ] && echo "$p"; done | head -n 1)"
+  [ -n "$pid" ] && break
+  sleep 0.1
+done
+[ -n "$pid" ] || { echo "$name did not start"; exit 1; }
+sleep 3 # start-up work is not idleness
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+before="$(ticks "$pid")"
+sleep "$seconds"
+after="$(ticks "$pid")"
+kill "$pid" 2>/dev/null || true
+wait "$launcher" 2>/dev/null || true
+hz="$(getconf CLK_TCK)"
+used_ms=$(( (after - before) * 1000 / hz ))
+limit_ms=$(( seconds * 10 ))
+echo "$name idle for ${seconds} s: ${used_ms} ms of processor time (limit ${limit_ms} ms)"
+[ "$used_ms" -le "$limit_ms" ]

@@ -1,6 +1,7 @@
 #include "VornLib/core/PreferencesStore.h"
 
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Language.h"
 
 namespace vorn {
 namespace {
@@ -310,6 +311,24 @@ Result PreferencesStore::flushChildren(const XmlNode& parent, const String& pare
             return result;
     }
     return kResultOk;
+}
+
+uint32_t PreferencesStore::language() {
+    if (language_ == kLanguageNotRead) {
+        String code;
+        getText(u"/User/Global/Language", &code);
+        language_ = LanguageIndex(code.data());
+    }
+    return language_;
+}
+
+bool PreferencesStore::setLanguage(const char16_t* code) {
+    const uint32_t index = LanguageIndex(code);
+    if (index == kLanguageNeutral)
+        return false;
+    setText(u"/User/Global/Language", LanguageCode(index));
+    language_ = index;
+    return true;
 }
 
 Result PreferencesStore::recentFile(uint32_t index, String* name, String* metadata) {

@@ -42,6 +42,13 @@ public:
     // Entry 0-8 of "/User/Local/Recent Files"; 37 when out of range or empty.
     Result recentFile(uint32_t index, String* name, String* metadata);
 
+    // The chosen interface language, read once from "/User/Global/Language";
+    // 0 when none or an unknown code is stored.
+    uint32_t language();
+    // A known code other than "*" is stored (in its canonical form) and becomes
+    // the chosen language at once; anything else changes nothing and gives false.
+    bool setLanguage(const char16_t* code);
+
     const String& baseKey() const { return baseKey_; }
 
 private:
@@ -54,6 +61,8 @@ private:
     String baseKey_;
     XmlNode* changes_;
     XmlNode* cache_;
+    static constexpr uint32_t kLanguageNotRead = 15;
+    uint32_t language_ = kLanguageNotRead;
 };
 
 } // namespace vorn

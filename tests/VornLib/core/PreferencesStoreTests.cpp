@@ -230,6 +230,23 @@ TEST_F(PreferencesStoreTest, PurgeHidesTheOldBranchAndDeletesItOnFlush) {
     EXPECT_EQ(metadata, u"page 3");
 }
 
+TEST_F(PreferencesStoreTest, ChosenLanguageIsReadOnceAndSwitched) {
+    PreferencesStore store(&storage, defaultsRoot(), base);
+    EXPECT_EQ(1u, store.language()) << "\"en\" from the defaults";
+    EXPECT_TRUE(store.setLanguage(u"FR"));
+    EXPECT_EQ(2u, store.language());
+    String stored;
+    store.getText(u"/User/Global/Language", &stored);
+    EXPECT_EQ(stored, u"fr") << "the canonical code";
+    EXPECT_FALSE(store.setLanguage(u"xx"));
+    EXPECT_FALSE(store.setLanguage(u"*"));
+    EXPECT_EQ(2u, store.language());
+
+    storage.values[u"2|Software\\Vorn\\Demo\\Global\\|Language"] = {XmlValueKind::Text, u"Klingon"};
+    PreferencesStore unknown(&storage, defaultsRoot(), base);
+    EXPECT_EQ(0u, unknown.language()) << "an unknown code means no choice";
+}
+
 TEST_F(PreferencesStoreTest, RecentFileRangeAndExists) {
     PreferencesStore store(&storage, defaultsRoot(), base);
     String name(u"stale");

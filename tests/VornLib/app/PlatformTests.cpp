@@ -80,6 +80,20 @@ TEST(DynamicLibraryTest, LoadsFromTheSystemFolderAndResolvesExports) {
     EXPECT_GE(controls.version().major, 5u) << "comctl32 answers DllGetVersion";
 }
 
+TEST(DynamicLibraryTest, ManifestSelectsCommonControlsSix) {
+    // The executable's manifest asks for version 6; without it the loader
+    // hands out the old version 5 library from the system folder. (Wine's
+    // version 6 answers DllGetVersion with 5, so the path tells them apart.)
+    const DynamicLibrary& controls = SystemLibrary(SystemLibraryId::Comctl32);
+    ASSERT_TRUE(controls.isLoaded());
+    String path = controls.path();
+    path.toLowerCase();
+    EXPECT_GE(path.find(u"\\winsxs\\"), 0) << ToPrintable(path.data());
+    EXPECT_GE(path.find(u"microsoft.windows.common-controls_6595b64144ccf1df_6."), 0)
+        << ToPrintable(path.data());
+    EXPECT_NE(nullptr, controls.procAddress("TaskDialogIndirect"));
+}
+
 TEST(NamedMutexTest, SecondCreatorSeesTheFirst) {
     UUID uuid;
     ASSERT_EQ(0u, UUID::Parse(u"6F1C2D3E-4A5B-4C6D-8E9F-A0B1C2D3E4F5", &uuid));

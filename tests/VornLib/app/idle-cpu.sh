@@ -8,15 +8,21 @@ run="$1"; prefix="$2"; program="$3"; seconds="${5:-10}"
 "$run" "$prefix" "$program" /AllowMultipleInstances >/dev/null 2>&1 &
 launcher=$!
 name="$(basename "$program")"
+short="$(echo "$name" | cut -c1-15)"
+# The newest process of that name: an instance of an earlier test may still be ending.
+find_pid() {
+  for p in $(pgrep -n -f "$name"; pgrep -f "$name" | sort -rn); do
+    [ "$(cat /proc/$p/comm 2>/dev/null)" = "$short" ] && { echo "$p"; return; }
+  done
+}
+sleep 3 # start-up work is not idleness
 pid=""
 for _ in $(seq 1 300); do
-  pid="$(pgrep -f "$name" | while read -r p; do
-           [ "$(cat /proc/$p/comm 2>/dev/null)" = "$(echo "$name" | cut -c1-15)" ] && echo "$p"; done | head -n 1)"
+  pid="$(find_pid)"
   [ -n "$pid" ] && break
   sleep 0.1
 done
 [ -n "$pid" ] || { echo "$name did not start"; exit 1; }
-sleep 3 # start-up work is not idleness
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 before="$(ticks "$pid")"
 sleep "$seconds"

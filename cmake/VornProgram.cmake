@@ -1,0 +1,33 @@
+# vorn_program_resources(<target> NAME <name> DESCRIPTION <text> [ICON <file.ico>]
+#                        [COMPANY <text>] [VERSION <a.b.c.d>])
+# Gives a Windows program its icon group 128, a version block and the manifest
+# that every program needs (common controls 6, asInvoker, DPI aware).
+include_guard(GLOBAL)
+if(WIN32)
+  enable_language(RC)
+endif()
+
+function(vorn_program_resources target)
+  cmake_parse_arguments(ARG "" "NAME;DESCRIPTION;ICON;COMPANY;VERSION" "" ${ARGN})
+  if(NOT ARG_COMPANY)
+    set(ARG_COMPANY "Vorn")
+  endif()
+  if(NOT ARG_VERSION)
+    set(ARG_VERSION "${PROJECT_VERSION}.0")
+  endif()
+  string(REPLACE "." "," VORN_RC_VERSION_COMMAS "${ARG_VERSION}")
+  set(VORN_RC_VERSION "${ARG_VERSION}")
+  set(VORN_RC_NAME "${ARG_NAME}")
+  set(VORN_RC_DESCRIPTION "${ARG_DESCRIPTION}")
+  set(VORN_RC_COMPANY "${ARG_COMPANY}")
+  set(VORN_RC_ICON_LINE "")
+  if(ARG_ICON)
+    set(VORN_RC_ICON_LINE "128 ICON \"${ARG_ICON}\"")
+  endif()
+  set(VORN_RC_MANIFEST "${CMAKE_SOURCE_DIR}/cmake/Program.manifest")
+  set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}-resources.rc")
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/ProgramResources.rc.in" "${rc}" @ONLY)
+  target_sources(${target} PRIVATE "${rc}")
+  set_source_files_properties("${rc}" PROPERTIES
+    OBJECT_DEPENDS "${ARG_ICON};${CMAKE_SOURCE_DIR}/cmake/Program.manifest")
+endfunction()

@@ -106,8 +106,8 @@ TEST(VornPack, AutoStoresCompressedFilesAndCompressesTheRest) {
 std::pair<std::string, std::string> CollidingNames() {
     std::unordered_map<uint32_t, uint32_t> seen;
     for (uint32_t i = 0;; ++i) {
-        const std::u16string name =
-            u"f" + std::u16string(std::to_string(i).begin(), std::to_string(i).end());
+        const std::string digits = std::to_string(i);
+        const std::u16string name = u"f" + std::u16string(digits.begin(), digits.end());
         const auto found = seen.emplace(vorn::NameHash(name.c_str()), i);
         if (!found.second)
             return {"f" + std::to_string(found.first->second), "f" + std::to_string(i)};

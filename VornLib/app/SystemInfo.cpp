@@ -110,8 +110,10 @@ String TemporaryFileName() {
     return String(Units(path));
 }
 
+// The product is a 32-bit program, which Windows shows the 32-bit folder;
+// 64-bit builds of the same code ask for that folder explicitly.
 String ProgramFilesFolder() {
-    return ShellFolder(CSIDL_PROGRAM_FILES);
+    return ShellFolder(sizeof(void*) == 8 ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES);
 }
 
 String StartMenuProgramsFolder() {

@@ -21,7 +21,7 @@ double MonotonicSeconds();
 String TemporaryFolder();
 // Creates an empty file with the prefix "vnl" in the temporary folder; its path.
 String TemporaryFileName();
-String ProgramFilesFolder();
+String ProgramFilesFolder();      // as a 32-bit program sees it
 String StartMenuProgramsFolder(); // all users, else the user's own
 String DesktopFolder();
 String AppDataFolder();

@@ -1,0 +1,84 @@
+#include "Applications/VornDemo/DemoWindow.h"
+
+#include "VornLib/app/AppRuntime.h"
+
+namespace vorndemo {
+
+using namespace vorn;
+
+DemoWindow::DemoWindow(const String& title) : title_(title) {}
+
+Result DemoWindow::create() {
+    const String className = AppRuntime::instance().description().name + u"::Window";
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &DemoWindow::Procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = Wide(className.data());
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return ResultFromSystemError(GetLastError());
+    handle_ =
+        CreateWindowExW(0, windowClass.lpszClassName, Wide(title_.data()), WS_OVERLAPPEDWINDOW,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 480, 240, nullptr, nullptr, instance, this);
+    return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
+}
+
+void DemoWindow::show(bool activate) {
+    ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA);
+}
+
+void DemoWindow::close() {
+    if (handle_)
+        DestroyWindow(handle_);
+}
+
+void DemoWindow::openDocuments(const std::vector<String>& documents) {
+    for (const String& document : documents)
+        documents_ += (documents_.isEmpty() ? u"Opened: " : u", ") + document;
+    if (handle_)
+        InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void DemoWindow::paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle_, &paint);
+    RECT area;
+    GetClientRect(handle_, &area);
+    InflateRect(&area, -16, -16);
+    const String text = title_ + u"\n\nInstalled and running." +
+                        (documents_.isEmpty() ? String() : u"\n\n" + documents_);
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextW(dc, Wide(text.data()), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK);
+    EndPaint(handle_, &paint);
+}
+
+LRESULT CALLBACK DemoWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(created->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<DemoWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_PAINT:
+        if (self) {
+            self->paint();
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        // The runtime sees the window gone and ends the main loop.
+        if (self)
+            self->handle_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, w, l);
+}
+
+} // namespace vorndemo

@@ -1,0 +1,70 @@
+// VornDemo: a small application on the framework. The installer installs it,
+// and it removes itself again through the framework's uninstall operation.
+//   /DemoSeconds:N   closes itself after N seconds (for scripted runs)
+#include "Applications/VornDemo/DemoWindow.h"
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/Entry.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/TextParse.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorndemo {
+namespace {
+
+using namespace vorn;
+
+class DemoModule : public AppModule {
+public:
+    Result start() override {
+        AppRuntime& runtime = AppRuntime::instance();
+        String seconds;
+        if (runtime.commandLine().switchValue(u"DemoSeconds", &seconds))
+            closeAt_ = MonotonicSeconds() + ReadInt32(seconds.data());
+        const ApplicationDescription& description = runtime.description();
+        runtime.setMainWindow(
+            new DemoWindow(Format(u"{0} {1}", {description.name, description.version})));
+        return kResultOk;
+    }
+    // A timed run must keep ticking; otherwise the demo waits for input.
+    bool isIdle() override { return closeAt_ == 0; }
+    Result tick(float) override {
+        if (closeAt_ > 0 && MonotonicSeconds() >= closeAt_) {
+            closeAt_ = 0;
+            AppRuntime::instance().requestQuit();
+        }
+        return kResultOk;
+    }
+    void stop() override {}
+
+private:
+    double closeAt_ = 0;
+};
+
+Result LoadDescription(ApplicationDescription* description) {
+    ResourceCache& resources = ResourceCache::Instance();
+    const Result registered = resources.registerDocument(u"Data/Xml/VornDemo.xml");
+    if (registered != kResultOk)
+        return registered;
+    const XmlNode* application = nullptr;
+    const Result found = resources.getElement(u"Application", &application);
+    if (found != kResultOk)
+        return found;
+    const Result result = ApplicationDescription::Read(*application, description);
+    resources.release(application);
+    return result;
+}
+
+AppModule* CreateModule() {
+    return new DemoModule;
+}
+
+} // namespace
+} // namespace vorndemo
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    vorn::ProgramDefinition program;
+    program.loadDescription = vorndemo::LoadDescription;
+    program.createModule = vorndemo::CreateModule;
+    return vorn::RunApplication(program);
+}

@@ -1,0 +1,185 @@
+#include "Applications/VornSetup/InstallManifest.h"
+
+#include "VornLib/core/Format.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+struct DistributionName {
+    const char16_t* name;
+    Distribution value;
+};
+
+constexpr DistributionName kDistributions[] = {
+    {u"Public", Distribution::Public},
+    {u"OpenBeta", Distribution::OpenBeta},
+    {u"ClosedBeta", Distribution::ClosedBeta},
+};
+
+// The text of a required child element; 29 when it is missing.
+Result RequiredText(const XmlNode& parent, const char16_t* path, String* out) {
+    const XmlNode* element = parent.find(path);
+    if (!element)
+        return kResultNotFound;
+    element->getText(out);
+    return kResultOk;
+}
+
+String FirstWord(const String& text) {
+    const int32_t blank = text.find(u' ');
+    return blank < 0 ? text : text.left(uint32_t(blank));
+}
+
+Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
+                 InstallManifest& manifest) {
+    String path;
+    if (files.getAttribute(u"Path", &path) != kResultOk)
+        return kResultMissingDefinition;
+    if (outermost)
+        manifest.sourceRoot = path;
+    const String childPrefix = outermost ? prefix : prefix + path;
+    for (const XmlNode* child = files.firstChild(); child; child = child->nextSibling()) {
+        if (!child->isElement())
+            continue;
+        if (child->name() == u"Files") {
+            const Result result = ReadFiles(*child, childPrefix, false, manifest);
+            if (result != kResultOk)
+                return result;
+            continue;
+        }
+        FileEntry entry;
+        String name;
+        child->getText(&name);
+        entry.relativePath = childPrefix + name;
+        if (child->getSize(&entry.size) != kResultOk ||
+            child->getTimeStamp(&entry.date) != kResultOk)
+            return kResultMissingDefinition;
+        manifest.totalSize += entry.size;
+        manifest.files.push_back(entry);
+    }
+    return kResultOk;
+}
+
+} // namespace
+
+String JoinPath(const String& folder, const String& relative) {
+    String joined = folder;
+    joined.replace(u'/', u'\\');
+    String tail = relative;
+    tail.replace(u'/', u'\\');
+    const bool folderEnds = !joined.isEmpty() && joined[joined.length() - 1] == u'\\';
+    const bool tailStarts = !tail.isEmpty() && tail[0] == u'\\';
+    if (folderEnds && tailStarts)
+        return joined + tail.mid(1);
+    if (!folderEnds && !tailStarts && !joined.isEmpty() && !tail.isEmpty())
+        return joined + u'\\' + tail;
+    return joined + tail;
+}
+
+Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSource* strings) {
+    const XmlNode* application = settings.find(u"/Application");
+    if (!application)
+        return kResultNotFound;
+    String uuidText;
+    if (application->getAttribute(u"UUID", &uuidText) != kResultOk)
+        return kResultMissingDefinition;
+    UUID::Parse(uuidText.data(), &uuid);
+    if (application->getAttribute(u"Name", &name) != kResultOk ||
+        application->getAttribute(u"Version", &version) != kResultOk)
+        return kResultMissingDefinition;
+    application->getAttribute(u"Tag", &tag, u"");
+    if (application->getAttribute(u"Company", &company) != kResultOk)
+        return kResultMissingDefinition;
+    distribution = tag.isEmpty() ? Distribution::Public : Distribution::OpenBeta;
+    if (const XmlNode* element = settings.find(u"/Distribution")) {
+        String word;
+        element->getText(&word);
+        for (const DistributionName& entry : kDistributions) {
+            if (word == entry.name)
+                distribution = entry.value;
+        }
+    }
+    String descriptionKey;
+    if (RequiredText(settings, u"/Description", &descriptionKey) != kResultOk)
+        return kResultNotFound;
+    if (strings)
+        ResolveLocalizedText(*strings, descriptionKey.data(), &description);
+    else
+        description = descriptionKey;
+    if (RequiredText(settings, u"/Executable", &executable) != kResultOk)
+        return kResultNotFound;
+    if (const XmlNode* element = settings.find(u"/ExecutableX64"))
+        element->getText(&executableX64);
+    const struct {
+        const char16_t* path;
+        String* field;
+    } links[] = {{u"/WebSite", &webSite},
+                 {u"/TechnicalSupport", &technicalSupport},
+                 {u"/Updates", &updates},
+                 {u"/Contact", &contact}};
+    for (const auto& link : links) {
+        if (RequiredText(settings, link.path, link.field) != kResultOk)
+            return kResultNotFound;
+    }
+    if (const XmlNode* list = settings.find(u"/Shortcuts")) {
+        for (const XmlNode* child = list->firstChild(); child; child = child->nextSibling()) {
+            if (child->name() != u"Shortcut")
+                continue;
+            ShortcutEntry entry;
+            child->getText(&entry.target);
+            child->getAttribute(u"Text", &entry.text, u"");
+            child->getAttribute(u"Help", &entry.help, u"");
+            if (!entry.target.isEmpty() && !entry.help.isEmpty())
+                shortcuts.push_back(entry);
+        }
+    }
+    return kResultOk;
+}
+
+Result InstallManifest::readFileList(const XmlNode& filesElement) {
+    return ReadFiles(filesElement, String(), true, *this);
+}
+
+void InstallManifest::applyDefaults(const String* installFolderSwitch, const String& programFiles) {
+    if (programGroup.isEmpty())
+        programGroup = displayName();
+    if (installFolderSwitch)
+        installFolder = *installFolderSwitch;
+    if (installFolder.isEmpty()) {
+        installFolder = programFiles;
+        const uint32_t length = installFolder.length();
+        if (length && installFolder[length - 1] != u'\\' && installFolder[length - 1] != u'/')
+            installFolder += u'\\';
+        installFolder += displayName();
+    }
+}
+
+String InstallManifest::displayName() const {
+    return tag.isEmpty() ? name : name + u" (" + FirstWord(tag) + u')';
+}
+
+String InstallManifest::displayVersion() const {
+    return tag.isEmpty() ? version : version + u' ' + tag;
+}
+
+String InstallManifest::executablePath() const {
+    return JoinPath(installFolder, executable);
+}
+
+String InstallManifest::executableX64Path() const {
+    return executableX64.isEmpty() ? String() : JoinPath(installFolder, executableX64);
+}
+
+String InstallManifest::launchPath(bool wow64) const {
+    const String x64 = executableX64Path();
+    return wow64 && !x64.isEmpty() ? x64 : executablePath();
+}
+
+String InstallManifest::uninstallKeyPath() const {
+    return u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{" + uuid.toText() + u'}';
+}
+
+} // namespace vornsetup

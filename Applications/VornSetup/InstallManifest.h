@@ -1,0 +1,81 @@
+// InstallManifest: everything the installer knows about the application it
+// installs: identity, texts and links, executables, shortcuts, the file list
+// with sizes and dates, and the folder and program group of this installation.
+// Built from "InstallationSettings" and "Files" of the payload's definitions,
+// the previous installation's registry entry, the command line and defaults.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/DateTime.h"
+#include "VornLib/core/LocalizedStrings.h"
+
+namespace vornsetup {
+
+using vorn::Result;
+using vorn::String;
+
+struct ShortcutEntry {
+    String target; // relative to the install folder
+    String text;   // string key of the shortcut's name
+    String help;   // string key of its description
+};
+
+struct FileEntry {
+    String relativePath;
+    uint64_t size = 0;
+    vorn::DateTime date = vorn::kInvalidDateTime;
+    bool copied = false;
+};
+
+class InstallManifest {
+public:
+    // The one manifest of the process, built on first call.
+    static InstallManifest& Instance();
+
+    // Reads "InstallationSettings" in order, stopping at the first missing
+    // required element (29) or attribute (6); what was read stays.
+    Result readSettings(const vorn::XmlNode& settings, vorn::LocalizedElementSource* strings);
+    // Reads the outermost "Files" element; a missing Path (6), Size or Date
+    // (6) ends the list there.
+    Result readFileList(const vorn::XmlNode& files);
+    // The previous installation's folder and group, from its uninstall entry.
+    void readPreviousChoices();
+    // Folder and group from the command line and the defaults (steps 5-7).
+    void applyDefaults(const String* installFolderSwitch, const String& programFiles);
+
+    String displayName() const;
+    String displayVersion() const;
+    String executablePath() const;
+    String executableX64Path() const;
+    // The 64-bit executable on 64-bit Windows when there is one.
+    String launchPath(bool wow64) const;
+    String uninstallKeyPath() const;
+
+    vorn::UUID uuid;
+    String name;
+    String version;
+    String tag;
+    String company;
+    vorn::Distribution distribution = vorn::Distribution::Public;
+    String description;
+    String executable;
+    String executableX64;
+    String webSite;
+    String technicalSupport;
+    String updates;
+    String contact;
+    std::vector<ShortcutEntry> shortcuts;
+    String sourceRoot;
+    std::vector<FileEntry> files;
+    uint64_t totalSize = 0;
+    String installFolder;
+    String programGroup;
+    std::vector<String> createdShortcuts;
+};
+
+// folder + "\" + relative, with "/" turned into "\" and no doubled separator.
+String JoinPath(const String& folder, const String& relative);
+
+} // namespace vornsetup

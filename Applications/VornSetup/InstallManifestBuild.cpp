@@ -1,0 +1,48 @@
+// Building the process's manifest from the payload, the registry, the
+// command line and the defaults.
+#include "Applications/VornSetup/InstallManifest.h"
+
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/RegistryKey.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+InstallManifest& InstallManifest::Instance() {
+    static InstallManifest* manifest = [] {
+        auto* built = new InstallManifest;
+        ResourceCache& resources = ResourceCache::Instance();
+        const XmlNode* element = nullptr;
+        if (resources.getElement(u"InstallationSettings", &element) == kResultOk) {
+            built->readSettings(*element, &resources);
+            resources.release(element);
+        }
+        if (resources.getElement(u"Files", &element) == kResultOk) {
+            built->readFileList(*element);
+            resources.release(element);
+        }
+        built->readPreviousChoices();
+        String folder;
+        const bool hasFolder =
+            AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
+        built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+        return built;
+    }();
+    return *manifest;
+}
+
+void InstallManifest::readPreviousChoices() {
+    RegistryKey entry;
+    if (entry.open(kRegistryLocalMachine32, uninstallKeyPath().data()) != kResultOk)
+        return;
+    String value;
+    if (entry.readText(u"VornLib.InstallFolder", &value) == kResultOk)
+        installFolder = value;
+    if (entry.readText(u"VornLib.ProgramGroup", &value) == kResultOk)
+        programGroup = value;
+}
+
+} // namespace vornsetup

@@ -1,0 +1,173 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Applications/VornSetup/InstallManifest.h"
+#include "TestText.h"
+#include "VornLib/core/XmlDocument.h"
+
+namespace vornsetup {
+namespace {
+
+using namespace vorn;
+
+const std::string kSettings = R"(<Configuration><InstallationSettings>
+  <Application UUID="{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}" Name="Tool" Version="1.5"
+               Tag="Beta 2" Company="Vorn Software"/>
+  <Description>A tool</Description>
+  <Executable>Tool.exe</Executable>
+  <ExecutableX64>x64/Tool.exe</ExecutableX64>
+  <WebSite>https://vorn.example/</WebSite>
+  <TechnicalSupport>https://vorn.example/support</TechnicalSupport>
+  <Updates>https://vorn.example/updates</Updates>
+  <Contact>support@vorn.example</Contact>
+  <Shortcuts>
+    <Shortcut Text="#ToolName" Help="#ToolHelp">Tool.exe</Shortcut>
+    <Shortcut Text="#NoHelp">Readme.txt</Shortcut>
+    <Link Help="#Other">Other.exe</Link>
+    <Shortcut Help="#Empty"></Shortcut>
+  </Shortcuts>
+</InstallationSettings></Configuration>)";
+
+struct Parsed {
+    XmlDocument document;
+    const XmlNode* element = nullptr;
+    explicit Parsed(const std::string& xml, const char16_t* path) {
+        EXPECT_EQ(0u, document.parse(xml.data(), uint32_t(xml.size()), u"test"));
+        element = document.root() ? document.root()->find(path) : nullptr;
+        EXPECT_NE(nullptr, element);
+    }
+};
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(std::string::npos, at) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(InstallManifestSettings, EveryFieldAndDerivedText) {
+    Parsed parsed(kSettings, u"/InstallationSettings");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readSettings(*parsed.element, nullptr));
+    EXPECT_EQ(manifest.uuid.toText(), u"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70");
+    EXPECT_EQ(manifest.displayName(), u"Tool (Beta)");
+    EXPECT_EQ(manifest.displayVersion(), u"1.5 Beta 2");
+    EXPECT_EQ(Distribution::OpenBeta, manifest.distribution) << "a tag without Distribution";
+    EXPECT_EQ(manifest.description, u"A tool");
+    EXPECT_EQ(manifest.contact, u"support@vorn.example");
+    ASSERT_EQ(1u, manifest.shortcuts.size()) << "only Shortcut elements with target and Help";
+    EXPECT_EQ(manifest.shortcuts[0].target, u"Tool.exe");
+    EXPECT_EQ(manifest.shortcuts[0].text, u"#ToolName");
+    EXPECT_EQ(manifest.uninstallKeyPath(),
+              u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+              u"{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}");
+
+    manifest.installFolder = u"C:\\Program Files\\Tool";
+    EXPECT_EQ(manifest.executablePath(), u"C:\\Program Files\\Tool\\Tool.exe");
+    EXPECT_EQ(manifest.executableX64Path(), u"C:\\Program Files\\Tool\\x64\\Tool.exe");
+    EXPECT_EQ(manifest.launchPath(true), manifest.executableX64Path());
+    EXPECT_EQ(manifest.launchPath(false), manifest.executablePath());
+}
+
+TEST(InstallManifestSettings, TagAndDistributionElement) {
+    Parsed untagged(Replace(kSettings, "Tag=\"Beta 2\" ", ""), u"/InstallationSettings");
+    InstallManifest plain;
+    ASSERT_EQ(0u, plain.readSettings(*untagged.element, nullptr));
+    EXPECT_EQ(plain.displayName(), u"Tool");
+    EXPECT_EQ(plain.displayVersion(), u"1.5");
+    EXPECT_EQ(Distribution::Public, plain.distribution);
+    plain.installFolder = u"C:\\Tool\\";
+    EXPECT_EQ(plain.launchPath(true), u"C:\\Tool\\x64\\Tool.exe");
+
+    Parsed publicTagged(
+        Replace(kSettings, "<Description>", "<Distribution>Public</Distribution><Description>"),
+        u"/InstallationSettings");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readSettings(*publicTagged.element, nullptr));
+    EXPECT_EQ(Distribution::Public, manifest.distribution);
+}
+
+TEST(InstallManifestSettings, ReadingStopsAtTheFirstMissingPiece) {
+    Parsed noUpdates(Replace(kSettings, "<Updates>https://vorn.example/updates</Updates>", ""),
+                     u"/InstallationSettings");
+    InstallManifest manifest;
+    EXPECT_EQ(29u, manifest.readSettings(*noUpdates.element, nullptr));
+    EXPECT_EQ(manifest.technicalSupport, u"https://vorn.example/support") << "read before stays";
+    EXPECT_TRUE(manifest.contact.isEmpty());
+    EXPECT_TRUE(manifest.shortcuts.empty());
+
+    Parsed noCompany(Replace(kSettings, "Company=\"Vorn Software\"", ""), u"/InstallationSettings");
+    InstallManifest other;
+    EXPECT_EQ(6u, other.readSettings(*noCompany.element, nullptr));
+    EXPECT_EQ(other.name, u"Tool");
+    EXPECT_TRUE(other.executable.isEmpty());
+}
+
+TEST(InstallManifestFiles, NestedPathsSizesAndDates) {
+    Parsed parsed(R"(<FileList><Files Path="App/">
+        <File Size="10" Date="2018-03-01T12:30:15Z">Tool.exe</File>
+        <Files Path="Data/">
+          <File Size="5" Date="2018-03-01T12:30:15.5Z">a.txt</File>
+          <Files Path="Xml/"><File Size="7" Date="2018-03-01T12:30:15">b.xml</File></Files>
+        </Files>
+        <File Size="1" Date="2020-01-01T00:00:00Z">c.dat</File>
+      </Files></FileList>)",
+                  u"/Files");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readFileList(*parsed.element));
+    EXPECT_EQ(manifest.sourceRoot, u"App/");
+    ASSERT_EQ(4u, manifest.files.size());
+    EXPECT_EQ(manifest.files[0].relativePath, u"Tool.exe");
+    EXPECT_EQ(manifest.files[1].relativePath, u"Data/a.txt");
+    EXPECT_EQ(manifest.files[2].relativePath, u"Data/Xml/b.xml");
+    EXPECT_EQ(manifest.files[3].relativePath, u"c.dat");
+    EXPECT_EQ(23u, manifest.totalSize);
+    EXPECT_EQ(TimeStampText(manifest.files[0].date), u"2018-03-01T12:30:15Z");
+    EXPECT_FALSE(manifest.files[0].copied);
+}
+
+TEST(InstallManifestFiles, BadEntriesEndTheList) {
+    const char* broken[] = {
+        R"(<L><Files Path="A/"><File Size="1" Date="2018-03-01T12:30:15Z">a</File><File Size="2">b</File></Files></L>)",
+        R"(<L><Files Path="A/"><File Size="1" Date="2018-03-01T12:30:15Z">a</File><File Size="2" Date="2018-03-01 12:30:15">b</File></Files></L>)",
+        R"(<L><Files Path="A/"><File Size="1" Date="2018-03-01T12:30:15Z">a</File><Files><File Size="2" Date="2018-03-01T12:30:15Z">b</File></Files></Files></L>)",
+    };
+    for (const char* xml : broken) {
+        Parsed parsed(xml, u"/Files");
+        InstallManifest manifest;
+        EXPECT_EQ(6u, manifest.readFileList(*parsed.element)) << xml;
+        ASSERT_EQ(1u, manifest.files.size()) << "files read before stay";
+        EXPECT_EQ(1u, manifest.totalSize);
+    }
+}
+
+TEST(InstallManifestDefaults, FolderAndGroup) {
+    Parsed parsed(kSettings, u"/InstallationSettings");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readSettings(*parsed.element, nullptr));
+    manifest.applyDefaults(nullptr, u"C:\\Program Files (x86)");
+    EXPECT_EQ(manifest.installFolder, u"C:\\Program Files (x86)\\Tool (Beta)");
+    EXPECT_EQ(manifest.programGroup, u"Tool (Beta)");
+
+    InstallManifest remembered;
+    remembered.name = u"Tool";
+    remembered.installFolder = u"D:\\Apps\\Tool";
+    remembered.programGroup = u"Tools";
+    remembered.applyDefaults(nullptr, u"C:\\Program Files\\");
+    EXPECT_EQ(remembered.installFolder, u"D:\\Apps\\Tool") << "the previous folder is proposed";
+    EXPECT_EQ(remembered.programGroup, u"Tools");
+    const String chosen(u"C:\\Some Where\\Demo");
+    remembered.applyDefaults(&chosen, u"C:\\Program Files\\");
+    EXPECT_EQ(remembered.installFolder, u"C:\\Some Where\\Demo") << "the switch wins";
+}
+
+TEST(InstallManifestPaths, JoinNormalisesSeparators) {
+    EXPECT_EQ(JoinPath(u"C:\\A", u"b/c.txt"), u"C:\\A\\b\\c.txt");
+    EXPECT_EQ(JoinPath(u"C:\\A\\", u"b.txt"), u"C:\\A\\b.txt");
+    EXPECT_EQ(JoinPath(u"C:\\A\\", u"\\b.txt"), u"C:\\A\\b.txt");
+    EXPECT_EQ(JoinPath(u"C:/A", u""), u"C:\\A");
+    EXPECT_EQ(JoinPath(u"", u"b.txt"), u"b.txt");
+}
+
+} // namespace
+} // namespace vornsetup

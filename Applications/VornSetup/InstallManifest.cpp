@@ -65,20 +65,6 @@ Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
 
 } // namespace
 
-String JoinPath(const String& folder, const String& relative) {
-    String joined = folder;
-    joined.replace(u'/', u'\\');
-    String tail = relative;
-    tail.replace(u'/', u'\\');
-    const bool folderEnds = !joined.isEmpty() && joined[joined.length() - 1] == u'\\';
-    const bool tailStarts = !tail.isEmpty() && tail[0] == u'\\';
-    if (folderEnds && tailStarts)
-        return joined + tail.mid(1);
-    if (!folderEnds && !tailStarts && !joined.isEmpty() && !tail.isEmpty())
-        return joined + u'\\' + tail;
-    return joined + tail;
-}
-
 Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSource* strings) {
     const XmlNode* application = settings.find(u"/Application");
     if (!application)

@@ -10,6 +10,7 @@
 #include "VornLib/app/ApplicationDescription.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/core/Path.h"
 
 namespace vornsetup {
 
@@ -74,8 +75,5 @@ public:
     String programGroup;
     std::vector<String> createdShortcuts;
 };
-
-// folder + "\" + relative, with "/" turned into "\" and no doubled separator.
-String JoinPath(const String& folder, const String& relative);
 
 } // namespace vornsetup

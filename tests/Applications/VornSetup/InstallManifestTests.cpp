@@ -161,13 +161,5 @@ TEST(InstallManifestDefaults, FolderAndGroup) {
     EXPECT_EQ(remembered.installFolder, u"C:\\Some Where\\Demo") << "the switch wins";
 }
 
-TEST(InstallManifestPaths, JoinNormalisesSeparators) {
-    EXPECT_EQ(JoinPath(u"C:\\A", u"b/c.txt"), u"C:\\A\\b\\c.txt");
-    EXPECT_EQ(JoinPath(u"C:\\A\\", u"b.txt"), u"C:\\A\\b.txt");
-    EXPECT_EQ(JoinPath(u"C:\\A\\", u"\\b.txt"), u"C:\\A\\b.txt");
-    EXPECT_EQ(JoinPath(u"C:/A", u""), u"C:\\A");
-    EXPECT_EQ(JoinPath(u"", u"b.txt"), u"b.txt");
-}
-
 } // namespace
 } // namespace vornsetup

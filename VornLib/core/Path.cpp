@@ -1,0 +1,94 @@
+#include "VornLib/core/Path.h"
+
+namespace vorn {
+namespace {
+
+bool IsSeparator(char16_t unit) {
+    return unit == u'\\' || unit == u'/';
+}
+
+String Comparable(const String& path) {
+    String text = path;
+    text.toLowerCase();
+    text.replace(u'\\', u'/');
+    if (text.length() > 1 && text[text.length() - 1] == u'/')
+        text = text.left(text.length() - 1);
+    return text;
+}
+
+int32_t LastSeparator(const String& path) {
+    for (uint32_t i = path.length(); i > 0; --i) {
+        if (IsSeparator(path[i - 1]))
+            return int32_t(i - 1);
+    }
+    return -1;
+}
+
+} // namespace
+
+String JoinPath(const String& folder, const String& relative) {
+    String joined = folder;
+    joined.replace(u'/', u'\\');
+    String tail = relative;
+    tail.replace(u'/', u'\\');
+    const bool folderEnds = !joined.isEmpty() && joined[joined.length() - 1] == u'\\';
+    const bool tailStarts = !tail.isEmpty() && tail[0] == u'\\';
+    if (folderEnds && tailStarts)
+        return joined + tail.mid(1);
+    if (!folderEnds && !tailStarts && !joined.isEmpty() && !tail.isEmpty())
+        return joined + u'\\' + tail;
+    return joined + tail;
+}
+
+String NormalisedFolder(const String& folder) {
+    String text = folder;
+    text.replace(u'/', u'\\');
+    while (text.length() > 1 && text[text.length() - 1] == u'\\' &&
+           text[text.length() - 2] == u'\\')
+        text = text.left(text.length() - 1);
+    if (!text.isEmpty() && text[text.length() - 1] != u'\\')
+        text += u'\\';
+    return text;
+}
+
+String ParentFolder(const String& path) {
+    return path.left(uint32_t(LastSeparator(path) + 1));
+}
+
+String FileNameOf(const String& path) {
+    return path.mid(uint32_t(LastSeparator(path) + 1));
+}
+
+bool SamePath(const String& a, const String& b) {
+    return Comparable(a) == Comparable(b);
+}
+
+bool IsValidFolderPath(const String& path) {
+    if (path.isEmpty())
+        return false;
+    for (uint32_t i = 0; i < path.length(); ++i) {
+        const char16_t unit = path[i];
+        switch (unit) {
+        case u'"':
+        case u'*':
+        case u'<':
+        case u'>':
+        case u'?':
+        case u'|':
+            return false;
+        case u':': {
+            const char16_t drive = i == 1 ? path[0] : 0;
+            if (!((drive >= u'A' && drive <= u'Z') || (drive >= u'a' && drive <= u'z')))
+                return false;
+            break;
+        }
+        default:
+            break;
+        }
+        if (i > 0 && (unit == u'\\' || unit == u'/') && path[i - 1] == unit)
+            return false;
+    }
+    return true;
+}
+
+} // namespace vorn

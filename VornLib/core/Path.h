@@ -1,0 +1,25 @@
+// Paths of the file system, in one place: joining, the normalised folder form
+// (backslashes, one trailing separator), comparison, and the validity rule the
+// installer applies to folders a user types or the system reports.
+#pragma once
+
+#include "VornLib/core/String.h"
+
+namespace vorn {
+
+// folder + "\" + relative, with "/" turned into "\" and no doubled separator.
+String JoinPath(const String& folder, const String& relative);
+// Backslashes only, ending with exactly one "\" (empty stays empty).
+String NormalisedFolder(const String& folder);
+// Everything up to and including the last separator; empty when there is none.
+String ParentFolder(const String& path);
+// The text after the last separator.
+String FileNameOf(const String& path);
+// Equal after lower-casing A-Z and turning "\" into "/" (and ignoring one
+// trailing separator).
+bool SamePath(const String& a, const String& b);
+// Non-empty; none of " * < > ? |; a colon only as the second character after a
+// letter; no two backslashes or two slashes in a row (so no network paths).
+bool IsValidFolderPath(const String& path);
+
+} // namespace vorn

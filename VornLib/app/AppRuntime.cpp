@@ -2,6 +2,7 @@
 
 #include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/SystemInfo.h"
+#include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
 namespace {
@@ -18,7 +19,8 @@ AppRuntime& AppRuntime::instance() {
 }
 
 void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
-                         const ApplicationDescription& description) {
+                         const ApplicationDescription& description,
+                         AppModule* (*createProgramModule)()) {
     commandLine_.parse(commandLine);
     description_ = description;
     if (descriptionResult != kResultOk) {
@@ -27,6 +29,9 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
     }
     if (commandLine_.hasSwitch(u"Quiet"))
         quiet_ = true;
+    // Without a description the program has no name to register under.
+    if (!quitRequested_)
+        runCommandLineOperations(createProgramModule);
 }
 
 Result AppRuntime::addModule(AppModule* module) {
@@ -74,6 +79,7 @@ Result AppRuntime::start() {
             if (HWND handle = mainWindow_->handle())
                 UpdateWindow(handle);
         }
+        SendPendingAnalyticsHit();
         mainWindow_->onStarted();
         if (description_.openCommandLineFiles) {
             // Plain arguments are document paths, in command-line order.

@@ -8,8 +8,11 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/CrashReport.h"
 #include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/app/Preferences.h"
+#include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/app/ThreadRecord.h"
+#include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
 namespace {
@@ -78,7 +81,13 @@ int RunApplication(const ProgramDefinition& program) {
         ApplicationDescription description;
         const Result loaded = program.loadDescription ? program.loadDescription(&description)
                                                       : Result(kResultNotFound);
-        runtime.prepare(Units(GetCommandLineW()), loaded, description);
+        ShellLaunchHooks launchHooks;
+        launchHooks.ownerWindow = MainWindowHandle;
+        launchHooks.beforeLaunch = FlushPreferences;
+        SetShellLaunchHooks(launchHooks);
+        runtime.prepare(Units(GetCommandLineW()), loaded, description, program.createModule);
+        if (loaded == kResultOk)
+            CreateAnalytics(runtime.description(), runtime.commandLine());
 
         CrashReportSettings crash;
         crash.supportAddress = runtime.description().supportEmail;
@@ -99,6 +108,8 @@ int RunApplication(const ProgramDefinition& program) {
         } else {
             runtime.stop();
         }
+        FlushPreferences();
+        ShutdownAnalytics();
     }
     ReleaseThreadRecord();
     FreeThreadSlots();

@@ -29,15 +29,7 @@ struct StringPiece {
     char16_t unit;
 };
 
-template <size_t N> struct StringConcat {
-    StringPiece pieces[N];
-    uint32_t totalLength() const {
-        uint32_t total = 0;
-        for (const StringPiece& piece : pieces)
-            total += piece.length;
-        return total;
-    }
-};
+template <size_t N> struct StringConcat;
 
 class String {
 public:
@@ -144,6 +136,24 @@ private:
     char16_t inline_[kInlineCapacity] = {};
 };
 
+// A chain of `+` collected until it is assigned, so that it allocates once.
+// `data()` gives the joined text for use within the same expression.
+template <size_t N> struct StringConcat {
+    StringPiece pieces[N];
+    mutable String joined;
+
+    uint32_t totalLength() const {
+        uint32_t total = 0;
+        for (const StringPiece& piece : pieces)
+            total += piece.length;
+        return total;
+    }
+    const char16_t* data() const {
+        joined.assignPieces(pieces, N, totalLength());
+        return joined.data();
+    }
+};
+
 inline bool operator==(const String& a, const String& b) {
     return a.length() == b.length() && a.compare(b.data()) == 0;
 }
@@ -171,19 +181,19 @@ inline StringPiece MakePiece(char16_t unit) {
 }
 
 inline StringConcat<2> operator+(const String& a, const String& b) {
-    return {{MakePiece(a), MakePiece(b)}};
+    return {{MakePiece(a), MakePiece(b)}, {}};
 }
 inline StringConcat<2> operator+(const String& a, const char16_t* b) {
-    return {{MakePiece(a), MakePiece(b)}};
+    return {{MakePiece(a), MakePiece(b)}, {}};
 }
 inline StringConcat<2> operator+(const char16_t* a, const String& b) {
-    return {{MakePiece(a), MakePiece(b)}};
+    return {{MakePiece(a), MakePiece(b)}, {}};
 }
 inline StringConcat<2> operator+(const String& a, char16_t b) {
-    return {{MakePiece(a), MakePiece(b)}};
+    return {{MakePiece(a), MakePiece(b)}, {}};
 }
 inline StringConcat<2> operator+(char16_t a, const String& b) {
-    return {{MakePiece(a), MakePiece(b)}};
+    return {{MakePiece(a), MakePiece(b)}, {}};
 }
 
 template <size_t N, typename T>

@@ -92,6 +92,12 @@ TEST(StringConcatenation, DestinationMayBeAnOperand) {
     EXPECT_EQ(96u, longText.length());
 }
 
+TEST(StringConcatenation, JoinedTextWithinTheExpression) {
+    const String key(u"Software\\Vorn");
+    EXPECT_EQ(0, CompareText((key + u'\\' + u"Demo").data(), u"Software\\Vorn\\Demo"));
+    EXPECT_EQ(15u, TextLength((u"<" + key + u">").data()));
+}
+
 TEST(StringCompare, OrdinalWithPrefixFirst) {
     struct Case {
         const char16_t* a;

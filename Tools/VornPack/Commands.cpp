@@ -69,26 +69,6 @@ bool TakeOption(Arguments* arguments, const char16_t* name, String* value) {
     return true;
 }
 
-Result ReadWholeFile(const String& path, std::vector<uint8_t>* out) {
-    out->clear();
-    vorn::FileStream file;
-    Result result = file.openRead(path.data());
-    if (result != vorn::kResultOk)
-        return result;
-    const uint64_t size = file.size();
-    if (size > SIZE_MAX / 2)
-        return vorn::kResultCapacityExceeded;
-    out->resize(size_t(size));
-    for (uint64_t done = 0; done < size && result == vorn::kResultOk;) {
-        const uint32_t piece = uint32_t(std::min<uint64_t>(kCopyChunk, size - done));
-        result = file.read(out->data() + done, piece);
-        done += piece;
-    }
-    if (result != vorn::kResultOk)
-        out->clear();
-    return result;
-}
-
 // Every regular file under `folder`, by its relative name with "/" separators.
 Result ListFolder(const fs::path& folder, std::vector<String>* names) {
     names->clear();
@@ -133,11 +113,6 @@ Result LoadNames(const String& source, std::vector<String>* names) {
     return vorn::kResultOk;
 }
 
-struct MethodName {
-    const char16_t* name;
-    bool automatic;
-    CompressionKind kind;
-};
 constexpr MethodName kMethods[] = {
     {u"auto", true, CompressionKind::Stored},      {u"store", false, CompressionKind::Stored},
     {u"deflate", false, CompressionKind::Deflate}, {u"lzo", false, CompressionKind::Lzo},
@@ -163,27 +138,6 @@ bool IsCompressedAlready(const std::vector<uint8_t>& data) {
             return true;
     }
     return false;
-}
-
-Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
-                  const EncoderSettings& settings, EncodedEntry* out) {
-    if (!method.automatic)
-        return EncodeEntry(method.kind, data.data(), data.size(), settings, out);
-    if (data.empty() || IsCompressedAlready(data))
-        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
-    // Like the shipped payload: the smaller of LZMA and PPMd, stored if neither helps.
-    Result result = EncodeEntry(CompressionKind::Lzma, data.data(), data.size(), settings, out);
-    if (result != vorn::kResultOk)
-        return result;
-    EncodedEntry ppmd;
-    result = EncodeEntry(CompressionKind::Ppmd, data.data(), data.size(), settings, &ppmd);
-    if (result != vorn::kResultOk)
-        return result;
-    if (ppmd.packed.size() < out->packed.size())
-        *out = std::move(ppmd);
-    if (out->packed.size() >= data.size())
-        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
-    return vorn::kResultOk;
 }
 
 // A file written under a temporary name and renamed into place only when
@@ -267,6 +221,55 @@ bool IsSafeName(const String& name) {
 
 } // namespace
 
+Result ReadWholeFile(const String& path, std::vector<uint8_t>* out) {
+    out->clear();
+    vorn::FileStream file;
+    Result result = file.openRead(path.data());
+    if (result != vorn::kResultOk)
+        return result;
+    const uint64_t size = file.size();
+    if (size > SIZE_MAX / 2)
+        return vorn::kResultCapacityExceeded;
+    out->resize(size_t(size));
+    for (uint64_t done = 0; done < size && result == vorn::kResultOk;) {
+        const uint32_t piece = uint32_t(std::min<uint64_t>(kCopyChunk, size - done));
+        result = file.read(out->data() + done, piece);
+        done += piece;
+    }
+    if (result != vorn::kResultOk)
+        out->clear();
+    return result;
+}
+
+const MethodName* FindMethod(const String& name) {
+    for (const MethodName& candidate : kMethods) {
+        if (name == candidate.name)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
+                  const EncoderSettings& settings, EncodedEntry* out) {
+    if (!method.automatic)
+        return EncodeEntry(method.kind, data.data(), data.size(), settings, out);
+    if (data.empty() || IsCompressedAlready(data))
+        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
+    // Like the shipped payload: the smaller of LZMA and PPMd, stored if neither helps.
+    Result result = EncodeEntry(CompressionKind::Lzma, data.data(), data.size(), settings, out);
+    if (result != vorn::kResultOk)
+        return result;
+    EncodedEntry ppmd;
+    result = EncodeEntry(CompressionKind::Ppmd, data.data(), data.size(), settings, &ppmd);
+    if (result != vorn::kResultOk)
+        return result;
+    if (ppmd.packed.size() < out->packed.size())
+        *out = std::move(ppmd);
+    if (out->packed.size() >= data.size())
+        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
+    return vorn::kResultOk;
+}
+
 int Pack(const Arguments& given) {
     const char16_t* kCommand = u"pack";
     const char16_t* kUsage =
@@ -278,11 +281,7 @@ int Pack(const Arguments& given) {
         !TakeOption(&arguments, u"--method", &methodText) || arguments.size() != 1 ||
         output.isEmpty())
         return Usage(kCommand, kUsage);
-    const MethodName* method = nullptr;
-    for (const MethodName& candidate : kMethods) {
-        if (methodText == candidate.name)
-            method = &candidate;
-    }
+    const MethodName* method = FindMethod(methodText);
     if (!method)
         return Fail(kCommand, Format(u"unknown method \"{0}\"", {methodText}),
                     vorn::kResultInvalidArgument);

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "Tools/VornPack/EntryEncoder.h"
 #include "VornLib/core/String.h"
 
 namespace vornpack {
@@ -15,6 +16,20 @@ using Arguments = std::vector<vorn::String>;
 // The arguments after the command's name, from main's: the platform's own
 // UTF-16 command line on Windows, UTF-8 decoded elsewhere.
 Arguments CommandArguments(int argc, char** argv);
+
+// A packing method as named on the command line; "auto" picks per file.
+struct MethodName {
+    const char16_t* name;
+    bool automatic;
+    vorn::CompressionKind kind;
+};
+// Null for an unknown name.
+const MethodName* FindMethod(const vorn::String& name);
+// Encodes one file's bytes with the method; "auto" stores what is compressed
+// already and takes the smaller of LZMA and PPMd for the rest.
+vorn::Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
+                        const EncoderSettings& settings, EncodedEntry* out);
+vorn::Result ReadWholeFile(const vorn::String& path, std::vector<uint8_t>* out);
 
 int Pack(const Arguments& arguments);
 int List(const Arguments& arguments);

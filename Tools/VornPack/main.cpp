@@ -3,6 +3,7 @@
 
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/Setup.h"
 
 namespace {
 
@@ -21,6 +22,9 @@ constexpr Command kCommands[] = {
     {"extract", vornpack::RunExtract,
      u"VornPack extract <container> <folder> --names <folder-or-list>"},
     {"verify", vornpack::RunVerify, u"VornPack verify <container>"},
+    {"setup", vornpack::RunSetup,
+     u"VornPack setup --app <folder> --definitions <folder> -o <Setup.exe> "
+     u"[--stub <VornSetup.exe>] [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]"},
 };
 
 } // namespace

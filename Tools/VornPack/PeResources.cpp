@@ -1,0 +1,538 @@
+#include "Tools/VornPack/PeResources.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace vornpack {
+
+using vorn::Result;
+
+namespace {
+
+constexpr uint32_t kDosHeaderSize = 0x40;
+constexpr uint32_t kFileHeaderSize = 20;
+constexpr uint32_t kSectionHeaderSize = 40;
+constexpr uint32_t kDirectoryHeaderSize = 16;
+constexpr uint32_t kDirectoryEntrySize = 8;
+constexpr uint32_t kDataEntrySize = 16;
+constexpr uint32_t kHighBit = 0x80000000u;
+constexpr uint32_t kResourceDirectory = 2;
+constexpr uint32_t kSecurityDirectory = 4;
+// More leaves than any real program has; stops a tree whose directories all
+// point at one another from multiplying.
+constexpr size_t kMaxLeaves = 65536;
+constexpr uint32_t kDataAlignment = 8;
+constexpr uint32_t kResourceCharacteristics = 0x40000040; // initialised data, readable
+constexpr uint32_t kCopyChunk = 1u << 20;
+
+struct HeaderLayout {
+    uint16_t magic;
+    uint32_t directoryCountOffset; // from the optional header's start
+    uint32_t directoriesOffset;
+};
+constexpr HeaderLayout kLayouts[] = {
+    {0x10B, 92, 96},   // PE32
+    {0x20B, 108, 112}, // PE32+
+};
+// Fields at the same place in both optional headers.
+constexpr uint32_t kSectionAlignmentField = 32;
+constexpr uint32_t kFileAlignmentField = 36;
+constexpr uint32_t kSizeOfImageField = 56;
+constexpr uint32_t kSizeOfHeadersField = 60;
+constexpr uint32_t kCheckSumField = 64;
+
+uint16_t Read16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+uint32_t Read32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+void Put16(uint8_t* p, uint32_t value) {
+    p[0] = uint8_t(value);
+    p[1] = uint8_t(value >> 8);
+}
+void Put32(uint8_t* p, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(value >> (8 * i));
+}
+
+bool IsPowerOfTwo(uint32_t value) {
+    return value && !(value & (value - 1));
+}
+uint64_t AlignUp(uint64_t value, uint32_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+Result WriteZeros(vorn::Stream* out, uint64_t count) {
+    static const uint8_t kZeros[4096] = {};
+    while (count) {
+        const uint32_t piece = uint32_t(std::min<uint64_t>(count, sizeof(kZeros)));
+        const Result result = out->write(kZeros, piece);
+        if (result != vorn::kResultOk)
+            return result;
+        count -= piece;
+    }
+    return vorn::kResultOk;
+}
+
+Result WriteBytes(vorn::Stream* out, const uint8_t* bytes, uint64_t count) {
+    while (count) {
+        const uint32_t piece = uint32_t(std::min<uint64_t>(count, kCopyChunk));
+        const Result result = out->write(bytes, piece);
+        if (result != vorn::kResultOk)
+            return result;
+        bytes += piece;
+        count -= piece;
+    }
+    return vorn::kResultOk;
+}
+
+// A leaf of the new tree: an old resource, or the streamed one (null `old`).
+struct NewLeaf {
+    const ResourceLeaf* old;
+    uint32_t codePage;
+    uint32_t size;
+    uint32_t dataOffset = 0; // within the section
+};
+using LanguageDirectory = std::map<uint16_t, NewLeaf>;
+using NameDirectory = std::map<ResourceKey, LanguageDirectory>;
+using TypeDirectory = std::map<ResourceKey, NameDirectory>;
+
+// Lays out and encodes the directories, data entries and names of a tree;
+// the data follows them in the order the leaves are visited.
+class TreeEncoder {
+public:
+    explicit TreeEncoder(TypeDirectory* tree) : tree_(tree) {}
+
+    // The size of everything before the first data byte.
+    uint32_t measure() {
+        uint32_t directories = DirectorySize(tree_->size());
+        uint32_t leaves = 0;
+        uint32_t names = 0;
+        for (const auto& type : *tree_) {
+            directories += DirectorySize(type.second.size());
+            names += NameSize(type.first);
+            for (const auto& name : type.second) {
+                directories += DirectorySize(name.second.size());
+                names += NameSize(name.first);
+                leaves += uint32_t(name.second.size());
+            }
+        }
+        directoriesSize_ = directories;
+        leavesSize_ = leaves * kDataEntrySize;
+        return uint32_t(AlignUp(directories + leavesSize_ + names, kDataAlignment));
+    }
+
+    // Encodes the tree with data RVAs from `sectionRva`; measure() and the
+    // leaves' dataOffset must be set.
+    std::vector<uint8_t> encode(uint32_t sectionRva, uint32_t headSize) {
+        bytes_.assign(headSize, 0);
+        nextDirectory_ = 0;
+        nextLeaf_ = directoriesSize_;
+        nextName_ = directoriesSize_ + leavesSize_;
+        const uint32_t root = takeDirectory(tree_->size());
+        uint32_t index = 0;
+        std::vector<std::pair<uint32_t, NameDirectory*>> typeDirs;
+        for (auto& type : *tree_) {
+            const uint32_t dir = takeDirectory(type.second.size());
+            putEntry(root, index++, type.first, dir | kHighBit);
+            typeDirs.push_back({dir, &type.second});
+        }
+        std::vector<std::pair<uint32_t, LanguageDirectory*>> nameDirs;
+        for (auto& typeDir : typeDirs) {
+            index = 0;
+            for (auto& name : *typeDir.second) {
+                const uint32_t dir = takeDirectory(name.second.size());
+                putEntry(typeDir.first, index++, name.first, dir | kHighBit);
+                nameDirs.push_back({dir, &name.second});
+            }
+        }
+        for (auto& nameDir : nameDirs) {
+            index = 0;
+            for (auto& language : *nameDir.second) {
+                const uint32_t leaf = nextLeaf_;
+                nextLeaf_ += kDataEntrySize;
+                Put32(&bytes_[leaf], sectionRva + language.second.dataOffset);
+                Put32(&bytes_[leaf + 4], language.second.size);
+                Put32(&bytes_[leaf + 8], language.second.codePage);
+                putEntry(nameDir.first, index++, ResourceKey::Id(language.first), leaf);
+            }
+        }
+        return std::move(bytes_);
+    }
+
+private:
+    static uint32_t DirectorySize(size_t entries) {
+        return kDirectoryHeaderSize + uint32_t(entries) * kDirectoryEntrySize;
+    }
+    static uint32_t NameSize(const ResourceKey& key) {
+        return key.named ? 2 + 2 * uint32_t(key.name.size()) : 0;
+    }
+
+    uint32_t takeDirectory(size_t entries) {
+        const uint32_t offset = nextDirectory_;
+        nextDirectory_ += DirectorySize(entries);
+        return offset;
+    }
+
+    // Entries are written in map order, names first, so the counts follow it.
+    void putEntry(uint32_t directory, uint32_t index, const ResourceKey& key, uint32_t target) {
+        uint8_t* entry = &bytes_[directory + kDirectoryHeaderSize + index * kDirectoryEntrySize];
+        if (key.named) {
+            Put16(&bytes_[directory + 12], Read16(&bytes_[directory + 12]) + 1u);
+            Put32(entry, nextName_ | kHighBit);
+            Put16(&bytes_[nextName_], uint32_t(key.name.size()));
+            for (size_t i = 0; i < key.name.size(); ++i)
+                Put16(&bytes_[nextName_ + 2 + 2 * i], key.name[i]);
+            nextName_ += NameSize(key);
+        } else {
+            Put16(&bytes_[directory + 14], Read16(&bytes_[directory + 14]) + 1u);
+            Put32(entry, key.id);
+        }
+        Put32(entry + 4, target);
+    }
+
+    TypeDirectory* tree_;
+    std::vector<uint8_t> bytes_;
+    uint32_t directoriesSize_ = 0;
+    uint32_t leavesSize_ = 0;
+    uint32_t nextDirectory_ = 0;
+    uint32_t nextLeaf_ = 0;
+    uint32_t nextName_ = 0;
+};
+
+} // namespace
+
+bool ResourceKey::operator<(const ResourceKey& other) const {
+    if (named != other.named)
+        return named;
+    return named ? name < other.name : id < other.id;
+}
+
+Result PeImage::parse(const uint8_t* bytes, size_t size) {
+    *this = PeImage();
+    if (!bytes)
+        return vorn::kResultNullInput;
+    if (size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
+        return vorn::kResultMalformed;
+    const uint32_t peOffset = Read32(bytes + 0x3C);
+    if (uint64_t(peOffset) + 4 + kFileHeaderSize + 2 > size ||
+        std::memcmp(bytes + peOffset, "PE\0\0", 4) != 0)
+        return vorn::kResultMalformed;
+    const uint8_t* fileHeader = bytes + peOffset + 4;
+    const uint32_t sectionCount = Read16(fileHeader + 2);
+    const uint32_t optionalSize = Read16(fileHeader + 16);
+    const uint32_t optional = peOffset + 4 + kFileHeaderSize;
+    const uint16_t magic = Read16(bytes + optional);
+    const HeaderLayout* layout = nullptr;
+    for (const HeaderLayout& candidate : kLayouts) {
+        if (candidate.magic == magic)
+            layout = &candidate;
+    }
+    if (!layout)
+        return vorn::kResultUnsupportedFormat;
+    if (optionalSize < layout->directoriesOffset ||
+        uint64_t(optional) + optionalSize + uint64_t(sectionCount) * kSectionHeaderSize > size)
+        return vorn::kResultMalformed;
+    const uint8_t* header = bytes + optional;
+    const uint32_t directoryCount = Read32(header + layout->directoryCountOffset);
+    if ((optionalSize - layout->directoriesOffset) / 8 < std::min<uint32_t>(directoryCount, 16))
+        return vorn::kResultMalformed;
+    if (directoryCount <= kResourceDirectory)
+        return vorn::kResultUnsupportedFormat;
+
+    bytes_ = bytes;
+    size_ = size;
+    is64_ = magic == 0x20B;
+    headersOffset_ = peOffset;
+    optionalOffset_ = optional;
+    directoriesOffset_ = optional + layout->directoriesOffset;
+    sectionTableOffset_ = optional + optionalSize;
+    sectionAlignment_ = Read32(header + kSectionAlignmentField);
+    fileAlignment_ = Read32(header + kFileAlignmentField);
+    sizeOfHeaders_ = Read32(header + kSizeOfHeadersField);
+    const Result invalid = vorn::kResultMalformed;
+    if (!IsPowerOfTwo(fileAlignment_) || !IsPowerOfTwo(sectionAlignment_) ||
+        sectionAlignment_ < fileAlignment_ || sizeOfHeaders_ > size) {
+        *this = PeImage();
+        return invalid;
+    }
+    if (directoryCount > kSecurityDirectory &&
+        Read32(bytes + directoriesOffset_ + 8 * kSecurityDirectory + 4) != 0) {
+        *this = PeImage();
+        return vorn::kResultAccessDenied;
+    }
+    for (uint32_t i = 0; i < sectionCount; ++i) {
+        const uint8_t* entry = bytes + sectionTableOffset_ + i * kSectionHeaderSize;
+        const Section section = {Read32(entry + 8), Read32(entry + 12), Read32(entry + 16),
+                                 Read32(entry + 20)};
+        if (section.rawSize && uint64_t(section.rawOffset) + section.rawSize > size) {
+            *this = PeImage();
+            return invalid;
+        }
+        sections_.push_back(section);
+    }
+    const Result result = readTree();
+    if (result != vorn::kResultOk)
+        *this = PeImage();
+    return result;
+}
+
+bool PeImage::fileOffsetOf(uint32_t rva, uint32_t size, uint64_t* out) const {
+    for (const Section& section : sections_) {
+        if (rva >= section.virtualAddress &&
+            uint64_t(rva) + size <= uint64_t(section.virtualAddress) + section.rawSize) {
+            *out = uint64_t(section.rawOffset) + (rva - section.virtualAddress);
+            return true;
+        }
+    }
+    return false;
+}
+
+Result PeImage::readKey(uint32_t entryValue, ResourceKey* out) const {
+    if (!(entryValue & kHighBit)) {
+        *out = ResourceKey::Id(uint16_t(entryValue));
+        return vorn::kResultOk;
+    }
+    const uint64_t at = treeOffset_ + (entryValue & ~kHighBit);
+    if (at + 2 > treeEnd_)
+        return vorn::kResultMalformed;
+    const uint32_t length = Read16(bytes_ + at);
+    if (at + 2 + 2 * uint64_t(length) > treeEnd_)
+        return vorn::kResultMalformed;
+    std::u16string name(length, u'\0');
+    for (uint32_t i = 0; i < length; ++i)
+        name[i] = char16_t(Read16(bytes_ + at + 2 + 2 * i));
+    *out = ResourceKey::Name(name);
+    return vorn::kResultOk;
+}
+
+Result PeImage::readTree() {
+    const uint8_t* directory = bytes_ + directoriesOffset_ + 8 * kResourceDirectory;
+    const uint32_t rva = Read32(directory);
+    if (!rva || !Read32(directory + 4))
+        return vorn::kResultOk; // no resources yet
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        const Section& section = sections_[i];
+        if (rva >= section.virtualAddress && rva - section.virtualAddress < section.rawSize) {
+            resourceSection_ = int(i);
+            treeOffset_ = section.rawOffset + (rva - section.virtualAddress);
+            treeEnd_ = uint64_t(section.rawOffset) + section.rawSize;
+        }
+    }
+    if (resourceSection_ < 0)
+        return vorn::kResultMalformed;
+
+    // Type, name and language, each a directory; the loader knows no other shape.
+    struct Pending {
+        uint32_t offset;
+        uint32_t level;
+        ResourceKey type;
+        ResourceKey name;
+    };
+    std::vector<Pending> pending = {{0, 0, {}, {}}};
+    while (!pending.empty()) {
+        const Pending at = pending.back();
+        pending.pop_back();
+        const uint64_t start = treeOffset_ + at.offset;
+        if (start + kDirectoryHeaderSize > treeEnd_)
+            return vorn::kResultMalformed;
+        const uint32_t count = uint32_t(Read16(bytes_ + start + 12)) + Read16(bytes_ + start + 14);
+        if (start + kDirectoryHeaderSize + uint64_t(count) * kDirectoryEntrySize > treeEnd_)
+            return vorn::kResultMalformed;
+        // Pushed in reverse so that the leaves come out in the file's order.
+        for (uint32_t i = count; i-- > 0;) {
+            const uint8_t* entry = bytes_ + start + kDirectoryHeaderSize + i * kDirectoryEntrySize;
+            ResourceKey key;
+            Result result = readKey(Read32(entry), &key);
+            if (result != vorn::kResultOk)
+                return result;
+            const uint32_t target = Read32(entry + 4);
+            const bool isDirectory = (target & kHighBit) != 0;
+            if (isDirectory != (at.level < 2) || (at.level == 2 && key.named))
+                return vorn::kResultUnsupportedFormat;
+            if (at.level == 0) {
+                pending.push_back({target & ~kHighBit, 1, key, {}});
+                continue;
+            }
+            if (at.level == 1) {
+                pending.push_back({target & ~kHighBit, 2, at.type, key});
+                continue;
+            }
+            const uint64_t dataEntry = treeOffset_ + target;
+            if (dataEntry + kDataEntrySize > treeEnd_)
+                return vorn::kResultMalformed;
+            ResourceLeaf leaf;
+            leaf.type = at.type;
+            leaf.name = at.name;
+            leaf.language = key.id;
+            leaf.size = Read32(bytes_ + dataEntry + 4);
+            leaf.codePage = Read32(bytes_ + dataEntry + 8);
+            if (!fileOffsetOf(Read32(bytes_ + dataEntry), leaf.size, &leaf.fileOffset))
+                return vorn::kResultMalformed;
+            if (leaves_.size() >= kMaxLeaves)
+                return vorn::kResultCapacityExceeded;
+            leaves_.push_back(leaf);
+        }
+        if (pending.size() > kMaxLeaves)
+            return vorn::kResultCapacityExceeded;
+    }
+    return vorn::kResultOk;
+}
+
+Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& name,
+                                  vorn::Stream* data, uint64_t length, vorn::Stream* out) const {
+    if (!data)
+        return vorn::kResultNullInput;
+    if (!out)
+        return vorn::kResultNullOutput;
+    if (!bytes_)
+        return vorn::kResultWrongState;
+    if (length > 0xFFFFFFFFu)
+        return vorn::kResultCapacityExceeded;
+
+    TypeDirectory tree;
+    const ResourceLeaf* replaced = nullptr;
+    for (const ResourceLeaf& leaf : leaves_) {
+        if (leaf.type == type && leaf.name == name) {
+            replaced = replaced ? replaced : &leaf;
+            continue;
+        }
+        tree[leaf.type][leaf.name].emplace(leaf.language, NewLeaf{&leaf, leaf.codePage, leaf.size});
+    }
+    NewLeaf& added =
+        tree[type][name]
+            .emplace(replaced ? replaced->language : 0,
+                     NewLeaf{nullptr, replaced ? replaced->codePage : 0, uint32_t(length)})
+            .first->second;
+
+    // Old data first, in tree order; the large new resource last.
+    TreeEncoder encoder(&tree);
+    uint64_t contentSize = encoder.measure();
+    std::vector<NewLeaf*> oldLeaves;
+    for (auto& typeEntry : tree) {
+        for (auto& nameEntry : typeEntry.second) {
+            for (auto& language : nameEntry.second) {
+                if (!language.second.old)
+                    continue;
+                language.second.dataOffset = uint32_t(contentSize);
+                contentSize = AlignUp(contentSize + language.second.size, kDataAlignment);
+                oldLeaves.push_back(&language.second);
+                if (contentSize > 0xFFFFFFFFu)
+                    return vorn::kResultCapacityExceeded;
+            }
+        }
+    }
+    added.dataOffset = uint32_t(contentSize);
+    contentSize += length;
+
+    // Where the section goes: in place of the old one when that is last in
+    // the image, else after the last section with one more header.
+    size_t lastSection = 0;
+    for (size_t i = 1; i < sections_.size(); ++i) {
+        if (sections_[i].virtualAddress > sections_[lastSection].virtualAddress)
+            lastSection = i;
+    }
+    const bool replaceLast = resourceSection_ >= 0 && size_t(resourceSection_) == lastSection;
+    uint32_t sectionRva = 0;
+    uint64_t keepEnd = size_;
+    uint32_t headerAt = sectionTableOffset_ + uint32_t(sections_.size()) * kSectionHeaderSize;
+    if (replaceLast) {
+        const Section& old = sections_[lastSection];
+        sectionRva = old.virtualAddress;
+        headerAt = sectionTableOffset_ + uint32_t(lastSection) * kSectionHeaderSize;
+        // Nothing after it and clear of the headers: its bytes are replaced.
+        if (old.rawSize && uint64_t(old.rawOffset) + old.rawSize == size_ &&
+            old.rawOffset >= std::max<uint64_t>(sizeOfHeaders_, headerAt + kSectionHeaderSize))
+            keepEnd = old.rawOffset;
+    } else {
+        uint64_t firstRaw = sizeOfHeaders_;
+        for (const Section& section : sections_) {
+            if (section.rawSize)
+                firstRaw = std::min<uint64_t>(firstRaw, section.rawOffset);
+        }
+        if (headerAt + kSectionHeaderSize > firstRaw)
+            return vorn::kResultCapacityExceeded;
+        // Some linkers keep bound imports right after the section table.
+        for (uint32_t i = 0; i < kSectionHeaderSize; ++i) {
+            if (bytes_[headerAt + i])
+                return vorn::kResultCapacityExceeded;
+        }
+        uint64_t end = 0;
+        if (!sections_.empty()) {
+            const Section& last = sections_[lastSection];
+            end = uint64_t(last.virtualAddress) + std::max(last.virtualSize, last.rawSize);
+        }
+        end = AlignUp(std::max<uint64_t>(end, sizeOfHeaders_), sectionAlignment_);
+        if (end > 0xFFFFFFFFu)
+            return vorn::kResultCapacityExceeded;
+        sectionRva = uint32_t(end);
+    }
+    const uint64_t rawOffset = AlignUp(keepEnd, fileAlignment_);
+    const uint64_t rawSize = AlignUp(contentSize, fileAlignment_);
+    const uint64_t imageSize = AlignUp(uint64_t(sectionRva) + contentSize, sectionAlignment_);
+    if (rawSize > 0xFFFFFFFFu || rawOffset > 0xFFFFFFFFu || imageSize > 0xFFFFFFFFu)
+        return vorn::kResultCapacityExceeded;
+
+    // The headers, patched.
+    std::vector<uint8_t> headers(
+        bytes_, bytes_ + std::max<uint64_t>(sizeOfHeaders_, headerAt + kSectionHeaderSize));
+    uint8_t* section = &headers[headerAt];
+    if (!replaceLast) {
+        std::memset(section, 0, kSectionHeaderSize);
+        std::memcpy(section, ".rsrc", 5);
+        Put32(section + 36, kResourceCharacteristics);
+        uint8_t* count = &headers[headersOffset_ + 4 + 2];
+        Put16(count, Read16(count) + 1u);
+        // Tools that find resources by section name must not meet the old tree.
+        if (resourceSection_ >= 0)
+            std::memcpy(
+                &headers[sectionTableOffset_ + uint32_t(resourceSection_) * kSectionHeaderSize],
+                ".oldrsrc", 8);
+    }
+    Put32(section + 8, uint32_t(contentSize));
+    Put32(section + 12, sectionRva);
+    Put32(section + 16, uint32_t(rawSize));
+    Put32(section + 20, uint32_t(rawOffset));
+    Put32(&headers[optionalOffset_ + kSizeOfImageField], uint32_t(imageSize));
+    Put32(&headers[optionalOffset_ + kCheckSumField], 0);
+    uint8_t* resourceDirectory = &headers[directoriesOffset_ + 8 * kResourceDirectory];
+    Put32(resourceDirectory, sectionRva);
+    Put32(resourceDirectory + 4, uint32_t(contentSize));
+
+    const uint32_t headSize = encoder.measure();
+    const std::vector<uint8_t> head = encoder.encode(sectionRva, headSize);
+
+    Result result = WriteBytes(out, headers.data(), std::min<uint64_t>(headers.size(), keepEnd));
+    if (result == vorn::kResultOk && keepEnd > headers.size())
+        result = WriteBytes(out, bytes_ + headers.size(), keepEnd - headers.size());
+    if (result == vorn::kResultOk)
+        result = WriteZeros(out, rawOffset - keepEnd);
+    if (result == vorn::kResultOk)
+        result = WriteBytes(out, head.data(), head.size());
+    uint64_t written = head.size();
+    for (const NewLeaf* leaf : oldLeaves) {
+        if (result != vorn::kResultOk)
+            break;
+        result = WriteZeros(out, leaf->dataOffset - written);
+        if (result == vorn::kResultOk)
+            result = WriteBytes(out, bytes_ + leaf->old->fileOffset, leaf->size);
+        written = leaf->dataOffset + uint64_t(leaf->size);
+    }
+    if (result == vorn::kResultOk)
+        result = WriteZeros(out, added.dataOffset - written);
+    std::vector<uint8_t> chunk(size_t(std::min<uint64_t>(length, kCopyChunk)));
+    for (uint64_t done = 0; result == vorn::kResultOk && done < length;) {
+        const uint32_t piece = uint32_t(std::min<uint64_t>(length - done, kCopyChunk));
+        result = data->read(chunk.data(), piece);
+        if (result == vorn::kResultOk)
+            result = out->write(chunk.data(), piece);
+        done += piece;
+    }
+    if (result == vorn::kResultOk)
+        result = WriteZeros(out, rawSize - contentSize);
+    return result;
+}
+
+} // namespace vornpack

@@ -74,6 +74,10 @@ public:
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;
+    // The preferences "/User/Global/InstallOptions/CreateDesktopShortcut" and
+    // "…/CreateQuickLaunchShortcut"; true when absent or unreadable.
+    bool createDesktopShortcut = true;
+    bool createQuickLaunchShortcut = true;
 };
 
 } // namespace vornsetup

@@ -1,0 +1,100 @@
+#include "Applications/VornSetup/InstallerModule.h"
+
+#include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/InstallWindow.h"
+#include "Applications/VornSetup/TransferWorker.h"
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/NamedMutex.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/MessageBox.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+// Owns the elevation prompt while the elevated copy runs; never shown.
+class LauncherWindow : public AppWindow {
+public:
+    Result create() override {
+        handle_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+        return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
+    }
+    void show(bool) override {}
+    void close() override {
+        if (handle_)
+            DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+    HWND handle() const override { return handle_; }
+
+private:
+    HWND handle_ = nullptr;
+};
+
+} // namespace
+
+Result InstallerModule::start() {
+    AppRuntime& runtime = AppRuntime::instance();
+    const bool launcher =
+        OperatingSystemLevel() >= 2 && !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
+    return launcher ? runLauncher() : runInstaller();
+}
+
+Result InstallerModule::runLauncher() {
+    AppRuntime& runtime = AppRuntime::instance();
+    auto* window = new (std::nothrow) LauncherWindow;
+    if (!window)
+        return kResultOutOfMemory;
+    runtime.setMainWindow(window);
+    window->create();
+
+    String folder;
+    const bool hasFolder = runtime.commandLine().switchValue(u"InstallFolder", &folder);
+    const String arguments = ChildArguments(runtime.quiet(), hasFolder ? &folder : nullptr);
+    const Result child = ShellLaunchElevated(ExecutablePath().data(), arguments.data());
+    const bool quiet = runtime.quiet();
+
+    // The elevated copy may have changed the remembered folder and group.
+    InstallManifest& manifest = InstallManifest::Instance();
+    manifest.readPreviousChoices();
+    if (child == 41)
+        ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
+
+    runtime.setMainWindow(nullptr);
+    // A script that installs quietly learns of a failure from the exit code;
+    // with windows, the user has seen it already.
+    if (quiet && child != 0 && child != 41 && child != 42)
+        return child;
+    return kResultOk;
+}
+
+Result InstallerModule::runInstaller() {
+    AppRuntime& runtime = AppRuntime::instance();
+    InstallManifest& manifest = InstallManifest::Instance();
+    // Held until the process ends: the application must not start meanwhile.
+    static NamedMutex applicationMutex;
+    applicationMutex.create(SingleInstanceName(manifest.uuid).data());
+    if (applicationMutex.alreadyExisted()) {
+        ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
+        return kResultAlreadyExists;
+    }
+    auto* window = new (std::nothrow) InstallWindow(manifest);
+    if (!window)
+        return kResultOutOfMemory;
+    runtime.setMainWindow(window);
+    if (runtime.quiet()) {
+        TransferWorker worker(manifest, ResourceCache::Instance(), nullptr, nullptr);
+        worker.start();
+        worker.wait();
+        if (worker.result() != kResultOk)
+            return worker.result();
+    }
+    return kResultOk;
+}
+
+} // namespace vornsetup

@@ -1,0 +1,27 @@
+// The installer's module: the launcher role starts an elevated copy of the
+// program and waits for it; the installer proper holds the installed
+// application's mutex and installs, quietly or with its window.
+#pragma once
+
+#include "VornLib/app/AppModule.h"
+#include "VornLib/core/String.h"
+
+namespace vornsetup {
+
+class InstallerModule : public vorn::AppModule {
+public:
+    vorn::Result start() override;
+    bool isIdle() override { return true; }
+    vorn::Result tick(float) override { return vorn::kResultOk; }
+    void stop() override {}
+
+    // The child's arguments: " -Quiet" (when quiet), " -AllowMultipleInstances",
+    // " -LaunchedAsAdministrator" and " -InstallFolder:\"…\"" when given.
+    static vorn::String ChildArguments(bool quiet, const vorn::String* installFolder);
+
+private:
+    vorn::Result runLauncher();
+    vorn::Result runInstaller();
+};
+
+} // namespace vornsetup

@@ -1,0 +1,27 @@
+// Registration of an installation with the system, after its files are in
+// place: the entry in the list of installed programs (with the lists of files
+// and shortcuts that removal reads), the hand-off to the installed program with
+// "/Install", and the shortcuts in the program group, on the desktop and in
+// the Quick Launch bar.
+#pragma once
+
+#include "Applications/VornSetup/InstallManifest.h"
+#include "VornLib/core/RegistryKey.h"
+
+namespace vornsetup {
+
+// The installer is a 32-bit program: its entry lives in the 32-bit registry
+// view, which the 64-bit builds reach explicitly.
+constexpr uint32_t kUninstallRoot = vorn::kRegistryLocalMachine32;
+
+// 0 always: a value that cannot be written is skipped.
+Result RegisterUninstallEntry(InstallManifest& manifest);
+Result CreateProgramGroup(InstallManifest& manifest, vorn::LocalizedElementSource& strings);
+// 0 always: the desktop and Quick Launch shortcuts are a convenience.
+Result CreateDesktopShortcuts(InstallManifest& manifest);
+// 0 always.
+Result WriteShortcutList(InstallManifest& manifest);
+Result CreateShortcut(InstallManifest& manifest, const String& folder, const String& name,
+                      const String& target, const String& description);
+
+} // namespace vornsetup

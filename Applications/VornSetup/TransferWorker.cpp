@@ -1,0 +1,284 @@
+#include "Applications/VornSetup/TransferWorker.h"
+
+#include <memory>
+
+#include "Applications/VornSetup/Registration.h"
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/FileSystem.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/EntryHandle.h"
+#include "VornLib/data/FileStream.h"
+#include "VornLib/data/ResourceFileSystem.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+class Lock {
+public:
+    explicit Lock(CRITICAL_SECTION& section) : section_(section) {
+        EnterCriticalSection(&section_);
+    }
+    ~Lock() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION& section_;
+};
+
+String Resolve(LocalizedElementSource& strings, const char16_t* key) {
+    String text;
+    ResolveLocalizedText(strings, key, &text);
+    return text;
+}
+
+TimeRemainingEstimator::Phrases LoadPhrases(LocalizedElementSource& strings) {
+    return {Resolve(strings, u"#TimeRemainingAboutXMinutes"),
+            Resolve(strings, u"#TimeRemainingAboutAMinute"),
+            Resolve(strings, u"#TimeRemainingLessThanMinute"),
+            Resolve(strings, u"#TimeRemainingAbout10Seconds"),
+            Resolve(strings, u"#TimeRemainingAbout5Seconds"),
+            Resolve(strings, u"#TimeRemaining0Second")};
+}
+
+bool HasDatExtension(const String& path) {
+    const String name = FileNameOf(path);
+    return name.length() > 4 && name.mid(name.length() - 4) == u".dat";
+}
+
+} // namespace
+
+TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
+                               TransferProgress* progress, HWND notify)
+    : manifest_(manifest), strings_(strings), progress_(progress), notify_(notify),
+      estimator_(LoadPhrases(strings)), timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
+      progressionText_(Resolve(strings, u"#ProgressionText")) {
+    InitializeCriticalSection(&lock_);
+}
+
+TransferWorker::~TransferWorker() {
+    stop(true);
+    DeleteCriticalSection(&lock_);
+}
+
+TransferState TransferWorker::state() {
+    Lock lock(lock_);
+    return state_;
+}
+
+void TransferWorker::setState(TransferState state) {
+    Lock lock(lock_);
+    state_ = state;
+}
+
+bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context) {
+    EnterCriticalSection(&lock_);
+    switch (state_) {
+    case TransferState::Idle:
+        state_ = TransferState::Closed;
+        LeaveCriticalSection(&lock_);
+        return true;
+    case TransferState::Running: {
+        state_ = TransferState::ConfirmingCancel;
+        LeaveCriticalSection(&lock_);
+        const bool yes = confirm && confirm(context);
+        EnterCriticalSection(&lock_);
+        state_ = yes ? TransferState::CancelRequested : TransferState::Running;
+        LeaveCriticalSection(&lock_);
+        return false;
+    }
+    case TransferState::Closed:
+        LeaveCriticalSection(&lock_);
+        return true;
+    default:
+        LeaveCriticalSection(&lock_);
+        return false;
+    }
+}
+
+// The previous installation's own uninstaller removes it (in update mode, so
+// it keeps what this installation replaces). Only what that installation
+// listed is deleted afterwards: its folder may hold the user's own files.
+Result TransferWorker::removePreviousInstallation() {
+    RegistryKey entry;
+    if (entry.open(kUninstallRoot, manifest_.uninstallKeyPath().data()) != kResultOk)
+        return kResultOk;
+    String program;
+    if (entry.readText(u"VornLib.UninstallProgram", &program) != kResultOk || program.isEmpty())
+        return kResultOk;
+    String oldFolder;
+    entry.readText(u"VornLib.InstallFolder", &oldFolder);
+    std::vector<String> listed;
+    RegistryKey files;
+    if (files.open(kUninstallRoot, (manifest_.uninstallKeyPath() + u"\\FilesList").data()) ==
+        kResultOk) {
+        for (uint32_t index = 0;; ++index) {
+            String relative;
+            if (files.readText(Format(u"{0}", {index}).data(), &relative) != kResultOk)
+                break;
+            listed.push_back(JoinPath(oldFolder, relative));
+        }
+    }
+    entry.close();
+    files.close();
+
+    ShellLaunchElevated(program.data(), u"/Quiet /Update");
+    DeleteFileW(Wide(LongPath(program).data()));
+    const String programFolder = ParentFolder(program);
+    for (const String& path : listed) {
+        if (HasDatExtension(path) && SamePath(ParentFolder(path), programFolder))
+            DeleteFileW(Wide(LongPath(path).data()));
+    }
+    if (!SamePath(programFolder, NormalisedFolder(manifest_.installFolder)))
+        RemoveEmptyFolderTree(programFolder);
+    return kResultOk;
+}
+
+void TransferWorker::update(uint64_t done) {
+    if (done == lastShown_)
+        return;
+    lastShown_ = done;
+    if (!progress_)
+        return;
+    progress_->setPosition(double(done));
+    estimator_.update(done, MonotonicSeconds());
+    progress_->setTimeText(timeRemainingLabel_ + u' ' + estimator_.text());
+    if (total_)
+        progress_->setProgressText(
+            Format(progressionText_.data(), {float(double(done) * 100.0 / double(total_))}));
+}
+
+Result TransferWorker::copyFile(FileEntry& entry, uint8_t* buffer) {
+    std::unique_ptr<EntryHandle> source;
+    const String sourceName = manifest_.sourceRoot + entry.relativePath;
+    Result result = ResourceFileSystem::Instance().open(sourceName.data(), &source);
+    if (result != kResultOk)
+        return result;
+    uint64_t remaining = source->size();
+    const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
+    FileStream destination;
+    result = destination.openWrite(destinationPath.data());
+    if (result == kResultBadPath) {
+        CreateFolderTree(ParentFolder(destinationPath));
+        result = destination.openWrite(destinationPath.data());
+    }
+    if (result != kResultOk)
+        return result;
+    // Marked before the first byte, so that a half-written file is rolled back too.
+    entry.copied = true;
+    while (remaining) {
+        const uint32_t count = remaining < kChunkSize ? uint32_t(remaining) : kChunkSize;
+        result = source->read(buffer, count);
+        if (result == kResultOk)
+            result = destination.write(buffer, count);
+        if (result != kResultOk)
+            return result;
+        remaining -= count;
+        done_ += count;
+        update(done_);
+        Lock lock(lock_);
+        if (state_ == TransferState::CancelRequested) {
+            state_ = TransferState::Cancelled;
+            destination.flush(false);
+            return kResultCancelled;
+        }
+    }
+    source.reset();
+    destination.setLastWriteTime(entry.date);
+    destination.flush(false);
+    return destination.close();
+}
+
+Result TransferWorker::copyFiles() {
+    {
+        Lock lock(lock_);
+        if (state_ != TransferState::Idle)
+            return kResultCancelled;
+        state_ = TransferState::Running;
+    }
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kChunkSize]);
+    if (!buffer)
+        return kResultOutOfMemory;
+    total_ = manifest_.totalSize;
+    done_ = 0;
+    lastShown_ = ~uint64_t(0);
+    estimator_.reset(total_, MonotonicSeconds());
+    if (progress_) {
+        progress_->setRange(double(total_));
+        progress_->setPosition(0);
+    }
+    for (FileEntry& entry : manifest_.files) {
+        const Result result = copyFile(entry, buffer.get());
+        if (result != kResultOk)
+            return result;
+    }
+    EnterCriticalSection(&lock_);
+    while (state_ == TransferState::ConfirmingCancel) {
+        LeaveCriticalSection(&lock_);
+        SwitchToThread();
+        EnterCriticalSection(&lock_);
+    }
+    const bool completed = state_ == TransferState::Running;
+    state_ = completed ? TransferState::Completed : TransferState::Cancelled;
+    LeaveCriticalSection(&lock_);
+    return completed ? kResultOk : kResultCancelled;
+}
+
+void TransferWorker::rollBack() {
+    const String installFolder = NormalisedFolder(manifest_.installFolder);
+    for (const FileEntry& entry : manifest_.files) {
+        if (!entry.copied)
+            continue;
+        const String path = JoinPath(installFolder, entry.relativePath);
+        DeleteFileW(Wide(LongPath(path).data()));
+        // Folders made for nested files go when nothing else is in them.
+        for (String folder = ParentFolder(path);
+             folder.length() > installFolder.length() && RemoveEmptyFolder(folder);
+             folder = ParentFolder(folder.left(folder.length() - 1))) {
+        }
+    }
+    RemoveEmptyFolder(installFolder);
+    const int32_t company =
+        manifest_.company.isEmpty() ? -1 : installFolder.find(manifest_.company.data());
+    if (company >= 0) {
+        const uint32_t end = uint32_t(company) + manifest_.company.length() + 1;
+        RemoveEmptyFolder(installFolder.left(end));
+    }
+}
+
+Result TransferWorker::registerInstallation() {
+    Result result = RegisterUninstallEntry(manifest_);
+    if (result == kResultOk)
+        result = CreateProgramGroup(manifest_, strings_);
+    if (result == kResultOk)
+        result = CreateDesktopShortcuts(manifest_);
+    if (result == kResultOk)
+        result = WriteShortcutList(manifest_);
+    return result;
+}
+
+Result TransferWorker::run() {
+    removePreviousInstallation();
+    Result result = copyFiles();
+    if (result != kResultOk) {
+        rollBack();
+    } else {
+        result = registerInstallation();
+        if (result == kResultOk)
+            AppRuntime::instance().setExitCode(42);
+    }
+    Lock lock(lock_);
+    if (!AppRuntime::instance().quiet() && notify_) {
+        const WPARAM page = result == kResultOk          ? kShowSuccessPage
+                            : result == kResultCancelled ? kShowCanceledPage
+                                                         : kShowFailurePage;
+        PostMessageW(notify_, kInstallerMessage, page, 0);
+    }
+    state_ = TransferState::Closed;
+    return result;
+}
+
+} // namespace vornsetup

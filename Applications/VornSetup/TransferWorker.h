@@ -1,0 +1,90 @@
+// The installation proper, on a worker thread: remove a previous installation,
+// copy every file of the manifest out of the payload in 4 MiB chunks with
+// progress and a time estimate, stamp the dates, register the installation.
+// A failed or cancelled copy deletes what it wrote.
+#pragma once
+
+#include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/TimeRemainingEstimator.h"
+#include "VornLib/app/WorkerThread.h"
+
+namespace vornsetup {
+
+enum class TransferState : uint32_t {
+    Idle = 0,
+    Running = 1,
+    ConfirmingCancel = 2,
+    CancelRequested = 3,
+    Cancelled = 4,
+    Completed = 5,
+    Closed = 6,
+};
+
+// The installer's private window message; wParam says what to do.
+constexpr UINT kInstallerMessage = WM_APP + 0x100;
+enum InstallerCommand : WPARAM {
+    kShowCanceledPage = 1,
+    kShowFailurePage = 2,
+    kShowSuccessPage = 3,
+    kCloseMainWindow = 4,
+    kRunApplication = 5,
+    kStartInstallation = 6,
+    kEnableInstall = 7,
+    kDisableInstall = 8,
+    kSelectLicenseTab = 9,
+};
+
+// What the file transfer page shows; its controls implement it.
+class TransferProgress {
+public:
+    virtual ~TransferProgress() = default;
+    virtual void setRange(double total) = 0;
+    virtual void setPosition(double done) = 0;
+    virtual void setTimeText(const String& text) = 0;
+    virtual void setProgressText(const String& text) = 0;
+};
+
+class TransferWorker : public vorn::WorkerThread {
+public:
+    static constexpr uint32_t kChunkSize = 0x400000;
+
+    // `progress` may be null (quiet mode); results are posted to `notify`
+    // unless the runtime is quiet.
+    TransferWorker(InstallManifest& manifest, vorn::LocalizedElementSource& strings,
+                   TransferProgress* progress, HWND notify);
+    ~TransferWorker() override;
+
+    TransferState state();
+    // The user asked to cancel. `confirm` asks "CancelConfirmation" (true for
+    // Yes) with the lock released. True when the page may close now.
+    bool requestCancel(bool (*confirm)(void* context), void* context);
+
+    // The steps of run, for tests.
+    Result removePreviousInstallation();
+    Result copyFiles();
+    void rollBack();
+    Result registerInstallation();
+
+protected:
+    Result run() override;
+
+private:
+    void setState(TransferState state);
+    void update(uint64_t done);
+    Result copyFile(FileEntry& entry, uint8_t* buffer);
+
+    InstallManifest& manifest_;
+    vorn::LocalizedElementSource& strings_;
+    TransferProgress* progress_;
+    HWND notify_;
+    CRITICAL_SECTION lock_;
+    TransferState state_ = TransferState::Idle;
+    uint64_t total_ = 0;
+    uint64_t done_ = 0;
+    uint64_t lastShown_ = ~uint64_t(0);
+    TimeRemainingEstimator estimator_;
+    String timeRemainingLabel_;
+    String progressionText_;
+};
+
+} // namespace vornsetup

@@ -281,7 +281,8 @@ Result PeImage::parse(const uint8_t* bytes, size_t size) {
 
 bool PeImage::fileOffsetOf(uint32_t rva, uint32_t size, uint64_t* out) const {
     for (const Section& section : sections_) {
-        if (rva >= section.virtualAddress &&
+        // A section without file data has no trustworthy raw offset.
+        if (section.rawSize && rva >= section.virtualAddress &&
             uint64_t(rva) + size <= uint64_t(section.virtualAddress) + section.rawSize) {
             *out = uint64_t(section.rawOffset) + (rva - section.virtualAddress);
             return true;

@@ -254,6 +254,19 @@ TEST(PeResources, LeafDataOutsideTheImageIsRefused) {
     // leaf's size reach past its section.
     PutTest32(built.bytes, size_t(image.resources()[0].fileOffset) - 16 + 4, 0x7FFFFFFF);
     EXPECT_EQ(33u, image.parse(built.bytes.data(), built.bytes.size()));
+
+    // An empty leaf in a section without file data, whose raw offset is
+    // meaningless (found by fuzzing).
+    spec.sectionAfterResources = true;
+    built = BuildTestImage(spec);
+    ASSERT_EQ(0u, image.parse(built.bytes.data(), built.bytes.size()));
+    const size_t entry = size_t(image.resources()[0].fileOffset) - 16;
+    const uint32_t reloc = built.sectionTable + 2 * 40;
+    PutTest32(built.bytes, entry, GetTest32(built.bytes, reloc + 12));
+    PutTest32(built.bytes, entry + 4, 0);
+    PutTest32(built.bytes, reloc + 16, 0);
+    PutTest32(built.bytes, reloc + 20, 0x7FFFFFF0);
+    EXPECT_EQ(33u, image.parse(built.bytes.data(), built.bytes.size()));
 }
 
 TEST(PeResources, NoRoomForAnotherSectionHeader) {

@@ -15,6 +15,7 @@ case "$1" in
     if [ ! -f "$WINEPREFIX/.ready" ]; then
       WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
       wineserver -w
+      "$(dirname "$0")/wine-isolate.sh" "$WINEPREFIX"
       wineserver -p120 >/dev/null 2>&1 </dev/null
       touch "$WINEPREFIX/.ready"
     fi

@@ -1,0 +1,113 @@
+#!/bin/bash
+# install-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder>
+# Packs VornDemo into a setup executable and installs it quietly under Wine,
+# each scenario in a fresh prefix, checking the files, the registry and the
+# shortcuts that the installation left (not what the installer reports).
+set -uo pipefail
+vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"
+export WINEDEBUG=-all
+failures=0; checks=0
+check() { # description, command...
+  local what="$1"; shift
+  checks=$((checks + 1))
+  if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
+}
+
+rm -rf "$work"; mkdir -p "$work/app"
+cp "$demo" "$work/app/VornDemo.exe"
+touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe"
+mkdir -p "$work/app/Help"; printf 'VornDemo help\n' > "$work/app/Help/Readme.txt"
+touch -d '2023-01-02 03:04:05 UTC' "$work/app/Help/Readme.txt"
+"$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
+  -o "$work/VornDemoSetup.exe" >/dev/null || { echo "VornPack setup failed"; exit 1; }
+
+template="$work/template"
+mkdir -p "$template"
+WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
+WINEPREFIX="$template" wineserver -w
+"$(dirname "$run")/wine-isolate.sh" "$template"
+fresh_prefix() { rm -rf "$work/$1"; cp -a "$template" "$work/$1"; echo "$work/$1"; }
+finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
+setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
+reg_value() { # prefix key value
+  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
+}
+entry='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
+snapshot() { # prefix -> listing of files with sizes, without Wine's own churn
+  (cd "$1/drive_c" && find . -path ./windows -prune -o -path ./users/*/AppData/Local/Temp -prune \
+     -o -printf '%p %s\n' | sort)
+}
+
+echo "== quiet installation through the launcher"
+prefix="$(fresh_prefix quiet)"
+setup "$prefix" /Quiet; code=$?
+check "the launcher exits 0" test "$code" -eq 0
+installed="$prefix/drive_c/Program Files (x86)/VornDemo"
+check "VornDemo.exe in place with its size" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
+check "VornDemo.exe keeps its date" test "$(stat -c %Y "$installed/VornDemo.exe")" = "$(stat -c %Y "$work/app/VornDemo.exe")"
+check "a nested file in place with its date" test "$(stat -c %Y "$installed/Help/Readme.txt")" = "$(stat -c %Y "$work/app/Help/Readme.txt")"
+total=$(( $(stat -c %s "$work/app/VornDemo.exe") + $(stat -c %s "$work/app/Help/Readme.txt") ))
+check "EstimatedSize is the total / 1024" test "$(reg_value "$prefix" "$entry" EstimatedSize)" = "$(printf '0x%x' $((total / 1024)))"
+check "InstallDate is today" test "$(reg_value "$prefix" "$entry" InstallDate)" = "$(date +%Y%m%d)"
+check "DisplayVersion without a tag" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = "1.0.0"
+check "UninstallString" test "$(reg_value "$prefix" "$entry" UninstallString)" = '"C:\Program Files (x86)\VornDemo\VornDemo.exe" /Uninstall'
+for value in DisplayName Contact Comments DisplayIcon Publisher HelpLink URLInfoAbout URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
+  check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
+done
+check "FilesList lists exactly the files" test "$(reg_value "$prefix" "$entry\\FilesList" 0)|$(reg_value "$prefix" "$entry\\FilesList" 1)|$(reg_value "$prefix" "$entry\\FilesList" 2)" = 'Help/Readme.txt|VornDemo.exe|'
+group="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"
+check "program group shortcut" test -f "$group/VornDemo.lnk"
+check "the shortcut points at the installed program" grep -q "VornDemo.exe" <(strings -el "$group/VornDemo.lnk"; strings "$group/VornDemo.lnk")
+shortcuts="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\ShortcutsList" 2>/dev/null | grep -c 'REG_SZ')"
+made="$( (ls "$group"/*.lnk; ls "$prefix"/drive_c/users/*/Desktop/*.lnk) 2>/dev/null | wc -l)"
+check "ShortcutsList lists exactly the shortcuts made ($made)" test "$shortcuts" = "$made"
+finish_prefix "$prefix"
+
+echo "== the elevated copy's exit code"
+prefix="$(fresh_prefix elevated)"
+setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
+check "the elevated copy exits 42" test "$code" -eq 42
+finish_prefix "$prefix"
+
+echo "== a chosen folder, remembered by the next installation"
+prefix="$(fresh_prefix folder)"
+# Typed as a user types it; a batch file keeps the command line as written.
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+printf 'C:\\VornDemoSetup.exe /Quiet /LaunchedAsAdministrator /InstallFolder:"C:\\Some Where\\Demo"\r\n' \
+  > "$prefix/drive_c/install.bat"
+"$run" "$prefix" cmd /c 'C:\install.bat' >/dev/null 2>&1 </dev/null
+WINEPREFIX="$prefix" wineserver -w
+check "InstallFolder is honoured" test -f "$prefix/drive_c/Some Where/Demo/VornDemo.exe"
+setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
+check "a second installation exits 42" test "$code" -eq 42
+check "the second installation uses the remembered folder" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)" = 'C:\Some Where\Demo'
+check "nothing went to the default folder" test ! -e "$prefix/drive_c/Program Files (x86)/VornDemo"
+finish_prefix "$prefix"
+
+echo "== a destination that cannot be written leaves nothing behind"
+prefix="$(fresh_prefix blocked)"
+mkdir -p "$prefix/drive_c/Program Files (x86)/VornDemo/Help/Readme.txt"
+before="$(snapshot "$prefix")"
+setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
+check "the installation fails with a non-zero code ($code)" test "$code" -ne 0 -a "$code" -ne 42
+check "the files are as before" test "$before" = "$(snapshot "$prefix")"
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+finish_prefix "$prefix"
+
+echo "== a running VornDemo stops the installer"
+prefix="$(fresh_prefix running)"
+"$run" "$prefix" "$demo" >/dev/null 2>&1 &
+demo_pid=$!
+for _ in $(seq 1 100); do pgrep -f 'VornDemo.exe' | grep -qv "^$demo_pid$" && break; sleep 0.1; done
+sleep 2
+before="$(snapshot "$prefix")"
+setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
+check "the installer ends with 14" test "$code" -eq 14
+check "nothing was touched" test "$before" = "$(snapshot "$prefix")"
+finish_prefix "$prefix"
+wait "$demo_pid" 2>/dev/null
+
+echo "$((checks - failures)) passed, $failures failed"
+test "$failures" -eq 0

@@ -4,6 +4,7 @@
 #include "Applications/VornDemo/DemoWindow.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
+#include "VornLib/app/Preferences.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/TextParse.h"
@@ -36,6 +37,12 @@ public:
         return kResultOk;
     }
     void stop() override {}
+    // The installer's hand-off ("/Install"): remember which version was
+    // installed, so that a later version can tell an update from a first run.
+    void onInstall() override {
+        Preferences().setText(u"/User/Global/InstalledVersion",
+                              AppRuntime::instance().description().version.data());
+    }
 
 private:
     double closeAt_ = 0;

@@ -17,7 +17,9 @@ public:
     // A non-zero result ends the main loop with that result.
     virtual Result tick(float seconds) = 0;
     virtual void stop() = 0;
-    // The command-line operation "Install": the installed program registers itself.
+    // The command-line operation "Install": the installed program registers
+    // itself. It runs before modules are added, on a fresh module that is
+    // never started and is destroyed right after.
     virtual void onInstall() {}
     // Called by the uninstaller before it removes anything.
     virtual void onUninstall() {}

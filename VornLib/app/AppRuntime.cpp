@@ -19,7 +19,8 @@ AppRuntime& AppRuntime::instance() {
 }
 
 void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
-                         const ApplicationDescription& description) {
+                         const ApplicationDescription& description,
+                         AppModule* (*createProgramModule)()) {
     commandLine_.parse(commandLine);
     description_ = description;
     if (descriptionResult != kResultOk) {
@@ -28,6 +29,9 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
     }
     if (commandLine_.hasSwitch(u"Quiet"))
         quiet_ = true;
+    // Without a description the program has no name to register under.
+    if (!quitRequested_)
+        runCommandLineOperations(createProgramModule);
 }
 
 Result AppRuntime::addModule(AppModule* module) {

@@ -27,8 +27,11 @@ public:
 
     // Parses the command line and takes the program's description; a failed
     // description (29 no element, 6 bad attribute) requests quit at once.
+    // Otherwise runs the framework's command-line operations; "Install" calls
+    // onInstall on a module from `createProgramModule` that is never started.
     void prepare(const char16_t* commandLine, Result descriptionResult,
-                 const ApplicationDescription& description);
+                 const ApplicationDescription& description,
+                 AppModule* (*createProgramModule)() = nullptr);
 
     // Starts the module and puts it at the head of the list (taking ownership);
     // does nothing once quit was requested.
@@ -59,6 +62,7 @@ private:
     AppRuntime() = default;
     void stopModules();
     void pace();
+    void runCommandLineOperations(AppModule* (*createProgramModule)());
 
     ApplicationDescription description_;
     CommandLine commandLine_;

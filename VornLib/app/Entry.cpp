@@ -8,6 +8,8 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/CrashReport.h"
 #include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/app/Preferences.h"
+#include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/app/ThreadRecord.h"
 #include "VornLib/telemetry/Analytics.h"
@@ -79,7 +81,11 @@ int RunApplication(const ProgramDefinition& program) {
         ApplicationDescription description;
         const Result loaded = program.loadDescription ? program.loadDescription(&description)
                                                       : Result(kResultNotFound);
-        runtime.prepare(Units(GetCommandLineW()), loaded, description);
+        ShellLaunchHooks launchHooks;
+        launchHooks.ownerWindow = MainWindowHandle;
+        launchHooks.beforeLaunch = FlushPreferences;
+        SetShellLaunchHooks(launchHooks);
+        runtime.prepare(Units(GetCommandLineW()), loaded, description, program.createModule);
         if (loaded == kResultOk)
             CreateAnalytics(runtime.description(), runtime.commandLine());
 
@@ -102,6 +108,7 @@ int RunApplication(const ProgramDefinition& program) {
         } else {
             runtime.stop();
         }
+        FlushPreferences();
         ShutdownAnalytics();
     }
     ReleaseThreadRecord();

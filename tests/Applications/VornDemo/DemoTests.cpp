@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "ChildProcess.h"
+#include "TestText.h"
+#include "VornLib/core/RegistryKey.h"
 
 namespace vorn {
 namespace {
@@ -58,6 +60,90 @@ TEST(VornDemoProcess, SecondStartActivatesTheFirst) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(first.wait(60000));
     EXPECT_EQ(0u, first.exitCode());
+}
+
+constexpr char16_t kAppPath[] =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\VornDemo.exe";
+// A set of its own, so that the test leaves the demo's real settings alone.
+constexpr char16_t kTestSettings[] = u"Software\\Vorn Software\\VornDemo\\Custom Sets\\ShellTest";
+
+String ReadText(uint32_t root, const char16_t* key, const char16_t* name) {
+    RegistryKey registry;
+    String value;
+    if (registry.open(root, key) != kResultOk || registry.readText(name, &value) != kResultOk)
+        return u"<missing>";
+    return value;
+}
+
+bool KeyExists(uint32_t root, const char16_t* key) {
+    RegistryKey registry;
+    return registry.open(root, key) == kResultOk && registry.exists();
+}
+
+// The demo beside this test, as it sees its own path.
+String DemoPath() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const String path(Units(self));
+    return path.left(uint32_t(path.findLast(u'\\')) + 1) + u"VornDemo.exe";
+}
+
+void RemoveTestSettings() {
+    RegistryKey parent;
+    if (parent.open(kRegistryCurrentUser, u"Software\\Vorn Software\\VornDemo\\Custom Sets") ==
+        kResultOk)
+        parent.deleteSubkeyTree(u"ShellTest");
+}
+
+// What the installer's hand-off does, then the explicit removal.
+TEST(VornDemoProcess, InstallRegistersShellTypesAndUnregisterRemovesThem) {
+    const String demo = DemoPath();
+    const String folder = demo.left(uint32_t(demo.findLast(u'\\')));
+    RemoveTestSettings();
+
+    ChildProcess install;
+    ASSERT_TRUE(install.start(L"VornDemo.exe", L"/ConfigSet:ShellTest /Language:fr /Install"));
+    ASSERT_TRUE(install.wait(60000));
+    EXPECT_EQ(0u, install.exitCode());
+    const struct {
+        uint32_t root;
+        const char16_t* key;
+        const char16_t* name;
+        String expected;
+    } values[] = {
+        {kRegistryClassesRoot, u".vdm", u"", u"VornDemo.vdm"},
+        {kRegistryClassesRoot, u"VornDemo.vdm", u"", u"VornDemo Document"},
+        {kRegistryClassesRoot, u"VornDemo.vdm\\DefaultIcon", u"", u"\"" + demo + u"\",0"},
+        {kRegistryClassesRoot, u"VornDemo.vdm\\shell\\open\\command", u"",
+         u"\"" + demo + u"\" \"%1\""},
+        {kRegistryClassesRoot, u"vorndemo", u"URL Protocol", u""},
+        {kRegistryClassesRoot, u"vorndemo", u"", u"URL:VornDemo Link"},
+        // "-Open: " loses its blank in the XML reader: the URL is the switch's value.
+        {kRegistryClassesRoot, u"vorndemo\\shell\\open\\command", u"",
+         u"\"" + demo + u"\" -Open:\"%1\""},
+        {kRegistryLocalMachine, kAppPath, u"", demo},
+        {kRegistryLocalMachine, kAppPath, u"Path", folder},
+        // Written at exit by the preferences store: the Language switch and
+        // the demo's own install hook.
+        {kRegistryCurrentUser, u"Software\\Vorn Software\\VornDemo\\Custom Sets\\ShellTest\\Global",
+         u"Language", u"fr"},
+        {kRegistryCurrentUser, u"Software\\Vorn Software\\VornDemo\\Custom Sets\\ShellTest\\Global",
+         u"InstalledVersion", u"1.0.0"},
+    };
+    for (const auto& value : values)
+        EXPECT_EQ(value.expected, ReadText(value.root, value.key, value.name))
+            << ToPrintable(value.key) << " " << ToPrintable(value.name);
+    EXPECT_FALSE(FindWindowW(L"VornDemo::Window", nullptr)) << "no window for an operation";
+
+    ChildProcess remove;
+    ASSERT_TRUE(remove.start(L"VornDemo.exe", L"/UnregisterFileTypes"));
+    ASSERT_TRUE(remove.wait(60000));
+    EXPECT_EQ(0u, remove.exitCode());
+    for (const char16_t* key : {u".vdm", u"VornDemo.vdm", u"vorndemo"})
+        EXPECT_FALSE(KeyExists(kRegistryClassesRoot, key)) << ToPrintable(key);
+    EXPECT_FALSE(KeyExists(kRegistryLocalMachine, kAppPath));
+    EXPECT_TRUE(KeyExists(kRegistryCurrentUser, kTestSettings)) << "settings are not file types";
+    RemoveTestSettings();
 }
 
 } // namespace

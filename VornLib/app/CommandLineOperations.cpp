@@ -1,0 +1,79 @@
+// The framework's command-line operations, run while the runtime prepares the
+// command line and before any module exists. Each operation except Language
+// ends the process with its own result; the first of them wins.
+#include <memory>
+
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/Preferences.h"
+#include "VornLib/app/ShellRegistration.h"
+#include "VornLib/core/Language.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorn {
+namespace {
+
+enum class Operation { RegisterFileTypes, UnregisterFileTypes, Install, Language };
+
+struct OperationName {
+    const char16_t* name;
+    Operation operation;
+};
+
+constexpr OperationName kOperations[] = {
+    {u"RegisterFileTypes", Operation::RegisterFileTypes},
+    {u"UnregisterFileTypes", Operation::UnregisterFileTypes},
+    {u"Install", Operation::Install},
+    {u"Language", Operation::Language},
+};
+
+const OperationName* FindOperation(const String& name) {
+    for (const OperationName& entry : kOperations)
+        if (name.compareIgnoringCase(entry.name) == 0)
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
+    // By index: looking a switch up marks it used but leaves the list alone.
+    for (size_t index = 0; index < commandLine_.switches().size() && !quitRequested_; ++index) {
+        const CommandLineSwitch entry = commandLine_.switches()[index];
+        const OperationName* operation = FindOperation(entry.name);
+        if (!operation)
+            continue;
+        commandLine_.hasSwitch(operation->name);
+        switch (operation->operation) {
+        case Operation::RegisterFileTypes:
+        case Operation::UnregisterFileTypes: {
+            const bool registering = operation->operation == Operation::RegisterFileTypes;
+            exitCode_ =
+                int32_t(ShellRegistration::ForProcess().registerShellTypes(registering, true));
+            requestQuit();
+            break;
+        }
+        case Operation::Install: {
+            // The installer starts us elevated; unelevated, nothing is written
+            // and the program's own hook still runs.
+            ShellRegistration::ForProcess().registerShellTypes(true, false);
+            // The program module is added only after this preparation, so a
+            // fresh one is made for the hook alone and is never started.
+            if (createProgramModule) {
+                const std::unique_ptr<AppModule> module(createProgramModule());
+                if (module)
+                    module->onInstall();
+            }
+            exitCode_ = 0;
+            requestQuit();
+            break;
+        }
+        case Operation::Language:
+            if (entry.hasValue && IsKnownLanguage(entry.value.data()) &&
+                Preferences().setLanguage(entry.value.data()))
+                ResourceCache::Instance().setChosenLanguage(LanguageIndex(entry.value.data()));
+            break;
+        }
+    }
+}
+
+} // namespace vorn

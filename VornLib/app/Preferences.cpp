@@ -1,0 +1,66 @@
+#include "VornLib/app/Preferences.h"
+
+#include <atomic>
+
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorn {
+namespace {
+
+class ProcessPreferences;
+// Set once the store exists, so that a flush never creates one.
+std::atomic<ProcessPreferences*> gCreated{nullptr};
+
+class ProcessPreferences {
+public:
+    ProcessPreferences() : store_(&storage_, LoadDefaults(&defaults_), ComputeBaseKey()) {}
+    ~ProcessPreferences() {
+        gCreated.store(nullptr);
+        if (defaults_)
+            ResourceCache::Instance().release(defaults_);
+    }
+    PreferencesStore& store() { return store_; }
+
+private:
+    // A payload without defaults is allowed: every read then falls back to 29.
+    static const XmlNode* LoadDefaults(const XmlNode** defaults) {
+        ResourceCache& resources = ResourceCache::Instance();
+        resources.registerDocument(u"Data/Xml/Preferences.xml");
+        if (resources.getElement(u"Preferences", defaults) != kResultOk)
+            *defaults = nullptr;
+        return *defaults;
+    }
+    static String ComputeBaseKey() {
+        AppRuntime& runtime = AppRuntime::instance();
+        const ApplicationDescription& description = runtime.description();
+        String configSet;
+        const bool hasSet = runtime.commandLine().switchValue(u"ConfigSet", &configSet);
+        return PreferencesStore::BaseKey(description.company, description.name, description.tag,
+                                         hasSet ? &configSet : nullptr);
+    }
+
+    // Declared before the store, which keeps pointers to both.
+    const XmlNode* defaults_ = nullptr;
+    RegistryPreferenceStorage storage_;
+    PreferencesStore store_;
+};
+
+ProcessPreferences& Instance() {
+    static ProcessPreferences preferences;
+    gCreated.store(&preferences);
+    return preferences;
+}
+
+} // namespace
+
+PreferencesStore& Preferences() {
+    return Instance().store();
+}
+
+void FlushPreferences() {
+    if (ProcessPreferences* preferences = gCreated.load())
+        preferences->store().flush();
+}
+
+} // namespace vorn

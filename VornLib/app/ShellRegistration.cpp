@@ -1,0 +1,283 @@
+#include "VornLib/app/ShellRegistration.h"
+
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/Preferences.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/RegistryKey.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorn {
+namespace {
+
+constexpr char16_t kAppPathsKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr char16_t kDefaultValue[] = u"";
+
+// The two declaration lists differ only in their names.
+struct DeclarationVocabulary {
+    const char16_t* list;
+    const char16_t* item;
+    const char16_t* name;
+    const char16_t* command; // null: the kind has no command
+};
+
+constexpr DeclarationVocabulary kFileTypes = {u"FileTypes", u"FileType", u"Extension", nullptr};
+constexpr DeclarationVocabulary kProtocols = {u"CustomProtocols", u"Protocol", u"Name", u"Command"};
+
+// One value of the table of keys that a registration writes.
+struct ClassesValue {
+    String key;
+    const char16_t* name;
+    String value;
+};
+
+bool HasSeparator(const char16_t* text) {
+    for (; *text; ++text)
+        if (*text == u'\\' || *text == u'/')
+            return true;
+    return false;
+}
+
+// The name becomes a key directly below the classes root: an empty name, or
+// one with separators, would address the root itself or another key.
+bool IsSafeExtension(const char16_t* extension) {
+    return extension && extension[0] == u'.' && extension[1] && !HasSeparator(extension);
+}
+
+bool IsSafeScheme(const char16_t* scheme) {
+    return scheme && scheme[0] && !HasSeparator(scheme);
+}
+
+Result WriteValues(const ClassesValue* values, uint32_t count) {
+    for (uint32_t index = 0; index < count; ++index) {
+        RegistryKey key;
+        Result result = key.open(kRegistryClassesRoot, values[index].key.data());
+        if (result == kResultOk)
+            result = key.writeText(values[index].name, values[index].value.data());
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+// Deletes a key directly below the classes root; a missing key is no failure.
+Result DeleteClassesKey(const String& name) {
+    RegistryKey root;
+    Result result = root.open(kRegistryClassesRoot, u"");
+    if (result == kResultOk)
+        result = root.deleteSubkeyTree(name.data());
+    return result == kResultNotFound ? kResultOk : result;
+}
+
+String IconText(const String& executable, int32_t iconIndex) {
+    return Format(u"\"{0}\",{1}", {executable, int(iconIndex)});
+}
+
+} // namespace
+
+ShellRegistration::ShellRegistration(const String& applicationName, const String& executablePath,
+                                     LocalizedElementSource* declarations)
+    : applicationName_(applicationName), executablePath_(executablePath),
+      declarations_(declarations) {
+    elevation_.isElevated = IsProcessElevated;
+    elevation_.launchElevated = ShellLaunchElevated;
+}
+
+ShellRegistration ShellRegistration::ForProcess() {
+    ShellRegistration registration(AppRuntime::instance().description().name, ExecutablePath(),
+                                   &ResourceCache::Instance());
+    ShellElevation elevation;
+    elevation.isElevated = IsProcessElevated;
+    elevation.launchElevated = ShellLaunchElevated;
+    elevation.beforeLaunch = FlushPreferences;
+    registration.setElevation(elevation);
+    return registration;
+}
+
+String ShellRegistration::programIdentifier(const char16_t* extension) const {
+    return applicationName_ + extension;
+}
+
+Result ShellRegistration::registerShellTypes(bool registering, bool allowElevation) {
+    const bool elevated = elevation_.isElevated ? elevation_.isElevated() : false;
+    if (!elevated) {
+        if (!allowElevation || !elevation_.launchElevated)
+            return kResultAccessDenied;
+        if (elevation_.beforeLaunch)
+            elevation_.beforeLaunch();
+        return elevation_.launchElevated(
+            executablePath_.data(), registering ? u"/RegisterFileTypes" : u"/UnregisterFileTypes");
+    }
+    std::vector<ShellDeclaration> fileTypes;
+    std::vector<ShellDeclaration> protocols;
+    Result result = readDeclarations(false, &fileTypes);
+    if (result == kResultOk)
+        result = readDeclarations(true, &protocols);
+    if (result != kResultOk)
+        return result;
+
+    // The App Paths entry is a convenience: its failure stops nothing.
+    if (registering)
+        registerAppPath(executablePath_.data());
+    else
+        unregisterAppPath(executablePath_.data());
+    for (const ShellDeclaration& type : fileTypes) {
+        result = registering
+                     ? registerFileType(type.name.data(), type.description.data(), type.iconIndex)
+                     : unregisterFileType(type.name.data());
+        if (result != kResultOk)
+            return result;
+    }
+    for (const ShellDeclaration& protocol : protocols) {
+        result = registering ? registerProtocol(protocol.name.data(), protocol.command.data(),
+                                                protocol.description.data(), protocol.iconIndex)
+                             : unregisterProtocol(protocol.name.data());
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result ShellRegistration::readDeclarations(bool protocols, std::vector<ShellDeclaration>* out) {
+    if (!out)
+        return kResultNullOutput;
+    out->clear();
+    if (!declarations_)
+        return kResultNullOutput;
+    const DeclarationVocabulary& vocabulary = protocols ? kProtocols : kFileTypes;
+    const XmlNode* list = nullptr;
+    Result result = declarations_->getLocalizedElement(vocabulary.list, nullptr, &list);
+    if (result == kResultNotFound)
+        return kResultOk;
+    if (result != kResultOk)
+        return result;
+    for (const XmlNode* item = list->firstChild(); item && result == kResultOk;
+         item = item->nextSibling()) {
+        if (item->name() != vocabulary.item)
+            continue;
+        ShellDeclaration declaration;
+        String description;
+        if (item->getAttribute(vocabulary.name, &declaration.name) != kResultOk ||
+            item->getAttribute(u"Description", &description) != kResultOk ||
+            (vocabulary.command &&
+             item->getAttribute(vocabulary.command, &declaration.command) != kResultOk)) {
+            result = kResultMissingDefinition;
+            break;
+        }
+        // Absent: 0. Numbers are read as leniently as everywhere in the XML.
+        item->getAttributeInt32(u"IconIndex", &declaration.iconIndex);
+        const bool safe = protocols ? IsSafeScheme(declaration.name.data())
+                                    : IsSafeExtension(declaration.name.data());
+        if (!safe) {
+            result = kResultInvalidArgument;
+            break;
+        }
+        // A key missing from the tables still names the type visibly.
+        ResolveLocalizedText(*declarations_, description.data(), &declaration.description);
+        out->push_back(declaration);
+    }
+    declarations_->release(list);
+    if (result != kResultOk)
+        out->clear();
+    return result;
+}
+
+Result ShellRegistration::registerFileType(const char16_t* extension, const char16_t* description,
+                                           int32_t iconIndex) {
+    if (!IsSafeExtension(extension) || !description || applicationName_.isEmpty())
+        return kResultInvalidArgument;
+    // The shell's own association would win over ours.
+    DeleteClassesKey(String(extension + 1) + u"_auto_file");
+    const String identifier = programIdentifier(extension);
+    const ClassesValue values[] = {
+        {extension, kDefaultValue, identifier},
+        {identifier, kDefaultValue, description},
+        {identifier + u"\\DefaultIcon", kDefaultValue, IconText(executablePath_, iconIndex)},
+        {identifier + u"\\shell\\open\\command", kDefaultValue,
+         u"\"" + executablePath_ + u"\" \"%1\""},
+    };
+    return WriteValues(values, sizeof values / sizeof values[0]);
+}
+
+Result ShellRegistration::unregisterFileType(const char16_t* extension) {
+    if (!IsSafeExtension(extension) || applicationName_.isEmpty())
+        return kResultInvalidArgument;
+    const String identifier = programIdentifier(extension);
+    String current;
+    {
+        RegistryKey key;
+        if (key.open(kRegistryClassesRoot, extension) == kResultOk &&
+            key.readText(kDefaultValue, &current) != kResultOk)
+            current.clear();
+    }
+    // Another program took the extension over since: its key stays.
+    if (current == identifier) {
+        const Result result = DeleteClassesKey(extension);
+        if (result != kResultOk)
+            return result;
+    }
+    return DeleteClassesKey(identifier);
+}
+
+Result ShellRegistration::registerProtocol(const char16_t* scheme, const char16_t* command,
+                                           const char16_t* description, int32_t iconIndex) {
+    if (!IsSafeScheme(scheme) || !command || !description)
+        return kResultInvalidArgument;
+    const String key(scheme);
+    // The command text supplies any blank before the quoted URL.
+    const ClassesValue values[] = {
+        {key, u"URL Protocol", u""},
+        {key, kDefaultValue, u"URL:" + String(description)},
+        {key + u"\\DefaultIcon", kDefaultValue, IconText(executablePath_, iconIndex)},
+        {key + u"\\shell\\open\\command", kDefaultValue,
+         u"\"" + executablePath_ + u"\" " + command + u"\"%1\""},
+    };
+    return WriteValues(values, sizeof values / sizeof values[0]);
+}
+
+Result ShellRegistration::unregisterProtocol(const char16_t* scheme) {
+    if (!IsSafeScheme(scheme))
+        return kResultInvalidArgument;
+    return DeleteClassesKey(scheme);
+}
+
+Result ShellRegistration::registerAppPath(const char16_t* executablePath) {
+    if (!executablePath)
+        return kResultNullInput;
+    const String path(executablePath);
+    const int32_t separator = path.findLast(u'\\');
+    if (separator <= 0 || uint32_t(separator) + 1 == path.length())
+        return kResultBadPath;
+    const String fileName = path.mid(uint32_t(separator) + 1);
+    // A drive root keeps its separator ("C:\"); other folders end without one.
+    const String folder = path.left(uint32_t(separator) + (path[separator - 1] == u':' ? 1 : 0));
+    {
+        RegistryKey parent;
+        if (parent.open(kRegistryLocalMachine, kAppPathsKey) == kResultOk)
+            parent.deleteSubkeyTree(fileName.data());
+    }
+    RegistryKey key;
+    Result result =
+        key.open(kRegistryLocalMachine, (String(kAppPathsKey) + u'\\' + fileName).data());
+    if (result == kResultOk)
+        result = key.writeText(kDefaultValue, path.data());
+    if (result == kResultOk)
+        result = key.writeText(u"Path", folder.data());
+    return result;
+}
+
+void ShellRegistration::unregisterAppPath(const char16_t* executablePath) {
+    if (!executablePath)
+        return;
+    const String path(executablePath);
+    const int32_t separator = path.findLast(u'\\');
+    const String fileName = separator < 0 ? path : path.mid(uint32_t(separator) + 1);
+    if (fileName.isEmpty() || HasSeparator(fileName.data()))
+        return;
+    RegistryKey parent;
+    if (parent.open(kRegistryLocalMachine, kAppPathsKey) == kResultOk)
+        parent.deleteSubkeyTree(fileName.data());
+}
+
+} // namespace vorn

@@ -5,6 +5,7 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/telemetry/Analytics.h"
 
 namespace vornsetup {
 
@@ -126,6 +127,8 @@ void InstallWindow::onCommand(WPARAM command) {
     case kShowCanceledPage: {
         static const char16_t* const kOutcomes[] = {u"#CanceledMessage", u"#FailureMessage",
                                                     u"#SuccessMessage"};
+        static const char16_t* const kLabels[] = {u"Canceled", u"Failure", u"Success"};
+        SendAnalyticsEvent(u"Install", kLabels[command - kShowCanceledPage]);
         const String text = Text(kOutcomes[command - kShowCanceledPage], manifest_.displayName());
         SetWindowTextW(status_, Wide(text.data()));
         if (command == kShowSuccessPage)

@@ -9,6 +9,7 @@
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/MessageBox.h"
+#include "VornLib/telemetry/Analytics.h"
 
 namespace vornsetup {
 
@@ -88,9 +89,12 @@ Result InstallerModule::runInstaller() {
         return kResultOutOfMemory;
     runtime.setMainWindow(window);
     if (runtime.quiet()) {
+        // Events count only within a session, which the screen view starts.
+        SendAnalyticsScreenView(u"Install");
         TransferWorker worker(manifest, ResourceCache::Instance(), nullptr, nullptr);
         worker.start();
         worker.wait();
+        SendAnalyticsEvent(u"Install", OutcomeLabel(worker.result()));
         if (worker.result() != kResultOk)
             return worker.result();
     }

@@ -51,6 +51,10 @@ bool HasDatExtension(const String& path) {
 
 } // namespace
 
+const char16_t* OutcomeLabel(Result result) {
+    return result == kResultOk ? u"Success" : result == kResultCancelled ? u"Canceled" : u"Failure";
+}
+
 TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
                                TransferProgress* progress, HWND notify)
     : manifest_(manifest), strings_(strings), progress_(progress), notify_(notify),

@@ -34,6 +34,9 @@ enum InstallerCommand : WPARAM {
     kSelectLicenseTab = 9,
 };
 
+// The analytics label of a transfer's result: "Success", "Canceled" or "Failure".
+const char16_t* OutcomeLabel(vorn::Result result);
+
 // What the file transfer page shows; its controls implement it.
 class TransferProgress {
 public:

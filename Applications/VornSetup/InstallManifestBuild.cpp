@@ -3,6 +3,7 @@
 #include "Applications/VornSetup/InstallManifest.h"
 
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/Preferences.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/data/ResourceCache.h"
@@ -29,6 +30,11 @@ InstallManifest& InstallManifest::Instance() {
         const bool hasFolder =
             AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
         built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+        PreferencesStore& preferences = Preferences();
+        preferences.getBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut",
+                               &built->createDesktopShortcut, true);
+        preferences.getBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
+                               &built->createQuickLaunchShortcut, true);
         return built;
     }();
     return *manifest;

@@ -96,6 +96,22 @@ check "the files are as before" test "$before" = "$(snapshot "$prefix")"
 check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 finish_prefix "$prefix"
 
+echo "== a damaged payload entry leaves nothing behind"
+prefix="$(fresh_prefix damaged)"
+# The payload is the setup's last part and VornDemo.exe its largest entry:
+# bytes in the middle of the payload belong to it.
+setup_size=$(stat -c %s "$work/VornDemoSetup.exe")
+payload_size=$((setup_size - $(stat -c %s "$stub")))
+cp "$work/VornDemoSetup.exe" "$work/Damaged.exe"
+printf '\377\000\377\000\377\000\377\000' |
+  dd of="$work/Damaged.exe" bs=1 seek=$((setup_size - payload_size / 2)) conv=notrunc 2>/dev/null
+before="$(snapshot "$prefix")"
+"$run" "$prefix" "$work/Damaged.exe" /Quiet /LaunchedAsAdministrator >/dev/null 2>&1 </dev/null; code=$?
+check "the installation fails with a non-zero code ($code)" test "$code" -ne 0 -a "$code" -ne 42
+check "the files are as before" test "$before" = "$(snapshot "$prefix")"
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+finish_prefix "$prefix"
+
 echo "== a running VornDemo stops the installer"
 prefix="$(fresh_prefix running)"
 "$run" "$prefix" "$demo" >/dev/null 2>&1 &

@@ -63,6 +63,10 @@ check "the shortcut points at the installed program" grep -q "VornDemo.exe" <(st
 shortcuts="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\ShortcutsList" 2>/dev/null | grep -c 'REG_SZ')"
 made="$( (ls "$group"/*.lnk; ls "$prefix"/drive_c/users/*/Desktop/*.lnk) 2>/dev/null | wc -l)"
 check "ShortcutsList lists exactly the shortcuts made ($made)" test "$shortcuts" = "$made"
+# The hand-off "/Install": the installed VornDemo registered itself.
+check "the file type .vdm names VornDemo.vdm" grep -q '(Default) *REG_SZ *VornDemo.vdm' <(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query 'HKCR\.vdm' 2>/dev/null | tr -d '\r')
+check "the protocol vorndemo is a URL protocol" test -n "$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query 'HKCR\vorndemo' /v 'URL Protocol' 2>/dev/null | grep 'URL Protocol')"
+check "App Paths names the installed program" grep -qi 'Program Files (x86)\\VornDemo\\VornDemo.exe' <(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\VornDemo.exe' 2>/dev/null)
 finish_prefix "$prefix"
 
 echo "== the elevated copy's exit code"

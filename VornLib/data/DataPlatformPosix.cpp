@@ -7,6 +7,8 @@
 
 #include "VornLib/data/DataPlatform.h"
 
+#include "VornLib/core/Utf8.h"
+
 namespace vorn {
 namespace platform {
 namespace {
@@ -34,30 +36,7 @@ Result LastError() {
 }
 
 std::string Utf8Path(const char16_t* path) {
-    std::string out;
-    for (; *path; ++path) {
-        uint32_t unit = *path;
-        if (unit >= 0xD800 && unit < 0xDC00 && path[1] >= 0xDC00 && path[1] < 0xE000) {
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (path[1] - 0xDC00);
-            ++path;
-        }
-        if (unit < 0x80) {
-            out += char(unit);
-        } else if (unit < 0x800) {
-            out += char(0xC0 | unit >> 6);
-            out += char(0x80 | (unit & 0x3F));
-        } else if (unit < 0x10000) {
-            out += char(0xE0 | unit >> 12);
-            out += char(0x80 | (unit >> 6 & 0x3F));
-            out += char(0x80 | (unit & 0x3F));
-        } else {
-            out += char(0xF0 | unit >> 18);
-            out += char(0x80 | (unit >> 12 & 0x3F));
-            out += char(0x80 | (unit >> 6 & 0x3F));
-            out += char(0x80 | (unit & 0x3F));
-        }
-    }
-    return out;
+    return ToUtf8(path, TextLength(path));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "TestText.h"
 #include "VornLib/core/String.h"
+#include "VornLib/core/Utf8.h"
 
 namespace vorn {
 namespace {
@@ -185,6 +186,14 @@ TEST(StringEdit, CaseAndWhitespace) {
     String blank(u" \t ");
     blank.simplify();
     EXPECT_EQ(blank, u"");
+}
+
+TEST(StringText, Utf8Encoding) {
+    EXPECT_EQ("a\xC3\xA9\xE2\x82\xAC", ToUtf8(String(u"a\u00E9\u20AC")));
+    EXPECT_EQ("\xF0\x9F\x98\x80", ToUtf8(String(u"\U0001F600")))
+        << "a surrogate pair is one sequence";
+    EXPECT_EQ("\xED\xA0\x80x", ToUtf8(String(u"\xD800x"))) << "a lone surrogate stays";
+    EXPECT_EQ("", ToUtf8(String()));
 }
 
 TEST(StringText, LengthOfRawText) {

@@ -2,6 +2,10 @@
 # container and links it into the Windows executable <target> as its RT_RCDATA
 # resource 4096. A change to any file of the folder repacks and relinks.
 #
+# The framework's own string tables (VORN_FRAMEWORK_STRINGS, the files that
+# every program's runtime registers) are added under "Data/Xml" unless the
+# folder brings its own.
+#
 # VornPack has to run on the build machine. A Windows build uses the one in
 # VORN_HOST_TOOLS_DIR when that is set (for example build/host/Tools/VornPack),
 # otherwise it builds one for the host from this same tree, once, into
@@ -10,6 +14,9 @@
 include_guard(GLOBAL)
 
 set(VORN_HOST_TOOLS_DIR "" CACHE PATH "Folder with a VornPack built for the build machine")
+# Shipped to vendors with the installer's definitions, which is where they live.
+file(GLOB VORN_FRAMEWORK_STRINGS CONFIGURE_DEPENDS
+     "${CMAKE_CURRENT_LIST_DIR}/../Applications/VornSetup/definitions/VornLib-Strings-*.xml")
 
 if(WIN32)
   enable_language(RC)
@@ -51,9 +58,22 @@ function(vorn_embed_payload target folder)
   file(GLOB_RECURSE files CONFIGURE_DEPENDS "${folder}/*")
   set(container "${CMAKE_CURRENT_BINARY_DIR}/${target}.payload")
   set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}.payload.rc")
+  # Staged afresh each time, so that a file removed from the folder goes too.
+  set(staging "${CMAKE_CURRENT_BINARY_DIR}/${target}.payload.d")
+  set(framework_copies)
+  foreach(table IN LISTS VORN_FRAMEWORK_STRINGS)
+    get_filename_component(name "${table}" NAME)
+    if(NOT EXISTS "${folder}/Data/Xml/${name}")
+      list(APPEND framework_copies COMMAND "${CMAKE_COMMAND}" -E copy "${table}" "${staging}/Data/Xml/")
+    endif()
+  endforeach()
   add_custom_command(OUTPUT "${container}"
-    COMMAND "${vornpack}" pack "${folder}" -o "${container}"
-    DEPENDS ${files} ${vornpack_depends}
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "${staging}"
+    COMMAND "${CMAKE_COMMAND}" -E copy_directory "${folder}" "${staging}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${staging}/Data/Xml"
+    ${framework_copies}
+    COMMAND "${vornpack}" pack "${staging}" -o "${container}"
+    DEPENDS ${files} ${VORN_FRAMEWORK_STRINGS} ${vornpack_depends}
     COMMENT "Packing ${folder} into ${target}'s payload"
     VERBATIM)
   file(CONFIGURE OUTPUT "${rc}" CONTENT "4096 RCDATA \"${container}\"\n")

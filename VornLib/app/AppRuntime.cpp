@@ -1,13 +1,23 @@
 #include "VornLib/app/AppRuntime.h"
 
+#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/SystemInfo.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
 namespace {
 
 constexpr float kMaxFrameSeconds = 0.2f;
+
+constexpr const char16_t* kFrameworkStrings[] = {
+    u"Data/Xml/VornLib-Strings-de.xml", u"Data/Xml/VornLib-Strings-en.xml",
+    u"Data/Xml/VornLib-Strings-es.xml", u"Data/Xml/VornLib-Strings-fr.xml",
+    u"Data/Xml/VornLib-Strings-he.xml", u"Data/Xml/VornLib-Strings-it.xml",
+    u"Data/Xml/VornLib-Strings-ko.xml", u"Data/Xml/VornLib-Strings-ru.xml",
+    u"Data/Xml/VornLib-Strings-zh.xml",
+};
 
 } // namespace
 
@@ -26,7 +36,15 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
     if (descriptionResult != kResultOk) {
         exitCode_ = int32_t(descriptionResult);
         quitRequested_ = true;
+    } else {
+        CreateAnalytics(description_, commandLine_);
     }
+    // Every program carries the framework's own tables; one that lacks a
+    // language falls back to another.
+    for (const char16_t* table : kFrameworkStrings)
+        ResourceCache::Instance().registerDocument(table);
+    if (descriptionResult == kResultOk)
+        CallSetCurrentProcessExplicitAppUserModelID(Wide(description_.uuid.toText().data()));
     if (commandLine_.hasSwitch(u"Quiet"))
         quiet_ = true;
     // Without a description the program has no name to register under.

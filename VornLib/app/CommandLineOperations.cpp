@@ -6,13 +6,22 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellRegistration.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Language.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {
 namespace {
 
-enum class Operation { RegisterFileTypes, UnregisterFileTypes, Install, Language };
+enum class Operation {
+    RegisterFileTypes,
+    UnregisterFileTypes,
+    Install,
+    Uninstall,
+    Update,
+    Language
+};
 
 struct OperationName {
     const char16_t* name;
@@ -23,6 +32,8 @@ constexpr OperationName kOperations[] = {
     {u"RegisterFileTypes", Operation::RegisterFileTypes},
     {u"UnregisterFileTypes", Operation::UnregisterFileTypes},
     {u"Install", Operation::Install},
+    {u"Uninstall", Operation::Uninstall},
+    {u"Update", Operation::Update},
     {u"Language", Operation::Language},
 };
 
@@ -64,6 +75,13 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
                     module->onInstall();
             }
             exitCode_ = 0;
+            requestQuit();
+            break;
+        }
+        case Operation::Uninstall:
+        case Operation::Update: {
+            Uninstaller uninstaller(description_, ExecutablePath(), quiet_, createProgramModule);
+            exitCode_ = int32_t(uninstaller.uninstall(operation->operation == Operation::Update));
             requestQuit();
             break;
         }

@@ -86,8 +86,6 @@ int RunApplication(const ProgramDefinition& program) {
         launchHooks.beforeLaunch = FlushPreferences;
         SetShellLaunchHooks(launchHooks);
         runtime.prepare(Units(GetCommandLineW()), loaded, description, program.createModule);
-        if (loaded == kResultOk)
-            CreateAnalytics(runtime.description(), runtime.commandLine());
 
         CrashReportSettings crash;
         crash.supportAddress = runtime.description().supportEmail;

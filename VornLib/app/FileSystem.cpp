@@ -23,9 +23,8 @@ Result CreateFolderTree(const String& folder) {
         if (i == 0 || (i == 2 && folder[1] == u':'))
             continue;
         const String step = LongPath(folder.left(i) + u'\\');
-        last = CreateDirectoryW(Wide(step.data()), nullptr)
-                   ? kResultOk
-                   : ResultFromSystemError(GetLastError());
+        last = CreateDirectoryW(Wide(step.data()), nullptr) ? kResultOk
+                                                            : ResultFromSystemError(GetLastError());
         if (last != kResultOk && last != kResultAlreadyExists && last != kResultAccessDenied)
             return last;
     }
@@ -63,9 +62,14 @@ void RemoveEmptyFolders(const String& folder, uint32_t depth) {
 
 } // namespace
 
-void RemoveEmptyFolderTree(const String& folder) {
+Result RemoveEmptyFolderTree(const String& folder) {
     RemoveEmptyFolders(folder, 0);
-    RemoveEmptyFolder(folder);
+    if (RemoveEmptyFolder(folder))
+        return kResultOk;
+    // A folder whose parent is gone too reports a missing path rather than a
+    // missing file: either way there is nothing left to remove.
+    const Result result = ResultFromSystemError(GetLastError());
+    return result == kResultNotFound || result == kResultBadPath ? kResultOk : result;
 }
 
 } // namespace vorn

@@ -14,8 +14,9 @@ Result CreateFolderTree(const String& folder);
 // Removes the folder when it is empty; false otherwise.
 bool RemoveEmptyFolder(const String& folder);
 // Removes every empty folder below `folder` and then `folder` itself when it is
-// empty; files are never touched.
-void RemoveEmptyFolderTree(const String& folder);
+// empty; files are never touched. A missing folder counts as removed; one that
+// still holds something gives 21.
+Result RemoveEmptyFolderTree(const String& folder);
 // "\\?\" + the path with backslashes; unchanged when it is not absolute.
 String LongPath(const String& path);
 

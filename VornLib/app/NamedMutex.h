@@ -13,6 +13,7 @@ public:
     Result create(const char16_t* name);
     bool alreadyExisted() const { return alreadyExisted_; }
     bool isValid() const { return handle_.isValid(); }
+    void close() { handle_.reset(); }
 
 private:
     KernelHandle handle_;

@@ -91,4 +91,19 @@ bool IsValidFolderPath(const String& path) {
     return true;
 }
 
+bool IsRelativeInside(const String& path) {
+    if (path.isEmpty() || IsSeparator(path[0]) || path.find(u':') >= 0)
+        return false;
+    uint32_t start = 0;
+    for (uint32_t i = 0; i <= path.length(); ++i) {
+        if (i < path.length() && !IsSeparator(path[i]))
+            continue;
+        const String part = path.mid(start, i - start);
+        if (part.isEmpty() || part == u"." || part == u"..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
 } // namespace vorn

@@ -21,5 +21,9 @@ bool SamePath(const String& a, const String& b);
 // Non-empty; none of " * < > ? |; a colon only as the second character after a
 // letter; no two backslashes or two slashes in a row (so no network paths).
 bool IsValidFolderPath(const String& path);
+// True for a non-empty relative path that stays below its folder: no drive, no
+// leading separator, no "." or ".." part. Lists read back from the registry
+// are checked with it before anything is deleted.
+bool IsRelativeInside(const String& path);
 
 } // namespace vorn

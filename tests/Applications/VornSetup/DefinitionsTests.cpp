@@ -375,7 +375,11 @@ TEST(Definitions, MessageBoxesFollowTheButtonRules) {
     const char16_t* const types[] = {u"Simple", u"Information", u"Warning", u"Error"};
     for (const char* language : kSetupLanguages) {
         LanguageTables tables(language);
-        const Table table = EntriesOf(FileName(kFamilies[0], language));
+        // The installer's own messages and the framework's (which the
+        // installed program shows when it removes itself).
+        Table table = EntriesOf(FileName(kFamilies[0], language));
+        const Table framework = EntriesOf(FileName(kFamilies[3], language));
+        table.entries.insert(framework.entries.begin(), framework.entries.end());
         uint32_t count = 0;
         for (const auto& entry : table.entries) {
             const XmlNode& box = *entry.second;
@@ -411,6 +415,18 @@ TEST(Definitions, MessageBoxesFollowTheButtonRules) {
             }
         }
         EXPECT_EQ(std::size(kMessagesUsedByCode), count) << language;
+    }
+}
+
+TEST(Definitions, FrameworkMessagesInEveryFrameworkLanguage) {
+    // A removed program has only the framework's tables with it.
+    const char16_t* const removal[] = {u"CloseBeforeUninstall", u"NotInstalled",
+                                       u"UninstallConfirmation", u"UninstallSucceed"};
+    for (const char* language : kFrameworkLanguages) {
+        const Table table = EntriesOf(FileName(kFamilies[3], language));
+        for (const char16_t* name : removal)
+            EXPECT_TRUE(table.entries.count(Text(u"MessageBox:") + name))
+                << language << " " << ToPrintable(name);
     }
 }
 

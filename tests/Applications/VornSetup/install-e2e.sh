@@ -5,40 +5,7 @@
 # shortcuts that the installation left (not what the installer reports).
 set -uo pipefail
 vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"
-export WINEDEBUG=-all
-failures=0; checks=0
-check() { # description, command...
-  local what="$1"; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
-}
-
-rm -rf "$work"; mkdir -p "$work/app"
-cp "$demo" "$work/app/VornDemo.exe"
-touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe"
-mkdir -p "$work/app/Help"; printf 'VornDemo help\n' > "$work/app/Help/Readme.txt"
-touch -d '2023-01-02 03:04:05 UTC' "$work/app/Help/Readme.txt"
-"$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
-  -o "$work/VornDemoSetup.exe" >/dev/null || { echo "VornPack setup failed"; exit 1; }
-
-template="$work/template"
-mkdir -p "$template"
-WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
-WINEPREFIX="$template" wineserver -w
-"$(dirname "$run")/wine-isolate.sh" "$template"
-fresh_prefix() { rm -rf "$work/$1"; cp -a "$template" "$work/$1"; echo "$work/$1"; }
-finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
-setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
-reg_value() { # prefix key value
-  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
-}
-entry='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
-snapshot() { # prefix -> listing of files with sizes, without Wine's own churn
-  (cd "$1/drive_c" && find . -path ./windows -prune -o -path ./users/*/AppData/Local/Temp -prune \
-     -o -printf '%p %s\n' | sort)
-}
+source "$(dirname "$0")/e2e-common.sh"
 
 echo "== quiet installation through the launcher"
 prefix="$(fresh_prefix quiet)"

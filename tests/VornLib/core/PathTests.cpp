@@ -53,5 +53,15 @@ TEST(PathText, FolderValidity) {
         EXPECT_EQ(c.valid, IsValidFolderPath(c.path)) << ToPrintable(c.path);
 }
 
+TEST(PathText, RelativePathsThatStayInside) {
+    for (const char16_t* inside : {u"VornDemo.exe", u"Help/Readme.txt", u"Help\\Readme.txt",
+                                   u"a..b", u".hidden", u"x/..y/z"})
+        EXPECT_TRUE(IsRelativeInside(inside)) << ToPrintable(inside);
+    for (const char16_t* outside :
+         {u"", u"..", u"../x", u"Help/../../x", u"a/./b", u"\\Windows\\x", u"/etc/x",
+          u"C:\\Windows\\x", u"C:x", u"\\\\server\\share\\x", u"Help//x", u"Help/", u"a\\..\\.."})
+        EXPECT_FALSE(IsRelativeInside(outside)) << ToPrintable(outside);
+}
+
 } // namespace
 } // namespace vorn

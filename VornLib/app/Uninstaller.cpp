@@ -1,0 +1,208 @@
+#include "VornLib/app/Uninstaller.h"
+
+#include <memory>
+#include <string>
+
+#include "VornLib/core/Win32.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "VornLib/app/AppModule.h"
+#include "VornLib/app/FileSystem.h"
+#include "VornLib/app/NamedMutex.h"
+#include "VornLib/app/ShellRegistration.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
+#include "VornLib/core/RegistryKey.h"
+#include "VornLib/gui/MessageBox.h"
+#include "VornLib/telemetry/Analytics.h"
+
+namespace vorn {
+namespace {
+
+constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr uint32_t kMaxShortcuts = 256;
+
+// The installer is a 32-bit program and writes its entry in that view.
+constexpr uint32_t kEntryRoot = kRegistryLocalMachine32;
+
+// Values "0", "1", … of a list sub-key, up to the first gap.
+std::vector<String> ReadList(const String& entryPath, const char16_t* list, uint32_t limit) {
+    std::vector<String> items;
+    RegistryKey key;
+    if (key.open(kEntryRoot, (entryPath + u'\\' + list).data()) != kResultOk)
+        return items;
+    for (uint32_t index = 0; index < limit; ++index) {
+        String item;
+        if (key.readText(Format(u"{0}", {index}).data(), &item) != kResultOk)
+            break;
+        items.push_back(item);
+    }
+    return items;
+}
+
+String ShortPath(const String& path) {
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(Wide(path.data()), shortPath, MAX_PATH);
+    return length && length < MAX_PATH ? String(Units(shortPath)) : path;
+}
+
+} // namespace
+
+Uninstaller::Uninstaller(const ApplicationDescription& description, const String& executablePath,
+                         bool quiet, AppModule* (*createProgramModule)())
+    : description_(description), executablePath_(executablePath), quiet_(quiet),
+      createProgramModule_(createProgramModule) {}
+
+String Uninstaller::uninstallKeyPath() const {
+    return String(kUninstallKey) + u"\\{" + description_.uuid.toText() + u'}';
+}
+
+Result Uninstaller::uninstall(bool update) {
+    SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
+    const String title = RemovalTitle(description_);
+    const String entryPath = uninstallKeyPath();
+    RegistryKey entry;
+    if (entry.open(kEntryRoot, entryPath.data()) != kResultOk || !entry.exists()) {
+        ShowMessageBox(u"NotInstalled", title, nullptr);
+        SendAnalyticsEvent(u"Uninstall", u"Failure");
+        return kResultWrongState; // not installed
+    }
+
+    NamedMutex running;
+    running.create(SingleInstanceName(description_.uuid).data());
+    if (running.alreadyExisted() && !update) {
+        ShowMessageBox(u"CloseBeforeUninstall", description_.name, nullptr);
+        SendAnalyticsEvent(u"Uninstall", u"Failure");
+        return kResultAlreadyExists;
+    }
+    if (!quiet_ && ShowMessageBox(u"UninstallConfirmation", title, nullptr) != kButtonYes) {
+        SendAnalyticsEvent(u"Uninstall", u"Canceled");
+        return kResultCancelled;
+    }
+
+    if (createProgramModule_) {
+        const std::unique_ptr<AppModule> module(createProgramModule_());
+        if (module)
+            module->onUninstall();
+    }
+    ShellRegistration::ForProcess().registerShellTypes(false, false);
+    ShellRegistration::unregisterAppPath(executablePath_.data());
+
+    String folder;
+    if (entry.readText(u"VornLib.InstallFolder", &folder) == kResultOk && !folder.isEmpty())
+        installFolder_ = NormalisedFolder(folder);
+    String group;
+    entry.readText(u"VornLib.ProgramGroup", &group);
+    entry.close();
+
+    removeShortcuts(entryPath);
+    removeProgramGroup(group);
+    removeFiles(entryPath);
+    if (!installFolder_.isEmpty())
+        removeFolder(installFolder_, false, true);
+    const String batchFile = update ? String() : writeBatchFile();
+
+    running.close();
+    RegistryKey uninstallList;
+    if (uninstallList.open(kEntryRoot, kUninstallKey) == kResultOk)
+        uninstallList.deleteSubkeyTree((u'{' + description_.uuid.toText() + u'}').data());
+    ShowMessageBox(u"UninstallSucceed", title, nullptr);
+    if (!batchFile.isEmpty())
+        ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
+    SendAnalyticsEvent(u"Uninstall", u"Success");
+    return kResultOk;
+}
+
+void Uninstaller::removeShortcuts(const String& entryPath) {
+    for (const String& shortcut : ReadList(entryPath, u"ShortcutsList", kMaxShortcuts))
+        deleteFile(shortcut);
+}
+
+// Only the shortcuts listed above were ours: the group may be one the user
+// chose, such as an existing folder, so only its empty folders go.
+void Uninstaller::removeProgramGroup(const String& group) {
+    if (group.isEmpty())
+        return;
+    const String programs = NormalisedFolder(StartMenuProgramsFolder());
+    if (programs.isEmpty())
+        return;
+    removeFolder(NormalisedFolder(programs + group), false, true);
+    const String companyPrefix = description_.company + u'\\';
+    if (!description_.company.isEmpty() && group.startsWith(companyPrefix.data()))
+        removeFolder(programs + companyPrefix, false, true);
+}
+
+void Uninstaller::removeFiles(const String& entryPath) {
+    if (installFolder_.isEmpty())
+        return;
+    for (const String& relative : ReadList(entryPath, u"FilesList", UINT32_MAX)) {
+        // The list comes from the registry: nothing outside the folder is touched.
+        if (IsRelativeInside(relative))
+            deleteFile(JoinPath(installFolder_, relative));
+    }
+}
+
+String Uninstaller::writeBatchFile() {
+    const String temporary = TemporaryFileName();
+    if (temporary.isEmpty() || installFolder_.isEmpty())
+        return String();
+    DeleteFileW(Wide(temporary.data()));
+    const String batchFile = RemovalBatchName(temporary, description_.name);
+    SetFileAttributesW(Wide(batchFile.data()), FILE_ATTRIBUTE_NORMAL);
+    FileHandle file(CreateFileW(Wide(batchFile.data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid())
+        return String();
+    const String text = RemovalBatchText(ShortPath(installFolder_), ShortPath(executablePath_),
+                                         ShortPath(batchFile));
+    // One byte per character: the low byte of each unit, as the command
+    // processor reads a batch file.
+    std::string bytes(text.length(), '\0');
+    for (uint32_t i = 0; i < text.length(); ++i)
+        bytes[i] = char(text[i] & 0xFF);
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        file.reset();
+        DeleteFileW(Wide(batchFile.data()));
+        return String();
+    }
+    return batchFile;
+}
+
+Result Uninstaller::removeFolder(const String& folder, bool useShell, bool emptyTreeOnly) {
+    const uint32_t length = folder.length();
+    if (!length || (folder[length - 1] != u'\\' && folder[length - 1] != u'/'))
+        return kResultInvalidArgument;
+    const String path = folder.left(length - 1);
+    if (useShell) {
+        // The shell wants a list of names, each ended by a zero, and one more.
+        String names = path;
+        names.replace(u'/', u'\\');
+        std::u16string list(names.data(), names.length());
+        list.push_back(u'\0');
+        list.push_back(u'\0');
+        SHFILEOPSTRUCTW operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = Wide(list.data());
+        operation.fFlags =
+            FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI; // 0x614
+        return SHFileOperationW(&operation) == 0 ? kResultOk : kResultPlatformFailure;
+    }
+    if (emptyTreeOnly)
+        return RemoveEmptyFolderTree(path);
+    return RemoveDirectoryW(Wide(LongPath(path).data())) ? kResultOk
+                                                         : ResultFromSystemError(GetLastError());
+}
+
+Result Uninstaller::deleteFile(const String& path) {
+    if (path.isEmpty())
+        return kResultInvalidArgument;
+    return DeleteFileW(Wide(LongPath(path).data())) ? kResultOk
+                                                    : ResultFromSystemError(GetLastError());
+}
+
+} // namespace vorn

@@ -1,0 +1,74 @@
+// Removal of an installed program by its own executable: "/Uninstall" from the
+// system's list of installed programs, "/Quiet /Update" from a newer installer
+// that installs over it. Everything the installer recorded in the program's
+// uninstall entry goes: shortcuts, the program group where it is empty, the
+// listed files, the empty folders, the shell registrations and the entry. A
+// full uninstall ends with a batch file that deletes the executable once the
+// process has ended, and then the install folder when nothing else is in it.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/Result.h"
+#include "VornLib/core/String.h"
+
+namespace vorn {
+
+// Name, a no-break space, the version, and a blank and the tag when there is one.
+String RemovalTitle(const ApplicationDescription& description);
+
+// The batch file's name: the temporary file's name followed by
+// " <short name> Uninstall.cmd".
+String RemovalBatchName(const String& temporaryName, const String& shortName);
+
+// The batch file: wait until the executable can be deleted, remove the install
+// folder when it is empty, delete itself. Arguments are short (8.3) paths; the
+// folder ends with a backslash. It never deletes by pattern: the folder may
+// hold files the user put there.
+String RemovalBatchText(const String& installFolder, const String& executable,
+                        const String& batchFile);
+
+} // namespace vorn
+
+#ifdef _WIN32
+namespace vorn {
+
+class AppModule;
+
+enum class RemovalMode { Uninstall, Update };
+
+class Uninstaller {
+public:
+    // `createProgramModule` makes the module whose onUninstall runs first; the
+    // module is never started.
+    Uninstaller(const ApplicationDescription& description, const String& executablePath, bool quiet,
+                AppModule* (*createProgramModule)());
+
+    // 0 removed, 4 not installed, 8 declined by the user, 14 the program runs.
+    Result uninstall(bool update);
+
+    // The path ends with a separator (else 5). With `useShell` the folder goes
+    // with everything in it; with `emptyTreeOnly` only empty folders go (a
+    // missing folder counts as removed, one that keeps files gives 21);
+    // otherwise the one folder when it is empty.
+    static Result removeFolder(const String& folder, bool useShell, bool emptyTreeOnly);
+    static Result deleteFile(const String& path);
+
+private:
+    void removeShortcuts(const String& entryPath);
+    void removeProgramGroup(const String& group);
+    void removeFiles(const String& entryPath);
+    String writeBatchFile();
+    String uninstallKeyPath() const;
+
+    const ApplicationDescription& description_;
+    String executablePath_;
+    bool quiet_;
+    AppModule* (*createProgramModule_)();
+    String installFolder_;
+    std::vector<String> shortcuts_;
+};
+
+} // namespace vorn
+#endif

@@ -1,0 +1,144 @@
+#!/bin/bash
+# uninstall-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder> <WindowDriver.exe> [<screenshot folder>]
+# Installs VornDemo quietly under Wine and removes it again the ways a user
+# and a newer installer do, each scenario in a fresh prefix: quietly through
+# the uninstall entry's command, answering the confirmation in a window, in
+# update mode, while VornDemo runs, and after an installation over another.
+# Files and registry are compared with the prefix as it was before.
+set -uo pipefail
+vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; driver="$7"
+shots="${8:-$6/screenshots}"
+source "$(dirname "$0")/e2e-common.sh"
+mkdir -p "$shots"
+
+program='C:\Program Files (x86)\VornDemo\VornDemo.exe'
+installed_in() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
+group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"; }
+demo_run() { local prefix="$1"; shift; "$run" "$prefix" "$@" >/dev/null 2>&1 </dev/null; }
+# Differences that are not the installation's: Wine re-enumerates its devices
+# on every start and keeps console settings once a console program ran; the
+# list of installed programs is a key every Windows has; the user's own
+# settings of VornDemo stay, as every program's do.
+justified='(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|^[<>] user[.]reg:Console|Software..Wine|Wow6432Node..Microsoft..Windows..CurrentVersion..Uninstall$|Vorn Software..VornDemo)'
+residue() { # before-registry after-registry
+  diff <(echo "$1") <(echo "$2") | grep '^[<>]' | grep -Ev "$justified"
+}
+shot() { import -window root "$shots/$1.png" 2>/dev/null || echo "  (no screenshot: $1)"; }
+
+echo "== quiet removal through the uninstall entry leaves nothing but the user's files"
+prefix="$(fresh_prefix residue)"
+files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
+setup "$prefix" /Quiet
+uninstall="$(reg_value "$prefix" "$entry" UninstallString)"
+check "the entry names the removal command" test "$uninstall" = "\"$program\" /Uninstall"
+installed="$(installed_in "$prefix")"; group="$(group_in "$prefix")"
+printf 'mine\n' > "$installed/notes.txt"; printf 'mine\n' > "$installed/cache.dat"
+cp "$group/VornDemo.lnk" "$group/Mine.lnk"
+printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
+demo_run "$prefix" cmd /c 'C:\remove.bat'
+check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
+check "the program is gone" test ! -e "$installed/VornDemo.exe"
+check "the listed nested file is gone" test ! -e "$installed/Help"
+check "the user's notes.txt survives" test -f "$installed/notes.txt"
+check "the user's cache.dat survives" test -f "$installed/cache.dat"
+check "the user's shortcut survives" test -f "$group/Mine.lnk"
+check "the installation's shortcut is gone" test ! -e "$group/VornDemo.lnk"
+check "no desktop shortcut left" test -z "$(ls "$prefix"/drive_c/users/*/Desktop/*.lnk 2>/dev/null)"
+rm -f "$installed/notes.txt" "$installed/cache.dat" "$group/Mine.lnk"
+rmdir "$installed" "$group"
+rm -f "$prefix/drive_c/remove.bat"
+check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
+left="$(residue "$registry_before" "$(registry_of "$prefix")")"
+check "no registry key or value left" test -z "$left"
+[ -n "$left" ] && echo "$left" | head -20
+finish_prefix "$prefix"
+
+echo "== removing twice"
+prefix="$(fresh_prefix twice)"
+setup "$prefix" /Quiet
+# A copy outside the install folder survives the first removal's batch file.
+cp "$(installed_in "$prefix")/VornDemo.exe" "$prefix/drive_c/VornDemoCopy.exe"
+demo_run "$prefix" "$program" /Quiet /Uninstall; code=$?
+check "the first removal ends with 0" test "$code" -eq 0
+wait_for_batch_file "$prefix"
+demo_run "$prefix" 'C:\VornDemoCopy.exe' /Quiet /Uninstall; code=$?
+check "the second ends with 4" test "$code" -eq 4
+finish_prefix "$prefix"
+
+echo "== a running VornDemo"
+prefix="$(fresh_prefix running)"
+setup "$prefix" /Quiet
+"$run" "$prefix" "$program" /DemoSeconds:60 >/dev/null 2>&1 </dev/null &
+demo_pid=$!
+sleep 4
+files_before="$(files_of "$prefix")"
+demo_run "$prefix" "$program" /Quiet /Uninstall; code=$?
+check "a full removal ends with 14" test "$code" -eq 14
+check "and removes nothing" test "$files_before" = "$(files_of "$prefix")"
+check "the entry stays" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
+demo_run "$prefix" "$program" /Quiet /Update; code=$?
+check "update mode goes on (0)" test "$code" -eq 0
+check "update mode removes the listed files" test ! -e "$(installed_in "$prefix")/Help/Readme.txt"
+check "update mode removes the shortcuts" test ! -e "$(group_in "$prefix")/VornDemo.lnk"
+check "update mode deletes the entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "update mode writes no batch file" test -z "$(ls "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd 2>/dev/null)"
+kill "$demo_pid" 2>/dev/null; finish_prefix "$prefix"; wait "$demo_pid" 2>/dev/null
+
+echo "== installing over an installation in another folder, then removing"
+prefix="$(fresh_prefix over)"
+files_before="$(files_of "$prefix")"
+setup "$prefix" /Quiet
+printf 'mine\n' > "$(installed_in "$prefix")/notes.dat"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+printf 'C:\\VornDemoSetup.exe /Quiet /InstallFolder:"C:\\Demo Elsewhere"\r\n' > "$prefix/drive_c/again.bat"
+demo_run "$prefix" cmd /c 'C:\again.bat'
+WINEPREFIX="$prefix" wineserver -w
+check "the new folder holds the program" test -f "$prefix/drive_c/Demo Elsewhere/VornDemo.exe"
+check "the old program is gone" test ! -e "$(installed_in "$prefix")/VornDemo.exe"
+check "the old folder keeps only the user's file" test "$(ls -A "$(installed_in "$prefix")")" = "notes.dat"
+files="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\FilesList" 2>/dev/null | grep -c REG_SZ)"
+check "FilesList lists the two files once ($files)" test "$files" -eq 2
+shortcuts="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\ShortcutsList" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')"
+made="$( (ls "$(group_in "$prefix")"/*.lnk; ls "$prefix"/drive_c/users/*/Desktop/*.lnk) 2>/dev/null | wc -l)"
+check "ShortcutsList lists the shortcuts made once ($made)" test "$(echo "$shortcuts" | grep -c .)" -eq "$made"
+check "every listed shortcut exists" bash -c 'while read -r s; do [ -z "$s" ] && continue; f="$0/drive_c/${s:3}"; test -f "${f//\\//}" || exit 1; done <<<"$1"' "$prefix" "$shortcuts"
+demo_run "$prefix" 'C:\Demo Elsewhere\VornDemo.exe' /Quiet /Uninstall
+wait_for_batch_file "$prefix"
+rm -f "$(installed_in "$prefix")/notes.dat" "$prefix/drive_c/VornDemoSetup.exe" "$prefix/drive_c/again.bat"
+rmdir "$(installed_in "$prefix")" 2>/dev/null
+check "nothing of either installation remains" test "$files_before" = "$(files_of "$prefix")"
+[ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
+finish_prefix "$prefix"
+
+echo "== answering the confirmation in a window"
+prefix="$(fresh_prefix dialog)"
+setup "$prefix" /Quiet
+"$run" "$prefix" "$program" /Language:de /Uninstall >/dev/null 2>&1 </dev/null &
+pid=$!
+texts="$("$run" "$prefix" "$driver" 'VornDemo - Deinstallation' 2>/dev/null | tr -d '\r')"
+shot uninstall-confirmation-de
+check "the German confirmation asks the question" grep -q '^Möchten Sie VornDemo.1.0.0 deinstallieren?$' <<<"$texts"
+check "with the buttons Ja and Nein" test "$(grep -c '^Ja$\|^Nein$' <<<"$texts")" -eq 2
+demo_run "$prefix" "$driver" 'VornDemo - Deinstallation' --click Nein
+wait "$pid"; code=$?
+check "No ends with 8" test "$code" -eq 8
+check "No removes nothing" test -f "$(installed_in "$prefix")/Help/Readme.txt" -a -f "$(group_in "$prefix")/VornDemo.lnk"
+check "No keeps the entry" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
+"$run" "$prefix" "$program" /Language:en /Uninstall >/dev/null 2>&1 </dev/null &
+pid=$!
+texts="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
+shot uninstall-confirmation-en
+check "the English confirmation asks the question" grep -q '^Do you want to uninstall VornDemo.1.0.0?$' <<<"$texts"
+demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click Yes
+texts="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
+shot uninstall-succeeded-en
+check "the final message says so" grep -q '^VornDemo.1.0.0 has been uninstalled$' <<<"$texts"
+demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click OK
+wait "$pid"; code=$?
+check "Yes ends with 0" test "$code" -eq 0
+wait_for_batch_file "$prefix"
+check "Yes removed the installation" test ! -e "$(installed_in "$prefix")" -a ! -e "$(group_in "$prefix")"
+finish_prefix "$prefix"
+
+echo "$((checks - failures)) passed, $failures failed"
+test "$failures" -eq 0

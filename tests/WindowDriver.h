@@ -1,0 +1,65 @@
+// Tests drive windows the way a user does: find a top-level window by its
+// title, read what it shows, press one of its buttons by caption. Works
+// across processes, so a script can answer another program's dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vorntest {
+
+// The visible top-level window with this exact title; null after `seconds`.
+inline HWND WaitForWindow(const std::wstring& title, double seconds) {
+    const DWORD end = GetTickCount() + DWORD(seconds * 1000);
+    do {
+        HWND found = FindWindowW(nullptr, title.c_str());
+        if (found && IsWindowVisible(found))
+            return found;
+        Sleep(50);
+    } while (int32_t(end - GetTickCount()) > 0);
+    return nullptr;
+}
+
+inline std::wstring WindowText(HWND window) {
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return text;
+}
+
+// The window's children, depth first, with their texts.
+inline std::vector<std::pair<HWND, std::wstring>> ChildTexts(HWND window) {
+    std::vector<std::pair<HWND, std::wstring>> children;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<std::pair<HWND, std::wstring>>*>(list)->emplace_back(
+                child, WindowText(child));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+// Presses the button whose caption (without "&") equals `caption`, as a click
+// would: the dialog gets the button's notification.
+inline bool PressButton(HWND window, const std::wstring& caption) {
+    for (const auto& child : ChildTexts(window)) {
+        std::wstring text;
+        for (wchar_t unit : child.second)
+            if (unit != L'&')
+                text += unit;
+        wchar_t className[64] = {};
+        GetClassNameW(child.first, className, 64);
+        if (text != caption || _wcsicmp(className, L"Button") != 0)
+            continue;
+        const int id = GetDlgCtrlID(child.first);
+        return PostMessageW(GetParent(child.first), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(child.first)) != FALSE;
+    }
+    return false;
+}
+
+} // namespace vorntest

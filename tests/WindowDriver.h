@@ -29,17 +29,17 @@ inline std::wstring WindowText(HWND window) {
     return text;
 }
 
+using ChildList = std::vector<std::pair<HWND, std::wstring>>;
+
+inline BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<ChildList*>(list)->emplace_back(child, WindowText(child));
+    return TRUE;
+}
+
 // The window's children, depth first, with their texts.
-inline std::vector<std::pair<HWND, std::wstring>> ChildTexts(HWND window) {
-    std::vector<std::pair<HWND, std::wstring>> children;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<std::pair<HWND, std::wstring>>*>(list)->emplace_back(
-                child, WindowText(child));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+inline ChildList ChildTexts(HWND window) {
+    ChildList children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 

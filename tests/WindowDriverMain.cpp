@@ -21,19 +21,19 @@ void PrintLine(const std::wstring& text) {
               nullptr);
 }
 
+BOOL CALLBACK PrintVisibleTitle(HWND window, LPARAM) {
+    if (IsWindowVisible(window))
+        PrintLine(vorntest::WindowText(window));
+    return TRUE;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2)
         return 3;
     if (!wcscmp(argv[1], L"--list")) {
-        EnumWindows(
-            [](HWND window, LPARAM) -> BOOL {
-                if (IsWindowVisible(window))
-                    PrintLine(vorntest::WindowText(window));
-                return TRUE;
-            },
-            0);
+        EnumWindows(PrintVisibleTitle, 0);
         return 0;
     }
     std::wstring click;

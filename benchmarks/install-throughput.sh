@@ -1,0 +1,269 @@
+#!/bin/bash
+# Throughput of a quiet installation under Wine, beside host extraction of the
+# same files by `VornPack extract` and by 7-Zip. The application is a mix of
+# compressible binaries, incompressible media, many small texts in nested
+# folders and structured data, generated with a fixed seed. Every output is
+# compared with the source before its figure is printed.
+#
+#   benchmarks/install-throughput.sh [VornPack] [VornSetup stub] [megabytes, default 200]
+#
+# Defaults: build/host/Tools/VornPack/VornPack and the win64 stub (this
+# machine's Wine runs 64-bit programs). MB/s is unpacked bytes / wall time;
+# peak MiB is the largest VmHWM of the processes running each tool.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+VORNPACK=$(realpath "${1:-$root/build/host/Tools/VornPack/VornPack}")
+STUB=$(realpath "${2:-$root/build/win64/Applications/VornSetup/VornSetup.exe}")
+MEGABYTES=${3:-200}
+RUN="$root/cmake/wine-run.sh"
+SEVENZIP=$(command -v 7z || command -v 7zz) || { echo "7z/7zz not found (Debian package 7zip)"; exit 1; }
+WORK=$(mktemp -d /tmp/install-throughput.XXXXXX)
+POLLER=
+XVFB=
+cleanup() {
+    set +e
+    [ -n "$POLLER" ] && kill "$POLLER" 2>/dev/null
+    [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null
+    for prefix in "$WORK"/prefix-*; do
+        [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
+    done
+    rm -rf "$WORK"
+}
+trap 'status=$?; cleanup; exit $status' EXIT
+export WINEDEBUG=-all
+
+echo "generating $MEGABYTES MiB of application files..."
+python3 - "$WORK/app" "$MEGABYTES" <<'PY'
+import os, random, struct, sys
+root, total = sys.argv[1], int(sys.argv[2]) << 20
+rng = random.Random(7)
+def write(relative, data):
+    path = os.path.join(root, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+# Executable-like: functions drawn from a shared pool with varying operands,
+# so that the compressor finds repeats at every distance.
+pool = []
+for _ in range(4096):
+    body = bytearray()
+    for _ in range(rng.randrange(4, 40)):
+        op = rng.randrange(256)
+        body += bytes([0x8B, op, rng.randrange(16), 0, 0, 0x89, op ^ 0x40, 0xE8]) + rng.randbytes(4)
+    pool.append(bytes(body) + b"\xC3")
+def binary(n):
+    out = bytearray(b"MZ\x90\x00" + bytes(60))
+    while len(out) < n:
+        out += rng.choice(pool)
+        if rng.random() < 0.1:
+            out += rng.randbytes(rng.randrange(8, 64))
+    return bytes(out[:n])
+binaries = total * 40 // 100
+sizes = [8 << 20, 6 << 20, 4 << 20] + [rng.randrange(64 << 10, 2 << 20) for _ in range(200)]
+done = 0
+for i, size in enumerate(sizes):
+    size = min(size, binaries - done)
+    if size <= 0:
+        break
+    write(f"bin/{'plugins/' if i >= 20 else ''}module{i}.{'exe' if i == 0 else 'dll'}", binary(size))
+    done += size
+
+# Already compressed: nothing to gain, the installer only copies.
+media = total * 35 // 100
+sizes = [media * 40 // 100] + [media * 60 // 100 // 30] * 30
+for i, size in enumerate(sizes):
+    name = "media/intro.mp4" if i == 0 else f"media/{'textures/' if i % 2 else 'sounds/'}item{i}.{'png' if i % 2 else 'ogg'}"
+    write(name, (b"\x89PNG" if i % 2 else b"OggS") + rng.randbytes(size - 4))
+
+# Many small texts in nested folders.
+words = ("install folder window setup copies files the of and to in is for with on as by this "
+         "that application program user license version update shortcut registry value key name "
+         "<Item Name=\" \"/> { } ( ) ; = return if else 0 1 2 3 4 5 6 7 8 9 \n").split(" ")
+texts = total * 20 // 100
+done = 0
+i = 0
+while done < texts:
+    size = min(rng.randrange(512, 32 << 10), texts - done)
+    text = " ".join(rng.choices(words, k=size // 4)).encode()[:size]
+    language = ["en", "de", "fr", "es", "it", "ko", "ru", "zh"][i % 8]
+    write(f"docs/{language}/section{i % 13}/part{i % 5}/page{i}.{'html' if i % 3 else 'txt'}", text)
+    done += len(text)
+    i += 1
+
+# Structured data: fixed-size records with a few varying fields.
+rest = total - binaries - media - done
+records = bytearray()
+n = 0
+while len(records) < rest:
+    records += struct.pack("<IIQ16s", n, rng.randrange(1000), n * 37, rng.choice(words).encode().ljust(16, b"\0"))
+    n += 1
+write("data/catalog.db", bytes(records[:rest]))
+PY
+BYTES=$(find "$WORK/app" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+FILES=$(find "$WORK/app" -type f | wc -l)
+(cd "$WORK/app" && find . -type f | sed 's|^\./||' | sort > "$WORK/names.txt")
+
+# Complete when it holds as many files and bytes as the source, with equal contents.
+verify() { # folder label
+    local files bytes
+    files=$(find "$1" -type f | wc -l)
+    bytes=$(find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+    if [ "$files" = "$FILES" ] && [ "$bytes" = "$BYTES" ] && diff -rq "$WORK/app" "$1" >/dev/null; then
+        echo "  $2: $files files, $bytes bytes, contents equal"
+        return 0
+    fi
+    echo "  $2: INCOMPLETE: $files of $FILES files, $bytes of $BYTES bytes"
+    return 1
+}
+rate() { echo "$BYTES $1" | awk '{printf "%.1f", $1 / 1048576 / ($2 > 0 ? $2 : 0.01)}'; }
+now() { date +%s.%N; }
+elapsed() { echo "$1 $(now)" | awk '{printf "%.2f", $2 - $1}'; }
+
+# Host extraction: wall seconds and peak resident KiB of the command.
+measure() {
+    /usr/bin/time -f "%e %M" -o "$WORK/time" "$@" >/dev/null 2>&1
+    cat "$WORK/time"
+}
+echo "packing (not timed)..."
+"$VORNPACK" pack "$WORK/app" -o "$WORK/app.container" --method auto >/dev/null
+(cd "$WORK/app" && "$SEVENZIP" a -bd "$WORK/app.7z" . >/dev/null)
+cp -r "$root/Applications/VornSetup/definitions" "$WORK/definitions"
+"$VORNPACK" setup --app "$WORK/app" --definitions "$WORK/definitions" \
+    --stub "$STUB" --method auto -o "$WORK/BenchSetup.exe" >/dev/null
+declare -A seconds peak complete
+read -r seconds[7z] peak[7z] < <(measure "$SEVENZIP" x -bd -y -o"$WORK/out-7z" "$WORK/app.7z")
+verify "$WORK/out-7z" "7z x" && complete[7z]=1 || complete[7z]=0
+read -r seconds[extract] peak[extract] < <(measure "$VORNPACK" extract "$WORK/app.container" \
+    "$WORK/out-extract" --names "$WORK/names.txt")
+verify "$WORK/out-extract" "VornPack extract" && complete[extract]=1 || complete[extract]=0
+
+# Wine: one template prefix, a fresh copy of it per installation. A quiet
+# installation shows no window but still creates one, so Wine needs a display.
+echo "preparing Wine prefixes (not timed)..."
+fifo="$WORK/display"
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+XVFB=$!
+read -r display <"$fifo"
+export DISPLAY=":$display"
+template="$WORK/prefix-template"
+mkdir -p "$template"
+WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
+WINEPREFIX="$template" wineserver -w
+"$root/cmake/wine-isolate.sh" "$template"
+fresh_prefix() { # name: a copy of the template whose wineserver and services already run
+    local prefix="$WORK/prefix-$1"
+    cp -a "$template" "$prefix"
+    WINEPREFIX="$prefix" wineserver -p120 >/dev/null 2>&1 </dev/null
+    "$RUN" "$prefix" cmd.exe /c exit >/dev/null 2>&1 </dev/null
+    echo "$prefix"
+}
+
+# Samples every setup process's VmHWM; the elevated copy is the one started
+# with LaunchedAsAdministrator. Writes: launcher KiB, copy KiB, copy seconds.
+start_poller() { # output file
+    python3 - "$1" BenchSetup.exe <<'PY' &
+import os, sys, time
+output, name = sys.argv[1], sys.argv[2].encode()
+peak = {False: 0, True: 0}
+seen = {}
+stop = output + ".stop"
+while not os.path.exists(stop):
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                cmdline = f.read()
+            if name not in cmdline:
+                continue
+            with open(f"/proc/{pid}/status") as f:
+                hwm = next(int(l.split()[1]) for l in f if l.startswith("VmHWM:"))
+        except (OSError, StopIteration, ValueError):
+            continue
+        child = b"LaunchedAsAdministrator" in cmdline
+        peak[child] = max(peak[child], hwm)
+        if child:
+            first, _ = seen.get(pid, (time.monotonic(), 0))
+            seen[pid] = (first, time.monotonic())
+    time.sleep(0.05)
+span = max((last - first for first, last in seen.values()), default=0)
+with open(output, "w") as f:
+    f.write(f"{peak[False]} {peak[True]} {span:.2f}\n")
+PY
+    POLLER=$!
+}
+stop_poller() { # output file
+    touch "$1.stop"
+    wait "$POLLER" || true
+    POLLER=
+}
+run_setup() { # row, prefix, arguments...
+    local row=$1 prefix=$2 start code
+    shift 2
+    start_poller "$WORK/$row.poll"
+    start=$(now)
+    "$RUN" "$prefix" "$WORK/BenchSetup.exe" "$@" >/dev/null 2>&1 </dev/null && code=0 || code=$?
+    seconds[$row]=$(elapsed "$start")
+    stop_poller "$WORK/$row.poll"
+    read -r launcherPeak childPeak childSeconds < "$WORK/$row.poll"
+    echo "  $row: exit code $code"
+    setupCode=$code
+    installed="$prefix/drive_c/Bench/App"
+}
+
+echo "installing..."
+prefix=$(fresh_prefix launcher)
+run_setup launcher "$prefix" /Quiet '/InstallFolder:C:\Bench\App'
+peak[launcher]=$((launcherPeak > childPeak ? launcherPeak : childPeak))
+seconds[within]=$childSeconds
+peak[within]=$childPeak
+# The launcher ends with 0 after a successful installation, the elevated copy with 42.
+verify "$installed" "installation through the launcher" && [ "$setupCode" = 0 ] &&
+    complete[launcher]=1 || complete[launcher]=0
+complete[within]=${complete[launcher]}
+WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+rm -rf "$prefix"
+
+prefix=$(fresh_prefix elevated)
+run_setup alone "$prefix" /Quiet /AllowMultipleInstances /LaunchedAsAdministrator '/InstallFolder:C:\Bench\App'
+peak[alone]=$childPeak
+verify "$installed" "elevated copy alone" && [ "$setupCode" = 42 ] &&
+    complete[alone]=1 || complete[alone]=0
+WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+rm -rf "$prefix"
+
+sevenRate=$(rate "${seconds[7z]}")
+echo
+printf '%-40s %8s %8s %11s %9s\n' tool seconds "MB/s" "ratio to 7z" "peak MiB"
+for row in 7z extract launcher within alone; do
+    case $row in
+        7z) label="7z x (host, $(basename "$SEVENZIP"))" ;;
+        extract) label="VornPack extract (host)" ;;
+        launcher) label="setup /Quiet, whole launcher run (Wine)" ;;
+        within) label="  its elevated copy (sampled)" ;;
+        alone) label="setup elevated copy alone (Wine)" ;;
+    esac
+    [ "${complete[$row]}" = 1 ] || label="$label INCOMPLETE"
+    ourRate=$(rate "${seconds[$row]}")
+    ratio=$(echo "$ourRate $sevenRate" | awk '{printf "%.2f", $1 / $2}')
+    printf '%-40s %8s %8s %11s %9s\n' "$label" "${seconds[$row]}" "$ourRate" "$ratio" \
+        $(( ${peak[$row]} / 1024 ))
+done
+echo "($FILES files, $(( BYTES / 1048576 )) MiB; setup executable $(( $(stat -c %s "$WORK/BenchSetup.exe") / 1048576 )) MiB," \
+     "container $(( $(stat -c %s "$WORK/app.container") / 1048576 )) MiB, 7z archive $(( $(stat -c %s "$WORK/app.7z") / 1048576 )) MiB)"
+# What `auto` chose decides the decoding speed: PPMd decodes far slower than LZMA.
+"$VORNPACK" list "$WORK/app.container" | awk '{files[$3]++; packed[$3] += $4; size[$3] += $5}
+    END {printf "container by method:"; for (m in files) printf "  %s %d files %.1f MiB (packed %.1f MiB)",
+         m, files[m], size[m] / 1048576, packed[m] / 1048576; print ""}'
+goal=$(echo "$(rate "${seconds[launcher]}") $sevenRate" | awk '{printf "%.2f", $1 / $2}')
+if [ "${complete[launcher]}" != 1 ]; then
+    verdict="NOT MET (the installation is incomplete)"
+elif awk -v r="$goal" 'BEGIN {exit !(r >= 0.8)}'; then
+    verdict="met"
+else
+    verdict="NOT MET"
+fi
+echo "goal: installer under Wine >= 0.8x native 7z: ${goal}x, $verdict"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: build everything, pack VornDemo into VornDemoSetup.exe, install
-# it quietly under Wine, show what the installation left, and start the
-# installed VornDemo once.
+# it quietly under Wine, show what the installation left, start the installed
+# VornDemo once, and remove it again through its uninstall entry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$root"
@@ -47,3 +47,22 @@ find "$prefix/drive_c" -name '*.lnk' -path '*VornDemo*' -printf '   %P\n'
 echo "== starting the installed VornDemo for 3 seconds"
 set +e; wine 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /DemoSeconds:3; code=$?; set -e
 echo "   VornDemo exit code $code"
+echo "== removing it quietly through the uninstall entry"
+entry='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
+uninstall="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry" /v UninstallString 2>/dev/null |
+  tr -d '\r' | sed -n 's/^ *UninstallString *REG_SZ *//p')"
+echo "   $uninstall /Quiet"
+printf '@%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
+set +e; wine cmd /c 'C:\remove.bat'; code=$?; set -e
+rm -f "$prefix/drive_c/remove.bat"
+echo "   exit code $code"
+# The removal batch file deletes the executable once the program has ended.
+for _ in $(seq 1 100); do
+  [ -e "$prefix/drive_c/Program Files (x86)/VornDemo" ] || break
+  sleep 0.2
+done
+echo "== what is left"
+left="$(find "$prefix/drive_c" \( -path '*VornDemo*' -o -name '*Uninstall.cmd' \) -printf '   %P\n')"
+echo "${left:-   no file, folder or shortcut of VornDemo}"
+WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry" >/dev/null 2>&1 &&
+  echo "   the uninstall entry is still there" || echo "   no uninstall entry"

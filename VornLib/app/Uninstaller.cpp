@@ -11,6 +11,8 @@
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/FileSystem.h"
 #include "VornLib/app/NamedMutex.h"
+#include "VornLib/app/Preferences.h"
+#include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
@@ -54,7 +56,11 @@ String ShortPath(const String& path) {
 Uninstaller::Uninstaller(const ApplicationDescription& description, const String& executablePath,
                          bool quiet, AppModule* (*createProgramModule)())
     : description_(description), executablePath_(executablePath), quiet_(quiet),
-      createProgramModule_(createProgramModule) {}
+      createProgramModule_(createProgramModule) {
+    elevation_.isElevated = IsProcessElevated;
+    elevation_.launchElevated = ShellLaunchElevated;
+    elevation_.beforeLaunch = FlushPreferences;
+}
 
 String Uninstaller::uninstallKeyPath() const {
     return String(kUninstallKey) + u"\\{" + description_.uuid.toText() + u'}';
@@ -69,6 +75,16 @@ Result Uninstaller::uninstall(bool update) {
         ShowMessageBox(u"NotInstalled", title, nullptr);
         SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
+    }
+    // The installer wrote with administrator rights; without them every step
+    // below would fail unnoticed and the removal would still report success.
+    if (elevation_.isElevated && !elevation_.isElevated() && elevation_.launchElevated) {
+        entry.close();
+        if (elevation_.beforeLaunch)
+            elevation_.beforeLaunch();
+        const String switches =
+            String(quiet_ ? u"/Quiet " : u"") + (update ? u"/Update" : u"/Uninstall");
+        return elevation_.launchElevated(executablePath_.data(), switches.data());
     }
 
     NamedMutex running;

@@ -32,6 +32,8 @@ String RemovalBatchText(const String& installFolder, const String& executable,
 } // namespace vorn
 
 #ifdef _WIN32
+#include "VornLib/app/ShellRegistration.h"
+
 namespace vorn {
 
 class AppModule;
@@ -45,7 +47,12 @@ public:
     Uninstaller(const ApplicationDescription& description, const String& executablePath, bool quiet,
                 AppModule* (*createProgramModule)());
 
+    // The process's own elevation test and launch unless a test sets others.
+    void setElevation(const ShellElevation& elevation) { elevation_ = elevation; }
+
     // 0 removed, 4 not installed, 8 declined by the user, 14 the program runs.
+    // Without administrator rights an elevated copy does the removal and its
+    // result is returned.
     Result uninstall(bool update);
 
     // The path ends with a separator (else 5). With `useShell` the folder goes
@@ -66,8 +73,8 @@ private:
     String executablePath_;
     bool quiet_;
     AppModule* (*createProgramModule_)();
+    ShellElevation elevation_;
     String installFolder_;
-    std::vector<String> shortcuts_;
 };
 
 } // namespace vorn

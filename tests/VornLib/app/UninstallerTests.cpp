@@ -1,0 +1,254 @@
+// The removal against the real registry and file system (under Wine): an
+// uninstall entry written here the way the installer writes it, removed by
+// the framework's uninstaller. Names are this test's own.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TestText.h"
+#include "VornLib/app/AppModule.h"
+#include "VornLib/app/FileSystem.h"
+#include "VornLib/app/NamedMutex.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/app/Uninstaller.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
+#include "VornLib/core/RegistryKey.h"
+
+namespace vorn {
+namespace {
+
+constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char16_t kUuid[] = u"5A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D";
+
+int gUninstallHooks = 0;
+
+class HookModule : public AppModule {
+public:
+    Result start() override { return kResultOk; }
+    bool isIdle() override { return true; }
+    Result tick(float) override { return kResultOk; }
+    void stop() override {}
+    void onUninstall() override { ++gUninstallHooks; }
+};
+
+AppModule* CreateHookModule() {
+    return new HookModule;
+}
+
+bool Exists(const String& path) {
+    return GetFileAttributesW(Wide(LongPath(path).data())) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeFile(const String& path) {
+    CreateFolderTree(ParentFolder(path));
+    FileHandle file(
+        CreateFileW(Wide(path.data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file.isValid()) << ToPrintable(path.data());
+}
+
+class UninstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(0u, UUID::Parse(kUuid, &description_.uuid));
+        description_.name = u"VornUninstallTest";
+        description_.version = u"1.0";
+        description_.company = u"VornUninstallTestCo";
+        folder_ = TemporaryFolder() + u"VornUninstallTest\\";
+        programs_ = NormalisedFolder(StartMenuProgramsFolder());
+        executable_ = folder_ + u"Tool.exe";
+        gUninstallHooks = 0;
+        Clean();
+    }
+    void TearDown() override { Clean(); }
+
+    void Clean() {
+        Uninstaller::removeFolder(folder_, true, false);
+        Uninstaller::removeFolder(programs_ + description_.company + u'\\', true, false);
+        Uninstaller::removeFolder(programs_ + u"VornUninstallTestOther\\", true, false);
+        RegistryKey list;
+        if (list.open(kRegistryLocalMachine32, kUninstallKey) == kResultOk)
+            list.deleteSubkeyTree((String(u"{") + kUuid + u'}').data());
+    }
+
+    String entryPath() const { return String(kUninstallKey) + u"\\{" + kUuid + u'}'; }
+
+    // The entry as the installer leaves it, with the lists' values "0", "1", …
+    // unless `indexes` names others.
+    void WriteEntry(const String& group, const std::vector<String>& files,
+                    const std::vector<String>& shortcuts,
+                    const std::vector<uint32_t>& shortcutIndexes = {}) {
+        RegistryKey entry;
+        ASSERT_EQ(0u, entry.open(kRegistryLocalMachine32, entryPath().data()));
+        ASSERT_EQ(0u, entry.writeText(u"VornLib.InstallFolder",
+                                      folder_.left(folder_.length() - 1).data()));
+        ASSERT_EQ(0u, entry.writeText(u"VornLib.ProgramGroup", group.data()));
+        RegistryKey fileList, shortcutList;
+        ASSERT_EQ(0u,
+                  fileList.open(kRegistryLocalMachine32, (entryPath() + u"\\FilesList").data()));
+        for (uint32_t i = 0; i < files.size(); ++i)
+            ASSERT_EQ(0u, fileList.writeText(Format(u"{0}", {i}).data(), files[i].data()));
+        ASSERT_EQ(0u, shortcutList.open(kRegistryLocalMachine32,
+                                        (entryPath() + u"\\ShortcutsList").data()));
+        for (uint32_t i = 0; i < shortcuts.size(); ++i) {
+            const uint32_t index = shortcutIndexes.empty() ? i : shortcutIndexes[i];
+            ASSERT_EQ(0u,
+                      shortcutList.writeText(Format(u"{0}", {index}).data(), shortcuts[i].data()));
+        }
+    }
+
+    bool EntryExists() {
+        RegistryKey entry;
+        return entry.open(kRegistryLocalMachine32, entryPath().data()) == kResultOk &&
+               entry.exists();
+    }
+
+    Result Remove(bool update, bool quiet = true) {
+        Uninstaller uninstaller(description_, executable_, quiet, CreateHookModule);
+        ShellElevation elevated;
+        elevated.isElevated = [] { return true; };
+        uninstaller.setElevation(elevated);
+        return uninstaller.uninstall(update);
+    }
+
+    ApplicationDescription description_;
+    String folder_, programs_, executable_;
+};
+
+TEST_F(UninstallerTest, WithoutAnEntryNothingIsInstalled) {
+    EXPECT_EQ(4u, Remove(false));
+    EXPECT_EQ(0, gUninstallHooks);
+}
+
+TEST_F(UninstallerTest, RemovesWhatIsListedAndKeepsEverythingElse) {
+    const String outside = TemporaryFolder() + u"VornUninstallOutside.txt";
+    for (const char16_t* name : {u"Tool.exe", u"Data/a.dat", u"Data/Deep/b.txt", u"notes.txt"})
+        MakeFile(JoinPath(folder_, name));
+    MakeFile(outside);
+    WriteEntry(
+        u"", {u"Tool.exe", u"Data/a.dat", u"Data/Deep/b.txt", u"../VornUninstallOutside.txt"}, {});
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_EQ(1, gUninstallHooks);
+    EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
+    EXPECT_FALSE(Exists(folder_ + u"Data")) << "emptied folders go";
+    EXPECT_TRUE(Exists(folder_ + u"notes.txt")) << "the user's file stays";
+    EXPECT_TRUE(Exists(outside)) << "a listed name outside the folder is not followed";
+    EXPECT_FALSE(EntryExists());
+    Uninstaller::deleteFile(outside);
+}
+
+TEST_F(UninstallerTest, ShortcutsStopAtTheFirstGapAndTheGroupKeepsOthers) {
+    const String group = programs_ + description_.company + u"\\Tool\\";
+    std::vector<String> shortcuts;
+    for (const char16_t* name : {u"s0.lnk", u"s1.lnk", u"s3.lnk"}) {
+        MakeFile(group + name);
+        shortcuts.push_back(group + name);
+    }
+    WriteEntry(description_.company + u"\\Tool", {}, shortcuts, {0, 1, 3});
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(group + u"s0.lnk"));
+    EXPECT_FALSE(Exists(group + u"s1.lnk"));
+    EXPECT_TRUE(Exists(group + u"s3.lnk")) << "after the gap";
+    EXPECT_TRUE(Exists(group)) << "a group that still holds a shortcut stays";
+}
+
+TEST_F(UninstallerTest, AtMost256Shortcuts) {
+    const String group = programs_ + u"VornUninstallTestOther\\";
+    std::vector<String> shortcuts;
+    for (uint32_t i = 0; i < 258; ++i) {
+        shortcuts.push_back(group + Format(u"s{0}.lnk", {i}));
+        MakeFile(shortcuts.back());
+    }
+    WriteEntry(u"", {}, shortcuts);
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(shortcuts[255]));
+    EXPECT_TRUE(Exists(shortcuts[256]));
+    EXPECT_TRUE(Exists(shortcuts[257]));
+}
+
+TEST_F(UninstallerTest, EmptyGroupGoesWithItsCompanyFolderOnlyUnderTheCompany) {
+    const String company = programs_ + description_.company + u'\\';
+    const String other = programs_ + u"VornUninstallTestOther\\";
+    MakeFile(company + u"Tool\\Tool.lnk");
+    WriteEntry(description_.company + u"\\Tool", {}, {company + u"Tool\\Tool.lnk"});
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(company));
+
+    MakeFile(other + u"Tool\\Tool.lnk");
+    WriteEntry(u"VornUninstallTestOther\\Tool", {}, {other + u"Tool\\Tool.lnk"});
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(other + u"Tool"));
+    EXPECT_TRUE(Exists(other)) << "not the company's folder: left alone";
+}
+
+TEST_F(UninstallerTest, RunningProgramStopsOnlyAFullRemoval) {
+    MakeFile(folder_ + u"Tool.exe");
+    WriteEntry(u"", {u"Tool.exe"}, {});
+    NamedMutex running;
+    ASSERT_EQ(0u, running.create(SingleInstanceName(description_.uuid).data()));
+    EXPECT_EQ(14u, Remove(false));
+    EXPECT_TRUE(EntryExists());
+    EXPECT_TRUE(Exists(folder_ + u"Tool.exe"));
+    EXPECT_EQ(0, gUninstallHooks);
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(EntryExists());
+    EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
+}
+
+TEST_F(UninstallerTest, WithoutRightsAnElevatedCopyRemoves) {
+    WriteEntry(u"", {}, {});
+    static String launched;
+    Uninstaller uninstaller(description_, executable_, true, CreateHookModule);
+    ShellElevation user;
+    user.isElevated = [] { return false; };
+    user.launchElevated = [](const char16_t* file, const char16_t* parameters) {
+        launched = String(file) + u'|' + parameters;
+        return Result(8);
+    };
+    uninstaller.setElevation(user);
+    EXPECT_EQ(8u, uninstaller.uninstall(false)) << "the copy's result";
+    EXPECT_EQ(executable_ + u"|/Quiet /Uninstall", launched);
+    EXPECT_TRUE(EntryExists());
+    EXPECT_EQ(0, gUninstallHooks);
+}
+
+TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {
+    MakeFile(folder_ + u"Tool.exe");
+    MakeFile(folder_ + u"Data\\a.dat");
+    WriteEntry(u"", {u"Data/a.dat"}, {});
+    // The executable is not listed: the batch file deletes it once this
+    // "program" is gone, and then the empty folder.
+    EXPECT_EQ(0u, Remove(false));
+    const String batchFiles = TemporaryFolder() + u"*VornUninstallTest Uninstall.cmd";
+    const auto batchFileLeft = [&] {
+        WIN32_FIND_DATAW found;
+        const FindHandle search(FindFirstFileW(Wide(batchFiles.data()), &found));
+        return search.isValid();
+    };
+    for (int i = 0; i < 100 && (Exists(folder_) || batchFileLeft()); ++i)
+        Sleep(100);
+    EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
+    EXPECT_FALSE(Exists(folder_));
+    EXPECT_FALSE(batchFileLeft()) << "the batch file deletes itself";
+}
+
+TEST(UninstallerFolders, RemoveFolderModes) {
+    const String root = TemporaryFolder() + u"VornRemoveFolderTest\\";
+    Uninstaller::removeFolder(root, true, false);
+    EXPECT_EQ(5u, Uninstaller::removeFolder(root.left(root.length() - 1), false, true));
+    MakeFile(root + u"keep.txt");
+    CreateFolderTree(root + u"Empty\\Deeper\\");
+    EXPECT_EQ(21u, Uninstaller::removeFolder(root, false, true)) << "a file keeps its folder";
+    EXPECT_FALSE(Exists(root + u"Empty"));
+    EXPECT_TRUE(Exists(root + u"keep.txt"));
+    EXPECT_EQ(21u, Uninstaller::removeFolder(root, false, false));
+    EXPECT_EQ(0u, Uninstaller::removeFolder(root, true, false));
+    EXPECT_FALSE(Exists(root));
+    EXPECT_EQ(0u, Uninstaller::removeFolder(root, false, true)) << "already gone";
+    EXPECT_NE(0u, Uninstaller::removeFolder(root, false, false));
+    EXPECT_EQ(5u, Uninstaller::deleteFile(String()));
+    EXPECT_EQ(29u, Uninstaller::deleteFile(TemporaryFolder() + u"VornMissing.txt"));
+}
+
+} // namespace
+} // namespace vorn

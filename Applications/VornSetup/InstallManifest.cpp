@@ -1,5 +1,6 @@
 #include "Applications/VornSetup/InstallManifest.h"
 
+#include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
 
 namespace vornsetup {
@@ -165,7 +166,7 @@ String InstallManifest::launchPath(bool wow64) const {
 }
 
 String InstallManifest::uninstallKeyPath() const {
-    return u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{" + uuid.toText() + u'}';
+    return UninstallEntryPath(uuid);
 }
 
 } // namespace vornsetup

@@ -6,13 +6,12 @@
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"
+#include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/RegistryKey.h"
 
 namespace vornsetup {
 
-// The installer is a 32-bit program: its entry lives in the 32-bit registry
-// view, which the 64-bit builds reach explicitly.
-constexpr uint32_t kUninstallRoot = vorn::kRegistryLocalMachine32;
+constexpr uint32_t kUninstallRoot = vorn::kUninstallEntryRoot;
 
 // 0 always: a value that cannot be written is skipped.
 Result RegisterUninstallEntry(InstallManifest& manifest);

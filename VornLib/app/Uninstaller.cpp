@@ -24,17 +24,13 @@
 namespace vorn {
 namespace {
 
-constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr uint32_t kMaxShortcuts = 256;
-
-// The installer is a 32-bit program and writes its entry in that view.
-constexpr uint32_t kEntryRoot = kRegistryLocalMachine32;
 
 // Values "0", "1", … of a list sub-key, up to the first gap.
 std::vector<String> ReadList(const String& entryPath, const char16_t* list, uint32_t limit) {
     std::vector<String> items;
     RegistryKey key;
-    if (key.open(kEntryRoot, (entryPath + u'\\' + list).data()) != kResultOk)
+    if (key.open(kUninstallEntryRoot, (entryPath + u'\\' + list).data()) != kResultOk)
         return items;
     for (uint32_t index = 0; index < limit; ++index) {
         String item;
@@ -62,16 +58,12 @@ Uninstaller::Uninstaller(const ApplicationDescription& description, const String
     elevation_.beforeLaunch = FlushPreferences;
 }
 
-String Uninstaller::uninstallKeyPath() const {
-    return String(kUninstallKey) + u"\\{" + description_.uuid.toText() + u'}';
-}
-
 Result Uninstaller::uninstall(bool update) {
     SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
     const String title = RemovalTitle(description_);
-    const String entryPath = uninstallKeyPath();
+    const String entryPath = UninstallEntryPath(description_.uuid);
     RegistryKey entry;
-    if (entry.open(kEntryRoot, entryPath.data()) != kResultOk || !entry.exists()) {
+    if (entry.open(kUninstallEntryRoot, entryPath.data()) != kResultOk || !entry.exists()) {
         ShowMessageBox(u"NotInstalled", title, nullptr);
         SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
@@ -123,7 +115,7 @@ Result Uninstaller::uninstall(bool update) {
 
     running.close();
     RegistryKey uninstallList;
-    if (uninstallList.open(kEntryRoot, kUninstallKey) == kResultOk)
+    if (uninstallList.open(kUninstallEntryRoot, kUninstallListKey) == kResultOk)
         uninstallList.deleteSubkeyTree((u'{' + description_.uuid.toText() + u'}').data());
     ShowMessageBox(u"UninstallSucceed", title, nullptr);
     if (!batchFile.isEmpty())

@@ -5,7 +5,7 @@
 # folders and structured data, generated with a fixed seed. Every output is
 # compared with the source before its figure is printed.
 #
-#   benchmarks/install-throughput.sh [VornPack] [VornSetup stub] [megabytes, default 200]
+#   benchmarks/install-throughput.sh [VornPack] [VornSetup stub] [megabytes, default 200] [method, default auto]
 #
 # Defaults: build/host/Tools/VornPack/VornPack and the win64 stub (this
 # machine's Wine runs 64-bit programs). MB/s is unpacked bytes / wall time;
@@ -15,6 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 VORNPACK=$(realpath "${1:-$root/build/host/Tools/VornPack/VornPack}")
 STUB=$(realpath "${2:-$root/build/win64/Applications/VornSetup/VornSetup.exe}")
 MEGABYTES=${3:-200}
+METHOD=${4:-auto}
 RUN="$root/cmake/wine-run.sh"
 SEVENZIP=$(command -v 7z || command -v 7zz) || { echo "7z/7zz not found (Debian package 7zip)"; exit 1; }
 WORK=$(mktemp -d /tmp/install-throughput.XXXXXX)
@@ -126,11 +127,11 @@ measure() {
     cat "$WORK/time"
 }
 echo "packing (not timed)..."
-"$VORNPACK" pack "$WORK/app" -o "$WORK/app.container" --method auto >/dev/null
+"$VORNPACK" pack "$WORK/app" -o "$WORK/app.container" --method "$METHOD" >/dev/null
 (cd "$WORK/app" && "$SEVENZIP" a -bd "$WORK/app.7z" . >/dev/null)
 cp -r "$root/Applications/VornSetup/definitions" "$WORK/definitions"
 "$VORNPACK" setup --app "$WORK/app" --definitions "$WORK/definitions" \
-    --stub "$STUB" --method auto -o "$WORK/BenchSetup.exe" >/dev/null
+    --stub "$STUB" --method "$METHOD" -o "$WORK/BenchSetup.exe" >/dev/null
 declare -A seconds peak complete
 read -r seconds[7z] peak[7z] < <(measure "$SEVENZIP" x -bd -y -o"$WORK/out-7z" "$WORK/app.7z")
 verify "$WORK/out-7z" "7z x" && complete[7z]=1 || complete[7z]=0
@@ -252,7 +253,7 @@ for row in 7z extract launcher within alone; do
     printf '%-40s %8s %8s %11s %9s\n' "$label" "${seconds[$row]}" "$ourRate" "$ratio" \
         $(( ${peak[$row]} / 1024 ))
 done
-echo "($FILES files, $(( BYTES / 1048576 )) MiB; setup executable $(( $(stat -c %s "$WORK/BenchSetup.exe") / 1048576 )) MiB," \
+echo "(method $METHOD; $FILES files, $(( BYTES / 1048576 )) MiB; setup executable $(( $(stat -c %s "$WORK/BenchSetup.exe") / 1048576 )) MiB," \
      "container $(( $(stat -c %s "$WORK/app.container") / 1048576 )) MiB, 7z archive $(( $(stat -c %s "$WORK/app.7z") / 1048576 )) MiB)"
 # What `auto` chose decides the decoding speed: PPMd decodes far slower than LZMA.
 "$VORNPACK" list "$WORK/app.container" | awk '{files[$3]++; packed[$3] += $4; size[$3] += $5}

@@ -22,7 +22,7 @@ fi
 for preset in "${presets[@]}"; do
   echo "== $preset: build"
   build_preset "$preset" | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
-  rm -f "build/$preset/test-results/"*.xml
+  rm -f "build/$preset/test-results/"*.xml "build/$preset/test-results/"*.checks
   echo "== $preset: test"
   ctest --preset "$preset" -j "$jobs" || status=1
 done
@@ -37,6 +37,13 @@ for preset in "${presets[@]}"; do
     errors="$(sed -E 's/.* errors="([0-9]+)".*/\1/' <<<"$header")"
     echo "$preset $(basename "$xml" .xml): $tests cases, $((failures + errors)) failed"
     passed=$((passed + tests - failures - errors)); failed=$((failed + failures + errors))
+  done
+  # End-to-end scripts count their checks themselves.
+  for counts in build/"$preset"/test-results/*.checks; do
+    [ -f "$counts" ] || continue
+    read -r ok bad < "$counts"
+    echo "$preset $(basename "$counts" .checks): $((ok + bad)) checks, $bad failed"
+    passed=$((passed + ok)); failed=$((failed + bad))
   done
 done
 [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1

@@ -10,6 +10,14 @@ check() { # description, command...
   if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
 }
 
+# The last line, and the counts for the test run's summary when it asks
+# for them (VORN_CHECK_RESULTS: a file to write "<passed> <failed>" to).
+finish_checks() {
+  echo "$((checks - failures)) passed, $failures failed"
+  [ -n "${VORN_CHECK_RESULTS:-}" ] && echo "$((checks - failures)) $failures" > "$VORN_CHECK_RESULTS"
+  test "$failures" -eq 0
+}
+
 rm -rf "$work"; mkdir -p "$work/app"
 cp "$demo" "$work/app/VornDemo.exe"
 touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe"

@@ -140,5 +140,4 @@ wait_for_batch_file "$prefix"
 check "Yes removed the installation" test ! -e "$(installed_in "$prefix")" -a ! -e "$(group_in "$prefix")"
 finish_prefix "$prefix"
 
-echo "$((checks - failures)) passed, $failures failed"
-test "$failures" -eq 0
+finish_checks

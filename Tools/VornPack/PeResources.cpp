@@ -23,6 +23,7 @@ constexpr uint32_t kSecurityDirectory = 4;
 // point at one another from multiplying.
 constexpr size_t kMaxLeaves = 65536;
 constexpr uint32_t kDataAlignment = 8;
+constexpr uint32_t kPageSize = 0x1000;
 constexpr uint32_t kResourceCharacteristics = 0x40000040; // initialised data, readable
 constexpr uint32_t kCopyChunk = 1u << 20;
 
@@ -470,7 +471,11 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
             return vorn::kResultCapacityExceeded;
         sectionRva = uint32_t(end);
     }
-    const uint64_t rawOffset = AlignUp(keepEnd, fileAlignment_);
+    // A page-aligned section can be mapped by the loader, so that the payload's
+    // pages are read as they are used instead of all at start.
+    const uint32_t rawAlignment =
+        sectionAlignment_ >= kPageSize ? std::max(fileAlignment_, kPageSize) : fileAlignment_;
+    const uint64_t rawOffset = AlignUp(keepEnd, rawAlignment);
     const uint64_t rawSize = AlignUp(contentSize, fileAlignment_);
     const uint64_t imageSize = AlignUp(uint64_t(sectionRva) + contentSize, sectionAlignment_);
     if (rawSize > 0xFFFFFFFFu || rawOffset > 0xFFFFFFFFu || imageSize > 0xFFFFFFFFu)

@@ -124,6 +124,8 @@ TEST_P(PeResourceLayouts, EveryResourceSurvivesAndThePayloadIsAdded) {
     EXPECT_EQ(0u, written.size() % kTestFileAlignment);
     EXPECT_EQ(written.size(),
               size_t(GetTest32(written, last + 20)) + GetTest32(written, last + 16));
+    // Page-aligned in the file as in memory, so that a loader can map it.
+    EXPECT_EQ(0u, GetTest32(written, last + 20) % 0x1000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, PeResourceLayouts, testing::ValuesIn(kLayouts),

@@ -9,6 +9,7 @@
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/EntryHandle.h"
+#include "VornLib/data/EntryReadAhead.h"
 #include "VornLib/data/FileStream.h"
 #include "VornLib/data/ResourceFileSystem.h"
 
@@ -155,13 +156,11 @@ void TransferWorker::update(uint64_t done) {
             Format(progressionText_.data(), {float(double(done) * 100.0 / double(total_))}));
 }
 
-Result TransferWorker::copyFile(FileEntry& entry, uint8_t* buffer) {
-    std::unique_ptr<EntryHandle> source;
-    const String sourceName = manifest_.sourceRoot + entry.relativePath;
-    Result result = ResourceFileSystem::Instance().open(sourceName.data(), &source);
+Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
+    uint64_t remaining = 0;
+    Result result = source.nextEntry(&remaining);
     if (result != kResultOk)
         return result;
-    uint64_t remaining = source->size();
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     FileStream destination;
     result = destination.openWrite(destinationPath.data());
@@ -174,10 +173,11 @@ Result TransferWorker::copyFile(FileEntry& entry, uint8_t* buffer) {
     // Marked before the first byte, so that a half-written file is rolled back too.
     entry.copied = true;
     while (remaining) {
-        const uint32_t count = remaining < kChunkSize ? uint32_t(remaining) : kChunkSize;
-        result = source->read(buffer, count);
+        const uint8_t* chunk = nullptr;
+        uint32_t count = 0;
+        result = source.nextChunk(&chunk, &count);
         if (result == kResultOk)
-            result = destination.write(buffer, count);
+            result = destination.write(chunk, count);
         if (result != kResultOk)
             return result;
         remaining -= count;
@@ -190,7 +190,6 @@ Result TransferWorker::copyFile(FileEntry& entry, uint8_t* buffer) {
             return kResultCancelled;
         }
     }
-    source.reset();
     destination.setLastWriteTime(entry.date);
     destination.flush(false);
     return destination.close();
@@ -203,9 +202,20 @@ Result TransferWorker::copyFiles() {
             return kResultCancelled;
         state_ = TransferState::Running;
     }
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kChunkSize]);
-    if (!buffer)
-        return kResultOutOfMemory;
+    // The payload is decoded a few chunks ahead on a thread of its own, so that
+    // decoding overlaps with writing; the files are still written one after
+    // the other, in manifest order.
+    EntryReadAhead source(kChunkSize, kReadAheadDepth);
+    const Result started = source.start(
+        uint32_t(manifest_.files.size()), [this](uint32_t index, std::unique_ptr<Stream>* out) {
+            const String name = manifest_.sourceRoot + manifest_.files[index].relativePath;
+            std::unique_ptr<EntryHandle> entry;
+            const Result result = ResourceFileSystem::Instance().open(name.data(), &entry);
+            *out = std::move(entry);
+            return result;
+        });
+    if (started != kResultOk)
+        return started;
     total_ = manifest_.totalSize;
     done_ = 0;
     lastShown_ = ~uint64_t(0);
@@ -215,7 +225,7 @@ Result TransferWorker::copyFiles() {
         progress_->setPosition(0);
     }
     for (FileEntry& entry : manifest_.files) {
-        const Result result = copyFile(entry, buffer.get());
+        const Result result = copyFile(entry, source);
         if (result != kResultOk)
             return result;
     }

@@ -1,12 +1,16 @@
 // The installation proper, on a worker thread: remove a previous installation,
-// copy every file of the manifest out of the payload in 4 MiB chunks with
-// progress and a time estimate, stamp the dates, register the installation.
-// A failed or cancelled copy deletes what it wrote.
+// copy every file of the manifest out of the payload in 4 MiB chunks (decoded
+// ahead on a second thread) with progress and a time estimate, stamp the dates, register the
+// installation. A failed or cancelled copy deletes what it wrote.
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
 #include "VornLib/app/WorkerThread.h"
+
+namespace vorn {
+class EntryReadAhead;
+}
 
 namespace vornsetup {
 
@@ -50,6 +54,8 @@ public:
 class TransferWorker : public vorn::WorkerThread {
 public:
     static constexpr uint32_t kChunkSize = 0x400000;
+    // Chunk buffers: the one being written and two decoded ahead.
+    static constexpr uint32_t kReadAheadDepth = 3;
 
     // `progress` may be null (quiet mode); results are posted to `notify`
     // unless the runtime is quiet.
@@ -74,7 +80,7 @@ protected:
 private:
     void setState(TransferState state);
     void update(uint64_t done);
-    Result copyFile(FileEntry& entry, uint8_t* buffer);
+    Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source);
 
     InstallManifest& manifest_;
     vorn::LocalizedElementSource& strings_;

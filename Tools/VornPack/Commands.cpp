@@ -10,6 +10,8 @@
 #include "Tools/VornPack/EntryEncoder.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/ArchiveMount.h"
+#include "VornLib/data/EntryHandle.h"
+#include "VornLib/data/EntryReadAhead.h"
 #include "VornLib/data/FileStream.h"
 #include "VornLib/data/NameHash.h"
 
@@ -403,17 +405,30 @@ int Extract(const Arguments& given) {
         for (auto it = created.rbegin(); it != created.rend(); ++it)
             fs::remove(*it, error);
     };
-    uint32_t extracted = 0;
-    uint32_t missing = 0;
-    uint64_t bytes = 0;
-    std::vector<uint8_t> buffer;
+    // Names the container lacks are counted and passed over; the others are
+    // decoded a few chunks ahead while the previous ones are written.
+    std::vector<String> present;
     for (const String& name : names) {
-        vorn::SubStream* entry = nullptr;
-        result = container.mount.openEntry(name.data(), &entry);
-        if (result == vorn::kResultNotFound) {
-            ++missing;
-            continue;
-        }
+        if (container.mount.contains(name.data()))
+            present.push_back(name);
+    }
+    const uint32_t missing = uint32_t(names.size() - present.size());
+    vorn::EntryReadAhead source(kCopyChunk, 3);
+    result = source.start(
+        uint32_t(present.size()), [&](uint32_t index, std::unique_ptr<vorn::Stream>* out) {
+            std::unique_ptr<vorn::EntryHandle> entry;
+            const Result opened =
+                vorn::EntryHandle::open(&container.mount, present[index].data(), &entry);
+            *out = std::move(entry);
+            return opened;
+        });
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, u"cannot start reading", result);
+    uint32_t extracted = 0;
+    uint64_t bytes = 0;
+    for (const String& name : present) {
+        uint64_t size = 0;
+        result = source.nextEntry(&size);
         if (result != vorn::kResultOk) {
             undo();
             return Fail(kCommand, Format(u"cannot open the entry \"{0}\"", {name}), result);
@@ -428,12 +443,14 @@ int Extract(const Arguments& given) {
         const bool existed = fs::exists(path, error);
         StagedFile staged(path);
         result = staged.open();
-        if (result == vorn::kResultOk)
-            result = ReadEntry(entry, &buffer, [&staged](const uint8_t* data, uint32_t length) {
-                return staged.stream().write(data, length);
-            });
-        const uint64_t size = entry->size();
-        container.mount.releaseEntry(entry);
+        for (uint64_t done = 0; result == vorn::kResultOk && done < size;) {
+            const uint8_t* chunk = nullptr;
+            uint32_t count = 0;
+            result = source.nextChunk(&chunk, &count);
+            if (result == vorn::kResultOk)
+                result = staged.stream().write(chunk, count);
+            done += count;
+        }
         if (result == vorn::kResultOk)
             result = staged.commit();
         if (result != vorn::kResultOk) {

@@ -73,6 +73,23 @@ void ArchiveMount::close() {
     open_ = false;
 }
 
+const DirectoryRecord* ArchiveMount::find(const char16_t* name) const {
+    if (!name || !open_)
+        return nullptr;
+    const uint32_t hash = NameHash(name);
+    const DirectoryRecord* begin = directory_.get();
+    const DirectoryRecord* end = begin + recordCount_;
+    const DirectoryRecord* found =
+        std::lower_bound(begin, end, hash, [](const DirectoryRecord& record, uint32_t key) {
+            return record.nameHash < key;
+        });
+    return found == end || found->nameHash != hash ? nullptr : found;
+}
+
+bool ArchiveMount::contains(const char16_t* name) const {
+    return find(name) != nullptr;
+}
+
 Result ArchiveMount::openEntry(const char16_t* name, SubStream** out) {
     if (!name)
         return kResultInvalidName;
@@ -81,14 +98,8 @@ Result ArchiveMount::openEntry(const char16_t* name, SubStream** out) {
     *out = nullptr;
     if (!open_)
         return kResultWrongState;
-    const uint32_t hash = NameHash(name);
-    const DirectoryRecord* begin = directory_.get();
-    const DirectoryRecord* end = begin + recordCount_;
-    const DirectoryRecord* found =
-        std::lower_bound(begin, end, hash, [](const DirectoryRecord& record, uint32_t key) {
-            return record.nameHash < key;
-        });
-    if (found == end || found->nameHash != hash)
+    const DirectoryRecord* found = find(name);
+    if (!found)
         return kResultNotFound;
     return openAt(found->offset, out);
 }

@@ -25,6 +25,8 @@ public:
     bool isOpen() const { return open_; }
     void close();
 
+    // Whether the directory has an entry of that name (nothing is opened).
+    bool contains(const char16_t* name) const;
     // On success `out` is the open entry; hand it back with releaseEntry.
     Result openEntry(const char16_t* name, SubStream** out);
     // The same for the entry of one directory record (for tools that know no names).
@@ -43,6 +45,7 @@ private:
     };
 
     Result loadDirectory();
+    const DirectoryRecord* find(const char16_t* name) const;
     Result openAt(uint32_t offset, SubStream** out);
 
     ArchiveReader reader_;

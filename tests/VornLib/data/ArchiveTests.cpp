@@ -134,6 +134,7 @@ TEST(ArchiveMount, EveryEntryReadsBackByItsExactName) {
     EXPECT_EQ(SampleEntries().size(), mount.recordCount());
     for (const SampleEntry& entry : SampleEntries()) {
         SCOPED_TRACE(ToPrintable(entry.name));
+        EXPECT_TRUE(mount.contains(entry.name)) << "and opens nothing";
         std::vector<uint8_t> got;
         ASSERT_EQ(0u, ReadWholeEntry(&mount, entry.name, &got));
         EXPECT_EQ(entry.bytes, got);
@@ -142,6 +143,10 @@ TEST(ArchiveMount, EveryEntryReadsBackByItsExactName) {
     EXPECT_EQ(29u, ReadWholeEntry(&mount, u"data/xml/configuration.xml", &got));
     EXPECT_EQ(29u, ReadWholeEntry(&mount, u"Data\\Xml\\Configuration.xml", &got));
     EXPECT_EQ(29u, ReadWholeEntry(&mount, u"/Data/Xml/Configuration.xml", &got));
+    EXPECT_FALSE(mount.contains(u"data/xml/configuration.xml"));
+    EXPECT_FALSE(mount.contains(nullptr));
+    mount.close();
+    EXPECT_FALSE(mount.contains(SampleEntries()[0].name));
 }
 
 TEST(ArchiveMount, OneOpenEntryPerContainer) {

@@ -1,0 +1,621 @@
+// The installer's file transfer in-process: files come out of containers built
+// in memory and mounted into the process's resource file system, and land in a
+// scratch folder under the temporary folder. Covers bytes, dates and folders,
+// the chunked progress, failures with their roll-back, and cancellation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Applications/VornSetup/TransferWorker.h"
+#include "TestText.h"
+#include "Tools/VornPack/ContainerWriter.h"
+#include "Tools/VornPack/EntryEncoder.h"
+#include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/XmlDocument.h"
+#include "VornLib/data/DataTestSupport.h"
+#include "VornLib/data/ResourceFileSystem.h"
+
+namespace vornsetup {
+namespace {
+
+using vorn::CompressionKind;
+using vorn::DateTime;
+using vorn::GrowableStream;
+using vorn::ScratchFolder;
+namespace fs = std::filesystem;
+
+constexpr uint64_t kMiB = 1u << 20;
+
+// String entries by key, in one language.
+class Strings : public vorn::LocalizedElementSource {
+public:
+    Strings() {
+        static const char kXml[] = R"(<Strings Language="en">
+  <String ID="ProgressionText">{0,.0}% completed</String>
+  <String ID="TimeRemaining">Time remaining:</String>
+  <String ID="TimeRemainingAboutXMinutes">about {0} minutes</String>
+  <String ID="TimeRemainingAboutAMinute">about a minute</String>
+  <String ID="TimeRemainingLessThanMinute">less than a minute</String>
+  <String ID="TimeRemainingAbout10Seconds">about 10 seconds</String>
+  <String ID="TimeRemainingAbout5Seconds">about 5 seconds</String>
+  <String ID="TimeRemaining0Second">0 seconds</String>
+</Strings>)";
+        EXPECT_EQ(0u, table_.parse(kXml, uint32_t(sizeof(kXml) - 1), u"strings"));
+        for (vorn::XmlNode* entry = table_.root()->firstChild(); entry;
+             entry = entry->nextSibling()) {
+            String id;
+            if (entry->getAttribute(u"ID", &id, u"") == vorn::kResultOk && !id.isEmpty())
+                entries_[id.data()] = entry;
+        }
+    }
+    Result getLocalizedElement(const char16_t*, const char16_t* id,
+                               const vorn::XmlNode** out) override {
+        const auto found = entries_.find(id ? id : u"");
+        *out = found == entries_.end() ? nullptr : found->second;
+        return *out ? vorn::kResultOk : vorn::kResultNotFound;
+    }
+    Result release(const void*) override { return vorn::kResultOk; }
+
+private:
+    vorn::XmlDocument table_;
+    std::map<std::u16string, const vorn::XmlNode*> entries_;
+};
+
+// Everything the transfer shows, in order; `onPosition` runs on the copying
+// thread after each position is recorded.
+class Recorder : public TransferProgress {
+public:
+    void setRange(double total) override { ranges.push_back(total); }
+    void setPosition(double done) override {
+        positions.push_back(done);
+        if (onPosition)
+            onPosition(done);
+    }
+    void setTimeText(const String& text) override { timeTexts.push_back(text); }
+    void setProgressText(const String& text) override { progressTexts.push_back(text); }
+
+    std::vector<double> ranges;
+    std::vector<double> positions;
+    std::vector<String> timeTexts;
+    std::vector<String> progressTexts;
+    std::function<void(double)> onPosition;
+};
+
+// The payload's contents, by name under the source root "App/".
+std::vector<uint8_t> Contents(const std::string& name) {
+    if (name == "Readme.txt")
+        return vorn::SampleText(5000);
+    if (name == "Bin/Tools/Helper.dll")
+        return vorn::SampleMixed(300000);
+    if (name == "Data/Config.xml")
+        return vorn::SampleText(1234);
+    if (name == "Empty.dat")
+        return {};
+    if (name == "Big.bin")
+        return vorn::SampleNoise(10 * kMiB, 7);
+    if (name == "Docs/Manual.txt")
+        return vorn::SampleText(777);
+    if (name == "Blocked.bin")
+        return vorn::SampleText(99);
+    // Its first chunk is stored as it is (noise does not shrink); the second is compressed.
+    if (name == "Damaged.bin") {
+        std::vector<uint8_t> bytes = vorn::SampleNoise(4 * kMiB, 3);
+        const std::vector<uint8_t> text = vorn::SampleText(kMiB);
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        return bytes;
+    }
+    // Listed in manifests, absent from the payload.
+    if (name == "Missing.bin")
+        return {};
+    ADD_FAILURE() << "no contents for " << name;
+    return {};
+}
+
+void AddEntry(vornpack::ContainerWriter* writer, const std::string& name, CompressionKind kind,
+              bool damage = false) {
+    const std::vector<uint8_t> bytes = Contents(name);
+    vornpack::EncodedEntry encoded;
+    ASSERT_EQ(0u, vornpack::EncodeEntry(kind, bytes.data(), bytes.size(),
+                                        vornpack::EncoderSettings(), &encoded));
+    if (damage) {
+        ASSERT_EQ(CompressionKind::Lzma2, encoded.kind);
+        // Past the stored first block: in the middle of the compressed second one.
+        const size_t firstBlockEnd = 4 * kMiB + 16;
+        ASSERT_GT(encoded.packed.size(), firstBlockEnd + 64);
+        encoded.packed[(firstBlockEnd + encoded.packed.size()) / 2] ^= 0x5A;
+    }
+    const std::u16string entryName = u"App/" + fs::path(name).u16string();
+    ASSERT_EQ(0u, writer->addEntry(entryName.c_str(), encoded.kind, encoded.packed.data(),
+                                   encoded.packed.size(), bytes.size()));
+}
+
+std::unique_ptr<GrowableStream> BuildPayload(bool damaged) {
+    auto out = std::make_unique<GrowableStream>();
+    vornpack::ContainerWriter writer;
+    EXPECT_EQ(0u, writer.begin(out.get(), 0x20240611, 0x10300000));
+    if (damaged) {
+        AddEntry(&writer, "Damaged.bin", CompressionKind::Lzma2, true);
+    } else {
+        AddEntry(&writer, "Readme.txt", CompressionKind::Stored);
+        AddEntry(&writer, "Bin/Tools/Helper.dll", CompressionKind::Lzma2);
+        AddEntry(&writer, "Data/Config.xml", CompressionKind::Lzma2);
+        AddEntry(&writer, "Empty.dat", CompressionKind::Stored);
+        AddEntry(&writer, "Big.bin", CompressionKind::Stored);
+        AddEntry(&writer, "Docs/Manual.txt", CompressionKind::Lzma2);
+        AddEntry(&writer, "Blocked.bin", CompressionKind::Stored);
+    }
+    EXPECT_EQ(0u, writer.finish());
+    return out;
+}
+
+// The test program has no payload of its own: two containers stand in for it,
+// mounted once for the whole process (the file system keeps using them).
+void MountPayload() {
+    static const bool mounted = [] {
+        static std::unique_ptr<GrowableStream> good = BuildPayload(false);
+        static std::unique_ptr<GrowableStream> damaged = BuildPayload(true);
+        EXPECT_EQ(0u, vorn::ResourceFileSystem::Instance().mount(good.get()));
+        EXPECT_EQ(0u, vorn::ResourceFileSystem::Instance().mount(damaged.get()));
+        return true;
+    }();
+    ASSERT_TRUE(mounted);
+}
+
+DateTime Date(int32_t year, uint32_t month, uint32_t day, uint32_t hour, uint32_t minute,
+              uint32_t second) {
+    vorn::CalendarTime calendar;
+    calendar.year = year;
+    calendar.month = month;
+    calendar.day = day;
+    calendar.hour = hour;
+    calendar.minute = minute;
+    calendar.second = second;
+    return vorn::DateTimeFromCalendar(calendar);
+}
+
+const DateTime kDates[] = {Date(2019, 5, 17, 8, 30, 15), Date(2021, 11, 2, 23, 59, 58),
+                           Date(2008, 2, 29, 12, 0, 0)};
+
+FileEntry File(const std::string& name, size_t index) {
+    FileEntry entry;
+    entry.relativePath = fs::path(name).u16string().c_str();
+    entry.size = Contents(name).size();
+    entry.date = kDates[index % 3];
+    return entry;
+}
+
+// A manifest installing `names` into <scratch>\Vorn Test Co\Vorn Demo.
+InstallManifest Manifest(const ScratchFolder& scratch, const std::vector<std::string>& names) {
+    InstallManifest manifest;
+    manifest.company = u"Vorn Test Co";
+    manifest.name = u"Vorn Demo";
+    manifest.sourceRoot = u"App/";
+    manifest.installFolder = (scratch.path() / "Vorn Test Co" / "Vorn Demo").u16string().c_str();
+    for (const std::string& name : names) {
+        manifest.files.push_back(File(name, manifest.files.size()));
+        manifest.totalSize += manifest.files.back().size;
+    }
+    return manifest;
+}
+
+fs::path InstallFolder(const InstallManifest& manifest) {
+    return fs::path(std::u16string(manifest.installFolder.data()));
+}
+
+struct FileTimes {
+    bool ok = false;
+    DateTime creation = 0;
+    DateTime lastWrite = 0;
+};
+
+FileTimes TimesOf(const fs::path& path) {
+    FileTimes times;
+    vorn::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isValid())
+        return times;
+    FILETIME creation{}, access{}, write{};
+    if (!GetFileTime(file.get(), &creation, &access, &write))
+        return times;
+    const auto value = [](const FILETIME& time) {
+        return vorn::DateTimeFromFileTime(uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime);
+    };
+    times.ok = true;
+    times.creation = value(creation);
+    times.lastWrite = value(write);
+    return times;
+}
+
+// Whether this file system reports a creation time of its own: some (Wine on
+// a Linux file system without birth times) derive it from the last-write time.
+bool CreationTimeIsKept(const fs::path& folder) {
+    const fs::path probe = folder / "creation-probe.tmp";
+    vorn::WriteWholeFile(probe, {1, 2, 3});
+    {
+        vorn::FileHandle file(CreateFileW(probe.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const uint64_t stamp = vorn::FileTimeFromDateTime(kDates[2]);
+        const FILETIME write{DWORD(stamp), DWORD(stamp >> 32)};
+        if (!file.isValid() || !SetFileTime(file.get(), nullptr, nullptr, &write))
+            return false;
+    }
+    const bool kept = TimesOf(probe).creation != kDates[2];
+    std::error_code error;
+    fs::remove(probe, error);
+    return kept;
+}
+
+DateTime Now() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return vorn::DateTimeFromFileTime(uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+}
+
+// A Win32 thread running `body`, joined when it goes.
+class Thread {
+public:
+    explicit Thread(std::function<void()> body) : body_(std::move(body)) {
+        handle_.reset(CreateThread(nullptr, 0, &Thread::Run, this, 0, nullptr));
+        EXPECT_TRUE(handle_.isValid());
+    }
+    ~Thread() { join(); }
+    void join() {
+        if (handle_.isValid())
+            WaitForSingleObject(handle_.get(), INFINITE);
+        handle_.reset();
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<Thread*>(self)->body_();
+        return 0;
+    }
+    std::function<void()> body_;
+    vorn::KernelHandle handle_;
+};
+
+vorn::KernelHandle Event() {
+    return vorn::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+// The confirmation question, answered by the test.
+struct Answer {
+    TransferWorker* worker = nullptr;
+    bool yes = false;
+    int asked = 0;
+    TransferState stateWhileAsking = TransferState::Idle;
+    HANDLE entered = nullptr; // set when the question is shown
+    DWORD pauseMs = 0;        // how long the user thinks
+};
+
+bool Confirm(void* context) {
+    Answer& answer = *static_cast<Answer*>(context);
+    ++answer.asked;
+    answer.stateWhileAsking = answer.worker->state();
+    if (answer.entered)
+        SetEvent(answer.entered);
+    if (answer.pauseMs)
+        Sleep(answer.pauseMs);
+    return answer.yes;
+}
+
+class TransferWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override { MountPayload(); }
+
+    ScratchFolder scratch;
+    Strings strings;
+    Recorder progress;
+};
+
+TEST_F(TransferWorkerTest, FilesArriveWithTheirBytesDatesAndFolders) {
+    InstallManifest manifest =
+        Manifest(scratch, {"Readme.txt", "Bin/Tools/Helper.dll", "Data/Config.xml"});
+    const bool creationKept = CreationTimeIsKept(scratch.path());
+    const DateTime before = Now();
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    ASSERT_EQ(0u, worker.copyFiles());
+    EXPECT_EQ(TransferState::Completed, worker.state());
+    const fs::path folder = InstallFolder(manifest);
+    for (size_t i = 0; i < manifest.files.size(); ++i) {
+        const std::string name =
+            fs::path(std::u16string(manifest.files[i].relativePath.data())).generic_string();
+        SCOPED_TRACE(name);
+        const fs::path path = folder / fs::path(name).make_preferred();
+        EXPECT_TRUE(manifest.files[i].copied);
+        EXPECT_TRUE(vorn::ReadWholeFile(path) == Contents(name)) << "bytes differ";
+        const FileTimes times = TimesOf(path);
+        ASSERT_TRUE(times.ok);
+        EXPECT_EQ(kDates[i], times.lastWrite);
+        // The creation time is the moment of the copy, not the file's date.
+        if (creationKept) {
+            EXPECT_NE(kDates[i], times.creation);
+            EXPECT_GE(times.creation, before - 60 * vorn::kMicrosecondsPerSecond);
+        }
+    }
+    if (!creationKept)
+        std::cout << "note: creation times follow last-write times on this file system\n";
+    EXPECT_TRUE(fs::is_directory(folder / "Bin" / "Tools"));
+    EXPECT_EQ(1u, progress.ranges.size());
+    EXPECT_EQ(double(manifest.totalSize), progress.ranges.at(0));
+    // Each file is one chunk: the reset, then one update per file.
+    const double readme = 5000, helper = 300000, config = 1234;
+    EXPECT_EQ((std::vector<double>{0, readme, readme + helper, readme + helper + config}),
+              progress.positions);
+    ASSERT_EQ(3u, progress.progressTexts.size());
+    EXPECT_EQ(progress.progressTexts.back(), u"100% completed");
+
+    // A worker copies once.
+    EXPECT_EQ(8u, worker.copyFiles());
+    EXPECT_EQ(TransferState::Completed, worker.state());
+}
+
+TEST_F(TransferWorkerTest, EmptyFileListCompletesAtOnce) {
+    InstallManifest manifest = Manifest(scratch, {});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    EXPECT_EQ(0u, worker.copyFiles());
+    EXPECT_EQ(TransferState::Completed, worker.state());
+    EXPECT_EQ((std::vector<double>{0}), progress.ranges);
+    EXPECT_EQ((std::vector<double>{0}), progress.positions);
+    EXPECT_TRUE(progress.timeTexts.empty());
+    EXPECT_TRUE(progress.progressTexts.empty());
+    EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
+}
+
+TEST_F(TransferWorkerTest, ZeroLengthFileIsCreatedDatedWithoutProgress) {
+    InstallManifest manifest = Manifest(scratch, {"Empty.dat"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    ASSERT_EQ(0u, worker.copyFiles());
+    const fs::path path = InstallFolder(manifest) / "Empty.dat";
+    ASSERT_TRUE(fs::is_regular_file(path));
+    EXPECT_EQ(0u, fs::file_size(path));
+    EXPECT_TRUE(manifest.files[0].copied);
+    const FileTimes times = TimesOf(path);
+    ASSERT_TRUE(times.ok);
+    EXPECT_EQ(kDates[0], times.lastWrite);
+    EXPECT_EQ((std::vector<double>{0}), progress.positions) << "only the reset";
+    EXPECT_TRUE(progress.timeTexts.empty());
+    EXPECT_TRUE(progress.progressTexts.empty());
+}
+
+TEST_F(TransferWorkerTest, TenMegabytesArriveInChunksOfFourFourAndTwo) {
+    InstallManifest manifest = Manifest(scratch, {"Big.bin"});
+    ASSERT_EQ(10 * kMiB, manifest.totalSize);
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    ASSERT_EQ(0u, worker.copyFiles());
+    EXPECT_EQ((std::vector<double>{10.0 * kMiB}), progress.ranges);
+    EXPECT_EQ((std::vector<double>{0, 4.0 * kMiB, 8.0 * kMiB, 10.0 * kMiB}), progress.positions);
+    ASSERT_EQ(3u, progress.progressTexts.size());
+    EXPECT_EQ(progress.progressTexts[0], u"40% completed");
+    EXPECT_EQ(progress.progressTexts[1], u"80% completed");
+    EXPECT_EQ(progress.progressTexts[2], u"100% completed");
+    const String kPhrases[] = {u"?",
+                               u"about a minute",
+                               u"less than a minute",
+                               u"about 10 seconds",
+                               u"about 5 seconds",
+                               u"0 seconds"};
+    ASSERT_EQ(3u, progress.timeTexts.size());
+    for (const String& text : progress.timeTexts) {
+        const String prefix = u"Time remaining: ";
+        ASSERT_TRUE(text.length() > prefix.length() && text.left(prefix.length()) == prefix)
+            << vorn::ToPrintable(text.data());
+        const String phrase = text.mid(prefix.length());
+        const bool known = std::any_of(std::begin(kPhrases), std::end(kPhrases),
+                                       [&](const String& p) { return p == phrase; }) ||
+                           (phrase.left(6) == u"about " && phrase.find(u" minutes") > 0);
+        EXPECT_TRUE(known) << vorn::ToPrintable(text.data());
+    }
+    const fs::path path = InstallFolder(manifest) / "Big.bin";
+    EXPECT_TRUE(vorn::ReadWholeFile(path) == Contents("Big.bin"));
+    EXPECT_EQ(kDates[0], TimesOf(path).lastWrite);
+}
+
+TEST_F(TransferWorkerTest, QuietTransferCopiesWithoutProgress) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Empty.dat"});
+    TransferWorker worker(manifest, strings, nullptr, nullptr);
+    ASSERT_EQ(0u, worker.copyFiles());
+    EXPECT_TRUE(vorn::ReadWholeFile(InstallFolder(manifest) / "Readme.txt") ==
+                Contents("Readme.txt"));
+    EXPECT_TRUE(fs::is_regular_file(InstallFolder(manifest) / "Empty.dat"));
+}
+
+// Failures and the roll-back that follows them.
+
+TEST_F(TransferWorkerTest, MissingSourceFailsAndRollBackRemovesEverything) {
+    InstallManifest manifest =
+        Manifest(scratch, {"Readme.txt", "Bin/Tools/Helper.dll", "Missing.bin", "Data/Config.xml"});
+    manifest.files[2].size = 10;
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    EXPECT_EQ(29u, worker.copyFiles());
+    const fs::path folder = InstallFolder(manifest);
+    EXPECT_TRUE(manifest.files[0].copied);
+    EXPECT_TRUE(manifest.files[1].copied);
+    EXPECT_FALSE(manifest.files[2].copied);
+    EXPECT_FALSE(manifest.files[3].copied);
+    EXPECT_FALSE(fs::exists(folder / "Missing.bin"));
+    EXPECT_FALSE(fs::exists(folder / "Data"));
+    EXPECT_TRUE(fs::exists(folder / "Bin" / "Tools" / "Helper.dll"));
+
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
+    EXPECT_FALSE(fs::exists(folder / "Bin")) << "emptied nested folders go";
+    EXPECT_FALSE(fs::exists(folder)) << "the empty install folder goes";
+    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co")) << "the empty company folder goes";
+    EXPECT_TRUE(fs::is_directory(scratch.path())) << "nothing above the company folder";
+}
+
+TEST_F(TransferWorkerTest, UncreatableDestinationFailsAndRollBackKeepsTheUsersFiles) {
+    InstallManifest manifest =
+        Manifest(scratch, {"Readme.txt", "Docs/Manual.txt", "Bin/Tools/Helper.dll", "Blocked.bin",
+                           "Data/Config.xml"});
+    const fs::path folder = InstallFolder(manifest);
+    // There before the installation: the user's notes, and a folder where a file must go.
+    fs::create_directories(folder / "Docs");
+    vorn::WriteWholeFile(folder / "Notes.txt", vorn::SampleText(50));
+    vorn::WriteWholeFile(folder / "Docs" / "Mine.txt", vorn::SampleText(60));
+    fs::create_directories(folder / "Blocked.bin");
+    // Also listed, but the copy never gets to it.
+    fs::create_directories(folder / "Data");
+    vorn::WriteWholeFile(folder / "Data" / "Config.xml", vorn::SampleText(70));
+
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    EXPECT_EQ(17u, worker.copyFiles()) << "access denied";
+    EXPECT_TRUE(manifest.files[2].copied);
+    EXPECT_FALSE(manifest.files[3].copied);
+    EXPECT_FALSE(manifest.files[4].copied);
+
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
+    EXPECT_FALSE(fs::exists(folder / "Docs" / "Manual.txt"));
+    EXPECT_FALSE(fs::exists(folder / "Bin"));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == vorn::SampleText(50));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Docs" / "Mine.txt") == vorn::SampleText(60));
+    EXPECT_TRUE(fs::is_directory(folder / "Blocked.bin")) << "not made by the installation";
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Data" / "Config.xml") == vorn::SampleText(70))
+        << "not written by the installation";
+}
+
+TEST_F(TransferWorkerTest, CompanyFolderWithOtherContentsStays) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Missing.bin"});
+    const fs::path company = scratch.path() / "Vorn Test Co";
+    fs::create_directories(company / "Other Product");
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    EXPECT_EQ(29u, worker.copyFiles());
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
+    EXPECT_TRUE(fs::is_directory(company / "Other Product"));
+}
+
+TEST_F(TransferWorkerTest, DamagedEntryFailsAndItsPartialFileIsRolledBack) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Damaged.bin"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    const Result result = worker.copyFiles();
+    EXPECT_NE(0u, result);
+    EXPECT_NE(8u, result) << "damage is a failure, not a cancel";
+    ASSERT_TRUE(manifest.files[1].copied) << "marked before its first byte";
+    const fs::path partial = InstallFolder(manifest) / "Damaged.bin";
+    ASSERT_TRUE(fs::exists(partial));
+    EXPECT_LT(fs::file_size(partial), Contents("Damaged.bin").size());
+
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_FALSE(fs::exists(InstallFolder(manifest) / "Readme.txt"));
+    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co"));
+}
+
+// Cancellation: the question is asked from another thread while the copy runs.
+
+TEST_F(TransferWorkerTest, CancelFromIdleClosesAtOnce) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    Answer answer;
+    answer.worker = &worker;
+    EXPECT_TRUE(worker.requestCancel(&Confirm, &answer));
+    EXPECT_EQ(0, answer.asked) << "nothing to confirm before the copy";
+    EXPECT_EQ(TransferState::Closed, worker.state());
+    EXPECT_TRUE(worker.requestCancel(&Confirm, &answer)) << "closed stays closable";
+    // A closed worker copies nothing.
+    EXPECT_EQ(8u, worker.copyFiles());
+    EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
+}
+
+TEST_F(TransferWorkerTest, CancelAnsweredNoKeepsCopying) {
+    InstallManifest manifest = Manifest(scratch, {"Big.bin", "Readme.txt"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    Answer answer;
+    answer.worker = &worker;
+    answer.yes = false;
+    bool pageMayClose = true;
+    progress.onPosition = [&](double done) {
+        if (done != 4.0 * kMiB)
+            return;
+        Thread user([&] { pageMayClose = worker.requestCancel(&Confirm, &answer); });
+    };
+    EXPECT_EQ(0u, worker.copyFiles());
+    EXPECT_EQ(TransferState::Completed, worker.state());
+    EXPECT_FALSE(pageMayClose);
+    EXPECT_EQ(1, answer.asked);
+    EXPECT_EQ(TransferState::ConfirmingCancel, answer.stateWhileAsking);
+    EXPECT_EQ((std::vector<double>{0, 4.0 * kMiB, 8.0 * kMiB, 10.0 * kMiB, 10.0 * kMiB + 5000}),
+              progress.positions);
+    EXPECT_TRUE(vorn::ReadWholeFile(InstallFolder(manifest) / "Readme.txt") ==
+                Contents("Readme.txt"));
+}
+
+TEST_F(TransferWorkerTest, CancelAnsweredYesStopsAfterTheChunk) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Big.bin", "Data/Config.xml"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    Answer answer;
+    answer.worker = &worker;
+    answer.yes = true;
+    bool pageMayClose = true;
+    TransferState stateAfterAnswer = TransferState::Idle;
+    progress.onPosition = [&](double done) {
+        if (done != 5000 + 4.0 * kMiB)
+            return;
+        Thread user([&] {
+            pageMayClose = worker.requestCancel(&Confirm, &answer);
+            stateAfterAnswer = worker.state();
+        });
+    };
+    EXPECT_EQ(8u, worker.copyFiles());
+    EXPECT_EQ(TransferState::Cancelled, worker.state());
+    EXPECT_FALSE(pageMayClose) << "the page waits for the worker";
+    EXPECT_EQ(TransferState::CancelRequested, stateAfterAnswer);
+    EXPECT_EQ(1, answer.asked);
+    // No chunk after the one during which the user answered.
+    EXPECT_EQ((std::vector<double>{0, 5000, 5000 + 4.0 * kMiB}), progress.positions);
+    EXPECT_TRUE(manifest.files[1].copied);
+    EXPECT_FALSE(manifest.files[2].copied);
+    const fs::path folder = InstallFolder(manifest);
+    EXPECT_TRUE(fs::exists(folder / "Big.bin"));
+    EXPECT_FALSE(fs::exists(folder / "Data"));
+    EXPECT_FALSE(worker.requestCancel(&Confirm, &answer)) << "still cancelling";
+    EXPECT_EQ(1, answer.asked);
+
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
+    EXPECT_FALSE(fs::exists(folder / "Big.bin"));
+    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co"));
+}
+
+// The user is still reading the question when the last chunk is written: the
+// worker waits for the answer, and a Yes still cancels.
+TEST_F(TransferWorkerTest, CancelAnsweredYesAfterTheLastChunkStillCancels) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Big.bin"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    vorn::KernelHandle entered = Event();
+    ASSERT_TRUE(entered.isValid());
+    Answer answer;
+    answer.worker = &worker;
+    answer.yes = true;
+    answer.entered = entered.get();
+    answer.pauseMs = 200;
+    std::unique_ptr<Thread> user;
+    progress.onPosition = [&](double done) {
+        if (done != 5000 + 10.0 * kMiB)
+            return;
+        user = std::make_unique<Thread>([&] { worker.requestCancel(&Confirm, &answer); });
+        // The last chunk is done once the question is up.
+        WaitForSingleObject(entered.get(), INFINITE);
+    };
+    EXPECT_EQ(8u, worker.copyFiles());
+    user.reset();
+    EXPECT_EQ(TransferState::Cancelled, worker.state());
+    EXPECT_EQ(1, answer.asked);
+    EXPECT_TRUE(manifest.files[1].copied);
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
+}
+
+} // namespace
+} // namespace vornsetup

@@ -91,7 +91,10 @@ bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context
         LeaveCriticalSection(&lock_);
         const bool yes = confirm && confirm(context);
         EnterCriticalSection(&lock_);
-        state_ = yes ? TransferState::CancelRequested : TransferState::Running;
+        // The copy may have failed and the worker ended while the user read
+        // the question: a late answer must not bring it back to life.
+        if (state_ == TransferState::ConfirmingCancel)
+            state_ = yes ? TransferState::CancelRequested : TransferState::Running;
         LeaveCriticalSection(&lock_);
         return false;
     }
@@ -165,8 +168,10 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
     FileStream destination;
     result = destination.openWrite(destinationPath.data());
     if (result == kResultBadPath) {
-        CreateFolderTree(ParentFolder(destinationPath));
-        result = destination.openWrite(destinationPath.data());
+        // When the folder cannot be made, its reason is the one to report.
+        result = CreateFolderTree(ParentFolder(destinationPath));
+        if (result == kResultOk)
+            result = destination.openWrite(destinationPath.data());
     }
     if (result != kResultOk)
         return result;

@@ -617,5 +617,52 @@ TEST_F(TransferWorkerTest, CancelAnsweredYesAfterTheLastChunkStillCancels) {
     EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
 }
 
+// The copy fails while the user still reads the question: the worker rolls
+// back and ends, and the late answer leaves it ended.
+TEST_F(TransferWorkerTest, ALateAnswerDoesNotReviveAnEndedWorker) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Damaged.bin"});
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    vorn::KernelHandle entered = Event();
+    ASSERT_TRUE(entered.isValid());
+    struct Late {
+        TransferWorker* worker;
+        HANDLE entered;
+        TransferState stateWhileAsking;
+    } late{&worker, entered.get(), TransferState::Idle};
+    auto confirm = [](void* context) {
+        Late& late = *static_cast<Late*>(context);
+        late.stateWhileAsking = late.worker->state();
+        SetEvent(late.entered);
+        // The user answers only after the worker has ended.
+        for (int i = 0; i < 10000 && late.worker->state() != TransferState::Closed; ++i)
+            Sleep(1);
+        return true;
+    };
+    bool pageMayClose = true;
+    TransferState stateAfterAnswer = TransferState::Idle;
+    std::unique_ptr<Thread> user;
+    progress.onPosition = [&](double done) {
+        if (done != 5000)
+            return;
+        user = std::make_unique<Thread>([&] {
+            pageMayClose = worker.requestCancel(confirm, &late);
+            stateAfterAnswer = worker.state();
+        });
+        // The question is up before the damaged file is read.
+        WaitForSingleObject(entered.get(), INFINITE);
+    };
+    ASSERT_EQ(0u, worker.start());
+    worker.wait();
+    user.reset();
+    EXPECT_NE(0u, worker.result());
+    EXPECT_NE(8u, worker.result()) << "a failure, not a cancel";
+    EXPECT_EQ(TransferState::ConfirmingCancel, late.stateWhileAsking);
+    EXPECT_EQ(TransferState::Closed, stateAfterAnswer);
+    EXPECT_EQ(TransferState::Closed, worker.state());
+    EXPECT_FALSE(pageMayClose);
+    EXPECT_TRUE(worker.requestCancel(confirm, &late)) << "an ended worker lets the page close";
+    EXPECT_FALSE(fs::exists(InstallFolder(manifest))) << "rolled back";
+}
+
 } // namespace
 } // namespace vornsetup

@@ -1,6 +1,5 @@
 #include "Applications/VornDemo/DemoWindow.h"
 
-#include "VornLib/app/AppRuntime.h"
 
 namespace vorndemo {
 
@@ -9,20 +8,14 @@ using namespace vorn;
 DemoWindow::DemoWindow(const String& title) : title_(title) {}
 
 Result DemoWindow::create() {
-    const String className = AppRuntime::instance().description().name + u"::Window";
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &DemoWindow::Procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = Wide(className.data());
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return ResultFromSystemError(GetLastError());
+    String className;
+    const Result registered =
+        RegisterProgramWindowClass(&DemoWindow::Procedure, COLOR_WINDOW, &className);
+    if (registered != kResultOk)
+        return registered;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     handle_ =
-        CreateWindowExW(0, windowClass.lpszClassName, Wide(title_.data()), WS_OVERLAPPEDWINDOW,
+        CreateWindowExW(0, Wide(className.data()), Wide(title_.data()), WS_OVERLAPPEDWINDOW,
                         CW_USEDEFAULT, CW_USEDEFAULT, 480, 240, nullptr, nullptr, instance, this);
     return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
 }

@@ -44,21 +44,15 @@ InstallWindow::~InstallWindow() {
 }
 
 Result InstallWindow::create() {
-    const String className = AppRuntime::instance().description().name + u"::Window";
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &InstallWindow::Procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = Wide(className.data());
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return ResultFromSystemError(GetLastError());
+    String className;
+    const Result registered =
+        RegisterProgramWindowClass(&InstallWindow::Procedure, COLOR_BTNFACE, &className);
+    if (registered != kResultOk)
+        return registered;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     const String name = manifest_.displayName();
     handle_ =
-        CreateWindowExW(0, windowClass.lpszClassName, Wide(Text(u"#InstallTitle", name).data()),
+        CreateWindowExW(0, Wide(className.data()), Wide(Text(u"#InstallTitle", name).data()),
                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                         CW_USEDEFAULT, 520, 220, nullptr, nullptr, instance, this);
     if (!handle_)

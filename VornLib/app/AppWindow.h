@@ -28,4 +28,10 @@ public:
     virtual bool preTranslate(MSG*) { return false; }
 };
 
+// Registers the class of a program's plain main window, "<program name>::Window",
+// with the program's icon (resource 128), the arrow cursor and the system
+// colour `background`; registering it again is no error. `className` receives
+// the name.
+Result RegisterProgramWindowClass(WNDPROC procedure, int background, String* className);
+
 } // namespace vorn

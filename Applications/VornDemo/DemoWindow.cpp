@@ -1,77 +1,59 @@
 #include "Applications/VornDemo/DemoWindow.h"
 
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/gui/Font.h"
 
 namespace vorndemo {
 
 using namespace vorn;
 
-DemoWindow::DemoWindow(const String& title) : title_(title) {}
-
-Result DemoWindow::create() {
-    String className;
-    const Result registered =
-        RegisterProgramWindowClass(&DemoWindow::Procedure, COLOR_WINDOW, &className);
-    if (registered != kResultOk)
-        return registered;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    handle_ =
-        CreateWindowExW(0, Wide(className.data()), Wide(title_.data()), WS_OVERLAPPEDWINDOW,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 480, 240, nullptr, nullptr, instance, this);
-    return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
+Result TextPanel::readAttributes(const XmlNode& element) {
+    String text;
+    if (element.getAttribute(u"TextColor", &text) == kResultOk)
+        SystemColour::Parse(text.data(), &textColour_);
+    return kResultOk;
 }
 
-void DemoWindow::show(bool activate) {
-    ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA);
+void TextPanel::paint(HDC dc, const RECT&) {
+    RECT area = {};
+    GetClientRect(handle(), &area);
+    // Text keeps a little air from the panel's edges: 4 dialog units.
+    const int32_t inset = DialogUnitsToPixels(4, horizontalBase(), 4);
+    InflateRect(&area, -inset, 0);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(textColour_.resolved().red, textColour_.resolved().green,
+                         textColour_.resolved().blue));
+    HGDIOBJ previous =
+        SelectObject(dc, font() ? font()->handle() : GetStockObject(DEFAULT_GUI_FONT));
+    // A band of one line centres its text; a larger panel reads from the top.
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    const bool band = area.bottom - area.top < 3 * metrics.tmHeight;
+    const UINT format = DT_LEFT | DT_NOPREFIX | (band ? DT_VCENTER | DT_SINGLELINE : DT_WORDBREAK);
+    DrawTextW(dc, Wide(title().data()), -1, &area, format);
+    SelectObject(dc, previous);
 }
 
-void DemoWindow::close() {
-    if (handle_)
-        DestroyWindow(handle_);
+Window* DemoWindow::Create() {
+    DemoWindow* window = new DemoWindow;
+    const ApplicationDescription& description = AppRuntime::instance().description();
+    window->setTitle(Format(u"{0} {1}", {description.name, description.version}));
+    return window;
+}
+
+void DemoWindow::RegisterKinds() {
+    RegisterWindowKind({u"TextPanel", TextPanel::Create});
 }
 
 void DemoWindow::openDocuments(const std::vector<String>& documents) {
     for (const String& document : documents)
         documents_ += (documents_.isEmpty() ? u"Opened: " : u", ") + document;
-    if (handle_)
-        InvalidateRect(handle_, nullptr, TRUE);
-}
-
-void DemoWindow::paint() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle_, &paint);
-    RECT area;
-    GetClientRect(handle_, &area);
-    InflateRect(&area, -16, -16);
-    const String text = title_ + u"\n\nInstalled and running." +
-                        (documents_.isEmpty() ? String() : u"\n\n" + documents_);
-    SetBkMode(dc, TRANSPARENT);
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextW(dc, Wide(text.data()), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK);
-    EndPaint(handle_, &paint);
-}
-
-LRESULT CALLBACK DemoWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(created->lpCreateParams));
+    if (Window* status = child(u"Status")) {
+        status->setTitle(String(u"Installed and running.\n\n") + documents_);
+        if (status->handle())
+            InvalidateRect(status->handle(), nullptr, TRUE);
     }
-    auto* self = reinterpret_cast<DemoWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_PAINT:
-        if (self) {
-            self->paint();
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        // The runtime sees the window gone and ends the main loop.
-        if (self)
-            self->handle_ = nullptr;
-        break;
-    default:
-        break;
-    }
-    return DefWindowProcW(window, message, w, l);
 }
 
 } // namespace vorndemo

@@ -1,27 +1,34 @@
-// The demo's main window: a plain Win32 window that says what it is and which
-// documents it was asked to open. It stands in for a window described in XML.
+// The demo's main window and the one control kind it adds to the framework:
+// "TextPanel", a window that writes its title in its own font and colour. The
+// window itself is described in the payload's "Data/Xml/Windows.xml".
 #pragma once
 
-#include "VornLib/app/AppWindow.h"
+#include "VornLib/gui/Window.h"
 
 namespace vorndemo {
 
-class DemoWindow : public vorn::AppWindow {
+class TextPanel : public vorn::Window {
 public:
-    explicit DemoWindow(const vorn::String& title);
-    vorn::Result create() override;
-    void show(bool activate) override;
-    void close() override;
-    HWND handle() const override { return handle_; }
+    static vorn::Window* Create() { return new TextPanel; }
+
+protected:
+    vorn::Result readAttributes(const vorn::XmlNode& element) override;
+    void paint(HDC dc, const RECT& area) override;
+
+private:
+    vorn::SystemColour textColour_;
+};
+
+class DemoWindow : public vorn::Window {
+public:
+    static vorn::Window* Create();
+    // Registers "TextPanel" with the framework.
+    static void RegisterKinds();
+
     void openDocuments(const std::vector<vorn::String>& documents) override;
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-    void paint();
-
-    vorn::String title_;
     vorn::String documents_;
-    HWND handle_ = nullptr;
 };
 
 } // namespace vorndemo

@@ -22,9 +22,6 @@ public:
         String seconds;
         if (runtime.commandLine().switchValue(u"DemoSeconds", &seconds))
             closeAt_ = MonotonicSeconds() + ReadInt32(seconds.data());
-        const ApplicationDescription& description = runtime.description();
-        runtime.setMainWindow(
-            new DemoWindow(Format(u"{0} {1}", {description.name, description.version})));
         return kResultOk;
     }
     // A timed run must keep ticking; otherwise the demo waits for input.
@@ -50,9 +47,11 @@ private:
 
 Result LoadDescription(ApplicationDescription* description) {
     ResourceCache& resources = ResourceCache::Instance();
-    const Result registered = resources.registerDocument(u"Data/Xml/VornDemo.xml");
-    if (registered != kResultOk)
-        return registered;
+    for (const char16_t* document : {u"Data/Xml/VornDemo.xml", u"Data/Xml/Windows.xml"}) {
+        const Result registered = resources.registerDocument(document);
+        if (registered != kResultOk)
+            return registered;
+    }
     const XmlNode* application = nullptr;
     const Result found = resources.getElement(u"Application", &application);
     if (found != kResultOk)
@@ -73,5 +72,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vorn::ProgramDefinition program;
     program.loadDescription = vorndemo::LoadDescription;
     program.createModule = vorndemo::CreateModule;
+    program.createMainWindow = vorndemo::DemoWindow::Create;
+    vorndemo::DemoWindow::RegisterKinds();
     return vorn::RunApplication(program);
 }

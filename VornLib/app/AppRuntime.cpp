@@ -1,9 +1,12 @@
 #include "VornLib/app/AppRuntime.h"
 
+#include "VornLib/app/DescribedMainWindow.h"
 #include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/app/NamedMutex.h"
+#include "VornLib/app/Preferences.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/WindowSystem.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
@@ -18,6 +21,10 @@ constexpr const char16_t* kFrameworkStrings[] = {
     u"Data/Xml/VornLib-Strings-ko.xml", u"Data/Xml/VornLib-Strings-ru.xml",
     u"Data/Xml/VornLib-Strings-zh.xml",
 };
+
+int32_t RuntimeExitCode() {
+    return AppRuntime::instance().exitCode();
+}
 
 } // namespace
 
@@ -47,6 +54,10 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
         CallSetCurrentProcessExplicitAppUserModelID(Wide(description_.uuid.toText().data()));
     if (commandLine_.hasSwitch(u"Quiet"))
         quiet_ = true;
+    WindowSystem& windows = WindowSystem::Instance();
+    windows.setApplicationName(description_.name);
+    windows.setQuiet(quiet_);
+    windows.setExitCodeSource(RuntimeExitCode);
     // Without a description the program has no name to register under.
     if (!quitRequested_)
         runCommandLineOperations(createProgramModule);
@@ -84,6 +95,11 @@ Result AppRuntime::start() {
     if (quitRequested_) {
         stopModules();
         return Result(exitCode_);
+    }
+    if (!mainWindow_ && !description_.mainWindow.isEmpty()) {
+        WindowSystem::Instance().setPreferences(&Preferences());
+        Window* window = mainWindowFactory_ ? mainWindowFactory_() : new Window;
+        setMainWindow(new DescribedMainWindow(description_.mainWindow, window));
     }
     if (mainWindow_) {
         const Result created = mainWindow_->create();

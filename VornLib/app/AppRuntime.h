@@ -11,6 +11,8 @@
 
 namespace vorn {
 
+class Window;
+
 // Input devices are not part of this system: the manager has no devices, but
 // the loop hands it the frame time as it would to real ones.
 class InputDeviceManager {
@@ -48,6 +50,10 @@ public:
     const ApplicationDescription& description() const { return description_; }
     CommandLine& commandLine() { return commandLine_; }
 
+    // The object of the described main window, when the description names
+    // one and the program set no main window of its own.
+    void setMainWindowFactory(Window* (*factory)()) { mainWindowFactory_ = factory; }
+
     // The runtime owns the main window; setting another destroys the old one.
     AppWindow* mainWindow() const { return mainWindow_; }
     void setMainWindow(AppWindow* window);
@@ -68,6 +74,7 @@ private:
     CommandLine commandLine_;
     AppModule* modules_ = nullptr;
     AppWindow* mainWindow_ = nullptr;
+    Window* (*mainWindowFactory_)() = nullptr;
     InputDeviceManager inputDevices_;
     bool inputDevicesCreated_ = false;
     bool quitRequested_ = false;

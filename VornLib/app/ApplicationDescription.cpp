@@ -56,6 +56,7 @@ Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescripti
     element.getAttributeBoolean(u"OpenCommandLineFiles", &d.openCommandLineFiles, false);
     element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
     element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
+    element.getAttribute(u"MainWindow", &d.mainWindow, u"");
 
     if (failure == kResultOk)
         *out = d;

@@ -28,6 +28,9 @@ struct ApplicationDescription {
     String supportEmail;
     // The analytics collection endpoint ("AnalyticsURL"); empty sends nothing.
     String analyticsUrl;
+    // The "ID" of the "Window" description the runtime shows as the main
+    // window ("MainWindow"); empty when the program makes its own.
+    String mainWindow;
 
     // Reads every attribute in order; a missing required one (UUID, Name,
     // Version, Company, MultipleInstancesAllowed) gives 6.

@@ -86,6 +86,7 @@ int RunApplication(const ProgramDefinition& program) {
         launchHooks.beforeLaunch = FlushPreferences;
         SetShellLaunchHooks(launchHooks);
         runtime.prepare(Units(GetCommandLineW()), loaded, description, program.createModule);
+        runtime.setMainWindowFactory(program.createMainWindow);
 
         CrashReportSettings crash;
         crash.supportAddress = runtime.description().supportEmail;

@@ -10,12 +10,17 @@
 
 namespace vorn {
 
+class Window;
+
 struct ProgramDefinition {
     // Registers the program's documents and reads its "Application" element:
     // 29 without one, 6 for a missing attribute.
     Result (*loadDescription)(ApplicationDescription* description) = nullptr;
     // The program's own module, added after the window-system module.
     AppModule* (*createModule)() = nullptr;
+    // The object of the described main window (the description's
+    // "MainWindow"); null makes a plain framework window.
+    Window* (*createMainWindow)() = nullptr;
 };
 
 // The process exit code.

@@ -1,0 +1,71 @@
+// WindowSystem: what the window framework needs of the program around it,
+// set by the runtime before the first window is made (the program's name for
+// the window classes, quiet mode, the preferences store, the main window and
+// its exit code), and the framework's own process-wide window state: the one
+// slot through which a window being created meets its first messages, and the
+// taskbar button's list object.
+#pragma once
+
+#include "VornLib/core/PreferencesStore.h"
+#include "VornLib/core/String.h"
+#include "VornLib/core/Win32.h"
+
+struct ITaskbarList3;
+
+namespace vorn {
+
+class Window;
+
+class WindowSystem {
+public:
+    static WindowSystem& Instance();
+
+    const String& applicationName() const { return applicationName_; }
+    void setApplicationName(const String& name) { applicationName_ = name; }
+    bool quiet() const { return quiet_; }
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // Null: placements are neither loaded nor saved.
+    PreferencesStore* preferences() const { return preferences_; }
+    void setPreferences(PreferencesStore* store) { preferences_ = store; }
+
+    // The main window posts the quit message with the exit code when it is
+    // destroyed, and receives WM_COPYDATA sent to any framework window.
+    Window* mainWindow() const { return mainWindow_; }
+    void setMainWindow(Window* window) { mainWindow_ = window; }
+    int32_t exitCode() const { return exitCodeSource_ ? exitCodeSource_() : 0; }
+    void setExitCodeSource(int32_t (*source)()) { exitCodeSource_ = source; }
+
+    // "<application name>::Window" or "::Dialog", registered on first use;
+    // 14 when the platform knows the name as a system class.
+    Result windowClass(bool dialog, String* name);
+
+    // The window being created, handed to the window procedure with the
+    // first message of its new handle; one at a time.
+    void publishCreating(Window* window) { creating_ = window; }
+    Window* takeCreating();
+
+    // The registered "TaskbarButtonCreated" message.
+    UINT taskbarButtonCreated() const { return taskbarButtonCreated_; }
+    // Makes a new taskbar list object (Windows 7 and later); none on failure.
+    void renewTaskbarList();
+    ITaskbarList3* taskbarList() const { return taskbarList_; }
+    void releaseTaskbarList();
+
+private:
+    WindowSystem();
+
+    String applicationName_;
+    PreferencesStore* preferences_ = nullptr;
+    Window* mainWindow_ = nullptr;
+    Window* creating_ = nullptr;
+    int32_t (*exitCodeSource_)() = nullptr;
+    ITaskbarList3* taskbarList_ = nullptr;
+    UINT taskbarButtonCreated_ = 0;
+    bool quiet_ = false;
+    bool windowClassRegistered_ = false;
+    bool dialogClassRegistered_ = false;
+};
+
+LRESULT CALLBACK FrameworkWindowProcedure(HWND handle, UINT message, WPARAM w, LPARAM l);
+
+} // namespace vorn

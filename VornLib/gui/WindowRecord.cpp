@@ -152,7 +152,8 @@ int32_t WindowRecord::evaluate(Edge edge) {
     if (target.kind == ConstraintKind::Unset)
         return target.computed;
     if (target.kind == ConstraintKind::Absolute) {
-        target.computed = toPixels(target.offsetDialogUnits, vertical) + target.offsetPixels;
+        target.computed = SaturatedInt32(int64_t(toPixels(target.offsetDialogUnits, vertical)) +
+                                         target.offsetPixels);
         return target.computed;
     }
     WindowRecord* reference = resolve(target);
@@ -216,10 +217,10 @@ void WindowRecord::evaluateEdges() {
             const int32_t end = evaluate(axis.end);
             if (constraint(axis.size).isSet()) {
                 const int32_t size = evaluate(axis.size);
-                setComputed(axis.start, end - size + 1);
+                setComputed(axis.start, SaturatedInt32(int64_t(end) - size + 1));
             } else {
-                const int32_t size = end - computed(axis.start) + 1;
-                setComputed(axis.size, size < 0 ? 0 : size);
+                const int64_t size = int64_t(end) - computed(axis.start) + 1;
+                setComputed(axis.size, size < 0 ? 0 : SaturatedInt32(size));
             }
         } else if (constraint(axis.clientSize).isSet()) {
             evaluate(axis.clientSize);
@@ -267,9 +268,9 @@ void WindowRecord::place() {
     placedWidth_ = width;
     placedHeight_ = height;
     if (!constraint(Edge::Right).isSet())
-        setComputed(Edge::Right, left + width - 1);
+        setComputed(Edge::Right, SaturatedInt32(int64_t(left) + width - 1));
     if (!constraint(Edge::Bottom).isSet())
-        setComputed(Edge::Bottom, top + height - 1);
+        setComputed(Edge::Bottom, SaturatedInt32(int64_t(top) + height - 1));
     if (!constraint(Edge::ClientWidth).isSet())
         setComputed(Edge::ClientWidth, width);
     if (!constraint(Edge::ClientHeight).isSet())
@@ -319,8 +320,8 @@ void WindowRecord::readBack(int32_t left, int32_t top, int32_t width, int32_t he
     setComputed(Edge::Top, top);
     setComputed(Edge::Width, width);
     setComputed(Edge::Height, height);
-    setComputed(Edge::Right, left + width - 1);
-    setComputed(Edge::Bottom, top + height - 1);
+    setComputed(Edge::Right, SaturatedInt32(int64_t(left) + width - 1));
+    setComputed(Edge::Bottom, SaturatedInt32(int64_t(top) + height - 1));
     setComputed(Edge::ClientWidth, clientWidth);
     setComputed(Edge::ClientHeight, clientHeight);
 }

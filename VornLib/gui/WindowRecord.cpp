@@ -31,15 +31,29 @@ WindowRecord::~WindowRecord() {
     if (parent_) {
         for (WindowRecord* sibling = parent_->firstChild_; sibling; sibling = sibling->nextSibling_)
             sibling->forgetReferencesTo(this);
-        WindowRecord** link = &parent_->firstChild_;
-        while (*link && *link != this)
-            link = &(*link)->nextSibling_;
-        if (*link)
-            *link = nextSibling_;
+        unlinkFromParent();
     }
 }
 
+void WindowRecord::unlinkFromParent() {
+    WindowRecord** link = &parent_->firstChild_;
+    while (*link && *link != this)
+        link = &(*link)->nextSibling_;
+    if (*link)
+        *link = nextSibling_;
+    parent_ = nullptr;
+    nextSibling_ = nullptr;
+}
+
 void WindowRecord::appendChild(WindowRecord* child) {
+    if (child->parent_) {
+        for (LayoutConstraint& constraint : child->constraints_)
+            child->releaseReference(constraint);
+        for (WindowRecord* sibling = child->parent_->firstChild_; sibling;
+             sibling = sibling->nextSibling_)
+            sibling->releaseReferencesTo(child);
+        child->unlinkFromParent();
+    }
     WindowRecord** link = &firstChild_;
     while (*link)
         link = &(*link)->nextSibling_;
@@ -130,6 +144,13 @@ void WindowRecord::forgetReferencesTo(WindowRecord* window) {
     for (LayoutConstraint& target : constraints_) {
         if (target.reference == window)
             target.reference = nullptr;
+    }
+}
+
+void WindowRecord::releaseReferencesTo(WindowRecord* window) {
+    for (LayoutConstraint& target : constraints_) {
+        if (target.reference == window)
+            releaseReference(target);
     }
 }
 

@@ -62,10 +62,13 @@ void StoreValue(LayoutConstraint* constraint, int32_t value, bool dialogUnits) {
         constraint->offsetPixels = value;
 }
 
-// A float after "*" or "/": digits with an optional fraction.
+// A float after "*" or "/": digits with an optional fraction, after any
+// whitespace (the float reader itself takes none).
 float ReadFactor(const char16_t*& cursor) {
+    while (IsSpace(*cursor))
+        ++cursor;
     const char16_t* end = cursor;
-    while (IsSpace(*end) || IsDigit(*end) || *end == u'.')
+    while (IsDigit(*end) || *end == u'.')
         ++end;
     const float value = ReadFloat32(String(cursor, uint32_t(end - cursor)).data());
     cursor = end;
@@ -132,28 +135,26 @@ ExpressionOutcome ReadLayoutExpression(const char16_t* text, LayoutConstraint* c
     constraint->kind = kind;
 
     cursor = wordEnd;
-    for (int item = 0; item < 3 && *cursor; ++item) {
+    for (int items = 0; items < 3;) {
         while (*cursor && !IsOperator(*cursor))
             ++cursor; // anything between items is passed over
         if (!*cursor)
             break;
-        if (item == 0 && (*cursor == u'*' || *cursor == u'/')) {
+        if (items == 0 && (*cursor == u'*' || *cursor == u'/')) {
             const bool divide = *cursor++ == u'/';
             const float number = ReadFactor(cursor);
             if (!divide)
                 constraint->factor = number;
             else if (number != 0.0f)
                 constraint->factor = 1.0f / number;
-            continue;
-        }
-        if (*cursor != u'+' && *cursor != u'-') {
-            ++cursor; // a second factor is no item
-            continue;
-        }
-        if (ReadValue(cursor, &value, &dialogUnits))
+            ++items;
+        } else if ((*cursor == u'+' || *cursor == u'-') &&
+                   ReadValue(cursor, &value, &dialogUnits)) {
             StoreValue(constraint, value, dialogUnits);
-        else
-            ++cursor;
+            ++items;
+        } else {
+            ++cursor; // a later factor or a sign without digits is no item
+        }
     }
     return ExpressionOutcome::Set;
 }

@@ -77,9 +77,18 @@ ExpressionOutcome ReadLayoutExpression(const char16_t* text, LayoutConstraint* c
 // units; the other unit is left as it was.
 void ReadLayoutBound(const char16_t* text, int32_t* pixels, int32_t* dialogUnits);
 
-// Dialog units to pixels with base `base` (horizontal: divisor 4, vertical: 8).
+// Large values in a description saturate instead of overflowing.
+inline int32_t SaturatedInt32(int64_t value) {
+    return value > kNoMaximum ? kNoMaximum : value < kNoMinimum ? kNoMinimum : int32_t(value);
+}
+
+// Dialog units to pixels with base `base` (horizontal: divisor 4, vertical: 8),
+// rounding half down. The division floors, so that negative offsets round the
+// same way: -4 units at base 4 are -4 pixels, not -3.
 inline int32_t DialogUnitsToPixels(int32_t units, int32_t base, int32_t divisor) {
-    return (base * units + divisor / 2 - 1) / divisor;
+    const int64_t scaled = int64_t(base) * units + divisor / 2 - 1;
+    const int64_t quotient = scaled / divisor;
+    return SaturatedInt32(scaled % divisor < 0 ? quotient - 1 : quotient);
 }
 
 } // namespace vorn

@@ -31,15 +31,29 @@ WindowRecord::~WindowRecord() {
     if (parent_) {
         for (WindowRecord* sibling = parent_->firstChild_; sibling; sibling = sibling->nextSibling_)
             sibling->forgetReferencesTo(this);
-        WindowRecord** link = &parent_->firstChild_;
-        while (*link && *link != this)
-            link = &(*link)->nextSibling_;
-        if (*link)
-            *link = nextSibling_;
+        unlinkFromParent();
     }
 }
 
+void WindowRecord::unlinkFromParent() {
+    WindowRecord** link = &parent_->firstChild_;
+    while (*link && *link != this)
+        link = &(*link)->nextSibling_;
+    if (*link)
+        *link = nextSibling_;
+    parent_ = nullptr;
+    nextSibling_ = nullptr;
+}
+
 void WindowRecord::appendChild(WindowRecord* child) {
+    if (child->parent_) {
+        for (LayoutConstraint& constraint : child->constraints_)
+            child->releaseReference(constraint);
+        for (WindowRecord* sibling = child->parent_->firstChild_; sibling;
+             sibling = sibling->nextSibling_)
+            sibling->releaseReferencesTo(child);
+        child->unlinkFromParent();
+    }
     WindowRecord** link = &firstChild_;
     while (*link)
         link = &(*link)->nextSibling_;
@@ -133,6 +147,13 @@ void WindowRecord::forgetReferencesTo(WindowRecord* window) {
     }
 }
 
+void WindowRecord::releaseReferencesTo(WindowRecord* window) {
+    for (LayoutConstraint& target : constraints_) {
+        if (target.reference == window)
+            releaseReference(target);
+    }
+}
+
 int32_t WindowRecord::toPixels(int32_t dialogUnits, bool vertical) const {
     const WindowRecord* owner = (style_ & kChildStyle) && parent_ ? parent_ : this;
     return vertical ? DialogUnitsToPixels(dialogUnits, owner->verticalBase_, 8)
@@ -152,7 +173,8 @@ int32_t WindowRecord::evaluate(Edge edge) {
     if (target.kind == ConstraintKind::Unset)
         return target.computed;
     if (target.kind == ConstraintKind::Absolute) {
-        target.computed = toPixels(target.offsetDialogUnits, vertical) + target.offsetPixels;
+        target.computed = SaturatedInt32(int64_t(toPixels(target.offsetDialogUnits, vertical)) +
+                                         target.offsetPixels);
         return target.computed;
     }
     WindowRecord* reference = resolve(target);
@@ -216,10 +238,10 @@ void WindowRecord::evaluateEdges() {
             const int32_t end = evaluate(axis.end);
             if (constraint(axis.size).isSet()) {
                 const int32_t size = evaluate(axis.size);
-                setComputed(axis.start, end - size + 1);
+                setComputed(axis.start, SaturatedInt32(int64_t(end) - size + 1));
             } else {
-                const int32_t size = end - computed(axis.start) + 1;
-                setComputed(axis.size, size < 0 ? 0 : size);
+                const int64_t size = int64_t(end) - computed(axis.start) + 1;
+                setComputed(axis.size, size < 0 ? 0 : SaturatedInt32(size));
             }
         } else if (constraint(axis.clientSize).isSet()) {
             evaluate(axis.clientSize);
@@ -267,9 +289,9 @@ void WindowRecord::place() {
     placedWidth_ = width;
     placedHeight_ = height;
     if (!constraint(Edge::Right).isSet())
-        setComputed(Edge::Right, left + width - 1);
+        setComputed(Edge::Right, SaturatedInt32(int64_t(left) + width - 1));
     if (!constraint(Edge::Bottom).isSet())
-        setComputed(Edge::Bottom, top + height - 1);
+        setComputed(Edge::Bottom, SaturatedInt32(int64_t(top) + height - 1));
     if (!constraint(Edge::ClientWidth).isSet())
         setComputed(Edge::ClientWidth, width);
     if (!constraint(Edge::ClientHeight).isSet())
@@ -319,8 +341,8 @@ void WindowRecord::readBack(int32_t left, int32_t top, int32_t width, int32_t he
     setComputed(Edge::Top, top);
     setComputed(Edge::Width, width);
     setComputed(Edge::Height, height);
-    setComputed(Edge::Right, left + width - 1);
-    setComputed(Edge::Bottom, top + height - 1);
+    setComputed(Edge::Right, SaturatedInt32(int64_t(left) + width - 1));
+    setComputed(Edge::Bottom, SaturatedInt32(int64_t(top) + height - 1));
     setComputed(Edge::ClientWidth, clientWidth);
     setComputed(Edge::ClientHeight, clientHeight);
 }

@@ -27,7 +27,9 @@ public:
     WindowRecord(const WindowRecord&) = delete;
     WindowRecord& operator=(const WindowRecord&) = delete;
 
-    // Appends `child` (which the window then owns) to the child list.
+    // Appends `child` (which the window then owns) to the child list. A child
+    // of another window moves: the references between it and its former
+    // siblings are released, to be resolved anew among the new ones.
     void appendChild(WindowRecord* child);
     WindowRecord* parent() const { return parent_; }
     WindowRecord* firstChild() const { return firstChild_; }
@@ -106,6 +108,8 @@ private:
     WindowRecord* resolve(LayoutConstraint& constraint);
     void releaseReference(LayoutConstraint& constraint);
     void forgetReferencesTo(WindowRecord* window);
+    void releaseReferencesTo(WindowRecord* window);
+    void unlinkFromParent();
     int32_t toPixels(int32_t dialogUnits, bool vertical) const;
     void evaluateEdges();
     void place();

@@ -3,6 +3,7 @@
 // window itself is described in the payload's "Data/Xml/Windows.xml".
 #pragma once
 
+#include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/Window.h"
 
 namespace vorndemo {

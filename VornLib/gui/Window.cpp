@@ -6,6 +6,7 @@
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/TextParse.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/Font.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
@@ -88,21 +89,6 @@ constexpr PlacementValue kPlacementValues[] = {
     {u"Width", Edge::Width},   {u"ClientWidth", Edge::ClientWidth},
     {u"Height", Edge::Height}, {u"ClientHeight", Edge::ClientHeight},
 };
-
-constexpr uint32_t kMaxWindowKinds = 64;
-struct KindTable {
-    WindowKind kinds[kMaxWindowKinds];
-    uint32_t count;
-};
-
-Window* CreatePlainWindow() {
-    return new Window;
-}
-
-KindTable& Kinds() {
-    static KindTable table = {{{u"Window", CreatePlainWindow}}, 1};
-    return table;
-}
 
 bool IsTransparent(const SystemColour& colour) {
     return colour.systemIndex < 0 && colour.colour.value() == 0;
@@ -909,33 +895,6 @@ LRESULT CALLBACK FrameworkWindowProcedure(HWND handle, UINT message, WPARAM w, L
         SetPropW(handle, kWindowProperty, window);
     }
     return window->dispatch(message, w, l);
-}
-
-// --- Kinds ---
-
-Window* CreateWindowOfKind(const String& element) {
-    const KindTable& table = Kinds();
-    for (uint32_t index = 0; index < table.count; ++index) {
-        if (element == table.kinds[index].element)
-            return table.kinds[index].create();
-    }
-    return nullptr;
-}
-
-Result RegisterWindowKind(const WindowKind& kind) {
-    if (!kind.element || !kind.create)
-        return kResultNullInput;
-    KindTable& table = Kinds();
-    for (uint32_t index = 0; index < table.count; ++index) {
-        if (String(kind.element) == table.kinds[index].element) {
-            table.kinds[index] = kind;
-            return kResultOk;
-        }
-    }
-    if (table.count == kMaxWindowKinds)
-        return kResultCapacityExceeded;
-    table.kinds[table.count++] = kind;
-    return kResultOk;
 }
 
 } // namespace vorn

@@ -184,15 +184,4 @@ private:
     bool eraseOnRedraw_ = false;
 };
 
-// Kinds of child elements: the element name and how to make its window. The
-// control catalogue adds its kinds here; "Window" is the framework's own.
-struct WindowKind {
-    const char16_t* element;
-    Window* (*create)();
-};
-// Null for an unknown element name.
-Window* CreateWindowOfKind(const String& element);
-// Adds or replaces a kind (the table holds at most 64).
-Result RegisterWindowKind(const WindowKind& kind);
-
 } // namespace vorn

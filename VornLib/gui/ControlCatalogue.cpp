@@ -1,0 +1,58 @@
+#include "VornLib/gui/ControlCatalogue.h"
+
+#include "VornLib/gui/Window.h"
+
+namespace vorn {
+namespace {
+
+template <typename Kind> Window* Make() {
+    return new Kind;
+}
+
+// The framework's own kinds, one row each.
+const WindowKind kStandardKinds[] = {
+    {u"Window", Make<Window>},
+};
+
+constexpr uint32_t kMaxProgramKinds = 32;
+struct ProgramKinds {
+    WindowKind kinds[kMaxProgramKinds];
+    uint32_t count;
+};
+ProgramKinds& Programs() {
+    static ProgramKinds table = {};
+    return table;
+}
+
+} // namespace
+
+Window* CreateWindowOfKind(const String& element) {
+    const ProgramKinds& programs = Programs();
+    for (uint32_t index = 0; index < programs.count; ++index) {
+        if (element == programs.kinds[index].element)
+            return programs.kinds[index].create();
+    }
+    for (const WindowKind& kind : kStandardKinds) {
+        if (element == kind.element)
+            return kind.create();
+    }
+    return nullptr;
+}
+
+Result RegisterWindowKind(const WindowKind& kind) {
+    if (!kind.element || !kind.create)
+        return kResultNullInput;
+    ProgramKinds& programs = Programs();
+    for (uint32_t index = 0; index < programs.count; ++index) {
+        if (String(kind.element) == programs.kinds[index].element) {
+            programs.kinds[index] = kind;
+            return kResultOk;
+        }
+    }
+    if (programs.count == kMaxProgramKinds)
+        return kResultCapacityExceeded;
+    programs.kinds[programs.count++] = kind;
+    return kResultOk;
+}
+
+} // namespace vorn

@@ -6,6 +6,7 @@
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowSystem.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -264,12 +265,14 @@ Result WindowSystemModule::tick(float seconds) {
             runtime.requestQuit();
             return kResultOk;
         }
+        // The first window up the parent chain that takes the message (its
+        // shortcut keys, a dialog's keyboard handling) consumes it.
         bool consumed = false;
-        for (HWND step = message.hwnd; step; step = GetParent(step)) {
-            if (step == window->handle()) {
+        for (HWND step = message.hwnd; step && !consumed; step = GetParent(step)) {
+            if (step == window->handle())
                 consumed = window->preTranslate(&message);
-                break;
-            }
+            else if (Window* framework = Window::FromHandle(step))
+                consumed = framework->preTranslate(&message);
         }
         if (!consumed) {
             TranslateMessage(&message);

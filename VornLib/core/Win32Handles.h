@@ -37,12 +37,19 @@ struct GdiObjectTraits {
     static void Close(Handle handle) { DeleteObject(handle); }
 };
 
+struct AcceleratorTableTraits {
+    using Handle = HACCEL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { DestroyAcceleratorTable(handle); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
+using AcceleratorTable = UniqueHandle<AcceleratorTableTraits>;
 
 // Loads a library of the system folder only: a setup program often starts from
 // a downloads folder where anyone can drop a DLL of the same name.

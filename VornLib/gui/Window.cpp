@@ -8,6 +8,8 @@
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/Font.h"
+#include "VornLib/gui/Menu.h"
+#include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
 
@@ -270,8 +272,12 @@ Result Window::readCommonAttributes(const XmlNode& element, bool* edgesIgnored) 
             return kResultInvalidArgument;
         cursor_ = LoadCursorW(nullptr, IDC_HAND);
     }
-    if (element.getAttribute(u"ShortcutKeys", &text) == kResultOk)
+    if (element.getAttribute(u"ShortcutKeys", &text) == kResultOk) {
         shortcutKeysName_ = text;
+        const Result result = loadShortcutKeys(text.data());
+        if (result != kResultOk)
+            return result;
+    }
     if (element.getAttribute(u"Position", &text) == kResultOk) {
         placementPath_ = String(u"/User/Local/") + text;
         loadPlacement();
@@ -355,6 +361,43 @@ void Window::setGradient(GradientMode mode, const SystemColour& colour) {
         buildGradient();
         InvalidateRect(handle_, nullptr, TRUE);
     }
+}
+
+Result Window::loadShortcutKeys(const char16_t* name) {
+    shortcutKeys_.reset();
+    ResourceCache& resources = ResourceCache::Instance();
+    const XmlNode* element = nullptr;
+    Result result = resources.getLocalizedElement(u"ShortcutKeys", name, &element);
+    if (result != kResultOk)
+        return result;
+    std::vector<ShortcutKey> keys;
+    result = ReadShortcutKeys(*element, &keys);
+    resources.release(element);
+    if (result != kResultOk)
+        return result;
+    std::vector<ACCEL> entries;
+    for (const ShortcutKey& key : keys) {
+        ACCEL entry = {};
+        entry.fVirt = FVIRTKEY;
+        if (key.modifiers & kShortcutControl)
+            entry.fVirt |= FCONTROL;
+        if (key.modifiers & kShortcutAlt)
+            entry.fVirt |= FALT;
+        if (key.modifiers & kShortcutShift)
+            entry.fVirt |= FSHIFT;
+        entry.key = key.virtualKey;
+        entry.cmd = key.command;
+        entries.push_back(entry);
+    }
+    if (entries.empty())
+        return kResultOk;
+    shortcutKeys_.reset(CreateAcceleratorTableW(entries.data(), int(entries.size())));
+    return shortcutKeys_ ? kResultOk : ResultFromSystemError(GetLastError());
+}
+
+bool Window::preTranslate(MSG* message) {
+    return shortcutKeys_ && handle_ && IsWindowEnabled(handle_) &&
+           TranslateAcceleratorW(handle_, shortcutKeys_.get(), message) != 0;
 }
 
 // --- Creation ---
@@ -822,6 +865,13 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     }
     case WM_DESTROY:
         onDestroy();
+        return false;
+    case WM_MENUSELECT:
+        if (Menu::TrackedOwner() == this) {
+            String help;
+            Menu::TrackedHelp(LOWORD(w), (HIWORD(w) & MF_POPUP) != 0, &help);
+            ShowStatusText(this, help);
+        }
         return false;
     default:
         break;

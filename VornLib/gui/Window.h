@@ -99,7 +99,16 @@ public:
     virtual bool isIdle() { return true; }
     virtual void started() {}
     virtual void openDocuments(const std::vector<String>&) {}
-    virtual bool preTranslate(MSG*) { return false; }
+    // The default translates the window's shortcut keys while it is enabled.
+    virtual bool preTranslate(MSG* message);
+    // A menu built for this window asks it to insert its own items at a
+    // "Callback" place, and for the help text of commands it does not know.
+    virtual void insertMenuItems(HMENU, uint16_t) {}
+    virtual bool commandHelp(uint16_t, String*) { return false; }
+    HACCEL shortcutKeys() const { return shortcutKeys_.get(); }
+    // Builds the shortcut-key table from the "ShortcutKeys" element of that
+    // name: the lookup's result when missing, 33 for a bad entry.
+    Result loadShortcutKeys(const char16_t* name);
     // Data another process sent with WM_COPYDATA to any framework window of
     // this one; only the main window is asked. True when used.
     virtual bool receiveCopyData(HWND, const COPYDATASTRUCT&) { return false; }
@@ -159,6 +168,7 @@ private:
     GdiObject backgroundBrush_;
     GdiObject gradientBrush_;
     GdiObject backBuffer_;
+    AcceleratorTable shortcutKeys_;
     int32_t backBufferWidth_ = 0;
     int32_t backBufferHeight_ = 0;
     SharedFont* font_ = nullptr;

@@ -1,0 +1,380 @@
+#include "VornLib/gui/Menu.h"
+
+#include <commctrl.h>
+
+#include "VornLib/core/Format.h"
+#include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/core/XmlNode.h"
+#include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/ShortcutKeys.h"
+#include "VornLib/gui/Window.h"
+#include "VornLib/gui/WindowSystem.h"
+
+namespace vorn {
+namespace {
+
+// The one menu tracked as a popup at a time, its owner and the filter hook
+// that marks the tracking on this thread.
+struct Tracking {
+    Menu* menu = nullptr;
+    Window* owner = nullptr;
+    HHOOK hook = nullptr;
+};
+Tracking& Tracked() {
+    static Tracking tracking;
+    return tracking;
+}
+
+LRESULT CALLBACK MenuFilter(int code, WPARAM w, LPARAM l) {
+    // The menu's own loop runs here: the program's main loop is not ticking,
+    // so the owner is told of each highlighted item through WM_MENUSELECT and
+    // this hook only has to pass the messages on.
+    return CallNextHookEx(Tracked().hook, code, w, l);
+}
+
+String Localized(const String& text) {
+    String resolved;
+    ResolveLocalizedText(ResourceCache::Instance(), text.data(), &resolved);
+    return resolved;
+}
+
+String ElementText(const XmlNode& element) {
+    String text;
+    element.getText(&text);
+    return text;
+}
+
+// Reads one item; false when it lacks what it needs (which ends its group).
+bool ReadItem(const XmlNode& element, MenuItem* item) {
+    String id;
+    const bool hasId = element.getAttribute(u"ID", &id) == kResultOk && !id.isEmpty();
+    const String& name = element.name();
+    if (name == u"Command") {
+        const String text = ElementText(element);
+        if (!hasId || text.isEmpty())
+            return false;
+        item->kind = MenuItemKind::Command;
+        item->command = CommandId(id.data());
+        item->text = Localized(text);
+        String help;
+        if (element.getAttribute(u"Help", &help) == kResultOk)
+            item->help = Localized(help);
+        element.getAttributeBoolean(u"Visible", &item->visible, true);
+        element.getAttributeBoolean(u"Enabled", &item->enabled, true);
+        return true;
+    }
+    if (name == u"Menu") {
+        String title;
+        if (!hasId || element.getAttribute(u"Title", &title) != kResultOk || title.isEmpty())
+            return false;
+        item->kind = MenuItemKind::Submenu;
+        item->command = CommandId(id.data());
+        item->text = Localized(title);
+        item->submenu.reset(new Menu);
+        item->submenu->read(element);
+        return true;
+    }
+    if (name == u"Callback") {
+        if (!hasId)
+            return false;
+        item->kind = MenuItemKind::Callback;
+        item->command = CommandId(id.data());
+        return true;
+    }
+    item->kind = MenuItemKind::RecentFiles;
+    return true;
+}
+
+void SetChecked(HMENU menu, const MenuItem& item, bool radio) {
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE;
+    GetMenuItemInfoW(menu, item.command, FALSE, &info);
+    info.fType = radio ? (info.fType | MFT_RADIOCHECK) : (info.fType & ~UINT(MFT_RADIOCHECK));
+    info.fState = item.checked ? (info.fState | MFS_CHECKED) : (info.fState & ~UINT(MFS_CHECKED));
+    SetMenuItemInfoW(menu, item.command, FALSE, &info);
+}
+
+// The status bar is the first one in the window tree of the top-level window.
+BOOL CALLBACK FindStatusBar(HWND window, LPARAM found) {
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (lstrcmpiW(name, L"msctls_statusbar32") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+uint16_t RecentFileCommand(uint32_t number) {
+    return CommandId(Format(u"RecentFile{0}", {number}).data());
+}
+
+bool RecentFileIndex(uint16_t command, uint32_t* index) {
+    for (uint32_t number = 1; number <= kMaxRecentFiles; ++number) {
+        if (RecentFileCommand(number) == command) {
+            *index = number - 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+Menu::~Menu() {
+    destroy();
+}
+
+Result Menu::load(const char16_t* name) {
+    const XmlNode* element = nullptr;
+    ResourceCache& resources = ResourceCache::Instance();
+    const Result found = resources.getLocalizedElement(u"Menu", name, &element);
+    if (found != kResultOk)
+        return found;
+    const Result result = read(*element);
+    resources.release(element);
+    return result;
+}
+
+Result Menu::read(const XmlNode& element) {
+    groups_.clear();
+    for (const XmlNode* child = element.firstChild(); child; child = child->nextSibling()) {
+        if (!child->isElement() || child->name() != u"Group")
+            continue;
+        MenuGroup group;
+        String type;
+        group.exclusive =
+            child->getAttribute(u"Type", &type) == kResultOk && type == u"ExclusiveOptions";
+        for (const XmlNode* node = child->firstChild(); node; node = node->nextSibling()) {
+            if (!node->isElement())
+                continue;
+            const String& name = node->name();
+            if (name != u"Command" && name != u"Menu" && name != u"RecentFiles" &&
+                name != u"Callback")
+                continue;
+            MenuItem item;
+            if (!ReadItem(*node, &item))
+                break;
+            group.items.push_back(std::move(item));
+        }
+        groups_.push_back(std::move(group));
+    }
+    return kResultOk;
+}
+
+Result Menu::build(Window* owner, bool popup) {
+    if (handle_)
+        return kResultWrongState;
+    HMENU menu = popup ? CreatePopupMenu() : CreateMenu();
+    if (!menu)
+        return ResultFromSystemError(GetLastError());
+    const Result result = fill(menu, owner);
+    if (result != kResultOk) {
+        DestroyMenu(menu);
+        return result;
+    }
+    handle_ = menu;
+    return kResultOk;
+}
+
+Result Menu::fill(HMENU menu, Window* owner) {
+    PreferencesStore* store = WindowSystem::Instance().preferences();
+    bool previousProduced = false;
+    for (MenuGroup& group : groups_) {
+        const int before = GetMenuItemCount(menu);
+        bool separatorPending = previousProduced;
+        // A separator goes in only once the group has produced an item.
+        auto beginItem = [&] {
+            if (separatorPending) {
+                AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+                separatorPending = false;
+            }
+        };
+        for (MenuItem& item : group.items) {
+            switch (item.kind) {
+            case MenuItemKind::Command: {
+                if (!item.visible)
+                    break;
+                beginItem();
+                UINT flags = MF_STRING;
+                if (!item.enabled)
+                    flags |= MF_DISABLED | MF_GRAYED;
+                if (!AppendMenuW(menu, flags, item.command, Wide(item.text.data())))
+                    return ResultFromSystemError(GetLastError());
+                if (item.checked || group.exclusive)
+                    SetChecked(menu, item, group.exclusive);
+                break;
+            }
+            case MenuItemKind::Submenu: {
+                Menu& submenu = *item.submenu;
+                submenu.destroy();
+                const Result built = submenu.build(owner, true);
+                if (built != kResultOk)
+                    return built;
+                beginItem();
+                // The submenu now belongs to this menu, which destroys it.
+                HMENU handle = submenu.handle_;
+                submenu.handle_ = nullptr;
+                AppendMenuW(menu, MF_POPUP | MF_STRING, UINT_PTR(handle), Wide(item.text.data()));
+                break;
+            }
+            case MenuItemKind::Callback: {
+                const int count = GetMenuItemCount(menu);
+                if (owner)
+                    owner->insertMenuItems(menu, item.command);
+                if (separatorPending && GetMenuItemCount(menu) > count) {
+                    InsertMenuW(menu, UINT(count), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+                    separatorPending = false;
+                }
+                break;
+            }
+            case MenuItemKind::RecentFiles: {
+                beginItem();
+                uint32_t shown = 0;
+                for (uint32_t index = 0; store && index < kMaxRecentFiles; ++index) {
+                    String name;
+                    String metadata;
+                    if (store->recentFile(index, &name, &metadata) != kResultOk)
+                        break;
+                    const String text = Format(u"&{0} ", {index + 1}) + name;
+                    AppendMenuW(menu, MF_STRING, RecentFileCommand(index + 1), Wide(text.data()));
+                    ++shown;
+                }
+                if (shown == 0) {
+                    const String none = Localized(u"#NoRecentDocuments");
+                    AppendMenuW(menu, MF_STRING | MF_DISABLED | MF_GRAYED, 0, Wide(none.data()));
+                }
+                break;
+            }
+            }
+        }
+        if (GetMenuItemCount(menu) > before)
+            previousProduced = true;
+    }
+    return kResultOk;
+}
+
+void Menu::destroy() {
+    if (handle_) {
+        DestroyMenu(handle_);
+        handle_ = nullptr;
+    }
+}
+
+MenuItem* Menu::findItem(uint16_t command) {
+    for (MenuGroup& group : groups_) {
+        for (MenuItem& item : group.items) {
+            if (item.kind == MenuItemKind::Command && item.command == command)
+                return &item;
+            if (item.kind == MenuItemKind::Submenu) {
+                if (MenuItem* found = item.submenu->findItem(command))
+                    return found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+const MenuItem* Menu::find(uint16_t command) const {
+    return const_cast<Menu*>(this)->findItem(command);
+}
+
+Result Menu::check(uint16_t command, bool checked) {
+    MenuItem* item = findItem(command);
+    if (!item)
+        return kResultMissingEntry;
+    item->checked = checked;
+    if (handle_) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        // The built menu owns its submenus: searched by command, they are found too.
+        if (GetMenuItemInfoW(handle_, command, FALSE, &info)) {
+            info.fState =
+                checked ? (info.fState | MFS_CHECKED) : (info.fState & ~UINT(MFS_CHECKED));
+            SetMenuItemInfoW(handle_, command, FALSE, &info);
+        }
+    }
+    return kResultOk;
+}
+
+uint16_t Menu::track(Window* owner, POINT point, const RECT* exclude, bool rightButton) {
+    Tracking& tracking = Tracked();
+    if (tracking.menu || !owner || !owner->handle())
+        return 0;
+    destroy();
+    if (build(owner, true) != kResultOk)
+        return 0;
+    tracking.menu = this;
+    tracking.owner = owner;
+    tracking.hook = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
+    TPMPARAMS avoid = {};
+    avoid.cbSize = sizeof avoid;
+    if (exclude)
+        avoid.rcExclude = *exclude;
+    const UINT flags = TPM_RETURNCMD | TPM_VERTICAL | TPM_LEFTALIGN | TPM_TOPALIGN |
+                       (rightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
+    // The owner must be in front for the menu to close when clicked away.
+    SetForegroundWindow(owner->handle());
+    const UINT chosen = UINT(TrackPopupMenuEx(handle_, flags, point.x, point.y, owner->handle(),
+                                              exclude ? &avoid : nullptr));
+    if (tracking.hook)
+        UnhookWindowsHookEx(tracking.hook);
+    tracking = Tracking();
+    destroy();
+    ShowStatusText(owner, String());
+    return uint16_t(chosen);
+}
+
+bool Menu::TrackedHelp(uint16_t command, bool isSubmenu, String* text) {
+    const Tracking& tracking = Tracked();
+    text->clear();
+    if (!tracking.menu || isSubmenu)
+        return tracking.menu != nullptr;
+    uint32_t index = 0;
+    if (RecentFileIndex(command, &index)) {
+        String name;
+        String metadata;
+        PreferencesStore* store = WindowSystem::Instance().preferences();
+        if (store)
+            store->recentFile(index, &name, &metadata);
+        *text = Format(Localized(u"#OpenRecentFileCmdHelp").data(), {name});
+        return true;
+    }
+    if (const MenuItem* item = tracking.menu->find(command)) {
+        *text = item->help;
+        return true;
+    }
+    if (tracking.owner)
+        tracking.owner->commandHelp(command, text);
+    return true;
+}
+
+Window* Menu::TrackedOwner() {
+    return Tracked().owner;
+}
+
+bool RunRecentFileCommand(Window& window, uint16_t command) {
+    uint32_t index = 0;
+    if (!RecentFileIndex(command, &index))
+        return false;
+    PreferencesStore* store = WindowSystem::Instance().preferences();
+    String name;
+    String metadata;
+    if (store && store->recentFile(index, &name, &metadata) == kResultOk)
+        window.openDocuments({name});
+    return true;
+}
+
+void ShowStatusText(Window* window, const String& text) {
+    if (!window || !window->handle())
+        return;
+    HWND top = GetAncestor(window->handle(), GA_ROOT);
+    HWND bar = nullptr;
+    EnumChildWindows(top, FindStatusBar, LPARAM(&bar));
+    if (bar)
+        SendMessageW(bar, SB_SETTEXTW, 0, LPARAM(text.data()));
+}
+
+} // namespace vorn

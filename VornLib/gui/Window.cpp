@@ -433,7 +433,7 @@ Result Window::create() {
     layout();
 
     Window* parent = parentWindow();
-    HWND parentHandle = parent ? parent->handle_ : nullptr;
+    HWND parentHandle = parent ? parent->handle_ : owner_;
     const bool isChild = style & WS_CHILD;
     HMENU identifier = isChild ? reinterpret_cast<HMENU>(UINT_PTR(name())) : nullptr;
     if (!systemClassName())
@@ -925,10 +925,11 @@ LRESULT Window::dispatch(UINT message, WPARAM w, LPARAM l) {
         gradientBrush_.reset();
         return result;
     }
-    if (handled && (behaviour_ & kDialogClass)) {
+    // A dialog keeps the answer where dialog code reads it; the caller of the
+    // window procedure gets it too (answers such as DM_GETDEFID's would be
+    // lost behind a bare TRUE).
+    if (handled && (behaviour_ & kDialogClass))
         SetWindowLongPtrW(handle, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
     return result;
 }
 

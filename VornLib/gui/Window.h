@@ -52,6 +52,9 @@ public:
     Window* child(uint16_t name) const { return static_cast<Window*>(findChild(name)); }
     Window* child(const char16_t* name) const;
     static Window* FromHandle(HWND handle);
+    // The owner of a top-level window that has no parent window (dialogs).
+    void setOwner(HWND owner) { owner_ = owner; }
+    HWND owner() const { return owner_; }
 
     const String& title() const { return title_; }
     void setTitle(const String& title);
@@ -174,6 +177,7 @@ private:
     SharedFont* font_ = nullptr;
     HCURSOR cursor_ = nullptr;
     HWND handle_ = nullptr;
+    HWND owner_ = nullptr;
     WNDPROC chain_ = nullptr;
     float opacity_ = 1.0f;
     int32_t horizontalRedraw_ = 0;

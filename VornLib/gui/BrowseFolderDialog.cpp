@@ -1,0 +1,85 @@
+#include "VornLib/gui/BrowseFolderDialog.h"
+
+#include <shlobj.h>
+
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorn {
+namespace {
+
+struct BrowseState {
+    const String* preset;
+};
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM parameter, LPARAM data) {
+    const BrowseState* state = reinterpret_cast<const BrowseState*>(data);
+    if (message == BFFM_INITIALIZED && state && !state->preset->isEmpty())
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, LPARAM(state->preset->data()));
+    if (message == BFFM_SELCHANGED) {
+        wchar_t path[MAX_PATH] = {};
+        const BOOL isFolder =
+            parameter && SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(parameter), path);
+        SendMessageW(dialog, BFFM_ENABLEOK, 0, isFolder ? TRUE : FALSE);
+    }
+    return 0;
+}
+
+} // namespace
+
+String WithTrailingSeparator(const String& path) {
+    const uint32_t length = path.length();
+    if (length > 0 && (path.data()[length - 1] == u'\\' || path.data()[length - 1] == u'/'))
+        return path;
+    return path + u"\\";
+}
+
+Result BrowseFolderDialog::load(const char16_t* name) {
+    ResourceCache& resources = ResourceCache::Instance();
+    const XmlNode* element = nullptr;
+    Result result = resources.getLocalizedElement(u"BrowseFolderDialog", name, &element);
+    if (result != kResultOk)
+        return result;
+    result = readDescription(element);
+    resources.release(element);
+    return result;
+}
+
+Result BrowseFolderDialog::readAttributes(const XmlNode& element) {
+    const Result result = Dialog::readAttributes(element);
+    if (result != kResultOk)
+        return result;
+    element.getAttributeBoolean(u"NewFolderButton", &newFolderButton_, true);
+    return kResultOk;
+}
+
+Result BrowseFolderDialog::run(HWND owner, const String& preset, String* folder) {
+    folder->clear();
+    PIDLIST_ABSOLUTE root = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(owner, rootedAtDesktop_ ? CSIDL_DESKTOP : CSIDL_DRIVES,
+                                          &root)) ||
+        !root)
+        return kResultPlatformFailure;
+    BrowseState state = {&preset};
+    BROWSEINFOW info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = root;
+    info.lpszTitle = Wide(title().data());
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_VALIDATE | BIF_NEWDIALOGSTYLE | BIF_UAHINT;
+    if (!newFolderButton_)
+        info.ulFlags |= BIF_NONEWFOLDERBUTTON;
+    info.lpfn = BrowseCallback;
+    info.lParam = LPARAM(&state);
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    CoTaskMemFree(root);
+    if (!chosen)
+        return kResultCancelled;
+    wchar_t path[MAX_PATH] = {};
+    const BOOL isFolder = SHGetPathFromIDListW(chosen, path);
+    CoTaskMemFree(chosen);
+    if (!isFolder)
+        return kResultCancelled;
+    *folder = WithTrailingSeparator(String(Units(path)));
+    return kResultOk;
+}
+
+} // namespace vorn

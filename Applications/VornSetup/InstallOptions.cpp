@@ -1,0 +1,76 @@
+#include "Applications/VornSetup/InstallOptions.h"
+
+namespace vornsetup {
+namespace {
+
+bool IsSeparator(char16_t unit) {
+    return unit == u'\\' || unit == u'/';
+}
+
+bool IsLetter(char16_t unit) {
+    return (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z');
+}
+
+} // namespace
+
+bool IsValidPath(const String& text) {
+    const char16_t* units = text.data();
+    const uint32_t length = text.length();
+    if (length == 0)
+        return false;
+    for (uint32_t index = 0; index < length; ++index) {
+        const char16_t unit = units[index];
+        switch (unit) {
+        case u'"':
+        case u'*':
+        case u'<':
+        case u'>':
+        case u'?':
+        case u'|':
+            return false;
+        case u':':
+            if (index != 1 || !IsLetter(units[0]))
+                return false;
+            break;
+        default:
+            break;
+        }
+        if (index > 0 && unit == units[index - 1] && IsSeparator(unit))
+            return false;
+    }
+    return true;
+}
+
+bool IsRelativePath(const String& text) {
+    const char16_t* units = text.data();
+    if (text.length() <= 1)
+        return true;
+    if (IsSeparator(units[0]))
+        return false;
+    return !(IsLetter(units[0]) && units[1] == u':');
+}
+
+bool EndsWithSeparator(const String& text) {
+    return text.length() > 0 && IsSeparator(text.data()[text.length() - 1]);
+}
+
+bool IsValidInstallFolder(const String& folder) {
+    // "C:" or "C:Tools" would name the drive's current folder, wherever that is.
+    return IsValidPath(folder) && !EndsWithSeparator(folder) && folder.length() >= 3 &&
+           folder.data()[1] == u':' && IsSeparator(folder.data()[2]) && !IsRelativePath(folder);
+}
+
+bool IsValidProgramGroup(const String& group) {
+    return IsValidPath(group) && !EndsWithSeparator(group) && IsRelativePath(group);
+}
+
+uint64_t SpaceRequiredMiB(uint64_t totalSize) {
+    constexpr uint64_t kMiB = uint64_t(1) << 20;
+    return totalSize / kMiB + (totalSize % kMiB ? 1 : 0);
+}
+
+String GroupAfterPick(const String& picked, const String& displayName) {
+    return picked + u"\\" + displayName;
+}
+
+} // namespace vornsetup

@@ -1,0 +1,33 @@
+// The rules of the options page: which install folders and program groups
+// are accepted, the space shown, and the group a pick from the list becomes.
+#pragma once
+
+#include <cstdint>
+
+#include "VornLib/core/String.h"
+
+namespace vornsetup {
+
+using vorn::String;
+
+// Non-empty, none of " * < > ? |, a colon only as the second character right
+// after a letter, and no doubled backslash or slash.
+bool IsValidPath(const String& text);
+// Relative unless it begins with a separator or with a letter and a colon;
+// one character counts as relative.
+bool IsRelativePath(const String& text);
+bool EndsWithSeparator(const String& text);
+
+// The folder: valid, absolute, a drive letter with a colon and a separator
+// ("C:\\"), no trailing separator. The
+// group: valid, relative, no trailing separator.
+bool IsValidInstallFolder(const String& folder);
+bool IsValidProgramGroup(const String& group);
+
+// Whole MiB, rounded up.
+uint64_t SpaceRequiredMiB(uint64_t totalSize);
+
+// A group picked from the list gets a folder of the program's own inside it.
+String GroupAfterPick(const String& picked, const String& displayName);
+
+} // namespace vornsetup

@@ -582,7 +582,11 @@ bool Window::applyPlacement(int32_t left, int32_t top, int32_t width, int32_t he
 
 void Window::outerSizeForClient(int32_t* width, int32_t* height) const {
     RECT rectangle = {0, 0, *width, *height};
-    if (AdjustWindowRectEx(&rectangle, style(), FALSE, extendedStyle())) {
+    // Once it exists, the frame is the platform window's: an overlapped
+    // window always gets a caption, whatever its description says.
+    const DWORD style = handle_ ? DWORD(GetWindowLongW(handle_, GWL_STYLE)) : this->style();
+    const DWORD extended = handle_ ? DWORD(GetWindowLongW(handle_, GWL_EXSTYLE)) : extendedStyle();
+    if (AdjustWindowRectEx(&rectangle, style, FALSE, extended)) {
         *width = rectangle.right - rectangle.left;
         *height = rectangle.bottom - rectangle.top;
     }

@@ -88,11 +88,11 @@ String DemoPath() {
     return path.left(uint32_t(path.findLast(u'\\')) + 1) + u"VornDemo.exe";
 }
 
-void RemoveTestSettings() {
+void RemoveTestSettings(const char16_t* set = u"ShellTest") {
     RegistryKey parent;
     if (parent.open(kRegistryCurrentUser, u"Software\\Vorn Software\\VornDemo\\Custom Sets") ==
         kResultOk)
-        parent.deleteSubkeyTree(u"ShellTest");
+        parent.deleteSubkeyTree(set);
 }
 
 // What the installer's hand-off does, then the explicit removal.
@@ -144,6 +144,73 @@ TEST(VornDemoProcess, InstallRegistersShellTypesAndUnregisterRemovesThem) {
     EXPECT_FALSE(KeyExists(kRegistryLocalMachine, kAppPath));
     EXPECT_TRUE(KeyExists(kRegistryCurrentUser, kTestSettings)) << "settings are not file types";
     RemoveTestSettings();
+}
+
+// The main window's "Position": where the demo keeps its placement in its
+// settings set (here one of the test's own).
+constexpr char16_t kPlacementKey[] =
+    u"Software\\Vorn Software\\VornDemo\\Custom Sets\\PlacementTest\\Local\\MainWindow";
+
+// The demo's main window once it is shown.
+HWND WaitForShownDemoWindow(DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        HWND window = FindWindowW(L"VornDemo::Window", nullptr);
+        if (window && IsWindowVisible(window))
+            return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST(VornDemoProcess, MainWindowReturnsWhereTheUserLeftIt) {
+    RemoveTestSettings(u"PlacementTest");
+    const RECT moved = {140, 90, 140 + 520, 90 + 380};
+
+    ChildProcess first;
+    ASSERT_TRUE(first.start(L"VornDemo.exe", L"/ConfigSet:PlacementTest"));
+    HWND window = WaitForShownDemoWindow(60000);
+    ASSERT_NE(nullptr, window);
+    SetWindowPos(window, nullptr, moved.left, moved.top, moved.right - moved.left,
+                 moved.bottom - moved.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT placed = {};
+    GetWindowRect(window, &placed);
+    ASSERT_TRUE(EqualRect(&moved, &placed));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(first.wait(60000));
+    EXPECT_EQ(0u, first.exitCode());
+
+    RegistryKey stored;
+    ASSERT_EQ(0u, stored.open(kRegistryCurrentUser, kPlacementKey));
+    const struct {
+        const char16_t* name;
+        int32_t expected;
+    } values[] = {
+        {u"Top", moved.top},
+        {u"Left", moved.left},
+        {u"Width", moved.right - moved.left},
+        {u"Height", moved.bottom - moved.top},
+    };
+    for (const auto& value : values) {
+        int32_t number = -1;
+        EXPECT_EQ(0u, stored.readInt32(value.name, &number)) << ToPrintable(value.name);
+        EXPECT_EQ(value.expected, number) << ToPrintable(value.name);
+    }
+    bool maximized = true;
+    EXPECT_EQ(0u, stored.readBoolean(u"Maximized", &maximized));
+    EXPECT_FALSE(maximized);
+
+    ChildProcess second;
+    ASSERT_TRUE(second.start(L"VornDemo.exe", L"/ConfigSet:PlacementTest"));
+    window = WaitForShownDemoWindow(60000);
+    ASSERT_NE(nullptr, window);
+    GetWindowRect(window, &placed);
+    EXPECT_TRUE(EqualRect(&moved, &placed))
+        << placed.left << "," << placed.top << " " << placed.right - placed.left << "x"
+        << placed.bottom - placed.top;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(second.wait(60000));
+    EXPECT_EQ(0u, second.exitCode());
+    RemoveTestSettings(u"PlacementTest");
 }
 
 } // namespace

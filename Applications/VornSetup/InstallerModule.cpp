@@ -1,8 +1,7 @@
 #include "Applications/VornSetup/InstallerModule.h"
 
 #include "Applications/VornSetup/InstallManifest.h"
-#include "Applications/VornSetup/InstallerWindow.h"
-#include "VornLib/app/DescribedMainWindow.h"
+#include "Applications/VornSetup/InstallWindow.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/NamedMutex.h"
@@ -85,13 +84,10 @@ Result InstallerModule::runInstaller() {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
     }
-    auto* window = new (std::nothrow) InstallerWindow(manifest);
-    auto* described = window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", window) : nullptr;
-    if (!described) {
-        delete window;
+    auto* window = new (std::nothrow) InstallWindow(manifest);
+    if (!window)
         return kResultOutOfMemory;
-    }
-    runtime.setMainWindow(described);
+    runtime.setMainWindow(window);
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.
         SendAnalyticsScreenView(u"Install");

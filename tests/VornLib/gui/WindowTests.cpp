@@ -12,6 +12,7 @@
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/XmlTestSupport.h"
+#include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowSystem.h"
 #include "WindowDriver.h"

@@ -281,6 +281,8 @@ Result EncodeEntry(CompressionKind kind, const uint8_t* data, size_t length,
             out->packed.insert(out->packed.end(), data + done, data + done + piece);
         }
         done += piece;
+        if (settings.blockEncoded)
+            settings.blockEncoded(settings.blockContext, done);
     }
     out->kind = kind;
     return vorn::kResultOk;

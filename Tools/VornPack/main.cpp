@@ -17,14 +17,16 @@ constexpr Command kCommands[] = {
     {"version", vornpack::RunVersion, u"VornPack version"},
     {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
     {"pack", vornpack::RunPack,
-     u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]"},
+     u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
+     u"[--quiet]"},
     {"list", vornpack::RunList, u"VornPack list <container> [--names <folder-or-list>]"},
     {"extract", vornpack::RunExtract,
      u"VornPack extract <container> <folder> --names <folder-or-list>"},
     {"verify", vornpack::RunVerify, u"VornPack verify <container>"},
     {"setup", vornpack::RunSetup,
      u"VornPack setup --app <folder> --definitions <folder> -o <Setup.exe> "
-     u"[--stub <VornSetup.exe>] [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]"},
+     u"[--stub <VornSetup.exe>] [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
+     u"[--sign-command \"<command with {}>\"] [--quiet]"},
 };
 
 } // namespace

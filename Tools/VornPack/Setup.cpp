@@ -66,8 +66,8 @@ constexpr const char16_t* kDeviceNames[] = {
 };
 constexpr char16_t kForbiddenCharacters[] = u"\\/:*?\"<>|";
 
-// Whether the installer can create the file or folder on Windows (and the
-// file list carry its name: no control characters, no unpaired surrogates).
+} // namespace
+
 bool IsWindowsName(const String& name) {
     const uint32_t length = name.length();
     if (!length || name[length - 1] == u' ' || name[length - 1] == u'.')
@@ -102,6 +102,8 @@ bool IsWindowsName(const String& name) {
     }
     return true;
 }
+
+namespace {
 
 struct FolderEntry {
     String name;

@@ -3,6 +3,7 @@
 
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/Setup.h"
 
 namespace {
@@ -15,6 +16,10 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"version", vornpack::RunVersion, u"VornPack version"},
+    {"init", vornpack::RunInit,
+     u"VornPack init <folder> --name <Name> --company <Company> --version <x.y.z> "
+     u"[--executable <File.exe>] [--website <url>] [--support <url-or-address>] "
+     u"[--uuid <UUID>]"},
     {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
     {"pack", vornpack::RunPack,
      u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "

@@ -387,9 +387,9 @@ TEST(Setup, TheSameInputsGiveTheSameBytes) {
     // The payload is stamped with its newest input's date, not the clock's.
     PeImage image;
     ASSERT_EQ(0u, image.parse(first.data(), first.size()));
-    const ResourceLeaf& payload = *std::find_if(
-        image.resources().begin(), image.resources().end(),
-        [](const ResourceLeaf& leaf) { return leaf.name == ResourceKey::Id(4096); });
+    const ResourceLeaf& payload =
+        *std::find_if(image.resources().begin(), image.resources().end(),
+                      [](const ResourceLeaf& leaf) { return leaf.name == ResourceKey::Id(4096); });
     vorn::GrowableStream container(
         std::vector<uint8_t>(image.dataOf(payload), image.dataOf(payload) + payload.size));
     vorn::ArchiveMount mount;

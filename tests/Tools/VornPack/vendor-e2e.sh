@@ -24,6 +24,7 @@ contains() { grep -q -- "$2" <<<"$1"; }
 # Runs a command line in a pseudo-terminal; its output, carriage returns kept.
 in_terminal() { script -qefc "$1" /dev/null </dev/null; }
 quoted() { printf '%q' "$1"; }
+verifies() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
 
 rm -rf "$work"; mkdir -p "$work/big"
 # Text that packs a few MB per second: long enough for several redraws.
@@ -85,7 +86,6 @@ for tree in app definitions; do
     touch -r "$work/$tree/$file" "$work/$tree-copy/$file"
   done
 done
-check "the copies are listed in another order" test "$(ls -U "$work/definitions-copy" | head -3)" != "$(ls -U "$work/definitions" | head -3)"
 "$vornpack" setup --app "$work/app-copy" --definitions "$work/definitions-copy" --stub "$stub" \
   -o "$work/third.exe" --quiet
 check "inputs touched in another order give the same bytes" cmp "$work/AcmePaintSetup.exe" "$work/third.exe"
@@ -107,13 +107,12 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Acme Corp Test Sign
   -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
 osslsigncode sign -certs "$work/cert.pem" -key "$work/key.pem" -n "Acme Paint" \
   -in "$work/AcmePaintSetup.exe" -out "$work/AcmePaintSetup-signed.exe" >/dev/null
-check "osslsigncode verify succeeds on the signed setup" \
-  osslsigncode verify -CAfile "$work/cert.pem" -in "$work/AcmePaintSetup-signed.exe"
+check "osslsigncode verify succeeds on the signed setup" verifies "$work/AcmePaintSetup-signed.exe"
 sign="osslsigncode sign -certs $(quoted "$work/cert.pem") -key $(quoted "$work/key.pem") -n 'Acme Paint' -in {} -out {}.signed && mv {}.signed {}"
 "$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
   -o "$work/SignedInOneStep.exe" --sign-command "$sign" >"$work/sign.txt"; code=$?
 check "--sign-command ends with 0" test "$code" -eq 0
-check "its setup verifies" osslsigncode verify -CAfile "$work/cert.pem" -in "$work/SignedInOneStep.exe"
+check "its setup verifies" verifies "$work/SignedInOneStep.exe"
 "$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
   -o "$work/NotSigned.exe" --sign-command "osslsigncode sign -certs $(quoted "$work/missing.pem") -key $(quoted "$work/key.pem") -in {} -out {}.signed >/dev/null 2>&1 && mv {}.signed {}" \
   >/dev/null 2>"$work/sign-error.txt"; code=$?
@@ -148,7 +147,7 @@ check "its version" test "$(reg_value "$entry" DisplayVersion)" = "3.1.4"
 check "its publisher" test "$(reg_value "$entry" Publisher)" = "Acme Corp"
 check "the shortcut has the product's name" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Acme Paint/Acme Paint.lnk"
 check "the setup's signature is untouched" test "$signed_sum" = "$(sha256sum <"$prefix/drive_c/AcmePaintSetup.exe")"
-check "and still verifies" osslsigncode verify -CAfile "$work/cert.pem" -in "$prefix/drive_c/AcmePaintSetup.exe"
+check "and still verifies" verifies "$prefix/drive_c/AcmePaintSetup.exe"
 uninstall="$(reg_value "$entry" UninstallString)"
 printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
 "$run" "$prefix" cmd /c 'C:\remove.bat' >/dev/null 2>&1 </dev/null

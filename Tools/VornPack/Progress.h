@@ -44,7 +44,6 @@ public:
     void entryDone(uint64_t bytes);
     // Prints the summary line (taking the status line's place) unless quiet.
     void finish(const vorn::String& summary);
-    const ProgressFigures& figures() const { return figures_; }
 
     // For the encoder's per-block report: `context` is the ProgressLine.
     static void OnBlock(void* context, uint64_t bytesOfEntry);

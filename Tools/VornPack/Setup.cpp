@@ -1,6 +1,8 @@
 #include "Tools/VornPack/Setup.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "Tools/VornPack/Console.h"
@@ -12,9 +14,6 @@
 #include "VornLib/core/XmlWriter.h"
 #include "VornLib/data/FileStream.h"
 #include "VornLib/data/NameHash.h"
-
-#include <cstdio>
-#include <cstdlib>
 
 #ifdef _WIN32
 #include "VornLib/core/Win32.h"
@@ -359,7 +358,9 @@ Result RunSignCommand(const String& command, const fs::path& file, String* messa
     ClearStatus();
     std::fflush(stdout);
 #ifdef _WIN32
-    const std::u16string units(line.data(), line.length());
+    // cmd.exe /c drops the first and the last quote of a line holding more
+    // than two, so that these extra ones keep the vendor's own quotes intact.
+    const std::u16string units = u'"' + std::u16string(line.data(), line.length()) + u'"';
     const int status = _wsystem(reinterpret_cast<const wchar_t*>(units.c_str()));
     const int exitCode = status;
 #else

@@ -427,8 +427,10 @@ const SignCase kSignCases[] = {
     {"a signer that fails", u"echo {} && exit 3", 1},
 #ifdef _WIN32
     {"a signer that deletes the file", u"del {}", 33},
+    {"a signer named in quotes", u"\"cmd.exe\" /c echo SIGNED>> {}", 0},
 #else
     {"a signer that deletes the file", u"rm {}", 33},
+    {"a signer named in quotes", u"'echo' SIGNED>> {}", 0},
 #endif
     {"a command without the file", u"echo sign", 5},
 };

@@ -8,6 +8,7 @@
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/EntryEncoder.h"
+#include "Tools/VornPack/Progress.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/ArchiveMount.h"
 #include "VornLib/data/EntryHandle.h"
@@ -18,6 +19,8 @@
 #ifdef _WIN32
 #include "VornLib/core/Win32.h"
 #include <shellapi.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace vornpack {
@@ -243,6 +246,36 @@ Result ReadWholeFile(const String& path, std::vector<uint8_t>* out) {
     return result;
 }
 
+Result LastWriteTime(const fs::path& path, vorn::DateTime* out) {
+    *out = vorn::kInvalidDateTime;
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return vorn::ResultFromSystemError(GetLastError());
+    const uint64_t fileTime =
+        uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    vorn::DateTime time = vorn::DateTimeFromFileTime(fileTime);
+#else
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return vorn::kResultNotFound;
+    vorn::DateTime time = vorn::DateTime(status.st_mtime) * vorn::kMicrosecondsPerSecond;
+#endif
+    const vorn::DateTime fraction = time % vorn::kMicrosecondsPerSecond;
+    *out = time - (fraction < 0 ? fraction + vorn::kMicrosecondsPerSecond : fraction);
+    return vorn::kResultOk;
+}
+
+bool TakeFlag(Arguments* arguments, const char16_t* name) {
+    for (size_t i = 0; i < arguments->size(); ++i) {
+        if ((*arguments)[i] == name) {
+            arguments->erase(arguments->begin() + long(i));
+            return true;
+        }
+    }
+    return false;
+}
+
 const MethodName* FindMethod(const String& name) {
     for (const MethodName& candidate : kMethods) {
         if (name == candidate.name)
@@ -272,10 +305,12 @@ Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
 int Pack(const Arguments& given) {
     const char16_t* kCommand = u"pack";
     const char16_t* kUsage =
-        u"pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]";
+        u"pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
+        u"[--quiet]";
     Arguments arguments = given;
     String output;
     String methodText(u"auto");
+    const bool quiet = TakeFlag(&arguments, u"--quiet");
     if (!TakeOption(&arguments, u"-o", &output) ||
         !TakeOption(&arguments, u"--method", &methodText) || arguments.size() != 1 ||
         output.isEmpty())
@@ -290,6 +325,19 @@ int Pack(const Arguments& given) {
     Result result = ListFolder(folder, &names);
     if (result != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot list the folder \"{0}\"", {arguments[0]}), result);
+    // The sizes for the progress line, the newest date for the header.
+    uint64_t totalBytes = 0;
+    vorn::DateTime newest = vorn::kInvalidDateTime;
+    for (const String& name : names) {
+        const fs::path path = folder / PathOf(name);
+        std::error_code error;
+        totalBytes += fs::file_size(path, error);
+        vorn::DateTime date = vorn::kInvalidDateTime;
+        if (error || (result = LastWriteTime(path, &date)) != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot read \"{0}\"", {NativeTextOf(path)}),
+                        error ? vorn::kResultAccessDenied : result);
+        newest = newest == vorn::kInvalidDateTime ? date : std::max(newest, date);
+    }
 
     StagedFile staged(PathOf(output));
     if ((result = staged.open()) != vorn::kResultOk)
@@ -297,11 +345,15 @@ int Pack(const Arguments& given) {
     ContainerWriter writer;
     uint32_t date = 0;
     uint32_t time = 0;
-    BuildStamp(&date, &time);
+    BuildStamp(newest, &date, &time);
     if ((result = writer.begin(&staged.stream(), date, time)) != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot write \"{0}\"", {output}), result);
 
-    const EncoderSettings settings;
+    ProgressLine progress(ChooseOutputMode(quiet));
+    progress.start(uint32_t(names.size()), totalBytes);
+    EncoderSettings settings;
+    settings.blockEncoded = ProgressLine::OnBlock;
+    settings.blockContext = &progress;
     std::vector<uint8_t> data;
     EncodedEntry encoded;
     uint64_t unpackedTotal = 0;
@@ -323,14 +375,15 @@ int Pack(const Arguments& given) {
             return Fail(kCommand, Format(u"cannot write \"{0}\" into \"{1}\"", {name, output}),
                         result);
         unpackedTotal += data.size();
+        progress.entryDone(data.size());
     }
     if ((result = writer.finish()) != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot write \"{0}\"", {output}), result);
     const uint64_t containerSize = staged.stream().size();
     if ((result = staged.commit()) != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot finish \"{0}\"", {output}), result);
-    PrintLine(Format(u"packed {0} files ({1} bytes) into \"{2}\" ({3} bytes)",
-                     {uint32_t(names.size()), unpackedTotal, output, containerSize}));
+    progress.finish(Format(u"packed {0} files ({1} bytes) into \"{2}\" ({3} bytes)",
+                           {uint32_t(names.size()), unpackedTotal, output, containerSize}));
     return 0;
 }
 

@@ -4,9 +4,11 @@
 // of the failure, which it has reported in one line on standard error.
 #pragma once
 
+#include <filesystem>
 #include <vector>
 
 #include "Tools/VornPack/EntryEncoder.h"
+#include "VornLib/core/DateTime.h"
 #include "VornLib/core/String.h"
 
 namespace vornpack {
@@ -30,6 +32,10 @@ const MethodName* FindMethod(const vorn::String& name);
 vorn::Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
                         const EncoderSettings& settings, EncodedEntry* out);
 vorn::Result ReadWholeFile(const vorn::String& path, std::vector<uint8_t>* out);
+// The last write time in whole seconds, UTC.
+vorn::Result LastWriteTime(const std::filesystem::path& path, vorn::DateTime* out);
+// Removes the switch `name` from the arguments; whether it was there.
+bool TakeFlag(Arguments* arguments, const char16_t* name);
 
 int Pack(const Arguments& arguments);
 int List(const Arguments& arguments);

@@ -1,4 +1,6 @@
-// What the VornPack commands share: their table entry and text output.
+// What the VornPack commands share: their table entry and text output. One
+// status line may stand on a terminal, rewritten in place; every other line,
+// and every error, first takes it away, so that lines never run together.
 #pragma once
 
 #include <string>
@@ -14,6 +16,13 @@ std::string Utf8(const vorn::String& text);
 // Prints one line to standard output or standard error.
 void PrintLine(const vorn::String& text);
 void PrintError(const vorn::String& text);
+// Replaces the status line on standard output (no line break).
+void ShowStatus(const vorn::String& text);
+// Takes the status line away, before another program writes to the terminal.
+void ClearStatus();
+// Whether standard output is a terminal (a console on Windows), where a
+// status line can be rewritten in place.
+bool OutputIsTerminal();
 
 int RunVersion(int argc, char** argv);
 // Parses each XML file with the framework's reader; non-zero when any fails.

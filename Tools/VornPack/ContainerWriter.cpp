@@ -1,7 +1,6 @@
 #include "Tools/VornPack/ContainerWriter.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include <zlib.h>
 
@@ -22,18 +21,16 @@ uint32_t HexDigits(uint32_t value, uint32_t digits) {
 
 } // namespace
 
-void BuildStamp(uint32_t* date, uint32_t* time) {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    if (!local) {
+void BuildStamp(vorn::DateTime when, uint32_t* date, uint32_t* time) {
+    if (when == vorn::kInvalidDateTime) {
         *date = *time = 0;
         return;
     }
-    *date = HexDigits(uint32_t(local->tm_year + 1900), 4) << 16 |
-            HexDigits(uint32_t(local->tm_mon + 1), 2) << 8 | HexDigits(uint32_t(local->tm_mday), 2);
-    *time = HexDigits(uint32_t(local->tm_hour), 2) << 24 |
-            HexDigits(uint32_t(local->tm_min), 2) << 16 |
-            HexDigits(uint32_t(local->tm_sec), 2) << 8;
+    const vorn::CalendarTime calendar = vorn::CalendarFromDateTime(when);
+    *date = HexDigits(uint32_t(calendar.year), 4) << 16 | HexDigits(calendar.month, 2) << 8 |
+            HexDigits(calendar.day, 2);
+    *time = HexDigits(calendar.hour, 2) << 24 | HexDigits(calendar.minute, 2) << 16 |
+            HexDigits(calendar.second, 2) << 8;
 }
 
 Result ContainerWriter::begin(vorn::Stream* out, uint32_t buildDate, uint32_t buildTime) {

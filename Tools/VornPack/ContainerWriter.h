@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "VornLib/core/DateTime.h"
 #include "VornLib/core/String.h"
 #include "VornLib/data/ArchiveFormat.h"
 #include "VornLib/data/Stream.h"
@@ -38,7 +39,9 @@ private:
     std::vector<WrittenEntry> entries_;
 };
 
-// The current local time as the header's date and time stamps.
-void BuildStamp(uint32_t* date, uint32_t* time);
+// The header's date and time stamps for `when` in UTC. Callers pass the newest
+// date of their inputs, never the clock, so that the same inputs give the same
+// bytes; the invalid time gives zero stamps.
+void BuildStamp(vorn::DateTime when, uint32_t* date, uint32_t* time);
 
 } // namespace vornpack

@@ -32,12 +32,29 @@ void Append32(std::vector<uint8_t>* out, uint32_t value) {
 
 // Compresses one block into `out` (capacity = the block's length); false when
 // the method fails or the result would not be smaller than the block.
+// Passes the encoders' progress inside a block on to the settings' callback,
+// so that a slow block does not leave the progress line standing still.
+struct BlockProgress {
+    ICompressProgress vtable;
+    const EncoderSettings* settings;
+    uint64_t blockStart;
+};
+
+SRes ReportBlockProgress(ICompressProgressPtr pointer, UInt64 inSize, UInt64) {
+    // The interface is the first member of BlockProgress.
+    const auto* progress = reinterpret_cast<const BlockProgress*>(pointer);
+    progress->settings->blockEncoded(progress->settings->blockContext,
+                                     progress->blockStart + inSize);
+    return SZ_OK;
+}
+
 class BlockCoder {
 public:
     virtual ~BlockCoder() = default;
     virtual Result begin(std::vector<uint8_t>* properties) = 0;
-    virtual bool encode(const uint8_t* block, uint32_t length, uint8_t* out,
-                        uint32_t* outLength) = 0;
+    // `progress` is null when nobody listens.
+    virtual bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength,
+                        ICompressProgressPtr progress) = 0;
 };
 
 class LzoCoder : public BlockCoder {
@@ -48,7 +65,8 @@ public:
         work_.reset(new uint8_t[LZO1X_1_MEM_COMPRESS]);
         return vorn::kResultOk;
     }
-    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength,
+                ICompressProgressPtr) override {
         // LZO may expand its input; compress into a large enough scratch buffer.
         scratch_.resize(length + length / 16 + 64 + 3);
         lzo_uint packed = 0;
@@ -83,14 +101,15 @@ public:
         Append32(properties, settings_.lzmaDictionary);
         return vorn::kResultOk;
     }
-    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength,
+                ICompressProgressPtr progress) override {
         SizeT packed = length;
         Byte encodedProps[LZMA_PROPS_SIZE];
         SizeT propsSize = LZMA_PROPS_SIZE;
         CLzmaEncProps props = props_;
         props.reduceSize = length;
         const SRes res = LzmaEncode(out, &packed, block, length, &props, encodedProps, &propsSize,
-                                    0, nullptr, &kSdkAllocator, &kSdkAllocator);
+                                    0, progress, &kSdkAllocator, &kSdkAllocator);
         if (res != SZ_OK || packed >= length)
             return false;
         *outLength = uint32_t(packed);
@@ -126,11 +145,12 @@ public:
         Append32(properties, 0);
         return vorn::kResultOk;
     }
-    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength,
+                ICompressProgressPtr progress) override {
         size_t packed = length;
         Lzma2Enc_SetDataSize(encoder_, length);
         const SRes res =
-            Lzma2Enc_Encode2(encoder_, nullptr, out, &packed, nullptr, block, length, nullptr);
+            Lzma2Enc_Encode2(encoder_, nullptr, out, &packed, nullptr, block, length, progress);
         if (res != SZ_OK || packed >= length)
             return false;
         *outLength = uint32_t(packed);
@@ -180,7 +200,8 @@ public:
         Append32(properties, settings_.ppmdMemory);
         return vorn::kResultOk;
     }
-    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength) override {
+    bool encode(const uint8_t* block, uint32_t length, uint8_t* out, uint32_t* outLength,
+                ICompressProgressPtr progress) override {
         BoundedOutput output{{WriteBoundedByte}, out, out + length, false};
         CPpmd7* model = model_.get();
         model->rc.enc.Stream = &output.vtable;
@@ -188,8 +209,11 @@ public:
         Ppmd7_Init(model, settings_.ppmdOrder);
         // Give up early once the output can no longer be smaller.
         const uint32_t kStep = 1u << 16;
-        for (uint32_t done = 0; done < length && !output.overflow; done += kStep)
+        for (uint32_t done = 0; done < length && !output.overflow; done += kStep) {
+            if (progress)
+                progress->Progress(progress, done, 0);
             Ppmd7z_EncodeSymbols(model, block + done, block + std::min(length, done + kStep));
+        }
         if (output.overflow)
             return false;
         Ppmd7z_Flush_RangeEnc(model);
@@ -269,11 +293,14 @@ Result EncodeEntry(CompressionKind kind, const uint8_t* data, size_t length,
         return result;
     }
     std::vector<uint8_t> block(std::min<size_t>(settings.blockSize, length));
+    BlockProgress progress{{ReportBlockProgress}, &settings, 0};
     for (size_t done = 0; done < length;) {
         const uint32_t piece = uint32_t(std::min<size_t>(settings.blockSize, length - done));
         uint32_t packed = 0;
         AppendVarint(&out->packed, piece);
-        if (coder->encode(data + done, piece, block.data(), &packed)) {
+        progress.blockStart = done;
+        if (coder->encode(data + done, piece, block.data(), &packed,
+                          settings.blockEncoded ? &progress.vtable : nullptr)) {
             AppendVarint(&out->packed, packed);
             out->packed.insert(out->packed.end(), block.data(), block.data() + packed);
         } else {
@@ -281,6 +308,8 @@ Result EncodeEntry(CompressionKind kind, const uint8_t* data, size_t length,
             out->packed.insert(out->packed.end(), data + done, data + done + piece);
         }
         done += piece;
+        if (settings.blockEncoded)
+            settings.blockEncoded(settings.blockContext, done);
     }
     out->kind = kind;
     return vorn::kResultOk;

@@ -19,6 +19,10 @@ struct EncoderSettings {
     uint8_t ppmdOrder = 32;
     uint32_t ppmdMemory = 192u << 20;
     uint32_t lzma2Dictionary = 4u << 20;
+    // Called after each block with the entry's bytes encoded so far, so that
+    // a large file shows progress while it is packed.
+    void (*blockEncoded)(void* context, uint64_t bytesDone) = nullptr;
+    void* blockContext = nullptr;
 };
 
 struct EncodedEntry {

@@ -65,7 +65,22 @@ uint64_t AlignUp(uint64_t value, uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }
 
-Result WriteZeros(vorn::Stream* out, uint64_t count) {
+// The image's output, summed on the way for its checksum.
+class ChecksummedOutput {
+public:
+    explicit ChecksummedOutput(vorn::Stream* out) : out_(out) {}
+    Result write(const uint8_t* bytes, uint32_t count) {
+        checksum_.add(bytes, count);
+        return out_->write(bytes, count);
+    }
+    const PeChecksum& checksum() const { return checksum_; }
+
+private:
+    vorn::Stream* out_;
+    PeChecksum checksum_;
+};
+
+Result WriteZeros(ChecksummedOutput* out, uint64_t count) {
     static const uint8_t kZeros[4096] = {};
     while (count) {
         const uint32_t piece = uint32_t(std::min<uint64_t>(count, sizeof(kZeros)));
@@ -77,7 +92,7 @@ Result WriteZeros(vorn::Stream* out, uint64_t count) {
     return vorn::kResultOk;
 }
 
-Result WriteBytes(vorn::Stream* out, const uint8_t* bytes, uint64_t count) {
+Result WriteBytes(ChecksummedOutput* out, const uint8_t* bytes, uint64_t count) {
     while (count) {
         const uint32_t piece = uint32_t(std::min<uint64_t>(count, kCopyChunk));
         const Result result = out->write(bytes, piece);
@@ -204,6 +219,35 @@ private:
 };
 
 } // namespace
+
+void PeChecksum::add(const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i, ++length_) {
+        if (!(length_ & 1)) {
+            pendingLow_ = bytes[i];
+            continue;
+        }
+        sum_ += uint32_t(pendingLow_) | uint32_t(bytes[i]) << 8;
+        // Two whole words at a time while they last; the sum cannot overflow
+        // 64 bits for any file this writer can make.
+        for (; i + 4 < count; i += 4, length_ += 4)
+            sum_ += uint32_t(bytes[i + 1] | bytes[i + 2] << 8) +
+                    uint32_t(bytes[i + 3] | bytes[i + 4] << 8);
+    }
+}
+
+uint32_t PeChecksum::value() const {
+    uint64_t sum = sum_ + ((length_ & 1) ? pendingLow_ : 0);
+    while (sum >> 16)
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    return uint32_t(sum + length_);
+}
+
+uint64_t PeChecksumOffset(const uint8_t* bytes, size_t size) {
+    if (!bytes || size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
+        return 0;
+    const uint64_t at = uint64_t(Read32(bytes + 0x3C)) + 4 + kFileHeaderSize + kCheckSumField;
+    return at + 4 <= size && std::memcmp(bytes + Read32(bytes + 0x3C), "PE\0\0", 4) == 0 ? at : 0;
+}
 
 bool ResourceKey::operator<(const ResourceKey& other) const {
     if (named != other.named)
@@ -510,34 +554,46 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
     const uint32_t headSize = encoder.measure();
     const std::vector<uint8_t> head = encoder.encode(sectionRva, headSize);
 
-    Result result = WriteBytes(out, headers.data(), std::min<uint64_t>(headers.size(), keepEnd));
+    const uint64_t base = out->position();
+    ChecksummedOutput image(out);
+    Result result = WriteBytes(&image, headers.data(), std::min<uint64_t>(headers.size(), keepEnd));
     if (result == vorn::kResultOk && keepEnd > headers.size())
-        result = WriteBytes(out, bytes_ + headers.size(), keepEnd - headers.size());
+        result = WriteBytes(&image, bytes_ + headers.size(), keepEnd - headers.size());
     if (result == vorn::kResultOk)
-        result = WriteZeros(out, rawOffset - keepEnd);
+        result = WriteZeros(&image, rawOffset - keepEnd);
     if (result == vorn::kResultOk)
-        result = WriteBytes(out, head.data(), head.size());
+        result = WriteBytes(&image, head.data(), head.size());
     uint64_t written = head.size();
     for (const NewLeaf* leaf : oldLeaves) {
         if (result != vorn::kResultOk)
             break;
-        result = WriteZeros(out, leaf->dataOffset - written);
+        result = WriteZeros(&image, leaf->dataOffset - written);
         if (result == vorn::kResultOk)
-            result = WriteBytes(out, bytes_ + leaf->old->fileOffset, leaf->size);
+            result = WriteBytes(&image, bytes_ + leaf->old->fileOffset, leaf->size);
         written = leaf->dataOffset + uint64_t(leaf->size);
     }
     if (result == vorn::kResultOk)
-        result = WriteZeros(out, added.dataOffset - written);
+        result = WriteZeros(&image, added.dataOffset - written);
     std::vector<uint8_t> chunk(size_t(std::min<uint64_t>(length, kCopyChunk)));
     for (uint64_t done = 0; result == vorn::kResultOk && done < length;) {
         const uint32_t piece = uint32_t(std::min<uint64_t>(length - done, kCopyChunk));
         result = data->read(chunk.data(), piece);
         if (result == vorn::kResultOk)
-            result = out->write(chunk.data(), piece);
+            result = image.write(chunk.data(), piece);
         done += piece;
     }
     if (result == vorn::kResultOk)
-        result = WriteZeros(out, rawSize - contentSize);
+        result = WriteZeros(&image, rawSize - contentSize);
+    // The field was written as zeros; the sum is complete now.
+    uint8_t checksum[4];
+    Put32(checksum, image.checksum().value());
+    const uint64_t end = out->position();
+    if (result == vorn::kResultOk)
+        result = out->seek(base + optionalOffset_ + kCheckSumField);
+    if (result == vorn::kResultOk)
+        result = out->write(checksum, sizeof(checksum));
+    if (result == vorn::kResultOk)
+        result = out->seek(end);
     return result;
 }
 

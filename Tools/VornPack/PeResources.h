@@ -4,7 +4,9 @@
 // installer stub with it, on any build machine and without a resource
 // compiler. The rebuilt section becomes the image's last section (it replaces
 // the old one when that is already last), so no code or data of the stub moves
-// and every other resource keeps its bytes, language and code page.
+// and every other resource keeps its bytes, language and code page. The file
+// ends with that section and carries its correct image checksum, as signing
+// tools expect of an image they are to sign.
 #pragma once
 
 #include <cstddef>
@@ -48,6 +50,23 @@ struct ResourceLeaf {
     uint32_t size = 0;
 };
 
+// The optional header's image checksum: the one's-complement sum of the
+// file's 16-bit little-endian words, folded to 16 bits, plus the file's
+// length. The checksum field itself must be fed as zeros.
+class PeChecksum {
+public:
+    void add(const uint8_t* bytes, size_t count);
+    uint32_t value() const;
+
+private:
+    uint64_t sum_ = 0;
+    uint64_t length_ = 0;
+    uint8_t pendingLow_ = 0; // the first byte of a word split between calls
+};
+
+// The checksum field's offset in the file, 0 when `bytes` hold no PE headers.
+uint64_t PeChecksumOffset(const uint8_t* bytes, size_t size);
+
 class PeImage {
 public:
     // Parses the headers and the resource tree of the image in `bytes`, which
@@ -66,6 +85,7 @@ public:
     // `length` bytes read from `data` (they are streamed, never held), in the
     // language of the resource it replaces, else language 0. 24 when the image
     // has no room for another section header or the section would pass 4 GiB.
+    // `out` must be seekable: the checksum is written last.
     vorn::Result writeWithResource(const ResourceKey& type, const ResourceKey& name,
                                    vorn::Stream* data, uint64_t length, vorn::Stream* out) const;
 

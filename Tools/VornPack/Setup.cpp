@@ -1,11 +1,14 @@
 #include "Tools/VornPack/Setup.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/PeResources.h"
+#include "Tools/VornPack/Progress.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/core/XmlWriter.h"
@@ -15,7 +18,7 @@
 #ifdef _WIN32
 #include "VornLib/core/Win32.h"
 #else
-#include <sys/stat.h>
+#include <sys/wait.h>
 #endif
 
 namespace vornpack {
@@ -30,7 +33,10 @@ namespace {
 constexpr const char16_t* kCommand = u"setup";
 constexpr const char16_t* kUsage =
     u"setup --app <folder> --definitions <folder> -o <Setup.exe> [--stub <VornSetup.exe>] "
-    u"[--method auto|store|deflate|lzo|lzma|lzma2|ppmd]";
+    u"[--method auto|store|deflate|lzo|lzma|lzma2|ppmd] [--sign-command \"<command with {}>\"] "
+    u"[--quiet]";
+// Where the sign command's text names the file to sign.
+constexpr const char16_t* kFilePlaceholder = u"{}";
 constexpr const char16_t* kStubName = u"VornSetup.exe";
 constexpr const char16_t* kFileListName = u"Data/Xml/FileList.xml";
 constexpr uint16_t kPayloadResource = 4096;
@@ -59,8 +65,8 @@ constexpr const char16_t* kDeviceNames[] = {
 };
 constexpr char16_t kForbiddenCharacters[] = u"\\/:*?\"<>|";
 
-// Whether the installer can create the file or folder on Windows (and the
-// file list carry its name: no control characters, no unpaired surrogates).
+} // namespace
+
 bool IsWindowsName(const String& name) {
     const uint32_t length = name.length();
     if (!length || name[length - 1] == u' ' || name[length - 1] == u'.')
@@ -96,26 +102,7 @@ bool IsWindowsName(const String& name) {
     return true;
 }
 
-// The last write time in whole seconds, UTC.
-Result LastWriteTime(const fs::path& path, vorn::DateTime* out) {
-    *out = vorn::kInvalidDateTime;
-#ifdef _WIN32
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        return vorn::ResultFromSystemError(GetLastError());
-    const uint64_t fileTime =
-        uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
-    vorn::DateTime time = vorn::DateTimeFromFileTime(fileTime);
-#else
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0)
-        return vorn::kResultNotFound;
-    vorn::DateTime time = vorn::DateTime(status.st_mtime) * vorn::kMicrosecondsPerSecond;
-#endif
-    const vorn::DateTime fraction = time % vorn::kMicrosecondsPerSecond;
-    *out = time - (fraction < 0 ? fraction + vorn::kMicrosecondsPerSecond : fraction);
-    return vorn::kResultOk;
-}
+namespace {
 
 struct FolderEntry {
     String name;
@@ -196,6 +183,8 @@ struct DefinitionFile {
     String entryName;
     String relativePath;
     fs::path source;
+    uint64_t size;
+    vorn::DateTime date;
 };
 
 bool IsXmlName(const fs::path& path) {
@@ -220,8 +209,12 @@ Result ListDefinitions(const fs::path& folder, std::vector<DefinitionFile>* out)
         const std::u16string units = relative.generic_u16string();
         const String relativeText(units.data(), uint32_t(units.size()));
         const bool topLevelXml = !relative.has_parent_path() && IsXmlName(relative);
-        out->push_back(
-            {(topLevelXml ? u"Data/Xml/" : u"Data/") + relativeText, relativeText, it->path()});
+        const uint64_t size = fs::file_size(it->path(), error);
+        vorn::DateTime date = vorn::kInvalidDateTime;
+        if (error || LastWriteTime(it->path(), &date) != vorn::kResultOk)
+            return vorn::kResultAccessDenied;
+        out->push_back({(topLevelXml ? u"Data/Xml/" : u"Data/") + relativeText, relativeText,
+                        it->path(), size, date});
     }
     if (error)
         return vorn::kResultAccessDenied;
@@ -281,8 +274,11 @@ fs::path OwnFolder() {
 // Packs one file into the container.
 class PayloadPacker {
 public:
-    PayloadPacker(ContainerWriter* writer, const MethodName& method)
-        : writer_(writer), method_(method) {}
+    PayloadPacker(ContainerWriter* writer, const MethodName& method, ProgressLine* progress)
+        : writer_(writer), method_(method), progress_(progress) {
+        settings_.blockEncoded = ProgressLine::OnBlock;
+        settings_.blockContext = progress;
+    }
 
     // 0, or the result with `message` saying what failed.
     Result add(const String& entryName, const std::vector<uint8_t>& data, String* message) {
@@ -303,6 +299,7 @@ public:
         else if (result != vorn::kResultOk)
             *message = Format(u"cannot write \"{0}\" into the payload", {entryName});
         bytes_ += data.size();
+        progress_->entryDone(data.size());
         return result;
     }
     uint64_t bytes() const { return bytes_; }
@@ -310,6 +307,7 @@ public:
 private:
     ContainerWriter* writer_;
     const MethodName& method_;
+    ProgressLine* progress_;
     EncoderSettings settings_;
     EncodedEntry encoded_;
     uint64_t bytes_ = 0;
@@ -327,6 +325,63 @@ constexpr StubMessage kStubMessages[] = {
      u"the setup executable afterwards"},
     {vorn::kResultCapacityExceeded, u"\"{0}\" has too many resources"},
 };
+
+String QuotedForShell(const fs::path& path) {
+#ifdef _WIN32
+    return u'"' + TextOf(path) + u'"'; // Windows names hold no quotes
+#else
+    String quoted(u"'");
+    const String text = TextOf(path);
+    for (uint32_t i = 0; i < text.length(); ++i) {
+        if (text[i] == u'\'')
+            quoted.append(u"'\\''");
+        else
+            quoted.append(text[i]);
+    }
+    return quoted + u"'";
+#endif
+}
+
+// Runs the vendor's sign command through the system's shell with every "{}"
+// replaced by the quoted path of `file`; 0 only when it ended with 0 and left
+// an executable at `file`.
+Result RunSignCommand(const String& command, const fs::path& file, String* message) {
+    String line;
+    for (uint32_t i = 0; i < command.length(); ++i) {
+        if (command[i] == u'{' && i + 1 < command.length() && command[i + 1] == u'}') {
+            line.append(QuotedForShell(file));
+            ++i;
+        } else {
+            line.append(command[i]);
+        }
+    }
+    ClearStatus();
+    std::fflush(stdout);
+#ifdef _WIN32
+    // cmd.exe /c drops the first and the last quote of a line holding more
+    // than two, so that these extra ones keep the vendor's own quotes intact.
+    const std::u16string units = u'"' + std::u16string(line.data(), line.length()) + u'"';
+    const int status = _wsystem(reinterpret_cast<const wchar_t*>(units.c_str()));
+    const int exitCode = status;
+#else
+    const int status = std::system(Utf8(line).c_str());
+    const int exitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    if (status == -1 || exitCode != 0) {
+        *message = Format(u"the sign command failed (exit code {0}); no setup was written: {1}",
+                          {exitCode, line});
+        return vorn::kResultFailed;
+    }
+    uint8_t magic[2] = {};
+    vorn::FileStream signedFile;
+    if (signedFile.openRead(TextOf(file).data()) != vorn::kResultOk ||
+        signedFile.read(magic, 2) != vorn::kResultOk || magic[0] != 'M' || magic[1] != 'Z') {
+        *message = Format(u"the sign command left no executable at {0}; no setup was written",
+                          {QuotedForShell(file)});
+        return vorn::kResultMalformed;
+    }
+    return vorn::kResultOk;
+}
 
 } // namespace
 
@@ -355,15 +410,18 @@ Result DescribeApplication(const fs::path& folder, std::string* fileListXml,
 
 int Setup(const Arguments& given) {
     Arguments arguments = given;
+    const bool quiet = TakeFlag(&arguments, u"--quiet");
     String app;
     String definitions;
     String output;
     String stub;
     String methodText(u"auto");
+    String signCommand;
     for (auto option :
          {std::make_pair(u"--app", &app), std::make_pair(u"--definitions", &definitions),
           std::make_pair(u"-o", &output), std::make_pair(u"--stub", &stub),
-          std::make_pair(u"--method", &methodText)}) {
+          std::make_pair(u"--method", &methodText),
+          std::make_pair(u"--sign-command", &signCommand)}) {
         for (size_t i = 0; i + 1 < arguments.size(); ++i) {
             if (arguments[i] == option.first) {
                 *option.second = arguments[i + 1];
@@ -377,6 +435,11 @@ int Setup(const Arguments& given) {
         PrintError(Format(u"VornPack {0}: usage: VornPack {1}", {kCommand, kUsage}));
         return int(vorn::kResultInvalidArgument);
     }
+    if (std::find(given.begin(), given.end(), String(u"--sign-command")) != given.end() &&
+        signCommand.find(kFilePlaceholder) < 0)
+        return Fail(
+            Format(u"the sign command must name the file to sign as {0}", {kFilePlaceholder}),
+            vorn::kResultInvalidArgument);
     const MethodName* method = FindMethod(methodText);
     if (!method)
         return Fail(Format(u"unknown method \"{0}\"", {methodText}), vorn::kResultInvalidArgument);
@@ -413,12 +476,24 @@ int Setup(const Arguments& given) {
     std::vector<DefinitionFile> definitionFiles;
     if ((result = ListDefinitions(PathOf(definitions), &definitionFiles)) != vorn::kResultOk)
         return Fail(Format(u"cannot list the definitions folder \"{0}\"", {definitions}), result);
+    // Totals for the progress line; the newest input date stamps the payload,
+    // so that the same inputs always give the same bytes.
+    uint64_t totalBytes = fileList.size();
+    vorn::DateTime newest = vorn::kInvalidDateTime;
+    if ((result = LastWriteTime(PathOf(stub), &newest)) != vorn::kResultOk)
+        return Fail(Format(u"cannot read the stub \"{0}\"", {stub}), result);
     for (const DefinitionFile& file : definitionFiles) {
         if (file.entryName == kFileListName)
             return Fail(Format(u"\"{0}\" is generated from the application folder; remove it from "
                                u"\"{1}\"",
                                {file.relativePath, definitions}),
                         vorn::kResultAlreadyExists);
+        totalBytes += file.size;
+        newest = std::max(newest, file.date);
+    }
+    for (const ApplicationFile& file : appFiles) {
+        totalBytes += file.size;
+        newest = std::max(newest, file.date);
     }
 
     const fs::path outputPath = PathOf(output);
@@ -430,11 +505,13 @@ int Setup(const Arguments& given) {
     ContainerWriter writer;
     uint32_t date = 0;
     uint32_t time = 0;
-    BuildStamp(&date, &time);
+    BuildStamp(newest, &date, &time);
     if ((result = writer.begin(&containerStream, date, time)) != vorn::kResultOk)
         return Fail(Format(u"cannot write \"{0}\"", {TextOf(container.path())}), result);
 
-    PayloadPacker packer(&writer, *method);
+    ProgressLine progress(ChooseOutputMode(quiet));
+    progress.start(uint32_t(definitionFiles.size() + 1 + appFiles.size()), totalBytes);
+    PayloadPacker packer(&writer, *method, &progress);
     String message;
     std::vector<uint8_t> data;
     for (const DefinitionFile& file : definitionFiles) {
@@ -488,15 +565,22 @@ int Setup(const Arguments& given) {
     if (result != vorn::kResultOk)
         return Fail(Format(u"cannot write \"{0}\"", {output}), result);
     payload.close();
+    container.discard();
+    // Signed before it takes the output's name: a failed signature leaves no
+    // unsigned setup behind that could be shipped by mistake.
+    if (!signCommand.isEmpty() &&
+        (result = RunSignCommand(signCommand, staging.path(), &message)) != vorn::kResultOk)
+        return Fail(message, result);
     std::error_code error;
     fs::rename(staging.path(), outputPath, error);
     if (error)
         return Fail(Format(u"cannot create \"{0}\"", {output}), vorn::kResultAccessDenied);
     staging.keep();
-    PrintLine(Format(u"wrote \"{0}\": {1} application files ({2} bytes), {3} definition files, "
-                     u"payload {4} bytes",
-                     {output, uint32_t(appFiles.size()), appBytes, uint32_t(definitionFiles.size()),
-                      payloadSize}));
+    progress.finish(
+        Format(u"wrote \"{0}\": {1} application files ({2} bytes), {3} definition "
+               u"files, payload {4} bytes{5}",
+               {output, uint32_t(appFiles.size()), appBytes, uint32_t(definitionFiles.size()),
+                payloadSize, signCommand.isEmpty() ? u"" : u", signed"}));
     return 0;
 }
 

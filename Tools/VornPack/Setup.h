@@ -33,6 +33,10 @@ struct ApplicationFile {
 vorn::Result DescribeApplication(const std::filesystem::path& folder, std::string* fileListXml,
                                  std::vector<ApplicationFile>* files, vorn::String* badName);
 
+// Whether the installer can create the file or folder on Windows (and the
+// file list carry its name: no control characters, no unpaired surrogates).
+bool IsWindowsName(const vorn::String& name);
+
 int Setup(const Arguments& arguments);
 int RunSetup(int argc, char** argv);
 

@@ -3,6 +3,7 @@
 
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/Setup.h"
 
 namespace {
@@ -15,16 +16,22 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"version", vornpack::RunVersion, u"VornPack version"},
+    {"init", vornpack::RunInit,
+     u"VornPack init <folder> --name <Name> --company <Company> --version <x.y.z> "
+     u"[--executable <File.exe>] [--website <url>] [--support <url-or-address>] "
+     u"[--uuid <UUID>]"},
     {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
     {"pack", vornpack::RunPack,
-     u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]"},
+     u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
+     u"[--quiet]"},
     {"list", vornpack::RunList, u"VornPack list <container> [--names <folder-or-list>]"},
     {"extract", vornpack::RunExtract,
      u"VornPack extract <container> <folder> --names <folder-or-list>"},
     {"verify", vornpack::RunVerify, u"VornPack verify <container>"},
     {"setup", vornpack::RunSetup,
      u"VornPack setup --app <folder> --definitions <folder> -o <Setup.exe> "
-     u"[--stub <VornSetup.exe>] [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]"},
+     u"[--stub <VornSetup.exe>] [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
+     u"[--sign-command \"<command with {}>\"] [--quiet]"},
 };
 
 } // namespace

@@ -8,6 +8,20 @@ namespace {
 
 using vorn::GrowableStream;
 
+// The image checksum word by word, the field at `field` counted as zero.
+uint32_t ReferenceChecksum(const std::vector<uint8_t>& bytes, size_t field) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        const bool inField = i >= field && i < field + 4;
+        uint32_t word = inField ? 0 : bytes[i];
+        if (i + 1 < bytes.size() && !inField)
+            word |= uint32_t(bytes[i + 1]) << 8;
+        sum += word;
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return sum + uint32_t(bytes.size());
+}
+
 struct Layout {
     const char* name;
     bool is64;
@@ -108,7 +122,8 @@ TEST_P(PeResourceLayouts, EveryResourceSurvivesAndThePayloadIsAdded) {
     }
 
     // Headers: the resource section is the last, the image size covers it,
-    // the stale checksum is gone, and the file ends on the file alignment.
+    // the checksum is the new file's, and the file ends on the file
+    // alignment, with its last section: ready to be signed.
     const uint32_t sections = image.sectionCount();
     const uint32_t originalSections = 1 + layout.resources + layout.sectionAfterResources;
     EXPECT_EQ(originalSections + (layout.resources && !layout.sectionAfterResources ? 0 : 1),
@@ -120,7 +135,9 @@ TEST_P(PeResourceLayouts, EveryResourceSurvivesAndThePayloadIsAdded) {
     const uint32_t end = GetTest32(written, last + 12) + GetTest32(written, last + 8);
     EXPECT_EQ((end + kTestSectionAlignment - 1) / kTestSectionAlignment * kTestSectionAlignment,
               GetTest32(written, stub.optionalHeader + 56));
-    EXPECT_EQ(0u, GetTest32(written, stub.optionalHeader + 64));
+    EXPECT_EQ(ReferenceChecksum(written, stub.optionalHeader + 64),
+              GetTest32(written, stub.optionalHeader + 64));
+    EXPECT_EQ(stub.optionalHeader + 64u, PeChecksumOffset(written.data(), written.size()));
     EXPECT_EQ(0u, written.size() % kTestFileAlignment);
     EXPECT_EQ(written.size(),
               size_t(GetTest32(written, last + 20)) + GetTest32(written, last + 16));
@@ -134,6 +151,32 @@ INSTANTIATE_TEST_SUITE_P(Images, PeResourceLayouts, testing::ValuesIn(kLayouts),
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+TEST(PeChecksum, FoldsCarriesAndAddsTheLengthWhateverThePieces) {
+    struct Case {
+        std::vector<uint8_t> bytes;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {{}, 0},
+        {{0x01, 0x02, 0x03}, 0x0201 + 0x0003 + 3},
+        {{0xFF, 0xFF, 0x02, 0x00}, 0x0002 + 4}, // the carry folds back in
+        {{0xFF, 0xFF, 0x01, 0x00, 0xFF}, 0x0001 + 0x00FF + 5},
+    };
+    for (const Case& test : cases) {
+        PeChecksum checksum;
+        checksum.add(test.bytes.data(), test.bytes.size());
+        EXPECT_EQ(test.expected, checksum.value());
+    }
+    // Odd pieces split words between calls.
+    const std::vector<uint8_t> bytes = vorn::SampleNoise(100001);
+    for (size_t piece : {size_t(1), size_t(3), size_t(7), size_t(4096), bytes.size()}) {
+        PeChecksum checksum;
+        for (size_t at = 0; at < bytes.size(); at += piece)
+            checksum.add(bytes.data() + at, std::min(piece, bytes.size() - at));
+        EXPECT_EQ(ReferenceChecksum(bytes, bytes.size()), checksum.value()) << piece;
+    }
+}
 
 TEST(PeResources, AWrittenImageTakesTheNextPayloadInPlace) {
     ImageSpec spec;

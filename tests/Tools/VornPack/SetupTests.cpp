@@ -355,5 +355,112 @@ TEST(Setup, AnXmlErrorIsReportedLikeCheckXml) {
     EXPECT_FALSE(fs::exists(sources.out));
 }
 
+// The same tree again, made in the opposite order and dated like the first.
+void CopyInReverse(const fs::path& from, const fs::path& to) {
+    std::vector<fs::path> items;
+    for (const auto& item : fs::recursive_directory_iterator(from))
+        items.push_back(item.path().lexically_relative(from));
+    std::sort(items.rbegin(), items.rend());
+    for (const fs::path& item : items) {
+        fs::create_directories((to / item).parent_path());
+        if (fs::is_regular_file(from / item))
+            fs::copy_file(from / item, to / item);
+        else
+            fs::create_directories(to / item);
+    }
+    for (const fs::path& item : items) {
+        if (fs::is_regular_file(from / item))
+            fs::last_write_time(to / item, fs::last_write_time(from / item));
+    }
+}
+
+TEST(Setup, TheSameInputsGiveTheSameBytes) {
+    SetupSources sources;
+    for (const auto& item : fs::recursive_directory_iterator(sources.definitions)) {
+        if (item.is_regular_file())
+            SetWriteTime(item.path(), DateOf(0));
+    }
+    SetWriteTime(sources.stub, DateOf(0));
+    ASSERT_EQ(0, vornpack::Setup(sources.arguments()));
+    const std::vector<uint8_t> first = vorn::ReadWholeFile(sources.out);
+
+    // The payload is stamped with its newest input's date, not the clock's.
+    PeImage image;
+    ASSERT_EQ(0u, image.parse(first.data(), first.size()));
+    const ResourceLeaf& payload =
+        *std::find_if(image.resources().begin(), image.resources().end(),
+                      [](const ResourceLeaf& leaf) { return leaf.name == ResourceKey::Id(4096); });
+    vorn::GrowableStream container(
+        std::vector<uint8_t>(image.dataOf(payload), image.dataOf(payload) + payload.size));
+    vorn::ArchiveMount mount;
+    ASSERT_EQ(0u, mount.open(&container));
+    EXPECT_EQ(0x20200305u, mount.header().buildDate) << std::hex << mount.header().buildDate;
+    EXPECT_EQ(0x12345100u, mount.header().buildTime) << std::hex << mount.header().buildTime;
+
+    ASSERT_EQ(0, vornpack::Setup(sources.arguments()));
+    EXPECT_TRUE(first == vorn::ReadWholeFile(sources.out)) << "a second run";
+
+    // Elsewhere, listed in another order, each file's date kept.
+    SetupSources copy;
+    fs::remove_all(copy.app);
+    fs::remove_all(copy.definitions);
+    CopyInReverse(sources.app, copy.app);
+    CopyInReverse(sources.definitions, copy.definitions);
+    fs::last_write_time(copy.stub, fs::last_write_time(sources.stub));
+    ASSERT_EQ(0, vornpack::Setup(copy.arguments()));
+    EXPECT_TRUE(first == vorn::ReadWholeFile(copy.out)) << "inputs made in another order";
+
+    // A newer input is a different input: the payload's stamp follows it.
+    SetWriteTime(copy.app / "zz" / "one.txt", DateOf(100));
+    ASSERT_EQ(0, vornpack::Setup(copy.arguments()));
+    EXPECT_FALSE(first == vorn::ReadWholeFile(copy.out));
+}
+
+// Commands both shells (sh, and cmd under Windows) run alike.
+struct SignCase {
+    const char* what;
+    const char16_t* command;
+    int expected;
+};
+const SignCase kSignCases[] = {
+    {"a signer that appends", u"echo SIGNED>> {}", 0},
+    {"a signer that fails", u"echo {} && exit 3", 1},
+#ifdef _WIN32
+    {"a signer that deletes the file", u"del {}", 33},
+    {"a signer named in quotes", u"\"cmd.exe\" /c echo SIGNED>> {}", 0},
+#else
+    {"a signer that deletes the file", u"rm {}", 33},
+    {"a signer named in quotes", u"'echo' SIGNED>> {}", 0},
+#endif
+    {"a command without the file", u"echo sign", 5},
+};
+
+TEST(Setup, TheOutputTakesItsNameOnlyOnceTheSignCommandSucceeded) {
+    for (const SignCase& sign : kSignCases) {
+        SCOPED_TRACE(sign.what);
+        SetupSources sources;
+        vorn::WriteWholeFile(sources.out, {'o', 'l', 'd'});
+        Arguments arguments = sources.arguments();
+        arguments.insert(arguments.end(), {u"--sign-command", sign.command, u"--quiet"});
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(sign.expected, vornpack::Setup(arguments));
+        testing::internal::GetCapturedStdout();
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(sources.leftovers().empty());
+        const std::vector<uint8_t> written = vorn::ReadWholeFile(sources.out);
+        if (sign.expected) {
+            EXPECT_TRUE(written == std::vector<uint8_t>({'o', 'l', 'd'}));
+            EXPECT_EQ(0u, errors.find("VornPack setup: ")) << errors;
+            continue;
+        }
+        EXPECT_TRUE(errors.empty()) << errors;
+        ASSERT_GT(written.size(), 10u);
+        EXPECT_EQ('M', written[0]);
+        const std::string tail(written.end() - 10, written.end());
+        EXPECT_NE(std::string::npos, tail.find("SIGNED")) << tail;
+    }
+}
+
 } // namespace
 } // namespace vornpack

@@ -79,5 +79,6 @@ build_arch win64 x86_64-w64-mingw32 toolchain-x86_64-mingw.cmake
 
 lzma="$(source_dir '7zip-*')"
 [ -f "$lzma/C/LzmaDec.c" ] || { echo "build-windows-deps: no LZMA SDK in $lzma" >&2; exit 1; }
-ln -sfn "$lzma/C" "$cache/lzma-sdk"
+# Relative, so that the cache stays whole wherever it is reached from.
+ln -sfn "${lzma#"$cache"/}/C" "$cache/lzma-sdk"
 echo "build-windows-deps: ready in $cache"

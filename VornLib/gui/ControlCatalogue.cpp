@@ -1,5 +1,6 @@
 #include "VornLib/gui/ControlCatalogue.h"
 
+#include "VornLib/gui/ListControl.h"
 #include "VornLib/gui/Window.h"
 
 namespace vorn {
@@ -12,6 +13,7 @@ template <typename Kind> Window* Make() {
 // The framework's own kinds, one row each.
 const WindowKind kStandardKinds[] = {
     {u"Window", Make<Window>},
+    {u"List", Make<ListControl>},
 };
 
 constexpr uint32_t kMaxProgramKinds = 32;

@@ -1,6 +1,7 @@
 #include "VornLib/gui/ControlCatalogue.h"
 
 #include "VornLib/gui/ListControl.h"
+#include "VornLib/gui/RichEditControl.h"
 #include "VornLib/gui/Window.h"
 
 namespace vorn {
@@ -14,6 +15,7 @@ template <typename Kind> Window* Make() {
 const WindowKind kStandardKinds[] = {
     {u"Window", Make<Window>},
     {u"List", Make<ListControl>},
+    {u"RichEdit", Make<RichEditControl>},
 };
 
 constexpr uint32_t kMaxProgramKinds = 32;

@@ -21,14 +21,15 @@
 
 namespace vorn {
 
-// The main window of the tests: keeps every WM_COMMAND it receives.
+// The main window of the tests: keeps every command it receives (menu items,
+// accelerators and buttons; not the notifications of its controls).
 class RecordingWindow : public Window {
 public:
     std::vector<WPARAM> commands;
 
 protected:
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override {
-        if (message == WM_COMMAND)
+        if (message == WM_COMMAND && w < 0x20000)
             commands.push_back(w);
         return Window::handleMessage(message, w, l, result);
     }

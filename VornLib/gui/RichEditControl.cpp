@@ -88,7 +88,9 @@ void Select(HWND edit, LONG start, LONG end) {
 // end of the text, each run with the character format of its elements.
 class RichEditControl::MarkupWriter {
 public:
-    MarkupWriter(HWND edit, std::vector<Link>* links) : edit_(edit), links_(links) {}
+    static constexpr COLORREF kAutomaticColour = 0xFFFFFFFF;
+    MarkupWriter(HWND edit, std::vector<Link>* links, COLORREF textColour)
+        : edit_(edit), links_(links), textColour_(textColour) {}
 
     void write(const XmlNode& parent) {
         for (const XmlNode* node = parent.firstChild(); node; node = node->nextSibling()) {
@@ -184,11 +186,14 @@ private:
         Select(edit_, end, end);
         CHARFORMAT2W format = {};
         format.cbSize = sizeof format;
-        format.dwMask = CFM_BOLD | CFM_LINK | CFM_UNDERLINE;
+        // Links take the control's own link colour, other runs the default one.
+        format.dwMask = CFM_BOLD | CFM_LINK | CFM_UNDERLINE | (target_ ? 0 : CFM_COLOR);
         format.dwEffects = (bold_ ? CFE_BOLD : 0) | (target_ ? CFE_LINK | CFE_UNDERLINE : 0);
-        if (target_) {
-            format.dwMask |= CFM_COLOR;
-            format.crTextColor = GetSysColor(COLOR_HOTLIGHT);
+        if (!target_) {
+            if (textColour_ == kAutomaticColour)
+                format.dwEffects |= CFE_AUTOCOLOR;
+            else
+                format.crTextColor = textColour_;
         }
         SendMessageW(edit_, EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
         SendMessageW(edit_, EM_REPLACESEL, FALSE, LPARAM(Wide(text.data())));
@@ -197,6 +202,7 @@ private:
 
     HWND edit_;
     std::vector<Link>* links_;
+    COLORREF textColour_;
     const String* target_ = nullptr;
     uint32_t bold_ = 0;
     bool lineWanted_ = false;
@@ -272,6 +278,7 @@ void RichEditControl::created() {
                                               : TM_RICHTEXT | TM_MULTILEVELUNDO,
                  0);
     SendMessageW(edit, EM_AUTOURLDETECT, detectUrls_, 0);
+    SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(4, 4));
     SendMessageW(edit, EM_SETEVENTMASK, 0, ENM_LINK | (bottomLess_ ? ENM_REQUESTRESIZE : 0));
     if (hasTextColour_) {
         CHARFORMAT2W format = {};
@@ -317,7 +324,8 @@ Result RichEditControl::setMarkup(const String& text) {
     plain.dwMask = PFM_ALIGNMENT | PFM_NUMBERING | PFM_STARTINDENT | PFM_OFFSET;
     plain.wAlignment = PFA_LEFT;
     SendMessageW(edit, EM_SETPARAFORMAT, 0, LPARAM(&plain));
-    MarkupWriter(edit, &links_).write(*document.root());
+    MarkupWriter(edit, &links_, hasTextColour_ ? textColour_ : MarkupWriter::kAutomaticColour)
+        .write(*document.root());
     Select(edit, 0, 0);
     SendMessageW(edit, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(edit, nullptr, TRUE);

@@ -1,5 +1,15 @@
 #include "VornLib/gui/ControlCatalogue.h"
 
+#include "VornLib/gui/ControlBarControl.h"
+#include "VornLib/gui/DockWindow.h"
+#include "VornLib/gui/HintControl.h"
+#include "VornLib/gui/ListControl.h"
+#include "VornLib/gui/PropertySheetWindow.h"
+#include "VornLib/gui/RichEditControl.h"
+#include "VornLib/gui/SeparatorControl.h"
+#include "VornLib/gui/StatusBarControl.h"
+#include "VornLib/gui/ToolBarControl.h"
+#include "VornLib/gui/UrlControl.h"
 #include "VornLib/gui/Window.h"
 
 namespace vorn {
@@ -12,6 +22,16 @@ template <typename Kind> Window* Make() {
 // The framework's own kinds, one row each.
 const WindowKind kStandardKinds[] = {
     {u"Window", Make<Window>},
+    {u"List", Make<ListControl>},
+    {u"RichEdit", Make<RichEditControl>},
+    {u"ToolBar", Make<ToolBarControl>},
+    {u"StatusBar", Make<StatusBarControl>},
+    {u"ControlBar", Make<ControlBarControl>},
+    {u"DockWindow", Make<DockWindow>},
+    {u"URL", Make<UrlControl>},
+    {u"HintCtrl", Make<HintControl>},
+    {u"Separator", Make<SeparatorControl>},
+    {u"PropertySheet", Make<PropertySheetWindow>},
 };
 
 constexpr uint32_t kMaxProgramKinds = 32;

@@ -1,0 +1,397 @@
+#include "VornLib/gui/ListControl.h"
+
+#include "VornLib/core/Format.h"
+#include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/WindowSystem.h"
+
+namespace vorn {
+namespace {
+
+struct StyleWord {
+    const char16_t* word;
+    uint32_t set;
+    uint32_t clear;
+};
+constexpr StyleWord kHeaderWords[] = {
+    {u"Hidden", LVS_NOCOLUMNHEADER, 0},
+    {u"Sort", 0, LVS_NOSORTHEADER},
+};
+constexpr StyleWord kSelectionWords[] = {{u"Single", LVS_SINGLESEL, 0}};
+constexpr StyleWord kShowSelectionWords[] = {{u"Always", LVS_SHOWSELALWAYS, 0}};
+constexpr StyleWord kStyleWords[] = {{u"Icon", LVS_ICON, LVS_TYPEMASK}};
+
+struct AlignWord {
+    const char16_t* word;
+    int32_t format;
+};
+constexpr AlignWord kAlignWords[] = {
+    {u"Left", LVCFMT_LEFT},
+    {u"Center", LVCFMT_CENTER},
+    {u"Right", LVCFMT_RIGHT},
+};
+
+// 38 absent, 5 an unknown word, else applies the word's bits.
+template <size_t N>
+Result ApplyStyleWord(const XmlNode& element, const char16_t* attribute,
+                      const StyleWord (&words)[N], Window* window) {
+    String text;
+    if (element.getAttribute(attribute, &text) != kResultOk)
+        return kResultInvalidName;
+    for (const StyleWord& word : words) {
+        if (text == word.word) {
+            window->setStyle((window->style() & ~word.clear) | word.set);
+            return kResultOk;
+        }
+    }
+    return kResultInvalidArgument;
+}
+
+// An element's own text, localized; for an element that also holds elements,
+// its first text run.
+String LocalizedContent(const XmlNode& element) {
+    String text;
+    if (element.firstChild()) {
+        for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+            if (!node->isElement()) {
+                text = node->text();
+                break;
+            }
+        }
+    } else {
+        element.getText(&text);
+    }
+    text.trimLeft();
+    text.trimRight();
+    String localized;
+    ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
+    return localized;
+}
+
+String NextGeneratedGroupKey() {
+    static uint32_t counter = 0;
+    return Format(u"ListCtrlGroup{0}", {++counter});
+}
+
+struct SortContext {
+    HWND list;
+    int32_t column;
+    bool descending;
+};
+
+String ItemText(HWND list, LPARAM index, int32_t column) {
+    wchar_t buffer[512] = {};
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(index), LPARAM(&item));
+    return String(Units(buffer));
+}
+
+int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM context) {
+    const SortContext& sort = *reinterpret_cast<const SortContext*>(context);
+    const int order = CompareTextIgnoringCase(ItemText(sort.list, first, sort.column).data(),
+                                              ItemText(sort.list, second, sort.column).data());
+    return sort.descending ? -order : order;
+}
+
+} // namespace
+
+ListControl::ListControl() {
+    setStyle(style() | WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS);
+    setBehaviour(kWrapsSystemClass, true);
+    setBehaviour(kReceivesReflected, true);
+}
+
+Result ListControl::readAttributes(const XmlNode& element) {
+    const Result results[] = {
+        ApplyStyleWord(element, u"Header", kHeaderWords, this),
+        ApplyStyleWord(element, u"Selection", kSelectionWords, this),
+        ApplyStyleWord(element, u"ShowSelection", kShowSelectionWords, this),
+        ApplyStyleWord(element, u"Style", kStyleWords, this),
+    };
+    for (const Result result : results) {
+        if (result != kResultOk && result != kResultInvalidName)
+            return result;
+    }
+    sortable_ = !(style() & (LVS_NOSORTHEADER | LVS_NOCOLUMNHEADER));
+    String text;
+    if (element.getAttribute(u"AlternateBackgroundColor", &text) == kResultOk) {
+        SystemColour colour;
+        if (SystemColour::Parse(text.data(), &colour) != kResultOk)
+            return kResultInvalidArgument;
+        const Colour resolved = colour.resolved();
+        alternateBackground_ = RGB(resolved.red, resolved.green, resolved.blue);
+        hasAlternateBackground_ = true;
+    }
+    if (element.getAttribute(u"Pictures", &text) == kResultOk) {
+        int32_t itemWidth = 0;
+        element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+        const Result result = pictures_.load(text.data(), itemWidth);
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result ListControl::readChildren(const XmlNode& element) {
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        Result result = kResultOk;
+        if (node->name() == u"Columns") {
+            result = readColumns(*node);
+        } else if (node->name() == u"Groups") {
+            result = readGroups(*node);
+        } else if (node->name() == u"Items") {
+            for (const XmlNode* item = node->firstChild(); item && result == kResultOk;
+                 item = item->nextSibling()) {
+                if (item->isElement())
+                    result = item->name() == u"Item" ? readItem(*item, -1) : kResultInvalidName;
+            }
+        } else {
+            result = kResultKindMismatch;
+        }
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result ListControl::readColumns(const XmlNode& element) {
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        if (node->name() != u"Column")
+            return kResultInvalidName;
+        ListColumn column;
+        String text;
+        if (node->getAttribute(u"Name", &text) == kResultOk)
+            ResolveLocalizedText(ResourceCache::Instance(), text.data(), &column.name);
+        if (node->getAttribute(u"Width", &text) == kResultOk) {
+            if (text == u"Auto")
+                column.autoWidth = true;
+            else if (node->getAttributeInt32(u"Width", &column.width) != kResultOk)
+                return kResultInvalidArgument;
+        }
+        if (node->getAttribute(u"Align", &text) == kResultOk) {
+            const AlignWord* found = nullptr;
+            for (const AlignWord& align : kAlignWords) {
+                if (text == align.word)
+                    found = &align;
+            }
+            if (!found)
+                return kResultInvalidArgument;
+            column.format = found->format;
+        }
+        columns_.push_back(column);
+    }
+    return kResultOk;
+}
+
+// A group without "Name" ends the groups: the ones before it stay.
+Result ListControl::readGroups(const XmlNode& element) {
+    PreferencesStore* store = WindowSystem::Instance().preferences();
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        if (node->name() != u"Group")
+            return kResultInvalidName;
+        ListGroup group;
+        String name;
+        const Result named = node->getAttribute(u"Name", &name);
+        if (named != kResultOk)
+            return named;
+        ResolveLocalizedText(ResourceCache::Instance(), name.data(), &group.name);
+        if (node->getAttribute(u"ID", &group.key) != kResultOk)
+            group.key = NextGeneratedGroupKey();
+        node->getAttributeBoolean(u"Collapsible", &group.collapsible, false);
+        node->getAttributeBoolean(u"Collapsed", &group.collapsed, false);
+        if (store && !preferencesPath().isEmpty()) {
+            bool stored = group.collapsed;
+            store->getBoolean(collapsedPath(group).data(), &stored, group.collapsed);
+            group.collapsed = stored;
+        }
+        group.id = int32_t(groups_.size()) + 1;
+        groups_.push_back(group);
+        for (const XmlNode* item = node->firstChild(); item; item = item->nextSibling()) {
+            if (!item->isElement())
+                continue;
+            if (item->name() != u"Item")
+                return kResultInvalidName;
+            const Result result = readItem(*item, group.id);
+            if (result != kResultOk)
+                return result;
+        }
+    }
+    return kResultOk;
+}
+
+Result ListControl::readItem(const XmlNode& element, int32_t groupId) {
+    ListItem item;
+    item.text = LocalizedContent(element);
+    item.groupId = groupId;
+    element.getAttributeInt32(u"PictureIndex", &item.picture);
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        if (node->name() == u"PictureIndex") {
+            node->getInt32(&item.picture);
+        } else if (node->name() == u"SubItem") {
+            item.subItems.push_back(LocalizedContent(*node));
+        } else {
+            return kResultKindMismatch;
+        }
+    }
+    items_.push_back(item);
+    return kResultOk;
+}
+
+String ListControl::collapsedPath(const ListGroup& group) const {
+    return preferencesPath() + u"/" + group.key + u"/Collapsed";
+}
+
+void ListControl::created() {
+    HWND list = handle();
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    if (pictures_.handle()) {
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(pictures_.handle()));
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_NORMAL, LPARAM(pictures_.handle()));
+    }
+    for (size_t index = 0; index < columns_.size(); ++index) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = columns_[index].format;
+        column.cx = columns_[index].width;
+        column.pszText = const_cast<wchar_t*>(Wide(columns_[index].name.data()));
+        column.iSubItem = int(index);
+        SendMessageW(list, LVM_INSERTCOLUMNW, index, LPARAM(&column));
+    }
+    if (!groups_.empty())
+        SendMessageW(list, LVM_ENABLEGROUPVIEW, TRUE, 0);
+    for (const ListGroup& group : groups_) {
+        LVGROUP info = {};
+        info.cbSize = sizeof info;
+        info.mask = LVGF_HEADER | LVGF_GROUPID | LVGF_STATE;
+        info.pszHeader = const_cast<wchar_t*>(Wide(group.name.data()));
+        info.iGroupId = group.id;
+        info.stateMask = LVGS_COLLAPSIBLE | LVGS_COLLAPSED;
+        info.state =
+            (group.collapsible ? LVGS_COLLAPSIBLE : 0) | (group.collapsed ? LVGS_COLLAPSED : 0);
+        SendMessageW(list, LVM_INSERTGROUP, WPARAM(-1), LPARAM(&info));
+    }
+    for (size_t index = 0; index < items_.size(); ++index) {
+        const ListItem& source = items_[index];
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM | (source.picture >= 0 ? LVIF_IMAGE : 0) |
+                    (source.groupId >= 0 ? LVIF_GROUPID : 0);
+        item.iItem = int(index);
+        item.pszText = const_cast<wchar_t*>(Wide(source.text.data()));
+        item.iImage = source.picture;
+        item.iGroupId = source.groupId;
+        item.lParam = LPARAM(index);
+        const int row = int(SendMessageW(list, LVM_INSERTITEMW, 0, LPARAM(&item)));
+        for (size_t sub = 0; sub < source.subItems.size() && row >= 0; ++sub) {
+            LVITEMW text = {};
+            text.iSubItem = int(sub + 1);
+            text.pszText = const_cast<wchar_t*>(Wide(source.subItems[sub].data()));
+            SendMessageW(list, LVM_SETITEMTEXTW, row, LPARAM(&text));
+        }
+    }
+    for (size_t index = 0; index < columns_.size(); ++index) {
+        if (columns_[index].autoWidth)
+            SendMessageW(list, LVM_SETCOLUMNWIDTH, index, LVSCW_AUTOSIZE);
+    }
+}
+
+bool ListControl::groupCollapsed(const String& key) const {
+    const ListGroup* group = findGroup(key);
+    if (!group)
+        return false;
+    if (handle()) {
+        // A list view without group support (older systems, Wine) answers 0:
+        // the recorded state then stands.
+        LVGROUP info = {};
+        info.cbSize = sizeof info;
+        info.mask = LVGF_STATE;
+        info.stateMask = LVGS_COLLAPSED;
+        if (SendMessageW(handle(), LVM_GETGROUPINFO, group->id, LPARAM(&info)) == group->id)
+            return info.state & LVGS_COLLAPSED;
+    }
+    return group->collapsed;
+}
+
+Result ListControl::setGroupCollapsed(const String& key, bool collapsed) {
+    ListGroup* group = const_cast<ListGroup*>(findGroup(key));
+    if (!group)
+        return kResultNotFound;
+    group->collapsed = collapsed;
+    if (handle()) {
+        LVGROUP info = {};
+        info.cbSize = sizeof info;
+        info.mask = LVGF_STATE;
+        info.stateMask = LVGS_COLLAPSED;
+        info.state = collapsed ? LVGS_COLLAPSED : 0;
+        SendMessageW(handle(), LVM_SETGROUPINFO, group->id, LPARAM(&info));
+    }
+    return kResultOk;
+}
+
+const ListGroup* ListControl::findGroup(const String& key) const {
+    for (const ListGroup& group : groups_) {
+        if (group.key == key)
+            return &group;
+    }
+    return nullptr;
+}
+
+void ListControl::saveGroupStates() const {
+    PreferencesStore* store = WindowSystem::Instance().preferences();
+    if (!store || preferencesPath().isEmpty())
+        return;
+    for (const ListGroup& group : groups_)
+        store->setBoolean(collapsedPath(group).data(), groupCollapsed(group.key));
+}
+
+void ListControl::sortByColumn(int32_t column) {
+    sortDescending_ = column == sortColumn_ ? !sortDescending_ : false;
+    sortColumn_ = column;
+    SortContext context = {handle(), column, sortDescending_};
+    SendMessageW(handle(), LVM_SORTITEMSEX, WPARAM(&context), LPARAM(CompareRows));
+}
+
+bool ListControl::handleNotify(const NMHDR& header, LRESULT* result) {
+    if (header.hwndFrom != handle())
+        return false;
+    if (header.code == LVN_COLUMNCLICK && sortable_) {
+        sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        *result = 0;
+        return true;
+    }
+    if (header.code == NM_CUSTOMDRAW && hasAlternateBackground_) {
+        auto& draw = const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
+        if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+            *result = CDRF_NOTIFYITEMDRAW;
+            return true;
+        }
+        if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            if (draw.nmcd.dwItemSpec % 2 == 1)
+                draw.clrTextBk = alternateBackground_;
+            *result = CDRF_DODEFAULT;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ListControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_NOTIFY && l && handleNotify(*reinterpret_cast<const NMHDR*>(l), result))
+        return true;
+    if (message == WM_DESTROY)
+        saveGroupStates();
+    return Window::handleMessage(message, w, l, result);
+}
+
+} // namespace vorn

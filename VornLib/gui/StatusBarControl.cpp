@@ -1,0 +1,128 @@
+#include "VornLib/gui/StatusBarControl.h"
+
+#include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorn {
+
+namespace {
+constexpr char16_t kStatusPictures[] = u"Data/Pictures/VornLib-Icon-Status.png";
+}
+
+StatusBarControl::StatusBarControl() {
+    setStyle(style() | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER);
+    setBehaviour(kWrapsSystemClass, true);
+    setBehaviour(kReceivesReflected, true);
+}
+
+StatusBarControl::~StatusBarControl() {
+    destroyIcons();
+}
+
+Result StatusBarControl::readAttributes(const XmlNode&) {
+    // The icons are optional: a payload without the picture shows none.
+    pictures_.load(kStatusPictures, 0);
+    if (!constraint(Edge::Height).isSet() &&
+        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
+        setEdge(Edge::Height, 0, 12);
+    return kResultOk;
+}
+
+Result StatusBarControl::readChildren(const XmlNode& element) {
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        if (node->name() != u"Section")
+            return kResultKindMismatch;
+        StatusSection section;
+        if (node->findAttribute(u"Width"))
+            node->getAttributeInt32(u"Width", &section.width);
+        if (node->findAttribute(u"PictureIndex"))
+            node->getAttributeInt32(u"PictureIndex", &section.picture);
+        String text;
+        if (node->kind() != XmlValueKind::None)
+            node->getText(&text);
+        ResolveLocalizedText(ResourceCache::Instance(), text.data(), &section.text);
+        sections_.push_back(section);
+    }
+    return kResultOk;
+}
+
+void StatusBarControl::created() {
+    applyParts();
+    destroyIcons();
+    for (size_t index = 0; index < sections_.size(); ++index) {
+        SendMessageW(handle(), SB_SETTEXTW, index, LPARAM(Wide(sections_[index].text.data())));
+        if (HICON icon = pictures_.icon(sections_[index].picture)) {
+            icons_.push_back(icon);
+            SendMessageW(handle(), SB_SETICON, index, LPARAM(icon));
+        }
+    }
+}
+
+// Parts are given by their right edges; sections without a width share the rest.
+void StatusBarControl::applyParts() {
+    if (sections_.empty())
+        return;
+    RECT client = {};
+    GetClientRect(handle(), &client);
+    int32_t fixed = 0;
+    int32_t flexible = 0;
+    for (const StatusSection& section : sections_) {
+        if (section.width >= 0)
+            fixed += section.width;
+        else
+            ++flexible;
+    }
+    const int32_t share = flexible ? (client.right - fixed) / flexible : 0;
+    std::vector<int> edges(sections_.size());
+    int32_t edge = 0;
+    for (size_t index = 0; index < sections_.size(); ++index) {
+        edge += sections_[index].width >= 0 ? sections_[index].width : (share > 0 ? share : 0);
+        edges[index] = edge;
+    }
+    edges.back() = -1;
+    SendMessageW(handle(), SB_SETPARTS, edges.size(), LPARAM(edges.data()));
+}
+
+void StatusBarControl::destroyIcons() {
+    for (HICON icon : icons_)
+        DestroyIcon(icon);
+    icons_.clear();
+}
+
+Result StatusBarControl::setText(uint32_t section, const String& text) {
+    if (section >= sections_.size() && !(section == 0 && sections_.empty()))
+        return kResultOutOfRange;
+    if (section < sections_.size())
+        sections_[section].text = text;
+    if (handle())
+        SendMessageW(handle(), SB_SETTEXTW, section, LPARAM(Wide(text.data())));
+    return kResultOk;
+}
+
+StatusBarControl* StatusBarControl::Find(const Window& owner) {
+    for (WindowRecord* record = owner.firstChild(); record; record = record->nextSibling()) {
+        Window* child = static_cast<Window*>(record);
+        if (child->handle()) {
+            wchar_t name[32] = {};
+            GetClassNameW(child->handle(), name, 32);
+            if (lstrcmpiW(name, STATUSCLASSNAMEW) == 0)
+                return static_cast<StatusBarControl*>(child);
+        }
+        if (StatusBarControl* found = Find(*child))
+            return found;
+    }
+    return nullptr;
+}
+
+bool StatusBarControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_SIZE) {
+        const bool handled = Window::handleMessage(message, w, l, result);
+        applyParts();
+        return handled;
+    }
+    return Window::handleMessage(message, w, l, result);
+}
+
+} // namespace vorn

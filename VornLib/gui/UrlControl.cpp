@@ -1,0 +1,94 @@
+#include "VornLib/gui/UrlControl.h"
+
+#include <shellapi.h>
+
+#include "VornLib/gui/Font.h"
+#include "VornLib/gui/WindowName.h"
+
+namespace vorn {
+
+UrlControl::UrlControl() {
+    setStyle(style() | WS_TABSTOP);
+    SystemColour clear;
+    clear.colour = {0, 0, 0, 0};
+    setBackground(clear);
+}
+
+Result UrlControl::readAttributes(const XmlNode& element) {
+    if (element.getAttribute(u"Target", &target_) != kResultOk)
+        target_ = title();
+    if (!constraint(Edge::Height).isSet() &&
+        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
+        setEdge(Edge::Height, 0, 10);
+    return kResultOk;
+}
+
+void UrlControl::open() {
+    if (target_.isEmpty())
+        return;
+    if (target_.find(u'@') >= 0) {
+        const String address =
+            target_.startsWith(u"mailto:") ? target_ : String(u"mailto:") + target_;
+        ShellExecuteW(nullptr, L"open", Wide(address.data()), nullptr, nullptr, SW_SHOWNORMAL);
+    } else if (target_.find(u':') >= 0) {
+        ShellExecuteW(nullptr, L"open", Wide(target_.data()), nullptr, nullptr, SW_SHOWNORMAL);
+    } else if (HWND holder = GetParent(handle())) {
+        PostMessageW(holder, WM_COMMAND, MAKEWPARAM(WindowNameId(target_), 0), LPARAM(handle()));
+    }
+}
+
+void UrlControl::paint(HDC dc, const RECT&) {
+    if (!underlined_) {
+        LOGFONTW font = {};
+        if (SharedFont* shared = this->font())
+            font = shared->logicalFont();
+        else
+            GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+        font.lfUnderline = TRUE;
+        underlined_.reset(CreateFontIndirectW(&font));
+    }
+    RECT client = {};
+    GetClientRect(handle(), &client);
+    HGDIOBJ previous = SelectObject(dc, underlined_.get());
+    SetBkMode(dc, TRANSPARENT);
+    // The link blue of the system's default scheme: some schemes (Wine's)
+    // give COLOR_HOTLIGHT a pale grey that cannot be read on a dialog.
+    SetTextColor(dc, IsWindowEnabled(handle()) ? RGB(0, 102, 204) : GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, Wide(title().data()), -1, &client,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (GetFocus() == handle())
+        DrawFocusRect(dc, &client);
+    SelectObject(dc, previous);
+}
+
+bool UrlControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    switch (message) {
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        *result = TRUE;
+        return true;
+    case WM_LBUTTONUP:
+        open();
+        *result = 0;
+        return true;
+    case WM_KEYDOWN:
+        if (w == VK_SPACE || w == VK_RETURN) {
+            open();
+            *result = 0;
+            return true;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(handle(), nullptr, TRUE);
+        break;
+    case WM_SETFONT:
+        underlined_.reset();
+        break;
+    default:
+        break;
+    }
+    return Window::handleMessage(message, w, l, result);
+}
+
+} // namespace vorn

@@ -1,12 +1,11 @@
 #include "VornLib/gui/Menu.h"
 
-#include <commctrl.h>
-
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/XmlNode.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ShortcutKeys.h"
+#include "VornLib/gui/StatusBarControl.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowSystem.h"
 
@@ -93,17 +92,6 @@ void SetChecked(HMENU menu, const MenuItem& item, bool radio) {
     info.fType = radio ? (info.fType | MFT_RADIOCHECK) : (info.fType & ~UINT(MFT_RADIOCHECK));
     info.fState = item.checked ? (info.fState | MFS_CHECKED) : (info.fState & ~UINT(MFS_CHECKED));
     SetMenuItemInfoW(menu, item.command, FALSE, &info);
-}
-
-// The status bar is the first one in the window tree of the top-level window.
-BOOL CALLBACK FindStatusBar(HWND window, LPARAM found) {
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    if (lstrcmpiW(name, L"msctls_statusbar32") == 0) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 } // namespace
@@ -368,13 +356,14 @@ bool RunRecentFileCommand(Window& window, uint16_t command) {
 }
 
 void ShowStatusText(Window* window, const String& text) {
-    if (!window || !window->handle())
+    if (!window)
         return;
-    HWND top = GetAncestor(window->handle(), GA_ROOT);
-    HWND bar = nullptr;
-    EnumChildWindows(top, FindStatusBar, LPARAM(&bar));
-    if (bar)
-        SendMessageW(bar, SB_SETTEXTW, 0, LPARAM(text.data()));
+    // The status bar of the window's top-level framework window.
+    Window* top = window;
+    while (top->parentWindow())
+        top = top->parentWindow();
+    if (StatusBarControl* bar = StatusBarControl::Find(*top))
+        bar->setText(0, text);
 }
 
 } // namespace vorn

@@ -15,6 +15,7 @@ public:
     UrlControl();
 
     const String& target() const { return target_; }
+    void setTarget(const String& target) { target_ = target; }
     // Opens the target as a click does.
     void open();
 

@@ -19,9 +19,15 @@ template <typename Kind> Window* Make() {
     return new Kind;
 }
 
+Window* MakeContainer() {
+    Window* window = new Window;
+    window->setBehaviour(kForwardsCommands, true);
+    return window;
+}
+
 // The framework's own kinds, one row each.
 const WindowKind kStandardKinds[] = {
-    {u"Window", Make<Window>},
+    {u"Window", MakeContainer},
     {u"List", Make<ListControl>},
     {u"RichEdit", Make<RichEditControl>},
     {u"ToolBar", Make<ToolBarControl>},

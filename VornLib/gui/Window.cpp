@@ -867,6 +867,14 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
         *result = receiveCopyData(HWND(w), *reinterpret_cast<const COPYDATASTRUCT*>(l));
         return true;
     }
+    case WM_COMMAND:
+        // A plain container is no stop for its controls' commands: the page
+        // or dialog around it handles them.
+        if ((behaviour_ & kForwardsCommands) && l && GetParent(handle_)) {
+            *result = SendMessageW(GetParent(handle_), message, w, l);
+            return true;
+        }
+        return false;
     case WM_DESTROY:
         onDestroy();
         return false;

@@ -26,6 +26,7 @@ enum WindowBehaviour : uint16_t {
     kWrapsSystemClass = 8,
     kReceivesReflected = 16, // handles its own notifications and colour requests
     kDialogClass = 32,
+    kForwardsCommands = 64, // a plain container: its children's commands go on to its parent
 };
 
 enum class GradientMode : uint8_t { None = 0, Horizontal = 1, Vertical = 2 };

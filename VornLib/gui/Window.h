@@ -67,6 +67,7 @@ public:
     Result setFontText(const char16_t* text);
 
     void setBackground(const SystemColour& colour);
+    const SystemColour& background() const { return background_; }
     void setGradient(GradientMode mode, const SystemColour& colour);
     bool hasBackground() const;
 
@@ -114,6 +115,10 @@ protected:
     virtual Result readType(const String& type);
     // A kind's own attributes, after the common ones.
     virtual Result readAttributes(const XmlNode&) { return kResultOk; }
+    // The child elements: by default one child window each (39 for an unknown
+    // element or a child that failed). Kinds whose children describe items
+    // rather than windows read them themselves.
+    virtual Result readChildren(const XmlNode& element);
     // The system class a control wraps; null for the framework's own class.
     virtual const wchar_t* systemClassName() const { return nullptr; }
     // The window's own handling of a message; true when handled.
@@ -133,7 +138,6 @@ private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM);
 
     Result readCommonAttributes(const XmlNode& element, bool* edgesIgnored);
-    Result readChildren(const XmlNode& element);
     void readEdges(const XmlNode& element);
     LRESULT dispatch(UINT message, WPARAM w, LPARAM l);
     bool routeReflected(UINT message, WPARAM w, LPARAM l, LRESULT* result);

@@ -123,6 +123,10 @@ protected:
     virtual const wchar_t* systemClassName() const { return nullptr; }
     // The window's own handling of a message; true when handled.
     virtual bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result);
+    // The answer of the procedure the window chains to (its system class's).
+    LRESULT callChained(UINT message, WPARAM w, LPARAM l) {
+        return CallWindowProcW(chain_, handle_, message, w, l);
+    }
     // Drawing of the client area, after the background (into the back buffer
     // for double-buffered windows).
     virtual void paint(HDC, const RECT&) {}

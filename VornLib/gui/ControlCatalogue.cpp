@@ -1,5 +1,13 @@
 #include "VornLib/gui/ControlCatalogue.h"
 
+#include "VornLib/gui/ButtonControl.h"
+#include "VornLib/gui/ComboBoxControl.h"
+#include "VornLib/gui/EditBoxControl.h"
+#include "VornLib/gui/PictureControl.h"
+#include "VornLib/gui/ProgressBarControl.h"
+#include "VornLib/gui/SliderControl.h"
+#include "VornLib/gui/StaticControl.h"
+#include "VornLib/gui/TabCtrlControl.h"
 #include "VornLib/gui/Window.h"
 
 namespace vorn {
@@ -12,6 +20,16 @@ template <typename Kind> Window* Make() {
 // The framework's own kinds, one row each.
 const WindowKind kStandardKinds[] = {
     {u"Window", Make<Window>},
+    {u"Static", Make<StaticControl>},
+    {u"Picture", Make<PictureControl>},
+    {u"Slider", Make<SliderControl>},
+    {u"Button", Make<ButtonControl>},
+    {u"CheckBox", Make<CheckBoxControl>},
+    {u"GroupBox", Make<GroupBoxControl>},
+    {u"EditBox", Make<EditBoxControl>},
+    {u"ProgressBar", Make<ProgressBarControl>},
+    {u"TabCtrl", Make<TabCtrlControl>},
+    {u"ComboBox", Make<ComboBoxControl>},
 };
 
 constexpr uint32_t kMaxProgramKinds = 32;

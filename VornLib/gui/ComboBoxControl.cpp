@@ -124,9 +124,11 @@ Result ComboBoxControl::select(int32_t index) {
 }
 
 String ComboBoxControl::text() const {
-    if (!handle())
-        return selection_ >= 0 ? items_[selection_].text : String();
-    return WindowText(handle());
+    // An editable box shows what was typed; the others their selected item.
+    if (HWND edit = handle() ? HWND(SendMessageW(handle(), CBEM_GETEDITCONTROL, 0, 0)) : nullptr)
+        return WindowText(edit);
+    const int32_t selected = selection();
+    return selected >= 0 && uint32_t(selected) < items_.size() ? items_[selected].text : String();
 }
 
 void ComboBoxControl::created() {

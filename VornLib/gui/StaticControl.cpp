@@ -10,6 +10,10 @@ struct StyleWord {
     const char16_t* word;
     uint32_t style;
 };
+// Words whose bits are a kind of static (SS_TYPEMASK) rather than a flag.
+bool IsStaticType(uint32_t style) {
+    return style == SS_ETCHEDFRAME || style == SS_ETCHEDHORZ || style == SS_ETCHEDVERT;
+}
 constexpr StyleWord kHorizontalAligns[] = {
     {u"Left", SS_LEFT},
     {u"Center", SS_CENTER},
@@ -50,7 +54,7 @@ COLORREF ToColorRef(const Colour& colour) {
 
 StaticControl::StaticControl() : StaticControl(true) {}
 
-StaticControl::StaticControl(bool staticClass) {
+StaticControl::StaticControl(bool staticClass) : staticClass_(staticClass) {
     setBehaviour(kWrapsSystemClass | kReceivesReflected, true);
     uint32_t style = this->style() & ~uint32_t(WS_CLIPSIBLINGS);
     if (staticClass)
@@ -118,7 +122,11 @@ Result StaticControl::readAttributes(const XmlNode& element) {
         const StyleWord* border = FindWord(kBorders, text);
         if (!border)
             return kResultInvalidArgument;
-        style |= border->style;
+        // An etched frame or line is a kind of static of its own.
+        if (IsStaticType(border->style))
+            style = (style & ~uint32_t(SS_TYPEMASK)) | border->style;
+        else
+            style |= border->style;
     }
     setStyle(style);
     readTextContent(element);
@@ -126,8 +134,79 @@ Result StaticControl::readAttributes(const XmlNode& element) {
     return kResultOk;
 }
 
+bool StaticControl::isEtched() const {
+    return staticClass_ && IsStaticType(style() & SS_TYPEMASK);
+}
+
+void StaticControl::created() {
+    // The platform frames etched statics with a static edge of its own; the
+    // etching is drawn here, the same on every system.
+    if (isEtched() && !(extendedStyle() & WS_EX_STATICEDGE)) {
+        const LONG extended = GetWindowLongW(handle(), GWL_EXSTYLE);
+        SetWindowLongW(handle(), GWL_EXSTYLE, extended & ~LONG(WS_EX_STATICEDGE));
+        SetWindowPos(handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+HBRUSH StaticControl::parentBackgroundBrush(HDC dc) {
+    Window* parent = parentWindow();
+    if (parent && IsOpaque(*parent)) {
+        const COLORREF colour = ToColorRef(parent->background().resolved());
+        if (!parentBrush_ || parentBrushColour_ != colour) {
+            parentBrush_.reset(CreateSolidBrush(colour));
+            parentBrushColour_ = colour;
+        }
+        SetBkColor(dc, colour);
+        return static_cast<HBRUSH>(parentBrush_.get());
+    }
+    HWND parentHandle = GetParent(handle());
+    return parentHandle ? HBRUSH(DefWindowProcW(parentHandle, WM_CTLCOLORSTATIC, WPARAM(dc),
+                                                LPARAM(handle())))
+                        : GetSysColorBrush(COLOR_3DFACE);
+}
+
+void StaticControl::drawEtched(HDC dc) {
+    RECT client = {};
+    GetClientRect(handle(), &client);
+    FillRect(dc, &client, parentBackgroundBrush(dc));
+    switch (style() & SS_TYPEMASK) {
+    case SS_ETCHEDHORZ:
+        DrawEdge(dc, &client, EDGE_ETCHED, BF_TOP);
+        break;
+    case SS_ETCHEDVERT:
+        DrawEdge(dc, &client, EDGE_ETCHED, BF_LEFT);
+        break;
+    default:
+        DrawEdge(dc, &client, EDGE_ETCHED, BF_RECT);
+        break;
+    }
+}
+
 bool StaticControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     switch (message) {
+    case WM_ERASEBKGND:
+        if (!isEtched())
+            break;
+        *result = 1; // drawn whole in WM_PAINT
+        return true;
+    case WM_PAINT:
+        if (!isEtched())
+            break;
+        {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(handle(), &paint);
+            drawEtched(dc);
+            EndPaint(handle(), &paint);
+        }
+        *result = 0;
+        return true;
+    case WM_PRINTCLIENT:
+        if (!isEtched())
+            break;
+        drawEtched(HDC(w));
+        *result = 0;
+        return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
@@ -136,8 +215,9 @@ bool StaticControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* res
             return answerColourRequest(HDC(w), result);
         return false;
     default:
-        return Window::handleMessage(message, w, l, result);
+        break;
     }
+    return Window::handleMessage(message, w, l, result);
 }
 
 bool StaticControl::answerColourRequest(HDC dc, LRESULT* result) {
@@ -146,13 +226,7 @@ bool StaticControl::answerColourRequest(HDC dc, LRESULT* result) {
         return false;
     if (IsOpaque(*parent)) {
         // The parent's own colour, so the text sits on it without a box.
-        const COLORREF colour = ToColorRef(parent->background().resolved());
-        if (!parentBrush_ || parentBrushColour_ != colour) {
-            parentBrush_.reset(CreateSolidBrush(colour));
-            parentBrushColour_ = colour;
-        }
-        SetBkColor(dc, colour);
-        *result = LRESULT(parentBrush_.get());
+        *result = LRESULT(parentBackgroundBrush(dc));
     } else {
         // The platform's answer for the parent, with our text colour.
         *result = DefWindowProcW(parent->handle(), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(handle()));

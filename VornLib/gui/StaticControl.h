@@ -27,6 +27,7 @@ protected:
     // The static's words (see above), its text content and its default height.
     Result readAttributes(const XmlNode& element) override;
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+    void created() override;
 
     // What every kind of the family reads: "TextColor".
     Result readFamilyAttributes(const XmlNode& element);
@@ -35,13 +36,20 @@ protected:
     // The element's text content, localized, as the window's text.
     void readTextContent(const XmlNode& element);
 
+    // The brush of the parent's background (its colour request's answer when
+    // it has no colour of its own).
+    HBRUSH parentBackgroundBrush(HDC dc);
+
 private:
     bool answerColourRequest(HDC dc, LRESULT* result);
+    bool isEtched() const;
+    void drawEtched(HDC dc);
 
     SystemColour textColour_;
     GdiObject parentBrush_;
     uint32_t parentBrushColour_ = 0;
     bool hasTextColour_ = false;
+    bool staticClass_;
 };
 
 } // namespace vorn

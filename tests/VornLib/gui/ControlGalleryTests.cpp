@@ -1,5 +1,6 @@
 // Every control kind of the catalogue's first half in one window, saved as a
-// picture of the screen for a person to look at.
+// picture of the screen for a person to look at. The group box comes after the
+// controls it frames: the platform paints siblings in that order.
 #include "ControlTestSupport.h"
 #include "VornLib/gui/ProgressBarControl.h"
 #include "WindowDriver.h"
@@ -16,7 +17,7 @@ TEST(ControlGallery, EveryKindInOneWindow) {
       <Picture ID="Badge" Name="Data/Pictures/Badge.png" Left="300" Top="44"/>
       <Picture ID="Photo" Name="Data/Pictures/Photo.png" Left="340" Top="48"/>
       <Static ID="Path" Left="10" Top="44" Width="280" PathEllipsis="true" Border="Sunken">C:\Program Files\Vorn\Very Long Folder Name\Application\Data\file.txt</Static>
-      <Static ID="Centre" Left="10" Top="66" Width="280" HorizontalAlign="Center" Border="Etched">Centred in an etched frame</Static>
+      <Static ID="Centre" Left="10" Top="66" Width="280" HorizontalAlign="Center" Border="StaticEdge">Centred in a static edge</Static>
       <Button ID="InstallCmd" Type="DefaultButton" Left="10" Top="92" Width="100" Height="26" Title="Install"/>
       <Button ID="Browse" Picture="Data/Pictures/Photo.png" Left="120" Top="86" Width="130" Height="36" Title="Browse"/>
       <Button ID="Options" Left="260" Top="92" Width="110" Height="26" Title="Options">
@@ -24,13 +25,13 @@ TEST(ControlGallery, EveryKindInOneWindow) {
       </Button>
       <CheckBox ID="Desktop" Left="10" Top="128" Width="200" Height="20" Title="Desktop shortcut"/>
       <CheckBox ID="Toggle" Type="PushCheckButton" Left="220" Top="126" Width="120" Height="24" Title="Push to check"/>
-      <GroupBox ID="Group" Left="390" Top="86" Width="190" Height="110" Title="Settings"/>
       <Slider ID="Volume" Left="400" Top="106" Width="170" Height="34" Ticks="10" DefaultValue="60"/>
       <ComboBox ID="Language" Left="400" Top="150" Width="170" Height="150" Pictures="Data/Pictures/Tabs.png" PictureItemWidth="16">
         <Item PictureIndex="0">English</Item><Item PictureIndex="1" Selected="true">Deutsch</Item><Item PictureIndex="2">Fran&#231;ais</Item>
       </ComboBox>
+      <GroupBox ID="Group" Left="390" Top="86" Width="190" Height="110" Title="Settings"/>
       <EditBox ID="Folder" Left="10" Top="158" Width="370" OnReturn="BrowseCmd">C:\Program Files\Vorn</EditBox>
-      <ComboBox ID="Editable" Type="Editable" Left="10" Top="186" Width="370" Height="120"><Item>Typed or chosen</Item></ComboBox>
+      <ComboBox ID="Editable" Type="Editable" Left="10" Top="186" Width="370" Height="120"><Item Selected="true">Typed or chosen</Item></ComboBox>
       <ProgressBar ID="Progress" Left="10" Top="216" Width="370" Height="18"/>
       <ProgressBar ID="Upright" Left="560" Top="210" Width="18" Height="200"/>
       <TabCtrl ID="Tabs" Left="10" Top="244" Width="540" Height="170" Pictures="Data/Pictures/Tabs.png" PictureItemWidth="16">

@@ -62,7 +62,8 @@ public:
 
 protected:
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override {
-        if (message == WM_COMMAND)
+        // Commands only: code 0 (menu, button) or 1 (accelerator), not notifications.
+        if (message == WM_COMMAND && HIWORD(w) <= 1)
             commands.push_back({w, l});
         return Window::handleMessage(message, w, l, result);
     }

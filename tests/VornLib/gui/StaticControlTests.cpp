@@ -65,23 +65,63 @@ TEST(StaticControl, BorderWordsAndTheirFailure) {
     EXPECT_EQ(39u, failing.read);
 }
 
+// The colours a window draws into its client area, read from a bitmap.
+class ClientPicture {
+public:
+    explicit ClientPicture(HWND window) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        HDC screen = GetDC(nullptr);
+        memory_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ReleaseDC(nullptr, screen);
+        previous_ = SelectObject(memory_, bitmap_);
+        SendMessageW(window, WM_PRINTCLIENT, WPARAM(memory_), PRF_CLIENT);
+    }
+    ~ClientPicture() {
+        SelectObject(memory_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(memory_);
+    }
+    COLORREF at(int x, int y) const { return GetPixel(memory_, x, y); }
+
+private:
+    HDC memory_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+};
+
 TEST(StaticControl, EtchedHorizontalDrawsAnEtchedLine) {
     Host host(R"(<Static ID="Line" Left="20" Top="20" Width="300" Height="6"
-                         Border="EtchedHorizontal"/>)",
-              R"(BackgroundColor="#FFFFFF")");
+                         Border="EtchedHorizontal"/>
+                 <Static ID="Upright" Left="340" Top="20" Width="6" Height="100"
+                         Border="EtchedVertical"/>)",
+              R"(BackgroundColor="#FFF0C0")");
     ASSERT_EQ(0u, host.created);
     HWND line = host.handle(u"Line");
-    RedrawWindow(host.window.handle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(100);
-    // A shadow row over a highlight row along the whole width; nothing below.
+    // No frame of the platform's around the line: the etching is the line.
+    EXPECT_EQ(0u, ExtendedStyleOf(line) & WS_EX_STATICEDGE);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    for (int x : {2, 150, 297}) {
-        EXPECT_EQ(shadow, ScreenPixel(line, x, 0)) << x;
-        EXPECT_EQ(highlight, ScreenPixel(line, x, 1)) << x;
-        EXPECT_NE(shadow, ScreenPixel(line, x, 4)) << x;
+    const COLORREF background = RGB(0xFF, 0xF0, 0xC0);
+    // A shadow row over a highlight row along the whole width, on the parent's colour.
+    ClientPicture drawn(line);
+    for (int x : {0, 150, 299}) {
+        EXPECT_EQ(shadow, drawn.at(x, 0)) << x;
+        EXPECT_EQ(highlight, drawn.at(x, 1)) << x;
+        EXPECT_EQ(background, drawn.at(x, 2)) << x;
+        EXPECT_EQ(background, drawn.at(x, 5)) << x;
     }
+    ClientPicture upright(host.handle(u"Upright"));
+    EXPECT_EQ(shadow, upright.at(0, 50));
+    EXPECT_EQ(highlight, upright.at(1, 50));
+    EXPECT_EQ(background, upright.at(4, 50));
+    // And so it is on the screen.
+    RedrawWindow(host.window.handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(200);
+    EXPECT_EQ(shadow, ScreenPixel(line, 150, 0));
+    EXPECT_EQ(highlight, ScreenPixel(line, 150, 1));
 }
 
 TEST(StaticControl, TextColourAnswersTheColourRequestOnTheParentsBackground) {
@@ -98,11 +138,11 @@ TEST(StaticControl, TextColourAnswersTheColourRequestOnTheParentsBackground) {
     LOGBRUSH described = {};
     ASSERT_NE(0, GetObjectW(HGDIOBJ(brush), sizeof described, &described));
     EXPECT_EQ(RGB(0x20, 0x40, 0x60), described.lbColor);
-    // A static without a colour leaves the request to its parent.
+    // A static without a colour leaves the request to its parent: the platform's answer.
     SetTextColor(dc, RGB(1, 2, 3));
     SendMessageW(host.window.handle(), WM_CTLCOLORSTATIC, WPARAM(dc),
                  LPARAM(host.handle(u"Plain")));
-    EXPECT_EQ(RGB(1, 2, 3), GetTextColor(dc));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), GetTextColor(dc));
     DeleteDC(dc);
 }
 

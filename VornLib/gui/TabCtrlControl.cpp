@@ -52,7 +52,7 @@ void TabCtrlControl::created() {
 
 Result TabCtrlControl::addPage(Window* page, int32_t pictureIndex) {
     if (!page)
-        return kResultNullOutput;
+        return kResultNullInput;
     if (!handle())
         return kResultWrongState;
     for (Window* existing : pages_) {

@@ -18,7 +18,7 @@ public:
 
     // Adds `page` (made a child of the control when it is not) with a tab;
     // a page without a platform window gets one, disabled and hidden until it
-    // is selected. The first page is selected. 23 for a null page, 4 before
+    // is selected. The first page is selected. 15 for a null page, 4 before
     // the control's window exists, 14 when it is a page already, else the
     // page creation's result.
     Result addPage(Window* page, int32_t pictureIndex = -1);

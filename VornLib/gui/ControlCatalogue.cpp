@@ -1,13 +1,21 @@
 #include "VornLib/gui/ControlCatalogue.h"
 
+#include "VornLib/gui/ButtonControl.h"
+#include "VornLib/gui/ComboBoxControl.h"
 #include "VornLib/gui/ControlBarControl.h"
 #include "VornLib/gui/DockWindow.h"
+#include "VornLib/gui/EditBoxControl.h"
 #include "VornLib/gui/HintControl.h"
 #include "VornLib/gui/ListControl.h"
+#include "VornLib/gui/PictureControl.h"
+#include "VornLib/gui/ProgressBarControl.h"
 #include "VornLib/gui/PropertySheetWindow.h"
 #include "VornLib/gui/RichEditControl.h"
 #include "VornLib/gui/SeparatorControl.h"
+#include "VornLib/gui/SliderControl.h"
+#include "VornLib/gui/StaticControl.h"
 #include "VornLib/gui/StatusBarControl.h"
+#include "VornLib/gui/TabCtrlControl.h"
 #include "VornLib/gui/ToolBarControl.h"
 #include "VornLib/gui/UrlControl.h"
 #include "VornLib/gui/Window.h"
@@ -38,6 +46,16 @@ const WindowKind kStandardKinds[] = {
     {u"HintCtrl", Make<HintControl>},
     {u"Separator", Make<SeparatorControl>},
     {u"PropertySheet", Make<PropertySheetWindow>},
+    {u"Static", Make<StaticControl>},
+    {u"Picture", Make<PictureControl>},
+    {u"Slider", Make<SliderControl>},
+    {u"Button", Make<ButtonControl>},
+    {u"CheckBox", Make<CheckBoxControl>},
+    {u"GroupBox", Make<GroupBoxControl>},
+    {u"EditBox", Make<EditBoxControl>},
+    {u"ProgressBar", Make<ProgressBarControl>},
+    {u"TabCtrl", Make<TabCtrlControl>},
+    {u"ComboBox", Make<ComboBoxControl>},
 };
 
 constexpr uint32_t kMaxProgramKinds = 32;

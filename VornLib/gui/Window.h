@@ -71,6 +71,7 @@ public:
     Result setFontText(const char16_t* text);
 
     void setBackground(const SystemColour& colour);
+    const SystemColour& background() const { return background_; }
     void setGradient(GradientMode mode, const SystemColour& colour);
     bool hasBackground() const;
 
@@ -127,10 +128,18 @@ protected:
     virtual Result readType(const String& type);
     // A kind's own attributes, after the common ones.
     virtual Result readAttributes(const XmlNode&) { return kResultOk; }
+    // The child elements: by default one child window each (39 for an unknown
+    // element or a child that failed). Kinds whose children describe items
+    // rather than windows read them themselves.
+    virtual Result readChildren(const XmlNode& element);
     // The system class a control wraps; null for the framework's own class.
     virtual const wchar_t* systemClassName() const { return nullptr; }
     // The window's own handling of a message; true when handled.
     virtual bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result);
+    // The answer of the procedure the window chains to (its system class's).
+    LRESULT callChained(UINT message, WPARAM w, LPARAM l) {
+        return CallWindowProcW(chain_, handle_, message, w, l);
+    }
     // Drawing of the client area, after the background (into the back buffer
     // for double-buffered windows).
     virtual void paint(HDC, const RECT&) {}

@@ -1,0 +1,99 @@
+#include "VornLib/gui/ButtonControl.h"
+
+#include <commctrl.h>
+
+namespace vorn {
+namespace {
+
+// The BS_ type bits; the rest of the style is kept when the type changes.
+constexpr uint32_t kButtonTypeMask = 0x0F;
+
+struct AlignWord {
+    const char16_t* word;
+    uint32_t style;
+};
+constexpr AlignWord kHorizontalAligns[] = {
+    {u"Left", BS_LEFT},
+    {u"Center", BS_CENTER},
+    {u"Right", BS_RIGHT},
+};
+
+} // namespace
+
+ButtonControl::ButtonControl(uint32_t kind) {
+    setBehaviour(kWrapsSystemClass, true);
+    setStyle(style() | WS_TABSTOP | kind);
+}
+
+CheckBoxControl::CheckBoxControl() : ButtonControl(BS_AUTOCHECKBOX | WS_GROUP) {}
+
+GroupBoxControl::GroupBoxControl() : ButtonControl(BS_GROUPBOX) {
+    // A frame around other controls is no stop of the tab key.
+    setStyle(style() & ~uint32_t(WS_TABSTOP));
+}
+
+void ButtonControl::setButtonType(uint32_t type) {
+    setStyle((style() & ~kButtonTypeMask) | type);
+}
+
+Result ButtonControl::readType(const String& type) {
+    if (type == u"DefaultButton") {
+        setButtonType(BS_DEFPUSHBUTTON);
+        setStyle(style() & ~uint32_t(BS_PUSHLIKE));
+    } else if (type == u"PushCheckButton") {
+        setButtonType(BS_AUTOCHECKBOX);
+        setStyle(style() | BS_PUSHLIKE);
+    } else {
+        return kResultInvalidArgument;
+    }
+    return kResultOk;
+}
+
+Result ButtonControl::readAttributes(const XmlNode& element) {
+    String text;
+    if (element.getAttribute(u"HorizontalAlign", &text) == kResultOk) {
+        const AlignWord* found = nullptr;
+        for (const AlignWord& align : kHorizontalAligns) {
+            if (text == align.word)
+                found = &align;
+        }
+        if (!found)
+            return kResultInvalidArgument;
+        setStyle((style() & ~uint32_t(BS_CENTER)) | found->style);
+    }
+    if (element.getAttribute(u"Picture", &text) == kResultOk) {
+        const Result result = picture_.load(text.data());
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result ButtonControl::readChildren(const XmlNode& element) {
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        if (node->name() != u"Menu" || menuElement_)
+            return kResultKindMismatch;
+        menuElement_ = node;
+        node->getAttribute(u"ID", &menuName_);
+        setButtonType(BS_SPLITBUTTON);
+    }
+    return kResultOk;
+}
+
+void ButtonControl::created() {
+    if (picture_.bitmap)
+        SendMessageW(handle(), BM_SETIMAGE, IMAGE_BITMAP, LPARAM(picture_.bitmap.get()));
+}
+
+bool ButtonControl::isChecked() const {
+    return handle() && SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void ButtonControl::setChecked(bool checked) {
+    if (handle())
+        SendMessageW(handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+} // namespace vorn

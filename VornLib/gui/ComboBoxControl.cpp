@@ -1,0 +1,143 @@
+#include "VornLib/gui/ComboBoxControl.h"
+
+#include <commctrl.h>
+
+#include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/data/ResourceCache.h"
+
+namespace vorn {
+namespace {
+
+constexpr uint32_t kComboTypeMask = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST;
+
+struct TypeWord {
+    const char16_t* word;
+    uint32_t style;
+};
+constexpr TypeWord kTypes[] = {
+    {u"List", CBS_SIMPLE},
+    {u"Editable", CBS_DROPDOWN},
+    {u"DropDown", CBS_DROPDOWNLIST},
+};
+
+String WindowText(HWND window) {
+    String text;
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0)
+        return text;
+    std::vector<wchar_t> units(size_t(length) + 1);
+    const int read = GetWindowTextW(window, units.data(), length + 1);
+    text.assign(Units(units.data()), uint32_t(read > 0 ? read : 0));
+    return text;
+}
+
+} // namespace
+
+ComboBoxControl::ComboBoxControl() {
+    setBehaviour(kWrapsSystemClass, true);
+    setStyle(style() | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL);
+}
+
+Result ComboBoxControl::readType(const String& type) {
+    for (const TypeWord& word : kTypes) {
+        if (type == word.word) {
+            setStyle((style() & ~kComboTypeMask) | word.style);
+            return kResultOk;
+        }
+    }
+    return kResultInvalidArgument;
+}
+
+Result ComboBoxControl::readAttributes(const XmlNode& element) {
+    String name;
+    if (element.getAttribute(u"Pictures", &name) == kResultOk) {
+        int32_t itemWidth = 0;
+        element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+        const Result result = LoadPictureImageList(name.data(), itemWidth, &pictures_);
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result ComboBoxControl::readChildren(const XmlNode& element) {
+    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
+        if (!node->isElement())
+            continue;
+        if (node->name() != u"Item")
+            return kResultKindMismatch;
+        String text;
+        if (node->kind() == XmlValueKind::Text || node->kind() == XmlValueKind::CData) {
+            String described;
+            node->getText(&described);
+            ResolveLocalizedText(ResourceCache::Instance(), described.data(), &text);
+        }
+        int32_t picture = -1;
+        if (node->getAttributeInt32(u"PictureIndex", &picture) != kResultOk)
+            picture = -1;
+        const uint32_t index = addItem(text, picture);
+        bool selected = false;
+        if (node->getAttributeBoolean(u"Selected", &selected) == kResultOk && selected)
+            selection_ = int32_t(index);
+    }
+    return kResultOk;
+}
+
+void ComboBoxControl::insert(uint32_t index) {
+    const Item& item = items_[index];
+    COMBOBOXEXITEMW entry = {};
+    entry.mask = CBEIF_TEXT;
+    entry.iItem = INT_PTR(index);
+    entry.pszText = const_cast<wchar_t*>(Wide(item.text.data()));
+    if (item.picture >= 0) {
+        entry.mask |= CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        entry.iImage = entry.iSelectedImage = item.picture;
+    }
+    SendMessageW(handle(), CBEM_INSERTITEMW, 0, LPARAM(&entry));
+}
+
+uint32_t ComboBoxControl::addItem(const String& text, int32_t pictureIndex) {
+    items_.push_back({text, pictureIndex});
+    const uint32_t index = uint32_t(items_.size() - 1);
+    if (handle())
+        insert(index);
+    return index;
+}
+
+String ComboBoxControl::itemText(uint32_t index) const {
+    return index < items_.size() ? items_[index].text : String();
+}
+
+int32_t ComboBoxControl::selection() const {
+    if (!handle())
+        return selection_;
+    return int32_t(SendMessageW(handle(), CB_GETCURSEL, 0, 0));
+}
+
+Result ComboBoxControl::select(int32_t index) {
+    if (index >= int32_t(items_.size()) || index < -1)
+        return kResultOutOfRange;
+    selection_ = index;
+    if (handle())
+        SendMessageW(handle(), CB_SETCURSEL, WPARAM(index), 0);
+    return kResultOk;
+}
+
+String ComboBoxControl::text() const {
+    // An editable box shows what was typed; the others their selected item.
+    if (HWND edit = handle() ? HWND(SendMessageW(handle(), CBEM_GETEDITCONTROL, 0, 0)) : nullptr)
+        return WindowText(edit);
+    const int32_t selected = selection();
+    return selected >= 0 && uint32_t(selected) < items_.size() ? items_[selected].text : String();
+}
+
+void ComboBoxControl::created() {
+    if (pictures_)
+        SendMessageW(handle(), CBEM_SETIMAGELIST, 0, LPARAM(pictures_.get()));
+    for (uint32_t index = 0; index < items_.size(); ++index)
+        insert(index);
+    if (selection_ >= 0)
+        SendMessageW(handle(), CB_SETCURSEL, WPARAM(selection_), 0);
+}
+
+} // namespace vorn

@@ -1,0 +1,51 @@
+// ComboBoxControl: the platform's extended combo box ("ComboBoxEx32"), which
+// shows a picture beside each item. Items come from the description's "Item"
+// children or from the program; those added before the window exists are
+// kept and handed to it when it is created.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/gui/PictureBitmap.h"
+#include "VornLib/gui/Window.h"
+
+namespace vorn {
+
+class ComboBoxControl : public Window {
+public:
+    ComboBoxControl();
+
+    // Appends an item; its index. `pictureIndex` -1 shows no picture.
+    uint32_t addItem(const String& text, int32_t pictureIndex = -1);
+    uint32_t itemCount() const { return uint32_t(items_.size()); }
+    String itemText(uint32_t index) const;
+    // The selected item's index; -1 for none.
+    int32_t selection() const;
+    // 37 for an index past the items; -1 selects nothing.
+    Result select(int32_t index);
+    // The text the box shows (what the user typed, in an editable box).
+    String text() const;
+
+protected:
+    const wchar_t* systemClassName() const override { return L"ComboBoxEx32"; }
+    // "List", "Editable" or "DropDown"; 5 for anything else.
+    Result readType(const String& type) override;
+    // "Pictures" and "PictureItemWidth".
+    Result readAttributes(const XmlNode& element) override;
+    // "Item" children with "PictureIndex" and "Selected"; 39 for others.
+    Result readChildren(const XmlNode& element) override;
+    void created() override;
+
+private:
+    struct Item {
+        String text;
+        int32_t picture;
+    };
+    void insert(uint32_t index);
+
+    std::vector<Item> items_;
+    ImageListHandle pictures_;
+    int32_t selection_ = -1;
+};
+
+} // namespace vorn

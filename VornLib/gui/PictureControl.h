@@ -1,0 +1,36 @@
+// PictureControl: a picture of the resource locator on a transparent static.
+// The control takes the picture's pixel size and draws it itself, blending a
+// picture's alpha over its parent's background, which the parent paints
+// beneath it (a transparent window keeps its ancestors from clipping it away).
+#pragma once
+
+#include "VornLib/gui/PictureBitmap.h"
+#include "VornLib/gui/StaticControl.h"
+
+namespace vorn {
+
+class PictureControl : public StaticControl {
+public:
+    PictureControl();
+
+    // Shows the picture `name` (see PictureBitmap::load for the results) and
+    // sizes the control to it; the window, when it exists, is laid out again.
+    // A failure leaves the previous picture.
+    Result setPicture(const char16_t* name);
+    const PictureBitmap& picture() const { return picture_; }
+
+protected:
+    // "Name", after the static's own words: 31 when it is missing.
+    Result readAttributes(const XmlNode& element) override;
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+
+private:
+    void draw(HDC dc);
+    void paintParentBackground(HDC dc, int32_t width, int32_t height);
+
+    PictureBitmap picture_;
+    // The picture with premultiplied alpha, as the blend wants it.
+    PictureBitmap premultiplied_;
+};
+
+} // namespace vorn

@@ -1,0 +1,53 @@
+// TabCtrlControl: the platform's tab control, a member of the static family,
+// whose pages are child windows. Each page adds a tab titled with the page's
+// title; the selected page fills the control's display area and is the only
+// one enabled and shown. The child windows of the description become its
+// pages in order, each with its "PictureIndex" into the "Pictures" strip.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/gui/PictureBitmap.h"
+#include "VornLib/gui/StaticControl.h"
+
+namespace vorn {
+
+class TabCtrlControl : public StaticControl {
+public:
+    TabCtrlControl();
+
+    // Adds `page` (made a child of the control when it is not) with a tab;
+    // a page without a platform window gets one, disabled and hidden until it
+    // is selected. The first page is selected. 15 for a null page, 4 before
+    // the control's window exists, 14 when it is a page already, else the
+    // page creation's result.
+    Result addPage(Window* page, int32_t pictureIndex = -1);
+    // Shows the page at `index` in the display area (optionally giving it the
+    // focus) and hides and disables the previous one; 37 for no such page.
+    Result selectPage(uint32_t index, bool focus = false);
+    uint32_t pageCount() const { return uint32_t(pages_.size()); }
+    Window* page(uint32_t index) const { return index < pages_.size() ? pages_[index] : nullptr; }
+    // -1 before the first page.
+    int32_t selectedIndex() const { return selected_; }
+    // The rectangle a page takes, in the control's client coordinates.
+    RECT displayArea() const;
+
+protected:
+    const wchar_t* systemClassName() const override { return L"SysTabControl32"; }
+    // "Pictures" and "PictureItemWidth": a strip that cannot be had fails
+    // with the locator's result.
+    Result readAttributes(const XmlNode& element) override;
+    Result readChildren(const XmlNode& element) override;
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+    void created() override;
+
+private:
+    void placeSelected();
+
+    std::vector<Window*> pages_;
+    std::vector<int32_t> describedPictures_;
+    ImageListHandle pictures_;
+    int32_t selected_ = -1;
+};
+
+} // namespace vorn

@@ -146,10 +146,6 @@ protected:
     // WM_CLOSE: destroys the window unless a kind says otherwise.
     virtual void requestClose();
     virtual void created() {}
-    // A kind's reading of its child elements; the base makes one child window
-    // per element (39 for an unknown element or a child that failed). Kinds
-    // whose children describe content rather than windows read them here.
-    virtual Result readChildren(const XmlNode& element);
 
     bool applyPlacement(int32_t left, int32_t top, int32_t width, int32_t height, bool move,
                         bool resize) override;

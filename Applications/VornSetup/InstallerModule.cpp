@@ -1,9 +1,10 @@
 #include "Applications/VornSetup/InstallerModule.h"
 
 #include "Applications/VornSetup/InstallManifest.h"
-#include "Applications/VornSetup/InstallWindow.h"
+#include "Applications/VornSetup/InstallerWindow.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/DescribedMainWindow.h"
 #include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/SystemInfo.h"
@@ -84,10 +85,14 @@ Result InstallerModule::runInstaller() {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
     }
-    auto* window = new (std::nothrow) InstallWindow(manifest);
-    if (!window)
+    auto* window = new (std::nothrow) InstallerWindow(manifest);
+    auto* described =
+        window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", window) : nullptr;
+    if (!described) {
+        delete window;
         return kResultOutOfMemory;
-    runtime.setMainWindow(window);
+    }
+    runtime.setMainWindow(described);
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.
         SendAnalyticsScreenView(u"Install");

@@ -287,7 +287,7 @@ Result TransferWorker::run() {
     } else {
         result = registerInstallation();
         if (result == kResultOk)
-            AppRuntime::instance().setExitCode(42);
+            AppRuntime::instance().setExitCode(kExitInstalled);
     }
     Lock lock(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {

@@ -24,6 +24,11 @@ enum class TransferState : uint32_t {
     Closed = 6,
 };
 
+// The elevated copy's exit codes beside the result codes: the installation
+// completed, or the user asked to start the installed application.
+constexpr int32_t kExitInstalled = 42;
+constexpr int32_t kExitStartApplication = 41;
+
 // The installer's private window message; wParam says what to do.
 constexpr UINT kInstallerMessage = WM_APP + 0x100;
 enum InstallerCommand : WPARAM {

@@ -1,6 +1,7 @@
 // VornSetup: the installer. It carries the application and its own
 // definitions in its payload (resource 4096).
 #include "Applications/VornSetup/InstallerModule.h"
+#include "Applications/VornSetup/InstallerWindow.h"
 #include "VornLib/app/Entry.h"
 #include "VornLib/core/Win32.h"
 #include "VornLib/data/ResourceCache.h"
@@ -69,5 +70,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vorn::ProgramDefinition program;
     program.loadDescription = vornsetup::LoadDescription;
     program.createModule = vornsetup::CreateModule;
+    vornsetup::InstallerWindow::RegisterKinds();
     return vorn::RunApplication(program);
 }

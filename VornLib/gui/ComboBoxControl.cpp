@@ -104,6 +104,26 @@ uint32_t ComboBoxControl::addItem(const String& text, int32_t pictureIndex) {
     return index;
 }
 
+void ComboBoxControl::clearItems() {
+    items_.clear();
+    selection_ = -1;
+    if (handle())
+        SendMessageW(handle(), CB_RESETCONTENT, 0, 0);
+}
+
+void ComboBoxControl::setText(const String& text) {
+    if (!handle())
+        return;
+    // The box's own item -1 is what its edit field shows.
+    COMBOBOXEXITEMW item = {};
+    item.mask = CBEIF_TEXT;
+    item.iItem = -1;
+    item.pszText = const_cast<wchar_t*>(Wide(text.data()));
+    SendMessageW(handle(), CBEM_SETITEMW, 0, LPARAM(&item));
+    if (HWND edit = HWND(SendMessageW(handle(), CBEM_GETEDITCONTROL, 0, 0)))
+        SetWindowTextW(edit, Wide(text.data()));
+}
+
 String ComboBoxControl::itemText(uint32_t index) const {
     return index < items_.size() ? items_[index].text : String();
 }

@@ -18,6 +18,9 @@ public:
     // Appends an item; its index. `pictureIndex` -1 shows no picture.
     uint32_t addItem(const String& text, int32_t pictureIndex = -1);
     uint32_t itemCount() const { return uint32_t(items_.size()); }
+    void clearItems();
+    // Puts `text` into the edit field of an editable box.
+    void setText(const String& text);
     String itemText(uint32_t index) const;
     // The selected item's index; -1 for none.
     int32_t selection() const;

@@ -318,8 +318,12 @@ Result Window::readChildren(const XmlNode& element) {
 
 void Window::setTitle(const String& title) {
     title_ = title;
-    if (handle_)
-        SetWindowTextW(handle_, Wide(title_.data()));
+    if (!handle_)
+        return;
+    SetWindowTextW(handle_, Wide(title_.data()));
+    // Kinds of the framework's own class draw their title themselves.
+    if (!systemClassName() && (style() & WS_CHILD))
+        InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void Window::setFont(SharedFont* font) {
@@ -867,6 +871,16 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
         *result = receiveCopyData(HWND(w), *reinterpret_cast<const COPYDATASTRUCT*>(l));
         return true;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        // Texts and buttons sit on the window's own colour, not in boxes of
+        // the platform's default face colour.
+        if (backgroundBrush_ && !gradientBrush_ && !systemClassName()) {
+            SetBkColor(HDC(w), ToColorRef(background_.resolved()));
+            *result = LRESULT(backgroundBrush_.get());
+            return true;
+        }
+        return false;
     case WM_COMMAND:
         // A plain container is no stop for its controls' commands: the page
         // or dialog around it handles them.

@@ -1,0 +1,388 @@
+#include "Applications/VornSetup/InstallerPages.h"
+
+#include <commctrl.h>
+
+#include "Applications/VornSetup/InstallOptions.h"
+#include "VornLib/app/Preferences.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/BrowseFolderDialog.h"
+#include "VornLib/gui/ComboBoxControl.h"
+#include "VornLib/gui/EditBoxControl.h"
+#include "VornLib/gui/MessageBox.h"
+#include "VornLib/gui/ProgressBarControl.h"
+#include "VornLib/gui/ShortcutKeys.h"
+#include "VornLib/gui/TabCtrlControl.h"
+#include "VornLib/gui/UrlControl.h"
+#include "VornLib/gui/WindowSystem.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+String Localized(const char16_t* key) {
+    String text;
+    ResolveLocalizedText(ResourceCache::Instance(), key, &text);
+    return text;
+}
+
+String Formatted(const char16_t* key, const FormatArgument& argument) {
+    return Format(Localized(key).data(), {argument});
+}
+
+void SetLinkTarget(Window* link, const String& target) {
+    if (auto* url = dynamic_cast<UrlControl*>(link))
+        url->setTarget(target);
+}
+
+void SetText(Window* control, const String& text) {
+    if (control)
+        control->setTitle(text);
+}
+
+bool IsButtonCommand(WPARAM w, const char16_t* name) {
+    return IsCommand(w, CommandId(name)) && HIWORD(w) <= 1;
+}
+
+bool ConfirmCancel(void* context) {
+    const InstallManifest& manifest = *static_cast<const InstallManifest*>(context);
+    HWND owner = WindowSystem::Instance().mainWindow()
+                     ? WindowSystem::Instance().mainWindow()->handle()
+                     : nullptr;
+    return ShowMessageBox(u"CancelConfirmation", FormatArgument(manifest.displayName()), owner) ==
+           kButtonYes;
+}
+
+} // namespace
+
+// --- MainPage ---
+
+void MainPage::created() {
+    InstallerPage::created();
+    selectTab(0);
+}
+
+void MainPage::shown() {}
+
+Window* MainPage::focusControl() {
+    return control(u"InstallCmd");
+}
+
+void MainPage::selectTab(uint32_t index) {
+    if (auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs")))
+        tabs->selectPage(index, false);
+}
+
+void MainPage::hidden() {
+    // The tab page on show goes with the main page: its choices are taken now.
+    auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs"));
+    if (auto* page =
+            tabs ? dynamic_cast<InstallerPage*>(tabs->page(tabs->selectedIndex())) : nullptr)
+        page->becameHidden();
+}
+
+bool MainPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_COMMAND) {
+        if (IsButtonCommand(w, u"InstallCmd")) {
+            Post(&main(), kStartInstallation);
+            return true;
+        }
+        if (IsButtonCommand(w, u"QuitCmd")) {
+            Post(&main(), kCloseMainWindow);
+            return true;
+        }
+    }
+    if (message == kInstallerMessage) {
+        Window* install = control(u"InstallCmd");
+        if (w == kEnableInstall || w == kDisableInstall) {
+            if (install && install->handle())
+                EnableWindow(install->handle(), w == kEnableInstall);
+        } else if (w == kSelectLicenseTab) {
+            selectTab(1);
+        }
+        *result = 0;
+        return true;
+    }
+    return InstallerPage::handleMessage(message, w, l, result);
+}
+
+// --- WelcomePage ---
+
+void WelcomePage::shown() {
+    const InstallManifest& manifest = this->manifest();
+    const String name = manifest.displayName();
+    SetText(control(u"Title"), Formatted(u"#WelcomeTitle", name));
+    if (Window* link = control(u"InfoPublicDistribution")) {
+        link->setTitle(Formatted(u"#WelcomeInfoURL", name));
+        SetLinkTarget(link, manifest.webSite);
+    }
+    const char16_t* const kNotices[] = {u"NoticePublicProduct", u"NoticeOpenBeta",
+                                        u"NoticeClosedBeta"};
+    const uint32_t shown = uint32_t(manifest.distribution);
+    for (uint32_t index = 0; index < 3; ++index) {
+        Window* notice = control(kNotices[index]);
+        if (notice && notice->handle())
+            ShowWindow(notice->handle(), index == shown ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+bool WelcomePage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    // A link that names no address or shell target stays inside the wizard
+    // (it arrives as a command from the link): it leads to the licence.
+    if (message == WM_COMMAND && dynamic_cast<UrlControl*>(FromHandle(HWND(l)))) {
+        Post(&main(), kSelectLicenseTab);
+        *result = 0;
+        return true;
+    }
+    return InstallerPage::handleMessage(message, w, l, result);
+}
+
+// --- OptionsPage ---
+
+Window* OptionsPage::focusControl() {
+    return control(u"InstallFolder");
+}
+
+String OptionsPage::folderText() const {
+    auto* folder = dynamic_cast<EditBoxControl*>(control(u"InstallFolder"));
+    return folder ? folder->text() : String();
+}
+
+void OptionsPage::setFolderText(const String& text) {
+    if (auto* folder = dynamic_cast<EditBoxControl*>(control(u"InstallFolder")))
+        folder->setText(text);
+}
+
+String OptionsPage::groupText() const {
+    auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"));
+    return group ? group->text() : String();
+}
+
+void OptionsPage::setGroupText(const String& text) {
+    if (auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup")))
+        group->setText(text);
+}
+
+void OptionsPage::shown() {
+    const InstallManifest& manifest = this->manifest();
+    SetText(control(u"InstallFolderLabel"),
+            Formatted(u"#InstallFolderLabel", manifest.displayName()));
+    setFolderText(manifest.installFolder);
+    SetText(control(u"SpaceRequired"),
+            Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.totalSize))));
+    const struct {
+        const char16_t* box;
+        bool checked;
+    } boxes[] = {{u"CreateDesktopShortcut", manifest.createDesktopShortcut},
+                 {u"CreateQuickLaunchShortcut", manifest.createQuickLaunchShortcut}};
+    for (const auto& entry : boxes) {
+        if (Window* box = control(entry.box); box && box->handle())
+            SendMessageW(box->handle(), BM_SETCHECK, entry.checked ? BST_CHECKED : BST_UNCHECKED,
+                         0);
+    }
+    if (auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"))) {
+        group->clearItems();
+        // The existing groups, in the order the folder lists them.
+        const String programs = StartMenuProgramsFolder();
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(Wide((programs + u"*").data()), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+                if (folder && wcscmp(found.cFileName, L".") != 0 &&
+                    wcscmp(found.cFileName, L"..") != 0)
+                    group->addItem(String(Units(found.cFileName)));
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        setGroupText(manifest.programGroup);
+    }
+    groupPicked_ = false;
+    validate();
+}
+
+void OptionsPage::hidden() {
+    InstallManifest& manifest = this->manifest();
+    manifest.installFolder = folderText();
+    manifest.programGroup = groupText();
+}
+
+void OptionsPage::validate() {
+    const bool valid = IsValidInstallFolder(folderText()) && IsValidProgramGroup(groupText());
+    Post(&main(), valid ? kEnableInstall : kDisableInstall);
+}
+
+void OptionsPage::storeShortcutChoice(const char16_t* boxName, const char16_t* preference) {
+    Window* box = control(boxName);
+    if (!box || !box->handle())
+        return;
+    const bool checked = SendMessageW(box->handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    Preferences().setBoolean(preference, checked);
+    InstallManifest& manifest = this->manifest();
+    if (String(boxName) == u"CreateDesktopShortcut")
+        manifest.createDesktopShortcut = checked;
+    else
+        manifest.createQuickLaunchShortcut = checked;
+}
+
+void OptionsPage::browse() {
+    BrowseFolderDialog dialog;
+    if (dialog.load(u"BrowseInstallFolderDialog") != kResultOk)
+        return;
+    String chosen;
+    if (dialog.run(main().handle(), folderText(), &chosen) != kResultOk)
+        return;
+    setFolderText(chosen + manifest().displayName());
+}
+
+bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message != WM_COMMAND)
+        return InstallerPage::handleMessage(message, w, l, result);
+    const uint16_t id = LOWORD(w);
+    const uint16_t code = HIWORD(w);
+    if (id == CommandId(u"InstallFolder") && code == EN_CHANGE) {
+        validate();
+    } else if (id == CommandId(u"ProgramGroup")) {
+        if (code == CBN_SELENDOK) {
+            auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"));
+            const int32_t picked = group ? group->selection() : -1;
+            groupPicked_ = picked >= 0;
+            pickedGroup_ = groupPicked_ ? group->itemText(uint32_t(picked)) : String();
+        } else if ((code == CBN_EDITCHANGE || code == CBN_CLOSEUP) && groupPicked_) {
+            // A picked group gets a folder of the program's own inside it.
+            groupPicked_ = false;
+            setGroupText(GroupAfterPick(pickedGroup_, manifest().displayName()));
+            validate();
+        } else if (code == CBN_EDITCHANGE) {
+            validate();
+        }
+    } else if (IsButtonCommand(w, u"CreateDesktopShortcut")) {
+        storeShortcutChoice(u"CreateDesktopShortcut",
+                            u"/User/Global/InstallOptions/CreateDesktopShortcut");
+    } else if (IsButtonCommand(w, u"CreateQuickLaunchShortcut")) {
+        storeShortcutChoice(u"CreateQuickLaunchShortcut",
+                            u"/User/Global/InstallOptions/CreateQuickLaunchShortcut");
+    } else if (IsButtonCommand(w, u"BrowseFolder")) {
+        browse();
+    } else {
+        return InstallerPage::handleMessage(message, w, l, result);
+    }
+    *result = 0;
+    return true;
+}
+
+// --- FileTransferPage ---
+
+FileTransferPage::~FileTransferPage() {
+    // The program never ends while a transfer runs.
+    if (worker_)
+        worker_->wait();
+}
+
+Window* FileTransferPage::focusControl() {
+    return control(u"CancelCmd");
+}
+
+void FileTransferPage::shown() {
+    if (worker_)
+        return;
+    worker_.reset(new TransferWorker(manifest(), ResourceCache::Instance(), this, main().handle()));
+    worker_->start();
+}
+
+void FileTransferPage::hidden() {
+    if (worker_)
+        worker_->wait();
+}
+
+bool FileTransferPage::mayClose() {
+    if (!worker_)
+        return true;
+    return worker_->requestCancel(ConfirmCancel, &manifest());
+}
+
+// The worker calls these from its own thread: the bar is only posted to.
+void FileTransferPage::setRange(double total) {
+    total_ = total;
+}
+
+void FileTransferPage::setPosition(double done) {
+    Window* bar = control(u"ProgressBar");
+    if (bar && bar->handle())
+        PostMessageW(bar->handle(), PBM_SETPOS,
+                     WPARAM(ProgressBarControl::PositionOf(done, total_, 1.0, 0.0)), 0);
+}
+
+void FileTransferPage::setTimeText(const String& text) {
+    if (Window* label = control(u"ProgressionTime"); label && label->handle())
+        SetWindowTextW(label->handle(), Wide(text.data()));
+}
+
+void FileTransferPage::setProgressText(const String& text) {
+    if (Window* label = control(u"ProgressionLabel"); label && label->handle())
+        SetWindowTextW(label->handle(), Wide(text.data()));
+}
+
+bool FileTransferPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_COMMAND && IsButtonCommand(w, u"CancelCmd")) {
+        Post(&main(), kCloseMainWindow);
+        *result = 0;
+        return true;
+    }
+    return InstallerPage::handleMessage(message, w, l, result);
+}
+
+// --- End pages ---
+
+Window* SuccessPage::focusControl() {
+    return control(u"RunCmd");
+}
+
+void SuccessPage::shown() {
+    const InstallManifest& manifest = this->manifest();
+    const String name = manifest.displayName();
+    SetText(control(u"Message"), Formatted(u"#SuccessMessage", name));
+    SetLinkTarget(control(u"WebSite"), manifest.webSite);
+    SetText(control(u"RunCmd"), Formatted(u"#RunButton", name));
+}
+
+bool SuccessPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_COMMAND && IsButtonCommand(w, u"RunCmd")) {
+        Post(&main(), kRunApplication);
+        *result = 0;
+        return true;
+    }
+    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
+        Post(&main(), kCloseMainWindow);
+        *result = 0;
+        return true;
+    }
+    return InstallerPage::handleMessage(message, w, l, result);
+}
+
+void FailurePage::shown() {
+    SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
+}
+
+bool FailurePage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
+        Post(&main(), kCloseMainWindow);
+        *result = 0;
+        return true;
+    }
+    return InstallerPage::handleMessage(message, w, l, result);
+}
+
+bool CanceledPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
+        Post(&main(), kCloseMainWindow);
+        *result = 0;
+        return true;
+    }
+    return InstallerPage::handleMessage(message, w, l, result);
+}
+
+} // namespace vornsetup

@@ -1,0 +1,100 @@
+// The wizard's pages. "MainPage" holds the tabs with the welcome, licence and
+// options pages and the Install and Close buttons; "FileTransferPage" runs
+// the transfer and shows its progress; the three end pages tell the outcome.
+#pragma once
+
+#include "Applications/VornSetup/InstallerWindow.h"
+
+namespace vornsetup {
+
+class MainPage : public InstallerPage {
+public:
+    void shown() override;
+    void hidden() override;
+    vorn::Window* focusControl() override;
+    void selectTab(uint32_t index);
+
+protected:
+    void created() override;
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+};
+
+class WelcomePage : public InstallerPage {
+public:
+    void shown() override;
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+};
+
+class LicensePage : public InstallerPage {};
+
+class OptionsPage : public InstallerPage {
+public:
+    void shown() override;
+    void hidden() override;
+    vorn::Window* focusControl() override;
+    // Posts 7 (Install allowed) or 8 (not) for the texts as they stand.
+    void validate();
+    void browse();
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+
+private:
+    String folderText() const;
+    void setFolderText(const String& text);
+    String groupText() const;
+    void setGroupText(const String& text);
+    void storeShortcutChoice(const char16_t* box, const char16_t* preference);
+
+    bool groupPicked_ = false;
+    String pickedGroup_;
+};
+
+class FileTransferPage : public InstallerPage, public TransferProgress {
+public:
+    ~FileTransferPage() override;
+    void shown() override;
+    void hidden() override;
+    vorn::Window* focusControl() override;
+    // Asks the worker to cancel (with the confirmation); true when the main
+    // window may close now.
+    bool mayClose();
+
+    void setRange(double total) override;
+    void setPosition(double done) override;
+    void setTimeText(const String& text) override;
+    void setProgressText(const String& text) override;
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+
+private:
+    std::unique_ptr<TransferWorker> worker_;
+    double total_ = 0;
+};
+
+class SuccessPage : public InstallerPage {
+public:
+    void shown() override;
+    vorn::Window* focusControl() override;
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+};
+
+class FailurePage : public InstallerPage {
+public:
+    void shown() override;
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+};
+
+class CanceledPage : public InstallerPage {
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+};
+
+} // namespace vornsetup

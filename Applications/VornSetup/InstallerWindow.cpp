@@ -1,0 +1,251 @@
+#include "Applications/VornSetup/InstallerWindow.h"
+
+#include "Applications/VornSetup/InstallerPages.h"
+#include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/ControlCatalogue.h"
+#include "VornLib/gui/WindowName.h"
+#include "VornLib/telemetry/Analytics.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+template <typename Page> Window* MakePage() {
+    return new Page;
+}
+
+const WindowKind kPageKinds[] = {
+    {u"MainPage", MakePage<MainPage>},
+    {u"WelcomePage", MakePage<WelcomePage>},
+    {u"LicensePage", MakePage<LicensePage>},
+    {u"OptionsPage", MakePage<OptionsPage>},
+    {u"FileTransferPage", MakePage<FileTransferPage>},
+    {u"SuccessPage", MakePage<SuccessPage>},
+    {u"FailurePage", MakePage<FailurePage>},
+    {u"CanceledPage", MakePage<CanceledPage>},
+};
+
+// The pages a transfer's outcome shows, by the private message's value.
+struct Outcome {
+    WPARAM command;
+    const char16_t* page;
+    const char16_t* label;
+};
+const Outcome kOutcomes[] = {
+    {kShowCanceledPage, u"CanceledPage", u"Canceled"},
+    {kShowFailurePage, u"FailurePage", u"Failure"},
+    {kShowSuccessPage, u"SuccessPage", u"Success"},
+};
+
+String Localized(const char16_t* key) {
+    String text;
+    ResolveLocalizedText(ResourceCache::Instance(), key, &text);
+    return text;
+}
+
+Window* FindDescendant(const Window* window, uint16_t name) {
+    for (WindowRecord* record = window->firstChild(); record; record = record->nextSibling()) {
+        Window* child = static_cast<Window*>(record);
+        if (child->name() == name)
+            return child;
+        if (Window* found = FindDescendant(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// --- Pages ---
+
+Window* InstallerPage::focusControl() {
+    return nullptr;
+}
+
+void InstallerPage::created() {
+    ready_ = true;
+    // A page that came up visible missed its showing while its controls
+    // were being made.
+    if (handle() && IsWindowVisible(handle()))
+        becameVisible();
+}
+
+void InstallerPage::becameVisible() {
+    if (visible_)
+        return;
+    visible_ = true;
+    shown();
+}
+
+void InstallerPage::becameHidden() {
+    if (!visible_)
+        return;
+    visible_ = false;
+    hidden();
+}
+
+InstallerWindow& InstallerPage::main() const {
+    const WindowRecord* record = this;
+    while (record->parent())
+        record = record->parent();
+    return *static_cast<InstallerWindow*>(const_cast<WindowRecord*>(record));
+}
+
+InstallManifest& InstallerPage::manifest() const {
+    return main().manifest();
+}
+
+Window* InstallerPage::control(const char16_t* name) const {
+    return FindDescendant(this, WindowNameId(name));
+}
+
+bool InstallerPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    // Shown or hidden by a call (not with a parent that is minimised), once
+    // its controls exist.
+    if (message == WM_SHOWWINDOW && l == 0 && ready_) {
+        if (w)
+            becameVisible();
+        else
+            becameHidden();
+    }
+    return Window::handleMessage(message, w, l, result);
+}
+
+void InstallerPage::Post(Window* window, WPARAM command) {
+    if (window && window->handle())
+        PostMessageW(window->handle(), kInstallerMessage, command, 0);
+}
+
+// --- Main window ---
+
+InstallerWindow::InstallerWindow(InstallManifest& manifest) : manifest_(manifest) {}
+
+void InstallerWindow::RegisterKinds() {
+    for (const WindowKind& kind : kPageKinds)
+        RegisterWindowKind(kind);
+}
+
+InstallerPage* InstallerWindow::page(const char16_t* name) const {
+    return dynamic_cast<InstallerPage*>(FindDescendant(this, WindowNameId(name)));
+}
+
+void InstallerWindow::post(WPARAM command) {
+    if (handle())
+        PostMessageW(handle(), kInstallerMessage, command, 0);
+}
+
+void InstallerWindow::created() {
+    const String name = manifest_.displayName();
+    setTitle(Format(Localized(u"#InstallTitle").data(), {name}));
+    if (Window* header = child(u"Header")) {
+        if (Window* caption = header->child(u"Caption"))
+            caption->setTitle(title());
+        if (Window* text = header->child(u"Text"))
+            text->setTitle(
+                Format(Localized(u"#InstallLabel").data(), {manifest_.displayVersion()}));
+    }
+    showPage(page(u"MainPage"));
+    if (AnalyticsTracker* analytics = Analytics()) {
+        const String application =
+            manifest_.tag.isEmpty() ? manifest_.name : manifest_.name + u" " + manifest_.tag;
+        analytics->setApplicationName(application.data());
+    }
+    SendAnalyticsScreenView(u"Install");
+}
+
+void InstallerWindow::showPage(InstallerPage* page) {
+    if (!handle() || !page)
+        return;
+    // Each page hears of it through its WM_SHOWWINDOW.
+    if (current_ && current_ != page && current_->handle())
+        ShowWindow(current_->handle(), SW_HIDE);
+    current_ = page;
+    if (!page->handle() && page->create() != kResultOk)
+        return;
+    ShowWindow(page->handle(), SW_SHOWNA);
+    Window* focus = page->focusControl();
+    if (focus && focus->handle()) {
+        SetFocus(focus->handle());
+        focus_ = focus->handle();
+    }
+}
+
+void InstallerWindow::runApplication() {
+    AppRuntime& runtime = AppRuntime::instance();
+    // The launcher starts the program with the user's own rights.
+    if (runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator"))
+        runtime.setExitCode(kExitStartApplication);
+    else
+        ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
+}
+
+void InstallerWindow::onInstallerMessage(WPARAM command) {
+    for (const Outcome& outcome : kOutcomes) {
+        if (outcome.command == command) {
+            SendAnalyticsEvent(u"Install", outcome.label);
+            showPage(page(outcome.page));
+            return;
+        }
+    }
+    switch (command) {
+    case kCloseMainWindow:
+        requestClose();
+        break;
+    case kRunApplication:
+        runApplication();
+        requestClose();
+        break;
+    case kStartInstallation:
+        showPage(page(u"FileTransferPage"));
+        break;
+    case kEnableInstall:
+    case kDisableInstall:
+    case kSelectLicenseTab:
+        if (InstallerPage* mainPage = page(u"MainPage"))
+            SendMessageW(mainPage->handle(), kInstallerMessage, command, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+bool InstallerWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    switch (message) {
+    case kInstallerMessage:
+        onInstallerMessage(w);
+        *result = 0;
+        return true;
+    case WM_ACTIVATE:
+        // Remember where the focus was, to give it back on return.
+        if (LOWORD(w) == WA_INACTIVE)
+            focus_ = GetFocus();
+        break;
+    case WM_SETFOCUS:
+        if (focus_ && IsWindow(focus_)) {
+            SetFocus(focus_);
+            *result = 0;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return Window::handleMessage(message, w, l, result);
+}
+
+void InstallerWindow::requestClose() {
+    // While files are copied, closing is a cancel request that asks first.
+    if (auto* transfer = dynamic_cast<FileTransferPage*>(current_)) {
+        if (!transfer->mayClose())
+            return;
+    }
+    destroy();
+}
+
+} // namespace vornsetup

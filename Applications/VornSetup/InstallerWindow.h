@@ -1,0 +1,70 @@
+// The installer's wizard: the main window ("MainWindow") and its six pages,
+// read from the payload's "Data/Xml/Windows.xml". Pages change, and the
+// program ends, through the installer's private message posted to the main
+// window. The main window remembers the current page and the control that
+// had the focus.
+#pragma once
+
+#include <memory>
+
+#include "Applications/VornSetup/TransferWorker.h"
+#include "VornLib/gui/Window.h"
+
+namespace vornsetup {
+
+class InstallerWindow;
+
+// A page of the wizard: told when it is shown and hidden (by the main window
+// or by the tabs that hold it); its commands and the private message reach
+// its own handler first.
+class InstallerPage : public vorn::Window {
+public:
+    virtual void shown() {}
+    virtual void hidden() {}
+    // Tells the page once per change: hidden only after it was shown.
+    void becameVisible();
+    void becameHidden();
+    // The control that takes the keyboard focus when the page is shown.
+    virtual vorn::Window* focusControl();
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+    void created() override;
+    InstallerWindow& main() const;
+    InstallManifest& manifest() const;
+    // A named control of this page (searched through its panels too).
+    vorn::Window* control(const char16_t* name) const;
+    static void Post(vorn::Window* window, WPARAM command);
+
+private:
+    bool ready_ = false;
+    bool visible_ = false;
+};
+
+class InstallerWindow : public vorn::Window {
+public:
+    explicit InstallerWindow(InstallManifest& manifest);
+    // Registers the page kinds ("MainPage", "WelcomePage", ...).
+    static void RegisterKinds();
+
+    InstallManifest& manifest() const { return manifest_; }
+    InstallerPage* currentPage() const { return current_; }
+    void showPage(InstallerPage* page);
+    InstallerPage* page(const char16_t* name) const;
+    void post(WPARAM command);
+
+protected:
+    void created() override;
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+    void requestClose() override;
+
+private:
+    void onInstallerMessage(WPARAM command);
+    void runApplication();
+
+    InstallManifest& manifest_;
+    InstallerPage* current_ = nullptr;
+    HWND focus_ = nullptr;
+};
+
+} // namespace vornsetup

@@ -364,6 +364,8 @@ TEST_F(MenuTest, PopupMenusFollowRealKeysAndShowHelpInTheStatusBar) {
             if (tracking)
                 PostMessageW(window, WM_CANCELMODE, 0, 0);
         });
+        // The pointer, where earlier tests left it, would highlight items too.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 10, GetSystemMetrics(SM_CYSCREEN) - 10);
         POINT point = {40, 40};
         ClientToScreen(window, &point);
         const uint16_t chosen = menu.track(owner, point);

@@ -8,13 +8,27 @@ namespace vorn {
 namespace {
 
 struct BrowseState {
-    const String* preset;
+    String selection;
 };
+
+bool IsSeparator(char16_t unit) {
+    return unit == u'\\' || unit == u'/';
+}
+
+// The preset as the browser can select it: with a trailing separator (as the
+// folders this dialog returns have) Wine's browser stays on its root, so the
+// separator goes, except after a drive ("C:\").
+String SelectablePath(const String& preset) {
+    uint32_t length = preset.length();
+    while (length > 3 && IsSeparator(preset.data()[length - 1]))
+        --length;
+    return preset.left(length);
+}
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM parameter, LPARAM data) {
     const BrowseState* state = reinterpret_cast<const BrowseState*>(data);
-    if (message == BFFM_INITIALIZED && state && !state->preset->isEmpty())
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, LPARAM(state->preset->data()));
+    if (message == BFFM_INITIALIZED && state && !state->selection.isEmpty())
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, LPARAM(state->selection.data()));
     if (message == BFFM_SELCHANGED) {
         wchar_t path[MAX_PATH] = {};
         const BOOL isFolder =
@@ -28,7 +42,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM parameter, LPARAM 
 
 String WithTrailingSeparator(const String& path) {
     const uint32_t length = path.length();
-    if (length > 0 && (path.data()[length - 1] == u'\\' || path.data()[length - 1] == u'/'))
+    if (length > 0 && IsSeparator(path.data()[length - 1]))
         return path;
     return path + u"\\";
 }
@@ -59,7 +73,7 @@ Result BrowseFolderDialog::run(HWND owner, const String& preset, String* folder)
                                           &root)) ||
         !root)
         return kResultPlatformFailure;
-    BrowseState state = {&preset};
+    BrowseState state = {SelectablePath(preset)};
     BROWSEINFOW info = {};
     info.hwndOwner = owner;
     info.pidlRoot = root;

@@ -32,7 +32,15 @@ WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenu
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
 WINEPREFIX="$template" wineserver -w
 "$(dirname "$run")/wine-isolate.sh" "$template"
-fresh_prefix() { rm -rf "$work/$1"; cp -a "$template" "$work/$1"; echo "$work/$1"; }
+# One scenario's prefix at a time beside the template: each holds a whole
+# Windows folder, and a run of every scenario would otherwise fill the disk.
+fresh_prefix() {
+  local old
+  for old in "$work"/*/drive_c; do
+    [ -d "$old" ] && [ "$(dirname "$old")" != "$template" ] && rm -rf "$(dirname "$old")"
+  done
+  cp -a "$template" "$work/$1"; echo "$work/$1"
+}
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
 reg_value() { # prefix key value

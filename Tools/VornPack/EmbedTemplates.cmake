@@ -4,8 +4,8 @@
 # template of the same name (the product-specific files, with @Tokens@ to fill
 # in) takes its place, and the templates the example lacks.
 cmake_policy(SET CMP0057 NEW) # IN_LIST
-file(GLOB examples RELATIVE "${EXAMPLE_DIR}" "${EXAMPLE_DIR}/*")
-file(GLOB templates RELATIVE "${TEMPLATE_DIR}" "${TEMPLATE_DIR}/*")
+file(GLOB_RECURSE examples RELATIVE "${EXAMPLE_DIR}" "${EXAMPLE_DIR}/*")
+file(GLOB_RECURSE templates RELATIVE "${TEMPLATE_DIR}" "${TEMPLATE_DIR}/*")
 set(names ${examples} ${templates})
 list(REMOVE_DUPLICATES names)
 list(SORT names)

@@ -252,6 +252,8 @@ Result WriteDefinitions(const fs::path& folder, const ProductValues& values, Str
         const fs::path path = folder / file.name;
         const std::string bytes = FillTemplate(file, values);
         vorn::FileStream stream;
+        // Pictures and other resources sit in folders of their own.
+        fs::create_directories(path.parent_path(), error);
         result = stream.openWrite(TextOf(path).data());
         if (result == vorn::kResultOk) {
             written.push_back(path);
@@ -263,6 +265,11 @@ Result WriteDefinitions(const fs::path& folder, const ProductValues& values, Str
             stream.close();
             for (const fs::path& done : written)
                 fs::remove(done, error);
+            // Folders made for the files go too; the folder itself when init made it.
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+                if (entry.is_directory(error) && fs::is_empty(entry.path(), error))
+                    fs::remove(entry.path(), error);
+            }
             if (!existed)
                 fs::remove(folder, error);
             *message = Format(u"cannot write \"{0}\"", {TextOf(path)});

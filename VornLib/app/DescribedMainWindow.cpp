@@ -16,6 +16,11 @@ DescribedMainWindow::~DescribedMainWindow() {
 }
 
 Result DescribedMainWindow::create() {
+    WindowSystem& system = WindowSystem::Instance();
+    system.setMainWindow(window_);
+    // A quiet program shows no window: its description is not needed.
+    if (system.quiet())
+        return kResultOk;
     ResourceCache& resources = ResourceCache::Instance();
     const XmlNode* element = nullptr;
     Result result = resources.getLocalizedElement(u"Window", name_.data(), &element);
@@ -25,7 +30,6 @@ Result DescribedMainWindow::create() {
     resources.release(element);
     if (result != kResultOk)
         return result;
-    WindowSystem::Instance().setMainWindow(window_);
     result = window_->create();
     if (result != kResultOk)
         return result;

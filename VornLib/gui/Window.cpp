@@ -876,6 +876,7 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
         // Texts and buttons sit on the window's own colour, not in boxes of
         // the platform's default face colour.
         if (backgroundBrush_ && !gradientBrush_ && !systemClassName()) {
+            SetTextColor(HDC(w), GetSysColor(COLOR_WINDOWTEXT));
             SetBkColor(HDC(w), ToColorRef(background_.resolved()));
             *result = LRESULT(backgroundBrush_.get());
             return true;

@@ -81,6 +81,9 @@ const std::map<std::string, std::unique_ptr<Loaded>>& Definitions() {
     static const std::map<std::string, std::unique_ptr<Loaded>> files = [] {
         std::map<std::string, std::unique_ptr<Loaded>> loaded;
         for (const fs::directory_entry& entry : fs::directory_iterator(VORN_SETUP_DEFINITIONS)) {
+            // Pictures and other resources live in folders of their own.
+            if (!entry.is_regular_file())
+                continue;
             auto file = std::make_unique<Loaded>();
             file->bytes = ReadBytes(entry.path());
             file->parsed = file->document.parse(file->bytes.data(), uint32_t(file->bytes.size()),

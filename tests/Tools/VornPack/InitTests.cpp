@@ -54,7 +54,7 @@ TEST(Init, WritesEveryDefinitionTheInstallerReadsWithTheProductsValues) {
                        u"--version", u"2.10.0", u"--website", u"https://acme.example/paint/",
                        u"--support", u"help@acme.example"}));
     const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_NE(std::string::npos, printed.find("wrote 38 files")) << printed;
+    EXPECT_NE(std::string::npos, printed.find("wrote 39 files")) << printed;
 
     // The example's file names, and a README.
     std::vector<std::string> names;

@@ -68,9 +68,13 @@ TEST(SetupDemo, TheNewPayloadRunsAndTheStubsResourcesStay) {
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VornDemo>\n"
         "  <Application UUID=\"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70\" Name=\"VornDemo\" "
         "Version=\"9.9.9\" Company=\"Vorn Software\" MultipleInstancesAllowed=\"false\" "
-        "TrackingID=\"\" MaxFrameRate=\"60\"/>\n</VornDemo>\n";
+        "TrackingID=\"\" MaxFrameRate=\"60\" MainWindow=\"MainWindow\"/>\n</VornDemo>\n";
     vorn::WriteWholeFile(definitions / "VornDemo.xml",
                          std::vector<uint8_t>(description.begin(), description.end()));
+    const std::string windows = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Windows>\n"
+                                "  <Window ID=\"MainWindow\" Type=\"MainWindow\"/>\n</Windows>\n";
+    vorn::WriteWholeFile(definitions / "Windows.xml",
+                         std::vector<uint8_t>(windows.begin(), windows.end()));
 
     const fs::path stub = OwnFolder() / "VornDemo.exe";
     const wchar_t* kOutputName = L"VornDemoSetupTest.exe";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

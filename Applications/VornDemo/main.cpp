@@ -5,9 +5,9 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
 #include "VornLib/app/Preferences.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/TextParse.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorndemo {

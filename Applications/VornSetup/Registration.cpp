@@ -3,10 +3,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "VornLib/app/FileSystem.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace vornsetup {
 

@@ -4,10 +4,10 @@
 
 #include "Applications/VornSetup/Registration.h"
 #include "VornLib/app/AppRuntime.h"
-#include "VornLib/app/FileSystem.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/EntryReadAhead.h"
 #include "VornLib/data/FileStream.h"

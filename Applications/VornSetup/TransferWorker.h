@@ -6,7 +6,7 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
-#include "VornLib/app/WorkerThread.h"
+#include "VornLib/core/platform/WorkerThread.h"
 
 namespace vorn {
 class EntryReadAhead;

@@ -1,8 +1,9 @@
 #include "VornLib/app/AppRuntime.h"
 
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/NamedMutex.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/platform/ApplicationIdentity.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -47,6 +48,11 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
         CallSetCurrentProcessExplicitAppUserModelID(Wide(description_.uuid.toText().data()));
     if (commandLine_.hasSwitch(u"Quiet"))
         quiet_ = true;
+    ApplicationIdentity identity;
+    identity.name = description_.name;
+    identity.quiet = quiet_;
+    identity.mainWindow = [] { return AppRuntime::instance().mainWindowHandle(); };
+    SetCurrentApplication(identity);
     // Without a description the program has no name to register under.
     if (!quitRequested_)
         runCommandLineOperations(createProgramModule);

@@ -6,8 +6,8 @@
 
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/AppWindow.h"
-#include "VornLib/app/ApplicationDescription.h"
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/ApplicationDescription.h"
+#include "VornLib/core/CommandLine.h"
 
 namespace vorn {
 

@@ -6,9 +6,9 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellRegistration.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Language.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {

@@ -3,9 +3,9 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {

@@ -9,15 +9,15 @@
 #include <shlwapi.h>
 
 #include "VornLib/app/AppModule.h"
-#include "VornLib/app/FileSystem.h"
-#include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/gui/MessageBox.h"
 #include "VornLib/telemetry/Analytics.h"
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 

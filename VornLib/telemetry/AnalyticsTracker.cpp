@@ -2,9 +2,9 @@
 
 #include <objbase.h>
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 
 namespace vorn {
 namespace {

@@ -6,7 +6,7 @@
 // the caller's thread; only the sender's thread touches the network.
 #pragma once
 
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/telemetry/HitSender.h"
 #include "VornLib/telemetry/HitText.h"
 

@@ -2,8 +2,8 @@
 
 #include <winhttp.h>
 
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/telemetry/HitText.h"
 
 namespace vorn {

@@ -1,6 +1,6 @@
 #include "VornLib/telemetry/HitSender.h"
 
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/CommandLine.h"
 #include "VornLib/telemetry/HitText.h"
 
 namespace vorn {

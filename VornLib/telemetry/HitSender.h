@@ -13,8 +13,8 @@
 
 #include <memory>
 
-#include "VornLib/app/WorkerThread.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/WorkerThread.h"
 #include "VornLib/telemetry/CollectClient.h"
 #include "VornLib/telemetry/HitQueue.h"
 

@@ -4,11 +4,11 @@
 #include <objbase.h>
 
 #include "TestText.h"
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
-#include "VornLib/app/WorkerThread.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/core/platform/WorkerThread.h"
 
 namespace vorn {
 namespace {

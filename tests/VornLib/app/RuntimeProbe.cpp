@@ -11,9 +11,9 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/TextParse.h"
 #include "VornLib/core/XmlDocument.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 
 #include "TestText.h"
 #include "VornLib/app/AppModule.h"
-#include "VornLib/app/FileSystem.h"
-#include "VornLib/app/NamedMutex.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace vorn {
 namespace {

@@ -9,10 +9,10 @@
 #include "TestCollector.h"
 
 #include "ChildProcess.h"
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/PreferenceStorage.h"
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/telemetry/HitSender.h"
 
 namespace vorn {

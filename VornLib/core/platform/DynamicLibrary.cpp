@@ -1,4 +1,4 @@
-#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 
 #include <shlwapi.h>
 

@@ -1,7 +1,7 @@
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 
 #include <shlobj.h>
 

@@ -1,4 +1,4 @@
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 
 namespace vorn {
 namespace {

@@ -91,6 +91,8 @@ struct DirectoryRecord {
     static constexpr uint32_t kSize = 8;
     uint32_t nameHash;
     uint32_t offset;
+
+    void parse(const uint8_t bytes[kSize]);
 };
 
 } // namespace vorn

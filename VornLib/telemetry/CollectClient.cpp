@@ -1,5 +1,7 @@
 #include "VornLib/telemetry/CollectClient.h"
 
+#include <mutex>
+
 #include <winhttp.h>
 
 #include "VornLib/core/platform/DynamicLibrary.h"
@@ -66,9 +68,8 @@ Result LastError() {
 
 // The session every client shares, created once under its own lock.
 struct Session {
-    CRITICAL_SECTION lock;
+    std::mutex lock;
     InternetHandle handle;
-    Session() { InitializeCriticalSection(&lock); }
 };
 
 Session& SharedSession() {
@@ -78,7 +79,7 @@ Session& SharedSession() {
 
 HINTERNET AcquireSession(Result* result) {
     Session& session = SharedSession();
-    EnterCriticalSection(&session.lock);
+    std::lock_guard<std::mutex> guard(session.lock);
     *result = kResultOk;
     if (!session.handle) {
         const WinHttp& http = Http();
@@ -92,9 +93,7 @@ HINTERNET AcquireSession(Result* result) {
                              CollectClient::kConnectTimeout, CollectClient::kSendTimeout,
                              CollectClient::kReceiveTimeout);
     }
-    HINTERNET handle = session.handle.get();
-    LeaveCriticalSection(&session.lock);
-    return handle;
+    return session.handle.get();
 }
 
 // Copies a text that the system allocated and frees it.
@@ -128,9 +127,8 @@ String CollectClient::UserAgent() {
 
 void CollectClient::ReleaseSession() {
     Session& session = SharedSession();
-    EnterCriticalSection(&session.lock);
+    std::lock_guard<std::mutex> guard(session.lock);
     session.handle.reset();
-    LeaveCriticalSection(&session.lock);
 }
 
 CollectClient::CollectClient(const String& baseUrl) : baseUrl_(baseUrl) {

@@ -11,6 +11,8 @@
 // the end of the process together with everything it uses.
 #pragma once
 
+#include <mutex>
+
 #include <memory>
 
 #include "VornLib/core/Win32Handles.h"
@@ -54,7 +56,7 @@ protected:
 private:
     void drain();
 
-    CRITICAL_SECTION lock_;
+    std::mutex lock_; // guards the queue
     HitQueue queue_;
     KernelHandle wake_;
     KernelHandle finished_;

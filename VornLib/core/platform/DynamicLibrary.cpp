@@ -1,5 +1,7 @@
 #include "VornLib/core/platform/DynamicLibrary.h"
 
+#include <mutex>
+
 #include <shlwapi.h>
 
 namespace vorn {
@@ -52,19 +54,13 @@ void* DynamicLibrary::procAddress(const char* exportName) const {
 
 DynamicLibrary& SystemLibrary(SystemLibraryId id) {
     // One slot per library, each created on first use; statics initialise thread-safely.
-    struct Instances {
-        CRITICAL_SECTION lock;
-        DynamicLibrary* libraries[kLibraryCount] = {};
-        Instances() { InitializeCriticalSection(&lock); }
-    };
-    static Instances instances; // lives until process exit, like the libraries
+    static std::mutex lock;
+    static DynamicLibrary* libraries[kLibraryCount] = {}; // live until process exit
     const size_t index = size_t(id);
-    EnterCriticalSection(&instances.lock);
-    if (!instances.libraries[index])
-        instances.libraries[index] = new DynamicLibrary(kLibraryNames[index].name);
-    DynamicLibrary* library = instances.libraries[index];
-    LeaveCriticalSection(&instances.lock);
-    return *library;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!libraries[index])
+        libraries[index] = new DynamicLibrary(kLibraryNames[index].name);
+    return *libraries[index];
 }
 
 BOOL CallIsWow64Process(HANDLE process, BOOL* wow64) {

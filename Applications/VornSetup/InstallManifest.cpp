@@ -1,6 +1,6 @@
 #include "Applications/VornSetup/InstallManifest.h"
 
-#include "VornLib/app/Uninstaller.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
 
 namespace vornsetup {

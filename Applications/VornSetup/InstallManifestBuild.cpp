@@ -4,7 +4,7 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
-#include "VornLib/core/RegistryKey.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
@@ -41,13 +41,11 @@ InstallManifest& InstallManifest::Instance() {
 }
 
 void InstallManifest::readPreviousChoices() {
-    RegistryKey entry;
-    if (entry.open(kRegistryLocalMachine32, uninstallKeyPath().data()) != kResultOk)
-        return;
+    UninstallEntry entry(uuid);
     String value;
-    if (entry.readText(u"VornLib.InstallFolder", &value) == kResultOk)
+    if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
         installFolder = value;
-    if (entry.readText(u"VornLib.ProgramGroup", &value) == kResultOk)
+    if (entry.key().readText(kProgramGroupValue, &value) == kResultOk)
         programGroup = value;
 }
 

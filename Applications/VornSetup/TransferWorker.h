@@ -4,6 +4,9 @@
 // installation. A failed or cancelled copy deletes what it wrote.
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
+
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
 #include "VornLib/core/platform/WorkerThread.h"
@@ -86,7 +89,9 @@ private:
     vorn::LocalizedElementSource& strings_;
     TransferProgress* progress_;
     HWND notify_;
-    CRITICAL_SECTION lock_;
+    std::mutex lock_;
+    // Signalled when a cancel question has been answered.
+    std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
     uint64_t total_ = 0;
     uint64_t done_ = 0;

@@ -26,21 +26,6 @@ namespace {
 
 constexpr uint32_t kMaxShortcuts = 256;
 
-// Values "0", "1", … of a list sub-key, up to the first gap.
-std::vector<String> ReadList(const String& entryPath, const char16_t* list, uint32_t limit) {
-    std::vector<String> items;
-    RegistryKey key;
-    if (key.open(kUninstallEntryRoot, (entryPath + u'\\' + list).data()) != kResultOk)
-        return items;
-    for (uint32_t index = 0; index < limit; ++index) {
-        String item;
-        if (key.readText(Format(u"{0}", {index}).data(), &item) != kResultOk)
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
-
 String ShortPath(const String& path) {
     wchar_t shortPath[MAX_PATH] = {};
     const DWORD length = GetShortPathNameW(Wide(path.data()), shortPath, MAX_PATH);
@@ -61,9 +46,8 @@ Uninstaller::Uninstaller(const ApplicationDescription& description, const String
 Result Uninstaller::uninstall(bool update) {
     SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
     const String title = RemovalTitle(description_);
-    const String entryPath = UninstallEntryPath(description_.uuid);
-    RegistryKey entry;
-    if (entry.open(kUninstallEntryRoot, entryPath.data()) != kResultOk || !entry.exists()) {
+    UninstallEntry entry(description_.uuid);
+    if (!entry.exists()) {
         ShowMessageBox(u"NotInstalled", title, nullptr);
         SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
@@ -100,23 +84,21 @@ Result Uninstaller::uninstall(bool update) {
     ShellRegistration::unregisterAppPath(executablePath_.data());
 
     String folder;
-    if (entry.readText(u"VornLib.InstallFolder", &folder) == kResultOk && !folder.isEmpty())
+    if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())
         installFolder_ = NormalisedFolder(folder);
     String group;
-    entry.readText(u"VornLib.ProgramGroup", &group);
+    entry.key().readText(kProgramGroupValue, &group);
     entry.close();
 
-    removeShortcuts(entryPath);
+    removeShortcuts(entry);
     removeProgramGroup(group);
-    removeFiles(entryPath);
+    removeFiles(entry);
     if (!installFolder_.isEmpty())
         removeFolder(installFolder_, false, true);
     const String batchFile = update ? String() : writeBatchFile();
 
     running.close();
-    RegistryKey uninstallList;
-    if (uninstallList.open(kUninstallEntryRoot, kUninstallListKey) == kResultOk)
-        uninstallList.deleteSubkeyTree((u'{' + description_.uuid.toText() + u'}').data());
+    entry.remove();
     ShowMessageBox(u"UninstallSucceed", title, nullptr);
     if (!batchFile.isEmpty())
         ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
@@ -124,8 +106,8 @@ Result Uninstaller::uninstall(bool update) {
     return kResultOk;
 }
 
-void Uninstaller::removeShortcuts(const String& entryPath) {
-    for (const String& shortcut : ReadList(entryPath, u"ShortcutsList", kMaxShortcuts))
+void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
+    for (const String& shortcut : entry.readList(kShortcutsList, kMaxShortcuts))
         deleteFile(shortcut);
 }
 
@@ -143,10 +125,10 @@ void Uninstaller::removeProgramGroup(const String& group) {
         removeFolder(programs + companyPrefix, false, true);
 }
 
-void Uninstaller::removeFiles(const String& entryPath) {
+void Uninstaller::removeFiles(const UninstallEntry& entry) {
     if (installFolder_.isEmpty())
         return;
-    for (const String& relative : ReadList(entryPath, u"FilesList", UINT32_MAX)) {
+    for (const String& relative : entry.readList(kFilesList)) {
         // The list comes from the registry: nothing outside the folder is touched.
         if (IsRelativeInside(relative))
             deleteFile(JoinPath(installFolder_, relative));

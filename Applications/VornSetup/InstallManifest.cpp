@@ -9,17 +9,6 @@ using namespace vorn;
 
 namespace {
 
-struct DistributionName {
-    const char16_t* name;
-    Distribution value;
-};
-
-constexpr DistributionName kDistributions[] = {
-    {u"Public", Distribution::Public},
-    {u"OpenBeta", Distribution::OpenBeta},
-    {u"ClosedBeta", Distribution::ClosedBeta},
-};
-
 // The text of a required child element; 29 when it is missing.
 Result RequiredText(const XmlNode& parent, const char16_t* path, String* out) {
     const XmlNode* element = parent.find(path);
@@ -84,10 +73,7 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
     if (const XmlNode* element = settings.find(u"/Distribution")) {
         String word;
         element->getText(&word);
-        for (const DistributionName& entry : kDistributions) {
-            if (word == entry.name)
-                distribution = entry.value;
-        }
+        DistributionFromName(word, &distribution);
     }
     String descriptionKey;
     if (RequiredText(settings, u"/Description", &descriptionKey) != kResultOk)

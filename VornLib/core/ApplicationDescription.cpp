@@ -22,6 +22,16 @@ bool Required(Result result, Result* first) {
 
 } // namespace
 
+bool DistributionFromName(const String& name, Distribution* out) {
+    for (const DistributionName& entry : kDistributions) {
+        if (name == entry.name) {
+            *out = entry.value;
+            return true;
+        }
+    }
+    return false;
+}
+
 Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescription* out) {
     if (!out)
         return kResultNullOutput;
@@ -39,10 +49,7 @@ Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescripti
         d.distribution = Distribution::OpenBeta;
     String distribution;
     if (element.getAttribute(u"Distribution", &distribution) == kResultOk) {
-        for (const DistributionName& entry : kDistributions) {
-            if (distribution == entry.name)
-                d.distribution = entry.value;
-        }
+        DistributionFromName(distribution, &d.distribution);
     }
     Required(element.getAttribute(u"Company", &d.company), &failure);
     Required(element.getAttributeBoolean(u"MultipleInstancesAllowed", &d.multipleInstancesAllowed),

@@ -115,12 +115,7 @@ Result LoadNames(const String& source, std::vector<String>* names) {
     return vorn::kResultOk;
 }
 
-constexpr MethodName kMethods[] = {
-    {u"auto", true, CompressionKind::Stored},      {u"store", false, CompressionKind::Stored},
-    {u"deflate", false, CompressionKind::Deflate}, {u"lzo", false, CompressionKind::Lzo},
-    {u"lzma", false, CompressionKind::Lzma},       {u"lzma2", false, CompressionKind::Lzma2},
-    {u"ppmd", false, CompressionKind::Ppmd},
-};
+constexpr MethodName kAutomaticMethod = {u"auto", true, CompressionKind::Stored};
 
 // Formats whose data is compressed already: storing them costs nothing to read.
 struct Signature {
@@ -244,11 +239,27 @@ Result ReadWholeFile(const String& path, std::vector<uint8_t>* out) {
 }
 
 const MethodName* FindMethod(const String& name) {
+    if (name == kAutomaticMethod.name)
+        return &kAutomaticMethod;
+    // One method a compression kind, named as the container's readers name it.
+    static const auto kMethods = [] {
+        std::vector<MethodName> methods;
+        for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
+            methods.push_back({kind.name, false, kind.kind});
+        return methods;
+    }();
     for (const MethodName& candidate : kMethods) {
         if (name == candidate.name)
             return &candidate;
     }
     return nullptr;
+}
+
+String MethodOption() {
+    String option = String(u"[--method ") + kAutomaticMethod.name;
+    for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
+        option += String(u"|") + kind.name;
+    return option + u']';
 }
 
 Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
@@ -271,15 +282,14 @@ Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
 
 int Pack(const Arguments& given) {
     const char16_t* kCommand = u"pack";
-    const char16_t* kUsage =
-        u"pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd]";
+    const String usage = String(u"pack <folder> -o <container> ") + MethodOption();
     Arguments arguments = given;
     String output;
     String methodText(u"auto");
     if (!TakeOption(&arguments, u"-o", &output) ||
         !TakeOption(&arguments, u"--method", &methodText) || arguments.size() != 1 ||
         output.isEmpty())
-        return Usage(kCommand, kUsage);
+        return Usage(kCommand, usage.data());
     const MethodName* method = FindMethod(methodText);
     if (!method)
         return Fail(kCommand, Format(u"unknown method \"{0}\"", {methodText}),

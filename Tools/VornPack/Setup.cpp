@@ -29,8 +29,7 @@ namespace {
 
 constexpr const char16_t* kCommand = u"setup";
 constexpr const char16_t* kUsage =
-    u"setup --app <folder> --definitions <folder> -o <Setup.exe> [--stub <VornSetup.exe>] "
-    u"[--method auto|store|deflate|lzo|lzma|lzma2|ppmd]";
+    u"setup --app <folder> --definitions <folder> -o <Setup.exe> [--stub <VornSetup.exe>]";
 constexpr const char16_t* kStubName = u"VornSetup.exe";
 constexpr const char16_t* kFileListName = u"Data/Xml/FileList.xml";
 constexpr uint16_t kPayloadResource = 4096;
@@ -374,7 +373,8 @@ int Setup(const Arguments& given) {
     }
     if (!arguments.empty() || app.isEmpty() || definitions.isEmpty() || output.isEmpty() ||
         methodText.isEmpty()) {
-        PrintError(Format(u"VornPack {0}: usage: VornPack {1}", {kCommand, kUsage}));
+        PrintError(
+            Format(u"VornPack {0}: usage: VornPack {1} {2}", {kCommand, kUsage, MethodOption()}));
         return int(vorn::kResultInvalidArgument);
     }
     const MethodName* method = FindMethod(methodText);

@@ -24,11 +24,11 @@ struct CompressionKindName {
     CompressionKind kind;
     const char16_t* name;
 };
-// Names as the tools print and accept them.
+// Names as the tools print and accept them, in the order their usage lists them.
 constexpr CompressionKindName kCompressionKindNames[] = {
     {CompressionKind::Stored, u"store"}, {CompressionKind::Deflate, u"deflate"},
     {CompressionKind::Lzo, u"lzo"},      {CompressionKind::Lzma, u"lzma"},
-    {CompressionKind::Ppmd, u"ppmd"},    {CompressionKind::Lzma2, u"lzma2"},
+    {CompressionKind::Lzma2, u"lzma2"},  {CompressionKind::Ppmd, u"ppmd"},
 };
 const char16_t* CompressionKindText(uint16_t kindBits);
 

@@ -1,4 +1,4 @@
-// Owners of the Win32 handle kinds, and the one way to load a system library.
+// Owners of the Win32 handle kinds.
 #pragma once
 
 #include "VornLib/core/UniqueHandle.h"
@@ -43,11 +43,5 @@ using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
-
-// Loads a library of the system folder only: a setup program often starts from
-// a downloads folder where anyone can drop a DLL of the same name.
-inline LibraryHandle LoadSystemLibrary(const wchar_t* name) {
-    return LibraryHandle(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-}
 
 } // namespace vorn

@@ -41,8 +41,8 @@ private:
 
 Result InstallerModule::start() {
     AppRuntime& runtime = AppRuntime::instance();
-    const bool launcher =
-        OperatingSystemLevel() >= 2 && !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
+    const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
+                          !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
     return launcher ? runLauncher() : runInstaller();
 }
 
@@ -63,13 +63,14 @@ Result InstallerModule::runLauncher() {
     // The elevated copy may have changed the remembered folder and group.
     InstallManifest& manifest = InstallManifest::Instance();
     manifest.readPreviousChoices();
-    if (child == 41)
+    if (child == kExitInstalledStartApplication)
         ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
 
     runtime.setMainWindow(nullptr);
     // A script that installs quietly learns of a failure from the exit code;
     // with windows, the user has seen it already.
-    if (quiet && child != 0 && child != 41 && child != 42)
+    if (quiet && child != kResultOk && child != kExitInstalledStartApplication &&
+        child != kExitInstalled)
         return child;
     return kResultOk;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ShellLaunch.h"
@@ -257,7 +258,7 @@ Result TransferWorker::run() {
     } else {
         result = registerInstallation();
         if (result == kResultOk)
-            AppRuntime::instance().setExitCode(42);
+            AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
     }
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {

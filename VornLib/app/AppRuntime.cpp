@@ -97,7 +97,6 @@ Result AppRuntime::start() {
             stopModules();
             return created;
         }
-        inputDevicesCreated_ = true;
         if (!quiet_) {
             mainWindow_->show(description_.activate);
             if (HWND handle = mainWindow_->handle())

@@ -69,7 +69,6 @@ private:
     AppModule* modules_ = nullptr;
     AppWindow* mainWindow_ = nullptr;
     InputDeviceManager inputDevices_;
-    bool inputDevicesCreated_ = false;
     bool quitRequested_ = false;
     bool quiet_ = false;
     int32_t exitCode_ = 0;

@@ -41,8 +41,6 @@ namespace vorn {
 
 class AppModule;
 
-enum class RemovalMode { Uninstall, Update };
-
 class Uninstaller {
 public:
     // `createProgramModule` makes the module whose onUninstall runs first; the

@@ -40,8 +40,8 @@ public:
     // The installer's hand-off ("/Install"): remember which version was
     // installed, so that a later version can tell an update from a first run.
     void onInstall() override {
-        Preferences().setText(u"/User/Global/InstalledVersion",
-                              AppRuntime::instance().description().version.data());
+        (void)Preferences().setText(u"/User/Global/InstalledVersion",
+                                    AppRuntime::instance().description().version.data());
     }
 
 private:
@@ -58,7 +58,7 @@ Result LoadDescription(ApplicationDescription* description) {
     if (found != kResultOk)
         return found;
     const Result result = ApplicationDescription::Read(*application, description);
-    resources.release(application);
+    (void)resources.release(application);
     return result;
 }
 

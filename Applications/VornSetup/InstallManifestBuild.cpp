@@ -18,12 +18,12 @@ InstallManifest& InstallManifest::Instance() {
         ResourceCache& resources = ResourceCache::Instance();
         const XmlNode* element = nullptr;
         if (resources.getElement(u"InstallationSettings", &element) == kResultOk) {
-            built->readSettings(*element, &resources);
-            resources.release(element);
+            (void)built->readSettings(*element, &resources);
+            (void)resources.release(element);
         }
         if (resources.getElement(u"Files", &element) == kResultOk) {
-            built->readFileList(*element);
-            resources.release(element);
+            (void)built->readFileList(*element);
+            (void)resources.release(element);
         }
         built->readPreviousChoices();
         String folder;
@@ -31,10 +31,10 @@ InstallManifest& InstallManifest::Instance() {
             AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
         built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
         PreferencesStore& preferences = Preferences();
-        preferences.getBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut",
-                               &built->createDesktopShortcut, true);
-        preferences.getBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
-                               &built->createQuickLaunchShortcut, true);
+        (void)preferences.getBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut",
+                                     &built->createDesktopShortcut, true);
+        (void)preferences.getBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
+                                     &built->createQuickLaunchShortcut, true);
         return built;
     }();
     return *manifest;

@@ -20,7 +20,7 @@ constexpr double kProgressRange = 1000000;
 // A "#Key" text with the application's display name as {0}.
 String Text(const char16_t* key, const String& name) {
     String text;
-    ResolveLocalizedText(ResourceCache::Instance(), key, &text);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), key, &text);
     return Format(text.data(), {name});
 }
 
@@ -114,7 +114,9 @@ void InstallWindow::onCommand(WPARAM command) {
     switch (command) {
     case kStartInstallation:
         worker_.reset(new TransferWorker(manifest_, ResourceCache::Instance(), this, handle_));
-        worker_->start();
+        // A worker that cannot start would leave the page waiting for ever.
+        if (worker_->start() != kResultOk)
+            PostMessageW(handle_, kInstallerMessage, kShowFailurePage, 0);
         break;
     case kShowSuccessPage:
     case kShowFailurePage:
@@ -122,7 +124,7 @@ void InstallWindow::onCommand(WPARAM command) {
         static const char16_t* const kOutcomes[] = {u"#CanceledMessage", u"#FailureMessage",
                                                     u"#SuccessMessage"};
         static const char16_t* const kLabels[] = {u"Canceled", u"Failure", u"Success"};
-        SendAnalyticsEvent(u"Install", kLabels[command - kShowCanceledPage]);
+        (void)SendAnalyticsEvent(u"Install", kLabels[command - kShowCanceledPage]);
         const String text = Text(kOutcomes[command - kShowCanceledPage], manifest_.displayName());
         SetWindowTextW(status_, Wide(text.data()));
         if (command == kShowSuccessPage)

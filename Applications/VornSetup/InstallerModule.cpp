@@ -52,7 +52,7 @@ Result InstallerModule::runLauncher() {
     if (!window)
         return kResultOutOfMemory;
     runtime.setMainWindow(window);
-    window->create();
+    (void)window->create();
 
     String folder;
     const bool hasFolder = runtime.commandLine().switchValue(u"InstallFolder", &folder);
@@ -64,7 +64,7 @@ Result InstallerModule::runLauncher() {
     InstallManifest& manifest = InstallManifest::Instance();
     manifest.readPreviousChoices();
     if (child == kExitInstalledStartApplication)
-        ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
+        (void)ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
 
     runtime.setMainWindow(nullptr);
     // A script that installs quietly learns of a failure from the exit code;
@@ -80,7 +80,7 @@ Result InstallerModule::runInstaller() {
     InstallManifest& manifest = InstallManifest::Instance();
     // Held until the process ends: the application must not start meanwhile.
     static NamedMutex applicationMutex;
-    applicationMutex.create(SingleInstanceName(manifest.uuid).data());
+    (void)applicationMutex.create(SingleInstanceName(manifest.uuid).data());
     if (applicationMutex.alreadyExisted()) {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
@@ -91,13 +91,17 @@ Result InstallerModule::runInstaller() {
     runtime.setMainWindow(window);
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.
-        SendAnalyticsScreenView(u"Install");
+        (void)SendAnalyticsScreenView(u"Install");
         TransferWorker worker(manifest, ResourceCache::Instance(), nullptr, nullptr);
-        worker.start();
-        worker.wait();
-        SendAnalyticsEvent(u"Install", OutcomeLabel(worker.result()));
-        if (worker.result() != kResultOk)
-            return worker.result();
+        // A worker that cannot start has installed nothing: that is no success.
+        Result result = worker.start();
+        if (result == kResultOk) {
+            worker.wait();
+            result = worker.result();
+        }
+        (void)SendAnalyticsEvent(u"Install", OutcomeLabel(result));
+        if (result != kResultOk)
+            return result;
     }
     return kResultOk;
 }

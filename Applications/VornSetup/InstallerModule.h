@@ -10,9 +10,9 @@ namespace vornsetup {
 
 // The elevated copy's exit codes for a completed installation; any other is
 // the result code of a failure.
-constexpr vorn::Result kExitInstalled = 42;
+constexpr vorn::Result kExitInstalled = vorn::Result(42);
 // Installed, and the user asked to start the application.
-constexpr vorn::Result kExitInstalledStartApplication = 41;
+constexpr vorn::Result kExitInstalledStartApplication = vorn::Result(41);
 
 class InstallerModule : public vorn::AppModule {
 public:

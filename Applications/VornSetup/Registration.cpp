@@ -62,20 +62,20 @@ Result RegisterUninstallEntry(InstallManifest& manifest) {
     };
     RegistryKey& key = entry.key();
     for (const auto& text : texts)
-        key.writeText(text.name, text.value.data());
-    key.writeInt32(u"EstimatedSize", int32_t(uint32_t(manifest.totalSize / 1024)));
-    key.writeInt32(u"NoModify", 1);
-    key.writeInt32(u"NoRepair", 1);
-    key.writeText(kInstallFolderValue, manifest.installFolder.data());
-    key.writeText(kProgramGroupValue, manifest.programGroup.data());
-    key.writeText(kUninstallProgramValue, executable.data());
+        (void)key.writeText(text.name, text.value.data());
+    (void)key.writeInt32(u"EstimatedSize", int32_t(uint32_t(manifest.totalSize / 1024)));
+    (void)key.writeInt32(u"NoModify", 1);
+    (void)key.writeInt32(u"NoRepair", 1);
+    (void)key.writeText(kInstallFolderValue, manifest.installFolder.data());
+    (void)key.writeText(kProgramGroupValue, manifest.programGroup.data());
+    (void)key.writeText(kUninstallProgramValue, executable.data());
     std::vector<String> files;
     files.reserve(manifest.files.size());
     for (const FileEntry& file : manifest.files)
         files.push_back(file.relativePath);
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App Paths.
-    ShellLaunchElevated(manifest.launchPath(IsWow64()).data(), u"/Install");
+    (void)ShellLaunchElevated(manifest.launchPath(IsWow64()).data(), u"/Install");
     return kResultOk;
 }
 
@@ -115,8 +115,8 @@ Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& str
     for (const ShortcutEntry& entry : manifest.shortcuts) {
         String name;
         String help;
-        ResolveLocalizedText(strings, entry.text.data(), &name);
-        ResolveLocalizedText(strings, entry.help.data(), &help);
+        (void)ResolveLocalizedText(strings, entry.text.data(), &name);
+        (void)ResolveLocalizedText(strings, entry.help.data(), &help);
         result = CreateShortcut(manifest, folder, name,
                                 JoinPath(manifest.installFolder, entry.target), help);
         if (result != kResultOk)
@@ -134,7 +134,8 @@ Result CreateDesktopShortcuts(InstallManifest& manifest) {
     for (const String& folder : folders) {
         // An unknown folder or a network path is skipped.
         if (IsValidFolderPath(folder))
-            CreateShortcut(manifest, folder, manifest.displayName(), target, manifest.description);
+            (void)CreateShortcut(manifest, folder, manifest.displayName(), target,
+                                 manifest.description);
     }
     return kResultOk;
 }

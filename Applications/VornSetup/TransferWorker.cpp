@@ -23,7 +23,7 @@ namespace {
 
 String Resolve(LocalizedElementSource& strings, const char16_t* key) {
     String text;
-    ResolveLocalizedText(strings, key, &text);
+    (void)ResolveLocalizedText(strings, key, &text);
     return text;
 }
 
@@ -101,13 +101,13 @@ Result TransferWorker::removePreviousInstallation() {
     if (entry.key().readText(kUninstallProgramValue, &program) != kResultOk || program.isEmpty())
         return kResultOk;
     String oldFolder;
-    entry.key().readText(kInstallFolderValue, &oldFolder);
+    (void)entry.key().readText(kInstallFolderValue, &oldFolder);
     std::vector<String> listed;
     for (const String& relative : entry.readList(kFilesList))
         listed.push_back(JoinPath(oldFolder, relative));
     entry.close();
 
-    ShellLaunchElevated(program.data(), u"/Quiet /Update");
+    (void)ShellLaunchElevated(program.data(), u"/Quiet /Update");
     DeleteFileW(Wide(LongPath(program).data()));
     const String programFolder = ParentFolder(program);
     for (const String& path : listed) {
@@ -115,7 +115,7 @@ Result TransferWorker::removePreviousInstallation() {
             DeleteFileW(Wide(LongPath(path).data()));
     }
     if (!SamePath(programFolder, NormalisedFolder(manifest_.installFolder)))
-        RemoveEmptyFolderTree(programFolder);
+        (void)RemoveEmptyFolderTree(programFolder);
     return kResultOk;
 }
 
@@ -165,12 +165,12 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
         std::lock_guard<std::mutex> guard(lock_);
         if (state_ == TransferState::CancelRequested) {
             state_ = TransferState::Cancelled;
-            destination.flush(false);
+            (void)destination.flush(false);
             return kResultCancelled;
         }
     }
-    destination.setLastWriteTime(entry.date);
-    destination.flush(false);
+    (void)destination.setLastWriteTime(entry.date);
+    (void)destination.flush(false);
     return destination.close();
 }
 
@@ -251,7 +251,7 @@ Result TransferWorker::registerInstallation() {
 }
 
 Result TransferWorker::run() {
-    removePreviousInstallation();
+    (void)removePreviousInstallation();
     Result result = copyFiles();
     if (result != kResultOk) {
         rollBack();

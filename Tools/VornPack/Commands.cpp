@@ -146,7 +146,7 @@ public:
     }
     ~StagedFile() {
         if (!committed_) {
-            stream_.close();
+            (void)stream_.close();
             std::error_code error;
             fs::remove(staging_, error);
         }
@@ -382,7 +382,7 @@ int List(const Arguments& given) {
                          {HashText(record.nameHash), record.offset,
                           vorn::CompressionKindText(header.kindBits()), header.packedSize,
                           header.unpackedSize, name}));
-        mount.releaseEntry(entry);
+        (void)mount.releaseEntry(entry);
     }
     return int(firstFailure);
 }
@@ -507,8 +507,9 @@ int Verify(const Arguments& arguments) {
         result = mount.openRecord(i, &entry);
         if (result == vorn::kResultOk) {
             bytes += entry->size();
-            result = ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return 0u; });
-            mount.releaseEntry(entry);
+            result =
+                ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return vorn::kResultOk; });
+            (void)mount.releaseEntry(entry);
         }
         if (result != vorn::kResultOk)
             return Fail(kCommand,

@@ -487,7 +487,7 @@ int Setup(const Arguments& given) {
         result = setup.close();
     if (result != vorn::kResultOk)
         return Fail(Format(u"cannot write \"{0}\"", {output}), result);
-    payload.close();
+    (void)payload.close();
     std::error_code error;
     fs::rename(staging.path(), outputPath, error);
     if (error)

@@ -38,12 +38,12 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
         exitCode_ = int32_t(descriptionResult);
         quitRequested_ = true;
     } else {
-        CreateAnalytics(description_, commandLine_);
+        (void)CreateAnalytics(description_, commandLine_);
     }
     // Every program carries the framework's own tables; one that lacks a
     // language falls back to another.
     for (const char16_t* table : kFrameworkStrings)
-        ResourceCache::Instance().registerDocument(table);
+        (void)ResourceCache::Instance().registerDocument(table);
     if (descriptionResult == kResultOk)
         CallSetCurrentProcessExplicitAppUserModelID(Wide(description_.uuid.toText().data()));
     if (commandLine_.hasSwitch(u"Quiet"))
@@ -210,7 +210,7 @@ Result WindowSystemModule::start() {
     const ApplicationDescription& description = runtime.description();
     // Held for the life of the process.
     static NamedMutex instanceMutex;
-    instanceMutex.create(SingleInstanceName(description.uuid).data());
+    (void)instanceMutex.create(SingleInstanceName(description.uuid).data());
     if (description.multipleInstancesAllowed ||
         runtime.commandLine().hasSwitch(u"AllowMultipleInstances"))
         return kResultOk;

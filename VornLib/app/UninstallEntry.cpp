@@ -34,7 +34,7 @@ void UninstallEntry::writeList(const char16_t* list, const std::vector<String>& 
     if (key.open(kUninstallEntryRoot, (path_ + u'\\' + list).data()) != kResultOk)
         return;
     for (uint32_t index = 0; index < items.size(); ++index)
-        key.writeText(Format(u"{0}", {index}).data(), items[index].data());
+        (void)key.writeText(Format(u"{0}", {index}).data(), items[index].data());
 }
 
 Result UninstallEntry::remove() {

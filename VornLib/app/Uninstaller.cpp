@@ -44,12 +44,12 @@ Uninstaller::Uninstaller(const ApplicationDescription& description, const String
 }
 
 Result Uninstaller::uninstall(bool update) {
-    SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
+    (void)SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
     const String title = RemovalTitle(description_);
     UninstallEntry entry(description_.uuid);
     if (!entry.exists()) {
         ShowMessageBox(u"NotInstalled", title, nullptr);
-        SendAnalyticsEvent(u"Uninstall", u"Failure");
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
     }
     // The installer wrote with administrator rights; without them every step
@@ -64,14 +64,14 @@ Result Uninstaller::uninstall(bool update) {
     }
 
     NamedMutex running;
-    running.create(SingleInstanceName(description_.uuid).data());
+    (void)running.create(SingleInstanceName(description_.uuid).data());
     if (running.alreadyExisted() && !update) {
         ShowMessageBox(u"CloseBeforeUninstall", description_.name, nullptr);
-        SendAnalyticsEvent(u"Uninstall", u"Failure");
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultAlreadyExists;
     }
     if (!quiet_ && ShowMessageBox(u"UninstallConfirmation", title, nullptr) != kButtonYes) {
-        SendAnalyticsEvent(u"Uninstall", u"Canceled");
+        (void)SendAnalyticsEvent(u"Uninstall", u"Canceled");
         return kResultCancelled;
     }
 
@@ -80,35 +80,35 @@ Result Uninstaller::uninstall(bool update) {
         if (module)
             module->onUninstall();
     }
-    ShellRegistration::ForProcess().registerShellTypes(false, false);
+    (void)ShellRegistration::ForProcess().registerShellTypes(false, false);
     ShellRegistration::unregisterAppPath(executablePath_.data());
 
     String folder;
     if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())
         installFolder_ = NormalisedFolder(folder);
     String group;
-    entry.key().readText(kProgramGroupValue, &group);
+    (void)entry.key().readText(kProgramGroupValue, &group);
     entry.close();
 
     removeShortcuts(entry);
     removeProgramGroup(group);
     removeFiles(entry);
     if (!installFolder_.isEmpty())
-        removeFolder(installFolder_, false, true);
+        (void)removeFolder(installFolder_, false, true);
     const String batchFile = update ? String() : writeBatchFile();
 
     running.close();
-    entry.remove();
+    (void)entry.remove();
     ShowMessageBox(u"UninstallSucceed", title, nullptr);
     if (!batchFile.isEmpty())
         ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
-    SendAnalyticsEvent(u"Uninstall", u"Success");
+    (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
 }
 
 void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
     for (const String& shortcut : entry.readList(kShortcutsList, kMaxShortcuts))
-        deleteFile(shortcut);
+        (void)deleteFile(shortcut);
 }
 
 // Only the shortcuts listed above were ours: the group may be one the user
@@ -119,10 +119,10 @@ void Uninstaller::removeProgramGroup(const String& group) {
     const String programs = NormalisedFolder(StartMenuProgramsFolder());
     if (programs.isEmpty())
         return;
-    removeFolder(NormalisedFolder(programs + group), false, true);
+    (void)removeFolder(NormalisedFolder(programs + group), false, true);
     const String companyPrefix = description_.company + u'\\';
     if (!description_.company.isEmpty() && group.startsWith(companyPrefix.data()))
-        removeFolder(programs + companyPrefix, false, true);
+        (void)removeFolder(programs + companyPrefix, false, true);
 }
 
 void Uninstaller::removeFiles(const UninstallEntry& entry) {
@@ -131,7 +131,7 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
     for (const String& relative : entry.readList(kFilesList)) {
         // The list comes from the registry: nothing outside the folder is touched.
         if (IsRelativeInside(relative))
-            deleteFile(JoinPath(installFolder_, relative));
+            (void)deleteFile(JoinPath(installFolder_, relative));
     }
 }
 

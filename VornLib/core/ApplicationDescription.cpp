@@ -41,10 +41,10 @@ Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescripti
 
     String uuidText;
     if (Required(element.getAttribute(u"UUID", &uuidText), &failure))
-        UUID::Parse(uuidText.data(), &d.uuid); // a malformed value leaves the nil UUID
+        (void)UUID::Parse(uuidText.data(), &d.uuid); // a malformed value leaves the nil UUID
     Required(element.getAttribute(u"Name", &d.name), &failure);
     Required(element.getAttribute(u"Version", &d.version), &failure);
-    element.getAttribute(u"Tag", &d.tag, u"");
+    (void)element.getAttribute(u"Tag", &d.tag, u"");
     if (!d.tag.isEmpty())
         d.distribution = Distribution::OpenBeta;
     String distribution;
@@ -54,15 +54,15 @@ Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescripti
     Required(element.getAttribute(u"Company", &d.company), &failure);
     Required(element.getAttributeBoolean(u"MultipleInstancesAllowed", &d.multipleInstancesAllowed),
              &failure);
-    element.getAttributeBoolean(u"Activate", &d.activate, true);
+    (void)element.getAttributeBoolean(u"Activate", &d.activate, true);
     int32_t frameRate = 200;
     if (element.getAttributeInt32(u"MaxFrameRate", &frameRate) == kResultOk && frameRate >= 0)
         d.maxFrameRate = uint32_t(frameRate);
-    element.getAttributeUInt16(u"TrackIRProfileID", &d.trackIRProfileId);
-    element.getAttribute(u"TrackingID", &d.trackingId, u"");
-    element.getAttributeBoolean(u"OpenCommandLineFiles", &d.openCommandLineFiles, false);
-    element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
-    element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
+    (void)element.getAttributeUInt16(u"TrackIRProfileID", &d.trackIRProfileId);
+    (void)element.getAttribute(u"TrackingID", &d.trackingId, u"");
+    (void)element.getAttributeBoolean(u"OpenCommandLineFiles", &d.openCommandLineFiles, false);
+    (void)element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
+    (void)element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
 
     if (failure == kResultOk)
         *out = d;

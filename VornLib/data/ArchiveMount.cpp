@@ -65,7 +65,7 @@ void ArchiveMount::close() {
     openEntry_.reset();
     directory_.reset();
     recordCount_ = 0;
-    reader_.close();
+    (void)reader_.close();
     open_ = false;
 }
 

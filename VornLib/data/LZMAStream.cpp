@@ -82,7 +82,7 @@ Result LZMAStream::close() {
 }
 
 Result LZMAStream::open(Stream* underlying, uint64_t packedSize, uint64_t unpackedSize) {
-    close();
+    (void)close();
     Result result = beginBlocks(underlying, packedSize, unpackedSize);
     if (result != kResultOk)
         return result;

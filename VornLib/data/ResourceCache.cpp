@@ -41,7 +41,7 @@ ResourceCache::~ResourceCache() {
 ResourceCache& ResourceCache::Instance() {
     static ResourceCache& instance = *[] {
         static ResourceCache cache(&ResourceFileSystem::Instance());
-        cache.registerDocument(u"Data/Xml/VornLib-Resources.xml"); // optional in a payload
+        (void)cache.registerDocument(u"Data/Xml/VornLib-Resources.xml"); // optional in a payload
         return &cache;
     }();
     return instance;
@@ -160,7 +160,7 @@ Result ResourceCache::getPicture(const char16_t* name, const Picture** out) {
         return result;
     Picture* picture = new (std::nothrow) Picture;
     result = picture ? picture->decode(bytes, size) : kResultOutOfMemory;
-    release(bytes);
+    (void)release(bytes);
     if (result != kResultOk) {
         delete picture;
         return result;
@@ -194,7 +194,7 @@ Result ResourceCache::getDocument(const char16_t* name, const XmlDocument** out)
         return result;
     XmlDocument* document = new (std::nothrow) XmlDocument;
     result = document ? document->parse(bytes, size, name) : kResultOutOfMemory;
-    release(bytes);
+    (void)release(bytes);
     if (result == kResultOk && !SingleRoot(*document))
         result = kResultMalformed;
     if (result != kResultOk) {
@@ -216,19 +216,19 @@ Result ResourceCache::registerDocument(const char16_t* path) {
         return result;
     const XmlNode* root = SingleRoot(*document);
     if (!root) {
-        release(document);
+        (void)release(document);
         return kResultMalformed;
     }
     documents_.push_back(document); // its reference is held until exit
     String documentLanguage;
-    root->getAttribute(u"Language", &documentLanguage, u"*");
+    (void)root->getAttribute(u"Language", &documentLanguage, u"*");
     String id;
     String language;
     for (const XmlNode* child = root->firstChild(); child; child = child->nextSibling()) {
         if (!child->isElement())
             continue;
-        child->getAttribute(u"ID", &id, u"");
-        child->getAttribute(u"Language", &language, documentLanguage.data());
+        (void)child->getAttribute(u"ID", &id, u"");
+        (void)child->getAttribute(u"Language", &language, documentLanguage.data());
         const String key = ElementKey(child->name().data(), id.data(), language.data());
         if ((result = add(key, ResourceKind::Element, child, 0)) != kResultOk)
             return result;

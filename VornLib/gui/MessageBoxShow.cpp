@@ -157,7 +157,7 @@ uint32_t ShowMessageBox(const char16_t* name, const FormatArgument& argument, HW
     }
     MessageBoxContent content;
     const Result read = ReadMessageBox(*description, resources, argument, windowTitle, &content);
-    resources.release(description);
+    (void)resources.release(description);
     return read == kResultOk ? ShowMessageBoxContent(content, owner) : kMessageBoxFailed;
 }
 

@@ -91,7 +91,7 @@ AnalyticsTracker::AnalyticsTracker(const ApplicationDescription& description,
 }
 
 AnalyticsTracker::~AnalyticsTracker() {
-    endSession();
+    (void)endSession();
     shutdown(INFINITE);
 }
 

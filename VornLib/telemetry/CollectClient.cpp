@@ -210,7 +210,7 @@ Result CollectClient::applyProxy(void* request) {
 Result CollectClient::post(const char16_t* hit) {
     statusCode_ = 0;
     contentType_.clear();
-    response_.close();
+    (void)response_.close();
     if (!hit)
         return kResultNullInput;
     if (state_ != kResultOk || !connection_)
@@ -233,7 +233,7 @@ Result CollectClient::post(const char16_t* hit) {
                                             requestFlags_));
     if (!request)
         return LastError();
-    applyProxy(request.get());
+    (void)applyProxy(request.get());
     if (size)
         http.addRequestHeaders(request.get(), L"Content-Type: application/x-www-form-urlencoded",
                                DWORD(-1), WINHTTP_ADDREQ_FLAG_ADD);
@@ -288,7 +288,8 @@ Result CollectClient::readResponse(void* request) {
         if (read == 0)
             break;
     }
-    response_.attach(buffer_.data(), uint32_t(buffer_.size()), u"HTTPData", MemoryStream::kRead);
+    (void)response_.attach(buffer_.data(), uint32_t(buffer_.size()), u"HTTPData",
+                           MemoryStream::kRead);
     return kResultOk;
 }
 

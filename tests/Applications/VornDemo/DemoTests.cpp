@@ -92,7 +92,7 @@ void RemoveTestSettings() {
     RegistryKey parent;
     if (parent.open(kRegistryCurrentUser, u"Software\\Vorn Software\\VornDemo\\Custom Sets") ==
         kResultOk)
-        parent.deleteSubkeyTree(u"ShellTest");
+        (void)parent.deleteSubkeyTree(u"ShellTest");
 }
 
 // What the installer's hand-off does, then the explicit removal.

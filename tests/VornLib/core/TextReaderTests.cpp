@@ -28,7 +28,7 @@ struct DecodeCase {
     Bytes bytes;
     TextEncoding defaultKind;
     std::u16string units;
-    Result stop; // what ends the reading
+    uint32_t stop; // what ends the reading
     TextEncoding kind;
     uint64_t position; // bytes consumed by the units delivered
 };

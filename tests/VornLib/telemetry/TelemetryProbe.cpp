@@ -44,9 +44,9 @@ private:
 };
 
 void SendEvents() {
-    SendAnalyticsEvent(u"Install", u"Success");
-    SendAnalyticsEvent(u"a b&c", u"100%");
-    SendAnalyticsEvent(u"Install", u"");
+    (void)SendAnalyticsEvent(u"Install", u"Success");
+    (void)SendAnalyticsEvent(u"a b&c", u"100%");
+    (void)SendAnalyticsEvent(u"Install", u"");
 }
 
 class ProbeModule : public AppModule {
@@ -57,12 +57,12 @@ public:
             std::printf("cid=%ls\n", Wide(tracker->clientId().data()));
         std::fflush(stdout);
         if (runtime.quiet()) {
-            SendAnalyticsScreenView(u"Install");
+            (void)SendAnalyticsScreenView(u"Install");
             SendEvents();
             return kResultOk;
         }
         if (AnalyticsTracker* tracker = Analytics())
-            tracker->setScreenName(u"Install");
+            (void)tracker->setScreenName(u"Install");
         runtime.setMainWindow(new ProbeWindow);
         return kResultOk;
     }
@@ -78,7 +78,7 @@ public:
 Result LoadDescription(ApplicationDescription* description) {
     CommandLine commandLine;
     commandLine.parse(Units(GetCommandLineW()));
-    UUID::Parse(u"7D1F0B52-3A4C-4E6D-8F90-A1B2C3D4E5F6", &description->uuid);
+    (void)UUID::Parse(u"7D1F0B52-3A4C-4E6D-8F90-A1B2C3D4E5F6", &description->uuid);
     description->name = u"Telemetry Probe";
     description->version = u"2.5";
     description->tag = u"beta";

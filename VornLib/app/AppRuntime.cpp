@@ -216,7 +216,7 @@ Result WindowSystemModule::start() {
         return kResultOk;
     if (!instanceMutex.alreadyExisted())
         return kResultOk;
-    const String windowClass = description.name + u"::Window";
+    const String windowClass = ProgramWindowClassName(description.name);
     if (HWND running = FindWindowW(Wide(windowClass.data()), nullptr)) {
         HWND popup = GetLastActivePopup(running);
         if (IsWindowVisible(running)) {

@@ -1,6 +1,5 @@
 #include "Applications/VornDemo/DemoWindow.h"
 
-
 namespace vorndemo {
 
 using namespace vorn;
@@ -14,40 +13,39 @@ Result DemoWindow::create() {
     if (registered != kResultOk)
         return registered;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    handle_ =
-        CreateWindowExW(0, Wide(className.data()), Wide(title_.data()), WS_OVERLAPPEDWINDOW,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 480, 240, nullptr, nullptr, instance, this);
+    handle_.reset(CreateWindowExW(0, Wide(className.data()), Wide(title_.data()),
+                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 480, 240,
+                                  nullptr, nullptr, instance, this));
     return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
 }
 
 void DemoWindow::show(bool activate) {
-    ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA);
+    ShowWindow(handle_.get(), activate ? SW_SHOW : SW_SHOWNA);
 }
 
 void DemoWindow::close() {
-    if (handle_)
-        DestroyWindow(handle_);
+    handle_.reset();
 }
 
 void DemoWindow::openDocuments(const std::vector<String>& documents) {
     for (const String& document : documents)
         documents_ += (documents_.isEmpty() ? u"Opened: " : u", ") + document;
     if (handle_)
-        InvalidateRect(handle_, nullptr, TRUE);
+        InvalidateRect(handle_.get(), nullptr, TRUE);
 }
 
 void DemoWindow::paint() {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(handle_, &paint);
+    HDC dc = BeginPaint(handle_.get(), &paint);
     RECT area;
-    GetClientRect(handle_, &area);
+    GetClientRect(handle_.get(), &area);
     InflateRect(&area, -16, -16);
     const String text = title_ + u"\n\nInstalled and running." +
                         (documents_.isEmpty() ? String() : u"\n\n" + documents_);
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     DrawTextW(dc, Wide(text.data()), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK);
-    EndPaint(handle_, &paint);
+    EndPaint(handle_.get(), &paint);
 }
 
 LRESULT CALLBACK DemoWindow::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -66,7 +64,7 @@ LRESULT CALLBACK DemoWindow::Procedure(HWND window, UINT message, WPARAM w, LPAR
     case WM_NCDESTROY:
         // The runtime sees the window gone and ends the main loop.
         if (self)
-            self->handle_ = nullptr;
+            self->handle_.release(); // the system destroyed it
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "VornLib/app/AppWindow.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vorndemo {
 
@@ -12,7 +13,7 @@ public:
     vorn::Result create() override;
     void show(bool activate) override;
     void close() override;
-    HWND handle() const override { return handle_; }
+    HWND handle() const override { return handle_.get(); }
     void openDocuments(const std::vector<vorn::String>& documents) override;
 
 private:
@@ -21,7 +22,7 @@ private:
 
     vorn::String title_;
     vorn::String documents_;
-    HWND handle_ = nullptr;
+    vorn::WindowHandle handle_;
 };
 
 } // namespace vorndemo

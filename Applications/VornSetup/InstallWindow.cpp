@@ -51,17 +51,17 @@ Result InstallWindow::create() {
         return registered;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const String name = manifest_.displayName();
-    handle_ =
+    handle_.reset(
         CreateWindowExW(0, Wide(className.data()), Wide(Text(u"#InstallTitle", name).data()),
                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 520, 220, nullptr, nullptr, instance, this);
+                        CW_USEDEFAULT, 520, 220, nullptr, nullptr, instance, this));
     if (!handle_)
         return ResultFromSystemError(GetLastError());
-    label_ = Child(handle_, L"STATIC", Text(u"#InstallLabel", name), SS_LEFT);
-    progressBar_ = Child(handle_, PROGRESS_CLASSW, String(), 0);
-    timeText_ = Child(handle_, L"STATIC", String(), SS_LEFT);
-    status_ = Child(handle_, L"STATIC", String(), SS_LEFT);
-    closeButton_ = Child(handle_, L"BUTTON", Text(u"#QuitButton", name),
+    label_ = Child(handle_.get(), L"STATIC", Text(u"#InstallLabel", name), SS_LEFT);
+    progressBar_ = Child(handle_.get(), PROGRESS_CLASSW, String(), 0);
+    timeText_ = Child(handle_.get(), L"STATIC", String(), SS_LEFT);
+    status_ = Child(handle_.get(), L"STATIC", String(), SS_LEFT);
+    closeButton_ = Child(handle_.get(), L"BUTTON", Text(u"#QuitButton", name),
                          BS_PUSHBUTTON | WS_DISABLED, kCloseButtonId);
     SendMessageW(progressBar_, PBM_SETRANGE32, 0, LPARAM(kProgressRange));
     layout();
@@ -70,7 +70,7 @@ Result InstallWindow::create() {
 
 void InstallWindow::layout() {
     RECT area;
-    GetClientRect(handle_, &area);
+    GetClientRect(handle_.get(), &area);
     const int width = area.right - 32;
     MoveWindow(label_, 16, 16, width, 20, TRUE);
     MoveWindow(progressBar_, 16, 44, width, 20, TRUE);
@@ -80,18 +80,17 @@ void InstallWindow::layout() {
 }
 
 void InstallWindow::show(bool activate) {
-    ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA);
+    ShowWindow(handle_.get(), activate ? SW_SHOW : SW_SHOWNA);
 }
 
 void InstallWindow::close() {
-    if (handle_)
-        DestroyWindow(handle_);
+    handle_.reset();
 }
 
 void InstallWindow::onStarted() {
     // Quiet installations run in the module; with a window the transfer starts here.
     if (!AppRuntime::instance().quiet())
-        PostMessageW(handle_, kInstallerMessage, kStartInstallation, 0);
+        PostMessageW(handle_.get(), kInstallerMessage, kStartInstallation, 0);
 }
 
 void InstallWindow::setRange(double total) {
@@ -113,10 +112,11 @@ void InstallWindow::setProgressText(const String& text) {
 void InstallWindow::onCommand(WPARAM command) {
     switch (command) {
     case kStartInstallation:
-        worker_.reset(new TransferWorker(manifest_, ResourceCache::Instance(), this, handle_));
+        worker_.reset(
+            new TransferWorker(manifest_, ResourceCache::Instance(), this, handle_.get()));
         // A worker that cannot start would leave the page waiting for ever.
         if (worker_->start() != kResultOk)
-            PostMessageW(handle_, kInstallerMessage, kShowFailurePage, 0);
+            PostMessageW(handle_.get(), kInstallerMessage, kShowFailurePage, 0);
         break;
     case kShowSuccessPage:
     case kShowFailurePage:
@@ -164,7 +164,7 @@ LRESULT CALLBACK InstallWindow::Procedure(HWND window, UINT message, WPARAM w, L
         self->close();
         return 0;
     case WM_NCDESTROY:
-        self->handle_ = nullptr;
+        self->handle_.release(); // the system destroyed it
         break;
     default:
         break;

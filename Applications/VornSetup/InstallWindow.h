@@ -7,6 +7,7 @@
 
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppWindow.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vornsetup {
 
@@ -18,7 +19,7 @@ public:
     vorn::Result create() override;
     void show(bool activate) override;
     void close() override;
-    HWND handle() const override { return handle_; }
+    HWND handle() const override { return handle_.get(); }
     void onStarted() override;
 
     void setRange(double total) override;
@@ -33,7 +34,7 @@ private:
 
     InstallManifest& manifest_;
     std::unique_ptr<TransferWorker> worker_;
-    HWND handle_ = nullptr;
+    vorn::WindowHandle handle_;
     HWND label_ = nullptr;
     HWND progressBar_ = nullptr;
     HWND timeText_ = nullptr;

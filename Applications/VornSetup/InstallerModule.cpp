@@ -5,6 +5,7 @@
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
@@ -21,20 +22,16 @@ namespace {
 class LauncherWindow : public AppWindow {
 public:
     Result create() override {
-        handle_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+        handle_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
         return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
     }
     void show(bool) override {}
-    void close() override {
-        if (handle_)
-            DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
-    HWND handle() const override { return handle_; }
+    void close() override { handle_.reset(); }
+    HWND handle() const override { return handle_.get(); }
 
 private:
-    HWND handle_ = nullptr;
+    WindowHandle handle_;
 };
 
 } // namespace

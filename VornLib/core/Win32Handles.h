@@ -37,11 +37,20 @@ struct GdiObjectTraits {
     static void Close(Handle handle) { DeleteObject(handle); }
 };
 
+// A window destroyed by its owner; a window procedure that sees WM_NCDESTROY
+// releases it, as the system has destroyed it already.
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { DestroyWindow(handle); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>;
 
 } // namespace vorn

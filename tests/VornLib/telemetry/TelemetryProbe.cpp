@@ -11,6 +11,7 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace {
@@ -26,21 +27,17 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"TelemetryProbe::Window";
         RegisterClassExW(&windowClass);
-        handle_ =
-            CreateWindowExW(0, windowClass.lpszClassName, L"Telemetry probe", WS_OVERLAPPEDWINDOW,
-                            40, 40, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+        handle_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"Telemetry probe",
+                                      WS_OVERLAPPEDWINDOW, 40, 40, 320, 200, nullptr, nullptr,
+                                      windowClass.hInstance, nullptr));
         return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
     }
-    void show(bool activate) override { ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA); }
-    void close() override {
-        if (handle_)
-            DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
-    HWND handle() const override { return handle_; }
+    void show(bool activate) override { ShowWindow(handle_.get(), activate ? SW_SHOW : SW_SHOWNA); }
+    void close() override { handle_.reset(); }
+    HWND handle() const override { return handle_.get(); }
 
 private:
-    HWND handle_ = nullptr;
+    WindowHandle handle_;
 };
 
 void SendEvents() {

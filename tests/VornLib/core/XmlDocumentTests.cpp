@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ByteStream.h"
+#include "GrowableStream.h"
 #include "TestText.h"
 #include "VornLib/core/XmlWriter.h"
 #include "XmlTestSupport.h"
@@ -90,9 +90,9 @@ TEST(XmlReader, ArgumentsAndEmptyInputs) {
     EXPECT_EQ(kResultNullInput, document.parse(nullptr));
     EXPECT_EQ(kResultNullInput, document.parse(nullptr, 4, u"x"));
     EXPECT_EQ(kResultEmptyInput, document.parse("<a/>", 0, u"x"));
-    ByteStream empty;
+    GrowableStream empty;
     EXPECT_EQ(kResultMalformed, document.parse(&empty));
-    ByteStream failing(std::vector<uint8_t>{'<', 'a', '/', '>'});
+    GrowableStream failing(std::vector<uint8_t>{'<', 'a', '/', '>'});
     failing.failReadsWith = kResultCrcError;
     EXPECT_EQ(kResultCrcError, document.parse(&failing));
 }

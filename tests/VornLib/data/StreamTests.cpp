@@ -140,7 +140,7 @@ TEST(CacheStream, DescriptionAndNullBuffers) {
     EXPECT_EQ("Cache(16384,n/a)", ToPrintable(cache.description().data()));
     GrowableStream inner(kTen);
     (void)cache.setInner(&inner);
-    EXPECT_EQ("Cache(16384,Growable)", ToPrintable(cache.description().data()));
+    EXPECT_EQ("Cache(16384,Bytes)", ToPrintable(cache.description().data()));
     EXPECT_EQ(23u, cache.read(nullptr, 1));
     EXPECT_EQ(15u, cache.write(nullptr, 1));
 }

@@ -22,7 +22,6 @@ layer_of() {
   esac
 }
 
-
 status=0
 checked=0
 list="$(mktemp)"

@@ -62,11 +62,6 @@ TransferState TransferWorker::state() {
     return state_;
 }
 
-void TransferWorker::setState(TransferState state) {
-    std::lock_guard<std::mutex> guard(lock_);
-    state_ = state;
-}
-
 bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context) {
     std::unique_lock<std::mutex> guard(lock_);
     switch (state_) {

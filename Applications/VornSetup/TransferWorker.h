@@ -81,7 +81,6 @@ protected:
     Result run() override;
 
 private:
-    void setState(TransferState state);
     void update(uint64_t done);
     Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source);
 

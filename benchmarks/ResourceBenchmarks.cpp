@@ -36,12 +36,13 @@ struct Payload {
         container.resize(size + 4096);
         vorn::MemoryStream out(container.data(), uint32_t(container.size()));
         vornpack::ContainerWriter writer;
-        writer.begin(&out, 0x20261207, 0x12000000);
-        writer.addEntry(u"Data/File.bin", vorn::CompressionKind::Stored, data.data(), size, size);
-        writer.finish();
-        stream.attach(container.data(), uint32_t(out.size()), u"payload",
-                      vorn::MemoryStream::kRead);
-        files.mount(&stream);
+        (void)writer.begin(&out, 0x20261207, 0x12000000);
+        (void)writer.addEntry(u"Data/File.bin", vorn::CompressionKind::Stored, data.data(), size,
+                              size);
+        (void)writer.finish();
+        (void)stream.attach(container.data(), uint32_t(out.size()), u"payload",
+                            vorn::MemoryStream::kRead);
+        (void)files.mount(&stream);
     }
     std::vector<uint8_t> container;
     vorn::MemoryStream stream;
@@ -57,10 +58,10 @@ void CachedFile(benchmark::State& state) {
         state.SkipWithError("no file in the payload");
     for (auto _ : state) {
         const uint8_t* bytes = nullptr;
-        cache.getFile(u"Data/File.bin", &bytes, &size);
-        cache.release(bytes);
+        (void)cache.getFile(u"Data/File.bin", &bytes, &size);
+        (void)cache.release(bytes);
     }
-    cache.release(held);
+    (void)cache.release(held);
 }
 BENCHMARK(CachedFile);
 
@@ -74,7 +75,7 @@ void UncachedFile(benchmark::State& state) {
             state.SkipWithError("cannot read the file");
             break;
         }
-        cache.release(bytes); // the last release: the next get reads again
+        (void)cache.release(bytes); // the last release: the next get reads again
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * (64 << 10));
 }

@@ -11,7 +11,7 @@ using namespace vorn;
 Result TextPanel::readAttributes(const XmlNode& element) {
     String text;
     if (element.getAttribute(u"TextColor", &text) == kResultOk)
-        SystemColour::Parse(text.data(), &textColour_);
+        (void)SystemColour::Parse(text.data(), &textColour_);
     return kResultOk;
 }
 
@@ -43,7 +43,7 @@ Window* DemoWindow::Create() {
 }
 
 void DemoWindow::RegisterKinds() {
-    RegisterWindowKind({u"TextPanel", TextPanel::Create});
+    (void)RegisterWindowKind({u"TextPanel", TextPanel::Create});
 }
 
 void DemoWindow::openDocuments(const std::vector<String>& documents) {

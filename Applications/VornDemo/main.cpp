@@ -5,9 +5,9 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
 #include "VornLib/app/Preferences.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/TextParse.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorndemo {
@@ -37,8 +37,8 @@ public:
     // The installer's hand-off ("/Install"): remember which version was
     // installed, so that a later version can tell an update from a first run.
     void onInstall() override {
-        Preferences().setText(u"/User/Global/InstalledVersion",
-                              AppRuntime::instance().description().version.data());
+        (void)Preferences().setText(u"/User/Global/InstalledVersion",
+                                    AppRuntime::instance().description().version.data());
     }
 
 private:
@@ -57,7 +57,7 @@ Result LoadDescription(ApplicationDescription* description) {
     if (found != kResultOk)
         return found;
     const Result result = ApplicationDescription::Read(*application, description);
-    resources.release(application);
+    (void)resources.release(application);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #include "Applications/VornSetup/InstallManifest.h"
 
-#include "VornLib/app/Uninstaller.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
 
 namespace vornsetup {
@@ -9,23 +9,12 @@ using namespace vorn;
 
 namespace {
 
-struct DistributionName {
-    const char16_t* name;
-    Distribution value;
-};
-
-constexpr DistributionName kDistributions[] = {
-    {u"Public", Distribution::Public},
-    {u"OpenBeta", Distribution::OpenBeta},
-    {u"ClosedBeta", Distribution::ClosedBeta},
-};
-
 // The text of a required child element; 29 when it is missing.
 Result RequiredText(const XmlNode& parent, const char16_t* path, String* out) {
     const XmlNode* element = parent.find(path);
     if (!element)
         return kResultNotFound;
-    element->getText(out);
+    (void)element->getText(out);
     return kResultOk;
 }
 
@@ -53,7 +42,7 @@ Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
         }
         FileEntry entry;
         String name;
-        child->getText(&name);
+        (void)child->getText(&name);
         entry.relativePath = childPrefix + name;
         if (child->getSize(&entry.size) != kResultOk ||
             child->getTimeStamp(&entry.date) != kResultOk)
@@ -73,33 +62,30 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
     String uuidText;
     if (application->getAttribute(u"UUID", &uuidText) != kResultOk)
         return kResultMissingDefinition;
-    UUID::Parse(uuidText.data(), &uuid);
+    (void)UUID::Parse(uuidText.data(), &uuid);
     if (application->getAttribute(u"Name", &name) != kResultOk ||
         application->getAttribute(u"Version", &version) != kResultOk)
         return kResultMissingDefinition;
-    application->getAttribute(u"Tag", &tag, u"");
+    (void)application->getAttribute(u"Tag", &tag, u"");
     if (application->getAttribute(u"Company", &company) != kResultOk)
         return kResultMissingDefinition;
     distribution = tag.isEmpty() ? Distribution::Public : Distribution::OpenBeta;
     if (const XmlNode* element = settings.find(u"/Distribution")) {
         String word;
-        element->getText(&word);
-        for (const DistributionName& entry : kDistributions) {
-            if (word == entry.name)
-                distribution = entry.value;
-        }
+        (void)element->getText(&word);
+        DistributionFromName(word, &distribution);
     }
     String descriptionKey;
     if (RequiredText(settings, u"/Description", &descriptionKey) != kResultOk)
         return kResultNotFound;
     if (strings)
-        ResolveLocalizedText(*strings, descriptionKey.data(), &description);
+        (void)ResolveLocalizedText(*strings, descriptionKey.data(), &description);
     else
         description = descriptionKey;
     if (RequiredText(settings, u"/Executable", &executable) != kResultOk)
         return kResultNotFound;
     if (const XmlNode* element = settings.find(u"/ExecutableX64"))
-        element->getText(&executableX64);
+        (void)element->getText(&executableX64);
     const struct {
         const char16_t* path;
         String* field;
@@ -116,9 +102,9 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
             if (child->name() != u"Shortcut")
                 continue;
             ShortcutEntry entry;
-            child->getText(&entry.target);
-            child->getAttribute(u"Text", &entry.text, u"");
-            child->getAttribute(u"Help", &entry.help, u"");
+            (void)child->getText(&entry.target);
+            (void)child->getAttribute(u"Text", &entry.text, u"");
+            (void)child->getAttribute(u"Help", &entry.help, u"");
             if (!entry.target.isEmpty() && !entry.help.isEmpty())
                 shortcuts.push_back(entry);
         }

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/Path.h"

@@ -4,8 +4,8 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
-#include "VornLib/app/SystemInfo.h"
-#include "VornLib/core/RegistryKey.h"
+#include "VornLib/app/UninstallEntry.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vornsetup {
@@ -18,12 +18,12 @@ InstallManifest& InstallManifest::Instance() {
         ResourceCache& resources = ResourceCache::Instance();
         const XmlNode* element = nullptr;
         if (resources.getElement(u"InstallationSettings", &element) == kResultOk) {
-            built->readSettings(*element, &resources);
-            resources.release(element);
+            (void)built->readSettings(*element, &resources);
+            (void)resources.release(element);
         }
         if (resources.getElement(u"Files", &element) == kResultOk) {
-            built->readFileList(*element);
-            resources.release(element);
+            (void)built->readFileList(*element);
+            (void)resources.release(element);
         }
         built->readPreviousChoices();
         String folder;
@@ -31,23 +31,21 @@ InstallManifest& InstallManifest::Instance() {
             AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
         built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
         PreferencesStore& preferences = Preferences();
-        preferences.getBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut",
-                               &built->createDesktopShortcut, true);
-        preferences.getBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
-                               &built->createQuickLaunchShortcut, true);
+        (void)preferences.getBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut",
+                                     &built->createDesktopShortcut, true);
+        (void)preferences.getBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
+                                     &built->createQuickLaunchShortcut, true);
         return built;
     }();
     return *manifest;
 }
 
 void InstallManifest::readPreviousChoices() {
-    RegistryKey entry;
-    if (entry.open(kRegistryLocalMachine32, uninstallKeyPath().data()) != kResultOk)
-        return;
+    UninstallEntry entry(uuid);
     String value;
-    if (entry.readText(u"VornLib.InstallFolder", &value) == kResultOk)
+    if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
         installFolder = value;
-    if (entry.readText(u"VornLib.ProgramGroup", &value) == kResultOk)
+    if (entry.key().readText(kProgramGroupValue, &value) == kResultOk)
         programGroup = value;
 }
 

@@ -5,9 +5,10 @@
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/DescribedMainWindow.h"
-#include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/MessageBox.h"
 #include "VornLib/telemetry/Analytics.h"
@@ -22,28 +23,24 @@ namespace {
 class LauncherWindow : public AppWindow {
 public:
     Result create() override {
-        handle_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+        handle_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
         return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
     }
     void show(bool) override {}
-    void close() override {
-        if (handle_)
-            DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
-    HWND handle() const override { return handle_; }
+    void close() override { handle_.reset(); }
+    HWND handle() const override { return handle_.get(); }
 
 private:
-    HWND handle_ = nullptr;
+    WindowHandle handle_;
 };
 
 } // namespace
 
 Result InstallerModule::start() {
     AppRuntime& runtime = AppRuntime::instance();
-    const bool launcher =
-        OperatingSystemLevel() >= 2 && !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
+    const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
+                          !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
     return launcher ? runLauncher() : runInstaller();
 }
 
@@ -53,7 +50,7 @@ Result InstallerModule::runLauncher() {
     if (!window)
         return kResultOutOfMemory;
     runtime.setMainWindow(window);
-    window->create();
+    (void)window->create();
 
     String folder;
     const bool hasFolder = runtime.commandLine().switchValue(u"InstallFolder", &folder);
@@ -64,13 +61,14 @@ Result InstallerModule::runLauncher() {
     // The elevated copy may have changed the remembered folder and group.
     InstallManifest& manifest = InstallManifest::Instance();
     manifest.readPreviousChoices();
-    if (child == 41)
-        ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
+    if (child == kExitInstalledStartApplication)
+        (void)ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
 
     runtime.setMainWindow(nullptr);
     // A script that installs quietly learns of a failure from the exit code;
     // with windows, the user has seen it already.
-    if (quiet && child != 0 && child != 41 && child != 42)
+    if (quiet && child != kResultOk && child != kExitInstalledStartApplication &&
+        child != kExitInstalled)
         return child;
     return kResultOk;
 }
@@ -80,7 +78,7 @@ Result InstallerModule::runInstaller() {
     InstallManifest& manifest = InstallManifest::Instance();
     // Held until the process ends: the application must not start meanwhile.
     static NamedMutex applicationMutex;
-    applicationMutex.create(SingleInstanceName(manifest.uuid).data());
+    (void)applicationMutex.create(SingleInstanceName(manifest.uuid).data());
     if (applicationMutex.alreadyExisted()) {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
@@ -95,13 +93,17 @@ Result InstallerModule::runInstaller() {
     runtime.setMainWindow(described);
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.
-        SendAnalyticsScreenView(u"Install");
+        (void)SendAnalyticsScreenView(u"Install");
         TransferWorker worker(manifest, ResourceCache::Instance(), nullptr, nullptr);
-        worker.start();
-        worker.wait();
-        SendAnalyticsEvent(u"Install", OutcomeLabel(worker.result()));
-        if (worker.result() != kResultOk)
-            return worker.result();
+        // A worker that cannot start has installed nothing: that is no success.
+        Result result = worker.start();
+        if (result == kResultOk) {
+            worker.wait();
+            result = worker.result();
+        }
+        (void)SendAnalyticsEvent(u"Install", OutcomeLabel(result));
+        if (result != kResultOk)
+            return result;
     }
     return kResultOk;
 }

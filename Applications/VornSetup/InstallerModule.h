@@ -8,6 +8,12 @@
 
 namespace vornsetup {
 
+// The elevated copy's exit codes for a completed installation; any other is
+// the result code of a failure.
+constexpr vorn::Result kExitInstalled = vorn::Result(42);
+// Installed, and the user asked to start the application.
+constexpr vorn::Result kExitInstalledStartApplication = vorn::Result(41);
+
 class InstallerModule : public vorn::AppModule {
 public:
     vorn::Result start() override;

@@ -4,8 +4,8 @@
 
 #include "Applications/VornSetup/InstallOptions.h"
 #include "VornLib/app/Preferences.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
 #include "VornLib/gui/ComboBoxControl.h"
@@ -25,7 +25,7 @@ namespace {
 
 String Localized(const char16_t* key) {
     String text;
-    ResolveLocalizedText(ResourceCache::Instance(), key, &text);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), key, &text);
     return text;
 }
 
@@ -73,7 +73,7 @@ Window* MainPage::focusControl() {
 
 void MainPage::selectTab(uint32_t index) {
     if (auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs")))
-        tabs->selectPage(index, false);
+        (void)tabs->selectPage(index, false);
 }
 
 void MainPage::hidden() {
@@ -220,7 +220,7 @@ void OptionsPage::storeShortcutChoice(const char16_t* boxName, const char16_t* p
     if (!box || !box->handle())
         return;
     const bool checked = SendMessageW(box->handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    Preferences().setBoolean(preference, checked);
+    (void)Preferences().setBoolean(preference, checked);
     InstallManifest& manifest = this->manifest();
     if (String(boxName) == u"CreateDesktopShortcut")
         manifest.createDesktopShortcut = checked;
@@ -290,7 +290,7 @@ void FileTransferPage::shown() {
     if (worker_)
         return;
     worker_.reset(new TransferWorker(manifest(), ResourceCache::Instance(), this, main().handle()));
-    worker_->start();
+    (void)worker_->start();
 }
 
 void FileTransferPage::hidden() {

@@ -1,10 +1,11 @@
 #include "Applications/VornSetup/InstallerWindow.h"
 
+#include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerPages.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/WindowName.h"
@@ -45,7 +46,7 @@ const Outcome kOutcomes[] = {
 
 String Localized(const char16_t* key) {
     String text;
-    ResolveLocalizedText(ResourceCache::Instance(), key, &text);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), key, &text);
     return text;
 }
 
@@ -128,7 +129,7 @@ InstallerWindow::InstallerWindow(InstallManifest& manifest) : manifest_(manifest
 
 void InstallerWindow::RegisterKinds() {
     for (const WindowKind& kind : kPageKinds)
-        RegisterWindowKind(kind);
+        (void)RegisterWindowKind(kind);
 }
 
 InstallerPage* InstallerWindow::page(const char16_t* name) const {
@@ -154,9 +155,9 @@ void InstallerWindow::created() {
     if (AnalyticsTracker* analytics = Analytics()) {
         const String application =
             manifest_.tag.isEmpty() ? manifest_.name : manifest_.name + u" " + manifest_.tag;
-        analytics->setApplicationName(application.data());
+        (void)analytics->setApplicationName(application.data());
     }
-    SendAnalyticsScreenView(u"Install");
+    (void)SendAnalyticsScreenView(u"Install");
 }
 
 void InstallerWindow::showPage(InstallerPage* page) {
@@ -180,15 +181,15 @@ void InstallerWindow::runApplication() {
     AppRuntime& runtime = AppRuntime::instance();
     // The launcher starts the program with the user's own rights.
     if (runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator"))
-        runtime.setExitCode(kExitStartApplication);
+        runtime.setExitCode(int32_t(kExitInstalledStartApplication));
     else
-        ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
+        (void)ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
 }
 
 void InstallerWindow::onInstallerMessage(WPARAM command) {
     for (const Outcome& outcome : kOutcomes) {
         if (outcome.command == command) {
-            SendAnalyticsEvent(u"Install", outcome.label);
+            (void)SendAnalyticsEvent(u"Install", outcome.label);
             showPage(page(outcome.page));
             return;
         }

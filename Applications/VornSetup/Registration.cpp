@@ -3,10 +3,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "VornLib/app/FileSystem.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace vornsetup {
 
@@ -36,61 +37,45 @@ String TodayText() {
                   {int32_t(now.wYear), uint8_t(now.wMonth), uint8_t(now.wDay)});
 }
 
-void WriteList(const String& keyPath, const char16_t* subkey, uint32_t count,
-               const String& (*item)(const InstallManifest&, uint32_t),
-               const InstallManifest& manifest) {
-    RegistryKey list;
-    if (list.open(kUninstallRoot, (keyPath + u'\\' + subkey).data()) != kResultOk)
-        return;
-    for (uint32_t index = 0; index < count; ++index)
-        list.writeText(Format(u"{0}", {index}).data(), item(manifest, index).data());
-}
-
-const String& FileItem(const InstallManifest& manifest, uint32_t index) {
-    return manifest.files[index].relativePath;
-}
-
-const String& ShortcutItem(const InstallManifest& manifest, uint32_t index) {
-    return manifest.createdShortcuts[index];
-}
-
 } // namespace
 
 Result RegisterUninstallEntry(InstallManifest& manifest) {
-    RegistryKey entry;
-    if (entry.open(kUninstallRoot, manifest.uninstallKeyPath().data()) == kResultOk) {
-        const String executable = manifest.executablePath();
-        const struct {
-            const char16_t* name;
-            String value;
-        } texts[] = {
-            {u"UninstallString", u'"' + executable + u"\" /Uninstall"},
-            {u"DisplayName", manifest.displayName()},
-            {u"Contact", manifest.contact},
-            {u"Comments", manifest.description},
-            {u"DisplayIcon", executable},
-            {u"DisplayVersion", manifest.displayVersion()},
-            {u"Publisher", manifest.company},
-            {u"HelpLink", manifest.webSite},
-            {u"URLInfoAbout", manifest.technicalSupport},
-            {u"URLUpdateInfo", manifest.updates},
-            {u"Size", String()},
-            {u"InstallDate", TodayText()},
-            {u"InstallLocation", NormalisedFolder(manifest.installFolder)},
-        };
-        for (const auto& text : texts)
-            entry.writeText(text.name, text.value.data());
-        entry.writeInt32(u"EstimatedSize", int32_t(uint32_t(manifest.totalSize / 1024)));
-        entry.writeInt32(u"NoModify", 1);
-        entry.writeInt32(u"NoRepair", 1);
-        entry.writeText(u"VornLib.InstallFolder", manifest.installFolder.data());
-        entry.writeText(u"VornLib.ProgramGroup", manifest.programGroup.data());
-        entry.writeText(u"VornLib.UninstallProgram", executable.data());
-    }
-    WriteList(manifest.uninstallKeyPath(), u"FilesList", uint32_t(manifest.files.size()), FileItem,
-              manifest);
+    UninstallEntry entry(manifest.uuid);
+    const String executable = manifest.executablePath();
+    const struct {
+        const char16_t* name;
+        String value;
+    } texts[] = {
+        {u"UninstallString", u'"' + executable + u"\" /Uninstall"},
+        {u"DisplayName", manifest.displayName()},
+        {u"Contact", manifest.contact},
+        {u"Comments", manifest.description},
+        {u"DisplayIcon", executable},
+        {u"DisplayVersion", manifest.displayVersion()},
+        {u"Publisher", manifest.company},
+        {u"HelpLink", manifest.webSite},
+        {u"URLInfoAbout", manifest.technicalSupport},
+        {u"URLUpdateInfo", manifest.updates},
+        {u"Size", String()},
+        {u"InstallDate", TodayText()},
+        {u"InstallLocation", NormalisedFolder(manifest.installFolder)},
+    };
+    RegistryKey& key = entry.key();
+    for (const auto& text : texts)
+        (void)key.writeText(text.name, text.value.data());
+    (void)key.writeInt32(u"EstimatedSize", int32_t(uint32_t(manifest.totalSize / 1024)));
+    (void)key.writeInt32(u"NoModify", 1);
+    (void)key.writeInt32(u"NoRepair", 1);
+    (void)key.writeText(kInstallFolderValue, manifest.installFolder.data());
+    (void)key.writeText(kProgramGroupValue, manifest.programGroup.data());
+    (void)key.writeText(kUninstallProgramValue, executable.data());
+    std::vector<String> files;
+    files.reserve(manifest.files.size());
+    for (const FileEntry& file : manifest.files)
+        files.push_back(file.relativePath);
+    entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App Paths.
-    ShellLaunchElevated(manifest.launchPath(IsWow64()).data(), u"/Install");
+    (void)ShellLaunchElevated(manifest.launchPath(IsWow64()).data(), u"/Install");
     return kResultOk;
 }
 
@@ -130,8 +115,8 @@ Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& str
     for (const ShortcutEntry& entry : manifest.shortcuts) {
         String name;
         String help;
-        ResolveLocalizedText(strings, entry.text.data(), &name);
-        ResolveLocalizedText(strings, entry.help.data(), &help);
+        (void)ResolveLocalizedText(strings, entry.text.data(), &name);
+        (void)ResolveLocalizedText(strings, entry.help.data(), &help);
         result = CreateShortcut(manifest, folder, name,
                                 JoinPath(manifest.installFolder, entry.target), help);
         if (result != kResultOk)
@@ -149,14 +134,14 @@ Result CreateDesktopShortcuts(InstallManifest& manifest) {
     for (const String& folder : folders) {
         // An unknown folder or a network path is skipped.
         if (IsValidFolderPath(folder))
-            CreateShortcut(manifest, folder, manifest.displayName(), target, manifest.description);
+            (void)CreateShortcut(manifest, folder, manifest.displayName(), target,
+                                 manifest.description);
     }
     return kResultOk;
 }
 
 Result WriteShortcutList(InstallManifest& manifest) {
-    WriteList(manifest.uninstallKeyPath(), u"ShortcutsList",
-              uint32_t(manifest.createdShortcuts.size()), ShortcutItem, manifest);
+    UninstallEntry(manifest.uuid).writeList(kShortcutsList, manifest.createdShortcuts);
     return kResultOk;
 }
 

@@ -6,12 +6,9 @@
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"
-#include "VornLib/app/Uninstaller.h"
-#include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/LocalizedStrings.h"
 
 namespace vornsetup {
-
-constexpr uint32_t kUninstallRoot = vorn::kUninstallEntryRoot;
 
 // 0 always: a value that cannot be written is skipped.
 Result RegisterUninstallEntry(InstallManifest& manifest);

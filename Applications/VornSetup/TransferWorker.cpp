@@ -2,12 +2,14 @@
 
 #include <memory>
 
+#include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
 #include "VornLib/app/AppRuntime.h"
-#include "VornLib/app/FileSystem.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/EntryReadAhead.h"
 #include "VornLib/data/FileStream.h"
@@ -19,20 +21,9 @@ using namespace vorn;
 
 namespace {
 
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& section) : section_(section) {
-        EnterCriticalSection(&section_);
-    }
-    ~Lock() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION& section_;
-};
-
 String Resolve(LocalizedElementSource& strings, const char16_t* key) {
     String text;
-    ResolveLocalizedText(strings, key, &text);
+    (void)ResolveLocalizedText(strings, key, &text);
     return text;
 }
 
@@ -60,49 +51,38 @@ TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource
                                TransferProgress* progress, HWND notify)
     : manifest_(manifest), strings_(strings), progress_(progress), notify_(notify),
       estimator_(LoadPhrases(strings)), timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
-      progressionText_(Resolve(strings, u"#ProgressionText")) {
-    InitializeCriticalSection(&lock_);
-}
+      progressionText_(Resolve(strings, u"#ProgressionText")) {}
 
 TransferWorker::~TransferWorker() {
     stop(true);
-    DeleteCriticalSection(&lock_);
 }
 
 TransferState TransferWorker::state() {
-    Lock lock(lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     return state_;
 }
 
-void TransferWorker::setState(TransferState state) {
-    Lock lock(lock_);
-    state_ = state;
-}
-
 bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context) {
-    EnterCriticalSection(&lock_);
+    std::unique_lock<std::mutex> guard(lock_);
     switch (state_) {
     case TransferState::Idle:
         state_ = TransferState::Closed;
-        LeaveCriticalSection(&lock_);
         return true;
     case TransferState::Running: {
         state_ = TransferState::ConfirmingCancel;
-        LeaveCriticalSection(&lock_);
+        guard.unlock();
         const bool yes = confirm && confirm(context);
-        EnterCriticalSection(&lock_);
+        guard.lock();
         // The copy may have failed and the worker ended while the user read
         // the question: a late answer must not bring it back to life.
         if (state_ == TransferState::ConfirmingCancel)
             state_ = yes ? TransferState::CancelRequested : TransferState::Running;
-        LeaveCriticalSection(&lock_);
+        answered_.notify_all();
         return false;
     }
     case TransferState::Closed:
-        LeaveCriticalSection(&lock_);
         return true;
     default:
-        LeaveCriticalSection(&lock_);
         return false;
     }
 }
@@ -111,29 +91,18 @@ bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context
 // it keeps what this installation replaces). Only what that installation
 // listed is deleted afterwards: its folder may hold the user's own files.
 Result TransferWorker::removePreviousInstallation() {
-    RegistryKey entry;
-    if (entry.open(kUninstallRoot, manifest_.uninstallKeyPath().data()) != kResultOk)
-        return kResultOk;
+    UninstallEntry entry(manifest_.uuid);
     String program;
-    if (entry.readText(u"VornLib.UninstallProgram", &program) != kResultOk || program.isEmpty())
+    if (entry.key().readText(kUninstallProgramValue, &program) != kResultOk || program.isEmpty())
         return kResultOk;
     String oldFolder;
-    entry.readText(u"VornLib.InstallFolder", &oldFolder);
+    (void)entry.key().readText(kInstallFolderValue, &oldFolder);
     std::vector<String> listed;
-    RegistryKey files;
-    if (files.open(kUninstallRoot, (manifest_.uninstallKeyPath() + u"\\FilesList").data()) ==
-        kResultOk) {
-        for (uint32_t index = 0;; ++index) {
-            String relative;
-            if (files.readText(Format(u"{0}", {index}).data(), &relative) != kResultOk)
-                break;
-            listed.push_back(JoinPath(oldFolder, relative));
-        }
-    }
+    for (const String& relative : entry.readList(kFilesList))
+        listed.push_back(JoinPath(oldFolder, relative));
     entry.close();
-    files.close();
 
-    ShellLaunchElevated(program.data(), u"/Quiet /Update");
+    (void)ShellLaunchElevated(program.data(), u"/Quiet /Update");
     DeleteFileW(Wide(LongPath(program).data()));
     const String programFolder = ParentFolder(program);
     for (const String& path : listed) {
@@ -141,7 +110,7 @@ Result TransferWorker::removePreviousInstallation() {
             DeleteFileW(Wide(LongPath(path).data()));
     }
     if (!SamePath(programFolder, NormalisedFolder(manifest_.installFolder)))
-        RemoveEmptyFolderTree(programFolder);
+        (void)RemoveEmptyFolderTree(programFolder);
     return kResultOk;
 }
 
@@ -188,21 +157,21 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
         remaining -= count;
         done_ += count;
         update(done_);
-        Lock lock(lock_);
+        std::lock_guard<std::mutex> guard(lock_);
         if (state_ == TransferState::CancelRequested) {
             state_ = TransferState::Cancelled;
-            destination.flush(false);
+            (void)destination.flush(false);
             return kResultCancelled;
         }
     }
-    destination.setLastWriteTime(entry.date);
-    destination.flush(false);
+    (void)destination.setLastWriteTime(entry.date);
+    (void)destination.flush(false);
     return destination.close();
 }
 
 Result TransferWorker::copyFiles() {
     {
-        Lock lock(lock_);
+        std::lock_guard<std::mutex> guard(lock_);
         if (state_ != TransferState::Idle)
             return kResultCancelled;
         state_ = TransferState::Running;
@@ -234,15 +203,12 @@ Result TransferWorker::copyFiles() {
         if (result != kResultOk)
             return result;
     }
-    EnterCriticalSection(&lock_);
-    while (state_ == TransferState::ConfirmingCancel) {
-        LeaveCriticalSection(&lock_);
-        SwitchToThread();
-        EnterCriticalSection(&lock_);
-    }
+    // The last chunk may be written while the user reads the cancel question:
+    // the answer decides.
+    std::unique_lock<std::mutex> guard(lock_);
+    answered_.wait(guard, [this] { return state_ != TransferState::ConfirmingCancel; });
     const bool completed = state_ == TransferState::Running;
     state_ = completed ? TransferState::Completed : TransferState::Cancelled;
-    LeaveCriticalSection(&lock_);
     return completed ? kResultOk : kResultCancelled;
 }
 
@@ -280,16 +246,16 @@ Result TransferWorker::registerInstallation() {
 }
 
 Result TransferWorker::run() {
-    removePreviousInstallation();
+    (void)removePreviousInstallation();
     Result result = copyFiles();
     if (result != kResultOk) {
         rollBack();
     } else {
         result = registerInstallation();
         if (result == kResultOk)
-            AppRuntime::instance().setExitCode(kExitInstalled);
+            AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
     }
-    Lock lock(lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {
         const WPARAM page = result == kResultOk          ? kShowSuccessPage
                             : result == kResultCancelled ? kShowCanceledPage

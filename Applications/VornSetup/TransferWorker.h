@@ -4,9 +4,12 @@
 // installation. A failed or cancelled copy deletes what it wrote.
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
+
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
-#include "VornLib/app/WorkerThread.h"
+#include "VornLib/core/platform/WorkerThread.h"
 
 namespace vorn {
 class EntryReadAhead;
@@ -23,11 +26,6 @@ enum class TransferState : uint32_t {
     Completed = 5,
     Closed = 6,
 };
-
-// The elevated copy's exit codes beside the result codes: the installation
-// completed, or the user asked to start the installed application.
-constexpr int32_t kExitInstalled = 42;
-constexpr int32_t kExitStartApplication = 41;
 
 // The installer's private window message; wParam says what to do.
 constexpr UINT kInstallerMessage = WM_APP + 0x100;
@@ -83,7 +81,6 @@ protected:
     Result run() override;
 
 private:
-    void setState(TransferState state);
     void update(uint64_t done);
     Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source);
 
@@ -91,7 +88,9 @@ private:
     vorn::LocalizedElementSource& strings_;
     TransferProgress* progress_;
     HWND notify_;
-    CRITICAL_SECTION lock_;
+    std::mutex lock_;
+    // Signalled when a cancel question has been answered.
+    std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
     uint64_t total_ = 0;
     uint64_t done_ = 0;

@@ -49,13 +49,13 @@ Result LoadDescription(ApplicationDescription* description) {
     ResourceCache& resources = ResourceCache::Instance();
     // A document that does not parse is left out; its keys fall back.
     for (const char16_t* document : kDocuments)
-        resources.registerDocument(document);
+        (void)resources.registerDocument(document);
     const XmlNode* application = nullptr;
     const Result found = resources.getElement(u"Application", &application);
     if (found != kResultOk)
         return found;
     const Result result = ApplicationDescription::Read(*application, description);
-    resources.release(application);
+    (void)resources.release(application);
     return result;
 }
 

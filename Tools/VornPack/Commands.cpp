@@ -118,12 +118,7 @@ Result LoadNames(const String& source, std::vector<String>* names) {
     return vorn::kResultOk;
 }
 
-constexpr MethodName kMethods[] = {
-    {u"auto", true, CompressionKind::Stored},      {u"store", false, CompressionKind::Stored},
-    {u"deflate", false, CompressionKind::Deflate}, {u"lzo", false, CompressionKind::Lzo},
-    {u"lzma", false, CompressionKind::Lzma},       {u"lzma2", false, CompressionKind::Lzma2},
-    {u"ppmd", false, CompressionKind::Ppmd},
-};
+constexpr MethodName kAutomaticMethod = {u"auto", true, CompressionKind::Stored};
 
 // Formats whose data is compressed already: storing them costs nothing to read.
 struct Signature {
@@ -154,7 +149,7 @@ public:
     }
     ~StagedFile() {
         if (!committed_) {
-            stream_.close();
+            (void)stream_.close();
             std::error_code error;
             fs::remove(staging_, error);
         }
@@ -277,11 +272,27 @@ bool TakeFlag(Arguments* arguments, const char16_t* name) {
 }
 
 const MethodName* FindMethod(const String& name) {
+    if (name == kAutomaticMethod.name)
+        return &kAutomaticMethod;
+    // One method a compression kind, named as the container's readers name it.
+    static const auto kMethods = [] {
+        std::vector<MethodName> methods;
+        for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
+            methods.push_back({kind.name, false, kind.kind});
+        return methods;
+    }();
     for (const MethodName& candidate : kMethods) {
         if (name == candidate.name)
             return &candidate;
     }
     return nullptr;
+}
+
+String MethodOption() {
+    String option = String(u"[--method ") + kAutomaticMethod.name;
+    for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
+        option += String(u"|") + kind.name;
+    return option + u']';
 }
 
 Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
@@ -304,9 +315,7 @@ Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
 
 int Pack(const Arguments& given) {
     const char16_t* kCommand = u"pack";
-    const char16_t* kUsage =
-        u"pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
-        u"[--quiet]";
+    const String usage = String(u"pack <folder> -o <container> [--quiet] ") + MethodOption();
     Arguments arguments = given;
     String output;
     String methodText(u"auto");
@@ -314,7 +323,7 @@ int Pack(const Arguments& given) {
     if (!TakeOption(&arguments, u"-o", &output) ||
         !TakeOption(&arguments, u"--method", &methodText) || arguments.size() != 1 ||
         output.isEmpty())
-        return Usage(kCommand, kUsage);
+        return Usage(kCommand, usage.data());
     const MethodName* method = FindMethod(methodText);
     if (!method)
         return Fail(kCommand, Format(u"unknown method \"{0}\"", {methodText}),
@@ -425,7 +434,7 @@ int List(const Arguments& given) {
                          {HashText(record.nameHash), record.offset,
                           vorn::CompressionKindText(header.kindBits()), header.packedSize,
                           header.unpackedSize, name}));
-        mount.releaseEntry(entry);
+        (void)mount.releaseEntry(entry);
     }
     return int(firstFailure);
 }
@@ -550,8 +559,9 @@ int Verify(const Arguments& arguments) {
         result = mount.openRecord(i, &entry);
         if (result == vorn::kResultOk) {
             bytes += entry->size();
-            result = ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return 0u; });
-            mount.releaseEntry(entry);
+            result =
+                ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return vorn::kResultOk; });
+            (void)mount.releaseEntry(entry);
         }
         if (result != vorn::kResultOk)
             return Fail(kCommand,

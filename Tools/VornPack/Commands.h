@@ -25,8 +25,10 @@ struct MethodName {
     bool automatic;
     vorn::CompressionKind kind;
 };
-// Null for an unknown name.
+// "auto" or a compression kind's name; null for an unknown name.
 const MethodName* FindMethod(const vorn::String& name);
+// The option as the usage texts show it: "[--method auto|store|…]".
+vorn::String MethodOption();
 // Encodes one file's bytes with the method; "auto" stores what is compressed
 // already and takes the smaller of LZMA and PPMd for the rest.
 vorn::Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "VornLib/core/DateTime.h"
+#include "VornLib/core/Stream.h"
 #include "VornLib/core/String.h"
 #include "VornLib/data/ArchiveFormat.h"
-#include "VornLib/data/Stream.h"
 
 namespace vornpack {
 

@@ -262,7 +262,7 @@ Result WriteDefinitions(const fs::path& folder, const ProductValues& values, Str
         if (result == vorn::kResultOk)
             result = stream.close();
         if (result != vorn::kResultOk) {
-            stream.close();
+            (void)stream.close();
             for (const fs::path& done : written)
                 fs::remove(done, error);
             // Folders made for the files go too; the folder itself when init made it.

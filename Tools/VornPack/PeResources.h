@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "VornLib/core/Result.h"
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vornpack {
 

@@ -33,8 +33,7 @@ namespace {
 constexpr const char16_t* kCommand = u"setup";
 constexpr const char16_t* kUsage =
     u"setup --app <folder> --definitions <folder> -o <Setup.exe> [--stub <VornSetup.exe>] "
-    u"[--method auto|store|deflate|lzo|lzma|lzma2|ppmd] [--sign-command \"<command with {}>\"] "
-    u"[--quiet]";
+    u"[--sign-command \"<command with {}>\"] [--quiet]";
 // Where the sign command's text names the file to sign.
 constexpr const char16_t* kFilePlaceholder = u"{}";
 constexpr const char16_t* kStubName = u"VornSetup.exe";
@@ -432,7 +431,8 @@ int Setup(const Arguments& given) {
     }
     if (!arguments.empty() || app.isEmpty() || definitions.isEmpty() || output.isEmpty() ||
         methodText.isEmpty()) {
-        PrintError(Format(u"VornPack {0}: usage: VornPack {1}", {kCommand, kUsage}));
+        PrintError(
+            Format(u"VornPack {0}: usage: VornPack {1} {2}", {kCommand, kUsage, MethodOption()}));
         return int(vorn::kResultInvalidArgument);
     }
     if (std::find(given.begin(), given.end(), String(u"--sign-command")) != given.end() &&
@@ -564,7 +564,7 @@ int Setup(const Arguments& given) {
         result = setup.close();
     if (result != vorn::kResultOk)
         return Fail(Format(u"cannot write \"{0}\"", {output}), result);
-    payload.close();
+    (void)payload.close();
     container.discard();
     // Signed before it takes the output's name: a failed signature leaves no
     // unsigned setup behind that could be shipped by mistake.

@@ -12,6 +12,8 @@ struct Command {
     const char* name;
     vornpack::CommandFunction run;
     const char16_t* usage;
+    // The usage ends with the --method option.
+    bool takesMethod = false;
 };
 
 constexpr Command kCommands[] = {
@@ -21,17 +23,15 @@ constexpr Command kCommands[] = {
      u"[--executable <File.exe>] [--website <url>] [--support <url-or-address>] "
      u"[--uuid <UUID>]"},
     {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
-    {"pack", vornpack::RunPack,
-     u"VornPack pack <folder> -o <container> [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
-     u"[--quiet]"},
+    {"pack", vornpack::RunPack, u"VornPack pack <folder> -o <container> [--quiet]", true},
     {"list", vornpack::RunList, u"VornPack list <container> [--names <folder-or-list>]"},
     {"extract", vornpack::RunExtract,
      u"VornPack extract <container> <folder> --names <folder-or-list>"},
     {"verify", vornpack::RunVerify, u"VornPack verify <container>"},
     {"setup", vornpack::RunSetup,
      u"VornPack setup --app <folder> --definitions <folder> -o <Setup.exe> "
-     u"[--stub <VornSetup.exe>] [--method auto|store|deflate|lzo|lzma|lzma2|ppmd] "
-     u"[--sign-command \"<command with {}>\"] [--quiet]"},
+     u"[--stub <VornSetup.exe>] [--sign-command \"<command with {}>\"] [--quiet]",
+     true},
 };
 
 } // namespace
@@ -44,7 +44,11 @@ int main(int argc, char** argv) {
         }
     }
     vornpack::PrintError(u"usage:");
-    for (const Command& command : kCommands)
-        vornpack::PrintError(vorn::String(u"  ") + command.usage);
+    for (const Command& command : kCommands) {
+        vorn::String line = vorn::String(u"  ") + command.usage;
+        if (command.takesMethod)
+            line += vorn::String(u" ") + vornpack::MethodOption();
+        vornpack::PrintError(line);
+    }
     return 5;
 }

@@ -1,10 +1,11 @@
 #include "VornLib/app/AppRuntime.h"
 
 #include "VornLib/app/DescribedMainWindow.h"
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/Preferences.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/platform/ApplicationIdentity.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowSystem.h"
@@ -45,20 +46,22 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
         exitCode_ = int32_t(descriptionResult);
         quitRequested_ = true;
     } else {
-        CreateAnalytics(description_, commandLine_);
+        (void)CreateAnalytics(description_, commandLine_);
     }
     // Every program carries the framework's own tables; one that lacks a
     // language falls back to another.
     for (const char16_t* table : kFrameworkStrings)
-        ResourceCache::Instance().registerDocument(table);
+        (void)ResourceCache::Instance().registerDocument(table);
     if (descriptionResult == kResultOk)
         CallSetCurrentProcessExplicitAppUserModelID(Wide(description_.uuid.toText().data()));
     if (commandLine_.hasSwitch(u"Quiet"))
         quiet_ = true;
-    WindowSystem& windows = WindowSystem::Instance();
-    windows.setApplicationName(description_.name);
-    windows.setQuiet(quiet_);
-    windows.setExitCodeSource(RuntimeExitCode);
+    ApplicationIdentity identity;
+    identity.name = description_.name;
+    identity.quiet = quiet_;
+    identity.mainWindow = [] { return AppRuntime::instance().mainWindowHandle(); };
+    SetCurrentApplication(identity);
+    WindowSystem::Instance().setExitCodeSource(RuntimeExitCode);
     // Without a description the program has no name to register under.
     if (!quitRequested_)
         runCommandLineOperations(createProgramModule);
@@ -108,7 +111,6 @@ Result AppRuntime::start() {
             stopModules();
             return created;
         }
-        inputDevicesCreated_ = true;
         if (!quiet_) {
             mainWindow_->show(description_.activate);
             if (HWND handle = mainWindow_->handle())
@@ -222,13 +224,13 @@ Result WindowSystemModule::start() {
     const ApplicationDescription& description = runtime.description();
     // Held for the life of the process.
     static NamedMutex instanceMutex;
-    instanceMutex.create(SingleInstanceName(description.uuid).data());
+    (void)instanceMutex.create(SingleInstanceName(description.uuid).data());
     if (description.multipleInstancesAllowed ||
         runtime.commandLine().hasSwitch(u"AllowMultipleInstances"))
         return kResultOk;
     if (!instanceMutex.alreadyExisted())
         return kResultOk;
-    const String windowClass = description.name + u"::Window";
+    const String windowClass = ProgramWindowClassName(description.name);
     if (HWND running = FindWindowW(Wide(windowClass.data()), nullptr)) {
         HWND popup = GetLastActivePopup(running);
         if (IsWindowVisible(running)) {

@@ -6,8 +6,8 @@
 
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/AppWindow.h"
-#include "VornLib/app/ApplicationDescription.h"
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/ApplicationDescription.h"
+#include "VornLib/core/CommandLine.h"
 
 namespace vorn {
 
@@ -76,7 +76,6 @@ private:
     AppWindow* mainWindow_ = nullptr;
     Window* (*mainWindowFactory_)() = nullptr;
     InputDeviceManager inputDevices_;
-    bool inputDevicesCreated_ = false;
     bool quitRequested_ = false;
     bool quiet_ = false;
     int32_t exitCode_ = 0;

@@ -4,8 +4,12 @@
 
 namespace vorn {
 
+String ProgramWindowClassName(const String& programName) {
+    return programName + u"::Window";
+}
+
 Result RegisterProgramWindowClass(WNDPROC procedure, int background, String* className) {
-    *className = AppRuntime::instance().description().name + u"::Window";
+    *className = ProgramWindowClassName(AppRuntime::instance().description().name);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;

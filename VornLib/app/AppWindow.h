@@ -28,6 +28,10 @@ public:
     virtual bool preTranslate(MSG*) { return false; }
 };
 
+// "<program name>::Window": the class of a program's plain main window, by
+// which a second instance finds the first.
+String ProgramWindowClassName(const String& programName);
+
 // Registers the class of a program's plain main window, "<program name>::Window",
 // with the program's icon (resource 128), the arrow cursor and the system
 // colour `background`; registering it again is no error. `className` receives

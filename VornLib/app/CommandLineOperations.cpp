@@ -6,9 +6,9 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellRegistration.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Language.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {
@@ -66,7 +66,7 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
         case Operation::Install: {
             // The installer starts us elevated; unelevated, nothing is written
             // and the program's own hook still runs.
-            ShellRegistration::ForProcess().registerShellTypes(true, false);
+            (void)ShellRegistration::ForProcess().registerShellTypes(true, false);
             // The program module is added only after this preparation, so a
             // fresh one is made for the hook alone and is never started.
             if (createProgramModule) {

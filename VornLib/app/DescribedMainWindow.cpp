@@ -27,7 +27,7 @@ Result DescribedMainWindow::create() {
     if (result != kResultOk)
         return result;
     result = window_->readDescription(element);
-    resources.release(element);
+    (void)resources.release(element);
     if (result != kResultOk)
         return result;
     result = window_->create();

@@ -7,11 +7,11 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/CrashReport.h"
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
-#include "VornLib/app/ThreadRecord.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/core/platform/ThreadRecord.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {

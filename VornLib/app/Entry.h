@@ -5,7 +5,7 @@
 #pragma once
 
 #include "VornLib/app/AppModule.h"
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/String.h"
 
 namespace vorn {

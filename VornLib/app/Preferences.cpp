@@ -18,7 +18,7 @@ public:
     ~ProcessPreferences() {
         gCreated.store(nullptr);
         if (defaults_)
-            ResourceCache::Instance().release(defaults_);
+            (void)ResourceCache::Instance().release(defaults_);
     }
     PreferencesStore& store() { return store_; }
 
@@ -26,7 +26,7 @@ private:
     // A payload without defaults is allowed: every read then falls back to 29.
     static const XmlNode* LoadDefaults(const XmlNode** defaults) {
         ResourceCache& resources = ResourceCache::Instance();
-        resources.registerDocument(u"Data/Xml/Preferences.xml");
+        (void)resources.registerDocument(u"Data/Xml/Preferences.xml");
         if (resources.getElement(u"Preferences", defaults) != kResultOk)
             *defaults = nullptr;
         return *defaults;
@@ -60,7 +60,7 @@ PreferencesStore& Preferences() {
 
 void FlushPreferences() {
     if (ProcessPreferences* preferences = gCreated.load())
-        preferences->store().flush();
+        (void)preferences->store().flush();
 }
 
 } // namespace vorn

@@ -4,10 +4,6 @@
 
 namespace vorn {
 
-String UninstallEntryPath(const UUID& uuid) {
-    return String(kUninstallListKey) + u"\\{" + uuid.toText() + u'}';
-}
-
 String RemovalTitle(const ApplicationDescription& description) {
     String title = description.name + u'\u00A0' + description.version;
     if (!description.tag.isEmpty())

@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace vorn {
 namespace {

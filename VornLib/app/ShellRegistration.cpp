@@ -3,9 +3,9 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {
@@ -119,7 +119,7 @@ Result ShellRegistration::registerShellTypes(bool registering, bool allowElevati
 
     // The App Paths entry is a convenience: its failure stops nothing.
     if (registering)
-        registerAppPath(executablePath_.data());
+        (void)registerAppPath(executablePath_.data());
     else
         unregisterAppPath(executablePath_.data());
     for (const ShellDeclaration& type : fileTypes) {
@@ -166,7 +166,7 @@ Result ShellRegistration::readDeclarations(bool protocols, std::vector<ShellDecl
             break;
         }
         // Absent: 0. Numbers are read as leniently as everywhere in the XML.
-        item->getAttributeInt32(u"IconIndex", &declaration.iconIndex);
+        (void)item->getAttributeInt32(u"IconIndex", &declaration.iconIndex);
         const bool safe = protocols ? IsSafeScheme(declaration.name.data())
                                     : IsSafeExtension(declaration.name.data());
         if (!safe) {
@@ -174,10 +174,10 @@ Result ShellRegistration::readDeclarations(bool protocols, std::vector<ShellDecl
             break;
         }
         // A key missing from the tables still names the type visibly.
-        ResolveLocalizedText(*declarations_, description.data(), &declaration.description);
+        (void)ResolveLocalizedText(*declarations_, description.data(), &declaration.description);
         out->push_back(declaration);
     }
-    declarations_->release(list);
+    (void)declarations_->release(list);
     if (result != kResultOk)
         out->clear();
     return result;
@@ -188,7 +188,7 @@ Result ShellRegistration::registerFileType(const char16_t* extension, const char
     if (!IsSafeExtension(extension) || !description || applicationName_.isEmpty())
         return kResultInvalidArgument;
     // The shell's own association would win over ours.
-    DeleteClassesKey(String(extension + 1) + u"_auto_file");
+    (void)DeleteClassesKey(String(extension + 1) + u"_auto_file");
     const String identifier = programIdentifier(extension);
     const ClassesValue values[] = {
         {extension, kDefaultValue, identifier},
@@ -255,7 +255,7 @@ Result ShellRegistration::registerAppPath(const char16_t* executablePath) {
     {
         RegistryKey parent;
         if (parent.open(kRegistryLocalMachine, kAppPathsKey) == kResultOk)
-            parent.deleteSubkeyTree(fileName.data());
+            (void)parent.deleteSubkeyTree(fileName.data());
     }
     RegistryKey key;
     Result result =
@@ -277,7 +277,7 @@ void ShellRegistration::unregisterAppPath(const char16_t* executablePath) {
         return;
     RegistryKey parent;
     if (parent.open(kRegistryLocalMachine, kAppPathsKey) == kResultOk)
-        parent.deleteSubkeyTree(fileName.data());
+        (void)parent.deleteSubkeyTree(fileName.data());
 }
 
 } // namespace vorn

@@ -9,15 +9,15 @@
 #include <shlwapi.h>
 
 #include "VornLib/app/AppModule.h"
-#include "VornLib/app/FileSystem.h"
-#include "VornLib/app/NamedMutex.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/gui/MessageBox.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -25,21 +25,6 @@ namespace vorn {
 namespace {
 
 constexpr uint32_t kMaxShortcuts = 256;
-
-// Values "0", "1", … of a list sub-key, up to the first gap.
-std::vector<String> ReadList(const String& entryPath, const char16_t* list, uint32_t limit) {
-    std::vector<String> items;
-    RegistryKey key;
-    if (key.open(kUninstallEntryRoot, (entryPath + u'\\' + list).data()) != kResultOk)
-        return items;
-    for (uint32_t index = 0; index < limit; ++index) {
-        String item;
-        if (key.readText(Format(u"{0}", {index}).data(), &item) != kResultOk)
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
 
 String ShortPath(const String& path) {
     wchar_t shortPath[MAX_PATH] = {};
@@ -59,13 +44,12 @@ Uninstaller::Uninstaller(const ApplicationDescription& description, const String
 }
 
 Result Uninstaller::uninstall(bool update) {
-    SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
+    (void)SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
     const String title = RemovalTitle(description_);
-    const String entryPath = UninstallEntryPath(description_.uuid);
-    RegistryKey entry;
-    if (entry.open(kUninstallEntryRoot, entryPath.data()) != kResultOk || !entry.exists()) {
+    UninstallEntry entry(description_.uuid);
+    if (!entry.exists()) {
         ShowMessageBox(u"NotInstalled", title, nullptr);
-        SendAnalyticsEvent(u"Uninstall", u"Failure");
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
     }
     // The installer wrote with administrator rights; without them every step
@@ -80,14 +64,14 @@ Result Uninstaller::uninstall(bool update) {
     }
 
     NamedMutex running;
-    running.create(SingleInstanceName(description_.uuid).data());
+    (void)running.create(SingleInstanceName(description_.uuid).data());
     if (running.alreadyExisted() && !update) {
         ShowMessageBox(u"CloseBeforeUninstall", description_.name, nullptr);
-        SendAnalyticsEvent(u"Uninstall", u"Failure");
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultAlreadyExists;
     }
     if (!quiet_ && ShowMessageBox(u"UninstallConfirmation", title, nullptr) != kButtonYes) {
-        SendAnalyticsEvent(u"Uninstall", u"Canceled");
+        (void)SendAnalyticsEvent(u"Uninstall", u"Canceled");
         return kResultCancelled;
     }
 
@@ -96,37 +80,35 @@ Result Uninstaller::uninstall(bool update) {
         if (module)
             module->onUninstall();
     }
-    ShellRegistration::ForProcess().registerShellTypes(false, false);
+    (void)ShellRegistration::ForProcess().registerShellTypes(false, false);
     ShellRegistration::unregisterAppPath(executablePath_.data());
 
     String folder;
-    if (entry.readText(u"VornLib.InstallFolder", &folder) == kResultOk && !folder.isEmpty())
+    if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())
         installFolder_ = NormalisedFolder(folder);
     String group;
-    entry.readText(u"VornLib.ProgramGroup", &group);
+    (void)entry.key().readText(kProgramGroupValue, &group);
     entry.close();
 
-    removeShortcuts(entryPath);
+    removeShortcuts(entry);
     removeProgramGroup(group);
-    removeFiles(entryPath);
+    removeFiles(entry);
     if (!installFolder_.isEmpty())
-        removeFolder(installFolder_, false, true);
+        (void)removeFolder(installFolder_, false, true);
     const String batchFile = update ? String() : writeBatchFile();
 
     running.close();
-    RegistryKey uninstallList;
-    if (uninstallList.open(kUninstallEntryRoot, kUninstallListKey) == kResultOk)
-        uninstallList.deleteSubkeyTree((u'{' + description_.uuid.toText() + u'}').data());
+    (void)entry.remove();
     ShowMessageBox(u"UninstallSucceed", title, nullptr);
     if (!batchFile.isEmpty())
         ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
-    SendAnalyticsEvent(u"Uninstall", u"Success");
+    (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
 }
 
-void Uninstaller::removeShortcuts(const String& entryPath) {
-    for (const String& shortcut : ReadList(entryPath, u"ShortcutsList", kMaxShortcuts))
-        deleteFile(shortcut);
+void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
+    for (const String& shortcut : entry.readList(kShortcutsList, kMaxShortcuts))
+        (void)deleteFile(shortcut);
 }
 
 // Only the shortcuts listed above were ours: the group may be one the user
@@ -137,19 +119,19 @@ void Uninstaller::removeProgramGroup(const String& group) {
     const String programs = NormalisedFolder(StartMenuProgramsFolder());
     if (programs.isEmpty())
         return;
-    removeFolder(NormalisedFolder(programs + group), false, true);
+    (void)removeFolder(NormalisedFolder(programs + group), false, true);
     const String companyPrefix = description_.company + u'\\';
     if (!description_.company.isEmpty() && group.startsWith(companyPrefix.data()))
-        removeFolder(programs + companyPrefix, false, true);
+        (void)removeFolder(programs + companyPrefix, false, true);
 }
 
-void Uninstaller::removeFiles(const String& entryPath) {
+void Uninstaller::removeFiles(const UninstallEntry& entry) {
     if (installFolder_.isEmpty())
         return;
-    for (const String& relative : ReadList(entryPath, u"FilesList", UINT32_MAX)) {
+    for (const String& relative : entry.readList(kFilesList)) {
         // The list comes from the registry: nothing outside the folder is touched.
         if (IsRelativeInside(relative))
-            deleteFile(JoinPath(installFolder_, relative));
+            (void)deleteFile(JoinPath(installFolder_, relative));
     }
 }
 

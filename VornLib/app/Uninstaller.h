@@ -9,18 +9,14 @@
 
 #include <vector>
 
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/app/UninstallEntry.h"
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 
 #include "VornLib/core/Uuid.h"
 
 namespace vorn {
-
-// The list of installed programs, and a program's entry in it:
-// "Software\Microsoft\Windows\CurrentVersion\Uninstall\{<UUID>}".
-constexpr char16_t kUninstallListKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-String UninstallEntryPath(const UUID& uuid);
 
 // Name, a no-break space, the version, and a blank and the tag when there is one.
 String RemovalTitle(const ApplicationDescription& description);
@@ -40,17 +36,10 @@ String RemovalBatchText(const String& installFolder, const String& executable,
 
 #ifdef _WIN32
 #include "VornLib/app/ShellRegistration.h"
-#include "VornLib/core/RegistryKey.h"
 
 namespace vorn {
 
 class AppModule;
-
-// Installers are 32-bit programs: the entry lives in the 32-bit registry
-// view, which 64-bit builds reach explicitly.
-constexpr uint32_t kUninstallEntryRoot = kRegistryLocalMachine32;
-
-enum class RemovalMode { Uninstall, Update };
 
 class Uninstaller {
 public:
@@ -75,9 +64,9 @@ public:
     static Result deleteFile(const String& path);
 
 private:
-    void removeShortcuts(const String& entryPath);
+    void removeShortcuts(const UninstallEntry& entry);
     void removeProgramGroup(const String& group);
-    void removeFiles(const String& entryPath);
+    void removeFiles(const UninstallEntry& entry);
     String writeBatchFile();
 
     const ApplicationDescription& description_;

@@ -24,7 +24,7 @@ Result ResolveLocalizedText(LocalizedElementSource& source, const char16_t* text
     }
     // An entry with child elements reads as its serialised content.
     const Result result = entry->getText(out);
-    source.release(entry);
+    (void)source.release(entry);
     if (result != kResultOk) {
         out->clear();
         return kResultPlatformFailure;

@@ -28,36 +28,36 @@ void CopyValue(const XmlNode& source, XmlNode* target) {
     switch (source.kind()) {
     case XmlValueKind::Boolean: {
         bool value = false;
-        source.getBoolean(&value);
+        (void)source.getBoolean(&value);
         target->setBoolean(value);
         break;
     }
     case XmlValueKind::Int32: {
         int32_t value = 0;
-        source.getInt32(&value);
+        (void)source.getInt32(&value);
         target->setInt32(value);
         break;
     }
     case XmlValueKind::Int64: {
         int64_t value = 0;
-        source.getInt64(&value);
+        (void)source.getInt64(&value);
         target->setInt64(value);
         break;
     }
     case XmlValueKind::Float32: {
         float value = 0;
-        source.getFloat32(&value);
+        (void)source.getFloat32(&value);
         target->setFloat32(value);
         break;
     }
     case XmlValueKind::Float64: {
         double value = 0;
-        source.getFloat64(&value);
+        (void)source.getFloat64(&value);
         target->setFloat64(value);
         break;
     }
     default:
-        target->setText(source.text().data());
+        (void)target->setText(source.text().data());
         break;
     }
 }
@@ -290,7 +290,7 @@ Result PreferencesStore::flushChildren(const XmlNode& parent, const String& pare
                 return kResultKindMismatch;
             // A failed write loses only this value; the flush goes on.
             if (mapped && storage_)
-                storage_->write(location, *child);
+                (void)storage_->write(location, *child);
         }
         if (IsTrue(*child, u"Purge") && storage_) {
             PreferenceLocation branch;
@@ -304,7 +304,7 @@ Result PreferencesStore::flushChildren(const XmlNode& parent, const String& pare
                 branch.keyPath = key.left(uint32_t(cut + 1));
             }
             if (!branch.valueName.isEmpty())
-                storage_->deleteTree(branch);
+                (void)storage_->deleteTree(branch);
         }
         const Result result = flushChildren(*child, path);
         if (result != kResultOk)
@@ -316,7 +316,7 @@ Result PreferencesStore::flushChildren(const XmlNode& parent, const String& pare
 uint32_t PreferencesStore::language() {
     if (language_ == kLanguageNotRead) {
         String code;
-        getText(u"/User/Global/Language", &code);
+        (void)getText(u"/User/Global/Language", &code);
         language_ = LanguageIndex(code.data());
     }
     return language_;
@@ -326,7 +326,7 @@ bool PreferencesStore::setLanguage(const char16_t* code) {
     const uint32_t index = LanguageIndex(code);
     if (index == kLanguageNeutral)
         return false;
-    setText(u"/User/Global/Language", LanguageCode(index));
+    (void)setText(u"/User/Global/Language", LanguageCode(index));
     language_ = index;
     return true;
 }
@@ -348,7 +348,7 @@ Result PreferencesStore::recentFile(uint32_t index, String* name, String* metada
     }
     if (metadata) {
         const String metadataPath = Format(u"/User/Local/Recent Files/File{0}/Metadata", {number});
-        getText(metadataPath.data(), metadata);
+        (void)getText(metadataPath.data(), metadata);
     }
     return kResultOk;
 }

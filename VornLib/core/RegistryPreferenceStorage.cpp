@@ -59,27 +59,27 @@ Result RegistryPreferenceStorage::write(const PreferenceLocation& location, cons
     switch (value.kind()) {
     case XmlValueKind::Boolean: {
         bool flag = false;
-        value.getBoolean(&flag);
+        (void)value.getBoolean(&flag);
         return key.writeBoolean(name, flag);
     }
     case XmlValueKind::Int32: {
         int32_t number = 0;
-        value.getInt32(&number);
+        (void)value.getInt32(&number);
         return key.writeInt32(name, number);
     }
     case XmlValueKind::Int64: {
         int64_t number = 0;
-        value.getInt64(&number);
+        (void)value.getInt64(&number);
         return key.writeInt64(name, number);
     }
     case XmlValueKind::Float32: {
         float number = 0;
-        value.getFloat32(&number);
+        (void)value.getFloat32(&number);
         return key.writeFloat(name, number);
     }
     case XmlValueKind::Float64: {
         double number = 0;
-        value.getFloat64(&number);
+        (void)value.getFloat64(&number);
         return key.writeDouble(name, number);
     }
     case XmlValueKind::Text:

@@ -1,14 +1,15 @@
 // Result codes: every fallible operation of the framework returns one of these,
 // 0 meaning success. Process exit codes use the same set. Nothing throws.
+// A result cannot be dropped unnoticed: a call whose failure does not matter
+// says so with (void). A code from elsewhere (an exit code, a C decoder's
+// answer) becomes a result by an explicit Result(…).
 #pragma once
 
 #include <cstdint>
 
 namespace vorn {
 
-using Result = uint32_t;
-
-enum : Result {
+enum [[nodiscard]] Result : uint32_t{
     kResultOk = 0,
     kResultFailed = 1,
     kResultNotSupported = 2,

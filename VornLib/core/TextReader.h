@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "VornLib/core/Result.h"
+#include "VornLib/core/Stream.h"
 #include "VornLib/core/String.h"
-#include "VornLib/data/Stream.h"
 
 namespace vorn {
 

@@ -1,4 +1,4 @@
-// Owners of the Win32 handle kinds, and the one way to load a system library.
+// Owners of the Win32 handle kinds.
 #pragma once
 
 #include "VornLib/core/UniqueHandle.h"
@@ -42,6 +42,13 @@ struct AcceleratorTableTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle handle) { DestroyAcceleratorTable(handle); }
 };
+// A window destroyed by its owner; a window procedure that sees WM_NCDESTROY
+// releases it, as the system has destroyed it already.
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { DestroyWindow(handle); }
+};
 
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
@@ -50,11 +57,6 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using AcceleratorTable = UniqueHandle<AcceleratorTableTraits>;
-
-// Loads a library of the system folder only: a setup program often starts from
-// a downloads folder where anyone can drop a DLL of the same name.
-inline LibraryHandle LoadSystemLibrary(const wchar_t* name) {
-    return LibraryHandle(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-}
+using WindowHandle = UniqueHandle<WindowTraits>;
 
 } // namespace vorn

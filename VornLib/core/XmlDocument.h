@@ -9,9 +9,9 @@
 #include <cstdint>
 
 #include "VornLib/core/Result.h"
+#include "VornLib/core/Stream.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/XmlNode.h"
-#include "VornLib/data/Stream.h"
 
 namespace vorn {
 

@@ -24,11 +24,11 @@ struct CompressionKindName {
     CompressionKind kind;
     const char16_t* name;
 };
-// Names as the tools print and accept them.
+// Names as the tools print and accept them, in the order their usage lists them.
 constexpr CompressionKindName kCompressionKindNames[] = {
     {CompressionKind::Stored, u"store"}, {CompressionKind::Deflate, u"deflate"},
     {CompressionKind::Lzo, u"lzo"},      {CompressionKind::Lzma, u"lzma"},
-    {CompressionKind::Ppmd, u"ppmd"},    {CompressionKind::Lzma2, u"lzma2"},
+    {CompressionKind::Lzma2, u"lzma2"},  {CompressionKind::Ppmd, u"ppmd"},
 };
 const char16_t* CompressionKindText(uint16_t kindBits);
 
@@ -91,6 +91,8 @@ struct DirectoryRecord {
     static constexpr uint32_t kSize = 8;
     uint32_t nameHash;
     uint32_t offset;
+
+    void parse(const uint8_t bytes[kSize]);
 };
 
 } // namespace vorn

@@ -47,17 +47,13 @@ Result ArchiveMount::loadDirectory() {
     directory_.reset(records);
     uint8_t bytes[4096];
     for (uint64_t done = 0; done < count;) {
-        const uint32_t batch = uint32_t(std::min<uint64_t>(count - done, sizeof(bytes) / 8));
+        const uint32_t batch =
+            uint32_t(std::min<uint64_t>(count - done, sizeof(bytes) / DirectoryRecord::kSize));
         const Result result = reader_.read(bytes, batch * DirectoryRecord::kSize);
         if (result != kResultOk)
             return result;
-        for (uint32_t i = 0; i < batch; ++i) {
-            const uint8_t* at = bytes + i * 8;
-            records[done + i].nameHash = uint32_t(at[0]) | uint32_t(at[1]) << 8 |
-                                         uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
-            records[done + i].offset = uint32_t(at[4]) | uint32_t(at[5]) << 8 |
-                                       uint32_t(at[6]) << 16 | uint32_t(at[7]) << 24;
-        }
+        for (uint32_t i = 0; i < batch; ++i)
+            records[done + i].parse(bytes + i * DirectoryRecord::kSize);
         done += batch;
     }
     recordCount_ = uint32_t(count);
@@ -69,7 +65,7 @@ void ArchiveMount::close() {
     openEntry_.reset();
     directory_.reset();
     recordCount_ = 0;
-    reader_.close();
+    (void)reader_.close();
     open_ = false;
 }
 

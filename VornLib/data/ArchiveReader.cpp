@@ -10,7 +10,7 @@ ArchiveReader::ArchiveReader()
     : lzma_(LZMAMethod::Lzma), ppmd_(LZMAMethod::Ppmd), lzma2_(LZMAMethod::Lzma2) {}
 
 Result ArchiveReader::open(Stream* container) {
-    close();
+    (void)close();
     if (!container)
         return kResultNullInput;
     container_ = container;
@@ -28,7 +28,7 @@ Result ArchiveReader::open(Stream* container) {
     if (result == kResultOk)
         result = header_.checkFormat();
     if (result != kResultOk) {
-        close();
+        (void)close();
         header_ = ArchiveHeader();
     }
     return result;
@@ -90,7 +90,7 @@ Result ArchiveReader::selectEntry(uint64_t offset) {
 
 void ArchiveReader::closeEntry() {
     if (current_ && current_ != container_)
-        current_->close();
+        (void)current_->close();
     current_ = nullptr;
 }
 

@@ -75,7 +75,7 @@ Result CacheStream::refill() {
     if (result == kResultOk)
         result = inner_->read(buffer_.get(), length);
     if (result != kResultOk) {
-        inner_->seek(windowStart_);
+        (void)inner_->seek(windowStart_);
         return result;
     }
     windowLength_ = length;

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

@@ -7,7 +7,7 @@
 // decoded from a fresh state into a buffer grown to the largest block.
 #pragma once
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

@@ -5,7 +5,7 @@
 namespace vorn {
 
 Result EmbeddedBigFile::open() {
-    close();
+    (void)close();
     const void* bytes = nullptr;
     uint32_t length = 0;
     const Result result = platform::FindPayload(&bytes, &length);

@@ -5,7 +5,7 @@
 namespace vorn {
 
 EntryHandle::~EntryHandle() {
-    mount_->releaseEntry(entry_);
+    (void)mount_->releaseEntry(entry_);
 }
 
 Result EntryHandle::open(ArchiveMount* mount, const char16_t* name,
@@ -21,7 +21,7 @@ Result EntryHandle::open(ArchiveMount* mount, const char16_t* name,
         return result;
     out->reset(new (std::nothrow) EntryHandle(mount, entry));
     if (!*out) {
-        mount->releaseEntry(entry);
+        (void)mount->releaseEntry(entry);
         return kResultOutOfMemory;
     }
     return kResultOk;

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

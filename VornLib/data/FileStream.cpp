@@ -6,11 +6,11 @@ namespace vorn {
 
 FileStream::~FileStream() {
     if (isOpen())
-        close();
+        (void)close();
 }
 
 Result FileStream::stackDefaultLayers() {
-    cache_.setInner(&raw_);
+    (void)cache_.setInner(&raw_);
     top_ = &cache_;
     return kResultOk;
 }
@@ -19,7 +19,7 @@ Result FileStream::openRead(const char16_t* path) {
     if (!path)
         return kResultInvalidName;
     if (isOpen())
-        close();
+        (void)close();
     const Result result = raw_.openRead(path);
     if (result != kResultOk)
         return result;
@@ -30,7 +30,7 @@ Result FileStream::openWrite(const char16_t* path) {
     if (!path)
         return kResultInvalidName;
     if (isOpen())
-        close();
+        (void)close();
     const Result result = raw_.openWrite(path);
     if (result != kResultOk)
         return result;
@@ -69,7 +69,7 @@ Result FileStream::setLayers(const uint32_t* codes, uint32_t count) {
     const Result result = cache_.setInner(cacheUsed ? &raw_ : nullptr);
     top_ = top;
     if (isOpen())
-        top_->seek(position);
+        (void)top_->seek(position);
     return result;
 }
 

@@ -7,6 +7,8 @@
 #include <LzmaDec.h>
 #include <Ppmd7.h>
 
+#include "VornLib/core/LittleEndian.h"
+
 namespace vorn {
 namespace {
 
@@ -35,11 +37,6 @@ Byte ReadBlockByte(IByteInPtr pointer) {
         return 0;
     }
     return *input->current++;
-}
-
-uint32_t ReadLittleEndian32(const uint8_t* bytes) {
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-           uint32_t(bytes[3]) << 24;
 }
 
 } // namespace
@@ -85,7 +82,7 @@ Result LZMAStream::close() {
 }
 
 Result LZMAStream::open(Stream* underlying, uint64_t packedSize, uint64_t unpackedSize) {
-    close();
+    (void)close();
     Result result = beginBlocks(underlying, packedSize, unpackedSize);
     if (result != kResultOk)
         return result;

@@ -7,15 +7,15 @@
 namespace vorn {
 
 MemoryStream::MemoryStream(const void* bytes, uint32_t length, const char16_t* name) {
-    attach(bytes, length, name, kRead);
+    (void)attach(bytes, length, name, kRead);
 }
 
 MemoryStream::MemoryStream(void* buffer, uint32_t capacity) {
-    attach(buffer, capacity, nullptr, kWrite);
+    (void)attach(buffer, capacity, nullptr, kWrite);
 }
 
 Result MemoryStream::attach(const void* bytes, uint32_t length, const char16_t* name, Mode mode) {
-    close();
+    (void)close();
     if (!bytes)
         return kResultNullOutput;
     if (!length)

@@ -2,7 +2,7 @@
 // write mode into a fixed buffer. It never allocates or frees the bytes.
 #pragma once
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

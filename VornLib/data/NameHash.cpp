@@ -2,14 +2,11 @@
 
 #include <zlib.h>
 
+#include "VornLib/core/LittleEndian.h"
 #include "VornLib/core/String.h"
 
 namespace vorn {
 namespace {
-
-uint32_t Read16(const uint8_t* bytes) {
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8;
-}
 
 uint32_t Avalanche(uint32_t hash) {
     hash ^= hash << 3;
@@ -28,20 +25,20 @@ uint32_t SuperFastHash(const uint8_t* bytes, uint32_t length) {
         return 0;
     uint32_t hash = length;
     for (uint32_t blocks = length >> 2; blocks; --blocks, bytes += 4) {
-        hash += Read16(bytes);
-        const uint32_t mixed = (Read16(bytes + 2) << 11) ^ hash;
+        hash += ReadLittleEndian16(bytes);
+        const uint32_t mixed = (ReadLittleEndian16(bytes + 2) << 11) ^ hash;
         hash = (hash << 16) ^ mixed;
         hash += hash >> 11;
     }
     switch (length & 3) {
     case 3:
-        hash += Read16(bytes);
+        hash += ReadLittleEndian16(bytes);
         hash ^= hash << 16;
         hash ^= uint32_t(int32_t(int8_t(bytes[2]))) << 18;
         hash += hash >> 11;
         break;
     case 2:
-        hash += Read16(bytes);
+        hash += ReadLittleEndian16(bytes);
         hash ^= hash << 11;
         hash += hash >> 17;
         break;

@@ -83,9 +83,9 @@ Result Picture::decode(const uint8_t* bytes, uint32_t size) {
     if (!bytes)
         return kResultNullInput;
     VornDecodedPicture decoded;
-    Result result = VornDecodePng(bytes, size, &decoded);
+    Result result = Result(VornDecodePng(bytes, size, &decoded));
     if (result == kResultMalformed)
-        result = VornDecodeJpeg(bytes, size, &decoded);
+        result = Result(VornDecodeJpeg(bytes, size, &decoded));
     if (result == kResultMalformed)
         return kResultUnsupportedFormat; // neither decoder recognised it
     if (result != kResultOk)

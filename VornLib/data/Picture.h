@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "VornLib/core/Result.h"
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

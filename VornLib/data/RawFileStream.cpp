@@ -6,7 +6,7 @@ namespace vorn {
 
 RawFileStream::~RawFileStream() {
     if (isOpen())
-        close();
+        (void)close();
 }
 
 Result RawFileStream::openRead(const char16_t* path) {
@@ -20,14 +20,14 @@ Result RawFileStream::open(const char16_t* path, Mode mode) {
     if (!path)
         return kResultInvalidName;
     if (isOpen())
-        close();
+        (void)close();
     platform::FileHandle file = platform::kInvalidFile;
     Result result = platform::OpenFile(path, mode == kWrite, &file);
     if (result != kResultOk)
         return result;
     uint64_t size = 0;
     if (mode == kRead && (result = platform::FileSize(file, &size)) != kResultOk) {
-        platform::CloseFile(file);
+        (void)platform::CloseFile(file);
         return result;
     }
     file_ = file;
@@ -67,7 +67,7 @@ Result RawFileStream::read(void* destination, uint32_t count) {
     const Result result = platform::ReadFile(file_, destination, count);
     if (result != kResultOk) {
         // Keep the handle where this object believes it is.
-        platform::SeekFile(file_, position_);
+        (void)platform::SeekFile(file_, position_);
         return result;
     }
     position_ += count;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "VornLib/core/DateTime.h"
+#include "VornLib/core/Stream.h"
 #include "VornLib/data/DataPlatform.h"
-#include "VornLib/data/Stream.h"
 
 namespace vorn {
 

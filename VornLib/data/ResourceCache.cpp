@@ -41,7 +41,7 @@ ResourceCache::~ResourceCache() {
 ResourceCache& ResourceCache::Instance() {
     static ResourceCache& instance = *[] {
         static ResourceCache cache(&ResourceFileSystem::Instance());
-        cache.registerDocument(u"Data/Xml/VornLib-Resources.xml"); // optional in a payload
+        (void)cache.registerDocument(u"Data/Xml/VornLib-Resources.xml"); // optional in a payload
         return &cache;
     }();
     return instance;
@@ -137,7 +137,9 @@ Result ResourceCache::getFile(const char16_t* name, const uint8_t** bytes, uint3
     return kResultOk;
 }
 
-Result ResourceCache::getPicture(const char16_t* name, const Picture** out) {
+template <typename Decode>
+Result ResourceCache::getDecoded(const char16_t* name, const char16_t* prefix, ResourceKind kind,
+                                 const void** out, Decode decode) {
     if (!name)
         return kResultNullInput;
     if (!out)
@@ -145,11 +147,11 @@ Result ResourceCache::getPicture(const char16_t* name, const Picture** out) {
     *out = nullptr;
     if (!*name)
         return kResultBadPath;
-    const String key = String(u"res:picture:") + name;
+    const String key = String(prefix) + name;
     Result result = kResultOk;
-    if (Item* item = find(key, ResourceKind::Picture, &result)) {
+    if (Item* item = find(key, kind, &result)) {
         ++item->references;
-        *out = static_cast<const Picture*>(item->data);
+        *out = item->data;
         return kResultOk;
     }
     if (result != kResultOk)
@@ -158,53 +160,59 @@ Result ResourceCache::getPicture(const char16_t* name, const Picture** out) {
     uint32_t size = 0;
     if ((result = getFile(name, &bytes, &size)) != kResultOk)
         return result;
-    Picture* picture = new (std::nothrow) Picture;
-    result = picture ? picture->decode(bytes, size) : kResultOutOfMemory;
-    release(bytes);
-    if (result != kResultOk) {
-        delete picture;
+    const void* made = nullptr;
+    uint32_t madeSize = 0;
+    result = decode(bytes, size, &made, &madeSize);
+    (void)release(bytes);
+    if (result != kResultOk)
         return result;
-    }
-    if ((result = add(key, ResourceKind::Picture, picture, picture->byteSize())) != kResultOk)
+    if ((result = add(key, kind, made, madeSize)) != kResultOk)
         return result;
-    *out = picture;
+    *out = made;
     return kResultOk;
 }
 
+Result ResourceCache::getPicture(const char16_t* name, const Picture** out) {
+    const void* found = nullptr;
+    const Result result =
+        getDecoded(name, u"res:picture:", ResourceKind::Picture, out ? &found : nullptr,
+                   [](const uint8_t* bytes, uint32_t size, const void** made, uint32_t* madeSize) {
+                       auto* picture = new (std::nothrow) Picture;
+                       const Result decoded =
+                           picture ? picture->decode(bytes, size) : kResultOutOfMemory;
+                       if (decoded != kResultOk) {
+                           delete picture;
+                           return decoded;
+                       }
+                       *made = picture;
+                       *madeSize = picture->byteSize();
+                       return kResultOk;
+                   });
+    if (out)
+        *out = static_cast<const Picture*>(found);
+    return result;
+}
+
 Result ResourceCache::getDocument(const char16_t* name, const XmlDocument** out) {
-    if (!name)
-        return kResultNullInput;
-    if (!out)
-        return kResultNullOutput;
-    *out = nullptr;
-    if (!*name)
-        return kResultBadPath;
-    const String key = String(u"res:xml:document:") + name;
-    Result result = kResultOk;
-    if (Item* item = find(key, ResourceKind::Document, &result)) {
-        ++item->references;
-        *out = static_cast<const XmlDocument*>(item->data);
-        return kResultOk;
-    }
-    if (result != kResultOk)
-        return result;
-    const uint8_t* bytes = nullptr;
-    uint32_t size = 0;
-    if ((result = getFile(name, &bytes, &size)) != kResultOk)
-        return result;
-    XmlDocument* document = new (std::nothrow) XmlDocument;
-    result = document ? document->parse(bytes, size, name) : kResultOutOfMemory;
-    release(bytes);
-    if (result == kResultOk && !SingleRoot(*document))
-        result = kResultMalformed;
-    if (result != kResultOk) {
-        delete document;
-        return result;
-    }
-    if ((result = add(key, ResourceKind::Document, document, 0)) != kResultOk)
-        return result;
-    *out = document;
-    return kResultOk;
+    const void* found = nullptr;
+    const Result result =
+        getDecoded(name, u"res:xml:document:", ResourceKind::Document, out ? &found : nullptr,
+                   [name](const uint8_t* bytes, uint32_t size, const void** made, uint32_t*) {
+                       auto* document = new (std::nothrow) XmlDocument;
+                       Result parsed =
+                           document ? document->parse(bytes, size, name) : kResultOutOfMemory;
+                       if (parsed == kResultOk && !SingleRoot(*document))
+                           parsed = kResultMalformed;
+                       if (parsed != kResultOk) {
+                           delete document;
+                           return parsed;
+                       }
+                       *made = document;
+                       return kResultOk;
+                   });
+    if (out)
+        *out = static_cast<const XmlDocument*>(found);
+    return result;
 }
 
 Result ResourceCache::registerDocument(const char16_t* path) {
@@ -216,19 +224,19 @@ Result ResourceCache::registerDocument(const char16_t* path) {
         return result;
     const XmlNode* root = SingleRoot(*document);
     if (!root) {
-        release(document);
+        (void)release(document);
         return kResultMalformed;
     }
     documents_.push_back(document); // its reference is held until exit
     String documentLanguage;
-    root->getAttribute(u"Language", &documentLanguage, u"*");
+    (void)root->getAttribute(u"Language", &documentLanguage, u"*");
     String id;
     String language;
     for (const XmlNode* child = root->firstChild(); child; child = child->nextSibling()) {
         if (!child->isElement())
             continue;
-        child->getAttribute(u"ID", &id, u"");
-        child->getAttribute(u"Language", &language, documentLanguage.data());
+        (void)child->getAttribute(u"ID", &id, u"");
+        (void)child->getAttribute(u"Language", &language, documentLanguage.data());
         const String key = ElementKey(child->name().data(), id.data(), language.data());
         if ((result = add(key, ResourceKind::Element, child, 0)) != kResultOk)
             return result;

@@ -77,6 +77,12 @@ private:
     // The item under `key` when it has `kind`; null when absent. 14 in
     // `result` when another kind holds the hash (two keys collided).
     Item* find(const String& key, ResourceKind kind, Result* result);
+    // The object cached under `prefix` + `name`, or the one `decode` makes from
+    // the named file's bytes, cached with one reference. `decode` deletes what
+    // it made when it fails.
+    template <typename Decode>
+    Result getDecoded(const char16_t* name, const char16_t* prefix, ResourceKind kind,
+                      const void** out, Decode decode);
     // Takes ownership of `data` (also on failure) and gives it one reference.
     Result add(const String& key, ResourceKind kind, const void* data, uint32_t size);
     void dropReference(Item* item);

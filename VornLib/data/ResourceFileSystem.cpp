@@ -8,7 +8,7 @@ namespace vorn {
 ResourceFileSystem& ResourceFileSystem::Instance() {
     static ResourceFileSystem& instance = *[] {
         static ResourceFileSystem files;
-        files.mountPayload(); // an executable without a payload simply has no mounts
+        (void)files.mountPayload(); // an executable without a payload simply has no mounts
         return &files;
     }();
     return instance;
@@ -25,7 +25,7 @@ Result ResourceFileSystem::mountPayload() {
     if (!mount)
         return kResultOutOfMemory;
     if ((result = mount->open(&payload_)) != kResultOk) {
-        payload_.close();
+        (void)payload_.close();
         return result;
     }
     mounts_.insert(mounts_.begin(), std::move(mount));

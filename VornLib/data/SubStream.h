@@ -3,7 +3,7 @@
 // is possible (the data behind it may be compressed).
 #pragma once
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 

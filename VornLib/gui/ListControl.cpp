@@ -59,12 +59,12 @@ String LocalizedContent(const XmlNode& element) {
             }
         }
     } else {
-        element.getText(&text);
+        (void)element.getText(&text);
     }
     text.trimLeft();
     text.trimRight();
     String localized;
-    ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
     return localized;
 }
 
@@ -127,7 +127,7 @@ Result ListControl::readAttributes(const XmlNode& element) {
     }
     if (element.getAttribute(u"Pictures", &text) == kResultOk) {
         int32_t itemWidth = 0;
-        element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
         const Result result = pictures_.load(text.data(), itemWidth);
         if (result != kResultOk)
             return result;
@@ -168,7 +168,7 @@ Result ListControl::readColumns(const XmlNode& element) {
         ListColumn column;
         String text;
         if (node->getAttribute(u"Name", &text) == kResultOk)
-            ResolveLocalizedText(ResourceCache::Instance(), text.data(), &column.name);
+            (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &column.name);
         if (node->getAttribute(u"Width", &text) == kResultOk) {
             if (text == u"Auto")
                 column.autoWidth = true;
@@ -203,14 +203,14 @@ Result ListControl::readGroups(const XmlNode& element) {
         const Result named = node->getAttribute(u"Name", &name);
         if (named != kResultOk)
             return named;
-        ResolveLocalizedText(ResourceCache::Instance(), name.data(), &group.name);
+        (void)ResolveLocalizedText(ResourceCache::Instance(), name.data(), &group.name);
         if (node->getAttribute(u"ID", &group.key) != kResultOk)
             group.key = NextGeneratedGroupKey();
-        node->getAttributeBoolean(u"Collapsible", &group.collapsible, false);
-        node->getAttributeBoolean(u"Collapsed", &group.collapsed, false);
+        (void)node->getAttributeBoolean(u"Collapsible", &group.collapsible, false);
+        (void)node->getAttributeBoolean(u"Collapsed", &group.collapsed, false);
         if (store && !preferencesPath().isEmpty()) {
             bool stored = group.collapsed;
-            store->getBoolean(collapsedPath(group).data(), &stored, group.collapsed);
+            (void)store->getBoolean(collapsedPath(group).data(), &stored, group.collapsed);
             group.collapsed = stored;
         }
         group.id = int32_t(groups_.size()) + 1;
@@ -232,12 +232,12 @@ Result ListControl::readItem(const XmlNode& element, int32_t groupId) {
     ListItem item;
     item.text = LocalizedContent(element);
     item.groupId = groupId;
-    element.getAttributeInt32(u"PictureIndex", &item.picture);
+    (void)element.getAttributeInt32(u"PictureIndex", &item.picture);
     for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
         if (!node->isElement())
             continue;
         if (node->name() == u"PictureIndex") {
-            node->getInt32(&item.picture);
+            (void)node->getInt32(&item.picture);
         } else if (node->name() == u"SubItem") {
             item.subItems.push_back(LocalizedContent(*node));
         } else {
@@ -352,7 +352,7 @@ void ListControl::saveGroupStates() const {
     if (!store || preferencesPath().isEmpty())
         return;
     for (const ListGroup& group : groups_)
-        store->setBoolean(collapsedPath(group).data(), groupCollapsed(group.key));
+        (void)store->setBoolean(collapsedPath(group).data(), groupCollapsed(group.key));
 }
 
 void ListControl::sortByColumn(int32_t column) {

@@ -33,13 +33,13 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM w, LPARAM l) {
 
 String Localized(const String& text) {
     String resolved;
-    ResolveLocalizedText(ResourceCache::Instance(), text.data(), &resolved);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &resolved);
     return resolved;
 }
 
 String ElementText(const XmlNode& element) {
     String text;
-    element.getText(&text);
+    (void)element.getText(&text);
     return text;
 }
 
@@ -58,8 +58,8 @@ bool ReadItem(const XmlNode& element, MenuItem* item) {
         String help;
         if (element.getAttribute(u"Help", &help) == kResultOk)
             item->help = Localized(help);
-        element.getAttributeBoolean(u"Visible", &item->visible, true);
-        element.getAttributeBoolean(u"Enabled", &item->enabled, true);
+        (void)element.getAttributeBoolean(u"Visible", &item->visible, true);
+        (void)element.getAttributeBoolean(u"Enabled", &item->enabled, true);
         return true;
     }
     if (name == u"Menu") {
@@ -70,7 +70,7 @@ bool ReadItem(const XmlNode& element, MenuItem* item) {
         item->command = CommandId(id.data());
         item->text = Localized(title);
         item->submenu.reset(new Menu);
-        item->submenu->read(element);
+        (void)item->submenu->read(element);
         return true;
     }
     if (name == u"Callback") {
@@ -121,7 +121,7 @@ Result Menu::load(const char16_t* name) {
     if (found != kResultOk)
         return found;
     const Result result = read(*element);
-    resources.release(element);
+    (void)resources.release(element);
     return result;
 }
 
@@ -326,7 +326,7 @@ bool Menu::TrackedHelp(uint16_t command, bool isSubmenu, String* text) {
         String metadata;
         PreferencesStore* store = WindowSystem::Instance().preferences();
         if (store)
-            store->recentFile(index, &name, &metadata);
+            (void)store->recentFile(index, &name, &metadata);
         *text = Format(Localized(u"#OpenRecentFileCmdHelp").data(), {name});
         return true;
     }
@@ -363,7 +363,7 @@ void ShowStatusText(Window* window, const String& text) {
     while (top->parentWindow())
         top = top->parentWindow();
     if (StatusBarControl* bar = StatusBarControl::Find(*top))
-        bar->setText(0, text);
+        (void)bar->setText(0, text);
 }
 
 } // namespace vorn

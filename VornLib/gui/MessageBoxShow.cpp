@@ -4,8 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "VornLib/app/AppRuntime.h"
-#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/core/platform/ApplicationIdentity.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {
@@ -133,7 +133,7 @@ void SetTaskDialogAllowed(bool allowed) {
 }
 
 uint32_t ShowMessageBoxContent(const MessageBoxContent& content, HWND owner) {
-    if (AppRuntime::instance().quiet() || ButtonSetOf(content.present) < 0)
+    if (CurrentApplication().quiet || ButtonSetOf(content.present) < 0)
         return kMessageBoxFailed;
     bool shown = false;
     const uint32_t result = ShowTaskDialog(content, owner, &shown);
@@ -141,23 +141,23 @@ uint32_t ShowMessageBoxContent(const MessageBoxContent& content, HWND owner) {
 }
 
 uint32_t ShowMessageBox(const char16_t* name, const FormatArgument& argument, HWND owner) {
-    AppRuntime& runtime = AppRuntime::instance();
-    if (runtime.quiet() || !name)
+    const ApplicationIdentity& application = CurrentApplication();
+    if (application.quiet || !name)
         return kMessageBoxFailed;
     ResourceCache& resources = ResourceCache::Instance();
     const XmlNode* description = nullptr;
     if (resources.getLocalizedElement(u"MessageBox", name, &description) != kResultOk)
         return kMessageBoxFailed;
     // The main window's title, or the application's name without one.
-    String windowTitle = runtime.description().name;
-    if (HWND main = runtime.mainWindowHandle()) {
+    String windowTitle = application.name;
+    if (HWND main = application.mainWindow ? application.mainWindow() : nullptr) {
         wchar_t title[256] = {};
         if (GetWindowTextW(main, title, 256) > 0)
             windowTitle = String(Units(title));
     }
     MessageBoxContent content;
     const Result read = ReadMessageBox(*description, resources, argument, windowTitle, &content);
-    resources.release(description);
+    (void)resources.release(description);
     return read == kResultOk ? ShowMessageBoxContent(content, owner) : kMessageBoxFailed;
 }
 

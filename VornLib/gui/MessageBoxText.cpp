@@ -88,15 +88,15 @@ Result ReadMessageBox(const XmlNode& description, LocalizedElementSource& string
     *out = MessageBoxContent();
     MessageBoxContent content;
     String type;
-    description.getAttribute(u"Type", &type, u"");
+    (void)description.getAttribute(u"Type", &type, u"");
     if (!IconFromName(type, true, &content.icon))
         return kResultInvalidArgument;
-    description.getAttributeBoolean(u"CommandLinks", &content.commandLinks, false);
+    (void)description.getAttributeBoolean(u"CommandLinks", &content.commandLinks, false);
     content.title = windowTitle;
     String title;
     if (description.getAttribute(u"Title", &title) == kResultOk) {
         String resolved;
-        ResolveLocalizedText(strings, title.data(), &resolved);
+        (void)ResolveLocalizedText(strings, title.data(), &resolved);
         content.title += u" - " + resolved;
     }
 
@@ -105,7 +105,7 @@ Result ReadMessageBox(const XmlNode& description, LocalizedElementSource& string
     bool hasMessage = false;
     for (const XmlNode* child = description.firstChild(); child; child = child->nextSibling()) {
         String raw;
-        child->getText(&raw);
+        (void)child->getText(&raw);
         String text;
         if (ResolveLocalizedText(strings, raw.data(), &text) == kResultPlatformFailure)
             return kResultInvalidArgument;
@@ -134,7 +134,7 @@ Result ReadMessageBox(const XmlNode& description, LocalizedElementSource& string
                 content.present[button] = true;
                 content.captions[button] = text;
                 bool isDefault = false;
-                child->getAttributeBoolean(u"DefaultButton", &isDefault, false);
+                (void)child->getAttributeBoolean(u"DefaultButton", &isDefault, false);
                 if (isDefault)
                     content.defaultButton = int32_t(button);
             }

@@ -1,6 +1,6 @@
 #include "VornLib/gui/PictureBitmap.h"
 
-#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/data/ResourceCache.h"
 
 #include <utility>
@@ -15,7 +15,7 @@ public:
         : result_(ResourceCache::Instance().getPicture(name, &picture_)) {}
     ~CachedPicture() {
         if (picture_)
-            ResourceCache::Instance().release(picture_);
+            (void)ResourceCache::Instance().release(picture_);
     }
     CachedPicture(const CachedPicture&) = delete;
     CachedPicture& operator=(const CachedPicture&) = delete;

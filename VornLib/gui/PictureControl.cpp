@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 
 namespace vorn {
 namespace {

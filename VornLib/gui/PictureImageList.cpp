@@ -1,7 +1,7 @@
 #include "VornLib/gui/PictureImageList.h"
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vorn {
@@ -35,7 +35,7 @@ GdiObject BitmapOfPicture(const Picture& picture) {
     for (uint32_t y = 0; y < picture.height(); ++y) {
         for (uint32_t x = 0; x < picture.width(); ++x) {
             Rgba colour = {};
-            picture.pixel(x, y, &colour);
+            (void)picture.pixel(x, y, &colour);
             const uint32_t alpha = colour.alpha;
             const uint32_t red = colour.red * alpha / 255;
             const uint32_t green = colour.green * alpha / 255;
@@ -71,7 +71,7 @@ Result PictureImageList::load(const char16_t* name, int32_t itemWidth) {
         if (!list_ || add(list_, static_cast<HBITMAP>(bitmap.get()), nullptr) < 0)
             result = kResultPlatformFailure;
     }
-    cache.release(picture);
+    (void)cache.release(picture);
     if (result != kResultOk) {
         reset();
         return result;

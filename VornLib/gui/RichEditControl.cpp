@@ -4,8 +4,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
@@ -121,7 +121,7 @@ private:
                 format.dxOffset = 240;
             } else {
                 String align;
-                node.getAttribute(u"align", &align, u"left");
+                (void)node.getAttribute(u"align", &align, u"left");
                 format.dwMask = PFM_ALIGNMENT;
                 format.wAlignment = PFA_LEFT;
                 for (const AlignWord& word : kParagraphAligns) {
@@ -148,7 +148,7 @@ private:
         }
         if (name == u"a") {
             String target;
-            node.getAttribute(u"href", &target);
+            (void)node.getAttribute(u"href", &target);
             const String* outer = target_;
             target_ = &target;
             const LONG start = EndPosition(edit_);
@@ -236,7 +236,7 @@ Result RichEditControl::readAttributes(const XmlNode& element) {
             ReadStyleWord(element, u"HorizontalAlign", kAlignWords, ES_CENTER | ES_RIGHT, this);
     if (result != kResultOk)
         return result;
-    element.getAttribute(u"OnReturn", &onReturnCommand_);
+    (void)element.getAttribute(u"OnReturn", &onReturnCommand_);
     String text;
     if (element.getAttribute(u"TextColor", &text) == kResultOk) {
         SystemColour colour;
@@ -246,7 +246,7 @@ Result RichEditControl::readAttributes(const XmlNode& element) {
         textColour_ = RGB(resolved.red, resolved.green, resolved.blue);
         hasTextColour_ = true;
     }
-    element.getAttributeBoolean(u"BottomLess", &bottomLess_, false);
+    (void)element.getAttributeBoolean(u"BottomLess", &bottomLess_, false);
     if (bottomLess_)
         setStyle(style() & ~uint32_t(WS_VSCROLL | ES_AUTOVSCROLL));
     if (element.getAttribute(u"TextMode", &text) == kResultOk) {
@@ -266,8 +266,8 @@ Result RichEditControl::readAttributes(const XmlNode& element) {
         !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
         setEdge(Edge::Height, 0, 14);
     String content;
-    element.getText(&content);
-    ResolveLocalizedText(ResourceCache::Instance(), content.data(), &text_);
+    (void)element.getText(&content);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), content.data(), &text_);
     return kResultOk;
 }
 
@@ -287,7 +287,7 @@ void RichEditControl::created() {
         format.crTextColor = textColour_;
         SendMessageW(edit, EM_SETCHARFORMAT, SCF_DEFAULT, LPARAM(&format));
     }
-    setText(text_);
+    (void)setText(text_);
 }
 
 Result RichEditControl::setText(const String& text) {

@@ -95,7 +95,7 @@ void StaticControl::readTextContent(const XmlNode& element) {
     if (element.getText(&text) != kResultOk || text.isEmpty())
         return;
     String localized;
-    ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
+    (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
     setTitle(localized);
 }
 

@@ -21,7 +21,7 @@ StatusBarControl::~StatusBarControl() {
 
 Result StatusBarControl::readAttributes(const XmlNode&) {
     // The icons are optional: a payload without the picture shows none.
-    pictures_.load(kStatusPictures, 0);
+    (void)pictures_.load(kStatusPictures, 0);
     if (!constraint(Edge::Height).isSet() &&
         !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
         setEdge(Edge::Height, 0, 12);
@@ -36,13 +36,13 @@ Result StatusBarControl::readChildren(const XmlNode& element) {
             return kResultKindMismatch;
         StatusSection section;
         if (node->findAttribute(u"Width"))
-            node->getAttributeInt32(u"Width", &section.width);
+            (void)node->getAttributeInt32(u"Width", &section.width);
         if (node->findAttribute(u"PictureIndex"))
-            node->getAttributeInt32(u"PictureIndex", &section.picture);
+            (void)node->getAttributeInt32(u"PictureIndex", &section.picture);
         String text;
         if (node->kind() != XmlValueKind::None)
-            node->getText(&text);
-        ResolveLocalizedText(ResourceCache::Instance(), text.data(), &section.text);
+            (void)node->getText(&text);
+        (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &section.text);
         sections_.push_back(section);
     }
     return kResultOk;

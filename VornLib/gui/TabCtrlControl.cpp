@@ -16,7 +16,7 @@ Result TabCtrlControl::readAttributes(const XmlNode& element) {
     String name;
     if (element.getAttribute(u"Pictures", &name) == kResultOk) {
         int32_t itemWidth = 0;
-        element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
         result = LoadPictureImageList(name.data(), itemWidth, &pictures_);
         if (result != kResultOk)
             return result;
@@ -46,7 +46,7 @@ void TabCtrlControl::created() {
     uint32_t index = 0;
     for (WindowRecord* record = firstChild(); record; record = record->nextSibling(), ++index) {
         const int32_t picture = index < describedPictures_.size() ? describedPictures_[index] : -1;
-        addPage(static_cast<Window*>(record), picture);
+        (void)addPage(static_cast<Window*>(record), picture);
     }
 }
 
@@ -78,7 +78,7 @@ Result TabCtrlControl::addPage(Window* page, int32_t pictureIndex) {
     SendMessageW(handle(), TCM_INSERTITEMW, WPARAM(pages_.size()), LPARAM(&item));
     pages_.push_back(page);
     if (pages_.size() == 1)
-        selectPage(0);
+        (void)selectPage(0);
     return kResultOk;
 }
 
@@ -132,7 +132,7 @@ bool TabCtrlControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* re
         if (header->hwndFrom == handle() && header->code == TCN_SELCHANGE) {
             const LRESULT chosen = SendMessageW(handle(), TCM_GETCURSEL, 0, 0);
             if (chosen >= 0)
-                selectPage(uint32_t(chosen), false);
+                (void)selectPage(uint32_t(chosen), false);
             *result = 0;
             return true;
         }

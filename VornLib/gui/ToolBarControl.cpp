@@ -21,7 +21,7 @@ String Localized(const XmlNode& element, const char16_t* attribute) {
     String text;
     String localized;
     if (element.getAttribute(attribute, &text) == kResultOk)
-        ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
+        (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
     return localized;
 }
 
@@ -60,12 +60,12 @@ Result ToolBarControl::readAttributes(const XmlNode& element) {
     String text;
     if (element.getAttribute(u"Pictures", &text) == kResultOk) {
         int32_t itemWidth = 0;
-        element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
         const Result result = pictures_.load(text.data(), itemWidth);
         if (result != kResultOk)
             return result;
     }
-    element.getAttribute(u"Menu", &menuName_);
+    (void)element.getAttribute(u"Menu", &menuName_);
     if (!constraint(Edge::Height).isSet() &&
         !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
         setEdge(Edge::Height, 0, 14);
@@ -96,13 +96,13 @@ Result ToolBarControl::readButton(const XmlNode& element) {
     String text;
     if (element.getAttribute(u"ID", &text) == kResultOk)
         button.command = WindowNameId(text);
-    element.getAttributeInt32(u"PictureIndex", &button.picture);
+    (void)element.getAttributeInt32(u"PictureIndex", &button.picture);
     if (!element.findAttribute(u"PictureIndex"))
         button.picture = -1;
     button.text = Localized(element, u"Text");
     button.tooltip = Localized(element, u"Tooltip");
     button.help = Localized(element, u"Help");
-    element.getAttributeBoolean(u"Enabled", &button.enabled, true);
+    (void)element.getAttributeBoolean(u"Enabled", &button.enabled, true);
     if (element.getAttribute(u"Type", &text) == kResultOk) {
         for (const KindWord& word : kButtonKinds) {
             if (text == word.word)
@@ -113,7 +113,7 @@ Result ToolBarControl::readButton(const XmlNode& element) {
         for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
             if (node->isElement() && node->name() == u"Menu" &&
                 node->getAttribute(u"ID", &button.menu) != kResultOk)
-                node->getText(&button.menu);
+                (void)node->getText(&button.menu);
         }
     }
     buttons_.push_back(button);

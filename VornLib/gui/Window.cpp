@@ -1,10 +1,10 @@
 #include "VornLib/gui/Window.h"
 
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/TextParse.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/Font.h"
@@ -172,7 +172,7 @@ Result Window::readType(const String& type) {
         setStyle(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                  WS_MINIMIZEBOX);
         SystemColour face;
-        SystemColour::Parse(u"DialogBoxBackground", &face);
+        (void)SystemColour::Parse(u"DialogBoxBackground", &face);
         setBackground(face);
         setBehaviour(kCentreOnOwner, true);
     } else if (type == u"ClientWindow") {
@@ -201,11 +201,11 @@ Result Window::readCommonAttributes(const XmlNode& element, bool* edgesIgnored) 
         preferencesPath_ = text;
     if (element.getAttribute(u"Title", &text) == kResultOk) {
         String localized;
-        ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
+        (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
         setTitle(localized);
     }
     if (element.getAttribute(u"Tooltip", &text) == kResultOk)
-        ResolveLocalizedText(ResourceCache::Instance(), text.data(), &tooltip_);
+        (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &tooltip_);
     SystemColour colour;
     if (element.getAttribute(u"BackgroundColor", &text) == kResultOk &&
         SystemColour::Parse(text.data(), &colour) == kResultOk)
@@ -247,7 +247,7 @@ Result Window::readCommonAttributes(const XmlNode& element, bool* edgesIgnored) 
     if (element.getAttributeBoolean(u"DoubleBuffered", &flag) == kResultOk)
         setBehaviour(kDoubleBuffered, flag);
     if (element.getAttribute(u"Font", &text) == kResultOk)
-        setFontText(text.data());
+        (void)setFontText(text.data());
     if (element.getAttribute(u"Redraw", &text) == kResultOk) {
         const RedrawWord* found = nullptr;
         for (const RedrawWord& redraw : kRedraws) {
@@ -376,7 +376,7 @@ Result Window::loadShortcutKeys(const char16_t* name) {
         return result;
     std::vector<ShortcutKey> keys;
     result = ReadShortcutKeys(*element, &keys);
-    resources.release(element);
+    (void)resources.release(element);
     if (result != kResultOk)
         return result;
     std::vector<ACCEL> entries;
@@ -650,13 +650,13 @@ void Window::savePlacement() {
         GetWindowPlacement(handle_, &placement);
         const bool zoomed =
             IsZoomed(handle_) || (IsIconic(handle_) && (placement.flags & WPF_RESTORETOMAXIMIZED));
-        store->setBoolean((placementPath_ + u"/Maximized").data(), zoomed);
+        (void)store->setBoolean((placementPath_ + u"/Maximized").data(), zoomed);
     }
     if (restoredRecorded_) {
-        store->setInt32((placementPath_ + u"/Top").data(), restoredTop_);
-        store->setInt32((placementPath_ + u"/Left").data(), restoredLeft_);
-        store->setInt32((placementPath_ + u"/Width").data(), restoredWidth_);
-        store->setInt32((placementPath_ + u"/Height").data(), restoredHeight_);
+        (void)store->setInt32((placementPath_ + u"/Top").data(), restoredTop_);
+        (void)store->setInt32((placementPath_ + u"/Left").data(), restoredLeft_);
+        (void)store->setInt32((placementPath_ + u"/Width").data(), restoredWidth_);
+        (void)store->setInt32((placementPath_ + u"/Height").data(), restoredHeight_);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <shobjidl.h>
 
 #include "VornLib/core/Result.h"
+#include "VornLib/core/platform/ApplicationIdentity.h"
 
 namespace vorn {
 
@@ -14,6 +15,20 @@ WindowSystem& WindowSystem::Instance() {
 WindowSystem::WindowSystem()
     : taskbarButtonCreated_(RegisterWindowMessageW(L"TaskbarButtonCreated")) {}
 
+const String& WindowSystem::applicationName() const {
+    return CurrentApplication().name;
+}
+
+void WindowSystem::setApplicationName(const String& name) {
+    ApplicationIdentity identity = CurrentApplication();
+    identity.name = name;
+    SetCurrentApplication(identity);
+}
+
+bool WindowSystem::quiet() const {
+    return CurrentApplication().quiet;
+}
+
 Window* WindowSystem::takeCreating() {
     Window* window = creating_;
     creating_ = nullptr;
@@ -21,7 +36,7 @@ Window* WindowSystem::takeCreating() {
 }
 
 Result WindowSystem::windowClass(bool dialog, String* name) {
-    *name = applicationName_ + (dialog ? u"::Dialog" : u"::Window");
+    *name = applicationName() + (dialog ? u"::Dialog" : u"::Window");
     bool& registered = dialog ? dialogClassRegistered_ : windowClassRegistered_;
     if (registered)
         return kResultOk;

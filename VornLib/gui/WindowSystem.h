@@ -1,7 +1,8 @@
 // WindowSystem: what the window framework needs of the program around it,
-// set by the runtime before the first window is made (the program's name for
-// the window classes, quiet mode, the preferences store, the main window and
-// its exit code), and the framework's own process-wide window state: the one
+// set by the runtime before the first window is made (the preferences store,
+// the main window and its exit code; the name for the window classes and quiet
+// mode come from the application identity), and the framework's own
+// process-wide window state: the one
 // slot through which a window being created meets its first messages, and the
 // taskbar button's list object.
 #pragma once
@@ -20,10 +21,10 @@ class WindowSystem {
 public:
     static WindowSystem& Instance();
 
-    const String& applicationName() const { return applicationName_; }
-    void setApplicationName(const String& name) { applicationName_ = name; }
-    bool quiet() const { return quiet_; }
-    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // The program's name and quiet mode are the application identity's.
+    const String& applicationName() const;
+    void setApplicationName(const String& name);
+    bool quiet() const;
     // Null: placements are neither loaded nor saved.
     PreferencesStore* preferences() const { return preferences_; }
     void setPreferences(PreferencesStore* store) { preferences_ = store; }
@@ -54,14 +55,12 @@ public:
 private:
     WindowSystem();
 
-    String applicationName_;
     PreferencesStore* preferences_ = nullptr;
     Window* mainWindow_ = nullptr;
     Window* creating_ = nullptr;
     int32_t (*exitCodeSource_)() = nullptr;
     ITaskbarList3* taskbarList_ = nullptr;
     UINT taskbarButtonCreated_ = 0;
-    bool quiet_ = false;
     bool windowClassRegistered_ = false;
     bool dialogClassRegistered_ = false;
 };

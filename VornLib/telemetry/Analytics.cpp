@@ -39,7 +39,7 @@ AnalyticsTracker* Analytics() {
 
 void SendPendingAnalyticsHit() {
     if (gTracker)
-        gTracker->startSession();
+        (void)gTracker->startSession();
 }
 
 Result SendAnalyticsScreenView(const char16_t* screenName) {
@@ -62,7 +62,7 @@ void ShutdownAnalytics() {
     gTracker = nullptr;
     if (!tracker)
         return;
-    tracker->endSession();
+    (void)tracker->endSession();
     if (!tracker->shutdown(HitSender::kShutdownDrainMilliseconds))
         return; // still inside a post: left to the end of the process
     delete tracker;

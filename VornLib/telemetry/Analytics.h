@@ -4,8 +4,8 @@
 // harmless when there is no tracker (nothing created, or nothing to send).
 #pragma once
 
-#include "VornLib/app/ApplicationDescription.h"
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/ApplicationDescription.h"
+#include "VornLib/core/CommandLine.h"
 #include "VornLib/telemetry/AnalyticsTracker.h"
 
 namespace vorn {

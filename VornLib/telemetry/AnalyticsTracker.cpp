@@ -2,25 +2,14 @@
 
 #include <objbase.h>
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 
 namespace vorn {
 namespace {
 
 constexpr int kLocaleNameCapacity = 85;
-
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION* section) : section_(section) { EnterCriticalSection(section_); }
-    ~Lock() { LeaveCriticalSection(section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION* section_;
-};
 
 uint32_t RandomNumber() {
     GUID guid = {};
@@ -89,7 +78,6 @@ Result AnalyticsTracker::LoadClientId(const String& company, String* clientId) {
 AnalyticsTracker::AnalyticsTracker(const ApplicationDescription& description,
                                    CommandLine& commandLine, float sampleRate)
     : HitSender(commandLine, description.analyticsUrl) {
-    InitializeCriticalSection(&lock_);
     // Without data collection no client id is written either.
     sampled_ = collecting() && IsSampled(sampleRate, RandomNumber());
     if (sampled_) {
@@ -103,9 +91,8 @@ AnalyticsTracker::AnalyticsTracker(const ApplicationDescription& description,
 }
 
 AnalyticsTracker::~AnalyticsTracker() {
-    endSession();
+    (void)endSession();
     shutdown(INFINITE);
-    DeleteCriticalSection(&lock_);
 }
 
 Result AnalyticsTracker::setUp(const ApplicationDescription& description) {
@@ -129,14 +116,14 @@ Result AnalyticsTracker::setUp(const ApplicationDescription& description) {
 }
 
 String AnalyticsTracker::clientId() const {
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     return clientId_;
 }
 
 Result AnalyticsTracker::setVersion(const char16_t* version) {
     if (!version)
         return kResultNullInput;
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     fields_.setApplicationVersion(version);
     return kResultOk;
 }
@@ -144,7 +131,7 @@ Result AnalyticsTracker::setVersion(const char16_t* version) {
 Result AnalyticsTracker::setApplicationName(const char16_t* name) {
     if (!name)
         return kResultNullInput;
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     fields_.setApplicationName(name);
     return kResultOk;
 }
@@ -152,23 +139,23 @@ Result AnalyticsTracker::setApplicationName(const char16_t* name) {
 Result AnalyticsTracker::setScreenName(const char16_t* name) {
     if (!name)
         return kResultNullInput;
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     fields_.setScreenName(name);
     return kResultOk;
 }
 
 Result AnalyticsTracker::setCustomDimension(uint32_t index, const char16_t* value) {
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     return fields_.setCustomDimension(index, value);
 }
 
 Result AnalyticsTracker::setCustomMetric(uint32_t index, int32_t value) {
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     return fields_.setCustomMetric(index, value);
 }
 
 Result AnalyticsTracker::startSession() {
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     if (!fields_.hasScreenName())
         return kResultWrongState;
     if (!sampled_ || sessionStarted_)
@@ -178,7 +165,7 @@ Result AnalyticsTracker::startSession() {
 }
 
 Result AnalyticsTracker::endSession() {
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     if (!sampled_ || !sessionStarted_ || sessionEnded_)
         return kResultOk;
     sessionEnded_ = true;
@@ -188,7 +175,7 @@ Result AnalyticsTracker::endSession() {
 Result AnalyticsTracker::sendEvent(const char16_t* action, const char16_t* label) {
     if (!action || !*action)
         return kResultInvalidArgument;
-    Lock lock(&lock_);
+    std::lock_guard<std::mutex> guard(lock_);
     if (!sampled_ || !sessionStarted_)
         return kResultOk;
     String hit;

@@ -6,7 +6,9 @@
 // the caller's thread; only the sender's thread touches the network.
 #pragma once
 
-#include "VornLib/app/ApplicationDescription.h"
+#include <mutex>
+
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/telemetry/HitSender.h"
 #include "VornLib/telemetry/HitText.h"
 
@@ -47,7 +49,7 @@ public:
 private:
     Result setUp(const ApplicationDescription& description);
 
-    mutable CRITICAL_SECTION lock_;
+    mutable std::mutex lock_;
     HitFields fields_;
     String clientId_;
     bool sampled_ = false;

@@ -1,9 +1,11 @@
 #include "VornLib/telemetry/CollectClient.h"
 
+#include <mutex>
+
 #include <winhttp.h>
 
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/telemetry/HitText.h"
 
 namespace vorn {
@@ -66,9 +68,8 @@ Result LastError() {
 
 // The session every client shares, created once under its own lock.
 struct Session {
-    CRITICAL_SECTION lock;
+    std::mutex lock;
     InternetHandle handle;
-    Session() { InitializeCriticalSection(&lock); }
 };
 
 Session& SharedSession() {
@@ -78,7 +79,7 @@ Session& SharedSession() {
 
 HINTERNET AcquireSession(Result* result) {
     Session& session = SharedSession();
-    EnterCriticalSection(&session.lock);
+    std::lock_guard<std::mutex> guard(session.lock);
     *result = kResultOk;
     if (!session.handle) {
         const WinHttp& http = Http();
@@ -92,9 +93,7 @@ HINTERNET AcquireSession(Result* result) {
                              CollectClient::kConnectTimeout, CollectClient::kSendTimeout,
                              CollectClient::kReceiveTimeout);
     }
-    HINTERNET handle = session.handle.get();
-    LeaveCriticalSection(&session.lock);
-    return handle;
+    return session.handle.get();
 }
 
 // Copies a text that the system allocated and frees it.
@@ -128,9 +127,8 @@ String CollectClient::UserAgent() {
 
 void CollectClient::ReleaseSession() {
     Session& session = SharedSession();
-    EnterCriticalSection(&session.lock);
+    std::lock_guard<std::mutex> guard(session.lock);
     session.handle.reset();
-    LeaveCriticalSection(&session.lock);
 }
 
 CollectClient::CollectClient(const String& baseUrl) : baseUrl_(baseUrl) {
@@ -212,7 +210,7 @@ Result CollectClient::applyProxy(void* request) {
 Result CollectClient::post(const char16_t* hit) {
     statusCode_ = 0;
     contentType_.clear();
-    response_.close();
+    (void)response_.close();
     if (!hit)
         return kResultNullInput;
     if (state_ != kResultOk || !connection_)
@@ -235,7 +233,7 @@ Result CollectClient::post(const char16_t* hit) {
                                             requestFlags_));
     if (!request)
         return LastError();
-    applyProxy(request.get());
+    (void)applyProxy(request.get());
     if (size)
         http.addRequestHeaders(request.get(), L"Content-Type: application/x-www-form-urlencoded",
                                DWORD(-1), WINHTTP_ADDREQ_FLAG_ADD);
@@ -290,7 +288,8 @@ Result CollectClient::readResponse(void* request) {
         if (read == 0)
             break;
     }
-    response_.attach(buffer_.data(), uint32_t(buffer_.size()), u"HTTPData", MemoryStream::kRead);
+    (void)response_.attach(buffer_.data(), uint32_t(buffer_.size()), u"HTTPData",
+                           MemoryStream::kRead);
     return kResultOk;
 }
 

@@ -1,6 +1,6 @@
 #include "VornLib/telemetry/HitSender.h"
 
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/CommandLine.h"
 #include "VornLib/telemetry/HitText.h"
 
 namespace vorn {
@@ -12,7 +12,6 @@ DateTime CurrentDateTime() {
 }
 
 HitSender::HitSender(CommandLine& commandLine, const String& endpoint) {
-    InitializeCriticalSection(&lock_);
     String value;
     const bool present = commandLine.hasSwitch(u"DataCollection");
     commandLine.switchValue(u"DataCollection", &value);
@@ -42,7 +41,6 @@ void HitSender::begin() {
 
 HitSender::~HitSender() {
     shutdown(INFINITE);
-    DeleteCriticalSection(&lock_);
 }
 
 Result HitSender::post(const char16_t* text) {
@@ -50,9 +48,11 @@ Result HitSender::post(const char16_t* text) {
         return kResultNullInput;
     if (!enabled_)
         return kResultCancelled;
-    EnterCriticalSection(&lock_);
-    const Result result = queue_.push(CurrentDateTime(), String(text));
-    LeaveCriticalSection(&lock_);
+    Result result;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        result = queue_.push(CurrentDateTime(), String(text));
+    }
     if (result == kResultOk)
         SetEvent(wake_.get());
     return result;
@@ -83,9 +83,11 @@ Result HitSender::run() {
 void HitSender::drain() {
     for (;;) {
         QueuedHit hit;
-        EnterCriticalSection(&lock_);
-        const Result taken = queue_.takeOldest(&hit);
-        LeaveCriticalSection(&lock_);
+        Result taken;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            taken = queue_.takeOldest(&hit);
+        }
         if (taken != kResultOk)
             return;
         if (!sending_)

@@ -11,10 +11,12 @@
 // the end of the process together with everything it uses.
 #pragma once
 
+#include <mutex>
+
 #include <memory>
 
-#include "VornLib/app/WorkerThread.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/WorkerThread.h"
 #include "VornLib/telemetry/CollectClient.h"
 #include "VornLib/telemetry/HitQueue.h"
 
@@ -54,7 +56,7 @@ protected:
 private:
     void drain();
 
-    CRITICAL_SECTION lock_;
+    std::mutex lock_; // guards the queue
     HitQueue queue_;
     KernelHandle wake_;
     KernelHandle finished_;

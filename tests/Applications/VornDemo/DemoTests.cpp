@@ -92,7 +92,7 @@ void RemoveTestSettings(const char16_t* set = u"ShellTest") {
     RegistryKey parent;
     if (parent.open(kRegistryCurrentUser, u"Software\\Vorn Software\\VornDemo\\Custom Sets") ==
         kResultOk)
-        parent.deleteSubkeyTree(set);
+        (void)parent.deleteSubkeyTree(set);
 }
 
 // What the installer's hand-off does, then the explicit removal.

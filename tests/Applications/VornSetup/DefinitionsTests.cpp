@@ -73,7 +73,7 @@ std::string ReadBytes(const fs::path& path) {
 struct Loaded {
     std::string bytes;
     XmlDocument document;
-    Result parsed = 1;
+    Result parsed = kResultFailed;
 };
 
 // Every file of the folder, parsed once for the whole suite.
@@ -102,13 +102,13 @@ const XmlNode* Root(const std::string& name) {
 
 Text Attribute(const XmlNode& node, const char16_t* name) {
     String value;
-    node.getAttribute(name, &value, u"");
+    (void)node.getAttribute(name, &value, u"");
     return ToText(value);
 }
 
 Text NodeText(const XmlNode& node) {
     String value;
-    node.getText(&value);
+    (void)node.getText(&value);
     return ToText(value);
 }
 
@@ -402,7 +402,7 @@ TEST(Definitions, MessageBoxesFollowTheButtonRules) {
                     set |= 1u << i;
                     EXPECT_FALSE(tables.resolve(NodeText(*child)).empty());
                     bool isDefault = false;
-                    child->getAttributeBoolean(u"DefaultButton", &isDefault, false);
+                    (void)child->getAttributeBoolean(u"DefaultButton", &isDefault, false);
                     defaults += isDefault ? 1 : 0;
                 }
                 if (child->name() == u"Message")
@@ -529,7 +529,7 @@ TEST(Definitions, PreferenceDefaultsReadThroughTheStore) {
     EXPECT_EQ(0u, store.getInt32(u"/User/Local/AnalyticsSampleRate", &rate));
     EXPECT_EQ(100, rate);
     String language = u"xx";
-    store.getText(u"/User/Global/Language", &language);
+    (void)store.getText(u"/User/Global/Language", &language);
     EXPECT_TRUE(language.isEmpty()) << "no language chosen until the user picks one";
 }
 

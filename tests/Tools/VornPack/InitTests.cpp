@@ -37,7 +37,7 @@ vorn::String StringOf(const vorn::XmlDocument& table, const char16_t* id) {
     for (const vorn::XmlNode* node = table.root()->firstChild(); node; node = node->nextSibling()) {
         vorn::String value;
         if (node->name() == u"String" && node->getAttribute(u"ID", &value) == 0u && value == id) {
-            node->getText(&value);
+            (void)node->getText(&value);
             return value;
         }
     }
@@ -145,7 +145,9 @@ TEST(Init, EachRunMakesFreshUuidsUnlessTheProductBringsOne) {
                           *configuration.document.root()->find(u"/InstallationSettings"), nullptr));
         EXPECT_EQ(vorn::String(u"https://acme.example/help"), manifest.technicalSupport);
         vorn::String installer;
-        configuration.document.root()->find(u"/Application")->getAttribute(u"UUID", &installer);
+        (void)configuration.document.root()
+            ->find(u"/Application")
+            ->getAttribute(u"UUID", &installer);
         uuids.push_back(manifest.uuid.toText());
         uuids.push_back(installer);
         EXPECT_EQ(8, manifest.uuid.toText().find(u'-')) << "8-4-4-4-12";

@@ -84,7 +84,7 @@ TEST_P(PeResourceLayouts, EveryResourceSurvivesAndThePayloadIsAdded) {
     const BuiltImage stub = BuildTestImage(spec);
     const std::vector<uint8_t> payload = Payload(300001);
 
-    vorn::Result result = 1;
+    vorn::Result result = vorn::kResultFailed;
     const std::vector<uint8_t> written = AddPayload(stub.bytes, payload, &result);
     ASSERT_EQ(0u, result);
     PeImage image;
@@ -182,7 +182,7 @@ TEST(PeResources, AWrittenImageTakesTheNextPayloadInPlace) {
     ImageSpec spec;
     spec.resources = ProgramResources(true);
     spec.sectionAfterResources = true;
-    vorn::Result result = 1;
+    vorn::Result result = vorn::kResultFailed;
     const std::vector<uint8_t> first =
         AddPayload(BuildTestImage(spec).bytes, Payload(100000), &result);
     ASSERT_EQ(0u, result);
@@ -204,7 +204,7 @@ TEST(PeResources, AWrittenImageTakesTheNextPayloadInPlace) {
 TEST(PeResources, NamesComeBeforeNumbersInEveryDirectory) {
     ImageSpec spec;
     spec.resources = ProgramResources(false);
-    vorn::Result result = 1;
+    vorn::Result result = vorn::kResultFailed;
     const std::vector<uint8_t> written = AddPayload(BuildTestImage(spec).bytes, {1, 2, 3}, &result);
     ASSERT_EQ(0u, result);
     PeImage image;
@@ -224,7 +224,7 @@ TEST(PeResources, NamesComeBeforeNumbersInEveryDirectory) {
 // Damages a well-formed PE32 image at one place.
 struct Damage {
     const char* what;
-    vorn::Result expected;
+    uint32_t expected;
     void (*apply)(BuiltImage& image);
 };
 
@@ -348,7 +348,7 @@ TEST(PeResources, AFailingPayloadStreamFailsTheWrite) {
     PeImage image;
     ASSERT_EQ(0u, image.parse(built.bytes.data(), built.bytes.size()));
     GrowableStream data(std::vector<uint8_t>(100)), out;
-    data.failReadsWith = 18;
+    data.failReadsWith = vorn::kResultDeviceNotReady;
     EXPECT_EQ(
         18u, image.writeWithResource(ResourceKey::Id(10), ResourceKey::Id(4096), &data, 100, &out));
     GrowableStream shortData(std::vector<uint8_t>(99));
@@ -380,7 +380,8 @@ TEST(PeResources, TruncatedAndFlippedImagesNeverReadOutside) {
             for (const ResourceLeaf& leaf : image.resources())
                 ASSERT_LE(leaf.fileOffset + leaf.size, bytes.size());
             GrowableStream data(std::vector<uint8_t>(64)), out;
-            image.writeWithResource(ResourceKey::Id(10), ResourceKey::Id(4096), &data, 64, &out);
+            (void)image.writeWithResource(ResourceKey::Id(10), ResourceKey::Id(4096), &data, 64,
+                                          &out);
         };
         for (size_t length = 0; length < built.bytes.size(); length += 3)
             check(std::vector<uint8_t>(built.bytes.begin(), built.bytes.begin() + long(length)));

@@ -278,14 +278,14 @@ TEST(Setup, PacksEverythingIntoTheStubsPayloadResource) {
                 EXPECT_EQ(0u, stream->read(read.data(), uint32_t(read.size())));
             }
             EXPECT_TRUE(read == bytes);
-            mount.releaseEntry(stream);
+            (void)mount.releaseEntry(stream);
         }
 
         vorn::SubStream* stream = nullptr;
         ASSERT_EQ(0u, mount.openEntry(u"Data/Xml/FileList.xml", &stream));
         std::vector<uint8_t> fileList(size_t(stream->size()));
         ASSERT_EQ(0u, stream->read(fileList.data(), uint32_t(fileList.size())));
-        mount.releaseEntry(stream);
+        (void)mount.releaseEntry(stream);
         std::string described;
         std::vector<ApplicationFile> files;
         vorn::String badName;

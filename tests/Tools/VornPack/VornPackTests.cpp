@@ -83,7 +83,7 @@ std::map<std::string, vorn::CompressionKind> KindsOf(const fs::path& container,
         EXPECT_EQ(0u, mount.openEntry(name, &entry));
         kinds[fs::path(std::u16string(name)).u8string()] =
             vorn::CompressionKind(mount.openEntryHeader().kindBits());
-        mount.releaseEntry(entry);
+        (void)mount.releaseEntry(entry);
     }
     return kinds;
 }

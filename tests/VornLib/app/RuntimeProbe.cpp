@@ -11,9 +11,10 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/core/TextParse.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/XmlDocument.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace {
 
@@ -30,17 +31,14 @@ public:
         windowClass.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
         windowClass.lpszClassName = L"RuntimeProbe::Window";
         RegisterClassExW(&windowClass);
-        handle_ =
-            CreateWindowExW(0, windowClass.lpszClassName, L"Runtime probe", WS_OVERLAPPEDWINDOW, 40,
-                            40, 320, 200, nullptr, nullptr, windowClass.hInstance, this);
+        handle_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"Runtime probe",
+                                      WS_OVERLAPPEDWINDOW, 40, 40, 320, 200, nullptr, nullptr,
+                                      windowClass.hInstance, this));
         return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
     }
-    void show(bool activate) override { ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA); }
-    void close() override {
-        if (handle_)
-            DestroyWindow(handle_);
-    }
-    HWND handle() const override { return handle_; }
+    void show(bool activate) override { ShowWindow(handle_.get(), activate ? SW_SHOW : SW_SHOWNA); }
+    void close() override { handle_.reset(); }
+    HWND handle() const override { return handle_.get(); }
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -51,10 +49,10 @@ private:
         }
         auto* self = reinterpret_cast<ProbeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (message == WM_NCDESTROY && self)
-            self->handle_ = nullptr;
+            self->handle_.release(); // the system destroyed it
         return DefWindowProcW(window, message, w, l);
     }
-    HWND handle_ = nullptr;
+    WindowHandle handle_;
 };
 
 class ProbeModule : public AppModule {

@@ -50,7 +50,7 @@ void WriteClasses(const String& key, const char16_t* name, const char16_t* value
 void DeleteKey(uint32_t root, const char16_t* parent, const String& name) {
     RegistryKey registry;
     if (registry.open(root, parent) == kResultOk)
-        registry.deleteSubkeyTree(name.data());
+        (void)registry.deleteSubkeyTree(name.data());
 }
 
 void DeleteClasses(const String& name) {
@@ -77,7 +77,7 @@ public:
         EXPECT_EQ(0u, document.parse(xml, uint32_t(std::string(xml).size()), u"declarations"));
         for (XmlNode* node = document.root()->firstChild(); node; node = node->nextSibling()) {
             String id;
-            node->getAttribute(u"ID", &id, u"");
+            (void)node->getAttribute(u"ID", &id, u"");
             elements[node->name().data() + std::u16string(u":") + id.data()] = node;
         }
     }
@@ -129,7 +129,7 @@ struct FakeElevation {
 
     static ShellElevation Make(bool isElevated) {
         elevated = isElevated;
-        childResult = 0;
+        childResult = kResultOk;
         events.clear();
         ShellElevation elevation;
         elevation.isElevated = IsElevated;
@@ -139,7 +139,7 @@ struct FakeElevation {
     }
 };
 bool FakeElevation::elevated = true;
-Result FakeElevation::childResult = 0;
+Result FakeElevation::childResult = kResultOk;
 std::vector<std::u16string> FakeElevation::events;
 
 class ShellRegistrationTest : public ::testing::Test {
@@ -278,8 +278,8 @@ TEST_F(ShellRegistrationTest, NotElevatedRefusesOrHandsOverToAnElevatedCopy) {
     const struct {
         bool registering;
         bool allowElevation;
-        Result childResult;
-        Result expected;
+        uint32_t childResult;
+        uint32_t expected;
         const char16_t* launch; // null: no launch
     } cases[] = {
         {true, false, 0, 17, nullptr},
@@ -293,7 +293,7 @@ TEST_F(ShellRegistrationTest, NotElevatedRefusesOrHandsOverToAnElevatedCopy) {
     };
     for (const auto& test : cases) {
         registration.setElevation(FakeElevation::Make(false));
-        FakeElevation::childResult = test.childResult;
+        FakeElevation::childResult = Result(test.childResult);
         EXPECT_EQ(test.expected,
                   registration.registerShellTypes(test.registering, test.allowElevation));
         std::vector<std::u16string> expected;
@@ -309,7 +309,7 @@ TEST_F(ShellRegistrationTest, NotElevatedRefusesOrHandsOverToAnElevatedCopy) {
 TEST_F(ShellRegistrationTest, BadDeclarationsStopBeforeAnythingIsWritten) {
     const struct {
         const char* xml;
-        Result expected;
+        uint32_t expected;
     } cases[] = {
         {R"(<T><FileTypes><FileType Extension=".vstone" Description="A"/>
               <FileType Description="no extension"/></FileTypes></T>)",

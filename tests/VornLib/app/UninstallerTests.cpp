@@ -7,13 +7,13 @@
 
 #include "TestText.h"
 #include "VornLib/app/AppModule.h"
-#include "VornLib/app/FileSystem.h"
-#include "VornLib/app/NamedMutex.h"
-#include "VornLib/app/SystemInfo.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
 namespace vorn {
 namespace {
@@ -41,7 +41,7 @@ bool Exists(const String& path) {
 }
 
 void MakeFile(const String& path) {
-    CreateFolderTree(ParentFolder(path));
+    (void)CreateFolderTree(ParentFolder(path));
     FileHandle file(
         CreateFileW(Wide(path.data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file.isValid()) << ToPrintable(path.data());
@@ -63,12 +63,12 @@ protected:
     void TearDown() override { Clean(); }
 
     void Clean() {
-        Uninstaller::removeFolder(folder_, true, false);
-        Uninstaller::removeFolder(programs_ + description_.company + u'\\', true, false);
-        Uninstaller::removeFolder(programs_ + u"VornUninstallTestOther\\", true, false);
+        (void)Uninstaller::removeFolder(folder_, true, false);
+        (void)Uninstaller::removeFolder(programs_ + description_.company + u'\\', true, false);
+        (void)Uninstaller::removeFolder(programs_ + u"VornUninstallTestOther\\", true, false);
         RegistryKey list;
         if (list.open(kRegistryLocalMachine32, kUninstallKey) == kResultOk)
-            list.deleteSubkeyTree((String(u"{") + kUuid + u'}').data());
+            (void)list.deleteSubkeyTree((String(u"{") + kUuid + u'}').data());
     }
 
     String entryPath() const { return String(kUninstallKey) + u"\\{" + kUuid + u'}'; }
@@ -134,7 +134,7 @@ TEST_F(UninstallerTest, RemovesWhatIsListedAndKeepsEverythingElse) {
     EXPECT_TRUE(Exists(folder_ + u"notes.txt")) << "the user's file stays";
     EXPECT_TRUE(Exists(outside)) << "a listed name outside the folder is not followed";
     EXPECT_FALSE(EntryExists());
-    Uninstaller::deleteFile(outside);
+    (void)Uninstaller::deleteFile(outside);
 }
 
 TEST_F(UninstallerTest, ShortcutsStopAtTheFirstGapAndTheGroupKeepsOthers) {
@@ -234,10 +234,10 @@ TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {
 
 TEST(UninstallerFolders, RemoveFolderModes) {
     const String root = TemporaryFolder() + u"VornRemoveFolderTest\\";
-    Uninstaller::removeFolder(root, true, false);
+    (void)Uninstaller::removeFolder(root, true, false);
     EXPECT_EQ(5u, Uninstaller::removeFolder(root.left(root.length() - 1), false, true));
     MakeFile(root + u"keep.txt");
-    CreateFolderTree(root + u"Empty\\Deeper\\");
+    (void)CreateFolderTree(root + u"Empty\\Deeper\\");
     EXPECT_EQ(21u, Uninstaller::removeFolder(root, false, true)) << "a file keeps its folder";
     EXPECT_FALSE(Exists(root + u"Empty"));
     EXPECT_TRUE(Exists(root + u"keep.txt"));

@@ -70,10 +70,10 @@ TEST(SystemColourText, NamesMapToIndices) {
 
 TEST(SystemColourText, EqualityByIndexOrResolvedValue) {
     SystemColour face, dialog, red, alsoRed;
-    SystemColour::Parse(u"GUIFace", &face);
-    SystemColour::Parse(u"DialogBoxBackground", &dialog);
-    SystemColour::Parse(u"Red", &red);
-    SystemColour::Parse(u"#FF0000", &alsoRed);
+    (void)SystemColour::Parse(u"GUIFace", &face);
+    (void)SystemColour::Parse(u"DialogBoxBackground", &dialog);
+    (void)SystemColour::Parse(u"Red", &red);
+    (void)SystemColour::Parse(u"#FF0000", &alsoRed);
     EXPECT_TRUE(face == dialog) << "both are the button face";
     EXPECT_TRUE(red == alsoRed);
     EXPECT_FALSE(red == face && face.resolved() != red.colour);

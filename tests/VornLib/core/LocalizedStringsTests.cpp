@@ -24,7 +24,7 @@ public:
         EXPECT_EQ(0u, table.parse(kTable, sizeof kTable - 1, u"table"));
         for (XmlNode* entry = table.root()->firstChild(); entry; entry = entry->nextSibling()) {
             String id;
-            entry->getAttribute(u"ID", &id, u"");
+            (void)entry->getAttribute(u"ID", &id, u"");
             entries[id.data()] = entry;
         }
         entries[u"Number"]->setInt32(0); // a value that is not text
@@ -56,7 +56,7 @@ TEST(LocalizedText, ResolutionRules) {
     TableSource source;
     const struct {
         const char16_t* text;
-        Result result;
+        uint32_t result;
         const char16_t* expected;
     } cases[] = {
         {u"Cancel", 0, u"Cancel"},

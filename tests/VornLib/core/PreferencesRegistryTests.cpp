@@ -12,8 +12,8 @@ class PreferencesRegistryTest : public ::testing::Test {
 protected:
     void TearDown() override {
         RegistryKey software;
-        software.open(kRegistryCurrentUser, u"Software");
-        software.deleteSubkeyTree(u"VornLib Prefs Test");
+        (void)software.open(kRegistryCurrentUser, u"Software");
+        (void)software.deleteSubkeyTree(u"VornLib Prefs Test");
     }
     RegistryPreferenceStorage storage;
     const String base = u"Software\\VornLib Prefs Test\\Demo\\";
@@ -22,10 +22,10 @@ protected:
 TEST_F(PreferencesRegistryTest, FlushWritesRegistryTypesAndReadsBack) {
     {
         PreferencesStore store(&storage, nullptr, base);
-        store.setFloat32(u"/User/Local/Zoom", 0.5f);
-        store.setBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut", true);
-        store.setInt32(u"/User/Local/AnalyticsSampleRate", 40);
-        store.setText(u"/User/Global/Language", u"de");
+        (void)store.setFloat32(u"/User/Local/Zoom", 0.5f);
+        (void)store.setBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut", true);
+        (void)store.setInt32(u"/User/Local/AnalyticsSampleRate", 40);
+        (void)store.setText(u"/User/Global/Language", u"de");
         ASSERT_EQ(0u, store.flush());
     }
     RegistryKey local;
@@ -56,18 +56,18 @@ TEST_F(PreferencesRegistryTest, FlushWritesRegistryTypesAndReadsBack) {
 TEST_F(PreferencesRegistryTest, PurgeDeletesTheSubkeyOnFlush) {
     {
         PreferencesStore store(&storage, nullptr, base);
-        store.setText(u"/User/Local/Recent Files/File1/Name", u"C:\\a.vdm");
-        store.setText(u"/User/Local/Recent Files/File2/Name", u"C:\\b.vdm");
+        (void)store.setText(u"/User/Local/Recent Files/File1/Name", u"C:\\a.vdm");
+        (void)store.setText(u"/User/Local/Recent Files/File2/Name", u"C:\\b.vdm");
         ASSERT_EQ(0u, store.flush());
     }
     PreferencesStore store(&storage, nullptr, base);
     ASSERT_EQ(0u, store.purge(u"/User/Local/Recent Files"));
-    store.setText(u"/User/Local/Recent Files/File1/Name", u"C:\\c.vdm");
+    (void)store.setText(u"/User/Local/Recent Files/File1/Name", u"C:\\c.vdm");
     ASSERT_EQ(0u, store.flush());
 
     RegistryKey second;
-    second.open(kRegistryCurrentUser,
-                u"Software\\VornLib Prefs Test\\Demo\\Local\\Recent Files\\File2");
+    (void)second.open(kRegistryCurrentUser,
+                      u"Software\\VornLib Prefs Test\\Demo\\Local\\Recent Files\\File2");
     EXPECT_FALSE(second.exists());
     PreferencesStore fresh(&storage, nullptr, base);
     String name;

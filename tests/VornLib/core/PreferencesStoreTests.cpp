@@ -54,7 +54,7 @@ public:
             return kResultKindMismatch;
         if (kind == XmlValueKind::Text)
             return target->setText(found->second.text.c_str());
-        target->setText(found->second.text.c_str());
+        (void)target->setText(found->second.text.c_str());
         return kResultOk;
     }
     Result write(const PreferenceLocation& location, const XmlNode& value) override {
@@ -63,11 +63,11 @@ public:
             text = value.text();
         } else if (value.kind() == XmlValueKind::Float32) {
             float number = 0;
-            value.getFloat32(&number);
+            (void)value.getFloat32(&number);
             text = Format(u"{0:g}", {number});
         } else {
             int32_t number = 0;
-            value.getInt32(&number);
+            (void)value.getInt32(&number);
             text = Format(u"{0}", {number});
         }
         const XmlValueKind kind =
@@ -188,9 +188,9 @@ TEST_F(PreferencesStoreTest, MissingValuesAndBadArguments) {
 
 TEST_F(PreferencesStoreTest, FlushWritesByKindAndRepeats) {
     PreferencesStore store(&storage, defaultsRoot(), base);
-    store.setFloat32(u"/User/Local/Zoom", 0.5f);
-    store.setBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut", false);
-    store.setInt32(u"/System/Local/Count", 3);
+    (void)store.setFloat32(u"/User/Local/Zoom", 0.5f);
+    (void)store.setBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut", false);
+    (void)store.setInt32(u"/System/Local/Count", 3);
     EXPECT_EQ(0u, store.flush());
     EXPECT_EQ(storage.values[u"2|Software\\Vorn\\Demo\\Local\\|Zoom"].text, u"0.5");
     EXPECT_EQ(XmlValueKind::Text, storage.values[u"2|Software\\Vorn\\Demo\\Local\\|Zoom"].kind);
@@ -218,8 +218,8 @@ TEST_F(PreferencesStoreTest, PurgeHidesTheOldBranchAndDeletesItOnFlush) {
     EXPECT_EQ(29u, store.getText(u"/User/Local/Recent Files/File1/Name", &name));
     EXPECT_EQ(37u, store.recentFile(0, &name, nullptr));
 
-    store.setText(u"/User/Local/Recent Files/File1/Name", u"C:\\new.vdm");
-    store.setText(u"/User/Local/Recent Files/File1/Metadata", u"page 3");
+    (void)store.setText(u"/User/Local/Recent Files/File1/Name", u"C:\\new.vdm");
+    (void)store.setText(u"/User/Local/Recent Files/File1/Metadata", u"page 3");
     EXPECT_EQ(0u, store.flush());
     EXPECT_EQ(storage.deleted, u"2|Software\\Vorn\\Demo\\Local\\|Recent Files;");
     EXPECT_EQ(storage.values[u"2|Software\\Vorn\\Demo\\Local\\Recent Files\\File1\\|Name"].text,
@@ -236,7 +236,7 @@ TEST_F(PreferencesStoreTest, ChosenLanguageIsReadOnceAndSwitched) {
     EXPECT_TRUE(store.setLanguage(u"FR"));
     EXPECT_EQ(2u, store.language());
     String stored;
-    store.getText(u"/User/Global/Language", &stored);
+    (void)store.getText(u"/User/Global/Language", &stored);
     EXPECT_EQ(stored, u"fr") << "the canonical code";
     EXPECT_FALSE(store.setLanguage(u"xx"));
     EXPECT_FALSE(store.setLanguage(u"*"));

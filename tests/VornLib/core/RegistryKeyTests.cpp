@@ -13,11 +13,11 @@ class RegistryKeyTest : public ::testing::Test {
 protected:
     void TearDown() override {
         RegistryKey parent;
-        parent.open(kRegistryCurrentUser, u"Software");
-        parent.deleteSubkeyTree(u"VornLib Tests");
+        (void)parent.open(kRegistryCurrentUser, u"Software");
+        (void)parent.deleteSubkeyTree(u"VornLib Tests");
         RegistryKey machine;
-        machine.open(kRegistryLocalMachine32, u"Software");
-        machine.deleteSubkeyTree(u"VornLib Tests");
+        (void)machine.open(kRegistryLocalMachine32, u"Software");
+        (void)machine.deleteSubkeyTree(u"VornLib Tests");
     }
 };
 

@@ -8,7 +8,7 @@ namespace {
 TEST(SystemErrorMapping, KnownErrorsMapToTheirCodes) {
     const struct {
         uint32_t error;
-        Result result;
+        uint32_t result;
     } cases[] = {
         {0, 0},      {2, 29},    {3, 31},    {5, 17},     {8, 12},    {32, 27},    {87, 5},
         {6, 35},     {18, 20},   {123, 38},  {112, 13},   {183, 14},  {206, 31},   {1392, 22},

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ByteStream.h"
+#include "GrowableStream.h"
 #include "TestText.h"
 #include "VornLib/core/TextReader.h"
 
@@ -28,7 +28,7 @@ struct DecodeCase {
     Bytes bytes;
     TextEncoding defaultKind;
     std::u16string units;
-    Result stop; // what ends the reading
+    uint32_t stop; // what ends the reading
     TextEncoding kind;
     uint64_t position; // bytes consumed by the units delivered
 };
@@ -86,7 +86,7 @@ TEST(TextReader, DecodesByMarkOrDefaultKind) {
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ByteStream stream(c.bytes);
+        GrowableStream stream(c.bytes);
         TextReader reader;
         ASSERT_EQ(kResultOk, reader.attach(&stream));
         reader.setEncoding(c.defaultKind);
@@ -110,7 +110,7 @@ TEST(TextReader, SequencesCutAtTheBufferEdgeAreCompleted) {
             Bytes bytes(lead, 'a');
             bytes.insert(bytes.end(), sequence.begin(), sequence.end());
             bytes.push_back('z');
-            ByteStream stream(bytes);
+            GrowableStream stream(bytes);
             TextReader reader;
             ASSERT_EQ(kResultOk, reader.attach(&stream));
             std::u16string units;
@@ -125,7 +125,7 @@ TEST(TextReader, SequencesCutAtTheBufferEdgeAreCompleted) {
 }
 
 TEST(TextReader, BytePositionFollowsDeliveredUnits) {
-    ByteStream stream(Bytes{'a', 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 'b'});
+    GrowableStream stream(Bytes{'a', 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 'b'});
     TextReader reader;
     ASSERT_EQ(kResultOk, reader.attach(&stream));
     const uint64_t expected[] = {1, 3, 6, 7};
@@ -145,7 +145,7 @@ TEST(TextReader, LongUtf16InputCrossesSeveralBuffers) {
         bytes.push_back(uint8_t((i * 7) >> 8));
         bytes.push_back(uint8_t(i * 7));
     }
-    ByteStream stream(bytes);
+    GrowableStream stream(bytes);
     TextReader reader;
     ASSERT_EQ(kResultOk, reader.attach(&stream));
     std::u16string units;
@@ -156,7 +156,7 @@ TEST(TextReader, LongUtf16InputCrossesSeveralBuffers) {
 }
 
 TEST(TextReader, ChangingTheKindDecodesTheRestAgain) {
-    ByteStream stream(Bytes{'a', 0xE9, 'b', 'c'});
+    GrowableStream stream(Bytes{'a', 0xE9, 'b', 'c'});
     TextReader reader;
     ASSERT_EQ(kResultOk, reader.attach(&stream));
     char16_t unit = 0;
@@ -177,7 +177,7 @@ TEST(TextReader, ArgumentsAndStreamErrors) {
     EXPECT_EQ(kResultNullOutput, reader.readUnit(&unit)) << "nothing attached";
     EXPECT_EQ(u"n/a", reader.describe());
 
-    ByteStream stream(Bytes{'a', 'b', 'c', 'd', 'e'});
+    GrowableStream stream(Bytes{'a', 'b', 'c', 'd', 'e'});
     ASSERT_EQ(kResultOk, reader.attach(&stream));
     EXPECT_EQ(kResultNullOutput, reader.readUnit(nullptr));
     EXPECT_EQ(u"Bytes", reader.describe()) << "undecided kind: no wrapping";
@@ -189,7 +189,7 @@ TEST(TextReader, ArgumentsAndStreamErrors) {
     EXPECT_EQ(u"UTF-8(Bytes)", reader.describe());
     EXPECT_EQ(kResultEndOfData, reader.readUnits(units, 8));
 
-    ByteStream failing(Bytes{'a'});
+    GrowableStream failing(Bytes{'a'});
     failing.failReadsWith = kResultCrcError;
     ASSERT_EQ(kResultOk, reader.attach(&failing));
     EXPECT_EQ(kResultCrcError, reader.readUnit(&unit));
@@ -205,7 +205,7 @@ TEST(TextReader, DescriptionNamesTheKind) {
         {{0xFE, 0xFF, 0, 'a'}, u"UTF-16-BE(Bytes)"},
     };
     for (const auto& c : cases) {
-        ByteStream stream(c.bytes);
+        GrowableStream stream(c.bytes);
         TextReader reader;
         ASSERT_EQ(kResultOk, reader.attach(&stream));
         char16_t unit = 0;
@@ -213,7 +213,7 @@ TEST(TextReader, DescriptionNamesTheKind) {
         EXPECT_EQ(u'a', unit);
         EXPECT_EQ(c.description, reader.describe());
     }
-    ByteStream stream(Bytes{'a'});
+    GrowableStream stream(Bytes{'a'});
     TextReader reader;
     ASSERT_EQ(kResultOk, reader.attach(&stream));
     reader.setEncoding(TextEncoding::Ansi);
@@ -240,7 +240,7 @@ TEST(TextWriter, EncodesEachKind) {
         {TextEncoding::Utf16BE, u"A\u20AC", {0x00, 0x41, 0x20, 0xAC}},
     };
     for (const EncodeCase& c : cases) {
-        ByteStream stream;
+        GrowableStream stream;
         TextWriter writer;
         ASSERT_EQ(kResultOk, writer.attach(&stream, c.kind));
         EXPECT_EQ(kResultOk, writer.write(c.units.data(), uint32_t(c.units.size() * 2)));
@@ -249,7 +249,7 @@ TEST(TextWriter, EncodesEachKind) {
 }
 
 TEST(TextWriter, RefusesBadArguments) {
-    ByteStream stream;
+    GrowableStream stream;
     TextWriter writer;
     EXPECT_EQ(kResultNullInput, writer.attach(nullptr, TextEncoding::Utf8));
     EXPECT_EQ(kResultNullOutput, writer.write(u"a", 2)) << "nothing attached";
@@ -273,7 +273,7 @@ TEST(TextWriter, RoundTripsThroughTheReader) {
     for (uint32_t unit = 1; unit <= 0xFFFF; ++unit)
         all.push_back(char16_t(unit));
     for (TextEncoding kind : {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
-        ByteStream stream;
+        GrowableStream stream;
         TextWriter writer;
         ASSERT_EQ(kResultOk, writer.attach(&stream, kind));
         ASSERT_EQ(kResultOk, writer.write(all.data(), uint32_t(all.size() * 2)));

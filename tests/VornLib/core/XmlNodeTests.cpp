@@ -191,7 +191,7 @@ TEST(XmlAttributes, TypedReadsAndAbsence) {
 
 // Long and deep trees are freed without recursion.
 TEST(XmlNode, DeepAndLongTreesAreFreedOnASmallStack) {
-    Result written = 1;
+    Result written = kResultFailed;
     uint32_t length = 0;
     ASSERT_TRUE(RunOnSmallStack([&] {
         XmlNode* root = XmlNode::NewElement(u"r");

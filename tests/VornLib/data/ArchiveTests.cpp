@@ -199,7 +199,7 @@ TEST(ArchiveMount, DamagedArchiveHeaders) {
     struct Case {
         const char* name;
         Patch patch;
-        Result expected;
+        uint32_t expected;
     };
     const Case kCases[] = {
         {"checksum bit", [](std::vector<uint8_t>* b) { (*b)[30] ^= 0x04; }, 32},
@@ -250,7 +250,7 @@ TEST(ArchiveMount, DamagedEntryHeaders) {
         const char* name;
         const char16_t* entry;
         Change change;
-        Result expected;
+        uint32_t expected;
     };
     const Case kCases[] = {
         {"kind 6", u"Program/App.exe", [](EntryHeader* e) { e->compression = 6; }, 3},
@@ -380,7 +380,7 @@ TEST(ArchiveMount, EveryDamagedByteIsContained) {
     for (SampleEntry& entry : entries)
         entry.bytes.resize(std::min<size_t>(entry.bytes.size(), 600));
     const std::vector<uint8_t> pristine = BuildContainer(entries);
-    const std::set<Result> kAllowed = {0, 3, 7, 15, 19, 29, 32, 33, 37};
+    const std::set<uint32_t> kAllowed = {0, 3, 7, 15, 19, 29, 32, 33, 37};
     for (size_t at = 0; at < pristine.size(); ++at) {
         GrowableStream container(pristine);
         container.bytes()[at] ^= uint8_t(0xA5 ^ at);

@@ -51,7 +51,7 @@ std::unique_ptr<OpenedEntry> OpenPacked(CompressionKind kind, const std::vector<
     auto entry = std::make_unique<OpenedEntry>();
     entry->container.bytes().assign(kLeadIn, 0xEE);
     entry->container.bytes().insert(entry->container.bytes().end(), packed.begin(), packed.end());
-    entry->container.seek(kLeadIn);
+    (void)entry->container.seek(kLeadIn);
     switch (kind) {
     case CompressionKind::Deflate: {
         auto stream = std::make_unique<LZHStream>();
@@ -181,7 +181,7 @@ TEST(CompressedStreams, ReadBoundsAndRefusedOperations) {
         ASSERT_EQ(0u, stream->read(buffer.data(), uint32_t(text.size())));
         EXPECT_TRUE(std::equal(text.begin(), text.end(), buffer.begin()));
         EXPECT_EQ(text.size(), stream->position());
-        stream->close();
+        (void)stream->close();
         EXPECT_EQ(4u, stream->read(buffer.data(), 1));
     }
 }
@@ -223,7 +223,7 @@ TEST(CompressedStreams, DamagedFramingGivesTheRightCode) {
         CompressionKind kind;
         std::vector<uint8_t> packed;
         uint64_t unpackedSize;
-        Result expected;
+        uint32_t expected;
     };
     const Case kCases[] = {
         {"raw block", CompressionKind::Lzo, Framed({}, {4, 0}, {1, 2, 3, 4}), 4, 0},
@@ -303,7 +303,7 @@ TEST(CompressedStreams, EveryDamagedByteIsContained) {
     const std::vector<uint8_t> text = SampleMixed(2500);
     EncoderSettings settings = TestSettings();
     settings.blockSize = 1000;
-    const std::set<Result> kAllowed = {0, 7, 15, 19};
+    const std::set<uint32_t> kAllowed = {0, 7, 15, 19};
     for (const KindCase& kind : kKinds) {
         SCOPED_TRACE(kind.name);
         const std::vector<uint8_t> packed = Encode(kind.kind, text, settings);

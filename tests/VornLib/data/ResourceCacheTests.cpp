@@ -102,7 +102,7 @@ TEST(ResourceFileSystem, NamesAreExactAndNewerMountsComeFirst) {
 
     const struct {
         const char16_t* name;
-        Result result;
+        uint32_t result;
     } cases[] = {
         {nullptr, 31},
         {u"", 31},

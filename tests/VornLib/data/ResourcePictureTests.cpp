@@ -87,7 +87,7 @@ Rgba ExpectedColour(PixelFormat format, const uint8_t* p) {
 struct PngCase {
     int colourType;
     int bitDepth;
-    Result result;
+    uint32_t result;
     PixelFormat format;
     uint32_t bits;
 };
@@ -159,7 +159,7 @@ TEST(Picture, PaletteHoldsThePngColoursOpaqueAndZeroBeyondThem) {
 struct JpegCase {
     int components;
     J_COLOR_SPACE space;
-    Result result;
+    uint32_t result;
     PixelFormat format;
 };
 
@@ -224,7 +224,7 @@ TEST(Picture, TruncatedOrDamagedFilesFailWithoutAHalfPicture) {
         for (size_t length = 0; length < file.size(); ++length) {
             SCOPED_TRACE(length);
             Picture picture;
-            const Result expected = length < signature ? 3u : 7u;
+            const uint32_t expected = length < signature ? 3u : 7u;
             ASSERT_EQ(expected, picture.decode(file.data(), uint32_t(length)));
             EXPECT_EQ(nullptr, picture.pixels());
         }

@@ -139,8 +139,8 @@ TEST(CacheStream, DescriptionAndNullBuffers) {
     CacheStream cache;
     EXPECT_EQ("Cache(16384,n/a)", ToPrintable(cache.description().data()));
     GrowableStream inner(kTen);
-    cache.setInner(&inner);
-    EXPECT_EQ("Cache(16384,Growable)", ToPrintable(cache.description().data()));
+    (void)cache.setInner(&inner);
+    EXPECT_EQ("Cache(16384,Bytes)", ToPrintable(cache.description().data()));
     EXPECT_EQ(23u, cache.read(nullptr, 1));
     EXPECT_EQ(15u, cache.write(nullptr, 1));
 }
@@ -203,10 +203,10 @@ TEST(CacheStream, FailedRefillLeavesItEmptyButUsable) {
     GrowableStream inner(SampleNoise(50000));
     CacheStream cache(&inner);
     uint8_t bytes[4];
-    inner.failReadsWith = 7;
+    inner.failReadsWith = kResultPlatformFailure;
     EXPECT_EQ(7u, cache.read(bytes, 4));
     EXPECT_EQ(0u, cache.position());
-    inner.failReadsWith = 0;
+    inner.failReadsWith = kResultOk;
     ASSERT_EQ(0u, cache.read(bytes, 4));
     EXPECT_EQ(inner.bytes()[3], bytes[3]);
 }
@@ -225,7 +225,7 @@ TEST(FileStream, LayerListsAreAppliedOrRefused) {
     WriteWholeFile(folder.path() / "ten", kTen);
     struct Case {
         std::vector<uint32_t> layers;
-        Result expected;
+        uint32_t expected;
         const char* description; // of the stack that results
     };
     const Case kCases[] = {
@@ -304,7 +304,7 @@ TEST(SubStream, ForwardsCountsAndNeedsAParent) {
     EXPECT_EQ(37u, entry.seek(5));
     EXPECT_EQ(19u, entry.read(bytes, 3)); // not into the bytes after the entry
     EXPECT_EQ(0u, entry.flush(true));
-    entry.close();
+    (void)entry.close();
     EXPECT_EQ(23u, entry.read(bytes, 1));
     EXPECT_EQ(23u, entry.seek(4));
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/XmlDocument.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/gui/LayoutExpression.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowName.h"

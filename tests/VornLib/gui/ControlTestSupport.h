@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/XmlDocument.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
@@ -92,7 +92,7 @@ public:
     static void DeletePreferencesKey() {
         RegistryKey software;
         if (software.open(kRegistryCurrentUser, u"Software") == kResultOk)
-            software.deleteSubkeyTree(u"VornLib Control Test");
+            (void)software.deleteSubkeyTree(u"VornLib Control Test");
     }
 
 protected:

@@ -307,7 +307,7 @@ struct BrowseCase {
     const wchar_t* preset; // below the test's folder
     bool chooseInner;      // select the preset's subfolder in the tree
     bool cancel;
-    Result result;
+    uint32_t result;
     const wchar_t* folder; // below the test's folder
 };
 

@@ -62,7 +62,7 @@ TEST_F(ListControlTest, WordsSetTheListStyles) {
 TEST_F(ListControlTest, UnknownWordsAndChildrenAreRefused) {
     struct Case {
         const char* description;
-        Result expected;
+        uint32_t expected;
     };
     const Case cases[] = {
         {R"(<List Header="Clickable"/>)", 5},

@@ -17,7 +17,7 @@ public:
         EXPECT_EQ(0u, table.parse(xml, uint32_t(std::string(xml).size()), u"strings"));
         for (XmlNode* entry = table.root()->firstChild(); entry; entry = entry->nextSibling()) {
             String id;
-            entry->getAttribute(u"ID", &id, u"");
+            (void)entry->getAttribute(u"ID", &id, u"");
             entries[id.data()] = entry;
         }
     }

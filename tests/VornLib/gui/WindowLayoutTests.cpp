@@ -534,9 +534,9 @@ TEST_F(WindowLayout, ProgrammaticEdges) {
     TestWindow* window = parent.addChild();
     window->constraint(Edge::Width).minimumPixels = 500;
     window->setEdge(Edge::Width, 10, 5); // the bounds go with the old derivation
-    window->setEdge(Edge::Left, u"Field", Edge::Right, 2, 1);
-    window->setEdge(Edge::Height, u"Parent", Edge::Height, -8, 0);
-    window->setEdge(Edge::Top, u"Parent", Edge::Height, -50, 0);
+    (void)window->setEdge(Edge::Left, u"Field", Edge::Right, 2, 1);
+    (void)window->setEdge(Edge::Height, u"Parent", Edge::Height, -8, 0);
+    (void)window->setEdge(Edge::Top, u"Parent", Edge::Height, -50, 0);
     window->layout();
     EXPECT_EQ(15, window->computed(Edge::Width));
     EXPECT_EQ(62, window->computed(Edge::Left));
@@ -554,7 +554,7 @@ TEST_F(WindowLayout, ProgrammaticEdges) {
     };
     for (const Refused& r : refused) {
         SCOPED_TRACE(ToPrintable(r.windowName));
-        window->setEdge(Edge::Left, u"Field", Edge::Right, 2, 1);
+        (void)window->setEdge(Edge::Left, u"Field", Edge::Right, 2, 1);
         window->layout();
         EXPECT_EQ(kResultInvalidArgument,
                   window->setEdge(Edge::Left, r.windowName, r.referenceEdge, 0, 0));

@@ -150,8 +150,8 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WindowSystem::Instance().setApplicationName(u"WindowTests");
-        RegisterWindowKind({u"TestLabel", TestLabel::Create});
-        RegisterWindowKind({u"EdgedPanel", EdgedPanel::Create});
+        (void)RegisterWindowKind({u"TestLabel", TestLabel::Create});
+        (void)RegisterWindowKind({u"EdgedPanel", EdgedPanel::Create});
         gMessageLog.clear();
         gLabelHandlesNotifications = true;
     }
@@ -353,7 +353,7 @@ TEST_F(WindowTest, FontTextReachesThePlatformWindow) {
 TEST_F(WindowTest, DescriptionErrorsEndTheReading) {
     const struct {
         const char* xml;
-        Result expected;
+        uint32_t expected;
     } rows[] = {
         {R"(<Window Redraw="Sideways"/>)", 5},
         {R"(<Window MouseCursor="{Arrow}"/>)", 5},
@@ -582,7 +582,7 @@ protected:
     static void RemoveKey() {
         RegistryKey software;
         if (software.open(kRegistryCurrentUser, u"Software") == kResultOk)
-            software.deleteSubkeyTree(u"VornLib Window Tests");
+            (void)software.deleteSubkeyTree(u"VornLib Window Tests");
     }
     int32_t Stored(const char16_t* name) {
         int32_t value = -1;

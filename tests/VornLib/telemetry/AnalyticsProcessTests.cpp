@@ -9,10 +9,10 @@
 #include "TestCollector.h"
 
 #include "ChildProcess.h"
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/PreferenceStorage.h"
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/telemetry/HitSender.h"
 
 namespace vorn {
@@ -41,8 +41,8 @@ protected:
 
     void RemoveCompanyKey() {
         RegistryKey software;
-        software.open(kRegistryCurrentUser, u"Software\\");
-        software.deleteSubkeyTree(Company().data());
+        (void)software.open(kRegistryCurrentUser, u"Software\\");
+        (void)software.deleteSubkeyTree(Company().data());
     }
 
     String Company() const {
@@ -54,9 +54,9 @@ protected:
 
     String StoredClientId() {
         RegistryKey key;
-        key.open(kRegistryCurrentUser, String(u"Software\\" + Company() + u"\\").data());
+        (void)key.open(kRegistryCurrentUser, String(u"Software\\" + Company() + u"\\").data());
         String cid;
-        key.readText(u"cid", &cid);
+        (void)key.readText(u"cid", &cid);
         return cid;
     }
 

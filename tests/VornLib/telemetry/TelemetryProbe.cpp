@@ -11,6 +11,7 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Entry.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace {
@@ -26,27 +27,23 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"TelemetryProbe::Window";
         RegisterClassExW(&windowClass);
-        handle_ =
-            CreateWindowExW(0, windowClass.lpszClassName, L"Telemetry probe", WS_OVERLAPPEDWINDOW,
-                            40, 40, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+        handle_.reset(CreateWindowExW(0, windowClass.lpszClassName, L"Telemetry probe",
+                                      WS_OVERLAPPEDWINDOW, 40, 40, 320, 200, nullptr, nullptr,
+                                      windowClass.hInstance, nullptr));
         return handle_ ? kResultOk : ResultFromSystemError(GetLastError());
     }
-    void show(bool activate) override { ShowWindow(handle_, activate ? SW_SHOW : SW_SHOWNA); }
-    void close() override {
-        if (handle_)
-            DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
-    HWND handle() const override { return handle_; }
+    void show(bool activate) override { ShowWindow(handle_.get(), activate ? SW_SHOW : SW_SHOWNA); }
+    void close() override { handle_.reset(); }
+    HWND handle() const override { return handle_.get(); }
 
 private:
-    HWND handle_ = nullptr;
+    WindowHandle handle_;
 };
 
 void SendEvents() {
-    SendAnalyticsEvent(u"Install", u"Success");
-    SendAnalyticsEvent(u"a b&c", u"100%");
-    SendAnalyticsEvent(u"Install", u"");
+    (void)SendAnalyticsEvent(u"Install", u"Success");
+    (void)SendAnalyticsEvent(u"a b&c", u"100%");
+    (void)SendAnalyticsEvent(u"Install", u"");
 }
 
 class ProbeModule : public AppModule {
@@ -57,12 +54,12 @@ public:
             std::printf("cid=%ls\n", Wide(tracker->clientId().data()));
         std::fflush(stdout);
         if (runtime.quiet()) {
-            SendAnalyticsScreenView(u"Install");
+            (void)SendAnalyticsScreenView(u"Install");
             SendEvents();
             return kResultOk;
         }
         if (AnalyticsTracker* tracker = Analytics())
-            tracker->setScreenName(u"Install");
+            (void)tracker->setScreenName(u"Install");
         runtime.setMainWindow(new ProbeWindow);
         return kResultOk;
     }
@@ -78,7 +75,7 @@ public:
 Result LoadDescription(ApplicationDescription* description) {
     CommandLine commandLine;
     commandLine.parse(Units(GetCommandLineW()));
-    UUID::Parse(u"7D1F0B52-3A4C-4E6D-8F90-A1B2C3D4E5F6", &description->uuid);
+    (void)UUID::Parse(u"7D1F0B52-3A4C-4E6D-8F90-A1B2C3D4E5F6", &description->uuid);
     description->name = u"Telemetry Probe";
     description->version = u"2.5";
     description->tag = u"beta";

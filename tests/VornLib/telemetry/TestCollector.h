@@ -8,6 +8,7 @@
 
 #include <winsock2.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,6 @@ public:
         if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
             return false;
         started_ = true;
-        InitializeCriticalSection(&lock_);
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address = {};
         address.sin_family = AF_INET;
@@ -55,17 +55,17 @@ public:
             return;
         stopping_ = true;
         closesocket(listener_);
-        EnterCriticalSection(&lock_);
-        if (client_ != INVALID_SOCKET)
-            closesocket(client_);
-        client_ = INVALID_SOCKET;
-        LeaveCriticalSection(&lock_);
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (client_ != INVALID_SOCKET)
+                closesocket(client_);
+            client_ = INVALID_SOCKET;
+        }
         if (thread_) {
             WaitForSingleObject(thread_, INFINITE);
             CloseHandle(thread_);
             thread_ = nullptr;
         }
-        DeleteCriticalSection(&lock_);
         WSACleanup();
         started_ = false;
     }
@@ -73,10 +73,8 @@ public:
     std::wstring url() const { return L"http://127.0.0.1:" + std::to_wstring(port_); }
 
     std::vector<CollectedRequest> requests() {
-        EnterCriticalSection(&lock_);
-        std::vector<CollectedRequest> copy = requests_;
-        LeaveCriticalSection(&lock_);
-        return copy;
+        std::lock_guard<std::mutex> guard(lock_);
+        return requests_;
     }
 
 private:
@@ -90,15 +88,17 @@ private:
             SOCKET client = accept(listener_, nullptr, nullptr);
             if (client == INVALID_SOCKET)
                 return;
-            EnterCriticalSection(&lock_);
-            client_ = client;
-            LeaveCriticalSection(&lock_);
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                client_ = client;
+            }
             converse(client);
-            EnterCriticalSection(&lock_);
-            if (client_ != INVALID_SOCKET)
-                closesocket(client_);
-            client_ = INVALID_SOCKET;
-            LeaveCriticalSection(&lock_);
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                if (client_ != INVALID_SOCKET)
+                    closesocket(client_);
+                client_ = INVALID_SOCKET;
+            }
         }
     }
 
@@ -132,9 +132,10 @@ private:
             }
             request.body = pending.substr(0, length);
             pending.erase(0, length);
-            EnterCriticalSection(&lock_);
-            requests_.push_back(request);
-            LeaveCriticalSection(&lock_);
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                requests_.push_back(request);
+            }
             if (answer_ == Answer::Never)
                 continue; // keeps reading; the client waits for an answer in vain
             const char* reply = answer_ == Answer::Ok
@@ -163,7 +164,7 @@ private:
     Answer answer_ = Answer::Ok;
     bool started_ = false;
     volatile bool stopping_ = false;
-    CRITICAL_SECTION lock_;
+    std::mutex lock_;
     SOCKET listener_ = INVALID_SOCKET;
     SOCKET client_ = INVALID_SOCKET;
     HANDLE thread_ = nullptr;

@@ -1,4 +1,4 @@
-#include "VornLib/app/FileSystem.h"
+#include "VornLib/core/platform/FileSystem.h"
 
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"

@@ -1,4 +1,4 @@
-#include "VornLib/app/ThreadRecord.h"
+#include "VornLib/core/platform/ThreadRecord.h"
 
 #include "VornLib/core/Win32.h"
 

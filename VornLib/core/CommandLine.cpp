@@ -1,4 +1,4 @@
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/CommandLine.h"
 
 namespace vorn {
 namespace {

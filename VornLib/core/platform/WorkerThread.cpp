@@ -1,8 +1,8 @@
-#include "VornLib/app/WorkerThread.h"
+#include "VornLib/core/platform/WorkerThread.h"
 
 #include <objbase.h>
 
-#include "VornLib/app/ThreadRecord.h"
+#include "VornLib/core/platform/ThreadRecord.h"
 
 namespace vorn {
 

@@ -61,6 +61,19 @@ template <typename Function> Function SystemFunction(SystemLibraryId id, const c
     return reinterpret_cast<Function>(SystemLibrary(id).procAddress(name));
 }
 
+// Loads a library of the system folder only: a setup program often starts from
+// a downloads folder where anyone can drop a DLL of the same name. `name` is a
+// bare file name (else 38). Where the system refuses the search flags (Windows 7
+// without update KB2533623) the library is loaded by its full path in the
+// system folder, unless the program's manifest redirects the name (the common
+// controls 6), which the loader then takes from the side-by-side store.
+Result LoadSystemLibrary(const wchar_t* name, LibraryHandle* library);
+// The library's full path in the system folder; empty for a name that is not
+// a bare file name.
+String SystemFolderLibraryPath(const wchar_t* name);
+// Tests take the way of systems without the search flags.
+void ForceSystemLibraryFallback(bool force);
+
 // Wrappers resolved once; when the function is missing they fail without calling it.
 BOOL CallIsWow64Process(HANDLE process, BOOL* wow64);
 int CallGetUserDefaultLocaleName(wchar_t* name, int capacity);

@@ -1,25 +1,27 @@
-// A growable in-memory Stream for the text and XML tests: unlike MemoryStream
-// it can be empty, it can be written without a fixed capacity, and it can be
-// told to fail its reads.
+// A growable in-memory Stream for the tests: unlike MemoryStream it can be
+// empty, it can be written anywhere without a fixed capacity, it can be told to
+// fail its reads, and it counts them.
 #pragma once
 
 #include <cstring>
 #include <vector>
 
-#include "VornLib/data/Stream.h"
+#include "VornLib/core/Stream.h"
 
 namespace vorn {
 
-class ByteStream : public Stream {
+class GrowableStream : public Stream {
 public:
-    ByteStream() = default;
-    explicit ByteStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    GrowableStream() = default;
+    explicit GrowableStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
     std::vector<uint8_t>& bytes() { return bytes_; }
     Result failReadsWith = kResultOk;
+    uint32_t reads = 0;
 
     Result close() override { return kResultOk; }
     Result read(void* destination, uint32_t count) override {
+        ++reads;
         if (failReadsWith != kResultOk)
             return failReadsWith;
         if (count > bytes_.size() - position_)
@@ -30,9 +32,11 @@ public:
         return kResultOk;
     }
     Result write(const void* source, uint32_t count) override {
-        const uint8_t* bytes = static_cast<const uint8_t*>(source);
-        bytes_.insert(bytes_.end(), bytes, bytes + count);
-        position_ = bytes_.size();
+        if (position_ + count > bytes_.size())
+            bytes_.resize(position_ + count);
+        if (count)
+            std::memcpy(bytes_.data() + position_, source, count);
+        position_ += count;
         return kResultOk;
     }
     Result flush(bool) override { return kResultOk; }

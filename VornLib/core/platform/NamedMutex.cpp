@@ -1,4 +1,4 @@
-#include "VornLib/app/NamedMutex.h"
+#include "VornLib/core/platform/NamedMutex.h"
 
 namespace vorn {
 

@@ -1,4 +1,4 @@
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 
 namespace vorn {
 namespace {
@@ -22,6 +22,16 @@ bool Required(Result result, Result* first) {
 
 } // namespace
 
+bool DistributionFromName(const String& name, Distribution* out) {
+    for (const DistributionName& entry : kDistributions) {
+        if (name == entry.name) {
+            *out = entry.value;
+            return true;
+        }
+    }
+    return false;
+}
+
 Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescription* out) {
     if (!out)
         return kResultNullOutput;
@@ -31,32 +41,29 @@ Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescripti
 
     String uuidText;
     if (Required(element.getAttribute(u"UUID", &uuidText), &failure))
-        UUID::Parse(uuidText.data(), &d.uuid); // a malformed value leaves the nil UUID
+        (void)UUID::Parse(uuidText.data(), &d.uuid); // a malformed value leaves the nil UUID
     Required(element.getAttribute(u"Name", &d.name), &failure);
     Required(element.getAttribute(u"Version", &d.version), &failure);
-    element.getAttribute(u"Tag", &d.tag, u"");
+    (void)element.getAttribute(u"Tag", &d.tag, u"");
     if (!d.tag.isEmpty())
         d.distribution = Distribution::OpenBeta;
     String distribution;
     if (element.getAttribute(u"Distribution", &distribution) == kResultOk) {
-        for (const DistributionName& entry : kDistributions) {
-            if (distribution == entry.name)
-                d.distribution = entry.value;
-        }
+        DistributionFromName(distribution, &d.distribution);
     }
     Required(element.getAttribute(u"Company", &d.company), &failure);
     Required(element.getAttributeBoolean(u"MultipleInstancesAllowed", &d.multipleInstancesAllowed),
              &failure);
-    element.getAttributeBoolean(u"Activate", &d.activate, true);
+    (void)element.getAttributeBoolean(u"Activate", &d.activate, true);
     int32_t frameRate = 200;
     if (element.getAttributeInt32(u"MaxFrameRate", &frameRate) == kResultOk && frameRate >= 0)
         d.maxFrameRate = uint32_t(frameRate);
-    element.getAttributeUInt16(u"TrackIRProfileID", &d.trackIRProfileId);
-    element.getAttribute(u"TrackingID", &d.trackingId, u"");
-    element.getAttributeBoolean(u"OpenCommandLineFiles", &d.openCommandLineFiles, false);
-    element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
-    element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
-    element.getAttribute(u"MainWindow", &d.mainWindow, u"");
+    (void)element.getAttributeUInt16(u"TrackIRProfileID", &d.trackIRProfileId);
+    (void)element.getAttribute(u"TrackingID", &d.trackingId, u"");
+    (void)element.getAttributeBoolean(u"OpenCommandLineFiles", &d.openCommandLineFiles, false);
+    (void)element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
+    (void)element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
+    (void)element.getAttribute(u"MainWindow", &d.mainWindow, u"");
 
     if (failure == kResultOk)
         *out = d;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestText.h"
-#include "VornLib/app/ApplicationDescription.h"
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/XmlDocument.h"
 
 namespace vorn {

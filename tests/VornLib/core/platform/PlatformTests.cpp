@@ -1,14 +1,13 @@
-// The framework's Win32 helpers against the real system (Wine in the automated runs).
+// The platform layer's Win32 helpers against the real system (Wine in the automated runs).
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
 #include "TestText.h"
-#include "VornLib/app/DynamicLibrary.h"
-#include "VornLib/app/NamedMutex.h"
-#include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/SystemInfo.h"
-#include "VornLib/app/WorkerThread.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/core/platform/WorkerThread.h"
 
 namespace vorn {
 namespace {
@@ -94,6 +93,42 @@ TEST(DynamicLibraryTest, ManifestSelectsCommonControlsSix) {
     EXPECT_NE(nullptr, controls.procAddress("TaskDialogIndirect"));
 }
 
+// Windows 7 without the update that brings LOAD_LIBRARY_SEARCH_SYSTEM32
+// refuses the flag; the loader then names the system folder itself.
+TEST(DynamicLibraryTest, FallbackLoadsByFullSystemPath) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(folder, MAX_PATH), 0u);
+    const String systemFolder(Units(folder));
+    EXPECT_EQ(SystemFolderLibraryPath(L"winmm.dll"), systemFolder + u"\\winmm.dll");
+    for (const wchar_t* unsafe : {L"", L"..", L"..\\winmm.dll", L"sub/winmm.dll", L"C:winmm.dll"})
+        EXPECT_TRUE(SystemFolderLibraryPath(unsafe).isEmpty()) << ToPrintable(Units(unsafe));
+
+    ForceSystemLibraryFallback(true);
+    const DynamicLibrary winmm(L"winmm.dll");
+    const DynamicLibrary missing(L"vornlib-no-such-library.dll");
+    const DynamicLibrary planted(L"..\\winmm.dll");
+    // The manifest redirects the common controls to version 6.
+    const DynamicLibrary controls(L"comctl32.dll");
+    ForceSystemLibraryFallback(false);
+
+    ASSERT_TRUE(winmm.isLoaded()) << winmm.lastError();
+    String path = winmm.path();
+    path.toLowerCase();
+    String expected = systemFolder + u"\\winmm.dll";
+    expected.toLowerCase();
+    EXPECT_EQ(path, expected);
+    EXPECT_NE(nullptr, winmm.procAddress("timeGetTime"));
+    EXPECT_FALSE(missing.isLoaded());
+    EXPECT_EQ(29u, missing.lastError());
+    EXPECT_FALSE(planted.isLoaded());
+    EXPECT_EQ(38u, planted.lastError());
+    ASSERT_TRUE(controls.isLoaded()) << controls.lastError();
+    String controlsPath = controls.path();
+    controlsPath.toLowerCase();
+    EXPECT_GE(controlsPath.find(u"\\winsxs\\"), 0) << ToPrintable(controlsPath.data());
+    EXPECT_NE(nullptr, controls.procAddress("TaskDialogIndirect"));
+}
+
 TEST(NamedMutexTest, SecondCreatorSeesTheFirst) {
     UUID uuid;
     ASSERT_EQ(0u, UUID::Parse(u"6F1C2D3E-4A5B-4C6D-8E9F-A0B1C2D3E4F5", &uuid));
@@ -161,25 +196,6 @@ TEST(WorkerThreadTest, RestartAndResult) {
     counter.wait();
     EXPECT_EQ(9u, counter.result());
     EXPECT_EQ(2, counter.runs);
-}
-
-TEST(ShellLaunchTest, WaitsAndReturnsTheExitCode) {
-    EXPECT_EQ(7u, ShellLaunch(u"cmd.exe", u"/c exit 7", true, u"open"));
-    EXPECT_EQ(0u, ShellLaunch(u"cmd.exe", u"/c exit 0", true, nullptr));
-    EXPECT_EQ(0u, ShellLaunchElevated(u"cmd.exe", u"/c exit 0"));
-    EXPECT_EQ(5u, ShellLaunch(nullptr, u"", true, u"open"));
-    EXPECT_EQ(31u, ShellLaunch(u"C:\\vornlib\\no-such-program.exe", nullptr, true, u"open"));
-    EXPECT_EQ(29u, ShellLaunch(u"C:\\windows\\no-such-program.exe", nullptr, false, u"open"));
-}
-
-TEST(ShellLaunchTest, HooksRunBeforeLaunching) {
-    static int launches = 0;
-    ShellLaunchHooks hooks;
-    hooks.beforeLaunch = [] { ++launches; };
-    SetShellLaunchHooks(hooks);
-    EXPECT_EQ(3u, ShellLaunch(u"cmd.exe", u"/c exit 3", true, u"open"));
-    SetShellLaunchHooks(ShellLaunchHooks());
-    EXPECT_EQ(1, launches);
 }
 
 } // namespace

@@ -11,6 +11,10 @@ namespace vorn {
 
 enum class Distribution : uint32_t { Public = 0, OpenBeta = 1, ClosedBeta = 2 };
 
+// The distribution a word names ("Public", "OpenBeta", "ClosedBeta"); false,
+// and `out` untouched, for any other word.
+bool DistributionFromName(const String& name, Distribution* out);
+
 struct ApplicationDescription {
     UUID uuid;
     String name;

@@ -8,7 +8,14 @@
 
 namespace vorn {
 
-// 5 for Windows 10 and later, 4 for 8, 3 for 7, 2 for Vista, 1 for XP.
+// The operating-system levels, oldest first.
+enum OperatingSystem : uint32_t {
+    kWindowsXP = 1,
+    kWindowsVista = 2,
+    kWindows7 = 3,
+    kWindows8 = 4,
+    kWindows10 = 5, // and later
+};
 uint32_t OperatingSystemLevel();
 // True for an elevated token, at level 1 or below, and when the token cannot be read.
 bool IsProcessElevated();

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestText.h"
-#include "VornLib/app/CommandLine.h"
+#include "VornLib/core/CommandLine.h"
 
 namespace vorn {
 namespace {

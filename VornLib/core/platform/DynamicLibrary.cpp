@@ -1,4 +1,6 @@
-#include "VornLib/app/DynamicLibrary.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
+
+#include <mutex>
 
 #include <shlwapi.h>
 
@@ -22,14 +24,76 @@ constexpr size_t kLibraryCount = sizeof kLibraryNames / sizeof kLibraryNames[0];
 
 using DllGetVersionFunction = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
 
+bool gFallbackForced = false;
+
+// The update that brings the search flags brings AddDllDirectory with them.
+bool SearchFlagsSupported() {
+    static const bool supported =
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
+    return supported && !gFallbackForced;
+}
+
+bool IsBareFileName(const wchar_t* name) {
+    if (!name || !*name || (name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2]))))
+        return false;
+    for (const wchar_t* at = name; *at; ++at) {
+        if (*at == L'\\' || *at == L'/' || *at == L':')
+            return false;
+    }
+    return true;
+}
+
+bool RedirectedByManifest(const wchar_t* name) {
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof data;
+    return FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, name,
+                                    &data) != FALSE;
+}
+
 } // namespace
 
-DynamicLibrary::DynamicLibrary(const wchar_t* name) {
-    library_ = LoadSystemLibrary(name);
-    if (!library_) {
-        lastError_ = ResultFromSystemError(GetLastError());
-        return;
+String SystemFolderLibraryPath(const wchar_t* name) {
+    if (!IsBareFileName(name))
+        return String();
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (!length || length >= MAX_PATH)
+        return String();
+    return String(Units(folder)) + u'\\' + Units(name);
+}
+
+void ForceSystemLibraryFallback(bool force) {
+    gFallbackForced = force;
+}
+
+Result LoadSystemLibrary(const wchar_t* name, LibraryHandle* library) {
+    if (!library)
+        return kResultNullOutput;
+    library->reset();
+    if (!IsBareFileName(name))
+        return kResultInvalidName;
+    if (SearchFlagsSupported()) {
+        library->reset(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+        if (*library)
+            return kResultOk;
+        if (GetLastError() != ERROR_INVALID_PARAMETER)
+            return ResultFromSystemError(GetLastError());
     }
+    // The name alone is safe only where the manifest decides where it comes from.
+    if (RedirectedByManifest(name)) {
+        library->reset(LoadLibraryW(name));
+    } else {
+        // Its own imports are then looked for beside it, not beside the program.
+        library->reset(LoadLibraryExW(Wide(SystemFolderLibraryPath(name).data()), nullptr,
+                                      LOAD_WITH_ALTERED_SEARCH_PATH));
+    }
+    return *library ? kResultOk : ResultFromSystemError(GetLastError());
+}
+
+DynamicLibrary::DynamicLibrary(const wchar_t* name) {
+    lastError_ = LoadSystemLibrary(name, &library_);
+    if (lastError_ != kResultOk)
+        return;
     wchar_t path[512] = {};
     const DWORD length = GetModuleFileNameW(library_.get(), path, 511);
     path_.assign(Units(path), length);
@@ -52,19 +116,13 @@ void* DynamicLibrary::procAddress(const char* exportName) const {
 
 DynamicLibrary& SystemLibrary(SystemLibraryId id) {
     // One slot per library, each created on first use; statics initialise thread-safely.
-    struct Instances {
-        CRITICAL_SECTION lock;
-        DynamicLibrary* libraries[kLibraryCount] = {};
-        Instances() { InitializeCriticalSection(&lock); }
-    };
-    static Instances instances; // lives until process exit, like the libraries
+    static std::mutex lock;
+    static DynamicLibrary* libraries[kLibraryCount] = {}; // live until process exit
     const size_t index = size_t(id);
-    EnterCriticalSection(&instances.lock);
-    if (!instances.libraries[index])
-        instances.libraries[index] = new DynamicLibrary(kLibraryNames[index].name);
-    DynamicLibrary* library = instances.libraries[index];
-    LeaveCriticalSection(&instances.lock);
-    return *library;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!libraries[index])
+        libraries[index] = new DynamicLibrary(kLibraryNames[index].name);
+    return *libraries[index];
 }
 
 BOOL CallIsWow64Process(HANDLE process, BOOL* wow64) {

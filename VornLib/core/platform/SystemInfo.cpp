@@ -1,7 +1,7 @@
-#include "VornLib/app/SystemInfo.h"
+#include "VornLib/core/platform/SystemInfo.h"
 
-#include "VornLib/app/DynamicLibrary.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 
 #include <shlobj.h>
 
@@ -54,18 +54,22 @@ uint32_t OperatingSystemLevel() {
         DWORD major, minor;
         uint32_t level;
     };
-    static const Level kLevels[] = {{10, 0, 5}, {6, 2, 4}, {6, 1, 3}, {6, 0, 2}, {5, 1, 1}};
+    static const Level kLevels[] = {{10, 0, kWindows10},
+                                    {6, 2, kWindows8},
+                                    {6, 1, kWindows7},
+                                    {6, 0, kWindowsVista},
+                                    {5, 1, kWindowsXP}};
     for (const Level& level : kLevels) {
         if (VersionAtLeast(level.major, level.minor, 0)) {
             cached = level.level;
             return cached;
         }
     }
-    return 5; // not cached: an unknown system is asked again next time
+    return kWindows10; // not cached: an unknown system is asked again next time
 }
 
 bool IsProcessElevated() {
-    if (OperatingSystemLevel() <= 1)
+    if (OperatingSystemLevel() <= kWindowsXP)
         return true;
     KernelHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) {

@@ -1,0 +1,63 @@
+// UninstallEntry: a program's entry in the system's list of installed
+// programs, as the installer writes it and the removal reads it back. Beside
+// the values the system shows, the entry keeps where the program went
+// ("VornLib.InstallFolder", "VornLib.ProgramGroup"), which executable removes
+// it ("VornLib.UninstallProgram"), and two numbered lists in sub-keys: the
+// installed files relative to the install folder ("FilesList") and the
+// shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/core/String.h"
+#include "VornLib/core/Uuid.h"
+
+namespace vorn {
+
+// The list of installed programs, and a program's entry in it:
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall\{<UUID>}".
+constexpr char16_t kUninstallListKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+String UninstallEntryPath(const UUID& uuid);
+
+constexpr char16_t kInstallFolderValue[] = u"VornLib.InstallFolder";
+constexpr char16_t kProgramGroupValue[] = u"VornLib.ProgramGroup";
+constexpr char16_t kUninstallProgramValue[] = u"VornLib.UninstallProgram";
+constexpr char16_t kFilesList[] = u"FilesList";
+constexpr char16_t kShortcutsList[] = u"ShortcutsList";
+
+} // namespace vorn
+
+#ifdef _WIN32
+#include "VornLib/core/RegistryKey.h"
+
+namespace vorn {
+
+// Installers are 32-bit programs: the entry lives in the 32-bit registry
+// view, which 64-bit builds reach explicitly.
+constexpr uint32_t kUninstallEntryRoot = kRegistryLocalMachine32;
+
+class UninstallEntry {
+public:
+    explicit UninstallEntry(const UUID& uuid);
+
+    // The entry's own key, for its single values; opened on first use.
+    RegistryKey& key() { return key_; }
+    bool exists() { return key_.exists(); }
+    void close() { key_.close(); }
+
+    // The list's items up to the first gap, at most `limit`; none without the list.
+    std::vector<String> readList(const char16_t* list, uint32_t limit = UINT32_MAX) const;
+    // An item that cannot be written is skipped.
+    void writeList(const char16_t* list, const std::vector<String>& items) const;
+
+    // Deletes the entry with its lists.
+    Result remove();
+
+private:
+    UUID uuid_;
+    String path_;
+    RegistryKey key_;
+};
+
+} // namespace vorn
+#endif

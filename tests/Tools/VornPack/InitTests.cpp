@@ -57,12 +57,18 @@ TEST(Init, WritesEveryDefinitionTheInstallerReadsWithTheProductsValues) {
     EXPECT_NE(std::string::npos, printed.find("wrote 39 files")) << printed;
 
     // The example's file names, and a README.
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder))
-        names.push_back(item.path().filename().u8string());
-    std::vector<std::string> expected = {"README.txt"};
-    for (const auto& item : fs::directory_iterator(fs::u8path(VORN_SETUP_DEFINITIONS)))
-        expected.push_back(item.path().filename().u8string());
+    // Files in folders (the header picture) count by their relative paths.
+    const auto filesIn = [](const fs::path& root) {
+        std::vector<std::string> files;
+        for (const auto& item : fs::recursive_directory_iterator(root)) {
+            if (item.is_regular_file())
+                files.push_back(item.path().lexically_relative(root).generic_u8string());
+        }
+        return files;
+    };
+    std::vector<std::string> names = filesIn(folder);
+    std::vector<std::string> expected = filesIn(fs::u8path(VORN_SETUP_DEFINITIONS));
+    expected.push_back("README.txt");
     std::sort(names.begin(), names.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, names);

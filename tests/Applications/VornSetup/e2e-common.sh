@@ -32,7 +32,17 @@ WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenu
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
 WINEPREFIX="$template" wineserver -w
 "$(dirname "$run")/wine-isolate.sh" "$template"
-fresh_prefix() { rm -rf "$work/$1"; cp -a "$template" "$work/$1"; echo "$work/$1"; }
+# The system's program files are most of a prefix's size (over a gigabyte)
+# and no test writes them: the copies share them by hard links.
+fresh_prefix() {
+  local prefix="$work/$1" shared=(drive_c/windows/system32 drive_c/windows/syswow64)
+  rm -rf "$prefix"; mkdir -p "$prefix"
+  tar -C "$template" "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$prefix" -xf -
+  for folder in "${shared[@]}"; do
+    [ -d "$template/$folder" ] && cp -al "$template/$folder" "$prefix/$(dirname "$folder")/"
+  done
+  echo "$prefix"
+}
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
 reg_value() { # prefix key value

@@ -1,9 +1,12 @@
 // Tests drive windows the way a user does: find a top-level window by its
-// title, read what it shows, press one of its buttons by caption. Works
-// across processes, so a script can answer another program's dialog.
+// title, read what it shows, press one of its visible buttons by caption,
+// type into an edit box, pick a tab. Works across processes, so a script can
+// answer another program's dialog or walk through a wizard.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -43,21 +46,172 @@ inline ChildList ChildTexts(HWND window) {
     return children;
 }
 
-// Presses the button whose caption (without "&") equals `caption`, as a click
-// would: the dialog gets the button's notification.
-inline bool PressButton(HWND window, const std::wstring& caption) {
+inline std::wstring ClassName(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// A caption as the user reads it: without the "&" that marks the access key.
+inline std::wstring Caption(const std::wstring& text) {
+    std::wstring caption;
+    for (wchar_t unit : text)
+        if (unit != L'&')
+            caption += unit;
+    return caption;
+}
+
+// The visible button with this caption; null when there is none. A user can
+// only press what is on show: the hidden pages of a wizard hold buttons with
+// the same captions.
+inline HWND FindButton(HWND window, const std::wstring& caption) {
     for (const auto& child : ChildTexts(window)) {
-        std::wstring text;
-        for (wchar_t unit : child.second)
-            if (unit != L'&')
-                text += unit;
-        wchar_t className[64] = {};
-        GetClassNameW(child.first, className, 64);
-        if (text != caption || _wcsicmp(className, L"Button") != 0)
+        if (Caption(child.second) == caption &&
+            _wcsicmp(ClassName(child.first).c_str(), L"Button") == 0 &&
+            IsWindowVisible(child.first))
+            return child.first;
+    }
+    return nullptr;
+}
+
+inline bool IsCheckable(HWND button) {
+    switch (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Presses the visible, enabled button whose caption (without "&") equals
+// `caption`, as a click would: the dialog gets the button's notification, and
+// a check box changes its state first.
+inline bool PressButton(HWND window, const std::wstring& caption) {
+    HWND button = FindButton(window, caption);
+    if (!button || !IsWindowEnabled(button))
+        return false;
+    if (IsCheckable(button))
+        return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr) != 0;
+    const int id = GetDlgCtrlID(button);
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button)) != FALSE;
+}
+
+// Sets the text of the first visible edit box after the visible control
+// captioned `label`, as typing would: the edit box tells its parent of the
+// change (EN_CHANGE; an editable combo box passes it on as CBN_EDITCHANGE).
+inline bool SetEditText(HWND window, const std::wstring& label, const std::wstring& text) {
+    bool labelSeen = false;
+    for (const auto& child : ChildTexts(window)) {
+        if (!IsWindowVisible(child.first))
             continue;
-        const int id = GetDlgCtrlID(child.first);
-        return PostMessageW(GetParent(child.first), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(child.first)) != FALSE;
+        if (!labelSeen) {
+            labelSeen = Caption(child.second) == label;
+            continue;
+        }
+        if (_wcsicmp(ClassName(child.first).c_str(), L"Edit") != 0)
+            continue;
+        if (!IsWindowEnabled(child.first))
+            return false;
+        return SendMessageTimeoutW(child.first, WM_SETTEXT, 0,
+                                   reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                                   nullptr) != 0;
+    }
+    return false;
+}
+
+// Memory in the process that owns `window`: the common controls' messages
+// carry pointers that the system does not copy between processes. The
+// driver must be built for the same processor as the program it drives.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process_)
+            address_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteBuffer() {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_)
+            CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool valid() const { return address_ != nullptr; }
+    char* at(SIZE_T offset) const { return address_ + offset; }
+    bool write(SIZE_T offset, const void* data, SIZE_T size) const {
+        return WriteProcessMemory(process_, at(offset), data, size, nullptr) != FALSE;
+    }
+    bool read(SIZE_T offset, void* data, SIZE_T size) const {
+        return ReadProcessMemory(process_, at(offset), data, size, nullptr) != FALSE;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
+// The texts of a tab control's tabs, in order.
+inline std::vector<std::wstring> TabTexts(HWND tabs) {
+    std::vector<std::wstring> texts;
+    constexpr int kUnits = 256;
+    RemoteBuffer remote(tabs, sizeof(TCITEMW) + kUnits * sizeof(wchar_t));
+    if (!remote.valid())
+        return texts;
+    const LRESULT count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TCITEMW)));
+        item.cchTextMax = kUnits;
+        wchar_t text[kUnits] = {};
+        if (!remote.write(0, &item, sizeof item) || !remote.write(sizeof item, text, sizeof text))
+            break;
+        SendMessageTimeoutW(tabs, TCM_GETITEMW, WPARAM(index), LPARAM(remote.at(0)),
+                            SMTO_ABORTIFHUNG, 2000, nullptr);
+        remote.read(sizeof item, text, sizeof text);
+        text[kUnits - 1] = 0;
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+// Clicks the tab titled `text` in a visible tab control, as the mouse does:
+// the control selects it and tells its parent (TCN_SELCHANGING, TCN_SELCHANGE).
+inline bool SelectTab(HWND window, const std::wstring& text) {
+    for (const auto& child : ChildTexts(window)) {
+        if (_wcsicmp(ClassName(child.first).c_str(), WC_TABCONTROLW) != 0 ||
+            !IsWindowVisible(child.first) || !IsWindowEnabled(child.first))
+            continue;
+        const std::vector<std::wstring> texts = TabTexts(child.first);
+        for (size_t index = 0; index < texts.size(); ++index) {
+            if (Caption(texts[index]) != text)
+                continue;
+            RemoteBuffer remote(child.first, sizeof(RECT));
+            RECT place = {};
+            if (!remote.valid() ||
+                !SendMessageW(child.first, TCM_GETITEMRECT, index, LPARAM(remote.at(0))) ||
+                !remote.read(0, &place, sizeof place))
+                return false;
+            const LPARAM point =
+                MAKELPARAM((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+            SendMessageTimeoutW(child.first, WM_LBUTTONDOWN, MK_LBUTTON, point, SMTO_ABORTIFHUNG,
+                                5000, nullptr);
+            SendMessageTimeoutW(child.first, WM_LBUTTONUP, 0, point, SMTO_ABORTIFHUNG, 5000,
+                                nullptr);
+            return SendMessageW(child.first, TCM_GETCURSEL, 0, 0) == LRESULT(index);
+        }
     }
     return false;
 }

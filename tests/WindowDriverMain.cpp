@@ -1,8 +1,17 @@
-// WindowDriver <title> [--click <caption>] [--timeout <seconds>]
+// WindowDriver <title> [--timeout <seconds>] [--controls] [<action>...]
 // WindowDriver --list
-// Waits for a top-level window, prints its title and its children's texts
-// (UTF-8, one per line), and optionally presses a button. Exit codes: 0 done,
-// 1 no such window in time, 2 no such button, 3 bad arguments.
+// Waits for a top-level window and prints its title and its children's texts
+// (UTF-8, one per line); with --controls, only the visible children, each as
+// "<class>\t<state>\t<text>" (state: "enabled" or "disabled", then
+// ",checked" for a ticked box; every tab of a tab control is a line of class
+// "Tab" whose state says "selected" for the chosen one; line breaks inside a
+// text become blanks). Then it acts as a user would, in the order given:
+//   --select-tab <text>        click the tab with this text
+//   --set-text <label> <text>  type into the edit box that follows the label
+//   --click <caption>          press the visible, enabled button
+//   --close                    close the window as its title bar's button does
+// Exit codes: 0 done, 1 no such window in time, 2 no such visible and
+// enabled control, 3 bad arguments.
 #include <cwchar>
 
 #include "WindowDriver.h"
@@ -27,6 +36,51 @@ BOOL CALLBACK PrintVisibleTitle(HWND window, LPARAM) {
     return TRUE;
 }
 
+std::wstring OneLine(std::wstring text) {
+    for (wchar_t& unit : text)
+        if (unit == L'\r' || unit == L'\n' || unit == L'\t')
+            unit = L' ';
+    return text;
+}
+
+void PrintControls(HWND window) {
+    for (const auto& child : vorntest::ChildTexts(window)) {
+        if (!IsWindowVisible(child.first))
+            continue;
+        const std::wstring className = vorntest::ClassName(child.first);
+        std::wstring state = IsWindowEnabled(child.first) ? L"enabled" : L"disabled";
+        if (_wcsicmp(className.c_str(), L"Button") == 0 && vorntest::IsCheckable(child.first) &&
+            SendMessageW(child.first, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            state += L",checked";
+        PrintLine(className + L"\t" + state + L"\t" + OneLine(child.second));
+        if (_wcsicmp(className.c_str(), WC_TABCONTROLW) != 0)
+            continue;
+        const LRESULT selected = SendMessageW(child.first, TCM_GETCURSEL, 0, 0);
+        const std::vector<std::wstring> tabs = vorntest::TabTexts(child.first);
+        for (size_t index = 0; index < tabs.size(); ++index)
+            PrintLine(std::wstring(L"Tab\t") +
+                      (LRESULT(index) == selected ? L"selected" : L"enabled") + L"\t" +
+                      OneLine(tabs[index]));
+    }
+}
+
+struct Action {
+    const wchar_t* option;
+    int values;
+};
+const Action kActions[] = {
+    {L"--select-tab", 1}, {L"--set-text", 2}, {L"--click", 1}, {L"--close", 0}};
+
+bool Act(HWND window, const std::wstring& option, wchar_t** values) {
+    if (option == L"--select-tab")
+        return vorntest::SelectTab(window, values[0]);
+    if (option == L"--set-text")
+        return vorntest::SetEditText(window, values[0], values[1]);
+    if (option == L"--click")
+        return vorntest::PressButton(window, values[0]);
+    return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -36,27 +90,49 @@ int wmain(int argc, wchar_t** argv) {
         EnumWindows(PrintVisibleTitle, 0);
         return 0;
     }
-    std::wstring click;
     double timeout = 30;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        if (!wcscmp(argv[i], L"--click"))
-            click = argv[i + 1];
-        else if (!wcscmp(argv[i], L"--timeout"))
+    bool controls = false;
+    std::vector<int> actions; // indexes into argv of the action options
+    for (int i = 2; i < argc;) {
+        if (!wcscmp(argv[i], L"--timeout") && i + 1 < argc) {
             timeout = _wtof(argv[i + 1]);
-        else
+            i += 2;
+            continue;
+        }
+        if (!wcscmp(argv[i], L"--controls")) {
+            controls = true;
+            ++i;
+            continue;
+        }
+        const Action* action = nullptr;
+        for (const Action& known : kActions)
+            if (!wcscmp(argv[i], known.option))
+                action = &known;
+        if (!action || i + action->values >= argc)
             return 3;
+        actions.push_back(i);
+        i += 1 + action->values;
     }
     HWND window = vorntest::WaitForWindow(argv[1], timeout);
     if (!window)
         return 1;
-    // Let the dialog finish laying itself out before reading it.
+    // Let the window finish laying itself out before reading it.
     Sleep(300);
-    PrintLine(vorntest::WindowText(window));
-    for (const auto& child : vorntest::ChildTexts(window)) {
-        if (!child.second.empty())
-            PrintLine(child.second);
+    if (controls) {
+        PrintControls(window);
+    } else {
+        PrintLine(vorntest::WindowText(window));
+        for (const auto& child : vorntest::ChildTexts(window)) {
+            if (!child.second.empty())
+                PrintLine(child.second);
+        }
     }
-    if (!click.empty() && !vorntest::PressButton(window, click))
-        return 2;
+    for (int index : actions) {
+        if (!Act(window, argv[index], argv + index + 1))
+            return 2;
+        // What the action started (a page change, a validation) is posted:
+        // give it its turn before the next action looks.
+        Sleep(200);
+    }
     return 0;
 }

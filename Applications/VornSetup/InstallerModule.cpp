@@ -55,6 +55,9 @@ Result InstallerModule::runLauncher() {
     String folder;
     const bool hasFolder = runtime.commandLine().switchValue(u"InstallFolder", &folder);
     const String arguments = ChildArguments(runtime.quiet(), hasFolder ? &folder : nullptr);
+    // The elevated copy shows the wizard the user is waiting for: it may
+    // take the foreground from the launcher.
+    AllowSetForegroundWindow(ASFW_ANY);
     const Result child = ShellLaunchElevated(ExecutablePath().data(), arguments.data());
     const bool quiet = runtime.quiet();
 

@@ -63,8 +63,12 @@ void AppRuntime::prepare(const char16_t* commandLine, Result descriptionResult,
     SetCurrentApplication(identity);
     WindowSystem::Instance().setExitCodeSource(RuntimeExitCode);
     // Without a description the program has no name to register under.
-    if (!quitRequested_)
+    if (!quitRequested_) {
+        // The language the user chose earlier ("Language" saved it), unless
+        // this command line names another.
+        ResourceCache::Instance().setChosenLanguage(Preferences().language());
         runCommandLineOperations(createProgramModule);
+    }
 }
 
 Result AppRuntime::addModule(AppModule* module) {

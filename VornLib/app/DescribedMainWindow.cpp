@@ -48,6 +48,10 @@ void DescribedMainWindow::show(bool activate) {
         command = SW_SHOWMAXIMIZED;
     shown_ = true;
     ShowWindow(handle, command);
+    // Started by another program of the user (the setup's launcher), the
+    // window comes to the front as the one the user works with now.
+    if (activate)
+        SetForegroundWindow(handle);
 }
 
 void DescribedMainWindow::close() {

@@ -32,14 +32,20 @@ WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenu
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
 WINEPREFIX="$template" wineserver -w
 "$(dirname "$run")/wine-isolate.sh" "$template"
-# One scenario's prefix at a time beside the template: each holds a whole
-# Windows folder, and a run of every scenario would otherwise fill the disk.
+# One scenario's prefix at a time beside the template; the system's program
+# files are most of a prefix's size (over a gigabyte) and no test writes them:
+# the copies share them by hard links.
 fresh_prefix() {
-  local old
+  local prefix="$work/$1" shared=(drive_c/windows/system32 drive_c/windows/syswow64) old folder
   for old in "$work"/*/drive_c; do
     [ -d "$old" ] && [ "$(dirname "$old")" != "$template" ] && rm -rf "$(dirname "$old")"
   done
-  cp -a "$template" "$work/$1"; echo "$work/$1"
+  rm -rf "$prefix"; mkdir -p "$prefix"
+  tar -C "$template" "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$prefix" -xf -
+  for folder in "${shared[@]}"; do
+    [ -d "$template/$folder" ] && cp -al "$template/$folder" "$prefix/$(dirname "$folder")/"
+  done
+  echo "$prefix"
 }
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }

@@ -1,0 +1,280 @@
+#!/bin/bash
+# wizard-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder> <WindowDriver.exe> [<screenshot folder>]
+# Installs VornDemo through the wizard as a user does, each scenario in a
+# fresh prefix: reads the pages, picks the tabs, types a folder, unticks a
+# box, presses only what is visible and enabled (WindowDriver), and checks
+# the files, registry and shortcuts that the installation left. Every prefix
+# runs its programs in a Wine virtual desktop on a private X display, so that
+# the screenshots of each page show the window with its title bar.
+# shellcheck source-path=SCRIPTDIR
+# shellcheck disable=SC2016,SC1003 # single quotes hold Windows paths and texts for bash -c
+set -uo pipefail
+# shellcheck disable=SC2034 # e2e-common.sh reads them
+{ vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; driver="$7"; }
+shots="${8:-$6/screenshots}"
+source "$(dirname "$0")/../../../scripts/lib.sh"
+start_xvfb
+source "$(dirname "$0")/e2e-common.sh"
+mkdir -p "$shots"
+
+# Every program of a prefix made from now on shares one virtual desktop.
+for value in 'Explorer /v Desktop /d Default' 'Explorer\Desktops /v Default /d 1024x768'; do
+  read -r key rest <<<"$value"
+  # shellcheck disable=SC2086 # the value's words are reg's arguments
+  WINEPREFIX="$template" /usr/lib/wine/wine64 reg add "HKCU\\Software\\Wine\\$key" $rest /f >/dev/null 2>&1
+done
+WINEPREFIX="$template" wineserver -w
+
+title='VornDemo Setup'
+folder_label='Install VornDemo in this folder:'
+default_folder='C:\Program Files (x86)\VornDemo'
+program_files() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
+group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"; }
+desktop_links() { ls "$1"/drive_c/users/*/Desktop/*.lnk 2>/dev/null; }
+made_links() { # prefix -> every shortcut in the program group, on the desktop and in Quick Launch
+  find "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu" "$1/drive_c/users" -name '*.lnk' 2>/dev/null | sort
+}
+listed_links() { # prefix -> the shortcuts that the uninstall entry lists, as files of the prefix
+  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$entry\\ShortcutsList" 2>/dev/null | tr -d '\r' |
+    sed -n 's/.*REG_SZ *C:\\//p' | tr '\\' / | sed "s|^|$1/drive_c/|" | sort
+}
+shot() { import -window root "$shots/wizard-$1.png" 2>/dev/null || echo "  (no screenshot: $1)"; }
+
+# WindowDriver in the prefix: its output without carriage returns, its exit code.
+drive() { # prefix window [options...]
+  local prefix="$1"; shift
+  "$run" "$prefix" "$driver" "$@" 2>/dev/null </dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+# The visible controls ("class<TAB>state<TAB>text"), once one of them shows
+# `text`; what is on show when that does not happen in time.
+wait_for_text() { # prefix window text [seconds]
+  local end=$((SECONDS + ${4:-30})) shown
+  while :; do
+    shown="$(drive "$1" "$2" --timeout 10 --controls)"
+    if cut -f3 <<<"$shown" | grep -qxF -- "$3"; then echo "$shown"; return 0; fi
+    [ "$SECONDS" -ge "$end" ] && { echo "$shown"; return 1; }
+    sleep 0.3
+  done
+}
+shows() { cut -f3 <<<"$1" | grep -qxF -- "$2"; } # controls text
+state_of() { awk -F'\t' -v text="$2" '$3 == text { print $2; exit }' <<<"$1"; } # controls text
+# The text of the visible edit box right after the label (or the combo box after it).
+edit_after() { # controls label
+  awk -F'\t' -v label="$2" 'seen && $1 == "Edit" { print $3; exit } $3 == label { seen = 1 }' <<<"$1"
+}
+# The setup's launcher, started in the background; its process is $setup_pid.
+start_setup() { # prefix [switches...]
+  local prefix="$1"; shift
+  "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null &
+  setup_pid=$!
+}
+# The exit code of a background process, or 124 when it still runs after `seconds`.
+exit_code_of() { # pid seconds
+  local end=$((SECONDS + $2))
+  while kill -0 "$1" 2>/dev/null; do
+    [ "$SECONDS" -ge "$end" ] && return 124
+    sleep 0.2
+  done
+  wait "$1"
+}
+# Ends the scenario: no Wine process left, and the prefix's space given back.
+end_scenario() { # prefix
+  kill "$setup_pid" 2>/dev/null; finish_prefix "$1"; wait "$setup_pid" 2>/dev/null; rm -rf "$1"
+}
+
+echo "== a quiet installation, for comparison"
+reference="$(fresh_prefix reference)"
+setup "$reference" /Quiet
+reference_files="$(snapshot "$reference")"
+reference_entry="$(WINEPREFIX="$reference" /usr/lib/wine/wine64 reg query "$entry" /s 2>/dev/null | tr -d '\r')"
+check "the quiet installation left VornDemo" test -f "$(program_files "$reference")/VornDemo.exe"
+finish_prefix "$reference"; rm -rf "$reference"
+
+echo "== the default installation, page by page"
+prefix="$(fresh_prefix default)"
+start_setup "$prefix"
+shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
+check "a window titled \"$title\" opens on the welcome title" shows "$shown" 'Welcome to the VornDemo Setup Wizard'
+check "the welcome page links to the web site" shows "$shown" 'Learn more about VornDemo on its web site'
+check "the welcome tab is the selected one" test "$(state_of "$shown" Welcome)" = selected
+check "the beta notices are hidden" bash -c '! grep -q "beta\|test version" <<<"$1"' _ "$shown"
+check "Install and Close are on show" test "$(state_of "$shown" Install)|$(state_of "$shown" Close)" = 'enabled|enabled'
+shot 1-welcome
+drive "$prefix" "$title" --select-tab 'License Agreement' >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Please read the following license agreement carefully.' 10)"
+check "the licence tab shows the agreement" grep -q $'^RichEdit[^\t]*\t[^\t]*\tThis agreement is between you and Vorn Software' <<<"$shown"
+check "and hides the welcome page" bash -c '! grep -qF "Welcome to the VornDemo Setup Wizard" <<<"$1"' _ "$shown"
+shot 2-license
+drive "$prefix" "$title" --select-tab Options >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "the options tab is the selected one" test "$(state_of "$shown" Options)" = selected
+check "the folder is \"$default_folder\"" test "$(edit_after "$shown" "$folder_label")" = "$default_folder"
+check "the program group is \"VornDemo\"" test "$(edit_after "$shown" 'Start menu folder:')" = VornDemo
+total=$(( $(stat -c %s "$work/app/VornDemo.exe") + $(stat -c %s "$work/app/Help/Readme.txt") ))
+required="Disk space required: $(( (total + 1048575) / 1048576 )) MB"
+check "\"$required\"" shows "$shown" "$required"
+check "both shortcut boxes are ticked" test "$(state_of "$shown" 'Create a shortcut on the desktop')|$(state_of "$shown" 'Create a shortcut in the Quick Launch bar')" = 'enabled,checked|enabled,checked'
+shot 3-options
+drive "$prefix" "$title" --click Install >/dev/null; code=$?
+check "Install can be pressed" test "$code" -eq 0
+shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
+check "the success page says so" shows "$shown" 'VornDemo has been installed successfully.'
+check "under the title \"Installation complete\"" shows "$shown" 'Installation complete'
+check "it offers \"Start VornDemo\"" test "$(state_of "$shown" 'Start VornDemo')" = enabled
+check "no button of another page is on show" test "$(grep -c '^Button' <<<"$shown")" -eq 2
+shot 4-success
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "Close ends the launcher with 0 ($code)" test "$code" -eq 0
+installed="$(program_files "$prefix")"
+check "VornDemo.exe in place" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
+check "VornDemo.exe keeps its date" test "$(stat -c %Y "$installed/VornDemo.exe")" = "$(stat -c %Y "$work/app/VornDemo.exe")"
+check "the nested file in place" cmp -s "$installed/Help/Readme.txt" "$work/app/Help/Readme.txt"
+check "the files are those of a quiet installation" test "$(snapshot "$prefix")" = "$reference_files"
+[ "$(snapshot "$prefix")" = "$reference_files" ] || diff <(echo "$reference_files") <(snapshot "$prefix") | head
+wizard_entry="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry" /s 2>/dev/null | tr -d '\r')"
+check "the uninstall entry is that of a quiet installation" test "$wizard_entry" = "$reference_entry"
+[ "$wizard_entry" = "$reference_entry" ] || diff <(echo "$reference_entry") <(echo "$wizard_entry") | head
+check "FilesList lists exactly the files" test "$(reg_value "$prefix" "$entry\\FilesList" 0)|$(reg_value "$prefix" "$entry\\FilesList" 1)|$(reg_value "$prefix" "$entry\\FilesList" 2)" = 'Help/Readme.txt|VornDemo.exe|'
+check "the program group's shortcut" test -f "$(group_in "$prefix")/VornDemo.lnk"
+check "a desktop shortcut, as ticked" test -n "$(desktop_links "$prefix")"
+check "ShortcutsList lists exactly the shortcuts made" test "$(listed_links "$prefix")" = "$(made_links "$prefix")"
+check "the installed VornDemo registered .vdm" grep -q 'VornDemo.vdm' <(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query 'HKCR\.vdm' 2>/dev/null)
+end_scenario "$prefix"
+
+echo "== another folder, no desktop shortcut"
+prefix="$(fresh_prefix options)"
+start_setup "$prefix"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --select-tab Options >/dev/null
+wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+for folder in 'C:\Tools\App\' 'Tools\App' 'C:\Tools\\App' 'C:\A|B'; do
+  drive "$prefix" "$title" --set-text "$folder_label" "$folder" >/dev/null
+  shown="$(drive "$prefix" "$title" --controls)"
+  check "\"$folder\" disables Install" test "$(edit_after "$shown" "$folder_label")|$(state_of "$shown" Install)" = "$folder|disabled"
+done
+shot 5-invalid-folder
+drive "$prefix" "$title" --click Install >/dev/null; code=$?
+check "a disabled Install cannot be pressed" test "$code" -eq 2
+drive "$prefix" "$title" --set-text "$folder_label" 'C:\Tools\VornDemo' --click 'Create a shortcut on the desktop' >/dev/null
+shown="$(drive "$prefix" "$title" --controls)"
+check "C:\\Tools\\VornDemo enables Install" test "$(state_of "$shown" Install)" = enabled
+check "the desktop box is no longer ticked" test "$(state_of "$shown" 'Create a shortcut on the desktop')" = enabled
+shot 6-options-changed
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
+check "the success page follows" shows "$shown" 'VornDemo has been installed successfully.'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+check "the files are in the typed folder" cmp -s "$prefix/drive_c/Tools/VornDemo/VornDemo.exe" "$work/app/VornDemo.exe"
+check "nothing went to the default folder" test ! -e "$(program_files "$prefix")"
+check "the entry records the folder" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)" = 'C:\Tools\VornDemo'
+check "the removal command names it" test "$(reg_value "$prefix" "$entry" UninstallString)" = '"C:\Tools\VornDemo\VornDemo.exe" /Uninstall'
+check "no desktop shortcut" test -z "$(desktop_links "$prefix")"
+check "the program group's shortcut all the same" test -f "$(group_in "$prefix")/VornDemo.lnk"
+check "ShortcutsList lists exactly the shortcuts made" test "$(listed_links "$prefix")" = "$(made_links "$prefix")"
+options='HKCU\Software\Vorn Software\VornSetup\Global\InstallOptions'
+check "the installer's preferences keep the unticked box" test "$(reg_value "$prefix" "$options" CreateDesktopShortcut)" = 0x0
+end_scenario "$prefix"
+
+echo "== Close on the main page"
+prefix="$(fresh_prefix close)"
+before="$(snapshot "$prefix")"
+start_setup "$prefix"
+shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
+check "the wizard is on show" shows "$shown" 'Welcome to the VornDemo Setup Wizard'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+check "no window of the wizard is left" bash -c '! grep -qxF "$1" <<<"$2"' _ "$title" "$(drive "$prefix" --list)"
+check "nothing was installed" test "$before" = "$(snapshot "$prefix")"
+[ "$before" = "$(snapshot "$prefix")" ] || diff <(echo "$before") <(snapshot "$prefix") | head
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+end_scenario "$prefix"
+
+echo "== in German"
+# Texts that read differently in German: none of them may be on show.
+english="$(python3 - "$definitions" <<'PY'
+import re, sys, xml.etree.ElementTree as tree
+def texts(language):
+    found = {}
+    for kind in ("Strings", "License"):
+        for node in tree.parse(f"{sys.argv[1]}/VornSetup-{kind}-{language}.xml").getroot().iter("String"):
+            found[node.get("ID")] = node.text or ""
+    return found
+def pattern(text): # an extended regular expression; "{0}" and the like stand for any text
+    parts = re.split(r"\{[^}]*\}", " ".join(text.split()))
+    return "^" + ".*".join(re.sub(r"([.\[\]()*+?{}|^$\\])", r"\\\1", part) for part in parts) + "$"
+german = texts("de")
+for key, text in texts("en").items():
+    if german.get(key) != text:
+        print(pattern(text))
+PY
+)"
+english_left() { cut -f3 <<<"$1" | tr -s ' ' | grep -E -f <(echo "$english"); }
+prefix="$(fresh_prefix german)"
+start_setup "$prefix" /Language:de
+german_title='Installation von VornDemo'
+shown="$(wait_for_text "$prefix" "$german_title" 'Willkommen beim Installationsassistenten von VornDemo')"
+found=$?
+check "a window titled \"$german_title\" opens" test "$found" -eq 0
+[ "$found" -eq 0 ] || echo "  (windows on show: $(drive "$prefix" --list | paste -sd '|'))"
+if [ "$found" -eq 0 ]; then
+  check "the German welcome page" shows "$shown" 'Willkommen beim Installationsassistenten von VornDemo'
+  check "with its link" shows "$shown" 'Mehr über VornDemo auf der Website erfahren'
+  check "German tabs" test "$(grep -c $'^Tab\t' <<<"$shown")|$(grep -cE $'^Tab\t[^\t]*\t(Willkommen|Lizenzvertrag|Optionen)$' <<<"$shown")" = '3|3'
+  check "German buttons" test "$(state_of "$shown" Installieren)|$(state_of "$shown" Schließen)" = 'enabled|enabled'
+  pages="$shown"
+  shot 7-welcome-de
+  drive "$prefix" "$german_title" --select-tab Lizenzvertrag >/dev/null
+  shown="$(wait_for_text "$prefix" "$german_title" 'Bitte lesen Sie den folgenden Lizenzvertrag sorgfältig durch.' 10)"
+  check "the German licence page" shows "$shown" 'Mit einem Klick auf „Installieren“ stimmen Sie diesem Vertrag zu.'
+  check "with the German agreement" grep -q $'^RichEdit[^\t]*\t[^\t]*\t[^\t]*Vertrag' <<<"$shown"
+  pages+=$'\n'"$shown"
+  shot 8-license-de
+  drive "$prefix" "$german_title" --select-tab Optionen >/dev/null
+  shown="$(wait_for_text "$prefix" "$german_title" 'VornDemo in diesem Ordner installieren:' 10)"
+  check "the German options page" shows "$shown" 'Verknüpfung auf dem Desktop erstellen'
+  pages+=$'\n'"$shown"
+  shot 9-options-de
+  drive "$prefix" "$german_title" --click Installieren >/dev/null
+  shown="$(wait_for_text "$prefix" "$german_title" 'VornDemo starten' 60)"
+  check "the German success page" test "$(state_of "$shown" 'VornDemo starten')" = enabled
+  pages+=$'\n'"$shown"
+  shot 10-success-de
+  left="$(english_left "$pages")"
+  check "no English text on any of the four pages" test -z "$left"
+  [ -n "$left" ] && echo "$left" | head -5
+  check "no missing text" bash -c '! grep -q "<Localized Text:" <<<"$1"' _ "$pages"
+  drive "$prefix" "$german_title" --click Schließen >/dev/null
+  exit_code_of "$setup_pid" 30; code=$?
+  check "Schließen ends the launcher with 0 ($code)" test "$code" -eq 0
+fi
+end_scenario "$prefix"
+
+echo "== Start VornDemo on the success page"
+prefix="$(fresh_prefix start)"
+start_setup "$prefix"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --click Install >/dev/null
+wait_for_text "$prefix" "$title" 'Start VornDemo' 60 >/dev/null
+drive "$prefix" "$title" --click 'Start VornDemo' >/dev/null; code=$?
+check "Start VornDemo can be pressed" test "$code" -eq 0
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+shown="$(drive "$prefix" 'VornDemo 1.0.0' --timeout 30 --controls)"; code=$?
+check "a \"VornDemo 1.0.0\" window appears" test "$code" -eq 0
+check "the started VornDemo is the installed one" grep -qF 'C:\Program Files (x86)\VornDemo\VornDemo.exe' <(pgrep -af VornDemo.exe)
+shot 11-vorndemo-started
+drive "$prefix" 'VornDemo 1.0.0' --close >/dev/null
+closed=false
+for _ in $(seq 1 50); do
+  drive "$prefix" --list | grep -qxF 'VornDemo 1.0.0' || { closed=true; break; }
+  sleep 0.2
+done
+check "VornDemo closes" $closed
+end_scenario "$prefix"
+
+finish_checks

@@ -73,10 +73,13 @@ Result ButtonControl::readChildren(const XmlNode& element) {
     for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
         if (!node->isElement())
             continue;
-        if (node->name() != u"Menu" || menuElement_)
+        if (node->name() != u"Menu" || menu_)
             return kResultKindMismatch;
-        menuElement_ = node;
-        node->getAttribute(u"ID", &menuName_);
+        menu_.reset(new Menu);
+        const Result result = menu_->read(*node);
+        if (result != kResultOk)
+            return result;
+        (void)node->getAttribute(u"ID", &menuName_);
         setButtonType(BS_SPLITBUTTON);
     }
     return kResultOk;
@@ -85,6 +88,30 @@ Result ButtonControl::readChildren(const XmlNode& element) {
 void ButtonControl::created() {
     if (picture_.bitmap)
         SendMessageW(handle(), BM_SETIMAGE, IMAGE_BITMAP, LPARAM(picture_.bitmap.get()));
+}
+
+uint16_t ButtonControl::openMenu() {
+    if (!menu_ || !handle())
+        return 0;
+    RECT area = {};
+    GetWindowRect(handle(), &area);
+    const uint16_t chosen = menu_->track(this, {area.left, area.bottom}, &area);
+    if (chosen && GetParent(handle()))
+        PostMessageW(GetParent(handle()), WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    return chosen;
+}
+
+bool ButtonControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    // The split button's arrow, reflected from the parent.
+    if (message == WM_NOTIFY && l && menu_) {
+        const NMHDR& header = *reinterpret_cast<const NMHDR*>(l);
+        if (header.hwndFrom == handle() && header.code == BCN_DROPDOWN) {
+            openMenu();
+            *result = 0;
+            return true;
+        }
+    }
+    return Window::handleMessage(message, w, l, result);
 }
 
 bool ButtonControl::isChecked() const {

@@ -3,9 +3,13 @@
 // with the button's name identifier (its control identifier) and code 0, so a
 // button named after a command runs that command. A button may carry a
 // picture, and a child "Menu" element makes it a split button whose arrow
-// opens that menu: the element is kept for the menus code.
+// opens that menu below the button; the chosen command goes to the parent
+// like a click.
 #pragma once
 
+#include <memory>
+
+#include "VornLib/gui/Menu.h"
 #include "VornLib/gui/PictureBitmap.h"
 #include "VornLib/gui/Window.h"
 
@@ -16,10 +20,13 @@ public:
     ButtonControl() : ButtonControl(BS_PUSHBUTTON) {}
 
     // The "ID" of the split button's "Menu" element (empty for none) and the
-    // element itself, valid while the description it was read from lives.
-    bool isSplitButton() const { return menuElement_ != nullptr; }
+    // menu read from it.
+    bool isSplitButton() const { return menu_ != nullptr; }
     const String& menuName() const { return menuName_; }
-    const XmlNode* menuElement() const { return menuElement_; }
+    Menu* menu() const { return menu_.get(); }
+    // Opens the split button's menu below it and sends the chosen command to
+    // the parent; 0 when nothing was chosen.
+    uint16_t openMenu();
 
     bool isChecked() const;
     void setChecked(bool checked);
@@ -36,13 +43,14 @@ protected:
     // Only one "Menu" element; any other child fails with 39.
     Result readChildren(const XmlNode& element) override;
     void created() override;
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
 
 private:
     void setButtonType(uint32_t type);
 
     PictureBitmap picture_;
     String menuName_;
-    const XmlNode* menuElement_ = nullptr;
+    std::unique_ptr<Menu> menu_;
 };
 
 class CheckBoxControl : public ButtonControl {

@@ -2,6 +2,7 @@
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/Menu.h"
 #include "VornLib/gui/WindowName.h"
 
 namespace vorn {
@@ -164,16 +165,29 @@ bool ToolBarControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* re
         if (header.hwndFrom == handle() && header.code == TBN_DROPDOWN) {
             const auto& drop = *reinterpret_cast<const NMTOOLBARW*>(l);
             const ToolButton* found = button(uint16_t(drop.iItem));
-            if (found && dropDown_) {
+            if (found) {
                 RECT area = drop.rcButton;
                 MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&area), 2);
-                dropDown_(*this, *found, area);
+                if (dropDown_)
+                    dropDown_(*this, *found, area);
+                else
+                    openMenu(*found, area);
             }
             *result = TBDDRET_DEFAULT;
             return true;
         }
     }
     return Window::handleMessage(message, w, l, result);
+}
+
+void ToolBarControl::openMenu(const ToolButton& button, const RECT& area) {
+    Menu menu;
+    if (button.menu.isEmpty() || menu.load(button.menu.data()) != kResultOk)
+        return;
+    const uint16_t chosen = menu.track(this, {area.left, area.bottom}, &area);
+    // The chosen item goes where the toolbar's buttons send their commands.
+    if (chosen && GetParent(handle()))
+        PostMessageW(GetParent(handle()), WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
 }
 
 } // namespace vorn

@@ -43,6 +43,9 @@ public:
     // The button of a command; null when the toolbar has none.
     const ToolButton* button(uint16_t command) const;
     void setDropDownHandler(DropDownHandler handler) { dropDown_ = handler; }
+    // Without a handler, a drop-down opens the "Menu" description its button
+    // names, below the button.
+    void openMenu(const ToolButton& button, const RECT& area);
 
 protected:
     Result readType(const String& type) override;

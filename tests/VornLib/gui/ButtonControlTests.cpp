@@ -59,7 +59,7 @@ TEST(ButtonControl, AClickReachesTheParentAsItsCommand) {
 
 TEST(ButtonControl, AMenuChildMakesASplitButton) {
     Host host(R"(<Button ID="Options" Left="10" Top="10" Width="140" Height="26" Title="Options">
-                   <Menu ID="OptionsMenu"><Group><Item ID="QuitCmd" Title="Quit"/></Group></Menu>
+                   <Menu ID="OptionsMenu"><Group><Command ID="QuitCmd">Quit</Command></Group></Menu>
                  </Button>
                  <Button ID="Plain" Left="10" Top="40" Width="140" Height="26" Title="Plain"/>)");
     ASSERT_EQ(0u, host.read);
@@ -68,8 +68,8 @@ TEST(ButtonControl, AMenuChildMakesASplitButton) {
     ButtonControl* split = host.control<ButtonControl>(u"Options");
     EXPECT_TRUE(split->isSplitButton());
     EXPECT_EQ(String(u"OptionsMenu"), split->menuName());
-    ASSERT_NE(nullptr, split->menuElement());
-    EXPECT_EQ(String(u"Menu"), split->menuElement()->name());
+    ASSERT_NE(nullptr, split->menu());
+    EXPECT_NE(nullptr, split->menu()->find(WindowNameId(u"QuitCmd"))) << "the menu was read";
     EXPECT_FALSE(host.control<ButtonControl>(u"Plain")->isSplitButton());
 }
 

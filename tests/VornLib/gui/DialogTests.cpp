@@ -256,9 +256,8 @@ class BrowseFolderTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        wchar_t temporary[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temporary);
-        base_ = std::wstring(temporary) + L"VornBrowseTest";
+        // Not below the temporary folder: the browser hides AppData's tree.
+        base_ = L"C:\\VornBrowseTest";
         CreateDirectoryW(base_.c_str(), nullptr);
         CreateDirectoryW((base_ + L"\\Inner").c_str(), nullptr);
     }

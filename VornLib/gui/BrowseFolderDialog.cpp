@@ -2,8 +2,6 @@
 
 #include <shlobj.h>
 
-#include "VornLib/data/ResourceCache.h"
-
 namespace vorn {
 namespace {
 
@@ -45,17 +43,6 @@ String WithTrailingSeparator(const String& path) {
     if (length > 0 && IsSeparator(path.data()[length - 1]))
         return path;
     return path + u"\\";
-}
-
-Result BrowseFolderDialog::load(const char16_t* name) {
-    ResourceCache& resources = ResourceCache::Instance();
-    const XmlNode* element = nullptr;
-    Result result = resources.getLocalizedElement(u"BrowseFolderDialog", name, &element);
-    if (result != kResultOk)
-        return result;
-    result = readDescription(element);
-    resources.release(element);
-    return result;
 }
 
 Result BrowseFolderDialog::readAttributes(const XmlNode& element) {

@@ -12,8 +12,6 @@ namespace vorn {
 
 class BrowseFolderDialog : public Dialog {
 public:
-    // Reads the "BrowseFolderDialog" description of that "ID".
-    Result load(const char16_t* name);
     void setRootedAtDesktop(bool desktop) { rootedAtDesktop_ = desktop; }
     bool newFolderButton() const { return newFolderButton_; }
 
@@ -22,6 +20,7 @@ public:
     Result run(HWND owner, const String& preset, String* folder);
 
 protected:
+    const char16_t* descriptionElement() const override { return u"BrowseFolderDialog"; }
     Result readAttributes(const XmlNode& element) override;
 
 private:

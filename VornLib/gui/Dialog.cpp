@@ -44,7 +44,7 @@ Dialog::Dialog() : defaultButton_(FixedNames().ok) {
 Result Dialog::load(const char16_t* name) {
     ResourceCache& resources = ResourceCache::Instance();
     const XmlNode* element = nullptr;
-    Result result = resources.getLocalizedElement(u"DialogBox", name, &element);
+    Result result = resources.getLocalizedElement(descriptionElement(), name, &element);
     if (result != kResultOk)
         return result;
     result = readDescription(element);

@@ -15,8 +15,8 @@ class Dialog : public Window {
 public:
     Dialog();
 
-    // Reads the "DialogBox" description of that "ID"; the lookup's result
-    // when there is none.
+    // Reads the description of that "ID" (a "DialogBox" element, or the
+    // kind's own); the lookup's result when there is none.
     Result load(const char16_t* name);
 
     // Creates and shows the dialog owned by `owner` (disabled meanwhile) and
@@ -34,6 +34,8 @@ public:
     bool mayCloseByDefault() const;
 
 protected:
+    // The element name of the kind's descriptions.
+    virtual const char16_t* descriptionElement() const { return u"DialogBox"; }
     Result readType(const String& type) override;
     Result readAttributes(const XmlNode& element) override;
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;

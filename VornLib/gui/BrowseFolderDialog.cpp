@@ -49,7 +49,7 @@ Result BrowseFolderDialog::readAttributes(const XmlNode& element) {
     const Result result = Dialog::readAttributes(element);
     if (result != kResultOk)
         return result;
-    element.getAttributeBoolean(u"NewFolderButton", &newFolderButton_, true);
+    (void)element.getAttributeBoolean(u"NewFolderButton", &newFolderButton_, true);
     return kResultOk;
 }
 

@@ -52,7 +52,7 @@ Result ComboBoxControl::readAttributes(const XmlNode& element) {
     String name;
     if (element.getAttribute(u"Pictures", &name) == kResultOk) {
         int32_t itemWidth = 0;
-        element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
         const Result result = LoadPictureImageList(name.data(), itemWidth, &pictures_);
         if (result != kResultOk)
             return result;
@@ -69,8 +69,8 @@ Result ComboBoxControl::readChildren(const XmlNode& element) {
         String text;
         if (node->kind() == XmlValueKind::Text || node->kind() == XmlValueKind::CData) {
             String described;
-            node->getText(&described);
-            ResolveLocalizedText(ResourceCache::Instance(), described.data(), &text);
+            (void)node->getText(&described);
+            (void)ResolveLocalizedText(ResourceCache::Instance(), described.data(), &text);
         }
         int32_t picture = -1;
         if (node->getAttributeInt32(u"PictureIndex", &picture) != kResultOk)

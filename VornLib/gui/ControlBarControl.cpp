@@ -9,7 +9,7 @@ ControlBarControl::ControlBarControl() {
 }
 
 Result ControlBarControl::readAttributes(const XmlNode& element) {
-    element.getAttributeBoolean(u"Transparent", &transparent_, false);
+    (void)element.getAttributeBoolean(u"Transparent", &transparent_, false);
     if (transparent_) {
         SystemColour clear;
         clear.colour = {0, 0, 0, 0};

@@ -32,7 +32,7 @@ Dialog::Dialog() : defaultButton_(FixedNames().ok) {
     setStyle(kDialogTypes[0].style);
     setExtendedStyle(kDialogTypes[0].extendedStyle);
     SystemColour face;
-    SystemColour::Parse(u"DialogBoxBackground", &face);
+    (void)SystemColour::Parse(u"DialogBoxBackground", &face);
     setBackground(face);
     setComputed(Edge::Left, 0);
     setComputed(Edge::Top, 0);
@@ -48,7 +48,7 @@ Result Dialog::load(const char16_t* name) {
     if (result != kResultOk)
         return result;
     result = readDescription(element);
-    resources.release(element);
+    (void)resources.release(element);
     return result;
 }
 

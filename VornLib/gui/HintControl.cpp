@@ -8,18 +8,18 @@ namespace vorn {
 
 HintControl::HintControl() {
     SystemColour face;
-    SystemColour::Parse(u"TooltipBackground", &face);
+    (void)SystemColour::Parse(u"TooltipBackground", &face);
     setBackground(face);
 }
 
 Result HintControl::readAttributes(const XmlNode& element) {
     String content;
     if (element.kind() != XmlValueKind::None || element.firstChild())
-        element.getText(&content);
+        (void)element.getText(&content);
     if (content.isEmpty())
         text_ = title();
     else
-        ResolveLocalizedText(ResourceCache::Instance(), content.data(), &text_);
+        (void)ResolveLocalizedText(ResourceCache::Instance(), content.data(), &text_);
     return kResultOk;
 }
 

@@ -3,20 +3,7 @@
 # and work are set: checks, a setup executable with VornDemo in it, fresh Wine
 # prefixes copied from one template, and readers for the registry and files.
 export WINEDEBUG=-all
-failures=0; checks=0
-check() { # description, command...
-  local what="$1"; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
-}
-
-# The last line, and the counts for the test run's summary when it asks
-# for them (VORN_CHECK_RESULTS: a file to write "<passed> <failed>" to).
-finish_checks() {
-  echo "$((checks - failures)) passed, $failures failed"
-  [ -n "${VORN_CHECK_RESULTS:-}" ] && echo "$((checks - failures)) $failures" > "$VORN_CHECK_RESULTS"
-  test "$failures" -eq 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
 
 rm -rf "$work"; mkdir -p "$work/app"
 cp "$demo" "$work/app/VornDemo.exe"

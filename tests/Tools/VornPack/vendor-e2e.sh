@@ -9,17 +9,7 @@
 set -uo pipefail
 vornpack="$1"; work="$2"; stub="${3:-}"; demo="${4:-}"; run="${5:-}"
 export WINEDEBUG=-all
-failures=0; checks=0
-check() { # description, command...
-  local what="$1"; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
-}
-finish_checks() {
-  echo "$((checks - failures)) passed, $failures failed"
-  [ -n "${VORN_CHECK_RESULTS:-}" ] && echo "$((checks - failures)) $failures" > "$VORN_CHECK_RESULTS"
-  test "$failures" -eq 0
-}
+source "$(dirname "$0")/../../checks.sh"
 contains() { grep -q -- "$2" <<<"$1"; }
 # Runs a command line in a pseudo-terminal; its output, carriage returns kept.
 in_terminal() { script -qefc "$1" /dev/null </dev/null; }

@@ -216,6 +216,66 @@ inline bool SelectTab(HWND window, const std::wstring& text) {
     return false;
 }
 
+// The texts of a ComboBoxEx32 control's items, in order.
+inline std::vector<std::wstring> ComboItemTexts(HWND combo) {
+    std::vector<std::wstring> texts;
+    constexpr int kUnits = 260;
+    RemoteBuffer remote(combo, sizeof(COMBOBOXEXITEMW) + kUnits * sizeof(wchar_t));
+    if (!remote.valid())
+        return texts;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        COMBOBOXEXITEMW item = {};
+        item.mask = CBEIF_TEXT;
+        item.iItem = index;
+        item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof item));
+        item.cchTextMax = kUnits;
+        wchar_t text[kUnits] = {};
+        if (!remote.write(0, &item, sizeof item) || !remote.write(sizeof item, text, sizeof text))
+            break;
+        SendMessageTimeoutW(combo, CBEM_GETITEMW, 0, LPARAM(remote.at(0)), SMTO_ABORTIFHUNG, 2000,
+                            nullptr);
+        remote.read(sizeof item, text, sizeof text);
+        text[kUnits - 1] = 0;
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+// Picks `text` from the list of the first visible ComboBoxEx32 after the
+// control captioned `label`, as a click on the dropped list does: the combo
+// box selects it, then tells its parent that the pick is confirmed and that
+// the list closed (CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP).
+inline bool PickComboItem(HWND window, const std::wstring& label, const std::wstring& text) {
+    bool labelSeen = false;
+    for (const auto& child : ChildTexts(window)) {
+        if (!IsWindowVisible(child.first))
+            continue;
+        if (!labelSeen) {
+            labelSeen = Caption(child.second) == label;
+            continue;
+        }
+        if (_wcsicmp(ClassName(child.first).c_str(), WC_COMBOBOXEXW) != 0)
+            continue;
+        if (!IsWindowEnabled(child.first))
+            return false;
+        const std::vector<std::wstring> items = ComboItemTexts(child.first);
+        for (size_t index = 0; index < items.size(); ++index) {
+            if (items[index] != text)
+                continue;
+            SendMessageTimeoutW(child.first, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000,
+                                nullptr);
+            const int id = GetDlgCtrlID(child.first);
+            for (WORD code : {WORD(CBN_SELCHANGE), WORD(CBN_SELENDOK), WORD(CBN_CLOSEUP)})
+                SendMessageTimeoutW(GetParent(child.first), WM_COMMAND, MAKEWPARAM(id, code),
+                                    LPARAM(child.first), SMTO_ABORTIFHUNG, 5000, nullptr);
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
 // Writes what the screen shows as a 24-bit BMP file, for a person to look at.
 inline bool SaveScreenshot(const std::wstring& path) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);

@@ -2,16 +2,20 @@
 // WindowDriver --list
 // Waits for a top-level window and prints its title and its children's texts
 // (UTF-8, one per line); with --controls, only the visible children, each as
-// "<class>\t<state>\t<text>" (state: "enabled" or "disabled", then
-// ",checked" for a ticked box; every tab of a tab control is a line of class
-// "Tab" whose state says "selected" for the chosen one; line breaks inside a
-// text become blanks). Then it acts as a user would, in the order given:
+// "<class>\t<state>\t<text>\t<control id>" (state: "enabled" or
+// "disabled", then ",checked" for a ticked box; every tab of a tab control is
+// a line of class "Tab" whose state says "selected" for the chosen one, every
+// item of a ComboBoxEx32 list a line of class "Item"; line breaks inside a
+// text become blanks; the id in hexadecimal, as "0x1a2b"). Then it acts as a
+// user would, in the order given:
 //   --select-tab <text>        click the tab with this text
 //   --set-text <label> <text>  type into the edit box that follows the label
+//   --pick <label> <text>      pick an item of the combo box after the label
 //   --click <caption>          press the visible, enabled button
 //   --close                    close the window as its title bar's button does
+//   --window <title>           wait for another top-level window and act on it
 // Exit codes: 0 done, 1 no such window in time, 2 no such visible and
-// enabled control, 3 bad arguments.
+// enabled control (or no such window for --window), 3 bad arguments.
 #include <cwchar>
 
 #include "WindowDriver.h"
@@ -52,7 +56,12 @@ void PrintControls(HWND window) {
         if (_wcsicmp(className.c_str(), L"Button") == 0 && vorntest::IsCheckable(child.first) &&
             SendMessageW(child.first, BM_GETCHECK, 0, 0) == BST_CHECKED)
             state += L",checked";
-        PrintLine(className + L"\t" + state + L"\t" + OneLine(child.second));
+        wchar_t id[16] = {};
+        swprintf(id, 16, L"0x%04x", unsigned(GetDlgCtrlID(child.first)) & 0xFFFFu);
+        PrintLine(className + L"\t" + state + L"\t" + OneLine(child.second) + L"\t" + id);
+        if (_wcsicmp(className.c_str(), WC_COMBOBOXEXW) == 0)
+            for (const std::wstring& item : vorntest::ComboItemTexts(child.first))
+                PrintLine(L"Item\tenabled\t" + OneLine(item));
         if (_wcsicmp(className.c_str(), WC_TABCONTROLW) != 0)
             continue;
         const LRESULT selected = SendMessageW(child.first, TCM_GETCURSEL, 0, 0);
@@ -68,10 +77,16 @@ struct Action {
     const wchar_t* option;
     int values;
 };
-const Action kActions[] = {
-    {L"--select-tab", 1}, {L"--set-text", 2}, {L"--click", 1}, {L"--close", 0}};
+const Action kActions[] = {{L"--select-tab", 1}, {L"--set-text", 2}, {L"--pick", 2},
+                           {L"--click", 1},      {L"--close", 0},    {L"--window", 1}};
 
-bool Act(HWND window, const std::wstring& option, wchar_t** values) {
+bool Act(HWND& window, const std::wstring& option, wchar_t** values, double timeout) {
+    if (option == L"--window") {
+        window = vorntest::WaitForWindow(values[0], timeout);
+        return window != nullptr;
+    }
+    if (option == L"--pick")
+        return vorntest::PickComboItem(window, values[0], values[1]);
     if (option == L"--select-tab")
         return vorntest::SelectTab(window, values[0]);
     if (option == L"--set-text")
@@ -128,7 +143,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     for (int index : actions) {
-        if (!Act(window, argv[index], argv + index + 1))
+        if (!Act(window, argv[index], argv + index + 1, timeout))
             return 2;
         // What the action started (a page change, a validation) is posted:
         // give it its turn before the next action looks.

@@ -172,8 +172,12 @@ void InstallerWindow::showPage(InstallerPage* page) {
     ShowWindow(page->handle(), SW_SHOWNA);
     Window* focus = page->focusControl();
     if (focus && focus->handle()) {
-        SetFocus(focus->handle());
         focus_ = focus->handle();
+        // Focus given inside a window not yet on show would activate it
+        // unseen, and its title bar would stay drawn inactive: the window
+        // passes the focus on when it is activated.
+        if (IsWindowVisible(handle()))
+            SetFocus(focus_);
     }
 }
 

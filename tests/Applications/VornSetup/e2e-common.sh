@@ -10,8 +10,11 @@ cp "$demo" "$work/app/VornDemo.exe"
 touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe"
 mkdir -p "$work/app/Help"; printf 'VornDemo help\n' > "$work/app/Help/Readme.txt"
 touch -d '2023-01-02 03:04:05 UTC' "$work/app/Help/Readme.txt"
-"$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
-  -o "$work/VornDemoSetup.exe" >/dev/null || { echo "VornPack setup failed"; exit 1; }
+make_setup() { # application folder, setup to write [, method]
+  "$vornpack" setup --app "$1" --definitions "$definitions" --stub "$stub" -o "$2" \
+    ${3:+--method "$3"} >/dev/null || { echo "VornPack setup failed"; exit 1; }
+}
+make_setup "$work/app" "$work/VornDemoSetup.exe"
 
 template="$work/template"
 mkdir -p "$template"
@@ -75,4 +78,15 @@ wait_for_batch_file() { # prefix
     sleep 0.2
   done
   return 1
+}
+# The control id of a named window: CRC-16/CCITT-FALSE of the name in UTF-16LE.
+name_id() { # name
+  python3 -c '
+import sys
+crc = 0xFFFF
+for byte in sys.argv[1].encode("utf-16-le"):
+    crc ^= byte << 8
+    for _ in range(8):
+        crc = ((crc << 1) ^ 0x1021 if crc & 0x8000 else crc << 1) & 0xFFFF
+print(f"0x{crc:04x}")' "$1"
 }

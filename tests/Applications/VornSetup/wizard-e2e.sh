@@ -277,4 +277,115 @@ done
 check "VornDemo closes" $closed
 end_scenario "$prefix"
 
+echo "== a group picked from the list, groups and folders typed"
+prefix="$(fresh_prefix group)"
+mkdir -p "$(dirname "$(group_in "$prefix")")/Games"
+start_setup "$prefix"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --select-tab Options >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "the controls carry the ids of their names" test "$(awk -F'\t' '$3 == "Install" { print $4 }' <<<"$shown")" = "$(name_id InstallCmd)"
+check "the group list holds the programs folder's \"Games\"" grep -qxF $'Item\tenabled\tGames' <<<"$shown"
+drive "$prefix" "$title" --set-text "$folder_label" 'C:\Tools\App' >/dev/null
+check "C:\\Tools\\App enables Install" test "$(state_of "$(drive "$prefix" "$title" --controls)" Install)" = enabled
+for group in 'Vendor\App:enabled' '\App:disabled' 'Vendor\:disabled'; do
+  drive "$prefix" "$title" --set-text 'Start menu folder:' "${group%:*}" >/dev/null
+  shown="$(drive "$prefix" "$title" --controls)"
+  check "the group \"${group%:*}\" leaves Install ${group##*:}" test "$(edit_after "$shown" 'Start menu folder:')|$(state_of "$shown" Install)" = "${group%:*}|${group##*:}"
+done
+drive "$prefix" "$title" --pick 'Start menu folder:' Games >/dev/null; code=$?
+shown="$(drive "$prefix" "$title" --controls)"
+check "\"Games\" can be picked ($code)" test "$code" -eq 0
+check "a picked group gets a folder of the program's own" test "$(edit_after "$shown" 'Start menu folder:')" = 'Games\VornDemo'
+check "and Install stays enabled" test "$(state_of "$shown" Install)" = enabled
+shot 12-group-picked
+drive "$prefix" "$title" --click Install >/dev/null
+wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60 >/dev/null
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+check "the shortcut is in Games\\VornDemo" test -f "$(dirname "$(group_in "$prefix")")/Games/VornDemo/VornDemo.lnk"
+check "not in a group of its own" test ! -e "$(group_in "$prefix")"
+check "the files are in C:\\Tools\\App" cmp -s "$prefix/drive_c/Tools/App/VornDemo.exe" "$work/app/VornDemo.exe"
+check "ShortcutsList lists exactly the shortcuts made" test "$(listed_links "$prefix")" = "$(made_links "$prefix")"
+end_scenario "$prefix"
+
+echo "== the space required, rounded up to whole megabytes"
+prefix="$(fresh_prefix space)"
+for size in 1:1 1048576:1 1048577:2; do
+  rm -rf "$work/sized"; mkdir -p "$work/sized"
+  head -c "${size%:*}" /dev/zero >"$work/sized/VornDemo.exe"
+  make_setup "$work/sized" "$work/SizedSetup.exe" store
+  "$run" "$prefix" "$work/SizedSetup.exe" >/dev/null 2>&1 </dev/null &
+  setup_pid=$!
+  wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+  drive "$prefix" "$title" --select-tab Options >/dev/null
+  shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+  check "${size%:*} bytes need \"Disk space required: ${size#*:} MB\"" shows "$shown" "Disk space required: ${size#*:} MB"
+  drive "$prefix" "$title" --click Close >/dev/null
+  exit_code_of "$setup_pid" 30 >/dev/null
+done
+end_scenario "$prefix"
+
+echo "== cancelled during the copy"
+# Large enough that the copy is still running when the user closes.
+mkdir -p "$work/large"; cp -a "$work/app/." "$work/large/"
+for part in $(seq 1 32); do head -c 4194304 /dev/urandom >"$work/large/Data$part.bin"; done
+make_setup "$work/large" "$work/LargeSetup.exe" store
+question="$title - Cancel installation"
+for answer in No Yes; do
+  prefix="$(fresh_prefix "cancel-$answer")"
+  before="$(snapshot "$prefix")"
+  "$run" "$prefix" "$work/LargeSetup.exe" >/dev/null 2>&1 </dev/null &
+  setup_pid=$!
+  wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+  drive "$prefix" "$title" --click Install --close --window "$question" >/dev/null; code=$?
+  check "closing while copying asks \"$question\" ($code)" test "$code" -eq 0
+  shown="$(drive "$prefix" "$question" --timeout 5 --controls)"
+  check "the question says what cancelling does" grep -qF 'If you cancel now, VornDemo will not be installed' <<<"$shown"
+  check "the wizard stays on the copy page meanwhile" shows "$(drive "$prefix" "$title" --controls)" 'Please wait while the files are copied to your computer.'
+  [ "$answer" = No ] && shot 13-cancel-question
+  drive "$prefix" "$question" --click "$answer" >/dev/null
+  if [ "$answer" = No ]; then
+    shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 120)"
+    check "\"No\" lets the copy finish" shows "$shown" 'VornDemo has been installed successfully.'
+    check "with every file complete" diff -rq "$work/large" "$(program_files "$prefix")"
+    check "and the uninstall entry made" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
+  else
+    shown="$(wait_for_text "$prefix" "$title" 'Installation cancelled' 120)"
+    check "\"Yes\" shows the cancelled page" shows "$shown" 'The installation was cancelled. The files copied so far have been removed.'
+    check "with Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
+    shot 14-cancelled
+    check "the prefix's files are as before" test "$(snapshot "$prefix")" = "$before"
+    [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head
+    check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+  fi
+  drive "$prefix" "$title" --click Close >/dev/null
+  exit_code_of "$setup_pid" 30; code=$?
+  check "Close then ends the launcher ($code)" test "$code" -ne 124
+  end_scenario "$prefix"
+done
+
+echo "== a failing copy"
+prefix="$(fresh_prefix failure)"
+# A folder stands where the program's file must go.
+mkdir -p "$(program_files "$prefix")/VornDemo.exe"
+before="$(snapshot "$prefix")"
+start_setup "$prefix"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
+check "the failure page is shown" shows "$shown" 'Installation failed'
+check "with the link to technical support" shows "$shown" 'Get help from technical support'
+check "and Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
+shot 15-failure
+check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"
+[ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no shortcut" test -z "$(made_links "$prefix")"
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "Close ends the launcher ($code)" test "$code" -ne 124
+end_scenario "$prefix"
+
 finish_checks

@@ -311,19 +311,27 @@ void FileTransferPage::setRange(double total) {
 
 void FileTransferPage::setPosition(double done) {
     Window* bar = control(u"ProgressBar");
-    if (bar && bar->handle())
-        PostMessageW(bar->handle(), PBM_SETPOS,
-                     WPARAM(ProgressBarControl::PositionOf(done, total_, 1.0, 0.0)), 0);
+    const WPARAM position = WPARAM(ProgressBarControl::PositionOf(done, total_, 1.0, 0.0));
+    if (bar && bar->handle() && position != shownPosition_) {
+        shownPosition_ = position;
+        PostMessageW(bar->handle(), PBM_SETPOS, position, 0);
+    }
 }
 
 void FileTransferPage::setTimeText(const String& text) {
-    if (Window* label = control(u"ProgressionTime"); label && label->handle())
+    Window* label = control(u"ProgressionTime");
+    if (label && label->handle() && !(text == shownTime_)) {
+        shownTime_ = text;
         SetWindowTextW(label->handle(), Wide(text.data()));
+    }
 }
 
 void FileTransferPage::setProgressText(const String& text) {
-    if (Window* label = control(u"ProgressionLabel"); label && label->handle())
+    Window* label = control(u"ProgressionLabel");
+    if (label && label->handle() && !(text == shownProgress_)) {
+        shownProgress_ = text;
         SetWindowTextW(label->handle(), Wide(text.data()));
+    }
 }
 
 bool FileTransferPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {

@@ -73,6 +73,13 @@ protected:
 private:
     std::unique_ptr<TransferWorker> worker_;
     double total_ = 0;
+    // What the controls show, as last set by the worker: a value that does
+    // not change is not sent again. Each text costs a round trip to the
+    // window's thread, and a copy of many small files would otherwise keep
+    // that thread too busy to paint (the cancel question stayed blank).
+    WPARAM shownPosition_ = WPARAM(-1);
+    String shownTime_;
+    String shownProgress_;
 };
 
 class SuccessPage : public InstallerPage {

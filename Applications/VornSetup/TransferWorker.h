@@ -72,6 +72,7 @@ public:
     bool requestCancel(bool (*confirm)(void* context), void* context);
 
     // The steps of run, for tests.
+    Result checkPaths() const;
     Result removePreviousInstallation();
     Result copyFiles();
     void rollBack();

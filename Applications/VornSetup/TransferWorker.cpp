@@ -8,6 +8,7 @@
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/EntryHandle.h"
@@ -75,9 +76,18 @@ Result PutInPlace(const String& partial, const String& destination) {
     if (MoveFileExW(Wide(partial.data()), Wide(destination.data()),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return kResultOk;
-    const Result result = ResultFromSystemError(GetLastError());
+    Result result = ResultFromSystemError(GetLastError());
     if (readOnly)
         SetFileAttributesW(Wide(destination.data()), attributes);
+    // The platform reports a replacement refused because another program
+    // holds the file as access denied; the user learns more from "in use".
+    if (result == kResultAccessDenied) {
+        const FileHandle probe(CreateFileW(Wide(destination.data()), DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+            result = kResultSharingViolation;
+    }
     return result;
 }
 
@@ -248,8 +258,10 @@ Result TransferWorker::copyFiles() {
     }
     for (FileEntry& entry : manifest_.files) {
         const Result result = copyFile(entry, source);
-        if (result != kResultOk)
+        if (result != kResultOk) {
+            stoppedAt_ = &entry;
             return result;
+        }
     }
     // The last chunk may be written while the user reads the cancel question:
     // the answer decides.
@@ -263,10 +275,13 @@ Result TransferWorker::copyFiles() {
 void TransferWorker::rollBack() {
     const String installFolder = NormalisedFolder(manifest_.installFolder);
     for (const FileEntry& entry : manifest_.files) {
-        if (!entry.copied)
+        // The file the copy stopped at was never put in place, but folders may
+        // have been made for it.
+        if (!entry.copied && &entry != stoppedAt_)
             continue;
         const String path = JoinPath(installFolder, entry.relativePath);
-        DeleteFileW(Wide(LongPath(path).data()));
+        if (entry.copied)
+            DeleteFileW(Wide(LongPath(path).data()));
         // Folders made for nested files go when nothing else is in them.
         for (String folder = ParentFolder(path);
              folder.length() > installFolder.length() && RemoveEmptyFolder(folder);

@@ -51,7 +51,7 @@ rmdir "$installed" "$group"
 rm -f "$prefix/drive_c/remove.bat"
 check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
 left="$(residue "$registry_before" "$(registry_of "$prefix")")"
-check "no VornDemo settings key left" test -z "$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query 'HKCU\Software\Vorn Software\VornDemo' 2>/dev/null)"
+check "no VornDemo settings key left" bash -c '! WINEPREFIX="$0" /usr/lib/wine/wine64 reg query "HKCU\Software\Vorn Software\VornDemo" >/dev/null 2>&1' "$prefix"
 check "no registry key or value left" test -z "$left"
 [ -n "$left" ] && echo "$left" | head -20
 finish_prefix "$prefix"

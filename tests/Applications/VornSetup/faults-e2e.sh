@@ -167,6 +167,11 @@ check "the installation ends with 0 (got $code)" test "$code" -eq 0
 check "the new file replaced it, with its size and date" \
   test "$(listing_of "$work/app" | grep Readme)" = "$(listing_of "$installed" | grep Readme)"
 check "the entry is there" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
+# Made read-only again by the user, a listed file still goes with the removal.
+demo_run "$prefix" cmd /c attrib +r 'C:\Program Files (x86)\VornDemo\Help\Readme.txt'
+demo_run "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Quiet /Uninstall
+wait_for_batch_file "$prefix"
+check "the removal deletes the read-only file too" test ! -e "$installed/Help/Readme.txt"
 finish_prefix "$prefix"
 
 echo "== a file held open by another program"

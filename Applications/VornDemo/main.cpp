@@ -6,6 +6,7 @@
 #include "VornLib/app/Entry.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/TextParse.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
@@ -39,6 +40,25 @@ public:
     void onInstall() override {
         (void)Preferences().setText(u"/User/Global/InstalledVersion",
                                     AppRuntime::instance().description().version.data());
+    }
+    // The removal (also before a newer version installs over this one): what
+    // the install hook recorded goes again, and so do the settings keys that
+    // are left empty, so that removing the program leaves nothing behind.
+    void onUninstall() override {
+        const String base = Preferences().baseKey();
+        RegistryKey global;
+        (void)global.open(kRegistryCurrentUser, (base + u"Global").data());
+        (void)global.deleteValue(u"InstalledVersion");
+        (void)global.deleteIfEmpty();
+        // The application's key, then the company's when no other program uses it.
+        String key = base.left(base.length() - 1);
+        for (int level = 0; level < 2 && key.find(u'\\') > 0; ++level) {
+            RegistryKey parent;
+            (void)parent.open(kRegistryCurrentUser, key.data());
+            if (parent.deleteIfEmpty() != kResultOk)
+                break;
+            key = key.left(uint32_t(key.findLast(u'\\')));
+        }
     }
 
 private:

@@ -8,6 +8,7 @@
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/EntryHandle.h"
@@ -39,6 +40,55 @@ TimeRemainingEstimator::Phrases LoadPhrases(LocalizedElementSource& strings) {
 bool HasDatExtension(const String& path) {
     const String name = FileNameOf(path);
     return name.length() > 4 && name.mid(name.length() - 4) == u".dat";
+}
+
+// Each file is written under this name beside its place and renamed when it is
+// complete: an interrupted installation leaves no half-written file under an
+// installed name, and running it again overwrites the leftover.
+constexpr char16_t kPartialSuffix[] = u".VornLib-partial";
+
+// The unfinished file goes on every way out of the copy, unless it was put in place.
+class PartialFile {
+public:
+    explicit PartialFile(const String& path) : path_(path) {}
+    ~PartialFile() {
+        if (!path_.isEmpty())
+            DeleteFileW(Wide(path_.data()));
+    }
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+    const String& path() const { return path_; }
+    void placed() { path_.clear(); }
+
+private:
+    String path_;
+};
+
+// An earlier version's file may be read-only: like an old shortcut, it is the
+// installation's to replace. A file that another program holds open is not
+// replaced (the platform refuses), and keeps its attributes.
+Result PutInPlace(const String& partial, const String& destination) {
+    const DWORD attributes = GetFileAttributesW(Wide(destination.data()));
+    const bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        SetFileAttributesW(Wide(destination.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (MoveFileExW(Wide(partial.data()), Wide(destination.data()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return kResultOk;
+    Result result = ResultFromSystemError(GetLastError());
+    if (readOnly)
+        SetFileAttributesW(Wide(destination.data()), attributes);
+    // The platform reports a replacement refused because another program
+    // holds the file as access denied; the user learns more from "in use".
+    if (result == kResultAccessDenied) {
+        const FileHandle probe(CreateFileW(Wide(destination.data()), DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+            result = kResultSharingViolation;
+    }
+    return result;
 }
 
 } // namespace
@@ -134,18 +184,18 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
     if (result != kResultOk)
         return result;
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
+    // Nested files may lie beyond the platform's 260-character limit.
+    PartialFile partial(LongPath(destinationPath) + kPartialSuffix);
     FileStream destination;
-    result = destination.openWrite(destinationPath.data());
+    result = destination.openWrite(partial.path().data());
     if (result == kResultBadPath) {
         // When the folder cannot be made, its reason is the one to report.
         result = CreateFolderTree(ParentFolder(destinationPath));
         if (result == kResultOk)
-            result = destination.openWrite(destinationPath.data());
+            result = destination.openWrite(partial.path().data());
     }
     if (result != kResultOk)
         return result;
-    // Marked before the first byte, so that a half-written file is rolled back too.
-    entry.copied = true;
     while (remaining) {
         const uint8_t* chunk = nullptr;
         uint32_t count = 0;
@@ -160,13 +210,21 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
         std::lock_guard<std::mutex> guard(lock_);
         if (state_ == TransferState::CancelRequested) {
             state_ = TransferState::Cancelled;
-            (void)destination.flush(false);
             return kResultCancelled;
         }
     }
     (void)destination.setLastWriteTime(entry.date);
     (void)destination.flush(false);
-    return destination.close();
+    result = destination.close();
+    if (result == kResultOk)
+        result = PutInPlace(partial.path(), LongPath(destinationPath));
+    if (result != kResultOk)
+        return result;
+    partial.placed();
+    // Marked once the file is in place: roll-back deletes what this
+    // installation put there, never a file it failed to replace.
+    entry.copied = true;
+    return kResultOk;
 }
 
 Result TransferWorker::copyFiles() {
@@ -200,8 +258,10 @@ Result TransferWorker::copyFiles() {
     }
     for (FileEntry& entry : manifest_.files) {
         const Result result = copyFile(entry, source);
-        if (result != kResultOk)
+        if (result != kResultOk) {
+            stoppedAt_ = &entry;
             return result;
+        }
     }
     // The last chunk may be written while the user reads the cancel question:
     // the answer decides.
@@ -215,10 +275,13 @@ Result TransferWorker::copyFiles() {
 void TransferWorker::rollBack() {
     const String installFolder = NormalisedFolder(manifest_.installFolder);
     for (const FileEntry& entry : manifest_.files) {
-        if (!entry.copied)
+        // The file the copy stopped at was never put in place, but folders may
+        // have been made for it.
+        if (!entry.copied && &entry != stoppedAt_)
             continue;
         const String path = JoinPath(installFolder, entry.relativePath);
-        DeleteFileW(Wide(LongPath(path).data()));
+        if (entry.copied)
+            DeleteFileW(Wide(LongPath(path).data()));
         // Folders made for nested files go when nothing else is in them.
         for (String folder = ParentFolder(path);
              folder.length() > installFolder.length() && RemoveEmptyFolder(folder);
@@ -234,6 +297,22 @@ void TransferWorker::rollBack() {
     }
 }
 
+// Programs start, and shortcuts point, only by paths shorter than the
+// platform's 260 characters (the files themselves may lie deeper, written
+// through "\\?\"): an installation whose programs or shortcut targets would
+// not fit is refused before anything is touched, with the code of the
+// platform's own "file name too long".
+Result TransferWorker::checkPaths() const {
+    std::vector<String> paths = {manifest_.executablePath(), manifest_.executableX64Path()};
+    for (const ShortcutEntry& shortcut : manifest_.shortcuts)
+        paths.push_back(JoinPath(manifest_.installFolder, shortcut.target));
+    for (const String& path : paths) {
+        if (path.length() >= MAX_PATH)
+            return kResultBadPath;
+    }
+    return kResultOk;
+}
+
 Result TransferWorker::registerInstallation() {
     Result result = RegisterUninstallEntry(manifest_);
     if (result == kResultOk)
@@ -246,14 +325,18 @@ Result TransferWorker::registerInstallation() {
 }
 
 Result TransferWorker::run() {
-    (void)removePreviousInstallation();
-    Result result = copyFiles();
-    if (result != kResultOk) {
-        rollBack();
-    } else {
-        result = registerInstallation();
-        if (result == kResultOk)
-            AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
+    // A refused installation leaves the previous one as it is.
+    Result result = checkPaths();
+    if (result == kResultOk) {
+        (void)removePreviousInstallation();
+        result = copyFiles();
+        if (result != kResultOk) {
+            rollBack();
+        } else {
+            result = registerInstallation();
+            if (result == kResultOk)
+                AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
+        }
     }
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {

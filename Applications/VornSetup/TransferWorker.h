@@ -72,6 +72,7 @@ public:
     bool requestCancel(bool (*confirm)(void* context), void* context);
 
     // The steps of run, for tests.
+    Result checkPaths() const;
     Result removePreviousInstallation();
     Result copyFiles();
     void rollBack();
@@ -92,6 +93,8 @@ private:
     // Signalled when a cancel question has been answered.
     std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
+    // The entry whose copy failed or was cancelled, for the roll-back.
+    const FileEntry* stoppedAt_ = nullptr;
     uint64_t total_ = 0;
     uint64_t done_ = 0;
     uint64_t lastShown_ = ~uint64_t(0);

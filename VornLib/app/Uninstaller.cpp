@@ -191,8 +191,21 @@ Result Uninstaller::removeFolder(const String& folder, bool useShell, bool empty
 Result Uninstaller::deleteFile(const String& path) {
     if (path.isEmpty())
         return kResultInvalidArgument;
-    return DeleteFileW(Wide(LongPath(path).data())) ? kResultOk
-                                                    : ResultFromSystemError(GetLastError());
+    const String file = LongPath(path);
+    if (DeleteFileW(Wide(file.data())))
+        return kResultOk;
+    Result result = ResultFromSystemError(GetLastError());
+    // A listed file that was made read-only is still the installation's.
+    const DWORD attributes = GetFileAttributesW(Wide(file.data()));
+    if (result == kResultAccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) &&
+        SetFileAttributesW(Wide(file.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
+        if (DeleteFileW(Wide(file.data())))
+            return kResultOk;
+        result = ResultFromSystemError(GetLastError());
+        SetFileAttributesW(Wide(file.data()), attributes);
+    }
+    return result;
 }
 
 } // namespace vorn

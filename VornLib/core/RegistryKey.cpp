@@ -222,4 +222,22 @@ Result RegistryKey::deleteSubkeyTree(const char16_t* name) {
     return ResultFromSystemError(uint32_t(RegDeleteTreeW(key_.get(), Wide(name))));
 }
 
+Result RegistryKey::deleteIfEmpty() {
+    const Result opened = openForReading();
+    if (opened == kResultNotFound)
+        return kResultOk;
+    if (opened != kResultOk)
+        return opened;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    const LONG error = RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, &subkeys, nullptr,
+                                        nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    if (error != ERROR_SUCCESS)
+        return ResultFromSystemError(uint32_t(error));
+    if (subkeys || values)
+        return kResultDirectoryNotEmpty;
+    key_.reset();
+    return ResultFromSystemError(uint32_t(RegDeleteKeyExW(root_, Wide(path_.data()), view_, 0)));
+}
+
 } // namespace vorn

@@ -45,6 +45,9 @@ public:
     // Deletes the named subkey with everything below it. Success when this key
     // itself does not exist; 29 when only the subkey is missing.
     Result deleteSubkeyTree(const char16_t* name);
+    // Deletes this key when it holds neither values nor subkeys (21 otherwise);
+    // a missing key counts as deleted.
+    Result deleteIfEmpty();
 
     const String& path() const { return path_; }
 

@@ -19,6 +19,7 @@
 #include "Tools/VornPack/EntryEncoder.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/XmlDocument.h"
+#include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/data/DataTestSupport.h"
 #include "VornLib/data/ResourceFileSystem.h"
 
@@ -88,8 +89,16 @@ public:
     std::function<void(double)> onPosition;
 };
 
+// Nested so deep that, under any install folder, its path passes 260 characters.
+const std::string kDeepName =
+    "Chapter one of a manual with a long name/Section two of it, long enough too/"
+    "Subsection three, deeper still/And a fourth level for good measure/"
+    "A fifth level, so that the whole path is well beyond the limit/Page.txt";
+
 // The payload's contents, by name under the source root "App/".
 std::vector<uint8_t> Contents(const std::string& name) {
+    if (name == kDeepName)
+        return vorn::SampleText(4321);
     if (name == "Readme.txt")
         return vorn::SampleText(5000);
     if (name == "Bin/Tools/Helper.dll")
@@ -150,6 +159,7 @@ std::unique_ptr<GrowableStream> BuildPayload(bool damaged) {
         AddEntry(&writer, "Big.bin", CompressionKind::Stored);
         AddEntry(&writer, "Docs/Manual.txt", CompressionKind::Lzma2);
         AddEntry(&writer, "Blocked.bin", CompressionKind::Stored);
+        AddEntry(&writer, kDeepName, CompressionKind::Lzma2);
     }
     EXPECT_EQ(0u, writer.finish());
     return out;
@@ -495,21 +505,112 @@ TEST_F(TransferWorkerTest, CompanyFolderWithOtherContentsStays) {
     EXPECT_TRUE(fs::is_directory(company / "Other Product"));
 }
 
-TEST_F(TransferWorkerTest, DamagedEntryFailsAndItsPartialFileIsRolledBack) {
+TEST_F(TransferWorkerTest, DamagedEntryFailsAndLeavesNoPartialFile) {
     InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Damaged.bin"});
     TransferWorker worker(manifest, strings, &progress, nullptr);
     const Result result = worker.copyFiles();
     EXPECT_NE(0u, result);
     EXPECT_NE(8u, result) << "damage is a failure, not a cancel";
-    ASSERT_TRUE(manifest.files[1].copied) << "marked before its first byte";
-    const fs::path partial = InstallFolder(manifest) / "Damaged.bin";
-    ASSERT_TRUE(fs::exists(partial));
-    EXPECT_LT(fs::file_size(partial), Contents("Damaged.bin").size());
+    EXPECT_TRUE(manifest.files[0].copied);
+    EXPECT_FALSE(manifest.files[1].copied) << "marked only once in place";
+    const fs::path folder = InstallFolder(manifest);
+    EXPECT_FALSE(fs::exists(folder / "Damaged.bin")) << "no half-written file under its name";
+    EXPECT_FALSE(fs::exists(folder / "Damaged.bin.VornLib-partial")) << "the unfinished file goes";
 
     worker.rollBack();
-    EXPECT_FALSE(fs::exists(partial));
-    EXPECT_FALSE(fs::exists(InstallFolder(manifest) / "Readme.txt"));
+    EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
     EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co"));
+}
+
+// Files in the way of the installation.
+
+TEST_F(TransferWorkerTest, ReadOnlyFileOfAnEarlierVersionIsReplaced) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Docs/Manual.txt"});
+    const fs::path folder = InstallFolder(manifest);
+    const fs::path old = folder / "Docs" / "Manual.txt";
+    fs::create_directories(old.parent_path());
+    vorn::WriteWholeFile(old, vorn::SampleText(40));
+    ASSERT_TRUE(SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_READONLY));
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    ASSERT_EQ(0u, worker.copyFiles());
+    EXPECT_TRUE(vorn::ReadWholeFile(old) == Contents("Docs/Manual.txt"));
+    EXPECT_EQ(manifest.files[1].date, TimesOf(old).lastWrite);
+    EXPECT_TRUE(manifest.files[1].copied);
+}
+
+TEST_F(TransferWorkerTest, FileHeldOpenWithoutSharingFailsAndStays) {
+    InstallManifest manifest =
+        Manifest(scratch, {"Readme.txt", "Data/Config.xml", "Docs/Manual.txt"});
+    const fs::path folder = InstallFolder(manifest);
+    const fs::path held = folder / "Data" / "Config.xml";
+    fs::create_directories(held.parent_path());
+    vorn::WriteWholeFile(held, vorn::SampleText(70));
+    {
+        vorn::FileHandle holder(CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(holder.isValid());
+        TransferWorker worker(manifest, strings, &progress, nullptr);
+        EXPECT_EQ(27u, worker.copyFiles()) << "in use by another program: a sharing violation";
+        EXPECT_TRUE(manifest.files[0].copied);
+        EXPECT_FALSE(manifest.files[1].copied) << "never replaced, so never rolled back";
+        EXPECT_FALSE(manifest.files[2].copied);
+        EXPECT_FALSE(fs::exists(folder / "Data" / "Config.xml.VornLib-partial"));
+        worker.rollBack();
+        EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
+    }
+    EXPECT_TRUE(vorn::ReadWholeFile(held) == vorn::SampleText(70)) << "the other program's file";
+}
+
+// Paths beyond the platform's 260 characters.
+
+TEST_F(TransferWorkerTest, NestedFilesBeyondThePathLimitArrive) {
+    InstallManifest manifest = Manifest(scratch, {kDeepName});
+    const String full = JoinPath(manifest.installFolder, manifest.files[0].relativePath);
+    ASSERT_GT(full.length(), 260u);
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    ASSERT_EQ(0u, worker.copyFiles());
+    EXPECT_EQ(0u, worker.checkPaths()) << "only the programs and shortcut targets must fit";
+    const fs::path file = fs::path(std::u16string(vorn::LongPath(full).data()));
+    EXPECT_TRUE(vorn::ReadWholeFile(file) == Contents(kDeepName));
+    EXPECT_EQ(manifest.files[0].date, TimesOf(file).lastWrite);
+    worker.rollBack();
+    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co"))
+        << "rolled back through the long path";
+}
+
+TEST_F(TransferWorkerTest, ProgramsAndShortcutTargetsBeyondThePathLimitAreRefused) {
+    InstallManifest manifest = Manifest(scratch, {"Readme.txt"});
+    const String folder = manifest.installFolder;
+    const auto repeat = [](char16_t unit, uint32_t count) {
+        String text;
+        while (text.length() < count)
+            text += unit;
+        return text;
+    };
+    const auto withFolderOf = [&](uint32_t length) {
+        String padded = folder + u"\\";
+        while (padded.length() < length)
+            padded += u'x';
+        return padded;
+    };
+    manifest.executable = u"Demo.exe";
+    // 259 characters and the terminating zero fit; 260 do not.
+    manifest.installFolder = withFolderOf(259 - 9);
+    ASSERT_EQ(259u, manifest.executablePath().length());
+    TransferWorker worker(manifest, strings, &progress, nullptr);
+    EXPECT_EQ(0u, worker.checkPaths());
+    manifest.installFolder = withFolderOf(260 - 9);
+    EXPECT_EQ(31u, worker.checkPaths()) << "the program";
+    manifest.installFolder = withFolderOf(200);
+    manifest.executableX64 = String(u"x64\\") + repeat(u'y', 60) + u".exe";
+    EXPECT_EQ(31u, worker.checkPaths()) << "the 64-bit program";
+    manifest.executableX64.clear();
+    ShortcutEntry shortcut;
+    shortcut.target = String(u"Help\\") + repeat(u'z', 60) + u".txt";
+    manifest.shortcuts.push_back(shortcut);
+    EXPECT_EQ(31u, worker.checkPaths()) << "a shortcut's target";
+    manifest.shortcuts.back().target = u"Help\\Readme.txt";
+    EXPECT_EQ(0u, worker.checkPaths());
 }
 
 // Cancellation: the question is asked from another thread while the copy runs.
@@ -574,10 +675,11 @@ TEST_F(TransferWorkerTest, CancelAnsweredYesStopsAfterTheChunk) {
     EXPECT_EQ(1, answer.asked);
     // No chunk after the one during which the user answered.
     EXPECT_EQ((std::vector<double>{0, 5000, 5000 + 4.0 * kMiB}), progress.positions);
-    EXPECT_TRUE(manifest.files[1].copied);
+    EXPECT_FALSE(manifest.files[1].copied) << "stopped before it was complete";
     EXPECT_FALSE(manifest.files[2].copied);
     const fs::path folder = InstallFolder(manifest);
-    EXPECT_TRUE(fs::exists(folder / "Big.bin"));
+    EXPECT_FALSE(fs::exists(folder / "Big.bin"));
+    EXPECT_FALSE(fs::exists(folder / "Big.bin.VornLib-partial"));
     EXPECT_FALSE(fs::exists(folder / "Data"));
     EXPECT_FALSE(worker.requestCancel(&Confirm, &answer)) << "still cancelling";
     EXPECT_EQ(1, answer.asked);

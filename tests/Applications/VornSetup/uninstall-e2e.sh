@@ -17,9 +17,9 @@ group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/
 demo_run() { local prefix="$1"; shift; "$run" "$prefix" "$@" >/dev/null 2>&1 </dev/null; }
 # Differences that are not the installation's: Wine re-enumerates its devices
 # on every start and keeps console settings once a console program ran; the
-# list of installed programs is a key every Windows has; the user's own
-# settings of VornDemo stay, as every program's do.
-justified='(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|^[<>] user[.]reg:Console|Software..Wine|Wow6432Node..Microsoft..Windows..CurrentVersion..Uninstall$|Vorn Software..VornDemo)'
+# list of installed programs is a key every Windows has. VornDemo's removal
+# hook takes away what its install hook recorded: no settings key is left.
+justified='(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|^[<>] user[.]reg:Console|Software..Wine|Wow6432Node..Microsoft..Windows..CurrentVersion..Uninstall$)'
 residue() { # before-registry after-registry
   diff <(echo "$1") <(echo "$2") | grep '^[<>]' | grep -Ev "$justified"
 }
@@ -29,6 +29,8 @@ echo "== quiet removal through the uninstall entry leaves nothing but the user's
 prefix="$(fresh_prefix residue)"
 files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
 setup "$prefix" /Quiet
+settings='HKCU\Software\Vorn Software\VornDemo\Global'
+check "the install hook recorded the version" test "$(reg_value "$prefix" "$settings" InstalledVersion)" = "1.0.0"
 uninstall="$(reg_value "$prefix" "$entry" UninstallString)"
 check "the entry names the removal command" test "$uninstall" = "\"$program\" /Uninstall"
 installed="$(installed_in "$prefix")"; group="$(group_in "$prefix")"
@@ -49,6 +51,7 @@ rmdir "$installed" "$group"
 rm -f "$prefix/drive_c/remove.bat"
 check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
 left="$(residue "$registry_before" "$(registry_of "$prefix")")"
+check "no VornDemo settings key left" bash -c '! WINEPREFIX="$0" /usr/lib/wine/wine64 reg query "HKCU\Software\Vorn Software\VornDemo" >/dev/null 2>&1' "$prefix"
 check "no registry key or value left" test -z "$left"
 [ -n "$left" ] && echo "$left" | head -20
 finish_prefix "$prefix"

@@ -1,5 +1,6 @@
 #include "VornLib/data/LZMAStream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -19,6 +20,15 @@ void SdkFree(ISzAllocPtr, void* address) {
     std::free(address);
 }
 const ISzAlloc kSdkAllocator = {SdkAlloc, SdkFree};
+
+// Fuzzing builds give a PPMd model at most this much memory, so that inputs
+// asking for hundreds of megabytes stay fast. The decoder takes the same paths;
+// only a model that fills up restarts sooner than its encoder's did.
+#ifdef VORN_FUZZING_BUILD
+constexpr uint32_t kPpmdModelBound = 1u << 20;
+#else
+constexpr uint32_t kPpmdModelBound = LZMAStream::kMaxPpmdMemory;
+#endif
 
 // Feeds the range decoder from the packed block; past its end it yields zeros
 // and remembers the overrun, so damaged data cannot read outside the block.
@@ -112,7 +122,7 @@ Result LZMAStream::open(Stream* underlying, uint64_t packedSize, uint64_t unpack
             memory > kMaxPpmdMemory)
             return kResultPlatformFailure;
         Ppmd7_Construct(&decoder.ppmd);
-        if (!Ppmd7_Alloc(&decoder.ppmd, memory, &kSdkAllocator))
+        if (!Ppmd7_Alloc(&decoder.ppmd, std::min(memory, kPpmdModelBound), &kSdkAllocator))
             return kResultOutOfMemory;
         decoder.ppmdOrder = order;
         break;

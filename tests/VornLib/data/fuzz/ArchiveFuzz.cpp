@@ -3,6 +3,7 @@
 // (crash, hang, out-of-bounds access, runaway allocation) is a finding.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "VornLib/data/ArchiveMount.h"
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             left -= piece;
             budget -= piece;
         }
-        mount.releaseEntry(entry);
+        if (mount.releaseEntry(entry) != vorn::kResultOk)
+            std::abort();
     }
     return 0;
 }

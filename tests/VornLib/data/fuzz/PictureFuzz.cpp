@@ -2,6 +2,7 @@
 // asks a few pixels for their colour. Any outcome but a result code (crash,
 // leak, abort from inside libpng or libjpeg, out-of-bounds access) is a finding.
 #include <cstdint>
+#include <cstdlib>
 
 #include "VornLib/data/Picture.h"
 
@@ -14,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vorn::Rgba colour;
     const uint32_t w = picture.width();
     const uint32_t h = picture.height();
-    picture.pixel(0, 0, &colour);
-    picture.pixel(w - 1, h - 1, &colour);
-    picture.pixel(w / 2, h / 2, &colour);
+    // A decoded picture has pixels, and each of them has a colour.
+    if (picture.pixel(0, 0, &colour) != vorn::kResultOk ||
+        picture.pixel(w - 1, h - 1, &colour) != vorn::kResultOk ||
+        picture.pixel(w / 2, h / 2, &colour) != vorn::kResultOk)
+        std::abort();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <Ppmd7.h>
 
 #include "VornLib/core/LittleEndian.h"
+#include "VornLib/data/DecoderBounds.h"
 
 namespace vorn {
 namespace {
@@ -21,14 +22,10 @@ void SdkFree(ISzAllocPtr, void* address) {
 }
 const ISzAlloc kSdkAllocator = {SdkAlloc, SdkFree};
 
-// Fuzzing builds give a PPMd model at most this much memory, so that inputs
-// asking for hundreds of megabytes stay fast. The decoder takes the same paths;
-// only a model that fills up restarts sooner than its encoder's did.
-#ifdef VORN_FUZZING_BUILD
-constexpr uint32_t kPpmdModelBound = 1u << 20;
-#else
-constexpr uint32_t kPpmdModelBound = LZMAStream::kMaxPpmdMemory;
-#endif
+// Only fuzzing builds lower the bound below the largest model accepted: the
+// decoder takes the same paths, a model that fills up just restarts sooner.
+constexpr uint32_t kPpmdModelBound = VORN_PPMD_MODEL_BOUND;
+static_assert(kPpmdModelBound <= LZMAStream::kMaxPpmdMemory, "the bound only lowers the limit");
 
 // Feeds the range decoder from the packed block; past its end it yields zeros
 // and remembers the overrun, so damaged data cannot read outside the block.

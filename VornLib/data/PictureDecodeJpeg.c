@@ -10,6 +10,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "VornLib/data/DecoderBounds.h"
 #include "VornLib/data/PictureDecoders.h"
 
 enum {
@@ -22,8 +23,6 @@ enum {
 };
 
 enum { kGrey8 = 1, kRgb24 = 5 };
-
-#define kMaxPictureBytes (128u << 20)
 
 typedef struct JpegState {
     struct jpeg_decompress_struct decoder;
@@ -76,7 +75,7 @@ static uint32_t DecodeSteps(JpegState* state, const uint8_t* bytes, size_t size,
     if (decoder->output_components * 8 != (int)bitsPerPixel)
         return kUnsupportedFormat;
     total = VornPictureBytes(decoder->output_width, decoder->output_height, bitsPerPixel,
-                             kMaxPictureBytes);
+                             VORN_PICTURE_BYTES_BOUND);
     if (!total)
         return kCapacityExceeded;
     rowBytes = VornPictureRowBytes(decoder->output_width, bitsPerPixel);

@@ -54,7 +54,8 @@ if [ "${1:-}" = merge ]; then
   for entry in "${targets[@]}"; do
     read -r name folder corpus <<<"$entry"
     [ "$name" = "$wanted" ] || continue
-    "build/fuzz/$folder/$name" -merge=1 -max_len="$max_len" "$folder/$corpus" "$@"
+    # Edges, not hit counts, decide what is kept: a few dozen files a target.
+    "build/fuzz/$folder/$name" -merge=1 -use_counters=0 -max_len="$max_len" "$folder/$corpus" "$@"
     exit
   done
   echo "fuzz: no target $wanted" >&2; exit 64

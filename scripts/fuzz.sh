@@ -65,7 +65,7 @@ seconds="${1:-30}"
 results=build/fuzz/test-results
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-rm -rf "$results/artifacts"; mkdir -p "$results/artifacts"
+rm -rf "$results/artifacts" "$results/Fuzz.checks"; mkdir -p "$results/artifacts"
 ok=0; bad=0
 for entry in "${targets[@]}"; do
   read -r name folder corpus <<<"$entry"
@@ -78,9 +78,10 @@ for entry in "${targets[@]}"; do
   else
     bad=$((bad + 1)); verdict="FAILED (see $log)"
   fi
+  # A target that died early printed none of these.
   runs="$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+)/\1/p' "$log")"
   speed="$(sed -nE 's/^stat::average_exec_per_sec: *([0-9]+)/\1/p' "$log")"
-  coverage="$(grep -oE 'cov: [0-9]+' "$log" | tail -n 1)"
+  coverage="$(grep -oE 'cov: [0-9]+' "$log" | tail -n 1 || true)"
   echo "$name: ${runs:-?} runs, ${speed:-?} exec/s, ${coverage:-cov: ?}, corpus $(ls "$folder/$corpus" | wc -l) files: $verdict"
 done
 echo "$ok $bad" >"$results/Fuzz.checks"

@@ -7,8 +7,8 @@
 # build/fuzz/test-results/Fuzz.checks ("passed failed") for scripts/test.sh.
 # `scripts/fuzz.sh merge <target> <folder>...` minimises what a longer run
 # found into the target's corpus.
-# Ends with 0 when every target ran clean, 1 on a finding, 2 when this machine
-# cannot build fuzzers (no clang or no libFuzzer runtime).
+# Ends with 0 when every target ran clean, 1 on a finding, 2 when skipped (no
+# time given, or no clang++ with the libFuzzer runtime on this machine).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$root"

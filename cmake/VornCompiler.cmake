@@ -18,6 +18,9 @@ if(VORN_SANITIZE)
   target_link_options(vorn_options INTERFACE -fsanitize=address,undefined)
 endif()
 if(VORN_FUZZ)
-  target_compile_options(vorn_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+  # Lets decoders bound what one input may make them allocate.
+  target_compile_definitions(vorn_options INTERFACE VORN_FUZZING_BUILD)
+  target_compile_options(vorn_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                -fno-sanitize-recover=undefined)
   target_link_options(vorn_options INTERFACE -fsanitize=address,undefined)
 endif()

@@ -10,7 +10,7 @@ cache="${VORN_DEPS_CACHE:-$root/build/deps}"
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake ninja-build g++ clang pkg-config dpkg-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 wine32:i386 fonts-wine fonts-wqy-microhei xvfb x11-utils xdotool imagemagick
   zlib1g-dev liblzo2-dev libpng-dev libjpeg62-turbo-dev

@@ -27,6 +27,12 @@ for preset in "${presets[@]}"; do
   ctest --preset "$preset" -j "$jobs" || status=1
 done
 
+# Fuzz smoke: each fuzz target a short run on its corpus where clang can build
+# them (VORN_FUZZ_SECONDS=0 leaves it out); its checks count with the rest.
+fuzz_status=0; "$root/scripts/fuzz.sh" "${VORN_FUZZ_SECONDS:-30}" || fuzz_status=$?
+[ "$fuzz_status" -eq 2 ] || presets+=(fuzz)
+[ "$fuzz_status" -eq 0 ] || [ "$fuzz_status" -eq 2 ] || status=1
+
 passed=0; failed=0
 for preset in "${presets[@]}"; do
   for xml in build/"$preset"/test-results/*.xml; do

@@ -1,5 +1,6 @@
 #include "VornLib/data/LZMAStream.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -8,6 +9,7 @@
 #include <Ppmd7.h>
 
 #include "VornLib/core/LittleEndian.h"
+#include "VornLib/data/DecoderBounds.h"
 
 namespace vorn {
 namespace {
@@ -19,6 +21,11 @@ void SdkFree(ISzAllocPtr, void* address) {
     std::free(address);
 }
 const ISzAlloc kSdkAllocator = {SdkAlloc, SdkFree};
+
+// Only fuzzing builds lower the bound below the largest model accepted: the
+// decoder takes the same paths, a model that fills up just restarts sooner.
+constexpr uint32_t kPpmdModelBound = VORN_PPMD_MODEL_BOUND;
+static_assert(kPpmdModelBound <= LZMAStream::kMaxPpmdMemory, "the bound only lowers the limit");
 
 // Feeds the range decoder from the packed block; past its end it yields zeros
 // and remembers the overrun, so damaged data cannot read outside the block.
@@ -112,7 +119,7 @@ Result LZMAStream::open(Stream* underlying, uint64_t packedSize, uint64_t unpack
             memory > kMaxPpmdMemory)
             return kResultPlatformFailure;
         Ppmd7_Construct(&decoder.ppmd);
-        if (!Ppmd7_Alloc(&decoder.ppmd, memory, &kSdkAllocator))
+        if (!Ppmd7_Alloc(&decoder.ppmd, std::min(memory, kPpmdModelBound), &kSdkAllocator))
             return kResultOutOfMemory;
         decoder.ppmdOrder = order;
         break;

@@ -9,6 +9,7 @@
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/Stream.h"
+#include "VornLib/data/DecoderBounds.h"
 
 namespace vorn {
 
@@ -42,7 +43,7 @@ bool HasAlpha(PixelFormat format);
 uint8_t GreyOf(uint8_t red, uint8_t green, uint8_t blue);
 
 // Pictures above this many pixel bytes are refused (24) before anything is allocated.
-constexpr uint32_t kMaxPictureBytes = 128u << 20;
+constexpr uint32_t kMaxPictureBytes = VORN_PICTURE_BYTES_BOUND;
 
 class Picture {
 public:

@@ -10,6 +10,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "VornLib/data/DecoderBounds.h"
 #include "VornLib/data/PictureDecoders.h"
 
 enum {
@@ -22,8 +23,6 @@ enum {
 };
 
 enum { kGrey8 = 1, kRgb24 = 5 };
-
-#define kMaxPictureBytes (128u << 20)
 
 typedef struct JpegState {
     struct jpeg_decompress_struct decoder;
@@ -72,13 +71,19 @@ static uint32_t DecodeSteps(JpegState* state, const uint8_t* bytes, size_t size,
     } else {
         return kUnsupportedFormat;
     }
-    jpeg_start_decompress(decoder);
+    /* The size is checked before decoding starts: a progressive picture's
+       start allocates the coefficients of the whole picture, gigabytes for a
+       few bytes of header. Those take two bytes a sample plus the padding of
+       the last blocks, so three times the largest picture is plenty. */
+    jpeg_calc_output_dimensions(decoder);
     if (decoder->output_components * 8 != (int)bitsPerPixel)
         return kUnsupportedFormat;
     total = VornPictureBytes(decoder->output_width, decoder->output_height, bitsPerPixel,
-                             kMaxPictureBytes);
+                             VORN_PICTURE_BYTES_BOUND);
     if (!total)
         return kCapacityExceeded;
+    decoder->mem->max_memory_to_use = (long)(3u * VORN_PICTURE_BYTES_BOUND);
+    jpeg_start_decompress(decoder);
     rowBytes = VornPictureRowBytes(decoder->output_width, bitsPerPixel);
     out->pixels = (uint8_t*)malloc(total);
     if (!out->pixels)

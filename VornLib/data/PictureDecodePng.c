@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "VornLib/data/DecoderBounds.h"
 #include "VornLib/data/PictureDecoders.h"
 
 enum {
@@ -27,7 +28,6 @@ enum {
     kPalette8 = 7
 };
 
-#define kMaxPictureBytes (128u << 20)
 #define kMaxDimension 65535u
 
 typedef struct PngSource {
@@ -122,7 +122,7 @@ static uint32_t DecodeSteps(PngState* state, PngSource* source, VornDecodedPictu
     out->format = FormatOf(colourType, bitDepth, &bitsPerPixel);
     if (!out->format)
         return kUnsupportedFormat;
-    total = VornPictureBytes(width, height, bitsPerPixel, kMaxPictureBytes);
+    total = VornPictureBytes(width, height, bitsPerPixel, VORN_PICTURE_BYTES_BOUND);
     if (!total)
         return kCapacityExceeded;
     rowBytes = VornPictureRowBytes(width, bitsPerPixel);

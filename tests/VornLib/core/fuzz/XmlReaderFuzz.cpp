@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     VectorStream stream;
     vorn::TextWriter writer;
-    writer.attach(&stream, vorn::TextEncoding::Utf8);
-    if (writer.write(text) != vorn::kResultOk)
+    if (writer.attach(&stream, vorn::TextEncoding::Utf8) != vorn::kResultOk ||
+        writer.write(text) != vorn::kResultOk)
         std::abort();
     vorn::XmlDocument again;
     if (again.parse(stream.bytes.data(), uint32_t(stream.bytes.size()), u"again") !=

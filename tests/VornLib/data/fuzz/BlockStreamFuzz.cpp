@@ -56,6 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         left -= count;
         piece = piece * 3 % 65521 + 1;
     }
-    stream->close();
+    (void)stream->close();
     return 0;
 }

@@ -14,6 +14,7 @@
 //   --click <caption>          press the visible, enabled button
 //   --close                    close the window as its title bar's button does
 //   --window <title>           wait for another top-level window and act on it
+//   --shot <file.bmp>          save what the screen shows, between two actions
 // Exit codes: 0 done, 1 no such window in time, 2 no such visible and
 // enabled control (or no such window for --window), 3 bad arguments.
 #include <cwchar>
@@ -78,13 +79,16 @@ struct Action {
     int values;
 };
 const Action kActions[] = {{L"--select-tab", 1}, {L"--set-text", 2}, {L"--pick", 2},
-                           {L"--click", 1},      {L"--close", 0},    {L"--window", 1}};
+                           {L"--click", 1},      {L"--close", 0},    {L"--window", 1},
+                           {L"--shot", 1}};
 
 bool Act(HWND& window, const std::wstring& option, wchar_t** values, double timeout) {
     if (option == L"--window") {
         window = vorntest::WaitForWindow(values[0], timeout);
         return window != nullptr;
     }
+    if (option == L"--shot")
+        return vorntest::SaveScreenshot(values[0]);
     if (option == L"--pick")
         return vorntest::PickComboItem(window, values[0], values[1]);
     if (option == L"--select-tab")

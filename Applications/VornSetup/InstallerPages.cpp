@@ -312,10 +312,17 @@ void FileTransferPage::setRange(double total) {
 void FileTransferPage::setPosition(double done) {
     Window* bar = control(u"ProgressBar");
     const WPARAM position = WPARAM(ProgressBarControl::PositionOf(done, total_, 1.0, 0.0));
-    if (bar && bar->handle() && position != shownPosition_) {
-        shownPosition_ = position;
-        PostMessageW(bar->handle(), PBM_SETPOS, position, 0);
-    }
+    if (!bar || !bar->handle() || position == shownPosition_)
+        return;
+    // Every position posted is a repaint of the bar waiting in the window's
+    // queue: a copy of thousands of small files would pile them up faster
+    // than they are drawn, and the end page would wait behind them.
+    const double now = MonotonicSeconds();
+    if (position != WPARAM(ProgressBarControl::kRange) && now - shownAt_ < kProgressInterval)
+        return;
+    shownAt_ = now;
+    shownPosition_ = position;
+    PostMessageW(bar->handle(), PBM_SETPOS, position, 0);
 }
 
 void FileTransferPage::setTimeText(const String& text) {

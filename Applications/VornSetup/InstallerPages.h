@@ -77,7 +77,9 @@ private:
     // not change is not sent again. Each text costs a round trip to the
     // window's thread, and a copy of many small files would otherwise keep
     // that thread too busy to paint (the cancel question stayed blank).
+    static constexpr double kProgressInterval = 0.04; // seconds between bar positions
     WPARAM shownPosition_ = WPARAM(-1);
+    double shownAt_ = -1;
     String shownTime_;
     String shownProgress_;
 };

@@ -13,6 +13,7 @@ for value in 'Explorer /v Desktop /d Default' 'Explorer\Desktops /v Default /d 1
 done
 WINEPREFIX="$template" wineserver -w
 
+windows_path() { echo "Z:${1//\//\\}"; } # a path of this machine as Wine's programs see it
 shot() { import -window root "$shots/wizard-$1.png" 2>/dev/null || echo "  (no screenshot: $1)"; }
 
 # WindowDriver in the prefix: its output without carriage returns, its exit code.

@@ -79,13 +79,16 @@ for language in "${languages[@]}"; do
   check "$language: the options page" shows "$shown" "$(text CreateDesktopShortcut)"
   seen "$shown"; shot "$language-3-options"
 
-  drive "$prefix" "$title" --click "$(text InstallButton)" >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$(text FileTransferText)" 10)"
-  check "$language: the copy page" shows "$shown" "$(text CancelButton)"
-  seen "$shown"; shot "$language-4-copying"
+  # Install, a photograph of the copy under way, and a close while it runs:
+  # one driver run, so that the copy is still going on.
   question="$title - $(text CancelTitle)"
-  drive "$prefix" "$title" --close --window "$question" >/dev/null; code=$?
-  check "$language: closing asks \"$question\" ($code)" test "$code" -eq 0
+  drive "$prefix" "$title" --click "$(text InstallButton)" --shot "$(windows_path "$work/copying.bmp")" \
+    --close --window "$question" >/dev/null; code=$?
+  convert "$work/copying.bmp" "$shots/wizard-$language-4-copying.png" 2>/dev/null
+  check "$language: closing while copying asks \"$question\" ($code)" test "$code" -eq 0
+  shown="$(drive "$prefix" "$title" --controls)"
+  check "$language: the copy page stays meanwhile" shows "$shown" "$(text FileTransferText)"
+  seen "$shown"
   shown="$(drive "$prefix" "$question" --timeout 5 --controls)"
   check "$language: the question offers $(text ButtonYes) and $(text ButtonNo)" test "$(state_of "$shown" "$(text ButtonYes)")|$(state_of "$shown" "$(text ButtonNo)")" = 'enabled|enabled'
   sleep 1; seen "$shown"; shot "$language-5-question"

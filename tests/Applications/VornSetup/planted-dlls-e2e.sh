@@ -73,7 +73,10 @@ planted_run() { # prefix folder program [arguments...]
   local prefix="$1" folder="$2"; shift 2
   (cd "$folder" && WINEDLLOVERRIDES="$overrides" timeout 300 "$run" "$prefix" "$@" >/dev/null 2>&1 </dev/null)
 }
-installed_in() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
+installed_in() { # prefix -> the install folder that the entry records, as a folder of the prefix
+  local folder; folder="$(reg_value "$1" "$entry" VornLib.InstallFolder)"
+  [ -n "$folder" ] && folder="${folder#[Cc]:\\}" && echo "$1/drive_c/${folder//\\//}"
+}
 
 echo "== the planted DLLs are loadable"
 prefix="$(fresh_prefix control)"
@@ -89,15 +92,15 @@ downloads="$(downloads_of "$prefix")"
 plant "$downloads"; cp "$work/VornDemoSetup.exe" "$downloads/"
 planted_run "$prefix" "$downloads" "$downloads/VornDemoSetup.exe" /Quiet; code=$?
 check "the installation ends with 0 ($code)" test "$code" -eq 0
-check "VornDemo is installed" test -f "$(installed_in "$prefix")/VornDemo.exe"
+installed="$(installed_in "$prefix")"
+check "VornDemo is installed" test -n "$installed" -a -f "$installed/VornDemo.exe"
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"
 [ -n "$left" ] && echo "$left" | sed 's/^/    loaded: /'
 
 echo "== VornDemo started from the downloads folder, with DLLs planted in its own folder"
-installed="$(installed_in "$prefix")"
-plant "$installed"
-planted_run "$prefix" "$downloads" "$(installed_in "$prefix")/VornDemo.exe" /DemoSeconds:3; code=$?
+[ -n "$installed" ] && plant "$installed"
+planted_run "$prefix" "$downloads" "$installed/VornDemo.exe" /DemoSeconds:3; code=$?
 check "VornDemo ends with 0 ($code)" test "$code" -eq 0
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"

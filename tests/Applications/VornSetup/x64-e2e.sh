@@ -15,18 +15,18 @@ set -uo pipefail
 # Only a 32-bit setup shows the choice: a 64-bit build of it (the tests of
 # machines without 32-bit support) is no WoW64 process and starts the 32-bit
 # executable by design, and such a machine cannot start the 32-bit programs.
-pe_machine() { # executable -> 14c (x86) or 8664 (x86-64)
+pe_machine() { # executable -> 332 (x86) or 34404 (x86-64)
   local header
   header="$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')" || return
-  [ -n "$header" ] && od -An -tx2 -j$((header + 4)) -N2 "$1" | tr -d ' '
+  [ -n "$header" ] && od -An -tu2 -j$((header + 4)) -N2 "$1" | tr -d ' '
 }
-if [ "$(pe_machine "$stub")" != 14c ]; then
+if [ "$(pe_machine "$stub")" != 332 ]; then
   echo "skipped: $stub is no 32-bit setup; shown only by the win32 build on a machine that runs"
   echo "32-bit programs: the hand-off to the 64-bit VornDemo, its shortcuts, App Paths and"
   echo "removal command, and its removal through the 32-bit registry view"
   exit 77
 fi
-if [ "$(pe_machine "$demo64")" != 8664 ]; then
+if [ "$(pe_machine "$demo64")" != 34404 ]; then
   echo "no 64-bit VornDemo at $demo64: build it with"
   echo "  source scripts/lib.sh && build_preset win64 VornDemo"
   exit 1
@@ -66,7 +66,8 @@ setup "$prefix" /Quiet; code=$?
 check "the launcher exits 0 ($code)" test "$code" -eq 0
 installed="$(installed_in "$prefix")"
 check "VornDemo.exe (32-bit) in place" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
-check "VornDemo64.exe (64-bit) in place with its date" test "$(stat -c %Y "$installed/VornDemo64.exe" 2>/dev/null)" = "$(stat -c %Y "$demo64")" -a -s "$installed/VornDemo64.exe"
+check "VornDemo64.exe (64-bit) in place" cmp -s "$installed/VornDemo64.exe" "$work/app/VornDemo64.exe"
+check "VornDemo64.exe keeps its date" test "$(stat -c %Y "$installed/VornDemo64.exe")" = "$(stat -c %Y "$work/app/VornDemo64.exe")"
 check "FilesList lists both programs" test "$(reg_value "$prefix" "$entry\\FilesList" 1)|$(reg_value "$prefix" "$entry\\FilesList" 2)" = 'VornDemo.exe|VornDemo64.exe'
 check "the entry is in the 32-bit registry view" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
 check "and not in the 64-bit one" bash -c '! WINEPREFIX="$0" /usr/lib/wine/wine64 reg query "$1" >/dev/null 2>&1' "$prefix" "$entry64"
@@ -83,7 +84,8 @@ check "shortcuts were made ($(echo "$links" | grep -c .))" test "$(echo "$links"
 all64=true
 while IFS= read -r link; do
   [ -z "$link" ] && continue
-  if ! link_names "$link" | grep -q 'VornDemo64\.exe' || link_names "$link" | grep -qi 'VornDemo\\VornDemo\.exe'; then
+  names="$(link_names "$link")"
+  if ! grep -q 'VornDemo64\.exe' <<<"$names" || grep -qi 'VornDemo\\VornDemo\.exe' <<<"$names"; then
     echo "    $(basename "$link") does not point at VornDemo64.exe"; all64=false
   fi
 done <<<"$links"

@@ -67,12 +67,13 @@ plant() { # folder
 markers() { # prefix -> every marker file left in the prefix
   find "$1/drive_c" -name '*.dll.loaded' -printf '%P\n' 2>/dev/null | sort
 }
-downloads_of() { ls -d "$1"/drive_c/users/*/Downloads | head -n 1; }
+downloads_of() { find "$1/drive_c/users" -mindepth 2 -maxdepth 2 -name Downloads | head -n 1; }
 # Runs a program of the prefix from the downloads folder, preferring the planted DLLs.
 planted_run() { # prefix folder program [arguments...]
   local prefix="$1" folder="$2"; shift 2
   (cd "$folder" && WINEDLLOVERRIDES="$overrides" timeout 300 "$run" "$prefix" "$@" >/dev/null 2>&1 </dev/null)
 }
+show_loaded() { [ -z "$left" ] || while IFS= read -r marker; do echo "    loaded: $marker"; done <<<"$left"; }
 installed_in() { # prefix -> the install folder that the entry records, as a folder of the prefix
   local folder; folder="$(reg_value "$1" "$entry" VornLib.InstallFolder)"
   [ -n "$folder" ] && folder="${folder#[Cc]:\\}" && echo "$1/drive_c/${folder//\\//}"
@@ -96,7 +97,7 @@ installed="$(installed_in "$prefix")"
 check "VornDemo is installed" test -n "$installed" -a -f "$installed/VornDemo.exe"
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"
-[ -n "$left" ] && echo "$left" | sed 's/^/    loaded: /'
+show_loaded
 
 echo "== VornDemo started from the downloads folder, with DLLs planted in its own folder"
 [ -n "$installed" ] && plant "$installed"
@@ -104,7 +105,7 @@ planted_run "$prefix" "$downloads" "$installed/VornDemo.exe" /DemoSeconds:3; cod
 check "VornDemo ends with 0 ($code)" test "$code" -eq 0
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"
-[ -n "$left" ] && echo "$left" | sed 's/^/    loaded: /'
+show_loaded
 
 echo "== its removal through the uninstall entry"
 uninstall="$(reg_value "$prefix" "$entry" UninstallString)"
@@ -116,7 +117,7 @@ check "VornDemo is removed" test ! -e "$installed/VornDemo.exe"
 check "its entry is gone" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"
-[ -n "$left" ] && echo "$left" | sed 's/^/    loaded: /'
+show_loaded
 finish_prefix "$prefix"
 
 echo "== the wizard started from the downloads folder"
@@ -130,11 +131,12 @@ shown="$("$run" "$prefix" "$driver" 'VornDemo Setup' --timeout 60 2>/dev/null | 
 check "the wizard's window appears" grep -qF 'VornDemo Setup' <<<"$shown"
 "$run" "$prefix" "$driver" 'VornDemo Setup' --close >/dev/null 2>&1 </dev/null
 for _ in $(seq 1 150); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.2; done
-check "closing it ends the setup" bash -c '! kill -0 "$1" 2>/dev/null' _ "$setup_pid"
+ended() { ! kill -0 "$1" 2>/dev/null; } # pid
+check "closing it ends the setup" ended "$setup_pid"
 kill "$setup_pid" 2>/dev/null; wait "$setup_pid" 2>/dev/null
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"
-[ -n "$left" ] && echo "$left" | sed 's/^/    loaded: /'
+show_loaded
 finish_prefix "$prefix"
 
 finish_checks

@@ -10,6 +10,8 @@ cd "$root"
 start_xvfb
 build_preset host VornPack | tail -n 1
 build_preset win32 VornSetup VornDemo | tail -n 1
+# Carried as the 64-bit program (ExecutableX64), which 64-bit Windows starts.
+build_preset win64 VornDemo | tail -n 1
 windows="$(wine_test_preset)"
 [ "$windows" = win32 ] || build_preset "$windows" VornSetup VornDemo | tail -n 1
 
@@ -17,6 +19,7 @@ pack() { # preset output
   local app="build/$1/demo-app"
   rm -rf "$app"; mkdir -p "$app"
   cp "build/$1/Applications/VornDemo/VornDemo.exe" "$app/"
+  cp build/win64/Applications/VornDemo/VornDemo.exe "$app/VornDemo64.exe"
   build/host/Tools/VornPack/VornPack setup --app "$app" --definitions Applications/VornSetup/definitions \
     --stub "build/$1/Applications/VornSetup/VornSetup.exe" -o "$2"
 }

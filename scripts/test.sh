@@ -19,6 +19,11 @@ if [ "$wine_preset" != win32 ]; then
   build_preset win32 | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
   ctest --preset win32 -L static || status=1
 fi
+if [[ " ${presets[*]} " == *" win32 "* ]]; then
+  # The win32 tests install it beside the 32-bit one (ExecutableX64).
+  echo "== win64: VornDemo for the win32 tests"
+  build_preset win64 VornDemo | grep -vE '^\[[0-9]+/[0-9]+\] ' || true
+fi
 for preset in "${presets[@]}"; do
   echo "== $preset: build"
   build_preset "$preset" | grep -vE '^\[[0-9]+/[0-9]+\] ' || true

@@ -18,6 +18,16 @@ Result RequiredText(const XmlNode& parent, const char16_t* path, String* out) {
     return kResultOk;
 }
 
+// A relative path as the file list writes it ("/" between folders) and as
+// Windows compares names (letters ignoring case).
+String ComparablePath(const String& path) {
+    String comparable;
+    for (uint32_t i = 0; i < path.length(); ++i)
+        comparable.append(path[i] == u'\\' ? u'/' : path[i]);
+    comparable.toLowerCase();
+    return comparable;
+}
+
 String FirstWord(const String& text) {
     const int32_t blank = text.find(u' ');
     return blank < 0 ? text : text.left(uint32_t(blank));
@@ -146,9 +156,26 @@ String InstallManifest::executableX64Path() const {
     return executableX64.isEmpty() ? String() : JoinPath(installFolder, executableX64);
 }
 
+bool InstallManifest::carriesFile(const String& relativePath) const {
+    const String wanted = ComparablePath(relativePath);
+    for (const FileEntry& file : files) {
+        if (ComparablePath(file.relativePath) == wanted)
+            return true;
+    }
+    return false;
+}
+
 String InstallManifest::launchPath(bool wow64) const {
+    // A 64-bit executable that the payload lacks would leave shortcuts and a
+    // removal command that point at nothing: the 32-bit one serves instead.
     const String x64 = executableX64Path();
-    return wow64 && !x64.isEmpty() ? x64 : executablePath();
+    return wow64 && !x64.isEmpty() && carriesFile(executableX64) ? x64 : executablePath();
+}
+
+String InstallManifest::shortcutTarget(const ShortcutEntry& entry, bool wow64) const {
+    return ComparablePath(entry.target) == ComparablePath(executable)
+               ? launchPath(wow64)
+               : JoinPath(installFolder, entry.target);
 }
 
 String InstallManifest::uninstallKeyPath() const {

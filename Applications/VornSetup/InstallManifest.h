@@ -50,8 +50,17 @@ public:
     String displayVersion() const;
     String executablePath() const;
     String executableX64Path() const;
-    // The 64-bit executable on 64-bit Windows when there is one.
+    // Whether the file list holds this relative path ("\\" or "/" between
+    // folders, letters ignoring case).
+    bool carriesFile(const String& relativePath) const;
+    // The program that the system starts: the 64-bit executable on 64-bit
+    // Windows when the payload carries one, else the 32-bit one. It registers
+    // the file types and App Paths, so the shortcuts and the removal command
+    // name it too.
     String launchPath(bool wow64) const;
+    // Where a shortcut entry points: below the install folder, or at the
+    // launched program when the entry names the executable.
+    String shortcutTarget(const ShortcutEntry& entry, bool wow64) const;
     String uninstallKeyPath() const;
 
     vorn::UUID uuid;

@@ -42,11 +42,15 @@ String TodayText() {
 Result RegisterUninstallEntry(InstallManifest& manifest) {
     UninstallEntry entry(manifest.uuid);
     const String executable = manifest.executablePath();
+    // The program that registers the file types and App Paths (on 64-bit
+    // Windows the 64-bit one, in its own registry view) is the one that can
+    // take them away again; it finds the entry in the 32-bit view.
+    const String program = manifest.launchPath(IsWow64());
     const struct {
         const char16_t* name;
         String value;
     } texts[] = {
-        {u"UninstallString", u'"' + executable + u"\" /Uninstall"},
+        {u"UninstallString", u'"' + program + u"\" /Uninstall"},
         {u"DisplayName", manifest.displayName()},
         {u"Contact", manifest.contact},
         {u"Comments", manifest.description},
@@ -68,14 +72,14 @@ Result RegisterUninstallEntry(InstallManifest& manifest) {
     (void)key.writeInt32(u"NoRepair", 1);
     (void)key.writeText(kInstallFolderValue, manifest.installFolder.data());
     (void)key.writeText(kProgramGroupValue, manifest.programGroup.data());
-    (void)key.writeText(kUninstallProgramValue, executable.data());
+    (void)key.writeText(kUninstallProgramValue, program.data());
     std::vector<String> files;
     files.reserve(manifest.files.size());
     for (const FileEntry& file : manifest.files)
         files.push_back(file.relativePath);
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App Paths.
-    (void)ShellLaunchElevated(manifest.launchPath(IsWow64()).data(), u"/Install");
+    (void)ShellLaunchElevated(program.data(), u"/Install");
     return kResultOk;
 }
 
@@ -117,8 +121,8 @@ Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& str
         String help;
         (void)ResolveLocalizedText(strings, entry.text.data(), &name);
         (void)ResolveLocalizedText(strings, entry.help.data(), &help);
-        result = CreateShortcut(manifest, folder, name,
-                                JoinPath(manifest.installFolder, entry.target), help);
+        result =
+            CreateShortcut(manifest, folder, name, manifest.shortcutTarget(entry, IsWow64()), help);
         if (result != kResultOk)
             return result;
     }

@@ -23,18 +23,6 @@ constexpr char16_t kNoSse2Message[] =
     u"your computer to Intel\u00AE Pentium\u00AE 4 and later processors or AMD Athlon\u2122 64 "
     u"and later processors.";
 
-// Libraries are searched in the system folder only, before anything is loaded:
-// a setup program often runs from a folder where anyone can drop a DLL.
-void RestrictLibrarySearch() {
-    using Function = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto restrict = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (restrict)
-        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryW(L"");
-}
-
 // OLE and the common controls, for the life of the process.
 class SystemObject {
 public:

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include <delayimp.h>
 #include <shlwapi.h>
 
 namespace vorn {
@@ -50,7 +51,32 @@ bool RedirectedByManifest(const wchar_t* name) {
                                     &data) != FALSE;
 }
 
+// The delay-load helper asks before it loads a library itself; a handle given
+// here is the one it keeps for the rest of the process.
+FARPROC WINAPI LoadDelayedLibrary(unsigned notification, PDelayLoadInfo info) {
+    if (notification != dliNotePreLoadLibrary || !info || !info->szDll)
+        return nullptr;
+    static const bool restricted = (RestrictLibrarySearch(), true);
+    (void)restricted;
+    wchar_t name[MAX_PATH] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, info->szDll, -1, name, MAX_PATH))
+        return nullptr;
+    LibraryHandle library;
+    if (LoadSystemLibrary(name, &library) != kResultOk)
+        return nullptr;
+    return reinterpret_cast<FARPROC>(library.release());
+}
+
 } // namespace
+
+void RestrictLibrarySearch() {
+    using Function = BOOL(WINAPI*)(DWORD);
+    const auto restrict = reinterpret_cast<Function>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (restrict)
+        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
 
 String SystemFolderLibraryPath(const wchar_t* name) {
     if (!IsBareFileName(name))
@@ -156,3 +182,9 @@ HRESULT CallSetCurrentProcessExplicitAppUserModelID(const wchar_t* id) {
 }
 
 } // namespace vorn
+
+// Read by the toolchain's delay-load helper; defined here, the helper's own
+// empty default is not linked.
+extern "C" {
+PfnDliHook __pfnDliNotifyHook2 = vorn::LoadDelayedLibrary;
+}

@@ -1,7 +1,10 @@
 // DynamicLibrary: a system library loaded at run time from the system folder,
 // with its path and version record. Functions that older systems lack, and
 // libraries that are not always loaded from the system folder, are reached
-// only through here, so the executables' import tables stay minimal.
+// only through here, so the executables' import tables stay minimal. The
+// system libraries that the executables call directly are delay-loaded (see
+// cmake/VornSystemLibraries.cmake): the hook here loads them on first call
+// through the same system-folder loader.
 #pragma once
 
 #include "VornLib/core/Result.h"
@@ -60,6 +63,12 @@ DynamicLibrary& SystemLibrary(SystemLibraryId id);
 template <typename Function> Function SystemFunction(SystemLibraryId id, const char* name) {
     return reinterpret_cast<Function>(SystemLibrary(id).procAddress(name));
 }
+
+// Limits every later search for a library (the system's own ones included) to
+// the system folder, where the system allows it, and takes the current folder
+// out of the search. Called first thing at start; the delay-load hook calls it
+// too, in case a library is needed before.
+void RestrictLibrarySearch();
 
 // Loads a library of the system folder only: a setup program often starts from
 // a downloads folder where anyone can drop a DLL of the same name. `name` is a

@@ -449,7 +449,7 @@ TEST(Definitions, InstallationSettingsReadThroughTheManifest) {
     EXPECT_EQ(Distribution::Public, manifest.distribution);
     EXPECT_EQ(ToText(manifest.description), english.resolve(u"#VornDemoDescription"));
     EXPECT_EQ(manifest.executable, u"VornDemo.exe");
-    EXPECT_TRUE(manifest.executableX64.isEmpty());
+    EXPECT_EQ(manifest.executableX64, u"VornDemo64.exe");
     for (const String* link : {&manifest.webSite, &manifest.technicalSupport, &manifest.updates})
         EXPECT_EQ(0u, ToText(*link).rfind(u"https://vorn.example/", 0))
             << ToPrintable(link->data());

@@ -63,10 +63,36 @@ TEST(InstallManifestSettings, EveryFieldAndDerivedText) {
               u"{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}");
 
     manifest.installFolder = u"C:\\Program Files\\Tool";
+    manifest.files.push_back({u"Tool.exe"});
+    manifest.files.push_back({u"x64/Tool.exe"});
     EXPECT_EQ(manifest.executablePath(), u"C:\\Program Files\\Tool\\Tool.exe");
     EXPECT_EQ(manifest.executableX64Path(), u"C:\\Program Files\\Tool\\x64\\Tool.exe");
     EXPECT_EQ(manifest.launchPath(true), manifest.executableX64Path());
     EXPECT_EQ(manifest.launchPath(false), manifest.executablePath());
+}
+
+// The 64-bit program is started only when the payload brings it; the file
+// list names it with "/" and Windows compares names ignoring case.
+TEST(InstallManifestSettings, TheSixtyFourBitProgramOnlyWhenCarried) {
+    Parsed parsed(Replace(kSettings, "x64/Tool.exe</", "X64\\Tool64.exe</"),
+                  u"/InstallationSettings");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readSettings(*parsed.element, nullptr));
+    manifest.installFolder = u"C:\\Tool";
+    manifest.files.push_back({u"Tool.exe"});
+    EXPECT_EQ(manifest.launchPath(true), u"C:\\Tool\\Tool.exe") << "not in the payload";
+    manifest.files.push_back({u"x64/Tool64.exe.config"});
+    manifest.files.push_back({u"Tool64.exe"});
+    EXPECT_EQ(manifest.launchPath(true), u"C:\\Tool\\Tool.exe") << "only the exact path counts";
+    manifest.files.push_back({u"x64/tool64.EXE"});
+    EXPECT_EQ(manifest.launchPath(true), u"C:\\Tool\\X64\\Tool64.exe");
+    EXPECT_EQ(manifest.launchPath(false), u"C:\\Tool\\Tool.exe");
+
+    ShortcutEntry program{u"tool.EXE", u"#ToolName", u"#ToolHelp"};
+    ShortcutEntry readme{u"Help/Readme.txt", u"#Readme", u"#ReadmeHelp"};
+    EXPECT_EQ(manifest.shortcutTarget(program, true), u"C:\\Tool\\X64\\Tool64.exe");
+    EXPECT_EQ(manifest.shortcutTarget(program, false), u"C:\\Tool\\Tool.exe");
+    EXPECT_EQ(manifest.shortcutTarget(readme, true), u"C:\\Tool\\Help\\Readme.txt");
 }
 
 TEST(InstallManifestSettings, TagAndDistributionElement) {
@@ -77,6 +103,7 @@ TEST(InstallManifestSettings, TagAndDistributionElement) {
     EXPECT_EQ(plain.displayVersion(), u"1.5");
     EXPECT_EQ(Distribution::Public, plain.distribution);
     plain.installFolder = u"C:\\Tool\\";
+    plain.files.push_back({u"x64/Tool.exe"});
     EXPECT_EQ(plain.launchPath(true), u"C:\\Tool\\x64\\Tool.exe");
 
     Parsed publicTagged(

@@ -9,6 +9,9 @@
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/WorkerThread.h"
 
+// After <windows.h>, which it takes for granted.
+#include <delayimp.h>
+
 namespace vorn {
 namespace {
 
@@ -127,6 +130,38 @@ TEST(DynamicLibraryTest, FallbackLoadsByFullSystemPath) {
     controlsPath.toLowerCase();
     EXPECT_GE(controlsPath.find(u"\\winsxs\\"), 0) << ToPrintable(controlsPath.data());
     EXPECT_NE(nullptr, controls.procAddress("TaskDialogIndirect"));
+}
+
+// The delay-loaded system libraries (all but kernel32 and the C runtime) come
+// through the framework's hook, which loads them from the system folder only.
+TEST(DynamicLibraryTest, DelayLoadHookTakesTheSystemFolder) {
+    ASSERT_NE(nullptr, __pfnDliNotifyHook2) << "the helper's empty default was linked";
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(folder, MAX_PATH), 0u);
+    String expected = String(Units(folder)) + u"\\winmm.dll";
+    expected.toLowerCase();
+
+    DelayLoadInfo info = {};
+    info.cb = sizeof info;
+    info.szDll = "winmm.dll";
+    const HMODULE loaded =
+        reinterpret_cast<HMODULE>(__pfnDliNotifyHook2(dliNotePreLoadLibrary, &info));
+    ASSERT_NE(nullptr, loaded);
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(loaded, path, MAX_PATH), 0u);
+    String actual(Units(path));
+    actual.toLowerCase();
+    EXPECT_EQ(actual, expected);
+    FreeLibrary(loaded);
+
+    // Names with a folder, missing libraries and other notifications are left to the helper.
+    for (const char* name : {"..\\winmm.dll", "C:winmm.dll", "vornlib-no-such-library.dll"}) {
+        info.szDll = name;
+        EXPECT_EQ(nullptr, __pfnDliNotifyHook2(dliNotePreLoadLibrary, &info)) << name;
+    }
+    info.szDll = "winmm.dll";
+    EXPECT_EQ(nullptr, __pfnDliNotifyHook2(dliNotePreGetProcAddress, &info));
+    EXPECT_EQ(nullptr, __pfnDliNotifyHook2(dliNotePreLoadLibrary, nullptr));
 }
 
 TEST(NamedMutexTest, SecondCreatorSeesTheFirst) {

@@ -35,6 +35,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint32_t kCopyChunk = 4u << 20;
+// Threads that decode entries while the main thread writes: two keep both
+// cores of a small machine busy, since decoding costs more than writing.
+constexpr uint32_t kExtractLanes = 2;
 
 fs::path PathOf(const String& text) {
     return fs::path(std::u16string(text.data(), text.length()));
@@ -491,12 +494,20 @@ int Extract(const Arguments& given) {
             present.push_back(name);
     }
     const uint32_t missing = uint32_t(names.size() - present.size());
-    vorn::EntryReadAhead source(kCopyChunk, 3);
+    // Each lane decodes with a reader of its own: a container serves one
+    // entry at a time.
+    std::vector<std::unique_ptr<MountedContainer>> readers;
+    for (uint32_t lane = 0; lane < kExtractLanes; ++lane) {
+        readers.emplace_back(new MountedContainer);
+        if ((result = readers.back()->open(arguments[0])) != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot mount \"{0}\"", {arguments[0]}), result);
+    }
+    vorn::EntryReadAhead source(kCopyChunk, 3, kExtractLanes);
     result = source.start(
         uint32_t(present.size()), [&](uint32_t index, std::unique_ptr<vorn::Stream>* out) {
             std::unique_ptr<vorn::EntryHandle> entry;
-            const Result opened =
-                vorn::EntryHandle::open(&container.mount, present[index].data(), &entry);
+            const Result opened = vorn::EntryHandle::open(&readers[index % kExtractLanes]->mount,
+                                                          present[index].data(), &entry);
             *out = std::move(entry);
             return opened;
         });

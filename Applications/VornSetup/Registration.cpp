@@ -39,7 +39,7 @@ String TodayText() {
 
 } // namespace
 
-Result RegisterUninstallEntry(InstallManifest& manifest) {
+Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) {
     UninstallEntry entry(manifest.uuid);
     const String executable = manifest.executablePath();
     const struct {
@@ -75,7 +75,11 @@ Result RegisterUninstallEntry(InstallManifest& manifest) {
         files.push_back(file.relativePath);
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App Paths.
-    (void)ShellLaunchElevated(manifest.launchPath(IsWow64()).data(), u"/Install");
+    const String program = manifest.launchPath(IsWow64());
+    if (handOff)
+        (void)ShellLaunchElevatedStart(program.data(), u"/Install", handOff);
+    else
+        (void)ShellLaunchElevated(program.data(), u"/Install");
     return kResultOk;
 }
 

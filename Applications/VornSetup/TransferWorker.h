@@ -59,8 +59,9 @@ public:
 class TransferWorker : public vorn::WorkerThread {
 public:
     static constexpr uint32_t kChunkSize = 0x400000;
-    // Chunk buffers per lane: the one being written and two decoded ahead.
-    static constexpr uint32_t kReadAheadDepth = 3;
+    // Chunk buffers per lane: the one being written and one decoded ahead;
+    // with two lanes, three chunks are ready while one is written.
+    static constexpr uint32_t kReadAheadDepth = 2;
     // Threads decoding the next files while one is written.
     static constexpr uint32_t kReadAheadLanes = 2;
 

@@ -76,8 +76,10 @@ void ParallelEncoder::stop() {
 bool ParallelEncoder::mayTake(uint32_t index) const {
     if (index == nextToHand_)
         return true; // the writer waits for it
-    return index - nextToHand_ < jobs_ * kFilesAheadPerJob &&
-           bytesTaken_ + sizes_[index] <= budget_;
+    // The budget is for the files ahead of the one the writer waits for, so
+    // that a very large file does not leave the other threads idle.
+    const uint64_t ahead = bytesTaken_ - sizes_[nextToHand_];
+    return index - nextToHand_ < jobs_ * kFilesAheadPerJob && ahead + sizes_[index] <= budget_;
 }
 
 void ParallelEncoder::OnBlock(void* context, uint64_t bytesOfEntry) {

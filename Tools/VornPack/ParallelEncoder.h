@@ -1,9 +1,9 @@
 // Compresses the files of one container on several threads and hands them back
 // in their order, so that the container's bytes are the same for any number of
 // threads. Workers take the next file only while the files encoded ahead of
-// the writer stay within a byte budget and a count, so memory stays bounded
-// however large the application is; the file the writer waits for is always
-// taken, even when it alone is larger than the budget.
+// the one the writer waits for stay within a byte budget and a count, so
+// memory stays bounded however large the application is; the file the writer
+// waits for is always taken, even when it alone is larger than the budget.
 #pragma once
 
 #include <atomic>
@@ -48,7 +48,7 @@ public:
     // encoded so far of the files not yet handed back.
     using Waiting = std::function<void(uint64_t bytesAhead)>;
 
-    static constexpr uint64_t kBytesAhead = 128u << 20;
+    static constexpr uint64_t kBytesAhead = 64u << 20;
 
     ParallelEncoder(const MethodName& method, uint32_t jobs, uint64_t bytesAhead = kBytesAhead);
     ~ParallelEncoder();

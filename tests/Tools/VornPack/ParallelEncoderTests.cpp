@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Tools/VornPack/Commands.h"
@@ -115,6 +117,30 @@ TEST(ParallelEncoder, HandsFilesBackInOrderWithinATinyBudget) {
     EncodedFile past;
     encoder.next(&past);
     EXPECT_EQ(4u, past.result);
+}
+
+TEST(ParallelEncoder, AFileLargerThanTheBudgetLeavesNoThreadIdle) {
+    const MethodName& store = *FindMethod(u"store");
+    const std::vector<uint64_t> sizes = {1000, 10, 10, 10};
+    std::atomic<bool> secondLoaded{false};
+    ParallelEncoder encoder(store, 2, 100);
+    auto load = [&](uint32_t index, std::vector<uint8_t>* data, vorn::String*) {
+        if (index == 1)
+            secondLoaded = true;
+        // The first file is still being read when the second one is taken.
+        for (int i = 0; index == 0 && !secondLoaded && i < 1000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (index == 0 && !secondLoaded)
+            return vorn::kResultTimedOut;
+        data->assign(size_t(sizes[index]), uint8_t(index));
+        return vorn::kResultOk;
+    };
+    ASSERT_EQ(0u, encoder.start(sizes, load, NameOf));
+    for (uint32_t i = 0; i < sizes.size(); ++i) {
+        EncodedFile file;
+        encoder.next(&file);
+        EXPECT_EQ(0u, file.result) << i;
+    }
 }
 
 TEST(ParallelEncoder, AFailureIsHandedBackInItsPlace) {

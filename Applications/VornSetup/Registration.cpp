@@ -39,7 +39,7 @@ String TodayText() {
 
 } // namespace
 
-Result RegisterUninstallEntry(InstallManifest& manifest) {
+Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) {
     UninstallEntry entry(manifest.uuid);
     const String executable = manifest.executablePath();
     // The program that registers the file types and App Paths (on 64-bit
@@ -79,7 +79,10 @@ Result RegisterUninstallEntry(InstallManifest& manifest) {
         files.push_back(file.relativePath);
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App Paths.
-    (void)ShellLaunchElevated(program.data(), u"/Install");
+    if (handOff)
+        (void)ShellLaunchElevatedStart(program.data(), u"/Install", handOff);
+    else
+        (void)ShellLaunchElevated(program.data(), u"/Install");
     return kResultOk;
 }
 

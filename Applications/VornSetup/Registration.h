@@ -7,11 +7,15 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "VornLib/core/LocalizedStrings.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vornsetup {
 
-// 0 always: a value that cannot be written is skipped.
-Result RegisterUninstallEntry(InstallManifest& manifest);
+// 0 always: a value that cannot be written is skipped. Ends with the hand-off
+// to the installed program (its "/Install" registers its file types): waited
+// for here, or, with `handOff`, only started, its process handed out for the
+// caller to wait for once its own next steps are done.
+Result RegisterUninstallEntry(InstallManifest& manifest, vorn::KernelHandle* handOff = nullptr);
 Result CreateProgramGroup(InstallManifest& manifest, vorn::LocalizedElementSource& strings);
 // 0 always: the desktop and Quick Launch shortcuts are a convenience.
 Result CreateDesktopShortcuts(InstallManifest& manifest);

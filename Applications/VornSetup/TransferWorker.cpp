@@ -11,6 +11,8 @@
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/data/ArchiveMount.h"
+#include "VornLib/data/EmbeddedBigFile.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/EntryReadAhead.h"
 #include "VornLib/data/FileStream.h"
@@ -36,6 +38,24 @@ TimeRemainingEstimator::Phrases LoadPhrases(LocalizedElementSource& strings) {
             Resolve(strings, u"#TimeRemainingAbout5Seconds"),
             Resolve(strings, u"#TimeRemaining0Second")};
 }
+
+// The running executable's payload, mounted for one lane of the read-ahead.
+struct PayloadReader {
+    EmbeddedBigFile payload;
+    ArchiveMount mount;
+
+    Result open() {
+        const Result result = payload.open();
+        return result == kResultOk ? mount.open(&payload) : result;
+    }
+    bool holdsAll(const InstallManifest& manifest) const {
+        for (const FileEntry& entry : manifest.files) {
+            if (!mount.contains((manifest.sourceRoot + entry.relativePath).data()))
+                return false;
+        }
+        return true;
+    }
+};
 
 bool HasDatExtension(const String& path) {
     const String name = FileNameOf(path);
@@ -178,7 +198,7 @@ void TransferWorker::update(uint64_t done) {
             Format(progressionText_.data(), {float(double(done) * 100.0 / double(total_))}));
 }
 
-Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
+Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, FolderMaker& folders) {
     uint64_t remaining = 0;
     Result result = source.nextEntry(&remaining);
     if (result != kResultOk)
@@ -186,6 +206,9 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source) {
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
     PartialFile partial(LongPath(destinationPath) + kPartialSuffix);
+    // Its folder is made first, once for all its files; a folder that cannot
+    // be made that way is left to the create below and its fallback.
+    (void)folders.make(ParentFolder(destinationPath));
     FileStream destination;
     result = destination.openWrite(partial.path().data());
     if (result == kResultBadPath) {
@@ -234,15 +257,32 @@ Result TransferWorker::copyFiles() {
             return kResultCancelled;
         state_ = TransferState::Running;
     }
-    // The payload is decoded a few chunks ahead on a thread of its own, so that
-    // decoding overlaps with writing; the files are still written one after
-    // the other, in manifest order.
-    EntryReadAhead source(kChunkSize, kReadAheadDepth);
+    // The payload is decoded a few chunks ahead on threads of their own, so
+    // that decoding overlaps with writing; the files are still written one
+    // after the other, in manifest order. Each lane reads the mapped payload
+    // through a mount of its own (a container serves one entry at a time);
+    // where the payload does not hold every file, one lane reads through the
+    // resource file system.
+    std::vector<std::unique_ptr<PayloadReader>> readers;
+    for (uint32_t lane = 0; lane < kReadAheadLanes; ++lane) {
+        std::unique_ptr<PayloadReader> reader(new PayloadReader);
+        if (reader->open() != kResultOk || !reader->holdsAll(manifest_)) {
+            readers.clear();
+            break;
+        }
+        readers.push_back(std::move(reader));
+    }
+    EntryReadAhead source(kChunkSize, kReadAheadDepth,
+                          readers.empty() ? 1 : uint32_t(readers.size()));
     const Result started = source.start(
-        uint32_t(manifest_.files.size()), [this](uint32_t index, std::unique_ptr<Stream>* out) {
+        uint32_t(manifest_.files.size()),
+        [this, &readers](uint32_t index, std::unique_ptr<Stream>* out) {
             const String name = manifest_.sourceRoot + manifest_.files[index].relativePath;
             std::unique_ptr<EntryHandle> entry;
-            const Result result = ResourceFileSystem::Instance().open(name.data(), &entry);
+            const Result result = readers.empty()
+                                      ? ResourceFileSystem::Instance().open(name.data(), &entry)
+                                      : EntryHandle::open(&readers[index % readers.size()]->mount,
+                                                          name.data(), &entry);
             *out = std::move(entry);
             return result;
         });
@@ -256,8 +296,9 @@ Result TransferWorker::copyFiles() {
         progress_->setRange(double(total_));
         progress_->setPosition(0);
     }
+    FolderMaker folders;
     for (FileEntry& entry : manifest_.files) {
-        const Result result = copyFile(entry, source);
+        const Result result = copyFile(entry, source, folders);
         if (result != kResultOk) {
             stoppedAt_ = &entry;
             return result;
@@ -314,13 +355,17 @@ Result TransferWorker::checkPaths() const {
 }
 
 Result TransferWorker::registerInstallation() {
-    Result result = RegisterUninstallEntry(manifest_);
+    // The installed program registers its file types while the shortcuts are
+    // made; the installation ends only when both are done.
+    KernelHandle handOff;
+    Result result = RegisterUninstallEntry(manifest_, &handOff);
     if (result == kResultOk)
         result = CreateProgramGroup(manifest_, strings_);
     if (result == kResultOk)
         result = CreateDesktopShortcuts(manifest_);
     if (result == kResultOk)
         result = WriteShortcutList(manifest_);
+    (void)WaitForLaunched(&handOff);
     return result;
 }
 

@@ -1,7 +1,8 @@
 // The installation proper, on a worker thread: remove a previous installation,
 // copy every file of the manifest out of the payload in 4 MiB chunks (decoded
-// ahead on a second thread) with progress and a time estimate, stamp the dates, register the
-// installation. A failed or cancelled copy deletes what it wrote.
+// ahead on two more threads) with progress and a time estimate, stamp the
+// dates, register the installation. A failed or cancelled copy deletes what
+// it wrote.
 #pragma once
 
 #include <condition_variable>
@@ -13,7 +14,8 @@
 
 namespace vorn {
 class EntryReadAhead;
-}
+class FolderMaker;
+} // namespace vorn
 
 namespace vornsetup {
 
@@ -57,8 +59,11 @@ public:
 class TransferWorker : public vorn::WorkerThread {
 public:
     static constexpr uint32_t kChunkSize = 0x400000;
-    // Chunk buffers: the one being written and two decoded ahead.
-    static constexpr uint32_t kReadAheadDepth = 3;
+    // Chunk buffers per lane: the one being written and one decoded ahead;
+    // with two lanes, three chunks are ready while one is written.
+    static constexpr uint32_t kReadAheadDepth = 2;
+    // Threads decoding the next files while one is written.
+    static constexpr uint32_t kReadAheadLanes = 2;
 
     // `progress` may be null (quiet mode); results are posted to `notify`
     // unless the runtime is quiet.
@@ -83,7 +88,7 @@ protected:
 
 private:
     void update(uint64_t done);
-    Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source);
+    Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source, vorn::FolderMaker& folders);
 
     InstallManifest& manifest_;
     vorn::LocalizedElementSource& strings_;

@@ -8,6 +8,7 @@
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/EntryEncoder.h"
+#include "Tools/VornPack/ParallelEncoder.h"
 #include "Tools/VornPack/Progress.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/ArchiveMount.h"
@@ -34,6 +35,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint32_t kCopyChunk = 4u << 20;
+// Threads that decode entries while the main thread writes: two keep both
+// cores of a small machine busy, since decoding costs more than writing.
+constexpr uint32_t kExtractLanes = 2;
 
 fs::path PathOf(const String& text) {
     return fs::path(std::u16string(text.data(), text.length()));
@@ -315,19 +319,25 @@ Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
 
 int Pack(const Arguments& given) {
     const char16_t* kCommand = u"pack";
-    const String usage = String(u"pack <folder> -o <container> [--quiet] ") + MethodOption();
+    const String usage =
+        String(u"pack <folder> -o <container> [--quiet] [--jobs N] ") + MethodOption();
     Arguments arguments = given;
     String output;
     String methodText(u"auto");
+    String jobsText;
     const bool quiet = TakeFlag(&arguments, u"--quiet");
     if (!TakeOption(&arguments, u"-o", &output) ||
-        !TakeOption(&arguments, u"--method", &methodText) || arguments.size() != 1 ||
-        output.isEmpty())
+        !TakeOption(&arguments, u"--method", &methodText) ||
+        !TakeOption(&arguments, u"--jobs", &jobsText) || arguments.size() != 1 || output.isEmpty())
         return Usage(kCommand, usage.data());
     const MethodName* method = FindMethod(methodText);
     if (!method)
         return Fail(kCommand, Format(u"unknown method \"{0}\"", {methodText}),
                     vorn::kResultInvalidArgument);
+    uint32_t jobs = DefaultJobs();
+    const bool jobsGiven = std::find(given.begin(), given.end(), String(u"--jobs")) != given.end();
+    if (jobsGiven && !ParseJobs(jobsText, &jobs))
+        return Fail(kCommand, JobsError(jobsText), vorn::kResultInvalidArgument);
 
     const fs::path folder = PathOf(arguments[0]);
     std::vector<String> names;
@@ -336,11 +346,13 @@ int Pack(const Arguments& given) {
         return Fail(kCommand, Format(u"cannot list the folder \"{0}\"", {arguments[0]}), result);
     // The sizes for the progress line, the newest date for the header.
     uint64_t totalBytes = 0;
+    std::vector<uint64_t> sizes;
     vorn::DateTime newest = vorn::kInvalidDateTime;
     for (const String& name : names) {
         const fs::path path = folder / PathOf(name);
         std::error_code error;
-        totalBytes += fs::file_size(path, error);
+        sizes.push_back(fs::file_size(path, error));
+        totalBytes += sizes.back();
         vorn::DateTime date = vorn::kInvalidDateTime;
         if (error || (result = LastWriteTime(path, &date)) != vorn::kResultOk)
             return Fail(kCommand, Format(u"cannot read \"{0}\"", {NativeTextOf(path)}),
@@ -360,21 +372,28 @@ int Pack(const Arguments& given) {
 
     ProgressLine progress(ChooseOutputMode(quiet));
     progress.start(uint32_t(names.size()), totalBytes);
-    EncoderSettings settings;
-    settings.blockEncoded = ProgressLine::OnBlock;
-    settings.blockContext = &progress;
-    std::vector<uint8_t> data;
-    EncodedEntry encoded;
+    ParallelEncoder encoder(*method, jobs);
+    auto pathOf = [&](uint32_t index) { return NativeTextOf(folder / PathOf(names[index])); };
+    result = encoder.start(
+        sizes,
+        [&](uint32_t index, std::vector<uint8_t>* data, String* message) {
+            const Result read = ReadWholeFile(pathOf(index), data);
+            if (read != vorn::kResultOk)
+                *message = Format(u"cannot read \"{0}\"", {pathOf(index)});
+            return read;
+        },
+        pathOf);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, u"cannot start the compression", result);
+    EncodedFile file;
     uint64_t unpackedTotal = 0;
     for (const String& name : names) {
-        const String path = NativeTextOf(folder / PathOf(name));
-        if ((result = ReadWholeFile(path, &data)) != vorn::kResultOk)
-            return Fail(kCommand, Format(u"cannot read \"{0}\"", {path}), result);
-        if ((result = EncodeFile(*method, data, settings, &encoded)) != vorn::kResultOk)
-            return Fail(kCommand, Format(u"cannot compress \"{0}\"", {path}), result);
+        encoder.next(&file, [&progress](uint64_t ahead) { progress.within(ahead); });
+        if (file.result != vorn::kResultOk)
+            return Fail(kCommand, file.message, file.result);
         String colliding;
-        result = writer.addEntry(name.data(), encoded.kind, encoded.packed.data(),
-                                 encoded.packed.size(), data.size(), &colliding);
+        result = writer.addEntry(name.data(), file.encoded.kind, file.encoded.packed.data(),
+                                 file.encoded.packed.size(), file.unpackedSize, &colliding);
         if (result == vorn::kResultAlreadyExists)
             return Fail(kCommand,
                         Format(u"\"{0}\" and \"{1}\" have the same name hash {2}; rename one",
@@ -383,8 +402,8 @@ int Pack(const Arguments& given) {
         if (result != vorn::kResultOk)
             return Fail(kCommand, Format(u"cannot write \"{0}\" into \"{1}\"", {name, output}),
                         result);
-        unpackedTotal += data.size();
-        progress.entryDone(data.size());
+        unpackedTotal += file.unpackedSize;
+        progress.entryDone(file.unpackedSize);
     }
     if ((result = writer.finish()) != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot write \"{0}\"", {output}), result);
@@ -475,12 +494,20 @@ int Extract(const Arguments& given) {
             present.push_back(name);
     }
     const uint32_t missing = uint32_t(names.size() - present.size());
-    vorn::EntryReadAhead source(kCopyChunk, 3);
+    // Each lane decodes with a reader of its own: a container serves one
+    // entry at a time.
+    std::vector<std::unique_ptr<MountedContainer>> readers;
+    for (uint32_t lane = 0; lane < kExtractLanes; ++lane) {
+        readers.emplace_back(new MountedContainer);
+        if ((result = readers.back()->open(arguments[0])) != vorn::kResultOk)
+            return Fail(kCommand, Format(u"cannot mount \"{0}\"", {arguments[0]}), result);
+    }
+    vorn::EntryReadAhead source(kCopyChunk, 3, kExtractLanes);
     result = source.start(
         uint32_t(present.size()), [&](uint32_t index, std::unique_ptr<vorn::Stream>* out) {
             std::unique_ptr<vorn::EntryHandle> entry;
-            const Result opened =
-                vorn::EntryHandle::open(&container.mount, present[index].data(), &entry);
+            const Result opened = vorn::EntryHandle::open(&readers[index % kExtractLanes]->mount,
+                                                          present[index].data(), &entry);
             *out = std::move(entry);
             return opened;
         });

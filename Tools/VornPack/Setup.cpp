@@ -7,6 +7,7 @@
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/ContainerWriter.h"
+#include "Tools/VornPack/ParallelEncoder.h"
 #include "Tools/VornPack/PeResources.h"
 #include "Tools/VornPack/Progress.h"
 #include "VornLib/core/Format.h"
@@ -33,7 +34,7 @@ namespace {
 constexpr const char16_t* kCommand = u"setup";
 constexpr const char16_t* kUsage =
     u"setup --app <folder> --definitions <folder> -o <Setup.exe> [--stub <VornSetup.exe>] "
-    u"[--sign-command \"<command with {}>\"] [--quiet]";
+    u"[--sign-command \"<command with {}>\"] [--quiet] [--jobs N]";
 // Where the sign command's text names the file to sign.
 constexpr const char16_t* kFilePlaceholder = u"{}";
 constexpr const char16_t* kStubName = u"VornSetup.exe";
@@ -270,47 +271,20 @@ fs::path OwnFolder() {
 #endif
 }
 
-// Packs one file into the container.
-class PayloadPacker {
-public:
-    PayloadPacker(ContainerWriter* writer, const MethodName& method, ProgressLine* progress)
-        : writer_(writer), method_(method), progress_(progress) {
-        settings_.blockEncoded = ProgressLine::OnBlock;
-        settings_.blockContext = progress;
-    }
-
-    // 0, or the result with `message` saying what failed.
-    Result add(const String& entryName, const std::vector<uint8_t>& data, String* message) {
-        Result result = EncodeFile(method_, data, settings_, &encoded_);
-        if (result != vorn::kResultOk) {
-            *message = Format(u"cannot compress \"{0}\"", {entryName});
-            return result;
-        }
-        String colliding;
-        result = writer_->addEntry(entryName.data(), encoded_.kind, encoded_.packed.data(),
-                                   encoded_.packed.size(), data.size(), &colliding);
-        if (result == vorn::kResultAlreadyExists)
-            *message = colliding == entryName
-                           ? Format(u"\"{0}\" would be packed twice", {entryName})
-                           : Format(u"\"{0}\" and \"{1}\" have the same name hash {2,08:X}; "
-                                    u"rename one",
-                                    {colliding, entryName, vorn::NameHash(entryName.data())});
-        else if (result != vorn::kResultOk)
-            *message = Format(u"cannot write \"{0}\" into the payload", {entryName});
-        bytes_ += data.size();
-        progress_->entryDone(data.size());
-        return result;
-    }
-    uint64_t bytes() const { return bytes_; }
-
-private:
-    ContainerWriter* writer_;
-    const MethodName& method_;
-    ProgressLine* progress_;
-    EncoderSettings settings_;
-    EncodedEntry encoded_;
-    uint64_t bytes_ = 0;
+// One entry of the payload: a file, or the generated file list when `source` is empty.
+struct PayloadItem {
+    String entryName;
+    fs::path source;
+    uint64_t size;
+    bool applicationFile;
 };
+
+String CollisionMessage(const String& colliding, const String& entryName) {
+    return colliding == entryName
+               ? Format(u"\"{0}\" would be packed twice", {entryName})
+               : Format(u"\"{0}\" and \"{1}\" have the same name hash {2,08:X}; rename one",
+                        {colliding, entryName, vorn::NameHash(entryName.data())});
+}
 
 struct StubMessage {
     Result result;
@@ -416,10 +390,11 @@ int Setup(const Arguments& given) {
     String stub;
     String methodText(u"auto");
     String signCommand;
+    String jobsText;
     for (auto option :
          {std::make_pair(u"--app", &app), std::make_pair(u"--definitions", &definitions),
           std::make_pair(u"-o", &output), std::make_pair(u"--stub", &stub),
-          std::make_pair(u"--method", &methodText),
+          std::make_pair(u"--method", &methodText), std::make_pair(u"--jobs", &jobsText),
           std::make_pair(u"--sign-command", &signCommand)}) {
         for (size_t i = 0; i + 1 < arguments.size(); ++i) {
             if (arguments[i] == option.first) {
@@ -443,6 +418,10 @@ int Setup(const Arguments& given) {
     const MethodName* method = FindMethod(methodText);
     if (!method)
         return Fail(Format(u"unknown method \"{0}\"", {methodText}), vorn::kResultInvalidArgument);
+    uint32_t jobs = DefaultJobs();
+    const bool jobsGiven = std::find(given.begin(), given.end(), String(u"--jobs")) != given.end();
+    if (jobsGiven && !ParseJobs(jobsText, &jobs))
+        return Fail(JobsError(jobsText), vorn::kResultInvalidArgument);
     if (stub.isEmpty())
         stub = TextOf(OwnFolder() / PathOf(kStubName));
 
@@ -491,6 +470,20 @@ int Setup(const Arguments& given) {
         totalBytes += file.size;
         newest = std::max(newest, file.date);
     }
+    // The definitions are checked before the long packing.
+    String message;
+    for (const DefinitionFile& file : definitionFiles) {
+        if (!IsXmlName(file.source))
+            continue;
+        const String path = TextOf(file.source);
+        std::vector<uint8_t> data;
+        if ((result = ReadWholeFile(path, &data)) != vorn::kResultOk)
+            return Fail(Format(u"cannot read \"{0}\"", {path}), result);
+        if (CheckXml(path, data, &message) != vorn::kResultOk) {
+            PrintError(message);
+            return Fail(Format(u"\"{0}\" is not valid XML", {path}), vorn::kResultMalformed);
+        }
+    }
     for (const ApplicationFile& file : appFiles) {
         totalBytes += file.size;
         newest = std::max(newest, file.date);
@@ -509,39 +502,62 @@ int Setup(const Arguments& given) {
     if ((result = writer.begin(&containerStream, date, time)) != vorn::kResultOk)
         return Fail(Format(u"cannot write \"{0}\"", {TextOf(container.path())}), result);
 
+    // The definitions first, then the file list, then the application, each
+    // compressed on any core and written in this order.
+    std::vector<PayloadItem> items;
+    for (const DefinitionFile& file : definitionFiles)
+        items.push_back({file.entryName, file.source, file.size, false});
+    items.push_back({kFileListName, fs::path(), fileList.size(), false});
+    for (const ApplicationFile& file : appFiles)
+        items.push_back({kApplicationRoot + file.relativePath, file.source, file.size, true});
+    std::vector<uint64_t> sizes;
+    for (const PayloadItem& item : items)
+        sizes.push_back(item.size);
+
     ProgressLine progress(ChooseOutputMode(quiet));
-    progress.start(uint32_t(definitionFiles.size() + 1 + appFiles.size()), totalBytes);
-    PayloadPacker packer(&writer, *method, &progress);
-    String message;
-    std::vector<uint8_t> data;
-    for (const DefinitionFile& file : definitionFiles) {
-        const String path = TextOf(file.source);
-        if ((result = ReadWholeFile(path, &data)) != vorn::kResultOk)
-            return Fail(Format(u"cannot read \"{0}\"", {path}), result);
-        if (IsXmlName(file.source) && CheckXml(path, data, &message) != vorn::kResultOk) {
-            PrintError(message);
-            return Fail(Format(u"\"{0}\" is not valid XML", {path}), vorn::kResultMalformed);
-        }
-        if ((result = packer.add(file.entryName, data, &message)) != vorn::kResultOk)
-            return Fail(message, result);
-    }
-    data.assign(fileList.begin(), fileList.end());
-    if ((result = packer.add(kFileListName, data, &message)) != vorn::kResultOk)
-        return Fail(message, result);
+    progress.start(uint32_t(items.size()), totalBytes);
+    ParallelEncoder encoder(*method, jobs);
+    result = encoder.start(
+        sizes,
+        [&](uint32_t index, std::vector<uint8_t>* data, String* message) {
+            const PayloadItem& item = items[index];
+            if (item.source.empty()) {
+                data->assign(fileList.begin(), fileList.end());
+                return vorn::kResultOk;
+            }
+            const String path = TextOf(item.source);
+            const Result read = ReadWholeFile(path, data);
+            if (read != vorn::kResultOk) {
+                *message = Format(u"cannot read \"{0}\"", {path});
+                return read;
+            }
+            if (item.applicationFile && data->size() != item.size) {
+                *message = Format(u"\"{0}\" changed while it was packed", {path});
+                return vorn::kResultSharingViolation;
+            }
+            return vorn::kResultOk;
+        },
+        [&](uint32_t index) { return items[index].entryName; });
+    if (result != vorn::kResultOk)
+        return Fail(u"cannot start the compression", result);
+    EncodedFile file;
     uint64_t appBytes = 0;
-    for (const ApplicationFile& file : appFiles) {
-        const String path = TextOf(file.source);
-        if ((result = ReadWholeFile(path, &data)) != vorn::kResultOk)
-            return Fail(Format(u"cannot read \"{0}\"", {path}), result);
-        if (data.size() != file.size)
-            return Fail(Format(u"\"{0}\" changed while it was packed", {path}),
-                        vorn::kResultSharingViolation);
-        if ((result = packer.add(kApplicationRoot + file.relativePath, data, &message)) !=
-            vorn::kResultOk)
-            return Fail(message, result);
-        appBytes += data.size();
+    for (const PayloadItem& item : items) {
+        encoder.next(&file, [&progress](uint64_t ahead) { progress.within(ahead); });
+        if (file.result != vorn::kResultOk)
+            return Fail(file.message, file.result);
+        String colliding;
+        result =
+            writer.addEntry(item.entryName.data(), file.encoded.kind, file.encoded.packed.data(),
+                            file.encoded.packed.size(), file.unpackedSize, &colliding);
+        if (result == vorn::kResultAlreadyExists)
+            return Fail(CollisionMessage(colliding, item.entryName), result);
+        if (result != vorn::kResultOk)
+            return Fail(Format(u"cannot write \"{0}\" into the payload", {item.entryName}), result);
+        progress.entryDone(file.unpackedSize);
+        if (item.applicationFile)
+            appBytes += file.unpackedSize;
     }
-    data = std::vector<uint8_t>();
     if ((result = writer.finish()) != vorn::kResultOk ||
         (result = containerStream.close()) != vorn::kResultOk)
         return Fail(Format(u"cannot write \"{0}\"", {TextOf(container.path())}), result);

@@ -23,14 +23,15 @@ constexpr Command kCommands[] = {
      u"[--executable <File.exe>] [--website <url>] [--support <url-or-address>] "
      u"[--uuid <UUID>]"},
     {"check-xml", vornpack::RunCheckXml, u"VornPack check-xml <file>..."},
-    {"pack", vornpack::RunPack, u"VornPack pack <folder> -o <container> [--quiet]", true},
+    {"pack", vornpack::RunPack, u"VornPack pack <folder> -o <container> [--quiet] [--jobs N]",
+     true},
     {"list", vornpack::RunList, u"VornPack list <container> [--names <folder-or-list>]"},
     {"extract", vornpack::RunExtract,
      u"VornPack extract <container> <folder> --names <folder-or-list>"},
     {"verify", vornpack::RunVerify, u"VornPack verify <container>"},
     {"setup", vornpack::RunSetup,
      u"VornPack setup --app <folder> --definitions <folder> -o <Setup.exe> "
-     u"[--stub <VornSetup.exe>] [--sign-command \"<command with {}>\"] [--quiet]",
+     u"[--stub <VornSetup.exe>] [--sign-command \"<command with {}>\"] [--quiet] [--jobs N]",
      true},
 };
 

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/SystemInfo.h"
@@ -17,8 +19,11 @@ void SetShellLaunchHooks(const ShellLaunchHooks& hooks) {
     gHooks = hooks;
 }
 
-Result ShellLaunch(const char16_t* file, const char16_t* parameters, bool wait,
-                   const char16_t* verb) {
+namespace {
+
+// Starts the file; with `process`, the started process is handed out.
+Result Launch(const char16_t* file, const char16_t* parameters, const char16_t* verb,
+              KernelHandle* process) {
     if (!file)
         return kResultInvalidArgument;
     if (gHooks.beforeLaunch)
@@ -29,7 +34,7 @@ Result ShellLaunch(const char16_t* file, const char16_t* parameters, bool wait,
     info.lpFile = Wide(file);
     info.lpParameters = TextLength(parameters) ? Wide(parameters) : nullptr;
     info.nShow = SW_SHOWNORMAL;
-    if (wait) {
+    if (process) {
         info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         info.hwnd = gHooks.ownerWindow ? gHooks.ownerWindow() : nullptr;
     } else {
@@ -37,20 +42,47 @@ Result ShellLaunch(const char16_t* file, const char16_t* parameters, bool wait,
     }
     if (!ShellExecuteExW(&info))
         return ResultFromSystemError(GetLastError());
+    if (process)
+        *process = KernelHandle(info.hProcess);
+    return kResultOk;
+}
+
+const char16_t* ElevatedVerb() {
+    return IsProcessElevated() ? u"open" : u"runas";
+}
+
+} // namespace
+
+Result ShellLaunch(const char16_t* file, const char16_t* parameters, bool wait,
+                   const char16_t* verb) {
     if (!wait)
-        return kResultOk;
-    const KernelHandle process(info.hProcess);
-    if (!process)
-        return kResultOk;
-    WaitForSingleObject(process.get(), INFINITE);
-    DWORD exitCode = 0;
-    if (!GetExitCodeProcess(process.get(), &exitCode))
-        return kResultOk;
-    return Result(exitCode);
+        return Launch(file, parameters, verb, nullptr);
+    KernelHandle process;
+    const Result result = Launch(file, parameters, verb, &process);
+    return result == kResultOk ? WaitForLaunched(&process) : result;
 }
 
 Result ShellLaunchElevated(const char16_t* file, const char16_t* parameters) {
-    return ShellLaunch(file, parameters, true, IsProcessElevated() ? u"open" : u"runas");
+    return ShellLaunch(file, parameters, true, ElevatedVerb());
+}
+
+Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters,
+                                KernelHandle* process) {
+    if (!process)
+        return kResultNullOutput;
+    *process = KernelHandle();
+    return Launch(file, parameters, ElevatedVerb(), process);
+}
+
+Result WaitForLaunched(KernelHandle* process) {
+    if (!process || !*process)
+        return kResultOk;
+    const KernelHandle owned = std::move(*process);
+    WaitForSingleObject(owned.get(), INFINITE);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(owned.get(), &exitCode))
+        return kResultOk;
+    return Result(exitCode);
 }
 
 } // namespace vorn

@@ -4,6 +4,7 @@
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/Win32.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vorn {
 
@@ -14,6 +15,14 @@ Result ShellLaunch(const char16_t* file, const char16_t* parameters, bool wait,
                    const char16_t* verb);
 // Waits; "open" when this process is already elevated, else "runas".
 Result ShellLaunchElevated(const char16_t* file, const char16_t* parameters);
+// The same, but returns once the process has started, handing it out for
+// WaitForLaunched, so that the caller does other work meanwhile. `process`
+// may stay empty (a document opened in a running program).
+Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters,
+                                KernelHandle* process);
+// Waits for a process from ShellLaunchElevatedStart and gives its exit code
+// (0 for an empty handle or an unreadable code); the handle is closed.
+Result WaitForLaunched(KernelHandle* process);
 
 // What the runtime plugs in: the owner of waited-for launches, and work that
 // must happen before another program starts (writing the preferences).

@@ -112,7 +112,8 @@ Result BlockStream::readVarint(uint32_t* out) {
     return kResultPlatformFailure;
 }
 
-Result BlockStream::nextBlock() {
+Result BlockStream::nextBlock(uint8_t* destination, uint32_t room, uint32_t* delivered) {
+    *delivered = 0;
     uint32_t unpackedLength = 0;
     uint32_t packedLength = 0;
     Result result = readVarint(&unpackedLength);
@@ -123,32 +124,43 @@ Result BlockStream::nextBlock() {
     // A block can neither unpack past the entry nor beyond the block limit.
     if (unpackedLength > size() - blocksUnpacked_ || unpackedLength > kMaxBlockSize)
         return kResultPlatformFailure;
-    if ((result = unpacked_.reserve(unpackedLength)) != kResultOk)
+    // A whole block that fits goes straight into the caller's buffer: no copy,
+    // and no block buffer at all for a caller that reads block by block.
+    const bool straight = unpackedLength <= room;
+    if (!straight && (result = unpacked_.reserve(unpackedLength)) != kResultOk)
         return result;
+    uint8_t* target = straight ? destination : unpacked_.data();
     if (packedLength == 0) {
-        result = readPacked(unpacked_.data(), unpackedLength);
+        result = readPacked(target, unpackedLength);
     } else {
         if (packedLength > packedLeft())
             return kResultEndOfData;
         if ((result = packed_.reserve(packedLength)) != kResultOk ||
             (result = readPacked(packed_.data(), packedLength)) != kResultOk)
             return result;
-        result = decodeBlock(packed_.data(), packedLength, unpacked_.data(), unpackedLength);
+        result = decodeBlock(packed_.data(), packedLength, target, unpackedLength);
     }
     if (result != kResultOk)
         return result;
-    blockLength_ = unpackedLength;
-    readIndex_ = 0;
     blocksUnpacked_ += unpackedLength;
+    if (straight) {
+        *delivered = unpackedLength;
+    } else {
+        blockLength_ = unpackedLength;
+        readIndex_ = 0;
+    }
     return kResultOk;
 }
 
 Result BlockStream::decode(uint8_t* destination, uint32_t count) {
     while (count) {
         if (readIndex_ == blockLength_) {
-            const Result result = nextBlock();
+            uint32_t delivered = 0;
+            const Result result = nextBlock(destination, count, &delivered);
             if (result != kResultOk)
                 return result;
+            destination += delivered;
+            count -= delivered;
             continue;
         }
         const uint32_t piece = std::min(count, blockLength_ - readIndex_);

@@ -88,7 +88,9 @@ protected:
 
 private:
     Result readVarint(uint32_t* out);
-    Result nextBlock();
+    // Unpacks the next block: into `destination` when it fits in `room` bytes
+    // (`delivered` says how many), else into the block buffer.
+    Result nextBlock(uint8_t* destination, uint32_t room, uint32_t* delivered);
 
     BlockBuffer packed_;
     BlockBuffer unpacked_;

@@ -5,27 +5,34 @@
 
 namespace vorn {
 
-EntryReadAhead::EntryReadAhead(uint32_t chunkSize, uint32_t depth)
-    : chunkSize_(chunkSize ? chunkSize : 1), depth_(std::max<uint32_t>(depth, 2)) {}
+EntryReadAhead::EntryReadAhead(uint32_t chunkSize, uint32_t depth, uint32_t lanes)
+    : chunkSize_(chunkSize ? chunkSize : 1), depth_(std::max<uint32_t>(depth, 2)),
+      lanes_(std::max<uint32_t>(lanes, 1)) {}
 
 Result EntryReadAhead::start(uint32_t count, Opener opener) {
     stop();
     if (!opener)
         return kResultNullInput;
-    buffers_.clear();
-    free_.clear();
-    for (uint32_t i = 0; i < depth_; ++i) {
-        buffers_.emplace_back(new (std::nothrow) uint8_t[chunkSize_]);
-        if (!buffers_.back()) {
-            buffers_.clear();
-            return kResultOutOfMemory;
+    for (Lane& lane : lanes_) {
+        for (uint32_t i = 0; i < depth_; ++i) {
+            lane.buffers.emplace_back(new (std::nothrow) uint8_t[chunkSize_]);
+            if (!lane.buffers.back()) {
+                stop();
+                return kResultOutOfMemory;
+            }
+            lane.free.push_back(i);
         }
-        free_.push_back(i);
+        lane.finished = false;
     }
-    ready_.clear();
+    current_ = nextEntry_ = 0;
     held_ = kNoBuffer;
-    finished_ = stopping_ = false;
-    thread_ = std::thread([this, count, opener = std::move(opener)] { readAll(count, opener); });
+    stopping_ = false;
+    started_ = true;
+    auto shared = std::make_shared<Opener>(std::move(opener));
+    for (uint32_t i = 0; i < lanes_.size(); ++i) {
+        lanes_[i].thread =
+            std::thread([this, i, count, shared] { readAll(lanes_[i], i, count, *shared); });
+    }
     return kResultOk;
 }
 
@@ -35,75 +42,86 @@ void EntryReadAhead::stop() {
         stopping_ = true;
     }
     changed_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
-    ready_.clear();
+    for (Lane& lane : lanes_) {
+        if (lane.thread.joinable())
+            lane.thread.join();
+        lane.ready.clear();
+        lane.buffers.clear();
+        lane.free.clear();
+    }
     held_ = kNoBuffer;
-    buffers_.clear();
-    free_.clear();
+    started_ = false;
 }
 
-void EntryReadAhead::readAll(uint32_t count, const Opener& opener) {
-    for (uint32_t index = 0; index < count; ++index) {
+void EntryReadAhead::readAll(Lane& lane, uint32_t first, uint32_t count, const Opener& opener) {
+    for (uint32_t index = first; index < count; index += uint32_t(lanes_.size())) {
         std::unique_ptr<Stream> entry;
         Result result = opener(index, &entry);
         if (result == kResultOk && !entry)
             result = kResultNullOutput;
         uint64_t left = result == kResultOk ? entry->size() : 0;
-        push({true, result, left, kNoBuffer});
+        push(lane, {true, result, left, kNoBuffer});
         while (result == kResultOk && left) {
             uint32_t buffer = kNoBuffer;
-            if (!takeFreeBuffer(&buffer))
+            if (!takeFreeBuffer(lane, &buffer))
                 return;
             const uint32_t piece = uint32_t(std::min<uint64_t>(left, chunkSize_));
-            result = entry->read(buffers_[buffer].get(), piece);
-            push({false, result, piece, buffer});
+            result = entry->read(lane.buffers[buffer].get(), piece);
+            push(lane, {false, result, piece, buffer});
             left -= piece;
         }
         if (result != kResultOk)
             break; // the caller ends at this error; nothing after it is read
     }
     std::lock_guard<std::mutex> guard(lock_);
-    finished_ = true;
+    lane.finished = true;
     changed_.notify_all();
 }
 
-bool EntryReadAhead::takeFreeBuffer(uint32_t* buffer) {
+bool EntryReadAhead::takeFreeBuffer(Lane& lane, uint32_t* buffer) {
     std::unique_lock<std::mutex> guard(lock_);
-    changed_.wait(guard, [this] { return stopping_ || !free_.empty(); });
+    changed_.wait(guard, [this, &lane] { return stopping_ || !lane.free.empty(); });
     if (stopping_)
         return false;
-    *buffer = free_.back();
-    free_.pop_back();
+    *buffer = lane.free.back();
+    lane.free.pop_back();
     return true;
 }
 
-void EntryReadAhead::push(const Item& item) {
+void EntryReadAhead::push(Lane& lane, const Item& item) {
     {
         std::lock_guard<std::mutex> guard(lock_);
-        ready_.push_back(item);
+        lane.ready.push_back(item);
     }
     changed_.notify_all();
 }
 
 Result EntryReadAhead::pop(bool wantEntry, Item* item) {
     std::unique_lock<std::mutex> guard(lock_);
+    if (!started_)
+        return kResultWrongState;
     if (held_ != kNoBuffer) {
-        free_.push_back(held_);
+        lanes_[current_].free.push_back(held_);
         held_ = kNoBuffer;
         changed_.notify_all();
     }
-    if (buffers_.empty())
-        return kResultWrongState;
-    changed_.wait(guard, [this] { return !ready_.empty() || finished_ || stopping_; });
-    if (ready_.empty())
+    // A new entry comes from the next lane in turn.
+    const uint32_t laneIndex = wantEntry ? nextEntry_ % uint32_t(lanes_.size()) : current_;
+    Lane& lane = lanes_[laneIndex];
+    changed_.wait(guard,
+                  [this, &lane] { return !lane.ready.empty() || lane.finished || stopping_; });
+    if (lane.ready.empty())
         return stopping_ ? kResultWrongState : kResultEndOfData;
     // Asking for an entry while chunks of the last one are left (or the
     // reverse) is the caller's mistake; the queue stays as it is.
-    if (ready_.front().isEntry != wantEntry)
+    if (lane.ready.front().isEntry != wantEntry)
         return kResultWrongState;
-    *item = ready_.front();
-    ready_.pop_front();
+    *item = lane.ready.front();
+    lane.ready.pop_front();
+    if (wantEntry) {
+        current_ = laneIndex;
+        ++nextEntry_;
+    }
     held_ = item->buffer;
     return kResultOk;
 }
@@ -130,7 +148,7 @@ Result EntryReadAhead::nextChunk(const uint8_t** bytes, uint32_t* count) {
     if (result != kResultOk)
         return result;
     if (item.result == kResultOk) {
-        *bytes = buffers_[item.buffer].get();
+        *bytes = lanes_[current_].buffers[item.buffer].get();
         *count = uint32_t(item.size);
     }
     return item.result;

@@ -1,9 +1,12 @@
-// Reads a sequence of entries on a thread of its own, a few chunks ahead of
+// Reads a sequence of entries on threads of their own, a few chunks ahead of
 // the caller, so that decoding the next bytes overlaps with whatever the
-// caller does with the last ones (writing them to disk). Entries come in the
-// order given, each cut into chunks of at most `chunkSize` bytes; an error
-// reaches the caller at the place in that order where it happened, and
-// nothing is read past it.
+// caller does with the last ones (writing them to disk). With several lanes,
+// each a thread with its own buffers, entry i is read by lane i % lanes, so
+// that the next entries decode on other cores while one is written. Entries
+// come in the order given, each cut into chunks of at most `chunkSize` bytes;
+// an error reaches the caller at the place in that order where it happened,
+// and its lane reads nothing past it (the other lanes stop when their buffers
+// are full, or at stop()).
 #pragma once
 
 #include <condition_variable>
@@ -21,12 +24,14 @@ namespace vorn {
 
 class EntryReadAhead {
 public:
-    // Opens entry `index` (0 … count - 1); called on the read-ahead thread.
+    // Opens entry `index` (0 … count - 1); called on the thread of lane
+    // index % lanes, so that state kept per lane (a reader of its own) is used
+    // by one thread only.
     using Opener = std::function<Result(uint32_t index, std::unique_ptr<Stream>* out)>;
 
-    // `depth` chunk buffers (at least 2): one held by the caller, the others
-    // filled ahead.
-    EntryReadAhead(uint32_t chunkSize, uint32_t depth);
+    // `depth` chunk buffers per lane (at least 2): one held by the caller, the
+    // others filled ahead.
+    EntryReadAhead(uint32_t chunkSize, uint32_t depth, uint32_t lanes = 1);
     EntryReadAhead(const EntryReadAhead&) = delete;
     EntryReadAhead& operator=(const EntryReadAhead&) = delete;
     ~EntryReadAhead() { stop(); }
@@ -48,24 +53,30 @@ private:
         uint64_t size;
         uint32_t buffer;
     };
+    struct Lane {
+        std::vector<std::unique_ptr<uint8_t[]>> buffers;
+        std::vector<uint32_t> free;
+        std::deque<Item> ready;
+        bool finished = false;
+        std::thread thread;
+    };
     static constexpr uint32_t kNoBuffer = ~0u;
 
-    void readAll(uint32_t count, const Opener& opener);
-    bool takeFreeBuffer(uint32_t* buffer);
-    void push(const Item& item);
+    void readAll(Lane& lane, uint32_t first, uint32_t count, const Opener& opener);
+    bool takeFreeBuffer(Lane& lane, uint32_t* buffer);
+    void push(Lane& lane, const Item& item);
     Result pop(bool wantEntry, Item* item);
 
     const uint32_t chunkSize_;
     const uint32_t depth_;
-    std::vector<std::unique_ptr<uint8_t[]>> buffers_;
-    std::vector<uint32_t> free_;
-    std::deque<Item> ready_;
-    uint32_t held_ = kNoBuffer;
-    bool finished_ = false;
+    std::vector<Lane> lanes_;
+    uint32_t current_ = 0; // the lane of the entry the caller is on
+    uint32_t nextEntry_ = 0;
+    uint32_t held_ = kNoBuffer; // a buffer of lane current_
+    bool started_ = false;
     bool stopping_ = false;
     std::mutex lock_;
     std::condition_variable changed_;
-    std::thread thread_;
 };
 
 } // namespace vorn

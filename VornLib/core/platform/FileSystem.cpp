@@ -33,6 +33,37 @@ Result CreateFolderTree(const String& folder) {
     return last == kResultAlreadyExists || last == kResultBadPath ? kResultOk : last;
 }
 
+Result FolderMaker::make(const String& folder) {
+    return make(folder, 0);
+}
+
+Result FolderMaker::make(const String& folder, uint32_t depth) {
+    const std::u16string key(folder.data(), folder.length());
+    if (known_.count(key))
+        return kResultOk;
+    const auto create = [&folder] {
+        return CreateDirectoryW(Wide(LongPath(folder).data()), nullptr)
+                   ? kResultOk
+                   : ResultFromSystemError(GetLastError());
+    };
+    Result result = create();
+    if (result == kResultBadPath && depth < 256 && folder.length() > 1) {
+        // The parent is missing too: make it first, then this one.
+        const String parent = ParentFolder(folder.left(folder.length() - 1));
+        if (parent.length() > 3 && (result = make(parent, depth + 1)) == kResultOk)
+            result = create();
+    }
+    if (result == kResultAlreadyExists) {
+        // A file of that name is no folder to make files in.
+        const DWORD attributes = GetFileAttributesW(Wide(LongPath(folder).data()));
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            result = kResultOk;
+    }
+    if (result == kResultOk)
+        known_.insert(key);
+    return result;
+}
+
 bool RemoveEmptyFolder(const String& folder) {
     return RemoveDirectoryW(Wide(LongPath(folder).data())) != FALSE;
 }

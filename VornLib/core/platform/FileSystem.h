@@ -2,6 +2,9 @@
 // prefix so that long paths work.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 
@@ -11,6 +14,21 @@ namespace vorn {
 // protected ancestors (14, 17) let the walk go on; a path without separator
 // gives 31.
 Result CreateFolderTree(const String& folder);
+// Makes the folders of many files, each once: a folder whose parent is known
+// costs one call, where CreateFolderTree costs one per level of the path for
+// every new folder. Folders it made or found are remembered; a failure leaves
+// nothing remembered, so that the caller may fall back to CreateFolderTree.
+class FolderMaker {
+public:
+    // `folder` ends with a separator; 0 when it exists afterwards.
+    Result make(const String& folder);
+
+private:
+    Result make(const String& folder, uint32_t depth);
+
+    std::set<std::u16string> known_;
+};
+
 // Removes the folder when it is empty; false otherwise.
 bool RemoveEmptyFolder(const String& folder);
 // Removes every empty folder below `folder` and then `folder` itself when it is

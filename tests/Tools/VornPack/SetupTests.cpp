@@ -325,6 +325,19 @@ const Fault kFaults[] = {
     {"unknown method", 5, [](SetupSources&, Arguments* a) { a->back() = u"zip"; }},
     {"no output", 5, [](SetupSources&, Arguments* a) { a->erase(a->begin() + 4, a->begin() + 6); }},
     {"stray argument", 5, [](SetupSources&, Arguments* a) { a->push_back(u"extra"); }},
+    {"no threads", 5,
+     [](SetupSources&, Arguments* a) {
+         a->insert(a->end(), {u"--jobs", u"0"});
+     }},
+    {"negative threads", 5,
+     [](SetupSources&, Arguments* a) {
+         a->insert(a->end(), {u"--jobs", u"-1"});
+     }},
+    {"threads not a number", 5,
+     [](SetupSources&, Arguments* a) {
+         a->insert(a->end(), {u"--jobs", u"x"});
+     }},
+    {"threads without a value", 5, [](SetupSources&, Arguments* a) { a->push_back(u"--jobs"); }},
 };
 
 TEST(Setup, FailuresLeaveNoOutputAndKeepAnOldOne) {
@@ -399,6 +412,13 @@ TEST(Setup, TheSameInputsGiveTheSameBytes) {
 
     ASSERT_EQ(0, vornpack::Setup(sources.arguments()));
     EXPECT_TRUE(first == vorn::ReadWholeFile(sources.out)) << "a second run";
+    for (const char16_t* jobs : {u"1", u"2", u"3"}) {
+        Arguments arguments = sources.arguments();
+        arguments.insert(arguments.end(), {u"--jobs", jobs});
+        ASSERT_EQ(0, vornpack::Setup(arguments));
+        EXPECT_TRUE(first == vorn::ReadWholeFile(sources.out))
+            << "--jobs " << vorn::String(jobs).length();
+    }
 
     // Elsewhere, listed in another order, each file's date kept.
     SetupSources copy;

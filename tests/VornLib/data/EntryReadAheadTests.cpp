@@ -94,12 +94,14 @@ bool WaitFor(const std::atomic<uint32_t>& value, uint32_t wanted) {
     return value.load() >= wanted;
 }
 
-TEST(EntryReadAhead, DeliversEveryEntryInOrderInChunks) {
+class EntryReadAheadLanes : public testing::TestWithParam<uint32_t> {};
+
+TEST_P(EntryReadAheadLanes, DeliversEveryEntryInOrderInChunks) {
     Entries entries;
     const size_t sizes[] = {0, 1, kChunk - 1, kChunk, kChunk * 5 / 2, 0, kChunk * 3};
     for (size_t i = 0; i < std::size(sizes); ++i)
         entries.contents.push_back(Bytes(sizes[i], uint8_t(i)));
-    EntryReadAhead ahead(kChunk, 3);
+    EntryReadAhead ahead(kChunk, 3, GetParam());
     ASSERT_EQ(kResultOk, ahead.start(uint32_t(entries.contents.size()), entries.opener()));
     for (size_t i = 0; i < std::size(sizes); ++i) {
         std::vector<uint8_t> bytes;
@@ -114,6 +116,56 @@ TEST(EntryReadAhead, DeliversEveryEntryInOrderInChunks) {
     EXPECT_EQ(kResultEndOfData, ahead.nextEntry(&size));
     EXPECT_EQ(0u, size);
     EXPECT_EQ(kResultEndOfData, ahead.nextEntry(&size)) << "and stays at the end";
+}
+
+TEST_P(EntryReadAheadLanes, AnErrorArrivesInItsPlace) {
+    Entries entries;
+    for (int i = 0; i < 9; ++i)
+        entries.contents.push_back(Bytes(kChunk * 2, uint8_t(i)));
+    entries.failReadOf = 4;
+    EntryReadAhead ahead(kChunk, 2, GetParam());
+    ASSERT_EQ(kResultOk, ahead.start(9, entries.opener()));
+    for (int i = 0; i < 4; ++i) {
+        std::vector<uint8_t> bytes;
+        std::vector<uint32_t> chunks;
+        ASSERT_EQ(kResultOk, Drain(ahead, &bytes, &chunks));
+        EXPECT_EQ(entries.contents[i], bytes);
+    }
+    std::vector<uint8_t> bytes;
+    std::vector<uint32_t> chunks;
+    EXPECT_EQ(kResultMalformed, Drain(ahead, &bytes, &chunks));
+    EXPECT_EQ(size_t(kChunk), bytes.size()) << "the first chunk came through";
+}
+
+INSTANTIATE_TEST_SUITE_P(OneToThree, EntryReadAheadLanes, testing::Values(1u, 2u, 3u));
+
+// Entries of one lane are opened on one thread, those of others elsewhere, so
+// that a reader kept per lane is never shared between threads.
+TEST(EntryReadAhead, EachLaneOpensItsEntriesOnItsOwnThread) {
+    constexpr uint32_t kLanes = 3;
+    constexpr uint32_t kCount = 10;
+    std::vector<std::thread::id> openedOn(kCount);
+    Entries entries;
+    for (uint32_t i = 0; i < kCount; ++i)
+        entries.contents.push_back(Bytes(kChunk, uint8_t(i)));
+    EntryReadAhead ahead(kChunk, 2, kLanes);
+    const EntryReadAhead::Opener inner = entries.opener();
+    ASSERT_EQ(kResultOk, ahead.start(kCount, [&](uint32_t index, std::unique_ptr<Stream>* out) {
+        openedOn[index] = std::this_thread::get_id();
+        return inner(index, out);
+    }));
+    for (uint32_t i = 0; i < kCount; ++i) {
+        std::vector<uint8_t> bytes;
+        std::vector<uint32_t> chunks;
+        ASSERT_EQ(kResultOk, Drain(ahead, &bytes, &chunks));
+        EXPECT_EQ(entries.contents[i], bytes);
+    }
+    ahead.stop();
+    for (uint32_t i = 0; i < kCount; ++i) {
+        EXPECT_NE(std::this_thread::get_id(), openedOn[i]);
+        for (uint32_t j = 0; j < i; ++j)
+            EXPECT_EQ(i % kLanes == j % kLanes, openedOn[i] == openedOn[j]) << i << " " << j;
+    }
 }
 
 TEST(EntryReadAhead, ErrorsArriveInPlaceAndNothingAfterThemIsRead) {

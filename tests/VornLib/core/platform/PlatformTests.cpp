@@ -5,6 +5,7 @@
 
 #include "TestText.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/WorkerThread.h"
@@ -30,6 +31,30 @@ TEST(SystemInfo, FoldersEndWithBackslashAndExist) {
     }
     EXPECT_EQ(QuickLaunchFolder(),
               AppDataFolder() + u"Microsoft\\Internet Explorer\\Quick Launch\\");
+}
+
+TEST(FolderMakerTest, MakesMissingParentsOnceAndRefusesWhatCannotBeMade) {
+    const String root = TemporaryFolder() + u"VornFolderMakerTest\\";
+    (void)RemoveEmptyFolderTree(root);
+    FolderMaker folders;
+    EXPECT_EQ(0u, folders.make(root + u"a\\b\\c\\"));
+    EXPECT_TRUE(IsFolder(root + u"a\\b\\c"));
+    EXPECT_EQ(0u, folders.make(root + u"a\\b\\d\\")) << "a sibling";
+    EXPECT_TRUE(IsFolder(root + u"a\\b\\d"));
+    EXPECT_EQ(0u, folders.make(root + u"a\\")) << "one that exists";
+
+    // A file stands where a folder should be: refused, and not remembered.
+    {
+        FileHandle file(CreateFileW(Wide((root + u"file").data()), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(file.isValid());
+    }
+    EXPECT_NE(0u, folders.make(root + u"file\\x\\"));
+    EXPECT_NE(0u, folders.make(root + u"file\\x\\")) << "asked again, still refused";
+    EXPECT_TRUE(DeleteFileW(Wide((root + u"file").data())));
+    EXPECT_EQ(0u, folders.make(root + u"file\\x\\")) << "once the file is gone";
+    EXPECT_TRUE(IsFolder(root + u"file\\x"));
+    EXPECT_EQ(0u, RemoveEmptyFolderTree(root));
 }
 
 TEST(SystemInfo, TemporaryFileIsCreatedWithPrefix) {

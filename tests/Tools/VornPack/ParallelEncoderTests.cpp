@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "../../VornLib/data/DataTestSupport.h"
+#include "Tools/VornPack/Commands.h"
+#include "Tools/VornPack/ParallelEncoder.h"
+
+namespace vornpack {
+namespace {
+
+namespace fs = std::filesystem;
+using vorn::ScratchFolder;
+
+vorn::String Text(const fs::path& path) {
+    const std::u16string units = path.u16string();
+    return vorn::String(units.data(), uint32_t(units.size()));
+}
+
+// Small and large files interleaved, so that threads finish out of order: a
+// file of several blocks among many that take no time.
+void FillTree(const fs::path& folder) {
+    fs::create_directories(folder / "bin");
+    fs::create_directories(folder / "docs" / "en");
+    for (int i = 0; i < 24; ++i) {
+        const fs::path name = folder / "docs" / "en" / ("page" + std::to_string(i) + ".txt");
+        vorn::WriteWholeFile(name, vorn::SampleText(size_t(500 + 3000 * i)));
+    }
+    vorn::WriteWholeFile(folder / "bin" / "big.dll", vorn::SampleMixed(9u << 20));
+    vorn::WriteWholeFile(folder / "bin" / "small.dll", vorn::SampleMixed(70000));
+    std::vector<uint8_t> png = vorn::SampleNoise(300000);
+    png[0] = 0x89, png[1] = 'P', png[2] = 'N', png[3] = 'G';
+    vorn::WriteWholeFile(folder / "bin" / "logo.png", png);
+    vorn::WriteWholeFile(folder / "empty.txt", {});
+}
+
+TEST(ParallelPacking, AnyNumberOfThreadsGivesTheSameBytes) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillTree(source);
+    for (const char16_t* method : {u"auto", u"lzo", u"deflate"}) {
+        SCOPED_TRACE(vorn::String(method).length());
+        const fs::path one = scratch.path() / "one.bin";
+        const fs::path three = scratch.path() / "three.bin";
+        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(one), u"--method", method, u"--jobs", u"1",
+                           u"--quiet"}));
+        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(three), u"--jobs", u"3", u"--method", method,
+                           u"--quiet"}));
+        const std::vector<uint8_t> bytes = vorn::ReadWholeFile(one);
+        ASSERT_GT(bytes.size(), 1000u);
+        EXPECT_TRUE(bytes == vorn::ReadWholeFile(three));
+        EXPECT_EQ(0, Verify({Text(three)}));
+    }
+}
+
+TEST(ParallelPacking, BadThreadCountsAreRefusedWithAClearError) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    fs::create_directories(source);
+    vorn::WriteWholeFile(source / "a.txt", vorn::SampleText(100));
+    const fs::path container = scratch.path() / "payload.bin";
+    for (const char16_t* jobs : {u"0", u"-1", u"x", u"257", u"2x", u"", u"99999999999"}) {
+        SCOPED_TRACE(vorn::String(jobs).length());
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(5, Pack({Text(source), u"-o", Text(container), u"--jobs", jobs}));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, errors.find("VornPack pack: --jobs wants a number of threads "
+                                                 "from 1 to 256"))
+            << errors;
+        EXPECT_FALSE(fs::exists(container));
+    }
+    EXPECT_EQ(5, Pack({Text(source), u"-o", Text(container), u"--jobs"})); // no value
+    EXPECT_FALSE(fs::exists(container));
+    EXPECT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--jobs", u"256", u"--quiet"}));
+}
+
+// Hands back file `index` as its own index repeated, failing where told.
+struct Files {
+    std::vector<uint64_t> sizes;
+    uint32_t failAt = ~0u;
+    std::atomic<uint32_t> loads{0};
+
+    ParallelEncoder::Load load() {
+        return [this](uint32_t index, std::vector<uint8_t>* data, vorn::String* message) {
+            ++loads;
+            if (index == failAt) {
+                *message = u"cannot read it";
+                return vorn::kResultAccessDenied;
+            }
+            data->assign(size_t(sizes[index]), uint8_t(index));
+            return vorn::kResultOk;
+        };
+    }
+};
+
+vorn::String NameOf(uint32_t) {
+    return u"name";
+}
+
+TEST(ParallelEncoder, HandsFilesBackInOrderWithinATinyBudget) {
+    const MethodName& store = *FindMethod(u"store");
+    Files files;
+    files.sizes = {5000, 0, 70000, 1, 300, 9000, 2, 40000};
+    // A budget smaller than any file: each is still taken once the writer waits for it.
+    ParallelEncoder encoder(store, 3, 1);
+    ASSERT_EQ(0u, encoder.start(files.sizes, files.load(), NameOf));
+    for (uint32_t i = 0; i < files.sizes.size(); ++i) {
+        EncodedFile file;
+        encoder.next(&file);
+        ASSERT_EQ(0u, file.result) << i;
+        EXPECT_EQ(files.sizes[i], file.unpackedSize) << i;
+        EXPECT_TRUE(file.encoded.packed == std::vector<uint8_t>(size_t(files.sizes[i]), uint8_t(i)))
+            << i;
+    }
+    EncodedFile past;
+    encoder.next(&past);
+    EXPECT_EQ(4u, past.result);
+}
+
+TEST(ParallelEncoder, AFileLargerThanTheBudgetLeavesNoThreadIdle) {
+    const MethodName& store = *FindMethod(u"store");
+    const std::vector<uint64_t> sizes = {1000, 10, 10, 10};
+    std::atomic<bool> secondLoaded{false};
+    ParallelEncoder encoder(store, 2, 100);
+    auto load = [&](uint32_t index, std::vector<uint8_t>* data, vorn::String*) {
+        if (index == 1)
+            secondLoaded = true;
+        // The first file is still being read when the second one is taken.
+        for (int i = 0; index == 0 && !secondLoaded && i < 1000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (index == 0 && !secondLoaded)
+            return vorn::kResultTimedOut;
+        data->assign(size_t(sizes[index]), uint8_t(index));
+        return vorn::kResultOk;
+    };
+    ASSERT_EQ(0u, encoder.start(sizes, load, NameOf));
+    for (uint32_t i = 0; i < sizes.size(); ++i) {
+        EncodedFile file;
+        encoder.next(&file);
+        EXPECT_EQ(0u, file.result) << i;
+    }
+}
+
+TEST(ParallelEncoder, AFailureIsHandedBackInItsPlace) {
+    const MethodName& lzma2 = *FindMethod(u"lzma2");
+    Files files;
+    files.sizes = std::vector<uint64_t>(40, 20000);
+    files.failAt = 5;
+    ParallelEncoder encoder(lzma2, 2);
+    ASSERT_EQ(0u, encoder.start(files.sizes, files.load(), NameOf));
+    for (uint32_t i = 0; i < 5; ++i) {
+        EncodedFile file;
+        encoder.next(&file);
+        ASSERT_EQ(0u, file.result) << i;
+        EXPECT_EQ(vorn::CompressionKind::Lzma2, file.encoded.kind);
+    }
+    EncodedFile failed;
+    encoder.next(&failed);
+    EXPECT_EQ(17u, failed.result);
+    EXPECT_EQ(vorn::String(u"cannot read it"), failed.message);
+    // Nothing is started after the failure beyond what was under way.
+    EXPECT_LT(files.loads.load(), 5u + 2 * 4 + 1);
+}
+
+} // namespace
+} // namespace vornpack

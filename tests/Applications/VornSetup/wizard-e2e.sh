@@ -272,4 +272,31 @@ exit_code_of "$setup_pid" 30; code=$?
 check "Close ends the launcher ($code)" test "$code" -ne 124
 end_scenario "$prefix"
 
+echo "== a drive too small for the application"
+prefix="$(fresh_prefix full)"
+drive="$work/drive-d"; mkdir -p "$drive"
+if mount_error="$(mount -t tmpfs -o size=8m vorn-wizard "$drive" 2>&1)"; then
+  ln -sfn "$drive" "$prefix/dosdevices/d:"
+  make_many_files_setup
+  start_setup_of "$prefix" "$work/ManySetup.exe"
+  wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+  drive "$prefix" "$title" --select-tab Options >/dev/null
+  wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+  drive "$prefix" "$title" --set-text "$folder_label" 'D:\VornDemo' --click Install >/dev/null
+  shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 120)"
+  check "a full drive shows the failure page" shows "$shown" 'Installation failed'
+  check "with the link to technical support" shows "$shown" 'Get help from technical support'
+  shot 16-disk-full
+  check "the drive is empty again" test -z "$(ls -A "$drive")"
+  check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+  drive "$prefix" "$title" --click Close >/dev/null
+  exit_code_of "$setup_pid" 30; code=$?
+  check "Close ends the launcher ($code)" test "$code" -ne 124
+  end_scenario "$prefix"
+  umount "$drive"
+else
+  echo "  SKIP a drive too small for the application: mount -t tmpfs refused: $mount_error"
+  end_scenario "$prefix"
+fi
+
 finish_checks

@@ -29,6 +29,8 @@ enum {
 };
 
 #define kMaxDimension 65535u
+/* Ancillary chunks whose contents libpng would hold in memory whole. */
+static const png_byte kSkippedChunks[] = "iCCP\0sPLT\0tEXt\0zTXt\0iTXt\0pCAL\0sCAL\0eXIf";
 
 typedef struct PngSource {
     const uint8_t* bytes;
@@ -167,6 +169,13 @@ uint32_t VornDecodePng(const uint8_t* bytes, size_t size, VornDecodedPicture* ou
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, RaiseError, IgnoreWarning);
     if (!state.png)
         return kOutOfMemory;
+    /* libpng allocates a text, profile or palette-suggestion chunk whole, at
+     * its declared length, before reading it: a 130-byte file declaring a
+     * 1.9 GB sPLT chunk took that much. The pixels need none of them; skipped
+     * chunks are read through without being kept. */
+    png_set_keep_unknown_chunks(state.png, PNG_HANDLE_CHUNK_NEVER, NULL, 0);
+    png_set_keep_unknown_chunks(state.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                                (int)(sizeof kSkippedChunks / 5));
     state.info = png_create_info_struct(state.png);
     result = state.info ? Decode(&state, &source, out) : kOutOfMemory;
     png_destroy_read_struct(&state.png, state.info ? &state.info : NULL, NULL);

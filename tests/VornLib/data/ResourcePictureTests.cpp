@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
 #include <png.h>
 #include <vector>
 
@@ -11,6 +14,7 @@
 #include "DataTestSupport.h"
 #include "PictureEncoders.h"
 #include "VornLib/data/MemoryStream.h"
+#include "VornLib/data/NameHash.h"
 #include "VornLib/data/Picture.h"
 
 namespace vorn {
@@ -269,6 +273,61 @@ TEST(Picture, OversizedProgressiveJpegIsRefusedBeforeDecodingStarts) {
     EXPECT_EQ(24u, picture.decode(kJpeg, uint32_t(sizeof(kJpeg))));
     EXPECT_EQ(nullptr, picture.pixels());
 }
+
+// A chunk of text or colour data after the header, with its CRC.
+std::vector<uint8_t> WithChunkAfterHeader(std::vector<uint8_t> png, const char* type,
+                                          const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> chunk = {uint8_t(data.size() >> 24), uint8_t(data.size() >> 16),
+                                  uint8_t(data.size() >> 8), uint8_t(data.size())};
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    const uint32_t crc = Crc32(0, chunk.data() + 4, 4 + data.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.push_back(uint8_t(crc >> shift));
+    constexpr size_t kAfterHeader = 8 + 12 + 13; // signature, IHDR
+    png.insert(png.begin() + kAfterHeader, chunk.begin(), chunk.end());
+    return png;
+}
+
+TEST(Picture, TextAndPaletteSuggestionChunksAreReadThroughWithoutChangingThePixels) {
+    const std::vector<uint8_t> plain = EncodePng(PNG_COLOR_TYPE_RGB, 8);
+    const char kText[] = "Comment\0made by a test";
+    std::vector<uint8_t> withChunks =
+        WithChunkAfterHeader(plain, "tEXt", std::vector<uint8_t>(kText, kText + sizeof kText - 1));
+    withChunks = WithChunkAfterHeader(withChunks, "sPLT", {'s', 0, 8, 1, 2, 3, 4, 0, 9});
+    Picture expected, picture;
+    ASSERT_EQ(kResultOk, expected.decode(plain.data(), uint32_t(plain.size())));
+    ASSERT_EQ(kResultOk, picture.decode(withChunks.data(), uint32_t(withChunks.size())));
+    ASSERT_EQ(expected.width(), picture.width());
+    Rgba want = {}, got = {};
+    ASSERT_EQ(kResultOk, expected.pixel(2, 1, &want));
+    ASSERT_EQ(kResultOk, picture.pixel(2, 1, &got));
+    EXPECT_EQ(want.red, got.red);
+    EXPECT_EQ(want.blue, got.blue);
+}
+
+#ifdef __linux__
+// Found by fuzzing: 130 bytes whose second chunk, a palette suggestion,
+// declares 1.9 GB. libpng allocated (and the system touched) all of it before
+// finding the data missing. Measured in a child process, whose peak resident
+// size is its own.
+TEST(PictureDeathTest, ChunkDeclaringGigabytesTakesNoMemory) {
+    const std::vector<uint8_t> header = WithChunkAfterHeader(EncodePng(PNG_COLOR_TYPE_PALETTE, 8),
+                                                             "sPLT", {'s', 0, 8, 1, 2, 3, 4, 0, 9});
+    std::vector<uint8_t> bytes(header.begin(), header.begin() + 33);
+    const uint8_t kHugeChunk[] = {0x73, 0, 0, 0, 's', 'P', 'L', 'T', 0, 0x80, 0, 0, 0x0f, 0x87};
+    bytes.insert(bytes.end(), kHugeChunk, kHugeChunk + sizeof kHugeChunk);
+    EXPECT_EXIT(
+        {
+            Picture picture;
+            (void)picture.decode(bytes.data(), uint32_t(bytes.size()));
+            rusage usage = {};
+            getrusage(RUSAGE_SELF, &usage);
+            std::exit(usage.ru_maxrss < 256 * 1024 ? 0 : 1); // kilobytes
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(Picture, DataOfNeitherKindIsUnsupportedAndNullIsRefused) {
     const std::vector<uint8_t> text = SampleText(200);

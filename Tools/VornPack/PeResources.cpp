@@ -4,13 +4,21 @@
 #include <cstring>
 #include <map>
 
+#include "Tools/VornPack/PeChecksum.h"
+#include "VornLib/core/LittleEndian.h"
+
 namespace vornpack {
 
+using vorn::ReadLittleEndian16;
+using vorn::ReadLittleEndian32;
 using vorn::Result;
+using vorn::WriteLittleEndian16;
+using vorn::WriteLittleEndian32;
 
 namespace {
 
 constexpr uint32_t kDosHeaderSize = 0x40;
+constexpr uint32_t kPeOffsetField = 0x3C;
 constexpr uint32_t kFileHeaderSize = 20;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kDirectoryHeaderSize = 16;
@@ -41,22 +49,6 @@ constexpr uint32_t kSectionAlignmentField = 32;
 constexpr uint32_t kFileAlignmentField = 36;
 constexpr uint32_t kSizeOfImageField = 56;
 constexpr uint32_t kSizeOfHeadersField = 60;
-constexpr uint32_t kCheckSumField = 64;
-
-uint16_t Read16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Read32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void Put16(uint8_t* p, uint32_t value) {
-    p[0] = uint8_t(value);
-    p[1] = uint8_t(value >> 8);
-}
-void Put32(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(value >> (8 * i));
-}
 
 bool IsPowerOfTwo(uint32_t value) {
     return value && !(value & (value - 1));
@@ -169,9 +161,9 @@ public:
             for (auto& language : *nameDir.second) {
                 const uint32_t leaf = nextLeaf_;
                 nextLeaf_ += kDataEntrySize;
-                Put32(&bytes_[leaf], sectionRva + language.second.dataOffset);
-                Put32(&bytes_[leaf + 4], language.second.size);
-                Put32(&bytes_[leaf + 8], language.second.codePage);
+                WriteLittleEndian32(&bytes_[leaf], sectionRva + language.second.dataOffset);
+                WriteLittleEndian32(&bytes_[leaf + 4], language.second.size);
+                WriteLittleEndian32(&bytes_[leaf + 8], language.second.codePage);
                 putEntry(nameDir.first, index++, ResourceKey::Id(language.first), leaf);
             }
         }
@@ -196,17 +188,19 @@ private:
     void putEntry(uint32_t directory, uint32_t index, const ResourceKey& key, uint32_t target) {
         uint8_t* entry = &bytes_[directory + kDirectoryHeaderSize + index * kDirectoryEntrySize];
         if (key.named) {
-            Put16(&bytes_[directory + 12], Read16(&bytes_[directory + 12]) + 1u);
-            Put32(entry, nextName_ | kHighBit);
-            Put16(&bytes_[nextName_], uint32_t(key.name.size()));
+            WriteLittleEndian16(&bytes_[directory + 12],
+                                uint16_t(ReadLittleEndian16(&bytes_[directory + 12]) + 1));
+            WriteLittleEndian32(entry, nextName_ | kHighBit);
+            WriteLittleEndian16(&bytes_[nextName_], uint16_t(key.name.size()));
             for (size_t i = 0; i < key.name.size(); ++i)
-                Put16(&bytes_[nextName_ + 2 + 2 * i], key.name[i]);
+                WriteLittleEndian16(&bytes_[nextName_ + 2 + 2 * i], key.name[i]);
             nextName_ += NameSize(key);
         } else {
-            Put16(&bytes_[directory + 14], Read16(&bytes_[directory + 14]) + 1u);
-            Put32(entry, key.id);
+            WriteLittleEndian16(&bytes_[directory + 14],
+                                uint16_t(ReadLittleEndian16(&bytes_[directory + 14]) + 1));
+            WriteLittleEndian32(entry, key.id);
         }
-        Put32(entry + 4, target);
+        WriteLittleEndian32(entry + 4, target);
     }
 
     TypeDirectory* tree_;
@@ -220,56 +214,34 @@ private:
 
 } // namespace
 
-void PeChecksum::add(const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i, ++length_) {
-        if (!(length_ & 1)) {
-            pendingLow_ = bytes[i];
-            continue;
-        }
-        sum_ += uint32_t(pendingLow_) | uint32_t(bytes[i]) << 8;
-        // Two whole words at a time while they last; the sum cannot overflow
-        // 64 bits for any file this writer can make.
-        for (; i + 4 < count; i += 4, length_ += 4)
-            sum_ += uint32_t(bytes[i + 1] | bytes[i + 2] << 8) +
-                    uint32_t(bytes[i + 3] | bytes[i + 4] << 8);
-    }
-}
-
-uint32_t PeChecksum::value() const {
-    uint64_t sum = sum_ + ((length_ & 1) ? pendingLow_ : 0);
-    while (sum >> 16)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return uint32_t(sum + length_);
-}
-
-uint64_t PeChecksumOffset(const uint8_t* bytes, size_t size) {
-    if (!bytes || size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
-        return 0;
-    const uint64_t at = uint64_t(Read32(bytes + 0x3C)) + 4 + kFileHeaderSize + kCheckSumField;
-    return at + 4 <= size && std::memcmp(bytes + Read32(bytes + 0x3C), "PE\0\0", 4) == 0 ? at : 0;
-}
-
 bool ResourceKey::operator<(const ResourceKey& other) const {
     if (named != other.named)
         return named;
     return named ? name < other.name : id < other.id;
 }
 
-Result PeImage::parse(const uint8_t* bytes, size_t size) {
+Result PeImage::read(const uint8_t* bytes, size_t available, uint64_t fileSize) {
     *this = PeImage();
     if (!bytes)
         return vorn::kResultNullInput;
-    if (size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
+    if (available > fileSize)
+        return vorn::kResultInvalidArgument;
+    // Headers that run past what was read may still be whole in the file.
+    const Result cut = available < fileSize ? vorn::kResultEndOfData : vorn::kResultMalformed;
+    if (available < kDosHeaderSize)
+        return cut;
+    if (bytes[0] != 'M' || bytes[1] != 'Z')
         return vorn::kResultMalformed;
-    const uint32_t peOffset = Read32(bytes + 0x3C);
-    if (uint64_t(peOffset) + 4 + kFileHeaderSize + 2 > size ||
-        std::memcmp(bytes + peOffset, "PE\0\0", 4) != 0)
+    const uint32_t peOffset = ReadLittleEndian32(bytes + kPeOffsetField);
+    if (uint64_t(peOffset) + 4 + kFileHeaderSize + 2 > available)
+        return cut;
+    if (std::memcmp(bytes + peOffset, "PE\0\0", 4) != 0)
         return vorn::kResultMalformed;
     const uint8_t* fileHeader = bytes + peOffset + 4;
-    const uint32_t sectionCount = Read16(fileHeader + 2);
-    const uint32_t optionalSize = Read16(fileHeader + 16);
+    const uint32_t sectionCount = ReadLittleEndian16(fileHeader + 2);
+    const uint32_t optionalSize = ReadLittleEndian16(fileHeader + 16);
     const uint32_t optional = peOffset + 4 + kFileHeaderSize;
-    const uint16_t magic = Read16(bytes + optional);
+    const uint16_t magic = ReadLittleEndian16(bytes + optional);
     const HeaderLayout* layout = nullptr;
     for (const HeaderLayout& candidate : kLayouts) {
         if (candidate.magic == magic)
@@ -277,42 +249,44 @@ Result PeImage::parse(const uint8_t* bytes, size_t size) {
     }
     if (!layout)
         return vorn::kResultUnsupportedFormat;
-    if (optionalSize < layout->directoriesOffset ||
-        uint64_t(optional) + optionalSize + uint64_t(sectionCount) * kSectionHeaderSize > size)
+    if (optionalSize < layout->directoriesOffset)
         return vorn::kResultMalformed;
+    if (uint64_t(optional) + optionalSize + uint64_t(sectionCount) * kSectionHeaderSize > available)
+        return cut;
     const uint8_t* header = bytes + optional;
-    const uint32_t directoryCount = Read32(header + layout->directoryCountOffset);
+    const uint32_t directoryCount = ReadLittleEndian32(header + layout->directoryCountOffset);
     if ((optionalSize - layout->directoriesOffset) / 8 < std::min<uint32_t>(directoryCount, 16))
         return vorn::kResultMalformed;
     if (directoryCount <= kResourceDirectory)
         return vorn::kResultUnsupportedFormat;
 
     bytes_ = bytes;
-    size_ = size;
+    size_ = available;
+    fileSize_ = fileSize;
     is64_ = magic == 0x20B;
     headersOffset_ = peOffset;
     optionalOffset_ = optional;
     directoriesOffset_ = optional + layout->directoriesOffset;
     sectionTableOffset_ = optional + optionalSize;
-    sectionAlignment_ = Read32(header + kSectionAlignmentField);
-    fileAlignment_ = Read32(header + kFileAlignmentField);
-    sizeOfHeaders_ = Read32(header + kSizeOfHeadersField);
+    sectionAlignment_ = ReadLittleEndian32(header + kSectionAlignmentField);
+    fileAlignment_ = ReadLittleEndian32(header + kFileAlignmentField);
+    sizeOfHeaders_ = ReadLittleEndian32(header + kSizeOfHeadersField);
     const Result invalid = vorn::kResultMalformed;
     if (!IsPowerOfTwo(fileAlignment_) || !IsPowerOfTwo(sectionAlignment_) ||
-        sectionAlignment_ < fileAlignment_ || sizeOfHeaders_ > size) {
+        sectionAlignment_ < fileAlignment_ || sizeOfHeaders_ > fileSize) {
         *this = PeImage();
         return invalid;
     }
-    if (directoryCount > kSecurityDirectory &&
-        Read32(bytes + directoriesOffset_ + 8 * kSecurityDirectory + 4) != 0) {
-        *this = PeImage();
-        return vorn::kResultAccessDenied;
+    if (directoryCount > kSecurityDirectory) {
+        // Its address is a file offset: certificates are not mapped.
+        const uint8_t* security = bytes + directoriesOffset_ + 8 * kSecurityDirectory;
+        certificates_ = {ReadLittleEndian32(security), ReadLittleEndian32(security + 4)};
     }
     for (uint32_t i = 0; i < sectionCount; ++i) {
         const uint8_t* entry = bytes + sectionTableOffset_ + i * kSectionHeaderSize;
-        const Section section = {Read32(entry + 8), Read32(entry + 12), Read32(entry + 16),
-                                 Read32(entry + 20)};
-        if (section.rawSize && uint64_t(section.rawOffset) + section.rawSize > size) {
+        const Section section = {ReadLittleEndian32(entry + 8), ReadLittleEndian32(entry + 12),
+                                 ReadLittleEndian32(entry + 16), ReadLittleEndian32(entry + 20)};
+        if (section.rawSize && uint64_t(section.rawOffset) + section.rawSize > fileSize) {
             *this = PeImage();
             return invalid;
         }
@@ -322,6 +296,20 @@ Result PeImage::parse(const uint8_t* bytes, size_t size) {
     if (result != vorn::kResultOk)
         *this = PeImage();
     return result;
+}
+
+Result PeImage::parse(const uint8_t* bytes, size_t size) {
+    const Result result = read(bytes, size, size);
+    if (result != vorn::kResultOk || !isSigned())
+        return result;
+    *this = PeImage();
+    return vorn::kResultAccessDenied;
+}
+
+Result PeImage::treeBytes(uint64_t end) const {
+    if (end > treeEnd_)
+        return vorn::kResultMalformed;
+    return end > size_ ? vorn::kResultEndOfData : vorn::kResultOk;
 }
 
 bool PeImage::fileOffsetOf(uint32_t rva, uint32_t size, uint64_t* out) const {
@@ -342,22 +330,23 @@ Result PeImage::readKey(uint32_t entryValue, ResourceKey* out) const {
         return vorn::kResultOk;
     }
     const uint64_t at = treeOffset_ + (entryValue & ~kHighBit);
-    if (at + 2 > treeEnd_)
-        return vorn::kResultMalformed;
-    const uint32_t length = Read16(bytes_ + at);
-    if (at + 2 + 2 * uint64_t(length) > treeEnd_)
-        return vorn::kResultMalformed;
+    Result result = treeBytes(at + 2);
+    if (result != vorn::kResultOk)
+        return result;
+    const uint32_t length = ReadLittleEndian16(bytes_ + at);
+    if ((result = treeBytes(at + 2 + 2 * uint64_t(length))) != vorn::kResultOk)
+        return result;
     std::u16string name(length, u'\0');
     for (uint32_t i = 0; i < length; ++i)
-        name[i] = char16_t(Read16(bytes_ + at + 2 + 2 * i));
+        name[i] = char16_t(ReadLittleEndian16(bytes_ + at + 2 + 2 * i));
     *out = ResourceKey::Name(name);
     return vorn::kResultOk;
 }
 
 Result PeImage::readTree() {
     const uint8_t* directory = bytes_ + directoriesOffset_ + 8 * kResourceDirectory;
-    const uint32_t rva = Read32(directory);
-    if (!rva || !Read32(directory + 4))
+    const uint32_t rva = ReadLittleEndian32(directory);
+    if (!rva || !ReadLittleEndian32(directory + 4))
         return vorn::kResultOk; // no resources yet
     for (size_t i = 0; i < sections_.size(); ++i) {
         const Section& section = sections_[i];
@@ -382,19 +371,22 @@ Result PeImage::readTree() {
         const Pending at = pending.back();
         pending.pop_back();
         const uint64_t start = treeOffset_ + at.offset;
-        if (start + kDirectoryHeaderSize > treeEnd_)
-            return vorn::kResultMalformed;
-        const uint32_t count = uint32_t(Read16(bytes_ + start + 12)) + Read16(bytes_ + start + 14);
-        if (start + kDirectoryHeaderSize + uint64_t(count) * kDirectoryEntrySize > treeEnd_)
-            return vorn::kResultMalformed;
+        Result result = treeBytes(start + kDirectoryHeaderSize);
+        if (result != vorn::kResultOk)
+            return result;
+        const uint32_t count = uint32_t(ReadLittleEndian16(bytes_ + start + 12)) +
+                               ReadLittleEndian16(bytes_ + start + 14);
+        result = treeBytes(start + kDirectoryHeaderSize + uint64_t(count) * kDirectoryEntrySize);
+        if (result != vorn::kResultOk)
+            return result;
         // Pushed in reverse so that the leaves come out in the file's order.
         for (uint32_t i = count; i-- > 0;) {
             const uint8_t* entry = bytes_ + start + kDirectoryHeaderSize + i * kDirectoryEntrySize;
             ResourceKey key;
-            Result result = readKey(Read32(entry), &key);
+            result = readKey(ReadLittleEndian32(entry), &key);
             if (result != vorn::kResultOk)
                 return result;
-            const uint32_t target = Read32(entry + 4);
+            const uint32_t target = ReadLittleEndian32(entry + 4);
             const bool isDirectory = (target & kHighBit) != 0;
             if (isDirectory != (at.level < 2) || (at.level == 2 && key.named))
                 return vorn::kResultUnsupportedFormat;
@@ -407,15 +399,15 @@ Result PeImage::readTree() {
                 continue;
             }
             const uint64_t dataEntry = treeOffset_ + target;
-            if (dataEntry + kDataEntrySize > treeEnd_)
-                return vorn::kResultMalformed;
+            if ((result = treeBytes(dataEntry + kDataEntrySize)) != vorn::kResultOk)
+                return result;
             ResourceLeaf leaf;
             leaf.type = at.type;
             leaf.name = at.name;
             leaf.language = key.id;
-            leaf.size = Read32(bytes_ + dataEntry + 4);
-            leaf.codePage = Read32(bytes_ + dataEntry + 8);
-            if (!fileOffsetOf(Read32(bytes_ + dataEntry), leaf.size, &leaf.fileOffset))
+            leaf.size = ReadLittleEndian32(bytes_ + dataEntry + 4);
+            leaf.codePage = ReadLittleEndian32(bytes_ + dataEntry + 8);
+            if (!fileOffsetOf(ReadLittleEndian32(bytes_ + dataEntry), leaf.size, &leaf.fileOffset))
                 return vorn::kResultMalformed;
             if (leaves_.size() >= kMaxLeaves)
                 return vorn::kResultCapacityExceeded;
@@ -433,8 +425,10 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
         return vorn::kResultNullInput;
     if (!out)
         return vorn::kResultNullOutput;
-    if (!bytes_)
+    if (!bytes_ || size_ != fileSize_)
         return vorn::kResultWrongState;
+    if (isSigned())
+        return vorn::kResultAccessDenied;
     if (length > 0xFFFFFFFFu)
         return vorn::kResultCapacityExceeded;
 
@@ -532,24 +526,24 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
     if (!replaceLast) {
         std::memset(section, 0, kSectionHeaderSize);
         std::memcpy(section, ".rsrc", 5);
-        Put32(section + 36, kResourceCharacteristics);
+        WriteLittleEndian32(section + 36, kResourceCharacteristics);
         uint8_t* count = &headers[headersOffset_ + 4 + 2];
-        Put16(count, Read16(count) + 1u);
+        WriteLittleEndian16(count, uint16_t(ReadLittleEndian16(count) + 1));
         // Tools that find resources by section name must not meet the old tree.
         if (resourceSection_ >= 0)
             std::memcpy(
                 &headers[sectionTableOffset_ + uint32_t(resourceSection_) * kSectionHeaderSize],
                 ".oldrsrc", 8);
     }
-    Put32(section + 8, uint32_t(contentSize));
-    Put32(section + 12, sectionRva);
-    Put32(section + 16, uint32_t(rawSize));
-    Put32(section + 20, uint32_t(rawOffset));
-    Put32(&headers[optionalOffset_ + kSizeOfImageField], uint32_t(imageSize));
-    Put32(&headers[optionalOffset_ + kCheckSumField], 0);
+    WriteLittleEndian32(section + 8, uint32_t(contentSize));
+    WriteLittleEndian32(section + 12, sectionRva);
+    WriteLittleEndian32(section + 16, uint32_t(rawSize));
+    WriteLittleEndian32(section + 20, uint32_t(rawOffset));
+    WriteLittleEndian32(&headers[optionalOffset_ + kSizeOfImageField], uint32_t(imageSize));
+    WriteLittleEndian32(&headers[optionalOffset_ + kCheckSumField], 0);
     uint8_t* resourceDirectory = &headers[directoriesOffset_ + 8 * kResourceDirectory];
-    Put32(resourceDirectory, sectionRva);
-    Put32(resourceDirectory + 4, uint32_t(contentSize));
+    WriteLittleEndian32(resourceDirectory, sectionRva);
+    WriteLittleEndian32(resourceDirectory + 4, uint32_t(contentSize));
 
     const uint32_t headSize = encoder.measure();
     const std::vector<uint8_t> head = encoder.encode(sectionRva, headSize);
@@ -586,7 +580,7 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
         result = WriteZeros(&image, rawSize - contentSize);
     // The field was written as zeros; the sum is complete now.
     uint8_t checksum[4];
-    Put32(checksum, image.checksum().value());
+    WriteLittleEndian32(checksum, image.checksum().value());
     const uint64_t end = out->position();
     if (result == vorn::kResultOk)
         result = out->seek(base + optionalOffset_ + kCheckSumField);

@@ -2,6 +2,7 @@
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "PeImageBuilder.h"
+#include "Tools/VornPack/PeChecksum.h"
 
 namespace vornpack {
 namespace {

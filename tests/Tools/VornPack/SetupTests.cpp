@@ -3,6 +3,7 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallManifest.h"
 #include "PeImageBuilder.h"
+#include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/XmlDocument.h"
@@ -362,9 +363,15 @@ const Fault kFaults[] = {
          spec.signedImage = true;
          vorn::WriteWholeFile(s.stub, BuildTestImage(spec).bytes);
      }},
-    {"application folder missing", 29, [](SetupSources& s, Arguments*) { fs::remove_all(s.app); }},
+    {"application folder missing", 29, [](SetupSources& s, Arguments*) { fs::remove_all(s.app); },
+     "does not exist"},
     {"definitions folder missing", 29,
-     [](SetupSources& s, Arguments*) { fs::remove_all(s.definitions); }},
+     [](SetupSources& s, Arguments*) { fs::remove_all(s.definitions); }, "does not exist"},
+    {"an output folder that does not exist", 29,
+     [](SetupSources& s, Arguments* a) {
+         (*a)[5] = Text(s.out.parent_path() / "no" / "Setup.exe");
+     },
+     "Setup.exe\""},
     {"unknown method", 5, [](SetupSources&, Arguments* a) { a->back() = u"zip"; }},
     {"no output", 5, [](SetupSources&, Arguments* a) { a->erase(a->begin() + 4, a->begin() + 6); }},
     {"stray argument", 5, [](SetupSources&, Arguments* a) { a->push_back(u"extra"); }},
@@ -480,6 +487,7 @@ TEST(Setup, FailuresLeaveNoOutputAndKeepAnOldOne) {
         if (fault.names) {
             EXPECT_NE(std::string::npos, errors.find(fault.names)) << errors;
         }
+        EXPECT_EQ(std::string::npos, errors.find(".vornpack-")) << "a temporary name: " << errors;
         EXPECT_TRUE(sources.leftovers().empty());
         EXPECT_TRUE(vorn::ReadWholeFile(sources.out) == std::vector<uint8_t>({'o', 'l', 'd'}));
     }
@@ -495,6 +503,66 @@ TEST(Setup, AnXmlErrorIsReportedLikeCheckXml) {
     EXPECT_NE(std::string::npos, errors.find(where)) << errors;
     EXPECT_NE(std::string::npos, errors.find(": error ")) << errors;
     EXPECT_FALSE(fs::exists(sources.out));
+}
+
+TEST(Setup, AReadOnlyOutputIsNeitherReplacedNorTouched) {
+    SetupSources sources;
+    vorn::WriteWholeFile(sources.out, {'o', 'l', 'd'});
+    const fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(sources.out, writable, fs::perm_options::remove);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(17, vornpack::Setup(sources.arguments()));
+    EXPECT_EQ(17, vornpack::Pack({Text(sources.app), u"-o", Text(sources.out)}));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos,
+              errors.find("VornPack setup: \"" + sources.out.u8string() + "\" is read-only"))
+        << errors;
+    EXPECT_NE(std::string::npos, errors.find("VornPack pack: ")) << errors;
+    EXPECT_TRUE(sources.leftovers().empty());
+    EXPECT_TRUE(vorn::ReadWholeFile(sources.out) == std::vector<uint8_t>({'o', 'l', 'd'}));
+    fs::permissions(sources.out, fs::perms::owner_write, fs::perm_options::add);
+}
+
+// The payload read where the setup holds it, also once the setup is signed
+// (a certificate table after its last section).
+TEST(Setup, ListVerifyAndExtractReadASetupLikeAContainer) {
+    SetupSources sources;
+    ASSERT_EQ(0, vornpack::Setup(sources.arguments(u"lzma")));
+    std::vector<uint8_t> signedSetup = vorn::ReadWholeFile(sources.out);
+    const size_t security = GetTest32(signedSetup, 0x3C) + 24 + 112 + 32; // PE32+
+    PutTest32(signedSetup, security, uint32_t(signedSetup.size()));
+    PutTest32(signedSetup, security + 4, 16);
+    const std::vector<uint8_t> certificate = {16, 0, 0, 0, 0, 2, 2, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+    signedSetup.insert(signedSetup.end(), certificate.begin(), certificate.end());
+    const fs::path signedPath = sources.scratch.path() / "Signed.exe";
+    vorn::WriteWholeFile(signedPath, signedSetup);
+    const fs::path names = sources.scratch.path() / "names.txt";
+    const std::string list = "Application/App.exe\nData/Xml/Configuration.xml\n";
+    vorn::WriteWholeFile(names, std::vector<uint8_t>(list.begin(), list.end()));
+    for (const fs::path& setup : {sources.out, signedPath}) {
+        SCOPED_TRACE(setup.u8string());
+        const fs::path target = sources.scratch.path() / "extracted";
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(0, Verify({Text(setup)}));
+        EXPECT_EQ(0, List({Text(setup), u"--names", Text(names)}));
+        EXPECT_EQ(0, Extract({Text(setup), Text(target), u"--names", Text(names)}));
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_NE(std::string::npos, printed.find("all readable")) << printed;
+        EXPECT_NE(std::string::npos, printed.find("Application/App.exe")) << printed;
+        EXPECT_TRUE(vorn::ReadWholeFile(target / "Application" / "App.exe") ==
+                    vorn::ReadWholeFile(sources.app / "App.exe"));
+        EXPECT_TRUE(vorn::ReadWholeFile(target / "Data" / "Xml" / "Configuration.xml") ==
+                    vorn::ReadWholeFile(sources.definitions / "Configuration.xml"));
+        fs::remove_all(target);
+    }
+    // A program without a payload, and one whose resource is not a container.
+    testing::internal::CaptureStderr();
+    sources.writeStub(ProgramResources(false));
+    EXPECT_EQ(29, Verify({Text(sources.stub)}));
+    sources.writeStub(ProgramResources(true));
+    EXPECT_EQ(33, Verify({Text(sources.stub)}));
+    testing::internal::GetCapturedStderr();
 }
 
 // The same tree again, made in the opposite order and dated like the first.

@@ -73,8 +73,6 @@ public:
         return vorn::kResultOk;
     }
 
-    const String& configuration() const { return configuration_; }
-
 private:
     String configuration_;
     String application_;

@@ -6,7 +6,9 @@
 // the old one when that is already last), so no code or data of the stub moves
 // and every other resource keeps its bytes, language and code page. The file
 // ends with that section and carries its correct image checksum, as signing
-// tools expect of an image they are to sign.
+// tools expect of an image they are to sign. The reader also works on the
+// start of a file alone (PeFile.h), so that a setup's payload is found
+// without reading the payload.
 #pragma once
 
 #include <cstddef>

@@ -47,7 +47,7 @@ bool ReadNode(const uint8_t* block, size_t at, size_t limit, Node* node) {
     return true;
 }
 
-// The children of `parent` whose key is `key`, in order: `visit` returns true to stop.
+// Each child of `parent` in order, until `visit` returns true; whether it did.
 template <typename Visit>
 bool VisitChildren(const uint8_t* block, const Node& parent, Visit visit) {
     Node child;

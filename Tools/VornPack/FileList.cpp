@@ -10,7 +10,6 @@ namespace vornpack {
 using vorn::Format;
 using vorn::Result;
 using vorn::String;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -70,8 +69,8 @@ void Indent(String* xml, uint32_t depth) {
         xml->append(u"  ");
 }
 
-Result DescribeFolder(const fs::path& folder, const String& prefix, uint32_t depth, String* xml,
-                      std::vector<ApplicationFile>* files, String* problem) {
+Result DescribeFolder(const std::filesystem::path& folder, const String& prefix, uint32_t depth,
+                      String* xml, std::vector<ApplicationFile>* files, String* problem) {
     if (depth > kMaxFolderDepth) {
         *problem = Format(u"the folders of \"{0}\" are nested too deeply", {TextOf(folder)});
         return vorn::kResultCapacityExceeded;
@@ -102,7 +101,7 @@ Result DescribeFolder(const fs::path& folder, const String& prefix, uint32_t dep
         file.relativePath = prefix + entry.name;
         file.source = entry.path;
         std::error_code error;
-        file.size = fs::file_size(entry.path, error);
+        file.size = std::filesystem::file_size(entry.path, error);
         if (error || (result = LastWriteTime(entry.path, &file.date)) != vorn::kResultOk) {
             *problem = Format(u"cannot read \"{0}\"", {TextOf(entry.path)});
             return error ? vorn::kResultAccessDenied : result;
@@ -118,7 +117,7 @@ Result DescribeFolder(const fs::path& folder, const String& prefix, uint32_t dep
 
 } // namespace
 
-Result DescribeApplication(const fs::path& folder, std::string* fileListXml,
+Result DescribeApplication(const std::filesystem::path& folder, std::string* fileListXml,
                            std::vector<ApplicationFile>* files, String* problem) {
     if (!fileListXml || !files || !problem)
         return vorn::kResultNullOutput;

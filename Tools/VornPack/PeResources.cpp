@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 #include "Tools/VornPack/PeChecksum.h"
+#include "Tools/VornPack/ResourceTree.h"
 #include "VornLib/core/LittleEndian.h"
 
 namespace vornpack {
@@ -21,16 +21,11 @@ constexpr uint32_t kDosHeaderSize = 0x40;
 constexpr uint32_t kPeOffsetField = 0x3C;
 constexpr uint32_t kFileHeaderSize = 20;
 constexpr uint32_t kSectionHeaderSize = 40;
-constexpr uint32_t kDirectoryHeaderSize = 16;
-constexpr uint32_t kDirectoryEntrySize = 8;
-constexpr uint32_t kDataEntrySize = 16;
-constexpr uint32_t kHighBit = 0x80000000u;
 constexpr uint32_t kResourceDirectory = 2;
 constexpr uint32_t kSecurityDirectory = 4;
 // More leaves than any real program has; stops a tree whose directories all
 // point at one another from multiplying.
 constexpr size_t kMaxLeaves = 65536;
-constexpr uint32_t kDataAlignment = 8;
 constexpr uint32_t kPageSize = 0x1000;
 constexpr uint32_t kResourceCharacteristics = 0x40000040; // initialised data, readable
 constexpr uint32_t kCopyChunk = 1u << 20;
@@ -95,122 +90,6 @@ Result WriteBytes(ChecksummedOutput* out, const uint8_t* bytes, uint64_t count) 
     }
     return vorn::kResultOk;
 }
-
-// A leaf of the new tree: an old resource, or the streamed one (null `old`).
-struct NewLeaf {
-    const ResourceLeaf* old;
-    uint32_t codePage;
-    uint32_t size;
-    uint32_t dataOffset = 0; // within the section
-};
-using LanguageDirectory = std::map<uint16_t, NewLeaf>;
-using NameDirectory = std::map<ResourceKey, LanguageDirectory>;
-using TypeDirectory = std::map<ResourceKey, NameDirectory>;
-
-// Lays out and encodes the directories, data entries and names of a tree;
-// the data follows them in the order the leaves are visited.
-class TreeEncoder {
-public:
-    explicit TreeEncoder(TypeDirectory* tree) : tree_(tree) {}
-
-    // The size of everything before the first data byte.
-    uint32_t measure() {
-        uint32_t directories = DirectorySize(tree_->size());
-        uint32_t leaves = 0;
-        uint32_t names = 0;
-        for (const auto& type : *tree_) {
-            directories += DirectorySize(type.second.size());
-            names += NameSize(type.first);
-            for (const auto& name : type.second) {
-                directories += DirectorySize(name.second.size());
-                names += NameSize(name.first);
-                leaves += uint32_t(name.second.size());
-            }
-        }
-        directoriesSize_ = directories;
-        leavesSize_ = leaves * kDataEntrySize;
-        return uint32_t(AlignUp(directories + leavesSize_ + names, kDataAlignment));
-    }
-
-    // Encodes the tree with data RVAs from `sectionRva`; measure() and the
-    // leaves' dataOffset must be set.
-    std::vector<uint8_t> encode(uint32_t sectionRva, uint32_t headSize) {
-        bytes_.assign(headSize, 0);
-        nextDirectory_ = 0;
-        nextLeaf_ = directoriesSize_;
-        nextName_ = directoriesSize_ + leavesSize_;
-        const uint32_t root = takeDirectory(tree_->size());
-        uint32_t index = 0;
-        std::vector<std::pair<uint32_t, NameDirectory*>> typeDirs;
-        for (auto& type : *tree_) {
-            const uint32_t dir = takeDirectory(type.second.size());
-            putEntry(root, index++, type.first, dir | kHighBit);
-            typeDirs.push_back({dir, &type.second});
-        }
-        std::vector<std::pair<uint32_t, LanguageDirectory*>> nameDirs;
-        for (auto& typeDir : typeDirs) {
-            index = 0;
-            for (auto& name : *typeDir.second) {
-                const uint32_t dir = takeDirectory(name.second.size());
-                putEntry(typeDir.first, index++, name.first, dir | kHighBit);
-                nameDirs.push_back({dir, &name.second});
-            }
-        }
-        for (auto& nameDir : nameDirs) {
-            index = 0;
-            for (auto& language : *nameDir.second) {
-                const uint32_t leaf = nextLeaf_;
-                nextLeaf_ += kDataEntrySize;
-                WriteLittleEndian32(&bytes_[leaf], sectionRva + language.second.dataOffset);
-                WriteLittleEndian32(&bytes_[leaf + 4], language.second.size);
-                WriteLittleEndian32(&bytes_[leaf + 8], language.second.codePage);
-                putEntry(nameDir.first, index++, ResourceKey::Id(language.first), leaf);
-            }
-        }
-        return std::move(bytes_);
-    }
-
-private:
-    static uint32_t DirectorySize(size_t entries) {
-        return kDirectoryHeaderSize + uint32_t(entries) * kDirectoryEntrySize;
-    }
-    static uint32_t NameSize(const ResourceKey& key) {
-        return key.named ? 2 + 2 * uint32_t(key.name.size()) : 0;
-    }
-
-    uint32_t takeDirectory(size_t entries) {
-        const uint32_t offset = nextDirectory_;
-        nextDirectory_ += DirectorySize(entries);
-        return offset;
-    }
-
-    // Entries are written in map order, names first, so the counts follow it.
-    void putEntry(uint32_t directory, uint32_t index, const ResourceKey& key, uint32_t target) {
-        uint8_t* entry = &bytes_[directory + kDirectoryHeaderSize + index * kDirectoryEntrySize];
-        if (key.named) {
-            WriteLittleEndian16(&bytes_[directory + 12],
-                                uint16_t(ReadLittleEndian16(&bytes_[directory + 12]) + 1));
-            WriteLittleEndian32(entry, nextName_ | kHighBit);
-            WriteLittleEndian16(&bytes_[nextName_], uint16_t(key.name.size()));
-            for (size_t i = 0; i < key.name.size(); ++i)
-                WriteLittleEndian16(&bytes_[nextName_ + 2 + 2 * i], key.name[i]);
-            nextName_ += NameSize(key);
-        } else {
-            WriteLittleEndian16(&bytes_[directory + 14],
-                                uint16_t(ReadLittleEndian16(&bytes_[directory + 14]) + 1));
-            WriteLittleEndian32(entry, key.id);
-        }
-        WriteLittleEndian32(entry + 4, target);
-    }
-
-    TypeDirectory* tree_;
-    std::vector<uint8_t> bytes_;
-    uint32_t directoriesSize_ = 0;
-    uint32_t leavesSize_ = 0;
-    uint32_t nextDirectory_ = 0;
-    uint32_t nextLeaf_ = 0;
-    uint32_t nextName_ = 0;
-};
 
 } // namespace
 

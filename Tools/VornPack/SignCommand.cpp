@@ -20,11 +20,10 @@ namespace vornpack {
 using vorn::Format;
 using vorn::Result;
 using vorn::String;
-namespace fs = std::filesystem;
 
 namespace {
 
-String QuotedForShell(const fs::path& path) {
+String QuotedForShell(const std::filesystem::path& path) {
 #ifdef _WIN32
     return u'"' + TextOf(path) + u'"'; // Windows names hold no quotes
 #else
@@ -42,7 +41,7 @@ String QuotedForShell(const fs::path& path) {
 
 } // namespace
 
-Result SignSetup(const String& command, const fs::path& file, const String& output,
+Result SignSetup(const String& command, const std::filesystem::path& file, const String& output,
                  String* message) {
     String line;
     for (uint32_t i = 0; i < command.length(); ++i) {

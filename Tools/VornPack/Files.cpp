@@ -223,6 +223,12 @@ Result OutputFile::open(String* message) {
     Result result = refuseReadOnly(message);
     if (result != vorn::kResultOk)
         return result;
+    std::error_code error;
+    const fs::path folder = output_.parent_path();
+    if (!folder.empty() && !fs::is_directory(folder, error)) {
+        *message = Format(u"cannot create \"{0}\": its folder does not exist", {TextOf(output_)});
+        return vorn::kResultNotFound;
+    }
     result = stream_.openWrite(TextOf(partial_).data());
     if (result != vorn::kResultOk)
         *message = Format(u"cannot create \"{0}\"", {TextOf(output_)});

@@ -60,8 +60,9 @@ vorn::Result ListFiles(const std::filesystem::path& folder, std::vector<vorn::St
 // The output of a command, written under "<output>.vornpack-partial" and
 // renamed into place by commit(); until then an older output stays as it was,
 // and whatever fails, the partial file is taken away again. A read-only
-// output is never replaced: open() and commit() refuse it with 17. Every
-// message names the output, never the partial file.
+// output is never replaced: open() and commit() refuse it with 17; an output
+// whose folder does not exist gives 29. Every message names the output, never
+// the partial file.
 class OutputFile {
 public:
     explicit OutputFile(const std::filesystem::path& output);

@@ -93,9 +93,11 @@ Result CheckStubIdentity(const PeImage& image, const String& stub, String* messa
     }
     if (name.compareIgnoringCase(kStubName) == 0)
         return vorn::kResultOk;
-    *message = Format(u"\"{0}\" is not the setup program: its version block names \"{1}\", not "
-                      u"\"{2}\"; give --stub the {2} that comes with VornPack",
-                      {stub, name, kStubName});
+    const String what = name.isEmpty() ? String(u"it has no version block that names it")
+                                       : Format(u"its version block names it \"{0}\"", {name});
+    *message = Format(u"\"{0}\" is not the setup program: {1}; give --stub the {2} that comes "
+                      u"with VornPack",
+                      {stub, what, kStubName});
     return vorn::kResultKindMismatch;
 }
 

@@ -68,10 +68,6 @@ String TextOf(const fs::path& path) {
     return TextOfUnits(path.u16string());
 }
 
-String EntryNameOf(const fs::path& relative) {
-    return TextOfUnits(relative.generic_u16string());
-}
-
 Result ReadWholeFile(const String& path, std::vector<uint8_t>* out) {
     out->clear();
     vorn::FileStream file;

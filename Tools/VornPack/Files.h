@@ -4,8 +4,8 @@
 //
 // Paths follow one rule. A path handed to the system or shown to the user is
 // written with the platform's own separators (TextOf); a name inside a
-// payload is relative with "/" between folders on every platform
-// (EntryNameOf).
+// payload is relative with "/" between folders on every platform, as the
+// folder walk (ListFiles) builds it.
 //
 // An input folder is read by one rule for every command: a link to a file is
 // read as the file it points to; a link to a folder is refused (it is never
@@ -26,8 +26,6 @@ namespace vornpack {
 std::filesystem::path PathOf(const vorn::String& text);
 // The path with the platform's separators, for the system and for messages.
 vorn::String TextOf(const std::filesystem::path& path);
-// A relative path as a payload entry's name: "/" between folders.
-vorn::String EntryNameOf(const std::filesystem::path& relative);
 
 vorn::Result ReadWholeFile(const vorn::String& path, std::vector<uint8_t>* out);
 // The last write time in whole seconds, UTC.

@@ -1,6 +1,8 @@
 #include "VornLib/gui/Dialog.h"
 
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
@@ -42,14 +44,10 @@ Dialog::Dialog() : defaultButton_(FixedNames().ok) {
 }
 
 Result Dialog::load(const char16_t* name) {
-    ResourceCache& resources = ResourceCache::Instance();
-    const XmlNode* element = nullptr;
-    Result result = resources.getLocalizedElement(descriptionElement(), name, &element);
-    if (result != kResultOk)
-        return result;
-    result = readDescription(element);
-    (void)resources.release(element);
-    return result;
+    ResourceLease<XmlNode> element;
+    const Result found = ResourceCache::Instance().getLocalizedElement(descriptionElement(), name,
+                                                                       element.receive());
+    return found == kResultOk ? readDescription(element.get()) : found;
 }
 
 Result Dialog::readType(const String& type) {
@@ -154,10 +152,7 @@ Result Dialog::runModal(HWND owner, uint32_t* result) {
             quit = got == 0;
             break;
         }
-        if (!preTranslate(&message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        DispatchToWindows(&message);
     }
     if (ownerWasEnabled)
         EnableWindow(owner, TRUE);

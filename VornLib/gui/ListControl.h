@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "VornLib/gui/PictureImageList.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
@@ -37,7 +37,7 @@ struct ListItem {
     int32_t groupId = -1; // -1: not in a group
 };
 
-class ListControl : public Window {
+class ListControl : public SystemControl {
 public:
     ListControl();
 
@@ -56,7 +56,6 @@ public:
 protected:
     Result readAttributes(const XmlNode& element) override;
     Result readChildren(const XmlNode& element) override;
-    const wchar_t* systemClassName() const override { return L"SysListView32"; }
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
     void created() override;
 

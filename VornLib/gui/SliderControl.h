@@ -1,14 +1,14 @@
-// SliderControl: the platform's trackbar, a member of the static family. The
+// SliderControl: the platform's trackbar, of the static family. The
 // range (0 to 100 unless the description says otherwise), the keyboard steps
 // and the tick frequency are kept with the control and sent to the platform
 // window whenever it exists.
 #pragma once
 
-#include "VornLib/gui/StaticControl.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
-class SliderControl : public StaticControl {
+class SliderControl : public SystemControl {
 public:
     SliderControl();
 
@@ -27,7 +27,6 @@ public:
     void returnToDefault() { setValue(defaultValue_); }
 
 protected:
-    const wchar_t* systemClassName() const override { return L"msctls_trackbar32"; }
     // 5 for a word the slider does not know.
     Result readAttributes(const XmlNode& element) override;
     void created() override;

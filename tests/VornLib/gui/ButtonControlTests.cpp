@@ -1,11 +1,9 @@
 // Push buttons, check boxes and group boxes created from descriptions.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/ButtonControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 constexpr uint32_t kTypeBits = 0x0F;
 
@@ -20,7 +18,7 @@ TEST(ButtonControl, KindsAndTypesBecomeButtonStyles) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     for (const char16_t* name : {u"Push", u"Check", u"Default", u"Toggle", u"Group"})
-        EXPECT_EQ(L"Button", ClassOf(host.handle(name)));
+        EXPECT_EQ(ClassName(host.handle(name)), u"Button");
     const uint32_t push = StyleOf(host.handle(u"Push"));
     EXPECT_EQ(uint32_t(BS_PUSHBUTTON), push & kTypeBits);
     EXPECT_TRUE(push & WS_TABSTOP);
@@ -51,7 +49,7 @@ TEST(ButtonControl, AClickReachesTheParentAsItsCommand) {
     EXPECT_EQ(WindowNameId(u"InstallCmd"), GetDlgCtrlID(button));
     host.window.commands.clear();
     SendMessageW(button, BM_CLICK, 0, 0);
-    Pump(50);
+    PumpMessages(50);
     ASSERT_EQ(1u, host.window.commands.size());
     EXPECT_EQ(MAKEWPARAM(WindowNameId(u"InstallCmd"), 0), host.window.commands[0].w);
     EXPECT_EQ(LPARAM(button), host.window.commands[0].l);

@@ -1,11 +1,9 @@
 // Edit boxes created from descriptions, typed into with real keys.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/EditBoxControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 // Presses and releases a key as the keyboard would.
 void PressKey(WORD key) {
@@ -14,7 +12,7 @@ void PressKey(WORD key) {
     inputs[0].ki.wVk = inputs[1].ki.wVk = key;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
-    Pump(150);
+    PumpMessages(150);
 }
 
 // Gives the box the keyboard focus inside its foreground window.
@@ -22,7 +20,7 @@ void Focus(Host& host, HWND box) {
     SetForegroundWindow(host.window.handle());
     SetActiveWindow(host.window.handle());
     SetFocus(box);
-    Pump(100);
+    PumpMessages(100);
 }
 
 TEST(EditBoxControl, AttributesBecomeEditStyles) {
@@ -36,7 +34,7 @@ TEST(EditBoxControl, AttributesBecomeEditStyles) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     HWND plain = host.handle(u"Plain");
-    EXPECT_EQ(L"Edit", ClassOf(plain));
+    EXPECT_EQ(ClassName(plain), u"Edit");
     EXPECT_EQ(L"text", TextOf(plain));
     EXPECT_EQ(0u, StyleOf(plain) & (ES_READONLY | ES_MULTILINE | ES_PASSWORD));
     // Fourteen dialog units unless the description gives a height.

@@ -378,27 +378,6 @@ TEST_F(MenuTest, PopupMenusFollowRealKeysAndShowHelpInTheStatusBar) {
     }
 }
 
-// Runs the thread's messages as the program's loop does: each is offered to
-// the framework windows up its parent chain (a popup's owner included) first.
-void RunMessageLoop(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            bool consumed = false;
-            for (HWND step = message.hwnd; step && !consumed; step = GetParent(step)) {
-                if (Window* window = Window::FromHandle(step))
-                    consumed = window->preTranslate(&message);
-            }
-            if (!consumed) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
-        Sleep(10);
-    } while (int32_t(end - GetTickCount()) > 0);
-}
-
 TEST_F(MenuTest, ShortcutKeysPressedOnTheKeyboardSendTheirCommands) {
     ASSERT_EQ(0u, show(R"(<Window Type="MainWindow" Title="Shortcut keys" ShortcutKeys="TestKeys"
                                   Left="60" Top="60" ClientWidth="300" ClientHeight="160"/>)"));
@@ -430,12 +409,12 @@ TEST_F(MenuTest, ShortcutKeysPressedOnTheKeyboardSendTheirCommands) {
         EnableWindow(main->handle(), press.enabled);
         SetForegroundWindow(press.focus);
         SetFocus(press.focus);
-        RunMessageLoop(150);
+        PumpMessages(150);
         ASSERT_EQ(press.focus, GetFocus());
         main->commands.clear();
         PressKeys(press.keys);
-        RunMessageLoop(250);
-        EXPECT_EQ(press.commands, main->commands)
+        PumpMessages(250);
+        EXPECT_EQ(press.commands, main->commandWords())
             << "focus on " << (press.focus == palette ? "palette" : "main window")
             << (press.enabled ? ", enabled" : ", disabled");
     }

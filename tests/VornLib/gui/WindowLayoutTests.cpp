@@ -33,9 +33,7 @@ public:
     }
 
     TestWindow* addChild(const char16_t* windowName = nullptr) {
-        TestWindow* child = new TestWindow(windowName);
-        appendChild(child);
-        return child;
+        return static_cast<TestWindow*>(appendChild(std::make_unique<TestWindow>(windowName)));
     }
 
     bool framed() const { return (style() & kCaption) == kCaption; }
@@ -497,7 +495,7 @@ TEST(WindowLayoutTree, MovingAWindowToAnotherParentReleasesItsReferences) {
     TestWindow* newAnchor = newParent.addChild(u"Anchor");
     newAnchor->setEdge(Edge::Left, 100);
     newAnchor->layout();
-    newParent.appendChild(moved);
+    newParent.appendChild(oldParent.takeChild(moved));
     EXPECT_EQ(&newParent, moved->parent());
     EXPECT_EQ(anchor, oldParent.firstChild());
     EXPECT_EQ(stays, anchor->nextSibling());

@@ -20,7 +20,6 @@ class MainWindow;
 class InputDeviceManager {
 public:
     void tick(float seconds);
-    uint32_t deviceCount() const { return 0; }
 };
 
 class AppRuntime {
@@ -43,7 +42,6 @@ public:
     void stop();
     void requestQuit();
 
-    bool quitRequested() const { return quitRequested_; }
     bool quiet() const { return quiet_; }
     int32_t exitCode() const { return exitCode_; }
     void setExitCode(int32_t code) { exitCode_ = code; }

@@ -52,6 +52,15 @@ struct StyleBits {
     uint32_t applied(uint32_t style) const { return (style & ~cleared) | set; }
 };
 
+// A boolean attribute that sets (true) or clears (false) `bits` of `style`;
+// an absent one leaves them.
+inline void ApplyStyleFlag(const XmlNode& element, const char16_t* attribute, uint32_t bits,
+                           uint32_t* style) {
+    bool flag = false;
+    if (element.getAttributeBoolean(attribute, &flag) == kResultOk)
+        *style = flag ? *style | bits : *style & ~bits;
+}
+
 // Applies the bits of the attribute's word to `style`: 0 (also when the
 // element has no such attribute), 5 for a word the table lacks.
 template <size_t count>

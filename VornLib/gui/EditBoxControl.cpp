@@ -1,5 +1,7 @@
 #include "VornLib/gui/EditBoxControl.h"
 
+#include "VornLib/gui/DescriptionWords.h"
+
 namespace vorn {
 
 EditBoxControl::EditBoxControl() : EditControl(L"Edit") {
@@ -8,10 +10,9 @@ EditBoxControl::EditBoxControl() : EditControl(L"Edit") {
 }
 
 Result EditBoxControl::readAttributes(const XmlNode& element) {
-    bool multiLine = false;
-    if (element.getAttributeBoolean(u"MultiLine", &multiLine) == kResultOk)
-        setStyle(multiLine ? style() | ES_MULTILINE | ES_AUTOVSCROLL
-                           : style() & ~uint32_t(ES_MULTILINE | ES_AUTOVSCROLL));
+    uint32_t lines = style();
+    ApplyStyleFlag(element, u"MultiLine", ES_MULTILINE | ES_AUTOVSCROLL, &lines);
+    setStyle(lines);
     const Result result = readEditAttributes(element);
     if (result != kResultOk)
         return result;

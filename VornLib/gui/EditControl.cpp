@@ -6,18 +6,6 @@
 namespace vorn {
 namespace {
 
-struct StyleFlag {
-    const char16_t* name;
-    uint32_t style;
-};
-// Boolean attributes in reading order: "ReadOnly" comes before "WantReturn"
-// so that an explicit "WantReturn" still counts.
-constexpr StyleFlag kFlags[] = {
-    {u"Password", ES_PASSWORD},
-    {u"ReadOnly", ES_READONLY},
-    {u"WantReturn", ES_WANTRETURN},
-};
-
 constexpr DescriptionWord<StyleBits> kCases[] = {
     {u"Upper", {ES_UPPERCASE, ES_UPPERCASE | ES_LOWERCASE}},
     {u"Lower", {ES_LOWERCASE, ES_UPPERCASE | ES_LOWERCASE}},
@@ -35,15 +23,13 @@ Result EditControl::readEditAttributes(const XmlNode& element) {
     if (result != kResultOk)
         return result;
     uint32_t style = this->style();
-    bool flag = false;
-    for (const StyleFlag& entry : kFlags) {
-        if (element.getAttributeBoolean(entry.name, &flag) != kResultOk)
-            continue;
-        style = flag ? style | entry.style : style & ~entry.style;
-        // A control that cannot be written in has no use for Return.
-        if (flag && entry.style == ES_READONLY)
-            style &= ~uint32_t(ES_WANTRETURN);
-    }
+    ApplyStyleFlag(element, u"Password", ES_PASSWORD, &style);
+    ApplyStyleFlag(element, u"ReadOnly", ES_READONLY, &style);
+    // A control that cannot be written in has no use for Return, unless its
+    // description asks for it after all.
+    if (style & ES_READONLY)
+        style &= ~uint32_t(ES_WANTRETURN);
+    ApplyStyleFlag(element, u"WantReturn", ES_WANTRETURN, &style);
     result = ApplyStyleWord(element, u"Case", kCases, &style);
     if (result == kResultOk)
         result = ApplyStyleWord(element, u"HorizontalAlign", kAligns, &style);

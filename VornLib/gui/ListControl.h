@@ -41,7 +41,6 @@ class ListControl : public SystemControl {
 public:
     ListControl();
 
-    const std::vector<ListColumn>& columns() const { return columns_; }
     const std::vector<ListGroup>& groups() const { return groups_; }
     const std::vector<ListItem>& items() const { return items_; }
     // The group's collapsed state as the control shows it (as described

@@ -68,7 +68,6 @@ public:
     // item has it. A built menu shows the change at once.
     Result check(uint16_t command, bool checked);
     const MenuItem* find(uint16_t command) const;
-    const std::vector<MenuGroup>& groups() const { return groups_; }
 
     // Shows the menu as a popup at `point` (screen coordinates) of `owner`,
     // away from `exclude` when given, and returns the chosen command (0 for

@@ -62,28 +62,6 @@ Result PictureControl::setPicture(const char16_t* name) {
     return kResultOk;
 }
 
-bool PictureControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        *result = 1; // drawn whole in WM_PAINT, background included
-        return true;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(handle(), &paint);
-        draw(dc);
-        EndPaint(handle(), &paint);
-        *result = 0;
-        return true;
-    }
-    case WM_PRINTCLIENT:
-        draw(HDC(w));
-        *result = 0;
-        return true;
-    default:
-        return StaticControl::handleMessage(message, w, l, result);
-    }
-}
-
 void PictureControl::paintParentBackground(HDC dc, int32_t width, int32_t height) {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, GetSysColorBrush(COLOR_3DFACE));

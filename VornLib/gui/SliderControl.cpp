@@ -42,9 +42,7 @@ Result SliderControl::readAttributes(const XmlNode& element) {
     if (result != kResultOk)
         return result;
     uint32_t style = this->style();
-    bool flag = false;
-    if (element.getAttributeBoolean(u"SelectionRange", &flag) == kResultOk)
-        style = flag ? style | TBS_ENABLESELRANGE : style & ~uint32_t(TBS_ENABLESELRANGE);
+    ApplyStyleFlag(element, u"SelectionRange", TBS_ENABLESELRANGE, &style);
     result = ApplyStyleWord(element, u"Arrow", kArrows, &style);
     if (result == kResultOk)
         result = ApplyStyleWord(element, u"Orientation", kOrientations, &style);

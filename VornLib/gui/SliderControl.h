@@ -12,13 +12,7 @@ class SliderControl : public SystemControl {
 public:
     SliderControl();
 
-    int64_t minimum() const { return minimum_; }
-    int64_t maximum() const { return maximum_; }
     void setRange(int64_t minimum, int64_t maximum);
-    int64_t lineSize() const { return lineSize_; }
-    int64_t pageSize() const { return pageSize_; }
-    int64_t tickFrequency() const { return tickFrequency_; }
-    int64_t defaultValue() const { return defaultValue_; }
 
     // The thumb's position (the default value until the window exists).
     int64_t value() const;

@@ -44,11 +44,8 @@ Result StaticControl::readAttributes(const XmlNode& element) {
     String text;
     if (element.getAttribute(u"VerticalAlign", &text) == kResultOk && text == u"Center")
         style |= SS_CENTERIMAGE;
-    bool flag = false;
-    if (element.getAttributeBoolean(u"WordEllipsis", &flag) == kResultOk)
-        style = flag ? style | SS_WORDELLIPSIS : style & ~uint32_t(SS_WORDELLIPSIS);
-    if (element.getAttributeBoolean(u"PathEllipsis", &flag) == kResultOk)
-        style = flag ? style | SS_PATHELLIPSIS : style & ~uint32_t(SS_PATHELLIPSIS);
+    ApplyStyleFlag(element, u"WordEllipsis", SS_WORDELLIPSIS, &style);
+    ApplyStyleFlag(element, u"PathEllipsis", SS_PATHELLIPSIS, &style);
     result = ApplyStyleWord(element, u"Border", kBorders, &style);
     if (result != kResultOk)
         return result;
@@ -73,7 +70,7 @@ void StaticControl::created() {
     }
 }
 
-void StaticControl::drawEtched(HDC dc) {
+void StaticControl::draw(HDC dc) {
     RECT client = {};
     GetClientRect(handle(), &client);
     FillRect(dc, &client, parentBackgroundBrush(dc));
@@ -91,7 +88,7 @@ void StaticControl::drawEtched(HDC dc) {
 }
 
 bool StaticControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (!isEtched())
+    if (!drawsItself())
         return SystemControl::handleMessage(message, w, l, result);
     switch (message) {
     case WM_ERASEBKGND:
@@ -100,13 +97,13 @@ bool StaticControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* res
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(handle(), &paint);
-        drawEtched(dc);
+        draw(dc);
         EndPaint(handle(), &paint);
         *result = 0;
         return true;
     }
     case WM_PRINTCLIENT:
-        drawEtched(HDC(w));
+        draw(HDC(w));
         *result = 0;
         return true;
     default:

@@ -1,7 +1,8 @@
 // StaticControl: a text on the platform's "Static" class (and the base of
 // pictures). It reads the text's alignment, ellipsis and border words, its
-// text colour and its text content; an etched frame or line is drawn here,
-// the same on every system.
+// text colour and its text content. A kind that draws its whole client area
+// itself (an etched frame or line, the same on every system; a picture)
+// answers the painting messages with draw().
 #pragma once
 
 #include "VornLib/gui/SystemControl.h"
@@ -18,10 +19,12 @@ protected:
     Result readAttributes(const XmlNode& element) override;
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
     void created() override;
+    // Whether draw() paints the whole client area, background included.
+    virtual bool drawsItself() const { return isEtched(); }
+    virtual void draw(HDC dc);
 
 private:
     bool isEtched() const;
-    void drawEtched(HDC dc);
 };
 
 } // namespace vorn

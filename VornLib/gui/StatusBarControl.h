@@ -24,7 +24,6 @@ class StatusBarControl : public SystemControl {
 public:
     StatusBarControl();
 
-    const std::vector<StatusSection>& sections() const { return sections_; }
     // Shows `text` in section `section`; 37 for a section the bar lacks.
     Result setText(uint32_t section, const String& text);
     // The first status bar among the window's descendants; null for none.

@@ -1,12 +1,12 @@
 // Window: the framework window on the platform, the base of every window and
 // control. A window is read from an XML description (common attributes in a
 // fixed order, then one child per child element: WindowDescription.cpp),
-// created on the platform with its children, and served by one window
-// procedure for every framework window and subclassed control. Windows own
-// their children; all of them live on the user-interface thread. Its parts:
-// the layout tree (WindowRecord), the background and painting
-// (WindowBackground), the saved placement (WindowPlacement) and the shortcut
-// keys (ShortcutKeyTable).
+// created on the platform with its children (Window.cpp), and served by one
+// window procedure for every framework window and subclassed control
+// (WindowMessages.cpp). Windows own their children; all of them live on the
+// user-interface thread. Its parts: the layout tree (WindowRecord), the
+// background and painting (WindowBackground), the saved placement
+// (WindowPlacement) and the shortcut keys (ShortcutKeyTable).
 //
 // Which class to extend:
 // - a control that wraps a class of the platform ("Edit", "SysListView32"):
@@ -23,7 +23,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "VornLib/core/Colour.h"
 #include "VornLib/core/String.h"
@@ -76,7 +75,6 @@ public:
 
     const String& title() const { return title_; }
     void setTitle(const String& title);
-    const String& tooltip() const { return tooltip_; }
     const String& preferencesPath() const { return preferencesPath_; }
     const String& placementPath() const { return placement_.path(); }
     // The "ShortcutKeys" attribute: the name of the window's shortcut-key table.
@@ -95,7 +93,6 @@ public:
     // WS_CLIPCHILDREN, on the platform window too).
     void stopClippingChildren();
 
-    uint16_t behaviour() const { return behaviour_; }
     void setBehaviour(uint16_t flag, bool on);
     bool wasMaximized() const { return placement_.wasMaximized(); }
     // See KeepWindowOnScreen.
@@ -144,6 +141,8 @@ private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM);
 
     Result readCommonAttributes(const XmlNode& element);
+    // Binds the object to its platform window (WindowMessages.cpp).
+    void attach(HWND handle);
     LRESULT dispatch(UINT message, WPARAM w, LPARAM l);
     bool routeReflected(UINT message, WPARAM w, LPARAM l, LRESULT* result);
     bool handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result);
@@ -157,7 +156,6 @@ private:
     void readBackRectangle();
 
     String title_;
-    String tooltip_;
     String preferencesPath_;
     String shortcutKeysName_;
     AcceleratorTable shortcutKeys_;

@@ -144,8 +144,6 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         preferencesPath_ = text;
     if (element.getAttribute(u"Title", &text) == kResultOk)
         setTitle(Localized(text));
-    if (element.getAttribute(u"Tooltip", &text) == kResultOk)
-        tooltip_ = Localized(text);
     SystemColour colour;
     if (element.getAttribute(u"BackgroundColor", &text) == kResultOk &&
         SystemColour::Parse(text.data(), &colour) == kResultOk)
@@ -166,16 +164,15 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         setStyle(style);
         setExtendedStyle(extended);
     }
-    bool flag = false;
     for (const StyleAttribute& attribute : kStyleAttributes) {
-        if (element.getAttributeBoolean(attribute.name, &flag) != kResultOk)
-            continue;
+        uint32_t bits = attribute.extended ? extendedStyle() : style();
+        ApplyStyleFlag(element, attribute.name, attribute.bit, &bits);
         if (attribute.extended)
-            setExtendedStyle(flag ? extendedStyle() | attribute.bit
-                                  : extendedStyle() & ~attribute.bit);
+            setExtendedStyle(bits);
         else
-            setStyle(flag ? style() | attribute.bit : style() & ~attribute.bit);
+            setStyle(bits);
     }
+    bool flag = false;
     if (element.getAttributeBoolean(u"Enabled", &flag) == kResultOk)
         setStyle(flag ? style() & ~uint32_t(WS_DISABLED) : style() | WS_DISABLED);
     if (element.getAttributeBoolean(u"CloseButton", &flag) == kResultOk)

@@ -1,6 +1,7 @@
 // Edit boxes created from descriptions, typed into with real keys.
 #include "ControlTestSupport.h"
 #include "VornLib/gui/EditBoxControl.h"
+#include "VornLib/gui/RichEditControl.h"
 
 namespace vorn {
 namespace {
@@ -96,6 +97,45 @@ TEST(EditBoxControl, ReturnPostsTheCommandAndGoesNoFurther) {
     PressKey(VK_RETURN);
     EXPECT_TRUE(host.window.commands.empty());
     EXPECT_EQ(L"abc\r\n", TextOf(notes));
+}
+
+// The edit box and the rich edit share their keyboard answer to the dialog:
+// Return is theirs while it runs their command, and a multi-line control
+// keeps its caret when focused.
+TEST(EditBoxControl, BothEditKindsAskForTheReturnThatRunsTheirCommand) {
+    Host host(R"(<EditBox ID="Box" Left="10" Top="10" Width="200" OnReturn="SearchCmd"/>
+                 <RichEdit ID="Rich" Left="10" Top="40" Width="200" Height="60"
+                           OnReturn="SearchCmd"/>
+                 <EditBox ID="Lines" Left="10" Top="110" Width="200" Height="60"
+                          MultiLine="true"/>)");
+    ASSERT_EQ(0u, host.created);
+    MSG returnKey = {};
+    returnKey.message = WM_KEYDOWN;
+    returnKey.wParam = VK_RETURN;
+    MSG otherKey = returnKey;
+    otherKey.wParam = 'A';
+    const struct {
+        const char16_t* name;
+        const MSG* pending;
+        bool wantsAllKeys;
+    } keys[] = {
+        {u"Box", &returnKey, true},
+        {u"Box", &otherKey, false},
+        {u"Rich", &returnKey, true},
+    };
+    for (const auto& row : keys) {
+        const LRESULT code = SendMessageW(host.handle(row.name), WM_GETDLGCODE, row.pending->wParam,
+                                          LPARAM(row.pending));
+        EXPECT_EQ(row.wantsAllKeys, (code & DLGC_WANTALLKEYS) != 0) << Wide(row.name);
+    }
+    const struct {
+        const char16_t* name;
+        bool selectsAll;
+    } focus[] = {{u"Box", true}, {u"Rich", false}, {u"Lines", false}};
+    for (const auto& row : focus) {
+        const LRESULT code = SendMessageW(host.handle(row.name), WM_GETDLGCODE, 0, 0);
+        EXPECT_EQ(row.selectsAll, (code & DLGC_HASSETSEL) != 0) << Wide(row.name);
+    }
 }
 
 } // namespace

@@ -1,4 +1,7 @@
 // Push buttons, check boxes and group boxes created from descriptions.
+#include <atomic>
+#include <thread>
+
 #include "ControlTestSupport.h"
 #include "VornLib/gui/ButtonControl.h"
 
@@ -69,6 +72,43 @@ TEST(ButtonControl, AMenuChildMakesASplitButton) {
     ASSERT_NE(nullptr, split->menu());
     EXPECT_NE(nullptr, split->menu()->find(WindowNameId(u"QuitCmd"))) << "the menu was read";
     EXPECT_FALSE(host.control<ButtonControl>(u"Plain")->isSplitButton());
+}
+
+// The arrow's notification reaches the split button itself, which opens its
+// menu below it; the chosen command goes to the parent like a click.
+TEST(ButtonControl, TheSplitArrowOpensTheMenuAndSendsTheChoice) {
+    Host host(R"(<Button ID="Options" Left="10" Top="10" Width="140" Height="26" Title="Options">
+                   <Menu ID="OptionsMenu"><Group><Command ID="QuitCmd">Quit</Command></Group></Menu>
+                 </Button>)");
+    ASSERT_EQ(0u, host.created);
+    HWND button = host.handle(u"Options");
+    HWND window = host.window.handle();
+    SetForegroundWindow(window);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 10, GetSystemMetrics(SM_CYSCREEN) - 10);
+    std::atomic<bool> menuShown{false};
+    std::thread driver([&] {
+        for (int attempt = 0; attempt < 40 && !menuShown; ++attempt) {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            menuShown = menu && IsWindowVisible(menu);
+            Sleep(50);
+        }
+        if (!menuShown) {
+            PostMessageW(window, WM_CANCELMODE, 0, 0);
+            return;
+        }
+        PressKeys({VK_DOWN});
+        PressKeys({VK_RETURN});
+    });
+    host.window.commands.clear();
+    NMBCDROPDOWN arrow = {};
+    arrow.hdr = {button, UINT_PTR(GetDlgCtrlID(button)), UINT(BCN_DROPDOWN)};
+    GetClientRect(button, &arrow.rcButton);
+    SendMessageW(window, WM_NOTIFY, WPARAM(arrow.hdr.idFrom), LPARAM(&arrow));
+    driver.join();
+    PumpMessages(100);
+    EXPECT_TRUE(menuShown);
+    ASSERT_EQ(1u, host.window.commands.size());
+    EXPECT_EQ(MAKEWPARAM(WindowNameId(u"QuitCmd"), 0), host.window.commands[0].w);
 }
 
 TEST(ButtonControl, FailuresOfTheButtonWords) {

@@ -167,6 +167,29 @@ inline COLORREF ScreenPixel(HWND window, int x, int y) {
     return colour;
 }
 
+// Presses and releases keys in order (held together), through the system's
+// input queue.
+inline void PressKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    for (INPUT& input : inputs) {
+        SendInput(1, &input, sizeof input);
+        Sleep(20);
+    }
+}
+
 // A left click at a point of the screen, through the system's input queue.
 inline void ClickAt(POINT screen) {
     SetCursorPos(screen.x, screen.y);

@@ -6,13 +6,9 @@
 namespace vorn {
 namespace {
 
-// Presses and releases a key as the keyboard would.
+// Presses and releases a key, and lets the windows hear of it.
 void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    PressKeys({key});
     PumpMessages(150);
 }
 

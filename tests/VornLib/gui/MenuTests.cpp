@@ -274,28 +274,6 @@ constexpr const char* kOwnerWindow = R"(<Window Type="MainWindow" Title="Menu ow
   </StatusBar>
 </Window>)";
 
-// Presses and releases keys in order (held together), through the system's input queue.
-void PressKeys(const std::vector<WORD>& keys) {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    for (INPUT& input : inputs) {
-        SendInput(1, &input, sizeof input);
-        Sleep(20);
-    }
-}
-
 std::wstring StatusText(HWND bar) {
     wchar_t text[512] = {};
     DWORD_PTR ignored = 0;

@@ -86,13 +86,11 @@ Result InstallerModule::runInstaller() {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
     }
-    auto* window = new (std::nothrow) InstallerWindow(manifest);
+    std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =
-        window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", window) : nullptr;
-    if (!described) {
-        delete window;
+        window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", std::move(window)) : nullptr;
+    if (!described)
         return kResultOutOfMemory;
-    }
     runtime.setMainWindow(described);
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.

@@ -17,8 +17,8 @@ using namespace vorn;
 
 namespace {
 
-template <typename Page> Window* MakePage() {
-    return new Page;
+template <typename Page> std::unique_ptr<Window> MakePage() {
+    return std::make_unique<Page>();
 }
 
 const WindowKind kPageKinds[] = {

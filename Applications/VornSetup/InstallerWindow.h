@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "Applications/VornSetup/TransferWorker.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/MainWindow.h"
 
 namespace vornsetup {
 
@@ -41,7 +41,7 @@ private:
     bool visible_ = false;
 };
 
-class InstallerWindow : public vorn::Window {
+class InstallerWindow : public vorn::MainWindow {
 public:
     explicit InstallerWindow(InstallManifest& manifest);
     // Registers the page kinds ("MainPage", "WelcomePage", ...).

@@ -2,7 +2,6 @@
 
 #include "VornLib/core/Win32.h"
 
-#include <commctrl.h>
 #include <ole2.h>
 
 #include "VornLib/app/AppRuntime.h"
@@ -12,6 +11,8 @@
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/ThreadRecord.h"
+#include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/MessageLoop.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
@@ -28,12 +29,7 @@ class SystemObject {
 public:
     SystemObject() {
         oleResult_ = OleInitialize(nullptr);
-        using Function = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-        const auto initialize =
-            SystemFunction<Function>(SystemLibraryId::Comctl32, "InitCommonControlsEx");
-        INITCOMMONCONTROLSEX controls = {sizeof controls, 0x46FF};
-        if (initialize)
-            initialize(&controls);
+        (void)InitializeCommonControls();
     }
     ~SystemObject() {
         if (SUCCEEDED(oleResult_))

@@ -4,13 +4,15 @@
 // from their wWinMain.
 #pragma once
 
+#include <memory>
+
 #include "VornLib/app/AppModule.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/String.h"
 
 namespace vorn {
 
-class Window;
+class MainWindow;
 
 struct ProgramDefinition {
     // Registers the program's documents and reads its "Application" element:
@@ -20,7 +22,7 @@ struct ProgramDefinition {
     AppModule* (*createModule)() = nullptr;
     // The object of the described main window (the description's
     // "MainWindow"); null makes a plain framework window.
-    Window* (*createMainWindow)() = nullptr;
+    std::unique_ptr<MainWindow> (*createMainWindow)() = nullptr;
 };
 
 // The process exit code.

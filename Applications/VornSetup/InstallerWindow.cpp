@@ -190,9 +190,13 @@ void InstallerWindow::runApplication() {
         (void)ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
 }
 
-void InstallerWindow::onInstallerMessage(WPARAM command) {
+void InstallerWindow::onInstallerMessage(WPARAM command, LPARAM detail) {
     for (const Outcome& outcome : kOutcomes) {
         if (outcome.command == command) {
+            // A failed installation ends the program with its result, as a
+            // quiet one does.
+            if (command == kShowFailurePage)
+                AppRuntime::instance().setExitCode(int32_t(detail));
             (void)SendAnalyticsEvent(u"Install", outcome.label);
             showPage(page(outcome.page));
             return;
@@ -223,7 +227,7 @@ void InstallerWindow::onInstallerMessage(WPARAM command) {
 bool InstallerWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     switch (message) {
     case kInstallerMessage:
-        onInstallerMessage(w);
+        onInstallerMessage(w, l);
         *result = 0;
         return true;
     case WM_ACTIVATE:

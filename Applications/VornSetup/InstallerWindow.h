@@ -59,7 +59,7 @@ protected:
     void requestClose() override;
 
 private:
-    void onInstallerMessage(WPARAM command);
+    void onInstallerMessage(WPARAM command, LPARAM detail);
     void runApplication();
 
     InstallManifest& manifest_;

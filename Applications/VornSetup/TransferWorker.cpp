@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "Applications/VornSetup/InstallOptions.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
 #include "VornLib/app/AppRuntime.h"
@@ -344,6 +345,10 @@ void TransferWorker::rollBack() {
 // not fit is refused before anything is touched, with the code of the
 // platform's own "file name too long".
 Result TransferWorker::checkPaths() const {
+    // A folder the options page would refuse (relative, "C:", a trailing
+    // separator) is refused here too, whoever named it.
+    if (!IsValidInstallFolder(manifest_.installFolder))
+        return kResultBadPath;
     std::vector<String> paths = {manifest_.executablePath(), manifest_.executableX64Path()};
     for (const ShortcutEntry& shortcut : manifest_.shortcuts)
         paths.push_back(JoinPath(manifest_.installFolder, shortcut.target));
@@ -388,7 +393,7 @@ Result TransferWorker::run() {
         const WPARAM page = result == kResultOk          ? kShowSuccessPage
                             : result == kResultCancelled ? kShowCanceledPage
                                                          : kShowFailurePage;
-        PostMessageW(notify_, kInstallerMessage, page, 0);
+        PostMessageW(notify_, kInstallerMessage, page, LPARAM(result));
     }
     state_ = TransferState::Closed;
     return result;

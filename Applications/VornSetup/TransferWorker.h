@@ -29,7 +29,8 @@ enum class TransferState : uint32_t {
     Closed = 6,
 };
 
-// The installer's private window message; wParam says what to do.
+// The installer's private window message; wParam says what to do, lParam carries
+// the transfer's result with the three outcomes (0 otherwise).
 constexpr UINT kInstallerMessage = WM_APP + 0x100;
 enum InstallerCommand : WPARAM {
     kShowCanceledPage = 1,

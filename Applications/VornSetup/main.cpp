@@ -1,10 +1,13 @@
 // VornSetup: the installer. It carries the application and its own
 // definitions in its payload (resource 4096).
+#include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/Entry.h"
 #include "VornLib/core/Win32.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/MessageBox.h"
 
 namespace vornsetup {
 namespace {
@@ -63,6 +66,14 @@ AppModule* CreateModule() {
     return new (std::nothrow) InstallerModule;
 }
 
+// A second setup ends with 14 once the first one's window is in front; the
+// user learns why (a script, from the console).
+void AlreadyRunning() {
+    const String name = InstallManifest::Instance().displayName();
+    WriteConsoleLine(name + u" Setup is already running: finish or close it first.");
+    (void)ShowMessageBox(u"SetupAlreadyRunning", FormatArgument(name), nullptr);
+}
+
 } // namespace
 } // namespace vornsetup
 
@@ -70,6 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vorn::ProgramDefinition program;
     program.loadDescription = vornsetup::LoadDescription;
     program.createModule = vornsetup::CreateModule;
+    program.alreadyRunning = vornsetup::AlreadyRunning;
     vornsetup::InstallerWindow::RegisterKinds();
     return vorn::RunApplication(program);
 }

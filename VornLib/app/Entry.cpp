@@ -82,6 +82,8 @@ int RunApplication(const ProgramDefinition& program) {
         InstallCrashReport(crash);
 
         result = runtime.addModule(new WindowSystemModule);
+        if (result == kResultAlreadyExists && program.alreadyRunning)
+            program.alreadyRunning();
         if (result == kResultOk && program.createModule)
             result = runtime.addModule(program.createModule());
         if (result == kResultOk) {

@@ -21,6 +21,10 @@ struct ProgramDefinition {
     // The object of the described main window (the description's
     // "MainWindow"); null makes a plain framework window.
     Window* (*createMainWindow)() = nullptr;
+    // Called when the program ends with 14 because another copy of it runs
+    // (the framework has brought that copy's window to the front): says so
+    // where the program has a way to.
+    void (*alreadyRunning)() = nullptr;
 };
 
 // The process exit code.

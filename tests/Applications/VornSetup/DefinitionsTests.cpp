@@ -341,9 +341,9 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"OpenRecentFileCmdHelp",
                                            u"NoRecentDocuments",
                                            u"LicenseText"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall", u"NotInstalled",
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",  u"NotInstalled",
                                                u"UninstallConfirmation", u"UninstallSucceed",
-                                               u"CancelConfirmation"};
+                                               u"CancelConfirmation",    u"SetupAlreadyRunning"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");

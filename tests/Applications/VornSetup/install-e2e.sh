@@ -83,6 +83,27 @@ check "the files are as before" test "$before" = "$(snapshot "$prefix")"
 check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 finish_prefix "$prefix"
 
+echo "== switches the setup refuses, before it touches anything"
+prefix="$(fresh_prefix switches)"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+before="$(snapshot "$prefix")"
+# As a script runs it: a batch file waits for the setup and keeps what it says.
+refused() { # expected-code expected-text switches...
+  local code="$1" text="$2"; shift 2
+  printf 'cd \\\r\nC:\\VornDemoSetup.exe %s 2> C:\\said.txt\r\nexit %%ERRORLEVEL%%\r\n' "$*" > "$prefix/drive_c/refused.bat"
+  "$run" "$prefix" cmd /c 'C:\refused.bat' >/dev/null 2>&1 </dev/null; local got=$?
+  local said; said="$(tr -d '\r' < "$prefix/drive_c/said.txt" 2>/dev/null)"
+  rm -f "$prefix/drive_c/refused.bat" "$prefix/drive_c/said.txt"
+  check "$* ends with $code (got $got)" test "$got" -eq "$code"
+  check "$* says: $text" grep -qF -- "$text" <<<"$said"
+}
+refused 5 'Unknown switch "/Quite". The setup accepts /Quiet, /InstallFolder:<folder>, /Language:<code>' /Quite
+refused 31 'The install folder "relative\path" is refused' '/InstallFolder:relative\path' /Quiet
+refused 5 'Unknown language "xx" in /Language. The setup speaks de, en, es, fr, it, ko, ru, zh.' /Language:xx /Quiet
+check "no file was touched (not even C:\\relative)" test "$before" = "$(snapshot "$prefix")"
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+finish_prefix "$prefix"
+
 echo "== a running VornDemo stops the installer"
 prefix="$(fresh_prefix running)"
 "$run" "$prefix" "$demo" >/dev/null 2>&1 &

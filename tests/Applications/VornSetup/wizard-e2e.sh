@@ -134,6 +134,16 @@ before="$(snapshot "$prefix")"
 start_setup "$prefix"
 shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
 check "the wizard is on show" shows "$shown" 'Welcome to the VornDemo Setup Wizard'
+# A second setup meanwhile says why it does not start, and ends with 14.
+first_pid=$setup_pid
+start_setup "$prefix"
+shown="$(wait_for_text "$prefix" VornSetup 'VornDemo Setup is already running')"
+check "a second setup says \"VornDemo Setup is already running\"" shows "$shown" 'VornDemo Setup is already running'
+shot 7-already-running
+drive "$prefix" VornSetup --click OK >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "and ends with 14 ($code)" test "$code" -eq 14
+setup_pid=$first_pid
 drive "$prefix" "$title" --click Close >/dev/null
 exit_code_of "$setup_pid" 30; code=$?
 check "the launcher ends with 0 ($code)" test "$code" -eq 0
@@ -269,7 +279,7 @@ check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 check "no shortcut" test -z "$(made_links "$prefix")"
 drive "$prefix" "$title" --click Close >/dev/null
 exit_code_of "$setup_pid" 30; code=$?
-check "Close ends the launcher ($code)" test "$code" -ne 124
+check "Close ends the launcher with the failure's code (17 access denied, got $code)" test "$code" -eq 17
 end_scenario "$prefix"
 
 echo "== a drive too small for the application"
@@ -291,7 +301,7 @@ if mount_error="$(mount -t tmpfs -o size=8m vorn-wizard "$drive" 2>&1)"; then
   check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
   drive "$prefix" "$title" --click Close >/dev/null
   exit_code_of "$setup_pid" 30; code=$?
-  check "Close ends the launcher ($code)" test "$code" -ne 124
+  check "Close ends the launcher with 13, disk full ($code)" test "$code" -eq 13
   end_scenario "$prefix"
   umount "$drive"
 else

@@ -8,6 +8,7 @@
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
+#include "VornLib/gui/ButtonControl.h"
 #include "VornLib/gui/ComboBoxControl.h"
 #include "VornLib/gui/EditBoxControl.h"
 #include "VornLib/gui/MessageBox.h"
@@ -45,6 +46,15 @@ void SetText(Window* control, const String& text) {
 
 bool IsButtonCommand(WPARAM w, const char16_t* name) {
     return IsCommand(w, CommandId(name)) && HIWORD(w) <= 1;
+}
+
+// The shortcut choice whose check box was clicked, if any.
+const ShortcutChoice* ChoiceOfCommand(WPARAM w) {
+    for (const ShortcutChoice& choice : kShortcutChoices) {
+        if (IsButtonCommand(w, choice.box))
+            return &choice;
+    }
+    return nullptr;
 }
 
 bool ConfirmCancel(void* context) {
@@ -173,15 +183,9 @@ void OptionsPage::shown() {
     setFolderText(manifest.installFolder);
     SetText(control(u"SpaceRequired"),
             Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.totalSize))));
-    const struct {
-        const char16_t* box;
-        bool checked;
-    } boxes[] = {{u"CreateDesktopShortcut", manifest.createDesktopShortcut},
-                 {u"CreateQuickLaunchShortcut", manifest.createQuickLaunchShortcut}};
-    for (const auto& entry : boxes) {
-        if (Window* box = control(entry.box); box && box->handle())
-            SendMessageW(box->handle(), BM_SETCHECK, entry.checked ? BST_CHECKED : BST_UNCHECKED,
-                         0);
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        if (auto* box = dynamic_cast<ButtonControl*>(control(kShortcutChoices[choice].box)))
+            box->setChecked(manifest.chosenShortcuts[choice]);
     }
     if (auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"))) {
         group->clearItems();
@@ -215,17 +219,14 @@ void OptionsPage::validate() {
     Post(&main(), valid ? kEnableInstall : kDisableInstall);
 }
 
-void OptionsPage::storeShortcutChoice(const char16_t* boxName, const char16_t* preference) {
-    Window* box = control(boxName);
+void OptionsPage::storeShortcutChoice(uint32_t choice) {
+    auto* box = dynamic_cast<ButtonControl*>(control(kShortcutChoices[choice].box));
     if (!box || !box->handle())
         return;
-    const bool checked = SendMessageW(box->handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    (void)Preferences().setBoolean(preference, checked);
-    InstallManifest& manifest = this->manifest();
-    if (String(boxName) == u"CreateDesktopShortcut")
-        manifest.createDesktopShortcut = checked;
-    else
-        manifest.createQuickLaunchShortcut = checked;
+    const bool checked = box->isChecked();
+    // The setup's preferences last for this run: the entry remembers the choice.
+    (void)Preferences().setBoolean(kShortcutChoices[choice].preference, checked);
+    manifest().chosenShortcuts[choice] = checked;
 }
 
 void OptionsPage::browse() {
@@ -259,12 +260,8 @@ bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
         } else if (code == CBN_EDITCHANGE) {
             validate();
         }
-    } else if (IsButtonCommand(w, u"CreateDesktopShortcut")) {
-        storeShortcutChoice(u"CreateDesktopShortcut",
-                            u"/User/Global/InstallOptions/CreateDesktopShortcut");
-    } else if (IsButtonCommand(w, u"CreateQuickLaunchShortcut")) {
-        storeShortcutChoice(u"CreateQuickLaunchShortcut",
-                            u"/User/Global/InstallOptions/CreateQuickLaunchShortcut");
+    } else if (const ShortcutChoice* choice = ChoiceOfCommand(w)) {
+        storeShortcutChoice(uint32_t(choice - kShortcutChoices));
     } else if (IsButtonCommand(w, u"BrowseFolder")) {
         browse();
     } else {

@@ -46,7 +46,7 @@ private:
     void setFolderText(const String& text);
     String groupText() const;
     void setGroupText(const String& text);
-    void storeShortcutChoice(const char16_t* box, const char16_t* preference);
+    void storeShortcutChoice(uint32_t choice);
 
     bool groupPicked_ = false;
     String pickedGroup_;

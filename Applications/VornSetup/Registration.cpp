@@ -73,6 +73,10 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     (void)key.writeText(kInstallFolderValue, manifest.installFolder.data());
     (void)key.writeText(kProgramGroupValue, manifest.programGroup.data());
     (void)key.writeText(kUninstallProgramValue, program.data());
+    // The next installation proposes the same shortcuts; the choice goes with the entry.
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
+        (void)key.writeInt32(kShortcutChoices[choice].entryValue,
+                             manifest.chosenShortcuts[choice] ? 1 : 0);
     std::vector<String> files;
     files.reserve(manifest.files.size());
     for (const FileEntry& file : manifest.files)
@@ -134,11 +138,9 @@ Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& str
 
 Result CreateDesktopShortcuts(InstallManifest& manifest) {
     const String target = manifest.launchPath(IsWow64());
-    const String folders[] = {
-        manifest.createDesktopShortcut ? DesktopFolder() : String(),
-        manifest.createQuickLaunchShortcut ? QuickLaunchFolder() : String(),
-    };
-    for (const String& folder : folders) {
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        const String folder =
+            manifest.chosenShortcuts[choice] ? kShortcutChoices[choice].folder() : String();
         // An unknown folder or a network path is skipped.
         if (IsValidFolderPath(folder))
             (void)CreateShortcut(manifest, folder, manifest.displayName(), target,

@@ -82,6 +82,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     program.loadDescription = vornsetup::LoadDescription;
     program.createModule = vornsetup::CreateModule;
     program.alreadyRunning = vornsetup::AlreadyRunning;
+    program.keepsPreferences = false;
     vornsetup::InstallerWindow::RegisterKinds();
     return vorn::RunApplication(program);
 }

@@ -71,7 +71,7 @@ int RunApplication(const ProgramDefinition& program) {
                                                       : Result(kResultNotFound);
         ShellLaunchHooks launchHooks;
         launchHooks.ownerWindow = MainWindowHandle;
-        launchHooks.beforeLaunch = FlushPreferences;
+        launchHooks.beforeLaunch = program.keepsPreferences ? FlushPreferences : nullptr;
         SetShellLaunchHooks(launchHooks);
         runtime.prepare(Units(GetCommandLineW()), loaded, description, program.createModule);
         runtime.setMainWindowFactory(program.createMainWindow);
@@ -97,7 +97,8 @@ int RunApplication(const ProgramDefinition& program) {
         } else {
             runtime.stop();
         }
-        FlushPreferences();
+        if (program.keepsPreferences)
+            FlushPreferences();
         ShutdownAnalytics();
     }
     ReleaseThreadRecord();

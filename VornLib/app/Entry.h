@@ -25,6 +25,12 @@ struct ProgramDefinition {
     // (the framework has brought that copy's window to the front): says so
     // where the program has a way to.
     void (*alreadyRunning)() = nullptr;
+    // False for a program whose preferences last for its run only: the store
+    // reads the registry and the defaults, but what the program changes
+    // (a "/Language" switch, a choice) is never written back. The setup is
+    // such a program: nothing it writes for itself may outlive the removal of
+    // what it installed.
+    bool keepsPreferences = true;
 };
 
 // The process exit code.

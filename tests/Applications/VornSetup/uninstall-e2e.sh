@@ -28,7 +28,8 @@ shot() { import -window root "$shots/$1.png" 2>/dev/null || echo "  (no screensh
 echo "== quiet removal through the uninstall entry leaves nothing but the user's files"
 prefix="$(fresh_prefix residue)"
 files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
-setup "$prefix" /Quiet
+# A one-off language leaves nothing of the setup's own behind either.
+setup "$prefix" /Quiet /Language:de
 settings='HKCU\Software\Vorn Software\VornDemo\Global'
 check "the install hook recorded the version" test "$(reg_value "$prefix" "$settings" InstalledVersion)" = "1.0.0"
 uninstall="$(reg_value "$prefix" "$entry" UninstallString)"

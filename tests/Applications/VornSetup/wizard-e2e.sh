@@ -124,8 +124,16 @@ check "the removal command names it" test "$(reg_value "$prefix" "$entry" Uninst
 check "no desktop shortcut" test -z "$(desktop_links "$prefix")"
 check "the program group's shortcut all the same" test -f "$(group_in "$prefix")/VornDemo.lnk"
 check "ShortcutsList lists exactly the shortcuts made" test "$(listed_links "$prefix")" = "$(made_links "$prefix")"
-options='HKCU\Software\Vorn Software\VornSetup\Global\InstallOptions'
-check "the installer's preferences keep the unticked box" test "$(reg_value "$prefix" "$options" CreateDesktopShortcut)" = 0x0
+check "the entry remembers the unticked box" test "$(reg_value "$prefix" "$entry" VornLib.CreateDesktopShortcut)|$(reg_value "$prefix" "$entry" VornLib.CreateQuickLaunchShortcut)" = '0x0|0x1'
+check "the setup keeps no settings of its own" bash -c '! WINEPREFIX="$0" /usr/lib/wine/wine64 reg query "HKCU\Software\Vorn Software\VornSetup" >/dev/null 2>&1' "$prefix"
+# The next setup proposes the choices of this installation.
+start_setup "$prefix"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --select-tab Options >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "the next setup proposes the folder and the unticked box" test "$(edit_after "$shown" "$folder_label")|$(state_of "$shown" 'Create a shortcut on the desktop')" = 'C:\Tools\VornDemo|enabled'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30 >/dev/null
 end_scenario "$prefix"
 
 echo "== Close on the main page"

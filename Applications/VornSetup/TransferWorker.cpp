@@ -6,6 +6,7 @@
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
@@ -370,7 +371,14 @@ Result TransferWorker::registerInstallation() {
         result = CreateDesktopShortcuts(manifest_);
     if (result == kResultOk)
         result = WriteShortcutList(manifest_);
-    (void)WaitForLaunched(&handOff);
+    if (WaitForLaunched(&handOff, handOffLimit_, nullptr) == kResultTimedOut) {
+        // A program that hangs in its own hook must not hold the installation
+        // (or the script that runs it) for ever; what it does is its business.
+        WriteConsoleLine(Format(u"{0} /Install has not ended after {1} seconds: the installation "
+                                u"goes on without waiting for it.",
+                                {manifest_.launchPath(IsWow64()), (handOffLimit_ + 999) / 1000}));
+        handOff.reset();
+    }
     return result;
 }
 

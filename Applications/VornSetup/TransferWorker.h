@@ -65,6 +65,10 @@ public:
     static constexpr uint32_t kReadAheadDepth = 2;
     // Threads decoding the next files while one is written.
     static constexpr uint32_t kReadAheadLanes = 2;
+    // How long the installation waits for the installed program's "/Install"
+    // run (it registers the program's file types); a run that takes longer is
+    // left to finish on its own and the installation goes on.
+    static constexpr uint32_t kHandOffMilliseconds = 60000;
 
     // `progress` may be null (quiet mode); results are posted to `notify`
     // unless the runtime is quiet.
@@ -76,6 +80,9 @@ public:
     // The user asked to cancel. `confirm` asks "CancelConfirmation" (true for
     // Yes) with the lock released. True when the page may close now.
     bool requestCancel(bool (*confirm)(void* context), void* context);
+
+    // Tests wait less.
+    void setHandOffLimit(uint32_t milliseconds) { handOffLimit_ = milliseconds; }
 
     // The steps of run, for tests.
     Result checkPaths() const;
@@ -99,6 +106,7 @@ private:
     // Signalled when a cancel question has been answered.
     std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
+    uint32_t handOffLimit_ = kHandOffMilliseconds;
     // The entry whose copy failed or was cancelled, for the roll-back.
     const FileEntry* stoppedAt_ = nullptr;
     uint64_t total_ = 0;

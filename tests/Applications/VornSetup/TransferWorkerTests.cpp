@@ -4,6 +4,10 @@
 // the chunked progress, failures with their roll-back, and cancellation.
 #include <gtest/gtest.h>
 
+#include "VornLib/core/Win32.h"
+
+#include <objbase.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -17,9 +21,11 @@
 #include "TestText.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/EntryEncoder.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/DataTestSupport.h"
 #include "VornLib/data/ResourceFileSystem.h"
 
@@ -764,6 +770,44 @@ TEST_F(TransferWorkerTest, ALateAnswerDoesNotReviveAnEndedWorker) {
     EXPECT_FALSE(pageMayClose);
     EXPECT_TRUE(worker.requestCancel(confirm, &late)) << "an ended worker lets the page close";
     EXPECT_FALSE(fs::exists(InstallFolder(manifest))) << "rolled back";
+}
+
+// The installed program's "/Install" run registers its file types; one that
+// does not end holds the installation for a bounded time only.
+TEST_F(TransferWorkerTest, AHandOffThatDoesNotEndIsLeftToItself) {
+    InstallManifest manifest = Manifest(scratch, {});
+    ASSERT_EQ(0u, vorn::UUID::Parse(u"6C1D2E3F-4A5B-4C6D-8E7F-901A2B3C4D5E", &manifest.uuid));
+    manifest.name = u"Vorn Hand-off Test";
+    manifest.programGroup = manifest.name;
+    manifest.executable = u"Lingering.exe";
+    for (bool& chosen : manifest.chosenShortcuts)
+        chosen = false;
+    const fs::path folder = InstallFolder(manifest);
+    fs::create_directories(folder);
+    fs::copy_file(VORN_LINGERING_PROGRAM, folder / "Lingering.exe");
+    TransferWorker worker(manifest, strings, nullptr, nullptr);
+    worker.setHandOffLimit(300);
+    // The worker's own thread has COM for the shortcuts; this one needs it too.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    EXPECT_EQ(0u, worker.registerInstallation());
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    EXPECT_FALSE(fs::exists(folder / "ended.txt")) << "the installation went on while it ran";
+    EXPECT_TRUE(vorn::UninstallEntry(manifest.uuid).exists()) << "the registration is complete";
+
+    vorn::WriteWholeFile(folder / "release.txt", {});
+    for (int i = 0; i < 200 && !fs::exists(folder / "ended.txt"); ++i)
+        Sleep(50);
+    EXPECT_TRUE(fs::exists(folder / "ended.txt")) << "the program ends on its own";
+    // Its executable can go once the process has ended.
+    const std::wstring program = (folder / "Lingering.exe").wstring();
+    for (int i = 0; i < 200 && !DeleteFileW(program.c_str()); ++i)
+        Sleep(20);
+    (void)vorn::UninstallEntry(manifest.uuid).remove();
+    for (const String& shortcut : manifest.createdShortcuts)
+        DeleteFileW(vorn::Wide(shortcut.data()));
+    (void)vorn::RemoveEmptyFolderTree(
+        vorn::NormalisedFolder(vorn::StartMenuProgramsFolder() + manifest.programGroup));
 }
 
 } // namespace

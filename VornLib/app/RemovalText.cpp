@@ -16,16 +16,27 @@ String RemovalBatchName(const String& temporaryName, const String& shortName) {
 }
 
 String RemovalBatchText(const String& installFolder, const String& executable,
-                        const String& batchFile) {
+                        const String& batchFile, const String& batchFolder) {
     // The loop ends when this process has ended and its executable can go.
     static const char16_t kTemplate[] = u"@echo off\r\n"
                                         u"cd\\\r\n"
                                         u":loop\r\n"
                                         u"del \"{1}\"\r\n"
                                         u"if exist \"{1}\" goto loop\r\n"
-                                        u"rd \"{0}\"\r\n"
-                                        u"del \"{2}\"";
-    return Format(kTemplate, {installFolder, executable, batchFile});
+                                        u"rd \"{0}\"\r\n";
+    // One line, read whole before it runs: some command processors keep the
+    // batch file open to its end, so it leaves its folder (for a name beside
+    // it) before the folder goes, and is deleted last.
+    static const char16_t kLeaveFolder[] = u"move /y \"{2}\" \"{3}.cmd\" >nul & rd \"{3}\" & "
+                                           u"del \"{3}.cmd\"";
+    const String text = Format(kTemplate, {installFolder, executable});
+    if (batchFolder.isEmpty())
+        return text + Format(u"del \"{0}\"", {batchFile});
+    String folder = batchFolder;
+    if (folder.length() &&
+        (folder[folder.length() - 1] == u'\\' || folder[folder.length() - 1] == u'/'))
+        folder = folder.left(folder.length() - 1);
+    return text + Format(kLeaveFolder, {installFolder, executable, batchFile, folder});
 }
 
 } // namespace vorn

@@ -25,6 +25,7 @@ namespace vorn {
 namespace {
 
 constexpr uint32_t kMaxShortcuts = 256;
+constexpr char16_t kBatchFolderPrefix[] = u"VornLib-Removal-";
 
 String ShortPath(const String& path) {
     wchar_t shortPath[MAX_PATH] = {};
@@ -95,7 +96,9 @@ Result Uninstaller::uninstall(bool update) {
     removeFiles(entry);
     if (!installFolder_.isEmpty())
         (void)removeFolder(installFolder_, false, true);
-    const String batchFile = update ? String() : writeBatchFile();
+    // Reached without administrator rights only where they cannot be asked for.
+    const bool elevated = !elevation_.isElevated || elevation_.isElevated();
+    const String batchFile = update ? String() : writeBatchFile(elevated);
 
     running.close();
     (void)entry.remove();
@@ -135,29 +138,51 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
     }
 }
 
-String Uninstaller::writeBatchFile() {
-    const String temporary = TemporaryFileName();
-    if (temporary.isEmpty() || installFolder_.isEmpty())
+// The batch file runs after this process has ended, with its rights, and the
+// command processor reads it line by line as it goes: whoever may write it in
+// the meantime chooses what runs. An elevated removal writes it into a folder
+// of its own that administrators and the system alone may write (or writes
+// none); an unelevated one runs it with the user's own rights, so the user's
+// temporary folder serves.
+String Uninstaller::writeBatchFile(bool elevated) {
+    if (installFolder_.isEmpty())
         return String();
-    DeleteFileW(Wide(temporary.data()));
-    const String batchFile = RemovalBatchName(temporary, description_.name);
-    SetFileAttributesW(Wide(batchFile.data()), FILE_ATTRIBUTE_NORMAL);
-    FileHandle file(CreateFileW(Wide(batchFile.data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isValid())
-        return String();
-    const String text = RemovalBatchText(ShortPath(installFolder_), ShortPath(executablePath_),
-                                         ShortPath(batchFile));
+    String batchFolder;
+    String batchFile;
+    if (elevated) {
+        if (CreateAdministratorsFolder(SystemTemporaryFolder(), kBatchFolderPrefix, &batchFolder) !=
+            kResultOk)
+            return String();
+        batchFile = batchFolder + description_.name + u" Uninstall.cmd";
+    } else {
+        const String temporary = TemporaryFileName();
+        if (temporary.isEmpty())
+            return String();
+        DeleteFileW(Wide(temporary.data()));
+        batchFile = RemovalBatchName(temporary, description_.name);
+        SetFileAttributesW(Wide(batchFile.data()), FILE_ATTRIBUTE_NORMAL);
+    }
+    FileHandle file(CreateFileW(Wide(batchFile.data()), GENERIC_WRITE, 0, nullptr,
+                                elevated ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    const String text =
+        file.isValid() ? RemovalBatchText(ShortPath(installFolder_), ShortPath(executablePath_),
+                                          ShortPath(batchFile),
+                                          batchFolder.isEmpty() ? String() : ShortPath(batchFolder))
+                       : String();
     // One byte per character: the low byte of each unit, as the command
     // processor reads a batch file.
     std::string bytes(text.length(), '\0');
     for (uint32_t i = 0; i < text.length(); ++i)
         bytes[i] = char(text[i] & 0xFF);
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+    if (!file.isValid() ||
+        !WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         file.reset();
         DeleteFileW(Wide(batchFile.data()));
+        if (!batchFolder.isEmpty())
+            RemoveDirectoryW(Wide(batchFolder.data()));
         return String();
     }
     return batchFile;

@@ -5,6 +5,10 @@
 // listed files, the empty folders, the shell registrations and the entry. A
 // full uninstall ends with a batch file that deletes the executable once the
 // process has ended, and then the install folder when nothing else is in it.
+// An elevated removal's batch file runs with administrator rights: it lies in
+// a folder made for it in the system's temporary folder that administrators
+// and the system alone may write ("VornLib-Removal-<number>"), and takes that
+// folder with it at its end.
 #pragma once
 
 #include <vector>
@@ -26,11 +30,12 @@ String RemovalTitle(const ApplicationDescription& description);
 String RemovalBatchName(const String& temporaryName, const String& shortName);
 
 // The batch file: wait until the executable can be deleted, remove the install
-// folder when it is empty, delete itself. Arguments are short (8.3) paths; the
-// folder ends with a backslash. It never deletes by pattern: the folder may
-// hold files the user put there.
+// folder when it is empty, delete itself, and with `batchFolder` the folder
+// made for it too. Arguments are short (8.3) paths; the install folder ends
+// with a backslash. It never deletes by pattern: the folder may hold files the
+// user put there.
 String RemovalBatchText(const String& installFolder, const String& executable,
-                        const String& batchFile);
+                        const String& batchFile, const String& batchFolder = String());
 
 } // namespace vorn
 
@@ -67,7 +72,7 @@ private:
     void removeShortcuts(const UninstallEntry& entry);
     void removeProgramGroup(const String& group);
     void removeFiles(const UninstallEntry& entry);
-    String writeBatchFile();
+    String writeBatchFile(bool elevated);
 
     const ApplicationDescription& description_;
     String executablePath_;

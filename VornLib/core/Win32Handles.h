@@ -50,6 +50,14 @@ struct WindowTraits {
     static void Close(Handle handle) { DestroyWindow(handle); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (security
+// descriptors, formatted messages).
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { LocalFree(handle); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
@@ -58,5 +66,6 @@ using LibraryHandle = UniqueHandle<LibraryTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using AcceleratorTable = UniqueHandle<AcceleratorTableTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 } // namespace vorn

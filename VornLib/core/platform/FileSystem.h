@@ -7,6 +7,7 @@
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vorn {
 
@@ -37,5 +38,16 @@ bool RemoveEmptyFolder(const String& folder);
 Result RemoveEmptyFolderTree(const String& folder);
 // "\\?\" + the path with backslashes; unchanged when it is not absolute.
 String LongPath(const String& path);
+
+// The security of a folder that only administrators and the system may
+// write: owned by the Administrators group, with a protected DACL that lets
+// Administrators and the system alone in (inherited by what is made in it),
+// so that nothing a user's own programs can write, rename or re-permit.
+Result AdministratorsOnlySecurity(LocalMemory* descriptor);
+// Makes a new folder below `parent` (a folder path) whose name starts with
+// `prefix`, with that security. Setting that owner takes administrator
+// rights: without them the result is 17. `folder` receives the folder's path,
+// ending with a separator.
+Result CreateAdministratorsFolder(const String& parent, const char16_t* prefix, String* folder);
 
 } // namespace vorn

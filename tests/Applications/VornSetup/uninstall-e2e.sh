@@ -85,7 +85,7 @@ check "update mode goes on (0)" test "$code" -eq 0
 check "update mode removes the listed files" test ! -e "$(installed_in "$prefix")/Help/Readme.txt"
 check "update mode removes the shortcuts" test ! -e "$(group_in "$prefix")/VornDemo.lnk"
 check "update mode deletes the entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
-check "update mode writes no batch file" test -z "$(ls "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd 2>/dev/null)"
+check "update mode writes no batch file" test -z "$(batch_files_in "$prefix")"
 kill "$demo_pid" 2>/dev/null; finish_prefix "$prefix"; wait "$demo_pid" 2>/dev/null
 
 echo "== installing over an installation in another folder, then removing"

@@ -57,8 +57,9 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
         {u"DisplayIcon", executable},
         {u"DisplayVersion", manifest.displayVersion()},
         {u"Publisher", manifest.company},
-        {u"HelpLink", manifest.webSite},
-        {u"URLInfoAbout", manifest.technicalSupport},
+        // As the system reads them: technical support, and the home page.
+        {u"HelpLink", manifest.technicalSupport},
+        {u"URLInfoAbout", manifest.webSite},
         {u"URLUpdateInfo", manifest.updates},
         {u"Size", String()},
         {u"InstallDate", TodayText()},

@@ -20,7 +20,9 @@ check "EstimatedSize is the total / 1024" test "$(reg_value "$prefix" "$entry" E
 check "InstallDate is today" test "$(reg_value "$prefix" "$entry" InstallDate)" = "$(date +%Y%m%d)"
 check "DisplayVersion without a tag" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = "1.0.0"
 check "UninstallString" test "$(reg_value "$prefix" "$entry" UninstallString)" = '"C:\Program Files (x86)\VornDemo\VornDemo.exe" /Uninstall'
-for value in DisplayName Contact Comments DisplayIcon Publisher HelpLink URLInfoAbout URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
+check "HelpLink is the technical support address" test "$(reg_value "$prefix" "$entry" HelpLink)" = 'https://vorn.example/support/'
+check "URLInfoAbout is the web site" test "$(reg_value "$prefix" "$entry" URLInfoAbout)" = 'https://vorn.example/vorndemo/'
+for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
   check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
 done
 check "FilesList lists exactly the files" test "$(reg_value "$prefix" "$entry\\FilesList" 0)|$(reg_value "$prefix" "$entry\\FilesList" 1)|$(reg_value "$prefix" "$entry\\FilesList" 2)" = 'Help/Readme.txt|VornDemo.exe|'

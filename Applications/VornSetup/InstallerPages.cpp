@@ -375,7 +375,22 @@ bool SuccessPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
     return InstallerPage::handleMessage(message, w, l, result);
 }
 
+// What the failure page says for a result, where the general text would
+// send the user the wrong way.
+const struct {
+    Result result;
+    const char16_t* message;
+} kFailureMessages[] = {
+    {kResultCrcError, u"#DamagedSetupMessage"},
+};
+
 void FailurePage::shown() {
+    const char16_t* message = u"#FailureMessage";
+    for (const auto& entry : kFailureMessages) {
+        if (entry.result == main().failure())
+            message = entry.message;
+    }
+    SetText(control(u"Message"), Localized(message));
     SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
 }
 

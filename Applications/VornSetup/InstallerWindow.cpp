@@ -195,8 +195,10 @@ void InstallerWindow::onInstallerMessage(WPARAM command, LPARAM detail) {
         if (outcome.command == command) {
             // A failed installation ends the program with its result, as a
             // quiet one does.
-            if (command == kShowFailurePage)
+            if (command == kShowFailurePage) {
+                failure_ = Result(detail);
                 AppRuntime::instance().setExitCode(int32_t(detail));
+            }
             (void)SendAnalyticsEvent(u"Install", outcome.label);
             showPage(page(outcome.page));
             return;

@@ -52,6 +52,8 @@ public:
     void showPage(InstallerPage* page);
     InstallerPage* page(const char16_t* name) const;
     void post(WPARAM command);
+    // The result of the transfer that ended on the failure page (0 before).
+    vorn::Result failure() const { return failure_; }
 
 protected:
     void created() override;
@@ -64,6 +66,7 @@ private:
 
     InstallManifest& manifest_;
     InstallerPage* current_ = nullptr;
+    vorn::Result failure_ = vorn::kResultOk;
     HWND focus_ = nullptr;
 };
 

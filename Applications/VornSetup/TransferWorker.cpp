@@ -113,6 +113,22 @@ Result PutInPlace(const String& partial, const String& destination) {
     return result;
 }
 
+// The payload is part of the running executable: an entry whose bytes do not
+// read back (a checksum that does not match, a stream that does not decode,
+// a mapping that cannot be paged in) means the setup file itself is damaged,
+// and the user's remedy is a fresh download. An entry that is missing, and
+// memory that runs out, keep their own codes.
+Result AsPayloadFailure(Result result) {
+    switch (result) {
+    case kResultNotFound:
+    case kResultOutOfMemory:
+    case kResultCancelled:
+        return result;
+    default:
+        return kResultCrcError;
+    }
+}
+
 } // namespace
 
 const char16_t* OutcomeLabel(Result result) {
@@ -204,7 +220,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     uint64_t remaining = 0;
     Result result = source.nextEntry(&remaining);
     if (result != kResultOk)
-        return result;
+        return AsPayloadFailure(result);
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
     PartialFile partial(LongPath(destinationPath) + kPartialSuffix);
@@ -225,8 +241,9 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
         const uint8_t* chunk = nullptr;
         uint32_t count = 0;
         result = source.nextChunk(&chunk, &count);
-        if (result == kResultOk)
-            result = destination.write(chunk, count);
+        if (result != kResultOk)
+            return AsPayloadFailure(result);
+        result = destination.write(chunk, count);
         if (result != kResultOk)
             return result;
         remaining -= count;

@@ -9,6 +9,7 @@
 #include "VornLib/app/CrashReport.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/ThreadRecord.h"
@@ -48,6 +49,12 @@ HWND MainWindowHandle() {
     return AppRuntime::instance().mainWindowHandle();
 }
 
+bool IsRemoval(const char16_t* commandLine) {
+    CommandLine parsed;
+    parsed.parse(commandLine);
+    return parsed.hasSwitch(u"Uninstall") || parsed.hasSwitch(u"Update");
+}
+
 } // namespace
 
 int RunApplication(const ProgramDefinition& program) {
@@ -67,8 +74,12 @@ int RunApplication(const ProgramDefinition& program) {
         AppRuntime& runtime = AppRuntime::instance();
 
         ApplicationDescription description;
-        const Result loaded = program.loadDescription ? program.loadDescription(&description)
-                                                      : Result(kResultNotFound);
+        Result loaded = program.loadDescription ? program.loadDescription(&description)
+                                                : Result(kResultNotFound);
+        // A program whose payload cannot be read (a damaged file) still
+        // removes itself: its uninstall entry knows what the removal needs.
+        if (loaded != kResultOk && IsRemoval(Units(GetCommandLineW())))
+            loaded = DescriptionFromUninstallEntry(ExecutablePath(), &description);
         ShellLaunchHooks launchHooks;
         launchHooks.ownerWindow = MainWindowHandle;
         launchHooks.beforeLaunch = program.keepsPreferences ? FlushPreferences : nullptr;

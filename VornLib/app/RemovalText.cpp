@@ -4,6 +4,20 @@
 
 namespace vorn {
 
+const RemovalMessage kRemovalMessages[kRemovalMessageCount] = {
+    {u"NotInstalled", u"Error",
+     u"{0} is not installed\u00A4It may already have been removed. There is nothing to uninstall.",
+     false},
+    {u"CloseBeforeUninstall", u"Warning", u"{0} is running\u00A4Please close {0}, then try again.",
+     false},
+    {u"UninstallConfirmation", u"Warning",
+     u"Do you want to uninstall {0}?\u00A4The program will be removed from your computer. "
+     u"Documents that you created are kept.",
+     true},
+    {u"UninstallSucceed", u"Information",
+     u"{0} has been uninstalled\u00A4The program has been removed from your computer.", false},
+};
+
 String RemovalTitle(const ApplicationDescription& description) {
     String title = description.name + u'\u00A0' + description.version;
     if (!description.tag.isEmpty())

@@ -28,6 +28,7 @@ constexpr char16_t kShortcutsList[] = u"ShortcutsList";
 } // namespace vorn
 
 #ifdef _WIN32
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/RegistryKey.h"
 
 namespace vorn {
@@ -35,6 +36,14 @@ namespace vorn {
 // Installers are 32-bit programs: the entry lives in the 32-bit registry
 // view, which 64-bit builds reach explicitly.
 constexpr uint32_t kUninstallEntryRoot = kRegistryLocalMachine32;
+
+// What the removal needs of a program's description, read from the entry
+// whose "VornLib.UninstallProgram" names `program` (compared as paths): the
+// UUID from the entry's name, the name, version and company from
+// "DisplayName", "DisplayVersion" and "Publisher". A program whose own
+// payload cannot be read still removes itself with it. 29 when no entry
+// names the program.
+Result DescriptionFromUninstallEntry(const String& program, ApplicationDescription* description);
 
 class UninstallEntry {
 public:

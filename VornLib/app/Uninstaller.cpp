@@ -18,6 +18,7 @@
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/MessageBox.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -49,7 +50,7 @@ Result Uninstaller::uninstall(bool update) {
     const String title = RemovalTitle(description_);
     UninstallEntry entry(description_.uuid);
     if (!entry.exists()) {
-        ShowMessageBox(u"NotInstalled", title, nullptr);
+        (void)show(u"NotInstalled", title);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
     }
@@ -67,11 +68,11 @@ Result Uninstaller::uninstall(bool update) {
     NamedMutex running;
     (void)running.create(SingleInstanceName(description_.uuid).data());
     if (running.alreadyExisted() && !update) {
-        ShowMessageBox(u"CloseBeforeUninstall", description_.name, nullptr);
+        (void)show(u"CloseBeforeUninstall", description_.name);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultAlreadyExists;
     }
-    if (!quiet_ && ShowMessageBox(u"UninstallConfirmation", title, nullptr) != kButtonYes) {
+    if (!quiet_ && show(u"UninstallConfirmation", title) != kButtonYes) {
         (void)SendAnalyticsEvent(u"Uninstall", u"Canceled");
         return kResultCancelled;
     }
@@ -102,11 +103,43 @@ Result Uninstaller::uninstall(bool update) {
 
     running.close();
     (void)entry.remove();
-    ShowMessageBox(u"UninstallSucceed", title, nullptr);
+    (void)show(u"UninstallSucceed", title);
     if (!batchFile.isEmpty())
         ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
     (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
+}
+
+uint32_t Uninstaller::show(const char16_t* name, const String& argument) const {
+    if (quiet_)
+        return kMessageBoxFailed;
+    ResourceCache& resources = ResourceCache::Instance();
+    const XmlNode* described = nullptr;
+    if (resources.getLocalizedElement(u"MessageBox", name, &described) == kResultOk) {
+        (void)resources.release(described);
+        return ShowMessageBox(name, FormatArgument(argument), nullptr);
+    }
+    for (const RemovalMessage& message : kRemovalMessages) {
+        if (String(message.name) != name)
+            continue;
+        MessageBoxContent content;
+        content.icon = String(message.type) == u"Error"     ? MessageIcon::Error
+                       : String(message.type) == u"Warning" ? MessageIcon::Warning
+                                                            : MessageIcon::Information;
+        content.title = description_.name + u" - Uninstall";
+        const String text = Format(message.text, {argument});
+        const int32_t split = text.find(u'\u00A4');
+        content.header = split < 0 ? text : text.left(uint32_t(split));
+        content.body = split < 0 ? String() : text.mid(uint32_t(split) + 1);
+        const uint32_t buttons[] = {message.question ? kButtonYes : kButtonOK, kButtonNo};
+        const char16_t* const captions[] = {message.question ? u"Yes" : u"OK", u"No"};
+        for (uint32_t i = 0; i < (message.question ? 2u : 1u); ++i) {
+            content.present[buttons[i]] = true;
+            content.captions[buttons[i]] = captions[i];
+        }
+        return ShowMessageBoxContent(content, nullptr);
+    }
+    return kMessageBoxFailed;
 }
 
 void Uninstaller::removeShortcuts(const UninstallEntry& entry) {

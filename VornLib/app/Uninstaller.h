@@ -25,6 +25,19 @@ namespace vorn {
 // Name, a no-break space, the version, and a blank and the tag when there is one.
 String RemovalTitle(const ApplicationDescription& description);
 
+// The removal's messages as the framework's English string table words them,
+// for a program whose own string tables cannot be read (a damaged payload):
+// it must still be able to ask and to tell. {0} is the message's argument;
+// "¤" splits the header from the body.
+struct RemovalMessage {
+    const char16_t* name; // the "MessageBox" of the string tables
+    const char16_t* type; // its "Type"
+    const char16_t* text;
+    bool question; // Yes and No, else OK
+};
+constexpr uint32_t kRemovalMessageCount = 4;
+extern const RemovalMessage kRemovalMessages[kRemovalMessageCount];
+
 // The batch file's name: the temporary file's name followed by
 // " <short name> Uninstall.cmd".
 String RemovalBatchName(const String& temporaryName, const String& shortName);
@@ -69,6 +82,8 @@ public:
     static Result deleteFile(const String& path);
 
 private:
+    // The message from the string tables, else in the framework's English.
+    uint32_t show(const char16_t* name, const String& argument) const;
     void removeShortcuts(const UninstallEntry& entry);
     void removeProgramGroup(const String& group);
     void removeFiles(const UninstallEntry& entry);

@@ -114,6 +114,36 @@ check "nothing of either installation remains" test "$files_before" = "$(files_o
 [ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
 finish_prefix "$prefix"
 
+echo "== a program whose payload cannot be read still removes itself"
+prefix="$(fresh_prefix damaged)"
+files_before="$(files_of "$prefix")"
+setup "$prefix" /Quiet
+# The container's magic in the program's payload (its last copy: the first is
+# the reader's own constant) no longer reads: no definitions, no string tables.
+python3 - "$(installed_in "$prefix")/VornDemo.exe" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = data.rfind(b"StraFiLe\x1a\x00")
+data[at] ^= 0xFF
+open(sys.argv[1], "wb").write(data)
+PY
+"$run" "$prefix" "$program" /Uninstall >/dev/null 2>&1 </dev/null &
+pid=$!
+texts="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
+shot uninstall-damaged-confirmation
+check "it asks in the framework's English" grep -q '^Do you want to uninstall VornDemo.1.0.0?$' <<<"$texts"
+demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click Yes
+texts="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
+check "and tells that it is done" grep -q '^VornDemo.1.0.0 has been uninstalled$' <<<"$texts"
+demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click OK
+wait "$pid"; code=$?
+check "the removal ends with 0 ($code)" test "$code" -eq 0
+check "the batch file ran" wait_for_batch_file "$prefix"
+check "nothing of the installation is left" test "$files_before" = "$(files_of "$prefix")"
+[ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
+check "nor its entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+finish_prefix "$prefix"
+
 echo "== answering the confirmation in a window"
 prefix="$(fresh_prefix dialog)"
 setup "$prefix" /Quiet

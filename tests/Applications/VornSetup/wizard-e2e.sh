@@ -290,6 +290,26 @@ exit_code_of "$setup_pid" 30; code=$?
 check "Close ends the launcher with the failure's code (17 access denied, got $code)" test "$code" -eq 17
 end_scenario "$prefix"
 
+echo "== a damaged setup file"
+prefix="$(fresh_prefix damaged)"
+# Bytes in the middle of the payload belong to VornDemo.exe, its largest entry.
+cp "$work/VornDemoSetup.exe" "$work/Damaged.exe"
+printf '\377\000\377\000\377\000\377\000' |
+  dd of="$work/Damaged.exe" bs=1 seek=$(( $(stat -c %s "$work/Damaged.exe") - ($(stat -c %s "$work/Damaged.exe") - $(stat -c %s "$stub")) / 2 )) conv=notrunc 2>/dev/null
+before="$(snapshot "$prefix")"
+start_setup_of "$prefix" "$work/Damaged.exe"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
+check "the failure page says the setup file is damaged" shows "$shown" 'The setup file is damaged, so the installation could not be completed. Download the setup again, then run the new copy.'
+shot 17-damaged
+check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "Close ends the launcher with 22 ($code)" test "$code" -eq 22
+end_scenario "$prefix"
+
 echo "== a drive too small for the application"
 prefix="$(fresh_prefix full)"
 drive="$work/drive-d"; mkdir -p "$drive"

@@ -1,6 +1,7 @@
 #include "Applications/VornSetup/InstallerModule.h"
 
 #include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
 #include "Applications/VornSetup/TransferWorker.h"
@@ -110,7 +111,7 @@ Result InstallerModule::runInstaller() {
             worker.wait();
             result = worker.result();
         }
-        (void)SendAnalyticsEvent(u"Install", OutcomeLabel(result));
+        (void)SendAnalyticsEvent(u"Install", OutcomeOf(result).label);
         if (result != kResultOk)
             return result;
     }

@@ -44,10 +44,6 @@ void SetText(Window* control, const String& text) {
         control->setTitle(text);
 }
 
-bool IsButtonCommand(WPARAM w, const char16_t* name) {
-    return IsCommand(w, CommandId(name)) && HIWORD(w) <= 1;
-}
-
 // The shortcut choice whose check box was clicked, if any.
 const ShortcutChoice* ChoiceOfCommand(WPARAM w) {
     for (const ShortcutChoice& choice : kShortcutChoices) {
@@ -66,9 +62,18 @@ bool ConfirmCancel(void* context) {
            kButtonYes;
 }
 
+const PageCommand kMainPageCommands[] = {{u"InstallCmd", kStartInstallation},
+                                         {u"QuitCmd", kCloseMainWindow}};
+const PageCommand kFileTransferPageCommands[] = {{u"CancelCmd", kCloseMainWindow}};
+const PageCommand kSuccessPageCommands[] = {{u"RunCmd", kRunApplication},
+                                            {u"QuitCmd", kCloseMainWindow}};
+const PageCommand kEndPageCommands[] = {{u"QuitCmd", kCloseMainWindow}};
+
 } // namespace
 
 // --- MainPage ---
+
+MainPage::MainPage() : InstallerPage(kMainPageCommands) {}
 
 void MainPage::created() {
     InstallerPage::created();
@@ -95,16 +100,6 @@ void MainPage::hidden() {
 }
 
 bool MainPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND) {
-        if (IsButtonCommand(w, u"InstallCmd")) {
-            Post(&main(), kStartInstallation);
-            return true;
-        }
-        if (IsButtonCommand(w, u"QuitCmd")) {
-            Post(&main(), kCloseMainWindow);
-            return true;
-        }
-    }
     if (message == kInstallerMessage) {
         Window* install = control(u"InstallCmd");
         if (w == kEnableInstall || w == kDisableInstall) {
@@ -273,6 +268,8 @@ bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
 
 // --- FileTransferPage ---
 
+FileTransferPage::FileTransferPage() : InstallerPage(kFileTransferPageCommands) {}
+
 FileTransferPage::~FileTransferPage() {
     // The program never ends while a transfer runs.
     if (worker_)
@@ -338,16 +335,9 @@ void FileTransferPage::setProgressText(const String& text) {
     }
 }
 
-bool FileTransferPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"CancelCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
-
 // --- End pages ---
+
+SuccessPage::SuccessPage() : InstallerPage(kSuccessPageCommands) {}
 
 Window* SuccessPage::focusControl() {
     return control(u"RunCmd");
@@ -361,55 +351,15 @@ void SuccessPage::shown() {
     SetText(control(u"RunCmd"), Formatted(u"#RunButton", name));
 }
 
-bool SuccessPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"RunCmd")) {
-        Post(&main(), kRunApplication);
-        *result = 0;
-        return true;
-    }
-    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
-
-// What the failure page says for a result, where the general text would
-// send the user the wrong way.
-const struct {
-    Result result;
-    const char16_t* message;
-} kFailureMessages[] = {
-    {kResultCrcError, u"#DamagedSetupMessage"},
-};
+FailurePage::FailurePage() : InstallerPage(kEndPageCommands) {}
 
 void FailurePage::shown() {
-    const char16_t* message = u"#FailureMessage";
-    for (const auto& entry : kFailureMessages) {
-        if (entry.result == main().failure())
-            message = entry.message;
-    }
-    SetText(control(u"Message"), Localized(message));
+    // The general text unless the outcome says more (a damaged setup file).
+    if (const Outcome* outcome = main().outcome(); outcome && outcome->message)
+        SetText(control(u"Message"), Localized(outcome->message));
     SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
 }
 
-bool FailurePage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
-
-bool CanceledPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
+CanceledPage::CanceledPage() : InstallerPage(kEndPageCommands) {}
 
 } // namespace vornsetup

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Applications/VornSetup/InstallOptions.h"
+#include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
 #include "VornLib/app/AppRuntime.h"
@@ -130,10 +131,6 @@ Result AsPayloadFailure(Result result) {
 }
 
 } // namespace
-
-const char16_t* OutcomeLabel(Result result) {
-    return result == kResultOk ? u"Success" : result == kResultCancelled ? u"Canceled" : u"Failure";
-}
 
 TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
                                TransferProgress* progress, HWND notify)
@@ -415,10 +412,7 @@ Result TransferWorker::run() {
     }
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {
-        const WPARAM page = result == kResultOk          ? kShowSuccessPage
-                            : result == kResultCancelled ? kShowCanceledPage
-                                                         : kShowFailurePage;
-        PostMessageW(notify_, kInstallerMessage, page, LPARAM(result));
+        PostMessageW(notify_, kInstallerMessage, OutcomeOf(result).command, LPARAM(result));
     }
     state_ = TransferState::Closed;
     return result;

@@ -29,24 +29,6 @@ enum class TransferState : uint32_t {
     Closed = 6,
 };
 
-// The installer's private window message; wParam says what to do, lParam carries
-// the transfer's result with the three outcomes (0 otherwise).
-constexpr UINT kInstallerMessage = WM_APP + 0x100;
-enum InstallerCommand : WPARAM {
-    kShowCanceledPage = 1,
-    kShowFailurePage = 2,
-    kShowSuccessPage = 3,
-    kCloseMainWindow = 4,
-    kRunApplication = 5,
-    kStartInstallation = 6,
-    kEnableInstall = 7,
-    kDisableInstall = 8,
-    kSelectLicenseTab = 9,
-};
-
-// The analytics label of a transfer's result: "Success", "Canceled" or "Failure".
-const char16_t* OutcomeLabel(vorn::Result result);
-
 // What the file transfer page shows; its controls implement it.
 class TransferProgress {
 public:

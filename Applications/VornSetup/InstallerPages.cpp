@@ -5,6 +5,7 @@
 #include "Applications/VornSetup/InstallOptions.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
@@ -187,15 +188,11 @@ void OptionsPage::shown() {
         // The existing groups, in the order the folder lists them.
         const String programs = StartMenuProgramsFolder();
         WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(Wide((programs + u"*").data()), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-                if (folder && wcscmp(found.cFileName, L".") != 0 &&
-                    wcscmp(found.cFileName, L"..") != 0)
-                    group->addItem(String(Units(found.cFileName)));
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
+        const FindHandle search(FindFirstFileW(Wide((programs + u"*").data()), &found));
+        for (bool more = search.isValid(); more; more = FindNextFileW(search.get(), &found)) {
+            const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            if (folder && wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+                group->addItem(String(Units(found.cFileName)));
         }
         setGroupText(manifest.programGroup);
     }

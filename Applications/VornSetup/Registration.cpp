@@ -6,6 +6,7 @@
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
@@ -14,21 +15,6 @@ namespace vornsetup {
 using namespace vorn;
 
 namespace {
-
-// Releases a COM interface on every path.
-template <typename Interface> class ComPointer {
-public:
-    ~ComPointer() {
-        if (pointer_)
-            pointer_->Release();
-    }
-    Interface* operator->() const { return pointer_; }
-    Interface* get() const { return pointer_; }
-    void** receive() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
 
 String TodayText() {
     SYSTEMTIME now;
@@ -104,8 +90,8 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
     ComPointer<IShellLinkW> link;
     ComPointer<IPersistFile> persist;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.receive())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.receive())) ||
+                                link.receiveInterface())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.receiveInterface())) ||
         FAILED(link->SetPath(Wide(target.data()))) ||
         (!description.isEmpty() && FAILED(link->SetDescription(Wide(description.data())))) ||
         FAILED(persist->Save(Wide(file.data()), TRUE)) ||

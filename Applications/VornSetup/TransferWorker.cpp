@@ -65,55 +65,6 @@ bool HasDatExtension(const String& path) {
     return name.length() > 4 && name.mid(name.length() - 4) == u".dat";
 }
 
-// Each file is written under this name beside its place and renamed when it is
-// complete: an interrupted installation leaves no half-written file under an
-// installed name, and running it again overwrites the leftover.
-constexpr char16_t kPartialSuffix[] = u".VornLib-partial";
-
-// The unfinished file goes on every way out of the copy, unless it was put in place.
-class PartialFile {
-public:
-    explicit PartialFile(const String& path) : path_(path) {}
-    ~PartialFile() {
-        if (!path_.isEmpty())
-            DeleteFileW(Wide(path_.data()));
-    }
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-    const String& path() const { return path_; }
-    void placed() { path_.clear(); }
-
-private:
-    String path_;
-};
-
-// An earlier version's file may be read-only: like an old shortcut, it is the
-// installation's to replace. A file that another program holds open is not
-// replaced (the platform refuses), and keeps its attributes.
-Result PutInPlace(const String& partial, const String& destination) {
-    const DWORD attributes = GetFileAttributesW(Wide(destination.data()));
-    const bool readOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly)
-        SetFileAttributesW(Wide(destination.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    if (MoveFileExW(Wide(partial.data()), Wide(destination.data()),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return kResultOk;
-    Result result = ResultFromSystemError(GetLastError());
-    if (readOnly)
-        SetFileAttributesW(Wide(destination.data()), attributes);
-    // The platform reports a replacement refused because another program
-    // holds the file as access denied; the user learns more from "in use".
-    if (result == kResultAccessDenied) {
-        const FileHandle probe(CreateFileW(Wide(destination.data()), DELETE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
-            result = kResultSharingViolation;
-    }
-    return result;
-}
-
 // The payload is part of the running executable: an entry whose bytes do not
 // read back (a checksum that does not match, a stream that does not decode,
 // a mapping that cannot be paged in) means the setup file itself is damaged,
@@ -220,7 +171,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
         return AsPayloadFailure(result);
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
-    PartialFile partial(LongPath(destinationPath) + kPartialSuffix);
+    PartialFile partial(LongPath(destinationPath));
     // Its folder is made first, once for all its files; a folder that cannot
     // be made that way is left to the create below and its fallback.
     (void)folders.make(ParentFolder(destinationPath));
@@ -256,10 +207,9 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     (void)destination.flush(false);
     result = destination.close();
     if (result == kResultOk)
-        result = PutInPlace(partial.path(), LongPath(destinationPath));
+        result = partial.putInPlace();
     if (result != kResultOk)
         return result;
-    partial.placed();
     // Marked once the file is in place: roll-back deletes what this
     // installation put there, never a file it failed to replace.
     entry.copied = true;

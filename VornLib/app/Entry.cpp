@@ -13,6 +13,7 @@
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/ThreadRecord.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
@@ -56,6 +57,22 @@ bool IsRemoval(const char16_t* commandLine) {
 }
 
 } // namespace
+
+Result LoadApplicationDescription(const std::vector<String>& documents,
+                                  ApplicationDescription* description) {
+    if (!description)
+        return kResultNullOutput;
+    ResourceCache& resources = ResourceCache::Instance();
+    for (const String& document : documents)
+        (void)resources.registerDocument(document.data());
+    const XmlNode* application = nullptr;
+    const Result found = resources.getElement(u"Application", &application);
+    if (found != kResultOk)
+        return found;
+    const Result result = ApplicationDescription::Read(*application, description);
+    (void)resources.release(application);
+    return result;
+}
 
 int RunApplication(const ProgramDefinition& program) {
     RestrictLibrarySearch();

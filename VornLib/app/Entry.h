@@ -4,6 +4,8 @@
 // from their wWinMain.
 #pragma once
 
+#include <vector>
+
 #include "VornLib/app/AppModule.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/String.h"
@@ -35,6 +37,13 @@ struct ProgramDefinition {
 
 // The process exit code.
 int RunApplication(const ProgramDefinition& program);
+
+// What a program's loadDescription does: registers its documents in order (a
+// later one may replace elements of an earlier one; one that cannot be read
+// is left out, its keys fall back) and reads the "Application" element among
+// them: 29 without one, 6 for a missing attribute.
+Result LoadApplicationDescription(const std::vector<String>& documents,
+                                  ApplicationDescription* description);
 
 // The caption of the processor message: the executable's file name up to its
 // first ".", lower-cased, with the first letter of each word upper-cased.

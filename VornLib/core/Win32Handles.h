@@ -50,6 +50,11 @@ struct WindowTraits {
     static void Close(Handle handle) { DestroyWindow(handle); }
 };
 
+template <typename Interface> struct ComTraits {
+    using Handle = Interface*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle pointer) { pointer->Release(); }
+};
 // Memory the system allocated for the caller with LocalAlloc (security
 // descriptors, formatted messages).
 struct LocalMemoryTraits {
@@ -67,5 +72,14 @@ using GdiObject = UniqueHandle<GdiObjectTraits>;
 using AcceleratorTable = UniqueHandle<AcceleratorTableTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+
+// A COM interface pointer, released on every path.
+template <typename Interface> class ComPointer : public UniqueHandle<ComTraits<Interface>> {
+public:
+    using UniqueHandle<ComTraits<Interface>>::UniqueHandle;
+    Interface* operator->() const { return this->get(); }
+    // For CoCreateInstance and QueryInterface, which answer through void**.
+    void** receiveInterface() { return reinterpret_cast<void**>(this->receive()); }
+};
 
 } // namespace vorn

@@ -106,6 +106,43 @@ Result RemoveEmptyFolderTree(const String& folder) {
     return result == kResultNotFound || result == kResultBadPath ? kResultOk : result;
 }
 
+PartialFile::PartialFile(const String& destination)
+    : destination_(destination), path_(destination + kSuffix) {}
+
+PartialFile::~PartialFile() {
+    if (!path_.isEmpty())
+        DeleteFileW(Wide(path_.data()));
+}
+
+// An earlier version's file may be read-only: like an old shortcut, it is the
+// installation's to replace. A file that another program holds open is not
+// replaced (the platform refuses), and keeps its attributes.
+Result PartialFile::putInPlace() {
+    const DWORD attributes = GetFileAttributesW(Wide(destination_.data()));
+    const bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        SetFileAttributesW(Wide(destination_.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (MoveFileExW(Wide(path_.data()), Wide(destination_.data()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        path_.clear();
+        return kResultOk;
+    }
+    Result result = ResultFromSystemError(GetLastError());
+    if (readOnly)
+        SetFileAttributesW(Wide(destination_.data()), attributes);
+    // The platform reports a replacement refused because another program
+    // holds the file as access denied; the user learns more from "in use".
+    if (result == kResultAccessDenied) {
+        const FileHandle probe(CreateFileW(Wide(destination_.data()), DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+            result = kResultSharingViolation;
+    }
+    return result;
+}
+
 Result AdministratorsOnlySecurity(LocalMemory* descriptor) {
     if (!descriptor)
         return kResultNullOutput;

@@ -203,9 +203,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
             return kResultCancelled;
         }
     }
-    (void)destination.setLastWriteTime(entry.date);
-    (void)destination.flush(false);
-    result = destination.close();
+    result = FinishFile(destination, entry.date);
     if (result == kResultOk)
         result = partial.putInPlace();
     if (result != kResultOk)
@@ -214,6 +212,16 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     // installation put there, never a file it failed to replace.
     entry.copied = true;
     return kResultOk;
+}
+
+Result TransferWorker::FinishFile(FileStream& destination, DateTime date) {
+    // A small file's last bytes reach the disk only now: a full disk shows
+    // here, and nothing after it (the date, the close) says it again. The
+    // date comes after the last byte, which would change it.
+    const Result flushed = destination.flush(false);
+    (void)destination.setLastWriteTime(date);
+    const Result closed = destination.close();
+    return flushed != kResultOk ? flushed : closed;
 }
 
 Result TransferWorker::copyFiles() {

@@ -14,6 +14,7 @@
 
 namespace vorn {
 class EntryReadAhead;
+class FileStream;
 class FolderMaker;
 } // namespace vorn
 
@@ -65,6 +66,10 @@ public:
 
     // Tests wait less.
     void setHandOffLimit(uint32_t milliseconds) { handOffLimit_ = milliseconds; }
+
+    // Stamps a written file's date and closes it: 0 only when every byte
+    // reached the disk.
+    static Result FinishFile(vorn::FileStream& destination, vorn::DateTime date);
 
     // The steps of run, for tests.
     Result checkPaths() const;

@@ -27,6 +27,7 @@
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/DataTestSupport.h"
+#include "VornLib/data/FileStream.h"
 #include "VornLib/data/ResourceFileSystem.h"
 
 namespace vornsetup {
@@ -525,6 +526,17 @@ TEST_F(TransferWorkerTest, DamagedEntryFailsAndLeavesNoPartialFile) {
     worker.rollBack();
     EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
     EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co"));
+}
+
+// A full disk: the platform's full device stands in for it (Wine's Z: is the
+// Unix root). A small file's bytes wait in the stream's cache until the file
+// is finished, so only finishing it can tell.
+TEST_F(TransferWorkerTest, AFileFinishedOnAFullDiskIsNoSuccess) {
+    vorn::FileStream destination;
+    ASSERT_EQ(0u, destination.openWrite(u"Z:\\dev\\full"));
+    const std::vector<uint8_t> bytes = Contents("Readme.txt");
+    ASSERT_EQ(0u, destination.write(bytes.data(), uint32_t(bytes.size())));
+    EXPECT_EQ(13u, TransferWorker::FinishFile(destination, kDates[0]));
 }
 
 // Files in the way of the installation.

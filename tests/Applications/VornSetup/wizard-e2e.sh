@@ -333,7 +333,7 @@ if mount_error="$(mount -t tmpfs -o size=8m vorn-wizard "$drive" 2>&1)"; then
   end_scenario "$prefix"
   umount "$drive"
 else
-  echo "  SKIP a drive too small for the application: mount -t tmpfs refused: $mount_error"
+  skip_check "a drive too small for the application" "mount -t tmpfs refused: $mount_error"
   end_scenario "$prefix"
 fi
 

@@ -2,9 +2,11 @@
 // programs, as the installer writes it and the removal reads it back. Beside
 // the values the system shows, the entry keeps where the program went
 // ("VornLib.InstallFolder", "VornLib.ProgramGroup"), which executable removes
-// it ("VornLib.UninstallProgram"), and two numbered lists in sub-keys: the
-// installed files relative to the install folder ("FilesList") and the
-// shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
+// it ("VornLib.UninstallProgram"), the installer's shortcut choices for the
+// next installation ("VornLib.CreateDesktopShortcut" and
+// "VornLib.CreateQuickLaunchShortcut", 1 or 0), and two numbered lists in
+// sub-keys: the installed files relative to the install folder ("FilesList")
+// and the shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
 #pragma once
 
 #include <vector>

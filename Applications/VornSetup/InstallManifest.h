@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/LocalizedStrings.h"
@@ -41,7 +42,8 @@ public:
     // Reads the outermost "Files" element; a missing Path (6), Size or Date
     // (6) ends the list there.
     Result readFileList(const vorn::XmlNode& files);
-    // The previous installation's folder and group, from its uninstall entry.
+    // The previous installation's folder, group and shortcut choices, from
+    // its uninstall entry.
     void readPreviousChoices();
     // Folder and group from the command line and the defaults (steps 5-7).
     void applyDefaults(const String* installFolderSwitch, const String& programFiles);
@@ -83,10 +85,9 @@ public:
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;
-    // The preferences "/User/Global/InstallOptions/CreateDesktopShortcut" and
-    // "…/CreateQuickLaunchShortcut"; true when absent or unreadable.
-    bool createDesktopShortcut = true;
-    bool createQuickLaunchShortcut = true;
+    // By ShortcutChoiceIndex: the previous installation's choice, else the
+    // preference's default; true when neither is there.
+    bool chosenShortcuts[kShortcutChoiceCount] = {true, true};
 };
 
 } // namespace vornsetup

@@ -75,6 +75,14 @@ struct WindowTraits {
     static void Close(Handle handle) { DestroyWindow(handle); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (security
+// descriptors, formatted messages).
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { LocalFree(handle); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
@@ -86,6 +94,7 @@ using WindowHandle = UniqueHandle<WindowTraits>;
 using MenuHandle = UniqueHandle<MenuTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 template <typename Item> using TaskMemory = UniqueHandle<TaskMemoryTraits<Item>>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 // A COM interface pointer, released on every path.
 template <typename Interface> class ComPointer : public UniqueHandle<ComTraits<Interface>> {

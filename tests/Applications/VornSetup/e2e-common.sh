@@ -70,11 +70,16 @@ for hive in ("system.reg", "user.reg", "userdef.reg"):
 print("\n".join(sorted(lines)))
 PY
 }
+# The removal's batch files: in a folder of their own in the system's
+# temporary folder (an elevated removal), or in the user's.
+batch_files_in() { # prefix
+  ls -d "$1"/drive_c/windows/temp/VornLib-Removal-* "$1"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd 2>/dev/null
+}
 # Started by the uninstaller, the removal batch file outlives it: wait until
-# it has deleted itself.
+# it has deleted itself (and its folder).
 wait_for_batch_file() { # prefix
   for _ in $(seq 1 150); do
-    ls "$1"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd >/dev/null 2>&1 || { sleep 1; return 0; }
+    [ -z "$(batch_files_in "$1")" ] && { sleep 1; return 0; }
     sleep 0.2
   done
   return 1

@@ -169,7 +169,8 @@ uninstall="$(reg_value "$entry" UninstallString)"
 printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
 "$run" "$prefix" cmd /c 'C:\remove.bat' >/dev/null 2>&1 </dev/null
 for _ in $(seq 1 150); do
-  ls "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd >/dev/null 2>&1 || break
+  ls -d "$prefix"/drive_c/windows/temp/VornLib-Removal-* \
+    "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd >/dev/null 2>&1 || break
   sleep 0.2
 done
 sleep 1

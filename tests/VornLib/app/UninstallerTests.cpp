@@ -219,17 +219,65 @@ TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {
     // The executable is not listed: the batch file deletes it once this
     // "program" is gone, and then the empty folder.
     EXPECT_EQ(0u, Remove(false));
-    const String batchFiles = TemporaryFolder() + u"*VornUninstallTest Uninstall.cmd";
-    const auto batchFileLeft = [&] {
+    // An elevated removal's batch file lies in a folder made for it.
+    const String batchFolders = SystemTemporaryFolder() + u"VornLib-Removal-*";
+    const auto left = [](const String& pattern) {
         WIN32_FIND_DATAW found;
-        const FindHandle search(FindFirstFileW(Wide(batchFiles.data()), &found));
+        const FindHandle search(FindFirstFileW(Wide(pattern.data()), &found));
         return search.isValid();
     };
-    for (int i = 0; i < 100 && (Exists(folder_) || batchFileLeft()); ++i)
+    for (int i = 0; i < 100 && (Exists(folder_) || left(batchFolders)); ++i)
         Sleep(100);
     EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
     EXPECT_FALSE(Exists(folder_));
-    EXPECT_FALSE(batchFileLeft()) << "the batch file deletes itself";
+    EXPECT_FALSE(left(batchFolders)) << "the batch file takes its folder along";
+    EXPECT_FALSE(left(TemporaryFolder() + u"*Uninstall.cmd")) << "none in the user's folder";
+}
+
+// The batch file of an elevated removal runs with administrator rights after
+// the removal has ended: only administrators and the system may write where
+// it lies. Wine neither keeps nor enforces a file's DACL (it shows one made
+// from the Unix permissions), so the descriptor the folder is made with is
+// read back.
+TEST(UninstallerFolders, TheBatchFolderIsWritableByAdministratorsAndTheSystemAlone) {
+    LocalMemory descriptor;
+    ASSERT_EQ(0u, AdministratorsOnlySecurity(&descriptor));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the parent";
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor.get(), &owner, &defaulted));
+    EXPECT_TRUE(owner && IsWellKnownSid(owner, WinBuiltinAdministratorsSid))
+        << "not the user's own";
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+    ASSERT_EQ(2u, dacl->AceCount);
+    bool administrators = false, system = false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&header)));
+        ASSERT_EQ(ACCESS_ALLOWED_ACE_TYPE, header->AceType);
+        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, header->AceFlags);
+        const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        EXPECT_EQ(DWORD(FILE_ALL_ACCESS), ace->Mask);
+        PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        administrators = administrators || IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
+        system = system || IsWellKnownSid(sid, WinLocalSystemSid);
+    }
+    EXPECT_TRUE(administrators && system) << "Administrators and SYSTEM, nobody else";
+
+    // Each folder is new, in the system's temporary folder.
+    String first, second;
+    ASSERT_EQ(0u, CreateAdministratorsFolder(SystemTemporaryFolder(), u"VornTest-", &first));
+    ASSERT_EQ(0u, CreateAdministratorsFolder(SystemTemporaryFolder(), u"VornTest-", &second));
+    EXPECT_TRUE(first.startsWith((SystemTemporaryFolder() + u"VornTest-").data()));
+    EXPECT_FALSE(second == first);
+    EXPECT_TRUE(RemoveDirectoryW(Wide(first.data())));
+    EXPECT_TRUE(RemoveDirectoryW(Wide(second.data())));
 }
 
 TEST(UninstallerFolders, RemoveFolderModes) {

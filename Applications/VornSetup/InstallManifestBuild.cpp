@@ -25,6 +25,10 @@ InstallManifest& InstallManifest::Instance() {
             (void)built->readFileList(*element);
             (void)resources.release(element);
         }
+        if (resources.getElement(u"RemovalProgram", &element) == kResultOk) {
+            (void)built->readRemovalProgram(*element);
+            (void)resources.release(element);
+        }
         built->readPreviousChoices();
         String folder;
         const bool hasFolder =

@@ -2,6 +2,7 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/DescribedMainWindow.h"
@@ -84,6 +85,11 @@ Result InstallerModule::runInstaller() {
     (void)applicationMutex.create(SingleInstanceName(manifest.uuid).data());
     if (applicationMutex.alreadyExisted()) {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
+        return kResultAlreadyExists;
+    }
+    const String runningProgram = RunningProgramOfProduct(manifest);
+    if (!runningProgram.isEmpty()) {
+        ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(runningProgram), nullptr);
         return kResultAlreadyExists;
     }
     auto* window = new (std::nothrow) InstallerWindow(manifest);

@@ -67,11 +67,10 @@ bool ProgramInspection::describes(const vorn::UUID& product) const {
 Result InspectProgram(const vorn::String& path, ProgramInspection* out) {
     *out = ProgramInspection();
     ContainerFile container;
-    const Result opened = container.open(path);
-    if (opened == vorn::kResultNotFound || opened == vorn::kResultMalformed)
+    // A file that is neither a program with a payload nor a container (the
+    // entry's name is ".exe", so not that) is no framework program.
+    if (container.open(path) != vorn::kResultOk)
         return vorn::kResultOk;
-    if (opened != vorn::kResultOk)
-        return opened;
     out->carriesPayload = true;
     vorn::ArchiveMount& mount = container.mount();
     for (uint32_t index = 0; index < mount.recordCount(); ++index) {

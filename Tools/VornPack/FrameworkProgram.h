@@ -24,7 +24,8 @@ struct ProgramInspection {
 };
 
 // What the program at `path` carries; 0 with nothing found for a file that is
-// not a Windows executable or has no payload. 22 or 33 for a damaged payload.
+// not a Windows executable or whose resource 4096 is no container. The
+// result of reading an entry of a payload that is damaged (22 for a CRC).
 vorn::Result InspectProgram(const vorn::String& path, ProgramInspection* out);
 
 } // namespace vornpack

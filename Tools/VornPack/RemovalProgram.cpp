@@ -91,7 +91,10 @@ Result CheckDeclarations(const XmlNode& settings, String* problem) {
 bool DeclaresShellTypes(const XmlNode& settings) {
     for (const DeclarationList& list : kDeclarationLists) {
         const XmlNode* element = settings.find((u"/" + String(list.element)).data());
-        if (element && element->firstChild())
+        std::vector<vorn::ShellDeclaration> declarations;
+        if (element && (vorn::ReadShellDeclarations(*element, list.protocols, &declarations) !=
+                            vorn::kResultOk ||
+                        !declarations.empty()))
             return true;
     }
     return false;

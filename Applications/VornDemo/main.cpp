@@ -72,13 +72,7 @@ Result LoadDescription(ApplicationDescription* description) {
         if (registered != kResultOk)
             return registered;
     }
-    const XmlNode* application = nullptr;
-    const Result found = resources.getElement(u"Application", &application);
-    if (found != kResultOk)
-        return found;
-    const Result result = ApplicationDescription::Read(*application, description);
-    (void)resources.release(application);
-    return result;
+    return ReadApplicationElement(description);
 }
 
 AppModule* CreateModule() {

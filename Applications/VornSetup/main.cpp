@@ -50,13 +50,7 @@ Result LoadDescription(ApplicationDescription* description) {
     // A document that does not parse is left out; its keys fall back.
     for (const char16_t* document : kDocuments)
         (void)resources.registerDocument(document);
-    const XmlNode* application = nullptr;
-    const Result found = resources.getElement(u"Application", &application);
-    if (found != kResultOk)
-        return found;
-    const Result result = ApplicationDescription::Read(*application, description);
-    (void)resources.release(application);
-    return result;
+    return ReadApplicationElement(description);
 }
 
 AppModule* CreateModule() {

@@ -52,13 +52,7 @@ Result LoadDescription(ApplicationDescription* description) {
         return registered;
     for (const char16_t* table : kStringTables)
         (void)resources.registerDocument(table);
-    const XmlNode* application = nullptr;
-    const Result found = resources.getElement(u"Application", &application);
-    if (found != kResultOk)
-        return found;
-    const Result result = ApplicationDescription::Read(*application, description);
-    (void)resources.release(application);
-    return result;
+    return ReadApplicationElement(description);
 }
 
 // The removal in a copy of its own: in this process the window system would

@@ -12,6 +12,7 @@
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/ThreadRecord.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
@@ -49,6 +50,17 @@ HWND MainWindowHandle() {
 }
 
 } // namespace
+
+Result ReadApplicationElement(ApplicationDescription* description) {
+    ResourceCache& resources = ResourceCache::Instance();
+    const XmlNode* application = nullptr;
+    const Result found = resources.getElement(u"Application", &application);
+    if (found != kResultOk)
+        return found;
+    const Result result = ApplicationDescription::Read(*application, description);
+    (void)resources.release(application);
+    return result;
+}
 
 int RunApplication(const ProgramDefinition& program) {
     RestrictLibrarySearch();

@@ -26,6 +26,11 @@ struct ProgramDefinition {
 // The process exit code.
 int RunApplication(const ProgramDefinition& program);
 
+// For loadDescription, once the program's documents are registered: their
+// "Application" element read into `description`; 29 without one, 6 for a
+// missing attribute.
+Result ReadApplicationElement(ApplicationDescription* description);
+
 // The caption of the processor message: the executable's file name up to its
 // first ".", lower-cased, with the first letter of each word upper-cased.
 String CaptionFromFileName(const String& fileName);

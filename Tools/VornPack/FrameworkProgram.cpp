@@ -44,10 +44,9 @@ Result InspectEntry(vorn::ArchiveMount& mount, uint32_t index, std::vector<vorn:
     if (result != vorn::kResultOk)
         return result;
     const uint64_t size = entry->size();
-    std::vector<uint8_t> bytes(size_t(std::min<uint64_t>(size, kMaxDocumentSize)));
-    const uint32_t prefix = uint32_t(std::min<uint64_t>(size, kPrefixSize));
-    if (size <= kMaxDocumentSize && prefix &&
-        (result = entry->read(bytes.data(), prefix)) == vorn::kResultOk &&
+    std::vector<uint8_t> bytes(size_t(size <= kMaxDocumentSize ? size : 0));
+    const uint32_t prefix = uint32_t(std::min<uint64_t>(bytes.size(), kPrefixSize));
+    if (prefix && (result = entry->read(bytes.data(), prefix)) == vorn::kResultOk &&
         BeginsLikeXml(bytes.data(), prefix) &&
         (result = entry->read(bytes.data() + prefix, uint32_t(size) - prefix)) == vorn::kResultOk) {
         vorn::XmlDocument document;

@@ -215,27 +215,27 @@ std::string ProductDocument(const XmlNode& settings) {
 
 Result WriteRemovalProgram(const ProgramStub& stub, const XmlNode& settings,
                            const std::vector<PackItem>& tables, vorn::DateTime date,
-                           const PackingOptions& options, const fs::path& output, String* message) {
+                           const PackingOptions& options, const fs::path& output,
+                           const String& setupName, String* message) {
     message->clear();
     const std::string document = ProductDocument(settings);
     std::vector<PackItem> items = {{kProductDocumentName, fs::path(),
                                     std::vector<uint8_t>(document.begin(), document.end()),
                                     document.size()}};
     items.insert(items.end(), tables.begin(), tables.end());
-    const String outputText = TextOf(output);
     const TemporaryFile container(fs::path(output) += ".payload");
     vorn::FileStream payload;
     Result result = payload.openWrite(TextOf(container.path()).data());
     ProgressLine silent(OutputMode::Quiet);
     if (result == vorn::kResultOk)
-        result = WriteContainer(items, options, date, &payload, outputText, &silent, message);
+        result = WriteContainer(items, options, date, &payload, setupName, &silent, message);
     if (result == vorn::kResultOk)
         result = payload.close();
     if (result == vorn::kResultOk)
         result = payload.openRead(TextOf(container.path()).data());
     vorn::FileStream program;
     if (result == vorn::kResultOk)
-        result = program.openWrite(outputText.data());
+        result = program.openWrite(TextOf(output).data());
     if (result == vorn::kResultOk)
         result = stub.image.writeWithResource(ResourceKey::Id(kResourceRcData),
                                               ResourceKey::Id(kPayloadResource), &payload,
@@ -243,7 +243,7 @@ Result WriteRemovalProgram(const ProgramStub& stub, const XmlNode& settings,
     if (result == vorn::kResultOk)
         result = program.close();
     if (result != vorn::kResultOk && message->isEmpty())
-        *message = Format(u"cannot write the removal program \"{0}\"", {outputText});
+        *message = Format(u"cannot write the removal program of \"{0}\"", {setupName});
     return result;
 }
 

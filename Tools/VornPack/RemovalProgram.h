@@ -60,10 +60,11 @@ bool IsRemovalProgramTable(const vorn::String& entryName);
 std::string ProductDocument(const vorn::XmlNode& settings);
 
 // Writes the removal program for the product of `settings` to `output`: the
-// stub with the payload of Product.xml and `tables`, stamped with `date`.
+// stub with the payload of Product.xml and `tables`, stamped with `date`. A
+// failure's message names the setup, `setupName`, not the temporary file.
 vorn::Result WriteRemovalProgram(const ProgramStub& stub, const vorn::XmlNode& settings,
                                  const std::vector<PackItem>& tables, vorn::DateTime date,
                                  const PackingOptions& options, const std::filesystem::path& output,
-                                 vorn::String* message);
+                                 const vorn::String& setupName, vorn::String* message);
 
 } // namespace vornpack

@@ -186,7 +186,7 @@ Result MakeRemovalProgram(const SetupRequest& request, SetupInputs* inputs, cons
     const vorn::XmlNode* settings =
         ConfigurationRoot(inputs->documents)->find(u"/InstallationSettings");
     Result result = WriteRemovalProgram(inputs->removalStub, *settings, tables, inputs->newest,
-                                        request.packing, path, message);
+                                        request.packing, path, request.output, message);
     if (result == vorn::kResultOk && request.signs)
         result = SignSetup(request.signCommand, path, kRemovalProgramName, message);
     ApplicationFile program;

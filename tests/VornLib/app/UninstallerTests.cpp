@@ -204,6 +204,7 @@ TEST_F(UninstallerTest, AProductNotBuiltOnVornLibIsFoundRunningByItsProcesses) {
     executable_ = folder_ + u"VornUninstall.exe";
     WriteEntry(u"", {u"Tool.exe"}, {});
     ASSERT_EQ(0u, ShellRegistration::registerAppPath(product.data()));
+    ASSERT_EQ(0u, CreateFolderTree(folder_));
     ASSERT_TRUE(CopyFileW(TEXT(VORN_LINGERER), Wide(product.data()), FALSE));
     std::wstring commandLine = L"\"" + std::wstring(Wide(product.data())) + L"\" 30";
     STARTUPINFOW startup = {};

@@ -189,4 +189,6 @@ rm -f "$prefix/drive_c/remove.bat" "$prefix"/drive_c/HelloSetup?.exe
 nothing_left "$prefix" "$files_before" "$registry_before"
 finish_prefix "$prefix"
 
+# The prefixes take more than a gigabyte; a failure keeps them to look at.
+[ "$failures" -eq 0 ] && rm -rf "$template" "$prefix"
 finish_checks

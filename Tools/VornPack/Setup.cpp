@@ -149,17 +149,21 @@ Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String
     return result;
 }
 
+// The product's InstallationSettings, once the definitions are checked.
+const vorn::XmlNode& ProductSettings(const SetupInputs& inputs) {
+    return *ConfigurationRoot(inputs.documents)->find(u"/InstallationSettings");
+}
+
 // Which program removes the product; the removal program's stub when it is
 // the framework's, which must not take the name of an application file.
 Result ChooseRemover(const SetupRequest& request, SetupInputs* inputs, String* message) {
-    const vorn::XmlNode* settings =
-        ConfigurationRoot(inputs->documents)->find(u"/InstallationSettings");
+    const vorn::XmlNode& settings = ProductSettings(*inputs);
     String executable;
-    (void)settings->getText(u"/Executable", &executable);
+    (void)settings.getText(u"/Executable", &executable);
     executable.replace(u'\\', u'/');
     const fs::path definitions = PathOf(request.definitions);
     Result result =
-        ChooseRemoval(definitions / "Configuration.xml", *settings,
+        ChooseRemoval(definitions / "Configuration.xml", settings,
                       PathOf(request.app) / PathOf(executable), &inputs->removal, message);
     for (const String& note : inputs->removal.notes)
         PrintError(Format(u"VornPack {0}: note: {1}", {kCommand, note}));
@@ -183,10 +187,9 @@ Result MakeRemovalProgram(const SetupRequest& request, SetupInputs* inputs, cons
         if (IsRemovalProgramTable(file.entryName))
             tables.push_back({file.entryName, file.source, {}, file.size});
     }
-    const vorn::XmlNode* settings =
-        ConfigurationRoot(inputs->documents)->find(u"/InstallationSettings");
-    Result result = WriteRemovalProgram(inputs->removalStub, *settings, tables, inputs->newest,
-                                        request.packing, path, request.output, message);
+    Result result =
+        WriteRemovalProgram(inputs->removalStub, ProductSettings(*inputs), tables, inputs->newest,
+                            request.packing, path, request.output, message);
     if (result == vorn::kResultOk && request.signs)
         result = SignSetup(request.signCommand, path, kRemovalProgramName, message);
     ApplicationFile program;
@@ -196,7 +199,7 @@ Result MakeRemovalProgram(const SetupRequest& request, SetupInputs* inputs, cons
     std::error_code error;
     program.size = fs::file_size(path, error);
     if (result == vorn::kResultOk && error) {
-        *message = Format(u"cannot read \"{0}\"", {TextOf(path)});
+        *message = Format(u"cannot read the removal program of \"{0}\"", {request.output});
         result = vorn::kResultAccessDenied;
     }
     if (result == vorn::kResultOk)

@@ -66,6 +66,8 @@ Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
 } // namespace
 
 Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSource* strings) {
+    (void)ReadInstallScopeRule(settings, &scopeRule, &scopeProblem);
+    scope = scopeRule.proposed;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;
@@ -134,6 +136,14 @@ Result InstallManifest::readRemovalProgram(const XmlNode& element) {
         return kResultBadPath;
     removalProgram = program;
     return kResultOk;
+}
+
+void InstallManifest::chooseScope(CommandLine& commandLine) {
+    scope = installed ? installedScope : scopeRule.proposed;
+    for (const InstallScope chosen : {InstallScope::Machine, InstallScope::User}) {
+        if (commandLine.hasSwitch(InstallScopeWord(chosen)))
+            scope = chosen;
+    }
 }
 
 void InstallManifest::applyDefaults(const String* installFolderSwitch, const String& programFiles) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "Applications/VornSetup/ShortcutChoices.h"
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/ApplicationDescription.h"
+#include "VornLib/core/CommandLine.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/Path.h"
@@ -37,7 +39,9 @@ public:
     static InstallManifest& Instance();
 
     // Reads "InstallationSettings" in order, stopping at the first missing
-    // required element (29) or attribute (6); what was read stays.
+    // required element (29) or attribute (6); what was read stays. The scope
+    // rule is read first; a value it refuses leaves the default rule and the
+    // reason in `scopeProblem`.
     Result readSettings(const vorn::XmlNode& settings, vorn::LocalizedElementSource* strings);
     // Reads the outermost "Files" element; a missing Path (6), Size or Date
     // (6) ends the list there.
@@ -46,8 +50,15 @@ public:
     // list for a product not built on VornLib: a carried file, relative to
     // the install folder. One that the file list lacks is not taken (31).
     Result readRemovalProgram(const vorn::XmlNode& element);
+    // Whether the product is installed, in which scope and folder, from the
+    // uninstall entries.
+    void readInstalledScope();
+    // The scope of this installation: the one the command line chooses
+    // ("AllUsers", "CurrentUser"), else the one of the product's existing
+    // installation, else the one the definitions propose.
+    void chooseScope(vorn::CommandLine& commandLine);
     // The previous installation's folder, group and shortcut choices, from
-    // its uninstall entry.
+    // its uninstall entry in this installation's scope.
     void readPreviousChoices();
     // Folder and group from the command line and the defaults (steps 5-7).
     void applyDefaults(const String* installFolderSwitch, const String& programFiles);
@@ -92,6 +103,13 @@ public:
     uint64_t totalSize = 0;
     // Relative to the install folder; empty when the product removes itself.
     String removalProgram;
+    vorn::InstallScopeRule scopeRule;
+    String scopeProblem;
+    vorn::InstallScope scope = vorn::InstallScope::Machine;
+    // Whether the product is installed, and in which scope.
+    bool installed = false;
+    vorn::InstallScope installedScope = vorn::InstallScope::Machine;
+    String installedFolder;
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;

@@ -32,18 +32,28 @@ InstallManifest& InstallManifest::Instance() {
             (void)built->readRemovalProgram(*element);
             (void)resources.release(element);
         }
+        CommandLine& commandLine = AppRuntime::instance().commandLine();
+        built->readInstalledScope();
+        built->chooseScope(commandLine);
         built->readPreviousChoices();
         String folder;
-        const bool hasFolder =
-            AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
-        built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+        const bool hasFolder = commandLine.switchValue(u"InstallFolder", &folder);
+        built->applyDefaults(hasFolder ? &folder : nullptr, PlacesOf(built->scope).programFiles());
         return built;
     }();
     return *manifest;
 }
 
+void InstallManifest::readInstalledScope() {
+    installed = FindUninstallEntry(uuid, String(), &installedScope) == kResultOk;
+    if (installed)
+        (void)UninstallEntry(uuid, installedScope)
+            .key()
+            .readText(kInstallFolderValue, &installedFolder);
+}
+
 void InstallManifest::readPreviousChoices() {
-    UninstallEntry entry(uuid);
+    UninstallEntry entry(uuid, scope);
     String value;
     if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
         installFolder = value;

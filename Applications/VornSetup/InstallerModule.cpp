@@ -5,6 +5,7 @@
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
 #include "Applications/VornSetup/RunningProduct.h"
+#include "Applications/VornSetup/ScopeChoice.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
@@ -51,7 +52,16 @@ Result InstallerModule::start() {
         WriteConsoleLine(refusal);
         return checked;
     }
+    const InstallManifest& manifest = InstallManifest::Instance();
+    const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
+    if (allowed != kResultOk) {
+        WriteConsoleLine(refusal);
+        return allowed;
+    }
+    // An installation for the current user alone needs no rights: the setup
+    // installs it itself, and nothing asks for elevation.
     const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
+                          manifest.scope == InstallScope::Machine &&
                           !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
     return launcher ? runLauncher() : runInstaller();
 }

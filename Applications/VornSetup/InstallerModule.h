@@ -1,6 +1,8 @@
 // The installer's module: the launcher role starts an elevated copy of the
 // program and waits for it; the installer proper holds the installed
-// application's mutex and installs, quietly or with its window.
+// application's mutex and installs, quietly or with its window. An
+// installation for the current user alone has no launcher: the setup started
+// by the user is the installer proper, with the user's own rights.
 #pragma once
 
 #include "VornLib/app/AppModule.h"

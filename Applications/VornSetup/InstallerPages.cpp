@@ -186,7 +186,7 @@ void OptionsPage::shown() {
     if (auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"))) {
         group->clearItems();
         // The existing groups, in the order the folder lists them.
-        const String programs = StartMenuProgramsFolder();
+        const String programs = PlacesOf(manifest.scope).startMenuPrograms();
         WIN32_FIND_DATAW found;
         const FindHandle search(FindFirstFileW(Wide((programs + u"*").data()), &found));
         for (bool more = search.isValid(); more; more = FindNextFileW(search.get(), &found)) {

@@ -14,6 +14,8 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"Language", SwitchValue::Required, true, u"/Language:<code>"},
     {u"DataCollection", SwitchValue::Optional, true, u"/DataCollection:Off"},
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
+    {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
+    {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
 };
 const uint32_t kInstallerSwitchCount =
     uint32_t(sizeof kInstallerSwitches / sizeof *kInstallerSwitches);

@@ -26,7 +26,7 @@ String TodayText() {
 } // namespace
 
 Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) {
-    UninstallEntry entry(manifest.uuid);
+    UninstallEntry entry(manifest.uuid, manifest.scope);
     const String executable = manifest.executablePath();
     // The program that registers the file types and App Paths (on 64-bit
     // Windows the 64-bit one, in its own registry view) is the one that can
@@ -70,11 +70,16 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     for (const FileEntry& file : manifest.files)
         files.push_back(file.relativePath);
     entry.writeList(kFilesList, files);
-    // The installed program registers its own file types, protocols and App Paths.
-    if (handOff)
-        (void)ShellLaunchElevatedStart(program.data(), u"/Install", handOff);
+    // The installed program registers its own file types, protocols and App
+    // Paths; for the current user alone, with the user's own rights.
+    KernelHandle started;
+    KernelHandle* process = handOff ? handOff : &started;
+    if (manifest.scope == InstallScope::User)
+        (void)ShellLaunchStart(program.data(), u"/Install", process);
     else
-        (void)ShellLaunchElevated(program.data(), u"/Install");
+        (void)ShellLaunchElevatedStart(program.data(), u"/Install", process);
+    if (!handOff)
+        (void)WaitForLaunched(&started);
     return kResultOk;
 }
 
@@ -103,7 +108,8 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
 }
 
 Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& strings) {
-    const String folder = NormalisedFolder(StartMenuProgramsFolder() + manifest.programGroup);
+    const String folder =
+        NormalisedFolder(PlacesOf(manifest.scope).startMenuPrograms() + manifest.programGroup);
     const Result created = CreateFolderTree(folder);
     if (created != kResultOk)
         return created;
@@ -138,7 +144,8 @@ Result CreateDesktopShortcuts(InstallManifest& manifest) {
 }
 
 Result WriteShortcutList(InstallManifest& manifest) {
-    UninstallEntry(manifest.uuid).writeList(kShortcutsList, manifest.createdShortcuts);
+    UninstallEntry(manifest.uuid, manifest.scope)
+        .writeList(kShortcutsList, manifest.createdShortcuts);
     return kResultOk;
 }
 

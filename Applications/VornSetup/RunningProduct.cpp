@@ -11,7 +11,9 @@ String RunningProgramOfProduct(const InstallManifest& manifest) {
     if (manifest.removalProgram.isEmpty())
         return String();
     String previousFolder;
-    (void)UninstallEntry(manifest.uuid).key().readText(kInstallFolderValue, &previousFolder);
+    (void)UninstallEntry(manifest.uuid, manifest.scope)
+        .key()
+        .readText(kInstallFolderValue, &previousFolder);
     for (const String& folder : {previousFolder, manifest.installFolder}) {
         if (folder.isEmpty())
             continue;

@@ -128,7 +128,7 @@ bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context
 // it keeps what this installation replaces). Only what that installation
 // listed is deleted afterwards: its folder may hold the user's own files.
 Result TransferWorker::removePreviousInstallation() {
-    UninstallEntry entry(manifest_.uuid);
+    UninstallEntry entry(manifest_.uuid, manifest_.scope);
     String program;
     if (entry.key().readText(kUninstallProgramValue, &program) != kResultOk || program.isEmpty())
         return kResultOk;
@@ -139,7 +139,10 @@ Result TransferWorker::removePreviousInstallation() {
         listed.push_back(JoinPath(oldFolder, relative));
     entry.close();
 
-    (void)ShellLaunchElevated(program.data(), u"/Quiet /Update");
+    if (manifest_.scope == InstallScope::User)
+        (void)ShellLaunch(program.data(), u"/Quiet /Update", true, u"open");
+    else
+        (void)ShellLaunchElevated(program.data(), u"/Quiet /Update");
     DeleteFileW(Wide(LongPath(program).data()));
     const String programFolder = ParentFolder(program);
     for (const String& path : listed) {
@@ -368,7 +371,9 @@ Result TransferWorker::run() {
             rollBack();
         } else {
             result = registerInstallation();
-            if (result == kResultOk)
+            // 42 tells the launcher; a setup that installs itself ends with 0.
+            if (result == kResultOk &&
+                AppRuntime::instance().commandLine().hasSwitch(u"LaunchedAsAdministrator"))
                 AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
         }
     }

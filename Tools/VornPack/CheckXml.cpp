@@ -4,6 +4,7 @@
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/Files.h"
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/Format.h"
 
 namespace vornpack {
@@ -33,6 +34,26 @@ Result ParseXmlFile(const String& path, vorn::XmlDocument* document, String* mes
     return vorn::kResultMalformed;
 }
 
+namespace {
+
+// A Configuration.xml is read by the setup too: a value it would refuse is
+// refused here already.
+Result CheckSettingsValues(const String& path, const vorn::XmlDocument& document, String* message) {
+    const vorn::XmlNode* root = document.root();
+    const vorn::XmlNode* settings =
+        root && root->name() == u"Configuration" ? root->find(u"/InstallationSettings") : nullptr;
+    if (!settings)
+        return vorn::kResultOk;
+    vorn::InstallScopeRule rule;
+    String problem;
+    const Result result = vorn::ReadInstallScopeRule(*settings, &rule, &problem);
+    if (result != vorn::kResultOk)
+        *message = Format(u"{0}: error {1}: {2}", {path, unsigned(result), problem});
+    return result;
+}
+
+} // namespace
+
 int CheckXml(const Arguments& arguments) {
     if (arguments.empty())
         return Usage(u"check-xml");
@@ -40,7 +61,9 @@ int CheckXml(const Arguments& arguments) {
     for (const String& path : arguments) {
         vorn::XmlDocument document;
         String message;
-        const Result result = ParseXmlFile(path, &document, &message);
+        Result result = ParseXmlFile(path, &document, &message);
+        if (result == vorn::kResultOk)
+            result = CheckSettingsValues(path, document, &message);
         if (result == vorn::kResultOk) {
             PrintLine(u"OK " + path);
         } else {

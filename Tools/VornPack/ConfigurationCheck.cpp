@@ -1,6 +1,7 @@
 #include "Tools/VornPack/ConfigurationCheck.h"
 
 #include "Tools/VornPack/Files.h"
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/Format.h"
 
@@ -215,6 +216,10 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
             return checker.fail(vorn::kResultMissingDefinition,
                                 Format(u"InstallationSettings has no {0} element", {element}));
     }
+    vorn::InstallScopeRule scopeRule;
+    String scopeProblem;
+    if (vorn::ReadInstallScopeRule(*settings, &scopeRule, &scopeProblem) != vorn::kResultOk)
+        return checker.fail(vorn::kResultKindMismatch, scopeProblem);
     if ((result = checker.checkExecutables(*settings)) != vorn::kResultOk)
         return result;
     return CheckShortcuts(checker, *settings, MainShortcutName(*product), documents);

@@ -74,6 +74,13 @@ Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters
     return Launch(file, parameters, ElevatedVerb(), process);
 }
 
+Result ShellLaunchStart(const char16_t* file, const char16_t* parameters, KernelHandle* process) {
+    if (!process)
+        return kResultNullOutput;
+    *process = KernelHandle();
+    return Launch(file, parameters, u"open", process);
+}
+
 Result WaitForLaunched(KernelHandle* process) {
     Result exitCode = kResultOk;
     (void)WaitForLaunched(process, INFINITE, &exitCode);

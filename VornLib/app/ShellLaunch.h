@@ -20,6 +20,8 @@ Result ShellLaunchElevated(const char16_t* file, const char16_t* parameters);
 // may stay empty (a document opened in a running program).
 Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters,
                                 KernelHandle* process);
+// The same with the caller's own rights ("open"), never asking for more.
+Result ShellLaunchStart(const char16_t* file, const char16_t* parameters, KernelHandle* process);
 // Waits for a process from ShellLaunchElevatedStart and gives its exit code
 // (0 for an empty handle or an unreadable code); the handle is closed.
 Result WaitForLaunched(KernelHandle* process);

@@ -4,6 +4,7 @@
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/platform/SystemInfo.h"
@@ -29,10 +30,19 @@ bool HasSeparator(const char16_t* text) {
     return false;
 }
 
-Result WriteValues(const ClassesValue* values, uint32_t count) {
+// A key of the scope's classes: below the classes root, or the user's own.
+Result OpenClassesKey(InstallScope scope, const String& name, RegistryKey* key) {
+    const InstallScopePlaces& places = PlacesOf(scope);
+    const String parent(places.classesKey);
+    const String path =
+        parent.isEmpty() || name.isEmpty() ? String(parent + name) : String(parent + u'\\' + name);
+    return key->open(places.classesRoot, path.data());
+}
+
+Result WriteValues(InstallScope scope, const ClassesValue* values, uint32_t count) {
     for (uint32_t index = 0; index < count; ++index) {
         RegistryKey key;
-        Result result = key.open(kRegistryClassesRoot, values[index].key.data());
+        Result result = OpenClassesKey(scope, values[index].key, &key);
         if (result == kResultOk)
             result = key.writeText(values[index].name, values[index].value.data());
         if (result != kResultOk)
@@ -42,9 +52,9 @@ Result WriteValues(const ClassesValue* values, uint32_t count) {
 }
 
 // Deletes a key directly below the classes root; a missing key is no failure.
-Result DeleteClassesKey(const String& name) {
+Result DeleteClassesKey(InstallScope scope, const String& name) {
     RegistryKey root;
-    Result result = root.open(kRegistryClassesRoot, u"");
+    Result result = OpenClassesKey(scope, String(), &root);
     if (result == kResultOk)
         result = root.deleteSubkeyTree(name.data());
     return result == kResultNotFound ? kResultOk : result;
@@ -75,6 +85,9 @@ ShellRegistration ShellRegistration::ForProcess() {
     elevation.launchElevated = ShellLaunchElevated;
     elevation.beforeLaunch = FlushPreferences;
     registration.setElevation(elevation);
+    InstallScope scope = InstallScope::Machine;
+    (void)FindUninstallEntry(description.uuid, ExecutablePath(), &scope);
+    registration.setScope(scope);
     return registration;
 }
 
@@ -83,8 +96,9 @@ String ShellRegistration::programIdentifier(const char16_t* extension) const {
 }
 
 Result ShellRegistration::registerShellTypes(bool registering, bool allowElevation) {
+    // The user's own keys need no rights.
     const bool elevated = elevation_.isElevated ? elevation_.isElevated() : false;
-    if (!elevated) {
+    if (!elevated && scope_ == InstallScope::Machine) {
         if (!allowElevation || !elevation_.launchElevated)
             return kResultAccessDenied;
         if (elevation_.beforeLaunch)
@@ -102,9 +116,9 @@ Result ShellRegistration::registerShellTypes(bool registering, bool allowElevati
 
     // The App Paths entry is a convenience: its failure stops nothing.
     if (registering)
-        (void)registerAppPath(executablePath_.data());
+        (void)registerAppPath(executablePath_.data(), scope_);
     else
-        unregisterAppPath(executablePath_.data());
+        unregisterAppPath(executablePath_.data(), scope_);
     for (const ShellDeclaration& type : fileTypes) {
         result = registering
                      ? registerFileType(type.name.data(), type.description.data(), type.iconIndex)
@@ -150,7 +164,7 @@ Result ShellRegistration::registerFileType(const char16_t* extension, const char
     if (!IsSafeExtension(extension) || !description || applicationName_.isEmpty())
         return kResultInvalidArgument;
     // The shell's own association would win over ours.
-    (void)DeleteClassesKey(String(extension + 1) + u"_auto_file");
+    (void)DeleteClassesKey(scope_, String(extension + 1) + u"_auto_file");
     const String identifier = programIdentifier(extension);
     const ClassesValue values[] = {
         {extension, kDefaultValue, identifier},
@@ -159,7 +173,7 @@ Result ShellRegistration::registerFileType(const char16_t* extension, const char
         {identifier + u"\\shell\\open\\command", kDefaultValue,
          u"\"" + executablePath_ + u"\" \"%1\""},
     };
-    return WriteValues(values, sizeof values / sizeof values[0]);
+    return WriteValues(scope_, values, sizeof values / sizeof values[0]);
 }
 
 Result ShellRegistration::unregisterFileType(const char16_t* extension) {
@@ -169,17 +183,17 @@ Result ShellRegistration::unregisterFileType(const char16_t* extension) {
     String current;
     {
         RegistryKey key;
-        if (key.open(kRegistryClassesRoot, extension) == kResultOk &&
+        if (OpenClassesKey(scope_, extension, &key) == kResultOk &&
             key.readText(kDefaultValue, &current) != kResultOk)
             current.clear();
     }
     // Another program took the extension over since: its key stays.
     if (current == identifier) {
-        const Result result = DeleteClassesKey(extension);
+        const Result result = DeleteClassesKey(scope_, extension);
         if (result != kResultOk)
             return result;
     }
-    return DeleteClassesKey(identifier);
+    return DeleteClassesKey(scope_, identifier);
 }
 
 Result ShellRegistration::registerProtocol(const char16_t* scheme, const char16_t* command,
@@ -195,16 +209,16 @@ Result ShellRegistration::registerProtocol(const char16_t* scheme, const char16_
         {key + u"\\shell\\open\\command", kDefaultValue,
          u"\"" + executablePath_ + u"\" " + command + u"\"%1\""},
     };
-    return WriteValues(values, sizeof values / sizeof values[0]);
+    return WriteValues(scope_, values, sizeof values / sizeof values[0]);
 }
 
 Result ShellRegistration::unregisterProtocol(const char16_t* scheme) {
     if (!IsSafeScheme(scheme))
         return kResultInvalidArgument;
-    return DeleteClassesKey(scheme);
+    return DeleteClassesKey(scope_, scheme);
 }
 
-Result ShellRegistration::registerAppPath(const char16_t* executablePath) {
+Result ShellRegistration::registerAppPath(const char16_t* executablePath, InstallScope scope) {
     if (!executablePath)
         return kResultNullInput;
     const String path(executablePath);
@@ -214,14 +228,14 @@ Result ShellRegistration::registerAppPath(const char16_t* executablePath) {
     const String fileName = path.mid(uint32_t(separator) + 1);
     // A drive root keeps its separator ("C:\"); other folders end without one.
     const String folder = path.left(uint32_t(separator) + (path[separator - 1] == u':' ? 1 : 0));
+    const uint32_t root = PlacesOf(scope).appPathsRoot;
     {
         RegistryKey parent;
-        if (parent.open(kRegistryLocalMachine, kAppPathsKey) == kResultOk)
+        if (parent.open(root, kAppPathsKey) == kResultOk)
             (void)parent.deleteSubkeyTree(fileName.data());
     }
     RegistryKey key;
-    Result result =
-        key.open(kRegistryLocalMachine, (String(kAppPathsKey) + u'\\' + fileName).data());
+    Result result = key.open(root, (String(kAppPathsKey) + u'\\' + fileName).data());
     if (result == kResultOk)
         result = key.writeText(kDefaultValue, path.data());
     if (result == kResultOk)
@@ -229,7 +243,7 @@ Result ShellRegistration::registerAppPath(const char16_t* executablePath) {
     return result;
 }
 
-void ShellRegistration::unregisterAppPath(const char16_t* executablePath) {
+void ShellRegistration::unregisterAppPath(const char16_t* executablePath, InstallScope scope) {
     if (!executablePath)
         return;
     const String path(executablePath);
@@ -238,7 +252,7 @@ void ShellRegistration::unregisterAppPath(const char16_t* executablePath) {
     if (fileName.isEmpty() || HasSeparator(fileName.data()))
         return;
     RegistryKey parent;
-    if (parent.open(kRegistryLocalMachine, kAppPathsKey) == kResultOk)
+    if (parent.open(PlacesOf(scope).appPathsRoot, kAppPathsKey) == kResultOk)
         (void)parent.deleteSubkeyTree(fileName.data());
 }
 

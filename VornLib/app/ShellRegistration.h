@@ -3,13 +3,18 @@
 // root that send such files and links to the program's executable, and are
 // removed again. The App Paths entry lets the shell start the program by its
 // file name; the installer, this registration and the uninstaller share it.
-// Writing these keys needs administrator rights: an unelevated process may
-// hand the work to an elevated copy of itself ("/RegisterFileTypes",
-// "/UnregisterFileTypes") and report that copy's exit code.
+// For an installation of all users the keys lie under HKEY_CLASSES_ROOT and
+// HKEY_LOCAL_MACHINE, and writing them needs administrator rights: an
+// unelevated process may hand the work to an elevated copy of itself
+// ("/RegisterFileTypes", "/UnregisterFileTypes") and report that copy's exit
+// code. For an installation of the current user alone they lie under
+// HKEY_CURRENT_USER (Software\Classes, and the user's App Paths), which the
+// user writes without asking for rights.
 #pragma once
 
 #include <vector>
 
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/app/ShellDeclarations.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/Result.h"
@@ -37,14 +42,20 @@ public:
 
     // The running program: the runtime's application name, the program its
     // description stands for (its own executable, or the product's that the
-    // framework's removal program registers), the resource cache, and the
-    // real elevation, which starts the running program itself.
+    // framework's removal program registers), the resource cache, the real
+    // elevation, which starts the running program itself, and the scope of
+    // the installation whose uninstall entry names the running program (per
+    // machine when none does).
     static ShellRegistration ForProcess();
 
     void setElevation(const ShellElevation& elevation) { elevation_ = elevation; }
+    // Per machine unless set.
+    void setScope(InstallScope scope) { scope_ = scope; }
+    InstallScope scope() const { return scope_; }
 
-    // Every declared type and protocol (and the App Paths entry). Not elevated:
-    // 17 at once without `allowElevation`, else the elevated copy's result.
+    // Every declared type and protocol (and the App Paths entry). Per machine
+    // and not elevated: 17 at once without `allowElevation`, else the
+    // elevated copy's result.
     // Every declaration is read and checked before anything is written.
     Result registerShellTypes(bool registering, bool allowElevation);
 
@@ -67,10 +78,13 @@ public:
     // extension or scheme. A missing element is an empty list.
     Result readDeclarations(bool protocols, std::vector<ShellDeclaration>* out);
 
-    // App Paths\<file name of the executable>: default value the full path,
-    // "Path" its folder. Any old key of that name is replaced.
-    static Result registerAppPath(const char16_t* executablePath);
-    static void unregisterAppPath(const char16_t* executablePath);
+    // App Paths\<file name of the executable>, under the scope's root: default
+    // value the full path, "Path" its folder. Any old key of that name is
+    // replaced.
+    static Result registerAppPath(const char16_t* executablePath,
+                                  InstallScope scope = InstallScope::Machine);
+    static void unregisterAppPath(const char16_t* executablePath,
+                                  InstallScope scope = InstallScope::Machine);
 
 private:
     String applicationName_;
@@ -80,6 +94,7 @@ private:
     String elevatedProgram_;
     LocalizedElementSource* declarations_;
     ShellElevation elevation_;
+    InstallScope scope_ = InstallScope::Machine;
 };
 
 } // namespace vorn

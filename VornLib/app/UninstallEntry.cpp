@@ -11,15 +11,24 @@ String UninstallEntryPath(const UUID& uuid) {
 
 #ifdef _WIN32
 
-UninstallEntry::UninstallEntry(const UUID& uuid) : uuid_(uuid), path_(UninstallEntryPath(uuid)) {
+namespace {
+
+uint32_t RootOf(InstallScope scope) {
+    return PlacesOf(scope).uninstallRoot;
+}
+
+} // namespace
+
+UninstallEntry::UninstallEntry(const UUID& uuid, InstallScope scope)
+    : uuid_(uuid), scope_(scope), path_(UninstallEntryPath(uuid)) {
     // Only records the key: a fixed root and a path leave nothing to fail.
-    static_cast<void>(key_.open(kUninstallEntryRoot, path_.data()));
+    static_cast<void>(key_.open(RootOf(scope_), path_.data()));
 }
 
 std::vector<String> UninstallEntry::readList(const char16_t* list, uint32_t limit) const {
     std::vector<String> items;
     RegistryKey key;
-    if (key.open(kUninstallEntryRoot, (path_ + u'\\' + list).data()) != kResultOk)
+    if (key.open(RootOf(scope_), (path_ + u'\\' + list).data()) != kResultOk)
         return items;
     for (uint32_t index = 0; index < limit; ++index) {
         String item;
@@ -32,43 +41,67 @@ std::vector<String> UninstallEntry::readList(const char16_t* list, uint32_t limi
 
 void UninstallEntry::writeList(const char16_t* list, const std::vector<String>& items) const {
     RegistryKey key;
-    if (key.open(kUninstallEntryRoot, (path_ + u'\\' + list).data()) != kResultOk)
+    if (key.open(RootOf(scope_), (path_ + u'\\' + list).data()) != kResultOk)
         return;
     for (uint32_t index = 0; index < items.size(); ++index)
         (void)key.writeText(Format(u"{0}", {index}).data(), items[index].data());
 }
 
+namespace {
+
+bool NamesProgram(UninstallEntry& entry, const String& program) {
+    String listed;
+    return entry.key().readText(kUninstallProgramValue, &listed) == kResultOk &&
+           SamePath(listed, program);
+}
+
+} // namespace
+
 Result DescriptionFromUninstallEntry(const String& program, ApplicationDescription* description) {
     if (!description)
         return kResultNullOutput;
     *description = ApplicationDescription();
-    RegistryKey list;
-    if (list.open(kUninstallEntryRoot, kUninstallListKey) != kResultOk)
-        return kResultNotFound;
-    String name;
-    for (uint32_t index = 0; list.subkeyName(index, &name) == kResultOk; ++index) {
-        UUID uuid;
-        if (name.length() != 38 || name[0] != u'{' ||
-            UUID::Parse(name.mid(1, 36).data(), &uuid) != kResultOk)
+    for (const InstallScope scope : {InstallScope::Machine, InstallScope::User}) {
+        RegistryKey list;
+        if (list.open(RootOf(scope), kUninstallListKey) != kResultOk)
             continue;
-        UninstallEntry entry(uuid);
-        String listed;
-        if (entry.key().readText(kUninstallProgramValue, &listed) != kResultOk ||
-            !SamePath(listed, program))
-            continue;
-        description->uuid = uuid;
-        (void)entry.key().readText(u"DisplayName", &description->name);
-        (void)entry.key().readText(u"DisplayVersion", &description->version);
-        (void)entry.key().readText(u"Publisher", &description->company);
-        return kResultOk;
+        String name;
+        for (uint32_t index = 0; list.subkeyName(index, &name) == kResultOk; ++index) {
+            UUID uuid;
+            if (name.length() != 38 || name[0] != u'{' ||
+                UUID::Parse(name.mid(1, 36).data(), &uuid) != kResultOk)
+                continue;
+            UninstallEntry entry(uuid, scope);
+            if (!NamesProgram(entry, program))
+                continue;
+            description->uuid = uuid;
+            (void)entry.key().readText(u"DisplayName", &description->name);
+            (void)entry.key().readText(u"DisplayVersion", &description->version);
+            (void)entry.key().readText(u"Publisher", &description->company);
+            return kResultOk;
+        }
     }
     return kResultNotFound;
+}
+
+Result FindUninstallEntry(const UUID& uuid, const String& program, InstallScope* scope) {
+    if (!scope)
+        return kResultNullOutput;
+    UninstallEntry machine(uuid, InstallScope::Machine);
+    UninstallEntry user(uuid, InstallScope::User);
+    const bool inMachine = machine.exists();
+    const bool inUser = user.exists();
+    bool userEntry = inUser && !inMachine;
+    if (inUser && inMachine)
+        userEntry = NamesProgram(user, program) && !NamesProgram(machine, program);
+    *scope = userEntry ? InstallScope::User : InstallScope::Machine;
+    return inMachine || inUser ? kResultOk : kResultNotFound;
 }
 
 Result UninstallEntry::remove() {
     key_.close();
     RegistryKey uninstallList;
-    const Result opened = uninstallList.open(kUninstallEntryRoot, kUninstallListKey);
+    const Result opened = uninstallList.open(RootOf(scope_), kUninstallListKey);
     if (opened != kResultOk)
         return opened;
     return uninstallList.deleteSubkeyTree((u'{' + uuid_.toText() + u'}').data());

@@ -7,6 +7,8 @@
 // "VornLib.CreateQuickLaunchShortcut", 1 or 0), and two numbered lists in
 // sub-keys: the installed files relative to the install folder ("FilesList")
 // and the shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
+// An installation for all users keeps its entry under HKEY_LOCAL_MACHINE, one
+// for the current user alone under HKEY_CURRENT_USER (InstallScope.h).
 #pragma once
 
 #include <vector>
@@ -30,26 +32,31 @@ constexpr char16_t kShortcutsList[] = u"ShortcutsList";
 } // namespace vorn
 
 #ifdef _WIN32
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/RegistryKey.h"
 
 namespace vorn {
 
-// Installers are 32-bit programs: the entry lives in the 32-bit registry
-// view, which 64-bit builds reach explicitly.
-constexpr uint32_t kUninstallEntryRoot = kRegistryLocalMachine32;
-
 // What the removal needs of a program's description, read from the entry
-// whose "VornLib.UninstallProgram" names `program` (compared as paths): the
-// UUID from the entry's name, the name, version and company from
-// "DisplayName", "DisplayVersion" and "Publisher". A program whose own
+// whose "VornLib.UninstallProgram" names `program` (compared as paths), in
+// either scope: the UUID from the entry's name, the name, version and company
+// from "DisplayName", "DisplayVersion" and "Publisher". A program whose own
 // payload cannot be read still removes itself with it. 29 when no entry
 // names the program.
 Result DescriptionFromUninstallEntry(const String& program, ApplicationDescription* description);
 
+// The scope in which the product's entry lies: the one scope that holds an
+// entry of `uuid`; with entries in both, the one whose
+// "VornLib.UninstallProgram" names `program` (compared as paths), else the
+// machine's. 29, and per machine, when neither holds one.
+Result FindUninstallEntry(const UUID& uuid, const String& program, InstallScope* scope);
+
 class UninstallEntry {
 public:
-    explicit UninstallEntry(const UUID& uuid);
+    explicit UninstallEntry(const UUID& uuid, InstallScope scope = InstallScope::Machine);
+
+    InstallScope scope() const { return scope_; }
 
     // The entry's own key, for its single values; opened on first use.
     RegistryKey& key() { return key_; }
@@ -66,6 +73,7 @@ public:
 
 private:
     UUID uuid_;
+    InstallScope scope_;
     String path_;
     RegistryKey key_;
 };

@@ -49,15 +49,18 @@ Uninstaller::Uninstaller(const ApplicationDescription& description, const String
 Result Uninstaller::uninstall(bool update) {
     (void)SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
     const String title = RemovalTitle(description_);
-    UninstallEntry entry(description_.uuid);
-    if (!entry.exists()) {
+    // An installation for all users or for this user alone: its entry says.
+    if (FindUninstallEntry(description_.uuid, executablePath_, &scope_) != kResultOk) {
         (void)show(u"NotInstalled", title);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
     }
-    // The installer wrote with administrator rights; without them every step
-    // below would fail unnoticed and the removal would still report success.
-    if (elevation_.isElevated && !elevation_.isElevated() && elevation_.launchElevated) {
+    UninstallEntry entry(description_.uuid, scope_);
+    // An installation for all users was written with administrator rights;
+    // without them every step below would fail unnoticed and the removal
+    // would still report success. One for this user alone needs none.
+    if (scope_ == InstallScope::Machine && elevation_.isElevated && !elevation_.isElevated() &&
+        elevation_.launchElevated) {
         entry.close();
         if (elevation_.beforeLaunch)
             elevation_.beforeLaunch();
@@ -95,8 +98,10 @@ Result Uninstaller::uninstall(bool update) {
         if (module)
             module->onUninstall();
     }
-    (void)ShellRegistration::ForProcess().registerShellTypes(false, false);
-    ShellRegistration::unregisterAppPath(product.data());
+    ShellRegistration registration = ShellRegistration::ForProcess();
+    registration.setScope(scope_);
+    (void)registration.registerShellTypes(false, false);
+    ShellRegistration::unregisterAppPath(product.data(), scope_);
 
     String folder;
     if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())
@@ -165,7 +170,7 @@ void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
 void Uninstaller::removeProgramGroup(const String& group) {
     if (group.isEmpty())
         return;
-    const String programs = NormalisedFolder(StartMenuProgramsFolder());
+    const String programs = NormalisedFolder(PlacesOf(scope_).startMenuPrograms());
     if (programs.isEmpty())
         return;
     (void)removeFolder(NormalisedFolder(programs + group), false, true);

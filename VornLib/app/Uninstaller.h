@@ -70,8 +70,9 @@ public:
     void setElevation(const ShellElevation& elevation) { elevation_ = elevation; }
 
     // 0 removed, 4 not installed, 8 declined by the user, 14 the program runs.
-    // Without administrator rights an elevated copy does the removal and its
-    // result is returned.
+    // The entry is found for all users or for the current user alone. Without
+    // administrator rights, an elevated copy removes an installation for all
+    // users and its result is returned.
     Result uninstall(bool update);
 
     // The path ends with a separator (else 5). With `useShell` the folder goes
@@ -94,6 +95,7 @@ private:
     bool quiet_;
     AppModule* (*createProgramModule_)();
     ShellElevation elevation_;
+    InstallScope scope_ = InstallScope::Machine;
     String installFolder_;
 };
 

@@ -133,6 +133,28 @@ String StartMenuProgramsFolder() {
     return common.isEmpty() ? ShellFolder(CSIDL_PROGRAMS) : common;
 }
 
+String UserProgramFilesFolder() {
+    // FOLDERID_UserProgramFiles, which has no CSIDL; where the system does
+    // not know it, its default place serves. Asked without making it: a
+    // wizard that only proposes it leaves nothing behind.
+    static const GUID kUserProgramFiles = {
+        0x5CD7AEE2, 0x2219, 0x4A67, {0xB8, 0x5D, 0x6C, 0x9C, 0xE1, 0x56, 0x60, 0xCB}};
+    wchar_t* known = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(kUserProgramFiles, KF_FLAG_DONT_VERIFY, nullptr, &known)) &&
+        known) {
+        const String folder = WithBackslash(known);
+        CoTaskMemFree(known);
+        return folder;
+    }
+    CoTaskMemFree(known);
+    const String localAppData = ShellFolder(CSIDL_LOCAL_APPDATA);
+    return localAppData.isEmpty() ? String() : localAppData + u"Programs\\";
+}
+
+String UserStartMenuProgramsFolder() {
+    return ShellFolder(CSIDL_PROGRAMS);
+}
+
 String DesktopFolder() {
     return ShellFolder(CSIDL_DESKTOPDIRECTORY);
 }

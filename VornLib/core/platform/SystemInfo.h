@@ -33,6 +33,10 @@ String SystemTemporaryFolder();
 String TemporaryFileName();
 String ProgramFilesFolder();      // as a 32-bit program sees it
 String StartMenuProgramsFolder(); // all users, else the user's own
+// The user's own programs folder (%LOCALAPPDATA%\Programs, where the system
+// knows no other) and start menu programs: installations for one user.
+String UserProgramFilesFolder();
+String UserStartMenuProgramsFolder();
 String DesktopFolder();
 String AppDataFolder();
 String QuickLaunchFolder();

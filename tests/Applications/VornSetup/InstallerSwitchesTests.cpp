@@ -29,7 +29,7 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         // A typo says which switch is unknown and which exist.
         {u"setup.exe /Quite", vorn::kResultInvalidArgument,
          u"Unknown switch \"/Quite\". The setup accepts /Quiet, /InstallFolder:<folder>, "
-         u"/Language:<code>, /DataCollection:Off."},
+         u"/Language:<code>, /DataCollection:Off, /AllUsers, /CurrentUser."},
         {u"setup.exe /Quiet:no", vorn::kResultInvalidArgument, u"/Quiet takes no value"},
         {u"setup.exe /Language", vorn::kResultInvalidArgument, u"/Language needs a value"},
         {u"setup.exe /Language:xx /Quiet", vorn::kResultInvalidArgument,

@@ -100,6 +100,11 @@ TEST(Init, WritesEveryDefinitionTheInstallerReadsWithTheProductsValues) {
     EXPECT_FALSE(manifest.uuid.isNull());
     ASSERT_EQ(1u, manifest.shortcuts.size());
     EXPECT_EQ(manifest.executable, manifest.shortcuts[0].target);
+    // For all users by default; the user may choose, and the README says how.
+    EXPECT_TRUE(manifest.scopeProblem.isEmpty());
+    EXPECT_EQ(vorn::InstallScope::Machine, manifest.scopeRule.proposed);
+    EXPECT_TRUE(manifest.scopeRule.userMayChoose);
+    EXPECT_NE(std::string::npos, Utf8Of(folder / "Configuration.xml").find("\"CurrentUser\":"));
     vorn::String installerUuid;
     ASSERT_EQ(0u, configuration.document.root()
                       ->find(u"/Application")

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <unordered_map>
@@ -262,6 +263,24 @@ TEST(VornPack, CheckXmlEndsWith33ForMalformedXmlAsSetupDoes) {
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, errors.find(bad.u8string() + ":2:")) << errors;
     EXPECT_NE(std::string::npos, printed.find("OK " + good.u8string())) << printed;
+}
+
+TEST(VornPack, CheckXmlRefusesAScopeTheSetupWouldRefuse) {
+    ScratchFolder scratch;
+    const fs::path configuration = scratch.path() / "Configuration.xml";
+    const std::string text = "<Configuration><InstallationSettings>\n"
+                             "<InstallScope Default=\"Everyone\"/>\n"
+                             "</InstallationSettings></Configuration>";
+    vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(39, CheckXml({Text(configuration)}));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, errors.find("error 39: InstallScope Default \"Everyone\" is none "
+                                             "of AllUsers and CurrentUser\n"))
+        << errors;
+    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
 }
 
 } // namespace

@@ -1,0 +1,24 @@
+// Whether this setup may install in the scope its manifest holds, checked
+// before anything is touched and without a window, like the switches. The
+// command line may choose a scope ("/AllUsers", "/CurrentUser"); the
+// definitions say which they allow; and a product is installed in one scope
+// at a time: a setup run over an installation of the other scope refuses
+// and names it, rather than leave two installations that share the same
+// uninstall identity, file types and shortcuts' names.
+#pragma once
+
+#include "Applications/VornSetup/InstallManifest.h"
+
+namespace vornsetup {
+
+// 0 when the setup may go on. 39 when the definitions' scope rule is refused,
+// 5 for both switches at once, 17 for a scope the definitions do not allow,
+// 14 when the product is installed in the other scope; `message` says why in
+// one line.
+Result CheckScopeChoice(const InstallManifest& manifest, vorn::CommandLine& commandLine,
+                        String* message);
+
+// The scope's words in messages: "for all users", "just for you".
+const char16_t* ScopeDescription(vorn::InstallScope scope);
+
+} // namespace vornsetup

@@ -1,0 +1,105 @@
+#include "VornLib/app/InstallScope.h"
+
+#include "VornLib/core/Format.h"
+
+#ifdef _WIN32
+#include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/SystemInfo.h"
+#endif
+
+namespace vorn {
+namespace {
+
+struct ScopeWords {
+    InstallScope scope;
+    const char16_t* word;
+    const char16_t* name;
+};
+constexpr ScopeWords kScopeWords[kInstallScopeCount] = {
+    {InstallScope::Machine, u"AllUsers", u"machine"},
+    {InstallScope::User, u"CurrentUser", u"user"},
+};
+
+const ScopeWords& WordsOf(InstallScope scope) {
+    return kScopeWords[scope == InstallScope::User ? 1 : 0];
+}
+
+// "true" or "false" as written; anything else is refused rather than guessed.
+bool ReadChoiceWord(const String& word, bool* out) {
+    if (word == u"true" || word == u"false") {
+        *out = word == u"true";
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+const char16_t* InstallScopeWord(InstallScope scope) {
+    return WordsOf(scope).word;
+}
+
+const char16_t* InstallScopeName(InstallScope scope) {
+    return WordsOf(scope).name;
+}
+
+bool InstallScopeFromWord(const String& word, InstallScope* out) {
+    for (const ScopeWords& words : kScopeWords) {
+        if (word == words.word) {
+            if (out)
+                *out = words.scope;
+            return true;
+        }
+    }
+    return false;
+}
+
+Result ReadInstallScopeRule(const XmlNode& settings, InstallScopeRule* out, String* problem) {
+    if (!out || !problem)
+        return kResultNullOutput;
+    *out = InstallScopeRule();
+    problem->clear();
+    const XmlNode* element = settings.find((u"/" + String(kInstallScopeElement)).data());
+    if (!element)
+        return kResultOk;
+    InstallScopeRule rule;
+    String proposed;
+    if (element->getAttribute(u"Default", &proposed) == kResultOk &&
+        !InstallScopeFromWord(proposed, &rule.proposed)) {
+        *problem =
+            Format(u"InstallScope Default \"{0}\" is none of AllUsers and CurrentUser", {proposed});
+        return kResultKindMismatch;
+    }
+    String choice;
+    if (element->getAttribute(u"UserMayChoose", &choice) == kResultOk &&
+        !ReadChoiceWord(choice, &rule.userMayChoose)) {
+        *problem =
+            Format(u"InstallScope UserMayChoose \"{0}\" is neither true nor false", {choice});
+        return kResultKindMismatch;
+    }
+    *out = rule;
+    return kResultOk;
+}
+
+#ifdef _WIN32
+
+namespace {
+
+constexpr char16_t kUserClassesKey[] = u"Software\\Classes";
+
+const InstallScopePlaces kPlaces[kInstallScopeCount] = {
+    {kRegistryLocalMachine32, kRegistryLocalMachine, kRegistryClassesRoot, u"", ProgramFilesFolder,
+     StartMenuProgramsFolder},
+    {kRegistryCurrentUser, kRegistryCurrentUser, kRegistryCurrentUser, kUserClassesKey,
+     UserProgramFilesFolder, UserStartMenuProgramsFolder},
+};
+
+} // namespace
+
+const InstallScopePlaces& PlacesOf(InstallScope scope) {
+    return kPlaces[scope == InstallScope::User ? 1 : 0];
+}
+
+#endif
+
+} // namespace vorn

@@ -1,0 +1,116 @@
+#!/bin/bash
+# scope-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder>
+# Installs VornDemo for the current user alone (/CurrentUser, quiet) and
+# removes it again, each step checked against a snapshot of drive_c and of
+# both registry hives; then a setup of the other scope over each kind of
+# installation, and a scope the definitions do not allow.
+#
+# Wine grants every elevation request without a prompt, so the absence of
+# one is shown from what the setup starts: Wine's "exec" trace lists every
+# ShellExecuteEx with its verb and parameters. A launcher's elevated copy
+# carries "-LaunchedAsAdministrator"; a per-user setup starts no such copy
+# and nothing with the verb "runas", and the per-machine run beside it shows
+# the copy that the check looks for.
+set -uo pipefail
+vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"
+source "$(dirname "$0")/e2e-common.sh"
+
+user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
+traced_setup() { # prefix trace-file switches...
+  local prefix="$1" trace="$2"; shift 2
+  WINEDEBUG=trace+exec "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>"$trace" </dev/null
+}
+said() { # prefix switches... -> the setup's one line
+  local prefix="$1"; shift
+  "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" 2>&1 >/dev/null </dev/null | tr -d '\r' | grep -v '^wine\|^[0-9a-f]*:'
+}
+# Wine's own churn between two starts (devices, console settings).
+churn='(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|user[.]reg:Console|Software..Wine)'
+changes() { # before after -> the lines added or removed, without Wine's churn
+  diff <(echo "$1") <(echo "$2") | grep '^[<>]' | grep -Ev "$churn"
+}
+
+echo "== for the current user alone: quietly, without asking for rights"
+prefix="$(fresh_prefix user)"
+files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
+traced_setup "$prefix" "$work/user-trace.txt" /Quiet /currentuser; code=$?
+check "the setup exits 0" test "$code" -eq 0
+check "the trace shows the setup's launches (the /Install hand-off)" grep -q 'parameters=L"/Install"' "$work/user-trace.txt"
+check "no elevated copy was started" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/user-trace.txt"
+check "nothing was started with the verb runas" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/user-trace.txt"
+profile="$(echo "$prefix"/drive_c/users/*/AppData)"; profile="${profile%/AppData}"
+installed="$profile/AppData/Local/Programs/VornDemo"
+group="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/VornDemo"
+check "VornDemo.exe in %LOCALAPPDATA%\\Programs\\VornDemo" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
+check "the program group in the user's start menu" test -f "$group/VornDemo.lnk"
+check "the entry under HKEY_CURRENT_USER names the program" grep -qi 'AppData\\Local\\Programs\\VornDemo\\VornDemo.exe" /Uninstall' <<<"$(reg_value "$prefix" "$user_entry" UninstallString)"
+check "the entry keeps the file list" test "$(reg_value "$prefix" "$user_entry\\FilesList" 1)" = 'VornDemo.exe'
+check "the shortcut list names the user's shortcut" grep -qi 'Roaming\\Microsoft\\Windows\\Start Menu' <<<"$(reg_value "$prefix" "$user_entry\\ShortcutsList" 0)"
+check "no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "the file type under the user's classes" grep -q 'VornDemo.vdm' <<<"$(reg_value "$prefix" 'HKCU\Software\Classes\.vdm' '(Default)')"
+check "the protocol under the user's classes" test -n "$(reg_value "$prefix" 'HKCU\Software\Classes\vorndemo' 'URL Protocol')"
+check "App Paths under the user's hive" grep -qi 'Local\\Programs\\VornDemo\\VornDemo.exe' <<<"$(reg_value "$prefix" 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\VornDemo.exe' '(Default)')"
+added_files="$(changes "$files_before" "$(files_of "$prefix")")"
+check "every file added lies in the user's profile" test -z "$(grep -v "^> ./users/" <<<"$added_files")"
+added_keys="$(changes "$registry_before" "$(registry_of "$prefix")")"
+check "every registry line added lies in the user's hive" test -z "$(grep -v '^> user[.]reg:' <<<"$added_keys")"
+grep -v '^> user[.]reg:' <<<"$added_keys" | head -5
+check "the user's hive holds the entry" grep -q 'Uninstall.*7E3F2A91' <<<"$added_keys"
+
+echo "== a setup without a switch updates the user's installation"
+setup "$prefix" /Quiet; code=$?
+check "it exits 0" test "$code" -eq 0
+check "still no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "nothing went to Program Files" test ! -e "$prefix/drive_c/Program Files (x86)/VornDemo"
+check "the user's installation is in place" test -f "$installed/VornDemo.exe"
+
+echo "== for all users over the user's installation: refused, nothing touched"
+files_mid="$(files_of "$prefix")"
+line="$(said "$prefix" /Quiet /AllUsers)"; code=$?
+setup "$prefix" /Quiet /AllUsers; code=$?
+check "it ends with 14" test "$code" -eq 14
+check "the line names the user's installation" grep -q 'installed just for you in ".*AppData.Local.Programs.VornDemo"' <<<"$line"
+check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
+
+echo "== the removal, without rights, leaves nothing"
+program="$(reg_value "$prefix" "$user_entry" VornLib.UninstallProgram)"
+WINEDEBUG=trace+exec "$run" "$prefix" "$program" /Uninstall /Quiet >/dev/null 2>"$work/removal-trace.txt" </dev/null
+check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
+check "the removal started no elevated copy" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/removal-trace.txt"
+check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
+changes "$files_before" "$(files_of "$prefix")" | head -5
+left="$(changes "$registry_before" "$(registry_of "$prefix")" | grep -v 'VornDemo.Global')"
+check "no registry key or value left" test -z "$left"
+[ -n "$left" ] && echo "$left" | head -10
+finish_prefix "$prefix"
+
+echo "== for the current user over an installation for all users: refused"
+prefix="$(fresh_prefix machine)"
+traced_setup "$prefix" "$work/machine-trace.txt" /Quiet; code=$?
+check "the per-machine setup exits 0" test "$code" -eq 0
+check "it did start its elevated copy (the trace sees one)" grep -q 'LaunchedAsAdministrator' "$work/machine-trace.txt"
+files_mid="$(files_of "$prefix")"
+setup "$prefix" /Quiet /CurrentUser; code=$?
+check "it ends with 14" test "$code" -eq 14
+check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
+check "no entry under HKEY_CURRENT_USER" test -z "$(reg_value "$prefix" "$user_entry" DisplayName)"
+
+echo "== a scope the definitions do not allow: 17, nothing touched"
+cp -r "$definitions" "$work/only-machine"
+sed -i 's/UserMayChoose="true"/UserMayChoose="false"/' "$work/only-machine/Configuration.xml"
+definitions="$work/only-machine" make_setup "$work/app" "$work/VornDemoSetup.exe"
+line="$(said "$prefix" /Quiet /CurrentUser)"
+setup "$prefix" /Quiet /CurrentUser; code=$?
+check "it ends with 17" test "$code" -eq 17
+check "the line says what the setup allows" grep -q 'installs only for all users: /CurrentUser is not allowed' <<<"$line"
+check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
+sed -i 's/UserMayChoose="false"/UserMayChoose="sometimes"/' "$work/only-machine/Configuration.xml"
+"$vornpack" setup --app "$work/app" --definitions "$work/only-machine" --stub "$stub" -o "$work/Refused.exe" >/dev/null 2>"$work/refused.txt"; code=$?
+check "VornPack setup refuses an unknown UserMayChoose with 39" test "$code" -eq 39
+check "in one line naming the value" test "$(grep -c 'UserMayChoose "sometimes"' "$work/refused.txt")" = 1
+check "and writes no setup" test ! -e "$work/Refused.exe"
+finish_prefix "$prefix"
+
+# The prefixes take more than a gigabyte; a failure keeps them to look at.
+[ "$failures" -eq 0 ] && rm -rf "$template" "$prefix"
+finish_checks

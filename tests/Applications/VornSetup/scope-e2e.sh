@@ -20,9 +20,13 @@ traced_setup() { # prefix trace-file switches...
   local prefix="$1" trace="$2"; shift 2
   WINEDEBUG=trace+exec "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>"$trace" </dev/null
 }
-said() { # prefix switches... -> the setup's one line
+key_of() { # prefix key -> its values as reg lists them
+  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>/dev/null | tr -d '\r'
+}
+refused_setup() { # prefix switches... -> the exit code in $code, the setup's line in $line
   local prefix="$1"; shift
-  "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" 2>&1 >/dev/null </dev/null | tr -d '\r' | grep -v '^wine\|^[0-9a-f]*:'
+  "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>"$work/said.txt" </dev/null; code=$?
+  line="$(tr -d '\r' <"$work/said.txt")"
 }
 # Wine's own churn between two starts (devices, console settings).
 churn='(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|user[.]reg:Console|Software..Wine)'
@@ -35,7 +39,7 @@ prefix="$(fresh_prefix user)"
 files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
 traced_setup "$prefix" "$work/user-trace.txt" /Quiet /currentuser; code=$?
 check "the setup exits 0" test "$code" -eq 0
-check "the trace shows the setup's launches (the /Install hand-off)" grep -q 'parameters=L"/Install"' "$work/user-trace.txt"
+check "the trace shows the setup's launches (the /Install hand-off)" grep -q 'verb=L"open" file=L".*VornDemo.exe" parm=L"/Install"' "$work/user-trace.txt"
 check "no elevated copy was started" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/user-trace.txt"
 check "nothing was started with the verb runas" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/user-trace.txt"
 profile="$(echo "$prefix"/drive_c/users/*/AppData)"; profile="${profile%/AppData}"
@@ -47,9 +51,9 @@ check "the entry under HKEY_CURRENT_USER names the program" grep -qi 'AppData\\L
 check "the entry keeps the file list" test "$(reg_value "$prefix" "$user_entry\\FilesList" 1)" = 'VornDemo.exe'
 check "the shortcut list names the user's shortcut" grep -qi 'Roaming\\Microsoft\\Windows\\Start Menu' <<<"$(reg_value "$prefix" "$user_entry\\ShortcutsList" 0)"
 check "no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
-check "the file type under the user's classes" grep -q 'VornDemo.vdm' <<<"$(reg_value "$prefix" 'HKCU\Software\Classes\.vdm' '(Default)')"
-check "the protocol under the user's classes" test -n "$(reg_value "$prefix" 'HKCU\Software\Classes\vorndemo' 'URL Protocol')"
-check "App Paths under the user's hive" grep -qi 'Local\\Programs\\VornDemo\\VornDemo.exe' <<<"$(reg_value "$prefix" 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\VornDemo.exe' '(Default)')"
+check "the file type under the user's classes" grep -q '(Default) *REG_SZ *VornDemo.vdm' <<<"$(key_of "$prefix" 'HKCU\Software\Classes\.vdm')"
+check "the protocol under the user's classes" grep -q 'URL Protocol' <<<"$(key_of "$prefix" 'HKCU\Software\Classes\vorndemo')"
+check "App Paths under the user's hive" grep -qi '(Default) *REG_SZ *C:.users.*Local.Programs.VornDemo.VornDemo.exe' <<<"$(key_of "$prefix" 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\VornDemo.exe')"
 added_files="$(changes "$files_before" "$(files_of "$prefix")")"
 check "every file added lies in the user's profile" test -z "$(grep -v "^> ./users/" <<<"$added_files")"
 added_keys="$(changes "$registry_before" "$(registry_of "$prefix")")"
@@ -66,8 +70,7 @@ check "the user's installation is in place" test -f "$installed/VornDemo.exe"
 
 echo "== for all users over the user's installation: refused, nothing touched"
 files_mid="$(files_of "$prefix")"
-line="$(said "$prefix" /Quiet /AllUsers)"; code=$?
-setup "$prefix" /Quiet /AllUsers; code=$?
+refused_setup "$prefix" /Quiet /AllUsers
 check "it ends with 14" test "$code" -eq 14
 check "the line names the user's installation" grep -q 'installed just for you in ".*AppData.Local.Programs.VornDemo"' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
@@ -77,9 +80,16 @@ program="$(reg_value "$prefix" "$user_entry" VornLib.UninstallProgram)"
 WINEDEBUG=trace+exec "$run" "$prefix" "$program" /Uninstall /Quiet >/dev/null 2>"$work/removal-trace.txt" </dev/null
 check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
 check "the removal started no elevated copy" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/removal-trace.txt"
-check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
-changes "$files_before" "$(files_of "$prefix")" | head -5
-left="$(changes "$registry_before" "$(registry_of "$prefix")" | grep -v 'VornDemo.Global')"
+# What every Windows user has, which the installation made in the fresh
+# prefix and the removal rightly leaves, empty: the known folder of per-user
+# programs and the keys of the user's classes, App Paths and installed programs.
+known_folder='^> ./users/[^/]*/AppData/Local/Programs [0-9]*$'
+known_keys='^> user[.]reg:Software..(Classes|Microsoft..Windows..CurrentVersion..(App Paths|Uninstall))$'
+left="$(changes "$files_before" "$(files_of "$prefix")" | grep -Ev "$known_folder")"
+check "no file or folder left" test -z "$left"
+[ -n "$left" ] && echo "$left" | head -5
+check "the per-user programs folder left is empty" bash -c '! ls -A "$0"/AppData/Local/Programs | grep -q .' "$profile"
+left="$(changes "$registry_before" "$(registry_of "$prefix")" | grep -Ev "$known_keys")"
 check "no registry key or value left" test -z "$left"
 [ -n "$left" ] && echo "$left" | head -10
 finish_prefix "$prefix"
@@ -90,8 +100,9 @@ traced_setup "$prefix" "$work/machine-trace.txt" /Quiet; code=$?
 check "the per-machine setup exits 0" test "$code" -eq 0
 check "it did start its elevated copy (the trace sees one)" grep -q 'LaunchedAsAdministrator' "$work/machine-trace.txt"
 files_mid="$(files_of "$prefix")"
-setup "$prefix" /Quiet /CurrentUser; code=$?
+refused_setup "$prefix" /Quiet /CurrentUser
 check "it ends with 14" test "$code" -eq 14
+check "the line names the installation for all users" grep -q 'installed for all users in "C:.Program Files (x86).VornDemo": remove it first' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
 check "no entry under HKEY_CURRENT_USER" test -z "$(reg_value "$prefix" "$user_entry" DisplayName)"
 
@@ -99,8 +110,7 @@ echo "== a scope the definitions do not allow: 17, nothing touched"
 cp -r "$definitions" "$work/only-machine"
 sed -i 's/UserMayChoose="true"/UserMayChoose="false"/' "$work/only-machine/Configuration.xml"
 definitions="$work/only-machine" make_setup "$work/app" "$work/VornDemoSetup.exe"
-line="$(said "$prefix" /Quiet /CurrentUser)"
-setup "$prefix" /Quiet /CurrentUser; code=$?
+refused_setup "$prefix" /Quiet /CurrentUser
 check "it ends with 17" test "$code" -eq 17
 check "the line says what the setup allows" grep -q 'installs only for all users: /CurrentUser is not allowed' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"

@@ -189,6 +189,32 @@ rm -f "$prefix/drive_c/remove.bat" "$prefix"/drive_c/HelloSetup?.exe
 nothing_left "$prefix" "$files_before" "$registry_before"
 finish_prefix "$prefix"
 
+echo "== for the current user alone: the removal program works in the user's hive"
+prefix="$(fresh_prefix user)"
+files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
+cp "$work/HelloSetup1.exe" "$prefix/drive_c/"
+in_prefix "$prefix" 'C:\HelloSetup1.exe' /Quiet /CurrentUser; code=$?
+check "the per-user installation ends with 0 ($code)" test "$code" -eq 0
+user_entry="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{$uuid}"
+uninstall="$(reg_value "$prefix" "$user_entry" UninstallString)"
+check "the entry under HKEY_CURRENT_USER runs the removal program" grep -q 'AppData.Local.Programs.Hello World.VornUninstall.exe" /Uninstall$' <<<"$uninstall"
+check "no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "the removal program registered .hello in the user's classes" test "$(default_of "$prefix" 'HKCU\Software\Classes\.hello')" = "Hello World.hello"
+printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
+in_prefix "$prefix" cmd /c 'C:\remove.bat'
+check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
+check "the removal never started Hello.exe" bash -c '! test -e "$0/drive_c/ForeignStarted.txt"' "$prefix"
+rm -f "$prefix/drive_c/remove.bat" "$prefix/drive_c/HelloSetup1.exe"
+# What every Windows user has stays: the per-user programs folder and the keys
+# of the user's classes and installed programs (made in this fresh prefix).
+rmdir "$(echo "$prefix"/drive_c/users/*/AppData/Local/Programs)"
+known='^> user[.]reg:Software..(Classes|Microsoft..Windows..CurrentVersion..(App Paths|Uninstall))$'
+check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
+left="$(residue "$registry_before" "$(registry_of "$prefix")" | grep -Ev "$known")"
+check "no registry key or value left" test -z "$left"
+[ -n "$left" ] && echo "$left" | head -20
+finish_prefix "$prefix"
+
 # The prefixes take more than a gigabyte; a failure keeps them to look at.
 [ "$failures" -eq 0 ] && rm -rf "$template" "$prefix"
 finish_checks

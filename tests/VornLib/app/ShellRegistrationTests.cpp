@@ -153,6 +153,7 @@ protected:
             DeleteClasses(key);
         DeleteKey(kRegistryLocalMachine, kAppPaths, u"Tool.exe");
         DeleteKey(kRegistryLocalMachine, kAppPaths, u"VornShellTool.exe");
+        DeleteKey(kRegistryCurrentUser, kAppPaths, u"Tool.exe");
     }
 };
 
@@ -270,6 +271,29 @@ TEST_F(ShellRegistrationTest, DeclaredTypesAndProtocolsRegisterAndUnregister) {
         EXPECT_FALSE(ClassesKeyExists(key)) << ToPrintable(key);
     EXPECT_FALSE(KeyExists(kRegistryLocalMachine, String(kAppPaths) + u"Tool.exe"));
     EXPECT_EQ(source.handedOut, source.released) << "every element handed back";
+}
+
+TEST_F(ShellRegistrationTest, ForTheCurrentUserAloneTheUsersOwnKeysWithoutRights) {
+    DeclarationSource source(kDeclarations);
+    ShellRegistration registration(kName, kExecutable, &source);
+    registration.setElevation(FakeElevation::Make(false));
+    registration.setScope(InstallScope::User);
+    const String userClasses = u"Software\\Classes\\";
+    ASSERT_EQ(0u, registration.registerShellTypes(true, false));
+    EXPECT_TRUE(FakeElevation::events.empty()) << "nothing asks for rights";
+    EXPECT_EQ(u"VornShellTest.vstone",
+              ReadText(kRegistryCurrentUser, userClasses + u".vstone", u""));
+    EXPECT_EQ(u"URL:Tool Link",
+              ReadText(kRegistryCurrentUser, userClasses + u"vorn-shell-test", u""));
+    EXPECT_EQ(kExecutable, ReadText(kRegistryCurrentUser, String(kAppPaths) + u"Tool.exe", u""));
+    EXPECT_FALSE(KeyExists(kRegistryLocalMachine, u"Software\\Classes\\.vstone"));
+    EXPECT_FALSE(KeyExists(kRegistryLocalMachine, String(kAppPaths) + u"Tool.exe"));
+
+    ASSERT_EQ(0u, registration.registerShellTypes(false, false));
+    for (const char16_t* key : {u".vstone", u"VornShellTest.vstone", u"vorn-shell-test"})
+        EXPECT_FALSE(KeyExists(kRegistryCurrentUser, userClasses + key)) << ToPrintable(key);
+    EXPECT_FALSE(KeyExists(kRegistryCurrentUser, String(kAppPaths) + u"Tool.exe"));
+    EXPECT_TRUE(FakeElevation::events.empty());
 }
 
 TEST_F(ShellRegistrationTest, NotElevatedRefusesOrHandsOverToAnElevatedCopy) {

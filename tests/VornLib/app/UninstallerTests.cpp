@@ -68,9 +68,14 @@ protected:
         (void)Uninstaller::removeFolder(folder_, true, false);
         (void)Uninstaller::removeFolder(programs_ + description_.company + u'\\', true, false);
         (void)Uninstaller::removeFolder(programs_ + u"VornUninstallTestOther\\", true, false);
-        RegistryKey list;
-        if (list.open(kRegistryLocalMachine32, kUninstallKey) == kResultOk)
-            (void)list.deleteSubkeyTree((String(u"{") + kUuid + u'}').data());
+        (void)Uninstaller::removeFolder(NormalisedFolder(UserStartMenuProgramsFolder()) +
+                                            u"VornUninstallTestMine\\",
+                                        true, false);
+        for (const uint32_t root : {kRegistryLocalMachine32, kRegistryCurrentUser}) {
+            RegistryKey list;
+            if (list.open(root, kUninstallKey) == kResultOk)
+                (void)list.deleteSubkeyTree((String(u"{") + kUuid + u'}').data());
+        }
     }
 
     String entryPath() const { return String(kUninstallKey) + u"\\{" + kUuid + u'}'; }
@@ -81,17 +86,15 @@ protected:
                     const std::vector<String>& shortcuts,
                     const std::vector<uint32_t>& shortcutIndexes = {}) {
         RegistryKey entry;
-        ASSERT_EQ(0u, entry.open(kRegistryLocalMachine32, entryPath().data()));
+        ASSERT_EQ(0u, entry.open(root_, entryPath().data()));
         ASSERT_EQ(0u, entry.writeText(u"VornLib.InstallFolder",
                                       folder_.left(folder_.length() - 1).data()));
         ASSERT_EQ(0u, entry.writeText(u"VornLib.ProgramGroup", group.data()));
         RegistryKey fileList, shortcutList;
-        ASSERT_EQ(0u,
-                  fileList.open(kRegistryLocalMachine32, (entryPath() + u"\\FilesList").data()));
+        ASSERT_EQ(0u, fileList.open(root_, (entryPath() + u"\\FilesList").data()));
         for (uint32_t i = 0; i < files.size(); ++i)
             ASSERT_EQ(0u, fileList.writeText(Format(u"{0}", {i}).data(), files[i].data()));
-        ASSERT_EQ(0u, shortcutList.open(kRegistryLocalMachine32,
-                                        (entryPath() + u"\\ShortcutsList").data()));
+        ASSERT_EQ(0u, shortcutList.open(root_, (entryPath() + u"\\ShortcutsList").data()));
         for (uint32_t i = 0; i < shortcuts.size(); ++i) {
             const uint32_t index = shortcutIndexes.empty() ? i : shortcutIndexes[i];
             ASSERT_EQ(0u,
@@ -101,8 +104,7 @@ protected:
 
     bool EntryExists() {
         RegistryKey entry;
-        return entry.open(kRegistryLocalMachine32, entryPath().data()) == kResultOk &&
-               entry.exists();
+        return entry.open(root_, entryPath().data()) == kResultOk && entry.exists();
     }
 
     Result Remove(bool update, bool quiet = true) {
@@ -115,6 +117,8 @@ protected:
 
     ApplicationDescription description_;
     String folder_, programs_, executable_;
+    // Where the entry lies: for all users, or for the current user alone.
+    uint32_t root_ = kRegistryLocalMachine32;
 };
 
 TEST_F(UninstallerTest, WithoutAnEntryNothingIsInstalled) {
@@ -243,6 +247,41 @@ TEST_F(UninstallerTest, WithoutRightsAnElevatedCopyRemoves) {
     EXPECT_EQ(executable_ + u"|/Quiet /Uninstall", launched);
     EXPECT_TRUE(EntryExists());
     EXPECT_EQ(0, gUninstallHooks);
+}
+
+TEST_F(UninstallerTest, AnInstallationForTheCurrentUserIsRemovedWithoutRights) {
+    root_ = kRegistryCurrentUser;
+    const String group =
+        NormalisedFolder(UserStartMenuProgramsFolder()) + u"VornUninstallTestMine\\";
+    MakeFile(folder_ + u"Data\\a.dat");
+    MakeFile(group + u"Tool.lnk");
+    WriteEntry(u"VornUninstallTestMine", {u"Data/a.dat"}, {group + u"Tool.lnk"});
+    {
+        // A program whose payload is damaged finds its entry in the user's hive.
+        RegistryKey entry;
+        ASSERT_EQ(0u, entry.open(root_, entryPath().data()));
+        ASSERT_EQ(0u, entry.writeText(u"VornLib.UninstallProgram", executable_.data()));
+        ASSERT_EQ(0u, entry.writeText(u"DisplayName", u"Mine"));
+        ApplicationDescription found;
+        ASSERT_EQ(0u, DescriptionFromUninstallEntry(executable_, &found));
+        EXPECT_EQ(description_.uuid, found.uuid);
+        EXPECT_EQ(String(u"Mine"), found.name);
+    }
+    static int launches = 0;
+    Uninstaller uninstaller(description_, executable_, true, CreateHookModule);
+    ShellElevation user;
+    user.isElevated = [] { return false; };
+    user.launchElevated = [](const char16_t*, const char16_t*) {
+        ++launches;
+        return Result(8);
+    };
+    uninstaller.setElevation(user);
+    EXPECT_EQ(0u, uninstaller.uninstall(true));
+    EXPECT_EQ(0, launches) << "nothing asks for rights";
+    EXPECT_EQ(1, gUninstallHooks);
+    EXPECT_FALSE(EntryExists());
+    EXPECT_FALSE(Exists(folder_ + u"Data\\a.dat"));
+    EXPECT_FALSE(Exists(group)) << "the user's own program group";
 }
 
 TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {

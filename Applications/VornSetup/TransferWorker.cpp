@@ -371,9 +371,9 @@ Result TransferWorker::run() {
             rollBack();
         } else {
             result = registerInstallation();
-            // 42 tells the launcher; a setup that installs itself ends with 0.
-            if (result == kResultOk &&
-                AppRuntime::instance().commandLine().hasSwitch(u"LaunchedAsAdministrator"))
+            // 42 tells the launcher; a per-user setup has none and is the
+            // process its caller waits for: it ends with 0, as a launcher does.
+            if (result == kResultOk && manifest_.scope == InstallScope::Machine)
                 AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
         }
     }

@@ -310,6 +310,30 @@ exit_code_of "$setup_pid" 30; code=$?
 check "Close ends the launcher with 22 ($code)" test "$code" -eq 22
 end_scenario "$prefix"
 
+echo "== the wizard for the current user alone: no rights, the user's own places"
+prefix="$(fresh_prefix user)"
+files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
+start_setup "$prefix" /CurrentUser
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --select-tab Options >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "the folder proposed is in %LOCALAPPDATA%\\Programs" grep -q '^C:\\users\\[^\\]*\\AppData\\Local\\Programs\\VornDemo$' <<<"$(edit_after "$shown" "$folder_label")"
+shot 17-options-current-user
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
+check "the success page says so" shows "$shown" 'VornDemo has been installed successfully.'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "Close ends the setup with 0 ($code)" test "$code" -eq 0
+check "the program lies in the user's profile" test -f "$(echo "$prefix"/drive_c/users/*/AppData/Local/Programs/VornDemo/VornDemo.exe)"
+added="$(diff <(echo "$files_before") <(files_of "$prefix") | grep '^[<>]')"
+check "every file added lies in the user's profile" test -z "$(grep -v '^> ./users/' <<<"$added")"
+added="$(diff <(echo "$registry_before") <(registry_of "$prefix") | grep '^[<>]' |
+  grep -Ev '(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|Software..Wine)')"
+check "every registry line added lies in the user's hive" test -z "$(grep -v '^> user[.]reg:' <<<"$added")"
+check "the user's hive holds the entry" grep -q 'Uninstall.*7E3F2A91' <<<"$added"
+end_scenario "$prefix"
+
 echo "== a drive too small for the application"
 prefix="$(fresh_prefix full)"
 drive="$work/drive-d"; mkdir -p "$drive"

@@ -318,7 +318,7 @@ wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/nu
 drive "$prefix" "$title" --select-tab Options >/dev/null
 shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
 check "the folder proposed is in %LOCALAPPDATA%\\Programs" grep -q '^C:\\users\\[^\\]*\\AppData\\Local\\Programs\\VornDemo$' <<<"$(edit_after "$shown" "$folder_label")"
-shot 17-options-current-user
+shot 18-options-current-user
 drive "$prefix" "$title" --click Install >/dev/null
 shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
 check "the success page says so" shows "$shown" 'VornDemo has been installed successfully.'

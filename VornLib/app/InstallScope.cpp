@@ -13,11 +13,10 @@ namespace {
 struct ScopeWords {
     InstallScope scope;
     const char16_t* word;
-    const char16_t* name;
 };
 constexpr ScopeWords kScopeWords[kInstallScopeCount] = {
-    {InstallScope::Machine, u"AllUsers", u"machine"},
-    {InstallScope::User, u"CurrentUser", u"user"},
+    {InstallScope::Machine, u"AllUsers"},
+    {InstallScope::User, u"CurrentUser"},
 };
 
 const ScopeWords& WordsOf(InstallScope scope) {
@@ -37,10 +36,6 @@ bool ReadChoiceWord(const String& word, bool* out) {
 
 const char16_t* InstallScopeWord(InstallScope scope) {
     return WordsOf(scope).word;
-}
-
-const char16_t* InstallScopeName(InstallScope scope) {
-    return WordsOf(scope).name;
 }
 
 bool InstallScopeFromWord(const String& word, InstallScope* out) {

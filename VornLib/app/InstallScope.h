@@ -28,8 +28,6 @@ constexpr uint32_t kInstallScopeCount = 2;
 
 // The switch and definitions word of a scope: "AllUsers" or "CurrentUser".
 const char16_t* InstallScopeWord(InstallScope scope);
-// As logs, result files and manifests name it: "machine" or "user".
-const char16_t* InstallScopeName(InstallScope scope);
 // The scope a definitions word names, compared exactly; false for any other.
 bool InstallScopeFromWord(const String& word, InstallScope* out);
 

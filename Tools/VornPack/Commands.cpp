@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/ContainerCheck.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/EntryEncoder.h"
 #include "Tools/VornPack/ParallelEncoder.h"
@@ -122,28 +123,6 @@ Result LoadNames(const String& source, std::vector<String>* names) {
     return vorn::kResultOk;
 }
 
-constexpr MethodName kAutomaticMethod = {u"auto", true, CompressionKind::Stored};
-
-// Formats whose data is compressed already: storing them costs nothing to read.
-struct Signature {
-    uint8_t bytes[4];
-    uint32_t length;
-};
-constexpr Signature kCompressedSignatures[] = {
-    {{0x89, 'P', 'N', 'G'}, 4}, {{0xFF, 0xD8, 0xFF, 0}, 3},  {{'P', 'K', 3, 4}, 4},
-    {{0x1F, 0x8B, 0, 0}, 2},    {{'7', 'z', 0xBC, 0xAF}, 4}, {{0xFD, '7', 'z', 'X'}, 4},
-    {{'B', 'Z', 'h', 0}, 3},    {{'G', 'I', 'F', '8'}, 4},   {{'M', 'S', 'C', 'F'}, 4},
-};
-
-bool IsCompressedAlready(const std::vector<uint8_t>& data) {
-    for (const Signature& signature : kCompressedSignatures) {
-        if (data.size() >= signature.length &&
-            std::equal(signature.bytes, signature.bytes + signature.length, data.begin()))
-            return true;
-    }
-    return false;
-}
-
 // A file written under a temporary name and renamed into place only when
 // complete, so that a failure never leaves a truncated file behind.
 class StagedFile {
@@ -192,23 +171,6 @@ struct MountedContainer {
 
 String HashText(uint32_t hash) {
     return Format(u"{0,08:X}", {hash});
-}
-
-// Reads the open entry to its end, handing each piece to `sink` when given.
-template <typename Sink>
-Result ReadEntry(vorn::Stream* entry, std::vector<uint8_t>* buffer, Sink sink) {
-    const uint64_t size = entry->size();
-    buffer->resize(size_t(std::min<uint64_t>(size, kCopyChunk)));
-    for (uint64_t done = 0; done < size;) {
-        const uint32_t piece = uint32_t(std::min<uint64_t>(kCopyChunk, size - done));
-        Result result = entry->read(buffer->data(), piece);
-        if (result == vorn::kResultOk)
-            result = sink(buffer->data(), piece);
-        if (result != vorn::kResultOk)
-            return result;
-        done += piece;
-    }
-    return vorn::kResultOk;
 }
 
 // Names that could leave the target folder are refused.
@@ -275,48 +237,6 @@ bool TakeFlag(Arguments* arguments, const char16_t* name) {
     return false;
 }
 
-const MethodName* FindMethod(const String& name) {
-    if (name == kAutomaticMethod.name)
-        return &kAutomaticMethod;
-    // One method a compression kind, named as the container's readers name it.
-    static const auto kMethods = [] {
-        std::vector<MethodName> methods;
-        for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
-            methods.push_back({kind.name, false, kind.kind});
-        return methods;
-    }();
-    for (const MethodName& candidate : kMethods) {
-        if (name == candidate.name)
-            return &candidate;
-    }
-    return nullptr;
-}
-
-String MethodOption() {
-    String option = String(u"[--method ") + kAutomaticMethod.name;
-    for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
-        option += String(u"|") + kind.name;
-    return option + u']';
-}
-
-Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
-                  const EncoderSettings& settings, EncodedEntry* out) {
-    if (!method.automatic)
-        return EncodeEntry(method.kind, data.data(), data.size(), settings, out);
-    if (data.empty() || IsCompressedAlready(data))
-        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
-    // An installer reads every byte once, while the user waits: LZMA2 packs
-    // nearly as small as PPMd and decodes some twenty times faster, so PPMd is
-    // used only when asked for by name. Stored when compressing does not help.
-    const Result result =
-        EncodeEntry(CompressionKind::Lzma2, data.data(), data.size(), settings, out);
-    if (result != vorn::kResultOk)
-        return result;
-    if (out->packed.size() >= data.size())
-        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
-    return vorn::kResultOk;
-}
-
 int Pack(const Arguments& given) {
     const char16_t* kCommand = u"pack";
     const String usage =
@@ -376,28 +296,25 @@ int Pack(const Arguments& given) {
     auto pathOf = [&](uint32_t index) { return NativeTextOf(folder / PathOf(names[index])); };
     result = encoder.start(
         sizes,
-        [&](uint32_t index, std::vector<uint8_t>* data, String* message) {
-            const Result read = ReadWholeFile(pathOf(index), data);
-            if (read != vorn::kResultOk)
-                *message = Format(u"cannot read \"{0}\"", {pathOf(index)});
-            return read;
+        [&](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
+            String* message) {
+            return LoadFileRange(pathOf(index), sizes[index], offset, length, data, message);
         },
         pathOf);
     if (result != vorn::kResultOk)
         return Fail(kCommand, u"cannot start the compression", result);
-    EncodedFile file;
+    WrittenFile file;
     uint64_t unpackedTotal = 0;
     for (const String& name : names) {
-        encoder.next(&file, [&progress](uint64_t ahead) { progress.within(ahead); });
-        if (file.result != vorn::kResultOk)
-            return Fail(kCommand, file.message, file.result);
-        String colliding;
-        result = writer.addEntry(name.data(), file.encoded.kind, file.encoded.packed.data(),
-                                 file.encoded.packed.size(), file.unpackedSize, &colliding);
+        encoder.writeNext(&writer, name.data(), &file,
+                          [&progress](uint64_t ahead) { progress.within(ahead); });
+        result = file.result;
+        if (result != vorn::kResultOk && !file.message.isEmpty())
+            return Fail(kCommand, file.message, result);
         if (result == vorn::kResultAlreadyExists)
             return Fail(kCommand,
                         Format(u"\"{0}\" and \"{1}\" have the same name hash {2}; rename one",
-                               {colliding, name, HashText(vorn::NameHash(name.data()))}),
+                               {file.collidingName, name, HashText(vorn::NameHash(name.data()))}),
                         result);
         if (result != vorn::kResultOk)
             return Fail(kCommand, Format(u"cannot write \"{0}\" into \"{1}\"", {name, output}),
@@ -434,6 +351,8 @@ int List(const Arguments& given) {
     Result result = container.open(arguments[0]);
     if (result != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot mount \"{0}\"", {arguments[0]}), result);
+    if (namesSource.isEmpty())
+        (void)ReadEntryNames(container.mount, &namesByHash); // the container's own, if any
     Result firstFailure = vorn::kResultOk;
     vorn::ArchiveMount& mount = container.mount;
     for (uint32_t i = 0; i < mount.recordCount(); ++i) {
@@ -578,26 +497,17 @@ int Verify(const Arguments& arguments) {
                         Format(u"the directory is not sorted by unique hashes at record {0}", {i}),
                         vorn::kResultMalformed);
     }
-    std::vector<uint8_t> buffer;
-    uint64_t bytes = 0;
-    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
-        const vorn::DirectoryRecord& record = mount.records()[i];
-        vorn::SubStream* entry = nullptr;
-        result = mount.openRecord(i, &entry);
-        if (result == vorn::kResultOk) {
-            bytes += entry->size();
-            result =
-                ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return vorn::kResultOk; });
-            (void)mount.releaseEntry(entry);
-        }
-        if (result != vorn::kResultOk)
-            return Fail(kCommand,
-                        Format(u"entry {0} at offset {1} is damaged",
-                               {HashText(record.nameHash), record.offset}),
-                        result);
-    }
+    ContentCheck check;
+    CheckContents(mount, &check);
+    for (const String& line : check.damaged)
+        PrintError(Format(u"VornPack {0}: {1}", {kCommand, line}));
+    if (check.firstFailure != vorn::kResultOk)
+        return Fail(kCommand,
+                    Format(u"{0} of {1} entries of \"{2}\" are damaged",
+                           {uint32_t(check.damaged.size()), check.entries, arguments[0]}),
+                    check.firstFailure);
     PrintLine(Format(u"\"{0}\": {1} entries, {2} bytes, all readable",
-                     {arguments[0], mount.recordCount(), bytes}));
+                     {arguments[0], check.entries, check.bytes}));
     return 0;
 }
 

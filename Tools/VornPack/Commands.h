@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "Tools/VornPack/EntryEncoder.h"
+#include "Tools/VornPack/PackingMethod.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/String.h"
 
@@ -19,20 +19,6 @@ using Arguments = std::vector<vorn::String>;
 // UTF-16 command line on Windows, UTF-8 decoded elsewhere.
 Arguments CommandArguments(int argc, char** argv);
 
-// A packing method as named on the command line; "auto" picks per file.
-struct MethodName {
-    const char16_t* name;
-    bool automatic;
-    vorn::CompressionKind kind;
-};
-// "auto" or a compression kind's name; null for an unknown name.
-const MethodName* FindMethod(const vorn::String& name);
-// The option as the usage texts show it: "[--method auto|store|…]".
-vorn::String MethodOption();
-// Encodes one file's bytes with the method; "auto" stores what is compressed
-// already and takes the smaller of LZMA and PPMd for the rest.
-vorn::Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
-                        const EncoderSettings& settings, EncodedEntry* out);
 vorn::Result ReadWholeFile(const vorn::String& path, std::vector<uint8_t>* out);
 // The last write time in whole seconds, UTC.
 vorn::Result LastWriteTime(const std::filesystem::path& path, vorn::DateTime* out);

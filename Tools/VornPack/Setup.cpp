@@ -519,39 +519,29 @@ int Setup(const Arguments& given) {
     ParallelEncoder encoder(*method, jobs);
     result = encoder.start(
         sizes,
-        [&](uint32_t index, std::vector<uint8_t>* data, String* message) {
+        [&](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
+            String* message) {
             const PayloadItem& item = items[index];
             if (item.source.empty()) {
-                data->assign(fileList.begin(), fileList.end());
+                data->assign(fileList.begin() + long(offset),
+                             fileList.begin() + long(offset + length));
                 return vorn::kResultOk;
             }
-            const String path = TextOf(item.source);
-            const Result read = ReadWholeFile(path, data);
-            if (read != vorn::kResultOk) {
-                *message = Format(u"cannot read \"{0}\"", {path});
-                return read;
-            }
-            if (item.applicationFile && data->size() != item.size) {
-                *message = Format(u"\"{0}\" changed while it was packed", {path});
-                return vorn::kResultSharingViolation;
-            }
-            return vorn::kResultOk;
+            return LoadFileRange(TextOf(item.source), item.size, offset, length, data, message);
         },
         [&](uint32_t index) { return items[index].entryName; });
     if (result != vorn::kResultOk)
         return Fail(u"cannot start the compression", result);
-    EncodedFile file;
+    WrittenFile file;
     uint64_t appBytes = 0;
     for (const PayloadItem& item : items) {
-        encoder.next(&file, [&progress](uint64_t ahead) { progress.within(ahead); });
-        if (file.result != vorn::kResultOk)
-            return Fail(file.message, file.result);
-        String colliding;
-        result =
-            writer.addEntry(item.entryName.data(), file.encoded.kind, file.encoded.packed.data(),
-                            file.encoded.packed.size(), file.unpackedSize, &colliding);
+        encoder.writeNext(&writer, item.entryName.data(), &file,
+                          [&progress](uint64_t ahead) { progress.within(ahead); });
+        result = file.result;
+        if (result != vorn::kResultOk && !file.message.isEmpty())
+            return Fail(file.message, result);
         if (result == vorn::kResultAlreadyExists)
-            return Fail(CollisionMessage(colliding, item.entryName), result);
+            return Fail(CollisionMessage(file.collidingName, item.entryName), result);
         if (result != vorn::kResultOk)
             return Fail(Format(u"cannot write \"{0}\" into the payload", {item.entryName}), result);
         progress.entryDone(file.unpackedSize);

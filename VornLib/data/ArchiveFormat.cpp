@@ -71,7 +71,7 @@ void EntryHeader::write(uint8_t bytes[kSize]) const {
     WriteLittleEndian16(bytes, compression);
     WriteLittleEndian64(bytes + 2, packedSize);
     WriteLittleEndian64(bytes + 10, unpackedSize);
-    WriteLittleEndian32(bytes + 18, 0);
+    WriteLittleEndian32(bytes + 18, dataChecksum);
     WriteLittleEndian16(bytes + 26, formatId);
     WriteLittleEndian16(bytes + 28, formatCode);
     WriteLittleEndian16(bytes + 30, formatVersion);
@@ -83,6 +83,7 @@ uint32_t EntryHeader::parse(const uint8_t bytes[kSize]) {
     compression = ReadLittleEndian16(bytes);
     packedSize = ReadLittleEndian64(bytes + 2);
     unpackedSize = ReadLittleEndian64(bytes + 10);
+    dataChecksum = ReadLittleEndian32(bytes + 18);
     checksum = ReadLittleEndian32(bytes + 22);
     formatId = ReadLittleEndian16(bytes + 26);
     formatCode = ReadLittleEndian16(bytes + 28);

@@ -2,6 +2,17 @@
 // tool that writes containers: a 57-byte archive header, then entries (a
 // 33-byte entry header and its packed data), the last being the directory of
 // 8-byte (name hash, header offset) records sorted by hash. Little-endian.
+//
+// Entry checksums: when bit 0x0100 of an entry header's compression field is
+// set, its otherwise reserved u32 at offset 18 holds the CRC-32 (zlib's) of
+// the entry's unpacked bytes, and reading the entry's last byte fails with 22
+// when they differ. Readers that know only the low three bits of that field
+// read such an entry exactly as before, unchecked; entries without the bit
+// are read unchecked by every reader.
+//
+// The entry names: an ordinary entry named "VornLib/Names" may list the names
+// of the other entries in UTF-16LE, each followed by a 0 unit, so that tools
+// can name what they list or find damaged; the reader needs none of it.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +30,10 @@ enum class CompressionKind : uint16_t {
     Lzma2 = 5,
 };
 constexpr uint16_t kCompressionKindMask = 7;
+// Bits above the kind that readers of the kind alone pass over.
+constexpr uint16_t kEntryHasChecksum = 0x0100;
+// The entry listing the names of the others (see above).
+constexpr const char16_t* kEntryNamesName = u"VornLib/Names";
 
 struct CompressionKindName {
     CompressionKind kind;
@@ -76,6 +91,8 @@ struct EntryHeader {
     uint16_t compression = 0;
     uint64_t packedSize = 0;
     uint64_t unpackedSize = 0;
+    // CRC-32 of the unpacked bytes, meaningful with kEntryHasChecksum.
+    uint32_t dataChecksum = 0;
     uint32_t checksum = 0;
     uint16_t formatId = kFormatId;
     uint16_t formatCode = kDataFormatCode;
@@ -83,6 +100,7 @@ struct EntryHeader {
     uint8_t recordKind = kDataRecordKind;
 
     uint16_t kindBits() const { return compression & kCompressionKindMask; }
+    bool hasDataChecksum() const { return (compression & kEntryHasChecksum) != 0; }
     void write(uint8_t bytes[kSize]) const;
     uint32_t parse(const uint8_t bytes[kSize]);
 };

@@ -38,13 +38,14 @@ Result ArchiveMount::loadDirectory() {
     // cannot hold is damage, not a reason to allocate gigabytes.
     if (count > reader_.size() / EntryHeader::kSize)
         return kResultMalformed;
-    if (count == 0)
-        return kResultOk;
-    auto* records =
-        static_cast<DirectoryRecord*>(std::malloc(size_t(count) * sizeof(DirectoryRecord)));
-    if (!records)
-        return kResultOutOfMemory;
-    directory_.reset(records);
+    DirectoryRecord* records = nullptr;
+    if (count) {
+        records =
+            static_cast<DirectoryRecord*>(std::malloc(size_t(count) * sizeof(DirectoryRecord)));
+        if (!records)
+            return kResultOutOfMemory;
+        directory_.reset(records);
+    }
     uint8_t bytes[4096];
     for (uint64_t done = 0; done < count;) {
         const uint32_t batch =
@@ -55,6 +56,14 @@ Result ArchiveMount::loadDirectory() {
         for (uint32_t i = 0; i < batch; ++i)
             records[done + i].parse(bytes + i * DirectoryRecord::kSize);
         done += batch;
+    }
+    // Bytes past the last whole record are read too, so that the directory's
+    // checksum, when it has one, is checked.
+    const uint32_t tail = uint32_t(reader_.entry().unpackedSize % DirectoryRecord::kSize);
+    if (tail) {
+        const Result result = reader_.read(bytes, tail);
+        if (result != kResultOk)
+            return result;
     }
     recordCount_ = uint32_t(count);
     return kResultOk;

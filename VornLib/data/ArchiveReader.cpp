@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "VornLib/core/Format.h"
+#include "VornLib/data/NameHash.h"
 
 namespace vorn {
 
@@ -54,6 +55,11 @@ Result ArchiveReader::selectEntry(uint64_t offset) {
         return kResultEndOfData;
     const uint64_t packed = entry_.packedSize;
     const uint64_t unpacked = entry_.unpackedSize;
+    delivered_ = 0;
+    crc_ = 0;
+    // An empty entry is never read: its checksum is checked here.
+    if (unpacked == 0 && entry_.hasDataChecksum() && entry_.dataChecksum != 0)
+        return kResultCrcError;
     switch (CompressionKind(entry_.kindBits())) {
     case CompressionKind::Stored:
         if (unpacked > packed)
@@ -99,11 +105,44 @@ Result ArchiveReader::close() {
     container_ = nullptr;
     entry_ = EntryHeader();
     entryOffset_ = 0;
+    delivered_ = 0;
+    crc_ = 0;
     return kResultOk;
 }
 
 Result ArchiveReader::read(void* destination, uint32_t count) {
-    return current_ ? current_->read(destination, count) : kResultWrongState;
+    if (!current_)
+        return kResultWrongState;
+    if (!destination)
+        return kResultNullInput;
+    // Stored bytes run on into the next entry: stop at this one's end.
+    if (count > entry_.unpackedSize - delivered_)
+        return kResultEndOfData;
+    const Result result = current_->read(destination, count);
+    if (result != kResultOk)
+        return checkedFailure(result);
+    delivered_ += count;
+    if (!entry_.hasDataChecksum())
+        return kResultOk;
+    crc_ = Crc32(crc_, destination, count);
+    if (delivered_ == entry_.unpackedSize && crc_ != entry_.dataChecksum)
+        return kResultCrcError;
+    return kResultOk;
+}
+
+Result ArchiveReader::checkedFailure(Result result) const {
+    if (!entry_.hasDataChecksum())
+        return result;
+    // The decoders' answers to bytes they cannot decode, and the end of the
+    // packed data coming before the entry's end: the entry is damaged.
+    switch (result) {
+    case kResultPlatformFailure:
+    case kResultNullInput:
+    case kResultEndOfData:
+        return kResultCrcError;
+    default:
+        return result;
+    }
 }
 
 Result ArchiveReader::write(const void*, uint32_t) {

@@ -2,6 +2,11 @@
 // (header checked, then the data stream of its compression kind opened at its
 // first packed byte) and, as a Stream, reads the selected entry's bytes.
 // position, seek and size act on the container itself.
+//
+// An entry that carries a checksum is checked as it is read: the read that
+// delivers its last byte fails with 22 when the bytes differ from what was
+// packed, and so does any read whose data the decoder finds damaged, so that
+// a caller never takes damaged bytes for a whole entry.
 #pragma once
 
 #include "VornLib/data/ArchiveFormat.h"
@@ -38,11 +43,16 @@ public:
     String description() override;
 
 private:
+    // What a data stream's failure means for an entry that carries a checksum.
+    Result checkedFailure(Result result) const;
+
     Stream* container_ = nullptr;
     Stream* current_ = nullptr;
     ArchiveHeader header_;
     EntryHeader entry_;
     uint64_t entryOffset_ = 0;
+    uint64_t delivered_ = 0; // bytes of the selected entry read so far
+    uint32_t crc_ = 0;       // their CRC-32
     LZHStream deflate_;
     LZOStream lzo_;
     LZMAStream lzma_;

@@ -266,7 +266,7 @@ TEST(Setup, PacksEverythingIntoTheStubsPayloadResource) {
             appNames.push_back(u"Application/" + fs::u8path(file.path).generic_u16string());
         for (size_t i = 0; i < appNames.size(); ++i)
             expected.push_back({appNames[i].c_str(), sources.app / fs::u8path(kAppFiles[i].path)});
-        ASSERT_EQ(expected.size() + 1, mount.recordCount()) << "and the file list";
+        ASSERT_EQ(expected.size() + 2, mount.recordCount()) << "and the file list and the names";
         for (const ExpectedEntry& entry : expected) {
             SCOPED_TRACE(entry.source.u8string());
             vorn::SubStream* stream = nullptr;

@@ -41,8 +41,8 @@ Result ReadEntryNames(vorn::ArchiveMount& mount, std::map<uint32_t, String>* nam
     if (entry->size() > (64u << 20))
         return vorn::kResultCapacityExceeded; // no list of names is that long
     std::vector<uint8_t> bytes(size_t(entry->size()));
-    if (!bytes.empty() && (result = entry->read(bytes.data(), uint32_t(bytes.size()))) !=
-                              vorn::kResultOk)
+    if (!bytes.empty() &&
+        (result = entry->read(bytes.data(), uint32_t(bytes.size()))) != vorn::kResultOk)
         return result;
     String name;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {

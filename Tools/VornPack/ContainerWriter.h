@@ -40,8 +40,8 @@ public:
 
     // The same piece by piece: the header is written with the sizes and the
     // checksum once endEntry knows them.
-    vorn::Result beginEntry(const char16_t* name, vorn::CompressionKind kind,
-                            uint64_t unpackedSize, vorn::String* collidingName = nullptr);
+    vorn::Result beginEntry(const char16_t* name, vorn::CompressionKind kind, uint64_t unpackedSize,
+                            vorn::String* collidingName = nullptr);
     vorn::Result appendData(const uint8_t* data, size_t size);
     vorn::Result endEntry(uint32_t checksum);
 

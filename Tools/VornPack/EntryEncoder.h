@@ -56,8 +56,8 @@ vorn::Result EncodeEntry(vorn::CompressionKind kind, const uint8_t* data, size_t
 vorn::Result EntryPrefix(vorn::CompressionKind kind, const EncoderSettings& settings,
                          std::vector<uint8_t>* out);
 // One piece; `last` for the entry's final one.
-vorn::Result EncodePiece(vorn::CompressionKind kind, const uint8_t* data, uint32_t length, bool last,
-                         const EncoderSettings& settings, EncodedPiece* out);
+vorn::Result EncodePiece(vorn::CompressionKind kind, const uint8_t* data, uint32_t length,
+                         bool last, const EncoderSettings& settings, EncodedPiece* out);
 // What comes after the last piece, given the Adler-32 of the entry's bytes:
 // deflate's trailer.
 void EntrySuffix(vorn::CompressionKind kind, uint32_t adler, std::vector<uint8_t>* out);

@@ -29,8 +29,7 @@ vorn::Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& da
 // The kind of a file too large to be encoded whole, from its first bytes:
 // "auto" stores what is compressed already and packs the rest with LZMA2,
 // whose blocks that do not shrink are kept raw.
-vorn::CompressionKind PieceKind(const MethodName& method, const uint8_t* firstBytes,
-                                size_t length);
+vorn::CompressionKind PieceKind(const MethodName& method, const uint8_t* firstBytes, size_t length);
 // How many first bytes PieceKind looks at.
 constexpr uint32_t kSignatureLength = 4;
 

@@ -138,8 +138,7 @@ bool ParallelEncoder::mayTake(uint32_t task) const {
     // The budget is for the tasks ahead of the one the writer waits for, so
     // that a very large file does not leave the other threads idle.
     const uint64_t ahead = bytesTaken_ - tasks_[nextToHand_].length;
-    return task - nextToHand_ < jobs_ * kFilesAheadPerJob &&
-           ahead + tasks_[task].length <= budget_;
+    return task - nextToHand_ < jobs_ * kFilesAheadPerJob && ahead + tasks_[task].length <= budget_;
 }
 
 void ParallelEncoder::OnBlock(void* context, uint64_t bytesOfTask) {

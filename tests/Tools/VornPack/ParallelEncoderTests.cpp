@@ -87,9 +87,7 @@ struct Files {
     std::atomic<uint32_t> loads{0};
     std::atomic<uint32_t> largestLoad{0};
 
-    static uint8_t Byte(uint32_t index, uint64_t offset) {
-        return uint8_t(index + offset / 4096);
-    }
+    static uint8_t Byte(uint32_t index, uint64_t offset) { return uint8_t(index + offset / 4096); }
     std::vector<uint8_t> contents(uint32_t index) const {
         std::vector<uint8_t> bytes(size_t(sizes[index]));
         for (size_t i = 0; i < bytes.size(); ++i)

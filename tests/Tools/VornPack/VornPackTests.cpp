@@ -4,6 +4,7 @@
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Tools/VornPack/Commands.h"
+#include "VornLib/data/ArchiveFormat.h"
 #include "VornLib/data/ArchiveMount.h"
 #include "VornLib/data/FileStream.h"
 #include "VornLib/data/NameHash.h"
@@ -168,6 +169,56 @@ TEST(VornPack, DamagedContainersFailWithTheirCodeAndExtractNothing) {
     EXPECT_NE(0, Verify({Text(container)}));
     vorn::WriteWholeFile(container, std::vector<uint8_t>(pristine.begin(), pristine.end() - 1));
     EXPECT_EQ(19, Verify({Text(container)})); // the directory now runs past the end
+}
+
+// Changes 100 bytes in the middle of the packed data of entry `name`.
+void DamageEntry(const fs::path& container, const char16_t* name) {
+    std::vector<uint8_t> bytes = vorn::ReadWholeFile(container);
+    uint64_t offset = 0;
+    {
+        vorn::GrowableStream stream(bytes);
+        vorn::ArchiveMount mount;
+        ASSERT_EQ(0u, mount.open(&stream));
+        for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+            if (mount.records()[i].nameHash == vorn::NameHash(name))
+                offset = mount.records()[i].offset;
+        }
+    }
+    ASSERT_NE(0u, offset);
+    vorn::EntryHeader header;
+    header.parse(bytes.data() + offset);
+    const size_t middle = size_t(offset + vorn::EntryHeader::kSize + header.packedSize / 2);
+    for (size_t i = middle - 50; i < middle + 50; ++i)
+        bytes[i] ^= 0x3C;
+    vorn::WriteWholeFile(container, bytes);
+}
+
+TEST(VornPack, VerifyNamesEveryDamagedEntryAndExtractWritesNoneOfThem) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillSource(source);
+    for (const char16_t* method : {u"store", u"auto"}) {
+        SCOPED_TRACE(vorn::String(method).length());
+        const fs::path container = scratch.path() / "payload.bin";
+        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method, u"--quiet"}));
+        DamageEntry(container, u"Program/App.exe");
+        DamageEntry(container, u"Data/Logo.png");
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(22, Verify({Text(container)}));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, errors.find("\"Program/App.exe\" is damaged (result 22)"))
+            << errors;
+        EXPECT_NE(std::string::npos, errors.find("\"Data/Logo.png\" is damaged (result 22)"))
+            << errors;
+        EXPECT_NE(std::string::npos, errors.find("2 of 7 entries")) << errors;
+        // What extract wrote before the damaged entry goes again; nothing is
+        // left under a name or half-written.
+        const fs::path target = scratch.path() / "out";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(22, Extract({Text(container), Text(target), u"--names", Text(source)}));
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(!fs::exists(target) || FilesUnder(target).empty());
+    }
 }
 
 TEST(VornPack, ExtractRefusesNamesThatLeaveTheFolder) {

@@ -356,8 +356,7 @@ TEST(ArchiveMount, DamagedEntryHeaders) {
          22},
         {"checksum of a stored entry", u"Data/Pictures/Logo.png",
          [](EntryHeader* e) { ++e->dataChecksum; }, 22},
-        {"checksum of an empty entry", u"Empty.txt", [](EntryHeader* e) { ++e->dataChecksum; },
-         22},
+        {"checksum of an empty entry", u"Empty.txt", [](EntryHeader* e) { ++e->dataChecksum; }, 22},
         {"checksum bit cleared: unchecked", u"Program/App.exe",
          [](EntryHeader* e) {
              e->compression &= ~kEntryHasChecksum;

@@ -246,7 +246,9 @@ int Pack(const Arguments& given) {
     String methodText(u"auto");
     String jobsText;
     const bool quiet = TakeFlag(&arguments, u"--quiet");
-    if (!TakeOption(&arguments, u"-o", &output) ||
+    const bool solidAsked = TakeFlag(&arguments, u"--solid");
+    const bool solidRefused = TakeFlag(&arguments, u"--no-solid");
+    if ((solidAsked && solidRefused) || !TakeOption(&arguments, u"-o", &output) ||
         !TakeOption(&arguments, u"--method", &methodText) ||
         !TakeOption(&arguments, u"--jobs", &jobsText) || arguments.size() != 1 || output.isEmpty())
         return Usage(kCommand, usage.data());
@@ -264,6 +266,13 @@ int Pack(const Arguments& given) {
     Result result = ListFolder(folder, &names);
     if (result != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot list the folder \"{0}\"", {arguments[0]}), result);
+    const bool solid = SolidFor(*method, solidAsked, solidRefused);
+    if (solid) {
+        std::vector<String> ordered;
+        for (const uint32_t index : SolidOrder(names))
+            ordered.push_back(names[index]);
+        names = std::move(ordered);
+    }
     // The sizes for the progress line, the newest date for the header.
     uint64_t totalBytes = 0;
     std::vector<uint64_t> sizes;
@@ -294,13 +303,16 @@ int Pack(const Arguments& given) {
     progress.start(uint32_t(names.size()), totalBytes);
     ParallelEncoder encoder(*method, jobs);
     auto pathOf = [&](uint32_t index) { return NativeTextOf(folder / PathOf(names[index])); };
-    result = encoder.start(
-        sizes,
-        [&](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
-            String* message) {
-            return LoadFileRange(pathOf(index), sizes[index], offset, length, data, message);
-        },
-        pathOf);
+    auto load = [&](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
+                    String* message) {
+        return LoadFileRange(pathOf(index), sizes[index], offset, length, data, message);
+    };
+    PackPlan plan;
+    String message;
+    if (solid && (result = plan.make(sizes, std::vector<bool>(sizes.size(), true), load,
+                                     PlanOptions(), &message)) != vorn::kResultOk)
+        return Fail(kCommand, message, result);
+    result = encoder.start(sizes, load, pathOf, solid ? &plan : nullptr);
     if (result != vorn::kResultOk)
         return Fail(kCommand, u"cannot start the compression", result);
     WrittenFile file;
@@ -359,20 +371,19 @@ int List(const Arguments& given) {
         const vorn::DirectoryRecord& record = mount.records()[i];
         const auto named = namesByHash.find(record.nameHash);
         const String name = named == namesByHash.end() ? String() : named->second;
-        vorn::SubStream* entry = nullptr;
-        result = mount.openRecord(i, &entry);
+        vorn::EntryHeader header;
+        uint64_t unit = 0; // headers only: nothing is decoded
+        result = mount.inspectRecord(i, &header, &unit);
         if (result != vorn::kResultOk) {
             PrintLine(Format(u"{0} {1,10} damaged (result {2}) {3}",
                              {HashText(record.nameHash), record.offset, result, name}));
             firstFailure = firstFailure ? firstFailure : result;
             continue;
         }
-        const vorn::EntryHeader& header = mount.openEntryHeader();
         PrintLine(Format(u"{0} {1,10} {2,-7} {3,12} {4,12} {5}",
                          {HashText(record.nameHash), record.offset,
                           vorn::CompressionKindText(header.kindBits()), header.packedSize,
                           header.unpackedSize, name}));
-        (void)mount.releaseEntry(entry);
     }
     return int(firstFailure);
 }
@@ -413,6 +424,9 @@ int Extract(const Arguments& given) {
             present.push_back(name);
     }
     const uint32_t missing = uint32_t(names.size() - present.size());
+    // The members of a solid group one after another, so that it is decoded once.
+    std::vector<uint64_t> units;
+    SortByUnit(container.mount, &present, &units);
     // Each lane decodes with a reader of its own: a container serves one
     // entry at a time.
     std::vector<std::unique_ptr<MountedContainer>> readers;
@@ -423,13 +437,15 @@ int Extract(const Arguments& given) {
     }
     vorn::EntryReadAhead source(kCopyChunk, 3, kExtractLanes);
     result = source.start(
-        uint32_t(present.size()), [&](uint32_t index, std::unique_ptr<vorn::Stream>* out) {
+        uint32_t(present.size()),
+        [&](uint32_t index, uint32_t lane, std::unique_ptr<vorn::Stream>* out) {
             std::unique_ptr<vorn::EntryHandle> entry;
-            const Result opened = vorn::EntryHandle::open(&readers[index % kExtractLanes]->mount,
-                                                          present[index].data(), &entry);
+            const Result opened =
+                vorn::EntryHandle::open(&readers[lane]->mount, present[index].data(), &entry);
             *out = std::move(entry);
             return opened;
-        });
+        },
+        [&units](uint32_t index) { return units[index]; });
     if (result != vorn::kResultOk)
         return Fail(kCommand, u"cannot start reading", result);
     uint32_t extracted = 0;

@@ -63,7 +63,17 @@ void CheckContents(vorn::ArchiveMount& mount, ContentCheck* out) {
     (void)ReadEntryNames(mount, &names); // without names, entries go by hash
     std::vector<uint8_t> buffer;
     out->entries = mount.recordCount();
+    // In container order, so that each solid group is decoded once.
+    std::vector<std::pair<uint64_t, uint32_t>> order;
     for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+        vorn::EntryHeader header;
+        uint64_t unit = 0;
+        (void)mount.inspectRecord(i, &header, &unit); // damage shows when it is read
+        order.emplace_back(unit, i);
+    }
+    std::stable_sort(order.begin(), order.end());
+    for (const auto& unitAndRecord : order) {
+        const uint32_t i = unitAndRecord.second;
         const vorn::DirectoryRecord& record = mount.records()[i];
         vorn::SubStream* entry = nullptr;
         Result result = mount.openRecord(i, &entry);
@@ -83,6 +93,24 @@ void CheckContents(vorn::ArchiveMount& mount, ContentCheck* out) {
                                {record.nameHash, record.offset, result}));
         if (out->firstFailure == vorn::kResultOk)
             out->firstFailure = result;
+    }
+}
+
+void SortByUnit(vorn::ArchiveMount& mount, std::vector<String>* names,
+                std::vector<uint64_t>* units) {
+    std::vector<std::pair<uint64_t, String>> keyed;
+    for (const String& name : *names) {
+        uint64_t unit = 0;
+        (void)mount.unitOf(name.data(), &unit); // a damaged entry fails when it is opened
+        keyed.emplace_back(unit, name);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    names->clear();
+    units->clear();
+    for (const auto& entry : keyed) {
+        units->push_back(entry.first);
+        names->push_back(entry.second);
     }
 }
 

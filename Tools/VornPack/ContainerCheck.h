@@ -1,8 +1,9 @@
 // What the inspection commands learn about a container beyond its headers:
-// the names it lists for its entries ("VornLib/Names"), and whether every
-// entry reads whole, each read to its end through the installer's own reader
-// so that damage is found exactly as an installation would find it (its
-// checksum, its packed data, its header).
+// the names it lists for its entries ("VornLib/Names"), whether every entry
+// reads whole, each read to its end through the installer's own reader so
+// that damage is found exactly as an installation would find it (its
+// checksum, its packed data, its header), and in which order its entries
+// read fastest.
 #pragma once
 
 #include <map>
@@ -27,5 +28,10 @@ struct ContentCheck {
 
 // Reads every entry of the directory to its end.
 void CheckContents(vorn::ArchiveMount& mount, ContentCheck* out);
+
+// Orders `names` so that the members of each solid group follow one another
+// (otherwise keeping their order), with the unit of each in `units`.
+void SortByUnit(vorn::ArchiveMount& mount, std::vector<vorn::String>* names,
+                std::vector<uint64_t>* units);
 
 } // namespace vornpack

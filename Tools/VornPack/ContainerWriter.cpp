@@ -154,6 +154,54 @@ Result ContainerWriter::endEntry(uint32_t checksum) {
     return result == vorn::kResultOk ? out_->seek(end) : result;
 }
 
+Result ContainerWriter::addGroup(const EncodedEntry& encoded, vorn::BranchFilter filter,
+                                 uint64_t unpackedSize, uint32_t checksum, uint64_t* offset) {
+    if (!out_ || open_)
+        return vorn::kResultWrongState;
+    *offset = out_->position();
+    vorn::EntryHeader header;
+    header.compression = uint16_t(vorn::kGroupKind | vorn::kEntryHasChecksum);
+    header.packedSize = vorn::GroupPrefix::kSize + encoded.packed.size();
+    header.unpackedSize = unpackedSize;
+    header.dataChecksum = checksum;
+    const uint8_t prefix[vorn::GroupPrefix::kSize] = {uint8_t(encoded.kind), uint8_t(filter)};
+    Result result = writeEntry(header, prefix, sizeof(prefix));
+    return result == vorn::kResultOk ? appendData(encoded.packed.data(), encoded.packed.size())
+                                     : result;
+}
+
+Result ContainerWriter::addMember(const char16_t* name, uint64_t groupOffset, uint64_t start,
+                                  uint64_t size, uint32_t checksum, vorn::String* collidingName) {
+    uint32_t hash = 0;
+    Result result = claimName(name, &hash, collidingName);
+    if (result != vorn::kResultOk)
+        return result;
+    const uint64_t offset = out_->position();
+    vorn::EntryHeader header;
+    header.compression = uint16_t(vorn::kGroupMemberKind | vorn::kEntryHasChecksum);
+    header.packedSize = vorn::MemberLocator::kSize;
+    header.unpackedSize = size;
+    header.dataChecksum = checksum;
+    uint8_t locator[vorn::MemberLocator::kSize];
+    vorn::MemberLocator{groupOffset, start}.write(locator);
+    result = writeEntry(header, locator, sizeof(locator));
+    if (result == vorn::kResultOk)
+        entries_.push_back({vorn::String(name), hash, uint32_t(offset)});
+    return result;
+}
+
+Result ContainerWriter::addAlias(const char16_t* name, uint32_t offset,
+                                 vorn::String* collidingName) {
+    uint32_t hash = 0;
+    const Result result = claimName(name, &hash, collidingName);
+    if (result != vorn::kResultOk)
+        return result;
+    if (offset < vorn::ArchiveHeader::kSize || offset >= out_->position())
+        return vorn::kResultOutOfRange;
+    entries_.push_back({vorn::String(name), hash, offset});
+    return vorn::kResultOk;
+}
+
 Result ContainerWriter::writeNames() {
     std::vector<uint8_t> list;
     auto append = [&list](const vorn::String& name) {

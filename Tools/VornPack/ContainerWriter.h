@@ -4,7 +4,9 @@
 // with the same hash are refused, since the reader could not tell them apart.
 // Entries written from encoded bytes carry the checksum of their unpacked
 // bytes; an entry too large to hold in memory is written piece by piece
-// (beginEntry, appendData, endEntry), its header completed at its end.
+// (beginEntry, appendData, endEntry), its header completed at its end. A
+// solid group is written before its members; a name may also be given to an
+// entry written before (a file with the same bytes).
 #pragma once
 
 #include <vector>
@@ -44,6 +46,20 @@ public:
                             vorn::String* collidingName = nullptr);
     vorn::Result appendData(const uint8_t* data, size_t size);
     vorn::Result endEntry(uint32_t checksum);
+
+    // A solid group, which no directory record names: `encoded` packs its
+    // members' bytes after `filter` was applied to them; `checksum` is that
+    // of the bytes before. Its offset, for its members, goes to `offset`.
+    vorn::Result addGroup(const EncodedEntry& encoded, vorn::BranchFilter filter,
+                          uint64_t unpackedSize, uint32_t checksum, uint64_t* offset);
+    // A member: `size` bytes from `start` of the group at `groupOffset`.
+    vorn::Result addMember(const char16_t* name, uint64_t groupOffset, uint64_t start,
+                           uint64_t size, uint32_t checksum, vorn::String* collidingName = nullptr);
+    // One more name for the entry whose header is at `offset` (an earlier one).
+    vorn::Result addAlias(const char16_t* name, uint32_t offset,
+                          vorn::String* collidingName = nullptr);
+    // Where the last entry written starts.
+    uint32_t lastOffset() const { return entries_.empty() ? 0 : entries_.back().offset; }
 
     vorn::Result finish();
     const std::vector<WrittenEntry>& entries() const { return entries_; }

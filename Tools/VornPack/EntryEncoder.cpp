@@ -296,16 +296,6 @@ Result EncodeBlocks(BlockCoder& coder, const uint8_t* data, size_t length,
     return vorn::kResultOk;
 }
 
-uint32_t ChecksumOf(const uint8_t* data, size_t length) {
-    uLong crc = crc32(0, nullptr, 0);
-    for (size_t done = 0; done < length;) {
-        const uInt piece = uInt(std::min<size_t>(length - done, 1u << 30));
-        crc = crc32(crc, data + done, piece);
-        done += piece;
-    }
-    return uint32_t(crc);
-}
-
 uint32_t AdlerOf(const uint8_t* data, size_t length) {
     uLong adler = adler32(0, nullptr, 0);
     for (size_t done = 0; done < length;) {
@@ -324,6 +314,16 @@ void AppendVarint(std::vector<uint8_t>* out, uint32_t value) {
         value >>= 7;
     }
     out->push_back(uint8_t(value));
+}
+
+uint32_t ChecksumOf(const uint8_t* data, size_t length) {
+    uLong crc = crc32(0, nullptr, 0);
+    for (size_t done = 0; done < length;) {
+        const uInt piece = uInt(std::min<size_t>(length - done, 1u << 30));
+        crc = crc32(crc, data + done, piece);
+        done += piece;
+    }
+    return uint32_t(crc);
 }
 
 uint32_t CombineChecksums(uint32_t first, uint32_t second, uint32_t secondLength) {

@@ -61,6 +61,8 @@ vorn::Result EncodePiece(vorn::CompressionKind kind, const uint8_t* data, uint32
 // What comes after the last piece, given the Adler-32 of the entry's bytes:
 // deflate's trailer.
 void EntrySuffix(vorn::CompressionKind kind, uint32_t adler, std::vector<uint8_t>* out);
+// CRC-32 (zlib's) of `length` bytes.
+uint32_t ChecksumOf(const uint8_t* data, size_t length);
 // The checksums of two runs of bytes made one, as if computed over both.
 uint32_t CombineChecksums(uint32_t first, uint32_t second, uint32_t secondLength);
 uint32_t CombineAdlers(uint32_t first, uint32_t second, uint32_t secondLength);

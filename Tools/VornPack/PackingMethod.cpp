@@ -23,6 +23,8 @@ constexpr Signature kCompressedSignatures[] = {
     {{'B', 'Z', 'h', 0}, 3},    {{'G', 'I', 'F', '8'}, 4},   {{'M', 'S', 'C', 'F'}, 4},
 };
 
+} // namespace
+
 bool IsCompressedAlready(const uint8_t* data, size_t length) {
     for (const Signature& signature : kCompressedSignatures) {
         if (length >= signature.length &&
@@ -31,8 +33,6 @@ bool IsCompressedAlready(const uint8_t* data, size_t length) {
     }
     return false;
 }
-
-} // namespace
 
 const MethodName* FindMethod(const String& name) {
     if (name == kAutomaticMethod.name)
@@ -55,7 +55,11 @@ String MethodOption() {
     String option = String(u"[--method ") + kAutomaticMethod.name;
     for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
         option += String(u"|") + kind.name;
-    return option + u']';
+    return option + u"] [--solid|--no-solid]";
+}
+
+bool SolidFor(const MethodName& method, bool solidAsked, bool solidRefused) {
+    return method.automatic ? !solidRefused : solidAsked;
 }
 
 Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,

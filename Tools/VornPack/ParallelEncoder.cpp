@@ -5,6 +5,7 @@
 
 #include "Tools/VornPack/Progress.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/data/BranchFilter.h"
 #include "VornLib/data/FileStream.h"
 
 namespace vornpack {
@@ -82,7 +83,8 @@ ParallelEncoder::~ParallelEncoder() {
 Result ParallelEncoder::planPieces(uint32_t file) {
     const uint64_t size = sizes_[file];
     if (size <= pieceSize_) {
-        tasks_.push_back({file, 0, uint32_t(size), true, true, vorn::kResultOk, String()});
+        tasks_.push_back(
+            {file, 0, uint32_t(size), true, true, kNoGroup, vorn::kResultOk, String()});
         return vorn::kResultOk;
     }
     // The kind is chosen before any piece is encoded, from the first bytes.
@@ -90,27 +92,45 @@ Result ParallelEncoder::planPieces(uint32_t file) {
     String message;
     const Result result = load_(file, 0, kSignatureLength, &first, &message);
     if (result != vorn::kResultOk) {
-        tasks_.push_back({file, 0, 0, true, true, result, message});
+        tasks_.push_back({file, 0, 0, true, true, kNoGroup, result, message});
         return result;
     }
     pieceKinds_[file] = PieceKind(method_, first.data(), first.size());
     for (uint64_t offset = 0; offset < size; offset += pieceSize_) {
         const uint32_t length = uint32_t(std::min<uint64_t>(pieceSize_, size - offset));
-        tasks_.push_back(
-            {file, offset, length, false, offset + length == size, vorn::kResultOk, String()});
+        tasks_.push_back({file, offset, length, false, offset + length == size, kNoGroup,
+                          vorn::kResultOk, String()});
     }
     return vorn::kResultOk;
 }
 
-Result ParallelEncoder::start(std::vector<uint64_t> sizes, Load load, Name name) {
+Result ParallelEncoder::start(std::vector<uint64_t> sizes, Load load, Name name,
+                              const PackPlan* plan) {
     if (!workers_.empty() || !tasks_.empty())
         return vorn::kResultWrongState;
+    if (plan && plan->files().size() != sizes.size())
+        return vorn::kResultInvalidArgument;
     sizes_ = std::move(sizes);
     load_ = std::move(load);
     name_ = std::move(name);
+    plan_ = plan;
     pieceKinds_.assign(sizes_.size(), vorn::CompressionKind::Stored);
+    entryOffsets_.assign(sizes_.size(), 0);
+    groupOffsets_.assign(plan ? plan->groups().size() : 0, 0);
     for (uint32_t file = 0; file < sizes_.size(); ++file) {
         firstTask_.push_back(uint32_t(tasks_.size()));
+        const FilePlan* planned = plan ? &plan->files()[file] : nullptr;
+        if (planned && planned->how == FilePlan::How::Copy)
+            continue;
+        if (planned && planned->how == FilePlan::How::Member) {
+            // The group's task, at its first member.
+            const PlannedGroup& group = plan->groups()[planned->group];
+            if (group.members.front() == file) {
+                tasks_.push_back({file, 0, uint32_t(group.size), true, true, planned->group,
+                                  vorn::kResultOk, String()});
+            }
+            continue;
+        }
         (void)planPieces(file); // a file that cannot be read fails in its turn
     }
     lastShown_ = MonotonicSeconds();
@@ -152,6 +172,8 @@ void ParallelEncoder::encode(const Task& task, const EncoderSettings& settings, 
     if (task.failure != vorn::kResultOk) {
         out->result = task.failure;
         out->message = task.message;
+    } else if (task.group != kNoGroup) {
+        encodeGroup(plan_->groups()[task.group], settings, out);
     } else if (task.whole) {
         // Read whole, so that a file that grew or shrank is noticed.
         out->result = load_(task.file, 0, uint32_t(sizes_[task.file]), &data, &out->message);
@@ -165,6 +187,38 @@ void ParallelEncoder::encode(const Task& task, const EncoderSettings& settings, 
     }
     if (out->result != vorn::kResultOk && out->message.isEmpty())
         out->message = vorn::Format(u"cannot compress \"{0}\"", {name_(task.file)});
+}
+
+void ParallelEncoder::encodeGroup(const PlannedGroup& group, EncoderSettings settings,
+                                  Encoded* out) {
+    std::vector<uint8_t> bytes(size_t(group.size));
+    std::vector<uint8_t> data;
+    for (const uint32_t member : group.members) {
+        const FilePlan& planned = plan_->files()[member];
+        out->result = load_(member, 0, uint32_t(sizes_[member]), &data, &out->message);
+        if (out->result != vorn::kResultOk)
+            return;
+        if (ChecksumOf(data.data(), data.size()) != planned.checksum) {
+            out->result = vorn::kResultSharingViolation;
+            out->message = vorn::Format(u"\"{0}\" changed while it was packed", {name_(member)});
+            return;
+        }
+        std::copy(data.begin(), data.end(), bytes.begin() + long(planned.start));
+    }
+    data = std::vector<uint8_t>();
+    // The group's checksum is that of what its members read: before the filter.
+    const uint32_t checksum = ChecksumOf(bytes.data(), bytes.size());
+    vorn::ApplyBranchFilter(group.filter, bytes.data(), bytes.size(), true);
+    // One block, its dictionary as large as the group: all of it is one stream.
+    settings.blockSize = std::max<uint32_t>(uint32_t(group.size), 1);
+    settings.lzmaDictionary = settings.lzma2Dictionary = settings.blockSize;
+    const vorn::CompressionKind kind =
+        method_.automatic ? vorn::CompressionKind::Lzma2 : method_.kind;
+    out->result = EncodeEntry(kind, bytes.data(), bytes.size(), settings, &out->whole);
+    if (out->result == vorn::kResultOk && out->whole.packed.size() >= bytes.size())
+        out->result = EncodeEntry(vorn::CompressionKind::Stored, bytes.data(), bytes.size(),
+                                  settings, &out->whole);
+    out->whole.checksum = checksum;
 }
 
 void ParallelEncoder::work() {
@@ -236,6 +290,38 @@ void ParallelEncoder::writeNext(ContainerWriter* writer, const char16_t* entryNa
     const uint32_t file = nextFile_++;
     out->unpackedSize = sizes_[file];
     writtenOfFile_ = 0;
+    const FilePlan* planned = plan_ ? &plan_->files()[file] : nullptr;
+    if (planned && planned->how == FilePlan::How::Copy)
+        out->result =
+            writer->addAlias(entryName, entryOffsets_[planned->original], &out->collidingName);
+    else if (planned && planned->how == FilePlan::How::Member)
+        writeMember(writer, file, entryName, out, waiting);
+    else
+        writeAlone(writer, file, entryName, out, waiting);
+    entryOffsets_[file] = writer->lastOffset();
+}
+
+void ParallelEncoder::writeMember(ContainerWriter* writer, uint32_t file, const char16_t* entryName,
+                                  WrittenFile* out, const Waiting& waiting) {
+    const FilePlan& planned = plan_->files()[file];
+    const PlannedGroup& group = plan_->groups()[planned.group];
+    uint64_t& groupOffset = groupOffsets_[planned.group];
+    if (group.members.front() == file) {
+        Encoded encoded;
+        take(&encoded, waiting);
+        out->result = encoded.result;
+        out->message = encoded.message;
+        if (out->result == vorn::kResultOk)
+            out->result = writer->addGroup(encoded.whole, group.filter, group.size,
+                                           encoded.whole.checksum, &groupOffset);
+    }
+    if (out->result == vorn::kResultOk)
+        out->result = writer->addMember(entryName, groupOffset, planned.start, sizes_[file],
+                                        planned.checksum, &out->collidingName);
+}
+
+void ParallelEncoder::writeAlone(ContainerWriter* writer, uint32_t file, const char16_t* entryName,
+                                 WrittenFile* out, const Waiting& waiting) {
     Encoded encoded;
     const uint32_t first = firstTask_[file];
     if (tasks_[first].whole) {

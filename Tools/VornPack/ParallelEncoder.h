@@ -1,13 +1,17 @@
 // Compresses the files of one container on several threads and writes them in
 // their order, so that the container's bytes are the same for any number of
-// threads. A file of up to kPieceSize bytes is read and encoded whole; a
-// larger one piece by piece (see EncodePiece), its pieces encoded on any
-// thread and written one after another, so that no file is ever held whole.
-// Workers take the next piece only while the pieces encoded ahead of the one
-// the writer waits for stay within a byte budget and a count; the piece the
-// writer waits for is always taken. What packing holds is thus bounded
-// whatever the file sizes: the budget (kBytesAhead), plus for each thread one
-// piece read, its packed bytes and its coder's state.
+// threads. With a PackPlan, files go into solid groups (each group encoded
+// whole as one task, written before its first member) or name an earlier
+// file's entry; other files are encoded alone: a file of up to kPieceSize
+// bytes read and encoded whole, a larger one piece by piece (see
+// EncodePiece), its pieces encoded on any thread and written one after
+// another, so that no file is ever held whole. Workers take the next task
+// only while the tasks encoded ahead of the one the writer waits for stay
+// within a byte budget and a count; the task the writer waits for is always
+// taken. What packing holds is thus bounded whatever the file sizes: the
+// budget (kBytesAhead), plus for each thread one task (a piece or a group)
+// read, its packed bytes and its coder's state (for a group's LZMA2 some
+// eleven times the group's size).
 #pragma once
 
 #include <atomic>
@@ -22,6 +26,7 @@
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/EntryEncoder.h"
+#include "Tools/VornPack/PackPlan.h"
 
 namespace vornpack {
 
@@ -73,18 +78,22 @@ public:
     ParallelEncoder& operator=(const ParallelEncoder&) = delete;
 
     // `sizes` are the files' sizes; they must not change while packing.
-    vorn::Result start(std::vector<uint64_t> sizes, Load load, Name name);
+    // `plan`, when given, must outlive the encoder.
+    vorn::Result start(std::vector<uint64_t> sizes, Load load, Name name,
+                       const PackPlan* plan = nullptr);
     // Writes the next file into `writer` as `entryName`.
     void writeNext(ContainerWriter* writer, const char16_t* entryName, WrittenFile* out,
                    const Waiting& waiting = Waiting());
 
 private:
+    static constexpr uint32_t kNoGroup = ~0u;
     struct Task {
         uint32_t file;
         uint64_t offset;
         uint32_t length;
         bool whole;
         bool last;
+        uint32_t group = kNoGroup;
         // Why the file could not be planned: its turn reports it.
         vorn::Result failure = vorn::kResultOk;
         vorn::String message;
@@ -92,7 +101,7 @@ private:
     struct Encoded {
         vorn::Result result = vorn::kResultOk;
         vorn::String message;
-        EncodedEntry whole;
+        EncodedEntry whole; // a file alone, or a group
         EncodedPiece piece;
     };
     struct BlockReport {
@@ -104,6 +113,11 @@ private:
     vorn::Result planPieces(uint32_t file);
     void work();
     void encode(const Task& task, const EncoderSettings& settings, Encoded* out);
+    void encodeGroup(const PlannedGroup& group, EncoderSettings settings, Encoded* out);
+    void writeMember(ContainerWriter* writer, uint32_t file, const char16_t* entryName,
+                     WrittenFile* out, const Waiting& waiting);
+    void writeAlone(ContainerWriter* writer, uint32_t file, const char16_t* entryName,
+                    WrittenFile* out, const Waiting& waiting);
     bool mayTake(uint32_t task) const;
     // The next task's result in order, once encoded.
     void take(Encoded* out, const Waiting& waiting);
@@ -119,6 +133,9 @@ private:
     std::vector<Task> tasks_;
     std::vector<uint32_t> firstTask_;               // of each file, and one past the last
     std::vector<vorn::CompressionKind> pieceKinds_; // of files encoded piece by piece
+    const PackPlan* plan_ = nullptr;
+    std::vector<uint32_t> entryOffsets_; // of each file written
+    std::vector<uint64_t> groupOffsets_; // of each group written; 0 before
     std::vector<std::thread> workers_;
     uint32_t nextFile_ = 0;
     uint64_t writtenOfFile_ = 0; // bytes of the file being written

@@ -132,6 +132,22 @@ void Indent(String* xml, uint32_t depth) {
         xml->append(u"  ");
 }
 
+void AppendFileElement(String* xml, const ApplicationFile& file, const String& name) {
+    xml->append(
+        Format(u"<File Size=\"{0}\" Date=\"{1}\">", {file.size, vorn::TimeStampText(file.date)}));
+    vorn::AppendEscapedXml(xml, name);
+    xml->append(u"</File>\n");
+}
+
+String FileListStart() {
+    String xml(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FileList>\n  <Files Path=\"");
+    vorn::AppendEscapedXml(&xml, kApplicationRoot);
+    xml.append(u"\">\n");
+    return xml;
+}
+
+constexpr const char16_t* kFileListEnd = u"  </Files>\n</FileList>\n";
+
 Result DescribeFolder(const fs::path& folder, const String& prefix, uint32_t depth, String* xml,
                       std::vector<ApplicationFile>* files, String* badName) {
     if (depth > kMaxFolderDepth)
@@ -169,10 +185,7 @@ Result DescribeFolder(const fs::path& folder, const String& prefix, uint32_t dep
             *badName = file.relativePath;
             return error ? vorn::kResultAccessDenied : result;
         }
-        xml->append(Format(u"<File Size=\"{0}\" Date=\"{1}\">",
-                           {file.size, vorn::TimeStampText(file.date)}));
-        vorn::AppendEscapedXml(xml, entry.name);
-        xml->append(u"</File>\n");
+        AppendFileElement(xml, file, entry.name);
         files->push_back(file);
     }
     return vorn::kResultOk;
@@ -368,22 +381,47 @@ Result DescribeApplication(const fs::path& folder, std::string* fileListXml,
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return vorn::kResultNotFound;
-    String xml(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FileList>\n  <Files Path=\"");
-    vorn::AppendEscapedXml(&xml, kApplicationRoot);
-    xml.append(u"\">\n");
+    String xml = FileListStart();
     const Result result = DescribeFolder(folder, String(), 0, &xml, files, badName);
     if (result != vorn::kResultOk) {
         files->clear();
         return result;
     }
-    xml.append(u"  </Files>\n</FileList>\n");
+    xml.append(kFileListEnd);
     *fileListXml = Utf8(xml);
     return vorn::kResultOk;
+}
+
+std::string OrderedFileList(const std::vector<ApplicationFile>& files) {
+    String xml = FileListStart();
+    String runFolder;
+    for (const ApplicationFile& file : files) {
+        const int32_t slash = file.relativePath.findLast(u'/');
+        const String folder = slash < 0 ? String() : file.relativePath.left(uint32_t(slash + 1));
+        const String name =
+            slash < 0 ? file.relativePath : file.relativePath.mid(uint32_t(slash + 1));
+        if (folder != runFolder && !runFolder.isEmpty())
+            xml.append(u"    </Files>\n");
+        if (folder != runFolder && !folder.isEmpty()) {
+            xml.append(u"    <Files Path=\"");
+            vorn::AppendEscapedXml(&xml, folder);
+            xml.append(u"\">\n");
+        }
+        runFolder = folder;
+        xml.append(runFolder.isEmpty() ? u"    " : u"      ");
+        AppendFileElement(&xml, file, name);
+    }
+    if (!runFolder.isEmpty())
+        xml.append(u"    </Files>\n");
+    xml.append(kFileListEnd);
+    return Utf8(xml);
 }
 
 int Setup(const Arguments& given) {
     Arguments arguments = given;
     const bool quiet = TakeFlag(&arguments, u"--quiet");
+    const bool solidAsked = TakeFlag(&arguments, u"--solid");
+    const bool solidRefused = TakeFlag(&arguments, u"--no-solid");
     String app;
     String definitions;
     String output;
@@ -405,7 +443,7 @@ int Setup(const Arguments& given) {
         }
     }
     if (!arguments.empty() || app.isEmpty() || definitions.isEmpty() || output.isEmpty() ||
-        methodText.isEmpty()) {
+        methodText.isEmpty() || (solidAsked && solidRefused)) {
         PrintError(
             Format(u"VornPack {0}: usage: VornPack {1} {2}", {kCommand, kUsage, MethodOption()}));
         return int(vorn::kResultInvalidArgument);
@@ -452,6 +490,19 @@ int Setup(const Arguments& given) {
     if (result != vorn::kResultOk)
         return Fail(Format(u"cannot list the application folder \"{0}\" {1}", {app, badName}),
                     result);
+    // Packed solid, the application's files go in the order in which they
+    // pack best together; the installer copies them in that order.
+    const bool solid = SolidFor(*method, solidAsked, solidRefused);
+    if (solid) {
+        std::vector<String> paths;
+        for (const ApplicationFile& file : appFiles)
+            paths.push_back(file.relativePath);
+        std::vector<ApplicationFile> ordered;
+        for (const uint32_t index : SolidOrder(paths))
+            ordered.push_back(appFiles[index]);
+        appFiles = std::move(ordered);
+        fileList = OrderedFileList(appFiles);
+    }
     std::vector<DefinitionFile> definitionFiles;
     if ((result = ListDefinitions(PathOf(definitions), &definitionFiles)) != vorn::kResultOk)
         return Fail(Format(u"cannot list the definitions folder \"{0}\"", {definitions}), result);
@@ -517,19 +568,29 @@ int Setup(const Arguments& given) {
     ProgressLine progress(ChooseOutputMode(quiet));
     progress.start(uint32_t(items.size()), totalBytes);
     ParallelEncoder encoder(*method, jobs);
+    auto load = [&](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
+                    String* message) {
+        const PayloadItem& item = items[index];
+        if (item.source.empty()) {
+            data->assign(fileList.begin() + long(offset), fileList.begin() + long(offset + length));
+            return vorn::kResultOk;
+        }
+        return LoadFileRange(TextOf(item.source), item.size, offset, length, data, message);
+    };
+    // The application's files may go into solid groups; the definitions stay
+    // alone, so that the installer reads each by name without decoding a group.
+    PackPlan plan;
+    if (solid) {
+        std::vector<bool> groupable;
+        for (const PayloadItem& item : items)
+            groupable.push_back(item.applicationFile);
+        if ((result = plan.make(sizes, groupable, load, PlanOptions(), &message)) !=
+            vorn::kResultOk)
+            return Fail(message, result);
+    }
     result = encoder.start(
-        sizes,
-        [&](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
-            String* message) {
-            const PayloadItem& item = items[index];
-            if (item.source.empty()) {
-                data->assign(fileList.begin() + long(offset),
-                             fileList.begin() + long(offset + length));
-                return vorn::kResultOk;
-            }
-            return LoadFileRange(TextOf(item.source), item.size, offset, length, data, message);
-        },
-        [&](uint32_t index) { return items[index].entryName; });
+        sizes, load, [&](uint32_t index) { return items[index].entryName; },
+        solid ? &plan : nullptr);
     if (result != vorn::kResultOk)
         return Fail(u"cannot start the compression", result);
     WrittenFile file;

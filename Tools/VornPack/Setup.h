@@ -33,6 +33,11 @@ struct ApplicationFile {
 vorn::Result DescribeApplication(const std::filesystem::path& folder, std::string* fileListXml,
                                  std::vector<ApplicationFile>* files, vorn::String* badName);
 
+// The same file list for `files` in the order given (the installer copies them
+// in that order): each run of files of one folder under a "Files" element of
+// the folder's path.
+std::string OrderedFileList(const std::vector<ApplicationFile>& files);
+
 // Whether the installer can create the file or folder on Windows (and the
 // file list carry its name: no control characters, no unpaired surrogates).
 bool IsWindowsName(const vorn::String& name);

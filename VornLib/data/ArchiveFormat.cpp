@@ -21,7 +21,19 @@ void DirectoryRecord::parse(const uint8_t bytes[kSize]) {
     offset = ReadLittleEndian32(bytes + 4);
 }
 
+void MemberLocator::write(uint8_t bytes[kSize]) const {
+    WriteLittleEndian64(bytes, groupOffset);
+    WriteLittleEndian64(bytes + 8, start);
+}
+
+void MemberLocator::parse(const uint8_t bytes[kSize]) {
+    groupOffset = ReadLittleEndian64(bytes);
+    start = ReadLittleEndian64(bytes + 8);
+}
+
 const char16_t* CompressionKindText(uint16_t kindBits) {
+    if ((kindBits & kCompressionKindMask) == kGroupMemberKind)
+        return u"grouped";
     for (const CompressionKindName& entry : kCompressionKindNames) {
         if (uint16_t(entry.kind) == (kindBits & kCompressionKindMask))
             return entry.name;

@@ -138,6 +138,40 @@ Result ArchiveMount::openAt(uint32_t offset, SubStream** out) {
     return kResultOk;
 }
 
+Result ArchiveMount::unitOf(const char16_t* name, uint64_t* unit) {
+    if (!unit)
+        return kResultNullOutput;
+    *unit = 0;
+    if (!name)
+        return kResultInvalidName;
+    const DirectoryRecord* found = find(name);
+    if (!found)
+        return open_ ? kResultNotFound : kResultWrongState;
+    EntryHeader header;
+    return inspectAt(found->offset, &header, unit);
+}
+
+Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit) {
+    if (!header || !unit)
+        return kResultNullOutput;
+    *unit = 0;
+    if (!open_)
+        return kResultWrongState;
+    if (index >= recordCount_)
+        return kResultOutOfRange;
+    return inspectAt(directory_[index].offset, header, unit);
+}
+
+Result ArchiveMount::inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!open_ || openEntry_)
+        return kResultWrongState;
+    const Result result = reader_.inspect(offset, header, unit);
+    if (result != kResultOk)
+        *unit = 0;
+    return result;
+}
+
 Result ArchiveMount::releaseEntry(Stream* stream) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!stream || stream != openEntry_.get())

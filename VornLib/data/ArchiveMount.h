@@ -32,6 +32,13 @@ public:
     // The same for the entry of one directory record (for tools that know no names).
     Result openRecord(uint32_t index, SubStream** out);
     Result releaseEntry(Stream* stream);
+    // The unit `name` is read in: its solid group, or itself when it is in
+    // none. Entries of one unit are best read one after another on one mount,
+    // which then decodes the group once. Not while an entry is open (4).
+    Result unitOf(const char16_t* name, uint64_t* unit);
+    // The header and unit of one directory record's entry, without opening
+    // it (nothing is decoded). Not while an entry is open (4).
+    Result inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit);
 
     uint32_t recordCount() const { return recordCount_; }
     const DirectoryRecord* records() const { return directory_.get(); }
@@ -47,6 +54,7 @@ private:
     Result loadDirectory();
     const DirectoryRecord* find(const char16_t* name) const;
     Result openAt(uint32_t offset, SubStream** out);
+    Result inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit);
 
     ArchiveReader reader_;
     std::mutex lock_;

@@ -3,6 +3,7 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallManifest.h"
 #include "PeImageBuilder.h"
+#include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/data/ArchiveMount.h"
@@ -107,6 +108,31 @@ TEST(SetupFileList, ReadsBackThroughTheInstallersReader) {
     }
     EXPECT_EQ(total, manifest.totalSize);
     EXPECT_NE(std::string::npos, xml.find("Date=\"2020-02-29T12:34:56Z\"")) << xml;
+}
+
+// In any order (a solid payload's), the installer reads the files back with
+// their folders, sizes and dates, in that order.
+TEST(SetupFileList, AnyOrderReadsBackInThatOrder) {
+    ScratchFolder scratch;
+    FillApp(scratch.path() / "app");
+    std::string xml;
+    std::vector<ApplicationFile> files;
+    vorn::String badName;
+    ASSERT_EQ(0u, DescribeApplication(scratch.path() / "app", &xml, &files, &badName));
+    std::vector<ApplicationFile> reordered(files.rbegin(), files.rend());
+    std::swap(reordered[0], reordered[2]);
+    xml = OrderedFileList(reordered);
+    vorn::XmlDocument document;
+    ASSERT_EQ(0u, document.parse(xml.data(), uint32_t(xml.size()), u"FileList.xml")) << xml;
+    vornsetup::InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readFileList(*document.root()->find(u"/Files")));
+    EXPECT_EQ(vorn::String(u"Application/"), manifest.sourceRoot);
+    ASSERT_EQ(reordered.size(), manifest.files.size());
+    for (size_t i = 0; i < reordered.size(); ++i) {
+        EXPECT_EQ(reordered[i].relativePath, manifest.files[i].relativePath) << i;
+        EXPECT_EQ(reordered[i].size, manifest.files[i].size) << i;
+        EXPECT_EQ(reordered[i].date, manifest.files[i].date) << i;
+    }
 }
 
 TEST(SetupFileList, AnEmptyApplicationFolderGivesAnEmptyList) {
@@ -290,6 +316,16 @@ TEST(Setup, PacksEverythingIntoTheStubsPayloadResource) {
         std::vector<ApplicationFile> files;
         vorn::String badName;
         ASSERT_EQ(0u, DescribeApplication(sources.app, &described, &files, &badName));
+        if (vorn::String(method) == u"auto") {
+            // Packed solid: in the order the files pack best in.
+            std::vector<vorn::String> paths;
+            for (const ApplicationFile& file : files)
+                paths.push_back(file.relativePath);
+            std::vector<ApplicationFile> ordered;
+            for (const uint32_t index : SolidOrder(paths))
+                ordered.push_back(files[index]);
+            described = OrderedFileList(ordered);
+        }
         EXPECT_EQ(described, std::string(fileList.begin(), fileList.end()));
     }
 }

@@ -348,8 +348,11 @@ TEST(ArchiveMount, DamagedEntryHeaders) {
         uint32_t expected;
     };
     const Case kCases[] = {
-        {"kind 6", u"Program/App.exe", [](EntryHeader* e) { e->compression = 6; }, 3},
-        {"kind 7", u"Program/App.exe", [](EntryHeader* e) { e->compression = 7; }, 3},
+        // A member's data is its 16-byte place in its group.
+        {"kind 6 over other data", u"Program/App.exe", [](EntryHeader* e) { e->compression = 6; },
+         33},
+        {"a group named directly", u"Program/App.exe", [](EntryHeader* e) { e->compression = 7; },
+         3},
         {"high kind bits ignored", u"Program/App.exe",
          [](EntryHeader* e) { e->compression |= 0x8000; }, 0},
         {"checksum of other bytes", u"Program/App.exe", [](EntryHeader* e) { ++e->dataChecksum; },

@@ -1,7 +1,9 @@
 // One mounted container: the directory loaded once and searched by name hash,
 // and at most one open entry at a time, because every entry is read through
 // the same underlying stream. Opening and releasing take the mount's lock;
-// reads of the open entry do not.
+// reads of the open entry do not. Opening a member of a solid group decodes
+// the group, which the mount keeps for the group's next member: read the
+// members of a group one after another (unitOf says which belong together).
 #pragma once
 
 #include <memory>

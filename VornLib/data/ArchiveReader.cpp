@@ -5,10 +5,15 @@
 
 #include "VornLib/core/Format.h"
 #include "VornLib/data/BranchFilter.h"
+#include "VornLib/data/DecoderBounds.h"
 #include "VornLib/data/NameHash.h"
 
 namespace vorn {
 namespace {
+
+// Only fuzzing builds lower the bound below the largest group a container may hold.
+constexpr uint32_t kGroupBound = VORN_GROUP_BYTES_BOUND;
+static_assert(kGroupBound <= kMaxGroupSize, "the bound only lowers the limit");
 
 // What a data stream's failure means for bytes that carry a checksum: the
 // decoders' answers to data they cannot decode, and the end of the packed
@@ -169,7 +174,7 @@ Result ArchiveReader::loadGroup(uint64_t offset) {
 Result ArchiveReader::decodeGroup(const EntryHeader& group) {
     if (group.kindBits() != kGroupKind || group.packedSize < GroupPrefix::kSize)
         return kResultMalformed;
-    if (group.unpackedSize > kMaxGroupSize)
+    if (group.unpackedSize > kGroupBound)
         return kResultUnsupportedFormat;
     uint8_t bytes[GroupPrefix::kSize];
     Result result = container_->read(bytes, sizeof(bytes));

@@ -96,24 +96,29 @@ Result ContainerWriter::claimName(const char16_t* name, uint32_t* hash,
     return vorn::kResultOk;
 }
 
-Result ContainerWriter::addEntry(const char16_t* name, vorn::CompressionKind kind,
-                                 const uint8_t* packed, size_t packedSize, uint64_t unpackedSize,
-                                 vorn::String* collidingName) {
-    if (!packed && packedSize)
+Result ContainerWriter::addNamed(const char16_t* name, const vorn::EntryHeader& header,
+                                 const uint8_t* data, size_t size, vorn::String* collidingName) {
+    if (!data && size)
         return vorn::kResultNullInput;
     uint32_t hash = 0;
     Result result = claimName(name, &hash, collidingName);
     if (result != vorn::kResultOk)
         return result;
     const uint64_t offset = out_->position();
+    result = writeEntry(header, data, size);
+    if (result == vorn::kResultOk)
+        entries_.push_back({vorn::String(name), hash, uint32_t(offset)});
+    return result;
+}
+
+Result ContainerWriter::addEntry(const char16_t* name, vorn::CompressionKind kind,
+                                 const uint8_t* packed, size_t packedSize, uint64_t unpackedSize,
+                                 vorn::String* collidingName) {
     vorn::EntryHeader header;
     header.compression = uint16_t(kind);
     header.packedSize = packedSize;
     header.unpackedSize = unpackedSize;
-    result = writeEntry(header, packed, packedSize);
-    if (result == vorn::kResultOk)
-        entries_.push_back({vorn::String(name), hash, uint32_t(offset)});
-    return result;
+    return addNamed(name, header, packed, packedSize, collidingName);
 }
 
 Result ContainerWriter::addEntry(const char16_t* name, const EncodedEntry& encoded,
@@ -172,11 +177,6 @@ Result ContainerWriter::addGroup(const EncodedEntry& encoded, vorn::BranchFilter
 
 Result ContainerWriter::addMember(const char16_t* name, uint64_t groupOffset, uint64_t start,
                                   uint64_t size, uint32_t checksum, vorn::String* collidingName) {
-    uint32_t hash = 0;
-    Result result = claimName(name, &hash, collidingName);
-    if (result != vorn::kResultOk)
-        return result;
-    const uint64_t offset = out_->position();
     vorn::EntryHeader header;
     header.compression = uint16_t(vorn::kGroupMemberKind | vorn::kEntryHasChecksum);
     header.packedSize = vorn::MemberLocator::kSize;
@@ -184,10 +184,7 @@ Result ContainerWriter::addMember(const char16_t* name, uint64_t groupOffset, ui
     header.dataChecksum = checksum;
     uint8_t locator[vorn::MemberLocator::kSize];
     vorn::MemberLocator{groupOffset, start}.write(locator);
-    result = writeEntry(header, locator, sizeof(locator));
-    if (result == vorn::kResultOk)
-        entries_.push_back({vorn::String(name), hash, uint32_t(offset)});
-    return result;
+    return addNamed(name, header, locator, sizeof(locator), collidingName);
 }
 
 Result ContainerWriter::addAlias(const char16_t* name, uint32_t offset,

@@ -66,6 +66,9 @@ public:
 
 private:
     vorn::Result claimName(const char16_t* name, uint32_t* hash, vorn::String* collidingName);
+    // An entry under `name`, written whole.
+    vorn::Result addNamed(const char16_t* name, const vorn::EntryHeader& header,
+                          const uint8_t* data, size_t size, vorn::String* collidingName);
     vorn::Result writeEntry(const vorn::EntryHeader& header, const uint8_t* data, size_t size);
     vorn::Result writeHeader(const vorn::EntryHeader& header);
     vorn::Result writeNames();

@@ -296,14 +296,20 @@ Result EncodeBlocks(BlockCoder& coder, const uint8_t* data, size_t length,
     return vorn::kResultOk;
 }
 
-uint32_t AdlerOf(const uint8_t* data, size_t length) {
-    uLong adler = adler32(0, nullptr, 0);
+// zlib's crc32 and adler32 over any length (they take 32-bit lengths).
+template <typename Update>
+uint32_t SumOf(Update update, const uint8_t* data, size_t length) {
+    uLong sum = update(0, nullptr, 0);
     for (size_t done = 0; done < length;) {
         const uInt piece = uInt(std::min<size_t>(length - done, 1u << 30));
-        adler = adler32(adler, data + done, piece);
+        sum = update(sum, data + done, piece);
         done += piece;
     }
-    return uint32_t(adler);
+    return uint32_t(sum);
+}
+
+uint32_t AdlerOf(const uint8_t* data, size_t length) {
+    return SumOf(adler32, data, length);
 }
 
 } // namespace
@@ -317,13 +323,7 @@ void AppendVarint(std::vector<uint8_t>* out, uint32_t value) {
 }
 
 uint32_t ChecksumOf(const uint8_t* data, size_t length) {
-    uLong crc = crc32(0, nullptr, 0);
-    for (size_t done = 0; done < length;) {
-        const uInt piece = uInt(std::min<size_t>(length - done, 1u << 30));
-        crc = crc32(crc, data + done, piece);
-        done += piece;
-    }
-    return uint32_t(crc);
+    return SumOf(crc32, data, length);
 }
 
 uint32_t CombineChecksums(uint32_t first, uint32_t second, uint32_t secondLength) {

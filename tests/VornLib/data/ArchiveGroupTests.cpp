@@ -80,15 +80,6 @@ std::vector<uint8_t> BuildGroups(const std::vector<Group>& groups) {
     return out.bytes();
 }
 
-Result ReadWhole(ArchiveMount* mount, const char16_t* name, std::vector<uint8_t>* out) {
-    std::unique_ptr<EntryHandle> handle;
-    Result result = EntryHandle::open(mount, name, &handle);
-    if (result != kResultOk)
-        return result;
-    out->assign(size_t(handle->size()), 0);
-    return out->empty() ? kResultOk : handle->read(out->data(), uint32_t(out->size()));
-}
-
 uint64_t HeaderOffset(const std::vector<uint8_t>& bytes, const char16_t* name) {
     GrowableStream container(bytes);
     ArchiveMount mount;
@@ -123,19 +114,19 @@ TEST(ArchiveGroups, EveryMemberReadsBackWhateverItsGroupsKindAndFilter) {
         for (const Member& member : group.members) {
             SCOPED_TRACE(ToPrintable(member.name));
             std::vector<uint8_t> got;
-            ASSERT_EQ(0u, ReadWhole(&mount, member.name, &got));
+            ASSERT_EQ(0u, ReadWholeEntry(&mount, member.name, &got));
             EXPECT_EQ(member.bytes, got);
         }
     }
     std::vector<uint8_t> copy;
-    ASSERT_EQ(0u, ReadWhole(&mount, u"copy/app.exe", &copy));
+    ASSERT_EQ(0u, ReadWholeEntry(&mount, u"copy/app.exe", &copy));
     EXPECT_EQ(SampleGroups()[0].members[0].bytes, copy);
     // Members that follow one another are served from the group decoded once.
     const uint32_t before = container.reads;
     std::vector<uint8_t> got;
-    ASSERT_EQ(0u, ReadWhole(&mount, u"docs/a.txt", &got));
+    ASSERT_EQ(0u, ReadWholeEntry(&mount, u"docs/a.txt", &got));
     const uint32_t decoding = container.reads - before;
-    ASSERT_EQ(0u, ReadWhole(&mount, u"docs/b.txt", &got));
+    ASSERT_EQ(0u, ReadWholeEntry(&mount, u"docs/b.txt", &got));
     EXPECT_LE(container.reads - before - decoding, 3u) << "a header and a locator";
     EXPECT_GT(decoding, 3u);
 }
@@ -187,7 +178,7 @@ TEST(ArchiveGroups, ADamagedGroupFailsBeforeAnyMemberIsRead) {
         const char16_t* other =
             String(group.members[0].name) == u"docs/a.txt" ? u"data/noise.bin" : u"docs/a.txt";
         std::vector<uint8_t> got;
-        EXPECT_EQ(0u, ReadWhole(&mount, other, &got));
+        EXPECT_EQ(0u, ReadWholeEntry(&mount, other, &got));
     }
 }
 
@@ -244,7 +235,7 @@ TEST(ArchiveGroups, TruncatedGroupsAndDamagedLocators) {
         ArchiveMount mount;
         ASSERT_EQ(0u, mount.open(&container));
         std::vector<uint8_t> got;
-        EXPECT_EQ(test.expected, ReadWhole(&mount, u"bin/core.dll", &got));
+        EXPECT_EQ(test.expected, ReadWholeEntry(&mount, u"bin/core.dll", &got));
     }
 }
 
@@ -301,7 +292,7 @@ TEST(ArchiveGroups, StoppingInsideAGroupLeavesEveryMountFree) {
         ahead.stop();
         for (const auto& mount : mounts) {
             std::vector<uint8_t> got;
-            EXPECT_EQ(0u, ReadWhole(mount.get(), u"bin/core.dll", &got)) << "nothing left open";
+            EXPECT_EQ(0u, ReadWholeEntry(mount.get(), u"bin/core.dll", &got)) << "nothing left open";
             EXPECT_EQ(SampleGroups()[0].members[2].bytes, got);
         }
     }

@@ -113,15 +113,6 @@ void PatchHeader(std::vector<uint8_t>* bytes, size_t offset, Change change) {
               bytes->begin() + long(offset + (offset == 0 ? sizeof(kArchiveMagic) : 0)));
 }
 
-Result ReadWholeEntry(ArchiveMount* mount, const char16_t* name, std::vector<uint8_t>* out) {
-    std::unique_ptr<EntryHandle> handle;
-    Result result = EntryHandle::open(mount, name, &handle);
-    if (result != kResultOk)
-        return result;
-    out->assign(size_t(handle->size()), 0);
-    return out->empty() ? kResultOk : handle->read(out->data(), uint32_t(out->size()));
-}
-
 uint32_t EntryOffset(const char16_t* name) {
     GrowableStream container(SampleContainer());
     ArchiveMount mount;

@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
+
+#include "VornLib/data/EntryHandle.h"
 
 namespace vorn {
 
@@ -25,6 +28,15 @@ ScratchFolder::~ScratchFolder() {
 std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+Result ReadWholeEntry(ArchiveMount* mount, const char16_t* name, std::vector<uint8_t>* out) {
+    std::unique_ptr<EntryHandle> handle;
+    Result result = EntryHandle::open(mount, name, &handle);
+    if (result != kResultOk)
+        return result;
+    out->assign(size_t(handle->size()), 0);
+    return out->empty() ? kResultOk : handle->read(out->data(), uint32_t(out->size()));
 }
 
 void WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {

@@ -24,8 +24,9 @@ for i in range(32):
     open(f"{root}/bin/b{i}.dll", "wb").write(bytes(random.randrange(8) for _ in range(4096)) * (rest // 4096))
     open(f"{root}/media/p{i}.jpg", "wb").write(b"\xff\xd8\xff" + os.urandom(rest - 3))
 PY
-mkdir "$WORK/definitions"
-echo '<Configuration/>' > "$WORK/definitions/Configuration.xml"
+# The example definitions, whose executable the application must carry.
+cp -r "$(dirname "$0")/../Applications/VornSetup/definitions" "$WORK/definitions"
+cp "$STUB" "$WORK/app/VornDemo.exe"
 BYTES=$(du -sb "$WORK/app" | cut -f1)
 
 measure() {

@@ -35,8 +35,8 @@ void TextPanel::paint(HDC dc, const RECT&) {
     SelectObject(dc, previous);
 }
 
-Window* DemoWindow::Create() {
-    DemoWindow* window = new DemoWindow;
+std::unique_ptr<MainWindow> DemoWindow::Create() {
+    auto window = std::make_unique<DemoWindow>();
     const ApplicationDescription& description = AppRuntime::instance().description();
     window->setTitle(Format(u"{0} {1}", {description.name, description.version}));
     return window;

@@ -3,14 +3,16 @@
 // window itself is described in the payload's "Data/Xml/Windows.xml".
 #pragma once
 
+#include <memory>
+
 #include "VornLib/gui/ControlCatalogue.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/MainWindow.h"
 
 namespace vorndemo {
 
 class TextPanel : public vorn::Window {
 public:
-    static vorn::Window* Create() { return new TextPanel; }
+    static std::unique_ptr<vorn::Window> Create() { return std::make_unique<TextPanel>(); }
 
 protected:
     vorn::Result readAttributes(const vorn::XmlNode& element) override;
@@ -20,9 +22,9 @@ private:
     vorn::SystemColour textColour_;
 };
 
-class DemoWindow : public vorn::Window {
+class DemoWindow : public vorn::MainWindow {
 public:
-    static vorn::Window* Create();
+    static std::unique_ptr<vorn::MainWindow> Create();
     // Registers "TextPanel" with the framework.
     static void RegisterKinds();
 

@@ -9,7 +9,6 @@
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/TextParse.h"
 #include "VornLib/core/platform/SystemInfo.h"
-#include "VornLib/data/ResourceCache.h"
 
 namespace vorndemo {
 namespace {
@@ -66,19 +65,8 @@ private:
 };
 
 Result LoadDescription(ApplicationDescription* description) {
-    ResourceCache& resources = ResourceCache::Instance();
-    for (const char16_t* document : {u"Data/Xml/VornDemo.xml", u"Data/Xml/Windows.xml"}) {
-        const Result registered = resources.registerDocument(document);
-        if (registered != kResultOk)
-            return registered;
-    }
-    const XmlNode* application = nullptr;
-    const Result found = resources.getElement(u"Application", &application);
-    if (found != kResultOk)
-        return found;
-    const Result result = ApplicationDescription::Read(*application, description);
-    (void)resources.release(application);
-    return result;
+    return LoadApplicationDescription({u"Data/Xml/VornDemo.xml", u"Data/Xml/Windows.xml"},
+                                      description);
 }
 
 AppModule* CreateModule() {

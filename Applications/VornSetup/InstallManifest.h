@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/LocalizedStrings.h"
@@ -41,7 +42,12 @@ public:
     // Reads the outermost "Files" element; a missing Path (6), Size or Date
     // (6) ends the list there.
     Result readFileList(const vorn::XmlNode& files);
-    // The previous installation's folder and group, from its uninstall entry.
+    // Reads the "RemovalProgram" element that VornPack writes beside the file
+    // list for a product not built on VornLib: a carried file, relative to
+    // the install folder. One that the file list lacks is not taken (31).
+    Result readRemovalProgram(const vorn::XmlNode& element);
+    // The previous installation's folder, group and shortcut choices, from
+    // its uninstall entry.
     void readPreviousChoices();
     // Folder and group from the command line and the defaults (steps 5-7).
     void applyDefaults(const String* installFolderSwitch, const String& programFiles);
@@ -61,6 +67,10 @@ public:
     // Where a shortcut entry points: below the install folder, or at the
     // launched program when the entry names the executable.
     String shortcutTarget(const ShortcutEntry& entry, bool wow64) const;
+    // The program that registers the product and removes it again, which the
+    // uninstall entry names: the framework's removal program when the setup
+    // carries one, else the product's own launched program (built on VornLib).
+    String removalProgramPath(bool wow64) const;
     String uninstallKeyPath() const;
 
     vorn::UUID uuid;
@@ -80,13 +90,14 @@ public:
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;
+    // Relative to the install folder; empty when the product removes itself.
+    String removalProgram;
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;
-    // The preferences "/User/Global/InstallOptions/CreateDesktopShortcut" and
-    // "…/CreateQuickLaunchShortcut"; true when absent or unreadable.
-    bool createDesktopShortcut = true;
-    bool createQuickLaunchShortcut = true;
+    // By ShortcutChoiceIndex: the previous installation's choice, else the
+    // preference's default; true when neither is there.
+    bool chosenShortcuts[kShortcutChoiceCount] = {true, true};
 };
 
 } // namespace vornsetup

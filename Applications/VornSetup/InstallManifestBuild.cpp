@@ -25,16 +25,18 @@ InstallManifest& InstallManifest::Instance() {
             (void)built->readFileList(*element);
             (void)resources.release(element);
         }
+        for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
+            (void)Preferences().getBoolean(kShortcutChoices[choice].preference,
+                                           &built->chosenShortcuts[choice], true);
+        if (resources.getElement(u"RemovalProgram", &element) == kResultOk) {
+            (void)built->readRemovalProgram(*element);
+            (void)resources.release(element);
+        }
         built->readPreviousChoices();
         String folder;
         const bool hasFolder =
             AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
         built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
-        PreferencesStore& preferences = Preferences();
-        (void)preferences.getBoolean(u"/User/Global/InstallOptions/CreateDesktopShortcut",
-                                     &built->createDesktopShortcut, true);
-        (void)preferences.getBoolean(u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
-                                     &built->createQuickLaunchShortcut, true);
         return built;
     }();
     return *manifest;
@@ -47,6 +49,11 @@ void InstallManifest::readPreviousChoices() {
         installFolder = value;
     if (entry.key().readText(kProgramGroupValue, &value) == kResultOk)
         programGroup = value;
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        int32_t chosen = 0;
+        if (entry.key().readInt32(kShortcutChoices[choice].entryValue, &chosen) == kResultOk)
+            chosenShortcuts[choice] = chosen != 0;
+    }
 }
 
 } // namespace vornsetup

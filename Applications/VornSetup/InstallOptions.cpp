@@ -1,5 +1,7 @@
 #include "Applications/VornSetup/InstallOptions.h"
 
+#include "VornLib/core/Path.h"
+
 namespace vornsetup {
 namespace {
 
@@ -12,34 +14,6 @@ bool IsLetter(char16_t unit) {
 }
 
 } // namespace
-
-bool IsValidPath(const String& text) {
-    const char16_t* units = text.data();
-    const uint32_t length = text.length();
-    if (length == 0)
-        return false;
-    for (uint32_t index = 0; index < length; ++index) {
-        const char16_t unit = units[index];
-        switch (unit) {
-        case u'"':
-        case u'*':
-        case u'<':
-        case u'>':
-        case u'?':
-        case u'|':
-            return false;
-        case u':':
-            if (index != 1 || !IsLetter(units[0]))
-                return false;
-            break;
-        default:
-            break;
-        }
-        if (index > 0 && unit == units[index - 1] && IsSeparator(unit))
-            return false;
-    }
-    return true;
-}
 
 bool IsRelativePath(const String& text) {
     const char16_t* units = text.data();
@@ -56,12 +30,12 @@ bool EndsWithSeparator(const String& text) {
 
 bool IsValidInstallFolder(const String& folder) {
     // "C:" or "C:Tools" would name the drive's current folder, wherever that is.
-    return IsValidPath(folder) && !EndsWithSeparator(folder) && folder.length() >= 3 &&
+    return vorn::IsValidFolderPath(folder) && !EndsWithSeparator(folder) && folder.length() >= 3 &&
            folder.data()[1] == u':' && IsSeparator(folder.data()[2]) && !IsRelativePath(folder);
 }
 
 bool IsValidProgramGroup(const String& group) {
-    return IsValidPath(group) && !EndsWithSeparator(group) && IsRelativePath(group);
+    return vorn::IsValidFolderPath(group) && !EndsWithSeparator(group) && IsRelativePath(group);
 }
 
 uint64_t SpaceRequiredMiB(uint64_t totalSize) {

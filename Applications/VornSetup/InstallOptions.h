@@ -10,9 +10,9 @@ namespace vornsetup {
 
 using vorn::String;
 
-// Non-empty, none of " * < > ? |, a colon only as the second character right
-// after a letter, and no doubled backslash or slash.
-bool IsValidPath(const String& text);
+// A folder and a group are valid paths by the framework's rule
+// (vorn::IsValidFolderPath): non-empty, none of " * < > ? |, a colon only as
+// the second character right after a letter, no doubled backslash or slash.
 // Relative unless it begins with a separator or with a letter and a colon;
 // one character counts as relative.
 bool IsRelativePath(const String& text);

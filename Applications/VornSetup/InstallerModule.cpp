@@ -1,9 +1,13 @@
 #include "Applications/VornSetup/InstallerModule.h"
 
 #include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/InstallerMessages.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/DescribedMainWindow.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Win32Handles.h"
@@ -39,6 +43,14 @@ private:
 
 Result InstallerModule::start() {
     AppRuntime& runtime = AppRuntime::instance();
+    // Refused before anything is touched, and without a window: a script
+    // that misspelt a switch must not wait for a wizard nobody sees.
+    String refusal;
+    const Result checked = CheckInstallerCommandLine(runtime.commandLine(), &refusal);
+    if (checked != kResultOk) {
+        WriteConsoleLine(refusal);
+        return checked;
+    }
     const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
                           !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
     return launcher ? runLauncher() : runInstaller();
@@ -52,14 +64,11 @@ Result InstallerModule::runLauncher() {
     runtime.setMainWindow(window);
     (void)window->create();
 
-    String folder;
-    const bool hasFolder = runtime.commandLine().switchValue(u"InstallFolder", &folder);
-    const String arguments = ChildArguments(runtime.quiet(), hasFolder ? &folder : nullptr);
+    const String arguments = ChildArguments(runtime.quiet(), runtime.commandLine());
     // The elevated copy shows the wizard the user is waiting for: it may
     // take the foreground from the launcher.
     AllowSetForegroundWindow(ASFW_ANY);
     const Result child = ShellLaunchElevated(ExecutablePath().data(), arguments.data());
-    const bool quiet = runtime.quiet();
 
     // The elevated copy may have changed the remembered folder and group.
     InstallManifest& manifest = InstallManifest::Instance();
@@ -68,10 +77,9 @@ Result InstallerModule::runLauncher() {
         (void)ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
 
     runtime.setMainWindow(nullptr);
-    // A script that installs quietly learns of a failure from the exit code;
-    // with windows, the user has seen it already.
-    if (quiet && child != kResultOk && child != kExitInstalledStartApplication &&
-        child != kExitInstalled)
+    // Whoever started the setup learns of a failure from the exit code, after
+    // the wizard's failure page as after a quiet installation.
+    if (child != kResultOk && child != kExitInstalledStartApplication && child != kExitInstalled)
         return child;
     return kResultOk;
 }
@@ -86,13 +94,16 @@ Result InstallerModule::runInstaller() {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
     }
-    auto* window = new (std::nothrow) InstallerWindow(manifest);
-    auto* described =
-        window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", window) : nullptr;
-    if (!described) {
-        delete window;
-        return kResultOutOfMemory;
+    const String runningProgram = RunningProgramOfProduct(manifest);
+    if (!runningProgram.isEmpty()) {
+        ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(runningProgram), nullptr);
+        return kResultAlreadyExists;
     }
+    std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
+    auto* described =
+        window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", std::move(window)) : nullptr;
+    if (!described)
+        return kResultOutOfMemory;
     runtime.setMainWindow(described);
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.
@@ -104,7 +115,7 @@ Result InstallerModule::runInstaller() {
             worker.wait();
             result = worker.result();
         }
-        (void)SendAnalyticsEvent(u"Install", OutcomeLabel(result));
+        (void)SendAnalyticsEvent(u"Install", OutcomeOf(result).label);
         if (result != kResultOk)
             return result;
     }

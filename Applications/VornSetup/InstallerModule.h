@@ -21,10 +21,6 @@ public:
     vorn::Result tick(float) override { return vorn::kResultOk; }
     void stop() override {}
 
-    // The child's arguments: " -Quiet" (when quiet), " -AllowMultipleInstances",
-    // " -LaunchedAsAdministrator" and " -InstallFolder:\"…\"" when given.
-    static vorn::String ChildArguments(bool quiet, const vorn::String* installFolder);
-
 private:
     vorn::Result runLauncher();
     vorn::Result runInstaller();

@@ -5,9 +5,11 @@
 #include "Applications/VornSetup/InstallOptions.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
+#include "VornLib/gui/ButtonControl.h"
 #include "VornLib/gui/ComboBoxControl.h"
 #include "VornLib/gui/EditBoxControl.h"
 #include "VornLib/gui/MessageBox.h"
@@ -43,8 +45,13 @@ void SetText(Window* control, const String& text) {
         control->setTitle(text);
 }
 
-bool IsButtonCommand(WPARAM w, const char16_t* name) {
-    return IsCommand(w, CommandId(name)) && HIWORD(w) <= 1;
+// The shortcut choice whose check box was clicked, if any.
+const ShortcutChoice* ChoiceOfCommand(WPARAM w) {
+    for (const ShortcutChoice& choice : kShortcutChoices) {
+        if (IsButtonCommand(w, choice.box))
+            return &choice;
+    }
+    return nullptr;
 }
 
 bool ConfirmCancel(void* context) {
@@ -56,9 +63,18 @@ bool ConfirmCancel(void* context) {
            kButtonYes;
 }
 
+const PageCommand kMainPageCommands[] = {{u"InstallCmd", kStartInstallation},
+                                         {u"QuitCmd", kCloseMainWindow}};
+const PageCommand kFileTransferPageCommands[] = {{u"CancelCmd", kCloseMainWindow}};
+const PageCommand kSuccessPageCommands[] = {{u"RunCmd", kRunApplication},
+                                            {u"QuitCmd", kCloseMainWindow}};
+const PageCommand kEndPageCommands[] = {{u"QuitCmd", kCloseMainWindow}};
+
 } // namespace
 
 // --- MainPage ---
+
+MainPage::MainPage() : InstallerPage(kMainPageCommands) {}
 
 void MainPage::created() {
     InstallerPage::created();
@@ -85,16 +101,6 @@ void MainPage::hidden() {
 }
 
 bool MainPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND) {
-        if (IsButtonCommand(w, u"InstallCmd")) {
-            Post(&main(), kStartInstallation);
-            return true;
-        }
-        if (IsButtonCommand(w, u"QuitCmd")) {
-            Post(&main(), kCloseMainWindow);
-            return true;
-        }
-    }
     if (message == kInstallerMessage) {
         Window* install = control(u"InstallCmd");
         if (w == kEnableInstall || w == kDisableInstall) {
@@ -173,30 +179,20 @@ void OptionsPage::shown() {
     setFolderText(manifest.installFolder);
     SetText(control(u"SpaceRequired"),
             Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.totalSize))));
-    const struct {
-        const char16_t* box;
-        bool checked;
-    } boxes[] = {{u"CreateDesktopShortcut", manifest.createDesktopShortcut},
-                 {u"CreateQuickLaunchShortcut", manifest.createQuickLaunchShortcut}};
-    for (const auto& entry : boxes) {
-        if (Window* box = control(entry.box); box && box->handle())
-            SendMessageW(box->handle(), BM_SETCHECK, entry.checked ? BST_CHECKED : BST_UNCHECKED,
-                         0);
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        if (auto* box = dynamic_cast<ButtonControl*>(control(kShortcutChoices[choice].box)))
+            box->setChecked(manifest.chosenShortcuts[choice]);
     }
     if (auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"))) {
         group->clearItems();
         // The existing groups, in the order the folder lists them.
         const String programs = StartMenuProgramsFolder();
         WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(Wide((programs + u"*").data()), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-                if (folder && wcscmp(found.cFileName, L".") != 0 &&
-                    wcscmp(found.cFileName, L"..") != 0)
-                    group->addItem(String(Units(found.cFileName)));
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
+        const FindHandle search(FindFirstFileW(Wide((programs + u"*").data()), &found));
+        for (bool more = search.isValid(); more; more = FindNextFileW(search.get(), &found)) {
+            const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            if (folder && wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+                group->addItem(String(Units(found.cFileName)));
         }
         setGroupText(manifest.programGroup);
     }
@@ -215,17 +211,14 @@ void OptionsPage::validate() {
     Post(&main(), valid ? kEnableInstall : kDisableInstall);
 }
 
-void OptionsPage::storeShortcutChoice(const char16_t* boxName, const char16_t* preference) {
-    Window* box = control(boxName);
+void OptionsPage::storeShortcutChoice(uint32_t choice) {
+    auto* box = dynamic_cast<ButtonControl*>(control(kShortcutChoices[choice].box));
     if (!box || !box->handle())
         return;
-    const bool checked = SendMessageW(box->handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    (void)Preferences().setBoolean(preference, checked);
-    InstallManifest& manifest = this->manifest();
-    if (String(boxName) == u"CreateDesktopShortcut")
-        manifest.createDesktopShortcut = checked;
-    else
-        manifest.createQuickLaunchShortcut = checked;
+    const bool checked = box->isChecked();
+    // The setup's preferences last for this run: the entry remembers the choice.
+    (void)Preferences().setBoolean(kShortcutChoices[choice].preference, checked);
+    manifest().chosenShortcuts[choice] = checked;
 }
 
 void OptionsPage::browse() {
@@ -259,12 +252,8 @@ bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
         } else if (code == CBN_EDITCHANGE) {
             validate();
         }
-    } else if (IsButtonCommand(w, u"CreateDesktopShortcut")) {
-        storeShortcutChoice(u"CreateDesktopShortcut",
-                            u"/User/Global/InstallOptions/CreateDesktopShortcut");
-    } else if (IsButtonCommand(w, u"CreateQuickLaunchShortcut")) {
-        storeShortcutChoice(u"CreateQuickLaunchShortcut",
-                            u"/User/Global/InstallOptions/CreateQuickLaunchShortcut");
+    } else if (const ShortcutChoice* choice = ChoiceOfCommand(w)) {
+        storeShortcutChoice(uint32_t(choice - kShortcutChoices));
     } else if (IsButtonCommand(w, u"BrowseFolder")) {
         browse();
     } else {
@@ -275,6 +264,8 @@ bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
 }
 
 // --- FileTransferPage ---
+
+FileTransferPage::FileTransferPage() : InstallerPage(kFileTransferPageCommands) {}
 
 FileTransferPage::~FileTransferPage() {
     // The program never ends while a transfer runs.
@@ -341,16 +332,9 @@ void FileTransferPage::setProgressText(const String& text) {
     }
 }
 
-bool FileTransferPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"CancelCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
-
 // --- End pages ---
+
+SuccessPage::SuccessPage() : InstallerPage(kSuccessPageCommands) {}
 
 Window* SuccessPage::focusControl() {
     return control(u"RunCmd");
@@ -364,40 +348,15 @@ void SuccessPage::shown() {
     SetText(control(u"RunCmd"), Formatted(u"#RunButton", name));
 }
 
-bool SuccessPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"RunCmd")) {
-        Post(&main(), kRunApplication);
-        *result = 0;
-        return true;
-    }
-    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
+FailurePage::FailurePage() : InstallerPage(kEndPageCommands) {}
 
 void FailurePage::shown() {
+    // The general text unless the outcome says more (a damaged setup file).
+    if (const Outcome* outcome = main().outcome(); outcome && outcome->message)
+        SetText(control(u"Message"), Localized(outcome->message));
     SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
 }
 
-bool FailurePage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
-
-bool CanceledPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_COMMAND && IsButtonCommand(w, u"QuitCmd")) {
-        Post(&main(), kCloseMainWindow);
-        *result = 0;
-        return true;
-    }
-    return InstallerPage::handleMessage(message, w, l, result);
-}
+CanceledPage::CanceledPage() : InstallerPage(kEndPageCommands) {}
 
 } // namespace vornsetup

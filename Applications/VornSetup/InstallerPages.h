@@ -1,14 +1,20 @@
 // The wizard's pages. "MainPage" holds the tabs with the welcome, licence and
 // options pages and the Install and Close buttons; "FileTransferPage" runs
 // the transfer and shows its progress; the three end pages tell the outcome.
+// Each page's buttons that ask the main window for something are the rows of
+// its command table.
 #pragma once
 
+#include <memory>
+
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/TransferWorker.h"
 
 namespace vornsetup {
 
 class MainPage : public InstallerPage {
 public:
+    MainPage();
     void shown() override;
     void hidden() override;
     vorn::Window* focusControl() override;
@@ -46,7 +52,7 @@ private:
     void setFolderText(const String& text);
     String groupText() const;
     void setGroupText(const String& text);
-    void storeShortcutChoice(const char16_t* box, const char16_t* preference);
+    void storeShortcutChoice(uint32_t choice);
 
     bool groupPicked_ = false;
     String pickedGroup_;
@@ -54,6 +60,7 @@ private:
 
 class FileTransferPage : public InstallerPage, public TransferProgress {
 public:
+    FileTransferPage();
     ~FileTransferPage() override;
     void shown() override;
     void hidden() override;
@@ -66,9 +73,6 @@ public:
     void setPosition(double done) override;
     void setTimeText(const String& text) override;
     void setProgressText(const String& text) override;
-
-protected:
-    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
 
 private:
     std::unique_ptr<TransferWorker> worker_;
@@ -86,24 +90,20 @@ private:
 
 class SuccessPage : public InstallerPage {
 public:
+    SuccessPage();
     void shown() override;
     vorn::Window* focusControl() override;
-
-protected:
-    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
 };
 
 class FailurePage : public InstallerPage {
 public:
+    FailurePage();
     void shown() override;
-
-protected:
-    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
 };
 
 class CanceledPage : public InstallerPage {
-protected:
-    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+public:
+    CanceledPage();
 };
 
 } // namespace vornsetup

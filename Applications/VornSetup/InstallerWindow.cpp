@@ -8,6 +8,7 @@
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
+#include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -17,8 +18,8 @@ using namespace vorn;
 
 namespace {
 
-template <typename Page> Window* MakePage() {
-    return new Page;
+template <typename Page> std::unique_ptr<Window> MakePage() {
+    return std::make_unique<Page>();
 }
 
 const WindowKind kPageKinds[] = {
@@ -30,18 +31,6 @@ const WindowKind kPageKinds[] = {
     {u"SuccessPage", MakePage<SuccessPage>},
     {u"FailurePage", MakePage<FailurePage>},
     {u"CanceledPage", MakePage<CanceledPage>},
-};
-
-// The pages a transfer's outcome shows, by the private message's value.
-struct Outcome {
-    WPARAM command;
-    const char16_t* page;
-    const char16_t* label;
-};
-const Outcome kOutcomes[] = {
-    {kShowCanceledPage, u"CanceledPage", u"Canceled"},
-    {kShowFailurePage, u"FailurePage", u"Failure"},
-    {kShowSuccessPage, u"SuccessPage", u"Success"},
 };
 
 String Localized(const char16_t* key) {
@@ -62,6 +51,10 @@ Window* FindDescendant(const Window* window, uint16_t name) {
 }
 
 } // namespace
+
+bool IsButtonCommand(WPARAM w, const char16_t* button) {
+    return IsCommand(w, CommandId(button)) && HIWORD(w) <= 1;
+}
 
 // --- Pages ---
 
@@ -107,6 +100,13 @@ Window* InstallerPage::control(const char16_t* name) const {
 }
 
 bool InstallerPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    for (size_t i = 0; message == WM_COMMAND && i < commandCount_; ++i) {
+        if (IsButtonCommand(w, commands_[i].button)) {
+            Post(&main(), commands_[i].command);
+            *result = 0;
+            return true;
+        }
+    }
     // Shown or hidden by a call (not with a parent that is minimised), once
     // its controls exist.
     if (message == WM_SHOWWINDOW && l == 0 && ready_) {
@@ -190,13 +190,16 @@ void InstallerWindow::runApplication() {
         (void)ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
 }
 
-void InstallerWindow::onInstallerMessage(WPARAM command) {
-    for (const Outcome& outcome : kOutcomes) {
-        if (outcome.command == command) {
-            (void)SendAnalyticsEvent(u"Install", outcome.label);
-            showPage(page(outcome.page));
-            return;
-        }
+void InstallerWindow::onInstallerMessage(WPARAM command, LPARAM detail) {
+    if (const Outcome* outcome = OutcomeOf(command, Result(detail))) {
+        outcome_ = outcome;
+        // A failed installation ends the program with its result, as a quiet
+        // one does.
+        if (command == kShowFailurePage)
+            AppRuntime::instance().setExitCode(int32_t(detail));
+        (void)SendAnalyticsEvent(u"Install", outcome->label);
+        showPage(page(outcome->page));
+        return;
     }
     switch (command) {
     case kCloseMainWindow:
@@ -223,7 +226,7 @@ void InstallerWindow::onInstallerMessage(WPARAM command) {
 bool InstallerWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     switch (message) {
     case kInstallerMessage:
-        onInstallerMessage(w);
+        onInstallerMessage(w, l);
         *result = 0;
         return true;
     case WM_ACTIVATE:

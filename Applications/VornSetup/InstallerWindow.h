@@ -7,18 +7,34 @@
 
 #include <memory>
 
-#include "Applications/VornSetup/TransferWorker.h"
-#include "VornLib/gui/Window.h"
+#include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/InstallerMessages.h"
+#include "VornLib/gui/MainWindow.h"
 
 namespace vornsetup {
 
 class InstallerWindow;
 
+// A button's click (code 0), or its command from a shortcut key (1).
+bool IsButtonCommand(WPARAM w, const char16_t* button);
+
+// A button of a page and the command it posts to the main window.
+struct PageCommand {
+    const char16_t* button;
+    WPARAM command;
+};
+
 // A page of the wizard: told when it is shown and hidden (by the main window
 // or by the tabs that hold it); its commands and the private message reach
-// its own handler first.
+// its own handler first. A page's buttons that ask something of the main
+// window are the rows of its command table.
 class InstallerPage : public vorn::Window {
 public:
+    InstallerPage() = default;
+    template <size_t N>
+    explicit InstallerPage(const PageCommand (&commands)[N])
+        : commands_(commands), commandCount_(N) {}
+
     virtual void shown() {}
     virtual void hidden() {}
     // Tells the page once per change: hidden only after it was shown.
@@ -37,11 +53,13 @@ protected:
     static void Post(vorn::Window* window, WPARAM command);
 
 private:
+    const PageCommand* commands_ = nullptr;
+    size_t commandCount_ = 0;
     bool ready_ = false;
     bool visible_ = false;
 };
 
-class InstallerWindow : public vorn::Window {
+class InstallerWindow : public vorn::MainWindow {
 public:
     explicit InstallerWindow(InstallManifest& manifest);
     // Registers the page kinds ("MainPage", "WelcomePage", ...).
@@ -52,6 +70,8 @@ public:
     void showPage(InstallerPage* page);
     InstallerPage* page(const char16_t* name) const;
     void post(WPARAM command);
+    // The transfer's outcome on show; null before the transfer ended.
+    const Outcome* outcome() const { return outcome_; }
 
 protected:
     void created() override;
@@ -59,11 +79,12 @@ protected:
     void requestClose() override;
 
 private:
-    void onInstallerMessage(WPARAM command);
+    void onInstallerMessage(WPARAM command, LPARAM detail);
     void runApplication();
 
     InstallManifest& manifest_;
     InstallerPage* current_ = nullptr;
+    const Outcome* outcome_ = nullptr;
     HWND focus_ = nullptr;
 };
 

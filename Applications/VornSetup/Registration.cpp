@@ -6,6 +6,7 @@
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
@@ -14,21 +15,6 @@ namespace vornsetup {
 using namespace vorn;
 
 namespace {
-
-// Releases a COM interface on every path.
-template <typename Interface> class ComPointer {
-public:
-    ~ComPointer() {
-        if (pointer_)
-            pointer_->Release();
-    }
-    Interface* operator->() const { return pointer_; }
-    Interface* get() const { return pointer_; }
-    void** receive() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
 
 String TodayText() {
     SYSTEMTIME now;
@@ -44,8 +30,9 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     const String executable = manifest.executablePath();
     // The program that registers the file types and App Paths (on 64-bit
     // Windows the 64-bit one, in its own registry view) is the one that can
-    // take them away again; it finds the entry in the 32-bit view.
-    const String program = manifest.launchPath(IsWow64());
+    // take them away again; it finds the entry in the 32-bit view. For a
+    // product not built on VornLib, that is the framework's removal program.
+    const String program = manifest.removalProgramPath(IsWow64());
     const struct {
         const char16_t* name;
         String value;
@@ -57,8 +44,9 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
         {u"DisplayIcon", executable},
         {u"DisplayVersion", manifest.displayVersion()},
         {u"Publisher", manifest.company},
-        {u"HelpLink", manifest.webSite},
-        {u"URLInfoAbout", manifest.technicalSupport},
+        // As the system reads them: technical support, and the home page.
+        {u"HelpLink", manifest.technicalSupport},
+        {u"URLInfoAbout", manifest.webSite},
         {u"URLUpdateInfo", manifest.updates},
         {u"Size", String()},
         {u"InstallDate", TodayText()},
@@ -73,6 +61,10 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     (void)key.writeText(kInstallFolderValue, manifest.installFolder.data());
     (void)key.writeText(kProgramGroupValue, manifest.programGroup.data());
     (void)key.writeText(kUninstallProgramValue, program.data());
+    // The next installation proposes the same shortcuts; the choice goes with the entry.
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
+        (void)key.writeInt32(kShortcutChoices[choice].entryValue,
+                             manifest.chosenShortcuts[choice] ? 1 : 0);
     std::vector<String> files;
     files.reserve(manifest.files.size());
     for (const FileEntry& file : manifest.files)
@@ -99,8 +91,8 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
     ComPointer<IShellLinkW> link;
     ComPointer<IPersistFile> persist;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.receive())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.receive())) ||
+                                link.receiveInterface())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.receiveInterface())) ||
         FAILED(link->SetPath(Wide(target.data()))) ||
         (!description.isEmpty() && FAILED(link->SetDescription(Wide(description.data())))) ||
         FAILED(persist->Save(Wide(file.data()), TRUE)) ||
@@ -134,11 +126,9 @@ Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& str
 
 Result CreateDesktopShortcuts(InstallManifest& manifest) {
     const String target = manifest.launchPath(IsWow64());
-    const String folders[] = {
-        manifest.createDesktopShortcut ? DesktopFolder() : String(),
-        manifest.createQuickLaunchShortcut ? QuickLaunchFolder() : String(),
-    };
-    for (const String& folder : folders) {
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        const String folder =
+            manifest.chosenShortcuts[choice] ? kShortcutChoices[choice].folder() : String();
         // An unknown folder or a network path is skipped.
         if (IsValidFolderPath(folder))
             (void)CreateShortcut(manifest, folder, manifest.displayName(), target,

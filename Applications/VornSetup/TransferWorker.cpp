@@ -2,9 +2,13 @@
 
 #include <memory>
 
+#include "Applications/VornSetup/InstallOptions.h"
+#include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
@@ -62,60 +66,23 @@ bool HasDatExtension(const String& path) {
     return name.length() > 4 && name.mid(name.length() - 4) == u".dat";
 }
 
-// Each file is written under this name beside its place and renamed when it is
-// complete: an interrupted installation leaves no half-written file under an
-// installed name, and running it again overwrites the leftover.
-constexpr char16_t kPartialSuffix[] = u".VornLib-partial";
-
-// The unfinished file goes on every way out of the copy, unless it was put in place.
-class PartialFile {
-public:
-    explicit PartialFile(const String& path) : path_(path) {}
-    ~PartialFile() {
-        if (!path_.isEmpty())
-            DeleteFileW(Wide(path_.data()));
+// The payload is part of the running executable: an entry whose bytes do not
+// read back (a checksum that does not match, a stream that does not decode,
+// a mapping that cannot be paged in) means the setup file itself is damaged,
+// and the user's remedy is a fresh download. An entry that is missing, and
+// memory that runs out, keep their own codes.
+Result AsPayloadFailure(Result result) {
+    switch (result) {
+    case kResultNotFound:
+    case kResultOutOfMemory:
+    case kResultCancelled:
+        return result;
+    default:
+        return kResultCrcError;
     }
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-    const String& path() const { return path_; }
-    void placed() { path_.clear(); }
-
-private:
-    String path_;
-};
-
-// An earlier version's file may be read-only: like an old shortcut, it is the
-// installation's to replace. A file that another program holds open is not
-// replaced (the platform refuses), and keeps its attributes.
-Result PutInPlace(const String& partial, const String& destination) {
-    const DWORD attributes = GetFileAttributesW(Wide(destination.data()));
-    const bool readOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly)
-        SetFileAttributesW(Wide(destination.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    if (MoveFileExW(Wide(partial.data()), Wide(destination.data()),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return kResultOk;
-    Result result = ResultFromSystemError(GetLastError());
-    if (readOnly)
-        SetFileAttributesW(Wide(destination.data()), attributes);
-    // The platform reports a replacement refused because another program
-    // holds the file as access denied; the user learns more from "in use".
-    if (result == kResultAccessDenied) {
-        const FileHandle probe(CreateFileW(Wide(destination.data()), DELETE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
-            result = kResultSharingViolation;
-    }
-    return result;
 }
 
 } // namespace
-
-const char16_t* OutcomeLabel(Result result) {
-    return result == kResultOk ? u"Success" : result == kResultCancelled ? u"Canceled" : u"Failure";
-}
 
 TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
                                TransferProgress* progress, HWND notify)
@@ -202,10 +169,10 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     uint64_t remaining = 0;
     Result result = source.nextEntry(&remaining);
     if (result != kResultOk)
-        return result;
+        return AsPayloadFailure(result);
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
-    PartialFile partial(LongPath(destinationPath) + kPartialSuffix);
+    PartialFile partial(LongPath(destinationPath));
     // Its folder is made first, once for all its files; a folder that cannot
     // be made that way is left to the create below and its fallback.
     (void)folders.make(ParentFolder(destinationPath));
@@ -223,8 +190,9 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
         const uint8_t* chunk = nullptr;
         uint32_t count = 0;
         result = source.nextChunk(&chunk, &count);
-        if (result == kResultOk)
-            result = destination.write(chunk, count);
+        if (result != kResultOk)
+            return AsPayloadFailure(result);
+        result = destination.write(chunk, count);
         if (result != kResultOk)
             return result;
         remaining -= count;
@@ -236,18 +204,25 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
             return kResultCancelled;
         }
     }
-    (void)destination.setLastWriteTime(entry.date);
-    (void)destination.flush(false);
-    result = destination.close();
+    result = FinishFile(destination, entry.date);
     if (result == kResultOk)
-        result = PutInPlace(partial.path(), LongPath(destinationPath));
+        result = partial.putInPlace();
     if (result != kResultOk)
         return result;
-    partial.placed();
     // Marked once the file is in place: roll-back deletes what this
     // installation put there, never a file it failed to replace.
     entry.copied = true;
     return kResultOk;
+}
+
+Result TransferWorker::FinishFile(FileStream& destination, DateTime date) {
+    // A small file's last bytes reach the disk only now: a full disk shows
+    // here, and nothing after it (the date, the close) says it again. The
+    // date comes after the last byte, which would change it.
+    const Result flushed = destination.flush(false);
+    (void)destination.setLastWriteTime(date);
+    const Result closed = destination.close();
+    return flushed != kResultOk ? flushed : closed;
 }
 
 Result TransferWorker::copyFiles() {
@@ -353,6 +328,10 @@ void TransferWorker::rollBack() {
 // not fit is refused before anything is touched, with the code of the
 // platform's own "file name too long".
 Result TransferWorker::checkPaths() const {
+    // A folder the options page would refuse (relative, "C:", a trailing
+    // separator) is refused here too, whoever named it.
+    if (!IsValidInstallFolder(manifest_.installFolder))
+        return kResultBadPath;
     std::vector<String> paths = {manifest_.executablePath(), manifest_.executableX64Path()};
     for (const ShortcutEntry& shortcut : manifest_.shortcuts)
         paths.push_back(JoinPath(manifest_.installFolder, shortcut.target));
@@ -374,13 +353,23 @@ Result TransferWorker::registerInstallation() {
         result = CreateDesktopShortcuts(manifest_);
     if (result == kResultOk)
         result = WriteShortcutList(manifest_);
-    (void)WaitForLaunched(&handOff);
+    if (WaitForLaunched(&handOff, handOffLimit_, nullptr) == kResultTimedOut) {
+        // A program that hangs in its own hook must not hold the installation
+        // (or the script that runs it) for ever; what it does is its business.
+        WriteConsoleLine(Format(u"{0} /Install has not ended after {1} seconds: the installation "
+                                u"goes on without waiting for it.",
+                                {manifest_.launchPath(IsWow64()), (handOffLimit_ + 999) / 1000}));
+        handOff.reset();
+    }
     return result;
 }
 
 Result TransferWorker::run() {
-    // A refused installation leaves the previous one as it is.
+    // A refused installation leaves the previous one as it is; so does one
+    // whose product was started while the wizard was open.
     Result result = checkPaths();
+    if (result == kResultOk && !RunningProgramOfProduct(manifest_).isEmpty())
+        result = kResultAlreadyExists;
     if (result == kResultOk) {
         (void)removePreviousInstallation();
         result = copyFiles();
@@ -394,10 +383,7 @@ Result TransferWorker::run() {
     }
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {
-        const WPARAM page = result == kResultOk          ? kShowSuccessPage
-                            : result == kResultCancelled ? kShowCanceledPage
-                                                         : kShowFailurePage;
-        PostMessageW(notify_, kInstallerMessage, page, 0);
+        PostMessageW(notify_, kInstallerMessage, OutcomeOf(result).command, LPARAM(result));
     }
     state_ = TransferState::Closed;
     return result;

@@ -14,6 +14,7 @@
 
 namespace vorn {
 class EntryReadAhead;
+class FileStream;
 class FolderMaker;
 } // namespace vorn
 
@@ -28,23 +29,6 @@ enum class TransferState : uint32_t {
     Completed = 5,
     Closed = 6,
 };
-
-// The installer's private window message; wParam says what to do.
-constexpr UINT kInstallerMessage = WM_APP + 0x100;
-enum InstallerCommand : WPARAM {
-    kShowCanceledPage = 1,
-    kShowFailurePage = 2,
-    kShowSuccessPage = 3,
-    kCloseMainWindow = 4,
-    kRunApplication = 5,
-    kStartInstallation = 6,
-    kEnableInstall = 7,
-    kDisableInstall = 8,
-    kSelectLicenseTab = 9,
-};
-
-// The analytics label of a transfer's result: "Success", "Canceled" or "Failure".
-const char16_t* OutcomeLabel(vorn::Result result);
 
 // What the file transfer page shows; its controls implement it.
 class TransferProgress {
@@ -64,6 +48,10 @@ public:
     static constexpr uint32_t kReadAheadDepth = 2;
     // Threads decoding the next files while one is written.
     static constexpr uint32_t kReadAheadLanes = 2;
+    // How long the installation waits for the installed program's "/Install"
+    // run (it registers the program's file types); a run that takes longer is
+    // left to finish on its own and the installation goes on.
+    static constexpr uint32_t kHandOffMilliseconds = 60000;
 
     // `progress` may be null (quiet mode); results are posted to `notify`
     // unless the runtime is quiet.
@@ -75,6 +63,13 @@ public:
     // The user asked to cancel. `confirm` asks "CancelConfirmation" (true for
     // Yes) with the lock released. True when the page may close now.
     bool requestCancel(bool (*confirm)(void* context), void* context);
+
+    // Tests wait less.
+    void setHandOffLimit(uint32_t milliseconds) { handOffLimit_ = milliseconds; }
+
+    // Stamps a written file's date and closes it: 0 only when every byte
+    // reached the disk.
+    static Result FinishFile(vorn::FileStream& destination, vorn::DateTime date);
 
     // The steps of run, for tests.
     Result checkPaths() const;
@@ -98,6 +93,7 @@ private:
     // Signalled when a cancel question has been answered.
     std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
+    uint32_t handOffLimit_ = kHandOffMilliseconds;
     // The entry whose copy failed or was cancelled, for the roll-back.
     const FileEntry* stoppedAt_ = nullptr;
     uint64_t total_ = 0;

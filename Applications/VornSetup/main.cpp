@@ -1,66 +1,45 @@
 // VornSetup: the installer. It carries the application and its own
 // definitions in its payload (resource 4096).
+#include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerModule.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/Entry.h"
 #include "VornLib/core/Win32.h"
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/MessageBox.h"
 
 namespace vornsetup {
 namespace {
 
 using namespace vorn;
 
-// The definitions, string tables and licence texts, in the order in which a
+// The definitions, then the string tables, the custom string tables and the
+// licence texts of every language the setup speaks, in the order in which a
 // later document may replace elements of an earlier one.
-const char16_t* const kDocuments[] = {
-    u"Data/Xml/Configuration.xml",
-    u"Data/Xml/Dialogs.xml",
-    u"Data/Xml/FileList.xml",
-    u"Data/Xml/Preferences.xml",
-    u"Data/Xml/Windows.xml",
-    u"Data/Xml/VornSetup-Strings-de.xml",
-    u"Data/Xml/VornSetup-Strings-en.xml",
-    u"Data/Xml/VornSetup-Strings-es.xml",
-    u"Data/Xml/VornSetup-Strings-fr.xml",
-    u"Data/Xml/VornSetup-Strings-it.xml",
-    u"Data/Xml/VornSetup-Strings-ko.xml",
-    u"Data/Xml/VornSetup-Strings-ru.xml",
-    u"Data/Xml/VornSetup-Strings-zh.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-de.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-en.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-es.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-fr.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-it.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-ko.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-ru.xml",
-    u"Data/Xml/VornSetup-Custom-Strings-zh.xml",
-    u"Data/Xml/VornSetup-License-de.xml",
-    u"Data/Xml/VornSetup-License-en.xml",
-    u"Data/Xml/VornSetup-License-es.xml",
-    u"Data/Xml/VornSetup-License-fr.xml",
-    u"Data/Xml/VornSetup-License-it.xml",
-    u"Data/Xml/VornSetup-License-ko.xml",
-    u"Data/Xml/VornSetup-License-ru.xml",
-    u"Data/Xml/VornSetup-License-zh.xml",
-};
-
 Result LoadDescription(ApplicationDescription* description) {
-    ResourceCache& resources = ResourceCache::Instance();
-    // A document that does not parse is left out; its keys fall back.
-    for (const char16_t* document : kDocuments)
-        (void)resources.registerDocument(document);
-    const XmlNode* application = nullptr;
-    const Result found = resources.getElement(u"Application", &application);
-    if (found != kResultOk)
-        return found;
-    const Result result = ApplicationDescription::Read(*application, description);
-    (void)resources.release(application);
-    return result;
+    std::vector<String> documents = {u"Data/Xml/Configuration.xml", u"Data/Xml/Dialogs.xml",
+                                     u"Data/Xml/FileList.xml", u"Data/Xml/Preferences.xml",
+                                     u"Data/Xml/Windows.xml"};
+    for (const char16_t* family :
+         {u"VornSetup-Strings-", u"VornSetup-Custom-Strings-", u"VornSetup-License-"}) {
+        for (uint32_t language = 0; language < kSetupLanguageCount; ++language)
+            documents.push_back(u"Data/Xml/" + String(family) + kSetupLanguages[language] +
+                                u".xml");
+    }
+    return LoadApplicationDescription(documents, description);
 }
 
 AppModule* CreateModule() {
     return new (std::nothrow) InstallerModule;
+}
+
+// A second setup ends with 14 once the first one's window is in front; the
+// user learns why (a script, from the console).
+void AlreadyRunning() {
+    const String name = InstallManifest::Instance().displayName();
+    WriteConsoleLine(name + u" Setup is already running: finish or close it first.");
+    (void)ShowMessageBox(u"SetupAlreadyRunning", FormatArgument(name), nullptr);
 }
 
 } // namespace
@@ -70,6 +49,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vorn::ProgramDefinition program;
     program.loadDescription = vornsetup::LoadDescription;
     program.createModule = vornsetup::CreateModule;
+    program.alreadyRunning = vornsetup::AlreadyRunning;
+    program.keepsPreferences = false;
     vornsetup::InstallerWindow::RegisterKinds();
     return vorn::RunApplication(program);
 }

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "VornLib/core/Format.h"
 #include "VornLib/core/Utf8.h"
 
 #ifdef _WIN32
@@ -57,17 +56,6 @@ bool OutputIsTerminal() {
 #else
     return isatty(STDOUT_FILENO) != 0;
 #endif
-}
-
-int RunVersion(int, char**) {
-#ifdef _WIN32
-    const char16_t* platform = u"Windows";
-#else
-    const char16_t* platform = u"Linux";
-#endif
-    PrintLine(vorn::Format(u"VornPack {0}.{1}.{2} ({3}, {4}-bit)",
-                           {2, 0, 0, platform, unsigned(sizeof(void*) * 8)}));
-    return 0;
 }
 
 } // namespace vornpack

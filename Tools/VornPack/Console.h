@@ -1,6 +1,6 @@
-// What the VornPack commands share: their table entry and text output. One
-// status line may stand on a terminal, rewritten in place; every other line,
-// and every error, first takes it away, so that lines never run together.
+// VornPack's text output. One status line may stand on a terminal, rewritten
+// in place; every other line, and every error, first takes it away, so that
+// lines never run together.
 #pragma once
 
 #include <string>
@@ -8,9 +8,6 @@
 #include "VornLib/core/String.h"
 
 namespace vornpack {
-
-// A command gets the arguments after its own name and returns the exit code.
-using CommandFunction = int (*)(int argc, char** argv);
 
 std::string Utf8(const vorn::String& text);
 // Prints one line to standard output or standard error.
@@ -23,9 +20,5 @@ void ClearStatus();
 // Whether standard output is a terminal (a console on Windows), where a
 // status line can be rewritten in place.
 bool OutputIsTerminal();
-
-int RunVersion(int argc, char** argv);
-// Parses each XML file with the framework's reader; non-zero when any fails.
-int RunCheckXml(int argc, char** argv);
 
 } // namespace vornpack

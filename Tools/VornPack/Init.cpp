@@ -5,7 +5,8 @@
 #include <random>
 
 #include "Tools/VornPack/Console.h"
-#include "Tools/VornPack/Setup.h"
+#include "Tools/VornPack/FileList.h"
+#include "Tools/VornPack/Files.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/XmlWriter.h"
 #include "VornLib/data/FileStream.h"
@@ -20,24 +21,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char16_t* kCommand = u"init";
-constexpr const char16_t* kUsage =
-    u"init <folder> --name <Name> --company <Company> --version <x.y.z> "
-    u"[--executable <File.exe>] [--website <url>] [--support <url-or-address>] [--uuid <UUID>]";
 constexpr uint32_t kMaxVersionParts = 4;
 constexpr uint32_t kMaxVersionPart = 65535;
-
-fs::path PathOf(const String& text) {
-    return fs::path(std::u16string(text.data(), text.length()));
-}
-String TextOf(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return String(units.data(), uint32_t(units.size()));
-}
-
-int Fail(const String& what, Result result) {
-    PrintError(Format(u"VornPack {0}: {1} (result {2})", {kCommand, what, result}));
-    return int(result ? result : vorn::kResultFailed);
-}
 
 bool StartsWith(const String& text, const char16_t* prefix) {
     const uint32_t length = vorn::TextLength(prefix);
@@ -279,36 +264,27 @@ Result WriteDefinitions(const fs::path& folder, const ProductValues& values, Str
     return vorn::kResultOk;
 }
 
-int Init(const Arguments& given) {
-    Arguments arguments = given;
+int Init(const Arguments& arguments) {
+    OptionReader options(arguments);
     ProductValues values;
     String uuidText;
-    for (auto option :
-         {std::make_pair(u"--name", &values.name), std::make_pair(u"--company", &values.company),
-          std::make_pair(u"--version", &values.version),
-          std::make_pair(u"--executable", &values.executable),
-          std::make_pair(u"--website", &values.webSite),
-          std::make_pair(u"--support", &values.support), std::make_pair(u"--uuid", &uuidText)}) {
-        for (size_t i = 0; i + 1 < arguments.size(); ++i) {
-            if (arguments[i] == option.first) {
-                *option.second = arguments[i + 1];
-                arguments.erase(arguments.begin() + long(i), arguments.begin() + long(i) + 2);
-                break;
-            }
-        }
-    }
-    const bool named = std::find(given.begin(), given.end(), String(u"--name")) != given.end();
-    if (arguments.size() != 1 || arguments[0].isEmpty() || arguments[0][0] == u'-' || !named ||
-        std::find(given.begin(), given.end(), String(u"--company")) == given.end() ||
-        std::find(given.begin(), given.end(), String(u"--version")) == given.end()) {
-        PrintError(Format(u"VornPack {0}: usage: VornPack {1}", {kCommand, kUsage}));
-        return int(vorn::kResultInvalidArgument);
-    }
+    const bool named = options.value(u"--name", &values.name);
+    const bool companyGiven = options.value(u"--company", &values.company);
+    const bool versionGiven = options.value(u"--version", &values.version);
+    options.value(u"--executable", &values.executable);
+    options.value(u"--website", &values.webSite);
+    options.value(u"--support", &values.support);
+    options.value(u"--uuid", &uuidText);
+    const Arguments& rest = options.rest();
+    if (!options.complete() || rest.size() != 1 || rest[0].isEmpty() || rest[0][0] == u'-' ||
+        !named || !companyGiven || !versionGiven)
+        return Usage(kCommand);
     if (uuidText.isEmpty()) {
         values.product = RandomUuid();
     } else if (vorn::UUID::Parse(uuidText.data(), &values.product) != vorn::kResultOk ||
                values.product.isNull()) {
-        return Fail(Format(u"the UUID \"{0}\" is not 32 hexadecimal digits like "
+        return Fail(kCommand,
+                    Format(u"the UUID \"{0}\" is not 32 hexadecimal digits like "
                            u"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70",
                            {uuidText}),
                     vorn::kResultInvalidArgument);
@@ -318,19 +294,15 @@ int Init(const Arguments& given) {
     while (values.installer == values.product);
 
     String message;
-    const Result result = WriteDefinitions(PathOf(arguments[0]), values, &message);
+    const Result result = WriteDefinitions(PathOf(rest[0]), values, &message);
     if (result != vorn::kResultOk)
-        return Fail(message, result);
+        return Fail(kCommand, message, result);
     PrintLine(Format(u"wrote {0} files for {1} {2} into \"{3}\" (product UUID {4}, installer "
                      u"UUID {5}); replace the licence placeholders in VornSetup-License-*.xml "
                      u"before you ship",
-                     {uint32_t(kDefinitionTemplateCount), values.name, values.version, arguments[0],
+                     {uint32_t(kDefinitionTemplateCount), values.name, values.version, rest[0],
                       values.product.toText(), values.installer.toText()}));
     return 0;
-}
-
-int RunInit(int argc, char** argv) {
-    return Init(CommandArguments(argc, argv));
 }
 
 } // namespace vornpack

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "Tools/VornPack/Commands.h"
+#include "Tools/VornPack/CommandLine.h"
 #include "Tools/VornPack/DefinitionTemplates.h"
 #include "VornLib/core/Uuid.h"
 
@@ -43,6 +43,5 @@ vorn::Result WriteDefinitions(const std::filesystem::path& folder, const Product
                               vorn::String* message);
 
 int Init(const Arguments& arguments);
-int RunInit(int argc, char** argv);
 
 } // namespace vornpack

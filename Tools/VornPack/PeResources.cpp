@@ -2,27 +2,30 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
+
+#include "Tools/VornPack/PeChecksum.h"
+#include "Tools/VornPack/ResourceTree.h"
+#include "VornLib/core/LittleEndian.h"
 
 namespace vornpack {
 
+using vorn::ReadLittleEndian16;
+using vorn::ReadLittleEndian32;
 using vorn::Result;
+using vorn::WriteLittleEndian16;
+using vorn::WriteLittleEndian32;
 
 namespace {
 
 constexpr uint32_t kDosHeaderSize = 0x40;
+constexpr uint32_t kPeOffsetField = 0x3C;
 constexpr uint32_t kFileHeaderSize = 20;
 constexpr uint32_t kSectionHeaderSize = 40;
-constexpr uint32_t kDirectoryHeaderSize = 16;
-constexpr uint32_t kDirectoryEntrySize = 8;
-constexpr uint32_t kDataEntrySize = 16;
-constexpr uint32_t kHighBit = 0x80000000u;
 constexpr uint32_t kResourceDirectory = 2;
 constexpr uint32_t kSecurityDirectory = 4;
 // More leaves than any real program has; stops a tree whose directories all
 // point at one another from multiplying.
 constexpr size_t kMaxLeaves = 65536;
-constexpr uint32_t kDataAlignment = 8;
 constexpr uint32_t kPageSize = 0x1000;
 constexpr uint32_t kResourceCharacteristics = 0x40000040; // initialised data, readable
 constexpr uint32_t kCopyChunk = 1u << 20;
@@ -41,22 +44,6 @@ constexpr uint32_t kSectionAlignmentField = 32;
 constexpr uint32_t kFileAlignmentField = 36;
 constexpr uint32_t kSizeOfImageField = 56;
 constexpr uint32_t kSizeOfHeadersField = 60;
-constexpr uint32_t kCheckSumField = 64;
-
-uint16_t Read16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Read32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void Put16(uint8_t* p, uint32_t value) {
-    p[0] = uint8_t(value);
-    p[1] = uint8_t(value >> 8);
-}
-void Put32(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(value >> (8 * i));
-}
 
 bool IsPowerOfTwo(uint32_t value) {
     return value && !(value & (value - 1));
@@ -104,150 +91,7 @@ Result WriteBytes(ChecksummedOutput* out, const uint8_t* bytes, uint64_t count) 
     return vorn::kResultOk;
 }
 
-// A leaf of the new tree: an old resource, or the streamed one (null `old`).
-struct NewLeaf {
-    const ResourceLeaf* old;
-    uint32_t codePage;
-    uint32_t size;
-    uint32_t dataOffset = 0; // within the section
-};
-using LanguageDirectory = std::map<uint16_t, NewLeaf>;
-using NameDirectory = std::map<ResourceKey, LanguageDirectory>;
-using TypeDirectory = std::map<ResourceKey, NameDirectory>;
-
-// Lays out and encodes the directories, data entries and names of a tree;
-// the data follows them in the order the leaves are visited.
-class TreeEncoder {
-public:
-    explicit TreeEncoder(TypeDirectory* tree) : tree_(tree) {}
-
-    // The size of everything before the first data byte.
-    uint32_t measure() {
-        uint32_t directories = DirectorySize(tree_->size());
-        uint32_t leaves = 0;
-        uint32_t names = 0;
-        for (const auto& type : *tree_) {
-            directories += DirectorySize(type.second.size());
-            names += NameSize(type.first);
-            for (const auto& name : type.second) {
-                directories += DirectorySize(name.second.size());
-                names += NameSize(name.first);
-                leaves += uint32_t(name.second.size());
-            }
-        }
-        directoriesSize_ = directories;
-        leavesSize_ = leaves * kDataEntrySize;
-        return uint32_t(AlignUp(directories + leavesSize_ + names, kDataAlignment));
-    }
-
-    // Encodes the tree with data RVAs from `sectionRva`; measure() and the
-    // leaves' dataOffset must be set.
-    std::vector<uint8_t> encode(uint32_t sectionRva, uint32_t headSize) {
-        bytes_.assign(headSize, 0);
-        nextDirectory_ = 0;
-        nextLeaf_ = directoriesSize_;
-        nextName_ = directoriesSize_ + leavesSize_;
-        const uint32_t root = takeDirectory(tree_->size());
-        uint32_t index = 0;
-        std::vector<std::pair<uint32_t, NameDirectory*>> typeDirs;
-        for (auto& type : *tree_) {
-            const uint32_t dir = takeDirectory(type.second.size());
-            putEntry(root, index++, type.first, dir | kHighBit);
-            typeDirs.push_back({dir, &type.second});
-        }
-        std::vector<std::pair<uint32_t, LanguageDirectory*>> nameDirs;
-        for (auto& typeDir : typeDirs) {
-            index = 0;
-            for (auto& name : *typeDir.second) {
-                const uint32_t dir = takeDirectory(name.second.size());
-                putEntry(typeDir.first, index++, name.first, dir | kHighBit);
-                nameDirs.push_back({dir, &name.second});
-            }
-        }
-        for (auto& nameDir : nameDirs) {
-            index = 0;
-            for (auto& language : *nameDir.second) {
-                const uint32_t leaf = nextLeaf_;
-                nextLeaf_ += kDataEntrySize;
-                Put32(&bytes_[leaf], sectionRva + language.second.dataOffset);
-                Put32(&bytes_[leaf + 4], language.second.size);
-                Put32(&bytes_[leaf + 8], language.second.codePage);
-                putEntry(nameDir.first, index++, ResourceKey::Id(language.first), leaf);
-            }
-        }
-        return std::move(bytes_);
-    }
-
-private:
-    static uint32_t DirectorySize(size_t entries) {
-        return kDirectoryHeaderSize + uint32_t(entries) * kDirectoryEntrySize;
-    }
-    static uint32_t NameSize(const ResourceKey& key) {
-        return key.named ? 2 + 2 * uint32_t(key.name.size()) : 0;
-    }
-
-    uint32_t takeDirectory(size_t entries) {
-        const uint32_t offset = nextDirectory_;
-        nextDirectory_ += DirectorySize(entries);
-        return offset;
-    }
-
-    // Entries are written in map order, names first, so the counts follow it.
-    void putEntry(uint32_t directory, uint32_t index, const ResourceKey& key, uint32_t target) {
-        uint8_t* entry = &bytes_[directory + kDirectoryHeaderSize + index * kDirectoryEntrySize];
-        if (key.named) {
-            Put16(&bytes_[directory + 12], Read16(&bytes_[directory + 12]) + 1u);
-            Put32(entry, nextName_ | kHighBit);
-            Put16(&bytes_[nextName_], uint32_t(key.name.size()));
-            for (size_t i = 0; i < key.name.size(); ++i)
-                Put16(&bytes_[nextName_ + 2 + 2 * i], key.name[i]);
-            nextName_ += NameSize(key);
-        } else {
-            Put16(&bytes_[directory + 14], Read16(&bytes_[directory + 14]) + 1u);
-            Put32(entry, key.id);
-        }
-        Put32(entry + 4, target);
-    }
-
-    TypeDirectory* tree_;
-    std::vector<uint8_t> bytes_;
-    uint32_t directoriesSize_ = 0;
-    uint32_t leavesSize_ = 0;
-    uint32_t nextDirectory_ = 0;
-    uint32_t nextLeaf_ = 0;
-    uint32_t nextName_ = 0;
-};
-
 } // namespace
-
-void PeChecksum::add(const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i, ++length_) {
-        if (!(length_ & 1)) {
-            pendingLow_ = bytes[i];
-            continue;
-        }
-        sum_ += uint32_t(pendingLow_) | uint32_t(bytes[i]) << 8;
-        // Two whole words at a time while they last; the sum cannot overflow
-        // 64 bits for any file this writer can make.
-        for (; i + 4 < count; i += 4, length_ += 4)
-            sum_ += uint32_t(bytes[i + 1] | bytes[i + 2] << 8) +
-                    uint32_t(bytes[i + 3] | bytes[i + 4] << 8);
-    }
-}
-
-uint32_t PeChecksum::value() const {
-    uint64_t sum = sum_ + ((length_ & 1) ? pendingLow_ : 0);
-    while (sum >> 16)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return uint32_t(sum + length_);
-}
-
-uint64_t PeChecksumOffset(const uint8_t* bytes, size_t size) {
-    if (!bytes || size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
-        return 0;
-    const uint64_t at = uint64_t(Read32(bytes + 0x3C)) + 4 + kFileHeaderSize + kCheckSumField;
-    return at + 4 <= size && std::memcmp(bytes + Read32(bytes + 0x3C), "PE\0\0", 4) == 0 ? at : 0;
-}
 
 bool ResourceKey::operator<(const ResourceKey& other) const {
     if (named != other.named)
@@ -255,21 +99,28 @@ bool ResourceKey::operator<(const ResourceKey& other) const {
     return named ? name < other.name : id < other.id;
 }
 
-Result PeImage::parse(const uint8_t* bytes, size_t size) {
+Result PeImage::read(const uint8_t* bytes, size_t available, uint64_t fileSize) {
     *this = PeImage();
     if (!bytes)
         return vorn::kResultNullInput;
-    if (size < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z')
+    if (available > fileSize)
+        return vorn::kResultInvalidArgument;
+    // Headers that run past what was read may still be whole in the file.
+    const Result cut = available < fileSize ? vorn::kResultEndOfData : vorn::kResultMalformed;
+    if (available < kDosHeaderSize)
+        return cut;
+    if (bytes[0] != 'M' || bytes[1] != 'Z')
         return vorn::kResultMalformed;
-    const uint32_t peOffset = Read32(bytes + 0x3C);
-    if (uint64_t(peOffset) + 4 + kFileHeaderSize + 2 > size ||
-        std::memcmp(bytes + peOffset, "PE\0\0", 4) != 0)
+    const uint32_t peOffset = ReadLittleEndian32(bytes + kPeOffsetField);
+    if (uint64_t(peOffset) + 4 + kFileHeaderSize + 2 > available)
+        return cut;
+    if (std::memcmp(bytes + peOffset, "PE\0\0", 4) != 0)
         return vorn::kResultMalformed;
     const uint8_t* fileHeader = bytes + peOffset + 4;
-    const uint32_t sectionCount = Read16(fileHeader + 2);
-    const uint32_t optionalSize = Read16(fileHeader + 16);
+    const uint32_t sectionCount = ReadLittleEndian16(fileHeader + 2);
+    const uint32_t optionalSize = ReadLittleEndian16(fileHeader + 16);
     const uint32_t optional = peOffset + 4 + kFileHeaderSize;
-    const uint16_t magic = Read16(bytes + optional);
+    const uint16_t magic = ReadLittleEndian16(bytes + optional);
     const HeaderLayout* layout = nullptr;
     for (const HeaderLayout& candidate : kLayouts) {
         if (candidate.magic == magic)
@@ -277,42 +128,44 @@ Result PeImage::parse(const uint8_t* bytes, size_t size) {
     }
     if (!layout)
         return vorn::kResultUnsupportedFormat;
-    if (optionalSize < layout->directoriesOffset ||
-        uint64_t(optional) + optionalSize + uint64_t(sectionCount) * kSectionHeaderSize > size)
+    if (optionalSize < layout->directoriesOffset)
         return vorn::kResultMalformed;
+    if (uint64_t(optional) + optionalSize + uint64_t(sectionCount) * kSectionHeaderSize > available)
+        return cut;
     const uint8_t* header = bytes + optional;
-    const uint32_t directoryCount = Read32(header + layout->directoryCountOffset);
+    const uint32_t directoryCount = ReadLittleEndian32(header + layout->directoryCountOffset);
     if ((optionalSize - layout->directoriesOffset) / 8 < std::min<uint32_t>(directoryCount, 16))
         return vorn::kResultMalformed;
     if (directoryCount <= kResourceDirectory)
         return vorn::kResultUnsupportedFormat;
 
     bytes_ = bytes;
-    size_ = size;
+    size_ = available;
+    fileSize_ = fileSize;
     is64_ = magic == 0x20B;
     headersOffset_ = peOffset;
     optionalOffset_ = optional;
     directoriesOffset_ = optional + layout->directoriesOffset;
     sectionTableOffset_ = optional + optionalSize;
-    sectionAlignment_ = Read32(header + kSectionAlignmentField);
-    fileAlignment_ = Read32(header + kFileAlignmentField);
-    sizeOfHeaders_ = Read32(header + kSizeOfHeadersField);
+    sectionAlignment_ = ReadLittleEndian32(header + kSectionAlignmentField);
+    fileAlignment_ = ReadLittleEndian32(header + kFileAlignmentField);
+    sizeOfHeaders_ = ReadLittleEndian32(header + kSizeOfHeadersField);
     const Result invalid = vorn::kResultMalformed;
     if (!IsPowerOfTwo(fileAlignment_) || !IsPowerOfTwo(sectionAlignment_) ||
-        sectionAlignment_ < fileAlignment_ || sizeOfHeaders_ > size) {
+        sectionAlignment_ < fileAlignment_ || sizeOfHeaders_ > fileSize) {
         *this = PeImage();
         return invalid;
     }
-    if (directoryCount > kSecurityDirectory &&
-        Read32(bytes + directoriesOffset_ + 8 * kSecurityDirectory + 4) != 0) {
-        *this = PeImage();
-        return vorn::kResultAccessDenied;
+    if (directoryCount > kSecurityDirectory) {
+        // Its address is a file offset: certificates are not mapped.
+        const uint8_t* security = bytes + directoriesOffset_ + 8 * kSecurityDirectory;
+        certificates_ = {ReadLittleEndian32(security), ReadLittleEndian32(security + 4)};
     }
     for (uint32_t i = 0; i < sectionCount; ++i) {
         const uint8_t* entry = bytes + sectionTableOffset_ + i * kSectionHeaderSize;
-        const Section section = {Read32(entry + 8), Read32(entry + 12), Read32(entry + 16),
-                                 Read32(entry + 20)};
-        if (section.rawSize && uint64_t(section.rawOffset) + section.rawSize > size) {
+        const Section section = {ReadLittleEndian32(entry + 8), ReadLittleEndian32(entry + 12),
+                                 ReadLittleEndian32(entry + 16), ReadLittleEndian32(entry + 20)};
+        if (section.rawSize && uint64_t(section.rawOffset) + section.rawSize > fileSize) {
             *this = PeImage();
             return invalid;
         }
@@ -322,6 +175,20 @@ Result PeImage::parse(const uint8_t* bytes, size_t size) {
     if (result != vorn::kResultOk)
         *this = PeImage();
     return result;
+}
+
+Result PeImage::parse(const uint8_t* bytes, size_t size) {
+    const Result result = read(bytes, size, size);
+    if (result != vorn::kResultOk || !isSigned())
+        return result;
+    *this = PeImage();
+    return vorn::kResultAccessDenied;
+}
+
+Result PeImage::treeBytes(uint64_t end) const {
+    if (end > treeEnd_)
+        return vorn::kResultMalformed;
+    return end > size_ ? vorn::kResultEndOfData : vorn::kResultOk;
 }
 
 bool PeImage::fileOffsetOf(uint32_t rva, uint32_t size, uint64_t* out) const {
@@ -342,22 +209,23 @@ Result PeImage::readKey(uint32_t entryValue, ResourceKey* out) const {
         return vorn::kResultOk;
     }
     const uint64_t at = treeOffset_ + (entryValue & ~kHighBit);
-    if (at + 2 > treeEnd_)
-        return vorn::kResultMalformed;
-    const uint32_t length = Read16(bytes_ + at);
-    if (at + 2 + 2 * uint64_t(length) > treeEnd_)
-        return vorn::kResultMalformed;
+    Result result = treeBytes(at + 2);
+    if (result != vorn::kResultOk)
+        return result;
+    const uint32_t length = ReadLittleEndian16(bytes_ + at);
+    if ((result = treeBytes(at + 2 + 2 * uint64_t(length))) != vorn::kResultOk)
+        return result;
     std::u16string name(length, u'\0');
     for (uint32_t i = 0; i < length; ++i)
-        name[i] = char16_t(Read16(bytes_ + at + 2 + 2 * i));
+        name[i] = char16_t(ReadLittleEndian16(bytes_ + at + 2 + 2 * i));
     *out = ResourceKey::Name(name);
     return vorn::kResultOk;
 }
 
 Result PeImage::readTree() {
     const uint8_t* directory = bytes_ + directoriesOffset_ + 8 * kResourceDirectory;
-    const uint32_t rva = Read32(directory);
-    if (!rva || !Read32(directory + 4))
+    const uint32_t rva = ReadLittleEndian32(directory);
+    if (!rva || !ReadLittleEndian32(directory + 4))
         return vorn::kResultOk; // no resources yet
     for (size_t i = 0; i < sections_.size(); ++i) {
         const Section& section = sections_[i];
@@ -382,19 +250,22 @@ Result PeImage::readTree() {
         const Pending at = pending.back();
         pending.pop_back();
         const uint64_t start = treeOffset_ + at.offset;
-        if (start + kDirectoryHeaderSize > treeEnd_)
-            return vorn::kResultMalformed;
-        const uint32_t count = uint32_t(Read16(bytes_ + start + 12)) + Read16(bytes_ + start + 14);
-        if (start + kDirectoryHeaderSize + uint64_t(count) * kDirectoryEntrySize > treeEnd_)
-            return vorn::kResultMalformed;
+        Result result = treeBytes(start + kDirectoryHeaderSize);
+        if (result != vorn::kResultOk)
+            return result;
+        const uint32_t count = uint32_t(ReadLittleEndian16(bytes_ + start + 12)) +
+                               ReadLittleEndian16(bytes_ + start + 14);
+        result = treeBytes(start + kDirectoryHeaderSize + uint64_t(count) * kDirectoryEntrySize);
+        if (result != vorn::kResultOk)
+            return result;
         // Pushed in reverse so that the leaves come out in the file's order.
         for (uint32_t i = count; i-- > 0;) {
             const uint8_t* entry = bytes_ + start + kDirectoryHeaderSize + i * kDirectoryEntrySize;
             ResourceKey key;
-            Result result = readKey(Read32(entry), &key);
+            result = readKey(ReadLittleEndian32(entry), &key);
             if (result != vorn::kResultOk)
                 return result;
-            const uint32_t target = Read32(entry + 4);
+            const uint32_t target = ReadLittleEndian32(entry + 4);
             const bool isDirectory = (target & kHighBit) != 0;
             if (isDirectory != (at.level < 2) || (at.level == 2 && key.named))
                 return vorn::kResultUnsupportedFormat;
@@ -407,15 +278,15 @@ Result PeImage::readTree() {
                 continue;
             }
             const uint64_t dataEntry = treeOffset_ + target;
-            if (dataEntry + kDataEntrySize > treeEnd_)
-                return vorn::kResultMalformed;
+            if ((result = treeBytes(dataEntry + kDataEntrySize)) != vorn::kResultOk)
+                return result;
             ResourceLeaf leaf;
             leaf.type = at.type;
             leaf.name = at.name;
             leaf.language = key.id;
-            leaf.size = Read32(bytes_ + dataEntry + 4);
-            leaf.codePage = Read32(bytes_ + dataEntry + 8);
-            if (!fileOffsetOf(Read32(bytes_ + dataEntry), leaf.size, &leaf.fileOffset))
+            leaf.size = ReadLittleEndian32(bytes_ + dataEntry + 4);
+            leaf.codePage = ReadLittleEndian32(bytes_ + dataEntry + 8);
+            if (!fileOffsetOf(ReadLittleEndian32(bytes_ + dataEntry), leaf.size, &leaf.fileOffset))
                 return vorn::kResultMalformed;
             if (leaves_.size() >= kMaxLeaves)
                 return vorn::kResultCapacityExceeded;
@@ -433,8 +304,10 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
         return vorn::kResultNullInput;
     if (!out)
         return vorn::kResultNullOutput;
-    if (!bytes_)
+    if (!bytes_ || size_ != fileSize_)
         return vorn::kResultWrongState;
+    if (isSigned())
+        return vorn::kResultAccessDenied;
     if (length > 0xFFFFFFFFu)
         return vorn::kResultCapacityExceeded;
 
@@ -532,24 +405,24 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
     if (!replaceLast) {
         std::memset(section, 0, kSectionHeaderSize);
         std::memcpy(section, ".rsrc", 5);
-        Put32(section + 36, kResourceCharacteristics);
+        WriteLittleEndian32(section + 36, kResourceCharacteristics);
         uint8_t* count = &headers[headersOffset_ + 4 + 2];
-        Put16(count, Read16(count) + 1u);
+        WriteLittleEndian16(count, uint16_t(ReadLittleEndian16(count) + 1));
         // Tools that find resources by section name must not meet the old tree.
         if (resourceSection_ >= 0)
             std::memcpy(
                 &headers[sectionTableOffset_ + uint32_t(resourceSection_) * kSectionHeaderSize],
                 ".oldrsrc", 8);
     }
-    Put32(section + 8, uint32_t(contentSize));
-    Put32(section + 12, sectionRva);
-    Put32(section + 16, uint32_t(rawSize));
-    Put32(section + 20, uint32_t(rawOffset));
-    Put32(&headers[optionalOffset_ + kSizeOfImageField], uint32_t(imageSize));
-    Put32(&headers[optionalOffset_ + kCheckSumField], 0);
+    WriteLittleEndian32(section + 8, uint32_t(contentSize));
+    WriteLittleEndian32(section + 12, sectionRva);
+    WriteLittleEndian32(section + 16, uint32_t(rawSize));
+    WriteLittleEndian32(section + 20, uint32_t(rawOffset));
+    WriteLittleEndian32(&headers[optionalOffset_ + kSizeOfImageField], uint32_t(imageSize));
+    WriteLittleEndian32(&headers[optionalOffset_ + kCheckSumField], 0);
     uint8_t* resourceDirectory = &headers[directoriesOffset_ + 8 * kResourceDirectory];
-    Put32(resourceDirectory, sectionRva);
-    Put32(resourceDirectory + 4, uint32_t(contentSize));
+    WriteLittleEndian32(resourceDirectory, sectionRva);
+    WriteLittleEndian32(resourceDirectory + 4, uint32_t(contentSize));
 
     const uint32_t headSize = encoder.measure();
     const std::vector<uint8_t> head = encoder.encode(sectionRva, headSize);
@@ -586,7 +459,7 @@ Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& na
         result = WriteZeros(&image, rawSize - contentSize);
     // The field was written as zeros; the sum is complete now.
     uint8_t checksum[4];
-    Put32(checksum, image.checksum().value());
+    WriteLittleEndian32(checksum, image.checksum().value());
     const uint64_t end = out->position();
     if (result == vorn::kResultOk)
         result = out->seek(base + optionalOffset_ + kCheckSumField);

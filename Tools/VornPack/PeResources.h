@@ -6,7 +6,9 @@
 // the old one when that is already last), so no code or data of the stub moves
 // and every other resource keeps its bytes, language and code page. The file
 // ends with that section and carries its correct image checksum, as signing
-// tools expect of an image they are to sign.
+// tools expect of an image they are to sign. The reader also works on the
+// start of a file alone (PeFile.h), so that a setup's payload is found
+// without reading the payload.
 #pragma once
 
 #include <cstddef>
@@ -50,42 +52,39 @@ struct ResourceLeaf {
     uint32_t size = 0;
 };
 
-// The optional header's image checksum: the one's-complement sum of the
-// file's 16-bit little-endian words, folded to 16 bits, plus the file's
-// length. The checksum field itself must be fed as zeros.
-class PeChecksum {
-public:
-    void add(const uint8_t* bytes, size_t count);
-    uint32_t value() const;
-
-private:
-    uint64_t sum_ = 0;
-    uint64_t length_ = 0;
-    uint8_t pendingLow_ = 0; // the first byte of a word split between calls
+// Where the certificates of a signed image lie: a file offset and a size.
+struct CertificateTable {
+    uint32_t offset = 0;
+    uint32_t size = 0;
 };
-
-// The checksum field's offset in the file, 0 when `bytes` hold no PE headers.
-uint64_t PeChecksumOffset(const uint8_t* bytes, size_t size);
 
 class PeImage {
 public:
-    // Parses the headers and the resource tree of the image in `bytes`, which
-    // are not copied and must outlive the object. 33 for anything that is not
-    // a well-formed PE, 3 for a layout this writer does not handle (no
-    // resource directory slot, a tree that is not type/name/language), 17 for
-    // a signed image: a new resource would break its signature.
+    // Reads the headers and the resource tree of an image of `fileSize`
+    // bytes from the first `available` of them, which are not copied and must
+    // outlive the object. 33 for anything that is not a well-formed PE, 3 for
+    // a layout this reader does not handle (no resource directory slot, a
+    // tree that is not type/name/language), 19 when the headers or the tree
+    // lie beyond the bytes available: read more of the file and try again.
+    vorn::Result read(const uint8_t* bytes, size_t available, uint64_t fileSize);
+    // Reads a whole image for writeWithResource: as read(), and 17 for a
+    // signed image, since a new resource would break its signature.
     vorn::Result parse(const uint8_t* bytes, size_t size);
 
     bool is64() const { return is64_; }
+    bool isSigned() const { return certificates_.size != 0; }
+    const CertificateTable& certificates() const { return certificates_; }
     uint16_t sectionCount() const { return uint16_t(sections_.size()); }
     const std::vector<ResourceLeaf>& resources() const { return leaves_; }
+    // A resource's bytes; only for an image read whole.
     const uint8_t* dataOf(const ResourceLeaf& leaf) const { return bytes_ + leaf.fileOffset; }
 
     // Writes the image with every language of (type, name) replaced by
     // `length` bytes read from `data` (they are streamed, never held), in the
     // language of the resource it replaces, else language 0. 24 when the image
-    // has no room for another section header or the section would pass 4 GiB.
-    // `out` must be seekable: the checksum is written last.
+    // has no room for another section header or the section would pass 4 GiB,
+    // 4 for an image not read whole, 17 for a signed one. `out` must be
+    // seekable: the checksum is written last.
     vorn::Result writeWithResource(const ResourceKey& type, const ResourceKey& name,
                                    vorn::Stream* data, uint64_t length, vorn::Stream* out) const;
 
@@ -98,12 +97,16 @@ private:
     };
 
     vorn::Result readTree();
+    // 0 when the tree's bytes up to `end` are there; 33 past its section, 19
+    // past the bytes available.
+    vorn::Result treeBytes(uint64_t end) const;
     vorn::Result readKey(uint32_t entryValue, ResourceKey* out) const;
     // File offset of `size` bytes at `rva`, all inside one section's raw data.
     bool fileOffsetOf(uint32_t rva, uint32_t size, uint64_t* out) const;
 
     const uint8_t* bytes_ = nullptr;
-    size_t size_ = 0;
+    size_t size_ = 0; // the bytes available
+    uint64_t fileSize_ = 0;
     bool is64_ = false;
     uint32_t headersOffset_ = 0; // the "PE\0\0" signature
     uint32_t optionalOffset_ = 0;
@@ -117,6 +120,7 @@ private:
     uint64_t treeOffset_ = 0; // file offset of the root directory
     uint64_t treeEnd_ = 0;    // end of its section's raw data
     std::vector<ResourceLeaf> leaves_;
+    CertificateTable certificates_;
 };
 
 } // namespace vornpack

@@ -7,7 +7,8 @@
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/WindowSystem.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -106,8 +107,9 @@ Result AppRuntime::start() {
     }
     if (!mainWindow_ && !description_.mainWindow.isEmpty()) {
         WindowSystem::Instance().setPreferences(&Preferences());
-        Window* window = mainWindowFactory_ ? mainWindowFactory_() : new Window;
-        setMainWindow(new DescribedMainWindow(description_.mainWindow, window));
+        std::unique_ptr<MainWindow> window =
+            mainWindowFactory_ ? mainWindowFactory_() : std::make_unique<MainWindow>();
+        setMainWindow(new DescribedMainWindow(description_.mainWindow, std::move(window)));
     }
     if (mainWindow_) {
         const Result created = mainWindow_->create();
@@ -121,12 +123,14 @@ Result AppRuntime::start() {
                 UpdateWindow(handle);
         }
         SendPendingAnalyticsHit();
-        mainWindow_->onStarted();
-        if (description_.openCommandLineFiles) {
+        MainWindow* main = mainWindow_->mainWindow();
+        if (main)
+            main->started();
+        if (main && description_.openCommandLineFiles) {
             // Plain arguments are document paths, in command-line order.
             const std::vector<String>& documents = commandLine_.arguments();
             if (!documents.empty())
-                mainWindow_->openDocuments(documents);
+                main->openDocuments(documents);
         }
     }
     if (quiet_)
@@ -167,14 +171,8 @@ Result AppRuntime::run() {
             seconds = float(now - lastTickTime_);
             if (seconds > kMaxFrameSeconds)
                 seconds = kMaxFrameSeconds;
-            if (seconds > 0) {
-                frames_[frameWrite_] = seconds;
-                frameWrite_ = (frameWrite_ + 1) % kFrameRing;
-                if (frameCount_ < kFrameRing)
-                    ++frameCount_;
-            } else {
+            if (!(seconds > 0))
                 seconds = 0;
-            }
         }
         lastTickTime_ = now;
         haveLastTick_ = true;
@@ -252,7 +250,8 @@ Result WindowSystemModule::start() {
 
 bool WindowSystemModule::isIdle() {
     AppWindow* window = AppRuntime::instance().mainWindow();
-    return window ? window->isIdle() : true;
+    MainWindow* main = window ? window->mainWindow() : nullptr;
+    return main ? main->isIdle() : true;
 }
 
 Result WindowSystemModule::tick(float seconds) {
@@ -271,22 +270,11 @@ Result WindowSystemModule::tick(float seconds) {
             runtime.requestQuit();
             return kResultOk;
         }
-        // The first window up the parent chain that takes the message (its
-        // shortcut keys, a dialog's keyboard handling) consumes it.
-        bool consumed = false;
-        for (HWND step = message.hwnd; step && !consumed; step = GetParent(step)) {
-            if (step == window->handle())
-                consumed = window->preTranslate(&message);
-            else if (Window* framework = Window::FromHandle(step))
-                consumed = framework->preTranslate(&message);
-        }
-        if (!consumed) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        DispatchToWindows(&message);
     }
-    if (window->handle())
-        window->update(seconds);
+    MainWindow* main = window->mainWindow();
+    if (main && window->handle())
+        main->update(seconds);
     return kResultOk;
 }
 

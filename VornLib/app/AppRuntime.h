@@ -4,6 +4,8 @@
 // disappearance of the main window ends it.
 #pragma once
 
+#include <memory>
+
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/AppWindow.h"
 #include "VornLib/core/ApplicationDescription.h"
@@ -11,20 +13,17 @@
 
 namespace vorn {
 
-class Window;
+class MainWindow;
 
 // Input devices are not part of this system: the manager has no devices, but
 // the loop hands it the frame time as it would to real ones.
 class InputDeviceManager {
 public:
     void tick(float seconds);
-    uint32_t deviceCount() const { return 0; }
 };
 
 class AppRuntime {
 public:
-    static constexpr uint32_t kFrameRing = 16;
-
     static AppRuntime& instance();
 
     // Parses the command line and takes the program's description; a failed
@@ -43,7 +42,6 @@ public:
     void stop();
     void requestQuit();
 
-    bool quitRequested() const { return quitRequested_; }
     bool quiet() const { return quiet_; }
     int32_t exitCode() const { return exitCode_; }
     void setExitCode(int32_t code) { exitCode_ = code; }
@@ -52,16 +50,15 @@ public:
 
     // The object of the described main window, when the description names
     // one and the program set no main window of its own.
-    void setMainWindowFactory(Window* (*factory)()) { mainWindowFactory_ = factory; }
+    void setMainWindowFactory(std::unique_ptr<MainWindow> (*factory)()) {
+        mainWindowFactory_ = factory;
+    }
 
     // The runtime owns the main window; setting another destroys the old one.
     AppWindow* mainWindow() const { return mainWindow_; }
     void setMainWindow(AppWindow* window);
     HWND mainWindowHandle() const { return mainWindow_ ? mainWindow_->handle() : nullptr; }
 
-    // The last frame durations, newest last; for diagnostics and tests.
-    uint32_t frameCount() const { return frameCount_; }
-    float frameTime(uint32_t index) const { return frames_[index % kFrameRing]; }
     bool allIdle() const { return allIdle_; }
 
 private:
@@ -74,7 +71,7 @@ private:
     CommandLine commandLine_;
     AppModule* modules_ = nullptr;
     AppWindow* mainWindow_ = nullptr;
-    Window* (*mainWindowFactory_)() = nullptr;
+    std::unique_ptr<MainWindow> (*mainWindowFactory_)() = nullptr;
     InputDeviceManager inputDevices_;
     bool quitRequested_ = false;
     bool quiet_ = false;
@@ -84,9 +81,6 @@ private:
     bool firstPass_ = true;
     double lastTickTime_ = 0;
     bool haveLastTick_ = false;
-    float frames_[kFrameRing] = {};
-    uint32_t frameWrite_ = 0;
-    uint32_t frameCount_ = 0;
 };
 
 // The framework's own first module: single-instance control and the message pump.

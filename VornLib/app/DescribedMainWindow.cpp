@@ -1,33 +1,31 @@
 #include "VornLib/app/DescribedMainWindow.h"
 
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
 
-DescribedMainWindow::DescribedMainWindow(const String& name, Window* window)
-    : name_(name), window_(window) {}
+DescribedMainWindow::DescribedMainWindow(const String& name, std::unique_ptr<MainWindow> window)
+    : name_(name), window_(std::move(window)) {}
 
 DescribedMainWindow::~DescribedMainWindow() {
     WindowSystem& system = WindowSystem::Instance();
-    if (system.mainWindow() == window_)
+    if (system.mainWindow() == window_.get())
         system.setMainWindow(nullptr);
-    delete window_;
 }
 
 Result DescribedMainWindow::create() {
     WindowSystem& system = WindowSystem::Instance();
-    system.setMainWindow(window_);
+    system.setMainWindow(window_.get());
     // A quiet program shows no window: its description is not needed.
     if (system.quiet())
         return kResultOk;
-    ResourceCache& resources = ResourceCache::Instance();
-    const XmlNode* element = nullptr;
-    Result result = resources.getLocalizedElement(u"Window", name_.data(), &element);
+    ResourceLease<XmlNode> element;
+    Result result =
+        ResourceCache::Instance().getLocalizedElement(u"Window", name_.data(), element.receive());
     if (result != kResultOk)
         return result;
-    result = window_->readDescription(element);
-    (void)resources.release(element);
+    result = window_->readDescription(element.get());
     if (result != kResultOk)
         return result;
     result = window_->create();

@@ -3,15 +3,17 @@
 // name its application description gives, and handed to the runtime.
 #pragma once
 
+#include <memory>
+
 #include "VornLib/app/AppWindow.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/MainWindow.h"
 
 namespace vorn {
 
 class DescribedMainWindow : public AppWindow {
 public:
-    // Takes ownership of `window`, the object the description is read into.
-    DescribedMainWindow(const String& name, Window* window);
+    // `window` is the object the description is read into.
+    DescribedMainWindow(const String& name, std::unique_ptr<MainWindow> window);
     ~DescribedMainWindow() override;
 
     // 29 when no description has that name; else the reading's or the
@@ -21,18 +23,11 @@ public:
     void show(bool activate) override;
     void close() override;
     HWND handle() const override { return window_->handle(); }
-    void update(float seconds) override { window_->update(seconds); }
-    bool isIdle() override { return window_->isIdle(); }
-    void openDocuments(const std::vector<String>& documents) override {
-        window_->openDocuments(documents);
-    }
-    void onStarted() override { window_->started(); }
-    bool preTranslate(MSG* message) override { return window_->preTranslate(message); }
-    Window& window() { return *window_; }
+    MainWindow* mainWindow() override { return window_.get(); }
 
 private:
     String name_;
-    Window* window_;
+    std::unique_ptr<MainWindow> window_;
     bool shown_ = false;
 };
 

@@ -2,16 +2,19 @@
 
 #include "VornLib/core/Win32.h"
 
-#include <commctrl.h>
 #include <ole2.h>
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/CrashReport.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/ThreadRecord.h"
+#include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/MessageLoop.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
@@ -28,12 +31,7 @@ class SystemObject {
 public:
     SystemObject() {
         oleResult_ = OleInitialize(nullptr);
-        using Function = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-        const auto initialize =
-            SystemFunction<Function>(SystemLibraryId::Comctl32, "InitCommonControlsEx");
-        INITCOMMONCONTROLSEX controls = {sizeof controls, 0x46FF};
-        if (initialize)
-            initialize(&controls);
+        (void)InitializeCommonControls();
     }
     ~SystemObject() {
         if (SUCCEEDED(oleResult_))
@@ -48,7 +46,34 @@ HWND MainWindowHandle() {
     return AppRuntime::instance().mainWindowHandle();
 }
 
+bool IsRemoval(const char16_t* commandLine) {
+    CommandLine parsed;
+    parsed.parse(commandLine);
+    return parsed.hasSwitch(u"Uninstall") || parsed.hasSwitch(u"Update");
+}
+
 } // namespace
+
+Result ReadApplicationElement(ApplicationDescription* description) {
+    if (!description)
+        return kResultNullOutput;
+    ResourceCache& resources = ResourceCache::Instance();
+    const XmlNode* application = nullptr;
+    const Result found = resources.getElement(u"Application", &application);
+    if (found != kResultOk)
+        return found;
+    const Result result = ApplicationDescription::Read(*application, description);
+    (void)resources.release(application);
+    return result;
+}
+
+Result LoadApplicationDescription(const std::vector<String>& documents,
+                                  ApplicationDescription* description) {
+    ResourceCache& resources = ResourceCache::Instance();
+    for (const String& document : documents)
+        (void)resources.registerDocument(document.data());
+    return ReadApplicationElement(description);
+}
 
 int RunApplication(const ProgramDefinition& program) {
     RestrictLibrarySearch();
@@ -67,11 +92,15 @@ int RunApplication(const ProgramDefinition& program) {
         AppRuntime& runtime = AppRuntime::instance();
 
         ApplicationDescription description;
-        const Result loaded = program.loadDescription ? program.loadDescription(&description)
-                                                      : Result(kResultNotFound);
+        Result loaded = program.loadDescription ? program.loadDescription(&description)
+                                                : Result(kResultNotFound);
+        // A program whose payload cannot be read (a damaged file) still
+        // removes itself: its uninstall entry knows what the removal needs.
+        if (loaded != kResultOk && IsRemoval(Units(GetCommandLineW())))
+            loaded = DescriptionFromUninstallEntry(ExecutablePath(), &description);
         ShellLaunchHooks launchHooks;
         launchHooks.ownerWindow = MainWindowHandle;
-        launchHooks.beforeLaunch = FlushPreferences;
+        launchHooks.beforeLaunch = program.keepsPreferences ? FlushPreferences : nullptr;
         SetShellLaunchHooks(launchHooks);
         runtime.prepare(Units(GetCommandLineW()), loaded, description, program.createModule);
         runtime.setMainWindowFactory(program.createMainWindow);
@@ -82,6 +111,8 @@ int RunApplication(const ProgramDefinition& program) {
         InstallCrashReport(crash);
 
         result = runtime.addModule(new WindowSystemModule);
+        if (result == kResultAlreadyExists && program.alreadyRunning)
+            program.alreadyRunning();
         if (result == kResultOk && program.createModule)
             result = runtime.addModule(program.createModule());
         if (result == kResultOk) {
@@ -95,7 +126,8 @@ int RunApplication(const ProgramDefinition& program) {
         } else {
             runtime.stop();
         }
-        FlushPreferences();
+        if (program.keepsPreferences)
+            FlushPreferences();
         ShutdownAnalytics();
     }
     ReleaseThreadRecord();

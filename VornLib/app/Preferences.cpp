@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "VornLib/app/AppRuntime.h"
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
 
 namespace vorn {
 namespace {
@@ -15,21 +15,16 @@ std::atomic<ProcessPreferences*> gCreated{nullptr};
 class ProcessPreferences {
 public:
     ProcessPreferences() : store_(&storage_, LoadDefaults(&defaults_), ComputeBaseKey()) {}
-    ~ProcessPreferences() {
-        gCreated.store(nullptr);
-        if (defaults_)
-            (void)ResourceCache::Instance().release(defaults_);
-    }
+    ~ProcessPreferences() { gCreated.store(nullptr); }
     PreferencesStore& store() { return store_; }
 
 private:
     // A payload without defaults is allowed: every read then falls back to 29.
-    static const XmlNode* LoadDefaults(const XmlNode** defaults) {
+    static const XmlNode* LoadDefaults(ResourceLease<XmlNode>* defaults) {
         ResourceCache& resources = ResourceCache::Instance();
         (void)resources.registerDocument(u"Data/Xml/Preferences.xml");
-        if (resources.getElement(u"Preferences", defaults) != kResultOk)
-            *defaults = nullptr;
-        return *defaults;
+        (void)resources.getElement(u"Preferences", defaults->receive());
+        return defaults->get();
     }
     static String ComputeBaseKey() {
         AppRuntime& runtime = AppRuntime::instance();
@@ -41,7 +36,7 @@ private:
     }
 
     // Declared before the store, which keeps pointers to both.
-    const XmlNode* defaults_ = nullptr;
+    ResourceLease<XmlNode> defaults_;
     RegistryPreferenceStorage storage_;
     PreferencesStore store_;
 };

@@ -75,14 +75,23 @@ Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters
 }
 
 Result WaitForLaunched(KernelHandle* process) {
+    Result exitCode = kResultOk;
+    (void)WaitForLaunched(process, INFINITE, &exitCode);
+    return exitCode;
+}
+
+Result WaitForLaunched(KernelHandle* process, uint32_t milliseconds, Result* exitCode) {
+    if (exitCode)
+        *exitCode = kResultOk;
     if (!process || !*process)
         return kResultOk;
+    if (WaitForSingleObject(process->get(), milliseconds) == WAIT_TIMEOUT)
+        return kResultTimedOut;
     const KernelHandle owned = std::move(*process);
-    WaitForSingleObject(owned.get(), INFINITE);
-    DWORD exitCode = 0;
-    if (!GetExitCodeProcess(owned.get(), &exitCode))
-        return kResultOk;
-    return Result(exitCode);
+    DWORD code = 0;
+    if (exitCode && GetExitCodeProcess(owned.get(), &code))
+        *exitCode = Result(code);
+    return kResultOk;
 }
 
 } // namespace vorn

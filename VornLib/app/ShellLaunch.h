@@ -23,6 +23,10 @@ Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters
 // Waits for a process from ShellLaunchElevatedStart and gives its exit code
 // (0 for an empty handle or an unreadable code); the handle is closed.
 Result WaitForLaunched(KernelHandle* process);
+// The same, for at most `milliseconds`: 0 once the process has ended (its
+// exit code in `exitCode` when given; the handle is closed), 9 while it still
+// runs (the handle stays with the caller, which may wait again or let go).
+Result WaitForLaunched(KernelHandle* process, uint32_t milliseconds, Result* exitCode);
 
 // What the runtime plugs in: the owner of waited-for launches, and work that
 // must happen before another program starts (writing the preferences).

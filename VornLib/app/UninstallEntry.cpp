@@ -1,6 +1,7 @@
 #include "VornLib/app/UninstallEntry.h"
 
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
 
 namespace vorn {
 
@@ -35,6 +36,33 @@ void UninstallEntry::writeList(const char16_t* list, const std::vector<String>& 
         return;
     for (uint32_t index = 0; index < items.size(); ++index)
         (void)key.writeText(Format(u"{0}", {index}).data(), items[index].data());
+}
+
+Result DescriptionFromUninstallEntry(const String& program, ApplicationDescription* description) {
+    if (!description)
+        return kResultNullOutput;
+    *description = ApplicationDescription();
+    RegistryKey list;
+    if (list.open(kUninstallEntryRoot, kUninstallListKey) != kResultOk)
+        return kResultNotFound;
+    String name;
+    for (uint32_t index = 0; list.subkeyName(index, &name) == kResultOk; ++index) {
+        UUID uuid;
+        if (name.length() != 38 || name[0] != u'{' ||
+            UUID::Parse(name.mid(1, 36).data(), &uuid) != kResultOk)
+            continue;
+        UninstallEntry entry(uuid);
+        String listed;
+        if (entry.key().readText(kUninstallProgramValue, &listed) != kResultOk ||
+            !SamePath(listed, program))
+            continue;
+        description->uuid = uuid;
+        (void)entry.key().readText(u"DisplayName", &description->name);
+        (void)entry.key().readText(u"DisplayVersion", &description->version);
+        (void)entry.key().readText(u"Publisher", &description->company);
+        return kResultOk;
+    }
+    return kResultNotFound;
 }
 
 Result UninstallEntry::remove() {

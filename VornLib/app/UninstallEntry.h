@@ -2,9 +2,11 @@
 // programs, as the installer writes it and the removal reads it back. Beside
 // the values the system shows, the entry keeps where the program went
 // ("VornLib.InstallFolder", "VornLib.ProgramGroup"), which executable removes
-// it ("VornLib.UninstallProgram"), and two numbered lists in sub-keys: the
-// installed files relative to the install folder ("FilesList") and the
-// shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
+// it ("VornLib.UninstallProgram"), the installer's shortcut choices for the
+// next installation ("VornLib.CreateDesktopShortcut" and
+// "VornLib.CreateQuickLaunchShortcut", 1 or 0), and two numbered lists in
+// sub-keys: the installed files relative to the install folder ("FilesList")
+// and the shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
 #pragma once
 
 #include <vector>
@@ -28,6 +30,7 @@ constexpr char16_t kShortcutsList[] = u"ShortcutsList";
 } // namespace vorn
 
 #ifdef _WIN32
+#include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/RegistryKey.h"
 
 namespace vorn {
@@ -35,6 +38,14 @@ namespace vorn {
 // Installers are 32-bit programs: the entry lives in the 32-bit registry
 // view, which 64-bit builds reach explicitly.
 constexpr uint32_t kUninstallEntryRoot = kRegistryLocalMachine32;
+
+// What the removal needs of a program's description, read from the entry
+// whose "VornLib.UninstallProgram" names `program` (compared as paths): the
+// UUID from the entry's name, the name, version and company from
+// "DisplayName", "DisplayVersion" and "Publisher". A program whose own
+// payload cannot be read still removes itself with it. 29 when no entry
+// names the program.
+Result DescriptionFromUninstallEntry(const String& program, ApplicationDescription* description);
 
 class UninstallEntry {
 public:

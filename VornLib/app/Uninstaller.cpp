@@ -10,6 +10,7 @@
 
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/Preferences.h"
+#include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/core/Format.h"
@@ -18,6 +19,7 @@
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/MessageBox.h"
 #include "VornLib/telemetry/Analytics.h"
 
@@ -25,6 +27,7 @@ namespace vorn {
 namespace {
 
 constexpr uint32_t kMaxShortcuts = 256;
+constexpr char16_t kBatchFolderPrefix[] = u"VornLib-Removal-";
 
 String ShortPath(const String& path) {
     wchar_t shortPath[MAX_PATH] = {};
@@ -48,7 +51,7 @@ Result Uninstaller::uninstall(bool update) {
     const String title = RemovalTitle(description_);
     UninstallEntry entry(description_.uuid);
     if (!entry.exists()) {
-        ShowMessageBox(u"NotInstalled", title, nullptr);
+        (void)show(u"NotInstalled", title);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
     }
@@ -66,11 +69,23 @@ Result Uninstaller::uninstall(bool update) {
     NamedMutex running;
     (void)running.create(SingleInstanceName(description_.uuid).data());
     if (running.alreadyExisted() && !update) {
-        ShowMessageBox(u"CloseBeforeUninstall", description_.name, nullptr);
+        (void)show(u"CloseBeforeUninstall", description_.name);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultAlreadyExists;
     }
-    if (!quiet_ && ShowMessageBox(u"UninstallConfirmation", title, nullptr) != kButtonYes) {
+    // A product not built on VornLib holds no mutex: its processes are
+    // looked for in the install folder, where this removal program lies.
+    const String product = ProductExecutablePath(description_, executablePath_);
+    const String runningProgram =
+        description_.executable.isEmpty() || update
+            ? String()
+            : RunningProductProgram(description_.name, product, ParentFolder(executablePath_));
+    if (!runningProgram.isEmpty()) {
+        (void)show(u"CloseBeforeUninstall", runningProgram);
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
+        return kResultAlreadyExists;
+    }
+    if (!quiet_ && show(u"UninstallConfirmation", title) != kButtonYes) {
         (void)SendAnalyticsEvent(u"Uninstall", u"Canceled");
         return kResultCancelled;
     }
@@ -81,7 +96,7 @@ Result Uninstaller::uninstall(bool update) {
             module->onUninstall();
     }
     (void)ShellRegistration::ForProcess().registerShellTypes(false, false);
-    ShellRegistration::unregisterAppPath(executablePath_.data());
+    ShellRegistration::unregisterAppPath(product.data());
 
     String folder;
     if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())
@@ -95,15 +110,49 @@ Result Uninstaller::uninstall(bool update) {
     removeFiles(entry);
     if (!installFolder_.isEmpty())
         (void)removeFolder(installFolder_, false, true);
-    const String batchFile = update ? String() : writeBatchFile();
+    // Reached without administrator rights only where they cannot be asked for.
+    const bool elevated = !elevation_.isElevated || elevation_.isElevated();
+    const String batchFile = update ? String() : writeBatchFile(elevated);
 
     running.close();
     (void)entry.remove();
-    ShowMessageBox(u"UninstallSucceed", title, nullptr);
+    (void)show(u"UninstallSucceed", title);
     if (!batchFile.isEmpty())
         ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
     (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
+}
+
+uint32_t Uninstaller::show(const char16_t* name, const String& argument) const {
+    if (quiet_)
+        return kMessageBoxFailed;
+    ResourceCache& resources = ResourceCache::Instance();
+    const XmlNode* described = nullptr;
+    if (resources.getLocalizedElement(u"MessageBox", name, &described) == kResultOk) {
+        (void)resources.release(described);
+        return ShowMessageBox(name, FormatArgument(argument), nullptr);
+    }
+    for (const RemovalMessage& message : kRemovalMessages) {
+        if (String(message.name) != name)
+            continue;
+        MessageBoxContent content;
+        content.icon = String(message.type) == u"Error"     ? MessageIcon::Error
+                       : String(message.type) == u"Warning" ? MessageIcon::Warning
+                                                            : MessageIcon::Information;
+        content.title = description_.name + u" - Uninstall";
+        const String text = Format(message.text, {argument});
+        const int32_t split = text.find(u'\u00A4');
+        content.header = split < 0 ? text : text.left(uint32_t(split));
+        content.body = split < 0 ? String() : text.mid(uint32_t(split) + 1);
+        const uint32_t buttons[] = {message.question ? kButtonYes : kButtonOK, kButtonNo};
+        const char16_t* const captions[] = {message.question ? u"Yes" : u"OK", u"No"};
+        for (uint32_t i = 0; i < (message.question ? 2u : 1u); ++i) {
+            content.present[buttons[i]] = true;
+            content.captions[buttons[i]] = captions[i];
+        }
+        return ShowMessageBoxContent(content, nullptr);
+    }
+    return kMessageBoxFailed;
 }
 
 void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
@@ -135,29 +184,51 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
     }
 }
 
-String Uninstaller::writeBatchFile() {
-    const String temporary = TemporaryFileName();
-    if (temporary.isEmpty() || installFolder_.isEmpty())
+// The batch file runs after this process has ended, with its rights, and the
+// command processor reads it line by line as it goes: whoever may write it in
+// the meantime chooses what runs. An elevated removal writes it into a folder
+// of its own that administrators and the system alone may write (or writes
+// none); an unelevated one runs it with the user's own rights, so the user's
+// temporary folder serves.
+String Uninstaller::writeBatchFile(bool elevated) {
+    if (installFolder_.isEmpty())
         return String();
-    DeleteFileW(Wide(temporary.data()));
-    const String batchFile = RemovalBatchName(temporary, description_.name);
-    SetFileAttributesW(Wide(batchFile.data()), FILE_ATTRIBUTE_NORMAL);
-    FileHandle file(CreateFileW(Wide(batchFile.data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isValid())
-        return String();
-    const String text = RemovalBatchText(ShortPath(installFolder_), ShortPath(executablePath_),
-                                         ShortPath(batchFile));
+    String batchFolder;
+    String batchFile;
+    if (elevated) {
+        if (CreateAdministratorsFolder(SystemTemporaryFolder(), kBatchFolderPrefix, &batchFolder) !=
+            kResultOk)
+            return String();
+        batchFile = batchFolder + description_.name + u" Uninstall.cmd";
+    } else {
+        const String temporary = TemporaryFileName();
+        if (temporary.isEmpty())
+            return String();
+        DeleteFileW(Wide(temporary.data()));
+        batchFile = RemovalBatchName(temporary, description_.name);
+        SetFileAttributesW(Wide(batchFile.data()), FILE_ATTRIBUTE_NORMAL);
+    }
+    FileHandle file(CreateFileW(Wide(batchFile.data()), GENERIC_WRITE, 0, nullptr,
+                                elevated ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    const String text =
+        file.isValid() ? RemovalBatchText(ShortPath(installFolder_), ShortPath(executablePath_),
+                                          ShortPath(batchFile),
+                                          batchFolder.isEmpty() ? String() : ShortPath(batchFolder))
+                       : String();
     // One byte per character: the low byte of each unit, as the command
     // processor reads a batch file.
     std::string bytes(text.length(), '\0');
     for (uint32_t i = 0; i < text.length(); ++i)
         bytes[i] = char(text[i] & 0xFF);
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+    if (!file.isValid() ||
+        !WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         file.reset();
         DeleteFileW(Wide(batchFile.data()));
+        if (!batchFolder.isEmpty())
+            RemoveDirectoryW(Wide(batchFolder.data()));
         return String();
     }
     return batchFile;

@@ -5,6 +5,10 @@
 // listed files, the empty folders, the shell registrations and the entry. A
 // full uninstall ends with a batch file that deletes the executable once the
 // process has ended, and then the install folder when nothing else is in it.
+// An elevated removal's batch file runs with administrator rights: it lies in
+// a folder made for it in the system's temporary folder that administrators
+// and the system alone may write ("VornLib-Removal-<number>"), and takes that
+// folder with it at its end.
 #pragma once
 
 #include <vector>
@@ -21,16 +25,30 @@ namespace vorn {
 // Name, a no-break space, the version, and a blank and the tag when there is one.
 String RemovalTitle(const ApplicationDescription& description);
 
+// The removal's messages as the framework's English string table words them,
+// for a program whose own string tables cannot be read (a damaged payload):
+// it must still be able to ask and to tell. {0} is the message's argument;
+// "¤" splits the header from the body.
+struct RemovalMessage {
+    const char16_t* name; // the "MessageBox" of the string tables
+    const char16_t* type; // its "Type"
+    const char16_t* text;
+    bool question; // Yes and No, else OK
+};
+constexpr uint32_t kRemovalMessageCount = 4;
+extern const RemovalMessage kRemovalMessages[kRemovalMessageCount];
+
 // The batch file's name: the temporary file's name followed by
 // " <short name> Uninstall.cmd".
 String RemovalBatchName(const String& temporaryName, const String& shortName);
 
 // The batch file: wait until the executable can be deleted, remove the install
-// folder when it is empty, delete itself. Arguments are short (8.3) paths; the
-// folder ends with a backslash. It never deletes by pattern: the folder may
-// hold files the user put there.
+// folder when it is empty, delete itself, and with `batchFolder` the folder
+// made for it too. Arguments are short (8.3) paths; the install folder ends
+// with a backslash. It never deletes by pattern: the folder may hold files the
+// user put there.
 String RemovalBatchText(const String& installFolder, const String& executable,
-                        const String& batchFile);
+                        const String& batchFile, const String& batchFolder = String());
 
 } // namespace vorn
 
@@ -64,10 +82,12 @@ public:
     static Result deleteFile(const String& path);
 
 private:
+    // The message from the string tables, else in the framework's English.
+    uint32_t show(const char16_t* name, const String& argument) const;
     void removeShortcuts(const UninstallEntry& entry);
     void removeProgramGroup(const String& group);
     void removeFiles(const UninstallEntry& entry);
-    String writeBatchFile();
+    String writeBatchFile(bool elevated);
 
     const ApplicationDescription& description_;
     String executablePath_;

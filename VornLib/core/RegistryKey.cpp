@@ -211,6 +211,25 @@ Result RegistryKey::deleteValue(const char16_t* name) {
     return ResultFromSystemError(uint32_t(RegDeleteValueW(key_.get(), Wide(name))));
 }
 
+Result RegistryKey::subkeyName(uint32_t index, String* name) {
+    if (!name)
+        return kResultNullOutput;
+    name->clear();
+    const Result opened = openForReading();
+    if (opened != kResultOk)
+        return opened;
+    wchar_t buffer[256] = {}; // the longest key name the registry allows, and its end
+    DWORD length = 256;
+    const LONG error =
+        RegEnumKeyExW(key_.get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    if (error == ERROR_NO_MORE_ITEMS)
+        return kResultNoMoreItems;
+    if (error != ERROR_SUCCESS)
+        return ResultFromSystemError(uint32_t(error));
+    *name = String(Units(buffer));
+    return kResultOk;
+}
+
 Result RegistryKey::deleteSubkeyTree(const char16_t* name) {
     if (!name)
         return kResultInvalidName;

@@ -41,6 +41,9 @@ public:
     Result writeFloat(const char16_t* name, float value);
     Result writeDouble(const char16_t* name, double value);
 
+    // The name of the subkey at `index` in the system's order; 20 past the last.
+    Result subkeyName(uint32_t index, String* name);
+
     Result deleteValue(const char16_t* name);
     // Deletes the named subkey with everything below it. Success when this key
     // itself does not exist; 29 when only the subkey is missing.

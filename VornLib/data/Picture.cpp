@@ -7,6 +7,31 @@
 
 namespace vorn {
 
+// The C decoders answer in the numbers of the framework's own vocabularies.
+constexpr uint32_t kDecoderNumbers[][2] = {
+    {kVornDecodeOk, kResultOk},
+    {kVornDecodeUnsupportedFormat, kResultUnsupportedFormat},
+    {kVornDecodePlatformFailure, kResultPlatformFailure},
+    {kVornDecodeOutOfMemory, kResultOutOfMemory},
+    {kVornDecodeCapacityExceeded, kResultCapacityExceeded},
+    {kVornDecodeMalformed, kResultMalformed},
+    {kVornGrey8, uint32_t(PixelFormat::Grey8)},
+    {kVornGrey16, uint32_t(PixelFormat::Grey16)},
+    {kVornGreyAlpha16, uint32_t(PixelFormat::GreyAlpha16)},
+    {kVornGreyAlpha32, uint32_t(PixelFormat::GreyAlpha32)},
+    {kVornRgb24, uint32_t(PixelFormat::Rgb24)},
+    {kVornRgba32, uint32_t(PixelFormat::Rgba32)},
+    {kVornPalette8, uint32_t(PixelFormat::Palette8)},
+};
+constexpr bool DecoderNumbersAgree() {
+    for (const auto& pair : kDecoderNumbers) {
+        if (pair[0] != pair[1])
+            return false;
+    }
+    return true;
+}
+static_assert(DecoderNumbersAgree(), "the decoders' results and formats are the framework's");
+
 namespace {
 
 struct FormatInfo {

@@ -13,17 +13,6 @@
 #include "VornLib/data/DecoderBounds.h"
 #include "VornLib/data/PictureDecoders.h"
 
-enum {
-    kOk = 0,
-    kUnsupportedFormat = 3,
-    kPlatformFailure = 7,
-    kOutOfMemory = 12,
-    kCapacityExceeded = 24,
-    kMalformed = 33,
-};
-
-enum { kGrey8 = 1, kRgb24 = 5 };
-
 typedef struct JpegState {
     struct jpeg_decompress_struct decoder;
     struct jpeg_error_mgr errors;
@@ -58,18 +47,18 @@ static uint32_t DecodeSteps(JpegState* state, const uint8_t* bytes, size_t size,
     decoder->client_data = state;
     jpeg_mem_src(decoder, (unsigned char*)bytes, (unsigned long)size);
     if (jpeg_read_header(decoder, TRUE) != JPEG_HEADER_OK)
-        return kMalformed;
+        return kVornDecodeMalformed;
     if (decoder->num_components == 3 &&
         (decoder->jpeg_color_space == JCS_YCbCr || decoder->jpeg_color_space == JCS_RGB)) {
         decoder->out_color_space = JCS_RGB;
-        out->format = kRgb24;
+        out->format = kVornRgb24;
         bitsPerPixel = 24;
     } else if (decoder->num_components == 1 && decoder->jpeg_color_space == JCS_GRAYSCALE) {
         decoder->out_color_space = JCS_GRAYSCALE;
-        out->format = kGrey8;
+        out->format = kVornGrey8;
         bitsPerPixel = 8;
     } else {
-        return kUnsupportedFormat;
+        return kVornDecodeUnsupportedFormat;
     }
     /* The size is checked before decoding starts: a progressive picture's
        start allocates the coefficients of the whole picture, gigabytes for a
@@ -77,32 +66,32 @@ static uint32_t DecodeSteps(JpegState* state, const uint8_t* bytes, size_t size,
        the last blocks, so three times the largest picture is plenty. */
     jpeg_calc_output_dimensions(decoder);
     if (decoder->output_components * 8 != (int)bitsPerPixel)
-        return kUnsupportedFormat;
+        return kVornDecodeUnsupportedFormat;
     total = VornPictureBytes(decoder->output_width, decoder->output_height, bitsPerPixel,
                              VORN_PICTURE_BYTES_BOUND);
     if (!total)
-        return kCapacityExceeded;
+        return kVornDecodeCapacityExceeded;
     decoder->mem->max_memory_to_use = (long)(3u * VORN_PICTURE_BYTES_BOUND);
     jpeg_start_decompress(decoder);
     rowBytes = VornPictureRowBytes(decoder->output_width, bitsPerPixel);
     out->pixels = (uint8_t*)malloc(total);
     if (!out->pixels)
-        return kOutOfMemory;
+        return kVornDecodeOutOfMemory;
     while (decoder->output_scanline < decoder->output_height) {
         JSAMPROW row = out->pixels + (size_t)decoder->output_scanline * rowBytes;
         if (jpeg_read_scanlines(decoder, &row, 1) != 1)
-            return kPlatformFailure;
+            return kVornDecodePlatformFailure;
     }
     jpeg_finish_decompress(decoder);
     out->width = decoder->output_width;
     out->height = decoder->output_height;
-    return kOk;
+    return kVornDecodeOk;
 }
 
 static uint32_t Decode(JpegState* state, const uint8_t* bytes, size_t size,
                        VornDecodedPicture* out) {
     if (setjmp(state->jump))
-        return kPlatformFailure;
+        return kVornDecodePlatformFailure;
     return DecodeSteps(state, bytes, size, out);
 }
 
@@ -111,11 +100,11 @@ uint32_t VornDecodeJpeg(const uint8_t* bytes, size_t size, VornDecodedPicture* o
     uint32_t result;
     memset(out, 0, sizeof *out);
     if (!bytes || size < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF)
-        return kMalformed;
+        return kVornDecodeMalformed;
     /* The error manager is set up before anything can jump. */
     state = (JpegState*)calloc(1, sizeof *state);
     if (!state)
-        return kOutOfMemory;
+        return kVornDecodeOutOfMemory;
     state->decoder.err = jpeg_std_error(&state->errors);
     state->errors.error_exit = RaiseError;
     state->errors.emit_message = EmitMessage;
@@ -125,7 +114,7 @@ uint32_t VornDecodeJpeg(const uint8_t* bytes, size_t size, VornDecodedPicture* o
     /* Safe on a decoder that was never created: the state starts zeroed. */
     jpeg_destroy_decompress(&state->decoder);
     free(state);
-    if (result != kOk) {
+    if (result != kVornDecodeOk) {
         free(out->pixels);
         memset(out, 0, sizeof *out);
     }

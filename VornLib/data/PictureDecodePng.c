@@ -8,26 +8,6 @@
 #include "VornLib/data/DecoderBounds.h"
 #include "VornLib/data/PictureDecoders.h"
 
-enum {
-    kOk = 0,
-    kUnsupportedFormat = 3,
-    kPlatformFailure = 7,
-    kOutOfMemory = 12,
-    kCapacityExceeded = 24,
-    kMalformed = 33,
-};
-
-/* The same numbers as vorn::PixelFormat. */
-enum {
-    kGrey8 = 1,
-    kGrey16 = 2,
-    kGreyAlpha16 = 3,
-    kGreyAlpha32 = 4,
-    kRgb24 = 5,
-    kRgba32 = 6,
-    kPalette8 = 7
-};
-
 #define kMaxDimension 65535u
 /* Ancillary chunks whose contents libpng would hold in memory whole. */
 static const png_byte kSkippedChunks[] = "iCCP\0sPLT\0tEXt\0zTXt\0iTXt\0pCAL\0sCAL\0eXIf";
@@ -70,13 +50,13 @@ static uint32_t FormatOf(int colourType, int bitDepth, uint32_t* bitsPerPixel) {
         uint32_t format;
         uint32_t bits;
     } kFormats[] = {
-        {PNG_COLOR_TYPE_GRAY, 8, kGrey8, 8},
-        {PNG_COLOR_TYPE_GRAY, 16, kGrey16, 16},
-        {PNG_COLOR_TYPE_RGB, 8, kRgb24, 24},
-        {PNG_COLOR_TYPE_PALETTE, 8, kPalette8, 8},
-        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, kGreyAlpha16, 16},
-        {PNG_COLOR_TYPE_GRAY_ALPHA, 16, kGreyAlpha32, 32},
-        {PNG_COLOR_TYPE_RGB_ALPHA, 8, kRgba32, 32},
+        {PNG_COLOR_TYPE_GRAY, 8, kVornGrey8, 8},
+        {PNG_COLOR_TYPE_GRAY, 16, kVornGrey16, 16},
+        {PNG_COLOR_TYPE_RGB, 8, kVornRgb24, 24},
+        {PNG_COLOR_TYPE_PALETTE, 8, kVornPalette8, 8},
+        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, kVornGreyAlpha16, 16},
+        {PNG_COLOR_TYPE_GRAY_ALPHA, 16, kVornGreyAlpha32, 32},
+        {PNG_COLOR_TYPE_RGB_ALPHA, 8, kVornRgba32, 32},
     };
     size_t i;
     for (i = 0; i < sizeof kFormats / sizeof kFormats[0]; ++i) {
@@ -123,20 +103,20 @@ static uint32_t DecodeSteps(PngState* state, PngSource* source, VornDecodedPictu
                  NULL);
     out->format = FormatOf(colourType, bitDepth, &bitsPerPixel);
     if (!out->format)
-        return kUnsupportedFormat;
+        return kVornDecodeUnsupportedFormat;
     total = VornPictureBytes(width, height, bitsPerPixel, VORN_PICTURE_BYTES_BOUND);
     if (!total)
-        return kCapacityExceeded;
+        return kVornDecodeCapacityExceeded;
     rowBytes = VornPictureRowBytes(width, bitsPerPixel);
     if (png_get_rowbytes(state->png, state->info) != rowBytes)
-        return kPlatformFailure;
-    if (out->format == kPalette8)
+        return kVornDecodePlatformFailure;
+    if (out->format == kVornPalette8)
         CopyPalette(state, out);
 
     out->pixels = (uint8_t*)malloc(total);
     state->rows = (png_bytep*)malloc(sizeof(png_bytep) * height);
     if (!out->pixels || !state->rows)
-        return kOutOfMemory;
+        return kVornDecodeOutOfMemory;
     for (y = 0; y < height; ++y)
         state->rows[y] = out->pixels + (size_t)y * rowBytes;
     png_set_interlace_handling(state->png);
@@ -144,12 +124,12 @@ static uint32_t DecodeSteps(PngState* state, PngSource* source, VornDecodedPictu
     png_read_end(state->png, NULL);
     out->width = width;
     out->height = height;
-    return kOk;
+    return kVornDecodeOk;
 }
 
 static uint32_t Decode(PngState* state, PngSource* source, VornDecodedPicture* out) {
     if (setjmp(png_jmpbuf(state->png)))
-        return kPlatformFailure;
+        return kVornDecodePlatformFailure;
     return DecodeSteps(state, source, out);
 }
 
@@ -159,7 +139,7 @@ uint32_t VornDecodePng(const uint8_t* bytes, size_t size, VornDecodedPicture* ou
     uint32_t result;
     memset(out, 0, sizeof *out);
     if (!bytes || size < 8 || png_sig_cmp(bytes, 0, 8) != 0)
-        return kMalformed;
+        return kVornDecodeMalformed;
 
     source.bytes = bytes;
     source.size = size;
@@ -168,7 +148,7 @@ uint32_t VornDecodePng(const uint8_t* bytes, size_t size, VornDecodedPicture* ou
     state.info = NULL;
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, RaiseError, IgnoreWarning);
     if (!state.png)
-        return kOutOfMemory;
+        return kVornDecodeOutOfMemory;
     /* libpng allocates a text, profile or palette-suggestion chunk whole, at
      * its declared length, before reading it: a 130-byte file declaring a
      * 1.9 GB sPLT chunk took that much. The pixels need none of them; skipped
@@ -177,10 +157,10 @@ uint32_t VornDecodePng(const uint8_t* bytes, size_t size, VornDecodedPicture* ou
     png_set_keep_unknown_chunks(state.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
                                 (int)(sizeof kSkippedChunks / 5));
     state.info = png_create_info_struct(state.png);
-    result = state.info ? Decode(&state, &source, out) : kOutOfMemory;
+    result = state.info ? Decode(&state, &source, out) : kVornDecodeOutOfMemory;
     png_destroy_read_struct(&state.png, state.info ? &state.info : NULL, NULL);
     free(state.rows);
-    if (result != kOk) {
+    if (result != kVornDecodeOk) {
         free(out->pixels);
         memset(out, 0, sizeof *out);
     }

@@ -13,7 +13,29 @@
 extern "C" {
 #endif
 
-/* Format numbers as in vorn::PixelFormat. */
+/* What the decoders answer: result codes of the framework (vorn::Result),
+ * declared once for the C side; Picture.cpp checks that the numbers agree. */
+enum {
+    kVornDecodeOk = 0,
+    kVornDecodeUnsupportedFormat = 3,
+    kVornDecodePlatformFailure = 7,
+    kVornDecodeOutOfMemory = 12,
+    kVornDecodeCapacityExceeded = 24,
+    kVornDecodeMalformed = 33
+};
+
+/* The pixel formats they produce, as vorn::PixelFormat numbers them. */
+enum {
+    kVornGrey8 = 1,
+    kVornGrey16 = 2,
+    kVornGreyAlpha16 = 3,
+    kVornGreyAlpha32 = 4,
+    kVornRgb24 = 5,
+    kVornRgba32 = 6,
+    kVornPalette8 = 7
+};
+
+/* Format numbers as above. */
 typedef struct VornDecodedPicture {
     uint32_t width;
     uint32_t height;

@@ -1,5 +1,6 @@
 #include "VornLib/gui/BrowseFolderDialog.h"
 
+#include <objbase.h>
 #include <shlobj.h>
 
 namespace vorn {
@@ -55,29 +56,24 @@ Result BrowseFolderDialog::readAttributes(const XmlNode& element) {
 
 Result BrowseFolderDialog::run(HWND owner, const String& preset, String* folder) {
     folder->clear();
-    PIDLIST_ABSOLUTE root = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(owner, rootedAtDesktop_ ? CSIDL_DESKTOP : CSIDL_DRIVES,
-                                          &root)) ||
-        !root)
+    TaskMemory<ITEMIDLIST_ABSOLUTE> root;
+    if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, root.receive())) || !root)
         return kResultPlatformFailure;
     BrowseState state = {SelectablePath(preset)};
     BROWSEINFOW info = {};
     info.hwndOwner = owner;
-    info.pidlRoot = root;
+    info.pidlRoot = root.get();
     info.lpszTitle = Wide(title().data());
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_VALIDATE | BIF_NEWDIALOGSTYLE | BIF_UAHINT;
     if (!newFolderButton_)
         info.ulFlags |= BIF_NONEWFOLDERBUTTON;
     info.lpfn = BrowseCallback;
     info.lParam = LPARAM(&state);
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
-    CoTaskMemFree(root);
+    const TaskMemory<ITEMIDLIST_ABSOLUTE> chosen(SHBrowseForFolderW(&info));
     if (!chosen)
         return kResultCancelled;
     wchar_t path[MAX_PATH] = {};
-    const BOOL isFolder = SHGetPathFromIDListW(chosen, path);
-    CoTaskMemFree(chosen);
-    if (!isFolder)
+    if (!SHGetPathFromIDListW(chosen.get(), path))
         return kResultCancelled;
     *folder = WithTrailingSeparator(String(Units(path)));
     return kResultOk;

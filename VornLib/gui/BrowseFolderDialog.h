@@ -12,7 +12,6 @@ namespace vorn {
 
 class BrowseFolderDialog : public Dialog {
 public:
-    void setRootedAtDesktop(bool desktop) { rootedAtDesktop_ = desktop; }
     bool newFolderButton() const { return newFolderButton_; }
 
     // 0 with the chosen folder, always ending in a path separator; 8 when
@@ -25,7 +24,6 @@ protected:
 
 private:
     bool newFolderButton_ = true;
-    bool rootedAtDesktop_ = false;
 };
 
 // Appends a backslash unless the path ends in a backslash or a slash.

@@ -2,26 +2,24 @@
 
 #include <commctrl.h>
 
+#include "VornLib/gui/DescriptionWords.h"
+
 namespace vorn {
 namespace {
 
 // The BS_ type bits; the rest of the style is kept when the type changes.
 constexpr uint32_t kButtonTypeMask = 0x0F;
 
-struct AlignWord {
-    const char16_t* word;
-    uint32_t style;
-};
-constexpr AlignWord kHorizontalAligns[] = {
-    {u"Left", BS_LEFT},
-    {u"Center", BS_CENTER},
-    {u"Right", BS_RIGHT},
+// BS_CENTER is BS_LEFT | BS_RIGHT.
+constexpr DescriptionWord<StyleBits> kHorizontalAligns[] = {
+    {u"Left", {BS_LEFT, BS_CENTER}},
+    {u"Center", {BS_CENTER, BS_CENTER}},
+    {u"Right", {BS_RIGHT, BS_CENTER}},
 };
 
 } // namespace
 
-ButtonControl::ButtonControl(uint32_t kind) {
-    setBehaviour(kWrapsSystemClass, true);
+ButtonControl::ButtonControl(uint32_t kind) : SystemControl(L"Button") {
     setStyle(style() | WS_TABSTOP | kind);
 }
 
@@ -50,23 +48,15 @@ Result ButtonControl::readType(const String& type) {
 }
 
 Result ButtonControl::readAttributes(const XmlNode& element) {
+    uint32_t style = this->style();
+    Result result = ApplyStyleWord(element, u"HorizontalAlign", kHorizontalAligns, &style);
+    if (result != kResultOk)
+        return result;
+    setStyle(style);
     String text;
-    if (element.getAttribute(u"HorizontalAlign", &text) == kResultOk) {
-        const AlignWord* found = nullptr;
-        for (const AlignWord& align : kHorizontalAligns) {
-            if (text == align.word)
-                found = &align;
-        }
-        if (!found)
-            return kResultInvalidArgument;
-        setStyle((style() & ~uint32_t(BS_CENTER)) | found->style);
-    }
-    if (element.getAttribute(u"Picture", &text) == kResultOk) {
-        const Result result = picture_.load(text.data());
-        if (result != kResultOk)
-            return result;
-    }
-    return kResultOk;
+    if (element.getAttribute(u"Picture", &text) == kResultOk)
+        result = picture_.load(text.data());
+    return result;
 }
 
 Result ButtonControl::readChildren(const XmlNode& element) {
@@ -75,7 +65,7 @@ Result ButtonControl::readChildren(const XmlNode& element) {
             continue;
         if (node->name() != u"Menu" || menu_)
             return kResultKindMismatch;
-        menu_.reset(new Menu);
+        menu_ = std::make_unique<Menu>();
         const Result result = menu_->read(*node);
         if (result != kResultOk)
             return result;
@@ -111,7 +101,7 @@ bool ButtonControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* res
             return true;
         }
     }
-    return Window::handleMessage(message, w, l, result);
+    return SystemControl::handleMessage(message, w, l, result);
 }
 
 bool ButtonControl::isChecked() const {

@@ -11,11 +11,11 @@
 
 #include "VornLib/gui/Menu.h"
 #include "VornLib/gui/PictureBitmap.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
-class ButtonControl : public Window {
+class ButtonControl : public SystemControl {
 public:
     ButtonControl() : ButtonControl(BS_PUSHBUTTON) {}
 
@@ -35,7 +35,6 @@ protected:
     // `kind`: the BS_ type of the element ("Button", "CheckBox", "GroupBox").
     explicit ButtonControl(uint32_t kind);
 
-    const wchar_t* systemClassName() const override { return L"Button"; }
     // "Type" (5 unless "DefaultButton" or "PushCheckButton"),
     // "HorizontalAlign", "Picture".
     Result readType(const String& type) override;

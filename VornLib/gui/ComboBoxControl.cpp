@@ -4,60 +4,35 @@
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/DescriptionWords.h"
 
 namespace vorn {
 namespace {
 
 constexpr uint32_t kComboTypeMask = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST;
 
-struct TypeWord {
-    const char16_t* word;
-    uint32_t style;
-};
-constexpr TypeWord kTypes[] = {
+constexpr DescriptionWord<uint32_t> kTypes[] = {
     {u"List", CBS_SIMPLE},
     {u"Editable", CBS_DROPDOWN},
     {u"DropDown", CBS_DROPDOWNLIST},
 };
 
-String WindowText(HWND window) {
-    String text;
-    const int length = GetWindowTextLengthW(window);
-    if (length <= 0)
-        return text;
-    std::vector<wchar_t> units(size_t(length) + 1);
-    const int read = GetWindowTextW(window, units.data(), length + 1);
-    text.assign(Units(units.data()), uint32_t(read > 0 ? read : 0));
-    return text;
-}
-
 } // namespace
 
-ComboBoxControl::ComboBoxControl() {
-    setBehaviour(kWrapsSystemClass, true);
+ComboBoxControl::ComboBoxControl() : SystemControl(L"ComboBoxEx32") {
     setStyle(style() | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL);
 }
 
 Result ComboBoxControl::readType(const String& type) {
-    for (const TypeWord& word : kTypes) {
-        if (type == word.word) {
-            setStyle((style() & ~kComboTypeMask) | word.style);
-            return kResultOk;
-        }
-    }
-    return kResultInvalidArgument;
+    const uint32_t* typeStyle = FindWord(kTypes, type);
+    if (!typeStyle)
+        return kResultInvalidArgument;
+    setStyle((style() & ~kComboTypeMask) | *typeStyle);
+    return kResultOk;
 }
 
 Result ComboBoxControl::readAttributes(const XmlNode& element) {
-    String name;
-    if (element.getAttribute(u"Pictures", &name) == kResultOk) {
-        int32_t itemWidth = 0;
-        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
-        const Result result = LoadPictureImageList(name.data(), itemWidth, &pictures_);
-        if (result != kResultOk)
-            return result;
-    }
-    return kResultOk;
+    return pictures_.read(element);
 }
 
 Result ComboBoxControl::readChildren(const XmlNode& element) {
@@ -153,7 +128,7 @@ String ComboBoxControl::text() const {
 
 void ComboBoxControl::created() {
     if (pictures_)
-        SendMessageW(handle(), CBEM_SETIMAGELIST, 0, LPARAM(pictures_.get()));
+        SendMessageW(handle(), CBEM_SETIMAGELIST, 0, LPARAM(pictures_.handle()));
     for (uint32_t index = 0; index < items_.size(); ++index)
         insert(index);
     if (selection_ >= 0)

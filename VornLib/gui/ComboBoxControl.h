@@ -6,12 +6,12 @@
 
 #include <vector>
 
-#include "VornLib/gui/PictureBitmap.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/PictureImageList.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
-class ComboBoxControl : public Window {
+class ComboBoxControl : public SystemControl {
 public:
     ComboBoxControl();
 
@@ -30,7 +30,6 @@ public:
     String text() const;
 
 protected:
-    const wchar_t* systemClassName() const override { return L"ComboBoxEx32"; }
     // "List", "Editable" or "DropDown"; 5 for anything else.
     Result readType(const String& type) override;
     // "Pictures" and "PictureItemWidth".
@@ -47,7 +46,7 @@ private:
     void insert(uint32_t index);
 
     std::vector<Item> items_;
-    ImageListHandle pictures_;
+    PictureImageList pictures_;
     int32_t selection_ = -1;
 };
 

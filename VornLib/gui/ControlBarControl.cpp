@@ -2,10 +2,9 @@
 
 namespace vorn {
 
-ControlBarControl::ControlBarControl() {
+ControlBarControl::ControlBarControl() : SystemControl(REBARCLASSNAMEW) {
     setStyle(style() | RBS_VARHEIGHT | RBS_BANDBORDERS | CCS_NODIVIDER | CCS_NOPARENTALIGN |
              CCS_NORESIZE);
-    setBehaviour(kWrapsSystemClass, true);
 }
 
 Result ControlBarControl::readAttributes(const XmlNode& element) {

@@ -3,20 +3,19 @@
 // "Transparent" lets the parent's background show beneath the bands.
 #pragma once
 
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/SystemControl.h"
 
 #include <commctrl.h>
 
 namespace vorn {
 
-class ControlBarControl : public Window {
+class ControlBarControl : public SystemControl {
 public:
     ControlBarControl();
     bool isTransparent() const { return transparent_; }
 
 protected:
     Result readAttributes(const XmlNode& element) override;
-    const wchar_t* systemClassName() const override { return REBARCLASSNAMEW; }
     void created() override;
 
 private:

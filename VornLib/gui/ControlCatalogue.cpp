@@ -20,15 +20,17 @@
 #include "VornLib/gui/UrlControl.h"
 #include "VornLib/gui/Window.h"
 
+#include <memory>
+
 namespace vorn {
 namespace {
 
-template <typename Kind> Window* Make() {
-    return new Kind;
+template <typename Kind> std::unique_ptr<Window> Make() {
+    return std::make_unique<Kind>();
 }
 
-Window* MakeContainer() {
-    Window* window = new Window;
+std::unique_ptr<Window> MakeContainer() {
+    auto window = std::make_unique<Window>();
     window->setBehaviour(kForwardsCommands, true);
     return window;
 }
@@ -70,7 +72,7 @@ ProgramKinds& Programs() {
 
 } // namespace
 
-Window* CreateWindowOfKind(const String& element) {
+std::unique_ptr<Window> CreateWindowOfKind(const String& element) {
     const ProgramKinds& programs = Programs();
     for (uint32_t index = 0; index < programs.count; ++index) {
         if (element == programs.kinds[index].element)

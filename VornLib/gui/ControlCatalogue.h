@@ -3,6 +3,8 @@
 // (and so fails the description with 39). Programs may add kinds of their own.
 #pragma once
 
+#include <memory>
+
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 
@@ -12,11 +14,11 @@ class Window;
 
 struct WindowKind {
     const char16_t* element;
-    Window* (*create)();
+    std::unique_ptr<Window> (*create)();
 };
 
 // Null for an unknown element name.
-Window* CreateWindowOfKind(const String& element);
+std::unique_ptr<Window> CreateWindowOfKind(const String& element);
 // Adds a program's own kind, or replaces the kind of that element name; at
 // most 32 program kinds.
 Result RegisterWindowKind(const WindowKind& kind);

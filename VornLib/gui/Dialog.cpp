@@ -1,6 +1,9 @@
 #include "VornLib/gui/Dialog.h"
 
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
@@ -8,29 +11,29 @@
 namespace vorn {
 namespace {
 
-struct DialogType {
-    const char16_t* name;
+struct DialogStyles {
     uint32_t style;
     uint32_t extendedStyle;
 };
 
 constexpr uint32_t kPopupBase = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                 DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK;
-const DialogType kDialogTypes[] = {
-    {u"Popup", kPopupBase | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-     WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE},
-    {u"StatusPopup", kPopupBase | WS_DLGFRAME | DS_MODALFRAME,
-     WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE},
-    {u"SimplePopup", kPopupBase | WS_CAPTION, 0},
-    {u"ThinPopup", kPopupBase | WS_BORDER, 0},
+constexpr DescriptionWord<DialogStyles> kDialogTypes[] = {
+    {u"Popup",
+     {kPopupBase | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+      WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE}},
+    {u"StatusPopup",
+     {kPopupBase | WS_DLGFRAME | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE}},
+    {u"SimplePopup", {kPopupBase | WS_CAPTION, 0}},
+    {u"ThinPopup", {kPopupBase | WS_BORDER, 0}},
 };
 
 } // namespace
 
 Dialog::Dialog() : defaultButton_(FixedNames().ok) {
     setBehaviour(kDialogClass, true);
-    setStyle(kDialogTypes[0].style);
-    setExtendedStyle(kDialogTypes[0].extendedStyle);
+    setStyle(kDialogTypes[0].value.style);
+    setExtendedStyle(kDialogTypes[0].value.extendedStyle);
     SystemColour face;
     (void)SystemColour::Parse(u"DialogBoxBackground", &face);
     setBackground(face);
@@ -42,25 +45,19 @@ Dialog::Dialog() : defaultButton_(FixedNames().ok) {
 }
 
 Result Dialog::load(const char16_t* name) {
-    ResourceCache& resources = ResourceCache::Instance();
-    const XmlNode* element = nullptr;
-    Result result = resources.getLocalizedElement(descriptionElement(), name, &element);
-    if (result != kResultOk)
-        return result;
-    result = readDescription(element);
-    (void)resources.release(element);
-    return result;
+    ResourceLease<XmlNode> element;
+    const Result found = ResourceCache::Instance().getLocalizedElement(descriptionElement(), name,
+                                                                       element.receive());
+    return found == kResultOk ? readDescription(element.get()) : found;
 }
 
 Result Dialog::readType(const String& type) {
-    for (const DialogType& entry : kDialogTypes) {
-        if (type == entry.name) {
-            setStyle(entry.style);
-            setExtendedStyle(entry.extendedStyle);
-            return kResultOk;
-        }
-    }
-    return kResultInvalidArgument;
+    const DialogStyles* styles = FindWord(kDialogTypes, type);
+    if (!styles)
+        return kResultInvalidArgument;
+    setStyle(styles->style);
+    setExtendedStyle(styles->extendedStyle);
+    return kResultOk;
 }
 
 Result Dialog::readAttributes(const XmlNode& element) {
@@ -154,10 +151,7 @@ Result Dialog::runModal(HWND owner, uint32_t* result) {
             quit = got == 0;
             break;
         }
-        if (!preTranslate(&message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        DispatchToWindows(&message);
     }
     if (ownerWasEnabled)
         EnableWindow(owner, TRUE);

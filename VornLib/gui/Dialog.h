@@ -26,10 +26,8 @@ public:
     Result showModeless(HWND owner);
     // A modal dialog stops its pump; a modeless one is destroyed.
     void endDialog(uint32_t result);
-    bool ended() const { return done_; }
     uint32_t result() const { return result_; }
 
-    uint16_t defaultButton() const { return defaultButton_; }
     void setDefaultButton(uint16_t name) { defaultButton_ = name; }
     bool mayCloseByDefault() const;
 

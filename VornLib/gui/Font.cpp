@@ -7,8 +7,8 @@ namespace vorn {
 namespace {
 
 // Fonts alive, for sharing; only the user-interface thread touches them.
-std::vector<SharedFont*>& LiveFonts() {
-    static std::vector<SharedFont*> fonts;
+std::vector<std::weak_ptr<SharedFont>>& LiveFonts() {
+    static std::vector<std::weak_ptr<SharedFont>> fonts;
     return fonts;
 }
 
@@ -69,46 +69,32 @@ LOGFONTW LogicalFontFromText(const FontText& text) {
     return font;
 }
 
-SharedFont* SharedFont::FromLogicalFont(const LOGFONTW& logicalFont) {
-    for (SharedFont* font : LiveFonts()) {
-        if (SameFont(font->logicalFont_, logicalFont)) {
-            font->addReference();
-            return font;
+std::shared_ptr<SharedFont> SharedFont::FromLogicalFont(const LOGFONTW& logicalFont) {
+    std::vector<std::weak_ptr<SharedFont>>& fonts = LiveFonts();
+    for (size_t index = 0; index < fonts.size();) {
+        std::shared_ptr<SharedFont> font = fonts[index].lock();
+        if (!font) { // its last window is gone
+            fonts.erase(fonts.begin() + long(index));
+            continue;
         }
+        if (SameFont(font->logicalFont_, logicalFont))
+            return font;
+        ++index;
     }
     HFONT handle = CreateFontIndirectW(&logicalFont);
     if (!handle)
         return nullptr;
-    SharedFont* font = new SharedFont;
-    font->handle_ = handle;
-    font->logicalFont_ = logicalFont;
-    LiveFonts().push_back(font);
+    std::shared_ptr<SharedFont> font(new SharedFont(handle, logicalFont));
+    fonts.push_back(font);
     return font;
 }
 
-SharedFont* SharedFont::FromText(const char16_t* text) {
+std::shared_ptr<SharedFont> SharedFont::FromText(const char16_t* text) {
     return FromLogicalFont(LogicalFontFromText(FontText::Parse(text)));
 }
 
-SharedFont* SharedFont::Default() {
+std::shared_ptr<SharedFont> SharedFont::Default() {
     return FromLogicalFont(BaseFont(SystemFontKind::Message));
-}
-
-void SharedFont::release() {
-    if (--references_ > 0)
-        return;
-    std::vector<SharedFont*>& fonts = LiveFonts();
-    for (size_t index = 0; index < fonts.size(); ++index) {
-        if (fonts[index] == this) {
-            fonts.erase(fonts.begin() + long(index));
-            break;
-        }
-    }
-    delete this;
-}
-
-SharedFont::~SharedFont() {
-    DeleteObject(handle_);
 }
 
 void DialogBaseUnits(HFONT font, int32_t* horizontal, int32_t* vertical) {

@@ -1,35 +1,32 @@
 // Shared fonts: a logical font made from the "Font" text of a description,
-// shared by every window that asks for the same one and deleted with the
-// last of them.
+// shared by every window that asks for the same one (the windows hold it by
+// shared_ptr) and deleted with the last of them.
 #pragma once
 
-#include "VornLib/core/Win32.h"
+#include <memory>
+
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/gui/FontText.h"
 
 namespace vorn {
 
 class SharedFont {
 public:
-    HFONT handle() const { return handle_; }
+    HFONT handle() const { return static_cast<HFONT>(handle_.get()); }
     const LOGFONTW& logicalFont() const { return logicalFont_; }
 
-    // The font for `text`, with one more reference; null when the platform
-    // cannot make it.
-    static SharedFont* FromText(const char16_t* text);
+    // The font for `text`; null when the platform cannot make it.
+    static std::shared_ptr<SharedFont> FromText(const char16_t* text);
     // The default font: the system's message font (height -12, "MS Shell
     // Dlg" when the system's metrics cannot be read).
-    static SharedFont* Default();
-    static SharedFont* FromLogicalFont(const LOGFONTW& font);
-    void addReference() { ++references_; }
-    void release();
+    static std::shared_ptr<SharedFont> Default();
+    static std::shared_ptr<SharedFont> FromLogicalFont(const LOGFONTW& font);
 
 private:
-    SharedFont() = default;
-    ~SharedFont();
+    SharedFont(HFONT handle, const LOGFONTW& font) : handle_(handle), logicalFont_(font) {}
 
-    HFONT handle_ = nullptr;
-    LOGFONTW logicalFont_ = {};
-    uint32_t references_ = 1;
+    GdiObject handle_;
+    LOGFONTW logicalFont_;
 };
 
 // The logical font a font text describes.

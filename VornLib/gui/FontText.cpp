@@ -1,15 +1,12 @@
 #include "VornLib/gui/FontText.h"
 
 #include "VornLib/core/TextParse.h"
+#include "VornLib/gui/DescriptionWords.h"
 
 namespace vorn {
 namespace {
 
-struct Word {
-    const char16_t* text;
-    uint32_t flag;
-};
-constexpr Word kFlagWords[] = {
+constexpr DescriptionWord<uint32_t> kFlagWords[] = {
     {u"Bold", kFontBold},
     {u"Italic", kFontItalic},
     {u"Underline", kFontUnderline},
@@ -17,11 +14,7 @@ constexpr Word kFlagWords[] = {
     {u"FixedPitch", kFontFixedPitch},
 };
 
-struct SystemFace {
-    const char16_t* text;
-    SystemFontKind kind;
-};
-constexpr SystemFace kSystemFaces[] = {
+constexpr DescriptionWord<SystemFontKind> kSystemFaces[] = {
     {u"{Default}", SystemFontKind::Message},
     {u"{Caption}", SystemFontKind::Caption},
     {u"{SmallCaption}", SystemFontKind::SmallCaption},
@@ -45,11 +38,9 @@ bool IsInteger(const String& token) {
 }
 
 void ApplyToken(const String& token, FontText* font) {
-    for (const Word& word : kFlagWords) {
-        if (token == word.text) {
-            font->flags |= word.flag;
-            return;
-        }
+    if (const uint32_t* flag = FindWord(kFlagWords, token)) {
+        font->flags |= *flag;
+        return;
     }
     if (token.data()[0] == u'*') {
         font->factor = ReadFloat32(token.data() + 1);
@@ -60,11 +51,8 @@ void ApplyToken(const String& token, FontText* font) {
         return;
     }
     if (token.data()[0] == u'{') {
-        font->systemFont = SystemFontKind::Message;
-        for (const SystemFace& face : kSystemFaces) {
-            if (token == face.text)
-                font->systemFont = face.kind;
-        }
+        const SystemFontKind* face = FindWord(kSystemFaces, token);
+        font->systemFont = face ? *face : SystemFontKind::Message;
         font->family = String();
         return;
     }

@@ -2,17 +2,13 @@
 
 #include "VornLib/core/String.h"
 #include "VornLib/core/TextParse.h"
+#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/WindowName.h"
 
 namespace vorn {
 namespace {
 
-struct EdgeWord {
-    const char16_t* word;
-    ConstraintKind kind;
-};
-
-constexpr EdgeWord kEdgeWords[] = {
+constexpr DescriptionWord<ConstraintKind> kEdgeWords[] = {
     {u"Width", ConstraintKind::Width}, {u"Height", ConstraintKind::Height},
     {u"Top", ConstraintKind::Top},     {u"Bottom", ConstraintKind::Bottom},
     {u"Left", ConstraintKind::Left},   {u"Right", ConstraintKind::Right},
@@ -124,15 +120,11 @@ ExpressionOutcome ReadLayoutExpression(const char16_t* text, LayoutConstraint* c
     while (*wordEnd && !IsOperator(*wordEnd))
         ++wordEnd;
     const String word(wordStart, uint32_t(wordEnd - wordStart));
-    ConstraintKind kind = ConstraintKind::Unset;
-    for (const EdgeWord& entry : kEdgeWords) {
-        if (word == entry.word)
-            kind = entry.kind;
-    }
-    if (kind == ConstraintKind::Unset)
+    const ConstraintKind* kind = FindWord(kEdgeWords, word);
+    if (!kind)
         return ExpressionOutcome::Unset;
     constraint->referenceName = WindowNameId(String(nameStart, uint32_t(dot - nameStart)));
-    constraint->kind = kind;
+    constraint->kind = *kind;
 
     cursor = wordEnd;
     for (int items = 0; items < 3;) {

@@ -3,49 +3,25 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
 namespace {
 
-struct StyleWord {
-    const char16_t* word;
-    uint32_t set;
-    uint32_t clear;
+constexpr DescriptionWord<StyleBits> kHeaderWords[] = {
+    {u"Hidden", {LVS_NOCOLUMNHEADER, 0}},
+    {u"Sort", {0, LVS_NOSORTHEADER}},
 };
-constexpr StyleWord kHeaderWords[] = {
-    {u"Hidden", LVS_NOCOLUMNHEADER, 0},
-    {u"Sort", 0, LVS_NOSORTHEADER},
-};
-constexpr StyleWord kSelectionWords[] = {{u"Single", LVS_SINGLESEL, 0}};
-constexpr StyleWord kShowSelectionWords[] = {{u"Always", LVS_SHOWSELALWAYS, 0}};
-constexpr StyleWord kStyleWords[] = {{u"Icon", LVS_ICON, LVS_TYPEMASK}};
+constexpr DescriptionWord<StyleBits> kSelectionWords[] = {{u"Single", {LVS_SINGLESEL, 0}}};
+constexpr DescriptionWord<StyleBits> kShowSelectionWords[] = {{u"Always", {LVS_SHOWSELALWAYS, 0}}};
+constexpr DescriptionWord<StyleBits> kStyleWords[] = {{u"Icon", {LVS_ICON, LVS_TYPEMASK}}};
 
-struct AlignWord {
-    const char16_t* word;
-    int32_t format;
-};
-constexpr AlignWord kAlignWords[] = {
+constexpr DescriptionWord<int32_t> kAlignWords[] = {
     {u"Left", LVCFMT_LEFT},
     {u"Center", LVCFMT_CENTER},
     {u"Right", LVCFMT_RIGHT},
 };
-
-// 38 absent, 5 an unknown word, else applies the word's bits.
-template <size_t N>
-Result ApplyStyleWord(const XmlNode& element, const char16_t* attribute,
-                      const StyleWord (&words)[N], Window* window) {
-    String text;
-    if (element.getAttribute(attribute, &text) != kResultOk)
-        return kResultInvalidName;
-    for (const StyleWord& word : words) {
-        if (text == word.word) {
-            window->setStyle((window->style() & ~word.clear) | word.set);
-            return kResultOk;
-        }
-    }
-    return kResultInvalidArgument;
-}
 
 // An element's own text, localized; for an element that also holds elements,
 // its first text run.
@@ -98,21 +74,22 @@ int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM context) {
 
 } // namespace
 
-ListControl::ListControl() {
+ListControl::ListControl() : SystemControl(L"SysListView32") {
     setStyle(style() | WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS);
-    setBehaviour(kWrapsSystemClass, true);
-    setBehaviour(kReceivesReflected, true);
 }
 
 Result ListControl::readAttributes(const XmlNode& element) {
+    // Every word is applied that can be; the first unknown one fails.
+    uint32_t listStyle = style();
     const Result results[] = {
-        ApplyStyleWord(element, u"Header", kHeaderWords, this),
-        ApplyStyleWord(element, u"Selection", kSelectionWords, this),
-        ApplyStyleWord(element, u"ShowSelection", kShowSelectionWords, this),
-        ApplyStyleWord(element, u"Style", kStyleWords, this),
+        ApplyStyleWord(element, u"Header", kHeaderWords, &listStyle),
+        ApplyStyleWord(element, u"Selection", kSelectionWords, &listStyle),
+        ApplyStyleWord(element, u"ShowSelection", kShowSelectionWords, &listStyle),
+        ApplyStyleWord(element, u"Style", kStyleWords, &listStyle),
     };
+    setStyle(listStyle);
     for (const Result result : results) {
-        if (result != kResultOk && result != kResultInvalidName)
+        if (result != kResultOk)
             return result;
     }
     sortable_ = !(style() & (LVS_NOSORTHEADER | LVS_NOCOLUMNHEADER));
@@ -125,14 +102,7 @@ Result ListControl::readAttributes(const XmlNode& element) {
         alternateBackground_ = RGB(resolved.red, resolved.green, resolved.blue);
         hasAlternateBackground_ = true;
     }
-    if (element.getAttribute(u"Pictures", &text) == kResultOk) {
-        int32_t itemWidth = 0;
-        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
-        const Result result = pictures_.load(text.data(), itemWidth);
-        if (result != kResultOk)
-            return result;
-    }
-    return kResultOk;
+    return pictures_.read(element);
 }
 
 Result ListControl::readChildren(const XmlNode& element) {
@@ -175,16 +145,8 @@ Result ListControl::readColumns(const XmlNode& element) {
             else if (node->getAttributeInt32(u"Width", &column.width) != kResultOk)
                 return kResultInvalidArgument;
         }
-        if (node->getAttribute(u"Align", &text) == kResultOk) {
-            const AlignWord* found = nullptr;
-            for (const AlignWord& align : kAlignWords) {
-                if (text == align.word)
-                    found = &align;
-            }
-            if (!found)
-                return kResultInvalidArgument;
-            column.format = found->format;
-        }
+        if (ReadWord(*node, u"Align", kAlignWords, &column.format) == kResultInvalidArgument)
+            return kResultInvalidArgument;
         columns_.push_back(column);
     }
     return kResultOk;
@@ -391,7 +353,7 @@ bool ListControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
         return true;
     if (message == WM_DESTROY)
         saveGroupStates();
-    return Window::handleMessage(message, w, l, result);
+    return SystemControl::handleMessage(message, w, l, result);
 }
 
 } // namespace vorn

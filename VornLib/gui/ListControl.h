@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "VornLib/gui/PictureImageList.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
@@ -37,11 +37,10 @@ struct ListItem {
     int32_t groupId = -1; // -1: not in a group
 };
 
-class ListControl : public Window {
+class ListControl : public SystemControl {
 public:
     ListControl();
 
-    const std::vector<ListColumn>& columns() const { return columns_; }
     const std::vector<ListGroup>& groups() const { return groups_; }
     const std::vector<ListItem>& items() const { return items_; }
     // The group's collapsed state as the control shows it (as described
@@ -56,7 +55,6 @@ public:
 protected:
     Result readAttributes(const XmlNode& element) override;
     Result readChildren(const XmlNode& element) override;
-    const wchar_t* systemClassName() const override { return L"SysListView32"; }
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
     void created() override;
 

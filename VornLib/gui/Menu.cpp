@@ -3,7 +3,8 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/XmlNode.h"
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/StatusBarControl.h"
 #include "VornLib/gui/Window.h"
@@ -12,23 +13,16 @@
 namespace vorn {
 namespace {
 
-// The one menu tracked as a popup at a time, its owner and the filter hook
-// that marks the tracking on this thread.
+// The one menu tracked as a popup at a time and its owner. The menu's own
+// loop runs meanwhile: the owner hears of each highlighted item through
+// WM_MENUSELECT and asks here for its help text.
 struct Tracking {
     Menu* menu = nullptr;
     Window* owner = nullptr;
-    HHOOK hook = nullptr;
 };
 Tracking& Tracked() {
     static Tracking tracking;
     return tracking;
-}
-
-LRESULT CALLBACK MenuFilter(int code, WPARAM w, LPARAM l) {
-    // The menu's own loop runs here: the program's main loop is not ticking,
-    // so the owner is told of each highlighted item through WM_MENUSELECT and
-    // this hook only has to pass the messages on.
-    return CallNextHookEx(Tracked().hook, code, w, l);
 }
 
 String Localized(const String& text) {
@@ -110,19 +104,11 @@ bool RecentFileIndex(uint16_t command, uint32_t* index) {
     return false;
 }
 
-Menu::~Menu() {
-    destroy();
-}
-
 Result Menu::load(const char16_t* name) {
-    const XmlNode* element = nullptr;
-    ResourceCache& resources = ResourceCache::Instance();
-    const Result found = resources.getLocalizedElement(u"Menu", name, &element);
-    if (found != kResultOk)
-        return found;
-    const Result result = read(*element);
-    (void)resources.release(element);
-    return result;
+    ResourceLease<XmlNode> element;
+    const Result found =
+        ResourceCache::Instance().getLocalizedElement(u"Menu", name, element.receive());
+    return found == kResultOk ? read(*element.get()) : found;
 }
 
 Result Menu::read(const XmlNode& element) {
@@ -154,16 +140,13 @@ Result Menu::read(const XmlNode& element) {
 Result Menu::build(Window* owner, bool popup) {
     if (handle_)
         return kResultWrongState;
-    HMENU menu = popup ? CreatePopupMenu() : CreateMenu();
+    MenuHandle menu(popup ? CreatePopupMenu() : CreateMenu());
     if (!menu)
         return ResultFromSystemError(GetLastError());
-    const Result result = fill(menu, owner);
-    if (result != kResultOk) {
-        DestroyMenu(menu);
-        return result;
-    }
-    handle_ = menu;
-    return kResultOk;
+    const Result result = fill(menu.get(), owner);
+    if (result == kResultOk)
+        handle_ = std::move(menu);
+    return result;
 }
 
 Result Menu::fill(HMENU menu, Window* owner) {
@@ -202,9 +185,8 @@ Result Menu::fill(HMENU menu, Window* owner) {
                     return built;
                 beginItem();
                 // The submenu now belongs to this menu, which destroys it.
-                HMENU handle = submenu.handle_;
-                submenu.handle_ = nullptr;
-                AppendMenuW(menu, MF_POPUP | MF_STRING, UINT_PTR(handle), Wide(item.text.data()));
+                AppendMenuW(menu, MF_POPUP | MF_STRING, UINT_PTR(submenu.handle_.release()),
+                            Wide(item.text.data()));
                 break;
             }
             case MenuItemKind::Callback: {
@@ -244,10 +226,7 @@ Result Menu::fill(HMENU menu, Window* owner) {
 }
 
 void Menu::destroy() {
-    if (handle_) {
-        DestroyMenu(handle_);
-        handle_ = nullptr;
-    }
+    handle_.reset();
 }
 
 MenuItem* Menu::findItem(uint16_t command) {
@@ -278,10 +257,10 @@ Result Menu::check(uint16_t command, bool checked) {
         info.cbSize = sizeof info;
         info.fMask = MIIM_STATE;
         // The built menu owns its submenus: searched by command, they are found too.
-        if (GetMenuItemInfoW(handle_, command, FALSE, &info)) {
+        if (GetMenuItemInfoW(handle_.get(), command, FALSE, &info)) {
             info.fState =
                 checked ? (info.fState | MFS_CHECKED) : (info.fState & ~UINT(MFS_CHECKED));
-            SetMenuItemInfoW(handle_, command, FALSE, &info);
+            SetMenuItemInfoW(handle_.get(), command, FALSE, &info);
         }
     }
     return kResultOk;
@@ -296,7 +275,6 @@ uint16_t Menu::track(Window* owner, POINT point, const RECT* exclude, bool right
         return 0;
     tracking.menu = this;
     tracking.owner = owner;
-    tracking.hook = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
     TPMPARAMS avoid = {};
     avoid.cbSize = sizeof avoid;
     if (exclude)
@@ -305,10 +283,8 @@ uint16_t Menu::track(Window* owner, POINT point, const RECT* exclude, bool right
                        (rightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
     // The owner must be in front for the menu to close when clicked away.
     SetForegroundWindow(owner->handle());
-    const UINT chosen = UINT(TrackPopupMenuEx(handle_, flags, point.x, point.y, owner->handle(),
-                                              exclude ? &avoid : nullptr));
-    if (tracking.hook)
-        UnhookWindowsHookEx(tracking.hook);
+    const UINT chosen = UINT(TrackPopupMenuEx(handle_.get(), flags, point.x, point.y,
+                                              owner->handle(), exclude ? &avoid : nullptr));
     tracking = Tracking();
     destroy();
     ShowStatusText(owner, String());
@@ -343,7 +319,7 @@ Window* Menu::TrackedOwner() {
     return Tracked().owner;
 }
 
-bool RunRecentFileCommand(Window& window, uint16_t command) {
+bool RunRecentFileCommand(MainWindow& window, uint16_t command) {
     uint32_t index = 0;
     if (!RecentFileIndex(command, &index))
         return false;

@@ -12,11 +12,12 @@
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
-#include "VornLib/core/Win32.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vorn {
 
 class XmlNode;
+class MainWindow;
 class Window;
 class Menu;
 
@@ -48,7 +49,6 @@ bool RecentFileIndex(uint16_t command, uint32_t* index);
 class Menu {
 public:
     Menu() = default;
-    ~Menu();
     Menu(const Menu&) = delete;
     Menu& operator=(const Menu&) = delete;
 
@@ -61,14 +61,13 @@ public:
 
     // Builds the platform menu for `owner`: 4 when built already.
     Result build(Window* owner, bool popup);
-    HMENU handle() const { return handle_; }
+    HMENU handle() const { return handle_.get(); }
     void destroy();
 
     // Checks or unchecks the item of `command`, in submenus too; 36 when no
     // item has it. A built menu shows the change at once.
     Result check(uint16_t command, bool checked);
     const MenuItem* find(uint16_t command) const;
-    const std::vector<MenuGroup>& groups() const { return groups_; }
 
     // Shows the menu as a popup at `point` (screen coordinates) of `owner`,
     // away from `exclude` when given, and returns the chosen command (0 for
@@ -85,13 +84,12 @@ private:
     MenuItem* findItem(uint16_t command);
 
     std::vector<MenuGroup> groups_;
-    String title_;
-    HMENU handle_ = nullptr;
+    MenuHandle handle_;
 };
 
 // Opens recent document `index` through the window's open-files handler when
 // `command` is one of "RecentFile1".."RecentFile9"; false otherwise.
-bool RunRecentFileCommand(Window& window, uint16_t command);
+bool RunRecentFileCommand(MainWindow& window, uint16_t command);
 
 // Shows `text` in the first section of the status bar inside the top-level
 // window of `window` (nothing when it has none).

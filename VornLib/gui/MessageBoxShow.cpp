@@ -6,7 +6,7 @@
 
 #include "VornLib/core/platform/ApplicationIdentity.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
 
 namespace vorn {
 namespace {
@@ -145,8 +145,8 @@ uint32_t ShowMessageBox(const char16_t* name, const FormatArgument& argument, HW
     if (application.quiet || !name)
         return kMessageBoxFailed;
     ResourceCache& resources = ResourceCache::Instance();
-    const XmlNode* description = nullptr;
-    if (resources.getLocalizedElement(u"MessageBox", name, &description) != kResultOk)
+    ResourceLease<XmlNode> description;
+    if (resources.getLocalizedElement(u"MessageBox", name, description.receive()) != kResultOk)
         return kMessageBoxFailed;
     // The main window's title, or the application's name without one.
     String windowTitle = application.name;
@@ -156,8 +156,8 @@ uint32_t ShowMessageBox(const char16_t* name, const FormatArgument& argument, HW
             windowTitle = String(Units(title));
     }
     MessageBoxContent content;
-    const Result read = ReadMessageBox(*description, resources, argument, windowTitle, &content);
-    (void)resources.release(description);
+    const Result read =
+        ReadMessageBox(*description.get(), resources, argument, windowTitle, &content);
     return read == kResultOk ? ShowMessageBoxContent(content, owner) : kMessageBoxFailed;
 }
 

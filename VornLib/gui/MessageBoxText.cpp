@@ -1,4 +1,5 @@
 // The portable half of message boxes: reading descriptions, button sets, texts.
+#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/MessageBox.h"
 
 namespace vorn {
@@ -23,23 +24,17 @@ constexpr ButtonSet kButtonSets[] = {
 };
 constexpr int32_t kSetCount = int32_t(sizeof kButtonSets / sizeof kButtonSets[0]);
 
-struct IconName {
-    const char16_t* name;
-    MessageIcon icon;
-};
-constexpr IconName kIcons[] = {{u"Simple", MessageIcon::None},
-                               {u"Information", MessageIcon::Information},
-                               {u"Warning", MessageIcon::Warning},
-                               {u"Error", MessageIcon::Error}};
+constexpr DescriptionWord<MessageIcon> kIcons[] = {{u"Simple", MessageIcon::None},
+                                                   {u"Information", MessageIcon::Information},
+                                                   {u"Warning", MessageIcon::Warning},
+                                                   {u"Error", MessageIcon::Error}};
 
 bool IconFromName(const String& name, bool allowSimple, MessageIcon* icon) {
-    for (const IconName& entry : kIcons) {
-        if (name == entry.name && (allowSimple || entry.icon != MessageIcon::None)) {
-            *icon = entry.icon;
-            return true;
-        }
-    }
-    return false;
+    const MessageIcon* found = FindWord(kIcons, name);
+    if (!found || (!allowSimple && *found == MessageIcon::None))
+        return false;
+    *icon = *found;
+    return true;
 }
 
 constexpr char16_t kSeparator = u'\u00A4';

@@ -1,39 +1,25 @@
 #include "VornLib/gui/PictureBitmap.h"
 
-#include "VornLib/core/platform/DynamicLibrary.h"
-#include "VornLib/data/ResourceCache.h"
-
+#include <cstring>
 #include <utility>
 
+#include "VornLib/data/ResourceLease.h"
+
 namespace vorn {
-namespace {
 
-// Hands a picture from the cache back when the copy is done.
-class CachedPicture {
-public:
-    explicit CachedPicture(const char16_t* name)
-        : result_(ResourceCache::Instance().getPicture(name, &picture_)) {}
-    ~CachedPicture() {
-        if (picture_)
-            (void)ResourceCache::Instance().release(picture_);
-    }
-    CachedPicture(const CachedPicture&) = delete;
-    CachedPicture& operator=(const CachedPicture&) = delete;
-    Result result() const { return result_; }
-    const Picture& picture() const { return *picture_; }
-
-private:
-    const Picture* picture_ = nullptr;
-    Result result_;
-};
-
-} // namespace
-
-void ImageListTraits::Close(HIMAGELIST handle) {
-    using DestroyFunction = BOOL(WINAPI*)(HIMAGELIST);
-    if (auto destroy =
-            SystemFunction<DestroyFunction>(SystemLibraryId::Comctl32, "ImageList_Destroy"))
-        destroy(handle);
+GdiObject CreateTopDownDib(int32_t width, int32_t height, uint16_t bitsPerPixel, void** bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitsPerPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+    *bits = nullptr;
+    GdiObject section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+    if (!*bits)
+        section.reset();
+    return section;
 }
 
 void PictureBitmap::clear() {
@@ -49,16 +35,10 @@ Result PictureBitmap::copyFrom(const Picture& picture) {
     if (format != PixelFormat::Rgb24 && format != PixelFormat::Rgba32)
         return kResultUnsupportedFormat;
     const uint32_t depth = format == PixelFormat::Rgba32 ? 32 : 24;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = LONG(picture.width());
-    info.bmiHeader.biHeight = -LONG(picture.height());
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = WORD(depth);
-    info.bmiHeader.biCompression = BI_RGB;
     void* target = nullptr;
-    GdiObject section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &target, nullptr, 0));
-    if (!section || !target)
+    GdiObject section =
+        CreateTopDownDib(int32_t(picture.width()), int32_t(picture.height()), depth, &target);
+    if (!section)
         return kResultPlatformFailure;
     // DIB rows are padded to 4 bytes and hold blue, green, red (and alpha).
     const uint32_t bytesPerPixel = depth / 8;
@@ -85,14 +65,57 @@ Result PictureBitmap::copyFrom(const Picture& picture) {
     return kResultOk;
 }
 
+Result PictureBitmap::convertFrom(const Picture& picture) {
+    clear();
+    void* target = nullptr;
+    GdiObject section =
+        CreateTopDownDib(int32_t(picture.width()), int32_t(picture.height()), 32, &target);
+    if (!section)
+        return kResultPlatformFailure;
+    uint8_t* to = static_cast<uint8_t*>(target);
+    for (uint32_t y = 0; y < picture.height(); ++y) {
+        for (uint32_t x = 0; x < picture.width(); ++x, to += 4) {
+            Rgba colour = {};
+            (void)picture.pixel(x, y, &colour);
+            to[0] = colour.blue;
+            to[1] = colour.green;
+            to[2] = colour.red;
+            to[3] = colour.alpha;
+        }
+    }
+    bitmap = std::move(section);
+    bits = target;
+    width = int32_t(picture.width());
+    height = int32_t(picture.height());
+    hasAlpha = true;
+    return kResultOk;
+}
+
+Result PictureBitmap::copyPixels(const PictureBitmap& other) {
+    clear();
+    if (!other.hasAlpha || !other.bits)
+        return kResultInvalidArgument;
+    void* target = nullptr;
+    GdiObject section = CreateTopDownDib(other.width, other.height, 32, &target);
+    if (!section)
+        return kResultPlatformFailure;
+    GdiFlush();
+    std::memcpy(target, other.bits, size_t(other.width) * size_t(other.height) * 4);
+    bitmap = std::move(section);
+    bits = target;
+    width = other.width;
+    height = other.height;
+    hasAlpha = true;
+    return kResultOk;
+}
+
 Result PictureBitmap::load(const char16_t* name) {
     clear();
     if (!name || !*name)
         return kResultBadPath;
-    CachedPicture cached(name);
-    if (cached.result() != kResultOk)
-        return cached.result();
-    return copyFrom(cached.picture());
+    ResourceLease<Picture> picture;
+    const Result result = ResourceCache::Instance().getPicture(name, picture.receive());
+    return result == kResultOk ? copyFrom(*picture.get()) : result;
 }
 
 void PremultiplyAlpha(uint8_t* bgra, uint32_t pixelCount) {
@@ -101,33 +124,6 @@ void PremultiplyAlpha(uint8_t* bgra, uint32_t pixelCount) {
         for (int channel = 0; channel < 3; ++channel)
             bgra[channel] = uint8_t((bgra[channel] * alpha + 127) / 255);
     }
-}
-
-Result LoadPictureImageList(const char16_t* name, int32_t itemWidth, ImageListHandle* out) {
-    if (!out)
-        return kResultNullOutput;
-    out->reset();
-    PictureBitmap strip;
-    const Result result = strip.load(name);
-    if (result != kResultOk)
-        return result;
-    if (itemWidth <= 0)
-        itemWidth = strip.height;
-    using CreateFunction = HIMAGELIST(WINAPI*)(int, int, UINT, int, int);
-    using AddFunction = int(WINAPI*)(HIMAGELIST, HBITMAP, HBITMAP);
-    auto create = SystemFunction<CreateFunction>(SystemLibraryId::Comctl32, "ImageList_Create");
-    auto add = SystemFunction<AddFunction>(SystemLibraryId::Comctl32, "ImageList_Add");
-    if (!create || !add)
-        return kResultPlatformFailure;
-    const int32_t count = (strip.width + itemWidth - 1) / itemWidth;
-    ImageListHandle list(
-        create(itemWidth, strip.height, strip.hasAlpha ? ILC_COLOR32 : ILC_COLOR24, count, 1));
-    if (!list)
-        return kResultPlatformFailure;
-    if (add(list.get(), static_cast<HBITMAP>(strip.bitmap.get()), nullptr) < 0)
-        return kResultPlatformFailure;
-    *out = std::move(list);
-    return kResultOk;
 }
 
 } // namespace vorn

@@ -1,24 +1,20 @@
 // PictureBitmap: pictures of the resource locator as the platform's bitmaps.
-// Controls draw DIB sections (top-down, 24-bit or 32-bit pixels, the alpha of
-// a 32-bit picture kept unpremultiplied as image lists expect) and strips of
-// item pictures as image lists. The common controls library is reached at run
-// time, so the image-list functions never enter the import table.
+// Every bitmap the framework draws is made by CreateTopDownDib: a DIB
+// section of top-down rows. One alpha rule holds for all of them: a 32-bit
+// bitmap keeps its alpha straight (unpremultiplied), as image lists and
+// buttons take it; only the copy handed to AlphaBlend is premultiplied
+// (PremultiplyAlpha), where it is drawn.
 #pragma once
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/data/Picture.h"
 
-#include <commctrl.h>
-
 namespace vorn {
 
-struct ImageListTraits {
-    using Handle = HIMAGELIST;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle);
-};
-using ImageListHandle = UniqueHandle<ImageListTraits>;
+// A DIB section of `width` x `height` pixels, top-down, of 24 or 32 bits a
+// pixel; `bits` receives its rows (padded to 4 bytes). Empty on failure.
+GdiObject CreateTopDownDib(int32_t width, int32_t height, uint16_t bitsPerPixel, void** bits);
 
 // A picture copied into a DIB section.
 struct PictureBitmap {
@@ -31,6 +27,12 @@ struct PictureBitmap {
     // 3 for pixel formats other than 24-bit RGB and 32-bit RGBA, 7 when the
     // platform refuses the bitmap; the bitmap is empty on failure.
     Result copyFrom(const Picture& picture);
+    // Any pixel format, as 32-bit pixels (opaque where the picture has no
+    // alpha); 7 when the platform refuses the bitmap.
+    Result convertFrom(const Picture& picture);
+    // A copy of the 32-bit pixels of `other` (to premultiply): 5 when it has
+    // none, 7 when the platform refuses the bitmap.
+    Result copyPixels(const PictureBitmap& other);
     // The picture `name` of the resource locator: 31 for an empty name, the
     // locator's result when it cannot be loaded, else as copyFrom.
     Result load(const char16_t* name);
@@ -40,10 +42,5 @@ struct PictureBitmap {
 // Pixels premultiplied by their alpha, as the platform's alpha blending wants
 // them: each colour becomes round(colour * alpha / 255).
 void PremultiplyAlpha(uint8_t* bgra, uint32_t pixelCount);
-
-// The picture `name` cut into items `itemWidth` pixels wide (the picture's
-// height when 0 or negative). 31 for an empty name, the locator's result, 3 for
-// other pixel formats, 7 when the common controls refuse the list.
-Result LoadPictureImageList(const char16_t* name, int32_t itemWidth, ImageListHandle* out);
 
 } // namespace vorn

@@ -1,7 +1,5 @@
 #include "VornLib/gui/PictureControl.h"
 
-#include <cstring>
-
 #include "VornLib/core/platform/DynamicLibrary.h"
 
 namespace vorn {
@@ -17,29 +15,6 @@ AlphaBlendFunction AlphaBlendOfSystem() {
     static const auto function =
         reinterpret_cast<AlphaBlendFunction>(library.procAddress("AlphaBlend"));
     return function;
-}
-
-// Copies the DIB section of `from` with its pixels.
-Result CopyBitmap(const PictureBitmap& from, PictureBitmap* to) {
-    to->clear();
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = from.width;
-    info.bmiHeader.biHeight = -from.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!section || !bits)
-        return kResultPlatformFailure;
-    std::memcpy(bits, from.bits, size_t(from.width) * from.height * 4);
-    to->bitmap = std::move(section);
-    to->bits = bits;
-    to->width = from.width;
-    to->height = from.height;
-    to->hasAlpha = true;
-    return kResultOk;
 }
 
 } // namespace
@@ -67,20 +42,14 @@ Result PictureControl::setPicture(const char16_t* name) {
         return result;
     PictureBitmap premultiplied;
     if (loaded.hasAlpha) {
-        result = CopyBitmap(loaded, &premultiplied);
+        result = premultiplied.copyPixels(loaded);
         if (result != kResultOk)
             return result;
-        GdiFlush();
         PremultiplyAlpha(static_cast<uint8_t*>(premultiplied.bits),
                          uint32_t(premultiplied.width) * uint32_t(premultiplied.height));
         // The parent paints beneath the picture's see-through pixels.
-        if (Window* parent = parentWindow()) {
-            parent->setStyle(parent->style() & ~uint32_t(WS_CLIPCHILDREN));
-            if (parent->handle()) {
-                const LONG style = GetWindowLongW(parent->handle(), GWL_STYLE);
-                SetWindowLongW(parent->handle(), GWL_STYLE, style & ~LONG(WS_CLIPCHILDREN));
-            }
-        }
+        if (Window* parent = parentWindow())
+            parent->stopClippingChildren();
     }
     picture_ = std::move(loaded);
     premultiplied_ = std::move(premultiplied);
@@ -91,28 +60,6 @@ Result PictureControl::setPicture(const char16_t* name) {
         InvalidateRect(handle(), nullptr, TRUE);
     }
     return kResultOk;
-}
-
-bool PictureControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        *result = 1; // drawn whole in WM_PAINT, background included
-        return true;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(handle(), &paint);
-        draw(dc);
-        EndPaint(handle(), &paint);
-        *result = 0;
-        return true;
-    }
-    case WM_PRINTCLIENT:
-        draw(HDC(w));
-        *result = 0;
-        return true;
-    default:
-        return StaticControl::handleMessage(message, w, l, result);
-    }
 }
 
 void PictureControl::paintParentBackground(HDC dc, int32_t width, int32_t height) {

@@ -22,10 +22,11 @@ public:
 protected:
     // "Name", after the static's own words: 31 when it is missing.
     Result readAttributes(const XmlNode& element) override;
-    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+    // The picture over its parent's background, composed off screen.
+    bool drawsItself() const override { return true; }
+    void draw(HDC dc) override;
 
 private:
-    void draw(HDC dc);
     void paintParentBackground(HDC dc, int32_t width, int32_t height);
 
     PictureBitmap picture_;

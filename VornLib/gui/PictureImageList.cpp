@@ -1,8 +1,8 @@
 #include "VornLib/gui/PictureImageList.h"
 
-#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
-#include "VornLib/data/ResourceCache.h"
+#include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/PictureBitmap.h"
 
 namespace vorn {
 namespace {
@@ -17,89 +17,64 @@ template <typename Function> Function Comctl(const char* name) {
     return SystemFunction<Function>(SystemLibraryId::Comctl32, name);
 }
 
-// The picture as a top-down 32-bit DIB section with premultiplied alpha, the
-// form in which image lists blend their items.
-GdiObject BitmapOfPicture(const Picture& picture) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = LONG(picture.width());
-    info.bmiHeader.biHeight = -LONG(picture.height());
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits)
-        return GdiObject();
-    uint32_t* pixels = static_cast<uint32_t*>(bits);
-    for (uint32_t y = 0; y < picture.height(); ++y) {
-        for (uint32_t x = 0; x < picture.width(); ++x) {
-            Rgba colour = {};
-            (void)picture.pixel(x, y, &colour);
-            const uint32_t alpha = colour.alpha;
-            const uint32_t red = colour.red * alpha / 255;
-            const uint32_t green = colour.green * alpha / 255;
-            const uint32_t blue = colour.blue * alpha / 255;
-            pixels[y * picture.width() + x] = alpha << 24 | red << 16 | green << 8 | blue;
-        }
-    }
-    return bitmap;
-}
-
 } // namespace
+
+void ImageListTraits::Close(HIMAGELIST handle) {
+    if (auto destroy = Comctl<DestroyFunction>("ImageList_Destroy"))
+        destroy(handle);
+}
 
 Result PictureImageList::load(const char16_t* name, int32_t itemWidth) {
     reset();
-    ResourceCache& cache = ResourceCache::Instance();
-    const Picture* picture = nullptr;
-    Result result = cache.getPicture(name, &picture);
-    if (result != kResultOk)
-        return result;
-    const int32_t width = int32_t(picture->width());
-    const int32_t height = int32_t(picture->height());
+    if (!name || !*name)
+        return kResultBadPath;
+    PictureBitmap strip;
+    {
+        ResourceLease<Picture> picture;
+        Result result = ResourceCache::Instance().getPicture(name, picture.receive());
+        if (result == kResultOk)
+            result = strip.convertFrom(*picture.get());
+        if (result != kResultOk)
+            return result;
+    }
     if (itemWidth <= 0)
-        itemWidth = height;
+        itemWidth = strip.height;
+    if (itemWidth <= 0 || itemWidth > strip.width)
+        return kResultInvalidArgument;
     auto create = Comctl<CreateFunction>("ImageList_Create");
     auto add = Comctl<AddFunction>("ImageList_Add");
-    if (itemWidth <= 0 || itemWidth > width) {
-        result = kResultInvalidArgument;
-    } else if (!create || !add) {
-        result = kResultPlatformFailure;
-    } else {
-        GdiObject bitmap = BitmapOfPicture(*picture);
-        list_ = bitmap ? create(itemWidth, height, ILC_COLOR32, width / itemWidth, 4) : nullptr;
-        if (!list_ || add(list_, static_cast<HBITMAP>(bitmap.get()), nullptr) < 0)
-            result = kResultPlatformFailure;
-    }
-    (void)cache.release(picture);
-    if (result != kResultOk) {
-        reset();
-        return result;
-    }
-    itemWidth_ = itemWidth;
-    itemHeight_ = height;
+    if (!create || !add)
+        return kResultPlatformFailure;
+    ImageListHandle list(create(itemWidth, strip.height, ILC_COLOR32, strip.width / itemWidth, 4));
+    if (!list || add(list.get(), static_cast<HBITMAP>(strip.bitmap.get()), nullptr) < 0)
+        return kResultPlatformFailure;
+    list_ = std::move(list);
     return kResultOk;
 }
 
+Result PictureImageList::read(const XmlNode& element) {
+    String name;
+    if (element.getAttribute(u"Pictures", &name) != kResultOk)
+        return kResultOk;
+    int32_t itemWidth = 0;
+    (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
+    return load(name.data(), itemWidth);
+}
+
 void PictureImageList::reset() {
-    if (list_) {
-        if (auto destroy = Comctl<DestroyFunction>("ImageList_Destroy"))
-            destroy(list_);
-    }
-    list_ = nullptr;
-    itemWidth_ = itemHeight_ = 0;
+    list_.reset();
 }
 
 int32_t PictureImageList::count() const {
     auto count = Comctl<CountFunction>("ImageList_GetImageCount");
-    return list_ && count ? count(list_) : 0;
+    return list_ && count ? count(list_.get()) : 0;
 }
 
-HICON PictureImageList::icon(int32_t index) const {
+IconHandle PictureImageList::icon(int32_t index) const {
     auto getIcon = Comctl<GetIconFunction>("ImageList_GetIcon");
     if (!list_ || !getIcon || index < 0 || index >= count())
-        return nullptr;
-    return getIcon(list_, index, ILD_TRANSPARENT);
+        return IconHandle();
+    return IconHandle(getIcon(list_.get(), index, ILD_TRANSPARENT));
 }
 
 } // namespace vorn

@@ -4,8 +4,8 @@
 
 namespace vorn {
 
-ProgressBarControl::ProgressBarControl() : StaticControl(false) {
-    setStyle(style() | PBS_SMOOTH);
+ProgressBarControl::ProgressBarControl() : SystemControl(L"msctls_progress32") {
+    setStyle((style() & ~uint32_t(WS_CLIPSIBLINGS)) | PBS_SMOOTH);
 }
 
 int32_t ProgressBarControl::PositionOf(double completed, double total, double unit, double value) {
@@ -29,10 +29,10 @@ void ProgressBarControl::setProgress(double completed, double total, double unit
 }
 
 Result ProgressBarControl::readAttributes(const XmlNode& element) {
-    const Result result = readFamilyAttributes(element);
+    const Result result = readTextColour(element);
     if (result != kResultOk)
         return result;
-    setDefaultHeight(10);
+    setDefaultHeight(0, 10);
     return kResultOk;
 }
 

@@ -1,14 +1,14 @@
-// ProgressBarControl: the platform's smooth progress bar, a member of the
-// static family, on a fixed range of 0 to 16384. Progress is told in steps:
+// ProgressBarControl: the platform's smooth progress bar, of the static
+// family, on a fixed range of 0 to 16384. Progress is told in steps:
 // completed steps of a total, each `unit` long, plus the value reached within
 // the current step; a bar narrower than tall when created runs vertically.
 #pragma once
 
-#include "VornLib/gui/StaticControl.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
-class ProgressBarControl : public StaticControl {
+class ProgressBarControl : public SystemControl {
 public:
     static constexpr int32_t kRange = 16384;
 
@@ -22,7 +22,6 @@ public:
     int32_t position() const { return position_; }
 
 protected:
-    const wchar_t* systemClassName() const override { return L"msctls_progress32"; }
     Result readAttributes(const XmlNode& element) override;
     void created() override;
 

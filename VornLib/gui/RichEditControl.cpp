@@ -1,41 +1,27 @@
 #include "VornLib/gui/RichEditControl.h"
 
 #include <richedit.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/LinkTarget.h"
+#include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
 namespace {
 
-struct ModeWord {
-    const char16_t* word;
-    RichTextMode mode;
-};
-constexpr ModeWord kModeWords[] = {
+constexpr DescriptionWord<RichTextMode> kModeWords[] = {
     {u"Default", RichTextMode::Default},
     {u"Plain", RichTextMode::Plain},
     {u"HTML", RichTextMode::Markup},
 };
 
-struct StyleWord {
-    const char16_t* word;
-    uint32_t style;
-};
-constexpr StyleWord kCaseWords[] = {{u"Upper", ES_UPPERCASE}, {u"Lower", ES_LOWERCASE}};
-constexpr StyleWord kAlignWords[] = {
-    {u"Left", ES_LEFT}, {u"Center", ES_CENTER}, {u"Right", ES_RIGHT}};
-
-struct AlignWord {
-    const char16_t* word;
-    WORD alignment;
-};
-constexpr AlignWord kParagraphAligns[] = {
+constexpr DescriptionWord<WORD> kParagraphAligns[] = {
     {u"left", PFA_LEFT},
     {u"right", PFA_RIGHT},
     {u"center", PFA_CENTER},
@@ -56,21 +42,6 @@ constexpr MenuEntry kMenuEntries[] = {
     {nullptr, nullptr},
     {u"RichEditSelectAllCmd", u"Select &All"},
 };
-
-template <size_t N>
-Result ReadStyleWord(const XmlNode& element, const char16_t* attribute, const StyleWord (&words)[N],
-                     uint32_t mask, Window* window) {
-    String text;
-    if (element.getAttribute(attribute, &text) != kResultOk)
-        return kResultOk;
-    for (const StyleWord& word : words) {
-        if (text == word.word) {
-            window->setStyle((window->style() & ~mask) | word.style);
-            return kResultOk;
-        }
-    }
-    return kResultInvalidArgument;
-}
 
 LONG EndPosition(HWND edit) {
     GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, 1200};
@@ -123,11 +94,8 @@ private:
                 String align;
                 (void)node.getAttribute(u"align", &align, u"left");
                 format.dwMask = PFM_ALIGNMENT;
-                format.wAlignment = PFA_LEFT;
-                for (const AlignWord& word : kParagraphAligns) {
-                    if (align == word.word)
-                        format.wAlignment = word.alignment;
-                }
+                const WORD* alignment = FindWord(kParagraphAligns, align);
+                format.wAlignment = alignment ? *alignment : WORD(PFA_LEFT);
             }
             Select(edit_, start, EndPosition(edit_));
             SendMessageW(edit_, EM_SETPARAFORMAT, 0, LPARAM(&format));
@@ -209,62 +177,31 @@ private:
     bool atLineStart_ = true;
 };
 
-RichEditControl::RichEditControl() {
+RichEditControl::RichEditControl() : EditControl(L"RichEdit20W") {
     setStyle(style() | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
-    setBehaviour(kWrapsSystemClass, true);
-    setBehaviour(kReceivesReflected, true);
 }
 
 const wchar_t* RichEditControl::systemClassName() const {
     // The class exists once the library is loaded (from the system folder).
     SystemLibrary(SystemLibraryId::Riched20);
-    return L"RichEdit20W";
+    return EditControl::systemClassName();
 }
 
 Result RichEditControl::readAttributes(const XmlNode& element) {
-    bool flag = false;
-    if (element.getAttributeBoolean(u"ReadOnly", &flag) == kResultOk)
-        setStyle(flag ? (style() | ES_READONLY) & ~uint32_t(ES_WANTRETURN)
-                      : style() & ~uint32_t(ES_READONLY));
-    if (element.getAttributeBoolean(u"WantReturn", &flag) == kResultOk)
-        setStyle(flag ? style() | ES_WANTRETURN : style() & ~uint32_t(ES_WANTRETURN));
-    if (element.getAttributeBoolean(u"Password", &flag) == kResultOk)
-        setStyle(flag ? style() | ES_PASSWORD : style() & ~uint32_t(ES_PASSWORD));
-    Result result = ReadStyleWord(element, u"Case", kCaseWords, ES_UPPERCASE | ES_LOWERCASE, this);
-    if (result == kResultOk)
-        result =
-            ReadStyleWord(element, u"HorizontalAlign", kAlignWords, ES_CENTER | ES_RIGHT, this);
+    Result result = readEditAttributes(element);
     if (result != kResultOk)
         return result;
-    (void)element.getAttribute(u"OnReturn", &onReturnCommand_);
-    String text;
-    if (element.getAttribute(u"TextColor", &text) == kResultOk) {
-        SystemColour colour;
-        if (SystemColour::Parse(text.data(), &colour) != kResultOk)
-            return kResultInvalidArgument;
-        const Colour resolved = colour.resolved();
-        textColour_ = RGB(resolved.red, resolved.green, resolved.blue);
-        hasTextColour_ = true;
-    }
     (void)element.getAttributeBoolean(u"BottomLess", &bottomLess_, false);
     if (bottomLess_)
         setStyle(style() & ~uint32_t(WS_VSCROLL | ES_AUTOVSCROLL));
-    if (element.getAttribute(u"TextMode", &text) == kResultOk) {
-        const ModeWord* found = nullptr;
-        for (const ModeWord& word : kModeWords) {
-            if (text == word.word)
-                found = &word;
-        }
-        if (!found)
-            return kResultInvalidArgument;
-        mode_ = found->mode;
-    }
+    result = ReadWord(element, u"TextMode", kModeWords, &mode_);
+    if (result == kResultInvalidArgument)
+        return result;
     detectUrls_ = mode_ != RichTextMode::Markup;
+    bool flag = false;
     if (element.getAttributeBoolean(u"AutoDetectURL", &flag) == kResultOk)
         detectUrls_ = flag;
-    if (!constraint(Edge::Height).isSet() &&
-        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
-        setEdge(Edge::Height, 0, 14);
+    setDefaultHeight(0, 14);
     String content;
     (void)element.getText(&content);
     (void)ResolveLocalizedText(ResourceCache::Instance(), content.data(), &text_);
@@ -280,11 +217,11 @@ void RichEditControl::created() {
     SendMessageW(edit, EM_AUTOURLDETECT, detectUrls_, 0);
     SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(4, 4));
     SendMessageW(edit, EM_SETEVENTMASK, 0, ENM_LINK | (bottomLess_ ? ENM_REQUESTRESIZE : 0));
-    if (hasTextColour_) {
+    if (hasTextColour()) {
         CHARFORMAT2W format = {};
         format.cbSize = sizeof format;
         format.dwMask = CFM_COLOR;
-        format.crTextColor = textColour_;
+        format.crTextColor = ToColorRef(textColour().resolved());
         SendMessageW(edit, EM_SETCHARFORMAT, SCF_DEFAULT, LPARAM(&format));
     }
     (void)setText(text_);
@@ -324,8 +261,9 @@ Result RichEditControl::setMarkup(const String& text) {
     plain.dwMask = PFM_ALIGNMENT | PFM_NUMBERING | PFM_STARTINDENT | PFM_OFFSET;
     plain.wAlignment = PFA_LEFT;
     SendMessageW(edit, EM_SETPARAFORMAT, 0, LPARAM(&plain));
-    MarkupWriter(edit, &links_, hasTextColour_ ? textColour_ : MarkupWriter::kAutomaticColour)
-        .write(*document.root());
+    const COLORREF colour =
+        hasTextColour() ? ToColorRef(textColour().resolved()) : MarkupWriter::kAutomaticColour;
+    MarkupWriter(edit, &links_, colour).write(*document.root());
     Select(edit, 0, 0);
     SendMessageW(edit, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(edit, nullptr, TRUE);
@@ -343,17 +281,11 @@ String RichEditControl::textRange(LONG start, LONG end) const {
     return String(Units(buffer.data()));
 }
 
-void RichEditControl::FollowLink(const String& target) {
-    if (target.startsWith(u"cmd:")) {
-        Window* main = WindowSystem::Instance().mainWindow();
-        if (main && main->handle())
-            PostMessageW(main->handle(), WM_COMMAND, MAKEWPARAM(WindowNameId(target.mid(4)), 0), 0);
-        return;
-    }
-    String address = target;
-    if (target.find(u'@') >= 0 && !target.startsWith(u"mailto:"))
-        address = String(u"mailto:") + target;
-    ShellExecuteW(nullptr, L"open", Wide(address.data()), nullptr, nullptr, SW_SHOWNORMAL);
+void RichEditControl::followLink(const String& target) {
+    LinkCommand command;
+    if (MainWindow* main = WindowSystem::Instance().mainWindow())
+        command.window = main->handle();
+    OpenLinkTarget(target, command);
 }
 
 bool RichEditControl::handleNotify(const NMHDR& header, LRESULT* result) {
@@ -370,8 +302,7 @@ bool RichEditControl::handleNotify(const NMHDR& header, LRESULT* result) {
         }
         if (target.isEmpty()) // a detected address: its text is the target
             target = textRange(link.chrg.cpMin, link.chrg.cpMax);
-        if (!target.isEmpty())
-            FollowLink(target);
+        followLink(target);
         *result = 0;
         return true;
     }
@@ -435,25 +366,25 @@ void RichEditControl::showContextMenu(LPARAM position) {
         false,
         EndPosition(edit) > 0,
     };
-    HMENU menu = CreatePopupMenu();
+    MenuHandle menu(CreatePopupMenu());
     if (!menu)
         return;
     for (size_t index = 0; index < sizeof kMenuEntries / sizeof kMenuEntries[0]; ++index) {
         const MenuEntry& entry = kMenuEntries[index];
         if (!entry.command) {
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
         String text;
         if (ResolveLocalizedText(ResourceCache::Instance(), (String(u"#") + entry.command).data(),
                                  &text) != kResultOk)
             text = entry.text;
-        AppendMenuW(menu, MF_STRING | (enabled[index] ? 0 : MF_GRAYED), WindowNameId(entry.command),
-                    Wide(text.data()));
+        AppendMenuW(menu.get(), MF_STRING | (enabled[index] ? 0 : MF_GRAYED),
+                    WindowNameId(entry.command), Wide(text.data()));
     }
-    const UINT chosen = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                            point.x, point.y, 0, edit, nullptr));
-    DestroyMenu(menu);
+    const UINT chosen =
+        UINT(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x,
+                            point.y, 0, edit, nullptr));
     if (chosen)
         runCommand(uint16_t(chosen));
 }
@@ -474,31 +405,10 @@ bool RichEditControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* r
             return true;
         }
         break;
-    case WM_KEYDOWN:
-        if (w == VK_RETURN && !onReturnCommand_.isEmpty()) {
-            if (HWND parent = GetParent(handle()))
-                PostMessageW(parent, WM_COMMAND, MAKEWPARAM(WindowNameId(onReturnCommand_), 0),
-                             LPARAM(handle()));
-            *result = 0;
-            return true;
-        }
-        break;
-    case WM_CHAR:
-        if (w == L'\r' && !onReturnCommand_.isEmpty()) {
-            *result = 0;
-            return true;
-        }
-        break;
-    case WM_GETDLGCODE: {
-        // A multi-line box keeps its text unselected when it gets the focus.
-        const auto own = reinterpret_cast<WNDPROC>(GetClassLongPtrW(handle(), GCLP_WNDPROC));
-        *result = CallWindowProcW(own, handle(), message, w, l) & ~LRESULT(DLGC_HASSETSEL);
-        return true;
-    }
     default:
         break;
     }
-    return Window::handleMessage(message, w, l, result);
+    return EditControl::handleMessage(message, w, l, result);
 }
 
 } // namespace vorn

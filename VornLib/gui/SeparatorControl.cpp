@@ -9,9 +9,7 @@ SeparatorControl::SeparatorControl() {
 }
 
 Result SeparatorControl::readAttributes(const XmlNode&) {
-    if (!constraint(Edge::Height).isSet() &&
-        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
-        setEdge(Edge::Height, 2);
+    setDefaultHeight(2, 0);
     return kResultOk;
 }
 

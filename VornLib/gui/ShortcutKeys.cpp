@@ -1,6 +1,7 @@
 #include "VornLib/gui/ShortcutKeys.h"
 
 #include "VornLib/core/XmlNode.h"
+#include "VornLib/gui/DescriptionWords.h"
 
 namespace vorn {
 namespace {
@@ -16,12 +17,8 @@ constexpr Modifier kModifiers[] = {
     {u"Shift+", 6, kShortcutShift},
 };
 
-struct KeyName {
-    const char16_t* name;
-    uint16_t virtualKey;
-};
 // Virtual-key codes as the platform numbers them.
-constexpr KeyName kKeyNames[] = {
+constexpr DescriptionWord<uint16_t> kKeyNames[] = {
     {u"C", 'C'},       {u"O", 'O'},      {u"S", 'S'},       {u"R", 'R'},      {u"V", 'V'},
     {u"ESCAPE", 0x1B}, {u"PAUSE", 0x13}, {u"RETURN", 0x0D}, {u"SPACE", 0x20}, {u"TAB", 0x09},
 };
@@ -72,14 +69,9 @@ Result ParseShortcutKeys(const char16_t* text, ShortcutKey* out) {
     }
     const String name(text);
     uint16_t virtualKey = 0;
-    bool known = FunctionKey(name, &virtualKey);
-    for (const KeyName& key : kKeyNames) {
-        if (name == key.name) {
-            virtualKey = key.virtualKey;
-            known = true;
-        }
-    }
-    if (!known)
+    if (const uint16_t* named = FindWord(kKeyNames, name))
+        virtualKey = *named;
+    else if (!FunctionKey(name, &virtualKey))
         return kResultMalformed;
     out->modifiers = modifiers;
     out->virtualKey = virtualKey;

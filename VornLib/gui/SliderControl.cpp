@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "VornLib/core/TextParse.h"
+#include "VornLib/gui/DescriptionWords.h"
 
 namespace vorn {
 namespace {
@@ -16,49 +17,39 @@ LPARAM Clamped(int64_t value) {
     return LPARAM(value);
 }
 
-struct TickWord {
-    const char16_t* word;
-    uint32_t set;
-    uint32_t cleared;
+constexpr DescriptionWord<StyleBits> kTickWords[] = {
+    {u"Top", {TBS_TOP, 0}},
+    {u"Bottom", {TBS_BOTTOM, TBS_TOP | TBS_BOTH}},
+    {u"Both", {TBS_BOTH, 0}},
 };
-constexpr TickWord kTickWords[] = {
-    {u"Top", TBS_TOP, 0},
-    {u"Bottom", TBS_BOTTOM, TBS_TOP | TBS_BOTH},
-    {u"Both", TBS_BOTH, 0},
+constexpr DescriptionWord<StyleBits> kArrows[] = {
+    {u"Top", {TBS_TOP, 0}},
+    {u"Bottom", {0, TBS_TOP}},
+};
+constexpr DescriptionWord<StyleBits> kOrientations[] = {
+    {u"Horizontal", {0, TBS_VERT}},
+    {u"Vertical", {TBS_VERT, 0}},
 };
 
 } // namespace
 
-SliderControl::SliderControl() : StaticControl(false) {
-    setStyle(style() | WS_TABSTOP);
+SliderControl::SliderControl() : SystemControl(L"msctls_trackbar32") {
+    setStyle((style() & ~uint32_t(WS_CLIPSIBLINGS)) | WS_TABSTOP);
 }
 
 Result SliderControl::readAttributes(const XmlNode& element) {
-    Result result = readFamilyAttributes(element);
+    Result result = readTextColour(element);
     if (result != kResultOk)
         return result;
     uint32_t style = this->style();
-    bool flag = false;
-    String text;
-    if (element.getAttributeBoolean(u"SelectionRange", &flag) == kResultOk)
-        style = flag ? style | TBS_ENABLESELRANGE : style & ~uint32_t(TBS_ENABLESELRANGE);
-    if (element.getAttribute(u"Arrow", &text) == kResultOk) {
-        if (text == u"Top")
-            style |= TBS_TOP;
-        else if (text == u"Bottom")
-            style &= ~uint32_t(TBS_TOP);
-        else
-            return kResultInvalidArgument;
-    }
-    if (element.getAttribute(u"Orientation", &text) == kResultOk) {
-        if (text == u"Horizontal")
-            style &= ~uint32_t(TBS_VERT);
-        else if (text == u"Vertical")
-            style |= TBS_VERT;
-        else
-            return kResultInvalidArgument;
-    }
+    ApplyStyleFlag(element, u"SelectionRange", TBS_ENABLESELRANGE, &style);
+    result = ApplyStyleWord(element, u"Arrow", kArrows, &style);
+    if (result == kResultOk)
+        result = ApplyStyleWord(element, u"Orientation", kOrientations, &style);
+    if (result != kResultOk)
+        return result;
     setStyle(style);
+    String text;
     if (element.getAttribute(u"Ticks", &text) == kResultOk) {
         result = readTicks(text);
         if (result != kResultOk)
@@ -78,16 +69,14 @@ Result SliderControl::readAttributes(const XmlNode& element) {
     setRange(minimum, maximum);
     if (element.getAttributeInt64(u"DefaultValue", &number) == kResultOk)
         defaultValue_ = number;
-    setDefaultHeight(10);
+    setDefaultHeight(0, 10);
     return kResultOk;
 }
 
 Result SliderControl::readTicks(const String& text) {
-    for (const TickWord& word : kTickWords) {
-        if (text == word.word) {
-            setStyle((style() & ~word.cleared) | word.set);
-            return kResultOk;
-        }
+    if (const StyleBits* bits = FindWord(kTickWords, text)) {
+        setStyle(bits->applied(style()));
+        return kResultOk;
     }
     // A step instead of a word: ticks at every multiple of it.
     const int64_t step = ReadInt64(text.data());

@@ -1,24 +1,18 @@
-// SliderControl: the platform's trackbar, a member of the static family. The
+// SliderControl: the platform's trackbar, of the static family. The
 // range (0 to 100 unless the description says otherwise), the keyboard steps
 // and the tick frequency are kept with the control and sent to the platform
 // window whenever it exists.
 #pragma once
 
-#include "VornLib/gui/StaticControl.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
-class SliderControl : public StaticControl {
+class SliderControl : public SystemControl {
 public:
     SliderControl();
 
-    int64_t minimum() const { return minimum_; }
-    int64_t maximum() const { return maximum_; }
     void setRange(int64_t minimum, int64_t maximum);
-    int64_t lineSize() const { return lineSize_; }
-    int64_t pageSize() const { return pageSize_; }
-    int64_t tickFrequency() const { return tickFrequency_; }
-    int64_t defaultValue() const { return defaultValue_; }
 
     // The thumb's position (the default value until the window exists).
     int64_t value() const;
@@ -27,7 +21,6 @@ public:
     void returnToDefault() { setValue(defaultValue_); }
 
 protected:
-    const wchar_t* systemClassName() const override { return L"msctls_trackbar32"; }
     // 5 for a word the slider does not know.
     Result readAttributes(const XmlNode& element) override;
     void created() override;

@@ -9,22 +9,14 @@ namespace {
 constexpr char16_t kStatusPictures[] = u"Data/Pictures/VornLib-Icon-Status.png";
 }
 
-StatusBarControl::StatusBarControl() {
+StatusBarControl::StatusBarControl() : SystemControl(STATUSCLASSNAMEW) {
     setStyle(style() | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER);
-    setBehaviour(kWrapsSystemClass, true);
-    setBehaviour(kReceivesReflected, true);
-}
-
-StatusBarControl::~StatusBarControl() {
-    destroyIcons();
 }
 
 Result StatusBarControl::readAttributes(const XmlNode&) {
     // The icons are optional: a payload without the picture shows none.
     (void)pictures_.load(kStatusPictures, 0);
-    if (!constraint(Edge::Height).isSet() &&
-        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
-        setEdge(Edge::Height, 0, 12);
+    setDefaultHeight(0, 12);
     return kResultOk;
 }
 
@@ -50,12 +42,13 @@ Result StatusBarControl::readChildren(const XmlNode& element) {
 
 void StatusBarControl::created() {
     applyParts();
-    destroyIcons();
+    icons_.clear();
     for (size_t index = 0; index < sections_.size(); ++index) {
         SendMessageW(handle(), SB_SETTEXTW, index, LPARAM(Wide(sections_[index].text.data())));
-        if (HICON icon = pictures_.icon(sections_[index].picture)) {
-            icons_.push_back(icon);
-            SendMessageW(handle(), SB_SETICON, index, LPARAM(icon));
+        IconHandle icon = pictures_.icon(sections_[index].picture);
+        if (icon) {
+            SendMessageW(handle(), SB_SETICON, index, LPARAM(icon.get()));
+            icons_.push_back(std::move(icon));
         }
     }
 }
@@ -85,12 +78,6 @@ void StatusBarControl::applyParts() {
     SendMessageW(handle(), SB_SETPARTS, edges.size(), LPARAM(edges.data()));
 }
 
-void StatusBarControl::destroyIcons() {
-    for (HICON icon : icons_)
-        DestroyIcon(icon);
-    icons_.clear();
-}
-
 Result StatusBarControl::setText(uint32_t section, const String& text) {
     if (section >= sections_.size() && !(section == 0 && sections_.empty()))
         return kResultOutOfRange;
@@ -117,12 +104,10 @@ StatusBarControl* StatusBarControl::Find(const Window& owner) {
 }
 
 bool StatusBarControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
-    if (message == WM_SIZE) {
-        const bool handled = Window::handleMessage(message, w, l, result);
+    const bool handled = SystemControl::handleMessage(message, w, l, result);
+    if (message == WM_SIZE)
         applyParts();
-        return handled;
-    }
-    return Window::handleMessage(message, w, l, result);
+    return handled;
 }
 
 } // namespace vorn

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "VornLib/gui/PictureImageList.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
@@ -20,12 +20,10 @@ struct StatusSection {
     int32_t picture = -1;
 };
 
-class StatusBarControl : public Window {
+class StatusBarControl : public SystemControl {
 public:
     StatusBarControl();
-    ~StatusBarControl() override;
 
-    const std::vector<StatusSection>& sections() const { return sections_; }
     // Shows `text` in section `section`; 37 for a section the bar lacks.
     Result setText(uint32_t section, const String& text);
     // The first status bar among the window's descendants; null for none.
@@ -34,16 +32,14 @@ public:
 protected:
     Result readAttributes(const XmlNode& element) override;
     Result readChildren(const XmlNode& element) override;
-    const wchar_t* systemClassName() const override { return STATUSCLASSNAMEW; }
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
     void created() override;
 
 private:
     void applyParts();
-    void destroyIcons();
 
     std::vector<StatusSection> sections_;
-    std::vector<HICON> icons_;
+    std::vector<IconHandle> icons_;
     PictureImageList pictures_;
 };
 

@@ -4,29 +4,24 @@
 
 namespace vorn {
 
-TabCtrlControl::TabCtrlControl() : StaticControl(false) {
-    setStyle(style() | WS_TABSTOP | WS_CLIPCHILDREN);
+TabCtrlControl::TabCtrlControl() : SystemControl(L"SysTabControl32") {
+    setStyle((style() & ~uint32_t(WS_CLIPSIBLINGS)) | WS_TABSTOP | WS_CLIPCHILDREN);
     setExtendedStyle(extendedStyle() | WS_EX_CONTROLPARENT);
 }
 
 Result TabCtrlControl::readAttributes(const XmlNode& element) {
-    Result result = readFamilyAttributes(element);
+    Result result = readTextColour(element);
     if (result != kResultOk)
         return result;
-    String name;
-    if (element.getAttribute(u"Pictures", &name) == kResultOk) {
-        int32_t itemWidth = 0;
-        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
-        result = LoadPictureImageList(name.data(), itemWidth, &pictures_);
-        if (result != kResultOk)
-            return result;
-    }
-    setDefaultHeight(10);
+    result = pictures_.read(element);
+    if (result != kResultOk)
+        return result;
+    setDefaultHeight(0, 10);
     return kResultOk;
 }
 
 Result TabCtrlControl::readChildren(const XmlNode& element) {
-    const Result result = StaticControl::readChildren(element);
+    const Result result = SystemControl::readChildren(element);
     if (result != kResultOk)
         return result;
     for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
@@ -42,12 +37,20 @@ Result TabCtrlControl::readChildren(const XmlNode& element) {
 
 void TabCtrlControl::created() {
     if (pictures_)
-        SendMessageW(handle(), TCM_SETIMAGELIST, 0, LPARAM(pictures_.get()));
+        SendMessageW(handle(), TCM_SETIMAGELIST, 0, LPARAM(pictures_.handle()));
     uint32_t index = 0;
     for (WindowRecord* record = firstChild(); record; record = record->nextSibling(), ++index) {
         const int32_t picture = index < describedPictures_.size() ? describedPictures_[index] : -1;
         (void)addPage(static_cast<Window*>(record), picture);
     }
+}
+
+Result TabCtrlControl::addPage(std::unique_ptr<Window> page, int32_t pictureIndex) {
+    if (!page)
+        return kResultNullInput;
+    if (!handle())
+        return kResultWrongState;
+    return addPage(appendChild(std::move(page)), pictureIndex);
 }
 
 Result TabCtrlControl::addPage(Window* page, int32_t pictureIndex) {
@@ -60,7 +63,7 @@ Result TabCtrlControl::addPage(Window* page, int32_t pictureIndex) {
             return kResultAlreadyExists;
     }
     if (page->parentWindow() != this)
-        appendChild(page);
+        return kResultInvalidArgument;
     if (!page->handle()) {
         page->setStyle((page->style() & ~uint32_t(WS_VISIBLE)) | WS_DISABLED);
         const Result result = page->create();
@@ -138,7 +141,7 @@ bool TabCtrlControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* re
         }
         return false;
     }
-    const bool handled = StaticControl::handleMessage(message, w, l, result);
+    const bool handled = SystemControl::handleMessage(message, w, l, result);
     if (message == WM_SIZE)
         placeSelected();
     return handled;

@@ -1,5 +1,5 @@
-// TabCtrlControl: the platform's tab control, a member of the static family,
-// whose pages are child windows. Each page adds a tab titled with the page's
+// TabCtrlControl: the platform's tab control, of the static family, whose
+// pages are child windows. Each page adds a tab titled with the page's
 // title; the selected page fills the control's display area and is the only
 // one enabled and shown. The child windows of the description become its
 // pages in order, each with its "PictureIndex" into the "Pictures" strip.
@@ -7,21 +7,23 @@
 
 #include <vector>
 
-#include "VornLib/gui/PictureBitmap.h"
-#include "VornLib/gui/StaticControl.h"
+#include "VornLib/gui/PictureImageList.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
-class TabCtrlControl : public StaticControl {
+class TabCtrlControl : public SystemControl {
 public:
     TabCtrlControl();
 
-    // Adds `page` (made a child of the control when it is not) with a tab;
-    // a page without a platform window gets one, disabled and hidden until it
-    // is selected. The first page is selected. 15 for a null page, 4 before
-    // the control's window exists, 14 when it is a page already, else the
-    // page creation's result.
+    // Adds `page`, one of the control's children, with a tab; a page without
+    // a platform window gets one, disabled and hidden until it is selected.
+    // The first page is selected. 15 for a null page, 4 before the control's
+    // window exists, 14 when it is a page already, 5 for a window that is no
+    // child of the control, else the page creation's result.
     Result addPage(Window* page, int32_t pictureIndex = -1);
+    // Makes `page` a child of the control, then adds it as above.
+    Result addPage(std::unique_ptr<Window> page, int32_t pictureIndex = -1);
     // Shows the page at `index` in the display area (optionally giving it the
     // focus) and hides and disables the previous one; 37 for no such page.
     Result selectPage(uint32_t index, bool focus = false);
@@ -33,7 +35,6 @@ public:
     RECT displayArea() const;
 
 protected:
-    const wchar_t* systemClassName() const override { return L"SysTabControl32"; }
     // "Pictures" and "PictureItemWidth": a strip that cannot be had fails
     // with the locator's result.
     Result readAttributes(const XmlNode& element) override;
@@ -46,7 +47,7 @@ private:
 
     std::vector<Window*> pages_;
     std::vector<int32_t> describedPictures_;
-    ImageListHandle pictures_;
+    PictureImageList pictures_;
     int32_t selected_ = -1;
 };
 

@@ -2,17 +2,15 @@
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/Menu.h"
 #include "VornLib/gui/WindowName.h"
 
 namespace vorn {
 namespace {
 
-struct KindWord {
-    const char16_t* word;
-    ToolButtonKind kind;
-};
-constexpr KindWord kButtonKinds[] = {
+// Any other "Type" is a push button.
+constexpr DescriptionWord<ToolButtonKind> kButtonKinds[] = {
     {u"CheckButton", ToolButtonKind::Check},
     {u"RadioButton", ToolButtonKind::Radio},
     {u"Menu", ToolButtonKind::Menu},
@@ -43,11 +41,9 @@ BYTE ButtonStyle(const ToolButton& button) {
 
 } // namespace
 
-ToolBarControl::ToolBarControl() {
+ToolBarControl::ToolBarControl() : SystemControl(L"ToolbarWindow32") {
     setStyle(style() | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
              CCS_NORESIZE | CCS_NOPARENTALIGN);
-    setBehaviour(kWrapsSystemClass, true);
-    setBehaviour(kReceivesReflected, true);
 }
 
 Result ToolBarControl::readType(const String& type) {
@@ -58,18 +54,11 @@ Result ToolBarControl::readType(const String& type) {
 }
 
 Result ToolBarControl::readAttributes(const XmlNode& element) {
-    String text;
-    if (element.getAttribute(u"Pictures", &text) == kResultOk) {
-        int32_t itemWidth = 0;
-        (void)element.getAttributeInt32(u"PictureItemWidth", &itemWidth);
-        const Result result = pictures_.load(text.data(), itemWidth);
-        if (result != kResultOk)
-            return result;
-    }
+    const Result result = pictures_.read(element);
+    if (result != kResultOk)
+        return result;
     (void)element.getAttribute(u"Menu", &menuName_);
-    if (!constraint(Edge::Height).isSet() &&
-        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
-        setEdge(Edge::Height, 0, 14);
+    setDefaultHeight(0, 14);
     return kResultOk;
 }
 
@@ -104,12 +93,7 @@ Result ToolBarControl::readButton(const XmlNode& element) {
     button.tooltip = Localized(element, u"Tooltip");
     button.help = Localized(element, u"Help");
     (void)element.getAttributeBoolean(u"Enabled", &button.enabled, true);
-    if (element.getAttribute(u"Type", &text) == kResultOk) {
-        for (const KindWord& word : kButtonKinds) {
-            if (text == word.word)
-                button.kind = word.kind;
-        }
-    }
+    (void)ReadWord(element, u"Type", kButtonKinds, &button.kind);
     if (button.kind == ToolButtonKind::Menu) {
         for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
             if (node->isElement() && node->name() == u"Menu" &&
@@ -168,16 +152,13 @@ bool ToolBarControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* re
             if (found) {
                 RECT area = drop.rcButton;
                 MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&area), 2);
-                if (dropDown_)
-                    dropDown_(*this, *found, area);
-                else
-                    openMenu(*found, area);
+                openMenu(*found, area);
             }
             *result = TBDDRET_DEFAULT;
             return true;
         }
     }
-    return Window::handleMessage(message, w, l, result);
+    return SystemControl::handleMessage(message, w, l, result);
 }
 
 void ToolBarControl::openMenu(const ToolButton& button, const RECT& area) {

@@ -3,15 +3,15 @@
 // click sends that command to the toolbar's parent exactly as a menu item
 // does. Buttons may check ("CheckButton"), check one of a group
 // ("RadioButton") or drop down a menu ("Menu", whose child "Menu" element
-// names it); the drop-down itself is opened by whoever the toolbar's
-// drop-down handler is. "Type"="Menu" makes the toolbar a menu bar (text
-// only); "Pictures" names the image strip and "Menu" a menu of the toolbar.
+// names it), opened below the button. "Type"="Menu" makes the toolbar a menu
+// bar (text only); "Pictures" names the image strip and "Menu" a menu of the
+// toolbar.
 #pragma once
 
 #include <vector>
 
 #include "VornLib/gui/PictureImageList.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/SystemControl.h"
 
 namespace vorn {
 
@@ -28,13 +28,8 @@ struct ToolButton {
     bool enabled = true;
 };
 
-class ToolBarControl : public Window {
+class ToolBarControl : public SystemControl {
 public:
-    // Opens the drop-down of `button` below `screenArea`, the button's
-    // rectangle on the screen.
-    using DropDownHandler = void (*)(ToolBarControl& toolBar, const ToolButton& button,
-                                     const RECT& screenArea);
-
     ToolBarControl();
 
     bool isMenuBar() const { return menuBar_; }
@@ -42,16 +37,15 @@ public:
     const std::vector<ToolButton>& buttons() const { return buttons_; }
     // The button of a command; null when the toolbar has none.
     const ToolButton* button(uint16_t command) const;
-    void setDropDownHandler(DropDownHandler handler) { dropDown_ = handler; }
-    // Without a handler, a drop-down opens the "Menu" description its button
-    // names, below the button.
+    // Opens the "Menu" description `button` names below `area`, the
+    // button's rectangle on the screen; the chosen command goes to the
+    // toolbar's parent.
     void openMenu(const ToolButton& button, const RECT& area);
 
 protected:
     Result readType(const String& type) override;
     Result readAttributes(const XmlNode& element) override;
     Result readChildren(const XmlNode& element) override;
-    const wchar_t* systemClassName() const override { return L"ToolbarWindow32"; }
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
     void created() override;
 
@@ -61,7 +55,6 @@ private:
     std::vector<ToolButton> buttons_;
     PictureImageList pictures_;
     String menuName_;
-    DropDownHandler dropDown_ = nullptr;
     bool menuBar_ = false;
 };
 

@@ -1,9 +1,7 @@
 #include "VornLib/gui/UrlControl.h"
 
-#include <shellapi.h>
-
 #include "VornLib/gui/Font.h"
-#include "VornLib/gui/WindowName.h"
+#include "VornLib/gui/LinkTarget.h"
 
 namespace vorn {
 
@@ -17,24 +15,17 @@ UrlControl::UrlControl() {
 Result UrlControl::readAttributes(const XmlNode& element) {
     if (element.getAttribute(u"Target", &target_) != kResultOk)
         target_ = title();
-    if (!constraint(Edge::Height).isSet() &&
-        !(constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
-        setEdge(Edge::Height, 0, 10);
+    setDefaultHeight(0, 10);
     return kResultOk;
 }
 
 void UrlControl::open() {
-    if (target_.isEmpty())
-        return;
-    if (target_.find(u'@') >= 0) {
-        const String address =
-            target_.startsWith(u"mailto:") ? target_ : String(u"mailto:") + target_;
-        ShellExecuteW(nullptr, L"open", Wide(address.data()), nullptr, nullptr, SW_SHOWNORMAL);
-    } else if (target_.find(u':') >= 0) {
-        ShellExecuteW(nullptr, L"open", Wide(target_.data()), nullptr, nullptr, SW_SHOWNORMAL);
-    } else if (HWND holder = GetParent(handle())) {
-        PostMessageW(holder, WM_COMMAND, MAKEWPARAM(WindowNameId(target_), 0), LPARAM(handle()));
-    }
+    // A bare name is a command for the window that holds the link.
+    LinkCommand command;
+    command.window = GetParent(handle());
+    command.source = LPARAM(handle());
+    command.bareNames = true;
+    OpenLinkTarget(target_, command);
 }
 
 void UrlControl::paint(HDC dc, const RECT&) {

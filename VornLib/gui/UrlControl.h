@@ -1,9 +1,10 @@
 // UrlControl: the "URL" element, a link drawn as underlined text in the
 // system's link colour with the hand cursor. Its text is the title; its
 // target is "Target" (the title when absent). Clicking it, or pressing Space
-// or Return on it, opens the target: an e-mail address (with "@") as a new
-// message, a target with ":" through the shell, and anything else is a
-// command name handed to the window that holds the link, as a button would.
+// or Return on it, opens the target (LinkTarget.h): an e-mail address (with
+// "@") as a new message, a target with ":" through the shell, and anything
+// else is a command name handed to the window that holds the link, as a
+// button would.
 #pragma once
 
 #include "VornLib/gui/Window.h"

@@ -1,18 +1,35 @@
-// Window: the framework window on the platform. A window is read from an XML
-// description (common attributes in a fixed order, then one child per child
-// element), created on the platform with its children, and served by one
-// window procedure for every framework window and subclassed control. Kinds
-// of windows and controls derive from it and add their own attributes,
-// messages and drawing. Windows own their children; all of them live on the
-// user-interface thread.
+// Window: the framework window on the platform, the base of every window and
+// control. A window is read from an XML description (common attributes in a
+// fixed order, then one child per child element: WindowDescription.cpp),
+// created on the platform with its children (Window.cpp), and served by one
+// window procedure for every framework window and subclassed control
+// (WindowMessages.cpp). Windows own their children; all of them live on the
+// user-interface thread. Its parts: the layout tree (WindowRecord), the
+// background and painting (WindowBackground), the saved placement
+// (WindowPlacement) and the shortcut keys (ShortcutKeyTable).
+//
+// Which class to extend:
+// - a control that wraps a class of the platform ("Edit", "SysListView32"):
+//   SystemControl (SystemControl.h); the edit kinds share EditControl;
+// - a control the framework draws itself (a link, a hint): Window, with
+//   paint() and handleMessage();
+// - a program's main window: MainWindow (MainWindow.h), whose hooks the
+//   runtime calls (the frame's work, idleness, documents to open);
+// - a dialog: Dialog (Dialog.h).
+// A kind reads its own attributes in readAttributes() (its child elements
+// in readChildren()), sets up its platform window in created(), answers
+// messages in handleMessage() and hands the rest to its base. Register the
+// element name of a new kind with RegisterWindowKind (ControlCatalogue.h).
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include "VornLib/core/Colour.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/XmlNode.h"
+#include "VornLib/gui/WindowBackground.h"
+#include "VornLib/gui/WindowPlacement.h"
 #include "VornLib/gui/WindowRecord.h"
 
 namespace vorn {
@@ -28,8 +45,6 @@ enum WindowBehaviour : uint16_t {
     kDialogClass = 32,
     kForwardsCommands = 64, // a plain container: its children's commands go on to its parent
 };
-
-enum class GradientMode : uint8_t { None = 0, Horizontal = 1, Vertical = 2 };
 
 class Window : public WindowRecord {
 public:
@@ -52,75 +67,46 @@ public:
     Window* parentWindow() const { return static_cast<Window*>(parent()); }
     Window* child(uint16_t name) const { return static_cast<Window*>(findChild(name)); }
     Window* child(const char16_t* name) const;
+    // Appends `child`, which the window owns from now on.
+    Window* appendChild(std::unique_ptr<Window> child);
     static Window* FromHandle(HWND handle);
     // The owner of a top-level window that has no parent window (dialogs).
     void setOwner(HWND owner) { owner_ = owner; }
-    HWND owner() const { return owner_; }
 
     const String& title() const { return title_; }
     void setTitle(const String& title);
-    const String& tooltip() const { return tooltip_; }
     const String& preferencesPath() const { return preferencesPath_; }
-    const String& placementPath() const { return placementPath_; }
+    const String& placementPath() const { return placement_.path(); }
     // The "ShortcutKeys" attribute: the name of the window's shortcut-key table.
     const String& shortcutKeysName() const { return shortcutKeysName_; }
 
-    // The font; shared fonts are reference-counted. Null for none.
-    SharedFont* font() const { return font_; }
-    void setFont(SharedFont* font);
+    // The font, shared with the other windows that use it; null for none.
+    SharedFont* font() const { return font_.get(); }
+    void setFont(std::shared_ptr<SharedFont> font);
     Result setFontText(const char16_t* text);
 
     void setBackground(const SystemColour& colour);
-    const SystemColour& background() const { return background_; }
+    const SystemColour& background() const { return background_.colour(); }
     void setGradient(GradientMode mode, const SystemColour& colour);
-    bool hasBackground() const;
+    bool hasBackground() const { return background_.isPainted(); }
+    // Lets the window's children show what it paints beneath them (drops
+    // WS_CLIPCHILDREN, on the platform window too).
+    void stopClippingChildren();
 
-    uint16_t behaviour() const { return behaviour_; }
     void setBehaviour(uint16_t flag, bool on);
-    bool acceptsFocus() const { return acceptsFocus_; }
-    bool wasMaximized() const { return wasMaximized_; }
-    float opacity() const { return opacity_; }
-    void setOpacity(float opacity) { opacity_ = opacity; }
-    int32_t horizontalRedraw() const { return horizontalRedraw_; }
-    int32_t verticalRedraw() const { return verticalRedraw_; }
+    bool wasMaximized() const { return placement_.wasMaximized(); }
+    // See KeepWindowOnScreen.
+    void keepOnScreen(bool perMonitor) { KeepWindowOnScreen(handle_, perMonitor); }
 
-    // The last position and size while neither minimised nor maximised.
-    int32_t restoredLeft() const { return restoredLeft_; }
-    int32_t restoredTop() const { return restoredTop_; }
-    int32_t restoredWidth() const { return restoredWidth_; }
-    int32_t restoredHeight() const { return restoredHeight_; }
-
-    // Stored placement under the "Position" path.
-    void loadPlacement();
-    void savePlacement();
-    // Moves the window (never resizing it) so that it lies on the work area
-    // of its monitor, or on the virtual screen, with at least 32 pixels of it
-    // reachable.
-    void keepOnScreen(bool perMonitor);
-    // What a program's main window does beside being a window: per-frame
-    // work, its idle answer for the main loop, opening documents, and a look
-    // at each message before translation (true: consumed).
-    virtual void update(float) {}
-    virtual bool isIdle() { return true; }
-    virtual void started() {}
-    virtual void openDocuments(const std::vector<String>&) {}
     // The default translates the window's shortcut keys while it is enabled.
     virtual bool preTranslate(MSG* message);
+    HACCEL shortcutKeys() const { return shortcutKeys_.get(); }
+    // Builds the shortcut-key table of that name (see LoadShortcutKeyTable).
+    Result loadShortcutKeys(const char16_t* name);
     // A menu built for this window asks it to insert its own items at a
     // "Callback" place, and for the help text of commands it does not know.
     virtual void insertMenuItems(HMENU, uint16_t) {}
     virtual bool commandHelp(uint16_t, String*) { return false; }
-    HACCEL shortcutKeys() const { return shortcutKeys_.get(); }
-    // Builds the shortcut-key table from the "ShortcutKeys" element of that
-    // name: the lookup's result when missing, 33 for a bad entry.
-    Result loadShortcutKeys(const char16_t* name);
-    // Data another process sent with WM_COPYDATA to any framework window of
-    // this one; only the main window is asked. True when used.
-    virtual bool receiveCopyData(HWND, const COPYDATASTRUCT&) { return false; }
-
-    // Centres the window on its owner (a child in its parent's client area,
-    // a top-level window on its owner or on the desktop).
-    void centre();
 
 protected:
     // A kind's reading of "Type"; the base knows "MainWindow",
@@ -154,57 +140,39 @@ protected:
 private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM);
 
-    Result readCommonAttributes(const XmlNode& element, bool* edgesIgnored);
-    void readEdges(const XmlNode& element);
+    Result readCommonAttributes(const XmlNode& element);
+    // Binds the object to its platform window (WindowMessages.cpp).
+    void attach(HWND handle);
     LRESULT dispatch(UINT message, WPARAM w, LPARAM l);
     bool routeReflected(UINT message, WPARAM w, LPARAM l, LRESULT* result);
     bool handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result);
+    bool answerCopyData(WPARAM w, LPARAM l, LRESULT* result);
     void onCreate();
+    void adjustSystemMenu();
     void onPlacementChanged();
     void onDestroy();
     void computeBaseUnits();
-    void buildGradient();
-    void eraseBackground(HDC dc, const RECT& area);
-    void paintWindow();
     void adjustAncestorClipping();
-    void applyOpacity();
     void readBackRectangle();
 
-    String placementPath_;
-    String preferencesPath_;
     String title_;
-    String tooltip_;
+    String preferencesPath_;
     String shortcutKeysName_;
-    SystemColour background_;
-    SystemColour gradientColour_;
-    GdiObject backgroundBrush_;
-    GdiObject gradientBrush_;
-    GdiObject backBuffer_;
     AcceleratorTable shortcutKeys_;
-    int32_t backBufferWidth_ = 0;
-    int32_t backBufferHeight_ = 0;
-    SharedFont* font_ = nullptr;
+    std::shared_ptr<SharedFont> font_;
+    WindowBackground background_;
+    WindowPlacement placement_;
     HCURSOR cursor_ = nullptr;
     HWND handle_ = nullptr;
     HWND owner_ = nullptr;
     WNDPROC chain_ = nullptr;
-    float opacity_ = 1.0f;
-    int32_t horizontalRedraw_ = 0;
-    int32_t verticalRedraw_ = 0;
-    int32_t restoredTop_ = 0;
-    int32_t restoredLeft_ = 0;
-    int32_t restoredWidth_ = 640;
-    int32_t restoredHeight_ = 480;
-    int32_t lastClientWidth_ = -1;
-    int32_t lastClientHeight_ = -1;
     uint32_t systemMenuFlags_ = 0;
     uint16_t behaviour_ = 0;
-    GradientMode gradient_ = GradientMode::None;
-    bool wasMaximized_ = false;
     bool acceptsFocus_ = true;
     bool closeButton_ = true;
-    bool restoredRecorded_ = false;
-    bool eraseOnRedraw_ = false;
 };
+
+// The text a platform window shows now (what the user typed into an edit).
+String WindowText(HWND window);
 
 } // namespace vorn

@@ -21,7 +21,7 @@ WindowRecord::WindowRecord() : style_(kDefaultStyle), name_(NextAutomaticWindowN
 
 WindowRecord::~WindowRecord() {
     while (firstChild_)
-        delete firstChild_;
+        takeChild(firstChild_.get()).reset();
     for (LayoutConstraint& constraint : constraints_)
         releaseReference(constraint);
     // Windows that refer to this one must not keep a dangling reference; they
@@ -29,41 +29,48 @@ WindowRecord::~WindowRecord() {
     for (uint32_t index = 0; index < dependentCount_; ++index)
         dependents_[index].window->forgetReferencesTo(this);
     if (parent_) {
-        for (WindowRecord* sibling = parent_->firstChild_; sibling; sibling = sibling->nextSibling_)
+        for (WindowRecord* sibling = parent_->firstChild(); sibling;
+             sibling = sibling->nextSibling())
             sibling->forgetReferencesTo(this);
-        unlinkFromParent();
+        // Being deleted already: the list lets it go without deleting it again.
+        (void)unlinkFromParent().release();
     }
 }
 
-void WindowRecord::unlinkFromParent() {
-    WindowRecord** link = &parent_->firstChild_;
-    while (*link && *link != this)
+std::unique_ptr<WindowRecord> WindowRecord::unlinkFromParent() {
+    std::unique_ptr<WindowRecord>* link = &parent_->firstChild_;
+    while (*link && link->get() != this)
         link = &(*link)->nextSibling_;
-    if (*link)
-        *link = nextSibling_;
+    std::unique_ptr<WindowRecord> self;
+    if (*link) {
+        self = std::move(*link);
+        *link = std::move(nextSibling_);
+    }
     parent_ = nullptr;
-    nextSibling_ = nullptr;
+    return self;
 }
 
-void WindowRecord::appendChild(WindowRecord* child) {
-    if (child->parent_) {
-        for (LayoutConstraint& constraint : child->constraints_)
-            child->releaseReference(constraint);
-        for (WindowRecord* sibling = child->parent_->firstChild_; sibling;
-             sibling = sibling->nextSibling_)
-            sibling->releaseReferencesTo(child);
-        child->unlinkFromParent();
-    }
-    WindowRecord** link = &firstChild_;
+WindowRecord* WindowRecord::appendChild(std::unique_ptr<WindowRecord> child) {
+    std::unique_ptr<WindowRecord>* link = &firstChild_;
     while (*link)
         link = &(*link)->nextSibling_;
-    *link = child;
     child->parent_ = this;
-    child->nextSibling_ = nullptr;
+    *link = std::move(child);
+    return link->get();
+}
+
+std::unique_ptr<WindowRecord> WindowRecord::takeChild(WindowRecord* child) {
+    if (!child || child->parent_ != this)
+        return nullptr;
+    for (LayoutConstraint& constraint : child->constraints_)
+        child->releaseReference(constraint);
+    for (WindowRecord* sibling = firstChild(); sibling; sibling = sibling->nextSibling())
+        sibling->releaseReferencesTo(child);
+    return child->unlinkFromParent();
 }
 
 WindowRecord* WindowRecord::findChild(uint16_t name) const {
-    for (WindowRecord* child = firstChild_; child; child = child->nextSibling_) {
+    for (WindowRecord* child = firstChild(); child; child = child->nextSibling()) {
         if (child->name_ == name)
             return child;
     }
@@ -107,6 +114,13 @@ Result WindowRecord::setEdge(Edge edge, const char16_t* windowName, Edge referen
     target.offsetPixels = pixels;
     target.offsetDialogUnits = dialogUnits;
     return kResultOk;
+}
+
+void WindowRecord::setDefaultHeight(int32_t pixels, int32_t dialogUnits) {
+    if (constraint(Edge::Height).isSet() ||
+        (constraint(Edge::Top).isSet() && constraint(Edge::Bottom).isSet()))
+        return;
+    setEdge(Edge::Height, pixels, dialogUnits);
 }
 
 void WindowRecord::clearEdge(Edge edge) {

@@ -1,5 +1,6 @@
 // WindowRecord: the platform-free part of every window and control. It keeps
-// the window tree (parent, children in creation order), the name identifier,
+// the window tree (parent, children in creation order, each owned by the
+// one before it or by the parent), the name identifier,
 // the eight layout constraints and the windows that depend on this one, and
 // lays a window out from its constraints. What the platform does with the
 // result (moving a real window, measuring frames) comes through the virtual
@@ -7,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "VornLib/core/Result.h"
 #include "VornLib/gui/LayoutExpression.h"
@@ -21,19 +23,22 @@ public:
     static constexpr uint32_t kChildStyle = 0x40000000;
 
     WindowRecord();
-    // Removes the window from the tree and from every window it refers to,
-    // forgets references that others hold to it, then deletes its children.
+    // Deletes its children, forgets references that others hold to it and
+    // leaves every window it refers to. A child deleted on its own leaves
+    // its parent's list.
     virtual ~WindowRecord();
     WindowRecord(const WindowRecord&) = delete;
     WindowRecord& operator=(const WindowRecord&) = delete;
 
-    // Appends `child` (which the window then owns) to the child list. A child
-    // of another window moves: the references between it and its former
-    // siblings are released, to be resolved anew among the new ones.
-    void appendChild(WindowRecord* child);
+    // Appends `child` to the child list; the window owns it from now on.
+    WindowRecord* appendChild(std::unique_ptr<WindowRecord> child);
+    // Takes `child` out of the list and hands it back (null when it is no
+    // child of this window); the references between it and its siblings
+    // are released, to be resolved anew wherever it goes.
+    std::unique_ptr<WindowRecord> takeChild(WindowRecord* child);
     WindowRecord* parent() const { return parent_; }
-    WindowRecord* firstChild() const { return firstChild_; }
-    WindowRecord* nextSibling() const { return nextSibling_; }
+    WindowRecord* firstChild() const { return firstChild_.get(); }
+    WindowRecord* nextSibling() const { return nextSibling_.get(); }
     WindowRecord* findChild(uint16_t name) const;
 
     uint16_t name() const { return name_; }
@@ -66,6 +71,9 @@ public:
     Result setEdge(Edge edge, const char16_t* windowName, Edge referenceEdge, int32_t pixels,
                    int32_t dialogUnits);
     void clearEdge(Edge edge);
+    // The height of a kind that has one of its own (a line of text, a bar),
+    // unless the description places the height (Height, or Top and Bottom).
+    void setDefaultHeight(int32_t pixels, int32_t dialogUnits);
 
     // Evaluates one edge (see the layout rules) and returns its computed value.
     int32_t evaluate(Edge edge);
@@ -109,14 +117,14 @@ private:
     void releaseReference(LayoutConstraint& constraint);
     void forgetReferencesTo(WindowRecord* window);
     void releaseReferencesTo(WindowRecord* window);
-    void unlinkFromParent();
+    std::unique_ptr<WindowRecord> unlinkFromParent();
     int32_t toPixels(int32_t dialogUnits, bool vertical) const;
     void evaluateEdges();
     void place();
 
     WindowRecord* parent_ = nullptr;
-    WindowRecord* firstChild_ = nullptr;
-    WindowRecord* nextSibling_ = nullptr;
+    std::unique_ptr<WindowRecord> firstChild_;
+    std::unique_ptr<WindowRecord> nextSibling_;
     LayoutConstraint constraints_[kEdgeCount];
     Dependent dependents_[kMaxDependents] = {};
     uint32_t dependentCount_ = 0;

@@ -2,6 +2,8 @@
 
 #include <shobjidl.h>
 
+#include <utility>
+
 #include "VornLib/core/Result.h"
 #include "VornLib/core/platform/ApplicationIdentity.h"
 
@@ -65,23 +67,16 @@ Result WindowSystem::windowClass(bool dialog, String* name) {
 }
 
 void WindowSystem::renewTaskbarList() {
-    releaseTaskbarList();
-    ITaskbarList3* list = nullptr;
+    taskbarList_.reset();
+    ComPointer<ITaskbarList3> list;
     if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3,
-                                   reinterpret_cast<void**>(&list))) &&
-        list) {
-        if (SUCCEEDED(list->HrInit()))
-            taskbarList_ = list;
-        else
-            list->Release();
-    }
+                                   list.receiveInterface())) &&
+        list && SUCCEEDED(list->HrInit()))
+        taskbarList_ = std::move(list);
 }
 
 void WindowSystem::releaseTaskbarList() {
-    if (taskbarList_) {
-        taskbarList_->Release();
-        taskbarList_ = nullptr;
-    }
+    taskbarList_.reset();
 }
 
 } // namespace vorn

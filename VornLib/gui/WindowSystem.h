@@ -2,19 +2,19 @@
 // set by the runtime before the first window is made (the preferences store,
 // the main window and its exit code; the name for the window classes and quiet
 // mode come from the application identity), and the framework's own
-// process-wide window state: the one
-// slot through which a window being created meets its first messages, and the
-// taskbar button's list object.
+// process-wide window state: the one slot through which a window being
+// created meets its first messages, and the taskbar button's list object.
 #pragma once
 
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/String.h"
-#include "VornLib/core/Win32.h"
+#include "VornLib/core/Win32Handles.h"
 
 struct ITaskbarList3;
 
 namespace vorn {
 
+class MainWindow;
 class Window;
 
 class WindowSystem {
@@ -31,8 +31,8 @@ public:
 
     // The main window posts the quit message with the exit code when it is
     // destroyed, and receives WM_COPYDATA sent to any framework window.
-    Window* mainWindow() const { return mainWindow_; }
-    void setMainWindow(Window* window) { mainWindow_ = window; }
+    MainWindow* mainWindow() const { return mainWindow_; }
+    void setMainWindow(MainWindow* window) { mainWindow_ = window; }
     int32_t exitCode() const { return exitCodeSource_ ? exitCodeSource_() : 0; }
     void setExitCodeSource(int32_t (*source)()) { exitCodeSource_ = source; }
 
@@ -49,17 +49,18 @@ public:
     UINT taskbarButtonCreated() const { return taskbarButtonCreated_; }
     // Makes a new taskbar list object (Windows 7 and later); none on failure.
     void renewTaskbarList();
-    ITaskbarList3* taskbarList() const { return taskbarList_; }
+    ITaskbarList3* taskbarList() const { return taskbarList_.get(); }
+    // The main window lets it go when it ends, while COM is still there.
     void releaseTaskbarList();
 
 private:
     WindowSystem();
 
     PreferencesStore* preferences_ = nullptr;
-    Window* mainWindow_ = nullptr;
+    MainWindow* mainWindow_ = nullptr;
     Window* creating_ = nullptr;
     int32_t (*exitCodeSource_)() = nullptr;
-    ITaskbarList3* taskbarList_ = nullptr;
+    ComPointer<ITaskbarList3> taskbarList_;
     UINT taskbarButtonCreated_ = 0;
     bool windowClassRegistered_ = false;
     bool dialogClassRegistered_ = false;

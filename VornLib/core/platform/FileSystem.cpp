@@ -1,7 +1,10 @@
 #include "VornLib/core/platform/FileSystem.h"
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
+
+#include <sddl.h>
 
 namespace vorn {
 
@@ -101,6 +104,83 @@ Result RemoveEmptyFolderTree(const String& folder) {
     // missing file: either way there is nothing left to remove.
     const Result result = ResultFromSystemError(GetLastError());
     return result == kResultNotFound || result == kResultBadPath ? kResultOk : result;
+}
+
+PartialFile::PartialFile(const String& destination)
+    : destination_(destination), path_(destination + kSuffix) {}
+
+PartialFile::~PartialFile() {
+    if (!path_.isEmpty())
+        DeleteFileW(Wide(path_.data()));
+}
+
+// An earlier version's file may be read-only: like an old shortcut, it is the
+// installation's to replace. A file that another program holds open is not
+// replaced (the platform refuses), and keeps its attributes.
+Result PartialFile::putInPlace() {
+    const DWORD attributes = GetFileAttributesW(Wide(destination_.data()));
+    const bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        SetFileAttributesW(Wide(destination_.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (MoveFileExW(Wide(path_.data()), Wide(destination_.data()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        path_.clear();
+        return kResultOk;
+    }
+    Result result = ResultFromSystemError(GetLastError());
+    if (readOnly)
+        SetFileAttributesW(Wide(destination_.data()), attributes);
+    // The platform reports a replacement refused because another program
+    // holds the file as access denied; the user learns more from "in use".
+    if (result == kResultAccessDenied) {
+        const FileHandle probe(CreateFileW(Wide(destination_.data()), DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+            result = kResultSharingViolation;
+    }
+    return result;
+}
+
+Result AdministratorsOnlySecurity(LocalMemory* descriptor) {
+    if (!descriptor)
+        return kResultNullOutput;
+    // Owned by the group, not by the user who elevated: an owner may always
+    // change the DACL, and the user's unelevated programs carry the same
+    // user. Protected: nothing of the parent's DACL is inherited.
+    return ConvertStringSecurityDescriptorToSecurityDescriptorW(
+               L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", SDDL_REVISION_1, descriptor->receive(),
+               nullptr)
+               ? kResultOk
+               : ResultFromSystemError(GetLastError());
+}
+
+Result CreateAdministratorsFolder(const String& parent, const char16_t* prefix, String* folder) {
+    if (!prefix)
+        return kResultNullInput;
+    if (!folder)
+        return kResultNullOutput;
+    folder->clear();
+    LocalMemory descriptor;
+    Result result = AdministratorsOnlySecurity(&descriptor);
+    if (result != kResultOk)
+        return result;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+    const String base = NormalisedFolder(parent) + prefix;
+    result = kResultAlreadyExists;
+    // A name nobody could prepare in advance; one that exists is never reused.
+    for (uint32_t attempt = 0; attempt < 64 && result == kResultAlreadyExists; ++attempt) {
+        const String candidate =
+            base + Format(u"{0:X}{1:X}", {uint32_t(GetCurrentProcessId()),
+                                          uint32_t(GetTickCount() + attempt * 7919)});
+        result = CreateDirectoryW(Wide(LongPath(candidate).data()), &attributes)
+                     ? kResultOk
+                     : ResultFromSystemError(GetLastError());
+        if (result == kResultOk)
+            *folder = candidate + u'\\';
+    }
+    return result;
 }
 
 } // namespace vorn

@@ -7,6 +7,7 @@
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
+#include "VornLib/core/Win32Handles.h"
 
 namespace vorn {
 
@@ -37,5 +38,44 @@ bool RemoveEmptyFolder(const String& folder);
 Result RemoveEmptyFolderTree(const String& folder);
 // "\\?\" + the path with backslashes; unchanged when it is not absolute.
 String LongPath(const String& path);
+
+// A file written under a name of its own beside its place
+// ("<destination>.VornLib-partial") and renamed to the destination when it is
+// complete: an interrupted writer (a killed installation) leaves no
+// half-written file under the destination's name, and writing it again
+// overwrites the leftover. The unfinished file goes with the object unless
+// it was put in place.
+class PartialFile {
+public:
+    static constexpr char16_t kSuffix[] = u".VornLib-partial";
+
+    // `destination` as the platform calls take it (a long path for deep files).
+    explicit PartialFile(const String& destination);
+    ~PartialFile();
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+
+    // Where to write.
+    const String& path() const { return path_; }
+    // Renames the complete file to the destination, replacing an older file
+    // there, even a read-only one; one that another program holds open is
+    // left as it was, with 27.
+    Result putInPlace();
+
+private:
+    String destination_;
+    String path_;
+};
+
+// The security of a folder that only administrators and the system may
+// write: owned by the Administrators group, with a protected DACL that lets
+// Administrators and the system alone in (inherited by what is made in it),
+// so that nothing a user's own programs can write, rename or re-permit.
+Result AdministratorsOnlySecurity(LocalMemory* descriptor);
+// Makes a new folder below `parent` (a folder path) whose name starts with
+// `prefix`, with that security. Setting that owner takes administrator
+// rights: without them the result is 17. `folder` receives the folder's path,
+// ending with a separator.
+Result CreateAdministratorsFolder(const String& parent, const char16_t* prefix, String* folder);
 
 } // namespace vorn

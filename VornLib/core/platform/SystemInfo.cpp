@@ -106,6 +106,14 @@ String TemporaryFolder() {
     return WithBackslash(path);
 }
 
+String SystemTemporaryFolder() {
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(path, MAX_PATH);
+    if (!length || length >= MAX_PATH)
+        return String();
+    return WithBackslash(path) + u"Temp\\";
+}
+
 String TemporaryFileName() {
     const String folder = TemporaryFolder();
     wchar_t path[MAX_PATH] = {};

@@ -26,6 +26,9 @@ bool IsWow64();
 double MonotonicSeconds();
 
 String TemporaryFolder();
+// The system's own temporary folder ("<Windows>\Temp\"): users may add
+// files there but not take away or rename what others made.
+String SystemTemporaryFolder();
 // Creates an empty file with the prefix "vnl" in the temporary folder; its path.
 String TemporaryFileName();
 String ProgramFilesFolder();      // as a 32-bit program sees it

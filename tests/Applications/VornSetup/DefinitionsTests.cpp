@@ -19,6 +19,7 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "TestText.h"
+#include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/XmlDocument.h"
@@ -340,10 +341,12 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"TimeRemaining0Second",
                                            u"OpenRecentFileCmdHelp",
                                            u"NoRecentDocuments",
-                                           u"LicenseText"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall", u"NotInstalled",
+                                           u"LicenseText",
+                                           u"FailureMessage",
+                                           u"DamagedSetupMessage"};
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",  u"NotInstalled",
                                                u"UninstallConfirmation", u"UninstallSucceed",
-                                               u"CancelConfirmation"};
+                                               u"CancelConfirmation",    u"SetupAlreadyRunning"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");
@@ -430,6 +433,21 @@ TEST(Definitions, FrameworkMessagesInEveryFrameworkLanguage) {
         for (const char16_t* name : removal)
             EXPECT_TRUE(table.entries.count(Text(u"MessageBox:") + name))
                 << language << " " << ToPrintable(name);
+    }
+}
+
+TEST(Definitions, TheRemovalsOwnEnglishIsTheEnglishTable) {
+    // What a program says when its string tables cannot be read.
+    LanguageTables english("en");
+    for (const RemovalMessage& message : kRemovalMessages) {
+        SCOPED_TRACE(ToPrintable(message.name));
+        const XmlNode* box = nullptr;
+        ASSERT_EQ(0u, english.getLocalizedElement(u"MessageBox", message.name, &box));
+        EXPECT_EQ(Text(message.type), Attribute(*box, u"Type"));
+        const XmlNode* text = box->find(u"/Message");
+        ASSERT_NE(nullptr, text);
+        EXPECT_EQ(Text(message.text), english.resolve(NodeText(*text)));
+        EXPECT_EQ(message.question, box->find(u"/Yes") != nullptr);
     }
 }
 

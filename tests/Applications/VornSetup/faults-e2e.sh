@@ -1,12 +1,12 @@
 #!/bin/bash
-# faults-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder>
+# faults-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder> <HoldOpen.exe>
 # Installations that meet trouble, each in a fresh prefix, judged by the files
 # (sizes and dates) and the registry they leave, not by the installer's report:
 # the elevated installer killed in the middle of the copy and run again, a
 # drive that fills up, files in the way (read-only, held open by another
 # process), and folders whose files lie beyond the 260-character path limit.
 set -uo pipefail
-vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"
+vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; helper="$7"
 source "$(dirname "$0")/e2e-common.sh"
 
 program_files() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
@@ -37,10 +37,6 @@ install_into() {
   WINEPREFIX="$1" wineserver -w
   rm -f "$1/drive_c/install.bat" "$1/drive_c/$(basename "$2")"
   return $code
-}
-skipped=0
-skip_check() { # description, reason
-  echo "  SKIP $1: $2"; skipped=$((skipped + 1))
 }
 
 echo "== killed in the middle of the copy, then run again"
@@ -175,25 +171,7 @@ check "the removal deletes the read-only file too" test ! -e "$installed/Help/Re
 finish_prefix "$prefix"
 
 echo "== a file held open by another program"
-# The helper opens a file without sharing and keeps it until told to stop.
-helper="$work/HoldOpen.exe"
-cat > "$work/HoldOpen.c" <<'C'
-#include <windows.h>
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 3)
-        return 2;
-    HANDLE file = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 1;
-    HANDLE ready = CreateFileW(argv[2], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    CloseHandle(ready);
-    Sleep(120000);
-    CloseHandle(file);
-    return 0;
-}
-C
-i686-w64-mingw32-gcc -municode -O1 -o "$helper" "$work/HoldOpen.c" ||
-  x86_64-w64-mingw32-gcc -municode -O1 -o "$helper" "$work/HoldOpen.c"
+# The helper (HoldOpen.c) opens a file without sharing and keeps it until killed.
 prefix="$(fresh_prefix held)"
 installed="$(program_files "$prefix")"
 # An old copy of the program where the new one goes; the help file comes first.
@@ -201,6 +179,8 @@ mkdir -p "$installed"; printf 'old program\n' > "$installed/VornDemo.exe"
 "$run" "$prefix" "$helper" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' 'C:\held.txt' >/dev/null 2>&1 </dev/null &
 holder=$!
 for _ in $(seq 1 100); do [ -e "$prefix/drive_c/held.txt" ] && break; sleep 0.1; done
+# Without the holder the scenario shows nothing: say so instead of failing obscurely below.
+check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
 rm -f "$prefix/drive_c/held.txt"
 before="$(snapshot "$prefix")"
 setup "$prefix" /Quiet; code=$?
@@ -258,5 +238,4 @@ check "nothing was written" test "$before" = "$(snapshot "$prefix")"
 check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 finish_prefix "$prefix"
 
-[ "$skipped" -gt 0 ] && echo "$skipped skipped"
 finish_checks

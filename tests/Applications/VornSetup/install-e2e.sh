@@ -20,7 +20,9 @@ check "EstimatedSize is the total / 1024" test "$(reg_value "$prefix" "$entry" E
 check "InstallDate is today" test "$(reg_value "$prefix" "$entry" InstallDate)" = "$(date +%Y%m%d)"
 check "DisplayVersion without a tag" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = "1.0.0"
 check "UninstallString" test "$(reg_value "$prefix" "$entry" UninstallString)" = '"C:\Program Files (x86)\VornDemo\VornDemo.exe" /Uninstall'
-for value in DisplayName Contact Comments DisplayIcon Publisher HelpLink URLInfoAbout URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
+check "HelpLink is the technical support address" test "$(reg_value "$prefix" "$entry" HelpLink)" = 'https://vorn.example/support/'
+check "URLInfoAbout is the web site" test "$(reg_value "$prefix" "$entry" URLInfoAbout)" = 'https://vorn.example/vorndemo/'
+for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
   check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
 done
 check "FilesList lists exactly the files" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|'
@@ -78,8 +80,29 @@ printf '\377\000\377\000\377\000\377\000' |
   dd of="$work/Damaged.exe" bs=1 seek=$((setup_size - payload_size / 2)) conv=notrunc 2>/dev/null
 before="$(snapshot "$prefix")"
 "$run" "$prefix" "$work/Damaged.exe" /Quiet /LaunchedAsAdministrator >/dev/null 2>&1 </dev/null; code=$?
-check "the installation fails with a non-zero code ($code)" test "$code" -ne 0 -a "$code" -ne 42
+check "the installation fails with 22, the setup file is damaged ($code)" test "$code" -eq 22
 check "the files are as before" test "$before" = "$(snapshot "$prefix")"
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+finish_prefix "$prefix"
+
+echo "== switches the setup refuses, before it touches anything"
+prefix="$(fresh_prefix switches)"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+before="$(snapshot "$prefix")"
+# As a script runs it: a batch file waits for the setup and keeps what it says.
+refused() { # expected-code expected-text switches...
+  local code="$1" text="$2"; shift 2
+  printf 'cd \\\r\nC:\\VornDemoSetup.exe %s 2> C:\\said.txt\r\nexit %%ERRORLEVEL%%\r\n' "$*" > "$prefix/drive_c/refused.bat"
+  "$run" "$prefix" cmd /c 'C:\refused.bat' >/dev/null 2>&1 </dev/null; local got=$?
+  local said; said="$(tr -d '\r' < "$prefix/drive_c/said.txt" 2>/dev/null)"
+  rm -f "$prefix/drive_c/refused.bat" "$prefix/drive_c/said.txt"
+  check "$* ends with $code (got $got)" test "$got" -eq "$code"
+  check "$* says: $text" grep -qF -- "$text" <<<"$said"
+}
+refused 5 'Unknown switch "/Quite". The setup accepts /Quiet, /InstallFolder:<folder>, /Language:<code>' /Quite
+refused 31 'The install folder "relative\path" is refused' '/InstallFolder:relative\path' /Quiet
+refused 5 'Unknown language "xx" in /Language. The setup speaks de, en, es, fr, it, ko, ru, zh.' /Language:xx /Quiet
+check "no file was touched (not even C:\\relative)" test "$before" = "$(snapshot "$prefix")"
 check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 finish_prefix "$prefix"
 

@@ -24,11 +24,26 @@ residue() { # before-registry after-registry
   diff <(echo "$1") <(echo "$2") | grep '^[<>]' | grep -Ev "$justified"
 }
 shot() { import -window root "$shots/$1.png" 2>/dev/null || echo "  (no screenshot: $1)"; }
+# Removes through the windows as a user who answers Yes and then OK: the
+# question in $asked, the final message in $told, the exit code in $code.
+remove_answering_yes() { # prefix screenshot-suffix [switches...]
+  local prefix="$1" name="$2"; shift 2
+  "$run" "$prefix" "$program" "$@" /Uninstall >/dev/null 2>&1 </dev/null &
+  local pid=$!
+  asked="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
+  shot "uninstall-confirmation-$name"
+  demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click Yes
+  told="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
+  shot "uninstall-succeeded-$name"
+  demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click OK
+  wait "$pid"; code=$?
+}
 
 echo "== quiet removal through the uninstall entry leaves nothing but the user's files"
 prefix="$(fresh_prefix residue)"
 files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
-setup "$prefix" /Quiet
+# A one-off language leaves nothing of the setup's own behind either.
+setup "$prefix" /Quiet /Language:de
 settings='HKCU\Software\Vorn Software\VornDemo\Global'
 check "the install hook recorded the version" test "$(reg_value "$prefix" "$settings" InstalledVersion)" = "1.0.0"
 uninstall="$(reg_value "$prefix" "$entry" UninstallString)"
@@ -84,7 +99,7 @@ check "update mode goes on (0)" test "$code" -eq 0
 check "update mode removes the listed files" test ! -e "$(installed_in "$prefix")/Help/Readme.txt"
 check "update mode removes the shortcuts" test ! -e "$(group_in "$prefix")/VornDemo.lnk"
 check "update mode deletes the entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
-check "update mode writes no batch file" test -z "$(ls "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd 2>/dev/null)"
+check "update mode writes no batch file" test -z "$(batch_files_in "$prefix")"
 kill "$demo_pid" 2>/dev/null; finish_prefix "$prefix"; wait "$demo_pid" 2>/dev/null
 
 echo "== installing over an installation in another folder, then removing"
@@ -113,6 +128,29 @@ check "nothing of either installation remains" test "$files_before" = "$(files_o
 [ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
 finish_prefix "$prefix"
 
+echo "== a program whose payload cannot be read still removes itself"
+prefix="$(fresh_prefix damaged)"
+files_before="$(files_of "$prefix")"
+setup "$prefix" /Quiet
+# The container's magic in the program's payload (its last copy: the first is
+# the reader's own constant) no longer reads: no definitions, no string tables.
+python3 - "$(installed_in "$prefix")/VornDemo.exe" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = data.rfind(b"StraFiLe\x1a\x00")
+data[at] ^= 0xFF
+open(sys.argv[1], "wb").write(data)
+PY
+remove_answering_yes "$prefix" damaged
+check "it asks in the framework's English" grep -q '^Do you want to uninstall VornDemo.1.0.0?$' <<<"$asked"
+check "and tells that it is done" grep -q '^VornDemo.1.0.0 has been uninstalled$' <<<"$told"
+check "the removal ends with 0 ($code)" test "$code" -eq 0
+check "the batch file ran" wait_for_batch_file "$prefix"
+check "nothing of the installation is left" test "$files_before" = "$(files_of "$prefix")"
+[ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
+check "nor its entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+finish_prefix "$prefix"
+
 echo "== answering the confirmation in a window"
 prefix="$(fresh_prefix dialog)"
 setup "$prefix" /Quiet
@@ -127,17 +165,9 @@ wait "$pid"; code=$?
 check "No ends with 8" test "$code" -eq 8
 check "No removes nothing" test -f "$(installed_in "$prefix")/Help/Readme.txt" -a -f "$(group_in "$prefix")/VornDemo.lnk"
 check "No keeps the entry" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
-"$run" "$prefix" "$program" /Language:en /Uninstall >/dev/null 2>&1 </dev/null &
-pid=$!
-texts="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
-shot uninstall-confirmation-en
-check "the English confirmation asks the question" grep -q '^Do you want to uninstall VornDemo.1.0.0?$' <<<"$texts"
-demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click Yes
-texts="$("$run" "$prefix" "$driver" 'VornDemo - Uninstall' 2>/dev/null | tr -d '\r')"
-shot uninstall-succeeded-en
-check "the final message says so" grep -q '^VornDemo.1.0.0 has been uninstalled$' <<<"$texts"
-demo_run "$prefix" "$driver" 'VornDemo - Uninstall' --click OK
-wait "$pid"; code=$?
+remove_answering_yes "$prefix" en /Language:en
+check "the English confirmation asks the question" grep -q '^Do you want to uninstall VornDemo.1.0.0?$' <<<"$asked"
+check "the final message says so" grep -q '^VornDemo.1.0.0 has been uninstalled$' <<<"$told"
 check "Yes ends with 0" test "$code" -eq 0
 wait_for_batch_file "$prefix"
 check "Yes removed the installation" test ! -e "$(installed_in "$prefix")" -a ! -e "$(group_in "$prefix")"

@@ -124,8 +124,16 @@ check "the removal command names it" test "$(reg_value "$prefix" "$entry" Uninst
 check "no desktop shortcut" test -z "$(desktop_links "$prefix")"
 check "the program group's shortcut all the same" test -f "$(group_in "$prefix")/VornDemo.lnk"
 check "ShortcutsList lists exactly the shortcuts made" test "$(listed_links "$prefix")" = "$(made_links "$prefix")"
-options='HKCU\Software\Vorn Software\VornSetup\Global\InstallOptions'
-check "the installer's preferences keep the unticked box" test "$(reg_value "$prefix" "$options" CreateDesktopShortcut)" = 0x0
+check "the entry remembers the unticked box" test "$(reg_value "$prefix" "$entry" VornLib.CreateDesktopShortcut)|$(reg_value "$prefix" "$entry" VornLib.CreateQuickLaunchShortcut)" = '0x0|0x1'
+check "the setup keeps no settings of its own" bash -c '! WINEPREFIX="$0" /usr/lib/wine/wine64 reg query "HKCU\Software\Vorn Software\VornSetup" >/dev/null 2>&1' "$prefix"
+# The next setup proposes the choices of this installation.
+start_setup "$prefix"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --select-tab Options >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "the next setup proposes the folder and the unticked box" test "$(edit_after "$shown" "$folder_label")|$(state_of "$shown" 'Create a shortcut on the desktop')" = 'C:\Tools\VornDemo|enabled'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30 >/dev/null
 end_scenario "$prefix"
 
 echo "== Close on the main page"
@@ -134,6 +142,16 @@ before="$(snapshot "$prefix")"
 start_setup "$prefix"
 shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
 check "the wizard is on show" shows "$shown" 'Welcome to the VornDemo Setup Wizard'
+# A second setup meanwhile says why it does not start, and ends with 14.
+first_pid=$setup_pid
+start_setup "$prefix"
+shown="$(wait_for_text "$prefix" VornSetup 'VornDemo Setup is already running')"
+check "a second setup says \"VornDemo Setup is already running\"" shows "$shown" 'VornDemo Setup is already running'
+shot 7-already-running
+drive "$prefix" VornSetup --click OK >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "and ends with 14 ($code)" test "$code" -eq 14
+setup_pid=$first_pid
 drive "$prefix" "$title" --click Close >/dev/null
 exit_code_of "$setup_pid" 30; code=$?
 check "the launcher ends with 0 ($code)" test "$code" -eq 0
@@ -269,7 +287,27 @@ check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 check "no shortcut" test -z "$(made_links "$prefix")"
 drive "$prefix" "$title" --click Close >/dev/null
 exit_code_of "$setup_pid" 30; code=$?
-check "Close ends the launcher ($code)" test "$code" -ne 124
+check "Close ends the launcher with the failure's code (17 access denied, got $code)" test "$code" -eq 17
+end_scenario "$prefix"
+
+echo "== a damaged setup file"
+prefix="$(fresh_prefix damaged)"
+# Bytes in the middle of the payload belong to VornDemo.exe, its largest entry.
+cp "$work/VornDemoSetup.exe" "$work/Damaged.exe"
+printf '\377\000\377\000\377\000\377\000' |
+  dd of="$work/Damaged.exe" bs=1 seek=$(( $(stat -c %s "$work/Damaged.exe") - ($(stat -c %s "$work/Damaged.exe") - $(stat -c %s "$stub")) / 2 )) conv=notrunc 2>/dev/null
+before="$(snapshot "$prefix")"
+start_setup_of "$prefix" "$work/Damaged.exe"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
+check "the failure page says the setup file is damaged" shows "$shown" 'The setup file is damaged, so the installation could not be completed. Download the setup again, then run the new copy.'
+shot 17-damaged
+check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"
+check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "Close ends the launcher with 22 ($code)" test "$code" -eq 22
 end_scenario "$prefix"
 
 echo "== a drive too small for the application"
@@ -291,11 +329,11 @@ if mount_error="$(mount -t tmpfs -o size=8m vorn-wizard "$drive" 2>&1)"; then
   check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
   drive "$prefix" "$title" --click Close >/dev/null
   exit_code_of "$setup_pid" 30; code=$?
-  check "Close ends the launcher ($code)" test "$code" -ne 124
+  check "Close ends the launcher with 13, disk full ($code)" test "$code" -eq 13
   end_scenario "$prefix"
   umount "$drive"
 else
-  echo "  SKIP a drive too small for the application: mount -t tmpfs refused: $mount_error"
+  skip_check "a drive too small for the application" "mount -t tmpfs refused: $mount_error"
   end_scenario "$prefix"
 fi
 

@@ -2,6 +2,7 @@
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallManifest.h"
+#include "Tools/VornPack/ConfigurationCheck.h"
 #include "Tools/VornPack/Init.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/XmlDocument.h"
@@ -239,6 +240,32 @@ TEST(Init, OverwritesNothing) {
     EXPECT_TRUE(vorn::ReadWholeFile(folder / "Configuration.xml") ==
                 std::vector<uint8_t>({'m', 'i', 'n', 'e'}));
     EXPECT_TRUE(vorn::ReadWholeFile(scratch.path() / "file") == std::vector<uint8_t>({'f'}));
+}
+
+// What init writes makes a setup at once: setup's checks find nothing to
+// refuse, in any language (the extra shortcut has a name of its own).
+TEST(Init, ItsDefinitionsPassTheChecksOfSetup) {
+    ScratchFolder scratch;
+    const fs::path folder = scratch.path() / "definitions";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(
+        0, Init({Text(folder), u"--name", u"Paint", u"--company", u"Acme", u"--version", u"1.0"}));
+    testing::internal::GetCapturedStdout();
+    std::vector<DefinitionDocument> documents;
+    for (const auto& item : fs::directory_iterator(folder)) {
+        if (item.path().extension() != ".xml")
+            continue;
+        const std::vector<uint8_t> bytes = vorn::ReadWholeFile(item.path());
+        DefinitionDocument document{u"Data/Xml/" + Text(item.path().filename()),
+                                    std::make_unique<vorn::XmlDocument>()};
+        ASSERT_EQ(0u, document.document->parse(bytes.data(), uint32_t(bytes.size()), u"xml"));
+        documents.push_back(std::move(document));
+    }
+    ConfigurationFindings findings;
+    EXPECT_EQ(0u, CheckConfiguration(folder, documents, scratch.path() / "app", {u"Paint.exe"},
+                                     &findings))
+        << vorn::ToUtf8(findings.problem);
+    EXPECT_TRUE(findings.notes.empty());
 }
 
 } // namespace

@@ -195,9 +195,14 @@ inline BuiltImage BuildTestImage(const ImageSpec& spec) {
     PutTest32(b, optional + 56, rva); // SizeOfImage
     b.insert(b.end(), spec.overlay.begin(), spec.overlay.end());
     if (spec.signedImage) {
-        PutTest32(b, directories + 32, uint32_t(b.size()));
+        // One certificate: its length, revision 2.0, PKCS #7 signed data.
+        const size_t at = b.size();
+        PutTest32(b, directories + 32, uint32_t(at));
         PutTest32(b, directories + 36, 0x100);
-        b.resize(b.size() + 0x100, 0x55);
+        b.resize(at + 0x100, 0x55);
+        PutTest32(b, at, 0x100);
+        PutTest16(b, at + 4, 0x0200);
+        PutTest16(b, at + 6, 2);
     }
     return image;
 }
@@ -224,6 +229,50 @@ inline std::vector<TestResource> ProgramResources(bool withPayload) {
         resources.push_back(
             {ResourceKey::Id(kResourceRcData), ResourceKey::Id(4096), 1033, 0, bytes(4000, 8)});
     return resources;
+}
+
+// One node of a version resource: header, key, value, children, each on a
+// four-byte boundary.
+inline std::vector<uint8_t> TestVersionNode(const std::u16string& key,
+                                            const std::vector<uint8_t>& value, uint16_t valueLength,
+                                            uint16_t type,
+                                            const std::vector<std::vector<uint8_t>>& children) {
+    std::vector<uint8_t> b(6);
+    for (char16_t unit : key + u'\0') {
+        b.push_back(uint8_t(unit));
+        b.push_back(uint8_t(unit >> 8));
+    }
+    b.resize((b.size() + 3) / 4 * 4);
+    b.insert(b.end(), value.begin(), value.end());
+    for (const std::vector<uint8_t>& child : children) {
+        b.resize((b.size() + 3) / 4 * 4);
+        b.insert(b.end(), child.begin(), child.end());
+    }
+    PutTest16(b, 0, uint32_t(b.size()));
+    PutTest16(b, 2, valueLength);
+    PutTest16(b, 4, type);
+    return b;
+}
+
+// A version block as a resource compiler writes it, naming the program's
+// original file.
+inline std::vector<uint8_t> TestVersionBlock(const std::u16string& originalFilename) {
+    auto text = [](const std::u16string& key, const std::u16string& value) {
+        std::vector<uint8_t> bytes;
+        for (char16_t unit : value + u'\0') {
+            bytes.push_back(uint8_t(unit));
+            bytes.push_back(uint8_t(unit >> 8));
+        }
+        return TestVersionNode(key, bytes, uint16_t(value.size() + 1), 1, {});
+    };
+    std::vector<uint8_t> fixed(52);
+    PutTest32(fixed, 0, 0xFEEF04BD);
+    const std::vector<uint8_t> table = TestVersionNode(
+        u"040904b0", {}, 0, 1,
+        {text(u"CompanyName", u"Vorn Software"), text(u"OriginalFilename", originalFilename)});
+    return TestVersionNode(u"VS_VERSION_INFO", fixed, 52, 0,
+                           {TestVersionNode(u"StringFileInfo", {}, 0, 1, {table}),
+                            TestVersionNode(u"VarFileInfo", {}, 0, 1, {})});
 }
 
 } // namespace vornpack

@@ -2,6 +2,7 @@
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "PeImageBuilder.h"
+#include "Tools/VornPack/PeChecksum.h"
 
 namespace vornpack {
 namespace {
@@ -287,6 +288,38 @@ TEST(PeResources, DamagedImagesAreRefusedWithTheirReason) {
             << "a refused image writes nothing";
         EXPECT_TRUE(out.bytes().empty());
     }
+}
+
+// A setup is inspected from the start of its file: too few bytes ask for
+// more (19) until the tree is whole; a signed image reads, but takes no
+// resource, and neither does an image read in part.
+TEST(PeResources, TheStartOfAFileReadsLikeTheWholeOnceTheTreeIsThere) {
+    ImageSpec spec;
+    spec.resources = ProgramResources(true);
+    spec.signedImage = true;
+    const std::vector<uint8_t> bytes = BuildTestImage(spec).bytes;
+    PeImage whole;
+    ASSERT_EQ(0u, whole.read(bytes.data(), bytes.size(), bytes.size()));
+    EXPECT_TRUE(whole.isSigned());
+    EXPECT_EQ(bytes.size() - 0x100, whole.certificates().offset);
+    size_t available = 0;
+    PeImage part;
+    for (; available < bytes.size(); available += 8) {
+        const vorn::Result result = part.read(bytes.data(), available, bytes.size());
+        if (result == 0u)
+            break;
+        ASSERT_EQ(19u, result) << available;
+    }
+    ASSERT_LT(available, bytes.size() - 0x100) << "the tree ends before the data";
+    ASSERT_EQ(whole.resources().size(), part.resources().size());
+    for (size_t i = 0; i < whole.resources().size(); ++i)
+        EXPECT_EQ(whole.resources()[i].fileOffset, part.resources()[i].fileOffset);
+    GrowableStream data(std::vector<uint8_t>(10)), out;
+    EXPECT_EQ(4u,
+              part.writeWithResource(ResourceKey::Id(10), ResourceKey::Id(4096), &data, 10, &out));
+    EXPECT_EQ(17u,
+              whole.writeWithResource(ResourceKey::Id(10), ResourceKey::Id(4096), &data, 10, &out));
+    EXPECT_TRUE(out.bytes().empty());
 }
 
 TEST(PeResources, LeafDataOutsideTheImageIsRefused) {

@@ -1,11 +1,15 @@
-// `setup` end to end on Windows: VornDemo.exe, which carries an icon, a
-// version block, a manifest and a payload, becomes the stub of a setup
-// executable whose new payload names another version. The result must start,
-// show that version, and still hold the stub's own resources.
+// The payload writer end to end on Windows: VornDemo.exe, which carries an
+// icon, a version block, a manifest and a payload, takes a new payload that
+// names another version. The result must start, show that version, and still
+// hold the program's own resources. `setup` itself refuses VornDemo.exe as its
+// stub: it is not the setup program.
 #include <gtest/gtest.h>
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "ChildProcess.h"
+#include "Tools/VornPack/Commands.h"
+#include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/PeResources.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Win32.h"
 
@@ -60,7 +64,7 @@ private:
 TEST(SetupDemo, TheNewPayloadRunsAndTheStubsResourcesStay) {
     vorn::ScratchFolder scratch;
     const fs::path app = scratch.path() / "app";
-    const fs::path definitions = scratch.path() / "definitions";
+    const fs::path definitions = scratch.path() / "payload" / "Data" / "Xml";
     fs::create_directories(app / "Help");
     fs::create_directories(definitions);
     vorn::WriteWholeFile(app / "Help" / "Readme.txt", vorn::SampleText(5000));
@@ -79,8 +83,29 @@ TEST(SetupDemo, TheNewPayloadRunsAndTheStubsResourcesStay) {
     const fs::path stub = OwnFolder() / "VornDemo.exe";
     const wchar_t* kOutputName = L"VornDemoSetupTest.exe";
     const fs::path output = OwnFolder() / kOutputName;
-    ASSERT_EQ(0, vornpack::Setup({u"--app", Text(app), u"--definitions", Text(definitions), u"-o",
-                                  Text(output), u"--stub", Text(stub)}));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(39, vornpack::Setup({u"--app", Text(app), u"--definitions", Text(definitions), u"-o",
+                                   Text(output), u"--stub", Text(stub)}));
+    const std::string refusal = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, refusal.find("is not the setup program")) << refusal;
+    EXPECT_FALSE(fs::exists(output));
+
+    const fs::path container = scratch.path() / "payload.bin";
+    ASSERT_EQ(
+        0, vornpack::Pack({Text(scratch.path() / "payload"), u"-o", Text(container), u"--quiet"}));
+    {
+        const std::vector<uint8_t> program = vorn::ReadWholeFile(stub);
+        PeImage image;
+        ASSERT_EQ(0u, image.parse(program.data(), program.size()));
+        vorn::FileStream payload;
+        vorn::FileStream written;
+        ASSERT_EQ(0u, payload.openRead(Text(container).data()));
+        ASSERT_EQ(0u, written.openWrite(Text(output).data()));
+        ASSERT_EQ(0u, image.writeWithResource(ResourceKey::Id(kResourceRcData),
+                                              ResourceKey::Id(kPayloadResource), &payload,
+                                              payload.size(), &written));
+        ASSERT_EQ(0u, written.close());
+    }
 
     {
         vorn::ChildProcess demo;

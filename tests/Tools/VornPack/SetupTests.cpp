@@ -3,8 +3,12 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallManifest.h"
 #include "PeImageBuilder.h"
+#include "ProgramImages.h"
+#include "Tools/VornPack/Commands.h"
+#include "Tools/VornPack/FileList.h"
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Setup.h"
+#include "VornLib/core/Utf8.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/data/ArchiveMount.h"
 
@@ -156,9 +160,9 @@ TEST(SetupFileList, NamesWindowsCannotCreateAreRefused) {
         vorn::WriteWholeFile(path, {1});
         std::string xml = "x";
         std::vector<ApplicationFile> files;
-        vorn::String badName;
-        EXPECT_EQ(38u, DescribeApplication(scratch.path() / "app", &xml, &files, &badName));
-        EXPECT_EQ(vorn::String(fs::u8path(name).u16string().c_str()), badName);
+        vorn::String problem;
+        EXPECT_EQ(38u, DescribeApplication(scratch.path() / "app", &xml, &files, &problem));
+        EXPECT_GE(problem.find(fs::u8path(name).u16string().c_str()), 0) << vorn::ToUtf8(problem);
         EXPECT_TRUE(xml.empty());
         EXPECT_TRUE(files.empty());
     }
@@ -200,6 +204,44 @@ TEST(SetupFileList, NestingStopsWhereTheXmlReaderStops) {
 }
 #endif
 
+// A stub's resources: a program's, with a version block that names it.
+std::vector<TestResource> StubResources(const std::u16string& originalFilename) {
+    std::vector<TestResource> resources = ProgramResources(true);
+    for (TestResource& resource : resources) {
+        if (resource.type == ResourceKey::Id(kResourceVersion))
+            resource.data = TestVersionBlock(originalFilename);
+    }
+    return resources;
+}
+
+const std::string kConfiguration = R"(<?xml version="1.0"?>
+<Setup>
+  <Application UUID="9BAE90B6-F29C-4B4B-B112-2C0842BA937A" Name="Test Setup" Version="1.0"
+               Company="Test Corp" MultipleInstancesAllowed="false"/>
+  <InstallationSettings>
+    <Application UUID="7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70" Name="Test" Version="1.0"
+                 Company="Test Corp"/>
+    <Description>A test</Description>
+    <Executable>App.exe</Executable>
+    <WebSite>https://test.example/</WebSite>
+    <TechnicalSupport>https://test.example/support/</TechnicalSupport>
+    <Updates>https://test.example/updates/</Updates>
+    <Contact>help@test.example</Contact>
+    <Shortcuts>
+      <Shortcut Text="Try Test" Help="Starts Test.">App.exe</Shortcut>
+    </Shortcuts>
+  </InstallationSettings>
+</Setup>
+)";
+
+// kConfiguration with `from` replaced by `to`.
+std::string ConfigurationWith(const std::string& from, const std::string& to) {
+    std::string text = kConfiguration;
+    const size_t at = text.find(from);
+    EXPECT_NE(std::string::npos, at) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
 // A source tree for `setup`: the application, the definitions and a stub.
 struct SetupSources {
     ScratchFolder scratch;
@@ -210,18 +252,24 @@ struct SetupSources {
 
     SetupSources() {
         FillApp(app);
+        // The product is built on VornLib: it removes itself.
+        vorn::WriteWholeFile(app / "App.exe",
+                             FrameworkProgramImage("7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70"));
+        SetWriteTime(app / "App.exe", DateOf(0));
         fs::create_directories(definitions / "Xml");
         fs::create_directories(definitions / "Licenses");
         fs::create_directories(out.parent_path());
-        write("Configuration.xml",
-              "<?xml version=\"1.0\"?>\n<Setup><InstallationSettings/></Setup>\n");
+        write("Configuration.xml", kConfiguration);
         write("Preferences.xml", "<Preferences/>");
         write("Xml/Windows.xml", "<Windows/>");
         write("Licenses/Readme.txt", "read me");
         write("Logo.png", "\x89PNG....");
+        writeStub(StubResources(u"VornSetup.exe"));
+    }
+    void writeStub(const std::vector<TestResource>& resources) {
         ImageSpec spec;
         spec.is64 = true;
-        spec.resources = ProgramResources(true);
+        spec.resources = resources;
         vorn::WriteWholeFile(stub, BuildTestImage(spec).bytes);
     }
     void write(const char* name, const std::string& text) {
@@ -324,6 +372,8 @@ struct Fault {
     const char* what;
     int expected;
     void (*prepare)(SetupSources& sources, Arguments* arguments);
+    // What the error line must name, when the case is about one thing.
+    const char* names = nullptr;
 };
 
 const Fault kFaults[] = {
@@ -345,9 +395,15 @@ const Fault kFaults[] = {
          spec.signedImage = true;
          vorn::WriteWholeFile(s.stub, BuildTestImage(spec).bytes);
      }},
-    {"application folder missing", 29, [](SetupSources& s, Arguments*) { fs::remove_all(s.app); }},
+    {"application folder missing", 29, [](SetupSources& s, Arguments*) { fs::remove_all(s.app); },
+     "does not exist"},
     {"definitions folder missing", 29,
-     [](SetupSources& s, Arguments*) { fs::remove_all(s.definitions); }},
+     [](SetupSources& s, Arguments*) { fs::remove_all(s.definitions); }, "does not exist"},
+    {"an output folder that does not exist", 29,
+     [](SetupSources& s, Arguments* a) {
+         (*a)[5] = Text(s.out.parent_path() / "no" / "Setup.exe");
+     },
+     "Setup.exe\""},
     {"unknown method", 5, [](SetupSources&, Arguments* a) { a->back() = u"zip"; }},
     {"no output", 5, [](SetupSources&, Arguments* a) { a->erase(a->begin() + 4, a->begin() + 6); }},
     {"stray argument", 5, [](SetupSources&, Arguments* a) { a->push_back(u"extra"); }},
@@ -364,6 +420,89 @@ const Fault kFaults[] = {
          a->insert(a->end(), {u"--jobs", u"x"});
      }},
     {"threads without a value", 5, [](SetupSources&, Arguments* a) { a->push_back(u"--jobs"); }},
+    // Definitions that cannot work.
+    {"no Configuration.xml", 29,
+     [](SetupSources& s, Arguments*) { fs::remove(s.definitions / "Configuration.xml"); },
+     "Configuration.xml"},
+    {"a product UUID that is not one", 33,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml", ConfigurationWith("7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70",
+                                                        "7E3F2A91-5C4B-4D8E-9F10"));
+     },
+     "7E3F2A91-5C4B-4D8E-9F10"},
+    {"an installer UUID that is not one", 33,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml",
+                 ConfigurationWith("9BAE90B6-F29C-4B4B-B112-2C0842BA937A", "{installer}"));
+     },
+     "{installer}"},
+    {"the null UUID", 33,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml", ConfigurationWith("7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70",
+                                                        "00000000-0000-0000-0000-000000000000"));
+     }},
+    {"one UUID for the installer and the product", 14,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml", ConfigurationWith("9BAE90B6-F29C-4B4B-B112-2C0842BA937A",
+                                                        "7e3f2a91-5c4b-4d8e-9f10-2b3c4d5e6f70"));
+     }},
+    {"an element the installer requires missing", 6,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml",
+                 ConfigurationWith("<Contact>help@test.example</Contact>", ""));
+     },
+     "Contact"},
+    {"the executable not in the application folder", 29,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml",
+                 ConfigurationWith("App.exe</Executable>", "Ap.exe</Executable>"));
+     },
+     "Ap.exe"},
+    {"an empty application folder", 40,
+     [](SetupSources& s, Arguments*) {
+         fs::remove_all(s.app);
+         fs::create_directories(s.app / "empty");
+     },
+     "holds no files"},
+    {"a stub that is another program", 39,
+     [](SetupSources& s, Arguments*) { s.writeStub(StubResources(u"VornDemo.exe")); },
+     "VornDemo.exe"},
+    {"a stub without a version block", 39,
+     [](SetupSources& s, Arguments*) { s.writeStub(ProgramResources(true)); }, "VornSetup.exe"},
+    {"a shortcut named like the main shortcut", 14,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml", ConfigurationWith("\"Try Test\"", "\"test\""));
+     },
+     "test.lnk"},
+    {"a shortcut named like the main shortcut in one language", 14,
+     [](SetupSources& s, Arguments*) {
+         s.write("Configuration.xml", ConfigurationWith("\"Try Test\"", "\"#Try\""));
+         s.write("Strings-en.xml", "<Strings><String ID=\"Try\">Try Test</String></Strings>");
+         s.write("Strings-de.xml", "<Strings><String ID=\"Try\">TEST</String></Strings>");
+     },
+     "TEST"},
+#ifndef _WIN32
+    // Folders Windows cannot hold as they are (made here where Linux can).
+    {"names that differ only in case", 14,
+     [](SetupSources& s, Arguments*) { vorn::WriteWholeFile(s.app / "zz" / "ONE.txt", {1}); },
+     "ONE.txt"},
+    {"a link back to a parent folder", 2,
+     [](SetupSources& s, Arguments*) { fs::create_directory_symlink("..", s.app / "Data" / "up"); },
+     "up"},
+    {"a link to a folder elsewhere", 2,
+     [](SetupSources& s, Arguments*) {
+         fs::create_directory_symlink(s.definitions, s.app / "more");
+     },
+     "more"},
+    {"a link in the definitions", 2,
+     [](SetupSources& s, Arguments*) {
+         fs::create_directory_symlink(s.app, s.definitions / "Xml" / "app");
+     },
+     "app"},
+    {"a link that leads nowhere", 29,
+     [](SetupSources& s, Arguments*) { fs::create_symlink("gone.txt", s.app / "gone.txt"); },
+     "gone.txt"},
+#endif
 };
 
 TEST(Setup, FailuresLeaveNoOutputAndKeepAnOldOne) {
@@ -377,6 +516,10 @@ TEST(Setup, FailuresLeaveNoOutputAndKeepAnOldOne) {
         EXPECT_EQ(fault.expected, vornpack::Setup(arguments));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_NE(std::string::npos, errors.find("VornPack setup: ")) << errors;
+        if (fault.names) {
+            EXPECT_NE(std::string::npos, errors.find(fault.names)) << errors;
+        }
+        EXPECT_EQ(std::string::npos, errors.find(".vornpack-")) << "a temporary name: " << errors;
         EXPECT_TRUE(sources.leftovers().empty());
         EXPECT_TRUE(vorn::ReadWholeFile(sources.out) == std::vector<uint8_t>({'o', 'l', 'd'}));
     }
@@ -392,6 +535,66 @@ TEST(Setup, AnXmlErrorIsReportedLikeCheckXml) {
     EXPECT_NE(std::string::npos, errors.find(where)) << errors;
     EXPECT_NE(std::string::npos, errors.find(": error ")) << errors;
     EXPECT_FALSE(fs::exists(sources.out));
+}
+
+TEST(Setup, AReadOnlyOutputIsNeitherReplacedNorTouched) {
+    SetupSources sources;
+    vorn::WriteWholeFile(sources.out, {'o', 'l', 'd'});
+    const fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(sources.out, writable, fs::perm_options::remove);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(17, vornpack::Setup(sources.arguments()));
+    EXPECT_EQ(17, vornpack::Pack({Text(sources.app), u"-o", Text(sources.out)}));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos,
+              errors.find("VornPack setup: \"" + sources.out.u8string() + "\" is read-only"))
+        << errors;
+    EXPECT_NE(std::string::npos, errors.find("VornPack pack: ")) << errors;
+    EXPECT_TRUE(sources.leftovers().empty());
+    EXPECT_TRUE(vorn::ReadWholeFile(sources.out) == std::vector<uint8_t>({'o', 'l', 'd'}));
+    fs::permissions(sources.out, fs::perms::owner_write, fs::perm_options::add);
+}
+
+// The payload read where the setup holds it, also once the setup is signed
+// (a certificate table after its last section).
+TEST(Setup, ListVerifyAndExtractReadASetupLikeAContainer) {
+    SetupSources sources;
+    ASSERT_EQ(0, vornpack::Setup(sources.arguments(u"lzma")));
+    std::vector<uint8_t> signedSetup = vorn::ReadWholeFile(sources.out);
+    const size_t security = GetTest32(signedSetup, 0x3C) + 24 + 112 + 32; // PE32+
+    PutTest32(signedSetup, security, uint32_t(signedSetup.size()));
+    PutTest32(signedSetup, security + 4, 16);
+    const std::vector<uint8_t> certificate = {16, 0, 0, 0, 0, 2, 2, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+    signedSetup.insert(signedSetup.end(), certificate.begin(), certificate.end());
+    const fs::path signedPath = sources.scratch.path() / "Signed.exe";
+    vorn::WriteWholeFile(signedPath, signedSetup);
+    const fs::path names = sources.scratch.path() / "names.txt";
+    const std::string list = "Application/App.exe\nData/Xml/Configuration.xml\n";
+    vorn::WriteWholeFile(names, std::vector<uint8_t>(list.begin(), list.end()));
+    for (const fs::path& setup : {sources.out, signedPath}) {
+        SCOPED_TRACE(setup.u8string());
+        const fs::path target = sources.scratch.path() / "extracted";
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(0, Verify({Text(setup)}));
+        EXPECT_EQ(0, List({Text(setup), u"--names", Text(names)}));
+        EXPECT_EQ(0, Extract({Text(setup), Text(target), u"--names", Text(names)}));
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_NE(std::string::npos, printed.find("all readable")) << printed;
+        EXPECT_NE(std::string::npos, printed.find("Application/App.exe")) << printed;
+        EXPECT_TRUE(vorn::ReadWholeFile(target / "Application" / "App.exe") ==
+                    vorn::ReadWholeFile(sources.app / "App.exe"));
+        EXPECT_TRUE(vorn::ReadWholeFile(target / "Data" / "Xml" / "Configuration.xml") ==
+                    vorn::ReadWholeFile(sources.definitions / "Configuration.xml"));
+        fs::remove_all(target);
+    }
+    // A program without a payload, and one whose resource is not a container.
+    testing::internal::CaptureStderr();
+    sources.writeStub(ProgramResources(false));
+    EXPECT_EQ(29, Verify({Text(sources.stub)}));
+    sources.writeStub(ProgramResources(true));
+    EXPECT_EQ(33, Verify({Text(sources.stub)}));
+    testing::internal::GetCapturedStderr();
 }
 
 // The same tree again, made in the opposite order and dated like the first.
@@ -462,21 +665,25 @@ TEST(Setup, TheSameInputsGiveTheSameBytes) {
     EXPECT_FALSE(first == vorn::ReadWholeFile(copy.out));
 }
 
-// Commands both shells (sh, and cmd under Windows) run alike.
+// Commands both shells (sh, and cmd under Windows) run alike; SIGNED stands
+// for the quoted path of an image with a certificate table, as a signer
+// leaves one.
 struct SignCase {
     const char* what;
     const char16_t* command;
     int expected;
 };
 const SignCase kSignCases[] = {
-    {"a signer that appends", u"echo SIGNED>> {}", 0},
+    {"a signer that signs nothing", u"echo SIGNED>> {}", 1},
     {"a signer that fails", u"echo {} && exit 3", 1},
 #ifdef _WIN32
+    {"a signer that signs", u"copy /y SIGNED {}", 0},
     {"a signer that deletes the file", u"del {}", 33},
-    {"a signer named in quotes", u"\"cmd.exe\" /c echo SIGNED>> {}", 0},
+    {"a signer named in quotes", u"\"cmd.exe\" /c copy /y SIGNED {}", 0},
 #else
+    {"a signer that signs", u"cp SIGNED {}", 0},
     {"a signer that deletes the file", u"rm {}", 33},
-    {"a signer named in quotes", u"'echo' SIGNED>> {}", 0},
+    {"a signer named in quotes", u"'cp' SIGNED {}", 0},
 #endif
     {"a command without the file", u"echo sign", 5},
 };
@@ -486,8 +693,17 @@ TEST(Setup, TheOutputTakesItsNameOnlyOnceTheSignCommandSucceeded) {
         SCOPED_TRACE(sign.what);
         SetupSources sources;
         vorn::WriteWholeFile(sources.out, {'o', 'l', 'd'});
+        ImageSpec spec;
+        spec.signedImage = true;
+        const std::vector<uint8_t> signedImage = BuildTestImage(spec).bytes;
+        const fs::path signedPath = sources.scratch.path() / "signed.exe";
+        vorn::WriteWholeFile(signedPath, signedImage);
+        std::u16string command = sign.command;
+        const size_t at = command.find(u"SIGNED");
+        if (at != std::u16string::npos && command.find(u"echo") == std::u16string::npos)
+            command.replace(at, 6, u'"' + signedPath.u16string() + u'"');
         Arguments arguments = sources.arguments();
-        arguments.insert(arguments.end(), {u"--sign-command", sign.command, u"--quiet"});
+        arguments.insert(arguments.end(), {u"--sign-command", command.c_str(), u"--quiet"});
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         EXPECT_EQ(sign.expected, vornpack::Setup(arguments));
@@ -501,10 +717,7 @@ TEST(Setup, TheOutputTakesItsNameOnlyOnceTheSignCommandSucceeded) {
             continue;
         }
         EXPECT_TRUE(errors.empty()) << errors;
-        ASSERT_GT(written.size(), 10u);
-        EXPECT_EQ('M', written[0]);
-        const std::string tail(written.end() - 10, written.end());
-        EXPECT_NE(std::string::npos, tail.find("SIGNED")) << tail;
+        EXPECT_TRUE(written == signedImage);
     }
 }
 

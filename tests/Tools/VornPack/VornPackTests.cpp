@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "../../VornLib/data/DataTestSupport.h"
+#include "Tools/VornPack/CheckXml.h"
 #include "Tools/VornPack/Commands.h"
 #include "VornLib/data/ArchiveFormat.h"
 #include "VornLib/data/ArchiveMount.h"
@@ -271,6 +272,76 @@ TEST(VornPack, ExtractRefusesNamesThatLeaveTheFolder) {
                           Text(scratch.path() / "names.txt")}));
     EXPECT_EQ((std::vector<fs::path>{"Program/App.exe", "empty.txt"}),
               FilesUnder(scratch.path() / "out"));
+}
+
+#ifndef _WIN32
+// The rule of every input folder, for pack as for setup (whose cases are
+// among its faults), on folders that only Linux can hold as they are.
+struct FolderShape {
+    const char* what;
+    int expected;
+    void (*make)(const fs::path& source);
+};
+const FolderShape kRefusedShapes[] = {
+    {"a link back to a parent folder", 2,
+     [](const fs::path& source) { fs::create_directory_symlink("..", source / "sub" / "up"); }},
+    {"a link to a folder elsewhere", 2,
+     [](const fs::path& source) {
+         fs::create_directory_symlink(source.parent_path(), source / "sub" / "out");
+     }},
+    {"a link that leads nowhere", 29,
+     [](const fs::path& source) { fs::create_symlink("gone", source / "sub" / "gone"); }},
+    {"names that differ only in case", 14,
+     [](const fs::path& source) { vorn::WriteWholeFile(source / "sub" / "README.txt", {2}); }},
+};
+
+TEST(VornPack, LinksToFoldersAndNamesThatDifferOnlyInCaseAreRefused) {
+    for (const FolderShape& shape : kRefusedShapes) {
+        SCOPED_TRACE(shape.what);
+        ScratchFolder scratch;
+        const fs::path source = scratch.path() / "source";
+        fs::create_directories(source / "sub");
+        vorn::WriteWholeFile(source / "sub" / "Readme.txt", {1});
+        shape.make(source);
+        const fs::path container = scratch.path() / "payload.bin";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(shape.expected, Pack({Text(source), u"-o", Text(container)}));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, errors.find(source.u8string() + "/sub/")) << errors;
+        EXPECT_FALSE(fs::exists(container));
+        EXPECT_FALSE(fs::exists(scratch.path() / "payload.bin.vornpack-partial"));
+    }
+    // A link to a file is packed as the file it points to.
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    fs::create_directories(source);
+    vorn::WriteWholeFile(source / "real.txt", vorn::SampleText(100));
+    fs::create_symlink("real.txt", source / "link.txt");
+    const fs::path container = scratch.path() / "payload.bin";
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container)}));
+    ASSERT_EQ(0,
+              Extract({Text(container), Text(scratch.path() / "out"), u"--names", Text(source)}));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(vorn::ReadWholeFile(scratch.path() / "out" / "link.txt") == vorn::SampleText(100));
+}
+#endif
+
+TEST(VornPack, CheckXmlEndsWith33ForMalformedXmlAsSetupDoes) {
+    ScratchFolder scratch;
+    const fs::path bad = scratch.path() / fs::u8path(u8"Pr\u00fcfung.xml");
+    const fs::path good = scratch.path() / "good.xml";
+    const std::string text = "<a>\n  <b x=1/>\n</a>";
+    vorn::WriteWholeFile(bad, std::vector<uint8_t>(text.begin(), text.end()));
+    vorn::WriteWholeFile(good, {'<', 'a', '/', '>'});
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(33, CheckXml({Text(good), Text(bad)}));
+    EXPECT_EQ(29, CheckXml({Text(scratch.path() / "missing.xml")}));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(std::string::npos, errors.find(bad.u8string() + ":2:")) << errors;
+    EXPECT_NE(std::string::npos, printed.find("OK " + good.u8string())) << printed;
 }
 
 } // namespace

@@ -2,10 +2,13 @@
 # vendor-e2e.sh <VornPack> <work folder> [<VornSetup stub> <VornDemo.exe> <wine-run>]
 # A vendor's path with the real VornPack: progress on a terminal (through a
 # pseudo-terminal made by `script`), in a log and with --quiet; the same inputs
-# giving the same bytes. With a stub, VornDemo and Wine also: a new product's
+# giving the same bytes; input refused (a link loop, malformed XML under a
+# non-ASCII name). With a stub, VornDemo and Wine also: a new product's
 # definitions from `init`, a setup made from them at once, its PE checksum,
-# signed with a throw-away certificate (afterwards and through --sign-command),
-# the signed setup installed quietly and removed again, its signature intact.
+# signed with a throw-away certificate (afterwards and through --sign-command,
+# which must leave a signature), read by verify, VornDemo.exe refused as the
+# stub, the signed setup installed quietly and removed again, its signature
+# intact.
 set -uo pipefail
 vornpack="$1"; work="$2"; stub="${3:-}"; demo="${4:-}"; run="${5:-}"
 export WINEDEBUG=-all
@@ -38,7 +41,18 @@ check "the same container twice" cmp -s "$work/big.vpk" "$work/big2.vpk"
 quiet="$(in_terminal "$(quoted "$vornpack") pack $(quoted "$work/big") -o $(quoted "$work/big3.vpk") --quiet")"
 check "--quiet prints nothing on a terminal" test -z "$quiet"
 failed="$(in_terminal "$(quoted "$vornpack") pack $(quoted "$work/missing") -o $(quoted "$work/x.vpk") --quiet")"
-check "--quiet still prints errors" contains "$failed" 'VornPack pack: cannot list the folder'
+check "--quiet still prints errors" contains "$failed" 'VornPack pack: the folder .*missing" does not exist'
+
+echo "== input that would lose files or break a setup is refused, in one line naming it"
+mkdir -p "$work/looped/sub"; printf 'x\n' > "$work/looped/sub/a.txt"; ln -s .. "$work/looped/sub/up"
+"$vornpack" pack "$work/looped" -o "$work/looped.vpk" 2>"$work/loop.txt"; code=$?
+check "a link back to a parent folder ends pack with 2" test "$code" -eq 2
+check "in one line naming the link" test "$(wc -l <"$work/loop.txt")" -eq 1 -a -n "$(grep -F "$work/looped/sub/up" "$work/loop.txt")"
+check "and leaves no output" test -z "$(ls "$work" | grep looped.vpk)"
+printf '<a>\n  <b x=1/>\n</a>\n' > "$work/Prüfung.xml"
+shown="$("$vornpack" check-xml "$work/Prüfung.xml" 2>&1)"; code=$?
+check "check-xml names Prüfung.xml as it is written" contains "$shown" "Prüfung.xml:2:"
+check "and ends with 33 for malformed XML, as setup does ($code)" test "$code" -eq 33
 
 [ -n "$stub" ] || { finish_checks; exit; }
 
@@ -109,6 +123,19 @@ check "its setup verifies" verifies "$work/SignedInOneStep.exe"
 check "a failing sign command fails the setup ($code)" test "$code" -ne 0
 check "with a clear error" grep -q 'VornPack setup: the sign command failed' "$work/sign-error.txt"
 check "and leaves no output" test -z "$(ls "$work" | grep NotSigned)"
+"$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
+  -o "$work/NotSigned.exe" --sign-command "true {}" >/dev/null 2>"$work/sign-error.txt"; code=$?
+check "a sign command that signs nothing fails the setup ($code)" test "$code" -eq 1
+check "saying so" grep -q 'without a signature' "$work/sign-error.txt"
+check "and leaves no output" test -z "$(ls "$work" | grep NotSigned)"
+shown="$("$vornpack" verify "$work/SignedInOneStep.exe")"; code=$?
+check "verify reads the signed setup's payload ($code)" contains "$shown" 'all readable'
+check "list too" "$vornpack" list "$work/SignedInOneStep.exe" >/dev/null
+"$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$demo" \
+  -o "$work/DemoStub.exe" >/dev/null 2>"$work/stub-error.txt"; code=$?
+check "VornDemo.exe is refused as the stub (39, $code)" test "$code" -eq 39
+check "as not the setup program" grep -q 'is not the setup program' "$work/stub-error.txt"
+check "and leaves no output" test -z "$(ls "$work" | grep DemoStub)"
 
 echo "== the signed setup installs quietly and is removed again"
 template="$work/template"
@@ -142,7 +169,8 @@ uninstall="$(reg_value "$entry" UninstallString)"
 printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
 "$run" "$prefix" cmd /c 'C:\remove.bat' >/dev/null 2>&1 </dev/null
 for _ in $(seq 1 150); do
-  ls "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd >/dev/null 2>&1 || break
+  ls -d "$prefix"/drive_c/windows/temp/VornLib-Removal-* \
+    "$prefix"/drive_c/users/*/AppData/Local/Temp/*Uninstall.cmd >/dev/null 2>&1 || break
   sleep 0.2
 done
 sleep 1

@@ -35,5 +35,21 @@ TEST(RemovalText, BatchFileWaitsRemovesTheEmptyFolderAndItself) {
     EXPECT_LT(text.find(u'?'), 0);
 }
 
+TEST(RemovalText, BatchFileInAFolderOfItsOwnTakesTheFolderAlong) {
+    const String text = RemovalBatchText(u"C:\\PROGRA~1\\Tool\\", u"C:\\PROGRA~1\\Tool\\Tool.exe",
+                                         u"C:\\Windows\\Temp\\VORNLI~1\\TOOLUN~1.CMD",
+                                         u"C:\\Windows\\Temp\\VORNLI~1\\");
+    EXPECT_EQ(text,
+              u"@echo off\r\n"
+              u"cd\\\r\n"
+              u":loop\r\n"
+              u"del \"C:\\PROGRA~1\\Tool\\Tool.exe\"\r\n"
+              u"if exist \"C:\\PROGRA~1\\Tool\\Tool.exe\" goto loop\r\n"
+              u"rd \"C:\\PROGRA~1\\Tool\\\"\r\n"
+              u"move /y \"C:\\Windows\\Temp\\VORNLI~1\\TOOLUN~1.CMD\" "
+              u"\"C:\\Windows\\Temp\\VORNLI~1.cmd\" >nul & "
+              u"rd \"C:\\Windows\\Temp\\VORNLI~1\" & del \"C:\\Windows\\Temp\\VORNLI~1.cmd\"");
+}
+
 } // namespace
 } // namespace vorn

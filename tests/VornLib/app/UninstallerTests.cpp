@@ -3,10 +3,12 @@
 // the framework's uninstaller. Names are this test's own.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "TestText.h"
 #include "VornLib/app/AppModule.h"
+#include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
@@ -195,6 +197,37 @@ TEST_F(UninstallerTest, RunningProgramStopsOnlyAFullRemoval) {
     EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
 }
 
+// The framework's removal program, beside a product not built on VornLib.
+TEST_F(UninstallerTest, AProductNotBuiltOnVornLibIsFoundRunningByItsProcesses) {
+    description_.executable = u"Tool.exe";
+    const String product = folder_ + u"Tool.exe";
+    executable_ = folder_ + u"VornUninstall.exe";
+    WriteEntry(u"", {u"Tool.exe"}, {});
+    ASSERT_EQ(0u, ShellRegistration::registerAppPath(product.data()));
+    ASSERT_EQ(0u, CreateFolderTree(folder_));
+    ASSERT_TRUE(CopyFileW(TEXT(VORN_LINGERER), Wide(product.data()), FALSE));
+    std::wstring commandLine = L"\"" + std::wstring(Wide(product.data())) + L"\" 30";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessW(Wide(product.data()), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &started));
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
+    EXPECT_EQ(14u, Remove(false)) << "no mutex, but its process";
+    EXPECT_TRUE(EntryExists());
+    EXPECT_EQ(0, gUninstallHooks);
+    TerminateProcess(process.get(), 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 5000));
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(product));
+    RegistryKey appPath;
+    ASSERT_EQ(0u,
+              appPath.open(kRegistryLocalMachine,
+                           u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tool.exe"));
+    EXPECT_FALSE(appPath.exists()) << "named after the product's executable";
+}
+
 TEST_F(UninstallerTest, WithoutRightsAnElevatedCopyRemoves) {
     WriteEntry(u"", {}, {});
     static String launched;
@@ -219,17 +252,65 @@ TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {
     // The executable is not listed: the batch file deletes it once this
     // "program" is gone, and then the empty folder.
     EXPECT_EQ(0u, Remove(false));
-    const String batchFiles = TemporaryFolder() + u"*VornUninstallTest Uninstall.cmd";
-    const auto batchFileLeft = [&] {
+    // An elevated removal's batch file lies in a folder made for it.
+    const String batchFolders = SystemTemporaryFolder() + u"VornLib-Removal-*";
+    const auto left = [](const String& pattern) {
         WIN32_FIND_DATAW found;
-        const FindHandle search(FindFirstFileW(Wide(batchFiles.data()), &found));
+        const FindHandle search(FindFirstFileW(Wide(pattern.data()), &found));
         return search.isValid();
     };
-    for (int i = 0; i < 100 && (Exists(folder_) || batchFileLeft()); ++i)
+    for (int i = 0; i < 100 && (Exists(folder_) || left(batchFolders)); ++i)
         Sleep(100);
     EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
     EXPECT_FALSE(Exists(folder_));
-    EXPECT_FALSE(batchFileLeft()) << "the batch file deletes itself";
+    EXPECT_FALSE(left(batchFolders)) << "the batch file takes its folder along";
+    EXPECT_FALSE(left(TemporaryFolder() + u"*Uninstall.cmd")) << "none in the user's folder";
+}
+
+// The batch file of an elevated removal runs with administrator rights after
+// the removal has ended: only administrators and the system may write where
+// it lies. Wine neither keeps nor enforces a file's DACL (it shows one made
+// from the Unix permissions), so the descriptor the folder is made with is
+// read back.
+TEST(UninstallerFolders, TheBatchFolderIsWritableByAdministratorsAndTheSystemAlone) {
+    LocalMemory descriptor;
+    ASSERT_EQ(0u, AdministratorsOnlySecurity(&descriptor));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the parent";
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor.get(), &owner, &defaulted));
+    EXPECT_TRUE(owner && IsWellKnownSid(owner, WinBuiltinAdministratorsSid))
+        << "not the user's own";
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+    ASSERT_EQ(2u, dacl->AceCount);
+    bool administrators = false, system = false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&header)));
+        ASSERT_EQ(ACCESS_ALLOWED_ACE_TYPE, header->AceType);
+        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, header->AceFlags);
+        const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        EXPECT_EQ(DWORD(FILE_ALL_ACCESS), ace->Mask);
+        PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        administrators = administrators || IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
+        system = system || IsWellKnownSid(sid, WinLocalSystemSid);
+    }
+    EXPECT_TRUE(administrators && system) << "Administrators and SYSTEM, nobody else";
+
+    // Each folder is new, in the system's temporary folder.
+    String first, second;
+    ASSERT_EQ(0u, CreateAdministratorsFolder(SystemTemporaryFolder(), u"VornTest-", &first));
+    ASSERT_EQ(0u, CreateAdministratorsFolder(SystemTemporaryFolder(), u"VornTest-", &second));
+    EXPECT_TRUE(first.startsWith((SystemTemporaryFolder() + u"VornTest-").data()));
+    EXPECT_FALSE(second == first);
+    EXPECT_TRUE(RemoveDirectoryW(Wide(first.data())));
+    EXPECT_TRUE(RemoveDirectoryW(Wide(second.data())));
 }
 
 TEST(UninstallerFolders, RemoveFolderModes) {

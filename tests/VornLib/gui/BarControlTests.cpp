@@ -121,7 +121,7 @@ TEST_F(BarControlTest, ToolBarButtonsCarryTheirCommandsAndKinds) {
     ClickAt(point);
     // The control bar passes its bands' commands on to the window.
     ASSERT_EQ(1u, window()->commands.size());
-    EXPECT_EQ(WPARAM(WindowNameId(u"NewCmd")), window()->commands[0]);
+    EXPECT_EQ(WPARAM(WindowNameId(u"NewCmd")), window()->commands[0].w);
 
     auto* menuBar = control<ToolBarControl>(u"MenuBar");
     EXPECT_TRUE(menuBar->isMenuBar());
@@ -196,7 +196,7 @@ TEST_F(BarControlTest, ControlBarBandsAndTheSmallKinds) {
     window()->commands.clear();
     ClickAt({area.left + 10, (area.top + area.bottom) / 2});
     ASSERT_EQ(1u, window()->commands.size());
-    EXPECT_EQ(WPARAM(WindowNameId(u"MoreOptionsCmd")), window()->commands[0]);
+    EXPECT_EQ(WPARAM(WindowNameId(u"MoreOptionsCmd")), window()->commands[0].w);
 }
 
 TEST_F(BarControlTest, GalleryScreenshot) {

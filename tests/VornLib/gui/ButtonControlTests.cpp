@@ -1,11 +1,12 @@
 // Push buttons, check boxes and group boxes created from descriptions.
-#include "ControlHostSupport.h"
+#include <atomic>
+#include <thread>
+
+#include "ControlTestSupport.h"
 #include "VornLib/gui/ButtonControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 constexpr uint32_t kTypeBits = 0x0F;
 
@@ -20,7 +21,7 @@ TEST(ButtonControl, KindsAndTypesBecomeButtonStyles) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     for (const char16_t* name : {u"Push", u"Check", u"Default", u"Toggle", u"Group"})
-        EXPECT_EQ(L"Button", ClassOf(host.handle(name)));
+        EXPECT_EQ(ClassName(host.handle(name)), u"Button");
     const uint32_t push = StyleOf(host.handle(u"Push"));
     EXPECT_EQ(uint32_t(BS_PUSHBUTTON), push & kTypeBits);
     EXPECT_TRUE(push & WS_TABSTOP);
@@ -51,7 +52,7 @@ TEST(ButtonControl, AClickReachesTheParentAsItsCommand) {
     EXPECT_EQ(WindowNameId(u"InstallCmd"), GetDlgCtrlID(button));
     host.window.commands.clear();
     SendMessageW(button, BM_CLICK, 0, 0);
-    Pump(50);
+    PumpMessages(50);
     ASSERT_EQ(1u, host.window.commands.size());
     EXPECT_EQ(MAKEWPARAM(WindowNameId(u"InstallCmd"), 0), host.window.commands[0].w);
     EXPECT_EQ(LPARAM(button), host.window.commands[0].l);
@@ -71,6 +72,43 @@ TEST(ButtonControl, AMenuChildMakesASplitButton) {
     ASSERT_NE(nullptr, split->menu());
     EXPECT_NE(nullptr, split->menu()->find(WindowNameId(u"QuitCmd"))) << "the menu was read";
     EXPECT_FALSE(host.control<ButtonControl>(u"Plain")->isSplitButton());
+}
+
+// The arrow's notification reaches the split button itself, which opens its
+// menu below it; the chosen command goes to the parent like a click.
+TEST(ButtonControl, TheSplitArrowOpensTheMenuAndSendsTheChoice) {
+    Host host(R"(<Button ID="Options" Left="10" Top="10" Width="140" Height="26" Title="Options">
+                   <Menu ID="OptionsMenu"><Group><Command ID="QuitCmd">Quit</Command></Group></Menu>
+                 </Button>)");
+    ASSERT_EQ(0u, host.created);
+    HWND button = host.handle(u"Options");
+    HWND window = host.window.handle();
+    SetForegroundWindow(window);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 10, GetSystemMetrics(SM_CYSCREEN) - 10);
+    std::atomic<bool> menuShown{false};
+    std::thread driver([&] {
+        for (int attempt = 0; attempt < 40 && !menuShown; ++attempt) {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            menuShown = menu && IsWindowVisible(menu);
+            Sleep(50);
+        }
+        if (!menuShown) {
+            PostMessageW(window, WM_CANCELMODE, 0, 0);
+            return;
+        }
+        PressKeys({VK_DOWN});
+        PressKeys({VK_RETURN});
+    });
+    host.window.commands.clear();
+    NMBCDROPDOWN arrow = {};
+    arrow.hdr = {button, UINT_PTR(GetDlgCtrlID(button)), UINT(BCN_DROPDOWN)};
+    GetClientRect(button, &arrow.rcButton);
+    SendMessageW(window, WM_NOTIFY, WPARAM(arrow.hdr.idFrom), LPARAM(&arrow));
+    driver.join();
+    PumpMessages(100);
+    EXPECT_TRUE(menuShown);
+    ASSERT_EQ(1u, host.window.commands.size());
+    EXPECT_EQ(MAKEWPARAM(WindowNameId(u"QuitCmd"), 0), host.window.commands[0].w);
 }
 
 TEST(ButtonControl, FailuresOfTheButtonWords) {

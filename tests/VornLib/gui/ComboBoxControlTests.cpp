@@ -1,11 +1,9 @@
 // Extended combo boxes created from descriptions.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/ComboBoxControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 constexpr uint32_t kComboTypeBits = 0x03;
 
@@ -18,7 +16,7 @@ TEST(ComboBoxControl, TypesBecomeComboStyles) {
                            Height="120"/>)");
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
-    EXPECT_EQ(L"ComboBoxEx32", ClassOf(host.handle(u"Default")));
+    EXPECT_EQ(ClassName(host.handle(u"Default")), u"ComboBoxEx32");
     EXPECT_EQ(uint32_t(CBS_DROPDOWNLIST), StyleOf(host.handle(u"Default")) & kComboTypeBits);
     EXPECT_EQ(uint32_t(CBS_SIMPLE), StyleOf(host.handle(u"List")) & kComboTypeBits);
     EXPECT_EQ(uint32_t(CBS_DROPDOWN), StyleOf(host.handle(u"Editable")) & kComboTypeBits);

@@ -1,14 +1,12 @@
 // Every control kind of the catalogue's first half in one window, saved as a
 // picture of the screen for a person to look at. The group box comes after the
 // controls it frames: the platform paints siblings in that order.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/ProgressBarControl.h"
 #include "WindowDriver.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 TEST(ControlGallery, EveryKindInOneWindow) {
     Host host(R"(
@@ -52,7 +50,7 @@ lines of notes</EditBox>
     SendMessageW(host.handle(u"Desktop"), BM_SETCHECK, BST_CHECKED, 0);
     RedrawWindow(host.window.handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(400);
+    PumpMessages(400);
     EXPECT_TRUE(
         vorntest::SaveScreenshot(std::wstring(VORN_SCREENSHOTS) + L"\\control-gallery.bmp"));
 }

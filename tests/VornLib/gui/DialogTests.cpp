@@ -99,16 +99,6 @@ TEST_F(DialogTest, TitlesAndTheDefaultButton) {
 
 enum class Act { ClickOK, PressEscape, PressReturn, PostClose, PostOK };
 
-void Press(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, &inputs[0], sizeof(INPUT));
-    Sleep(30);
-    SendInput(1, &inputs[1], sizeof(INPUT));
-}
-
 void Perform(Act act, HWND dialog) {
     switch (act) {
     case Act::ClickOK: {
@@ -118,10 +108,10 @@ void Perform(Act act, HWND dialog) {
         break;
     }
     case Act::PressEscape:
-        Press(VK_ESCAPE);
+        PressKeys({VK_ESCAPE});
         break;
     case Act::PressReturn:
-        Press(VK_RETURN);
+        PressKeys({VK_RETURN});
         break;
     case Act::PostClose:
         PostMessageW(dialog, WM_CLOSE, 0, 0);

@@ -1,20 +1,15 @@
 // Edit boxes created from descriptions, typed into with real keys.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/EditBoxControl.h"
+#include "VornLib/gui/RichEditControl.h"
 
 namespace vorn {
 namespace {
 
-using namespace controltest;
-
-// Presses and releases a key as the keyboard would.
+// Presses and releases a key, and lets the windows hear of it.
 void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-    Pump(150);
+    PressKeys({key});
+    PumpMessages(150);
 }
 
 // Gives the box the keyboard focus inside its foreground window.
@@ -22,7 +17,7 @@ void Focus(Host& host, HWND box) {
     SetForegroundWindow(host.window.handle());
     SetActiveWindow(host.window.handle());
     SetFocus(box);
-    Pump(100);
+    PumpMessages(100);
 }
 
 TEST(EditBoxControl, AttributesBecomeEditStyles) {
@@ -36,7 +31,7 @@ TEST(EditBoxControl, AttributesBecomeEditStyles) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     HWND plain = host.handle(u"Plain");
-    EXPECT_EQ(L"Edit", ClassOf(plain));
+    EXPECT_EQ(ClassName(plain), u"Edit");
     EXPECT_EQ(L"text", TextOf(plain));
     EXPECT_EQ(0u, StyleOf(plain) & (ES_READONLY | ES_MULTILINE | ES_PASSWORD));
     // Fourteen dialog units unless the description gives a height.
@@ -98,6 +93,45 @@ TEST(EditBoxControl, ReturnPostsTheCommandAndGoesNoFurther) {
     PressKey(VK_RETURN);
     EXPECT_TRUE(host.window.commands.empty());
     EXPECT_EQ(L"abc\r\n", TextOf(notes));
+}
+
+// The edit box and the rich edit share their keyboard answer to the dialog:
+// Return is theirs while it runs their command, and a multi-line control
+// keeps its caret when focused.
+TEST(EditBoxControl, BothEditKindsAskForTheReturnThatRunsTheirCommand) {
+    Host host(R"(<EditBox ID="Box" Left="10" Top="10" Width="200" OnReturn="SearchCmd"/>
+                 <RichEdit ID="Rich" Left="10" Top="40" Width="200" Height="60"
+                           OnReturn="SearchCmd"/>
+                 <EditBox ID="Lines" Left="10" Top="110" Width="200" Height="60"
+                          MultiLine="true"/>)");
+    ASSERT_EQ(0u, host.created);
+    MSG returnKey = {};
+    returnKey.message = WM_KEYDOWN;
+    returnKey.wParam = VK_RETURN;
+    MSG otherKey = returnKey;
+    otherKey.wParam = 'A';
+    const struct {
+        const char16_t* name;
+        const MSG* pending;
+        bool wantsAllKeys;
+    } keys[] = {
+        {u"Box", &returnKey, true},
+        {u"Box", &otherKey, false},
+        {u"Rich", &returnKey, true},
+    };
+    for (const auto& row : keys) {
+        const LRESULT code = SendMessageW(host.handle(row.name), WM_GETDLGCODE, row.pending->wParam,
+                                          LPARAM(row.pending));
+        EXPECT_EQ(row.wantsAllKeys, (code & DLGC_WANTALLKEYS) != 0) << Wide(row.name);
+    }
+    const struct {
+        const char16_t* name;
+        bool selectsAll;
+    } focus[] = {{u"Box", true}, {u"Rich", false}, {u"Lines", false}};
+    for (const auto& row : focus) {
+        const LRESULT code = SendMessageW(host.handle(row.name), WM_GETDLGCODE, 0, 0);
+        EXPECT_EQ(row.selectsAll, (code & DLGC_HASSETSEL) != 0) << Wide(row.name);
+    }
 }
 
 } // namespace

@@ -274,28 +274,6 @@ constexpr const char* kOwnerWindow = R"(<Window Type="MainWindow" Title="Menu ow
   </StatusBar>
 </Window>)";
 
-// Presses and releases keys in order (held together), through the system's input queue.
-void PressKeys(const std::vector<WORD>& keys) {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    for (INPUT& input : inputs) {
-        SendInput(1, &input, sizeof input);
-        Sleep(20);
-    }
-}
-
 std::wstring StatusText(HWND bar) {
     wchar_t text[512] = {};
     DWORD_PTR ignored = 0;
@@ -378,27 +356,6 @@ TEST_F(MenuTest, PopupMenusFollowRealKeysAndShowHelpInTheStatusBar) {
     }
 }
 
-// Runs the thread's messages as the program's loop does: each is offered to
-// the framework windows up its parent chain (a popup's owner included) first.
-void RunMessageLoop(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            bool consumed = false;
-            for (HWND step = message.hwnd; step && !consumed; step = GetParent(step)) {
-                if (Window* window = Window::FromHandle(step))
-                    consumed = window->preTranslate(&message);
-            }
-            if (!consumed) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
-        Sleep(10);
-    } while (int32_t(end - GetTickCount()) > 0);
-}
-
 TEST_F(MenuTest, ShortcutKeysPressedOnTheKeyboardSendTheirCommands) {
     ASSERT_EQ(0u, show(R"(<Window Type="MainWindow" Title="Shortcut keys" ShortcutKeys="TestKeys"
                                   Left="60" Top="60" ClientWidth="300" ClientHeight="160"/>)"));
@@ -430,12 +387,12 @@ TEST_F(MenuTest, ShortcutKeysPressedOnTheKeyboardSendTheirCommands) {
         EnableWindow(main->handle(), press.enabled);
         SetForegroundWindow(press.focus);
         SetFocus(press.focus);
-        RunMessageLoop(150);
+        PumpMessages(150);
         ASSERT_EQ(press.focus, GetFocus());
         main->commands.clear();
         PressKeys(press.keys);
-        RunMessageLoop(250);
-        EXPECT_EQ(press.commands, main->commands)
+        PumpMessages(250);
+        EXPECT_EQ(press.commands, main->commandWords())
             << "focus on " << (press.focus == palette ? "palette" : "main window")
             << (press.enabled ? ", enabled" : ", disabled");
     }

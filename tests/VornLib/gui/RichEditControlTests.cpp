@@ -125,7 +125,7 @@ TEST_F(RichEditControlTest, ClickingACommandLinkPostsTheCommandToTheMainWindow) 
     ClickAt(point);
     PumpMessages(200);
     ASSERT_EQ(1u, window()->commands.size());
-    EXPECT_EQ(WPARAM(WindowNameId(u"ShowLicenceCmd")), window()->commands[0])
+    EXPECT_EQ(WPARAM(WindowNameId(u"ShowLicenceCmd")), window()->commands[0].w)
         << "the command's identifier, sent like a menu item's";
 }
 
@@ -148,7 +148,7 @@ TEST_F(RichEditControlTest, EditCommandsAndReturnCommand) {
     SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
     PumpMessages(100);
     ASSERT_EQ(1u, window()->commands.size());
-    EXPECT_EQ(WPARAM(WindowNameId(u"SearchCmd")), window()->commands[0]);
+    EXPECT_EQ(WPARAM(WindowNameId(u"SearchCmd")), window()->commands[0].w);
     EXPECT_EQ(L"Some notes", AllText(edit)) << "the key went no further";
 }
 

@@ -1,12 +1,10 @@
 // Static texts and pictures created from descriptions on the screen.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/PictureControl.h"
 #include "VornLib/gui/StaticControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 TEST(StaticControl, StyleWordsBecomeStaticStyleBits) {
     Host host(R"(<Static ID="Plain" Top="5" Left="5" Width="200">Plain text</Static>
@@ -21,7 +19,7 @@ TEST(StaticControl, StyleWordsBecomeStaticStyleBits) {
     ASSERT_EQ(0u, host.created);
     HWND plain = host.handle(u"Plain");
     ASSERT_NE(nullptr, plain);
-    EXPECT_EQ(L"Static", ClassOf(plain));
+    EXPECT_EQ(ClassName(plain), u"Static");
     EXPECT_EQ(L"Plain text", TextOf(plain));
     const uint32_t style = StyleOf(plain);
     EXPECT_EQ(uint32_t(SS_NOPREFIX | SS_NOTIFY), style & (SS_NOPREFIX | SS_NOTIFY));
@@ -119,7 +117,7 @@ TEST(StaticControl, EtchedHorizontalDrawsAnEtchedLine) {
     // And so it is on the screen.
     RedrawWindow(host.window.handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(200);
+    PumpMessages(200);
     EXPECT_EQ(shadow, ScreenPixel(line, 150, 0));
     EXPECT_EQ(highlight, ScreenPixel(line, 150, 1));
 }
@@ -161,7 +159,7 @@ TEST(PictureControl, TakesThePicturesSizeAndDrawsItsAlphaOverTheParent) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     HWND badge = host.handle(u"Badge");
-    EXPECT_EQ(L"Static", ClassOf(badge));
+    EXPECT_EQ(ClassName(badge), u"Static");
     EXPECT_EQ(32, SizeOf(badge).cx);
     EXPECT_EQ(32, SizeOf(badge).cy);
     EXPECT_EQ(40, SizeOf(host.handle(u"Photo")).cx);
@@ -173,7 +171,7 @@ TEST(PictureControl, TakesThePicturesSizeAndDrawsItsAlphaOverTheParent) {
 
     RedrawWindow(host.window.handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(100);
+    PumpMessages(100);
     EXPECT_EQ(RGB(0, 255, 0), ScreenPixel(badge, 0, 0)); // transparent corner
     const COLORREF centre = ScreenPixel(badge, 10, 16);  // opaque blue disc
     EXPECT_NEAR(30, GetRValue(centre), 6);
@@ -182,7 +180,7 @@ TEST(PictureControl, TakesThePicturesSizeAndDrawsItsAlphaOverTheParent) {
     // Drawing again does not blend twice over the old drawing.
     InvalidateRect(badge, nullptr, TRUE);
     UpdateWindow(badge);
-    Pump(50);
+    PumpMessages(50);
     EXPECT_EQ(RGB(0, 255, 0), ScreenPixel(badge, 0, 0));
     const COLORREF edge = ScreenPixel(badge, 16, 2);
     InvalidateRect(badge, nullptr, TRUE);

@@ -1,11 +1,9 @@
 // Tab controls and their pages created from descriptions.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/TabCtrlControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 std::wstring TabText(HWND tabs, int index) {
     wchar_t text[64] = {};
@@ -55,7 +53,7 @@ TEST(TabCtrlControl, DescribedWindowsBecomePagesAndTheFirstIsShown) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     HWND tabs = host.handle(u"Tabs");
-    EXPECT_EQ(L"SysTabControl32", ClassOf(tabs));
+    EXPECT_EQ(ClassName(tabs), u"SysTabControl32");
     TabCtrlControl* control = host.control<TabCtrlControl>(u"Tabs");
     ASSERT_EQ(3u, control->pageCount());
     EXPECT_EQ(3, SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
@@ -100,7 +98,7 @@ TEST(TabCtrlControl, SelectingAPageSwitchesPages) {
 
     // The user's choice of a tab reaches the control as the platform's notification.
     SendMessageW(tabs, TCM_SETCURFOCUS, 2, 0);
-    Pump(50);
+    PumpMessages(50);
     EXPECT_EQ(2, control->selectedIndex());
     EXPECT_TRUE(IsShown(control->page(2)));
     EXPECT_TRUE(IsHidden(control->page(1)));
@@ -112,7 +110,7 @@ TEST(TabCtrlControl, AddingAPageCreatesItsWindowHidden) {
     TabCtrlControl* control = host.control<TabCtrlControl>(u"Tabs");
     Window* page = new Window;
     page->setTitle(u"Extra");
-    ASSERT_EQ(0u, control->addPage(page, 2));
+    ASSERT_EQ(0u, control->addPage(std::unique_ptr<Window>(page), 2));
     ASSERT_NE(nullptr, page->handle());
     EXPECT_EQ(control->handle(), GetParent(page->handle()));
     EXPECT_TRUE(IsHidden(page));

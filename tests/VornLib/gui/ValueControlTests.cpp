@@ -1,12 +1,10 @@
 // Sliders and progress bars created from descriptions.
-#include "ControlHostSupport.h"
+#include "ControlTestSupport.h"
 #include "VornLib/gui/ProgressBarControl.h"
 #include "VornLib/gui/SliderControl.h"
 
 namespace vorn {
 namespace {
-
-using namespace controltest;
 
 LRESULT Query(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
     return SendMessageW(window, message, w, l);
@@ -23,7 +21,7 @@ TEST(SliderControl, AttributesBecomeTrackbarStylesAndSettings) {
     ASSERT_EQ(0u, host.read);
     ASSERT_EQ(0u, host.created);
     HWND plain = host.handle(u"Plain");
-    EXPECT_EQ(L"msctls_trackbar32", ClassOf(plain));
+    EXPECT_EQ(ClassName(plain), u"msctls_trackbar32");
     // 0 to 100 without "Min" and "Max"; the thumb is there.
     EXPECT_EQ(0, Query(plain, TBM_GETRANGEMIN));
     EXPECT_EQ(100, Query(plain, TBM_GETRANGEMAX));
@@ -91,7 +89,7 @@ TEST(ProgressBarControl, SmoothBarOnTheFixedRangeVerticalWhenNarrow) {
                  <ProgressBar ID="Narrow" Left="350" Top="10" Width="16" Height="120"/>)");
     ASSERT_EQ(0u, host.created);
     HWND wide = host.handle(u"Wide");
-    EXPECT_EQ(L"msctls_progress32", ClassOf(wide));
+    EXPECT_EQ(ClassName(wide), u"msctls_progress32");
     EXPECT_TRUE(StyleOf(wide) & PBS_SMOOTH);
     EXPECT_FALSE(StyleOf(wide) & PBS_VERTICAL);
     EXPECT_TRUE(StyleOf(host.handle(u"Narrow")) & PBS_VERTICAL);

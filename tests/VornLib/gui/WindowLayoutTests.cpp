@@ -33,9 +33,7 @@ public:
     }
 
     TestWindow* addChild(const char16_t* windowName = nullptr) {
-        TestWindow* child = new TestWindow(windowName);
-        appendChild(child);
-        return child;
+        return static_cast<TestWindow*>(appendChild(std::make_unique<TestWindow>(windowName)));
     }
 
     bool framed() const { return (style() & kCaption) == kCaption; }
@@ -497,7 +495,7 @@ TEST(WindowLayoutTree, MovingAWindowToAnotherParentReleasesItsReferences) {
     TestWindow* newAnchor = newParent.addChild(u"Anchor");
     newAnchor->setEdge(Edge::Left, 100);
     newAnchor->layout();
-    newParent.appendChild(moved);
+    newParent.appendChild(oldParent.takeChild(moved));
     EXPECT_EQ(&newParent, moved->parent());
     EXPECT_EQ(anchor, oldParent.firstChild());
     EXPECT_EQ(stays, anchor->nextSibling());
@@ -510,6 +508,48 @@ TEST(WindowLayoutTree, MovingAWindowToAnotherParentReleasesItsReferences) {
     moved->layout();
     EXPECT_EQ(105, moved->computed(Edge::Left));
     EXPECT_EQ(1u, newAnchor->dependentCount());
+}
+
+TEST(WindowLayoutTree, ATakenChildLeavesItsSiblingsAndIsOwnedByTheTaker) {
+    TestWindow parent, stranger;
+    TestWindow* first = parent.addChild(u"First");
+    TestWindow* second = parent.addChild(u"Second");
+    second->readEdge(Edge::Left, u"First.Right");
+    second->layout();
+    ASSERT_EQ(1u, first->dependentCount());
+
+    EXPECT_EQ(nullptr, parent.takeChild(&stranger)) << "no child of this window";
+    std::unique_ptr<WindowRecord> taken = parent.takeChild(first);
+    ASSERT_EQ(first, taken.get());
+    EXPECT_EQ(nullptr, first->parent());
+    EXPECT_EQ(second, parent.firstChild());
+    EXPECT_EQ(nullptr, second->constraint(Edge::Left).reference);
+    EXPECT_EQ(0u, first->dependentCount());
+    EXPECT_EQ(nullptr, parent.takeChild(first)) << "taken once";
+}
+
+// Kinds with a height of their own (a line of text, a bar) keep a height the
+// description places.
+TEST_F(WindowLayout, ADefaultHeightYieldsToADescribedOne) {
+    const struct {
+        std::vector<std::pair<Edge, const char16_t*>> edges;
+        int32_t expectedHeight;
+    } rows[] = {
+        {{}, 20},                                          // 10 dialog units
+        {{{Edge::Height, u"33"}}, 33},                     // its own height
+        {{{Edge::Top, u"10"}, {Edge::Bottom, u"49"}}, 40}, // placed by both ends
+        {{{Edge::Top, u"10"}}, 20},                        // one end places nothing
+    };
+    parent.setBaseUnits(4, 16);
+    for (const auto& row : rows) {
+        TestWindow* window = parent.addChild();
+        for (const auto& edge : row.edges)
+            ASSERT_EQ(ExpressionOutcome::Set, window->readEdge(edge.first, edge.second));
+        window->setDefaultHeight(0, 10);
+        window->layout();
+        EXPECT_EQ(row.expectedHeight, window->computed(Edge::Height)) << row.edges.size();
+        delete window;
+    }
 }
 
 // Large values in a description saturate instead of wrapping round.

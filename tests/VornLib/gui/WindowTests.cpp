@@ -13,7 +13,8 @@
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/XmlTestSupport.h"
 #include "VornLib/gui/ControlCatalogue.h"
-#include "VornLib/gui/Window.h"
+#include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/WindowSystem.h"
 #include "WindowDriver.h"
 
@@ -31,7 +32,7 @@ bool gLabelHandlesNotifications = true;
 class TestLabel : public Window {
 public:
     TestLabel() { setBehaviour(kWrapsSystemClass | kReceivesReflected, true); }
-    static Window* Create() { return new TestLabel; }
+    static std::unique_ptr<Window> Create() { return std::make_unique<TestLabel>(); }
 
 protected:
     const wchar_t* systemClassName() const override { return L"STATIC"; }
@@ -54,12 +55,12 @@ public:
         setStyle(style() | WS_BORDER);
         setExtendedStyle(extendedStyle() | WS_EX_STATICEDGE | WS_EX_CLIENTEDGE);
     }
-    static Window* Create() { return new EdgedPanel; }
+    static std::unique_ptr<Window> Create() { return std::make_unique<EdgedPanel>(); }
 };
 
 // A parent that notes the notifications that reach it and the data that
 // other processes send.
-class RecordingWindow : public Window {
+class RecordingWindow : public MainWindow {
 public:
     std::vector<std::string> copiedData;
 
@@ -75,7 +76,7 @@ protected:
             *result = 0;
             return true;
         }
-        return Window::handleMessage(message, w, l, result);
+        return MainWindow::handleMessage(message, w, l, result);
     }
 };
 
@@ -133,10 +134,8 @@ LOGFONTW FontOf(const Window* window) {
 
 void PumpMessages() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchToWindows(&message);
 }
 
 // A top-level host whose client area is 400 x 300 pixels.

@@ -1,0 +1,131 @@
+#include "Applications/VornSetup/InstallerSwitches.h"
+
+#include "Applications/VornSetup/InstallOptions.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+const InstallerSwitch kInstallerSwitches[] = {
+    {u"Quiet", SwitchValue::None, false, u"/Quiet"},
+    {u"AllowMultipleInstances", SwitchValue::None, false, nullptr},
+    {u"LaunchedAsAdministrator", SwitchValue::None, false, nullptr},
+    {u"InstallFolder", SwitchValue::Required, true, u"/InstallFolder:<folder>"},
+    {u"Language", SwitchValue::Required, true, u"/Language:<code>"},
+    {u"DataCollection", SwitchValue::Optional, true, u"/DataCollection:Off"},
+    {u"ConfigSet", SwitchValue::Required, true, nullptr},
+};
+const uint32_t kInstallerSwitchCount =
+    uint32_t(sizeof kInstallerSwitches / sizeof *kInstallerSwitches);
+
+const char16_t* const kSetupLanguages[] = {u"de", u"en", u"es", u"fr", u"it", u"ko", u"ru", u"zh"};
+const uint32_t kSetupLanguageCount = uint32_t(sizeof kSetupLanguages / sizeof *kSetupLanguages);
+
+namespace {
+
+const InstallerSwitch* FindSwitch(const String& name) {
+    for (const InstallerSwitch& entry : kInstallerSwitches) {
+        if (name.compareIgnoringCase(entry.name) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
+String AcceptedSwitches() {
+    String list;
+    for (const InstallerSwitch& entry : kInstallerSwitches) {
+        if (!entry.usage)
+            continue;
+        list += list.isEmpty() ? u"" : u", ";
+        list += entry.usage;
+    }
+    return u"The setup accepts " + list + u'.';
+}
+
+String SetupLanguages() {
+    String list;
+    for (uint32_t i = 0; i < kSetupLanguageCount; ++i)
+        list += (i ? u", " : u"") + String(kSetupLanguages[i]);
+    return list;
+}
+
+// The switch as the user wrote it.
+String Written(const CommandLineSwitch& entry) {
+    return u'/' + entry.name + (entry.hasValue ? String(u':' + entry.value) : String());
+}
+
+Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
+    const InstallerSwitch* known = FindSwitch(entry.name);
+    if (!known) {
+        *message = u"Unknown switch \"" + Written(entry) + u"\". " + AcceptedSwitches();
+        return kResultInvalidArgument;
+    }
+    if (known->value == SwitchValue::None && entry.hasValue) {
+        *message = u"The switch /" + String(known->name) + u" takes no value (\"" + Written(entry) +
+                   u"\").";
+        return kResultInvalidArgument;
+    }
+    if (known->value == SwitchValue::Required && (!entry.hasValue || entry.value.isEmpty())) {
+        *message = u"The switch /" + String(known->name) + u" needs a value" +
+                   (known->usage ? String(u", as in " + String(known->usage)) : String()) + u'.';
+        // An empty folder is one the options page refuses.
+        return String(known->name) == u"InstallFolder" ? kResultBadPath : kResultInvalidArgument;
+    }
+    if (String(known->name) == u"Language" && !IsSetupLanguage(entry.value)) {
+        *message = u"Unknown language \"" + entry.value + u"\" in /Language. The setup speaks " +
+                   SetupLanguages() + u'.';
+        return kResultInvalidArgument;
+    }
+    if (String(known->name) == u"InstallFolder" && !IsValidInstallFolder(entry.value)) {
+        *message = u"The install folder \"" + entry.value +
+                   u"\" is refused: it must be a full path such as C:\\Programs\\Name, without "
+                   u"a separator at its end and without the characters \" * < > ? |.";
+        return kResultBadPath;
+    }
+    return kResultOk;
+}
+
+} // namespace
+
+bool IsSetupLanguage(const String& code) {
+    for (uint32_t i = 0; i < kSetupLanguageCount; ++i) {
+        if (code.compareIgnoringCase(kSetupLanguages[i]) == 0)
+            return true;
+    }
+    return false;
+}
+
+Result CheckInstallerCommandLine(CommandLine& commandLine, String* message) {
+    if (!message)
+        return kResultNullOutput;
+    message->clear();
+    if (!commandLine.arguments().empty()) {
+        *message = u"Unexpected argument \"" + commandLine.arguments().front() + u"\". " +
+                   AcceptedSwitches();
+        return kResultInvalidArgument;
+    }
+    for (const CommandLineSwitch& entry : commandLine.switches()) {
+        const Result result = CheckSwitch(entry, message);
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+String ChildArguments(bool quiet, CommandLine& commandLine) {
+    String arguments;
+    if (quiet)
+        arguments += u" -Quiet";
+    arguments += u" -AllowMultipleInstances -LaunchedAsAdministrator";
+    for (const InstallerSwitch& entry : kInstallerSwitches) {
+        String value;
+        if (!entry.passedOn || !commandLine.hasSwitch(entry.name))
+            continue;
+        arguments += String(u" -") + entry.name;
+        if (commandLine.switchValue(entry.name, &value))
+            arguments += u":\"" + value + u'"';
+    }
+    return arguments;
+}
+
+} // namespace vornsetup

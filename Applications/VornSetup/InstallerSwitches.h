@@ -1,0 +1,51 @@
+// The setup's command line, in one table: the switches it accepts, which of
+// them the launcher passes on to the elevated copy, and the check that runs
+// before anything else. A switch the setup does not know (a typo such as
+// "/Quite"), a switch missing its value or given one it does not take, a
+// language the setup has no texts for, a plain argument, and an install folder
+// the options page would refuse all end the setup before it touches anything:
+// 5, or 31 for the folder, with one line that says what was wrong and what the
+// setup accepts. A setup shows no window for them, quiet or not: the line goes
+// to the console the setup was started from (ConsoleMessage.h).
+#pragma once
+
+#include "VornLib/core/CommandLine.h"
+#include "VornLib/core/Result.h"
+
+namespace vornsetup {
+
+using vorn::Result;
+using vorn::String;
+
+enum class SwitchValue { None, Required, Optional };
+
+struct InstallerSwitch {
+    const char16_t* name;
+    SwitchValue value;
+    // Given to the elevated copy as the user wrote it.
+    bool passedOn;
+    // How the list of accepted switches shows it; null for the ones the setup
+    // gives itself or that belong to the framework's own machinery.
+    const char16_t* usage;
+};
+
+// Every switch the setup accepts; the framework's own operations ("Install",
+// "Uninstall", ...) end a program before the setup sees its command line.
+extern const InstallerSwitch kInstallerSwitches[];
+extern const uint32_t kInstallerSwitchCount;
+
+// The languages the setup carries texts for, in its documents' order.
+extern const char16_t* const kSetupLanguages[];
+extern const uint32_t kSetupLanguageCount;
+bool IsSetupLanguage(const String& code);
+
+// 0 when the command line holds only what the setup accepts; else 5 (31 for
+// a refused install folder) and the line that says why.
+Result CheckInstallerCommandLine(vorn::CommandLine& commandLine, String* message);
+
+// The elevated copy's arguments: " -Quiet" (when quiet), " -AllowMultipleInstances",
+// " -LaunchedAsAdministrator", then every other switch passed on, in the
+// table's order: " -InstallFolder:\"…\"", " -Language:…", ...
+String ChildArguments(bool quiet, vorn::CommandLine& commandLine);
+
+} // namespace vornsetup

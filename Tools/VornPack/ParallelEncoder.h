@@ -23,10 +23,10 @@
 #include <thread>
 #include <vector>
 
-#include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/EntryEncoder.h"
 #include "Tools/VornPack/PackPlan.h"
+#include "Tools/VornPack/PackingMethod.h"
 
 namespace vornpack {
 

@@ -80,21 +80,10 @@ std::vector<uint8_t> BuildGroups(const std::vector<Group>& groups) {
     return out.bytes();
 }
 
-uint64_t HeaderOffset(const std::vector<uint8_t>& bytes, const char16_t* name) {
-    GrowableStream container(bytes);
-    ArchiveMount mount;
-    EXPECT_EQ(0u, mount.open(&container));
-    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
-        if (mount.records()[i].nameHash == NameHash(name))
-            return mount.records()[i].offset;
-    }
-    return 0;
-}
-
 // The group of the member `name`.
 uint64_t GroupOffset(const std::vector<uint8_t>& bytes, const char16_t* name) {
     MemberLocator locator;
-    locator.parse(bytes.data() + HeaderOffset(bytes, name) + EntryHeader::kSize);
+    locator.parse(bytes.data() + EntryHeaderOffset(bytes, name) + EntryHeader::kSize);
     return locator.groupOffset;
 }
 
@@ -185,7 +174,7 @@ TEST(ArchiveGroups, ADamagedGroupFailsBeforeAnyMemberIsRead) {
 TEST(ArchiveGroups, TruncatedGroupsAndDamagedLocators) {
     const std::vector<uint8_t> pristine = BuildGroups(SampleGroups());
     const uint64_t group = GroupOffset(pristine, u"bin/app.exe");
-    const uint64_t member = HeaderOffset(pristine, u"bin/core.dll");
+    const uint64_t member = EntryHeaderOffset(pristine, u"bin/core.dll");
     struct Case {
         const char* name;
         std::function<void(std::vector<uint8_t>*)> damage;
@@ -216,7 +205,7 @@ TEST(ArchiveGroups, TruncatedGroupsAndDamagedLocators) {
          [group](std::vector<uint8_t>* b) { (*b)[group + EntryHeader::kSize + 1] = 9; },
          kResultUnsupportedFormat},
         {"a member past its group's end", locator(group, 70000 + 33333 - 10), kResultMalformed},
-        {"a member of a data entry", locator(HeaderOffset(pristine, u"docs/a.txt"), 0),
+        {"a member of a data entry", locator(EntryHeaderOffset(pristine, u"docs/a.txt"), 0),
          kResultMalformed},
         {"a member of no group", locator(0, 0), kResultMalformed},
         // Another slice of the right group: only the member's checksum can tell.
@@ -292,7 +281,8 @@ TEST(ArchiveGroups, StoppingInsideAGroupLeavesEveryMountFree) {
         ahead.stop();
         for (const auto& mount : mounts) {
             std::vector<uint8_t> got;
-            EXPECT_EQ(0u, ReadWholeEntry(mount.get(), u"bin/core.dll", &got)) << "nothing left open";
+            EXPECT_EQ(0u, ReadWholeEntry(mount.get(), u"bin/core.dll", &got))
+                << "nothing left open";
             EXPECT_EQ(SampleGroups()[0].members[2].bytes, got);
         }
     }

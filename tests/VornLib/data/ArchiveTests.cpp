@@ -114,14 +114,7 @@ void PatchHeader(std::vector<uint8_t>* bytes, size_t offset, Change change) {
 }
 
 uint32_t EntryOffset(const char16_t* name) {
-    GrowableStream container(SampleContainer());
-    ArchiveMount mount;
-    EXPECT_EQ(0u, mount.open(&container));
-    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
-        if (mount.records()[i].nameHash == NameHash(name))
-            return mount.records()[i].offset;
-    }
-    return 0;
+    return uint32_t(EntryHeaderOffset(SampleContainer(), name));
 }
 
 TEST(NameHash, UnitsHashLikeTheirLittleEndianBytes) {

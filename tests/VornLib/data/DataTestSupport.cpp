@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "VornLib/data/EntryHandle.h"
+#include "VornLib/data/NameHash.h"
 
 namespace vorn {
 
@@ -37,6 +38,18 @@ Result ReadWholeEntry(ArchiveMount* mount, const char16_t* name, std::vector<uin
         return result;
     out->assign(size_t(handle->size()), 0);
     return out->empty() ? kResultOk : handle->read(out->data(), uint32_t(out->size()));
+}
+
+uint64_t EntryHeaderOffset(const std::vector<uint8_t>& bytes, const char16_t* name) {
+    GrowableStream container(bytes);
+    ArchiveMount mount;
+    if (mount.open(&container) != kResultOk)
+        return 0;
+    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+        if (mount.records()[i].nameHash == NameHash(name))
+            return mount.records()[i].offset;
+    }
+    return 0;
 }
 
 void WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {

@@ -11,8 +11,11 @@
 # carries "-LaunchedAsAdministrator"; a per-user setup starts no such copy
 # and nothing with the verb "runas", and the per-machine run beside it shows
 # the copy that the check looks for.
+# shellcheck source-path=SCRIPTDIR
+# shellcheck disable=SC1003 # single quotes hold Windows paths
 set -uo pipefail
-vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"
+# shellcheck disable=SC2034 # e2e-common.sh reads them
+{ vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; }
 source "$(dirname "$0")/e2e-common.sh"
 
 user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'

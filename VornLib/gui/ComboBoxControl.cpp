@@ -135,4 +135,45 @@ void ComboBoxControl::created() {
         SendMessageW(handle(), CB_SETCURSEL, WPARAM(selection_), 0);
 }
 
+void ComboBoxControl::notifyParent(WORD code) {
+    if (HWND parent = GetParent(handle()))
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(handle()), code),
+                     LPARAM(handle()));
+}
+
+void ComboBoxControl::step(int32_t by) {
+    const int32_t count = int32_t(items_.size());
+    if (count == 0)
+        return;
+    int32_t current = selection();
+    // A typed text that names an item is where the steps start.
+    for (int32_t index = 0; current < 0 && index < count; ++index) {
+        if (items_[uint32_t(index)].text == text())
+            current = index;
+    }
+    int32_t next = current < 0 ? (by > 0 ? 0 : count - 1) : current + by;
+    next = next < 0 ? 0 : next >= count ? count - 1 : next;
+    if (next == current)
+        return;
+    SendMessageW(handle(), CB_SETCURSEL, WPARAM(next), 0);
+    notifyParent(CBN_SELCHANGE);
+}
+
+bool ComboBoxControl::preTranslate(MSG* message) {
+    const bool alt = message->message == WM_SYSKEYDOWN;
+    if (!handle() || (message->message != WM_KEYDOWN && !alt))
+        return SystemControl::preTranslate(message);
+    // An open list answers its keys itself.
+    const bool open = SendMessageW(handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+    const bool simple = (style() & kComboTypeMask) == CBS_SIMPLE;
+    const WPARAM key = message->wParam;
+    if (open || simple || (key != VK_F4 && key != VK_DOWN && key != VK_UP) || (alt && key == VK_F4))
+        return SystemControl::preTranslate(message);
+    if (alt || key == VK_F4)
+        SendMessageW(handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    else
+        step(key == VK_DOWN ? 1 : -1);
+    return true;
+}
+
 } // namespace vorn

@@ -32,6 +32,7 @@ constexpr DescriptionWord<DialogStyles> kDialogTypes[] = {
 
 Dialog::Dialog() : defaultButton_(FixedNames().ok) {
     setBehaviour(kDialogClass, true);
+    setKeyboardMode(KeyboardMode::Dialog);
     setStyle(kDialogTypes[0].value.style);
     setExtendedStyle(kDialogTypes[0].value.extendedStyle);
     SystemColour face;

@@ -50,6 +50,10 @@ bool EditControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
         // A multi-line control keeps its caret where it was when focused.
         if (style() & ES_MULTILINE)
             code &= ~LRESULT(DLGC_HASSETSEL);
+        // Text that cannot be written in leaves Tab, Return and Escape to
+        // the window: the keyboard can leave it.
+        if (style() & ES_READONLY)
+            code &= ~LRESULT(DLGC_WANTMESSAGE | DLGC_WANTALLKEYS | DLGC_WANTTAB);
         // Return is ours, not the dialog's default button's.
         const MSG* pending = reinterpret_cast<const MSG*>(l);
         if (returnCommand_ && pending && pending->message == WM_KEYDOWN &&

@@ -44,6 +44,10 @@ Result StaticControl::readAttributes(const XmlNode& element) {
     String text;
     if (element.getAttribute(u"VerticalAlign", &text) == kResultOk && text == u"Center")
         style |= SS_CENTERIMAGE;
+    // A label's "&" marks the access key of the control after it.
+    bool accessKey = false;
+    if (element.getAttributeBoolean(u"AccessKey", &accessKey) == kResultOk)
+        style = accessKey ? style & ~uint32_t(SS_NOPREFIX) : style | SS_NOPREFIX;
     ApplyStyleFlag(element, u"WordEllipsis", SS_WORDELLIPSIS, &style);
     ApplyStyleFlag(element, u"PathEllipsis", SS_PATHELLIPSIS, &style);
     result = ApplyStyleWord(element, u"Border", kBorders, &style);

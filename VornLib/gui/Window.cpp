@@ -100,6 +100,12 @@ void Window::setBackground(const SystemColour& colour) {
     }
 }
 
+void Window::clearBackground() {
+    background_.clear();
+    if (handle_)
+        InvalidateRect(handle_, nullptr, TRUE);
+}
+
 void Window::setGradient(GradientMode mode, const SystemColour& colour) {
     background_.setGradient(mode, colour);
     if (handle_) {
@@ -121,8 +127,12 @@ Result Window::loadShortcutKeys(const char16_t* name) {
 }
 
 bool Window::preTranslate(MSG* message) {
-    return shortcutKeys_ && handle_ && IsWindowEnabled(handle_) &&
-           TranslateAcceleratorW(handle_, shortcutKeys_.get(), message) != 0;
+    if (!handle_ || !IsWindowEnabled(handle_))
+        return false;
+    if (shortcutKeys_ && TranslateAcceleratorW(handle_, shortcutKeys_.get(), message) != 0)
+        return true;
+    const bool topLevel = !(GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD);
+    return topLevel && NavigateByKeyboard(handle_, keyboard_, message);
 }
 
 // --- Creation ---

@@ -28,6 +28,7 @@
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/XmlNode.h"
+#include "VornLib/gui/KeyboardNavigation.h"
 #include "VornLib/gui/WindowBackground.h"
 #include "VornLib/gui/WindowPlacement.h"
 #include "VornLib/gui/WindowRecord.h"
@@ -86,6 +87,8 @@ public:
     Result setFontText(const char16_t* text);
 
     void setBackground(const SystemColour& colour);
+    // No background: the window erases nothing.
+    void clearBackground();
     const SystemColour& background() const { return background_.colour(); }
     void setGradient(GradientMode mode, const SystemColour& colour);
     bool hasBackground() const { return background_.isPainted(); }
@@ -94,11 +97,16 @@ public:
     void stopClippingChildren();
 
     void setBehaviour(uint16_t flag, bool on);
+    bool hasBehaviour(uint16_t flag) const { return (behaviour_ & flag) != 0; }
+    // What the window does with the keys its controls leave (KeyboardNavigation.h).
+    KeyboardMode keyboardMode() const { return keyboard_; }
+    void setKeyboardMode(KeyboardMode mode) { keyboard_ = mode; }
     bool wasMaximized() const { return placement_.wasMaximized(); }
     // See KeepWindowOnScreen.
     void keepOnScreen(bool perMonitor) { KeepWindowOnScreen(handle_, perMonitor); }
 
-    // The default translates the window's shortcut keys while it is enabled.
+    // The default translates the window's shortcut keys while it is enabled;
+    // a top-level window then moves among its controls by the keyboard.
     virtual bool preTranslate(MSG* message);
     HACCEL shortcutKeys() const { return shortcutKeys_.get(); }
     // Builds the shortcut-key table of that name (see LoadShortcutKeyTable).
@@ -168,6 +176,7 @@ private:
     WNDPROC chain_ = nullptr;
     uint32_t systemMenuFlags_ = 0;
     uint16_t behaviour_ = 0;
+    KeyboardMode keyboard_ = KeyboardMode::Controls;
     bool acceptsFocus_ = true;
     bool closeButton_ = true;
 };

@@ -48,6 +48,15 @@ constexpr DescriptionWord<RedrawRule> kRedraws[] = {
     {u"Vertical", {0, -1}},
 };
 
+// "BackgroundColor" without any background (the default).
+constexpr const char16_t* kNoBackgroundWord = u"None";
+
+constexpr DescriptionWord<KeyboardMode> kKeyboardModes[] = {
+    {u"Dialog", KeyboardMode::Dialog},
+    {u"Controls", KeyboardMode::Controls},
+    {u"None", KeyboardMode::None},
+};
+
 // Edge attributes in reading order; each is followed by its bounds.
 struct EdgeAttribute {
     const char16_t* name;
@@ -118,6 +127,7 @@ Result Window::readType(const String& type) {
         (void)SystemColour::Parse(u"DialogBoxBackground", &face);
         setBackground(face);
         setBehaviour(kCentreOnOwner, true);
+        setKeyboardMode(KeyboardMode::Dialog);
     } else if (type == u"ClientWindow") {
         return kResultOk;
     } else {
@@ -145,9 +155,12 @@ Result Window::readCommonAttributes(const XmlNode& element) {
     if (element.getAttribute(u"Title", &text) == kResultOk)
         setTitle(Localized(text));
     SystemColour colour;
-    if (element.getAttribute(u"BackgroundColor", &text) == kResultOk &&
-        SystemColour::Parse(text.data(), &colour) == kResultOk)
-        setBackground(colour);
+    if (element.getAttribute(u"BackgroundColor", &text) == kResultOk) {
+        if (text == kNoBackgroundWord)
+            clearBackground();
+        else if (SystemColour::Parse(text.data(), &colour) == kResultOk)
+            setBackground(colour);
+    }
     if (element.getAttribute(u"HorizontalGradientColor", &text) == kResultOk &&
         SystemColour::Parse(text.data(), &colour) == kResultOk)
         setGradient(GradientMode::Horizontal, colour);
@@ -196,6 +209,8 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         background_.setVerticalRedraw(number);
     if (element.getAttributeBoolean(u"EnableFocus", &flag) == kResultOk)
         acceptsFocus_ = flag;
+    if (ReadWord(element, u"Keyboard", kKeyboardModes, &keyboard_) == kResultInvalidArgument)
+        return kResultInvalidArgument;
     if (element.getAttribute(u"MouseCursor", &text) == kResultOk) {
         if (text != u"{Hand}")
             return kResultInvalidArgument;

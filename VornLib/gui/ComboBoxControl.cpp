@@ -5,6 +5,7 @@
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/EditBoxControl.h"
 
 namespace vorn {
 namespace {
@@ -133,6 +134,33 @@ void ComboBoxControl::created() {
         insert(index);
     if (selection_ >= 0)
         SendMessageW(handle(), CB_SETCURSEL, WPARAM(selection_), 0);
+    matchEditBoxHeight();
+}
+
+void ComboBoxControl::dpiChanged() {
+    matchEditBoxHeight();
+}
+
+void ComboBoxControl::matchEditBoxHeight() {
+    if (!handle() || (style() & kComboTypeMask) == CBS_SIMPLE)
+        return;
+    // The closed box is its selection field and a frame around it.
+    const Window* parent = parentWindow();
+    const int32_t wanted =
+        DialogUnitsToPixels(kEditBoxHeight, parent ? parent->verticalBase() : verticalBase(), 8);
+    HWND combo = HWND(SendMessageW(handle(), CBEM_GETCOMBOCONTROL, 0, 0));
+    // Measured again after the change: the box adds a frame of its own, which
+    // shows only then.
+    LRESULT field = SendMessageW(handle(), CB_GETITEMHEIGHT, WPARAM(-1), 0);
+    for (int attempt = 0; attempt < 2 && field > 0; ++attempt) {
+        RECT closed = {};
+        GetWindowRect(combo ? combo : handle(), &closed);
+        const int32_t height = int32_t(closed.bottom - closed.top);
+        if (height == wanted || field + wanted - height <= 0)
+            return;
+        field += wanted - height;
+        SendMessageW(handle(), CB_SETITEMHEIGHT, WPARAM(-1), field);
+    }
 }
 
 void ComboBoxControl::notifyParent(WORD code) {

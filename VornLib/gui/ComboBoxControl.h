@@ -43,6 +43,7 @@ protected:
     // "Item" children with "PictureIndex" and "Selected"; 39 for others.
     Result readChildren(const XmlNode& element) override;
     void created() override;
+    void dpiChanged() override;
     // The list's keys, from the box's edit field and from the box itself.
     bool preTranslate(MSG* message) override;
 
@@ -53,6 +54,7 @@ private:
     };
     void insert(uint32_t index);
     void notifyParent(WORD code);
+    void matchEditBoxHeight();
     void step(int32_t by);
 
     std::vector<Item> items_;

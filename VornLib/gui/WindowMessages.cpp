@@ -131,6 +131,13 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
             return true;
         }
         return false;
+    case WM_DPICHANGED:
+        if (l && !(style() & WS_CHILD)) {
+            onDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
+            *result = 0;
+            return true;
+        }
+        return false;
     case WM_DESTROY:
         onDestroy();
         return false;

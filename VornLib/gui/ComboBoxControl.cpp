@@ -4,19 +4,13 @@
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/EditBoxControl.h"
 
 namespace vorn {
 namespace {
 
 constexpr uint32_t kComboTypeMask = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST;
-
-constexpr DescriptionWord<uint32_t> kTypes[] = {
-    {u"List", CBS_SIMPLE},
-    {u"Editable", CBS_DROPDOWN},
-    {u"DropDown", CBS_DROPDOWNLIST},
-};
 
 } // namespace
 
@@ -25,7 +19,7 @@ ComboBoxControl::ComboBoxControl() : SystemControl(L"ComboBoxEx32") {
 }
 
 Result ComboBoxControl::readType(const String& type) {
-    const uint32_t* typeStyle = FindWord(kTypes, type);
+    const uint32_t* typeStyle = FindWord(kComboTypes, type);
     if (!typeStyle)
         return kResultInvalidArgument;
     setStyle((style() & ~kComboTypeMask) | *typeStyle);

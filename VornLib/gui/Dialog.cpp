@@ -1,7 +1,7 @@
 #include "VornLib/gui/Dialog.h"
 
 #include "VornLib/data/ResourceLease.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/ShortcutKeys.h"
@@ -9,27 +9,6 @@
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
-namespace {
-
-struct DialogStyles {
-    uint32_t style;
-    uint32_t extendedStyle;
-};
-
-constexpr uint32_t kPopupBase = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK;
-constexpr DescriptionWord<DialogStyles> kDialogTypes[] = {
-    {u"Popup",
-     {kPopupBase | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-      WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE}},
-    {u"StatusPopup",
-     {kPopupBase | WS_DLGFRAME | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE}},
-    {u"SimplePopup", {kPopupBase | WS_CAPTION, 0}},
-    {u"ThinPopup", {kPopupBase | WS_BORDER, 0}},
-};
-
-} // namespace
-
 Dialog::Dialog() : defaultButton_(FixedNames().ok) {
     setBehaviour(kDialogClass, true);
     setKeyboardMode(KeyboardMode::Dialog);

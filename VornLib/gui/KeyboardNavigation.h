@@ -24,15 +24,9 @@
 #include <cstdint>
 
 #include "VornLib/core/Win32.h"
+#include "VornLib/gui/ControlWords.h"
 
 namespace vorn {
-
-// What a window does with the keys: "Keyboard" of a description.
-enum class KeyboardMode : uint8_t {
-    None,     // every key goes to the window and its controls
-    Controls, // Tab, arrows, tabs and access keys move among the controls
-    Dialog,   // the same, with Return and Escape as in a dialog box
-};
 
 // Handles `message` for the controls of `root` (a key message for `root` or a
 // window inside it); true when the key was used.

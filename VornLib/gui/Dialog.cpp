@@ -2,6 +2,7 @@
 
 #include "VornLib/data/ResourceLease.h"
 #include "VornLib/gui/ControlWords.h"
+#include "VornLib/gui/DescriptionFailure.h"
 #include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/ShortcutKeys.h"
@@ -9,6 +10,15 @@
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
+namespace {
+
+HWND OwnerOfMessages() {
+    MainWindow* main = WindowSystem::Instance().mainWindow();
+    return main ? main->handle() : nullptr;
+}
+
+} // namespace
+
 Dialog::Dialog() : defaultButton_(FixedNames().ok) {
     setBehaviour(kDialogClass, true);
     setKeyboardMode(KeyboardMode::Dialog);
@@ -28,7 +38,12 @@ Result Dialog::load(const char16_t* name) {
     ResourceLease<XmlNode> element;
     const Result found = ResourceCache::Instance().getLocalizedElement(descriptionElement(), name,
                                                                        element.receive());
-    return found == kResultOk ? readDescription(element.get()) : found;
+    if (found != kResultOk)
+        return found;
+    const Result result = readDescription(element.get());
+    if (result != kResultOk)
+        ShowDescriptionFailure(name, element.get(), result, OwnerOfMessages());
+    return result;
 }
 
 Result Dialog::readType(const String& type) {

@@ -311,6 +311,7 @@ for answer in No Yes; do
     shown="$(wait_for_text "$prefix" "$title" 'Installation cancelled' 120)"
     check "\"Yes\" shows the cancelled page" shows "$shown" 'The installation was cancelled. The files copied so far have been removed.'
     check "with Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
+    check "which has the focus" test "$(focused "$shown")" = Close
     shot 14-cancelled
     check "the prefix's files are as before" test "$(snapshot "$prefix")" = "$before"
     [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head
@@ -334,6 +335,7 @@ shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
 check "the failure page is shown" shows "$shown" 'Installation failed'
 check "with the link to technical support" shows "$shown" 'Get help from technical support'
 check "and Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
+check "which has the focus" test "$(focused "$shown")" = Close
 shot 15-failure
 check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"
 [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head

@@ -28,18 +28,23 @@ InstallManifest& InstallManifest::Instance() {
         for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
             (void)Preferences().getBoolean(kShortcutChoices[choice].preference,
                                            &built->chosenShortcuts[choice], true);
-        built->readPreviousChoices();
-        String folder;
-        const bool hasFolder =
-            AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
-        built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+        built->readChoices();
         return built;
     }();
     return *manifest;
 }
 
+void InstallManifest::readChoices() {
+    readPreviousChoices();
+    String folder;
+    const bool hasFolder =
+        AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
+    applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+}
+
 void InstallManifest::readPreviousChoices() {
     UninstallEntry entry(uuid);
+    updating = entry.exists();
     String value;
     if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
         installFolder = value;

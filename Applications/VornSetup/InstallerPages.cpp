@@ -59,8 +59,9 @@ bool ConfirmCancel(void* context) {
     HWND owner = WindowSystem::Instance().mainWindow()
                      ? WindowSystem::Instance().mainWindow()->handle()
                      : nullptr;
-    return ShowMessageBox(u"CancelConfirmation", FormatArgument(manifest.displayName()), owner) ==
-           kButtonYes;
+    // An update that is cancelled leaves the installed version as it is.
+    const char16_t* question = manifest.updating ? u"UpdateCancelConfirmation" : u"CancelConfirmation";
+    return ShowMessageBox(question, FormatArgument(manifest.displayName()), owner) == kButtonYes;
 }
 
 const PageCommand kMainPageCommands[] = {{u"InstallCmd", kStartInstallation},
@@ -358,5 +359,10 @@ void FailurePage::shown() {
 }
 
 CanceledPage::CanceledPage() : InstallerPage(kEndPageCommands) {}
+
+void CanceledPage::shown() {
+    if (manifest().updating)
+        SetText(control(u"Message"), Localized(u"#UpdateCanceledMessage"));
+}
 
 } // namespace vornsetup

@@ -104,6 +104,7 @@ public:
 class CanceledPage : public InstallerPage {
 public:
     CanceledPage();
+    void shown() override;
 };
 
 } // namespace vornsetup

@@ -343,10 +343,12 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"NoRecentDocuments",
                                            u"LicenseText",
                                            u"FailureMessage",
-                                           u"DamagedSetupMessage"};
+                                           u"DamagedSetupMessage",
+                                           u"UpdateCanceledMessage"};
 const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",  u"NotInstalled",
                                                u"UninstallConfirmation", u"UninstallSucceed",
-                                               u"CancelConfirmation",    u"SetupAlreadyRunning"};
+                                               u"CancelConfirmation",    u"SetupAlreadyRunning",
+                                               u"UpdateCancelConfirmation"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");

@@ -60,7 +60,8 @@ bool ConfirmCancel(void* context) {
                      ? WindowSystem::Instance().mainWindow()->handle()
                      : nullptr;
     // An update that is cancelled leaves the installed version as it is.
-    const char16_t* question = manifest.updating ? u"UpdateCancelConfirmation" : u"CancelConfirmation";
+    const char16_t* question =
+        manifest.updating ? u"UpdateCancelConfirmation" : u"CancelConfirmation";
     return ShowMessageBox(question, FormatArgument(manifest.displayName()), owner) == kButtonYes;
 }
 

@@ -96,8 +96,8 @@ void PauseAt(const char16_t* point) {
 TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
                                TransferProgress* progress, HWND notify)
     : manifest_(manifest), strings_(strings), progress_(progress), notify_(notify),
-      transaction_(manifest.uuid, kHandOffMilliseconds),
-      estimator_(LoadPhrases(strings)), timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
+      transaction_(manifest.uuid, kHandOffMilliseconds), estimator_(LoadPhrases(strings)),
+      timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
       progressionText_(Resolve(strings, u"#ProgressionText")) {}
 
 TransferWorker::~TransferWorker() {
@@ -181,6 +181,8 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
         remaining -= count;
         done_ += count;
         update(done_);
+        if (done_ == count)
+            PauseAt(u"DuringCopy"); // after the first chunk
         std::lock_guard<std::mutex> guard(lock_);
         if (state_ == TransferState::CancelRequested) {
             state_ = TransferState::Cancelled;
@@ -236,18 +238,19 @@ Result TransferWorker::copyFiles() {
     }
     EntryReadAhead source(kChunkSize, kReadAheadDepth,
                           readers.empty() ? 1 : uint32_t(readers.size()));
-    result = source.start(
-        uint32_t(manifest_.files.size()),
-        [this, &readers](uint32_t index, std::unique_ptr<Stream>* out) {
-            const String name = manifest_.sourceRoot + manifest_.files[index].relativePath;
-            std::unique_ptr<EntryHandle> entry;
-            const Result result = readers.empty()
+    result = source.start(uint32_t(manifest_.files.size()),
+                          [this, &readers](uint32_t index, std::unique_ptr<Stream>* out) {
+                              const String name =
+                                  manifest_.sourceRoot + manifest_.files[index].relativePath;
+                              std::unique_ptr<EntryHandle> entry;
+                              const Result result =
+                                  readers.empty()
                                       ? ResourceFileSystem::Instance().open(name.data(), &entry)
                                       : EntryHandle::open(&readers[index % readers.size()]->mount,
                                                           name.data(), &entry);
-            *out = std::move(entry);
-            return result;
-        });
+                              *out = std::move(entry);
+                              return result;
+                          });
     if (result != kResultOk)
         return result;
     total_ = manifest_.totalSize;

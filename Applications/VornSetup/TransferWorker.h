@@ -27,10 +27,11 @@
 // changes nothing and closes at once.
 //
 // For tests, the worker can be held at a named point: with the environment
-// variable VORNSETUP_TEST_PAUSE set to "BeforeCopy", "AfterCopy",
-// "PreviousRemoved", "FilesInPlace", "Registered" or "Committed", it creates
-// the file named by VORNSETUP_TEST_PAUSE_FILE there and waits while that file
-// exists. Without both variables nothing waits.
+// variable VORNSETUP_TEST_PAUSE set to "BeforeCopy", "DuringCopy" (after the
+// first chunk), "AfterCopy", "PreviousRemoved", "FilesInPlace", "Registered"
+// or "Committed", it creates the file named by VORNSETUP_TEST_PAUSE_FILE
+// there and waits while that file exists. Without both variables nothing
+// waits.
 #pragma once
 
 #include <condition_variable>

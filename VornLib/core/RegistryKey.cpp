@@ -248,7 +248,8 @@ Result RegistryKey::copyTreeTo(RegistryKey& destination) {
     const Result created = destination.openForWriting();
     if (created != kResultOk)
         return created;
-    return ResultFromSystemError(uint32_t(RegCopyTreeW(key_.get(), nullptr, destination.key_.get())));
+    return ResultFromSystemError(
+        uint32_t(RegCopyTreeW(key_.get(), nullptr, destination.key_.get())));
 }
 
 Result RegistryKey::flush() {

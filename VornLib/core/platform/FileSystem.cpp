@@ -127,7 +127,8 @@ Result PartialFile::putInPlace() {
 Result MoveFileWithinVolume(const String& from, const String& to, bool replace) {
     const String source = LongPath(from);
     const String target = LongPath(to);
-    const DWORD attributes = replace ? GetFileAttributesW(Wide(target.data())) : INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes =
+        replace ? GetFileAttributesW(Wide(target.data())) : INVALID_FILE_ATTRIBUTES;
     const bool readOnly =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly)
@@ -142,11 +143,9 @@ Result MoveFileWithinVolume(const String& from, const String& to, bool replace) 
     // one of the files as access denied; the user learns more from "in use".
     if (result == kResultAccessDenied) {
         for (const String* path : {&source, &target}) {
-            const FileHandle probe(CreateFileW(Wide(path->data()), DELETE,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                                   FILE_SHARE_DELETE,
-                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                               nullptr));
+            const FileHandle probe(CreateFileW(
+                Wide(path->data()), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
                 result = kResultSharingViolation;
         }

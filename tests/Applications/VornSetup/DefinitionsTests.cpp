@@ -345,9 +345,9 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"FailureMessage",
                                            u"DamagedSetupMessage",
                                            u"UpdateCanceledMessage"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",  u"NotInstalled",
-                                               u"UninstallConfirmation", u"UninstallSucceed",
-                                               u"CancelConfirmation",    u"SetupAlreadyRunning",
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
+                                               u"UninstallConfirmation",   u"UninstallSucceed",
+                                               u"CancelConfirmation",      u"SetupAlreadyRunning",
                                                u"UpdateCancelConfirmation"};
 
 TEST(Definitions, EveryReferencedKeyExists) {

@@ -579,7 +579,8 @@ TEST_F(TransferWorkerTest, ReadOnlyFileOfAnEarlierVersionIsReplaced) {
     worker.rollBack();
     EXPECT_TRUE(vorn::ReadWholeFile(old) == vorn::SampleText(40));
     EXPECT_EQ(oldDate, TimesOf(old).lastWrite);
-    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY), GetFileAttributesW(old.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY),
+              GetFileAttributesW(old.c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
     EXPECT_FALSE(fs::exists(fs::path(old.u16string() + u".VornLib-previous")));
     SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -33,7 +33,7 @@ std::string FilesOf(const fs::path& root) {
         listing += fs::relative(path, root).generic_string();
         const DWORD attributes = GetFileAttributesW(path.c_str());
         listing += " attributes " + std::to_string(attributes & (FILE_ATTRIBUTE_READONLY |
-                                                                  FILE_ATTRIBUTE_DIRECTORY));
+                                                                 FILE_ATTRIBUTE_DIRECTORY));
         if (!item.is_directory()) {
             const std::vector<uint8_t> bytes = vorn::ReadWholeFile(path);
             listing += " bytes " + std::string(bytes.begin(), bytes.end());
@@ -83,8 +83,8 @@ std::vector<uint8_t> Bytes(const std::string& text) {
 void Write(const fs::path& path, const std::string& text, int year) {
     fs::create_directories(path.parent_path());
     vorn::WriteWholeFile(path, Bytes(text));
-    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     SYSTEMTIME time{WORD(year), 3, 0, 4, 5, 6, 7, 0};
     FILETIME stamp{};
     SystemTimeToFileTime(&time, &stamp);
@@ -180,9 +180,8 @@ protected:
     InstallManifest manifest;
 };
 
-class UpdateInterrupted
-    : public UpdateTransactionTest,
-      public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending>> {};
+class UpdateInterrupted : public UpdateTransactionTest,
+                          public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending>> {};
 
 TEST_P(UpdateInterrupted, ThePreviousInstallationIsBackExactly) {
     const UpdateStep last = std::get<0>(GetParam());

@@ -68,21 +68,11 @@ installed="$(program_files "$prefix")"
 launcher=$!
 # The elevated copy of this prefix, killed a little past half the bytes: in
 # the middle of the second large file.
-killed="$(python3 - "$prefix" "$installed" "$total_bytes" <<'PY'
+killed="$(python3 - "$prefix" "$installed" "$total_bytes" "$(dirname "$0")" <<'PY'
 import os, sys, time, signal
 prefix, folder, total = sys.argv[1], sys.argv[2], int(sys.argv[3])
-def elevated():
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                command = f.read()
-            with open(f"/proc/{pid}/environ", "rb") as f:
-                environment = f.read().split(b"\0")
-        except OSError:
-            continue
-        if b"LaunchedAsAdministrator" in command and f"WINEPREFIX={prefix}".encode() in environment:
-            return int(pid)
-    return None
+sys.path.insert(0, sys.argv[4])
+from elevated_setup import elevated
 def written():
     size = 0
     try:
@@ -94,7 +84,7 @@ def written():
 deadline = time.monotonic() + 120
 while time.monotonic() < deadline:
     if written() >= total // 2 + (2 << 20):
-        pid = elevated()
+        pid = elevated(prefix)
         if pid:
             os.kill(pid, signal.SIGKILL)
             print(f"killed at {written() >> 20} MiB")

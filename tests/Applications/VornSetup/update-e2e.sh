@@ -31,16 +31,8 @@ printf 'kept by version 2\n' > "$v1/Data/Kept.txt"; touch -d '2022-02-02 02:02:0
 printf 'dropped by version 2\n' > "$v1/Data/Dropped.txt"; touch -d '2021-01-01 01:01:01 UTC' "$v1/Data/Dropped.txt"
 cp -a "$v1" "$v2"; rm "$v2/Data/Dropped.txt"
 printf 'VornDemo help, version 2\n' > "$v2/Help/Readme.txt"; touch -d '2024-04-04 04:04:04 UTC' "$v2/Help/Readme.txt"
-# Large enough to fill the small drive below; text, so that the damaged byte
-# below falls into the program.
-python3 - "$v2/Data/Added.txt" <<'PY'
-import random, sys
-rng = random.Random(5)
-words = [b"install", b"folder", b"update", b"version", b"demo", b"\n"]
-with open(sys.argv[1], "wb") as out:
-    out.write(b" ".join(rng.choice(words) for _ in range(1800000)))
-PY
-touch -d '2024-04-05 05:05:05 UTC' "$v2/Data/Added.txt"
+# Large enough to fill the small drive below; zeros pack small and fast.
+head -c 10485760 /dev/zero > "$v2/Data/Added.bin"; touch -d '2024-04-05 05:05:05 UTC' "$v2/Data/Added.bin"
 definitions2="$work/definitions-2"; rm -rf "$definitions2"; cp -a "$definitions" "$definitions2"
 sed -i 's/Name="VornDemo" Version="1.0.0"/Name="VornDemo" Version="2.0.0"/' "$definitions2/Configuration.xml"
 make_setup "$v1" "$work/Setup1.exe"
@@ -82,9 +74,9 @@ PY
 # What the update may leave beside version 1 until the next setup: its files
 # under partial names and its record in the registry.
 without_leftovers() { grep -v '\.VornLib-partial \|VornLib\\\\Updates'; }
-starts() { # prefix [folder]: version 1's VornDemo runs a second and ends with 0
+starts() { # prefix [folder]: version 1's VornDemo starts, and ends with 0
   local program="${2:-C:\\Program Files (x86)\\VornDemo}\\VornDemo.exe"
-  "$run" "$1" "$program" /DemoSeconds:1 >/dev/null 2>&1 </dev/null
+  "$run" "$1" "$program" /DemoSeconds:0 >/dev/null 2>&1 </dev/null
 }
 # Version 1 exactly as before (its program, once started, keeps its window's
 # place among its settings: that comes last).
@@ -118,23 +110,6 @@ keep_as_template "$v1prefix"
 
 echo "== killed at each step of the update"
 pause_file() { echo "$1/drive_c/paused"; }
-# The elevated copy of this prefix's setup.
-elevated_pid() { # prefix
-  python3 - "$1" <<'PY'
-import os, sys
-for pid in filter(str.isdigit, os.listdir("/proc")):
-    try:
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            command = f.read()
-        with open(f"/proc/{pid}/environ", "rb") as f:
-            environment = f.read().split(b"\0")
-    except OSError:
-        continue
-    if b"LaunchedAsAdministrator" in command and f"WINEPREFIX={sys.argv[1]}".encode() in environment:
-        print(pid)
-        break
-PY
-}
 # Version 2's setup, quiet, held at `point` by the worker's test hook and
 # killed there.
 kill_at() { # prefix point
@@ -144,7 +119,7 @@ kill_at() { # prefix point
     "$run" "$prefix" "$work/Setup2.exe" /Quiet >/dev/null 2>&1 </dev/null &
   launcher=$!
   for _ in $(seq 1 600); do [ -e "$(pause_file "$prefix")" ] && break; sleep 0.1; done
-  [ -e "$(pause_file "$prefix")" ] && pid="$(elevated_pid "$prefix")"
+  [ -e "$(pause_file "$prefix")" ] && pid="$(python3 "$(dirname "$0")/elevated_setup.py" "$prefix")"
   [ -n "$pid" ] && kill -9 "$pid"
   wait "$launcher" 2>/dev/null
   WINEPREFIX="$prefix" wineserver -w

@@ -4,6 +4,7 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
@@ -91,6 +92,11 @@ Result InstallerModule::runInstaller() {
     (void)applicationMutex.create(SingleInstanceName(manifest.uuid).data());
     if (applicationMutex.alreadyExisted()) {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
+        return kResultAlreadyExists;
+    }
+    const String runningProgram = RunningProgramOfProduct(manifest);
+    if (!runningProgram.isEmpty()) {
+        ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(runningProgram), nullptr);
         return kResultAlreadyExists;
     }
     // An installation that was interrupted (a kill, a power failure) is

@@ -6,6 +6,7 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/ShellLaunch.h"
@@ -372,8 +373,11 @@ Result TransferWorker::commit() {
 }
 
 Result TransferWorker::run() {
-    // A refused installation leaves the previous one as it is.
+    // A refused installation leaves the previous one as it is; so does one
+    // whose product was started while the wizard was open.
     Result result = checkPaths();
+    if (result == kResultOk && !RunningProgramOfProduct(manifest_).isEmpty())
+        result = kResultAlreadyExists;
     if (result == kResultOk)
         result = copyFiles();
     if (result == kResultOk) {

@@ -69,7 +69,7 @@ void UpdateTransaction::record(UpdateStep step) {
 Result UpdateTransaction::start(const InstallManifest& manifest) {
     next_ = InstalledProduct();
     next_.folder = NormalisedFolder(manifest.installFolder);
-    next_.program = manifest.launchPath(IsWow64());
+    next_.program = manifest.removalProgramPath(IsWow64());
     next_.programGroup = manifest.programGroup;
     for (const FileEntry& file : manifest.files)
         next_.files.push_back(file.relativePath);

@@ -353,9 +353,13 @@ void SuccessPage::shown() {
 FailurePage::FailurePage() : InstallerPage(kEndPageCommands) {}
 
 void FailurePage::shown() {
-    // The general text unless the outcome says more (a damaged setup file).
-    if (const Outcome* outcome = main().outcome(); outcome && outcome->message)
-        SetText(control(u"Message"), Localized(outcome->message));
+    // The general text unless the outcome says more (a damaged setup file);
+    // an update that failed also says that the installed version is kept.
+    const Outcome* outcome = main().outcome();
+    String message = Localized(outcome && outcome->message ? outcome->message : u"#FailureMessage");
+    if (manifest().updating)
+        message += u' ' + Localized(u"#UpdateKeptNote");
+    SetText(control(u"Message"), message);
     SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
 }
 

@@ -344,7 +344,8 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"LicenseText",
                                            u"FailureMessage",
                                            u"DamagedSetupMessage",
-                                           u"UpdateCanceledMessage"};
+                                           u"UpdateCanceledMessage",
+                                           u"UpdateKeptNote"};
 const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
                                                u"UninstallConfirmation",   u"UninstallSucceed",
                                                u"CancelConfirmation",      u"SetupAlreadyRunning",

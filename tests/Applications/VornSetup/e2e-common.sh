@@ -30,11 +30,17 @@ WINEPREFIX="$template" wineserver -w
 # program files are most of a prefix's size (over a gigabyte) and no test
 # writes them: the copies share them by hard links.
 fresh_prefix() { # name [template]
-  local prefix="$work/$1" source="${2:-$template}" shared=(drive_c/windows/system32 drive_c/windows/syswow64) old folder
+  local old
   for old in "$work"/*/drive_c; do
     old="$(dirname "$old")"
     [ -d "$old/drive_c" ] && [ "$old" != "$template" ] && [ ! -e "$old/.vorn-template" ] && rm -rf "$old"
   done
+  copy_prefix "$@"
+}
+# A copy that leaves the other prefixes alone, for scenarios run side by side
+# (each deletes its own).
+copy_prefix() { # name [template]
+  local prefix="$work/$1" source="${2:-$template}" shared=(drive_c/windows/system32 drive_c/windows/syswow64) folder
   rm -rf "$prefix"; mkdir -p "$prefix"
   # The POSIX format keeps the files' dates to the nanosecond.
   tar -C "$source" --format=posix "${shared[@]/#/--exclude=./}" --exclude=./.vorn-template -cf - . |

@@ -3,9 +3,10 @@
 # Updates that do not go through, over a real earlier installation: version 1
 # installed once (its prefix copied for each scenario), then a setup of
 # version 2 (a file changed, one added, one removed) cancelled in the wizard
-# at three moments, meeting a full drive, a file held open and a damaged
-# payload entry, and killed (kill -9 of the elevated setup) at each step of
-# the update, held there by the worker's test hook. Judged by the prefix, not
+# at three moments, failing in the wizard on a file held open, meeting a full
+# drive and a damaged payload entry, and killed (kill -9 of the elevated
+# setup) at each step of the update, held there by the worker's test hook.
+# The quiet scenarios run in two lanes beside the wizard's. Judged by the prefix, not
 # by the setup's report: version 1's files (bytes, dates, attributes), its
 # entry with its lists, its shortcuts and its file type exactly as before and
 # its program starting; or, for the kills past the copy, a quiet run of either
@@ -92,12 +93,52 @@ clean_as() { # prefix reference-world version
   [ "$2" = "$now" ] || diff <(echo "$2") <(echo "$now") | head -20
 }
 
+# Scenarios side by side, on prefixes of their own: a lane runs its
+# scenarios one after the other in the background, on an X display of its own
+# (the wizard's screenshots show only the wizard), and its check lines and
+# counts join this script's when `collect` waits for it.
+lanes=()
+# shellcheck disable=SC2030 # a lane counts its own checks; collect adds them here
+lane() { # name scenario-command...
+  local name="$1"; shift
+  (
+    checks=0; failures=0; skipped=0
+    unset VORN_XVFB_PID; start_xvfb
+    for scenario in "$@"; do eval "$scenario"; done
+    echo "$checks $failures $skipped" > "$work/$name.counts"
+  ) > "$work/$name.log" 2>&1 &
+  lanes+=("$name $!")
+}
+# shellcheck disable=SC2031 # the lanes' counts come back through their files
+collect() {
+  local entry name pid counted failed skips
+  for entry in "${lanes[@]}"; do
+    read -r name pid <<<"$entry"
+    wait "$pid"
+    cat "$work/$name.log"
+    if read -r counted failed skips < "$work/$name.counts" 2>/dev/null; then
+      checks=$((checks + counted)); failures=$((failures + failed)); skipped=$((skipped + skips))
+    else
+      check "the lane $name ran to its end" false
+    fi
+    rm -f "$work/$name.log" "$work/$name.counts"
+  done
+  lanes=()
+}
+# A scenario's prefix goes once its checks (and those before it in its lane)
+# passed; a failure keeps it to look at.
+done_with() { finish_prefix "$1"; [ "$failures" -eq 0 ] && rm -rf "$1"; } # prefix
+
 echo "== clean installations of both versions, for comparison"
-prefix="$(fresh_prefix clean-2)"
-setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
-check "version 2 installs (0, got $code)" test "$code" -eq 0
-clean_2="$(world "$prefix" "$(folder_in "$prefix")" clean)"
-v1prefix="$(fresh_prefix version-1)"
+install_clean_2() {
+  local prefix code; prefix="$(copy_prefix clean-2)"
+  setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
+  check "version 2 installs (0, got $code)" test "$code" -eq 0
+  world "$prefix" "$(folder_in "$prefix")" clean > "$work/clean-2.world"
+  done_with "$prefix"
+}
+lane clean-2 install_clean_2
+v1prefix="$(copy_prefix installed-1)"
 setup_of "$v1prefix" "$work/Setup1.exe" /Quiet; code=$?
 check "version 1 installs (0, got $code)" test "$code" -eq 0
 clean_1="$(world "$v1prefix" "$(folder_in "$v1prefix")" clean)"
@@ -107,8 +148,9 @@ check "it has shortcuts" grep -q '\.lnk$' <<<"$clean_1"
 v1_world="$(world "$v1prefix" "$(folder_in "$v1prefix")")"
 check "a file of version 1 is read-only" grep -q 'Help/Readme.txt [0-9]* [0-9]* 444 ' <<<"$v1_world"
 keep_as_template "$v1prefix"
+collect
+clean_2="$(cat "$work/clean-2.world")"
 
-echo "== killed at each step of the update"
 pause_file() { echo "$1/drive_c/paused"; }
 # Version 2's setup, quiet, held at `point` by the worker's test hook and
 # killed there.
@@ -128,9 +170,10 @@ kill_at() { # prefix point
 }
 # Killed up to the previous version's removal, the setup leaves version 1
 # working, with the new files beside it under partial names.
-for point in BeforeCopy DuringCopy AfterCopy; do
-  echo "-- at $point: version 1 stays"
-  prefix="$(fresh_prefix "kill-$point" "$v1prefix")"
+killed_before_removal() { # point
+  local point="$1" prefix left code
+  echo "-- killed at $point: version 1 stays"
+  prefix="$(copy_prefix "kill-$point" "$v1prefix")"
   check "the setup was held and killed at $point" kill_at "$prefix" "$point"
   left="$(world "$prefix" "$(folder_in "$prefix")" | grep -c '\.VornLib-partial ')"
   [ "$point" = BeforeCopy ] && check "no file was written" test "$left" -eq 0
@@ -142,28 +185,87 @@ for point in BeforeCopy DuringCopy AfterCopy; do
     clean_as "$prefix" "$clean_1" 1
   fi
   check "version 1's VornDemo starts" starts "$prefix"
-  finish_prefix "$prefix"
-done
+  done_with "$prefix"
+}
 # Killed later, the next setup of either version first puts version 1 back
 # (before the commit point) or finishes version 2 (after it), then installs.
-for kill in PreviousRemoved:2 FilesInPlace:1 Registered:1 Committed:2; do
-  point="${kill%:*}"; version="${kill#*:}"
-  echo "-- at $point: version $version's setup repairs"
-  prefix="$(fresh_prefix "kill-$point" "$v1prefix")"
+killed_after_removal() { # point version
+  local point="$1" version="$2" prefix code
+  echo "-- killed at $point: version $version's setup repairs"
+  prefix="$(copy_prefix "kill-$point" "$v1prefix")"
   check "the setup was held and killed at $point" kill_at "$prefix" "$point"
   setup_of "$prefix" "$work/Setup$version.exe" /Quiet; code=$?
   check "version $version's setup then runs (0, got $code)" test "$code" -eq 0
   [ "$version" = 1 ] && clean_as "$prefix" "$clean_1" 1
   [ "$version" = 2 ] && clean_as "$prefix" "$clean_2" 2
-  finish_prefix "$prefix"
-done
+  done_with "$prefix"
+}
+
+full_drive() {
+  echo "-- a drive that fills up during the copy"
+  local prefix code before drive_d="$work/drive-d" mount_error
+  prefix="$(copy_prefix full)"
+  mkdir -p "$drive_d"
+  if mount_error="$(mount -t tmpfs -o size=12m vorn-update "$drive_d" 2>&1)"; then
+    ln -sfn "$drive_d" "$prefix/dosdevices/d:"
+    setup_of "$prefix" "$work/Setup1.exe" /Quiet '/InstallFolder:D:\VornDemo'; code=$?
+    check "version 1 installs on the small drive (0, got $code)" test "$code" -eq 0
+    before="$(world "$prefix" "$drive_d/VornDemo")"
+    setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
+    check "version 2 ends with 13 (disk full, got $code)" test "$code" -eq 13
+    v1_world="$before" version_1_intact "$prefix" "$drive_d/VornDemo"
+    check "version 1's VornDemo starts" starts "$prefix" 'D:\VornDemo'
+    check "nothing of version 2 is left on the drive" test -z "$(find "$drive_d" -name '*.VornLib-*')"
+    finish_prefix "$prefix"
+    umount "$drive_d"
+  else
+    skip_check "a drive that fills up during the copy" "mount -t tmpfs refused: $mount_error"
+  fi
+  rmdir "$drive_d" 2>/dev/null
+  done_with "$prefix"
+}
+
+damaged_payload() {
+  echo "-- a damaged entry in the middle of version 2's payload"
+  local prefix offset packed code
+  prefix="$(copy_prefix damaged "$v1prefix")"
+  # The program's packed bytes (its entry's offset and packed size, from the
+  # listing), halfway: the payload follows the stub.
+  read -r offset packed < <("$vornpack" list "$work/Setup2.exe" |
+    awk -v size="$(stat -c %s "$work/version-2/VornDemo.exe")" '$5 == size { print $2, $4; exit }')
+  cp "$work/Setup2.exe" "$work/Damaged2.exe"
+  printf '\377\000\377\000\377\000\377\000' |
+    dd of="$work/Damaged2.exe" bs=1 seek=$(( $(stat -c %s "$stub") + offset + packed / 2 )) conv=notrunc 2>/dev/null
+  setup_of "$prefix" "$work/Damaged2.exe" /Quiet; code=$?
+  check "version 2 ends with 22 (the setup is damaged, got $code)" test "$code" -eq 22
+  version_1_intact "$prefix"
+  check "version 1's VornDemo starts" starts "$prefix"
+  done_with "$prefix"
+}
+
+updated() {
+  echo "-- an update that goes through"
+  local prefix code
+  prefix="$(copy_prefix updated "$v1prefix")"
+  setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
+  check "version 2 installs over version 1 (0, got $code)" test "$code" -eq 0
+  clean_as "$prefix" "$clean_2" 2
+  check "the dropped file is gone" test ! -e "$(folder_in "$prefix")/Data/Dropped.txt"
+  done_with "$prefix"
+}
+
+# The quiet scenarios in two lanes, while the wizard is cancelled here.
+lane kills-1 'killed_before_removal BeforeCopy' 'killed_before_removal DuringCopy' \
+  'killed_before_removal AfterCopy' 'killed_after_removal PreviousRemoved 2' full_drive
+lane kills-2 'killed_after_removal FilesInPlace 1' 'killed_after_removal Registered 1' \
+  'killed_after_removal Committed 2' damaged_payload updated
 
 echo "== cancelled in the wizard"
 title='VornDemo Setup'
 question="$title - Cancel installation"
 for point in BeforeCopy DuringCopy Registered; do
   echo "-- at $point"
-  prefix="$(fresh_prefix "cancel-$point" "$v1prefix")"
+  prefix="$(copy_prefix "cancel-$point" "$v1prefix")"
   rm -f "$(pause_file "$prefix")"
   VORNSETUP_TEST_PAUSE="$point" VORNSETUP_TEST_PAUSE_FILE='C:\paused' start_setup_of "$prefix" "$work/Setup2.exe"
   wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
@@ -191,61 +293,31 @@ for point in BeforeCopy DuringCopy Registered; do
   end_scenario "$prefix"
 done
 
-echo "== a drive that fills up during the copy"
-prefix="$(fresh_prefix full)"
-drive_d="$work/drive-d"; mkdir -p "$drive_d"
-if mount_error="$(mount -t tmpfs -o size=12m vorn-update "$drive_d" 2>&1)"; then
-  ln -sfn "$drive_d" "$prefix/dosdevices/d:"
-  setup_of "$prefix" "$work/Setup1.exe" /Quiet '/InstallFolder:D:\VornDemo'; code=$?
-  check "version 1 installs on the small drive (0, got $code)" test "$code" -eq 0
-  before="$(world "$prefix" "$drive_d/VornDemo")"
-  setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
-  check "version 2 ends with 13 (disk full, got $code)" test "$code" -eq 13
-  v1_world="$before" version_1_intact "$prefix" "$drive_d/VornDemo"
-  check "version 1's VornDemo starts" starts "$prefix" 'D:\VornDemo'
-  check "nothing of version 2 is left on the drive" test -z "$(find "$drive_d" -name '*.VornLib-*')"
-  finish_prefix "$prefix"
-  umount "$drive_d"
-else
-  skip_check "a drive that fills up during the copy" "mount -t tmpfs refused: $mount_error"
-fi
-rmdir "$drive_d" 2>/dev/null
-
-echo "== a file of version 1 held open by another program"
-prefix="$(fresh_prefix held "$v1prefix")"
+echo "== a file of version 1 held open by another program, in the wizard"
+prefix="$(copy_prefix held "$v1prefix")"
 "$run" "$prefix" "$helper" 'C:\Program Files (x86)\VornDemo\Data\Kept.txt' 'C:\held.txt' >/dev/null 2>&1 </dev/null &
 holder=$!
 for _ in $(seq 1 100); do [ -e "$prefix/drive_c/held.txt" ] && break; sleep 0.1; done
 check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
 rm -f "$prefix/drive_c/held.txt"
-setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
+start_setup_of "$prefix" "$work/Setup2.exe"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 120)"
+check "the failure page says that the installed version stays" grep -qF \
+  'then try again. Your installed version stays as it is.' <<<"$shown"
+shot update-failed
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
 check "version 2 ends with 27 (in use, got $code)" test "$code" -eq 27
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
+WINEPREFIX="$prefix" wineserver -w
 version_1_intact "$prefix"
 check "version 1's VornDemo starts" starts "$prefix"
-finish_prefix "$prefix"
+end_scenario "$prefix"
 
-echo "== a damaged entry in the middle of version 2's payload"
-prefix="$(fresh_prefix damaged "$v1prefix")"
-# The program's packed bytes (its entry's offset and packed size, from the
-# listing), halfway: the payload follows the stub.
-read -r offset packed < <("$vornpack" list "$work/Setup2.exe" |
-  awk -v size="$(stat -c %s "$work/version-2/VornDemo.exe")" '$5 == size { print $2, $4; exit }')
-cp "$work/Setup2.exe" "$work/Damaged2.exe"
-printf '\377\000\377\000\377\000\377\000' |
-  dd of="$work/Damaged2.exe" bs=1 seek=$(( $(stat -c %s "$stub") + offset + packed / 2 )) conv=notrunc 2>/dev/null
-setup_of "$prefix" "$work/Damaged2.exe" /Quiet; code=$?
-check "version 2 ends with 22 (the setup is damaged, got $code)" test "$code" -eq 22
-version_1_intact "$prefix"
-check "version 1's VornDemo starts" starts "$prefix"
-finish_prefix "$prefix"
-
-echo "== an update that goes through"
-prefix="$(fresh_prefix updated "$v1prefix")"
-setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
-check "version 2 installs over version 1 (0, got $code)" test "$code" -eq 0
-clean_as "$prefix" "$clean_2" 2
-check "the dropped file is gone" test ! -e "$(folder_in "$prefix")/Data/Dropped.txt"
-finish_prefix "$prefix"
-
+echo "== killed, failing and going through, side by side"
+collect
+# The prefixes take more than a gigabyte; a failure keeps them to look at.
+[ "$failures" -eq 0 ] && rm -rf "$template" "$v1prefix"
 finish_checks

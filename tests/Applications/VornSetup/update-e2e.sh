@@ -293,6 +293,27 @@ for point in BeforeCopy DuringCopy Registered; do
   end_scenario "$prefix"
 done
 
+echo "-- at once after Install"
+prefix="$(copy_prefix cancel-at-once "$v1prefix")"
+start_setup_of "$prefix" "$work/Setup2.exe"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --click Install --close >/dev/null
+# Closed before the worker began, the wizard goes at once; once it has begun,
+# the wizard asks. Either way version 1 stays.
+if drive "$prefix" "$question" --timeout 3 --click Yes >/dev/null; then
+  echo "  (the worker had begun: asked)"
+  shown="$(wait_for_text "$prefix" "$title" 'Installation cancelled' 120)"
+  check "the cancelled page says so" shows "$shown" 'The update was cancelled. Your installed version stays as it is.'
+  drive "$prefix" "$title" --click Close >/dev/null
+fi
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+WINEPREFIX="$prefix" wineserver -w
+check "nothing of version 2 is left" test -z "$(world "$prefix" "$(folder_in "$prefix")" | grep 'VornLib-partial\|VornLib-previous\|VornLib\\\\Updates')"
+version_1_intact "$prefix"
+check "version 1's VornDemo starts" starts "$prefix"
+end_scenario "$prefix"
+
 echo "== a file of version 1 held open by another program, in the wizard"
 prefix="$(copy_prefix held "$v1prefix")"
 "$run" "$prefix" "$helper" 'C:\Program Files (x86)\VornDemo\Data\Kept.txt' 'C:\held.txt' >/dev/null 2>&1 </dev/null &

@@ -263,6 +263,20 @@ TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
 INSTANTIATE_TEST_SUITE_P(BothWays, UpdateCommitted,
                          ::testing::Values(Ending::Killed, Ending::RolledBack));
 
+// For a product not built on VornLib, the framework's removal program is the
+// one that takes the new version's registrations away again.
+TEST_F(UpdateTransactionTest, TheNewVersionsRemovalProgramIsTheOneRecorded) {
+    manifest.removalProgram = u"Uninstall.exe";
+    manifest.files.push_back(FileEntry());
+    manifest.files.back().relativePath = u"Uninstall.exe";
+    UpdateTransaction transaction(uuid, kProgramLimit);
+    ASSERT_EQ(0u, transaction.start(manifest));
+    EXPECT_TRUE(UpdateJournal(uuid).next().program ==
+                String((folder / "Uninstall.exe").u16string().c_str()));
+    transaction.rollBack();
+    EXPECT_FALSE(UpdateJournal(uuid).exists());
+}
+
 // A file that another program holds open is found before anything changes.
 TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     InstallPrevious();

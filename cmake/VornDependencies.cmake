@@ -25,7 +25,7 @@ add_library(vorn_lzma_sdk STATIC
   ${VORN_LZMA_SDK_DIR}/LzmaDec.c ${VORN_LZMA_SDK_DIR}/LzmaEnc.c ${VORN_LZMA_SDK_DIR}/LzFind.c
   ${VORN_LZMA_SDK_DIR}/CpuArch.c ${VORN_LZMA_SDK_DIR}/Lzma2Dec.c ${VORN_LZMA_SDK_DIR}/Lzma2Enc.c
   ${VORN_LZMA_SDK_DIR}/Ppmd7.c ${VORN_LZMA_SDK_DIR}/Ppmd7Dec.c ${VORN_LZMA_SDK_DIR}/Ppmd7Enc.c
-  ${VORN_LZMA_SDK_DIR}/Alloc.c)
+  ${VORN_LZMA_SDK_DIR}/Alloc.c ${VORN_LZMA_SDK_DIR}/Bra.c ${VORN_LZMA_SDK_DIR}/Bra86.c)
 target_include_directories(vorn_lzma_sdk SYSTEM PUBLIC ${VORN_LZMA_SDK_DIR})
 target_compile_definitions(vorn_lzma_sdk PUBLIC Z7_ST)
 set_target_properties(vorn_lzma_sdk PROPERTIES POSITION_INDEPENDENT_CODE ON)

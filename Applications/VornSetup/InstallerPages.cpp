@@ -60,8 +60,10 @@ bool ConfirmCancel(void* context) {
     HWND owner = WindowSystem::Instance().mainWindow()
                      ? WindowSystem::Instance().mainWindow()->handle()
                      : nullptr;
-    return ShowMessageBox(u"CancelConfirmation", FormatArgument(manifest.displayName()), owner) ==
-           kButtonYes;
+    // An update that is cancelled leaves the installed version as it is.
+    const char16_t* question =
+        manifest.updating ? u"UpdateCancelConfirmation" : u"CancelConfirmation";
+    return ShowMessageBox(question, FormatArgument(manifest.displayName()), owner) == kButtonYes;
 }
 
 // The options page's own message: the group picked from the list is taken.
@@ -353,12 +355,21 @@ void SuccessPage::shown() {
 FailurePage::FailurePage() : InstallerPage(kEndPageCommands) {}
 
 void FailurePage::shown() {
-    // The general text unless the outcome says more (a damaged setup file).
-    if (const Outcome* outcome = main().outcome(); outcome && outcome->message)
-        SetText(control(u"Message"), Localized(outcome->message));
+    // The general text unless the outcome says more (a damaged setup file);
+    // an update that failed also says that the installed version is kept.
+    const Outcome* outcome = main().outcome();
+    String message = Localized(outcome && outcome->message ? outcome->message : u"#FailureMessage");
+    if (manifest().updating)
+        message += u' ' + Localized(u"#UpdateKeptNote");
+    SetText(control(u"Message"), message);
     SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
 }
 
 CanceledPage::CanceledPage() : InstallerPage(kEndPageCommands) {}
+
+void CanceledPage::shown() {
+    if (manifest().updating)
+        SetText(control(u"Message"), Localized(u"#UpdateCanceledMessage"));
+}
 
 } // namespace vornsetup

@@ -101,6 +101,7 @@ public:
 class CanceledPage : public InstallerPage {
 public:
     CanceledPage();
+    void shown() override;
 };
 
 } // namespace vornsetup

@@ -344,10 +344,13 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"NoRecentDocuments",
                                            u"LicenseText",
                                            u"FailureMessage",
-                                           u"DamagedSetupMessage"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",  u"NotInstalled",
-                                               u"UninstallConfirmation", u"UninstallSucceed",
-                                               u"CancelConfirmation",    u"SetupAlreadyRunning"};
+                                           u"DamagedSetupMessage",
+                                           u"UpdateCanceledMessage",
+                                           u"UpdateKeptNote"};
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
+                                               u"UninstallConfirmation",   u"UninstallSucceed",
+                                               u"CancelConfirmation",      u"SetupAlreadyRunning",
+                                               u"UpdateCancelConfirmation"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");

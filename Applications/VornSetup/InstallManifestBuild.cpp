@@ -32,13 +32,9 @@ InstallManifest& InstallManifest::Instance() {
             (void)built->readRemovalProgram(*element);
             (void)resources.release(element);
         }
-        CommandLine& commandLine = AppRuntime::instance().commandLine();
         built->readInstalledScope();
-        built->chooseScope(commandLine);
-        built->readPreviousChoices();
-        String folder;
-        const bool hasFolder = commandLine.switchValue(u"InstallFolder", &folder);
-        built->applyDefaults(hasFolder ? &folder : nullptr, PlacesOf(built->scope).programFiles());
+        built->chooseScope(AppRuntime::instance().commandLine());
+        built->readChoices();
         return built;
     }();
     return *manifest;
@@ -52,8 +48,17 @@ void InstallManifest::readInstalledScope() {
             .readText(kInstallFolderValue, &installedFolder);
 }
 
+void InstallManifest::readChoices() {
+    readPreviousChoices();
+    String folder;
+    const bool hasFolder =
+        AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
+    applyDefaults(hasFolder ? &folder : nullptr, PlacesOf(scope).programFiles());
+}
+
 void InstallManifest::readPreviousChoices() {
     UninstallEntry entry(uuid, scope);
+    updating = entry.exists();
     String value;
     if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
         installFolder = value;

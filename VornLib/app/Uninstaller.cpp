@@ -111,7 +111,7 @@ Result Uninstaller::uninstall(bool update) {
     entry.close();
 
     removeShortcuts(entry);
-    removeProgramGroup(group);
+    removeProgramGroup(group, description_.company);
     removeFiles(entry);
     if (!installFolder_.isEmpty())
         (void)removeFolder(installFolder_, false, true);
@@ -167,15 +167,15 @@ void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
 
 // Only the shortcuts listed above were ours: the group may be one the user
 // chose, such as an existing folder, so only its empty folders go.
-void Uninstaller::removeProgramGroup(const String& group) {
+void Uninstaller::removeProgramGroup(const String& group, const String& company) {
     if (group.isEmpty())
         return;
     const String programs = NormalisedFolder(PlacesOf(scope_).startMenuPrograms());
     if (programs.isEmpty())
         return;
     (void)removeFolder(NormalisedFolder(programs + group), false, true);
-    const String companyPrefix = description_.company + u'\\';
-    if (!description_.company.isEmpty() && group.startsWith(companyPrefix.data()))
+    const String companyPrefix = company + u'\\';
+    if (!company.isEmpty() && group.startsWith(companyPrefix.data()))
         (void)removeFolder(programs + companyPrefix, false, true);
 }
 

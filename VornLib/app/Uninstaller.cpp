@@ -111,7 +111,7 @@ Result Uninstaller::uninstall(bool update) {
     entry.close();
 
     removeShortcuts(entry);
-    removeProgramGroup(group, description_.company);
+    removeProgramGroup(group, description_.company, scope_);
     removeFiles(entry);
     if (!installFolder_.isEmpty())
         (void)removeFolder(installFolder_, false, true);
@@ -167,10 +167,11 @@ void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
 
 // Only the shortcuts listed above were ours: the group may be one the user
 // chose, such as an existing folder, so only its empty folders go.
-void Uninstaller::removeProgramGroup(const String& group, const String& company) {
+void Uninstaller::removeProgramGroup(const String& group, const String& company,
+                                     InstallScope scope) {
     if (group.isEmpty())
         return;
-    const String programs = NormalisedFolder(PlacesOf(scope_).startMenuPrograms());
+    const String programs = NormalisedFolder(PlacesOf(scope).startMenuPrograms());
     if (programs.isEmpty())
         return;
     (void)removeFolder(NormalisedFolder(programs + group), false, true);

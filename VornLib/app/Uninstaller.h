@@ -83,7 +83,8 @@ public:
     static Result deleteFile(const String& path);
     // The program group's folders that are left empty, and the company's
     // folder above it when the group lies in one and nothing else does.
-    static void removeProgramGroup(const String& group, const String& company);
+    static void removeProgramGroup(const String& group, const String& company,
+                                   InstallScope scope = InstallScope::Machine);
 
 private:
     // The message from the string tables, else in the framework's English.

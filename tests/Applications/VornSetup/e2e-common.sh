@@ -6,6 +6,23 @@
 export WINEDEBUG=-all
 source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
 
+# A test given VORN_OWN_DISPLAY (by CMake) has an X display of its own: it runs
+# beside another test that shows windows, and its pictures show only its own.
+if [ -n "${VORN_OWN_DISPLAY:-}" ]; then
+  source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
+  VORN_XVFB_PID=""; start_xvfb
+fi
+
+# The command lines of the programs matching a pattern that run in this prefix
+# (other tests may run the same programs in theirs at the same time).
+prefix_processes() { # prefix pattern
+  local pid
+  for pid in $(pgrep -f "$2"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1" || continue
+    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null; echo
+  done
+}
+
 rm -rf "$work"; mkdir -p "$work/app"
 make_setup() { # application folder, setup to write [, method]
   "$vornpack" setup --app "$1" --definitions "$definitions" --stub "$stub" -o "$2" \

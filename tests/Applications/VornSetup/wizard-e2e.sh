@@ -173,7 +173,7 @@ exit_code_of "$setup_pid" 30; code=$?
 check "the launcher ends with 0 ($code)" test "$code" -eq 0
 shown="$(drive "$prefix" 'VornDemo 1.0.0' --timeout 30 --controls)"; code=$?
 check "a \"VornDemo 1.0.0\" window appears" test "$code" -eq 0
-check "the started VornDemo is the installed one" grep -qF 'C:\Program Files (x86)\VornDemo\VornDemo.exe' <(pgrep -af VornDemo.exe)
+check "the started VornDemo is the installed one" grep -qF 'C:\Program Files (x86)\VornDemo\VornDemo.exe' <(prefix_processes "$prefix" VornDemo.exe)
 shot 11-vorndemo-started
 drive "$prefix" 'VornDemo 1.0.0' --close >/dev/null
 closed=false

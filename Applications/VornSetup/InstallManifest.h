@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Applications/VornSetup/ShortcutChoices.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/DateTime.h"
 #include "VornLib/core/LocalizedStrings.h"
@@ -82,6 +83,9 @@ public:
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;
+    // For whom this installation is made: the log, the result file and the
+    // uninstall entry's place follow it.
+    vorn::InstallScope scope = vorn::DeclaredInstallScope();
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;

@@ -6,8 +6,10 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
+#include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
@@ -129,8 +131,10 @@ bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context
 Result TransferWorker::removePreviousInstallation() {
     UninstallEntry entry(manifest_.uuid);
     String program;
-    if (entry.key().readText(kUninstallProgramValue, &program) != kResultOk || program.isEmpty())
+    if (entry.key().readText(kUninstallProgramValue, &program) != kResultOk || program.isEmpty()) {
+        Log(LogEvent::Previous, u"none");
         return kResultOk;
+    }
     String oldFolder;
     (void)entry.key().readText(kInstallFolderValue, &oldFolder);
     std::vector<String> listed;
@@ -138,7 +142,10 @@ Result TransferWorker::removePreviousInstallation() {
         listed.push_back(JoinPath(oldFolder, relative));
     entry.close();
 
-    (void)ShellLaunchElevated(program.data(), u"/Quiet /Update");
+    Log(LogEvent::Previous, u"\"{0}\" /Quiet /Update", {program});
+    const Result removed =
+        ShellLaunchElevated(program.data(), (u"/Quiet /Update" + LogSwitch()).data());
+    Log(LogEvent::Previous, u"the previous installation's removal ended with {0}", {removed});
     DeleteFileW(Wide(LongPath(program).data()));
     const String programFolder = ParentFolder(program);
     for (const String& path : listed) {
@@ -169,6 +176,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     Result result = source.nextEntry(&remaining);
     if (result != kResultOk)
         return AsPayloadFailure(result);
+    Log(LogEvent::File, u"{0} ({1} bytes)", {entry.relativePath, entry.size});
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
     PartialFile partial(LongPath(destinationPath));
@@ -288,6 +296,7 @@ Result TransferWorker::copyFiles() {
 }
 
 void TransferWorker::rollBack() {
+    Log(LogEvent::RollBack, u"deleting the files this installation wrote");
     const String installFolder = NormalisedFolder(manifest_.installFolder);
     for (const FileEntry& entry : manifest_.files) {
         // The file the copy stopped at was never put in place, but folders may
@@ -343,19 +352,24 @@ Result TransferWorker::registerInstallation() {
         result = CreateDesktopShortcuts(manifest_);
     if (result == kResultOk)
         result = WriteShortcutList(manifest_);
-    if (WaitForLaunched(&handOff, handOffLimit_, nullptr) == kResultTimedOut) {
+    Result handOffCode = kResultOk;
+    if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
         // A program that hangs in its own hook must not hold the installation
         // (or the script that runs it) for ever; what it does is its business.
         WriteConsoleLine(Format(u"{0} /Install has not ended after {1} seconds: the installation "
                                 u"goes on without waiting for it.",
                                 {manifest_.launchPath(IsWow64()), (handOffLimit_ + 999) / 1000}));
+        Log(LogEvent::HandOff, u"still running: the installation goes on without waiting");
         handOff.reset();
+    } else {
+        Log(LogEvent::HandOff, u"ended with {0}", {handOffCode});
     }
     return result;
 }
 
 Result TransferWorker::run() {
     // A refused installation leaves the previous one as it is.
+    LogInstallationChoices(manifest_);
     Result result = checkPaths();
     if (result == kResultOk) {
         (void)removePreviousInstallation();

@@ -1,5 +1,6 @@
 #include "VornLib/core/platform/SystemInfo.h"
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 
@@ -96,6 +97,39 @@ double MonotonicSeconds() {
             return double(now.QuadPart) / double(frequency.ticksPerSecond.QuadPart);
     }
     return double(CallTimeGetTime()) / 1000.0;
+}
+
+DateTime CurrentDateTime() {
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return DateTimeFromFileTime((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
+String WindowsVersionText() {
+    // ntdll is in every process: nothing is loaded by looking it up.
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    using GetWineVersion = const char*(CDECL*)();
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto getVersion =
+        ntdll ? reinterpret_cast<GetVersion>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+    const auto getWineVersion =
+        ntdll ? reinterpret_cast<GetWineVersion>(GetProcAddress(ntdll, "wine_get_version"))
+              : nullptr;
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    String text =
+        getVersion && getVersion(&info) == 0
+            ? Format(u"{0}.{1}.{2}", {unsigned(info.dwMajorVersion), unsigned(info.dwMinorVersion),
+                                      unsigned(info.dwBuildNumber)})
+            : String(u"unknown");
+    if (getWineVersion) {
+        String wine;
+        for (const char* at = getWineVersion(); at && *at; ++at)
+            wine += char16_t(uint8_t(*at));
+        text += u" (Wine " + wine + u')';
+    }
+    const bool wide = sizeof(void*) == 8 || IsWow64();
+    return text + (wide ? u", 64-bit" : u", 32-bit");
 }
 
 String TemporaryFolder() {

@@ -100,8 +100,10 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
         FAILED(link->SetPath(Wide(target.data()))) ||
         (!description.isEmpty() && FAILED(link->SetDescription(Wide(description.data())))) ||
         FAILED(persist->Save(Wide(file.data()), TRUE)) ||
-        FAILED(persist->SaveCompleted(Wide(file.data()))))
+        FAILED(persist->SaveCompleted(Wide(file.data())))) {
+        Log(LogEvent::Shortcut, u"{0} could not be made", {file});
         return kResultPlatformFailure;
+    }
     manifest.createdShortcuts.push_back(file);
     return kResultOk;
 }

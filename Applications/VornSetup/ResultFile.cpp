@@ -66,7 +66,7 @@ const ResultField kResultFields[] = {
     {u"restartNeeded", u"boolean",
      u"whether Windows must restart to finish the installation: false, the setup never needs it",
      [](const SetupResult& r) { return String(r.restartNeeded ? u"true" : u"false"); }},
-    {u"logFile", u"string or null", u"the log's full path; null without \"/Log\"",
+    {u"logFile", u"string or null", u"the log's full path; null without \"/Log\", or when it could not be created",
      [](const SetupResult& r) { return TextOrNull(r.logFile); }},
     {u"logProblem", u"string or null",
      u"why the log asked for could not be created; null when it was, or none was asked for",

@@ -276,8 +276,12 @@ String PackageIdentifierOf(const String& company, const String& name) {
     const String* sources[2] = {&company, &name};
     for (uint32_t part = 0; part < 2; ++part) {
         for (uint32_t i = 0; i < sources[part]->length(); ++i) {
+            // Letters, digits, "-" and "_": what identifiers are made of
+            // (the schemas allow more, but punctuation makes poor names).
             const char16_t unit = (*sources[part])[i];
-            if (unit != u'.' && !IsSpace(unit) && !IsForbiddenInName(unit))
+            const bool ascii = (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') ||
+                               (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'_';
+            if (ascii || (unit >= 0x80 && !IsSpace(unit)))
                 parts[part] += unit;
         }
         if (parts[part].length() > 32)

@@ -13,8 +13,8 @@
 //   VornPack manifest <setup.exe> --url <download URL> [--out <folder>]
 //                     [--identifier <Publisher.Name>] [--license <text>]
 //
-// The identifier is the company and the product's name without the
-// characters an identifier may not hold ("Vorn Software", "VornDemo" give
+// The identifier is the company and the product's name, each of its letters,
+// digits, "-" and "_" alone ("Vorn Software", "VornDemo" give
 // "VornSoftware.VornDemo"); the licence defaults to "Proprietary". The files
 // go into the current folder, or into --out (made when missing).
 #pragma once

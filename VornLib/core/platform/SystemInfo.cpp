@@ -106,15 +106,12 @@ DateTime CurrentDateTime() {
 }
 
 String WindowsVersionText() {
-    // ntdll is in every process: nothing is loaded by looking it up.
+    // The version as it is: the one programs are told depends on their manifest.
     using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
     using GetWineVersion = const char*(CDECL*)();
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const auto getVersion =
-        ntdll ? reinterpret_cast<GetVersion>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+    const auto getVersion = SystemFunction<GetVersion>(SystemLibraryId::Ntdll, "RtlGetVersion");
     const auto getWineVersion =
-        ntdll ? reinterpret_cast<GetWineVersion>(GetProcAddress(ntdll, "wine_get_version"))
-              : nullptr;
+        SystemFunction<GetWineVersion>(SystemLibraryId::Ntdll, "wine_get_version");
     OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof info;
     String text =

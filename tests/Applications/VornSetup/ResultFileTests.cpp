@@ -122,7 +122,7 @@ TEST(ResultFile, TheReadmeTableOfFieldsIsTheCodesTable) {
 
 #ifdef _WIN32
 
-std::string ReadFile(const String& path) {
+std::string Contents(const String& path) {
     std::string bytes;
     vorn::FileHandle file(CreateFileW(vorn::Wide(path.data()), GENERIC_READ, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
@@ -140,7 +140,7 @@ TEST(ResultFile, ADocumentReplacesAnOlderOneWholeAndLeavesNothingElse) {
     ASSERT_EQ(0u, WriteResultFile(path, result)) << "its folders are made";
     result.exitCode = 27;
     ASSERT_EQ(0u, WriteResultFile(path, result));
-    EXPECT_EQ(Utf8(ResultDocument(result)), ReadFile(path));
+    EXPECT_EQ(Utf8(ResultDocument(result)), Contents(path));
     const String partial = path + u".VornLib-partial";
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(vorn::Wide(partial.data())));
     // A folder where the document must go: refused, and nothing is left.

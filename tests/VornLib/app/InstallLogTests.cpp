@@ -60,7 +60,7 @@ TEST(InstallLog, TheReadmeTableOfEventsIsTheCodesTable) {
 
 #ifdef _WIN32
 
-std::string ReadFile(const String& path) {
+std::string Contents(const String& path) {
     std::string bytes;
     FileHandle file(CreateFileW(Wide(path.data()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
@@ -114,7 +114,7 @@ TEST_F(InstallLogFile, WritersAppendInTurnToOneFileTheyMake) {
     log.close();
     const std::vector<std::string> expected = {"Program Demo 1.0 setup", "File a (1 bytes)",
                                                "Result 0 installed \xc3\xbc", "Result appended"};
-    EXPECT_EQ(expected, EventsOf(ReadFile(path_)));
+    EXPECT_EQ(expected, EventsOf(Contents(path_)));
 }
 
 TEST_F(InstallLogFile, ALogThatCannotBeMadeLeavesTheLogClosedAndSaysWhy) {

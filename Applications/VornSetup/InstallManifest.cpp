@@ -121,6 +121,16 @@ Result InstallManifest::readFileList(const XmlNode& filesElement) {
     return ReadFiles(filesElement, String(), true, *this);
 }
 
+Result InstallManifest::readRemovalProgram(const XmlNode& element) {
+    String program;
+    (void)element.getText(&program);
+    // The uninstall entry would name a program that is not there.
+    if (!IsRelativeInside(program) || !carriesFile(program))
+        return kResultBadPath;
+    removalProgram = program;
+    return kResultOk;
+}
+
 void InstallManifest::applyDefaults(const String* installFolderSwitch, const String& programFiles) {
     if (programGroup.isEmpty())
         programGroup = displayName();
@@ -171,6 +181,10 @@ String InstallManifest::shortcutTarget(const ShortcutEntry& entry, bool wow64) c
     return ComparablePath(entry.target) == ComparablePath(executable)
                ? launchPath(wow64)
                : JoinPath(installFolder, entry.target);
+}
+
+String InstallManifest::removalProgramPath(bool wow64) const {
+    return removalProgram.isEmpty() ? launchPath(wow64) : JoinPath(installFolder, removalProgram);
 }
 
 String InstallManifest::uninstallKeyPath() const {

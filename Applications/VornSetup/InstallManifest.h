@@ -43,6 +43,10 @@ public:
     // Reads the outermost "Files" element; a missing Path (6), Size or Date
     // (6) ends the list there.
     Result readFileList(const vorn::XmlNode& files);
+    // Reads the "RemovalProgram" element that VornPack writes beside the file
+    // list for a product not built on VornLib: a carried file, relative to
+    // the install folder. One that the file list lacks is not taken (31).
+    Result readRemovalProgram(const vorn::XmlNode& element);
     // The previous installation's folder, group and shortcut choices, from
     // its uninstall entry.
     void readPreviousChoices();
@@ -64,6 +68,10 @@ public:
     // Where a shortcut entry points: below the install folder, or at the
     // launched program when the entry names the executable.
     String shortcutTarget(const ShortcutEntry& entry, bool wow64) const;
+    // The program that registers the product and removes it again, which the
+    // uninstall entry names: the framework's removal program when the setup
+    // carries one, else the product's own launched program (built on VornLib).
+    String removalProgramPath(bool wow64) const;
     String uninstallKeyPath() const;
 
     vorn::UUID uuid;
@@ -86,6 +94,8 @@ public:
     // For whom this installation is made: the log, the result file and the
     // uninstall entry's place follow it.
     vorn::InstallScope scope = vorn::DeclaredInstallScope();
+    // Relative to the install folder; empty when the product removes itself.
+    String removalProgram;
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;

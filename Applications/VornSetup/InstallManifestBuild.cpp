@@ -28,6 +28,10 @@ InstallManifest& InstallManifest::Instance() {
         for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
             (void)Preferences().getBoolean(kShortcutChoices[choice].preference,
                                            &built->chosenShortcuts[choice], true);
+        if (resources.getElement(u"RemovalProgram", &element) == kResultOk) {
+            (void)built->readRemovalProgram(*element);
+            (void)resources.release(element);
+        }
         built->readPreviousChoices();
         String folder;
         const bool hasFolder =

@@ -4,6 +4,7 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/SetupReport.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
@@ -99,6 +100,11 @@ Result InstallerModule::runInstaller() {
     if (applicationMutex.alreadyExisted()) {
         if (!IsPassive(runtime.commandLine()))
             ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
+        return kResultAlreadyExists;
+    }
+    const String runningProgram = RunningProgramOfProduct(manifest);
+    if (!runningProgram.isEmpty()) {
+        ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(runningProgram), nullptr);
         return kResultAlreadyExists;
     }
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));

@@ -31,8 +31,9 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     const String executable = manifest.executablePath();
     // The program that registers the file types and App Paths (on 64-bit
     // Windows the 64-bit one, in its own registry view) is the one that can
-    // take them away again; it finds the entry in the 32-bit view.
-    const String program = manifest.launchPath(IsWow64());
+    // take them away again; it finds the entry in the 32-bit view. For a
+    // product not built on VornLib, that is the framework's removal program.
+    const String program = manifest.removalProgramPath(IsWow64());
     const struct {
         const char16_t* name;
         String value;

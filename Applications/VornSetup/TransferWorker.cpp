@@ -6,6 +6,7 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
+#include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
@@ -368,9 +369,12 @@ Result TransferWorker::registerInstallation() {
 }
 
 Result TransferWorker::run() {
-    // A refused installation leaves the previous one as it is.
+    // A refused installation leaves the previous one as it is; so does one
+    // whose product was started while the wizard was open.
     LogInstallationChoices(manifest_);
     Result result = checkPaths();
+    if (result == kResultOk && !RunningProgramOfProduct(manifest_).isEmpty())
+        result = kResultAlreadyExists;
     if (result == kResultOk) {
         (void)removePreviousInstallation();
         result = copyFiles();

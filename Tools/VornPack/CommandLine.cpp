@@ -54,7 +54,8 @@ constexpr Command kCommands[] = {
     {u"verify", Verify, u"verify <container-or-setup>"},
     {u"setup", Setup,
      u"setup --app <folder> --definitions <folder> -o <Setup.exe> "
-     u"[--stub <VornSetup.exe>] [--sign-command \"<command with {}>\"] [--quiet] [--jobs N]",
+     u"[--stub <VornSetup.exe>] [--uninstaller <VornUninstall.exe>] [--sign-command \"<command "
+     u"with {}>\"] [--quiet] [--jobs N]",
      true},
     {u"manifest", Manifest,
      u"manifest <setup.exe> --url <download URL> [--out <folder>] "

@@ -159,17 +159,22 @@ bool IsUuidText(const String& text) {
     return vorn::UUID::Parse(bare.data(), &uuid) == vorn::kResultOk && !uuid.isNull();
 }
 
+const XmlNode* ConfigurationRoot(const std::vector<DefinitionDocument>& documents) {
+    const XmlNode* root = nullptr;
+    for (const DefinitionDocument& definition : documents) {
+        if (definition.entryName == kConfigurationEntry)
+            root = definition.document->root();
+    }
+    return root;
+}
+
 Result CheckConfiguration(const std::filesystem::path& definitions,
                           const std::vector<DefinitionDocument>& documents,
                           const std::filesystem::path& application,
                           const std::vector<String>& applicationFiles,
                           ConfigurationFindings* findings) {
     Checker checker(definitions, application, applicationFiles, findings);
-    const XmlNode* root = nullptr;
-    for (const DefinitionDocument& definition : documents) {
-        if (definition.entryName == kConfigurationEntry)
-            root = definition.document->root();
-    }
+    const XmlNode* root = ConfigurationRoot(documents);
     if (!root) {
         findings->problem = Format(u"the definitions folder \"{0}\" holds no Configuration.xml "
                                    u"(\"VornPack init\" writes one)",

@@ -41,6 +41,9 @@ vorn::Result CheckConfiguration(const std::filesystem::path& definitions,
                                 const std::vector<vorn::String>& applicationFiles,
                                 ConfigurationFindings* findings);
 
+// The root of the definitions' Configuration.xml; null without one.
+const vorn::XmlNode* ConfigurationRoot(const std::vector<DefinitionDocument>& documents);
+
 // Whether `text` is a UUID written 8-4-4-4-12 in hexadecimal digits, in
 // braces or not, and not the null UUID.
 bool IsUuidText(const vorn::String& text);

@@ -64,6 +64,16 @@ bool IsWindowsName(const String& name) {
 
 namespace {
 
+constexpr const char kFileListEnd[] = "  </Files>\n</FileList>\n";
+
+String FileElement(const ApplicationFile& file, const String& name) {
+    String xml =
+        Format(u"<File Size=\"{0}\" Date=\"{1}\">", {file.size, vorn::TimeStampText(file.date)});
+    vorn::AppendEscapedXml(&xml, name);
+    xml.append(u"</File>\n");
+    return xml;
+}
+
 void Indent(String* xml, uint32_t depth) {
     for (uint32_t i = 0; i < depth; ++i)
         xml->append(u"  ");
@@ -106,10 +116,7 @@ Result DescribeFolder(const std::filesystem::path& folder, const String& prefix,
             *problem = Format(u"cannot read \"{0}\"", {TextOf(entry.path)});
             return error ? vorn::kResultAccessDenied : result;
         }
-        xml->append(Format(u"<File Size=\"{0}\" Date=\"{1}\">",
-                           {file.size, vorn::TimeStampText(file.date)}));
-        vorn::AppendEscapedXml(xml, entry.name);
-        xml->append(u"</File>\n");
+        xml->append(FileElement(file, entry.name));
         files->push_back(file);
     }
     return vorn::kResultOk;
@@ -135,8 +142,38 @@ Result DescribeApplication(const std::filesystem::path& folder, std::string* fil
         files->clear();
         return result;
     }
-    xml.append(u"  </Files>\n</FileList>\n");
-    *fileListXml = Utf8(xml);
+    *fileListXml = Utf8(xml) + kFileListEnd;
+    return vorn::kResultOk;
+}
+
+Result CheckRemovalProgramName(const std::vector<ApplicationFile>& files, const String& name,
+                               String* problem) {
+    for (const ApplicationFile& file : files) {
+        if (file.relativePath.compareIgnoringCase(name.data()) == 0) {
+            *problem = Format(u"the application folder holds \"{0}\" already: the setup puts the "
+                              u"removal program there under that name; rename that file",
+                              {file.relativePath});
+            return vorn::kResultAlreadyExists;
+        }
+    }
+    return vorn::kResultOk;
+}
+
+Result AddRemovalProgram(const ApplicationFile& program, std::string* fileListXml,
+                         std::vector<ApplicationFile>* files, String* problem) {
+    const Result result = CheckRemovalProgramName(*files, program.relativePath, problem);
+    if (result != vorn::kResultOk)
+        return result;
+    const size_t end = fileListXml->rfind(kFileListEnd);
+    if (end == std::string::npos)
+        return vorn::kResultMalformed;
+    String added(u"    ");
+    added.append(FileElement(program, program.relativePath));
+    added.append(u"  </Files>\n  <RemovalProgram>");
+    vorn::AppendEscapedXml(&added, program.relativePath);
+    added.append(u"</RemovalProgram>\n</FileList>\n");
+    fileListXml->replace(end, std::string::npos, Utf8(added));
+    files->push_back(program);
     return vorn::kResultOk;
 }
 

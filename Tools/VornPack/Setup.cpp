@@ -8,8 +8,9 @@
 #include "Tools/VornPack/ContainerFile.h"
 #include "Tools/VornPack/Packing.h"
 #include "Tools/VornPack/PeResources.h"
+#include "Tools/VornPack/ProgramStub.h"
+#include "Tools/VornPack/RemovalProgram.h"
 #include "Tools/VornPack/SignCommand.h"
-#include "Tools/VornPack/VersionInfo.h"
 #include "VornLib/core/Format.h"
 
 namespace vornpack {
@@ -22,7 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char16_t* kCommand = u"setup";
-constexpr const char16_t* kStubName = u"VornSetup.exe";
 constexpr const char16_t* kFileListName = u"Data/Xml/FileList.xml";
 
 // What the command line asks for.
@@ -31,15 +31,10 @@ struct SetupRequest {
     String definitions;
     String output;
     String stub;
+    String uninstaller;
     String signCommand;
     bool signs = false;
     PackingOptions packing;
-};
-
-struct Stub {
-    std::vector<uint8_t> bytes;
-    PeImage image;
-    vorn::DateTime date = vorn::kInvalidDateTime;
 };
 
 // A file of the definitions folder and its name in the payload.
@@ -54,22 +49,12 @@ struct SetupInputs {
     std::string fileList;
     std::vector<ApplicationFile> appFiles;
     std::vector<DefinitionFile> definitionFiles;
+    std::vector<DefinitionDocument> documents;
+    RemovalChoice removal;
+    ProgramStub removalStub;
     // The newest input stamps the payload, so that the same inputs always
     // give the same bytes.
     vorn::DateTime newest = vorn::kInvalidDateTime;
-};
-
-struct StubMessage {
-    Result result;
-    const char16_t* text;
-};
-constexpr StubMessage kStubMessages[] = {
-    {vorn::kResultMalformed, u"\"{0}\" is not a well-formed Windows executable"},
-    {vorn::kResultUnsupportedFormat, u"\"{0}\" has a resource layout that cannot take a payload"},
-    {vorn::kResultAccessDenied,
-     u"\"{0}\" is signed; a payload would break its signature, so use an unsigned stub and sign "
-     u"the setup executable afterwards"},
-    {vorn::kResultCapacityExceeded, u"\"{0}\" has too many resources"},
 };
 
 bool IsXmlName(const fs::path& path) {
@@ -79,46 +64,6 @@ bool IsXmlName(const fs::path& path) {
             unit = char16_t(unit + 32);
     }
     return extension == u".xml";
-}
-
-// The setup program names itself in its version block: any other program, a
-// VornLib application say, would carry the payload and never install it.
-Result CheckStubIdentity(const PeImage& image, const String& stub, String* message) {
-    String name;
-    for (const ResourceLeaf& leaf : image.resources()) {
-        if (leaf.type == ResourceKey::Id(kResourceVersion) &&
-            ReadVersionString(image.dataOf(leaf), leaf.size, u"OriginalFilename", &name) ==
-                vorn::kResultOk)
-            break;
-    }
-    if (name.compareIgnoringCase(kStubName) == 0)
-        return vorn::kResultOk;
-    const String what = name.isEmpty() ? String(u"it has no version block that names it")
-                                       : Format(u"its version block names it \"{0}\"", {name});
-    *message = Format(u"\"{0}\" is not the setup program: {1}; give --stub the {2} that comes "
-                      u"with VornPack",
-                      {stub, what, kStubName});
-    return vorn::kResultKindMismatch;
-}
-
-// The stub first: a wrong one fails before the long packing.
-Result LoadStub(const String& path, Stub* stub, String* message) {
-    Result result = ReadWholeFile(path, &stub->bytes);
-    if (result == vorn::kResultOk)
-        result = LastWriteTime(PathOf(path), &stub->date);
-    if (result != vorn::kResultOk) {
-        *message = Format(u"cannot read the stub \"{0}\"", {path});
-        return result;
-    }
-    if ((result = stub->image.parse(stub->bytes.data(), stub->bytes.size())) != vorn::kResultOk) {
-        *message = Format(u"cannot use the stub \"{0}\"", {path});
-        for (const StubMessage& known : kStubMessages) {
-            if (known.result == result)
-                *message = Format(known.text, {path});
-        }
-        return result;
-    }
-    return CheckStubIdentity(stub->image, path, message);
 }
 
 Result ListDefinitions(const fs::path& folder, std::vector<DefinitionFile>* out, String* message) {
@@ -173,9 +118,9 @@ Result CollectInputs(const SetupRequest& request, vorn::DateTime stubDate, Setup
 }
 
 // Every XML file parses, and the configuration fits the application folder.
-Result CheckDefinitions(const SetupRequest& request, const SetupInputs& inputs, String* message) {
-    std::vector<DefinitionDocument> documents;
-    for (const DefinitionFile& file : inputs.definitionFiles) {
+Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String* message) {
+    std::vector<DefinitionDocument>& documents = inputs->documents;
+    for (const DefinitionFile& file : inputs->definitionFiles) {
         if (!IsXmlName(file.source))
             continue;
         const String path = TextOf(file.source);
@@ -193,7 +138,7 @@ Result CheckDefinitions(const SetupRequest& request, const SetupInputs& inputs, 
         documents.push_back(std::move(parsed));
     }
     std::vector<String> appFiles;
-    for (const ApplicationFile& file : inputs.appFiles)
+    for (const ApplicationFile& file : inputs->appFiles)
         appFiles.push_back(file.relativePath);
     ConfigurationFindings findings;
     const Result result = CheckConfiguration(PathOf(request.definitions), documents,
@@ -201,6 +146,64 @@ Result CheckDefinitions(const SetupRequest& request, const SetupInputs& inputs, 
     for (const String& note : findings.notes)
         PrintError(Format(u"VornPack {0}: note: {1}", {kCommand, note}));
     *message = findings.problem;
+    return result;
+}
+
+// The product's InstallationSettings, once the definitions are checked.
+const vorn::XmlNode& ProductSettings(const SetupInputs& inputs) {
+    return *ConfigurationRoot(inputs.documents)->find(u"/InstallationSettings");
+}
+
+// Which program removes the product; the removal program's stub when it is
+// the framework's, which must not take the name of an application file.
+Result ChooseRemover(const SetupRequest& request, SetupInputs* inputs, String* message) {
+    const vorn::XmlNode& settings = ProductSettings(*inputs);
+    String executable;
+    (void)settings.getText(u"/Executable", &executable);
+    executable.replace(u'\\', u'/');
+    const fs::path definitions = PathOf(request.definitions);
+    Result result =
+        ChooseRemoval(definitions / "Configuration.xml", settings,
+                      PathOf(request.app) / PathOf(executable), &inputs->removal, message);
+    for (const String& note : inputs->removal.notes)
+        PrintError(Format(u"VornPack {0}: note: {1}", {kCommand, note}));
+    if (result != vorn::kResultOk || !inputs->removal.removalProgram)
+        return result;
+    if ((result = CheckRemovalProgramName(inputs->appFiles, kRemovalProgramName, message)) !=
+        vorn::kResultOk)
+        return result;
+    result = LoadStub(kRemovalStub, request.uninstaller, &inputs->removalStub, message);
+    if (result == vorn::kResultOk)
+        inputs->newest = std::max(inputs->newest, inputs->removalStub.date);
+    return result;
+}
+
+// The removal program for the product at `path`, signed as the setup is, and
+// added to the application's files.
+Result MakeRemovalProgram(const SetupRequest& request, SetupInputs* inputs, const fs::path& path,
+                          String* message) {
+    std::vector<PackItem> tables;
+    for (const DefinitionFile& file : inputs->definitionFiles) {
+        if (IsRemovalProgramTable(file.entryName))
+            tables.push_back({file.entryName, file.source, {}, file.size});
+    }
+    Result result =
+        WriteRemovalProgram(inputs->removalStub, ProductSettings(*inputs), tables, inputs->newest,
+                            request.packing, path, request.output, message);
+    if (result == vorn::kResultOk && request.signs)
+        result = SignSetup(request.signCommand, path, kRemovalProgramName, message);
+    ApplicationFile program;
+    program.relativePath = kRemovalProgramName;
+    program.source = path;
+    program.date = inputs->newest;
+    std::error_code error;
+    program.size = fs::file_size(path, error);
+    if (result == vorn::kResultOk && error) {
+        *message = Format(u"cannot read the removal program of \"{0}\"", {request.output});
+        result = vorn::kResultAccessDenied;
+    }
+    if (result == vorn::kResultOk)
+        result = AddRemovalProgram(program, &inputs->fileList, &inputs->appFiles, message);
     return result;
 }
 
@@ -229,7 +232,7 @@ Result WritePayload(const SetupRequest& request, const SetupInputs& inputs,
 }
 
 // The stub with the payload as its resource 4096, onto the output.
-Result WriteImage(const Stub& stub, const fs::path& container, const SetupRequest& request,
+Result WriteImage(const ProgramStub& stub, const fs::path& container, const SetupRequest& request,
                   OutputFile* output, uint64_t* payloadSize, String* message) {
     vorn::FileStream payload;
     Result result = payload.openRead(TextOf(container).data());
@@ -257,6 +260,7 @@ int Setup(const Arguments& arguments) {
     options.value(u"--definitions", &request.definitions);
     options.value(u"-o", &request.output);
     options.value(u"--stub", &request.stub);
+    options.value(u"--uninstaller", &request.uninstaller);
     request.signs = options.value(u"--sign-command", &request.signCommand);
     if (!options.complete() || !options.rest().empty() || request.app.isEmpty() ||
         request.definitions.isEmpty() || request.output.isEmpty())
@@ -269,18 +273,27 @@ int Setup(const Arguments& arguments) {
             Format(u"the sign command must name the file to sign as {0}", {kFilePlaceholder}),
             vorn::kResultInvalidArgument);
     if (request.stub.isEmpty())
-        request.stub = TextOf(OwnFolder() / PathOf(kStubName));
+        request.stub = TextOf(OwnFolder() / PathOf(kSetupStub.fileName));
+    // The removal program comes with the stub.
+    if (request.uninstaller.isEmpty())
+        request.uninstaller =
+            TextOf(PathOf(request.stub).parent_path() / PathOf(kRemovalStub.fileName));
 
-    Stub stub;
+    ProgramStub stub;
     SetupInputs inputs;
-    Result result = LoadStub(request.stub, &stub, &message);
+    Result result = LoadStub(kSetupStub, request.stub, &stub, &message);
     if (result == vorn::kResultOk)
         result = CollectInputs(request, stub.date, &inputs, &message);
     if (result == vorn::kResultOk)
-        result = CheckDefinitions(request, inputs, &message);
+        result = CheckDefinitions(request, &inputs, &message);
+    if (result == vorn::kResultOk)
+        result = ChooseRemover(request, &inputs, &message);
     OutputFile output(PathOf(request.output));
     if (result == vorn::kResultOk)
         result = output.open(&message);
+    const TemporaryFile removalProgram(fs::path(PathOf(request.output)) += ".vornpack-uninstaller");
+    if (result == vorn::kResultOk && inputs.removal.removalProgram)
+        result = MakeRemovalProgram(request, &inputs, removalProgram.path(), &message);
     ProgressLine progress(ChooseOutputMode(request.packing.quiet));
     uint64_t payloadSize = 0;
     if (result == vorn::kResultOk) {
@@ -302,10 +315,10 @@ int Setup(const Arguments& arguments) {
     for (const ApplicationFile& file : inputs.appFiles)
         appBytes += file.size;
     progress.finish(Format(u"wrote \"{0}\": {1} application files ({2} bytes), {3} definition "
-                           u"files, payload {4} bytes{5}",
+                           u"files, payload {4} bytes{5}; {6}",
                            {request.output, uint32_t(inputs.appFiles.size()), appBytes,
                             uint32_t(inputs.definitionFiles.size()), payloadSize,
-                            request.signs ? u", signed" : u""}));
+                            request.signs ? u", signed" : u"", inputs.removal.how}));
     return 0;
 }
 

@@ -54,13 +54,10 @@ bool IsRemoval(const char16_t* commandLine) {
 
 } // namespace
 
-Result LoadApplicationDescription(const std::vector<String>& documents,
-                                  ApplicationDescription* description) {
+Result ReadApplicationElement(ApplicationDescription* description) {
     if (!description)
         return kResultNullOutput;
     ResourceCache& resources = ResourceCache::Instance();
-    for (const String& document : documents)
-        (void)resources.registerDocument(document.data());
     const XmlNode* application = nullptr;
     const Result found = resources.getElement(u"Application", &application);
     if (found != kResultOk)
@@ -68,6 +65,14 @@ Result LoadApplicationDescription(const std::vector<String>& documents,
     const Result result = ApplicationDescription::Read(*application, description);
     (void)resources.release(application);
     return result;
+}
+
+Result LoadApplicationDescription(const std::vector<String>& documents,
+                                  ApplicationDescription* description) {
+    ResourceCache& resources = ResourceCache::Instance();
+    for (const String& document : documents)
+        (void)resources.registerDocument(document.data());
+    return ReadApplicationElement(description);
 }
 
 int RunApplication(const ProgramDefinition& program) {

@@ -50,6 +50,11 @@ int RunApplication(const ProgramDefinition& program);
 Result LoadApplicationDescription(const std::vector<String>& documents,
                                   ApplicationDescription* description);
 
+// For loadDescription, once the program's documents are registered: their
+// "Application" element read into `description`; 29 without one, 6 for a
+// missing attribute.
+Result ReadApplicationElement(ApplicationDescription* description);
+
 // The caption of the processor message: the executable's file name up to its
 // first ".", lower-cased, with the first letter of each word upper-cased.
 String CaptionFromFileName(const String& fileName);

@@ -2,6 +2,7 @@
 
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
+#include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/RegistryKey.h"
@@ -13,17 +14,6 @@ namespace {
 
 constexpr char16_t kAppPathsKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 constexpr char16_t kDefaultValue[] = u"";
-
-// The two declaration lists differ only in their names.
-struct DeclarationVocabulary {
-    const char16_t* list;
-    const char16_t* item;
-    const char16_t* name;
-    const char16_t* command; // null: the kind has no command
-};
-
-constexpr DeclarationVocabulary kFileTypes = {u"FileTypes", u"FileType", u"Extension", nullptr};
-constexpr DeclarationVocabulary kProtocols = {u"CustomProtocols", u"Protocol", u"Name", u"Command"};
 
 // One value of the table of keys that a registration writes.
 struct ClassesValue {
@@ -37,16 +27,6 @@ bool HasSeparator(const char16_t* text) {
         if (*text == u'\\' || *text == u'/')
             return true;
     return false;
-}
-
-// The name becomes a key directly below the classes root: an empty name, or
-// one with separators, would address the root itself or another key.
-bool IsSafeExtension(const char16_t* extension) {
-    return extension && extension[0] == u'.' && extension[1] && !HasSeparator(extension);
-}
-
-bool IsSafeScheme(const char16_t* scheme) {
-    return scheme && scheme[0] && !HasSeparator(scheme);
 }
 
 Result WriteValues(const ClassesValue* values, uint32_t count) {
@@ -79,14 +59,17 @@ String IconText(const String& executable, int32_t iconIndex) {
 ShellRegistration::ShellRegistration(const String& applicationName, const String& executablePath,
                                      LocalizedElementSource* declarations)
     : applicationName_(applicationName), executablePath_(executablePath),
-      declarations_(declarations) {
+      elevatedProgram_(executablePath), declarations_(declarations) {
     elevation_.isElevated = IsProcessElevated;
     elevation_.launchElevated = ShellLaunchElevated;
 }
 
 ShellRegistration ShellRegistration::ForProcess() {
-    ShellRegistration registration(AppRuntime::instance().description().name, ExecutablePath(),
+    const ApplicationDescription& description = AppRuntime::instance().description();
+    ShellRegistration registration(description.name,
+                                   ProductExecutablePath(description, ExecutablePath()),
                                    &ResourceCache::Instance());
+    registration.elevatedProgram_ = ExecutablePath();
     ShellElevation elevation;
     elevation.isElevated = IsProcessElevated;
     elevation.launchElevated = ShellLaunchElevated;
@@ -107,7 +90,7 @@ Result ShellRegistration::registerShellTypes(bool registering, bool allowElevati
         if (elevation_.beforeLaunch)
             elevation_.beforeLaunch();
         return elevation_.launchElevated(
-            executablePath_.data(), registering ? u"/RegisterFileTypes" : u"/UnregisterFileTypes");
+            elevatedProgram_.data(), registering ? u"/RegisterFileTypes" : u"/UnregisterFileTypes");
     }
     std::vector<ShellDeclaration> fileTypes;
     std::vector<ShellDeclaration> protocols;
@@ -145,41 +128,20 @@ Result ShellRegistration::readDeclarations(bool protocols, std::vector<ShellDecl
     out->clear();
     if (!declarations_)
         return kResultNullOutput;
-    const DeclarationVocabulary& vocabulary = protocols ? kProtocols : kFileTypes;
     const XmlNode* list = nullptr;
-    Result result = declarations_->getLocalizedElement(vocabulary.list, nullptr, &list);
+    Result result = declarations_->getLocalizedElement(
+        protocols ? kCustomProtocolsElement : kFileTypesElement, nullptr, &list);
     if (result == kResultNotFound)
         return kResultOk;
     if (result != kResultOk)
         return result;
-    for (const XmlNode* item = list->firstChild(); item && result == kResultOk;
-         item = item->nextSibling()) {
-        if (item->name() != vocabulary.item)
-            continue;
-        ShellDeclaration declaration;
-        String description;
-        if (item->getAttribute(vocabulary.name, &declaration.name) != kResultOk ||
-            item->getAttribute(u"Description", &description) != kResultOk ||
-            (vocabulary.command &&
-             item->getAttribute(vocabulary.command, &declaration.command) != kResultOk)) {
-            result = kResultMissingDefinition;
-            break;
-        }
-        // Absent: 0. Numbers are read as leniently as everywhere in the XML.
-        (void)item->getAttributeInt32(u"IconIndex", &declaration.iconIndex);
-        const bool safe = protocols ? IsSafeScheme(declaration.name.data())
-                                    : IsSafeExtension(declaration.name.data());
-        if (!safe) {
-            result = kResultInvalidArgument;
-            break;
-        }
-        // A key missing from the tables still names the type visibly.
-        (void)ResolveLocalizedText(*declarations_, description.data(), &declaration.description);
-        out->push_back(declaration);
-    }
+    result = ReadShellDeclarations(*list, protocols, out);
     (void)declarations_->release(list);
-    if (result != kResultOk)
-        out->clear();
+    // A key missing from the tables still names the type visibly.
+    for (ShellDeclaration& declaration : *out) {
+        const String declared = declaration.description;
+        (void)ResolveLocalizedText(*declarations_, declared.data(), &declaration.description);
+    }
     return result;
 }
 

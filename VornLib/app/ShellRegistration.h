@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "VornLib/app/ShellDeclarations.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
@@ -26,14 +27,6 @@ struct ShellElevation {
     void (*beforeLaunch)() = nullptr;
 };
 
-// One declared file type or protocol.
-struct ShellDeclaration {
-    String name; // extension with its dot, or URL scheme
-    String command;
-    String description; // already resolved from "#Key"
-    int32_t iconIndex = 0;
-};
-
 class ShellRegistration {
 public:
     // `applicationName` prefixes the program identifiers ("Tool" + ".xyz");
@@ -42,8 +35,10 @@ public:
     ShellRegistration(const String& applicationName, const String& executablePath,
                       LocalizedElementSource* declarations);
 
-    // The running program: the runtime's application name, its own
-    // executable, the resource cache, and the real elevation.
+    // The running program: the runtime's application name, the program its
+    // description stands for (its own executable, or the product's that the
+    // framework's removal program registers), the resource cache, and the
+    // real elevation, which starts the running program itself.
     static ShellRegistration ForProcess();
 
     void setElevation(const ShellElevation& elevation) { elevation_ = elevation; }
@@ -67,9 +62,9 @@ public:
     // Name followed directly by the extension: "Tool.xyz".
     String programIdentifier(const char16_t* extension) const;
 
-    // "FileTypes" (`protocols` false) or "CustomProtocols": 6 for a missing
-    // attribute, 5 for an unsafe extension or scheme. A missing element is an
-    // empty list.
+    // "FileTypes" (`protocols` false) or "CustomProtocols" with their "#Key"
+    // descriptions resolved: 6 for a missing attribute, 5 for an unsafe
+    // extension or scheme. A missing element is an empty list.
     Result readDeclarations(bool protocols, std::vector<ShellDeclaration>* out);
 
     // App Paths\<file name of the executable>: default value the full path,
@@ -80,6 +75,9 @@ public:
 private:
     String applicationName_;
     String executablePath_;
+    // What an elevated copy runs: the registered executable unless the
+    // running program registers another one.
+    String elevatedProgram_;
     LocalizedElementSource* declarations_;
     ShellElevation elevation_;
 };

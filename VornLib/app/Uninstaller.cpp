@@ -11,6 +11,7 @@
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
+#include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/core/Format.h"
@@ -80,6 +81,18 @@ Result Uninstaller::uninstall(bool update) {
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultAlreadyExists;
     }
+    // A product not built on VornLib holds no mutex: its processes are
+    // looked for in the install folder, where this removal program lies.
+    const String product = ProductExecutablePath(description_, executablePath_);
+    const String runningProgram =
+        description_.executable.isEmpty() || update
+            ? String()
+            : RunningProductProgram(description_.name, product, ParentFolder(executablePath_));
+    if (!runningProgram.isEmpty()) {
+        (void)show(u"CloseBeforeUninstall", runningProgram);
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
+        return kResultAlreadyExists;
+    }
     if (!quiet_ && show(u"UninstallConfirmation", title) != kButtonYes) {
         (void)SendAnalyticsEvent(u"Uninstall", u"Canceled");
         return kResultCancelled;
@@ -91,7 +104,7 @@ Result Uninstaller::uninstall(bool update) {
             module->onUninstall();
     }
     (void)ShellRegistration::ForProcess().registerShellTypes(false, false);
-    ShellRegistration::unregisterAppPath(executablePath_.data());
+    ShellRegistration::unregisterAppPath(product.data());
 
     String folder;
     if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())

@@ -64,6 +64,7 @@ Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescripti
     (void)element.getAttribute(u"SupportEmail", &d.supportEmail, u"");
     (void)element.getAttribute(u"AnalyticsURL", &d.analyticsUrl, u"");
     (void)element.getAttribute(u"MainWindow", &d.mainWindow, u"");
+    (void)element.getAttribute(u"Executable", &d.executable, u"");
 
     if (failure == kResultOk)
         *out = d;

@@ -35,6 +35,11 @@ struct ApplicationDescription {
     // The "ID" of the "Window" description the runtime shows as the main
     // window ("MainWindow"); empty when the program makes its own.
     String mainWindow;
+    // The program this description stands for, relative to the running
+    // program's folder ("Executable"); empty: the running program itself. The
+    // framework's removal program carries the description of a product that
+    // is not built on VornLib and registers and removes that program.
+    String executable;
 
     // Reads every attribute in order; a missing required one (UUID, Name,
     // Version, Company, MultipleInstancesAllowed) gives 6.

@@ -95,6 +95,34 @@ TEST(InstallManifestSettings, TheSixtyFourBitProgramOnlyWhenCarried) {
     EXPECT_EQ(manifest.shortcutTarget(readme, true), u"C:\\Tool\\Help\\Readme.txt");
 }
 
+TEST(InstallManifestSettings, TheRemovalProgramOnlyWhenCarried) {
+    Parsed parsed(kSettings, u"/InstallationSettings");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readSettings(*parsed.element, nullptr));
+    manifest.installFolder = u"C:\\Tool";
+    manifest.files = {{u"Tool.exe"}, {u"x64/Tool.exe"}, {u"VornUninstall.exe"}};
+    EXPECT_EQ(manifest.removalProgramPath(true), u"C:\\Tool\\x64\\Tool.exe")
+        << "without one the product removes itself";
+    const struct {
+        const char* text;
+        uint32_t expected;
+    } cases[] = {
+        {"Other.exe", 31}, {"..\\VornUninstall.exe", 31}, {"C:\\VornUninstall.exe", 31},
+        {"", 31},          {"vornuninstall.EXE", 0},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.text);
+        Parsed element("<FileList><RemovalProgram>" + std::string(each.text) +
+                           "</RemovalProgram></FileList>",
+                       u"/RemovalProgram");
+        manifest.removalProgram.clear();
+        EXPECT_EQ(each.expected, manifest.readRemovalProgram(*element.element));
+        EXPECT_EQ(each.expected == 0, !manifest.removalProgram.isEmpty());
+    }
+    EXPECT_EQ(manifest.removalProgramPath(true), u"C:\\Tool\\vornuninstall.EXE");
+    EXPECT_EQ(manifest.launchPath(true), u"C:\\Tool\\x64\\Tool.exe") << "shortcuts unchanged";
+}
+
 TEST(InstallManifestSettings, TagAndDistributionElement) {
     Parsed untagged(Replace(kSettings, "Tag=\"Beta 2\" ", ""), u"/InstallationSettings");
     InstallManifest plain;

@@ -2,19 +2,22 @@
 # Sourced by the end-to-end scripts once vornpack, stub, demo, definitions, run
 # and work are set: checks, a setup executable with VornDemo in it, fresh Wine
 # prefixes copied from one template, and readers for the registry and files.
+# Without `demo`, only the prefixes and the readers.
 export WINEDEBUG=-all
 source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
 
 rm -rf "$work"; mkdir -p "$work/app"
-cp "$demo" "$work/app/VornDemo.exe"
-touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe"
-mkdir -p "$work/app/Help"; printf 'VornDemo help\n' > "$work/app/Help/Readme.txt"
-touch -d '2023-01-02 03:04:05 UTC' "$work/app/Help/Readme.txt"
 make_setup() { # application folder, setup to write [, method]
   "$vornpack" setup --app "$1" --definitions "$definitions" --stub "$stub" -o "$2" \
     ${3:+--method "$3"} >/dev/null || { echo "VornPack setup failed"; exit 1; }
 }
-make_setup "$work/app" "$work/VornDemoSetup.exe"
+if [ -n "${demo:-}" ]; then
+  cp "$demo" "$work/app/VornDemo.exe"
+  touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe"
+  mkdir -p "$work/app/Help"; printf 'VornDemo help\n' > "$work/app/Help/Readme.txt"
+  touch -d '2023-01-02 03:04:05 UTC' "$work/app/Help/Readme.txt"
+  make_setup "$work/app" "$work/VornDemoSetup.exe"
+fi
 
 template="$work/template"
 mkdir -p "$template"

@@ -3,6 +3,7 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallManifest.h"
 #include "PeImageBuilder.h"
+#include "ProgramImages.h"
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Utf8.h"
@@ -234,6 +235,10 @@ struct SetupSources {
 
     SetupSources() {
         FillApp(app);
+        // The product is built on VornLib: it removes itself.
+        vorn::WriteWholeFile(app / "App.exe",
+                             FrameworkProgramImage("7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70"));
+        SetWriteTime(app / "App.exe", DateOf(0));
         fs::create_directories(definitions / "Xml");
         fs::create_directories(definitions / "Licenses");
         fs::create_directories(out.parent_path());

@@ -3,10 +3,12 @@
 // the framework's uninstaller. Names are this test's own.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "TestText.h"
 #include "VornLib/app/AppModule.h"
+#include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
@@ -193,6 +195,37 @@ TEST_F(UninstallerTest, RunningProgramStopsOnlyAFullRemoval) {
     EXPECT_EQ(0u, Remove(true));
     EXPECT_FALSE(EntryExists());
     EXPECT_FALSE(Exists(folder_ + u"Tool.exe"));
+}
+
+// The framework's removal program, beside a product not built on VornLib.
+TEST_F(UninstallerTest, AProductNotBuiltOnVornLibIsFoundRunningByItsProcesses) {
+    description_.executable = u"Tool.exe";
+    const String product = folder_ + u"Tool.exe";
+    executable_ = folder_ + u"VornUninstall.exe";
+    WriteEntry(u"", {u"Tool.exe"}, {});
+    ASSERT_EQ(0u, ShellRegistration::registerAppPath(product.data()));
+    ASSERT_EQ(0u, CreateFolderTree(folder_));
+    ASSERT_TRUE(CopyFileW(TEXT(VORN_LINGERER), Wide(product.data()), FALSE));
+    std::wstring commandLine = L"\"" + std::wstring(Wide(product.data())) + L"\" 30";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessW(Wide(product.data()), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &started));
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
+    EXPECT_EQ(14u, Remove(false)) << "no mutex, but its process";
+    EXPECT_TRUE(EntryExists());
+    EXPECT_EQ(0, gUninstallHooks);
+    TerminateProcess(process.get(), 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 5000));
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(product));
+    RegistryKey appPath;
+    ASSERT_EQ(0u,
+              appPath.open(kRegistryLocalMachine,
+                           u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tool.exe"));
+    EXPECT_FALSE(appPath.exists()) << "named after the product's executable";
 }
 
 TEST_F(UninstallerTest, WithoutRightsAnElevatedCopyRemoves) {

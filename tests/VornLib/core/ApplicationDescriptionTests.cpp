@@ -36,6 +36,7 @@ TEST(ApplicationDescriptionTest, DefaultsForOptionalAttributes) {
     EXPECT_FALSE(d.openCommandLineFiles);
     EXPECT_EQ(Distribution::Public, d.distribution);
     EXPECT_TRUE(d.supportEmail.isEmpty());
+    EXPECT_TRUE(d.executable.isEmpty());
 }
 
 TEST(ApplicationDescriptionTest, EveryAttributeRead) {
@@ -43,7 +44,8 @@ TEST(ApplicationDescriptionTest, EveryAttributeRead) {
     ASSERT_EQ(0u,
               ReadFrom(kRequired + R"(Activate="0" MaxFrameRate="30" TrackIRProfileID="12" )"
                                    R"(TrackingID="UA-1-2" OpenCommandLineFiles="true" )"
-                                   R"(SupportEmail="help@vorn.example" AnalyticsURL="https://x/")",
+                                   R"(SupportEmail="help@vorn.example" AnalyticsURL="https://x/" )"
+                                   R"(Executable="Bin/Paint.exe")",
                        &d));
     EXPECT_FALSE(d.activate);
     EXPECT_EQ(30u, d.maxFrameRate);
@@ -52,6 +54,7 @@ TEST(ApplicationDescriptionTest, EveryAttributeRead) {
     EXPECT_TRUE(d.openCommandLineFiles);
     EXPECT_EQ(d.supportEmail, u"help@vorn.example");
     EXPECT_EQ(d.analyticsUrl, u"https://x/");
+    EXPECT_EQ(d.executable, u"Bin/Paint.exe");
 }
 
 TEST(ApplicationDescriptionTest, TagAndDistribution) {

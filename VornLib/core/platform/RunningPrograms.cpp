@@ -1,0 +1,70 @@
+#include "VornLib/core/platform/RunningPrograms.h"
+
+#include <vector>
+
+#include "VornLib/core/Path.h"
+#include "VornLib/core/Win32Handles.h"
+
+#include <tlhelp32.h>
+
+#include "VornLib/core/platform/SystemInfo.h"
+
+namespace vorn {
+namespace {
+
+// Paths may pass the 260 characters; the buffers live on the heap, since a
+// worker thread's stack is small.
+constexpr DWORD kMaxPath = 32768;
+
+// The long form ("Program Files", not "PROGRA~1"), lower-cased with "\" only,
+// so that one path compares equal however it was written.
+String ComparableLongPath(const String& path) {
+    std::vector<wchar_t> longPath(kMaxPath);
+    const DWORD length = GetLongPathNameW(Wide(path.data()), longPath.data(), kMaxPath);
+    String comparable = length && length < kMaxPath ? String(Units(longPath.data())) : path;
+    comparable.replace(u'/', u'\\');
+    comparable.toLowerCase();
+    return comparable;
+}
+
+String ImageOf(DWORD processId) {
+    const KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process.isValid())
+        return String();
+    std::vector<wchar_t> image(kMaxPath);
+    DWORD length = kMaxPath;
+    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &length))
+        return String();
+    return String(Units(image.data()), length);
+}
+
+} // namespace
+
+std::vector<RunningProgram> ProgramsRunningIn(const String& folder) {
+    std::vector<RunningProgram> programs;
+    if (folder.isEmpty())
+        return programs;
+    const String prefix = ComparableLongPath(NormalisedFolder(folder));
+    const String ownImage = ComparableLongPath(ExecutablePath());
+    // The handle is invalid like a file's when the snapshot fails.
+    const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.isValid())
+        return programs;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            continue;
+        const String image = ImageOf(entry.th32ProcessID);
+        if (image.isEmpty())
+            continue;
+        const String comparable = ComparableLongPath(image);
+        if (comparable.length() > prefix.length() && comparable.startsWith(prefix.data()) &&
+            comparable != ownImage)
+            programs.push_back({uint32_t(entry.th32ProcessID), image});
+    }
+    return programs;
+}
+
+} // namespace vorn

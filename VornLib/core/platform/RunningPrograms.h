@@ -1,0 +1,26 @@
+// The programs that run from a folder. A program that is not built on the
+// framework holds no named mutex; the installer and the removal find it by
+// its processes instead: a toolhelp snapshot lists every process, and each
+// one's image is read with QueryFullProcessImageNameW (limited query rights
+// suffice, for processes of other users and other bitness too). Processes
+// that cannot be opened, such as the system's protected ones, are passed over.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/core/String.h"
+
+namespace vorn {
+
+struct RunningProgram {
+    uint32_t processId = 0;
+    String imagePath;
+};
+
+// Processes whose image lies in `folder` or below it, compared ignoring case
+// on the long forms of the paths; never this process nor another copy of its
+// own executable (a launcher waiting for its elevated copy). Empty for an
+// empty folder.
+std::vector<RunningProgram> ProgramsRunningIn(const String& folder);
+
+} // namespace vorn

@@ -66,8 +66,9 @@ void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifes
     String logValue;
     (void)commandLine.switchValue(u"Log", &logValue);
     if (IsPossibleFileName(logValue)) {
-        (void)OpenInstallLog(RequestedLogPath(commandLine, manifest.displayName(), u"Setup"),
-                             &logProblem_);
+        const String logPath = RequestedLogPath(commandLine, manifest.displayName(), u"Setup");
+        if (OpenInstallLog(logPath, &logProblem_) != kResultOk)
+            unmadeLog_ = logPath;
     }
     LogProgramStart(Format(u"{0} {1} setup{2} (VornSetup {3})",
                            {manifest.displayName(), manifest.displayVersion(),
@@ -75,7 +76,7 @@ void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifes
 }
 
 String SetupReport::childSwitches() const {
-    String switches = LogSwitch();
+    String switches = unmadeLog_.isEmpty() ? LogSwitch() : u" /Log:\"" + unmadeLog_ + u'"';
     if (!resultPath_.isEmpty())
         switches += u" -ResultFile:\"" + resultPath_ + u'"';
     return switches;

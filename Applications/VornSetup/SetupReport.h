@@ -32,6 +32,9 @@ private:
     bool begun_ = false;
     bool elevatedCopy_ = false;
     String resultPath_;
+    // The log asked for that could not be made: the elevated copy tries it
+    // again and says so in the result file it writes.
+    String unmadeLog_;
     String logProblem_;
     double started_ = 0;
 };

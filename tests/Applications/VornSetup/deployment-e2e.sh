@@ -87,12 +87,14 @@ for line in data.split("\r\n")[:-1]:
         last = match.group(1)
 PY
 }
+# The prefix's files without the logs and result files the test asked for.
+outside_reports() { snapshot "$1" | grep -v -e '^\./Deploy' -e '/Temp/VornDemo Setup [0-9-]*\.log '; }
 events_of() { tr -d '\r' <"$1" | cut -d' ' -f2- ; } # a log's lines without their times
 # Every file a log says was written, except the last `spare`, in the folder with the size the line names.
 judge_files() { # log install-folder spare
   python3 - "$1" "$2" "$3" <<'PY'
 import os, re, sys
-lines = re.findall(r"^\S+ File (.*) \((\d+) bytes\)\r$", open(sys.argv[1], encoding="utf-8").read(), re.M)
+lines = re.findall(r"^\S+ File (.*) \((\d+) bytes\)\r$", open(sys.argv[1], encoding="utf-8", newline="").read(), re.M)
 lines = lines[:len(lines) - int(sys.argv[3])]
 for relative, size in lines:
     path = os.path.join(sys.argv[2], relative)
@@ -174,7 +176,7 @@ shortcuts=$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\Shortcu
 "$run" "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Uninstall /Passive '/Log:C:\Deploy\removal.log' >/dev/null 2>&1 </dev/null; code=$?
 check "the removal ends with 0 without a question ($code)" test "$code" -eq 0
 check "its batch file ran" wait_for_batch_file "$prefix"
-check "nothing of the installation is left" test "$(snapshot "$prefix" | grep -v '/Deploy')" = "$before"
+check "nothing of the installation is left" test "$(outside_reports "$prefix")" = "$before"
 log="$(deploy "$prefix")/removal.log"
 check "the removal's log is made of event lines" test -z "$(judge_log "$log")"
 events="$(events_of "$log")"
@@ -196,13 +198,14 @@ check "Cancel asks, and Yes can be pressed ($code)" test "$code" -eq 0
 exit_code_of "$setup_pid" 60; code=$?
 check "the cancelled setup ends with 8 ($code)" test "$code" -eq 8
 check "without a page after the copy" bash -c '! grep -qxF "$1" <<<"$2"' _ "$title" "$(drive "$prefix" --list)"
-check "nothing installed" test "$before" = "$(snapshot "$prefix" | grep -v '/Deploy')"
+check "nothing installed" test "$before" = "$(outside_reports "$prefix")"
 result="$(deploy "$prefix")/cancel.json"
 check "the result file says 8 as the README does" test -z "$(judge_result "$result" 8)"
 judge_result "$result" 8
 check "with nothing installed and nothing to remove" test "$(result_of "$result" filesInstalled)|$(result_of "$result" uninstallCommand)" = '0|null'
 logfile="$(result_of "$result" logFile)"
-check "/Log alone names \"VornDemo Setup <time>.log\" in the temporary folder ($logfile)" grep -qE '^C:\\users\\[^\\]+\\AppData\\Local\\Temp\\VornDemo Setup [0-9]{8}-[0-9]{6}\.log$' <<<"$logfile"
+# The user's %TEMP%: AppData\Local\Temp on Windows, Temp in some Wine profiles.
+check "/Log alone names \"VornDemo Setup <time>.log\" in the temporary folder ($logfile)" grep -qE '^C:\\users\\[^\\]+\\(AppData\\Local\\)?Temp\\VornDemo Setup [0-9]{8}-[0-9]{6}\.log$' <<<"$logfile"
 log="$prefix/drive_c/$(tr '\\' / <<<"${logfile#C:\\}")"
 check "the log is there, made of event lines" test -z "$(judge_log "$log")"
 check "it says the copy was taken back" grep -q '^RollBack ' <(events_of "$log")
@@ -225,14 +228,14 @@ check "the refused command line's log says why" grep -q '^CommandLine refused: U
 run_code 31 folder "$work/VornDemoSetup.exe" /Quiet '/InstallFolder:relative\VornDemo'
 # A folder stands where the program's file must go.
 mkdir -p "$installed/VornDemo.exe"
-before="$(snapshot "$prefix")"
+before="$(outside_reports "$prefix")"
 run_code 17 failed "$work/VornDemoSetup.exe" /Quiet '/Log:C:\Deploy\failed.log'
 log="$(deploy "$prefix")/failed.log"
 check "the failed installation's log is made of event lines" test -z "$(judge_log "$log")"
 events="$(events_of "$log")"
 check "it names the file it could not write last" test "$(grep '^File ' <<<"$events" | tail -1)" = "File VornDemo.exe ($(stat -c %s "$work/app/VornDemo.exe") bytes)"
 check "then the roll-back, and the result" test "$(sed -n '/^File VornDemo.exe/,$p' <<<"$events" | grep -c '^RollBack ')|$(tail -1 <<<"$events" | cut -d' ' -f1-3)" = '1|Result 17 accessDenied:'
-check "and nothing is left" test "$before" = "$(snapshot "$prefix")"
+check "and nothing is left" test "$before" = "$(outside_reports "$prefix")"
 rm -rf "$installed"
 # The damaged setup of the wizard's test: bytes in the middle of the payload changed.
 cp "$work/VornDemoSetup.exe" "$work/Damaged.exe"

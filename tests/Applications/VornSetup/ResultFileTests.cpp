@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Applications/VornSetup/ResultFile.h"
+#include "FileContents.h"
 #include "ReadmeTable.h"
 #include "TestText.h"
 #include "VornLib/core/Utf8.h"
@@ -122,17 +123,6 @@ TEST(ResultFile, TheReadmeTableOfFieldsIsTheCodesTable) {
 
 #ifdef _WIN32
 
-std::string Contents(const String& path) {
-    std::string bytes;
-    vorn::FileHandle file(CreateFileW(vorn::Wide(path.data()), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    char buffer[4096];
-    DWORD read = 0;
-    while (file.isValid() && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read)
-        bytes.append(buffer, read);
-    return bytes;
-}
-
 TEST(ResultFile, ADocumentReplacesAnOlderOneWholeAndLeavesNothingElse) {
     const String folder = vorn::TemporaryFolder() + u"VornResultTest";
     const String path = folder + u"\\deep\\result.json";
@@ -140,7 +130,7 @@ TEST(ResultFile, ADocumentReplacesAnOlderOneWholeAndLeavesNothingElse) {
     ASSERT_EQ(0u, WriteResultFile(path, result)) << "its folders are made";
     result.exitCode = 27;
     ASSERT_EQ(0u, WriteResultFile(path, result));
-    EXPECT_EQ(Utf8(ResultDocument(result)), Contents(path));
+    EXPECT_EQ(Utf8(ResultDocument(result)), vorn::FileContents(path));
     const String partial = path + u".VornLib-partial";
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(vorn::Wide(partial.data())));
     // A folder where the document must go: refused, and nothing is left.

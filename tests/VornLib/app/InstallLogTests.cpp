@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "FileContents.h"
 #include "ReadmeTable.h"
 #include "TestText.h"
 #include "VornLib/app/InstallLog.h"
@@ -60,17 +61,6 @@ TEST(InstallLog, TheReadmeTableOfEventsIsTheCodesTable) {
 
 #ifdef _WIN32
 
-std::string Contents(const String& path) {
-    std::string bytes;
-    FileHandle file(CreateFileW(Wide(path.data()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
-    char buffer[4096];
-    DWORD read = 0;
-    while (file.isValid() && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read)
-        bytes.append(buffer, read);
-    return bytes;
-}
-
 // Each line without its time: "<event> <text>".
 std::vector<std::string> EventsOf(const std::string& log) {
     std::vector<std::string> events;
@@ -114,7 +104,7 @@ TEST_F(InstallLogFile, WritersAppendInTurnToOneFileTheyMake) {
     log.close();
     const std::vector<std::string> expected = {"Program Demo 1.0 setup", "File a (1 bytes)",
                                                "Result 0 installed \xc3\xbc", "Result appended"};
-    EXPECT_EQ(expected, EventsOf(Contents(path_)));
+    EXPECT_EQ(expected, EventsOf(FileContents(path_)));
 }
 
 TEST_F(InstallLogFile, ALogThatCannotBeMadeLeavesTheLogClosedAndSaysWhy) {

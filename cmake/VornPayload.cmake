@@ -4,7 +4,8 @@
 #
 # The framework's own string tables (VORN_FRAMEWORK_STRINGS, the files that
 # every program's runtime registers) are added under "Data/Xml" unless the
-# folder brings its own.
+# folder brings its own. The program reads its payload file by file, by name,
+# so it is packed without solid groups (no file costs the decoding of others).
 #
 # VornPack has to run on the build machine. A Windows build uses the one in
 # VORN_HOST_TOOLS_DIR when that is set (for example build/host/Tools/VornPack),
@@ -72,7 +73,7 @@ function(vorn_embed_payload target folder)
     COMMAND "${CMAKE_COMMAND}" -E copy_directory "${folder}" "${staging}"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${staging}/Data/Xml"
     ${framework_copies}
-    COMMAND "${vornpack}" pack "${staging}" -o "${container}"
+    COMMAND "${vornpack}" pack "${staging}" -o "${container}" --no-solid
     DEPENDS ${files} ${VORN_FRAMEWORK_STRINGS} ${vornpack_depends}
     COMMENT "Packing ${folder} into ${target}'s payload"
     VERBATIM)

@@ -257,17 +257,26 @@ Result TransferWorker::copyFiles() {
     }
     EntryReadAhead source(kChunkSize, kReadAheadDepth,
                           readers.empty() ? 1 : uint32_t(readers.size()));
+    auto nameOf = [this](uint32_t index) {
+        return manifest_.sourceRoot + manifest_.files[index].relativePath;
+    };
     const Result started = source.start(
         uint32_t(manifest_.files.size()),
-        [this, &readers](uint32_t index, std::unique_ptr<Stream>* out) {
-            const String name = manifest_.sourceRoot + manifest_.files[index].relativePath;
+        [&readers, &nameOf](uint32_t index, uint32_t lane, std::unique_ptr<Stream>* out) {
             std::unique_ptr<EntryHandle> entry;
-            const Result result = readers.empty()
-                                      ? ResourceFileSystem::Instance().open(name.data(), &entry)
-                                      : EntryHandle::open(&readers[index % readers.size()]->mount,
-                                                          name.data(), &entry);
+            const Result result =
+                readers.empty()
+                    ? ResourceFileSystem::Instance().open(nameOf(index).data(), &entry)
+                    : EntryHandle::open(&readers[lane]->mount, nameOf(index).data(), &entry);
             *out = std::move(entry);
             return result;
+        },
+        // The files of one solid group are decoded together on one lane.
+        [&readers, &nameOf](uint32_t index) {
+            uint64_t unit = index;
+            if (!readers.empty())
+                (void)readers[0]->mount.unitOf(nameOf(index).data(), &unit);
+            return unit;
         });
     if (started != kResultOk)
         return started;

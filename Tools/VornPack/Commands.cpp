@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/ContainerCheck.h"
 #include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Packing.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/EntryHandle.h"
@@ -55,47 +57,8 @@ Result LoadNames(const String& source, std::vector<String>* names, String* messa
     return vorn::kResultOk;
 }
 
-constexpr MethodName kAutomaticMethod = {u"auto", true, CompressionKind::Stored};
-
-// Formats whose data is compressed already: storing them costs nothing to read.
-struct Signature {
-    uint8_t bytes[4];
-    uint32_t length;
-};
-constexpr Signature kCompressedSignatures[] = {
-    {{0x89, 'P', 'N', 'G'}, 4}, {{0xFF, 0xD8, 0xFF, 0}, 3},  {{'P', 'K', 3, 4}, 4},
-    {{0x1F, 0x8B, 0, 0}, 2},    {{'7', 'z', 0xBC, 0xAF}, 4}, {{0xFD, '7', 'z', 'X'}, 4},
-    {{'B', 'Z', 'h', 0}, 3},    {{'G', 'I', 'F', '8'}, 4},   {{'M', 'S', 'C', 'F'}, 4},
-};
-
-bool IsCompressedAlready(const std::vector<uint8_t>& data) {
-    for (const Signature& signature : kCompressedSignatures) {
-        if (data.size() >= signature.length &&
-            std::equal(signature.bytes, signature.bytes + signature.length, data.begin()))
-            return true;
-    }
-    return false;
-}
-
 String HashText(uint32_t hash) {
     return Format(u"{0,08:X}", {hash});
-}
-
-// Reads the open entry to its end, handing each piece to `sink` when given.
-template <typename Sink>
-Result ReadEntry(vorn::Stream* entry, std::vector<uint8_t>* buffer, Sink sink) {
-    const uint64_t size = entry->size();
-    buffer->resize(size_t(std::min<uint64_t>(size, kCopyChunk)));
-    for (uint64_t done = 0; done < size;) {
-        const uint32_t piece = uint32_t(std::min<uint64_t>(kCopyChunk, size - done));
-        Result result = entry->read(buffer->data(), piece);
-        if (result == vorn::kResultOk)
-            result = sink(buffer->data(), piece);
-        if (result != vorn::kResultOk)
-            return result;
-        done += piece;
-    }
-    return vorn::kResultOk;
 }
 
 // Names that could leave the target folder are refused.
@@ -111,48 +74,6 @@ bool IsSafeName(const String& name) {
 }
 
 } // namespace
-
-const MethodName* FindMethod(const String& name) {
-    if (name == kAutomaticMethod.name)
-        return &kAutomaticMethod;
-    // One method a compression kind, named as the container's readers name it.
-    static const auto kMethods = [] {
-        std::vector<MethodName> methods;
-        for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
-            methods.push_back({kind.name, false, kind.kind});
-        return methods;
-    }();
-    for (const MethodName& candidate : kMethods) {
-        if (name == candidate.name)
-            return &candidate;
-    }
-    return nullptr;
-}
-
-String MethodOption() {
-    String option = String(u"[--method ") + kAutomaticMethod.name;
-    for (const vorn::CompressionKindName& kind : vorn::kCompressionKindNames)
-        option += String(u"|") + kind.name;
-    return option + u']';
-}
-
-Result EncodeFile(const MethodName& method, const std::vector<uint8_t>& data,
-                  const EncoderSettings& settings, EncodedEntry* out) {
-    if (!method.automatic)
-        return EncodeEntry(method.kind, data.data(), data.size(), settings, out);
-    if (data.empty() || IsCompressedAlready(data))
-        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
-    // An installer reads every byte once, while the user waits: LZMA2 packs
-    // nearly as small as PPMd and decodes some twenty times faster, so PPMd is
-    // used only when asked for by name. Stored when compressing does not help.
-    const Result result =
-        EncodeEntry(CompressionKind::Lzma2, data.data(), data.size(), settings, out);
-    if (result != vorn::kResultOk)
-        return result;
-    if (out->packed.size() >= data.size())
-        return EncodeEntry(CompressionKind::Stored, data.data(), data.size(), settings, out);
-    return vorn::kResultOk;
-}
 
 int Pack(const Arguments& arguments) {
     const char16_t* kCommand = u"pack";
@@ -174,6 +95,12 @@ int Pack(const Arguments& arguments) {
         result = ListFiles(folder, &names, &message);
     if (result != vorn::kResultOk)
         return Fail(kCommand, message, result);
+    if (packing.solid) { // in the order in which the files pack best together
+        std::vector<String> ordered;
+        for (const uint32_t index : SolidOrder(names))
+            ordered.push_back(names[index]);
+        names = std::move(ordered);
+    }
     // The newest date stamps the header.
     std::vector<PackItem> items;
     uint64_t totalBytes = 0;
@@ -230,26 +157,27 @@ int List(const Arguments& arguments) {
     Result result = container.open(path);
     if (result != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot mount \"{0}\"", {path}), result);
+    if (namesSource.isEmpty())
+        (void)ReadEntryNames(container.mount(), &namesByHash); // the container's own, if any
     Result firstFailure = vorn::kResultOk;
     vorn::ArchiveMount& mount = container.mount();
     for (uint32_t i = 0; i < mount.recordCount(); ++i) {
         const vorn::DirectoryRecord& record = mount.records()[i];
         const auto named = namesByHash.find(record.nameHash);
         const String name = named == namesByHash.end() ? String() : named->second;
-        vorn::SubStream* entry = nullptr;
-        result = mount.openRecord(i, &entry);
+        vorn::EntryHeader header;
+        uint64_t unit = 0; // headers only: nothing is decoded
+        result = mount.inspectRecord(i, &header, &unit);
         if (result != vorn::kResultOk) {
             PrintLine(Format(u"{0} {1,10} damaged (result {2}) {3}",
                              {HashText(record.nameHash), record.offset, result, name}));
             firstFailure = firstFailure ? firstFailure : result;
             continue;
         }
-        const vorn::EntryHeader& header = mount.openEntryHeader();
         PrintLine(Format(u"{0} {1,10} {2,-7} {3,12} {4,12} {5}",
                          {HashText(record.nameHash), record.offset,
                           vorn::CompressionKindText(header.kindBits()), header.packedSize,
                           header.unpackedSize, name}));
-        (void)mount.releaseEntry(entry);
     }
     return int(firstFailure);
 }
@@ -292,6 +220,9 @@ int Extract(const Arguments& arguments) {
             present.push_back(name);
     }
     const uint32_t missing = uint32_t(names.size() - present.size());
+    // The members of a solid group one after another, so that it is decoded once.
+    std::vector<uint64_t> units;
+    SortByUnit(container.mount(), &present, &units);
     // Each lane decodes with a reader of its own: a container serves one
     // entry at a time.
     std::vector<std::unique_ptr<ContainerFile>> readers;
@@ -302,13 +233,15 @@ int Extract(const Arguments& arguments) {
     }
     vorn::EntryReadAhead source(kCopyChunk, 3, kExtractLanes);
     result = source.start(
-        uint32_t(present.size()), [&](uint32_t index, std::unique_ptr<vorn::Stream>* out) {
+        uint32_t(present.size()),
+        [&](uint32_t index, uint32_t lane, std::unique_ptr<vorn::Stream>* out) {
             std::unique_ptr<vorn::EntryHandle> entry;
-            const Result opened = vorn::EntryHandle::open(&readers[index % kExtractLanes]->mount(),
-                                                          present[index].data(), &entry);
+            const Result opened =
+                vorn::EntryHandle::open(&readers[lane]->mount(), present[index].data(), &entry);
             *out = std::move(entry);
             return opened;
-        });
+        },
+        [&units](uint32_t index) { return units[index]; });
     if (result != vorn::kResultOk)
         return Fail(kCommand, u"cannot start reading", result);
     uint32_t extracted = 0;
@@ -378,26 +311,17 @@ int Verify(const Arguments& arguments) {
                         Format(u"the directory is not sorted by unique hashes at record {0}", {i}),
                         vorn::kResultMalformed);
     }
-    std::vector<uint8_t> buffer;
-    uint64_t bytes = 0;
-    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
-        const vorn::DirectoryRecord& record = mount.records()[i];
-        vorn::SubStream* entry = nullptr;
-        result = mount.openRecord(i, &entry);
-        if (result == vorn::kResultOk) {
-            bytes += entry->size();
-            result =
-                ReadEntry(entry, &buffer, [](const uint8_t*, uint32_t) { return vorn::kResultOk; });
-            (void)mount.releaseEntry(entry);
-        }
-        if (result != vorn::kResultOk)
-            return Fail(kCommand,
-                        Format(u"entry {0} at offset {1} is damaged",
-                               {HashText(record.nameHash), record.offset}),
-                        result);
-    }
+    ContentCheck check;
+    CheckContents(mount, &check);
+    for (const String& line : check.damaged)
+        PrintError(Format(u"VornPack {0}: {1}", {kCommand, line}));
+    if (check.firstFailure != vorn::kResultOk)
+        return Fail(kCommand,
+                    Format(u"{0} of {1} entries of \"{2}\" are damaged",
+                           {uint32_t(check.damaged.size()), check.entries, path}),
+                    check.firstFailure);
     PrintLine(Format(u"\"{0}\": {1} entries, {2} bytes, all readable",
-                     {path, mount.recordCount(), bytes}));
+                     {path, check.entries, check.bytes}));
     return 0;
 }
 

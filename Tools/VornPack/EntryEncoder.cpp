@@ -229,14 +229,87 @@ private:
     bool allocated_ = false;
 };
 
-Result EncodeDeflate(const uint8_t* data, size_t length, EncodedEntry* out) {
-    uLongf packed = compressBound(uLong(length));
-    out->packed.resize(packed);
-    if (compress2(out->packed.data(), &packed, data, uLong(length), 9) != Z_OK)
+// Deflate without the zlib wrapper, which EntryPrefix and EntrySuffix add:
+// all pieces but the last end on a byte boundary with a sync flush, so that
+// the next piece, deflated from a fresh state, continues the same stream.
+Result DeflatePiece(const uint8_t* data, uint32_t length, bool last, std::vector<uint8_t>* out) {
+    z_stream stream{};
+    if (deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return vorn::kResultPlatformFailure;
-    out->packed.resize(packed);
-    out->kind = CompressionKind::Deflate;
+    stream.next_in = const_cast<Bytef*>(data);
+    stream.avail_in = length;
+    out->resize(deflateBound(&stream, length) + 16);
+    int status = Z_OK;
+    do {
+        if (stream.total_out == out->size())
+            out->resize(out->size() * 2);
+        stream.next_out = out->data() + stream.total_out;
+        stream.avail_out = uInt(out->size() - stream.total_out);
+        status = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
+    } while (status == Z_OK && (last || stream.avail_out == 0));
+    out->resize(stream.total_out);
+    deflateEnd(&stream);
+    return status == (last ? Z_STREAM_END : Z_OK) || (!last && status == Z_BUF_ERROR)
+               ? vorn::kResultOk
+               : vorn::kResultPlatformFailure;
+}
+
+std::unique_ptr<BlockCoder> MakeBlockCoder(CompressionKind kind, const EncoderSettings& settings) {
+    switch (kind) {
+    case CompressionKind::Lzo:
+        return std::unique_ptr<BlockCoder>(new LzoCoder);
+    case CompressionKind::Lzma:
+        return std::unique_ptr<BlockCoder>(new LzmaCoder(settings));
+    case CompressionKind::Ppmd:
+        return std::unique_ptr<BlockCoder>(new PpmdCoder(settings));
+    case CompressionKind::Lzma2:
+        return std::unique_ptr<BlockCoder>(new Lzma2Coder(settings));
+    default:
+        return nullptr;
+    }
+}
+
+// The block sequence of `length` bytes, appended to `out`.
+Result EncodeBlocks(BlockCoder& coder, const uint8_t* data, size_t length,
+                    const EncoderSettings& settings, std::vector<uint8_t>* out) {
+    if (settings.blockSize == 0)
+        return vorn::kResultInvalidArgument;
+    std::vector<uint8_t> block(std::min<size_t>(settings.blockSize, length));
+    BlockProgress progress{{ReportBlockProgress}, &settings, 0};
+    for (size_t done = 0; done < length;) {
+        const uint32_t piece = uint32_t(std::min<size_t>(settings.blockSize, length - done));
+        uint32_t packed = 0;
+        AppendVarint(out, piece);
+        progress.blockStart = done;
+        if (coder.encode(data + done, piece, block.data(), &packed,
+                         settings.blockEncoded ? &progress.vtable : nullptr)) {
+            AppendVarint(out, packed);
+            out->insert(out->end(), block.data(), block.data() + packed);
+        } else {
+            AppendVarint(out, 0);
+            out->insert(out->end(), data + done, data + done + piece);
+        }
+        done += piece;
+        if (settings.blockEncoded)
+            settings.blockEncoded(settings.blockContext, done);
+    }
     return vorn::kResultOk;
+}
+
+// zlib's crc32 and adler32 over any length (they take 32-bit lengths).
+template <typename Update>
+uint32_t SumOf(Update update, const uint8_t* data, size_t length) {
+    uLong sum = update(0, nullptr, 0);
+    for (size_t done = 0; done < length;) {
+        const uInt piece = uInt(std::min<size_t>(length - done, 1u << 30));
+        sum = update(sum, data + done, piece);
+        done += piece;
+    }
+    return uint32_t(sum);
+}
+
+uint32_t AdlerOf(const uint8_t* data, size_t length) {
+    return SumOf(adler32, data, length);
 }
 
 } // namespace
@@ -249,6 +322,71 @@ void AppendVarint(std::vector<uint8_t>* out, uint32_t value) {
     out->push_back(uint8_t(value));
 }
 
+uint32_t ChecksumOf(const uint8_t* data, size_t length) {
+    return SumOf(crc32, data, length);
+}
+
+uint32_t CombineChecksums(uint32_t first, uint32_t second, uint32_t secondLength) {
+    return uint32_t(crc32_combine(first, second, z_off_t(secondLength)));
+}
+
+uint32_t CombineAdlers(uint32_t first, uint32_t second, uint32_t secondLength) {
+    return uint32_t(adler32_combine(first, second, z_off_t(secondLength)));
+}
+
+Result EntryPrefix(CompressionKind kind, const EncoderSettings& settings,
+                   std::vector<uint8_t>* out) {
+    if (!out)
+        return vorn::kResultNullOutput;
+    out->clear();
+    if (kind == CompressionKind::Stored)
+        return vorn::kResultOk;
+    if (kind == CompressionKind::Deflate) {
+        *out = {0x78, 0xDA}; // deflate, 32 KiB window, best compression
+        return vorn::kResultOk;
+    }
+    std::unique_ptr<BlockCoder> coder = MakeBlockCoder(kind, settings);
+    if (!coder)
+        return vorn::kResultNotSupported;
+    const Result result = coder->begin(out);
+    if (result != vorn::kResultOk)
+        out->clear();
+    return result;
+}
+
+void EntrySuffix(CompressionKind kind, uint32_t adler, std::vector<uint8_t>* out) {
+    out->clear();
+    if (kind == CompressionKind::Deflate)
+        *out = {uint8_t(adler >> 24), uint8_t(adler >> 16), uint8_t(adler >> 8), uint8_t(adler)};
+}
+
+Result EncodePiece(CompressionKind kind, const uint8_t* data, uint32_t length, bool last,
+                   const EncoderSettings& settings, EncodedPiece* out) {
+    if (!data && length)
+        return vorn::kResultNullInput;
+    if (!out)
+        return vorn::kResultNullOutput;
+    out->packed.clear();
+    out->length = length;
+    out->checksum = ChecksumOf(data, length);
+    out->adler = kind == CompressionKind::Deflate ? AdlerOf(data, length) : 1;
+    Result result = vorn::kResultOk;
+    if (kind == CompressionKind::Stored) {
+        out->packed.assign(data, data + length);
+    } else if (kind == CompressionKind::Deflate) {
+        result = DeflatePiece(data, length, last, &out->packed);
+    } else {
+        std::unique_ptr<BlockCoder> coder = MakeBlockCoder(kind, settings);
+        std::vector<uint8_t> properties;
+        result = !coder ? vorn::kResultNotSupported : coder->begin(&properties);
+        if (result == vorn::kResultOk)
+            result = EncodeBlocks(*coder, data, length, settings, &out->packed);
+    }
+    if (result != vorn::kResultOk)
+        out->packed.clear();
+    return result;
+}
+
 Result EncodeEntry(CompressionKind kind, const uint8_t* data, size_t length,
                    const EncoderSettings& settings, EncodedEntry* out) {
     if (!data && length)
@@ -257,59 +395,45 @@ Result EncodeEntry(CompressionKind kind, const uint8_t* data, size_t length,
         return vorn::kResultNullOutput;
     out->packed.clear();
     out->kind = CompressionKind::Stored;
-    std::unique_ptr<BlockCoder> coder;
-    switch (kind) {
-    case CompressionKind::Stored:
-        out->packed.assign(data, data + length);
-        return vorn::kResultOk;
-    case CompressionKind::Deflate: {
-        const Result result = EncodeDeflate(data, length, out);
-        if (result == vorn::kResultOk && out->packed.size() < length)
-            return vorn::kResultOk;
+    out->checksum = ChecksumOf(data, length);
+    auto storeInstead = [&](Result result) {
         out->packed.assign(data, data + length);
         out->kind = CompressionKind::Stored;
         return result;
+    };
+    switch (kind) {
+    case CompressionKind::Stored:
+        return storeInstead(vorn::kResultOk);
+    case CompressionKind::Deflate: {
+        // Deflate that does not shrink falls back to stored.
+        if (length > 0x7FFFFFFFu)
+            return vorn::kResultCapacityExceeded;
+        std::vector<uint8_t> suffix;
+        Result result = EntryPrefix(kind, settings, &out->packed);
+        EncodedPiece piece;
+        if (result == vorn::kResultOk)
+            result = EncodePiece(kind, data, uint32_t(length), true, settings, &piece);
+        EntrySuffix(kind, piece.adler, &suffix);
+        out->packed.insert(out->packed.end(), piece.packed.begin(), piece.packed.end());
+        out->packed.insert(out->packed.end(), suffix.begin(), suffix.end());
+        if (result == vorn::kResultOk && out->packed.size() < length) {
+            out->kind = kind;
+            return result;
+        }
+        return storeInstead(result);
     }
-    case CompressionKind::Lzo:
-        coder.reset(new LzoCoder);
-        break;
-    case CompressionKind::Lzma:
-        coder.reset(new LzmaCoder(settings));
-        break;
-    case CompressionKind::Ppmd:
-        coder.reset(new PpmdCoder(settings));
-        break;
-    case CompressionKind::Lzma2:
-        coder.reset(new Lzma2Coder(settings));
-        break;
     default:
-        return vorn::kResultNotSupported;
+        break;
     }
-    if (settings.blockSize == 0)
-        return vorn::kResultInvalidArgument;
-    const Result result = coder->begin(&out->packed);
+    std::unique_ptr<BlockCoder> coder = MakeBlockCoder(kind, settings);
+    if (!coder)
+        return vorn::kResultNotSupported;
+    Result result = coder->begin(&out->packed);
+    if (result == vorn::kResultOk)
+        result = EncodeBlocks(*coder, data, length, settings, &out->packed);
     if (result != vorn::kResultOk) {
         out->packed.clear();
         return result;
-    }
-    std::vector<uint8_t> block(std::min<size_t>(settings.blockSize, length));
-    BlockProgress progress{{ReportBlockProgress}, &settings, 0};
-    for (size_t done = 0; done < length;) {
-        const uint32_t piece = uint32_t(std::min<size_t>(settings.blockSize, length - done));
-        uint32_t packed = 0;
-        AppendVarint(&out->packed, piece);
-        progress.blockStart = done;
-        if (coder->encode(data + done, piece, block.data(), &packed,
-                          settings.blockEncoded ? &progress.vtable : nullptr)) {
-            AppendVarint(&out->packed, packed);
-            out->packed.insert(out->packed.end(), block.data(), block.data() + packed);
-        } else {
-            AppendVarint(&out->packed, 0);
-            out->packed.insert(out->packed.end(), data + done, data + done + piece);
-        }
-        done += piece;
-        if (settings.blockEncoded)
-            settings.blockEncoded(settings.blockContext, done);
     }
     out->kind = kind;
     return vorn::kResultOk;

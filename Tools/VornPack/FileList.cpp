@@ -74,6 +74,13 @@ String FileElement(const ApplicationFile& file, const String& name) {
     return xml;
 }
 
+String FileListStart() {
+    String xml(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FileList>\n  <Files Path=\"");
+    vorn::AppendEscapedXml(&xml, kApplicationRoot);
+    xml.append(u"\">\n");
+    return xml;
+}
+
 void Indent(String* xml, uint32_t depth) {
     for (uint32_t i = 0; i < depth; ++i)
         xml->append(u"  ");
@@ -134,9 +141,7 @@ Result DescribeApplication(const std::filesystem::path& folder, std::string* fil
     Result result = CheckFolder(folder, u"application folder", problem);
     if (result != vorn::kResultOk)
         return result;
-    String xml(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FileList>\n  <Files Path=\"");
-    vorn::AppendEscapedXml(&xml, kApplicationRoot);
-    xml.append(u"\">\n");
+    String xml = FileListStart();
     result = DescribeFolder(folder, String(), 0, &xml, files, problem);
     if (result != vorn::kResultOk) {
         files->clear();
@@ -144,6 +149,30 @@ Result DescribeApplication(const std::filesystem::path& folder, std::string* fil
     }
     *fileListXml = Utf8(xml) + kFileListEnd;
     return vorn::kResultOk;
+}
+
+std::string OrderedFileList(const std::vector<ApplicationFile>& files) {
+    String xml = FileListStart();
+    String runFolder;
+    for (const ApplicationFile& file : files) {
+        const int32_t slash = file.relativePath.findLast(u'/');
+        const String folder = slash < 0 ? String() : file.relativePath.left(uint32_t(slash + 1));
+        const String name =
+            slash < 0 ? file.relativePath : file.relativePath.mid(uint32_t(slash + 1));
+        if (folder != runFolder && !runFolder.isEmpty())
+            xml.append(u"    </Files>\n");
+        if (folder != runFolder && !folder.isEmpty()) {
+            xml.append(u"    <Files Path=\"");
+            vorn::AppendEscapedXml(&xml, folder);
+            xml.append(u"\">\n");
+        }
+        runFolder = folder;
+        Indent(&xml, runFolder.isEmpty() ? 2 : 3);
+        xml.append(FileElement(file, name));
+    }
+    if (!runFolder.isEmpty())
+        xml.append(u"    </Files>\n");
+    return Utf8(xml) + kFileListEnd;
 }
 
 Result CheckRemovalProgramName(const std::vector<ApplicationFile>& files, const String& name,

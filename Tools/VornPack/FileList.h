@@ -31,6 +31,11 @@ struct ApplicationFile {
 vorn::Result DescribeApplication(const std::filesystem::path& folder, std::string* fileListXml,
                                  std::vector<ApplicationFile>* files, vorn::String* problem);
 
+// The same file list for `files` in the order given (the installer copies them
+// in that order, so a solid payload's files are listed as they are packed):
+// each run of files of one folder under a "Files" element of the folder's path.
+std::string OrderedFileList(const std::vector<ApplicationFile>& files);
+
 // 14 when the application folder holds a file named `name` already (in any
 // case), with `problem` saying that the removal program needs the name.
 vorn::Result CheckRemovalProgramName(const std::vector<ApplicationFile>& files,

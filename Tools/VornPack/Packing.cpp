@@ -2,6 +2,7 @@
 
 #include "Tools/VornPack/ContainerWriter.h"
 #include "Tools/VornPack/Files.h"
+#include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/ParallelEncoder.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/NameHash.h"
@@ -21,21 +22,13 @@ String CollisionMessage(const String& colliding, const String& entryName) {
                         {colliding, entryName, vorn::NameHash(entryName.data())});
 }
 
-Result LoadItem(const PackItem& item, std::vector<uint8_t>* data, String* message) {
-    if (item.source.empty()) {
-        *data = item.content;
-        return vorn::kResultOk;
-    }
-    const String path = TextOf(item.source);
-    const Result result = ReadWholeFile(path, data);
-    if (result != vorn::kResultOk) {
-        *message = Format(u"cannot read \"{0}\"", {path});
-        return result;
-    }
-    if (data->size() != item.size) {
-        *message = Format(u"\"{0}\" changed while it was packed", {path});
-        return vorn::kResultSharingViolation;
-    }
+Result LoadItem(const PackItem& item, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
+                String* message) {
+    if (!item.source.empty())
+        return LoadFileRange(TextOf(item.source), item.size, offset, length, data, message);
+    if (offset + length > item.content.size())
+        return vorn::kResultOutOfRange;
+    data->assign(item.content.begin() + long(offset), item.content.begin() + long(offset + length));
     return vorn::kResultOk;
 }
 
@@ -43,6 +36,8 @@ Result LoadItem(const PackItem& item, std::vector<uint8_t>* data, String* messag
 
 Result ReadPackingOptions(OptionReader* options, PackingOptions* out, String* message) {
     out->quiet = options->flag(u"--quiet");
+    const bool solidAsked = options->flag(u"--solid");
+    const bool solidRefused = options->flag(u"--no-solid");
     String methodText(u"auto");
     String jobsText;
     options->value(u"--method", &methodText);
@@ -51,6 +46,11 @@ Result ReadPackingOptions(OptionReader* options, PackingOptions* out, String* me
         *message = Format(u"unknown method \"{0}\"", {methodText});
         return vorn::kResultInvalidArgument;
     }
+    if (solidAsked && solidRefused) {
+        *message = u"--solid and --no-solid exclude each other";
+        return vorn::kResultInvalidArgument;
+    }
+    out->solid = SolidFor(*out->method, solidAsked, solidRefused);
     out->jobs = DefaultJobs();
     if (options->value(u"--jobs", &jobsText) && !ParseJobs(jobsText, &out->jobs)) {
         *message = JobsError(jobsText);
@@ -78,32 +78,36 @@ Result WriteContainer(const std::vector<PackItem>& items, const PackingOptions& 
         totalBytes += item.size;
     }
     progress->start(uint32_t(items.size()), totalBytes);
+    auto load = [&items](uint32_t index, uint64_t offset, uint32_t length,
+                         std::vector<uint8_t>* data, String* message) {
+        return LoadItem(items[index], offset, length, data, message);
+    };
+    PackPlan plan;
+    if (options.solid) {
+        std::vector<bool> groupable;
+        for (const PackItem& item : items)
+            groupable.push_back(item.groupable);
+        if ((result = plan.make(sizes, groupable, load, PlanOptions(), message)) != vorn::kResultOk)
+            return result;
+    }
     ParallelEncoder encoder(*options.method, options.jobs);
     result = encoder.start(
-        sizes,
-        [&items](uint32_t index, std::vector<uint8_t>* data, String* message) {
-            return LoadItem(items[index], data, message);
-        },
-        [&items](uint32_t index) { return items[index].entryName; });
+        sizes, load, [&items](uint32_t index) { return items[index].entryName; },
+        options.solid ? &plan : nullptr);
     if (result != vorn::kResultOk) {
         *message = u"cannot start the compression";
         return result;
     }
-    EncodedFile file;
+    WrittenFile file;
     for (const PackItem& item : items) {
-        encoder.next(&file, [progress](uint64_t ahead) { progress->within(ahead); });
-        if (file.result != vorn::kResultOk) {
-            *message = file.message;
-            return file.result;
-        }
-        String colliding;
-        result =
-            writer.addEntry(item.entryName.data(), file.encoded.kind, file.encoded.packed.data(),
-                            file.encoded.packed.size(), file.unpackedSize, &colliding);
+        encoder.writeNext(&writer, item.entryName.data(), &file,
+                          [progress](uint64_t ahead) { progress->within(ahead); });
+        result = file.result;
         if (result != vorn::kResultOk) {
             *message =
-                result == vorn::kResultAlreadyExists
-                    ? CollisionMessage(colliding, item.entryName)
+                !file.message.isEmpty() ? file.message
+                : result == vorn::kResultAlreadyExists
+                    ? CollisionMessage(file.collidingName, item.entryName)
                     : Format(u"cannot write \"{0}\" into \"{1}\"", {item.entryName, outputName});
             return result;
         }

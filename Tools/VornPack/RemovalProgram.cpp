@@ -227,8 +227,11 @@ Result WriteRemovalProgram(const ProgramStub& stub, const XmlNode& settings,
     vorn::FileStream payload;
     Result result = payload.openWrite(TextOf(container.path()).data());
     ProgressLine silent(OutputMode::Quiet);
+    // The program reads its few small entries by name: each stays alone.
+    PackingOptions alone = options;
+    alone.solid = false;
     if (result == vorn::kResultOk)
-        result = WriteContainer(items, options, date, &payload, setupName, &silent, message);
+        result = WriteContainer(items, alone, date, &payload, setupName, &silent, message);
     if (result == vorn::kResultOk)
         result = payload.close();
     if (result == vorn::kResultOk)

@@ -6,6 +6,7 @@
 #include "Tools/VornPack/ConfigurationCheck.h"
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Packing.h"
 #include "Tools/VornPack/PeResources.h"
 #include "Tools/VornPack/ProgramStub.h"
@@ -97,6 +98,18 @@ Result CollectInputs(const SetupRequest& request, vorn::DateTime stubDate, Setup
         *message =
             Format(u"the application folder \"{0}\" holds no files", {TextOf(PathOf(request.app))});
         return vorn::kResultEmptyInput;
+    }
+    // Packed solid, the application's files go in the order in which they
+    // pack best together; the installer copies them in that order.
+    if (request.packing.solid) {
+        std::vector<String> paths;
+        for (const ApplicationFile& file : inputs->appFiles)
+            paths.push_back(file.relativePath);
+        std::vector<ApplicationFile> ordered;
+        for (const uint32_t index : SolidOrder(paths))
+            ordered.push_back(inputs->appFiles[index]);
+        inputs->appFiles = std::move(ordered);
+        inputs->fileList = OrderedFileList(inputs->appFiles);
     }
     const fs::path definitions = PathOf(request.definitions);
     if ((result = ListDefinitions(definitions, &inputs->definitionFiles, message)) !=
@@ -207,15 +220,17 @@ Result MakeRemovalProgram(const SetupRequest& request, SetupInputs* inputs, cons
     return result;
 }
 
-// The definitions first, then the file list, then the application.
+// The definitions first, then the file list, then the application. Only the
+// application's files go into solid groups: the installer reads the others by
+// name at start-up without decoding a group.
 Result WritePayload(const SetupRequest& request, const SetupInputs& inputs,
                     const fs::path& container, ProgressLine* progress, String* message) {
     std::vector<PackItem> items;
     for (const DefinitionFile& file : inputs.definitionFiles)
-        items.push_back({file.entryName, file.source, {}, file.size});
+        items.push_back({file.entryName, file.source, {}, file.size, false});
     items.push_back({kFileListName, fs::path(),
                      std::vector<uint8_t>(inputs.fileList.begin(), inputs.fileList.end()),
-                     inputs.fileList.size()});
+                     inputs.fileList.size(), false});
     for (const ApplicationFile& file : inputs.appFiles)
         items.push_back({kApplicationRoot + file.relativePath, file.source, {}, file.size});
     vorn::FileStream stream;

@@ -21,7 +21,19 @@ void DirectoryRecord::parse(const uint8_t bytes[kSize]) {
     offset = ReadLittleEndian32(bytes + 4);
 }
 
+void MemberLocator::write(uint8_t bytes[kSize]) const {
+    WriteLittleEndian64(bytes, groupOffset);
+    WriteLittleEndian64(bytes + 8, start);
+}
+
+void MemberLocator::parse(const uint8_t bytes[kSize]) {
+    groupOffset = ReadLittleEndian64(bytes);
+    start = ReadLittleEndian64(bytes + 8);
+}
+
 const char16_t* CompressionKindText(uint16_t kindBits) {
+    if ((kindBits & kCompressionKindMask) == kGroupMemberKind)
+        return u"grouped";
     for (const CompressionKindName& entry : kCompressionKindNames) {
         if (uint16_t(entry.kind) == (kindBits & kCompressionKindMask))
             return entry.name;
@@ -71,7 +83,7 @@ void EntryHeader::write(uint8_t bytes[kSize]) const {
     WriteLittleEndian16(bytes, compression);
     WriteLittleEndian64(bytes + 2, packedSize);
     WriteLittleEndian64(bytes + 10, unpackedSize);
-    WriteLittleEndian32(bytes + 18, 0);
+    WriteLittleEndian32(bytes + 18, dataChecksum);
     WriteLittleEndian16(bytes + 26, formatId);
     WriteLittleEndian16(bytes + 28, formatCode);
     WriteLittleEndian16(bytes + 30, formatVersion);
@@ -83,6 +95,7 @@ uint32_t EntryHeader::parse(const uint8_t bytes[kSize]) {
     compression = ReadLittleEndian16(bytes);
     packedSize = ReadLittleEndian64(bytes + 2);
     unpackedSize = ReadLittleEndian64(bytes + 10);
+    dataChecksum = ReadLittleEndian32(bytes + 18);
     checksum = ReadLittleEndian32(bytes + 22);
     formatId = ReadLittleEndian16(bytes + 26);
     formatCode = ReadLittleEndian16(bytes + 28);

@@ -2,6 +2,34 @@
 // tool that writes containers: a 57-byte archive header, then entries (a
 // 33-byte entry header and its packed data), the last being the directory of
 // 8-byte (name hash, header offset) records sorted by hash. Little-endian.
+//
+// Entry checksums: when bit 0x0100 of an entry header's compression field is
+// set, its otherwise reserved u32 at offset 18 holds the CRC-32 (zlib's) of
+// the entry's unpacked bytes, and reading the entry's last byte fails with 22
+// when they differ. Readers that know only the low three bits of that field
+// read such an entry exactly as before, unchecked; entries without the bit
+// are read unchecked by every reader.
+//
+// The entry names: an ordinary entry named "VornLib/Names" may list the names
+// of the other entries in UTF-16LE, each followed by a 0 unit, so that tools
+// can name what they list or find damaged; the reader needs none of it.
+//
+// Solid groups: several files compressed as one stream, so that what one file
+// shares with the next is stored once. A group is an entry of kind 7 that no
+// directory record names. Its data is one byte naming the compression kind of
+// its stream (0 to 5), one byte naming the branch filter applied to the
+// group's bytes before compressing (BranchFilter: 0 none, 1 x86, 2 ARM64),
+// then the packed data of that kind; its unpacked size is that of all its
+// members, its checksum that of their bytes. A member is an entry of kind 6,
+// named by the directory like any other: its data is 16 bytes, the offset of
+// its group's entry header (u64) and of its first byte within the group's
+// unpacked bytes (u64); its unpacked size and checksum are its own. A reader
+// decodes a group whole (at most kMaxGroupSize bytes) and checks it before
+// serving the first byte of a member, so that a damaged group fails when its
+// first member is opened; members that follow one another are then served
+// from the decoded group. Readers that predate groups refuse kinds 6 and 7
+// with 3, as they always have: they never read wrong bytes. Two directory
+// records may name the same entry header: identical files are stored once.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +47,35 @@ enum class CompressionKind : uint16_t {
     Lzma2 = 5,
 };
 constexpr uint16_t kCompressionKindMask = 7;
+// The kinds that are not compressions (see above).
+constexpr uint16_t kGroupMemberKind = 6;
+constexpr uint16_t kGroupKind = 7;
+// Bits above the kind that readers of the kind alone pass over.
+constexpr uint16_t kEntryHasChecksum = 0x0100;
+// A group's unpacked bytes, which a reader holds while it serves them.
+constexpr uint32_t kMaxGroupSize = 64u << 20;
+
+// How a group's bytes were transformed before compressing, so that machine
+// code compresses better: relative branch targets made absolute.
+enum class BranchFilter : uint8_t { None = 0, X86 = 1, Arm64 = 2 };
+constexpr uint8_t kBranchFilterCount = 3;
+
+struct GroupPrefix {
+    static constexpr uint32_t kSize = 2;
+    uint8_t kind = 0;
+    uint8_t filter = 0;
+};
+
+struct MemberLocator {
+    static constexpr uint32_t kSize = 16;
+    uint64_t groupOffset = 0;
+    uint64_t start = 0;
+
+    void write(uint8_t bytes[kSize]) const;
+    void parse(const uint8_t bytes[kSize]);
+};
+// The entry listing the names of the others (see above).
+constexpr const char16_t* kEntryNamesName = u"VornLib/Names";
 
 struct CompressionKindName {
     CompressionKind kind;
@@ -76,6 +133,8 @@ struct EntryHeader {
     uint16_t compression = 0;
     uint64_t packedSize = 0;
     uint64_t unpackedSize = 0;
+    // CRC-32 of the unpacked bytes, meaningful with kEntryHasChecksum.
+    uint32_t dataChecksum = 0;
     uint32_t checksum = 0;
     uint16_t formatId = kFormatId;
     uint16_t formatCode = kDataFormatCode;
@@ -83,6 +142,7 @@ struct EntryHeader {
     uint8_t recordKind = kDataRecordKind;
 
     uint16_t kindBits() const { return compression & kCompressionKindMask; }
+    bool hasDataChecksum() const { return (compression & kEntryHasChecksum) != 0; }
     void write(uint8_t bytes[kSize]) const;
     uint32_t parse(const uint8_t bytes[kSize]);
 };

@@ -38,13 +38,14 @@ Result ArchiveMount::loadDirectory() {
     // cannot hold is damage, not a reason to allocate gigabytes.
     if (count > reader_.size() / EntryHeader::kSize)
         return kResultMalformed;
-    if (count == 0)
-        return kResultOk;
-    auto* records =
-        static_cast<DirectoryRecord*>(std::malloc(size_t(count) * sizeof(DirectoryRecord)));
-    if (!records)
-        return kResultOutOfMemory;
-    directory_.reset(records);
+    DirectoryRecord* records = nullptr;
+    if (count) {
+        records =
+            static_cast<DirectoryRecord*>(std::malloc(size_t(count) * sizeof(DirectoryRecord)));
+        if (!records)
+            return kResultOutOfMemory;
+        directory_.reset(records);
+    }
     uint8_t bytes[4096];
     for (uint64_t done = 0; done < count;) {
         const uint32_t batch =
@@ -55,6 +56,14 @@ Result ArchiveMount::loadDirectory() {
         for (uint32_t i = 0; i < batch; ++i)
             records[done + i].parse(bytes + i * DirectoryRecord::kSize);
         done += batch;
+    }
+    // Bytes past the last whole record are read too, so that the directory's
+    // checksum, when it has one, is checked.
+    const uint32_t tail = uint32_t(reader_.entry().unpackedSize % DirectoryRecord::kSize);
+    if (tail) {
+        const Result result = reader_.read(bytes, tail);
+        if (result != kResultOk)
+            return result;
     }
     recordCount_ = uint32_t(count);
     return kResultOk;
@@ -127,6 +136,40 @@ Result ArchiveMount::openAt(uint32_t offset, SubStream** out) {
     }
     *out = openEntry_.get();
     return kResultOk;
+}
+
+Result ArchiveMount::unitOf(const char16_t* name, uint64_t* unit) {
+    if (!unit)
+        return kResultNullOutput;
+    *unit = 0;
+    if (!name)
+        return kResultInvalidName;
+    const DirectoryRecord* found = find(name);
+    if (!found)
+        return open_ ? kResultNotFound : kResultWrongState;
+    EntryHeader header;
+    return inspectAt(found->offset, &header, unit);
+}
+
+Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit) {
+    if (!header || !unit)
+        return kResultNullOutput;
+    *unit = 0;
+    if (!open_)
+        return kResultWrongState;
+    if (index >= recordCount_)
+        return kResultOutOfRange;
+    return inspectAt(directory_[index].offset, header, unit);
+}
+
+Result ArchiveMount::inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!open_ || openEntry_)
+        return kResultWrongState;
+    const Result result = reader_.inspect(offset, header, unit);
+    if (result != kResultOk)
+        *unit = 0;
+    return result;
 }
 
 Result ArchiveMount::releaseEntry(Stream* stream) {

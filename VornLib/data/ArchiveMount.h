@@ -1,7 +1,9 @@
 // One mounted container: the directory loaded once and searched by name hash,
 // and at most one open entry at a time, because every entry is read through
 // the same underlying stream. Opening and releasing take the mount's lock;
-// reads of the open entry do not.
+// reads of the open entry do not. Opening a member of a solid group decodes
+// the group, which the mount keeps for the group's next member: read the
+// members of a group one after another (unitOf says which belong together).
 #pragma once
 
 #include <memory>
@@ -32,6 +34,13 @@ public:
     // The same for the entry of one directory record (for tools that know no names).
     Result openRecord(uint32_t index, SubStream** out);
     Result releaseEntry(Stream* stream);
+    // The unit `name` is read in: its solid group, or itself when it is in
+    // none. Entries of one unit are best read one after another on one mount,
+    // which then decodes the group once. Not while an entry is open (4).
+    Result unitOf(const char16_t* name, uint64_t* unit);
+    // The header and unit of one directory record's entry, without opening
+    // it (nothing is decoded). Not while an entry is open (4).
+    Result inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit);
 
     uint32_t recordCount() const { return recordCount_; }
     const DirectoryRecord* records() const { return directory_.get(); }
@@ -47,6 +56,7 @@ private:
     Result loadDirectory();
     const DirectoryRecord* find(const char16_t* name) const;
     Result openAt(uint32_t offset, SubStream** out);
+    Result inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit);
 
     ArchiveReader reader_;
     std::mutex lock_;

@@ -13,6 +13,9 @@ Result CompressedStream::begin(Stream* underlying, uint64_t packedSize, uint64_t
     if (!underlying)
         return kResultInvalidArgument;
     underlying_ = underlying;
+    memory_ = dynamic_cast<MemoryStream*>(underlying);
+    if (memory_ && !memory_->isAttached())
+        memory_ = nullptr;
     start_ = underlying->position();
     packedSize_ = packedSize;
     unpackedSize_ = unpackedSize;
@@ -21,6 +24,7 @@ Result CompressedStream::begin(Stream* underlying, uint64_t packedSize, uint64_t
 
 void CompressedStream::end() {
     underlying_ = nullptr;
+    memory_ = nullptr;
     start_ = packedSize_ = packedRead_ = unpackedSize_ = position_ = 0;
 }
 
@@ -31,6 +35,16 @@ Result CompressedStream::readPacked(void* destination, uint32_t count) {
     if (result == kResultOk)
         packedRead_ += count;
     return result;
+}
+
+const uint8_t* CompressedStream::packedInPlace(uint32_t count) {
+    if (!memory_ || count > packedLeft())
+        return nullptr;
+    const uint64_t at = memory_->position();
+    if (memory_->seek(at + count) != kResultOk)
+        return nullptr;
+    packedRead_ += count;
+    return memory_->bytes() + at;
 }
 
 Result CompressedStream::read(void* destination, uint32_t count) {
@@ -135,10 +149,14 @@ Result BlockStream::nextBlock(uint8_t* destination, uint32_t room, uint32_t* del
     } else {
         if (packedLength > packedLeft())
             return kResultEndOfData;
-        if ((result = packed_.reserve(packedLength)) != kResultOk ||
-            (result = readPacked(packed_.data(), packedLength)) != kResultOk)
-            return result;
-        result = decodeBlock(packed_.data(), packedLength, target, unpackedLength);
+        const uint8_t* packed = packedInPlace(packedLength);
+        if (!packed) {
+            if ((result = packed_.reserve(packedLength)) != kResultOk ||
+                (result = readPacked(packed_.data(), packedLength)) != kResultOk)
+                return result;
+            packed = packed_.data();
+        }
+        result = decodeBlock(packed, packedLength, target, unpackedLength);
     }
     if (result != kResultOk)
         return result;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "VornLib/core/Stream.h"
+#include "VornLib/data/MemoryStream.h"
 
 namespace vorn {
 
@@ -37,6 +38,10 @@ protected:
     void end();
     // Reads packed bytes, refusing to go past the entry's packed size.
     Result readPacked(void* destination, uint32_t count);
+    // The next `count` packed bytes where they lie, when the underlying stream
+    // holds its bytes in memory (the mapped payload); null otherwise, or
+    // past the packed size. They count as read.
+    const uint8_t* packedInPlace(uint32_t count);
     uint64_t packedLeft() const { return packedSize_ - packedRead_; }
 
     // Fills exactly count bytes; the base has checked the bounds already.
@@ -45,6 +50,7 @@ protected:
 private:
     const char16_t* descriptionFormat_;
     Stream* underlying_ = nullptr;
+    MemoryStream* memory_ = nullptr; // the underlying stream, when it is one
     uint64_t start_ = 0;
     uint64_t packedSize_ = 0;
     uint64_t packedRead_ = 0;

@@ -10,9 +10,12 @@
 #define VORN_PPMD_MODEL_BOUND (1u << 20)
 /* Pictures above this many pixel bytes are refused. */
 #define VORN_PICTURE_BYTES_BOUND (4u << 20)
+/* Solid groups above this many bytes are refused. */
+#define VORN_GROUP_BYTES_BOUND (4u << 20)
 #else
 #define VORN_PPMD_MODEL_BOUND (1u << 30)
 #define VORN_PICTURE_BYTES_BOUND (128u << 20)
+#define VORN_GROUP_BYTES_BOUND (64u << 20)
 #endif
 
 #endif

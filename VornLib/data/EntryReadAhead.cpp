@@ -9,10 +9,23 @@ EntryReadAhead::EntryReadAhead(uint32_t chunkSize, uint32_t depth, uint32_t lane
     : chunkSize_(chunkSize ? chunkSize : 1), depth_(std::max<uint32_t>(depth, 2)),
       lanes_(std::max<uint32_t>(lanes, 1)) {}
 
-Result EntryReadAhead::start(uint32_t count, Opener opener) {
+Result EntryReadAhead::start(uint32_t count, Opener opener, const UnitOf& unitOf) {
     stop();
     if (!opener)
         return kResultNullInput;
+    laneOf_.assign(count, 0);
+    for (Lane& lane : lanes_)
+        lane.entries.clear();
+    uint32_t units = 0;
+    uint64_t previous = 0;
+    for (uint32_t index = 0; index < count; ++index) {
+        const uint64_t unit = unitOf ? unitOf(index) : index;
+        if (index && unit != previous)
+            ++units;
+        previous = unit;
+        laneOf_[index] = units % uint32_t(lanes_.size());
+        lanes_[laneOf_[index]].entries.push_back(index);
+    }
     for (Lane& lane : lanes_) {
         for (uint32_t i = 0; i < depth_; ++i) {
             lane.buffers.emplace_back(new (std::nothrow) uint8_t[chunkSize_]);
@@ -29,10 +42,8 @@ Result EntryReadAhead::start(uint32_t count, Opener opener) {
     stopping_ = false;
     started_ = true;
     auto shared = std::make_shared<Opener>(std::move(opener));
-    for (uint32_t i = 0; i < lanes_.size(); ++i) {
-        lanes_[i].thread =
-            std::thread([this, i, count, shared] { readAll(lanes_[i], i, count, *shared); });
-    }
+    for (uint32_t i = 0; i < lanes_.size(); ++i)
+        lanes_[i].thread = std::thread([this, i, shared] { readAll(i, *shared); });
     return kResultOk;
 }
 
@@ -53,10 +64,11 @@ void EntryReadAhead::stop() {
     started_ = false;
 }
 
-void EntryReadAhead::readAll(Lane& lane, uint32_t first, uint32_t count, const Opener& opener) {
-    for (uint32_t index = first; index < count; index += uint32_t(lanes_.size())) {
+void EntryReadAhead::readAll(uint32_t laneIndex, const Opener& opener) {
+    Lane& lane = lanes_[laneIndex];
+    for (const uint32_t index : lane.entries) {
         std::unique_ptr<Stream> entry;
-        Result result = opener(index, &entry);
+        Result result = opener(index, laneIndex, &entry);
         if (result == kResultOk && !entry)
             result = kResultNullOutput;
         uint64_t left = result == kResultOk ? entry->size() : 0;
@@ -105,8 +117,9 @@ Result EntryReadAhead::pop(bool wantEntry, Item* item) {
         held_ = kNoBuffer;
         changed_.notify_all();
     }
-    // A new entry comes from the next lane in turn.
-    const uint32_t laneIndex = wantEntry ? nextEntry_ % uint32_t(lanes_.size()) : current_;
+    if (wantEntry && nextEntry_ >= laneOf_.size())
+        return kResultEndOfData;
+    const uint32_t laneIndex = wantEntry ? laneOf_[nextEntry_] : current_;
     Lane& lane = lanes_[laneIndex];
     changed_.wait(guard,
                   [this, &lane] { return !lane.ready.empty() || lane.finished || stopping_; });

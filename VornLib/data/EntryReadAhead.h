@@ -1,12 +1,15 @@
 // Reads a sequence of entries on threads of their own, a few chunks ahead of
 // the caller, so that decoding the next bytes overlaps with whatever the
 // caller does with the last ones (writing them to disk). With several lanes,
-// each a thread with its own buffers, entry i is read by lane i % lanes, so
-// that the next entries decode on other cores while one is written. Entries
-// come in the order given, each cut into chunks of at most `chunkSize` bytes;
-// an error reaches the caller at the place in that order where it happened,
-// and its lane reads nothing past it (the other lanes stop when their buffers
-// are full, or at stop()).
+// each a thread with its own buffers (and the caller's reader of its own),
+// the entries are dealt out by unit: entries of one unit that follow one
+// another (the members of one solid group) go to one lane, which decodes
+// their group once, and each next unit to the next lane in turn, so that the
+// next groups decode on other cores while one is written. Without units each
+// entry is a unit of its own. Entries come in the order given, each cut into
+// chunks of at most `chunkSize` bytes; an error reaches the caller at the
+// place in that order where it happened, and its lane reads nothing past it
+// (the other lanes stop when their buffers are full, or at stop()).
 #pragma once
 
 #include <condition_variable>
@@ -24,10 +27,12 @@ namespace vorn {
 
 class EntryReadAhead {
 public:
-    // Opens entry `index` (0 … count - 1); called on the thread of lane
-    // index % lanes, so that state kept per lane (a reader of its own) is used
-    // by one thread only.
-    using Opener = std::function<Result(uint32_t index, std::unique_ptr<Stream>* out)>;
+    // Opens entry `index` (0 … count - 1); called on the thread of `lane`, so
+    // that state kept per lane (a reader of its own) is used by one thread only.
+    using Opener =
+        std::function<Result(uint32_t index, uint32_t lane, std::unique_ptr<Stream>* out)>;
+    // The unit of entry `index`.
+    using UnitOf = std::function<uint64_t(uint32_t index)>;
 
     // `depth` chunk buffers per lane (at least 2): one held by the caller, the
     // others filled ahead.
@@ -37,7 +42,7 @@ public:
     ~EntryReadAhead() { stop(); }
 
     // Allocates the buffers (12 without memory) and starts reading `count` entries.
-    Result start(uint32_t count, Opener opener);
+    Result start(uint32_t count, Opener opener, const UnitOf& unitOf = UnitOf());
     // The next entry's size, or the error opening it gave; 19 after the last entry.
     Result nextEntry(uint64_t* size);
     // The current entry's next chunk, min(bytes left, chunkSize) long and valid
@@ -54,6 +59,7 @@ private:
         uint32_t buffer;
     };
     struct Lane {
+        std::vector<uint32_t> entries; // in order
         std::vector<std::unique_ptr<uint8_t[]>> buffers;
         std::vector<uint32_t> free;
         std::deque<Item> ready;
@@ -62,7 +68,7 @@ private:
     };
     static constexpr uint32_t kNoBuffer = ~0u;
 
-    void readAll(Lane& lane, uint32_t first, uint32_t count, const Opener& opener);
+    void readAll(uint32_t lane, const Opener& opener);
     bool takeFreeBuffer(Lane& lane, uint32_t* buffer);
     void push(Lane& lane, const Item& item);
     Result pop(bool wantEntry, Item* item);
@@ -70,7 +76,8 @@ private:
     const uint32_t chunkSize_;
     const uint32_t depth_;
     std::vector<Lane> lanes_;
-    uint32_t current_ = 0; // the lane of the entry the caller is on
+    std::vector<uint32_t> laneOf_; // of each entry
+    uint32_t current_ = 0;         // the lane of the entry the caller is on
     uint32_t nextEntry_ = 0;
     uint32_t held_ = kNoBuffer; // a buffer of lane current_
     bool started_ = false;

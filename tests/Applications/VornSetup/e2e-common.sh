@@ -47,6 +47,13 @@ reg_value() { # prefix key value
     sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
 }
 entry='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
+files_listed() { # prefix -> the uninstall entry's FilesList values sorted, each ended by "|"
+  # (listed in the order the setup copies them, which packing chooses)
+  local i=0 value
+  while value="$(reg_value "$1" "$entry\\FilesList" $i)" && [ -n "$value" ]; do
+    echo "$value"; i=$((i + 1))
+  done | sort | tr '\n' '|'
+}
 snapshot() { # prefix -> listing of files with sizes, without Wine's own churn
   (cd "$1/drive_c" && find . -path ./windows -prune -o -path ./users/*/AppData/Local/Temp -prune \
      -o -printf '%p %s\n' | sort)

@@ -25,7 +25,7 @@ check "URLInfoAbout is the web site" test "$(reg_value "$prefix" "$entry" URLInf
 for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
   check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
 done
-check "FilesList lists exactly the files" test "$(reg_value "$prefix" "$entry\\FilesList" 0)|$(reg_value "$prefix" "$entry\\FilesList" 1)|$(reg_value "$prefix" "$entry\\FilesList" 2)" = 'Help/Readme.txt|VornDemo.exe|'
+check "FilesList lists exactly the files" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|'
 group="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"
 check "program group shortcut" test -f "$group/VornDemo.lnk"
 check "the shortcut points at the installed program" grep -q "VornDemo.exe" <(strings -el "$group/VornDemo.lnk"; strings "$group/VornDemo.lnk")

@@ -7,6 +7,9 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/ParallelEncoder.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/ArchiveMount.h"
+#include "VornLib/data/EntryHandle.h"
 
 namespace vornpack {
 namespace {
@@ -76,55 +79,101 @@ TEST(ParallelPacking, BadThreadCountsAreRefusedWithAClearError) {
     EXPECT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--jobs", u"256", u"--quiet"}));
 }
 
-// Hands back file `index` as its own index repeated, failing where told.
+// File `index` is its own index repeated, with its offset mixed in so that
+// pieces out of place show; it fails where told.
 struct Files {
     std::vector<uint64_t> sizes;
     uint32_t failAt = ~0u;
     std::atomic<uint32_t> loads{0};
+    std::atomic<uint32_t> largestLoad{0};
 
+    static uint8_t Byte(uint32_t index, uint64_t offset) { return uint8_t(index + offset / 4096); }
+    std::vector<uint8_t> contents(uint32_t index) const {
+        std::vector<uint8_t> bytes(size_t(sizes[index]));
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = Byte(index, i);
+        return bytes;
+    }
     ParallelEncoder::Load load() {
-        return [this](uint32_t index, std::vector<uint8_t>* data, vorn::String* message) {
+        return [this](uint32_t index, uint64_t offset, uint32_t length, std::vector<uint8_t>* data,
+                      vorn::String* message) {
             ++loads;
+            for (uint32_t seen = largestLoad; length > seen;)
+                largestLoad.compare_exchange_weak(seen, length);
             if (index == failAt) {
                 *message = u"cannot read it";
                 return vorn::kResultAccessDenied;
             }
-            data->assign(size_t(sizes[index]), uint8_t(index));
+            data->resize(length);
+            for (uint32_t i = 0; i < length; ++i)
+                (*data)[i] = Byte(index, offset + i);
             return vorn::kResultOk;
         };
     }
 };
 
-vorn::String NameOf(uint32_t) {
-    return u"name";
+vorn::String NameOf(uint32_t index) {
+    return vorn::Format(u"file{0}", {index});
 }
 
-TEST(ParallelEncoder, HandsFilesBackInOrderWithinATinyBudget) {
-    const MethodName& store = *FindMethod(u"store");
+// Writes every file through `encoder` into a container and reads each back.
+void ExpectWrittenAndReadBack(ParallelEncoder& encoder, const Files& files) {
+    vorn::GrowableStream out;
+    ContainerWriter writer;
+    ASSERT_EQ(0u, writer.begin(&out, 0, 0));
+    for (uint32_t i = 0; i < files.sizes.size(); ++i) {
+        WrittenFile file;
+        encoder.writeNext(&writer, NameOf(i).data(), &file);
+        ASSERT_EQ(0u, file.result) << i;
+        EXPECT_EQ(files.sizes[i], file.unpackedSize) << i;
+    }
+    WrittenFile past;
+    encoder.writeNext(&writer, u"past", &past);
+    EXPECT_EQ(4u, past.result);
+    ASSERT_EQ(0u, writer.finish());
+    vorn::ArchiveMount mount;
+    ASSERT_EQ(0u, mount.open(&out));
+    for (uint32_t i = 0; i < files.sizes.size(); ++i) {
+        std::unique_ptr<vorn::EntryHandle> entry;
+        ASSERT_EQ(0u, vorn::EntryHandle::open(&mount, NameOf(i).data(), &entry)) << i;
+        std::vector<uint8_t> bytes(size_t(entry->size()));
+        if (!bytes.empty()) {
+            ASSERT_EQ(0u, entry->read(bytes.data(), uint32_t(bytes.size()))) << i;
+        }
+        EXPECT_TRUE(bytes == files.contents(i)) << i;
+    }
+}
+
+TEST(ParallelEncoder, WritesFilesInOrderWithinATinyBudget) {
     Files files;
     files.sizes = {5000, 0, 70000, 1, 300, 9000, 2, 40000};
     // A budget smaller than any file: each is still taken once the writer waits for it.
-    ParallelEncoder encoder(store, 3, 1);
+    ParallelEncoder encoder(*FindMethod(u"store"), 3, 1);
     ASSERT_EQ(0u, encoder.start(files.sizes, files.load(), NameOf));
-    for (uint32_t i = 0; i < files.sizes.size(); ++i) {
-        EncodedFile file;
-        encoder.next(&file);
-        ASSERT_EQ(0u, file.result) << i;
-        EXPECT_EQ(files.sizes[i], file.unpackedSize) << i;
-        EXPECT_TRUE(file.encoded.packed == std::vector<uint8_t>(size_t(files.sizes[i]), uint8_t(i)))
-            << i;
+    ExpectWrittenAndReadBack(encoder, files);
+}
+
+// However large a file, no thread ever loads more than a piece of it, and
+// the pieces make the same entry whatever the method.
+TEST(ParallelEncoder, LargeFilesAreReadAndWrittenPieceByPiece) {
+    const uint32_t piece = 64u << 10;
+    for (const char16_t* method : {u"store", u"deflate", u"lzo", u"lzma", u"auto"}) {
+        SCOPED_TRACE(vorn::String(method).length());
+        Files files;
+        files.sizes = {3 * uint64_t(piece) + 17, 100, piece, uint64_t(piece) + 1};
+        ParallelEncoder encoder(*FindMethod(method), 2, piece, piece);
+        ASSERT_EQ(0u, encoder.start(files.sizes, files.load(), NameOf));
+        ExpectWrittenAndReadBack(encoder, files);
+        EXPECT_LE(files.largestLoad.load(), piece);
     }
-    EncodedFile past;
-    encoder.next(&past);
-    EXPECT_EQ(4u, past.result);
 }
 
 TEST(ParallelEncoder, AFileLargerThanTheBudgetLeavesNoThreadIdle) {
-    const MethodName& store = *FindMethod(u"store");
     const std::vector<uint64_t> sizes = {1000, 10, 10, 10};
     std::atomic<bool> secondLoaded{false};
-    ParallelEncoder encoder(store, 2, 100);
-    auto load = [&](uint32_t index, std::vector<uint8_t>* data, vorn::String*) {
+    ParallelEncoder encoder(*FindMethod(u"store"), 2, 100);
+    auto load = [&](uint32_t index, uint64_t, uint32_t length, std::vector<uint8_t>* data,
+                    vorn::String*) {
         if (index == 1)
             secondLoaded = true;
         // The first file is still being read when the second one is taken.
@@ -132,32 +181,36 @@ TEST(ParallelEncoder, AFileLargerThanTheBudgetLeavesNoThreadIdle) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (index == 0 && !secondLoaded)
             return vorn::kResultTimedOut;
-        data->assign(size_t(sizes[index]), uint8_t(index));
+        data->assign(length, uint8_t(index));
         return vorn::kResultOk;
     };
     ASSERT_EQ(0u, encoder.start(sizes, load, NameOf));
+    vorn::GrowableStream out;
+    ContainerWriter writer;
+    ASSERT_EQ(0u, writer.begin(&out, 0, 0));
     for (uint32_t i = 0; i < sizes.size(); ++i) {
-        EncodedFile file;
-        encoder.next(&file);
+        WrittenFile file;
+        encoder.writeNext(&writer, NameOf(i).data(), &file);
         EXPECT_EQ(0u, file.result) << i;
     }
 }
 
 TEST(ParallelEncoder, AFailureIsHandedBackInItsPlace) {
-    const MethodName& lzma2 = *FindMethod(u"lzma2");
     Files files;
     files.sizes = std::vector<uint64_t>(40, 20000);
     files.failAt = 5;
-    ParallelEncoder encoder(lzma2, 2);
+    ParallelEncoder encoder(*FindMethod(u"lzma2"), 2);
     ASSERT_EQ(0u, encoder.start(files.sizes, files.load(), NameOf));
+    vorn::GrowableStream out;
+    ContainerWriter writer;
+    ASSERT_EQ(0u, writer.begin(&out, 0, 0));
     for (uint32_t i = 0; i < 5; ++i) {
-        EncodedFile file;
-        encoder.next(&file);
+        WrittenFile file;
+        encoder.writeNext(&writer, NameOf(i).data(), &file);
         ASSERT_EQ(0u, file.result) << i;
-        EXPECT_EQ(vorn::CompressionKind::Lzma2, file.encoded.kind);
     }
-    EncodedFile failed;
-    encoder.next(&failed);
+    WrittenFile failed;
+    encoder.writeNext(&writer, u"file5", &failed);
     EXPECT_EQ(17u, failed.result);
     EXPECT_EQ(vorn::String(u"cannot read it"), failed.message);
     // Nothing is started after the failure beyond what was under way.

@@ -299,7 +299,14 @@ TEST(SetupOfAForeignProgram, CarriesTheRemovalProgramMadeForTheProduct) {
     Payload removal(std::vector<uint8_t>(carried.begin(), carried.end()));
     EXPECT_EQ(ProgramResources(false).size() + 1, removal.pe.resources().size())
         << "the stub's own resources and the payload";
-    EXPECT_EQ(3u, removal.mount.recordCount()) << "Product.xml and the two string tables";
+    EXPECT_EQ(4u, removal.mount.recordCount())
+        << "Product.xml, the two string tables and the names";
+    EXPECT_TRUE(removal.mount.contains(vorn::kEntryNamesName));
+    uint64_t unit = 0;
+    ASSERT_EQ(0u, removal.mount.unitOf(u"Data/Xml/Product.xml", &unit));
+    uint64_t otherUnit = 0;
+    ASSERT_EQ(0u, removal.mount.unitOf(u"Data/Xml/VornLib-Strings-en.xml", &otherUnit));
+    EXPECT_NE(unit, otherUnit) << "each entry alone, never in a group";
     EXPECT_NE(std::string::npos, removal.entry(u"Data/Xml/Product.xml").find("bin/Hello.exe"));
     EXPECT_EQ(removal.entry(u"Data/Xml/VornSetup-Custom-Strings-en.xml"),
               "<Strings Language=\"en\"><String ID=\"HelloDocument\">Hello</String></Strings>");

@@ -5,6 +5,8 @@
 #include "PeImageBuilder.h"
 #include "ProgramImages.h"
 #include "Tools/VornPack/Commands.h"
+#include "Tools/VornPack/FileList.h"
+#include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/XmlDocument.h"
@@ -110,6 +112,21 @@ TEST(SetupFileList, ReadsBackThroughTheInstallersReader) {
     }
     EXPECT_EQ(total, manifest.totalSize);
     EXPECT_NE(std::string::npos, xml.find("Date=\"2020-02-29T12:34:56Z\"")) << xml;
+
+    // In any order (a solid payload's), the files read back in that order.
+    std::vector<ApplicationFile> reordered(files.rbegin(), files.rend());
+    std::swap(reordered[0], reordered[2]);
+    xml = OrderedFileList(reordered);
+    ASSERT_EQ(0u, document.parse(xml.data(), uint32_t(xml.size()), u"FileList.xml")) << xml;
+    vornsetup::InstallManifest ordered;
+    ASSERT_EQ(0u, ordered.readFileList(*document.root()->find(u"/Files")));
+    EXPECT_EQ(vorn::String(u"Application/"), ordered.sourceRoot);
+    ASSERT_EQ(reordered.size(), ordered.files.size());
+    for (size_t i = 0; i < reordered.size(); ++i) {
+        EXPECT_EQ(reordered[i].relativePath, ordered.files[i].relativePath) << i;
+        EXPECT_EQ(reordered[i].size, ordered.files[i].size) << i;
+        EXPECT_EQ(reordered[i].date, ordered.files[i].date) << i;
+    }
 }
 
 TEST(SetupFileList, AnEmptyApplicationFolderGivesAnEmptyList) {
@@ -313,7 +330,7 @@ TEST(Setup, PacksEverythingIntoTheStubsPayloadResource) {
             appNames.push_back(u"Application/" + fs::u8path(file.path).generic_u16string());
         for (size_t i = 0; i < appNames.size(); ++i)
             expected.push_back({appNames[i].c_str(), sources.app / fs::u8path(kAppFiles[i].path)});
-        ASSERT_EQ(expected.size() + 1, mount.recordCount()) << "and the file list";
+        ASSERT_EQ(expected.size() + 2, mount.recordCount()) << "and the file list and the names";
         for (const ExpectedEntry& entry : expected) {
             SCOPED_TRACE(entry.source.u8string());
             vorn::SubStream* stream = nullptr;
@@ -337,6 +354,16 @@ TEST(Setup, PacksEverythingIntoTheStubsPayloadResource) {
         std::vector<ApplicationFile> files;
         vorn::String badName;
         ASSERT_EQ(0u, DescribeApplication(sources.app, &described, &files, &badName));
+        if (vorn::String(method) == u"auto") {
+            // Packed solid: in the order the files pack best in.
+            std::vector<vorn::String> paths;
+            for (const ApplicationFile& file : files)
+                paths.push_back(file.relativePath);
+            std::vector<ApplicationFile> ordered;
+            for (const uint32_t index : SolidOrder(paths))
+                ordered.push_back(files[index]);
+            described = OrderedFileList(ordered);
+        }
         EXPECT_EQ(described, std::string(fileList.begin(), fileList.end()));
     }
 }

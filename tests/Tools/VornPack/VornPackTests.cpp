@@ -5,6 +5,7 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Tools/VornPack/CheckXml.h"
 #include "Tools/VornPack/Commands.h"
+#include "VornLib/data/ArchiveFormat.h"
 #include "VornLib/data/ArchiveMount.h"
 #include "VornLib/data/FileStream.h"
 #include "VornLib/data/NameHash.h"
@@ -56,12 +57,26 @@ TEST(VornPack, EveryMethodPacksVerifiesAndExtractsTheSameFiles) {
     ScratchFolder scratch;
     const fs::path source = scratch.path() / "source";
     FillSource(source);
-    for (const char16_t* method :
-         {u"auto", u"store", u"deflate", u"lzo", u"lzma", u"lzma2", u"ppmd"}) {
-        SCOPED_TRACE(vorn::String(method).length());
+    const std::vector<Arguments> kMethods = {
+        {u"--method", u"auto"},
+        {u"--method", u"store"},
+        {u"--method", u"deflate"},
+        {u"--method", u"lzo"},
+        {u"--method", u"lzma"},
+        {u"--method", u"lzma2"},
+        {u"--method", u"ppmd"},
+        {u"--no-solid"},
+        {u"--method", u"deflate", u"--solid"},
+        {u"--method", u"lzo", u"--solid"},
+        {u"--method", u"store", u"--solid"},
+    };
+    for (const Arguments& method : kMethods) {
+        SCOPED_TRACE(method.back().length() * 10 + method.size());
         const fs::path container = scratch.path() / "payload.bin";
         const fs::path target = scratch.path() / "out";
-        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method}));
+        Arguments arguments = {Text(source), u"-o", Text(container)};
+        arguments.insert(arguments.end(), method.begin(), method.end());
+        ASSERT_EQ(0, Pack(arguments));
         EXPECT_FALSE(fs::exists(scratch.path() / "payload.bin.vornpack-partial"));
         EXPECT_EQ(0, Verify({Text(container)}));
         EXPECT_EQ(0, List({Text(container), u"--names", Text(source)}));
@@ -72,9 +87,9 @@ TEST(VornPack, EveryMethodPacksVerifiesAndExtractsTheSameFiles) {
 }
 
 // Which kind each entry got, read back through the mount.
-std::map<std::string, vorn::CompressionKind> KindsOf(const fs::path& container,
-                                                     const std::vector<const char16_t*>& names) {
-    std::map<std::string, vorn::CompressionKind> kinds;
+std::map<std::string, uint16_t> KindsOf(const fs::path& container,
+                                        const std::vector<const char16_t*>& names) {
+    std::map<std::string, uint16_t> kinds;
     vorn::FileStream file;
     EXPECT_EQ(0u, file.openRead(Text(container).data()));
     vorn::ArchiveMount mount;
@@ -82,25 +97,33 @@ std::map<std::string, vorn::CompressionKind> KindsOf(const fs::path& container,
     for (const char16_t* name : names) {
         vorn::SubStream* entry = nullptr;
         EXPECT_EQ(0u, mount.openEntry(name, &entry));
-        kinds[fs::path(std::u16string(name)).u8string()] =
-            vorn::CompressionKind(mount.openEntryHeader().kindBits());
+        kinds[fs::path(std::u16string(name)).u8string()] = mount.openEntryHeader().kindBits();
         (void)mount.releaseEntry(entry);
     }
     return kinds;
 }
 
-TEST(VornPack, AutoStoresCompressedFilesAndCompressesTheRest) {
+TEST(VornPack, AutoGroupsWhatCompressesAndStoresWhatIsCompressedAlready) {
     ScratchFolder scratch;
     FillSource(scratch.path() / "source");
     const fs::path container = scratch.path() / "payload.bin";
+    const std::vector<const char16_t*> names = {u"Data/Logo.png", u"Data/Xml/Configuration.xml",
+                                                u"Program/zeros.bin", u"empty.txt"};
     ASSERT_EQ(0, Pack({Text(scratch.path() / "source"), u"-o", Text(container)}));
-    auto kinds = KindsOf(container, {u"Data/Logo.png", u"Data/Xml/Configuration.xml",
-                                     u"Program/zeros.bin", u"empty.txt"});
-    EXPECT_EQ(vorn::CompressionKind::Stored, kinds["Data/Logo.png"]);
-    EXPECT_EQ(vorn::CompressionKind::Stored, kinds["empty.txt"]);
-    // The fast decoder: installing reads every byte once.
-    EXPECT_EQ(vorn::CompressionKind::Lzma2, kinds["Data/Xml/Configuration.xml"]);
-    EXPECT_NE(vorn::CompressionKind::Stored, kinds["Program/zeros.bin"]);
+    auto kinds = KindsOf(container, names);
+    EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["Data/Logo.png"]);
+    EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["empty.txt"]);
+    EXPECT_EQ(vorn::kGroupMemberKind, kinds["Data/Xml/Configuration.xml"]);
+    EXPECT_EQ(vorn::kGroupMemberKind, kinds["Program/zeros.bin"]);
+    // File by file, the fast decoder: installing reads every byte once.
+    ASSERT_EQ(0, Pack({Text(scratch.path() / "source"), u"-o", Text(container), u"--no-solid"}));
+    kinds = KindsOf(container, names);
+    EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["Data/Logo.png"]);
+    EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["empty.txt"]);
+    EXPECT_EQ(uint16_t(vorn::CompressionKind::Lzma2), kinds["Data/Xml/Configuration.xml"]);
+    EXPECT_EQ(uint16_t(vorn::CompressionKind::Lzma2), kinds["Program/zeros.bin"]);
+    EXPECT_EQ(5, Pack({Text(scratch.path() / "source"), u"-o", Text(container), u"--solid",
+                       u"--no-solid"}));
 }
 
 // Two names whose hashes are equal, found by trying numbered names.
@@ -169,6 +192,63 @@ TEST(VornPack, DamagedContainersFailWithTheirCodeAndExtractNothing) {
     EXPECT_NE(0, Verify({Text(container)}));
     vorn::WriteWholeFile(container, std::vector<uint8_t>(pristine.begin(), pristine.end() - 1));
     EXPECT_EQ(19, Verify({Text(container)})); // the directory now runs past the end
+}
+
+// Changes 100 bytes in the middle of the packed data of entry `name`.
+void DamageEntry(const fs::path& container, const char16_t* name) {
+    std::vector<uint8_t> bytes = vorn::ReadWholeFile(container);
+    uint64_t offset = 0;
+    {
+        vorn::GrowableStream stream(bytes);
+        vorn::ArchiveMount mount;
+        ASSERT_EQ(0u, mount.open(&stream));
+        for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+            if (mount.records()[i].nameHash == vorn::NameHash(name))
+                offset = mount.records()[i].offset;
+        }
+    }
+    ASSERT_NE(0u, offset);
+    vorn::EntryHeader header;
+    header.parse(bytes.data() + offset);
+    if (header.kindBits() == vorn::kGroupMemberKind) {
+        // A member's bytes are its group's.
+        vorn::MemberLocator locator;
+        locator.parse(bytes.data() + offset + vorn::EntryHeader::kSize);
+        offset = locator.groupOffset;
+        header.parse(bytes.data() + offset);
+    }
+    const size_t middle = size_t(offset + vorn::EntryHeader::kSize + header.packedSize / 2);
+    for (size_t i = middle - 50; i < middle + 50; ++i)
+        bytes[i] ^= 0x3C;
+    vorn::WriteWholeFile(container, bytes);
+}
+
+TEST(VornPack, VerifyNamesEveryDamagedEntryAndExtractWritesNoneOfThem) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillSource(source);
+    for (const char16_t* method : {u"store", u"auto"}) {
+        SCOPED_TRACE(vorn::String(method).length());
+        const fs::path container = scratch.path() / "payload.bin";
+        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method, u"--quiet"}));
+        DamageEntry(container, u"Program/App.exe");
+        DamageEntry(container, u"Data/Logo.png");
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(22, Verify({Text(container)}));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, errors.find("\"Program/App.exe\" is damaged (result 22)"))
+            << errors;
+        EXPECT_NE(std::string::npos, errors.find("\"Data/Logo.png\" is damaged (result 22)"))
+            << errors;
+        EXPECT_NE(std::string::npos, errors.find(" of 7 entries")) << errors;
+        // What extract wrote before the damaged entry goes again; nothing is
+        // left under a name or half-written.
+        const fs::path target = scratch.path() / "out";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(22, Extract({Text(container), Text(target), u"--names", Text(source)}));
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(!fs::exists(target) || FilesUnder(target).empty());
+    }
 }
 
 TEST(VornPack, ExtractRefusesNamesThatLeaveTheFolder) {

@@ -2,6 +2,10 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
+
+#include "VornLib/data/EntryHandle.h"
+#include "VornLib/data/NameHash.h"
 
 namespace vorn {
 
@@ -25,6 +29,27 @@ ScratchFolder::~ScratchFolder() {
 std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+Result ReadWholeEntry(ArchiveMount* mount, const char16_t* name, std::vector<uint8_t>* out) {
+    std::unique_ptr<EntryHandle> handle;
+    Result result = EntryHandle::open(mount, name, &handle);
+    if (result != kResultOk)
+        return result;
+    out->assign(size_t(handle->size()), 0);
+    return out->empty() ? kResultOk : handle->read(out->data(), uint32_t(out->size()));
+}
+
+uint64_t EntryHeaderOffset(const std::vector<uint8_t>& bytes, const char16_t* name) {
+    GrowableStream container(bytes);
+    ArchiveMount mount;
+    if (mount.open(&container) != kResultOk)
+        return 0;
+    for (uint32_t i = 0; i < mount.recordCount(); ++i) {
+        if (mount.records()[i].nameHash == NameHash(name))
+            return mount.records()[i].offset;
+    }
+    return 0;
 }
 
 void WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "GrowableStream.h"
+#include "VornLib/data/ArchiveMount.h"
 
 namespace vorn {
 
@@ -24,6 +25,11 @@ private:
 };
 
 std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path);
+// Opens the entry `name` of `mount` and reads it whole in one read.
+Result ReadWholeEntry(ArchiveMount* mount, const char16_t* name, std::vector<uint8_t>* out);
+// The header offset of the entry the directory of `container` names `name`; 0
+// when none does.
+uint64_t EntryHeaderOffset(const std::vector<uint8_t>& container, const char16_t* name);
 void WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 // Contents with the character of real payload files.

@@ -61,7 +61,7 @@ struct Entries {
     std::atomic<uint32_t> reads{0};
 
     EntryReadAhead::Opener opener() {
-        return [this](uint32_t index, std::unique_ptr<Stream>* out) -> Result {
+        return [this](uint32_t index, uint32_t, std::unique_ptr<Stream>* out) -> Result {
             ++opened;
             if (index == failOpenAt)
                 return kResultNotFound;
@@ -139,32 +139,41 @@ TEST_P(EntryReadAheadLanes, AnErrorArrivesInItsPlace) {
 
 INSTANTIATE_TEST_SUITE_P(OneToThree, EntryReadAheadLanes, testing::Values(1u, 2u, 3u));
 
-// Entries of one lane are opened on one thread, those of others elsewhere, so
-// that a reader kept per lane is never shared between threads.
-TEST(EntryReadAhead, EachLaneOpensItsEntriesOnItsOwnThread) {
+// Entries of one unit (a solid group) are opened on one lane and thread, each
+// next unit on the next lane in turn, so that a reader kept per lane is never
+// shared between threads and decodes each group once.
+TEST(EntryReadAhead, EachUnitGoesToTheNextLaneAndItsThread) {
     constexpr uint32_t kLanes = 3;
-    constexpr uint32_t kCount = 10;
-    std::vector<std::thread::id> openedOn(kCount);
+    const std::vector<uint64_t> kUnits = {7, 7, 7, 1, 9, 9, 7, 7, 7, 7, 5};
+    const std::vector<uint32_t> kLaneOf = {0, 0, 0, 1, 2, 2, 0, 0, 0, 0, 1};
+    const uint32_t count = uint32_t(kUnits.size());
+    std::vector<std::thread::id> openedOn(count);
+    std::vector<uint32_t> laneOf(count, 99);
     Entries entries;
-    for (uint32_t i = 0; i < kCount; ++i)
+    for (uint32_t i = 0; i < count; ++i)
         entries.contents.push_back(Bytes(kChunk, uint8_t(i)));
     EntryReadAhead ahead(kChunk, 2, kLanes);
     const EntryReadAhead::Opener inner = entries.opener();
-    ASSERT_EQ(kResultOk, ahead.start(kCount, [&](uint32_t index, std::unique_ptr<Stream>* out) {
-        openedOn[index] = std::this_thread::get_id();
-        return inner(index, out);
-    }));
-    for (uint32_t i = 0; i < kCount; ++i) {
+    ASSERT_EQ(kResultOk, ahead.start(
+                             count,
+                             [&](uint32_t index, uint32_t lane, std::unique_ptr<Stream>* out) {
+                                 openedOn[index] = std::this_thread::get_id();
+                                 laneOf[index] = lane;
+                                 return inner(index, lane, out);
+                             },
+                             [&](uint32_t index) { return kUnits[index]; }));
+    for (uint32_t i = 0; i < count; ++i) {
         std::vector<uint8_t> bytes;
         std::vector<uint32_t> chunks;
         ASSERT_EQ(kResultOk, Drain(ahead, &bytes, &chunks));
         EXPECT_EQ(entries.contents[i], bytes);
     }
     ahead.stop();
-    for (uint32_t i = 0; i < kCount; ++i) {
+    EXPECT_EQ(kLaneOf, laneOf);
+    for (uint32_t i = 0; i < count; ++i) {
         EXPECT_NE(std::this_thread::get_id(), openedOn[i]);
         for (uint32_t j = 0; j < i; ++j)
-            EXPECT_EQ(i % kLanes == j % kLanes, openedOn[i] == openedOn[j]) << i << " " << j;
+            EXPECT_EQ(kLaneOf[i] == kLaneOf[j], openedOn[i] == openedOn[j]) << i << " " << j;
     }
 }
 

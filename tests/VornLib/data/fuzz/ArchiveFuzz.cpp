@@ -1,5 +1,6 @@
 // libFuzzer target: mounts the input as a container and reads every entry of
-// its directory through the real decoders. Any outcome but a result code
+// its directory through the real decoders (solid groups, their filters and
+// members included). Any outcome but a result code
 // (crash, hang, out-of-bounds access, runaway allocation) is a finding.
 // Mutations rarely keep a header's CRC right, so an input whose checksums are
 // wrong is mounted a second time with them mended: the fields behind the

@@ -5,9 +5,10 @@
 # (the copy page alone, photographed, ending by itself; cancelled), the log of
 # an installation that succeeds, fails and is killed, and of a removal, the
 # result file of each exit code the setup can be driven into, checked against
-# the README's tables, and VornPack manifest on the setup.
+# the README's tables (and a removal's 4), and VornPack manifest on the setup,
+# held to the winget schemas' rules.
 # shellcheck source-path=SCRIPTDIR
-# shellcheck disable=SC2016 # single quotes hold Windows paths
+# shellcheck disable=SC2016,SC1003 # single quotes hold Windows paths
 set -uo pipefail
 # shellcheck disable=SC2034 # e2e-common.sh reads them
 { vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; driver="$7"; helper="$8"; }
@@ -329,6 +330,11 @@ mkdir -p "$(deploy "$prefix")/folder.log"
 run_code 0 installed "$work/VornDemoSetup.exe" /Quiet '/Log:C:\Deploy\folder.log'
 check "with the log's problem in the result file" grep -q 'cannot be created' <<<"$(result_of "$(deploy "$prefix")/installed.json" logProblem)"
 check "and the installation made" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
+# Its removal once the uninstall entry is gone: 4, in words the README's.
+WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg delete "$entry" /f >/dev/null 2>&1
+"$run" "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Uninstall /Passive '/Log:C:\Deploy\orphan.log' >/dev/null 2>&1 </dev/null; code=$?
+check "a removal without its entry ends with 4 ($code)" test "$code" -eq 4
+check "its log ends with the README's meaning" test "$(events_of "$(deploy "$prefix")/orphan.log" | tail -1)" = "Result 4 notInstalled: $(sed -n 's/^| removal | 4 | `notInstalled` | \(.*\) | none |$/\1/p' "$readme")"
 end_scenario "$prefix"
 
 echo "== the log of an installation killed in the middle of the copy (${SECONDS}s)"

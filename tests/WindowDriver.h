@@ -52,13 +52,39 @@ inline std::wstring ClassName(HWND window) {
     return name;
 }
 
-// A caption as the user reads it: without the "&" that marks the access key.
+// A caption as the user reads it: without the "&" that marks the access key
+// ("&&" shows one "&").
 inline std::wstring Caption(const std::wstring& text) {
     std::wstring caption;
-    for (wchar_t unit : text)
-        if (unit != L'&')
-            caption += unit;
+    for (size_t index = 0; index < text.size(); ++index) {
+        if (text[index] == L'&' && index + 1 < text.size())
+            ++index;
+        caption += text[index];
+    }
     return caption;
+}
+
+// Whether the control's text marks an access key: a button's always does, a
+// label's unless it shows "&" as it is (SS_NOPREFIX).
+inline bool MarksAccessKey(HWND control) {
+    const std::wstring name = ClassName(control);
+    if (_wcsicmp(name.c_str(), L"Button") == 0)
+        return true;
+    return _wcsicmp(name.c_str(), L"Static") == 0 &&
+           !(GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX);
+}
+
+// The text the user reads on the control.
+inline std::wstring ShownText(HWND control, const std::wstring& text) {
+    return MarksAccessKey(control) ? Caption(text) : text;
+}
+
+// The window of `window`'s thread that has the keyboard focus; null for none.
+inline HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
 // The visible button with this caption; null when there is none. A user can
@@ -111,7 +137,7 @@ inline bool SetEditText(HWND window, const std::wstring& label, const std::wstri
         if (!IsWindowVisible(child.first))
             continue;
         if (!labelSeen) {
-            labelSeen = Caption(child.second) == label;
+            labelSeen = ShownText(child.first, child.second) == label;
             continue;
         }
         if (_wcsicmp(ClassName(child.first).c_str(), L"Edit") != 0)
@@ -252,7 +278,7 @@ inline bool PickComboItem(HWND window, const std::wstring& label, const std::wst
         if (!IsWindowVisible(child.first))
             continue;
         if (!labelSeen) {
-            labelSeen = Caption(child.second) == label;
+            labelSeen = ShownText(child.first, child.second) == label;
             continue;
         }
         if (_wcsicmp(ClassName(child.first).c_str(), WC_COMBOBOXEXW) != 0)

@@ -3,7 +3,9 @@
 // Waits for a top-level window and prints its title and its children's texts
 // (UTF-8, one per line); with --controls, only the visible children, each as
 // "<class>\t<state>\t<text>\t<control id>" (state: "enabled" or
-// "disabled", then ",checked" for a ticked box; every tab of a tab control is
+// "disabled", then ",checked" for a ticked box; a text as the user reads it,
+// without the "&" of an access key; the control with the keyboard focus has a
+// fifth field, "focus"; every tab of a tab control is
 // a line of class "Tab" whose state says "selected" for the chosen one, every
 // item of a ComboBoxEx32 list a line of class "Item"; line breaks inside a
 // text become blanks; the id in hexadecimal, as "0x1a2b"). Then it acts as a
@@ -49,6 +51,7 @@ std::wstring OneLine(std::wstring text) {
 }
 
 void PrintControls(HWND window) {
+    HWND focus = vorntest::FocusOf(window);
     for (const auto& child : vorntest::ChildTexts(window)) {
         if (!IsWindowVisible(child.first))
             continue;
@@ -59,7 +62,9 @@ void PrintControls(HWND window) {
             state += L",checked";
         wchar_t id[16] = {};
         swprintf(id, 16, L"0x%04x", unsigned(GetDlgCtrlID(child.first)) & 0xFFFFu);
-        PrintLine(className + L"\t" + state + L"\t" + OneLine(child.second) + L"\t" + id);
+        PrintLine(className + L"\t" + state + L"\t" +
+                  OneLine(vorntest::ShownText(child.first, child.second)) + L"\t" + id +
+                  (child.first == focus ? L"\tfocus" : L""));
         if (_wcsicmp(className.c_str(), WC_COMBOBOXEXW) == 0)
             for (const std::wstring& item : vorntest::ComboItemTexts(child.first))
                 PrintLine(L"Item\tenabled\t" + OneLine(item));

@@ -50,6 +50,8 @@ public:
     // The previous installation's folder, group and shortcut choices, from
     // its uninstall entry.
     void readPreviousChoices();
+    // Those, then the command line's folder and the defaults.
+    void readChoices();
     // Folder and group from the command line and the defaults (steps 5-7).
     void applyDefaults(const String* installFolderSwitch, const String& programFiles);
 
@@ -102,6 +104,8 @@ public:
     // By ShortcutChoiceIndex: the previous installation's choice, else the
     // preference's default; true when neither is there.
     bool chosenShortcuts[kShortcutChoiceCount] = {true, true};
+    // An earlier installation is there: this one replaces it.
+    bool updating = false;
 };
 
 } // namespace vornsetup

@@ -32,18 +32,23 @@ InstallManifest& InstallManifest::Instance() {
             (void)built->readRemovalProgram(*element);
             (void)resources.release(element);
         }
-        built->readPreviousChoices();
-        String folder;
-        const bool hasFolder =
-            AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
-        built->applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+        built->readChoices();
         return built;
     }();
     return *manifest;
 }
 
+void InstallManifest::readChoices() {
+    readPreviousChoices();
+    String folder;
+    const bool hasFolder =
+        AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);
+    applyDefaults(hasFolder ? &folder : nullptr, ProgramFilesFolder());
+}
+
 void InstallManifest::readPreviousChoices() {
     UninstallEntry entry(uuid);
+    updating = entry.exists();
     String value;
     if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
         installFolder = value;

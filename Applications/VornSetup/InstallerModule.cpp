@@ -107,6 +107,10 @@ Result InstallerModule::runInstaller() {
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(runningProgram), nullptr);
         return kResultAlreadyExists;
     }
+    // An installation that was interrupted (a kill, a power failure) is
+    // undone or finished first, so that the wizard proposes what is there.
+    if (UpdateTransaction::Recover(manifest.uuid, TransferWorker::kHandOffMilliseconds))
+        manifest.readChoices();
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =
         window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", std::move(window)) : nullptr;

@@ -8,6 +8,7 @@
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
+#include "VornLib/gui/AccessKeys.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
 #include "VornLib/gui/ButtonControl.h"
 #include "VornLib/gui/ComboBoxControl.h"
@@ -59,9 +60,14 @@ bool ConfirmCancel(void* context) {
     HWND owner = WindowSystem::Instance().mainWindow()
                      ? WindowSystem::Instance().mainWindow()->handle()
                      : nullptr;
-    return ShowMessageBox(u"CancelConfirmation", FormatArgument(manifest.displayName()), owner) ==
-           kButtonYes;
+    // An update that is cancelled leaves the installed version as it is.
+    const char16_t* question =
+        manifest.updating ? u"UpdateCancelConfirmation" : u"CancelConfirmation";
+    return ShowMessageBox(question, FormatArgument(manifest.displayName()), owner) == kButtonYes;
 }
+
+// The options page's own message: the group picked from the list is taken.
+constexpr UINT kApplyPickedGroup = kInstallerMessage + 1;
 
 const PageCommand kMainPageCommands[] = {{u"InstallCmd", kStartInstallation},
                                          {u"QuitCmd", kCloseMainWindow}};
@@ -82,10 +88,6 @@ void MainPage::created() {
 }
 
 void MainPage::shown() {}
-
-Window* MainPage::focusControl() {
-    return control(u"InstallCmd");
-}
 
 void MainPage::selectTab(uint32_t index) {
     if (auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs")))
@@ -148,10 +150,6 @@ bool WelcomePage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
 
 // --- OptionsPage ---
 
-Window* OptionsPage::focusControl() {
-    return control(u"InstallFolder");
-}
-
 String OptionsPage::folderText() const {
     auto* folder = dynamic_cast<EditBoxControl*>(control(u"InstallFolder"));
     return folder ? folder->text() : String();
@@ -174,8 +172,9 @@ void OptionsPage::setGroupText(const String& text) {
 
 void OptionsPage::shown() {
     const InstallManifest& manifest = this->manifest();
+    // The name stands as itself in a caption that marks an access key.
     SetText(control(u"InstallFolderLabel"),
-            Formatted(u"#InstallFolderLabel", manifest.displayName()));
+            Formatted(u"#InstallFolderLabel", EscapeAccessKeys(manifest.displayName())));
     setFolderText(manifest.installFolder);
     SetText(control(u"SpaceRequired"),
             Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.totalSize))));
@@ -221,6 +220,15 @@ void OptionsPage::storeShortcutChoice(uint32_t choice) {
     manifest().chosenShortcuts[choice] = checked;
 }
 
+void OptionsPage::applyPickedGroup() {
+    if (!groupPicked_)
+        return;
+    // A picked group gets a folder of the program's own inside it.
+    groupPicked_ = false;
+    setGroupText(GroupAfterPick(pickedGroup_, manifest().displayName()));
+    validate();
+}
+
 void OptionsPage::browse() {
     BrowseFolderDialog dialog;
     if (dialog.load(u"BrowseInstallFolderDialog") != kResultOk)
@@ -232,6 +240,11 @@ void OptionsPage::browse() {
 }
 
 bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == kApplyPickedGroup) {
+        applyPickedGroup();
+        *result = 0;
+        return true;
+    }
     if (message != WM_COMMAND)
         return InstallerPage::handleMessage(message, w, l, result);
     const uint16_t id = LOWORD(w);
@@ -245,10 +258,9 @@ bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
             groupPicked_ = picked >= 0;
             pickedGroup_ = groupPicked_ ? group->itemText(uint32_t(picked)) : String();
         } else if ((code == CBN_EDITCHANGE || code == CBN_CLOSEUP) && groupPicked_) {
-            // A picked group gets a folder of the program's own inside it.
-            groupPicked_ = false;
-            setGroupText(GroupAfterPick(pickedGroup_, manifest().displayName()));
-            validate();
+            // Once the box is done with the pick: it puts the item's text
+            // into its field after telling of the closed list.
+            PostMessageW(handle(), kApplyPickedGroup, 0, 0);
         } else if (code == CBN_EDITCHANGE) {
             validate();
         }
@@ -271,10 +283,6 @@ FileTransferPage::~FileTransferPage() {
     // The program never ends while a transfer runs.
     if (worker_)
         worker_->wait();
-}
-
-Window* FileTransferPage::focusControl() {
-    return control(u"CancelCmd");
 }
 
 void FileTransferPage::shown() {
@@ -336,27 +344,32 @@ void FileTransferPage::setProgressText(const String& text) {
 
 SuccessPage::SuccessPage() : InstallerPage(kSuccessPageCommands) {}
 
-Window* SuccessPage::focusControl() {
-    return control(u"RunCmd");
-}
-
 void SuccessPage::shown() {
     const InstallManifest& manifest = this->manifest();
     const String name = manifest.displayName();
     SetText(control(u"Message"), Formatted(u"#SuccessMessage", name));
     SetLinkTarget(control(u"WebSite"), manifest.webSite);
-    SetText(control(u"RunCmd"), Formatted(u"#RunButton", name));
+    SetText(control(u"RunCmd"), Formatted(u"#RunButton", EscapeAccessKeys(name)));
 }
 
 FailurePage::FailurePage() : InstallerPage(kEndPageCommands) {}
 
 void FailurePage::shown() {
-    // The general text unless the outcome says more (a damaged setup file).
-    if (const Outcome* outcome = main().outcome(); outcome && outcome->message)
-        SetText(control(u"Message"), Localized(outcome->message));
+    // The general text unless the outcome says more (a damaged setup file);
+    // an update that failed also says that the installed version is kept.
+    const Outcome* outcome = main().outcome();
+    String message = Localized(outcome && outcome->message ? outcome->message : u"#FailureMessage");
+    if (manifest().updating)
+        message += u' ' + Localized(u"#UpdateKeptNote");
+    SetText(control(u"Message"), message);
     SetLinkTarget(control(u"WebSite"), manifest().technicalSupport);
 }
 
 CanceledPage::CanceledPage() : InstallerPage(kEndPageCommands) {}
+
+void CanceledPage::shown() {
+    if (manifest().updating)
+        SetText(control(u"Message"), Localized(u"#UpdateCanceledMessage"));
+}
 
 } // namespace vornsetup

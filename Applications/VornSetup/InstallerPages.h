@@ -17,7 +17,6 @@ public:
     MainPage();
     void shown() override;
     void hidden() override;
-    vorn::Window* focusControl() override;
     void selectTab(uint32_t index);
 
 protected:
@@ -39,7 +38,6 @@ class OptionsPage : public InstallerPage {
 public:
     void shown() override;
     void hidden() override;
-    vorn::Window* focusControl() override;
     // Posts 7 (Install allowed) or 8 (not) for the texts as they stand.
     void validate();
     void browse();
@@ -53,6 +51,7 @@ private:
     String groupText() const;
     void setGroupText(const String& text);
     void storeShortcutChoice(uint32_t choice);
+    void applyPickedGroup();
 
     bool groupPicked_ = false;
     String pickedGroup_;
@@ -64,7 +63,6 @@ public:
     ~FileTransferPage() override;
     void shown() override;
     void hidden() override;
-    vorn::Window* focusControl() override;
     // Asks the worker to cancel (with the confirmation); true when the main
     // window may close now.
     bool mayClose();
@@ -92,7 +90,6 @@ class SuccessPage : public InstallerPage {
 public:
     SuccessPage();
     void shown() override;
-    vorn::Window* focusControl() override;
 };
 
 class FailurePage : public InstallerPage {
@@ -104,6 +101,7 @@ public:
 class CanceledPage : public InstallerPage {
 public:
     CanceledPage();
+    void shown() override;
 };
 
 } // namespace vornsetup

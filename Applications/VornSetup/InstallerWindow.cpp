@@ -9,6 +9,7 @@
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
+#include "VornLib/gui/KeyboardNavigation.h"
 #include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/telemetry/Analytics.h"
@@ -59,8 +60,8 @@ bool IsButtonCommand(WPARAM w, const char16_t* button) {
 
 // --- Pages ---
 
-Window* InstallerPage::focusControl() {
-    return nullptr;
+HWND InstallerPage::focusControl() const {
+    return InitialFocus(handle());
 }
 
 void InstallerPage::created() {
@@ -173,9 +174,8 @@ void InstallerWindow::showPage(InstallerPage* page) {
     if (!page->handle() && page->create() != kResultOk)
         return;
     ShowWindow(page->handle(), SW_SHOWNA);
-    Window* focus = page->focusControl();
-    if (focus && focus->handle()) {
-        focus_ = focus->handle();
+    if (HWND focus = page->focusControl()) {
+        focus_ = focus;
         // Focus given inside a window not yet on show would activate it
         // unseen, and its title bar would stay drawn inactive: the window
         // passes the focus on when it is activated.

@@ -40,8 +40,9 @@ public:
     // Tells the page once per change: hidden only after it was shown.
     void becameVisible();
     void becameHidden();
-    // The control that takes the keyboard focus when the page is shown.
-    virtual vorn::Window* focusControl();
+    // The control that takes the keyboard focus when the page is shown: its
+    // default button, else its first tab stop.
+    HWND focusControl() const;
 
 protected:
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;

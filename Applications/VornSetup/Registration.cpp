@@ -90,7 +90,7 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
         return kResultInvalidName;
     if (target.isEmpty())
         return kResultBadPath;
-    const String file = NormalisedFolder(folder) + name + u".lnk";
+    const String file = PlannedShortcut{folder, name, target, description}.file();
     Log(LogEvent::Shortcut, file);
     SetFileAttributesW(Wide(file.data()), FILE_ATTRIBUTE_NORMAL);
     ComPointer<IShellLinkW> link;
@@ -109,22 +109,46 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
     return kResultOk;
 }
 
-Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& strings) {
+String PlannedShortcut::file() const {
+    return NormalisedFolder(folder) + name + u".lnk";
+}
+
+std::vector<PlannedShortcut> ProgramGroupShortcuts(const InstallManifest& manifest,
+                                                   LocalizedElementSource& strings) {
     const String folder = NormalisedFolder(StartMenuProgramsFolder() + manifest.programGroup);
-    const Result created = CreateFolderTree(folder);
+    std::vector<PlannedShortcut> shortcuts = {
+        {folder, manifest.displayName(), manifest.launchPath(IsWow64()), manifest.description}};
+    for (const ShortcutEntry& entry : manifest.shortcuts) {
+        PlannedShortcut shortcut{folder, String(), manifest.shortcutTarget(entry, IsWow64()),
+                                 String()};
+        (void)ResolveLocalizedText(strings, entry.text.data(), &shortcut.name);
+        (void)ResolveLocalizedText(strings, entry.help.data(), &shortcut.description);
+        shortcuts.push_back(shortcut);
+    }
+    return shortcuts;
+}
+
+std::vector<PlannedShortcut> DesktopShortcuts(const InstallManifest& manifest) {
+    std::vector<PlannedShortcut> shortcuts;
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        const String folder =
+            manifest.chosenShortcuts[choice] ? kShortcutChoices[choice].folder() : String();
+        // An unknown folder or a network path is skipped.
+        if (IsValidFolderPath(folder))
+            shortcuts.push_back({folder, manifest.displayName(), manifest.launchPath(IsWow64()),
+                                 manifest.description});
+    }
+    return shortcuts;
+}
+
+Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& strings) {
+    const std::vector<PlannedShortcut> shortcuts = ProgramGroupShortcuts(manifest, strings);
+    const Result created = CreateFolderTree(shortcuts.front().folder);
     if (created != kResultOk)
         return created;
-    Result result = CreateShortcut(manifest, folder, manifest.displayName(),
-                                   manifest.launchPath(IsWow64()), manifest.description);
-    if (result != kResultOk)
-        return result;
-    for (const ShortcutEntry& entry : manifest.shortcuts) {
-        String name;
-        String help;
-        (void)ResolveLocalizedText(strings, entry.text.data(), &name);
-        (void)ResolveLocalizedText(strings, entry.help.data(), &help);
-        result =
-            CreateShortcut(manifest, folder, name, manifest.shortcutTarget(entry, IsWow64()), help);
+    for (const PlannedShortcut& shortcut : shortcuts) {
+        const Result result = CreateShortcut(manifest, shortcut.folder, shortcut.name,
+                                             shortcut.target, shortcut.description);
         if (result != kResultOk)
             return result;
     }
@@ -132,15 +156,9 @@ Result CreateProgramGroup(InstallManifest& manifest, LocalizedElementSource& str
 }
 
 Result CreateDesktopShortcuts(InstallManifest& manifest) {
-    const String target = manifest.launchPath(IsWow64());
-    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
-        const String folder =
-            manifest.chosenShortcuts[choice] ? kShortcutChoices[choice].folder() : String();
-        // An unknown folder or a network path is skipped.
-        if (IsValidFolderPath(folder))
-            (void)CreateShortcut(manifest, folder, manifest.displayName(), target,
-                                 manifest.description);
-    }
+    for (const PlannedShortcut& shortcut : DesktopShortcuts(manifest))
+        (void)CreateShortcut(manifest, shortcut.folder, shortcut.name, shortcut.target,
+                             shortcut.description);
     return kResultOk;
 }
 

@@ -24,4 +24,20 @@ Result WriteShortcutList(InstallManifest& manifest);
 Result CreateShortcut(InstallManifest& manifest, const String& folder, const String& name,
                       const String& target, const String& description);
 
+// A shortcut that the registration makes, known before it is made (an
+// update records them first, so that an interrupted one can take them away).
+struct PlannedShortcut {
+    String folder;
+    String name;
+    String target;
+    String description;
+    // The shortcut's file: the folder, the name and ".lnk".
+    String file() const;
+};
+// The program group's: the main shortcut, then one per shortcut entry.
+std::vector<PlannedShortcut> ProgramGroupShortcuts(const InstallManifest& manifest,
+                                                   vorn::LocalizedElementSource& strings);
+// The desktop's and Quick Launch's that were chosen, where the folder is known.
+std::vector<PlannedShortcut> DesktopShortcuts(const InstallManifest& manifest);
+
 } // namespace vornsetup

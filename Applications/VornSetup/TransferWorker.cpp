@@ -12,7 +12,6 @@
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
@@ -63,11 +62,6 @@ struct PayloadReader {
     }
 };
 
-bool HasDatExtension(const String& path) {
-    const String name = FileNameOf(path);
-    return name.length() > 4 && name.mid(name.length() - 4) == u".dat";
-}
-
 // The payload is part of the running executable: an entry whose bytes do not
 // read back (a checksum that does not match, a stream that does not decode,
 // a mapping that cannot be paged in) means the setup file itself is damaged,
@@ -84,12 +78,29 @@ Result AsPayloadFailure(Result result) {
     }
 }
 
+// The test hook of the header: held while the named file exists.
+void PauseAt(const char16_t* point) {
+    wchar_t wanted[32] = {};
+    wchar_t file[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"VORNSETUP_TEST_PAUSE", wanted, 32) ||
+        String(Units(wanted)) != point ||
+        !GetEnvironmentVariableW(L"VORNSETUP_TEST_PAUSE_FILE", file, MAX_PATH))
+        return;
+    {
+        const FileHandle marker(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    while (GetFileAttributesW(file) != INVALID_FILE_ATTRIBUTES)
+        Sleep(50);
+}
+
 } // namespace
 
 TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
                                TransferProgress* progress, HWND notify)
     : manifest_(manifest), strings_(strings), progress_(progress), notify_(notify),
-      estimator_(LoadPhrases(strings)), timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
+      transaction_(manifest.uuid, kHandOffMilliseconds), estimator_(LoadPhrases(strings)),
+      timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
       progressionText_(Resolve(strings, u"#ProgressionText")) {}
 
 TransferWorker::~TransferWorker() {
@@ -124,38 +135,6 @@ bool TransferWorker::requestCancel(bool (*confirm)(void* context), void* context
     default:
         return false;
     }
-}
-
-// The previous installation's own uninstaller removes it (in update mode, so
-// it keeps what this installation replaces). Only what that installation
-// listed is deleted afterwards: its folder may hold the user's own files.
-Result TransferWorker::removePreviousInstallation() {
-    UninstallEntry entry(manifest_.uuid);
-    String program;
-    if (entry.key().readText(kUninstallProgramValue, &program) != kResultOk || program.isEmpty()) {
-        Log(LogEvent::Previous, u"none");
-        return kResultOk;
-    }
-    String oldFolder;
-    (void)entry.key().readText(kInstallFolderValue, &oldFolder);
-    std::vector<String> listed;
-    for (const String& relative : entry.readList(kFilesList))
-        listed.push_back(JoinPath(oldFolder, relative));
-    entry.close();
-
-    Log(LogEvent::Previous, u"\"{0}\" /Quiet /Update", {program});
-    const Result removed =
-        ShellLaunchElevated(program.data(), (u"/Quiet /Update" + LogSwitch()).data());
-    Log(LogEvent::Previous, u"the previous installation's removal ended with {0}", {removed});
-    DeleteFileW(Wide(LongPath(program).data()));
-    const String programFolder = ParentFolder(program);
-    for (const String& path : listed) {
-        if (HasDatExtension(path) && SamePath(ParentFolder(path), programFolder))
-            DeleteFileW(Wide(LongPath(path).data()));
-    }
-    if (!SamePath(programFolder, NormalisedFolder(manifest_.installFolder)))
-        (void)RemoveEmptyFolderTree(programFolder);
-    return kResultOk;
 }
 
 void TransferWorker::update(uint64_t done) {
@@ -206,6 +185,8 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
         remaining -= count;
         done_ += count;
         update(done_);
+        if (done_ == count)
+            PauseAt(u"DuringCopy"); // after the first chunk
         std::lock_guard<std::mutex> guard(lock_);
         if (state_ == TransferState::CancelRequested) {
             state_ = TransferState::Cancelled;
@@ -213,12 +194,10 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
         }
     }
     result = FinishFile(destination, entry.date);
-    if (result == kResultOk)
-        result = partial.putInPlace();
     if (result != kResultOk)
         return result;
-    // Marked once the file is in place: roll-back deletes what this
-    // installation put there, never a file it failed to replace.
+    // Complete: it waits beside its place until every file is there.
+    partial.keep();
     entry.copied = true;
     return kResultOk;
 }
@@ -240,6 +219,12 @@ Result TransferWorker::copyFiles() {
             return kResultCancelled;
         state_ = TransferState::Running;
     }
+    Result result = transaction_.start(manifest_);
+    if (result != kResultOk)
+        return result;
+    PauseAt(u"BeforeCopy");
+    if (cancelled())
+        return kResultCancelled;
     // The payload is decoded a few chunks ahead on threads of their own, so
     // that decoding overlaps with writing; the files are still written one
     // after the other, in manifest order. Each lane reads the mapped payload
@@ -290,45 +275,43 @@ Result TransferWorker::copyFiles() {
     }
     FolderMaker folders;
     for (FileEntry& entry : manifest_.files) {
-        const Result result = copyFile(entry, source, folders);
-        if (result != kResultOk) {
-            stoppedAt_ = &entry;
+        result = copyFile(entry, source, folders);
+        if (result != kResultOk)
             return result;
-        }
     }
     // The last chunk may be written while the user reads the cancel question:
     // the answer decides.
+    return cancelled() ? kResultCancelled : kResultOk;
+}
+
+bool TransferWorker::cancelled() {
     std::unique_lock<std::mutex> guard(lock_);
     answered_.wait(guard, [this] { return state_ != TransferState::ConfirmingCancel; });
-    const bool completed = state_ == TransferState::Running;
-    state_ = completed ? TransferState::Completed : TransferState::Cancelled;
-    return completed ? kResultOk : kResultCancelled;
+    if (state_ != TransferState::CancelRequested && state_ != TransferState::Cancelled)
+        return false;
+    state_ = TransferState::Cancelled;
+    return true;
+}
+
+Result TransferWorker::placeFiles() {
+    // A file that another program holds is found before anything changes.
+    Result result = transaction_.checkInTheWay();
+    if (result == kResultOk)
+        result = cancelled() ? kResultCancelled : transaction_.removePrevious();
+    PauseAt(u"PreviousRemoved");
+    if (result == kResultOk && cancelled())
+        result = kResultCancelled;
+    if (result == kResultOk)
+        result = transaction_.moveAside();
+    if (result == kResultOk)
+        result = transaction_.putInPlace();
+    PauseAt(u"FilesInPlace");
+    return result;
 }
 
 void TransferWorker::rollBack() {
-    Log(LogEvent::RollBack, u"deleting the files this installation wrote");
-    const String installFolder = NormalisedFolder(manifest_.installFolder);
-    for (const FileEntry& entry : manifest_.files) {
-        // The file the copy stopped at was never put in place, but folders may
-        // have been made for it.
-        if (!entry.copied && &entry != stoppedAt_)
-            continue;
-        const String path = JoinPath(installFolder, entry.relativePath);
-        if (entry.copied)
-            DeleteFileW(Wide(LongPath(path).data()));
-        // Folders made for nested files go when nothing else is in them.
-        for (String folder = ParentFolder(path);
-             folder.length() > installFolder.length() && RemoveEmptyFolder(folder);
-             folder = ParentFolder(folder.left(folder.length() - 1))) {
-        }
-    }
-    RemoveEmptyFolder(installFolder);
-    const int32_t company =
-        manifest_.company.isEmpty() ? -1 : installFolder.find(manifest_.company.data());
-    if (company >= 0) {
-        const uint32_t end = uint32_t(company) + manifest_.company.length() + 1;
-        RemoveEmptyFolder(installFolder.left(end));
-    }
+    Log(LogEvent::RollBack, u"putting back what was there before this installation");
+    transaction_.rollBack();
 }
 
 // Programs start, and shortcuts point, only by paths shorter than the
@@ -377,6 +360,34 @@ Result TransferWorker::registerInstallation() {
     return result;
 }
 
+Result TransferWorker::registerNewVersion() {
+    if (cancelled())
+        return kResultCancelled;
+    std::vector<String> shortcuts;
+    for (const PlannedShortcut& shortcut : ProgramGroupShortcuts(manifest_, strings_))
+        shortcuts.push_back(shortcut.file());
+    for (const PlannedShortcut& shortcut : DesktopShortcuts(manifest_))
+        shortcuts.push_back(shortcut.file());
+    Result result = transaction_.beginRegistration(shortcuts);
+    if (result == kResultOk)
+        result = registerInstallation();
+    PauseAt(u"Registered");
+    return result;
+}
+
+Result TransferWorker::commit() {
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        answered_.wait(guard, [this] { return state_ != TransferState::ConfirmingCancel; });
+        if (state_ != TransferState::Running) {
+            state_ = TransferState::Cancelled;
+            return kResultCancelled;
+        }
+        state_ = TransferState::Completed;
+    }
+    return transaction_.commit();
+}
+
 Result TransferWorker::run() {
     // A refused installation leaves the previous one as it is; so does one
     // whose product was started while the wizard was open.
@@ -384,16 +395,22 @@ Result TransferWorker::run() {
     Result result = checkPaths();
     if (result == kResultOk && !RunningProgramOfProduct(manifest_).isEmpty())
         result = kResultAlreadyExists;
-    if (result == kResultOk) {
-        (void)removePreviousInstallation();
+    if (result == kResultOk)
         result = copyFiles();
-        if (result != kResultOk) {
-            rollBack();
-        } else {
-            result = registerInstallation();
-            if (result == kResultOk)
-                AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
-        }
+    if (result == kResultOk) {
+        PauseAt(u"AfterCopy");
+        result = placeFiles();
+    }
+    if (result == kResultOk)
+        result = registerNewVersion();
+    if (result == kResultOk)
+        result = commit();
+    if (result == kResultOk) {
+        PauseAt(u"Committed");
+        transaction_.cleanUp();
+        AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
+    } else {
+        rollBack();
     }
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {

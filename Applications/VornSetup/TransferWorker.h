@@ -1,8 +1,37 @@
-// The installation proper, on a worker thread: remove a previous installation,
-// copy every file of the manifest out of the payload in 4 MiB chunks (decoded
-// ahead on two more threads) with progress and a time estimate, stamp the
-// dates, register the installation. A failed or cancelled copy deletes what
-// it wrote.
+// The installation proper, on a worker thread, as one transaction over what
+// is installed (UpdateTransaction holds its steps and how each is undone).
+// Every file of the manifest is copied out of the payload in 4 MiB chunks
+// (decoded ahead on two more threads), with progress and a time estimate,
+// dated, and left beside its place under a partial name. Only then does the
+// previous installation go: its program's removal in update mode takes the
+// registrations only it knows, its files and shortcuts are renamed aside; the
+// new files take their places and the new version is registered (its entry,
+// its program's "/Install", its shortcuts). The commit point is the end of
+// that registration. Until then a failure or a cancel puts back exactly what
+// was there: the previous files with their contents, dates and attributes,
+// its entry with its lists, its shortcuts, and, through its program's
+// "/Install", its file types, protocols and App Paths. After it, what was put
+// aside is deleted.
+//
+// A setup killed at any moment (or a power failure) leaves either the
+// previous version intact and working (before and during the copy, and up to
+// the previous version's removal: only partial files are left beside it), or
+// a state that the next setup of the product, of either version, recovers
+// from its record before it shows anything: back to the previous version
+// before the commit point, forward to the new one after it. It then installs
+// its own version as usual.
+//
+// Cancel asks until the commit point: during the copy the worker stops after
+// the chunk, after it before the next step; a question still open holds the
+// worker before any step after the copy. A cancel before the worker has begun
+// changes nothing and closes at once.
+//
+// For tests, the worker can be held at a named point: with the environment
+// variable VORNSETUP_TEST_PAUSE set to "BeforeCopy", "DuringCopy" (after the
+// first chunk), "AfterCopy", "PreviousRemoved", "FilesInPlace", "Registered"
+// or "Committed", it creates the file named by VORNSETUP_TEST_PAUSE_FILE
+// there and waits while that file exists. Without both variables nothing
+// waits.
 #pragma once
 
 #include <condition_variable>
@@ -10,6 +39,7 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
+#include "Applications/VornSetup/UpdateTransaction.h"
 #include "VornLib/core/platform/WorkerThread.h"
 
 namespace vorn {
@@ -66,6 +96,7 @@ public:
 
     // Tests wait less.
     void setHandOffLimit(uint32_t milliseconds) { handOffLimit_ = milliseconds; }
+    const UpdateTransaction& transaction() const { return transaction_; }
 
     // Stamps a written file's date and closes it: 0 only when every byte
     // reached the disk.
@@ -73,10 +104,13 @@ public:
 
     // The steps of run, for tests.
     Result checkPaths() const;
-    Result removePreviousInstallation();
+    // Writes every file beside its place, under its partial name.
     Result copyFiles();
-    void rollBack();
+    // The previous installation goes, the new files take their places.
+    Result placeFiles();
     Result registerInstallation();
+    // Undoes every step taken.
+    void rollBack();
 
 protected:
     Result run() override;
@@ -84,6 +118,11 @@ protected:
 private:
     void update(uint64_t done);
     Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source, vorn::FolderMaker& folders);
+    // Waits for an open cancel question; true when the user asked to cancel.
+    bool cancelled();
+    Result registerNewVersion();
+    // The commit point: Completed, or 8 for a cancel that came first.
+    Result commit();
 
     InstallManifest& manifest_;
     vorn::LocalizedElementSource& strings_;
@@ -94,8 +133,7 @@ private:
     std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
     uint32_t handOffLimit_ = kHandOffMilliseconds;
-    // The entry whose copy failed or was cancelled, for the roll-back.
-    const FileEntry* stoppedAt_ = nullptr;
+    UpdateTransaction transaction_;
     uint64_t total_ = 0;
     uint64_t done_ = 0;
     uint64_t lastShown_ = ~uint64_t(0);

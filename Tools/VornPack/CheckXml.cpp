@@ -1,16 +1,63 @@
 #include "Tools/VornPack/CheckXml.h"
 
-#include <vector>
+#include <memory>
+#include <system_error>
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/Files.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/gui/DescriptionCheck.h"
 
 namespace vornpack {
 
 using vorn::Format;
 using vorn::Result;
 using vorn::String;
+namespace fs = std::filesystem;
+
+const char16_t* const kInstallerPageKinds[] = {
+    u"MainPage",         u"WelcomePage", u"LicensePage", u"OptionsPage",
+    u"FileTransferPage", u"SuccessPage", u"FailurePage", u"CanceledPage",
+};
+const size_t kInstallerPageKindCount = sizeof kInstallerPageKinds / sizeof kInstallerPageKinds[0];
+
+namespace {
+
+constexpr const char16_t* kPayloadData = u"Data/";
+
+// The world of a definitions folder: its pictures are its files, its named
+// descriptions those of the files checked together.
+class FolderContext : public vorn::DescriptionContext {
+public:
+    explicit FolderContext(const std::vector<CheckedFile>& files) : files_(files) {}
+    void setFolder(const fs::path& folder) { folder_ = folder; }
+
+    bool hasPicture(const String& name) const override {
+        if (!name.startsWith(kPayloadData))
+            return false;
+        std::error_code error;
+        return fs::is_regular_file(folder_ / PathOf(name.mid(5)), error);
+    }
+    bool hasDescription(const char16_t* element, const String& name) const override {
+        for (const CheckedFile& file : files_) {
+            const vorn::XmlNode* root = file.document->root();
+            for (const vorn::XmlNode* child = root ? root->firstChild() : nullptr; child;
+                 child = child->nextSibling()) {
+                String id;
+                if (child->isElement() && child->name() == element &&
+                    child->getAttribute(u"ID", &id) == vorn::kResultOk && id == name)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    const std::vector<CheckedFile>& files_;
+    fs::path folder_;
+};
+
+} // namespace
 
 Result ParseXmlFile(const String& path, vorn::XmlDocument* document, String* message) {
     std::vector<uint8_t> bytes;
@@ -33,20 +80,58 @@ Result ParseXmlFile(const String& path, vorn::XmlDocument* document, String* mes
     return vorn::kResultMalformed;
 }
 
+namespace {
+
+// The problems of one file, printed; their number.
+uint32_t CheckFile(const CheckedFile& file, FolderContext* context) {
+    const vorn::XmlNode* root = file.document->root();
+    if (!root)
+        return 0;
+    context->setFolder(PathOf(file.path).parent_path());
+    vorn::DescriptionCheck check(context);
+    for (size_t index = 0; index < kInstallerPageKindCount; ++index)
+        check.addContainerKind(kInstallerPageKinds[index]);
+    check.checkDocument(*root);
+    for (const vorn::DescriptionProblem& problem : check.problems())
+        PrintError(Format(u"{0}:{1}:{2}: error: {3}", {file.path, problem.position.line,
+                                                       problem.position.column, problem.text}));
+    return uint32_t(check.problems().size());
+}
+
+} // namespace
+
+uint32_t CheckDescriptions(const std::vector<CheckedFile>& files) {
+    FolderContext context(files);
+    uint32_t problems = 0;
+    for (const CheckedFile& file : files)
+        problems += CheckFile(file, &context);
+    return problems;
+}
+
 int CheckXml(const Arguments& arguments) {
     if (arguments.empty())
         return Usage(u"check-xml");
     Result first = vorn::kResultOk;
+    std::vector<std::unique_ptr<vorn::XmlDocument>> documents;
+    std::vector<CheckedFile> parsed;
     for (const String& path : arguments) {
-        vorn::XmlDocument document;
+        auto document = std::make_unique<vorn::XmlDocument>();
         String message;
-        const Result result = ParseXmlFile(path, &document, &message);
-        if (result == vorn::kResultOk) {
-            PrintLine(u"OK " + path);
-        } else {
+        const Result result = ParseXmlFile(path, document.get(), &message);
+        if (result != vorn::kResultOk) {
             PrintError(message);
             first = first ? first : result;
+            continue;
         }
+        parsed.push_back({path, document.get()});
+        documents.push_back(std::move(document));
+    }
+    FolderContext context(parsed);
+    for (const CheckedFile& file : parsed) {
+        if (CheckFile(file, &context) == 0)
+            PrintLine(u"OK " + file.path);
+        else
+            first = first ? first : vorn::kResultMalformed;
     }
     return int(first);
 }

@@ -130,9 +130,11 @@ Result CollectInputs(const SetupRequest& request, vorn::DateTime stubDate, Setup
     return vorn::kResultOk;
 }
 
-// Every XML file parses, and the configuration fits the application folder.
+// Every XML file parses, its descriptions read as meant, and the
+// configuration fits the application folder.
 Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String* message) {
     std::vector<DefinitionDocument>& documents = inputs->documents;
+    std::vector<CheckedFile> checked;
     for (const DefinitionFile& file : inputs->definitionFiles) {
         if (!IsXmlName(file.source))
             continue;
@@ -148,7 +150,13 @@ Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String
         }
         if (result != vorn::kResultOk)
             return result;
+        checked.push_back({path, parsed.document.get()});
         documents.push_back(std::move(parsed));
+    }
+    if (const uint32_t mistakes = CheckDescriptions(checked)) {
+        *message =
+            Format(u"the window and dialog descriptions have {0} mistakes (above)", {mistakes});
+        return vorn::kResultMalformed;
     }
     std::vector<String> appFiles;
     for (const ApplicationFile& file : inputs->appFiles)

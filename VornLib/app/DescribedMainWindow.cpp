@@ -1,6 +1,7 @@
 #include "VornLib/app/DescribedMainWindow.h"
 
 #include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/DescriptionFailure.h"
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
@@ -26,8 +27,10 @@ Result DescribedMainWindow::create() {
     if (result != kResultOk)
         return result;
     result = window_->readDescription(element.get());
-    if (result != kResultOk)
+    if (result != kResultOk) {
+        ShowDescriptionFailure(name_.data(), element.get(), result, nullptr);
         return result;
+    }
     result = window_->create();
     if (result != kResultOk)
         return result;

@@ -39,10 +39,10 @@ UninstallEntry::UninstallEntry(const UUID& uuid) : uuid_(uuid), path_(UninstallE
     static_cast<void>(key_.open(kUninstallEntryRoot, path_.data()));
 }
 
-std::vector<String> UninstallEntry::readList(const char16_t* list, uint32_t limit) const {
+std::vector<String> ReadNumberedList(uint32_t root, const String& keyPath, uint32_t limit) {
     std::vector<String> items;
     RegistryKey key;
-    if (key.open(kUninstallEntryRoot, (path_ + u'\\' + list).data()) != kResultOk)
+    if (key.open(root, keyPath.data()) != kResultOk)
         return items;
     for (uint32_t index = 0; index < limit; ++index) {
         String item;
@@ -53,12 +53,20 @@ std::vector<String> UninstallEntry::readList(const char16_t* list, uint32_t limi
     return items;
 }
 
-void UninstallEntry::writeList(const char16_t* list, const std::vector<String>& items) const {
+void WriteNumberedList(uint32_t root, const String& keyPath, const std::vector<String>& items) {
     RegistryKey key;
-    if (key.open(kUninstallEntryRoot, (path_ + u'\\' + list).data()) != kResultOk)
+    if (key.open(root, keyPath.data()) != kResultOk)
         return;
     for (uint32_t index = 0; index < items.size(); ++index)
         (void)key.writeText(Format(u"{0}", {index}).data(), items[index].data());
+}
+
+std::vector<String> UninstallEntry::readList(const char16_t* list, uint32_t limit) const {
+    return ReadNumberedList(kUninstallEntryRoot, path_ + u'\\' + list, limit);
+}
+
+void UninstallEntry::writeList(const char16_t* list, const std::vector<String>& items) const {
+    WriteNumberedList(kUninstallEntryRoot, path_ + u'\\' + list, items);
 }
 
 Result DescriptionFromUninstallEntry(const String& program, ApplicationDescription* description) {

@@ -57,6 +57,14 @@ namespace vorn {
 // view, which 64-bit builds reach explicitly.
 constexpr uint32_t kUninstallEntryRoot = kRegistryLocalMachine32;
 
+// A numbered list in a key of its own (values "0", "1", … without gaps), as
+// the entry's lists are kept: the items up to the first gap, at most `limit`;
+// none without the key.
+std::vector<String> ReadNumberedList(uint32_t root, const String& keyPath,
+                                     uint32_t limit = UINT32_MAX);
+// An item that cannot be written is skipped.
+void WriteNumberedList(uint32_t root, const String& keyPath, const std::vector<String>& items);
+
 // What the removal needs of a program's description, read from the entry
 // whose "VornLib.UninstallProgram" names `program` (compared as paths): the
 // UUID from the entry's name, the name, version and company from

@@ -117,7 +117,7 @@ Result Uninstaller::uninstall(bool update) {
     Log(LogEvent::ProgramGroup, group);
 
     removeShortcuts(entry);
-    removeProgramGroup(group);
+    removeProgramGroup(group, description_.company);
     removeFiles(entry);
     if (!installFolder_.isEmpty()) {
         Log(LogEvent::Remove, u"{0}, the folders that are empty", {installFolder_});
@@ -181,7 +181,7 @@ void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
 
 // Only the shortcuts listed above were ours: the group may be one the user
 // chose, such as an existing folder, so only its empty folders go.
-void Uninstaller::removeProgramGroup(const String& group) {
+void Uninstaller::removeProgramGroup(const String& group, const String& company) {
     if (group.isEmpty())
         return;
     const String programs = NormalisedFolder(StartMenuProgramsFolder());
@@ -189,8 +189,8 @@ void Uninstaller::removeProgramGroup(const String& group) {
         return;
     Log(LogEvent::Remove, u"{0}, the folders that are empty", {NormalisedFolder(programs + group)});
     (void)removeFolder(NormalisedFolder(programs + group), false, true);
-    const String companyPrefix = description_.company + u'\\';
-    if (!description_.company.isEmpty() && group.startsWith(companyPrefix.data()))
+    const String companyPrefix = company + u'\\';
+    if (!company.isEmpty() && group.startsWith(companyPrefix.data()))
         (void)removeFolder(programs + companyPrefix, false, true);
 }
 

@@ -80,12 +80,14 @@ public:
     // otherwise the one folder when it is empty.
     static Result removeFolder(const String& folder, bool useShell, bool emptyTreeOnly);
     static Result deleteFile(const String& path);
+    // The program group's folders that are left empty, and the company's
+    // folder above it when the group lies in one and nothing else does.
+    static void removeProgramGroup(const String& group, const String& company);
 
 private:
     // The message from the string tables, else in the framework's English.
     uint32_t show(const char16_t* name, const String& argument) const;
     void removeShortcuts(const UninstallEntry& entry);
-    void removeProgramGroup(const String& group);
     void removeFiles(const UninstallEntry& entry);
     String writeBatchFile(bool elevated);
 

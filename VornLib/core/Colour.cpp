@@ -135,4 +135,12 @@ bool operator==(const SystemColour& a, const SystemColour& b) {
     return a.resolved() == b.resolved();
 }
 
+const char16_t* ColourName(uint32_t index) {
+    constexpr uint32_t kPlain = sizeof kNamedColours / sizeof kNamedColours[0];
+    constexpr uint32_t kSystem = sizeof kSystemColours / sizeof kSystemColours[0];
+    if (index < kPlain)
+        return kNamedColours[index].name;
+    return index < kPlain + kSystem ? kSystemColours[index - kPlain].name : nullptr;
+}
+
 } // namespace vorn

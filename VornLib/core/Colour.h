@@ -40,6 +40,10 @@ struct SystemColour {
 
 bool operator==(const SystemColour& a, const SystemColour& b);
 
+// The names a colour text may give: the plain colours, then the system
+// colours; null past the last.
+const char16_t* ColourName(uint32_t index);
+
 // The platform's current value of a system colour index.
 Colour PlatformSystemColour(int32_t index);
 

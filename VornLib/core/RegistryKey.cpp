@@ -241,6 +241,24 @@ Result RegistryKey::deleteSubkeyTree(const char16_t* name) {
     return ResultFromSystemError(uint32_t(RegDeleteTreeW(key_.get(), Wide(name))));
 }
 
+Result RegistryKey::copyTreeTo(RegistryKey& destination) {
+    const Result opened = openForReading();
+    if (opened != kResultOk)
+        return opened;
+    const Result created = destination.openForWriting();
+    if (created != kResultOk)
+        return created;
+    return ResultFromSystemError(
+        uint32_t(RegCopyTreeW(key_.get(), nullptr, destination.key_.get())));
+}
+
+Result RegistryKey::flush() {
+    const Result opened = openForReading();
+    if (opened != kResultOk)
+        return opened;
+    return ResultFromSystemError(uint32_t(RegFlushKey(key_.get())));
+}
+
 Result RegistryKey::deleteIfEmpty() {
     const Result opened = openForReading();
     if (opened == kResultNotFound)

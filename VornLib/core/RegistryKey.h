@@ -52,6 +52,14 @@ public:
     // a missing key counts as deleted.
     Result deleteIfEmpty();
 
+    // Copies every value and subkey of this key into `destination` (created
+    // when missing), as they are: names, types and data. 29 when this key
+    // does not exist.
+    Result copyTreeTo(RegistryKey& destination);
+    // Writes the key's changes to the disk before returning, so that a
+    // record kept here outlives a power failure.
+    Result flush();
+
     const String& path() const { return path_; }
 
 private:

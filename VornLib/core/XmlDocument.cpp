@@ -426,6 +426,7 @@ Result Parser::readTag(XmlNode* element, bool* open) {
         if (!attribute)
             return fail(kResultOutOfMemory, u"out of memory");
         element->appendAttribute(&last, attribute);
+        attribute->position = {line, column};
         pushBack(unit);
         if ((result = readAttribute(&attribute->name, &attribute->value)) != kResultOk)
             return result;
@@ -545,11 +546,13 @@ Result Parser::run(XmlNode** top, uint16_t* version, bool* standalone) {
                 return fail(kResultMalformed, u"elements nested too deeply");
             haveRoot = true;
             pushBack(unit);
+            const XmlPosition position = {line, column};
             if ((result = readName(&name)) != kResultOk)
                 return result;
             XmlNode* element = XmlNode::NewElement(name.data(), name.length());
             if ((result = append(top, &topLast, element)) != kResultOk)
                 return result;
+            element->setPosition(position);
             bool open = false;
             if ((result = readTag(element, &open)) != kResultOk)
                 return result;

@@ -32,10 +32,18 @@ enum class XmlValueKind : uint32_t {
 // walks a tree recursively then stays well inside a 64 KiB thread stack.
 constexpr uint32_t kXmlMaxDepth = 100;
 
+// Where the reader met a node or an attribute (the first unit of its name):
+// line from 1, column from 1; 0 and 0 for one made in memory.
+struct XmlPosition {
+    uint32_t line = 0;
+    uint32_t column = 0;
+};
+
 struct XmlAttribute {
     XmlAttribute* next = nullptr;
     String name;
     String value;
+    XmlPosition position;
 };
 
 class XmlNode {
@@ -53,6 +61,9 @@ public:
     ~XmlNode();
 
     bool isElement() const { return !name_.isEmpty(); }
+    // Where the reader met the element, for messages about its description.
+    const XmlPosition& position() const { return position_; }
+    void setPosition(const XmlPosition& position) { position_ = position; }
     const String& name() const { return name_; }
     XmlValueKind kind() const { return kind_; }
     // The text of kinds Text, CData and Comment.
@@ -147,6 +158,7 @@ private:
         double float64;
     } scalar_ = {};
     XmlValueKind kind_ = XmlValueKind::None;
+    XmlPosition position_;
 };
 
 // Simplifies whitespace, collapses every "--" and drops trailing "-", so that

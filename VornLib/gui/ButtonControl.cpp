@@ -2,20 +2,13 @@
 
 #include <commctrl.h>
 
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 
 namespace vorn {
 namespace {
 
 // The BS_ type bits; the rest of the style is kept when the type changes.
 constexpr uint32_t kButtonTypeMask = 0x0F;
-
-// BS_CENTER is BS_LEFT | BS_RIGHT.
-constexpr DescriptionWord<StyleBits> kHorizontalAligns[] = {
-    {u"Left", {BS_LEFT, BS_CENTER}},
-    {u"Center", {BS_CENTER, BS_CENTER}},
-    {u"Right", {BS_RIGHT, BS_CENTER}},
-};
 
 } // namespace
 
@@ -35,21 +28,22 @@ void ButtonControl::setButtonType(uint32_t type) {
 }
 
 Result ButtonControl::readType(const String& type) {
-    if (type == u"DefaultButton") {
+    const ButtonType* kind = FindWord(kButtonTypes, type);
+    if (!kind)
+        return kResultInvalidArgument;
+    if (*kind == ButtonType::DefaultButton) {
         setButtonType(BS_DEFPUSHBUTTON);
         setStyle(style() & ~uint32_t(BS_PUSHLIKE));
-    } else if (type == u"PushCheckButton") {
+    } else {
         setButtonType(BS_AUTOCHECKBOX);
         setStyle(style() | BS_PUSHLIKE);
-    } else {
-        return kResultInvalidArgument;
     }
     return kResultOk;
 }
 
 Result ButtonControl::readAttributes(const XmlNode& element) {
     uint32_t style = this->style();
-    Result result = ApplyStyleWord(element, u"HorizontalAlign", kHorizontalAligns, &style);
+    Result result = ApplyStyleWord(element, u"HorizontalAlign", kButtonAligns, &style);
     if (result != kResultOk)
         return result;
     setStyle(style);

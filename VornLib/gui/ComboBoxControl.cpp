@@ -4,18 +4,13 @@
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
+#include "VornLib/gui/EditBoxControl.h"
 
 namespace vorn {
 namespace {
 
 constexpr uint32_t kComboTypeMask = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST;
-
-constexpr DescriptionWord<uint32_t> kTypes[] = {
-    {u"List", CBS_SIMPLE},
-    {u"Editable", CBS_DROPDOWN},
-    {u"DropDown", CBS_DROPDOWNLIST},
-};
 
 } // namespace
 
@@ -24,7 +19,7 @@ ComboBoxControl::ComboBoxControl() : SystemControl(L"ComboBoxEx32") {
 }
 
 Result ComboBoxControl::readType(const String& type) {
-    const uint32_t* typeStyle = FindWord(kTypes, type);
+    const uint32_t* typeStyle = FindWord(kComboTypes, type);
     if (!typeStyle)
         return kResultInvalidArgument;
     setStyle((style() & ~kComboTypeMask) | *typeStyle);
@@ -133,6 +128,74 @@ void ComboBoxControl::created() {
         insert(index);
     if (selection_ >= 0)
         SendMessageW(handle(), CB_SETCURSEL, WPARAM(selection_), 0);
+    matchEditBoxHeight();
+}
+
+void ComboBoxControl::dpiChanged() {
+    matchEditBoxHeight();
+}
+
+void ComboBoxControl::matchEditBoxHeight() {
+    if (!handle() || (style() & kComboTypeMask) == CBS_SIMPLE)
+        return;
+    // The closed box is its selection field and a frame around it.
+    const Window* parent = parentWindow();
+    const int32_t wanted =
+        DialogUnitsToPixels(kEditBoxHeight, parent ? parent->verticalBase() : verticalBase(), 8);
+    HWND combo = HWND(SendMessageW(handle(), CBEM_GETCOMBOCONTROL, 0, 0));
+    // Measured again after the change: the box adds a frame of its own, which
+    // shows only then.
+    LRESULT field = SendMessageW(handle(), CB_GETITEMHEIGHT, WPARAM(-1), 0);
+    for (int attempt = 0; attempt < 2 && field > 0; ++attempt) {
+        RECT closed = {};
+        GetWindowRect(combo ? combo : handle(), &closed);
+        const int32_t height = int32_t(closed.bottom - closed.top);
+        if (height == wanted || field + wanted - height <= 0)
+            return;
+        field += wanted - height;
+        SendMessageW(handle(), CB_SETITEMHEIGHT, WPARAM(-1), field);
+    }
+}
+
+void ComboBoxControl::notifyParent(WORD code) {
+    if (HWND parent = GetParent(handle()))
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(handle()), code),
+                     LPARAM(handle()));
+}
+
+void ComboBoxControl::step(int32_t by) {
+    const int32_t count = int32_t(items_.size());
+    if (count == 0)
+        return;
+    int32_t current = selection();
+    // A typed text that names an item is where the steps start.
+    for (int32_t index = 0; current < 0 && index < count; ++index) {
+        if (items_[uint32_t(index)].text == text())
+            current = index;
+    }
+    int32_t next = current < 0 ? (by > 0 ? 0 : count - 1) : current + by;
+    next = next < 0 ? 0 : next >= count ? count - 1 : next;
+    if (next == current)
+        return;
+    SendMessageW(handle(), CB_SETCURSEL, WPARAM(next), 0);
+    notifyParent(CBN_SELCHANGE);
+}
+
+bool ComboBoxControl::preTranslate(MSG* message) {
+    const bool alt = message->message == WM_SYSKEYDOWN;
+    if (!handle() || (message->message != WM_KEYDOWN && !alt))
+        return SystemControl::preTranslate(message);
+    // An open list answers its keys itself.
+    const bool open = SendMessageW(handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+    const bool simple = (style() & kComboTypeMask) == CBS_SIMPLE;
+    const WPARAM key = message->wParam;
+    if (open || simple || (key != VK_F4 && key != VK_DOWN && key != VK_UP) || (alt && key == VK_F4))
+        return SystemControl::preTranslate(message);
+    if (alt || key == VK_F4)
+        SendMessageW(handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    else
+        step(key == VK_DOWN ? 1 : -1);
+    return true;
 }
 
 } // namespace vorn

@@ -2,6 +2,12 @@
 // shows a picture beside each item. Items come from the description's "Item"
 // children or from the program; those added before the window exists are
 // kept and handed to it when it is created.
+//
+// Its list is used the same by the keyboard on every system: F4, Alt+Down
+// and Alt+Up open it, Down and Up step through the items of a closed list
+// (the parent hears CBN_SELCHANGE), and an open list answers its keys itself
+// (Return takes the item, Escape leaves it). The selection field of a
+// drop-down box is as tall as an edit box (14 dialog units).
 #pragma once
 
 #include <vector>
@@ -37,6 +43,9 @@ protected:
     // "Item" children with "PictureIndex" and "Selected"; 39 for others.
     Result readChildren(const XmlNode& element) override;
     void created() override;
+    void dpiChanged() override;
+    // The list's keys, from the box's edit field and from the box itself.
+    bool preTranslate(MSG* message) override;
 
 private:
     struct Item {
@@ -44,6 +53,9 @@ private:
         int32_t picture;
     };
     void insert(uint32_t index);
+    void notifyParent(WORD code);
+    void matchEditBoxHeight();
+    void step(int32_t by);
 
     std::vector<Item> items_;
     PictureImageList pictures_;

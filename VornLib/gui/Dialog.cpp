@@ -1,7 +1,8 @@
 #include "VornLib/gui/Dialog.h"
 
 #include "VornLib/data/ResourceLease.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
+#include "VornLib/gui/DescriptionFailure.h"
 #include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/MessageLoop.h"
 #include "VornLib/gui/ShortcutKeys.h"
@@ -11,27 +12,16 @@
 namespace vorn {
 namespace {
 
-struct DialogStyles {
-    uint32_t style;
-    uint32_t extendedStyle;
-};
-
-constexpr uint32_t kPopupBase = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK;
-constexpr DescriptionWord<DialogStyles> kDialogTypes[] = {
-    {u"Popup",
-     {kPopupBase | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-      WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE}},
-    {u"StatusPopup",
-     {kPopupBase | WS_DLGFRAME | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE}},
-    {u"SimplePopup", {kPopupBase | WS_CAPTION, 0}},
-    {u"ThinPopup", {kPopupBase | WS_BORDER, 0}},
-};
+HWND OwnerOfMessages() {
+    MainWindow* main = WindowSystem::Instance().mainWindow();
+    return main ? main->handle() : nullptr;
+}
 
 } // namespace
 
 Dialog::Dialog() : defaultButton_(FixedNames().ok) {
     setBehaviour(kDialogClass, true);
+    setKeyboardMode(KeyboardMode::Dialog);
     setStyle(kDialogTypes[0].value.style);
     setExtendedStyle(kDialogTypes[0].value.extendedStyle);
     SystemColour face;
@@ -48,7 +38,12 @@ Result Dialog::load(const char16_t* name) {
     ResourceLease<XmlNode> element;
     const Result found = ResourceCache::Instance().getLocalizedElement(descriptionElement(), name,
                                                                        element.receive());
-    return found == kResultOk ? readDescription(element.get()) : found;
+    if (found != kResultOk)
+        return found;
+    const Result result = readDescription(element.get());
+    if (result != kResultOk)
+        ShowDescriptionFailure(name, element.get(), result, OwnerOfMessages());
+    return result;
 }
 
 Result Dialog::readType(const String& type) {

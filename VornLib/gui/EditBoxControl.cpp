@@ -19,7 +19,7 @@ Result EditBoxControl::readAttributes(const XmlNode& element) {
     if (style() & ES_MULTILINE)
         setStyle(style() & ~uint32_t(ES_AUTOHSCROLL));
     readTextContent(element);
-    setDefaultHeight(0, 14);
+    setDefaultHeight(0, kEditBoxHeight);
     return kResultOk;
 }
 

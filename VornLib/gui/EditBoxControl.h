@@ -7,6 +7,9 @@
 
 namespace vorn {
 
+// The height of an edit box in dialog units, which its neighbours share.
+constexpr int32_t kEditBoxHeight = 14;
+
 class EditBoxControl : public EditControl {
 public:
     EditBoxControl();

@@ -1,23 +1,9 @@
 #include "VornLib/gui/EditControl.h"
 
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/WindowName.h"
 
 namespace vorn {
-namespace {
-
-constexpr DescriptionWord<StyleBits> kCases[] = {
-    {u"Upper", {ES_UPPERCASE, ES_UPPERCASE | ES_LOWERCASE}},
-    {u"Lower", {ES_LOWERCASE, ES_UPPERCASE | ES_LOWERCASE}},
-};
-constexpr DescriptionWord<StyleBits> kAligns[] = {
-    {u"Left", {ES_LEFT, ES_CENTER | ES_RIGHT}},
-    {u"Center", {ES_CENTER, ES_CENTER | ES_RIGHT}},
-    {u"Right", {ES_RIGHT, ES_CENTER | ES_RIGHT}},
-};
-
-} // namespace
-
 Result EditControl::readEditAttributes(const XmlNode& element) {
     Result result = readTextColour(element);
     if (result != kResultOk)
@@ -30,9 +16,9 @@ Result EditControl::readEditAttributes(const XmlNode& element) {
     if (style & ES_READONLY)
         style &= ~uint32_t(ES_WANTRETURN);
     ApplyStyleFlag(element, u"WantReturn", ES_WANTRETURN, &style);
-    result = ApplyStyleWord(element, u"Case", kCases, &style);
+    result = ApplyStyleWord(element, u"Case", kEditCases, &style);
     if (result == kResultOk)
-        result = ApplyStyleWord(element, u"HorizontalAlign", kAligns, &style);
+        result = ApplyStyleWord(element, u"HorizontalAlign", kEditAligns, &style);
     if (result != kResultOk)
         return result;
     setStyle(style);
@@ -50,6 +36,10 @@ bool EditControl::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
         // A multi-line control keeps its caret where it was when focused.
         if (style() & ES_MULTILINE)
             code &= ~LRESULT(DLGC_HASSETSEL);
+        // Text that cannot be written in leaves Tab, Return and Escape to
+        // the window: the keyboard can leave it.
+        if (style() & ES_READONLY)
+            code &= ~LRESULT(DLGC_WANTMESSAGE | DLGC_WANTALLKEYS | DLGC_WANTTAB);
         // Return is ours, not the dialog's default button's.
         const MSG* pending = reinterpret_cast<const MSG*>(l);
         if (returnCommand_ && pending && pending->message == WM_KEYDOWN &&

@@ -6,7 +6,8 @@
 // is swallowed and the command posted to the parent as WM_COMMAND whose
 // second parameter is the control's handle, as a button's click would be.
 // Such a control asks its dialog for every key while Return is pending, and
-// a multi-line one keeps its caret where it was when it gets the focus.
+// a multi-line one keeps its caret where it was when it gets the focus. A
+// read-only one leaves Tab, Return and Escape to its window.
 #pragma once
 
 #include "VornLib/gui/SystemControl.h"

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "VornLib/gui/Dpi.h"
+
 namespace vorn {
 namespace {
 
@@ -20,15 +22,14 @@ bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
            wcsncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
 }
 
-LOGFONTW BaseFont(SystemFontKind kind) {
+LOGFONTW BaseFont(SystemFontKind kind, uint32_t dpi) {
     LOGFONTW font = {};
-    font.lfHeight = -12;
+    font.lfHeight = -ScaledForDpi(12, dpi);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     wcscpy(font.lfFaceName, L"MS Shell Dlg");
     NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    if (!NonClientMetricsForDpi(dpi, &metrics))
         return font;
     switch (kind) {
     case SystemFontKind::Message:
@@ -47,15 +48,17 @@ LOGFONTW BaseFont(SystemFontKind kind) {
 
 } // namespace
 
-LOGFONTW LogicalFontFromText(const FontText& text) {
-    LOGFONTW font = BaseFont(text.systemFont);
+LOGFONTW LogicalFontFromText(const FontText& text, uint32_t dpi) {
+    LOGFONTW font = BaseFont(text.systemFont, dpi);
     if (!text.family.isEmpty()) {
         std::memset(font.lfFaceName, 0, sizeof font.lfFaceName);
         std::memcpy(font.lfFaceName, text.family.data(), text.family.length() * sizeof(wchar_t));
     }
     font.lfHeight = ScaledFontHeight(text, font.lfHeight);
-    if (text.size != 0)
+    if (text.size != 0) {
+        font.lfHeight = ScaledForDpi(font.lfHeight, dpi);
         font.lfWidth = 0;
+    }
     if (text.flags & kFontBold)
         font.lfWeight = FW_BOLD;
     if (text.flags & kFontItalic)
@@ -89,12 +92,12 @@ std::shared_ptr<SharedFont> SharedFont::FromLogicalFont(const LOGFONTW& logicalF
     return font;
 }
 
-std::shared_ptr<SharedFont> SharedFont::FromText(const char16_t* text) {
-    return FromLogicalFont(LogicalFontFromText(FontText::Parse(text)));
+std::shared_ptr<SharedFont> SharedFont::FromText(const char16_t* text, uint32_t dpi) {
+    return FromLogicalFont(LogicalFontFromText(FontText::Parse(text), dpi));
 }
 
-std::shared_ptr<SharedFont> SharedFont::Default() {
-    return FromLogicalFont(BaseFont(SystemFontKind::Message));
+std::shared_ptr<SharedFont> SharedFont::Default(uint32_t dpi) {
+    return FromLogicalFont(BaseFont(SystemFontKind::Message, dpi));
 }
 
 void DialogBaseUnits(HFONT font, int32_t* horizontal, int32_t* vertical) {

@@ -1,6 +1,8 @@
 // Shared fonts: a logical font made from the "Font" text of a description,
 // shared by every window that asks for the same one (the windows hold it by
-// shared_ptr) and deleted with the last of them.
+// shared_ptr) and deleted with the last of them. A font is made for a DPI:
+// the system fonts are the platform's at that DPI, and a size in the text
+// ("Tahoma,11") is in pixels of a 96-dpi screen, scaled to it.
 #pragma once
 
 #include <memory>
@@ -15,11 +17,11 @@ public:
     HFONT handle() const { return static_cast<HFONT>(handle_.get()); }
     const LOGFONTW& logicalFont() const { return logicalFont_; }
 
-    // The font for `text`; null when the platform cannot make it.
-    static std::shared_ptr<SharedFont> FromText(const char16_t* text);
-    // The default font: the system's message font (height -12, "MS Shell
-    // Dlg" when the system's metrics cannot be read).
-    static std::shared_ptr<SharedFont> Default();
+    // The font for `text` at `dpi`; null when the platform cannot make it.
+    static std::shared_ptr<SharedFont> FromText(const char16_t* text, uint32_t dpi);
+    // The default font at `dpi`: the system's message font (height -12 at 96
+    // dpi, "MS Shell Dlg" when the system's metrics cannot be read).
+    static std::shared_ptr<SharedFont> Default(uint32_t dpi);
     static std::shared_ptr<SharedFont> FromLogicalFont(const LOGFONTW& font);
 
 private:
@@ -29,8 +31,8 @@ private:
     LOGFONTW logicalFont_;
 };
 
-// The logical font a font text describes.
-LOGFONTW LogicalFontFromText(const FontText& text);
+// The logical font a font text describes, at `dpi`.
+LOGFONTW LogicalFontFromText(const FontText& text, uint32_t dpi);
 
 // Dialog base units of a font: the character height, and the average width
 // of the 52 Latin letters halved and rounded.

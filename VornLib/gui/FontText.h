@@ -32,6 +32,11 @@ struct FontText {
     static FontText Parse(const char16_t* text);
 };
 
+// What is wrong with a font text that the framework would read otherwise than
+// meant (a misspelt system font, a flag in the wrong case, a size of 0); the
+// empty text when there is nothing.
+String CheckFontText(const char16_t* text);
+
 // The character height after size and factor, from the base font's height
 // (negative for character heights, as the platform's logical fonts keep it).
 int32_t ScaledFontHeight(const FontText& font, int32_t baseHeight);

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "VornLib/core/String.h"
+
 namespace vorn {
 
 class WindowRecord;
@@ -26,6 +28,25 @@ enum class Edge : uint32_t {
 };
 constexpr uint32_t kFirstEdge = 2;
 constexpr uint32_t kEdgeCount = 8;
+
+// The edge attributes of a description in reading order, each followed by
+// its bounds ("MinWidth", "MaxWidth").
+struct EdgeAttribute {
+    const char16_t* name;
+    const char16_t* minimum;
+    const char16_t* maximum;
+    Edge edge;
+};
+constexpr EdgeAttribute kEdgeAttributes[] = {
+    {u"Top", u"MinTop", u"MaxTop", Edge::Top},
+    {u"Left", u"MinLeft", u"MaxLeft", Edge::Left},
+    {u"Width", u"MinWidth", u"MaxWidth", Edge::Width},
+    {u"ClientWidth", u"MinClientWidth", u"MaxClientWidth", Edge::ClientWidth},
+    {u"Height", u"MinHeight", u"MaxHeight", Edge::Height},
+    {u"ClientHeight", u"MinClientHeight", u"MaxClientHeight", Edge::ClientHeight},
+    {u"Bottom", u"MinBottom", u"MaxBottom", Edge::Bottom},
+    {u"Right", u"MinRight", u"MaxRight", Edge::Right},
+};
 
 // What an edge is derived from: nothing, an absolute value, or an edge of the
 // reference window.
@@ -76,6 +97,14 @@ ExpressionOutcome ReadLayoutExpression(const char16_t* text, LayoutConstraint* c
 // Reads a "Min"/"Max" attribute: one value in pixels or, with "dlu", in dialog
 // units; the other unit is left as it was.
 void ReadLayoutBound(const char16_t* text, int32_t* pixels, int32_t* dialogUnits);
+
+// What is wrong with an edge expression that the reader would take otherwise
+// than written (blanks, an unknown edge word, text it passes over); the empty
+// text when nothing is. `reference` receives the window name before ".", if
+// any, for the caller to find.
+String CheckLayoutExpression(const char16_t* text, String* reference);
+// The same for a "Min"/"Max" value.
+String CheckLayoutBound(const char16_t* text);
 
 // Large values in a description saturate instead of overflowing.
 inline int32_t SaturatedInt32(int64_t value) {

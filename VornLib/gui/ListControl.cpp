@@ -3,25 +3,11 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vorn {
 namespace {
-
-constexpr DescriptionWord<StyleBits> kHeaderWords[] = {
-    {u"Hidden", {LVS_NOCOLUMNHEADER, 0}},
-    {u"Sort", {0, LVS_NOSORTHEADER}},
-};
-constexpr DescriptionWord<StyleBits> kSelectionWords[] = {{u"Single", {LVS_SINGLESEL, 0}}};
-constexpr DescriptionWord<StyleBits> kShowSelectionWords[] = {{u"Always", {LVS_SHOWSELALWAYS, 0}}};
-constexpr DescriptionWord<StyleBits> kStyleWords[] = {{u"Icon", {LVS_ICON, LVS_TYPEMASK}}};
-
-constexpr DescriptionWord<int32_t> kAlignWords[] = {
-    {u"Left", LVCFMT_LEFT},
-    {u"Center", LVCFMT_CENTER},
-    {u"Right", LVCFMT_RIGHT},
-};
 
 // An element's own text, localized; for an element that also holds elements,
 // its first text run.
@@ -82,10 +68,10 @@ Result ListControl::readAttributes(const XmlNode& element) {
     // Every word is applied that can be; the first unknown one fails.
     uint32_t listStyle = style();
     const Result results[] = {
-        ApplyStyleWord(element, u"Header", kHeaderWords, &listStyle),
-        ApplyStyleWord(element, u"Selection", kSelectionWords, &listStyle),
-        ApplyStyleWord(element, u"ShowSelection", kShowSelectionWords, &listStyle),
-        ApplyStyleWord(element, u"Style", kStyleWords, &listStyle),
+        ApplyStyleWord(element, u"Header", kListHeaders, &listStyle),
+        ApplyStyleWord(element, u"Selection", kListSelections, &listStyle),
+        ApplyStyleWord(element, u"ShowSelection", kListShowSelections, &listStyle),
+        ApplyStyleWord(element, u"Style", kListStyles, &listStyle),
     };
     setStyle(listStyle);
     for (const Result result : results) {
@@ -140,12 +126,12 @@ Result ListControl::readColumns(const XmlNode& element) {
         if (node->getAttribute(u"Name", &text) == kResultOk)
             (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &column.name);
         if (node->getAttribute(u"Width", &text) == kResultOk) {
-            if (text == u"Auto")
+            if (text == kAutomaticWidthWord)
                 column.autoWidth = true;
             else if (node->getAttributeInt32(u"Width", &column.width) != kResultOk)
                 return kResultInvalidArgument;
         }
-        if (ReadWord(*node, u"Align", kAlignWords, &column.format) == kResultInvalidArgument)
+        if (ReadWord(*node, u"Align", kColumnAligns, &column.format) == kResultInvalidArgument)
             return kResultInvalidArgument;
         columns_.push_back(column);
     }

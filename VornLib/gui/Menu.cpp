@@ -4,6 +4,7 @@
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/XmlNode.h"
 #include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/StatusBarControl.h"
@@ -119,7 +120,7 @@ Result Menu::read(const XmlNode& element) {
         MenuGroup group;
         String type;
         group.exclusive =
-            child->getAttribute(u"Type", &type) == kResultOk && type == u"ExclusiveOptions";
+            child->getAttribute(u"Type", &type) == kResultOk && FindWord(kMenuGroupTypes, type);
         for (const XmlNode* node = child->firstChild(); node; node = node->nextSibling()) {
             if (!node->isElement())
                 continue;

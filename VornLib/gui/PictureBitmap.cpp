@@ -3,7 +3,9 @@
 #include <cstring>
 #include <utility>
 
+#include "VornLib/data/PictureScaling.h"
 #include "VornLib/data/ResourceLease.h"
+#include "VornLib/gui/Dpi.h"
 
 namespace vorn {
 
@@ -116,6 +118,42 @@ Result PictureBitmap::load(const char16_t* name) {
     ResourceLease<Picture> picture;
     const Result result = ResourceCache::Instance().getPicture(name, picture.receive());
     return result == kResultOk ? copyFrom(*picture.get()) : result;
+}
+
+Result PictureBitmap::loadForDpi(const char16_t* name, uint32_t dpi) {
+    clear();
+    if (!name || !*name)
+        return kResultBadPath;
+    ResourceCache& cache = ResourceCache::Instance();
+    const String base(name);
+    ResourceLease<Picture> chosen;
+    uint32_t chosenScale = 0;
+    // The smallest version at least as large as the screen needs, else the
+    // largest there is.
+    for (uint32_t scale : kPictureScales) {
+        if (scale * kStandardDpi < 100 * dpi && scale != kPictureScales[0])
+            continue;
+        ResourceLease<Picture> version;
+        if (cache.getPicture(PictureNameAtScale(base, scale).data(), version.receive()) ==
+            kResultOk) {
+            chosen = std::move(version);
+            chosenScale = scale;
+            if (scale * kStandardDpi >= 100 * dpi)
+                break;
+        }
+    }
+    if (!chosenScale)
+        return load(name);
+    const Picture& picture = *chosen.get();
+    const uint32_t width =
+        uint32_t(MulDiv(int(picture.width()), int(dpi * 100), int(chosenScale * kStandardDpi)));
+    const uint32_t height =
+        uint32_t(MulDiv(int(picture.height()), int(dpi * 100), int(chosenScale * kStandardDpi)));
+    if ((width == picture.width() && height == picture.height()) || !width || !height)
+        return copyFrom(picture);
+    Picture scaled;
+    const Result result = ScalePicture(picture, width, height, &scaled);
+    return result == kResultOk ? copyFrom(scaled) : result;
 }
 
 void PremultiplyAlpha(uint8_t* bgra, uint32_t pixelCount) {

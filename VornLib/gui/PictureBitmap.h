@@ -36,6 +36,10 @@ struct PictureBitmap {
     // The picture `name` of the resource locator: 31 for an empty name, the
     // locator's result when it cannot be loaded, else as copyFrom.
     Result load(const char16_t* name);
+    // The same for a screen at `dpi`: the version of the picture made for the
+    // next larger scale, else the largest (PictureScaling.h), scaled to the
+    // picture's size at that DPI. Results as load, for the picture itself.
+    Result loadForDpi(const char16_t* name, uint32_t dpi);
     void clear();
 };
 

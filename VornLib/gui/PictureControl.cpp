@@ -35,9 +35,14 @@ Result PictureControl::readAttributes(const XmlNode& element) {
     return setPicture(name.data());
 }
 
+void PictureControl::dpiChanged() {
+    if (!name_.isEmpty())
+        (void)setPicture(String(name_).data());
+}
+
 Result PictureControl::setPicture(const char16_t* name) {
     PictureBitmap loaded;
-    Result result = loaded.load(name);
+    Result result = loaded.loadForDpi(name, dpi());
     if (result != kResultOk)
         return result;
     PictureBitmap premultiplied;
@@ -51,6 +56,7 @@ Result PictureControl::setPicture(const char16_t* name) {
         if (Window* parent = parentWindow())
             parent->stopClippingChildren();
     }
+    name_ = name;
     picture_ = std::move(loaded);
     premultiplied_ = std::move(premultiplied);
     setEdge(Edge::Width, picture_.width);

@@ -15,12 +15,6 @@
 namespace vorn {
 namespace {
 
-constexpr DescriptionWord<RichTextMode> kModeWords[] = {
-    {u"Default", RichTextMode::Default},
-    {u"Plain", RichTextMode::Plain},
-    {u"HTML", RichTextMode::Markup},
-};
-
 constexpr DescriptionWord<WORD> kParagraphAligns[] = {
     {u"left", PFA_LEFT},
     {u"right", PFA_RIGHT},
@@ -194,7 +188,7 @@ Result RichEditControl::readAttributes(const XmlNode& element) {
     (void)element.getAttributeBoolean(u"BottomLess", &bottomLess_, false);
     if (bottomLess_)
         setStyle(style() & ~uint32_t(WS_VSCROLL | ES_AUTOVSCROLL));
-    result = ReadWord(element, u"TextMode", kModeWords, &mode_);
+    result = ReadWord(element, u"TextMode", kRichTextModes, &mode_);
     if (result == kResultInvalidArgument)
         return result;
     detectUrls_ = mode_ != RichTextMode::Markup;

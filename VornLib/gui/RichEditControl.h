@@ -14,11 +14,10 @@
 
 #include <vector>
 
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/EditControl.h"
 
 namespace vorn {
-
-enum class RichTextMode : uint8_t { Default = 0, Plain = 1, Markup = 2 };
 
 class RichEditControl : public EditControl {
 public:

@@ -1,5 +1,6 @@
 #include "VornLib/gui/ShortcutKeys.h"
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/XmlNode.h"
 #include "VornLib/gui/DescriptionWords.h"
 
@@ -76,6 +77,18 @@ Result ParseShortcutKeys(const char16_t* text, ShortcutKey* out) {
     out->modifiers = modifiers;
     out->virtualKey = virtualKey;
     return kResultOk;
+}
+
+String CheckShortcutKeys(const char16_t* text) {
+    ShortcutKey key;
+    if (ParseShortcutKeys(text, &key) == kResultOk)
+        return String();
+    String names;
+    for (const DescriptionWord<uint16_t>& name : kKeyNames)
+        names += String(u", ") + name.word;
+    return Format(u"\"{0}\" is no key combination: any of \"Ctrl+\", \"Alt+\", \"Shift+\", "
+                  u"then one key of F1 to F{1}{2}",
+                  {text ? text : u"", kFunctionKeys, names});
 }
 
 Result ReadShortcutKeys(const XmlNode& element, std::vector<ShortcutKey>* out) {

@@ -42,6 +42,10 @@ struct ShortcutKey {
 // Reads a "Keys" text; 33 for anything but modifiers and one key name.
 Result ParseShortcutKeys(const char16_t* text, ShortcutKey* out);
 
+// What is wrong with a "Keys" text, saying what is allowed; the empty text
+// when it reads.
+String CheckShortcutKeys(const char16_t* text);
+
 // Reads every "Command" child of a "ShortcutKeys" element; 33 (and nothing
 // in `out`) when any child is not a "Command" with an "ID" and good "Keys".
 Result ReadShortcutKeys(const XmlNode& element, std::vector<ShortcutKey>* out);

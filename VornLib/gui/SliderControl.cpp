@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "VornLib/core/TextParse.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 
 namespace vorn {
 namespace {
@@ -17,20 +17,6 @@ LPARAM Clamped(int64_t value) {
     return LPARAM(value);
 }
 
-constexpr DescriptionWord<StyleBits> kTickWords[] = {
-    {u"Top", {TBS_TOP, 0}},
-    {u"Bottom", {TBS_BOTTOM, TBS_TOP | TBS_BOTH}},
-    {u"Both", {TBS_BOTH, 0}},
-};
-constexpr DescriptionWord<StyleBits> kArrows[] = {
-    {u"Top", {TBS_TOP, 0}},
-    {u"Bottom", {0, TBS_TOP}},
-};
-constexpr DescriptionWord<StyleBits> kOrientations[] = {
-    {u"Horizontal", {0, TBS_VERT}},
-    {u"Vertical", {TBS_VERT, 0}},
-};
-
 } // namespace
 
 SliderControl::SliderControl() : SystemControl(L"msctls_trackbar32") {
@@ -43,9 +29,9 @@ Result SliderControl::readAttributes(const XmlNode& element) {
         return result;
     uint32_t style = this->style();
     ApplyStyleFlag(element, u"SelectionRange", TBS_ENABLESELRANGE, &style);
-    result = ApplyStyleWord(element, u"Arrow", kArrows, &style);
+    result = ApplyStyleWord(element, u"Arrow", kSliderArrows, &style);
     if (result == kResultOk)
-        result = ApplyStyleWord(element, u"Orientation", kOrientations, &style);
+        result = ApplyStyleWord(element, u"Orientation", kSliderOrientations, &style);
     if (result != kResultOk)
         return result;
     setStyle(style);
@@ -74,7 +60,7 @@ Result SliderControl::readAttributes(const XmlNode& element) {
 }
 
 Result SliderControl::readTicks(const String& text) {
-    if (const StyleBits* bits = FindWord(kTickWords, text)) {
+    if (const StyleBits* bits = FindWord(kSliderTicks, text)) {
         setStyle(bits->applied(style()));
         return kResultOk;
     }

@@ -1,6 +1,6 @@
 #include "VornLib/gui/StaticControl.h"
 
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 
 namespace vorn {
 namespace {
@@ -9,24 +9,6 @@ namespace {
 bool IsStaticType(uint32_t style) {
     return style == SS_ETCHEDFRAME || style == SS_ETCHEDHORZ || style == SS_ETCHEDVERT;
 }
-constexpr DescriptionWord<StyleBits> kHorizontalAligns[] = {
-    {u"Left", {SS_LEFT, SS_CENTER | SS_RIGHT}},
-    {u"Center", {SS_CENTER, SS_CENTER | SS_RIGHT}},
-    {u"Right", {SS_RIGHT, SS_CENTER | SS_RIGHT}},
-};
-// The window's own border words are read with every window; these add the
-// static's frames (an etched frame or line is a kind of static of its own).
-constexpr DescriptionWord<StyleBits> kBorders[] = {
-    {u"None", {0, 0}},
-    {u"Solid", {0, 0}},
-    {u"StaticEdge", {0, 0}},
-    {u"ClientEdge", {0, 0}},
-    {u"Sunken", {SS_SUNKEN, 0}},
-    {u"Etched", {SS_ETCHEDFRAME, SS_TYPEMASK}},
-    {u"EtchedHorizontal", {SS_ETCHEDHORZ, SS_TYPEMASK}},
-    {u"EtchedVertical", {SS_ETCHEDVERT, SS_TYPEMASK}},
-};
-
 } // namespace
 
 StaticControl::StaticControl() : SystemControl(L"Static") {
@@ -38,15 +20,20 @@ Result StaticControl::readAttributes(const XmlNode& element) {
     if (result != kResultOk)
         return result;
     uint32_t style = this->style();
-    result = ApplyStyleWord(element, u"HorizontalAlign", kHorizontalAligns, &style);
+    result = ApplyStyleWord(element, u"HorizontalAlign", kStaticAligns, &style);
     if (result != kResultOk)
         return result;
-    String text;
-    if (element.getAttribute(u"VerticalAlign", &text) == kResultOk && text == u"Center")
-        style |= SS_CENTERIMAGE;
+    // Another vertical word keeps the text at the top.
+    StyleBits vertical = {};
+    if (ReadWord(element, u"VerticalAlign", kStaticVerticalAligns, &vertical) == kResultOk)
+        style = vertical.applied(style);
+    // A label's "&" marks the access key of the control after it.
+    bool accessKey = false;
+    if (element.getAttributeBoolean(u"AccessKey", &accessKey) == kResultOk)
+        style = accessKey ? style & ~uint32_t(SS_NOPREFIX) : style | SS_NOPREFIX;
     ApplyStyleFlag(element, u"WordEllipsis", SS_WORDELLIPSIS, &style);
     ApplyStyleFlag(element, u"PathEllipsis", SS_PATHELLIPSIS, &style);
-    result = ApplyStyleWord(element, u"Border", kBorders, &style);
+    result = ApplyStyleWord(element, u"Border", kStaticBorders, &style);
     if (result != kResultOk)
         return result;
     setStyle(style);

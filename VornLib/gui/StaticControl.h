@@ -2,7 +2,9 @@
 // pictures). It reads the text's alignment, ellipsis and border words, its
 // text colour and its text content. A kind that draws its whole client area
 // itself (an etched frame or line, the same on every system; a picture)
-// answers the painting messages with draw().
+// answers the painting messages with draw(). A static shows "&" as it is,
+// unless "AccessKey" is true: it is then a label whose "&" marks the access
+// key that moves the focus to the control after it (KeyboardNavigation.h).
 #pragma once
 
 #include "VornLib/gui/SystemControl.h"

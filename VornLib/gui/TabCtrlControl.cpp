@@ -2,7 +2,15 @@
 
 #include <commctrl.h>
 
+#include "VornLib/gui/Dpi.h"
+
 namespace vorn {
+namespace {
+
+constexpr int32_t kTabPaddingX = 6;
+constexpr int32_t kTabPaddingY = 3;
+
+} // namespace
 
 TabCtrlControl::TabCtrlControl() : SystemControl(L"SysTabControl32") {
     setStyle((style() & ~uint32_t(WS_CLIPSIBLINGS)) | WS_TABSTOP | WS_CLIPCHILDREN);
@@ -35,7 +43,20 @@ Result TabCtrlControl::readChildren(const XmlNode& element) {
     return kResultOk;
 }
 
+void TabCtrlControl::dpiChanged() {
+    applyPadding();
+}
+
+void TabCtrlControl::applyPadding() {
+    // The platform's padding around a tab's label is in pixels of 96 dpi.
+    if (handle())
+        SendMessageW(
+            handle(), TCM_SETPADDING, 0,
+            MAKELPARAM(ScaledForDpi(kTabPaddingX, dpi()), ScaledForDpi(kTabPaddingY, dpi())));
+}
+
 void TabCtrlControl::created() {
+    applyPadding();
     if (pictures_)
         SendMessageW(handle(), TCM_SETIMAGELIST, 0, LPARAM(pictures_.handle()));
     uint32_t index = 0;

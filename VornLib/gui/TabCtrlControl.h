@@ -3,6 +3,7 @@
 // title; the selected page fills the control's display area and is the only
 // one enabled and shown. The child windows of the description become its
 // pages in order, each with its "PictureIndex" into the "Pictures" strip.
+// The space around a tab's label grows with the DPI.
 #pragma once
 
 #include <vector>
@@ -41,9 +42,11 @@ protected:
     Result readChildren(const XmlNode& element) override;
     bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
     void created() override;
+    void dpiChanged() override;
 
 private:
     void placeSelected();
+    void applyPadding();
 
     std::vector<Window*> pages_;
     std::vector<int32_t> describedPictures_;

@@ -2,7 +2,7 @@
 
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/Menu.h"
 #include "VornLib/gui/WindowName.h"
 
@@ -10,12 +10,6 @@ namespace vorn {
 namespace {
 
 // Any other "Type" is a push button.
-constexpr DescriptionWord<ToolButtonKind> kButtonKinds[] = {
-    {u"CheckButton", ToolButtonKind::Check},
-    {u"RadioButton", ToolButtonKind::Radio},
-    {u"Menu", ToolButtonKind::Menu},
-};
-
 String Localized(const XmlNode& element, const char16_t* attribute) {
     String text;
     String localized;
@@ -47,9 +41,10 @@ ToolBarControl::ToolBarControl() : SystemControl(L"ToolbarWindow32") {
 }
 
 Result ToolBarControl::readType(const String& type) {
-    if (type != u"Menu")
+    const bool* menuBar = FindWord(kToolBarTypes, type);
+    if (!menuBar)
         return kResultInvalidArgument;
-    menuBar_ = true;
+    menuBar_ = *menuBar;
     return kResultOk;
 }
 
@@ -93,7 +88,7 @@ Result ToolBarControl::readButton(const XmlNode& element) {
     button.tooltip = Localized(element, u"Tooltip");
     button.help = Localized(element, u"Help");
     (void)element.getAttributeBoolean(u"Enabled", &button.enabled, true);
-    (void)ReadWord(element, u"Type", kButtonKinds, &button.kind);
+    (void)ReadWord(element, u"Type", kToolButtonKinds, &button.kind);
     if (button.kind == ToolButtonKind::Menu) {
         for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
             if (node->isElement() && node->name() == u"Menu" &&

@@ -15,8 +15,6 @@
 
 namespace vorn {
 
-enum class ToolButtonKind : uint8_t { Push, Check, Radio, Menu, Separator };
-
 struct ToolButton {
     ToolButtonKind kind = ToolButtonKind::Push;
     uint16_t command = 0xFFFF; // the name identifier of "ID"

@@ -45,10 +45,20 @@ void UrlControl::paint(HDC dc, const RECT&) {
     // The link blue of the system's default scheme: some schemes (Wine's)
     // give COLOR_HOTLIGHT a pale grey that cannot be read on a dialog.
     SetTextColor(dc, IsWindowEnabled(handle()) ? RGB(0, 102, 204) : GetSysColor(COLOR_GRAYTEXT));
-    DrawTextW(dc, Wide(title().data()), -1, &client,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (GetFocus() == handle())
-        DrawFocusRect(dc, &client);
+    constexpr UINT kFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+    DrawTextW(dc, Wide(title().data()), -1, &client, kFormat);
+    if (GetFocus() == handle() &&
+        !(SendMessageW(handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        // The focus frames the text, not the whole width the link may take.
+        RECT text = client;
+        DrawTextW(dc, Wide(title().data()), -1, &text, kFormat | DT_CALCRECT);
+        const LONG height = text.bottom - text.top;
+        text.top = client.top + (client.bottom - client.top - height) / 2 - 1;
+        text.bottom = text.top + height + 2;
+        text.left = client.left;
+        text.right = text.right + 2 < client.right ? text.right + 2 : client.right;
+        DrawFocusRect(dc, &text);
+    }
     SelectObject(dc, previous);
 }
 

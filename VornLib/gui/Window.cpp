@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/gui/Dpi.h"
 #include "VornLib/gui/Font.h"
 #include "VornLib/gui/ShortcutKeyTable.h"
 #include "VornLib/gui/WindowName.h"
@@ -77,7 +78,12 @@ void Window::setTitle(const String& title) {
 }
 
 void Window::setFont(std::shared_ptr<SharedFont> font) {
+    useFont(std::move(font), FontSource::Program);
+}
+
+void Window::useFont(std::shared_ptr<SharedFont> font, FontSource source) {
     font_ = std::move(font);
+    fontSource_ = font_ ? source : FontSource::None;
     if (handle_) {
         HGDIOBJ handle = font_ ? font_->handle() : GetStockObject(DEFAULT_GUI_FONT);
         SendMessageW(handle_, WM_SETFONT, WPARAM(handle), TRUE);
@@ -85,10 +91,11 @@ void Window::setFont(std::shared_ptr<SharedFont> font) {
 }
 
 Result Window::setFontText(const char16_t* text) {
-    std::shared_ptr<SharedFont> font = SharedFont::FromText(text);
+    std::shared_ptr<SharedFont> font = SharedFont::FromText(text, dpi());
     if (!font)
         return kResultPlatformFailure;
-    setFont(std::move(font));
+    fontText_ = text;
+    useFont(std::move(font), FontSource::Text);
     return kResultOk;
 }
 
@@ -98,6 +105,12 @@ void Window::setBackground(const SystemColour& colour) {
         background_.buildGradient(handle_);
         InvalidateRect(handle_, nullptr, TRUE);
     }
+}
+
+void Window::clearBackground() {
+    background_.clear();
+    if (handle_)
+        InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void Window::setGradient(GradientMode mode, const SystemColour& colour) {
@@ -121,8 +134,12 @@ Result Window::loadShortcutKeys(const char16_t* name) {
 }
 
 bool Window::preTranslate(MSG* message) {
-    return shortcutKeys_ && handle_ && IsWindowEnabled(handle_) &&
-           TranslateAcceleratorW(handle_, shortcutKeys_.get(), message) != 0;
+    if (!handle_ || !IsWindowEnabled(handle_))
+        return false;
+    if (shortcutKeys_ && TranslateAcceleratorW(handle_, shortcutKeys_.get(), message) != 0)
+        return true;
+    const bool topLevel = !(GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD);
+    return topLevel && NavigateByKeyboard(handle_, keyboard_, message);
 }
 
 // --- Creation ---
@@ -154,7 +171,7 @@ Result Window::create() {
     }
     // Controls without a font of their own write in their parent's.
     if (!font_ && parentWindow() && parentWindow()->font_)
-        setFont(parentWindow()->font_);
+        useFont(parentWindow()->font_, FontSource::Parent);
     layout();
 
     Window* parent = parentWindow();
@@ -211,8 +228,11 @@ void Window::onCreate() {
             SendMessageW(handle_, WM_SETICON, ICON_SMALL, LPARAM(small));
     }
     adjustSystemMenu();
+    // Made on a monitor of another DPI than the one it was read for.
+    if (!(style() & WS_CHILD) && WindowDpi(handle_) != dpi())
+        applyDpi(WindowDpi(handle_));
     if (!font_ && (behaviour_ & kDialogClass))
-        setFont(SharedFont::Default());
+        useFont(SharedFont::Default(dpi()), FontSource::Default);
     if (font_)
         SendMessageW(handle_, WM_SETFONT, WPARAM(font_->handle()), FALSE);
     computeBaseUnits();

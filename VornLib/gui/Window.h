@@ -28,6 +28,7 @@
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/XmlNode.h"
+#include "VornLib/gui/KeyboardNavigation.h"
 #include "VornLib/gui/WindowBackground.h"
 #include "VornLib/gui/WindowPlacement.h"
 #include "VornLib/gui/WindowRecord.h"
@@ -82,10 +83,17 @@ public:
 
     // The font, shared with the other windows that use it; null for none.
     SharedFont* font() const { return font_.get(); }
+    // A font of the program's own; it stays the same at every DPI.
     void setFont(std::shared_ptr<SharedFont> font);
+    // The font a "Font" text describes, made anew when the DPI changes.
     Result setFontText(const char16_t* text);
+    // The DPI the window is drawn at: its monitor's once it exists, before
+    // that its parent's or the primary screen's (WindowDpi.cpp).
+    uint32_t dpi() const;
 
     void setBackground(const SystemColour& colour);
+    // No background: the window erases nothing.
+    void clearBackground();
     const SystemColour& background() const { return background_.colour(); }
     void setGradient(GradientMode mode, const SystemColour& colour);
     bool hasBackground() const { return background_.isPainted(); }
@@ -94,11 +102,16 @@ public:
     void stopClippingChildren();
 
     void setBehaviour(uint16_t flag, bool on);
+    bool hasBehaviour(uint16_t flag) const { return (behaviour_ & flag) != 0; }
+    // What the window does with the keys its controls leave (KeyboardNavigation.h).
+    KeyboardMode keyboardMode() const { return keyboard_; }
+    void setKeyboardMode(KeyboardMode mode) { keyboard_ = mode; }
     bool wasMaximized() const { return placement_.wasMaximized(); }
     // See KeepWindowOnScreen.
     void keepOnScreen(bool perMonitor) { KeepWindowOnScreen(handle_, perMonitor); }
 
-    // The default translates the window's shortcut keys while it is enabled.
+    // The default translates the window's shortcut keys while it is enabled;
+    // a top-level window then moves among its controls by the keyboard.
     virtual bool preTranslate(MSG* message);
     HACCEL shortcutKeys() const { return shortcutKeys_.get(); }
     // Builds the shortcut-key table of that name (see LoadShortcutKeyTable).
@@ -132,6 +145,9 @@ protected:
     // WM_CLOSE: destroys the window unless a kind says otherwise.
     virtual void requestClose();
     virtual void created() {}
+    // A kind's own part that follows the DPI (pictures, heights), told after
+    // the window's font and dialog units followed it.
+    virtual void dpiChanged() {}
 
     bool applyPlacement(int32_t left, int32_t top, int32_t width, int32_t height, bool move,
                         bool resize) override;
@@ -152,6 +168,13 @@ private:
     void onPlacementChanged();
     void onDestroy();
     void computeBaseUnits();
+    // Where the font comes from, to make it again at another DPI.
+    enum class FontSource : uint8_t { None, Text, Parent, Default, Program };
+    void useFont(std::shared_ptr<SharedFont> font, FontSource source);
+    // The window and everything in it drawn at `dpi`, then laid out anew.
+    void applyDpi(uint32_t dpi);
+    void layoutTree();
+    void onDpiChanged(uint32_t dpi, const RECT& suggested);
     void adjustAncestorClipping();
     void readBackRectangle();
 
@@ -160,6 +183,9 @@ private:
     String shortcutKeysName_;
     AcceleratorTable shortcutKeys_;
     std::shared_ptr<SharedFont> font_;
+    String fontText_;
+    FontSource fontSource_ = FontSource::None;
+    uint32_t dpi_ = 0; // 0: not yet known
     WindowBackground background_;
     WindowPlacement placement_;
     HCURSOR cursor_ = nullptr;
@@ -168,6 +194,7 @@ private:
     WNDPROC chain_ = nullptr;
     uint32_t systemMenuFlags_ = 0;
     uint16_t behaviour_ = 0;
+    KeyboardMode keyboard_ = KeyboardMode::Controls;
     bool acceptsFocus_ = true;
     bool closeButton_ = true;
 };

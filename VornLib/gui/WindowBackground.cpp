@@ -3,11 +3,6 @@
 #include "VornLib/gui/PictureBitmap.h"
 
 namespace vorn {
-namespace {
-
-constexpr uint32_t kNoBackground = 0xFFFF00FF;
-
-} // namespace
 
 COLORREF ToColorRef(const Colour& colour) {
     return RGB(colour.red, colour.green, colour.blue);
@@ -18,12 +13,8 @@ WindowBackground::WindowBackground() {
     gradientColour_ = colour_;
 }
 
-bool WindowBackground::isPainted() const {
-    return !(colour_.systemIndex < 0 && colour_.colour.value() == kNoBackground);
-}
-
 bool WindowBackground::isTransparent() const {
-    return colour_.systemIndex < 0 && colour_.colour.value() == 0;
+    return painted_ && colour_.systemIndex < 0 && colour_.colour.value() == 0;
 }
 
 HBRUSH WindowBackground::solidBrush() const {
@@ -32,9 +23,16 @@ HBRUSH WindowBackground::solidBrush() const {
 
 void WindowBackground::setColour(const SystemColour& colour) {
     colour_ = colour;
+    painted_ = true;
     brush_.reset();
-    if (isPainted() && !isTransparent())
+    if (!isTransparent())
         brush_.reset(CreateSolidBrush(ToColorRef(colour.resolved())));
+}
+
+void WindowBackground::clear() {
+    painted_ = false;
+    brush_.reset();
+    gradientBrush_.reset();
 }
 
 void WindowBackground::setGradient(GradientMode mode, const SystemColour& colour) {

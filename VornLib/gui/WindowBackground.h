@@ -1,8 +1,9 @@
 // WindowBackground: what a framework window paints beneath its own drawing,
-// and how. The background is none (the default colour 0xFFFF00FF: nothing is
-// erased), "Transparent" (the plain colour 0: the ancestors show through), a
-// solid colour, or a gradient from that colour to a second one across or
-// down the client area. A double-buffered window paints through a back
+// and how. The background is none (the default, and "BackgroundColor" =
+// "None": nothing is erased), "Transparent" (the plain colour 0: the
+// ancestors show through), a solid colour (any named, system or hexadecimal
+// colour, magenta included), or a gradient from that colour to a second one
+// across or down the client area. A double-buffered window paints through a back
 // buffer that grows with it. "Redraw" says which size changes repaint the
 // whole window rather than only the uncovered strip.
 #pragma once
@@ -22,9 +23,11 @@ public:
 
     const SystemColour& colour() const { return colour_; }
     void setColour(const SystemColour& colour);
+    // Back to no background.
+    void clear();
     void setGradient(GradientMode mode, const SystemColour& colour);
-    // False for the default: the window erases nothing.
-    bool isPainted() const;
+    // False for no background: the window erases nothing.
+    bool isPainted() const { return painted_; }
     // The plain colour 0: nothing is erased, the ancestors paint beneath.
     bool isTransparent() const;
     // The brush of a solid colour; null for none, transparency or a gradient.
@@ -74,6 +77,7 @@ private:
     int32_t lastClientWidth_ = -1;
     int32_t lastClientHeight_ = -1;
     GradientMode gradient_ = GradientMode::None;
+    bool painted_ = false;
     bool eraseOnRedraw_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
+#include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowName.h"
@@ -12,59 +13,6 @@ namespace vorn {
 namespace {
 
 constexpr int32_t kUseDefault = int32_t(0x80000000);
-
-// Boolean attributes that switch one style bit.
-struct StyleAttribute {
-    const char16_t* name;
-    uint32_t bit;
-    bool extended;
-};
-constexpr StyleAttribute kStyleAttributes[] = {
-    {u"Visible", WS_VISIBLE, false},           {u"ClipChildren", WS_CLIPCHILDREN, false},
-    {u"ClipSiblings", WS_CLIPSIBLINGS, false}, {u"AcceptFiles", WS_EX_ACCEPTFILES, true},
-    {u"SystemMenu", WS_SYSMENU, false},        {u"FirstOfGroup", WS_GROUP, false},
-};
-
-struct BorderStyles {
-    uint32_t style;
-    uint32_t extendedStyle;
-};
-// Any other word leaves the window without a border.
-constexpr DescriptionWord<BorderStyles> kBorders[] = {
-    {u"None", {0, 0}},
-    {u"Solid", {WS_BORDER, 0}},
-    {u"StaticEdge", {0, WS_EX_STATICEDGE}},
-    {u"ClientEdge", {0, WS_EX_CLIENTEDGE}},
-};
-
-// Negative: a change of the client width (height) repaints the whole window.
-struct RedrawRule {
-    int32_t horizontal;
-    int32_t vertical;
-};
-constexpr DescriptionWord<RedrawRule> kRedraws[] = {
-    {u"Both", {-1, -1}},
-    {u"Horizontal", {-1, 0}},
-    {u"Vertical", {0, -1}},
-};
-
-// Edge attributes in reading order; each is followed by its bounds.
-struct EdgeAttribute {
-    const char16_t* name;
-    const char16_t* minimum;
-    const char16_t* maximum;
-    Edge edge;
-};
-constexpr EdgeAttribute kEdgeAttributes[] = {
-    {u"Top", u"MinTop", u"MaxTop", Edge::Top},
-    {u"Left", u"MinLeft", u"MaxLeft", Edge::Left},
-    {u"Width", u"MinWidth", u"MaxWidth", Edge::Width},
-    {u"ClientWidth", u"MinClientWidth", u"MaxClientWidth", Edge::ClientWidth},
-    {u"Height", u"MinHeight", u"MaxHeight", Edge::Height},
-    {u"ClientHeight", u"MinClientHeight", u"MaxClientHeight", Edge::ClientHeight},
-    {u"Bottom", u"MinBottom", u"MaxBottom", Edge::Bottom},
-    {u"Right", u"MinRight", u"MaxRight", Edge::Right},
-};
 
 String Localized(const String& text) {
     String localized;
@@ -103,13 +51,16 @@ Result Window::readDescription(const XmlNode* element) {
 }
 
 Result Window::readType(const String& type) {
-    if (type == u"MainWindow") {
+    const WindowType* kind = FindWord(kWindowTypes, type);
+    if (!kind)
+        return kResultInvalidArgument;
+    if (*kind == WindowType::MainWindow) {
         setExtendedStyle(WS_EX_APPWINDOW);
         setStyle(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
         SystemColour transparent;
         transparent.colour = {0, 0, 0, 0};
         setBackground(transparent);
-    } else if (type == u"MainDialogBox") {
+    } else if (*kind == WindowType::MainDialogBox) {
         setExtendedStyle(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE |
                          WS_EX_DLGMODALFRAME);
         setStyle(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
@@ -118,10 +69,9 @@ Result Window::readType(const String& type) {
         (void)SystemColour::Parse(u"DialogBoxBackground", &face);
         setBackground(face);
         setBehaviour(kCentreOnOwner, true);
-    } else if (type == u"ClientWindow") {
-        return kResultOk;
+        setKeyboardMode(KeyboardMode::Dialog);
     } else {
-        return kResultInvalidArgument;
+        return kResultOk;
     }
     // The platform's default placement, unless the description says more.
     setComputed(Edge::Left, kUseDefault);
@@ -145,9 +95,12 @@ Result Window::readCommonAttributes(const XmlNode& element) {
     if (element.getAttribute(u"Title", &text) == kResultOk)
         setTitle(Localized(text));
     SystemColour colour;
-    if (element.getAttribute(u"BackgroundColor", &text) == kResultOk &&
-        SystemColour::Parse(text.data(), &colour) == kResultOk)
-        setBackground(colour);
+    if (element.getAttribute(u"BackgroundColor", &text) == kResultOk) {
+        if (text == kNoBackgroundWord)
+            clearBackground();
+        else if (SystemColour::Parse(text.data(), &colour) == kResultOk)
+            setBackground(colour);
+    }
     if (element.getAttribute(u"HorizontalGradientColor", &text) == kResultOk &&
         SystemColour::Parse(text.data(), &colour) == kResultOk)
         setGradient(GradientMode::Horizontal, colour);
@@ -164,7 +117,7 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         setStyle(style);
         setExtendedStyle(extended);
     }
-    for (const StyleAttribute& attribute : kStyleAttributes) {
+    for (const StyleFlag& attribute : kStyleFlags) {
         uint32_t bits = attribute.extended ? extendedStyle() : style();
         ApplyStyleFlag(element, attribute.name, attribute.bit, &bits);
         if (attribute.extended)
@@ -196,11 +149,14 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         background_.setVerticalRedraw(number);
     if (element.getAttributeBoolean(u"EnableFocus", &flag) == kResultOk)
         acceptsFocus_ = flag;
-    if (element.getAttribute(u"MouseCursor", &text) == kResultOk) {
-        if (text != u"{Hand}")
-            return kResultInvalidArgument;
+    if (ReadWord(element, u"Keyboard", kKeyboardModes, &keyboard_) == kResultInvalidArgument)
+        return kResultInvalidArgument;
+    MouseCursor mouseCursor = MouseCursor::Hand;
+    result = ReadWord(element, u"MouseCursor", kMouseCursors, &mouseCursor);
+    if (result == kResultInvalidArgument)
+        return result;
+    if (result == kResultOk)
         cursor_ = LoadCursorW(nullptr, IDC_HAND);
-    }
     if (element.getAttribute(u"ShortcutKeys", &text) == kResultOk) {
         shortcutKeysName_ = text;
         result = loadShortcutKeys(text.data());

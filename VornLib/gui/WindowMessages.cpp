@@ -122,6 +122,21 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
             *result = SendMessageW(GetParent(handle_), message, w, l);
             return true;
         }
+        // Escape's cancel command: the close button's request, where the
+        // window has one to press.
+        if (w == IDCANCEL && !l && !(style() & WS_CHILD)) {
+            if (closeButton_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_SYSMENU))
+                requestClose();
+            *result = 0;
+            return true;
+        }
+        return false;
+    case WM_DPICHANGED:
+        if (l && !(style() & WS_CHILD)) {
+            onDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
+            *result = 0;
+            return true;
+        }
         return false;
     case WM_DESTROY:
         onDestroy();

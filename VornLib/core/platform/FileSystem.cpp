@@ -123,31 +123,41 @@ PartialFile::~PartialFile() {
         DeleteFileW(Wide(path_.data()));
 }
 
+Result PartialFile::putInPlace() {
+    const Result result = MoveFileWithinVolume(path_, destination_, true);
+    if (result == kResultOk)
+        path_.clear();
+    return result;
+}
+
 // An earlier version's file may be read-only: like an old shortcut, it is the
 // installation's to replace. A file that another program holds open is not
 // replaced (the platform refuses), and keeps its attributes.
-Result PartialFile::putInPlace() {
-    const DWORD attributes = GetFileAttributesW(Wide(destination_.data()));
+Result MoveFileWithinVolume(const String& from, const String& to, bool replace) {
+    const String source = LongPath(from);
+    const String target = LongPath(to);
+    const DWORD attributes =
+        replace ? GetFileAttributesW(Wide(target.data())) : INVALID_FILE_ATTRIBUTES;
     const bool readOnly =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly)
-        SetFileAttributesW(Wide(destination_.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    if (MoveFileExW(Wide(path_.data()), Wide(destination_.data()),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        path_.clear();
+        SetFileAttributesW(Wide(target.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(Wide(source.data()), Wide(target.data()), flags))
         return kResultOk;
-    }
     Result result = ResultFromSystemError(GetLastError());
     if (readOnly)
-        SetFileAttributesW(Wide(destination_.data()), attributes);
-    // The platform reports a replacement refused because another program
-    // holds the file as access denied; the user learns more from "in use".
+        SetFileAttributesW(Wide(target.data()), attributes);
+    // The platform reports a rename refused because another program holds
+    // one of the files as access denied; the user learns more from "in use".
     if (result == kResultAccessDenied) {
-        const FileHandle probe(CreateFileW(Wide(destination_.data()), DELETE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
-            result = kResultSharingViolation;
+        for (const String* path : {&source, &target}) {
+            const FileHandle probe(CreateFileW(
+                Wide(path->data()), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+                result = kResultSharingViolation;
+        }
     }
     return result;
 }

@@ -43,12 +43,18 @@ String LongPath(const String& path);
 // system cannot make it full.
 String FullPath(const String& path);
 
+// Renames a file within its volume: one step that cannot be seen half done,
+// and the file keeps its contents, dates and attributes. With `replace`, a
+// file at `to` is replaced, even a read-only one. A file that another program
+// holds open (either of them) stays as it was, with 27.
+Result MoveFileWithinVolume(const String& from, const String& to, bool replace);
+
 // A file written under a name of its own beside its place
 // ("<destination>.VornLib-partial") and renamed to the destination when it is
 // complete: an interrupted writer (a killed installation) leaves no
 // half-written file under the destination's name, and writing it again
 // overwrites the leftover. The unfinished file goes with the object unless
-// it was put in place.
+// it was put in place or kept.
 class PartialFile {
 public:
     static constexpr char16_t kSuffix[] = u".VornLib-partial";
@@ -65,6 +71,9 @@ public:
     // there, even a read-only one; one that another program holds open is
     // left as it was, with 27.
     Result putInPlace();
+    // Leaves the complete file under its partial name, for its owner to put
+    // in place later (MoveFileWithinVolume).
+    void keep() { path_.clear(); }
 
 private:
     String destination_;

@@ -23,6 +23,7 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/PreferencesStore.h"
 #include "VornLib/core/XmlDocument.h"
+#include "VornLib/gui/AccessKeys.h"
 
 namespace vornsetup {
 namespace {
@@ -343,10 +344,13 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"NoRecentDocuments",
                                            u"LicenseText",
                                            u"FailureMessage",
-                                           u"DamagedSetupMessage"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",  u"NotInstalled",
-                                               u"UninstallConfirmation", u"UninstallSucceed",
-                                               u"CancelConfirmation",    u"SetupAlreadyRunning"};
+                                           u"DamagedSetupMessage",
+                                           u"UpdateCanceledMessage",
+                                           u"UpdateKeptNote"};
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
+                                               u"UninstallConfirmation",   u"UninstallSucceed",
+                                               u"CancelConfirmation",      u"SetupAlreadyRunning",
+                                               u"UpdateCancelConfirmation"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");
@@ -368,6 +372,34 @@ TEST(Definitions, EveryReferencedKeyExists) {
             const XmlNode* element = nullptr;
             EXPECT_EQ(0u, tables.getLocalizedElement(u"MessageBox", name, &element))
                 << language << " " << ToPrintable(name);
+        }
+    }
+}
+
+// The texts a user sees together, each with an access key: on one page no
+// two may share a key, or Alt and the letter would reach only the first.
+TEST(Definitions, EveryPageHasDistinctAccessKeysInEveryLanguage) {
+    const std::vector<std::vector<const char16_t*>> pages = {
+        {u"InstallFolderLabel", u"BrowseButton", u"ProgramGroupLabel", u"CreateDesktopShortcut",
+         u"CreateQuickLaunchShortcut", u"InstallButton", u"QuitButton"},
+        {u"CancelButton"},
+        {u"RunButton", u"QuitButton"},
+        {u"ButtonYes", u"ButtonNo"},
+        {u"ButtonAbort", u"ButtonRetry", u"ButtonIgnore"},
+    };
+    for (const char* language : kSetupLanguages) {
+        LanguageTables tables(language);
+        for (const std::vector<const char16_t*>& page : pages) {
+            std::map<char16_t, Text> taken;
+            for (const char16_t* key : page) {
+                const Text text = tables.resolve(u"#" + Text(key));
+                const char16_t access = AccessKeyOf(text.c_str());
+                EXPECT_NE(0, access) << language << " " << Printable(text) << " marks no key";
+                const auto inserted = taken.emplace(access, text);
+                EXPECT_TRUE(access == 0 || inserted.second)
+                    << language << ": " << Printable(text) << " and "
+                    << Printable(inserted.first->second) << " share a key";
+            }
         }
     }
 }

@@ -324,6 +324,21 @@ bool Confirm(void* context) {
     return answer.yes;
 }
 
+// Copies the files and puts them in place, as run does before registering.
+Result Install(TransferWorker& worker) {
+    const Result copied = worker.copyFiles();
+    return copied != vorn::kResultOk ? copied : worker.placeFiles();
+}
+
+bool Exists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+fs::path Partial(const fs::path& path) {
+    return fs::path(path.u16string() + u".VornLib-partial");
+}
+
 class TransferWorkerTest : public ::testing::Test {
 protected:
     void SetUp() override { MountPayload(); }
@@ -340,8 +355,13 @@ TEST_F(TransferWorkerTest, FilesArriveWithTheirBytesDatesAndFolders) {
     const DateTime before = Now();
     TransferWorker worker(manifest, strings, &progress, nullptr);
     ASSERT_EQ(0u, worker.copyFiles());
-    EXPECT_EQ(TransferState::Completed, worker.state());
+    EXPECT_EQ(TransferState::Running, worker.state()) << "registration follows";
     const fs::path folder = InstallFolder(manifest);
+    // Complete, but beside their places until every file is there.
+    EXPECT_FALSE(Exists(folder / "Readme.txt"));
+    EXPECT_TRUE(Exists(Partial(folder / "Readme.txt")));
+    ASSERT_EQ(0u, worker.placeFiles());
+    EXPECT_FALSE(Exists(Partial(folder / "Readme.txt")));
     for (size_t i = 0; i < manifest.files.size(); ++i) {
         const std::string name =
             fs::path(std::u16string(manifest.files[i].relativePath.data())).generic_string();
@@ -372,14 +392,14 @@ TEST_F(TransferWorkerTest, FilesArriveWithTheirBytesDatesAndFolders) {
 
     // A worker copies once.
     EXPECT_EQ(8u, worker.copyFiles());
-    EXPECT_EQ(TransferState::Completed, worker.state());
+    EXPECT_EQ(TransferState::Running, worker.state());
 }
 
 TEST_F(TransferWorkerTest, EmptyFileListCompletesAtOnce) {
     InstallManifest manifest = Manifest(scratch, {});
     TransferWorker worker(manifest, strings, &progress, nullptr);
-    EXPECT_EQ(0u, worker.copyFiles());
-    EXPECT_EQ(TransferState::Completed, worker.state());
+    EXPECT_EQ(0u, Install(worker));
+    EXPECT_EQ(TransferState::Running, worker.state());
     EXPECT_EQ((std::vector<double>{0}), progress.ranges);
     EXPECT_EQ((std::vector<double>{0}), progress.positions);
     EXPECT_TRUE(progress.timeTexts.empty());
@@ -390,7 +410,7 @@ TEST_F(TransferWorkerTest, EmptyFileListCompletesAtOnce) {
 TEST_F(TransferWorkerTest, ZeroLengthFileIsCreatedDatedWithoutProgress) {
     InstallManifest manifest = Manifest(scratch, {"Empty.dat"});
     TransferWorker worker(manifest, strings, &progress, nullptr);
-    ASSERT_EQ(0u, worker.copyFiles());
+    ASSERT_EQ(0u, Install(worker));
     const fs::path path = InstallFolder(manifest) / "Empty.dat";
     ASSERT_TRUE(fs::is_regular_file(path));
     EXPECT_EQ(0u, fs::file_size(path));
@@ -407,7 +427,7 @@ TEST_F(TransferWorkerTest, TenMegabytesArriveInChunksOfFourFourAndTwo) {
     InstallManifest manifest = Manifest(scratch, {"Big.bin"});
     ASSERT_EQ(10 * kMiB, manifest.totalSize);
     TransferWorker worker(manifest, strings, &progress, nullptr);
-    ASSERT_EQ(0u, worker.copyFiles());
+    ASSERT_EQ(0u, Install(worker));
     EXPECT_EQ((std::vector<double>{10.0 * kMiB}), progress.ranges);
     EXPECT_EQ((std::vector<double>{0, 4.0 * kMiB, 8.0 * kMiB, 10.0 * kMiB}), progress.positions);
     ASSERT_EQ(3u, progress.progressTexts.size());
@@ -439,7 +459,7 @@ TEST_F(TransferWorkerTest, TenMegabytesArriveInChunksOfFourFourAndTwo) {
 TEST_F(TransferWorkerTest, QuietTransferCopiesWithoutProgress) {
     InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Empty.dat"});
     TransferWorker worker(manifest, strings, nullptr, nullptr);
-    ASSERT_EQ(0u, worker.copyFiles());
+    ASSERT_EQ(0u, Install(worker));
     EXPECT_TRUE(vorn::ReadWholeFile(InstallFolder(manifest) / "Readme.txt") ==
                 Contents("Readme.txt"));
     EXPECT_TRUE(fs::is_regular_file(InstallFolder(manifest) / "Empty.dat"));
@@ -460,7 +480,8 @@ TEST_F(TransferWorkerTest, MissingSourceFailsAndRollBackRemovesEverything) {
     EXPECT_FALSE(manifest.files[3].copied);
     EXPECT_FALSE(fs::exists(folder / "Missing.bin"));
     EXPECT_FALSE(fs::exists(folder / "Data"));
-    EXPECT_TRUE(fs::exists(folder / "Bin" / "Tools" / "Helper.dll"));
+    EXPECT_TRUE(fs::exists(Partial(folder / "Bin" / "Tools" / "Helper.dll")));
+    EXPECT_FALSE(fs::exists(folder / "Bin" / "Tools" / "Helper.dll")) << "none takes its place";
 
     worker.rollBack();
     EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
@@ -485,10 +506,9 @@ TEST_F(TransferWorkerTest, UncreatableDestinationFailsAndRollBackKeepsTheUsersFi
     vorn::WriteWholeFile(folder / "Data" / "Config.xml", vorn::SampleText(70));
 
     TransferWorker worker(manifest, strings, &progress, nullptr);
-    EXPECT_EQ(17u, worker.copyFiles()) << "access denied";
-    EXPECT_TRUE(manifest.files[2].copied);
-    EXPECT_FALSE(manifest.files[3].copied);
-    EXPECT_FALSE(manifest.files[4].copied);
+    EXPECT_EQ(0u, worker.copyFiles());
+    EXPECT_EQ(17u, worker.placeFiles()) << "access denied, before anything is moved";
+    EXPECT_FALSE(fs::exists(folder / "Readme.txt")) << "none took its place";
 
     worker.rollBack();
     EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
@@ -548,11 +568,22 @@ TEST_F(TransferWorkerTest, ReadOnlyFileOfAnEarlierVersionIsReplaced) {
     fs::create_directories(old.parent_path());
     vorn::WriteWholeFile(old, vorn::SampleText(40));
     ASSERT_TRUE(SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_READONLY));
+    const DateTime oldDate = TimesOf(old).lastWrite;
     TransferWorker worker(manifest, strings, &progress, nullptr);
-    ASSERT_EQ(0u, worker.copyFiles());
+    ASSERT_EQ(0u, Install(worker));
     EXPECT_TRUE(vorn::ReadWholeFile(old) == Contents("Docs/Manual.txt"));
     EXPECT_EQ(manifest.files[1].date, TimesOf(old).lastWrite);
     EXPECT_TRUE(manifest.files[1].copied);
+
+    // Undone, the old file is back as it was: bytes, date, attribute.
+    worker.rollBack();
+    EXPECT_TRUE(vorn::ReadWholeFile(old) == vorn::SampleText(40));
+    EXPECT_EQ(oldDate, TimesOf(old).lastWrite);
+    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY),
+              GetFileAttributesW(old.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
+    EXPECT_FALSE(fs::exists(fs::path(old.u16string() + u".VornLib-previous")));
+    SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(TransferWorkerTest, FileHeldOpenWithoutSharingFailsAndStays) {
@@ -567,13 +598,12 @@ TEST_F(TransferWorkerTest, FileHeldOpenWithoutSharingFailsAndStays) {
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(holder.isValid());
         TransferWorker worker(manifest, strings, &progress, nullptr);
-        EXPECT_EQ(27u, worker.copyFiles()) << "in use by another program: a sharing violation";
-        EXPECT_TRUE(manifest.files[0].copied);
-        EXPECT_FALSE(manifest.files[1].copied) << "never replaced, so never rolled back";
-        EXPECT_FALSE(manifest.files[2].copied);
-        EXPECT_FALSE(fs::exists(folder / "Data" / "Config.xml.VornLib-partial"));
+        EXPECT_EQ(0u, worker.copyFiles());
+        EXPECT_EQ(27u, worker.placeFiles()) << "in use by another program: a sharing violation";
+        EXPECT_FALSE(fs::exists(folder / "Readme.txt")) << "found before anything changed";
         worker.rollBack();
-        EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
+        EXPECT_FALSE(fs::exists(Partial(folder / "Readme.txt")));
+        EXPECT_FALSE(fs::exists(folder / "Data" / "Config.xml.VornLib-partial"));
     }
     EXPECT_TRUE(vorn::ReadWholeFile(held) == vorn::SampleText(70)) << "the other program's file";
 }
@@ -585,7 +615,7 @@ TEST_F(TransferWorkerTest, NestedFilesBeyondThePathLimitArrive) {
     const String full = JoinPath(manifest.installFolder, manifest.files[0].relativePath);
     ASSERT_GT(full.length(), 260u);
     TransferWorker worker(manifest, strings, &progress, nullptr);
-    ASSERT_EQ(0u, worker.copyFiles());
+    ASSERT_EQ(0u, Install(worker));
     EXPECT_EQ(0u, worker.checkPaths()) << "only the programs and shortcut targets must fit";
     const fs::path file = fs::path(std::u16string(vorn::LongPath(full).data()));
     EXPECT_TRUE(vorn::ReadWholeFile(file) == Contents(kDeepName));
@@ -658,8 +688,8 @@ TEST_F(TransferWorkerTest, CancelAnsweredNoKeepsCopying) {
             return;
         Thread user([&] { pageMayClose = worker.requestCancel(&Confirm, &answer); });
     };
-    EXPECT_EQ(0u, worker.copyFiles());
-    EXPECT_EQ(TransferState::Completed, worker.state());
+    EXPECT_EQ(0u, Install(worker));
+    EXPECT_EQ(TransferState::Running, worker.state());
     EXPECT_FALSE(pageMayClose);
     EXPECT_EQ(1, answer.asked);
     EXPECT_EQ(TransferState::ConfirmingCancel, answer.stateWhileAsking);

@@ -6,6 +6,23 @@
 export WINEDEBUG=-all
 source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
 
+# A test given VORN_OWN_DISPLAY (by CMake) has an X display of its own: it runs
+# beside another test that shows windows, and its pictures show only its own.
+if [ -n "${VORN_OWN_DISPLAY:-}" ]; then
+  source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
+  VORN_XVFB_PID=""; start_xvfb
+fi
+
+# The command lines of the programs matching a pattern that run in this prefix
+# (other tests may run the same programs in theirs at the same time).
+prefix_processes() { # prefix pattern
+  local pid
+  for pid in $(pgrep -f "$2"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1" || continue
+    tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null; echo
+  done
+}
+
 rm -rf "$work"; mkdir -p "$work/app"
 make_setup() { # application folder, setup to write [, method]
   "$vornpack" setup --app "$1" --definitions "$definitions" --stub "$stub" -o "$2" \
@@ -25,21 +42,32 @@ WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenu
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
 WINEPREFIX="$template" wineserver -w
 "$(dirname "$run")/wine-isolate.sh" "$template"
-# One scenario's prefix at a time beside the template; the system's program
-# files are most of a prefix's size (over a gigabyte) and no test writes them:
-# the copies share them by hard links.
-fresh_prefix() {
-  local prefix="$work/$1" shared=(drive_c/windows/system32 drive_c/windows/syswow64) old folder
+# One scenario's prefix at a time beside the templates (the blank one, and
+# those a script prepares and marks with keep_as_template); the system's
+# program files are most of a prefix's size (over a gigabyte) and no test
+# writes them: the copies share them by hard links.
+fresh_prefix() { # name [template]
+  local old
   for old in "$work"/*/drive_c; do
-    [ -d "$old" ] && [ "$(dirname "$old")" != "$template" ] && rm -rf "$(dirname "$old")"
+    old="$(dirname "$old")"
+    [ -d "$old/drive_c" ] && [ "$old" != "$template" ] && [ ! -e "$old/.vorn-template" ] && rm -rf "$old"
   done
+  copy_prefix "$@"
+}
+# A copy that leaves the other prefixes alone, for scenarios run side by side
+# (each deletes its own).
+copy_prefix() { # name [template]
+  local prefix="$work/$1" source="${2:-$template}" shared=(drive_c/windows/system32 drive_c/windows/syswow64) folder
   rm -rf "$prefix"; mkdir -p "$prefix"
-  tar -C "$template" "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$prefix" -xf -
+  # The POSIX format keeps the files' dates to the nanosecond.
+  tar -C "$source" --format=posix "${shared[@]/#/--exclude=./}" --exclude=./.vorn-template -cf - . |
+    tar -C "$prefix" -xf -
   for folder in "${shared[@]}"; do
-    [ -d "$template/$folder" ] && cp -al "$template/$folder" "$prefix/$(dirname "$folder")/"
+    [ -d "$source/$folder" ] && cp -al "$source/$folder" "$prefix/$(dirname "$folder")/"
   done
   echo "$prefix"
 }
+keep_as_template() { WINEPREFIX="$1" wineserver -w; touch "$1/.vorn-template"; } # prefix
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
 reg_value() { # prefix key value

@@ -68,21 +68,11 @@ installed="$(program_files "$prefix")"
 launcher=$!
 # The elevated copy of this prefix, killed a little past half the bytes: in
 # the middle of the second large file.
-killed="$(python3 - "$prefix" "$installed" "$total_bytes" <<'PY'
+killed="$(python3 - "$prefix" "$installed" "$total_bytes" "$(dirname "$0")" <<'PY'
 import os, sys, time, signal
 prefix, folder, total = sys.argv[1], sys.argv[2], int(sys.argv[3])
-def elevated():
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                command = f.read()
-            with open(f"/proc/{pid}/environ", "rb") as f:
-                environment = f.read().split(b"\0")
-        except OSError:
-            continue
-        if b"LaunchedAsAdministrator" in command and f"WINEPREFIX={prefix}".encode() in environment:
-            return int(pid)
-    return None
+sys.path.insert(0, sys.argv[4])
+from elevated_setup import elevated
 def written():
     size = 0
     try:
@@ -94,7 +84,7 @@ def written():
 deadline = time.monotonic() + 120
 while time.monotonic() < deadline:
     if written() >= total // 2 + (2 << 20):
-        pid = elevated()
+        pid = elevated(prefix)
         if pid:
             os.kill(pid, signal.SIGKILL)
             print(f"killed at {written() >> 20} MiB")
@@ -108,13 +98,12 @@ check "the elevated installer was killed halfway ($killed)" test -n "$killed"
 # What the user finds after the kill alone.
 found="$( (cd "$installed" 2>/dev/null && find . -type f -printf '%p %s %TY-%Tm-%Td %TH:%TM:%.2TS\n') | sort)"
 echo "  after the kill: $(echo "$found" | grep -c .) files"; echo "$found" | sed 's/^/    /'
-complete=$(comm -12 <(echo "$found") <(listing_of "$big") | grep -c .)
-# Every file under an installed name is complete, with its date; the rest
-# carries the name of an unfinished file.
-unfinished="$(comm -23 <(echo "$found") <(listing_of "$big"))"
-check "no half-written file under an installed name ($complete complete)" \
-  test -z "$(echo "$unfinished" | grep -v '\.VornLib-partial ' | grep .)"
-check "at most one unfinished file" test "$(echo "$unfinished" | grep -c .)" -le 1
+# Nothing takes an installed name before every file is copied: each file is
+# complete under its partial name, but the one that was being written.
+check "no file under an installed name" test -z "$(echo "$found" | grep -v '\.VornLib-partial ' | grep .)"
+complete=$(comm -12 <(echo "$found" | sed 's/\.VornLib-partial / /') <(listing_of "$big") | grep -c .)
+unfinished="$(comm -23 <(echo "$found" | sed 's/\.VornLib-partial / /') <(listing_of "$big"))"
+check "at most one unfinished file ($complete complete)" test "$(echo "$unfinished" | grep -c .)" -le 1
 check "no uninstall entry after the kill" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 check "no program group after the kill" test ! -e "$(group_in "$prefix")"
 "$run" "$prefix" "$work/BigSetup.exe" /Quiet >/dev/null 2>&1 </dev/null; code=$?

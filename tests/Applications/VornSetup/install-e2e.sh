@@ -110,13 +110,9 @@ echo "== a running VornDemo stops the installer"
 prefix="$(fresh_prefix running)"
 "$run" "$prefix" "$demo" >/dev/null 2>&1 &
 demo_pid=$!
-# Other tests may run a VornDemo beside this one: wait for the one in this
-# prefix, then give it time to take its mutex however loaded the machine is.
+# Wait for the VornDemo of this prefix, then give it time to take its mutex.
 for _ in $(seq 1 300); do
-  for pid in $(pgrep -f 'VornDemo.exe'); do
-    [ "$pid" != "$demo_pid" ] || continue
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" && break 2
-  done
+  [ -n "$(prefix_processes "$prefix" VornDemo.exe)" ] && break
   sleep 0.1
 done
 sleep 3

@@ -39,6 +39,21 @@ state_of() { awk -F'\t' -v text="$2" '$3 == text { print $2; exit }' <<<"$1"; } 
 edit_after() { # controls label
   awk -F'\t' -v label="$2" 'seen && $1 == "Edit" { print $3; exit } $3 == label { seen = 1 }' <<<"$1"
 }
+# Key presses as a user makes them, to the window that has the focus
+# (xdotool's names: "Tab", "ctrl+Tab", "alt+f", "Return", "Escape").
+keys() { xdotool key --delay 120 "$@"; }
+typed() { xdotool type --delay 40 "$1"; }
+focused() { awk -F'\t' '$5 == "focus" { print $3; exit }' <<<"$1"; } # controls -> the focused text
+# The visible controls once the control showing `text` has the focus.
+wait_for_focus() { # prefix window text [seconds]
+  local end=$((SECONDS + ${4:-10})) shown
+  while :; do
+    shown="$(drive "$1" "$2" --timeout 10 --controls)"
+    [ "$(focused "$shown")" = "$3" ] && { echo "$shown"; return 0; }
+    [ "$SECONDS" -ge "$end" ] && { echo "$shown"; return 1; }
+    sleep 0.2
+  done
+}
 # A setup's launcher, started in the background; its process is $setup_pid.
 start_setup_of() { # prefix setup [switches...]
   local prefix="$1" program="$2"; shift 2

@@ -2,7 +2,8 @@
 # wizard-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder> <WindowDriver.exe> [<screenshot folder>]
 # Installs VornDemo through the wizard as a user does, each scenario in a
 # fresh prefix: reads the pages, picks the tabs, types a folder, unticks a
-# box, presses only what is visible and enabled (WindowDriver), and checks
+# box, presses only what is visible and enabled (WindowDriver), or drives
+# the whole wizard by key presses alone (xdotool), and checks
 # the files, registry and shortcuts that the installation left. Every prefix
 # runs its programs in a Wine virtual desktop on a private X display, so that
 # the screenshots of each page show the window with its title bar.
@@ -174,7 +175,7 @@ exit_code_of "$setup_pid" 30; code=$?
 check "the launcher ends with 0 ($code)" test "$code" -eq 0
 shown="$(drive "$prefix" 'VornDemo 1.0.0' --timeout 30 --controls)"; code=$?
 check "a \"VornDemo 1.0.0\" window appears" test "$code" -eq 0
-check "the started VornDemo is the installed one" grep -qF 'C:\Program Files (x86)\VornDemo\VornDemo.exe' <(pgrep -af VornDemo.exe)
+check "the started VornDemo is the installed one" grep -qF 'C:\Program Files (x86)\VornDemo\VornDemo.exe' <(prefix_processes "$prefix" VornDemo.exe)
 shot 11-vorndemo-started
 drive "$prefix" 'VornDemo 1.0.0' --close >/dev/null
 closed=false
@@ -218,6 +219,51 @@ check "the files are in C:\\Tools\\App" cmp -s "$prefix/drive_c/Tools/App/VornDe
 check "ShortcutsList lists exactly the shortcuts made" test "$(listed_links "$prefix")" = "$(made_links "$prefix")"
 end_scenario "$prefix"
 
+echo "== by the keyboard alone"
+prefix="$(fresh_prefix keyboard)"
+mkdir -p "$(dirname "$(group_in "$prefix")")/Games"
+start_setup "$prefix"
+shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
+check "the focus starts on Install, the default button" test "$(focused "$shown")" = Install
+keys ctrl+Tab
+shown="$(wait_for_text "$prefix" "$title" 'Please read the following license agreement carefully.' 10)"
+check "Ctrl+Tab selects the licence tab" test "$(state_of "$shown" 'License Agreement')" = selected
+shot kb-1-license
+keys ctrl+Tab
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "Ctrl+Tab again selects the options" test "$(state_of "$shown" Options)" = selected
+keys alt+f
+shown="$(wait_for_focus "$prefix" "$title" "$default_folder")"
+check "Alt+F moves to the folder's box" test "$(focused "$shown")" = "$default_folder"
+typed 'C:\Keys\VornDemo'
+# The list opens with F4; Games is as many Down presses away as its place in it.
+place="$(drive "$prefix" "$title" --controls | awk -F'\t' '$1 == "Item" { n++ } $1 == "Item" && $3 == "Games" { print n; exit }')"
+keys alt+s F4
+for _ in $(seq "${place:-1}"); do keys Down; done
+keys Return
+keys alt+d Tab
+shown="$(wait_for_focus "$prefix" "$title" 'Create a shortcut in the Quick Launch bar')"
+check "Tab moves on to the next box" test "$(focused "$shown")" = 'Create a shortcut in the Quick Launch bar'
+keys shift+Tab
+shown="$(wait_for_focus "$prefix" "$title" 'Create a shortcut on the desktop')"
+check "the typed folder replaced the proposed one" test "$(edit_after "$shown" "$folder_label")" = 'C:\Keys\VornDemo'
+check "Alt+D unticked the desktop box, Shift+Tab came back to it" test "$(state_of "$shown" 'Create a shortcut on the desktop')" = enabled
+check "a group was picked from the list" test "$(edit_after "$shown" 'Start menu folder:')" = 'Games\VornDemo'
+shot kb-2-options
+keys Return
+shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
+check "Return pressed Install: the success page" shows "$shown" 'VornDemo has been installed successfully.'
+check "the focus is on \"Start VornDemo\", the default button" test "$(focused "$shown")" = 'Start VornDemo'
+shot kb-3-success
+keys Escape
+exit_code_of "$setup_pid" 30; code=$?
+check "Esc closes the wizard: the launcher ends with 0 ($code)" test "$code" -eq 0
+check "without starting VornDemo" bash -c '! grep -qxF "VornDemo 1.0.0" <<<"$1"' _ "$(drive "$prefix" --list)"
+check "the files are in the typed folder" cmp -s "$prefix/drive_c/Keys/VornDemo/VornDemo.exe" "$work/app/VornDemo.exe"
+check "no desktop shortcut" test -z "$(desktop_links "$prefix")"
+check "the shortcut is in Games\\VornDemo" test -f "$(dirname "$(group_in "$prefix")")/Games/VornDemo/VornDemo.lnk"
+end_scenario "$prefix"
+
 echo "== the space required, rounded up to whole megabytes"
 prefix="$(fresh_prefix space)"
 for size in 1:1 1048576:1 1048577:2; do
@@ -242,13 +288,21 @@ for answer in No Yes; do
   before="$(snapshot "$prefix")"
   start_setup_of "$prefix" "$work/ManySetup.exe"
   wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
-  drive "$prefix" "$title" --click Install --close --window "$question" >/dev/null; code=$?
-  check "closing while copying asks \"$question\" ($code)" test "$code" -eq 0
+  if [ "$answer" = No ]; then # by the keyboard: Esc on the copy page asks
+    drive "$prefix" "$title" --click Install >/dev/null
+    wait_for_text "$prefix" "$title" 'Please wait while the files are copied to your computer.' 30 >/dev/null
+    keys Escape
+    drive "$prefix" "$question" --timeout 10 >/dev/null; code=$?
+    check "Esc while copying asks \"$question\" ($code)" test "$code" -eq 0
+  else
+    drive "$prefix" "$title" --click Install --close --window "$question" >/dev/null; code=$?
+    check "closing while copying asks \"$question\" ($code)" test "$code" -eq 0
+  fi
   shown="$(drive "$prefix" "$question" --timeout 5 --controls)"
   check "the question says what cancelling does" grep -qF 'If you cancel now, VornDemo will not be installed' <<<"$shown"
   check "the wizard stays on the copy page meanwhile" shows "$(drive "$prefix" "$title" --controls)" 'Please wait while the files are copied to your computer.'
   [ "$answer" = No ] && { sleep 1; shot 13-cancel-question; }
-  drive "$prefix" "$question" --click "$answer" >/dev/null
+  if [ "$answer" = No ]; then keys alt+n; else drive "$prefix" "$question" --click "$answer" >/dev/null; fi
   if [ "$answer" = No ]; then
     shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 120)"
     check "\"No\" lets the copy finish" shows "$shown" 'VornDemo has been installed successfully.'
@@ -258,6 +312,7 @@ for answer in No Yes; do
     shown="$(wait_for_text "$prefix" "$title" 'Installation cancelled' 120)"
     check "\"Yes\" shows the cancelled page" shows "$shown" 'The installation was cancelled. The files copied so far have been removed.'
     check "with Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
+    check "which has the focus" test "$(focused "$shown")" = Close
     shot 14-cancelled
     check "the prefix's files are as before" test "$(snapshot "$prefix")" = "$before"
     [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head
@@ -282,6 +337,7 @@ shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
 check "the failure page is shown" shows "$shown" 'Installation failed'
 check "with the link to technical support" shows "$shown" 'Get help from technical support'
 check "and Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
+check "which has the focus" test "$(focused "$shown")" = Close
 shot 15-failure
 check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"
 [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head

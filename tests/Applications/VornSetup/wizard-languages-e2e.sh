@@ -21,15 +21,16 @@ make_many_files_setup
 
 # shellcheck disable=SC2206 # a list of words
 languages=(${VORN_WIZARD_LANGUAGES:-en de es fr it ko ru zh})
-# The texts of one language, formatted as the wizard shows them ("<ID>\t<text>"),
-# and the patterns of the English texts that the language translates.
+# The texts of one language, formatted as the wizard shows them ("<ID>\t<text>",
+# without the "&" of an access key), and the patterns of the English texts
+# that the language translates.
 texts_of() { # language
   python3 - "$definitions" "$1" <<'PY'
 import re, sys, xml.etree.ElementTree as tree
 folder, language = sys.argv[1], sys.argv[2]
 for kind in ("VornLib-Strings", "VornSetup-Strings"):
     for node in tree.parse(f"{folder}/{kind}-{language}.xml").getroot().iter("String"):
-        text = re.sub(r"[ \t\r\n]+", " ", node.text or "").strip()
+        text = re.sub(r"&(.)", r"\1", re.sub(r"[ \t\r\n]+", " ", node.text or "").strip())
         print(f'{node.get("ID")}\t{text.replace("{0}", "1.0.0" if node.get("ID") == "InstallLabel" else "VornDemo")}')
 PY
 }
@@ -41,7 +42,7 @@ def texts(language):
     found = {}
     for kind in ("VornLib-Strings", "VornSetup-Strings", "VornSetup-License"):
         for node in tree.parse(f"{folder}/{kind}-{language}.xml").getroot().iter("String"):
-            found[node.get("ID")] = re.sub(r"[ \t\r\n]+", " ", node.text or "").strip()
+            found[node.get("ID")] = re.sub(r"&(.)", r"\1", re.sub(r"[ \t\r\n]+", " ", node.text or "").strip())
     return found
 def pattern(text): # "{0}" and the like stand for any text
     parts = re.split(r"\{[^}]*\}", text)

@@ -537,6 +537,21 @@ TEST(Setup, AnXmlErrorIsReportedLikeCheckXml) {
     EXPECT_FALSE(fs::exists(sources.out));
 }
 
+TEST(Setup, ADescriptionMistakeStopsTheSetupBeforeItWrites) {
+    SetupSources sources;
+    sources.write("Xml/Windows.xml", "<Windows>\n  <Window ID=\"Main\">\n"
+                                     "    <Static ID=\"T\" Left=\"Parent.Width - 8\"/>\n"
+                                     "  </Window>\n</Windows>");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(33, vornpack::Setup(sources.arguments()));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string where = (sources.definitions / "Xml" / "Windows.xml").u8string() + ":3:";
+    EXPECT_NE(std::string::npos, errors.find(where)) << errors;
+    EXPECT_NE(std::string::npos, errors.find("descriptions have 1 mistakes")) << errors;
+    EXPECT_FALSE(fs::exists(sources.out));
+    EXPECT_TRUE(sources.leftovers().empty());
+}
+
 TEST(Setup, AReadOnlyOutputIsNeitherReplacedNorTouched) {
     SetupSources sources;
     vorn::WriteWholeFile(sources.out, {'o', 'l', 'd'});

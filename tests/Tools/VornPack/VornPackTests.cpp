@@ -344,5 +344,39 @@ TEST(VornPack, CheckXmlEndsWith33ForMalformedXmlAsSetupDoes) {
     EXPECT_NE(std::string::npos, printed.find("OK " + good.u8string())) << printed;
 }
 
+// Six mistakes a vendor makes, each one line at its place; a menu named in
+// another file and a picture beside the file are found.
+TEST(VornPack, CheckXmlReportsEachDescriptionMistakeAtItsLine) {
+    ScratchFolder scratch;
+    const fs::path windows = scratch.path() / "Windows.xml";
+    const fs::path menus = scratch.path() / "Menus.xml";
+    const std::string text =
+        "<Windows>\n"
+        "  <Window ID=\"Main\" Type=\"MainDialogBox\">\n"
+        "    <Static ID=\"A\" HorizontalAlign=\"Justify\" Top=\"0\"/>\n"
+        "    <Static ID=\"B\" Top=\"A.Bottom + 4\"/>\n"
+        "    <Window ID=\"C\" BackgroundColor=\"Magneta\" Top=\"Nowhere.Top\"/>\n"
+        "    <ToolBar ID=\"D\" Menu=\"Missing\" Pictures=\"Data/Pictures/Here.png\"/>\n"
+        "    <ToolBar ID=\"E\" Menu=\"Known\" Pictures=\"Data/Pictures/Gone.png\"/>\n"
+        "  </Window>\n"
+        "</Windows>";
+    vorn::WriteWholeFile(windows, std::vector<uint8_t>(text.begin(), text.end()));
+    const std::string menu = "<Menus><Menu ID=\"Known\"/></Menus>";
+    vorn::WriteWholeFile(menus, std::vector<uint8_t>(menu.begin(), menu.end()));
+    fs::create_directories(scratch.path() / "Pictures");
+    vorn::WriteWholeFile(scratch.path() / "Pictures" / "Here.png", {'p'});
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(33, CheckXml({Text(windows), Text(menus)}));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    const std::string file = windows.u8string();
+    for (const char* where :
+         {":3:20: error: HorizontalAlign=\"Justify\" is not allowed", ":4:", ":5:", ":6:", ":7:"})
+        EXPECT_NE(std::string::npos, errors.find(file + where)) << where << "\n" << errors;
+    EXPECT_EQ(6, std::count(errors.begin(), errors.end(), '\n')) << errors;
+    EXPECT_EQ(std::string::npos, errors.find(menus.u8string())) << errors;
+}
+
 } // namespace
 } // namespace vornpack

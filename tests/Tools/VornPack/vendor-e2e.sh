@@ -63,7 +63,7 @@ definitions="$work/definitions"
   --executable VornDemo.exe --website https://acme.example/paint/ --support help@acme.example \
   --uuid "$uuid" >"$work/init.txt"; code=$?
 check "init ends with 0" test "$code" -eq 0
-check "init wrote 39 files" test "$(find "$definitions" -type f | wc -l)" -eq 39
+check "init wrote 41 files" test "$(find "$definitions" -type f | wc -l)" -eq 41
 check "every XML file checks" "$vornpack" check-xml "$definitions"/*.xml >/dev/null
 "$vornpack" init "$definitions" --name "Other" --company "Acme Corp" --version 1 2>"$work/again.txt"; code=$?
 check "a second init into it is refused (21), in one line" test "$code" -eq 21 -a "$(wc -l <"$work/again.txt")" -eq 1

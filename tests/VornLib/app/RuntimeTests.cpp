@@ -1,9 +1,11 @@
 // The runtime's behaviour as a whole process: exit codes, single-instance
-// control and the absence of a description. Needs a display (Xvfb).
+// control, the absence of a description and a window description that cannot
+// be read. Needs a display (Xvfb).
 #include <gtest/gtest.h>
 
 #include "ChildProcess.h"
 #include "TestText.h"
+#include "WindowDriver.h"
 
 namespace vorn {
 namespace {
@@ -60,6 +62,33 @@ TEST(RuntimeProcess, SecondInstanceActivatesTheFirstAndEnds) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(first.wait(30000));
     EXPECT_EQ(0u, first.exitCode()) << "closing the main window ends the loop";
+}
+
+// A vendor's mistake in the main window's description is told, not swallowed:
+// the message names the window and the mistake, and the exit code stays the
+// reading's. A quiet run, which reads no window, shows nothing.
+TEST(RuntimeProcess, UnreadableWindowDescriptionIsTold) {
+    ChildProcess probe;
+    ASSERT_TRUE(probe.start(L"VornDescribedProbe.exe", L""));
+    HWND box = vorntest::WaitForWindow(L"DescribedProbe", 30);
+    ASSERT_NE(nullptr, box) << "no message";
+    std::wstring shown;
+    for (const auto& child : vorntest::ChildTexts(box))
+        shown += child.second + L"\n";
+    EXPECT_NE(std::wstring::npos, shown.find(L"The window \u201CMainWindow\u201D cannot be shown"))
+        << ToPrintable(reinterpret_cast<const char16_t*>(shown.c_str()));
+    EXPECT_NE(std::wstring::npos,
+              shown.find(L"Line 6, column 23 of its description: HorizontalAlign=\"Justify\" is "
+                         L"not allowed; allowed: Left, Center, Right"))
+        << ToPrintable(reinterpret_cast<const char16_t*>(shown.c_str()));
+    EXPECT_TRUE(vorntest::PressButton(box, L"OK"));
+    ASSERT_TRUE(probe.wait(30000));
+    EXPECT_EQ(39u, probe.exitCode());
+
+    ChildProcess quiet;
+    ASSERT_TRUE(quiet.start(L"VornDescribedProbe.exe", L"/Quiet"));
+    ASSERT_TRUE(quiet.wait(30000)) << "a quiet run waited for an answer";
+    EXPECT_EQ(0u, quiet.exitCode());
 }
 
 } // namespace

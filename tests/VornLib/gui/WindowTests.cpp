@@ -534,6 +534,35 @@ TEST_F(WindowTest, ATransparentChildLetsItsAncestorsPaintBeneathIt) {
     }
 }
 
+// Magenta is a colour like any other; "None", and no attribute on a plain
+// window, are no background: the window then erases nothing.
+TEST_F(WindowTest, EveryColourPaintsAndNoneIsNoBackground) {
+    for (const char* colour : {"#FF00FF", "Fuchsia", "#00FF00"}) {
+        auto window = Build(std::string(R"(<Window Type="MainWindow" Visible="true" Left="40"
+                Top="40" ClientWidth="80" ClientHeight="60" BackgroundColor=")") +
+                            colour + R"("/>)");
+        ASSERT_NE(nullptr, window->handle());
+        EXPECT_TRUE(window->hasBackground()) << colour;
+        RedrawWindow(window->handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        PumpMessages();
+        HDC screen = GetDC(window->handle());
+        const COLORREF painted = GetPixel(screen, 40, 30);
+        ReleaseDC(window->handle(), screen);
+        const COLORREF expected =
+            std::string(colour) == "#00FF00" ? RGB(0, 255, 0) : RGB(255, 0, 255);
+        EXPECT_EQ(expected, painted) << colour;
+    }
+    // A main window is transparent unless told; "None" takes even that away.
+    auto window = Build(R"(<Window Type="MainWindow" BackgroundColor="None" Left="40" Top="40"
+                                   ClientWidth="80" ClientHeight="60">
+                             <Window ID="Plain" Left="0" Top="0" Width="10" Height="10"/>
+                           </Window>)");
+    ASSERT_NE(nullptr, window->handle());
+    EXPECT_FALSE(window->hasBackground());
+    EXPECT_FALSE(window->child(u"Plain")->hasBackground());
+}
+
 TEST_F(WindowTest, ADescribedWindowOnTheScreen) {
     auto window = Build(R"(
         <Window Type="MainWindow" Title="Described window" Visible="true" Font="{Default}"

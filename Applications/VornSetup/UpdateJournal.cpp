@@ -1,0 +1,154 @@
+#include "Applications/VornSetup/UpdateJournal.h"
+
+#include "VornLib/core/Path.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+constexpr char16_t kVornLibKey[] = u"Software\\VornLib";
+constexpr char16_t kUpdatesKey[] = u"Software\\VornLib\\Updates";
+constexpr char16_t kStepValue[] = u"Step";
+constexpr char16_t kFolderValue[] = u"InstallFolder";
+constexpr char16_t kProgramValue[] = u"Program";
+constexpr char16_t kGroupValue[] = u"ProgramGroup";
+constexpr char16_t kCompanyValue[] = u"Company";
+constexpr char16_t kFilesRecord[] = u"Files";
+constexpr char16_t kShortcutsRecord[] = u"Shortcuts";
+constexpr char16_t kPreviousKey[] = u"Previous";
+// As many as the removal takes away.
+constexpr uint32_t kMaxShortcuts = 256;
+
+String Text(RegistryKey& key, const char16_t* name) {
+    String value;
+    (void)key.readText(name, &value);
+    return value;
+}
+
+String FolderText(RegistryKey& key, const char16_t* name) {
+    const String folder = Text(key, name);
+    return folder.isEmpty() ? folder : NormalisedFolder(folder);
+}
+
+} // namespace
+
+UpdateJournal::UpdateJournal(const UUID& uuid)
+    : uuid_(uuid), path_(String(kUpdatesKey) + u"\\{" + uuid.toText() + u'}') {
+    // Only records the keys: a fixed root and a path leave nothing to fail.
+    (void)key_.open(kUninstallEntryRoot, path_.data());
+    (void)previous_.open(kUninstallEntryRoot, (path_ + u'\\' + kPreviousKey).data());
+}
+
+UpdateStep UpdateJournal::step() {
+    int32_t step = 0;
+    if (key_.readInt32(kStepValue, &step) != kResultOk || step <= 0 ||
+        step > int32_t(UpdateStep::Committed))
+        return UpdateStep::None;
+    return UpdateStep(step);
+}
+
+Result UpdateJournal::start(const InstalledProduct& next, const String& company) {
+    (void)remove();
+    const struct {
+        const char16_t* name;
+        const String& value;
+    } texts[] = {{kFolderValue, next.folder},
+                 {kProgramValue, next.program},
+                 {kGroupValue, next.programGroup},
+                 {kCompanyValue, company}};
+    for (const auto& text : texts) {
+        const Result result = key_.writeText(text.name, text.value.data());
+        if (result != kResultOk)
+            return result;
+    }
+    WriteNumberedList(kUninstallEntryRoot, path_ + u'\\' + kFilesRecord, next.files);
+    // The step comes last: a record without it lists nothing that was begun.
+    return setStep(UpdateStep::Copying);
+}
+
+Result UpdateJournal::setStep(UpdateStep step) {
+    const Result result = key_.writeInt32(kStepValue, int32_t(step));
+    (void)key_.flush();
+    return result;
+}
+
+Result UpdateJournal::recordShortcuts(const std::vector<String>& shortcuts) {
+    WriteNumberedList(kUninstallEntryRoot, path_ + u'\\' + kShortcutsRecord, shortcuts);
+    return key_.flush();
+}
+
+Result UpdateJournal::keepPrevious() {
+    (void)key_.deleteSubkeyTree(kPreviousKey);
+    previous_.close();
+    (void)previous_.open(kUninstallEntryRoot, (path_ + u'\\' + kPreviousKey).data());
+    UninstallEntry live(uuid_);
+    if (!live.exists())
+        return kResultOk;
+    const Result result = live.key().copyTreeTo(previous_);
+    (void)previous_.flush();
+    return result;
+}
+
+Result UpdateJournal::restorePrevious() {
+    (void)UninstallEntry(uuid_).remove();
+    if (!hasPrevious())
+        return kResultOk;
+    UninstallEntry live(uuid_);
+    return previous_.copyTreeTo(live.key());
+}
+
+InstalledProduct UpdateJournal::next() {
+    InstalledProduct product;
+    product.folder = FolderText(key_, kFolderValue);
+    product.program = Text(key_, kProgramValue);
+    product.programGroup = Text(key_, kGroupValue);
+    product.files = ReadNumberedList(kUninstallEntryRoot, path_ + u'\\' + kFilesRecord);
+    product.shortcuts =
+        ReadNumberedList(kUninstallEntryRoot, path_ + u'\\' + kShortcutsRecord, kMaxShortcuts);
+    return product;
+}
+
+InstalledProduct InstalledProductOf(const String& entryPath) {
+    InstalledProduct product;
+    RegistryKey entry;
+    if (entry.open(kUninstallEntryRoot, entryPath.data()) != kResultOk || !entry.exists())
+        return product;
+    product.folder = FolderText(entry, kInstallFolderValue);
+    product.program = Text(entry, kUninstallProgramValue);
+    product.programGroup = Text(entry, kProgramGroupValue);
+    product.files = ReadNumberedList(kUninstallEntryRoot, entryPath + u'\\' + vorn::kFilesList);
+    product.shortcuts =
+        ReadNumberedList(kUninstallEntryRoot, entryPath + u'\\' + kShortcutsList, kMaxShortcuts);
+    return product;
+}
+
+InstalledProduct UpdateJournal::previous() {
+    return InstalledProductOf(path_ + u'\\' + kPreviousKey);
+}
+
+String UpdateJournal::company() {
+    return Text(key_, kCompanyValue);
+}
+
+Result UpdateJournal::remove() {
+    key_.close();
+    previous_.close();
+    RegistryKey updates;
+    (void)updates.open(kUninstallEntryRoot, kUpdatesKey);
+    Result result = updates.deleteSubkeyTree((u'{' + uuid_.toText() + u'}').data());
+    if (result == kResultNotFound)
+        result = kResultOk;
+    // The framework's keys go with the last record: the registry is left as
+    // it was found.
+    (void)updates.deleteIfEmpty();
+    RegistryKey framework;
+    (void)framework.open(kUninstallEntryRoot, kVornLibKey);
+    (void)framework.deleteIfEmpty();
+    (void)key_.open(kUninstallEntryRoot, path_.data());
+    (void)previous_.open(kUninstallEntryRoot, (path_ + u'\\' + kPreviousKey).data());
+    return result;
+}
+
+} // namespace vornsetup

@@ -1,0 +1,85 @@
+// UpdateJournal: the record of an installation under way, kept in the
+// registry so that a setup run after an interruption (a kill, a power
+// failure) can finish it or undo it: the key
+// "Software\VornLib\Updates\{<UUID>}" of the product, in the 32-bit view
+// beside the list of installed programs. Its values:
+//   "Step"          the step reached (UpdateStep), written before the step begins
+//   "InstallFolder" the new installation's folder
+//   "Program"       the new installation's program, which registers it ("/Install")
+//                   and takes its registrations away again ("/Quiet /Update")
+//   "ProgramGroup"  its program group; "Company" the product's company
+//   "Files"         its files relative to its folder, a numbered list
+//   "Shortcuts"     the shortcuts its registration makes, a numbered list of paths
+//   "Previous"      the previous installation's uninstall entry as it was, with
+//                   its lists: written whole before the step says it is there
+// Every installation writes one, an installation over nothing too; it goes
+// once the installation is complete, or undone.
+#pragma once
+
+#include <vector>
+
+#include "VornLib/app/UninstallEntry.h"
+#include "VornLib/core/RegistryKey.h"
+
+namespace vornsetup {
+
+using vorn::Result;
+using vorn::String;
+
+// In order: each step undoes by undoing the ones below it too.
+enum class UpdateStep : uint32_t {
+    None = 0,             // no installation under way
+    Copying = 1,          // new files are written beside their places, under partial names
+    RemovingPrevious = 2, // the previous entry is kept here; its program's removal runs
+    MovingAside = 3,      // what lies in the way is renamed aside
+    PuttingInPlace = 4,   // everything in the way is aside; new files take their places
+    Registering = 5,      // the new entry, the program's "/Install", the shortcuts
+    Committed = 6,        // the new version is installed; what was put aside goes
+};
+
+// What an installation occupies.
+struct InstalledProduct {
+    String folder; // ends with a separator
+    String program;
+    String programGroup;
+    std::vector<String> files; // relative to the folder
+    std::vector<String> shortcuts;
+};
+
+// What the uninstall entry at `entryPath` (in its root) says its installation
+// occupies; empty without an entry.
+InstalledProduct InstalledProductOf(const String& entryPath);
+
+class UpdateJournal {
+public:
+    explicit UpdateJournal(const vorn::UUID& uuid);
+
+    // None without a record.
+    UpdateStep step();
+    bool exists() { return key_.exists(); }
+    // A fresh record of the installation `next`, at step Copying.
+    Result start(const InstalledProduct& next, const String& company);
+    Result setStep(UpdateStep step);
+    Result recordShortcuts(const std::vector<String>& shortcuts);
+    // Keeps a copy of the product's live uninstall entry, when it has one;
+    // `previous` reads it then.
+    Result keepPrevious();
+    // Puts the kept entry back in place of whatever the live one is now.
+    Result restorePrevious();
+
+    InstalledProduct next();
+    // Empty without a previous installation.
+    InstalledProduct previous();
+    bool hasPrevious() { return previous_.exists(); }
+    String company();
+
+    Result remove();
+
+private:
+    vorn::UUID uuid_;
+    String path_;
+    vorn::RegistryKey key_;
+    vorn::RegistryKey previous_;
+};
+
+} // namespace vornsetup

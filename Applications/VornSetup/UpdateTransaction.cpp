@@ -1,0 +1,294 @@
+#include "Applications/VornSetup/UpdateTransaction.h"
+
+#include "VornLib/app/InstallLog.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/Uninstaller.h"
+#include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+// A path from the registry is used only when it is absolute: a relative one
+// would name a file wherever the setup happens to run.
+bool IsAbsolute(const String& path) {
+    return LongPath(path) != path;
+}
+
+DWORD AttributesOf(const String& path) {
+    return GetFileAttributesW(Wide(LongPath(path).data()));
+}
+
+bool IsFile(const String& path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+String WithoutSeparator(const String& folder) {
+    return folder.isEmpty() ? folder : folder.left(folder.length() - 1);
+}
+
+// A program of an installation, run elevated as the installer runs it: its
+// "/Quiet /Update" is waited for (the entry it deletes at its end must be
+// gone before another is written), its "/Install" for at most `limit`.
+void RunProgram(const String& program, const char16_t* switches, uint32_t limit) {
+    if (!IsAbsolute(program) || !IsFile(program))
+        return;
+    KernelHandle process;
+    if (ShellLaunchElevatedStart(program.data(), switches, &process) == kResultOk)
+        (void)WaitForLaunched(&process, limit, nullptr);
+}
+
+} // namespace
+
+UpdateTransaction::UpdateTransaction(const UUID& uuid, uint32_t programLimit)
+    : journal_(uuid), uuid_(uuid), programLimit_(programLimit) {}
+
+bool UpdateTransaction::Recover(const UUID& uuid, uint32_t programLimit) {
+    UpdateTransaction transaction(uuid, programLimit);
+    if (!transaction.journal_.exists())
+        return false;
+    transaction.step_ = transaction.journal_.step();
+    transaction.next_ = transaction.journal_.next();
+    transaction.previous_ = transaction.journal_.previous();
+    transaction.company_ = transaction.journal_.company();
+    transaction.rollBack();
+    return true;
+}
+
+void UpdateTransaction::record(UpdateStep step) {
+    step_ = step;
+    // The step in memory is what this run undoes; the record serves a later
+    // run, and one that cannot be written only costs that.
+    (void)journal_.setStep(step);
+}
+
+Result UpdateTransaction::start(const InstallManifest& manifest) {
+    next_ = InstalledProduct();
+    next_.folder = NormalisedFolder(manifest.installFolder);
+    next_.program = manifest.removalProgramPath(IsWow64());
+    next_.programGroup = manifest.programGroup;
+    for (const FileEntry& file : manifest.files)
+        next_.files.push_back(file.relativePath);
+    // What is in the way is known before anything changes.
+    previous_ = InstalledProductOf(UninstallEntryPath(uuid_));
+    company_ = manifest.company;
+    // Without a record, an interrupted installation could not be undone:
+    // nothing is begun.
+    const Result result = journal_.start(next_, company_);
+    step_ = result == kResultOk ? UpdateStep::Copying : UpdateStep::None;
+    return result;
+}
+
+std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
+    std::vector<InTheWay> paths;
+    if (IsAbsolute(previous_.folder)) {
+        for (const String& relative : previous_.files) {
+            // The list comes from the registry: nothing outside the folder.
+            if (IsRelativeInside(relative))
+                paths.push_back({JoinPath(previous_.folder, relative), false});
+        }
+    }
+    if (IsAbsolute(previous_.program))
+        paths.push_back({previous_.program, false});
+    for (const String& relative : next_.files)
+        paths.push_back({JoinPath(next_.folder, relative), true});
+    for (const String& shortcut : previous_.shortcuts) {
+        if (IsAbsolute(shortcut))
+            paths.push_back({shortcut, false});
+    }
+    return paths;
+}
+
+Result UpdateTransaction::checkInTheWay() const {
+    for (const InTheWay& item : inTheWay()) {
+        const DWORD attributes = AttributesOf(item.path);
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (item.newFile)
+                return kResultAccessDenied;
+            continue;
+        }
+        // Renaming takes the right to delete: a program that holds the file
+        // without sharing it refuses that.
+        const FileHandle probe(CreateFileW(Wide(LongPath(item.path).data()), DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+            return kResultSharingViolation;
+    }
+    return kResultOk;
+}
+
+Result UpdateTransaction::removePrevious() {
+    // Nothing is taken away before the entry is kept whole.
+    const Result kept = journal_.keepPrevious();
+    if (kept != kResultOk)
+        return kept;
+    previous_ = journal_.previous();
+    record(UpdateStep::RemovingPrevious);
+    if (!journal_.hasPrevious()) {
+        Log(LogEvent::Previous, u"none");
+        return kResultOk;
+    }
+    {
+        // Its files and shortcuts are this transaction's to move aside and,
+        // once the new version is installed, to delete.
+        UninstallEntry live(uuid_);
+        (void)live.key().deleteSubkeyTree(kFilesList);
+        (void)live.key().deleteSubkeyTree(kShortcutsList);
+    }
+    // Its removal logs into this installation's log.
+    const String switches = u"/Quiet /Update" + LogSwitch();
+    Log(LogEvent::Previous, u"\"{0}\" {1}", {previous_.program, switches});
+    RunProgram(previous_.program, switches.data(), INFINITE);
+    Log(LogEvent::Previous, u"the previous installation's removal has ended");
+    // An entry whose program could not run (or is gone) goes all the same:
+    // the new one is written from nothing.
+    (void)UninstallEntry(uuid_).remove();
+    return kResultOk;
+}
+
+Result UpdateTransaction::moveAside() {
+    record(UpdateStep::MovingAside);
+    for (const InTheWay& item : inTheWay()) {
+        if (!IsFile(item.path))
+            continue;
+        const Result result = MoveFileWithinVolume(item.path, item.path + kAsideSuffix, true);
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result UpdateTransaction::putInPlace() {
+    record(UpdateStep::PuttingInPlace);
+    for (const String& relative : next_.files) {
+        const String destination = JoinPath(next_.folder, relative);
+        const Result result =
+            MoveFileWithinVolume(destination + PartialFile::kSuffix, destination, false);
+        if (result != kResultOk)
+            return result;
+    }
+    return kResultOk;
+}
+
+Result UpdateTransaction::beginRegistration(const std::vector<String>& shortcuts) {
+    next_.shortcuts = shortcuts;
+    // Recorded before any is made: an interrupted registration leaves none
+    // that a later run does not know of.
+    const Result result = journal_.recordShortcuts(shortcuts);
+    record(UpdateStep::Registering);
+    return result;
+}
+
+Result UpdateTransaction::commit() {
+    // A commit that cannot be recorded would be undone by a later run after
+    // an interruption: this one undoes it now instead.
+    const Result result = journal_.setStep(UpdateStep::Committed);
+    if (result == kResultOk)
+        step_ = UpdateStep::Committed;
+    return result;
+}
+
+void UpdateTransaction::cleanUp() {
+    for (const InTheWay& item : inTheWay())
+        (void)Uninstaller::deleteFile(item.path + kAsideSuffix);
+    // Folders that only the previous version used, and its program group when
+    // this installation has another.
+    if (IsAbsolute(previous_.folder))
+        (void)RemoveEmptyFolderTree(WithoutSeparator(previous_.folder));
+    if (!previous_.programGroup.isEmpty() && previous_.programGroup != next_.programGroup)
+        Uninstaller::removeProgramGroup(previous_.programGroup, company_);
+    (void)journal_.remove();
+    step_ = UpdateStep::None;
+}
+
+void UpdateTransaction::undoRegistration() {
+    // The new program takes away what its "/Install" registered, as its
+    // removal does; it finds its entry by the product, without lists (the
+    // files and shortcuts are this transaction's).
+    (void)UninstallEntry(uuid_).remove();
+    {
+        UninstallEntry entry(uuid_);
+        (void)entry.key().writeText(kInstallFolderValue, next_.folder.data());
+        (void)entry.key().writeText(kUninstallProgramValue, next_.program.data());
+    }
+    RunProgram(next_.program, u"/Quiet /Update", INFINITE);
+    (void)UninstallEntry(uuid_).remove();
+    for (const String& shortcut : next_.shortcuts)
+        (void)Uninstaller::deleteFile(shortcut);
+    if (!next_.programGroup.isEmpty())
+        Uninstaller::removeProgramGroup(next_.programGroup, company_);
+}
+
+void UpdateTransaction::removeNewFiles() {
+    const String& folder = next_.folder;
+    if (!IsAbsolute(folder))
+        return;
+    for (const String& relative : next_.files) {
+        const String path = JoinPath(folder, relative);
+        DeleteFileW(Wide((LongPath(path) + PartialFile::kSuffix).data()));
+        // Folders made for nested files go when nothing else is in them.
+        for (String parent = ParentFolder(path);
+             parent.length() > folder.length() && RemoveEmptyFolder(parent);
+             parent = ParentFolder(parent.left(parent.length() - 1))) {
+        }
+    }
+    RemoveEmptyFolder(folder);
+    // A folder made for the company goes too when nothing else is in it.
+    const int32_t company = company_.isEmpty() ? -1 : folder.find(company_.data());
+    if (company >= 0)
+        RemoveEmptyFolder(folder.left(uint32_t(company) + company_.length() + 1));
+}
+
+// Each level undoes its step and records the one below, so that an
+// interruption of the undoing itself is taken up where it stopped.
+void UpdateTransaction::rollBack() {
+    UpdateStep step = step_;
+    if (step == UpdateStep::Committed) {
+        cleanUp();
+        return;
+    }
+    if (step >= UpdateStep::Registering) {
+        undoRegistration();
+        step = UpdateStep::PuttingInPlace;
+        record(step);
+    }
+    if (step >= UpdateStep::PuttingInPlace) {
+        // Everything that was in the way is aside: what stands at a new
+        // file's place is new.
+        for (const String& relative : next_.files)
+            (void)Uninstaller::deleteFile(JoinPath(next_.folder, relative));
+        step = UpdateStep::MovingAside;
+        record(step);
+    }
+    if (step >= UpdateStep::MovingAside) {
+        for (const InTheWay& item : inTheWay()) {
+            if (IsFile(item.path + kAsideSuffix))
+                (void)MoveFileWithinVolume(item.path + kAsideSuffix, item.path, true);
+        }
+        step = UpdateStep::RemovingPrevious;
+        record(step);
+    }
+    if (step >= UpdateStep::RemovingPrevious) {
+        if (journal_.hasPrevious()) {
+            (void)journal_.restorePrevious();
+            // Its program registers again what its removal took away.
+            RunProgram(previous_.program, u"/Install", programLimit_);
+        }
+        step = UpdateStep::Copying;
+        record(step);
+    }
+    if (step >= UpdateStep::Copying)
+        removeNewFiles();
+    (void)journal_.remove();
+    step_ = UpdateStep::None;
+}
+
+} // namespace vornsetup

@@ -1,0 +1,91 @@
+// UpdateTransaction: an installation over what is there (an earlier version,
+// or nothing) that happens whole or not at all. Its steps (UpdateStep) are
+// recorded in the product's UpdateJournal before each begins, so that the
+// same code undoes them in the running setup (a failure, a cancel) and in a
+// later one (after a kill): every step is undone by renames back and by the
+// programs' own registration switches, never by guesswork.
+//   Copying           new files are written beside their places, under
+//                     "<name>.VornLib-partial"; the previous installation is
+//                     untouched and keeps working.
+//   RemovingPrevious  the previous uninstall entry is copied into the journal;
+//                     its lists are taken out of it and its program's
+//                     "/Quiet /Update" takes away what only it knows (file
+//                     types, protocols, App Paths, its own hook, the entry).
+//                     Undone by putting the entry back and running that
+//                     program with "/Install".
+//   MovingAside       every file of the previous installation, everything
+//                     where a new file goes, and the previous shortcuts are
+//                     renamed to "<name>.VornLib-previous" (same volume: one
+//                     step each; contents, dates and attributes go along).
+//                     Undone by renaming them back.
+//   PuttingInPlace    the new files take their places. Undone by deleting them.
+//   Registering       the new entry, the new program's "/Install", the
+//                     shortcuts (recorded before they are made). Undone by the
+//                     new program's "/Quiet /Update" and deleting the shortcuts.
+//   Committed         the commit point: the new version is complete and
+//                     registered. What was put aside goes, the previous
+//                     folders and program group where they are left empty, and
+//                     the record. From here a later run finishes instead.
+// Files of the user's own are never moved, only files the previous entry lists
+// and files where new ones go (which the installation replaces).
+#pragma once
+
+#include <vector>
+
+#include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/UpdateJournal.h"
+
+namespace vornsetup {
+
+class UpdateTransaction {
+public:
+    static constexpr char16_t kAsideSuffix[] = u".VornLib-previous";
+
+    // `programLimit`: how long a program's "/Install" is waited for.
+    UpdateTransaction(const vorn::UUID& uuid, uint32_t programLimit);
+
+    // Finishes or undoes the installation that an interrupted setup left for
+    // this product; true when there was one.
+    static bool Recover(const vorn::UUID& uuid, uint32_t programLimit);
+
+    // The steps, in order; each result but 0 is for rollBack.
+    Result start(const InstallManifest& manifest);
+    // What lies in the way can be moved: a file that another program holds
+    // open (27), a folder where a file goes (17). Changes nothing.
+    Result checkInTheWay() const;
+    Result removePrevious();
+    Result moveAside();
+    Result putInPlace();
+    Result beginRegistration(const std::vector<String>& shortcuts);
+    // The commit point; what follows cannot fail the installation.
+    Result commit();
+    void cleanUp();
+
+    // Undoes every step taken so far, down to nothing; after the commit
+    // point it finishes instead.
+    void rollBack();
+
+    UpdateStep step() const { return step_; }
+    // The installation replaces a previous one (known once its entry is kept).
+    bool replacesPrevious() { return journal_.hasPrevious(); }
+
+private:
+    struct InTheWay {
+        String path;
+        bool newFile;
+    };
+    std::vector<InTheWay> inTheWay() const;
+    void record(UpdateStep step);
+    void undoRegistration();
+    void removeNewFiles();
+
+    UpdateJournal journal_;
+    vorn::UUID uuid_;
+    uint32_t programLimit_;
+    UpdateStep step_ = UpdateStep::None;
+    InstalledProduct next_;
+    InstalledProduct previous_;
+    String company_;
+};
+
+} // namespace vornsetup

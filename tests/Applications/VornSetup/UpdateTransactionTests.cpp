@@ -1,0 +1,301 @@
+// An installation over a previous one, step by step, in a scratch folder and
+// the test prefix's registry: interrupted after each step (the object goes,
+// as with a killed setup, and the next run recovers from the record) or
+// undone in the same run, the previous installation is back exactly (files
+// with bytes, dates and attributes, the entry with its lists, the
+// shortcuts); committed, the new version stands with the user's files.
+#include <gtest/gtest.h>
+
+#include "VornLib/core/Win32.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Applications/VornSetup/UpdateTransaction.h"
+#include "VornLib/app/UninstallEntry.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/DataTestSupport.h"
+
+namespace vornsetup {
+namespace {
+
+using vorn::ScratchFolder;
+namespace fs = std::filesystem;
+
+constexpr uint32_t kProgramLimit = 1000;
+
+// Every file and folder below `root`: path, size, bytes, date, attributes.
+std::string FilesOf(const fs::path& root) {
+    std::string listing;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        const fs::path path = item.path();
+        listing += fs::relative(path, root).generic_string();
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        listing += " attributes " + std::to_string(attributes & (FILE_ATTRIBUTE_READONLY |
+                                                                 FILE_ATTRIBUTE_DIRECTORY));
+        if (!item.is_directory()) {
+            const std::vector<uint8_t> bytes = vorn::ReadWholeFile(path);
+            listing += " bytes " + std::string(bytes.begin(), bytes.end());
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+            listing += " date " + std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+                       std::to_string(data.ftLastWriteTime.dwLowDateTime);
+        }
+        listing += "\n";
+    }
+    return listing;
+}
+
+// A key with its values (name, type, data) and subkeys, in the 32-bit view.
+std::string KeyOf(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
+        ERROR_SUCCESS)
+        return "(none)";
+    std::string text;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, size = 4096;
+        BYTE data[4096];
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) !=
+            ERROR_SUCCESS)
+            break;
+        text += fs::path(name).string() + " " + std::to_string(type) + " " +
+                std::string(reinterpret_cast<char*>(data), size) + "\n";
+    }
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        if (RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        text += "[" + fs::path(name).string() + "]\n" + KeyOf(path + L"\\" + name);
+    }
+    RegCloseKey(key);
+    return text;
+}
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+void Write(const fs::path& path, const std::string& text, int year) {
+    fs::create_directories(path.parent_path());
+    vorn::WriteWholeFile(path, Bytes(text));
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    SYSTEMTIME time{WORD(year), 3, 0, 4, 5, 6, 7, 0};
+    FILETIME stamp{};
+    SystemTimeToFileTime(&time, &stamp);
+    SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+}
+
+enum class Ending { Killed, RolledBack };
+
+class UpdateTransactionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(0u, vorn::UUID::Parse(u"5A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", &uuid));
+        entryPath = fs::path(std::u16string(vorn::UninstallEntryPath(uuid).data())).wstring();
+        folder = scratch.path() / "Vorn Test Co" / "Demo";
+        manifest.uuid = uuid;
+        manifest.company = u"Vorn Test Co";
+        manifest.name = u"Demo";
+        // No program of the new version runs in these tests.
+        manifest.executable = u"Absent.exe";
+        manifest.installFolder = folder.u16string().c_str();
+        for (const char* name : {"Demo.exe", "Help\\Readme.txt", "Added\\New.txt"}) {
+            FileEntry file;
+            file.relativePath = fs::path(name).u16string().c_str();
+            manifest.files.push_back(file);
+        }
+    }
+    void TearDown() override {
+        (void)vorn::UninstallEntry(uuid).remove();
+        (void)UpdateJournal(uuid).remove();
+        SetFileAttributesW((folder / "Help" / "Readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+
+    // Version 1: three files (one read-only), two shortcuts, an entry that
+    // lists them, and a file of the user's own.
+    void InstallPrevious() {
+        Write(folder / "Demo.exe", "program 1", 2020);
+        Write(folder / "Help" / "Readme.txt", "readme 1", 2021);
+        SetFileAttributesW((folder / "Help" / "Readme.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        Write(folder / "Old" / "Removed.txt", "removed in 2", 2019);
+        Write(folder / "Notes.txt", "the user's", 2022);
+        Write(scratch.path() / "Menu" / "Demo.lnk", "group shortcut 1", 2020);
+        Write(scratch.path() / "Desktop" / "Demo.lnk", "desktop shortcut 1", 2020);
+        vorn::UninstallEntry entry(uuid);
+        (void)entry.key().writeText(u"DisplayVersion", u"1.0");
+        (void)entry.key().writeInt32(u"EstimatedSize", 7);
+        (void)entry.key().writeText(vorn::kInstallFolderValue, folder.u16string().c_str());
+        (void)entry.key().writeText(vorn::kUninstallProgramValue,
+                                    (folder / "Gone.exe").u16string().c_str());
+        entry.writeList(vorn::kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Old/Removed.txt"});
+        entry.writeList(vorn::kShortcutsList,
+                        {(scratch.path() / "Menu" / "Demo.lnk").u16string().c_str(),
+                         (scratch.path() / "Desktop" / "Demo.lnk").u16string().c_str()});
+    }
+
+    // The copy: version 2's files beside their places.
+    void CopyNext() {
+        Write(folder / "Demo.exe.VornLib-partial", "program 2", 2024);
+        Write(folder / "Help" / "Readme.txt.VornLib-partial", "readme 2", 2024);
+        Write(folder / "Added" / "New.txt.VornLib-partial", "added in 2", 2024);
+    }
+
+    // Up to and with `last`, as the worker takes them.
+    void StepTo(UpdateTransaction& transaction, UpdateStep last) {
+        ASSERT_EQ(0u, transaction.start(manifest));
+        CopyNext();
+        if (last >= UpdateStep::RemovingPrevious) {
+            ASSERT_EQ(0u, transaction.checkInTheWay());
+            ASSERT_EQ(0u, transaction.removePrevious());
+            EXPECT_FALSE(vorn::UninstallEntry(uuid).exists()) << "its removal's last step";
+        }
+        if (last >= UpdateStep::MovingAside) {
+            ASSERT_EQ(0u, transaction.moveAside());
+        }
+        if (last >= UpdateStep::PuttingInPlace) {
+            ASSERT_EQ(0u, transaction.putInPlace());
+        }
+        if (last >= UpdateStep::Registering) {
+            const fs::path shortcut = scratch.path() / "Menu" / "Demo.lnk";
+            ASSERT_EQ(0u, transaction.beginRegistration({shortcut.u16string().c_str()}));
+            Write(shortcut, "group shortcut 2", 2024);
+            vorn::UninstallEntry entry(uuid);
+            (void)entry.key().writeText(u"DisplayVersion", u"2.0");
+            entry.writeList(vorn::kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Added/New.txt"});
+        }
+        EXPECT_EQ(last, transaction.step());
+    }
+
+    vorn::UUID uuid;
+    std::wstring entryPath;
+    ScratchFolder scratch;
+    fs::path folder;
+    InstallManifest manifest;
+};
+
+class UpdateInterrupted : public UpdateTransactionTest,
+                          public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending>> {};
+
+TEST_P(UpdateInterrupted, ThePreviousInstallationIsBackExactly) {
+    const UpdateStep last = std::get<0>(GetParam());
+    InstallPrevious();
+    const std::string files = FilesOf(scratch.path());
+    const std::string entry = KeyOf(entryPath);
+    ASSERT_NE("(none)", entry);
+    {
+        UpdateTransaction transaction(uuid, kProgramLimit);
+        StepTo(transaction, last);
+        if (std::get<1>(GetParam()) == Ending::RolledBack)
+            transaction.rollBack();
+    }
+    // A killed setup leaves its record for the next run.
+    EXPECT_EQ(std::get<1>(GetParam()) == Ending::Killed,
+              UpdateTransaction::Recover(uuid, kProgramLimit));
+    EXPECT_EQ(files, FilesOf(scratch.path()));
+    EXPECT_EQ(entry, KeyOf(entryPath));
+    EXPECT_FALSE(UpdateJournal(uuid).exists());
+    EXPECT_FALSE(UpdateTransaction::Recover(uuid, kProgramLimit)) << "nothing left to recover";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, UpdateInterrupted,
+    ::testing::Combine(::testing::Values(UpdateStep::Copying, UpdateStep::RemovingPrevious,
+                                         UpdateStep::MovingAside, UpdateStep::PuttingInPlace,
+                                         UpdateStep::Registering),
+                       ::testing::Values(Ending::Killed, Ending::RolledBack)));
+
+TEST_F(UpdateTransactionTest, AnInstallationOverNothingIsUndoneToNothing) {
+    Write(folder / "Notes.txt", "the user's", 2022);
+    fs::create_directories(scratch.path() / "Menu");
+    const std::string files = FilesOf(scratch.path());
+    {
+        UpdateTransaction transaction(uuid, kProgramLimit);
+        StepTo(transaction, UpdateStep::Registering);
+        EXPECT_FALSE(transaction.replacesPrevious());
+    }
+    EXPECT_TRUE(UpdateTransaction::Recover(uuid, kProgramLimit));
+    EXPECT_EQ(files, FilesOf(scratch.path()));
+    EXPECT_FALSE(vorn::UninstallEntry(uuid).exists());
+}
+
+// After the commit point the new version stays, whether the setup that
+// reached it cleans up or, killed, the next one does.
+class UpdateCommitted : public UpdateTransactionTest,
+                        public ::testing::WithParamInterface<Ending> {};
+
+TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
+    InstallPrevious();
+    {
+        UpdateTransaction transaction(uuid, kProgramLimit);
+        StepTo(transaction, UpdateStep::Registering);
+        ASSERT_EQ(0u, transaction.commit());
+        if (GetParam() == Ending::RolledBack) {
+            transaction.rollBack();
+            EXPECT_EQ(UpdateStep::None, transaction.step());
+        }
+    }
+    EXPECT_EQ(GetParam() == Ending::Killed, UpdateTransaction::Recover(uuid, kProgramLimit));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
+    EXPECT_FALSE(fs::exists(folder / "Old")) << "its file and then its folder went";
+    EXPECT_TRUE(vorn::ReadWholeFile(scratch.path() / "Menu" / "Demo.lnk") ==
+                Bytes("group shortcut 2"));
+    EXPECT_FALSE(fs::exists(scratch.path() / "Desktop" / "Demo.lnk")) << "not made again";
+    for (const auto& item : fs::recursive_directory_iterator(scratch.path())) {
+        EXPECT_EQ(std::string::npos, item.path().string().find(".VornLib-"))
+            << item.path().string();
+    }
+    String version;
+    EXPECT_EQ(0u, vorn::UninstallEntry(uuid).key().readText(u"DisplayVersion", &version));
+    EXPECT_TRUE(version == u"2.0");
+    EXPECT_FALSE(UpdateJournal(uuid).exists());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, UpdateCommitted,
+                         ::testing::Values(Ending::Killed, Ending::RolledBack));
+
+// For a product not built on VornLib, the framework's removal program is the
+// one that takes the new version's registrations away again.
+TEST_F(UpdateTransactionTest, TheNewVersionsRemovalProgramIsTheOneRecorded) {
+    manifest.removalProgram = u"Uninstall.exe";
+    manifest.files.push_back(FileEntry());
+    manifest.files.back().relativePath = u"Uninstall.exe";
+    UpdateTransaction transaction(uuid, kProgramLimit);
+    ASSERT_EQ(0u, transaction.start(manifest));
+    EXPECT_TRUE(UpdateJournal(uuid).next().program ==
+                String((folder / "Uninstall.exe").u16string().c_str()));
+    transaction.rollBack();
+    EXPECT_FALSE(UpdateJournal(uuid).exists());
+}
+
+// A file that another program holds open is found before anything changes.
+TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
+    InstallPrevious();
+    const std::string entry = KeyOf(entryPath);
+    UpdateTransaction transaction(uuid, kProgramLimit);
+    ASSERT_EQ(0u, transaction.start(manifest));
+    CopyNext();
+    const HANDLE holder = CreateFileW((folder / "Old" / "Removed.txt").c_str(), GENERIC_READ, 0,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ(27u, transaction.checkInTheWay());
+    EXPECT_EQ(27u, transaction.moveAside()) << "moving it aside is refused as well";
+    CloseHandle(holder);
+    transaction.rollBack();
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 1"));
+    EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-previous"));
+    EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-partial"));
+    EXPECT_EQ(entry, KeyOf(entryPath));
+}
+
+} // namespace
+} // namespace vornsetup

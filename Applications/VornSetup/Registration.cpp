@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
@@ -52,6 +53,8 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
         {u"InstallDate", TodayText()},
         {u"InstallLocation", NormalisedFolder(manifest.installFolder)},
     };
+    Log(LogEvent::RegistryKey, u"HKLM\\{0} (32-bit view), with {1} files listed",
+        {manifest.uninstallKeyPath(), uint32_t(manifest.files.size())});
     RegistryKey& key = entry.key();
     for (const auto& text : texts)
         (void)key.writeText(text.name, text.value.data());
@@ -71,6 +74,7 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
         files.push_back(file.relativePath);
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App Paths.
+    Log(LogEvent::HandOff, u"\"{0}\" /Install", {program});
     if (handOff)
         (void)ShellLaunchElevatedStart(program.data(), u"/Install", handOff);
     else
@@ -87,6 +91,7 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
     if (target.isEmpty())
         return kResultBadPath;
     const String file = PlannedShortcut{folder, name, target, description}.file();
+    Log(LogEvent::Shortcut, file);
     SetFileAttributesW(Wide(file.data()), FILE_ATTRIBUTE_NORMAL);
     ComPointer<IShellLinkW> link;
     ComPointer<IPersistFile> persist;
@@ -96,8 +101,10 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
         FAILED(link->SetPath(Wide(target.data()))) ||
         (!description.isEmpty() && FAILED(link->SetDescription(Wide(description.data())))) ||
         FAILED(persist->Save(Wide(file.data()), TRUE)) ||
-        FAILED(persist->SaveCompleted(Wide(file.data()))))
+        FAILED(persist->SaveCompleted(Wide(file.data())))) {
+        Log(LogEvent::Shortcut, u"{0} could not be made", {file});
         return kResultPlatformFailure;
+    }
     manifest.createdShortcuts.push_back(file);
     return kResultOk;
 }
@@ -156,6 +163,8 @@ Result CreateDesktopShortcuts(InstallManifest& manifest) {
 }
 
 Result WriteShortcutList(InstallManifest& manifest) {
+    Log(LogEvent::RegistryKey, u"HKLM\\{0}\\{1} (32-bit view), with {2} shortcuts listed",
+        {manifest.uninstallKeyPath(), kShortcutsList, uint32_t(manifest.createdShortcuts.size())});
     UninstallEntry(manifest.uuid).writeList(kShortcutsList, manifest.createdShortcuts);
     return kResultOk;
 }

@@ -60,8 +60,11 @@ case $PAYLOAD in
         python3 "$root/benchmarks/collect-application.py" "$WORK/app" "$MEGABYTES" ;;
     *) echo "PAYLOAD is generated or debian, not $PAYLOAD"; exit 1 ;;
 esac
+# The program the definitions declare, which a setup must carry; every
+# installer packs it with the rest.
+cp "$(dirname "$STUB")/../VornDemo/VornDemo.exe" "$WORK/app/"
 # The shortcut of both NSIS scripts points at the first file.
-FIRST=$(cd "$WORK/app" && find . -type f | sort | head -1 | sed 's|^\./||; s|/|\\|g')
+FIRST=$(cd "$WORK/app" && find . -type f | sort | sed -n 1p | sed 's|^\./||; s|/|\\|g')
 BYTES=$(find "$WORK/app" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 FILES=$(find "$WORK/app" -type f | wc -l)
 (cd "$WORK/app" && find . -type f | sed 's|^\./||' | sort >"$WORK/names.txt")

@@ -26,6 +26,8 @@ add_library(vorn_lzma_sdk STATIC
   ${VORN_LZMA_SDK_DIR}/CpuArch.c ${VORN_LZMA_SDK_DIR}/Lzma2Dec.c ${VORN_LZMA_SDK_DIR}/Lzma2Enc.c
   ${VORN_LZMA_SDK_DIR}/Ppmd7.c ${VORN_LZMA_SDK_DIR}/Ppmd7Dec.c ${VORN_LZMA_SDK_DIR}/Ppmd7Enc.c
   ${VORN_LZMA_SDK_DIR}/Alloc.c ${VORN_LZMA_SDK_DIR}/Bra.c ${VORN_LZMA_SDK_DIR}/Bra86.c)
+# SHA-256 of the same SDK: VornPack hashes setups for package-manager manifests.
+target_sources(vorn_lzma_sdk PRIVATE ${VORN_LZMA_SDK_DIR}/Sha256.c ${VORN_LZMA_SDK_DIR}/Sha256Opt.c)
 target_include_directories(vorn_lzma_sdk SYSTEM PUBLIC ${VORN_LZMA_SDK_DIR})
 target_compile_definitions(vorn_lzma_sdk PUBLIC Z7_ST)
 set_target_properties(vorn_lzma_sdk PROPERTIES POSITION_INDEPENDENT_CODE ON)

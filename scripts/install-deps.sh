@@ -16,7 +16,7 @@ packages=(
   zlib1g-dev liblzo2-dev libpng-dev libjpeg62-turbo-dev
   googletest libgtest-dev libbenchmark-dev
   7zip
-  osslsigncode openssl bsdutils
+  osslsigncode openssl bsdutils python3-yaml
 )
 
 missing=()

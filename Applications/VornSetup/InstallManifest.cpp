@@ -28,11 +28,6 @@ String ComparablePath(const String& path) {
     return comparable;
 }
 
-String FirstWord(const String& text) {
-    const int32_t blank = text.find(u' ');
-    return blank < 0 ? text : text.left(uint32_t(blank));
-}
-
 Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
                  InstallManifest& manifest) {
     String path;
@@ -161,11 +156,11 @@ void InstallManifest::applyDefaults(const String* installFolderSwitch, const Str
 }
 
 String InstallManifest::displayName() const {
-    return tag.isEmpty() ? name : name + u" (" + FirstWord(tag) + u')';
+    return EntryDisplayName(name, tag);
 }
 
 String InstallManifest::displayVersion() const {
-    return tag.isEmpty() ? version : version + u' ' + tag;
+    return EntryDisplayVersion(version, tag);
 }
 
 String InstallManifest::executablePath() const {

@@ -9,6 +9,7 @@
 
 #include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/CommandLine.h"
 #include "VornLib/core/DateTime.h"
@@ -103,6 +104,9 @@ public:
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;
+    // For whom this installation is made: the log, the result file and the
+    // uninstall entry's place follow it.
+    vorn::InstallScope scope = vorn::DeclaredInstallScope();
     // Relative to the install folder; empty when the product removes itself.
     String removalProgram;
     vorn::InstallScopeRule scopeRule;

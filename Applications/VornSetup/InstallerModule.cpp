@@ -6,10 +6,12 @@
 #include "Applications/VornSetup/InstallerWindow.h"
 #include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/ScopeChoice.h"
+#include "Applications/VornSetup/SetupReport.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/DescribedMainWindow.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/NamedMutex.h"
@@ -44,12 +46,14 @@ private:
 
 Result InstallerModule::start() {
     AppRuntime& runtime = AppRuntime::instance();
+    SetupReport::Instance().begin(runtime.commandLine(), InstallManifest::Instance());
     // Refused before anything is touched, and without a window: a script
     // that misspelt a switch must not wait for a wizard nobody sees.
     String refusal;
     const Result checked = CheckInstallerCommandLine(runtime.commandLine(), &refusal);
     if (checked != kResultOk) {
         WriteConsoleLine(refusal);
+        Log(LogEvent::CommandLine, u"refused: " + refusal);
         return checked;
     }
     const InstallManifest& manifest = InstallManifest::Instance();
@@ -74,11 +78,14 @@ Result InstallerModule::runLauncher() {
     runtime.setMainWindow(window);
     (void)window->create();
 
-    const String arguments = ChildArguments(runtime.quiet(), runtime.commandLine());
+    const String arguments = ChildArguments(runtime.quiet(), runtime.commandLine(),
+                                            SetupReport::Instance().childSwitches());
     // The elevated copy shows the wizard the user is waiting for: it may
     // take the foreground from the launcher.
     AllowSetForegroundWindow(ASFW_ANY);
+    Log(LogEvent::Elevation, u"starting the elevated copy:" + arguments);
     const Result child = ShellLaunchElevated(ExecutablePath().data(), arguments.data());
+    Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {int32_t(child)});
 
     // The elevated copy may have changed the remembered folder and group.
     InstallManifest& manifest = InstallManifest::Instance();
@@ -101,7 +108,8 @@ Result InstallerModule::runInstaller() {
     static NamedMutex applicationMutex;
     (void)applicationMutex.create(SingleInstanceName(manifest.uuid).data());
     if (applicationMutex.alreadyExisted()) {
-        ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
+        if (!IsPassive(runtime.commandLine()))
+            ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
     }
     const String runningProgram = RunningProgramOfProduct(manifest);
@@ -119,6 +127,10 @@ Result InstallerModule::runInstaller() {
     if (!described)
         return kResultOutOfMemory;
     runtime.setMainWindow(described);
+    // A wizard closed before its installation ended has installed nothing:
+    // the installation's end sets the code it ends with instead.
+    if (!runtime.quiet())
+        runtime.setExitCode(int32_t(kResultCancelled));
     if (runtime.quiet()) {
         // Events count only within a session, which the screen view starts.
         (void)SendAnalyticsScreenView(u"Install");

@@ -8,11 +8,15 @@ using namespace vorn;
 
 const InstallerSwitch kInstallerSwitches[] = {
     {u"Quiet", SwitchValue::None, false, u"/Quiet"},
+    {u"Passive", SwitchValue::None, true, u"/Passive"},
     {u"AllowMultipleInstances", SwitchValue::None, false, nullptr},
     {u"LaunchedAsAdministrator", SwitchValue::None, false, nullptr},
     {u"InstallFolder", SwitchValue::Required, true, u"/InstallFolder:<folder>"},
     {u"Language", SwitchValue::Required, true, u"/Language:<code>"},
     {u"DataCollection", SwitchValue::Optional, true, u"/DataCollection:Off"},
+    // The launcher hands the elevated copy these two files' full paths.
+    {u"Log", SwitchValue::Optional, false, u"/Log[:<file>]"},
+    {u"ResultFile", SwitchValue::Required, false, u"/ResultFile:<file>"},
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
@@ -78,6 +82,12 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
                    SetupLanguages() + u'.';
         return kResultInvalidArgument;
     }
+    const bool namesFile = String(known->name) == u"Log" || String(known->name) == u"ResultFile";
+    if (namesFile && entry.hasValue && !IsPossibleFileName(entry.value)) {
+        *message = u"The switch /" + String(known->name) + u" names \"" + entry.value +
+                   u"\", which no file may be called (it holds one of \" * < > ? |).";
+        return kResultInvalidArgument;
+    }
     if (String(known->name) == u"InstallFolder" && !IsValidInstallFolder(entry.value)) {
         *message = u"The install folder \"" + entry.value +
                    u"\" is refused: it must be a full path such as C:\\Programs\\Name, without "
@@ -88,6 +98,20 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
 }
 
 } // namespace
+
+bool IsPossibleFileName(const String& path) {
+    for (uint32_t i = 0; i < path.length(); ++i) {
+        const char16_t unit = path[i];
+        if (unit < 0x20 || unit == u'"' || unit == u'*' || unit == u'<' || unit == u'>' ||
+            unit == u'?' || unit == u'|')
+            return false;
+    }
+    return true;
+}
+
+bool IsPassive(CommandLine& commandLine) {
+    return commandLine.hasSwitch(u"Passive");
+}
 
 bool IsSetupLanguage(const String& code) {
     for (uint32_t i = 0; i < kSetupLanguageCount; ++i) {
@@ -114,7 +138,7 @@ Result CheckInstallerCommandLine(CommandLine& commandLine, String* message) {
     return kResultOk;
 }
 
-String ChildArguments(bool quiet, CommandLine& commandLine) {
+String ChildArguments(bool quiet, CommandLine& commandLine, const String& outputSwitches) {
     String arguments;
     if (quiet)
         arguments += u" -Quiet";
@@ -127,7 +151,7 @@ String ChildArguments(bool quiet, CommandLine& commandLine) {
         if (commandLine.switchValue(entry.name, &value))
             arguments += u":\"" + value + u'"';
     }
-    return arguments;
+    return arguments + outputSwitches;
 }
 
 } // namespace vornsetup

@@ -7,6 +7,10 @@
 // 5, or 31 for the folder, with one line that says what was wrong and what the
 // setup accepts. A setup shows no window for them, quiet or not: the line goes
 // to the console the setup was started from (ConsoleMessage.h).
+//
+// "/Passive" shows the copy page alone; "/Log" and "/ResultFile" name files
+// that the setup writes (SetupReport.h): a name that no file may have is
+// refused like a value the switch does not take.
 #pragma once
 
 #include "VornLib/core/CommandLine.h"
@@ -45,7 +49,15 @@ Result CheckInstallerCommandLine(vorn::CommandLine& commandLine, String* message
 
 // The elevated copy's arguments: " -Quiet" (when quiet), " -AllowMultipleInstances",
 // " -LaunchedAsAdministrator", then every other switch passed on, in the
-// table's order: " -InstallFolder:\"…\"", " -Language:…", ...
-String ChildArguments(bool quiet, vorn::CommandLine& commandLine);
+// table's order (" -Passive", " -InstallFolder:\"…\"", " -Language:\"…\"", ...),
+// and last `outputSwitches`, which hand on the log and the result file.
+String ChildArguments(bool quiet, vorn::CommandLine& commandLine, const String& outputSwitches);
+
+// Whether Windows may take `path` for a file: none of the characters that no
+// file name may hold (" * < > ? |), no control characters.
+bool IsPossibleFileName(const String& path);
+
+// "/Passive": the copy page alone, and no message before or after it.
+bool IsPassive(vorn::CommandLine& commandLine);
 
 } // namespace vornsetup

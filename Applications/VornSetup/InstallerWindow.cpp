@@ -2,6 +2,7 @@
 
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerPages.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
@@ -152,7 +153,9 @@ void InstallerWindow::created() {
             text->setTitle(
                 Format(Localized(u"#InstallLabel").data(), {manifest_.displayVersion()}));
     }
-    showPage(page(u"MainPage"));
+    // "/Passive": the copy at once, without a question before it.
+    showPage(
+        page(IsPassive(AppRuntime::instance().commandLine()) ? u"FileTransferPage" : u"MainPage"));
     if (AnalyticsTracker* analytics = Analytics()) {
         const String application =
             manifest_.tag.isEmpty() ? manifest_.name : manifest_.name + u" " + manifest_.tag;
@@ -198,7 +201,11 @@ void InstallerWindow::onInstallerMessage(WPARAM command, LPARAM detail) {
         if (command == kShowFailurePage)
             AppRuntime::instance().setExitCode(int32_t(detail));
         (void)SendAnalyticsEvent(u"Install", outcome->label);
-        showPage(page(outcome->page));
+        // A passive installation shows no page after the copy: it ends.
+        if (IsPassive(AppRuntime::instance().commandLine()))
+            destroy();
+        else
+            showPage(page(outcome->page));
         return;
     }
     switch (command) {

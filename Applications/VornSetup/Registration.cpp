@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
@@ -21,6 +22,13 @@ String TodayText() {
     GetLocalTime(&now);
     return Format(u"{0,04}{1,02}{2,02}",
                   {int32_t(now.wYear), uint8_t(now.wMonth), uint8_t(now.wDay)});
+}
+
+// The uninstall entry's key (or one of its lists) as the log names it.
+String EntryKeyName(const InstallManifest& manifest, const String& list = String()) {
+    const String path = manifest.uninstallKeyPath() + (list.isEmpty() ? String() : u"\\" + list);
+    return manifest.scope == InstallScope::User ? u"HKCU\\" + path
+                                                : u"HKLM\\" + path + u" (32-bit view)";
 }
 
 } // namespace
@@ -52,6 +60,8 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
         {u"InstallDate", TodayText()},
         {u"InstallLocation", NormalisedFolder(manifest.installFolder)},
     };
+    Log(LogEvent::RegistryKey, u"{0}, with {1} files listed",
+        {EntryKeyName(manifest), uint32_t(manifest.files.size())});
     RegistryKey& key = entry.key();
     for (const auto& text : texts)
         (void)key.writeText(text.name, text.value.data());
@@ -72,6 +82,7 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App
     // Paths; for the current user alone, with the user's own rights.
+    Log(LogEvent::HandOff, u"\"{0}\" /Install", {program});
     KernelHandle started;
     KernelHandle* process = handOff ? handOff : &started;
     if (manifest.scope == InstallScope::User)
@@ -92,6 +103,7 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
     if (target.isEmpty())
         return kResultBadPath;
     const String file = PlannedShortcut{folder, name, target, description}.file();
+    Log(LogEvent::Shortcut, file);
     SetFileAttributesW(Wide(file.data()), FILE_ATTRIBUTE_NORMAL);
     ComPointer<IShellLinkW> link;
     ComPointer<IPersistFile> persist;
@@ -101,8 +113,10 @@ Result CreateShortcut(InstallManifest& manifest, const String& folder, const Str
         FAILED(link->SetPath(Wide(target.data()))) ||
         (!description.isEmpty() && FAILED(link->SetDescription(Wide(description.data())))) ||
         FAILED(persist->Save(Wide(file.data()), TRUE)) ||
-        FAILED(persist->SaveCompleted(Wide(file.data()))))
+        FAILED(persist->SaveCompleted(Wide(file.data())))) {
+        Log(LogEvent::Shortcut, u"{0} could not be made", {file});
         return kResultPlatformFailure;
+    }
     manifest.createdShortcuts.push_back(file);
     return kResultOk;
 }
@@ -162,6 +176,8 @@ Result CreateDesktopShortcuts(InstallManifest& manifest) {
 }
 
 Result WriteShortcutList(InstallManifest& manifest) {
+    Log(LogEvent::RegistryKey, u"{0}, with {1} shortcuts listed",
+        {EntryKeyName(manifest, kShortcutsList), uint32_t(manifest.createdShortcuts.size())});
     UninstallEntry(manifest.uuid, manifest.scope)
         .writeList(kShortcutsList, manifest.createdShortcuts);
     return kResultOk;

@@ -7,8 +7,10 @@
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/Registration.h"
 #include "Applications/VornSetup/RunningProduct.h"
+#include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
@@ -154,6 +156,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     Result result = source.nextEntry(&remaining);
     if (result != kResultOk)
         return AsPayloadFailure(result);
+    Log(LogEvent::File, u"{0} ({1} bytes)", {entry.relativePath, entry.size});
     const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
     PartialFile partial(LongPath(destinationPath));
@@ -307,6 +310,7 @@ Result TransferWorker::placeFiles() {
 }
 
 void TransferWorker::rollBack() {
+    Log(LogEvent::RollBack, u"putting back what was there before this installation");
     transaction_.rollBack();
 }
 
@@ -341,13 +345,17 @@ Result TransferWorker::registerInstallation() {
         result = CreateDesktopShortcuts(manifest_);
     if (result == kResultOk)
         result = WriteShortcutList(manifest_);
-    if (WaitForLaunched(&handOff, handOffLimit_, nullptr) == kResultTimedOut) {
+    Result handOffCode = kResultOk;
+    if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
         // A program that hangs in its own hook must not hold the installation
         // (or the script that runs it) for ever; what it does is its business.
         WriteConsoleLine(Format(u"{0} /Install has not ended after {1} seconds: the installation "
                                 u"goes on without waiting for it.",
                                 {manifest_.launchPath(IsWow64()), (handOffLimit_ + 999) / 1000}));
+        Log(LogEvent::HandOff, u"still running: the installation goes on without waiting");
         handOff.reset();
+    } else {
+        Log(LogEvent::HandOff, u"ended with {0}", {handOffCode});
     }
     return result;
 }
@@ -383,6 +391,7 @@ Result TransferWorker::commit() {
 Result TransferWorker::run() {
     // A refused installation leaves the previous one as it is; so does one
     // whose product was started while the wizard was open.
+    LogInstallationChoices(manifest_);
     Result result = checkPaths();
     if (result == kResultOk && !RunningProgramOfProduct(manifest_).isEmpty())
         result = kResultAlreadyExists;

@@ -1,5 +1,6 @@
 #include "Applications/VornSetup/UpdateTransaction.h"
 
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Win32Handles.h"
@@ -131,8 +132,10 @@ Result UpdateTransaction::removePrevious() {
         return kept;
     previous_ = journal_.previous();
     record(UpdateStep::RemovingPrevious);
-    if (!journal_.hasPrevious())
+    if (!journal_.hasPrevious()) {
+        Log(LogEvent::Previous, u"none");
         return kResultOk;
+    }
     {
         // Its files and shortcuts are this transaction's to move aside and,
         // once the new version is installed, to delete.
@@ -140,7 +143,11 @@ Result UpdateTransaction::removePrevious() {
         (void)live.key().deleteSubkeyTree(kFilesList);
         (void)live.key().deleteSubkeyTree(kShortcutsList);
     }
-    RunProgram(previous_.program, u"/Quiet /Update", INFINITE);
+    // Its removal logs into this installation's log.
+    const String switches = u"/Quiet /Update" + LogSwitch();
+    Log(LogEvent::Previous, u"\"{0}\" {1}", {previous_.program, switches});
+    RunProgram(previous_.program, switches.data(), INFINITE);
+    Log(LogEvent::Previous, u"the previous installation's removal has ended");
     // An entry whose program could not run (or is gone) goes all the same:
     // the new one is written from nothing.
     (void)UninstallEntry(uuid_).remove();

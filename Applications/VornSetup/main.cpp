@@ -4,6 +4,8 @@
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/SetupReport.h"
+#include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/Entry.h"
 #include "VornLib/core/Win32.h"
@@ -39,7 +41,16 @@ AppModule* CreateModule() {
 void AlreadyRunning() {
     const String name = InstallManifest::Instance().displayName();
     WriteConsoleLine(name + u" Setup is already running: finish or close it first.");
-    (void)ShowMessageBox(u"SetupAlreadyRunning", FormatArgument(name), nullptr);
+    if (!IsPassive(AppRuntime::instance().commandLine()))
+        (void)ShowMessageBox(u"SetupAlreadyRunning", FormatArgument(name), nullptr);
+}
+
+// The log's last line and the result file, whatever ended the setup.
+void Ended(int exitCode) {
+    SetupReport& report = SetupReport::Instance();
+    InstallManifest& manifest = InstallManifest::Instance();
+    report.begin(AppRuntime::instance().commandLine(), manifest);
+    report.end(exitCode, manifest);
 }
 
 } // namespace
@@ -50,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     program.loadDescription = vornsetup::LoadDescription;
     program.createModule = vornsetup::CreateModule;
     program.alreadyRunning = vornsetup::AlreadyRunning;
+    program.ended = vornsetup::Ended;
     program.keepsPreferences = false;
     vornsetup::InstallerWindow::RegisterKinds();
     return vorn::RunApplication(program);

@@ -6,6 +6,7 @@
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/Init.h"
+#include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Format.h"
 
@@ -56,6 +57,9 @@ constexpr Command kCommands[] = {
      u"[--stub <VornSetup.exe>] [--uninstaller <VornUninstall.exe>] [--sign-command \"<command "
      u"with {}>\"] [--quiet] [--jobs N]",
      true},
+    {u"manifest", Manifest,
+     u"manifest <setup.exe> --url <download URL> [--out <folder>] "
+     u"[--identifier <Publisher.Name>] [--license <text>]"},
 };
 
 String UsageOf(const Command& command) {

@@ -66,6 +66,7 @@ private:
     void stopModules();
     void pace();
     void runCommandLineOperations(AppModule* (*createProgramModule)());
+    void runRemoval(bool update, AppModule* (*createProgramModule)());
 
     ApplicationDescription description_;
     CommandLine commandLine_;

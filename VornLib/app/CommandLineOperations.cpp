@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/Uninstaller.h"
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Language.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
@@ -46,6 +48,24 @@ const OperationName* FindOperation(const String& name) {
 
 } // namespace
 
+// "/Passive" asks nothing and says nothing, as "/Quiet" does: the removal
+// has no progress to show. Its elevated copy ("LaunchedAsAdministrator")
+// logs into the setup's or removal's file, whose last line is not its own.
+void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
+    (void)OpenInstallLog(RequestedLogPath(commandLine_, description_.name, u"Removal"));
+    const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
+    LogProgramStart(Format(u"{0} {1} removal{2} (VornLib {3})",
+                           {EntryDisplayName(description_.name, description_.tag),
+                            EntryDisplayVersion(description_.version, description_.tag),
+                            elevatedCopy ? u", elevated copy" : u"", FrameworkBuild()}));
+    Uninstaller uninstaller(description_, ExecutablePath(),
+                            quiet_ || commandLine_.hasSwitch(u"Passive"), createProgramModule);
+    exitCode_ = int32_t(uninstaller.uninstall(update));
+    if (!elevatedCopy)
+        LogResult(ExitCodeProgram::Removal, exitCode_);
+    InstallLog::Instance().close();
+}
+
 void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
     // By index: looking a switch up marks it used but leaves the list alone.
     for (size_t index = 0; index < commandLine_.switches().size() && !quitRequested_; ++index) {
@@ -80,8 +100,7 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
         }
         case Operation::Uninstall:
         case Operation::Update: {
-            Uninstaller uninstaller(description_, ExecutablePath(), quiet_, createProgramModule);
-            exitCode_ = int32_t(uninstaller.uninstall(operation->operation == Operation::Update));
+            runRemoval(operation->operation == Operation::Update, createProgramModule);
             requestQuit();
             break;
         }

@@ -12,9 +12,9 @@
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/ThreadRecord.h"
+#include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/MainWindow.h"
 #include "VornLib/gui/MessageLoop.h"
-#include "VornLib/data/ResourceCache.h"
 #include "VornLib/telemetry/Analytics.h"
 
 namespace vorn {
@@ -126,6 +126,8 @@ int RunApplication(const ProgramDefinition& program) {
         } else {
             runtime.stop();
         }
+        if (program.ended)
+            program.ended(int(result));
         if (program.keepsPreferences)
             FlushPreferences();
         ShutdownAnalytics();

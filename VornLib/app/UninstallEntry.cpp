@@ -6,7 +6,30 @@
 namespace vorn {
 
 String UninstallEntryPath(const UUID& uuid) {
-    return String(kUninstallListKey) + u"\\{" + uuid.toText() + u'}';
+    return String(kUninstallListKey) + u'\\' + EntryKeyName(uuid);
+}
+
+String EntryKeyName(const UUID& uuid) {
+    return u'{' + uuid.toText() + u'}';
+}
+
+String EntryDisplayName(const String& name, const String& tag) {
+    if (tag.isEmpty())
+        return name;
+    const int32_t blank = tag.find(u' ');
+    return name + u" (" + (blank < 0 ? tag : tag.left(uint32_t(blank))) + u')';
+}
+
+String EntryDisplayVersion(const String& version, const String& tag) {
+    return tag.isEmpty() ? version : version + u' ' + tag;
+}
+
+InstallScope DeclaredInstallScope() {
+    return InstallScope::Machine;
+}
+
+const char16_t* InstallScopeName(InstallScope) {
+    return u"machine";
 }
 
 #ifdef _WIN32
@@ -112,7 +135,7 @@ Result UninstallEntry::remove() {
     const Result opened = uninstallList.open(RootOf(scope_), kUninstallListKey);
     if (opened != kResultOk)
         return opened;
-    return uninstallList.deleteSubkeyTree((u'{' + uuid_.toText() + u'}').data());
+    return uninstallList.deleteSubkeyTree(EntryKeyName(uuid_).data());
 }
 
 #endif

@@ -29,6 +29,24 @@ constexpr char16_t kUninstallProgramValue[] = u"VornLib.UninstallProgram";
 constexpr char16_t kFilesList[] = u"FilesList";
 constexpr char16_t kShortcutsList[] = u"ShortcutsList";
 
+// What the list of installed programs shows: the name, with the tag's first
+// word in parentheses when there is a tag ("Tool (Beta)"), and the version,
+// with the tag after a blank ("1.5 Beta 2").
+String EntryDisplayName(const String& name, const String& tag);
+String EntryDisplayVersion(const String& version, const String& tag);
+// The entry's key name, as package managers call it a product code:
+// "{<UUID>}".
+String EntryKeyName(const UUID& uuid);
+
+// For whom a program is installed: every installation is per machine, its
+// entry under HKEY_LOCAL_MACHINE.
+enum class InstallScope : uint8_t { Machine };
+// The scope installations take; logs, result files and package-manager
+// manifests all ask here.
+InstallScope DeclaredInstallScope();
+// "machine", as logs, result files and package managers name it.
+const char16_t* InstallScopeName(InstallScope scope);
+
 } // namespace vorn
 
 #ifdef _WIN32

@@ -9,6 +9,7 @@
 #include <shlwapi.h>
 
 #include "VornLib/app/AppModule.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
@@ -48,6 +49,7 @@ Uninstaller::Uninstaller(const ApplicationDescription& description, const String
 
 Result Uninstaller::uninstall(bool update) {
     (void)SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
+    Log(LogEvent::Mode, update ? u"update" : u"uninstall");
     const String title = RemovalTitle(description_);
     // An installation for all users or for this user alone: its entry says.
     if (FindUninstallEntry(description_.uuid, executablePath_, &scope_) != kResultOk) {
@@ -64,9 +66,15 @@ Result Uninstaller::uninstall(bool update) {
         entry.close();
         if (elevation_.beforeLaunch)
             elevation_.beforeLaunch();
-        const String switches =
-            String(quiet_ ? u"/Quiet " : u"") + (update ? u"/Update" : u"/Uninstall");
-        return elevation_.launchElevated(executablePath_.data(), switches.data());
+        // The elevated copy logs the removal into the same file; the last
+        // line stays this process's.
+        const String switches = String(quiet_ ? u"/Quiet " : u"") +
+                                (update ? u"/Update" : u"/Uninstall") +
+                                u" /LaunchedAsAdministrator" + LogSwitch();
+        Log(LogEvent::Elevation, u"starting the elevated copy: " + switches);
+        const Result elevated = elevation_.launchElevated(executablePath_.data(), switches.data());
+        Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {elevated});
+        return elevated;
     }
 
     NamedMutex running;
@@ -109,21 +117,30 @@ Result Uninstaller::uninstall(bool update) {
     String group;
     (void)entry.key().readText(kProgramGroupValue, &group);
     entry.close();
+    Log(LogEvent::Scope, InstallScopeName(DeclaredInstallScope()));
+    Log(LogEvent::InstallFolder, installFolder_);
+    Log(LogEvent::ProgramGroup, group);
 
     removeShortcuts(entry);
     removeProgramGroup(group, description_.company, scope_);
     removeFiles(entry);
-    if (!installFolder_.isEmpty())
+    if (!installFolder_.isEmpty()) {
+        Log(LogEvent::Remove, u"{0}, the folders that are empty", {installFolder_});
         (void)removeFolder(installFolder_, false, true);
+    }
     // Reached without administrator rights only where they cannot be asked for.
     const bool elevated = !elevation_.isElevated || elevation_.isElevated();
     const String batchFile = update ? String() : writeBatchFile(elevated);
 
     running.close();
+    Log(LogEvent::Remove, u"HKLM\\{0} (32-bit view)", {UninstallEntryPath(description_.uuid)});
     (void)entry.remove();
     (void)show(u"UninstallSucceed", title);
-    if (!batchFile.isEmpty())
+    if (!batchFile.isEmpty()) {
+        Log(LogEvent::Remove, u"{0}, which deletes {1} once the removal has ended",
+            {batchFile, executablePath_});
         ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
+    }
     (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
 }
@@ -161,8 +178,10 @@ uint32_t Uninstaller::show(const char16_t* name, const String& argument) const {
 }
 
 void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
-    for (const String& shortcut : entry.readList(kShortcutsList, kMaxShortcuts))
+    for (const String& shortcut : entry.readList(kShortcutsList, kMaxShortcuts)) {
+        Log(LogEvent::Remove, shortcut);
         (void)deleteFile(shortcut);
+    }
 }
 
 // Only the shortcuts listed above were ours: the group may be one the user
@@ -174,6 +193,7 @@ void Uninstaller::removeProgramGroup(const String& group, const String& company,
     const String programs = NormalisedFolder(PlacesOf(scope).startMenuPrograms());
     if (programs.isEmpty())
         return;
+    Log(LogEvent::Remove, u"{0}, the folders that are empty", {NormalisedFolder(programs + group)});
     (void)removeFolder(NormalisedFolder(programs + group), false, true);
     const String companyPrefix = company + u'\\';
     if (!company.isEmpty() && group.startsWith(companyPrefix.data()))
@@ -185,8 +205,10 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
         return;
     for (const String& relative : entry.readList(kFilesList)) {
         // The list comes from the registry: nothing outside the folder is touched.
-        if (IsRelativeInside(relative))
+        if (IsRelativeInside(relative)) {
+            Log(LogEvent::Remove, JoinPath(installFolder_, relative));
             (void)deleteFile(JoinPath(installFolder_, relative));
+        }
     }
 }
 

@@ -1,15 +1,10 @@
 #include "VornLib/telemetry/HitSender.h"
 
 #include "VornLib/core/CommandLine.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/telemetry/HitText.h"
 
 namespace vorn {
-
-DateTime CurrentDateTime() {
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    return DateTimeFromFileTime((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime);
-}
 
 HitSender::HitSender(CommandLine& commandLine, const String& endpoint) {
     String value;

@@ -66,7 +66,4 @@ private:
     std::unique_ptr<CollectClient> client_;
 };
 
-// The framework's time now, for the queue.
-DateTime CurrentDateTime();
-
 } // namespace vorn

@@ -20,6 +20,7 @@ constexpr LibraryName kLibraryNames[] = {
     {SystemLibraryId::UxTheme, L"UxTheme.dll"},   {SystemLibraryId::Psapi, L"psapi.dll"},
     {SystemLibraryId::Ws2_32, L"Ws2_32.dll"},     {SystemLibraryId::DbgHelp, L"DbgHelp.dll"},
     {SystemLibraryId::WinHttp, L"winhttp.dll"},   {SystemLibraryId::WinMm, L"winmm.dll"},
+    {SystemLibraryId::Ntdll, L"ntdll.dll"},
 };
 constexpr size_t kLibraryCount = sizeof kLibraryNames / sizeof kLibraryNames[0];
 

@@ -54,6 +54,7 @@ enum class SystemLibraryId {
     DbgHelp,
     WinHttp,
     WinMm,
+    Ntdll,
 };
 
 // The one process-lifetime instance of a system library, loaded on first use.

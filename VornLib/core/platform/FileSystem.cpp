@@ -15,6 +15,15 @@ String LongPath(const String& path) {
     return absolute ? u"\\\\?\\" + text : text;
 }
 
+String FullPath(const String& path) {
+    const DWORD needed = GetFullPathNameW(Wide(path.data()), 0, nullptr, nullptr);
+    if (!needed)
+        return path;
+    std::u16string full(needed, u'\0');
+    const DWORD length = GetFullPathNameW(Wide(path.data()), needed, Wide(&full[0]), nullptr);
+    return length && length < needed ? String(full.data(), length) : path;
+}
+
 Result CreateFolderTree(const String& folder) {
     Result last = kResultBadPath;
     bool sawSeparator = false;

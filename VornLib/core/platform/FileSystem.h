@@ -38,6 +38,10 @@ bool RemoveEmptyFolder(const String& folder);
 Result RemoveEmptyFolderTree(const String& folder);
 // "\\?\" + the path with backslashes; unchanged when it is not absolute.
 String LongPath(const String& path);
+// The path in full, a relative one taken from the current folder: what a
+// program passes on to another that starts elsewhere. Unchanged when the
+// system cannot make it full.
+String FullPath(const String& path);
 
 // Renames a file within its volume: one step that cannot be seen half done,
 // and the file keeps its contents, dates and attributes. With `replace`, a

@@ -1,5 +1,6 @@
 #include "VornLib/core/platform/SystemInfo.h"
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 
@@ -96,6 +97,36 @@ double MonotonicSeconds() {
             return double(now.QuadPart) / double(frequency.ticksPerSecond.QuadPart);
     }
     return double(CallTimeGetTime()) / 1000.0;
+}
+
+DateTime CurrentDateTime() {
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return DateTimeFromFileTime((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+}
+
+String WindowsVersionText() {
+    // The version as it is: the one programs are told depends on their manifest.
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    using GetWineVersion = const char*(CDECL*)();
+    const auto getVersion = SystemFunction<GetVersion>(SystemLibraryId::Ntdll, "RtlGetVersion");
+    const auto getWineVersion =
+        SystemFunction<GetWineVersion>(SystemLibraryId::Ntdll, "wine_get_version");
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    String text =
+        getVersion && getVersion(&info) == 0
+            ? Format(u"{0}.{1}.{2}", {unsigned(info.dwMajorVersion), unsigned(info.dwMinorVersion),
+                                      unsigned(info.dwBuildNumber)})
+            : String(u"unknown");
+    if (getWineVersion) {
+        String wine;
+        for (const char* at = getWineVersion(); at && *at; ++at)
+            wine += char16_t(uint8_t(*at));
+        text += u" (Wine " + wine + u')';
+    }
+    const bool wide = sizeof(void*) == 8 || IsWow64();
+    return text + (wide ? u", 64-bit" : u", 32-bit");
 }
 
 String TemporaryFolder() {

@@ -1,8 +1,9 @@
 // Facts about the running system that the framework asks for: the
-// operating-system level, elevation, the monotonic clock and the special
+// operating-system level and version, elevation, the clocks and the special
 // folders (each returned ending with "\").
 #pragma once
 
+#include "VornLib/core/DateTime.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 
@@ -21,9 +22,15 @@ uint32_t OperatingSystemLevel();
 bool IsProcessElevated();
 // True for a 32-bit process on 64-bit Windows.
 bool IsWow64();
+// The system's version as it is, not as compatibility shims report it to a
+// program, and its width: "10.0.19045, 64-bit" (with "Wine 9.0" in
+// parentheses after the number under Wine).
+String WindowsVersionText();
 
 // Seconds from the performance counter (multimedia timer when it is missing).
 double MonotonicSeconds();
+// The framework's time now (UTC).
+DateTime CurrentDateTime();
 
 String TemporaryFolder();
 // The system's own temporary folder ("<Windows>\Temp\"): users may add

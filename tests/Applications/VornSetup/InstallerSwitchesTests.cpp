@@ -26,10 +26,21 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
          vorn::kResultOk, nullptr},
         {u"setup.exe /DataCollection /ConfigSet:Lab /AllowMultipleInstances", vorn::kResultOk,
          nullptr},
+        {u"setup.exe /Passive /Log /ResultFile:\"C:\\Deploy Logs\\result.json\"", vorn::kResultOk,
+         nullptr},
+        {u"setup.exe /Log:setup.log /ResultFile:out\\result.json", vorn::kResultOk, nullptr},
         // A typo says which switch is unknown and which exist.
         {u"setup.exe /Quite", vorn::kResultInvalidArgument,
-         u"Unknown switch \"/Quite\". The setup accepts /Quiet, /InstallFolder:<folder>, "
-         u"/Language:<code>, /DataCollection:Off, /AllUsers, /CurrentUser."},
+         u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /InstallFolder:<folder>, "
+         u"/Language:<code>, /DataCollection:Off, /Log[:<file>], /ResultFile:<file>, "
+         u"/AllUsers, /CurrentUser."},
+        {u"setup.exe /Passive:yes", vorn::kResultInvalidArgument, u"/Passive takes no value"},
+        {u"setup.exe /ResultFile", vorn::kResultInvalidArgument,
+         u"/ResultFile needs a value, as in /ResultFile:<file>"},
+        // A name no file may have would be found out only at the end.
+        {u"setup.exe /ResultFile:C:\\out\\*.json", vorn::kResultInvalidArgument,
+         u"The switch /ResultFile names \"C:\\out\\*.json\", which no file may be called"},
+        {u"setup.exe /Log:\"a|b.log\"", vorn::kResultInvalidArgument, u"/Log names \"a|b.log\""},
         {u"setup.exe /Quiet:no", vorn::kResultInvalidArgument, u"/Quiet takes no value"},
         {u"setup.exe /Language", vorn::kResultInvalidArgument, u"/Language needs a value"},
         {u"setup.exe /Language:xx /Quiet", vorn::kResultInvalidArgument,
@@ -68,11 +79,20 @@ TEST(InstallerSwitches, TheElevatedCopyGetsWhatWasGivenAndItsOwnSwitches) {
     EXPECT_EQ(String(u" -Quiet -AllowMultipleInstances -LaunchedAsAdministrator"
                      u" -InstallFolder:\"C:\\Some Where\\Demo\" -Language:\"de\""
                      u" -DataCollection:\"Off\""),
-              ChildArguments(true, commandLine));
+              ChildArguments(true, commandLine, String()));
     CommandLine plain;
     plain.parse(u"setup.exe /DataCollection");
     EXPECT_EQ(String(u" -AllowMultipleInstances -LaunchedAsAdministrator -DataCollection"),
-              ChildArguments(false, plain));
+              ChildArguments(false, plain, String()));
+    // The log and the result file go by the full paths the setup gives, not
+    // as written: the elevated copy starts in another folder.
+    CommandLine passive;
+    passive.parse(u"setup.exe /Log:setup.log /Passive /ResultFile:result.json");
+    EXPECT_EQ(String(u" -AllowMultipleInstances -LaunchedAsAdministrator -Passive"
+                     u" /Log:\"C:\\Work\\setup.log\""),
+              ChildArguments(false, passive, u" /Log:\"C:\\Work\\setup.log\""));
+    EXPECT_TRUE(IsPassive(passive));
+    EXPECT_FALSE(IsPassive(plain));
 }
 
 } // namespace

@@ -4,10 +4,11 @@
 # a file type and a protocol declared, a signed setup; the removal program
 # lies beside the stub) and installed under Wine: quietly and through the
 # wizard, updated from version 1 to 2, refused while it runs from the install
-# folder, removed through the uninstall entry's command quietly and with the
-# question answered. The program appends to C:\ForeignStarted.txt whenever it
-# starts, so the test sees that neither the installer nor the removal starts
-# it. Files and registry are compared with the prefix as it was before.
+# folder, removed through the uninstall entry's command passively (its log
+# read back) and with the question answered. The program appends to
+# C:\ForeignStarted.txt whenever it starts, so the test sees that neither the
+# installer nor the removal starts it. Files and registry are compared with
+# the prefix as it was before.
 # shellcheck source-path=SCRIPTDIR
 # shellcheck disable=SC1003 # single quotes hold Windows paths
 set -uo pipefail
@@ -133,10 +134,15 @@ check "the entry stays" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
 touch "$prefix/drive_c/ForeignStop.txt"; wait "$hello"
 rm -f "$prefix/drive_c/ForeignStop.txt" "$prefix/drive_c/ForeignStarted.txt"
 
-echo "== the uninstall entry's command removes it quietly"
-printf '%s /Quiet\r\n' "$(reg_value "$prefix" "$entry" UninstallString)" > "$prefix/drive_c/remove.bat"
+echo "== the uninstall entry's command removes it, passive and logged"
+printf '%s /Passive /Log:C:\\removal.log\r\n' "$(reg_value "$prefix" "$entry" UninstallString)" > "$prefix/drive_c/remove.bat"
 in_prefix "$prefix" cmd /c 'C:\remove.bat'
 check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
+removal_log="$(tr -d '\r' <"$prefix/drive_c/removal.log" | cut -d' ' -f2-)"
+check "its log begins with the removal of Hello World" grep -q '^Program Hello World 1.0 removal (VornLib ' <<<"$(head -1 <<<"$removal_log")"
+check "names Hello.exe removed" grep -qxF "Remove $folder\\Hello.exe" <<<"$removal_log"
+check "and ends with the result" test "$(tail -1 <<<"$removal_log")" = 'Result 0 removed: The program is removed.'
+rm -f "$prefix/drive_c/removal.log"
 check "the removal never started Hello.exe" bash -c '! test -e "$0/drive_c/ForeignStarted.txt"' "$prefix"
 check "the file type is gone" test -z "$(default_of "$prefix" 'HKCR\.hello')"
 rm -f "$prefix/drive_c/remove.bat" "$prefix"/drive_c/HelloSetup?.exe

@@ -1,0 +1,126 @@
+#include "Applications/VornSetup/ResultFile.h"
+
+#include "VornLib/app/ExitCodes.h"
+#include "VornLib/core/Format.h"
+
+#ifdef _WIN32
+#include <string>
+
+#include "VornLib/core/Path.h"
+#include "VornLib/core/Utf8.h"
+#include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/FileSystem.h"
+#endif
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+String Number(uint64_t value) {
+    return Format(u"{0}", {value});
+}
+
+String TextOrNull(const String& text) {
+    return text.isEmpty() ? String(u"null") : JsonString(text);
+}
+
+const ExitCode& RowOf(const SetupResult& result) {
+    return FindExitCode(ExitCodeProgram::Setup, result.exitCode);
+}
+
+} // namespace
+
+const ResultField kResultFields[] = {
+    {u"resultFileVersion", u"integer", u"1: the version of this list of fields",
+     [](const SetupResult&) { return String(u"1"); }},
+    {u"exitCode", u"integer", u"the setup's exit code",
+     [](const SetupResult& r) { return Format(u"{0}", {r.exitCode}); }},
+    {u"exitCodeName", u"string", u"its name in the table of exit codes",
+     [](const SetupResult& r) { return JsonString(RowOf(r).name); }},
+    {u"exitCodeMeaning", u"string", u"what it means, as that table says",
+     [](const SetupResult& r) { return JsonString(RowOf(r).meaning); }},
+    {u"productUuid", u"string", u"the product's UUID, 8-4-4-4-12",
+     [](const SetupResult& r) { return JsonString(r.productUuid.toText()); }},
+    {u"productName", u"string", u"its name as the list of installed programs shows it",
+     [](const SetupResult& r) { return JsonString(r.productName); }},
+    {u"productVersion", u"string", u"its version as that list shows it",
+     [](const SetupResult& r) { return JsonString(r.productVersion); }},
+    {u"scope", u"string", u"for whom it is installed: \"machine\"",
+     [](const SetupResult& r) { return JsonString(InstallScopeName(r.scope)); }},
+    {u"installFolder", u"string", u"the install folder chosen, also when nothing was installed",
+     [](const SetupResult& r) { return JsonString(r.installFolder); }},
+    {u"uninstallCommand", u"string or null",
+     u"the command that removes the installation, as its uninstall entry holds it; null when no "
+     u"installation of the product is registered",
+     [](const SetupResult& r) { return TextOrNull(r.uninstallCommand); }},
+    {u"filesInstalled", u"integer", u"the files of this installation in the install folder",
+     [](const SetupResult& r) { return Number(r.filesInstalled); }},
+    {u"bytesInstalled", u"integer", u"their size in bytes",
+     [](const SetupResult& r) { return Number(r.bytesInstalled); }},
+    {u"durationSeconds", u"number",
+     u"how long the installation took, from the start of the program that writes the document "
+     u"(the elevated copy, where the setup starts one)",
+     [](const SetupResult& r) { return Format(u"{0,.3}", {r.durationSeconds}); }},
+    {u"restartNeeded", u"boolean",
+     u"whether Windows must restart to finish the installation: false, the setup never needs it",
+     [](const SetupResult& r) { return String(r.restartNeeded ? u"true" : u"false"); }},
+    {u"logFile", u"string or null",
+     u"the log's full path; null without \"/Log\", or when it could not be created",
+     [](const SetupResult& r) { return TextOrNull(r.logFile); }},
+    {u"logProblem", u"string or null",
+     u"why the log asked for could not be created; null when it was, or none was asked for",
+     [](const SetupResult& r) { return TextOrNull(r.logProblem); }},
+};
+const uint32_t kResultFieldCount = uint32_t(sizeof kResultFields / sizeof *kResultFields);
+
+String JsonString(const String& text) {
+    String json = u"\"";
+    for (uint32_t i = 0; i < text.length(); ++i) {
+        const char16_t unit = text[i];
+        if (unit == u'"' || unit == u'\\')
+            json += String(u"\\") + unit;
+        else if (unit < 0x20)
+            json += Format(u"\\u{0,04:x}", {unsigned(unit)});
+        else
+            json += unit;
+    }
+    return json + u'"';
+}
+
+String ResultDocument(const SetupResult& result) {
+    String document = u"{\n";
+    for (uint32_t i = 0; i < kResultFieldCount; ++i) {
+        document +=
+            Format(u"  \"{0}\": {1}{2}\n", {kResultFields[i].name, kResultFields[i].json(result),
+                                            i + 1 < kResultFieldCount ? u"," : u""});
+    }
+    return document + u"}\n";
+}
+
+#ifdef _WIN32
+
+Result WriteResultFile(const String& path, const SetupResult& result) {
+    const String full = FullPath(path);
+    (void)CreateFolderTree(ParentFolder(full));
+    PartialFile partial(LongPath(full));
+    const std::string bytes = ToUtf8(ResultDocument(result));
+    {
+        FileHandle file(CreateFileW(Wide(partial.path().data()), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.isValid())
+            return ResultFromSystemError(GetLastError());
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+            !FlushFileBuffers(file.get()))
+            return ResultFromSystemError(GetLastError());
+        if (written != bytes.size())
+            return kResultFull;
+    }
+    return partial.putInPlace();
+}
+
+#endif
+
+} // namespace vornsetup

@@ -1,0 +1,129 @@
+#include "Applications/VornSetup/SetupReport.h"
+
+#include "Applications/VornSetup/InstallerModule.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
+#include "Applications/VornSetup/ResultFile.h"
+#include "VornLib/app/ConsoleMessage.h"
+#include "VornLib/app/ExitCodes.h"
+#include "VornLib/app/InstallLog.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
+#include "VornLib/core/Win32.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemInfo.h"
+
+namespace vornsetup {
+
+using namespace vorn;
+
+namespace {
+
+// A switch's value; empty where it cannot name a file, which the command
+// line check refuses.
+String FileSwitch(CommandLine& commandLine, const char16_t* name) {
+    String value;
+    (void)commandLine.switchValue(name, &value);
+    return IsPossibleFileName(value) ? value : String();
+}
+
+bool FileExists(const String& path) {
+    return GetFileAttributesW(Wide(LongPath(path).data())) != INVALID_FILE_ATTRIBUTES;
+}
+
+// What of the installation is in place: the files this run wrote, found in
+// the install folder, and the removal command of the entry that registers
+// the product (this installation's, or an earlier one left as it was).
+void DescribeInstallation(const InstallManifest& manifest, SetupResult* result) {
+    for (const FileEntry& file : manifest.files) {
+        if (file.copied && FileExists(JoinPath(manifest.installFolder, file.relativePath))) {
+            ++result->filesInstalled;
+            result->bytesInstalled += file.size;
+        }
+    }
+    UninstallEntry entry(manifest.uuid);
+    if (entry.exists())
+        (void)entry.key().readText(u"UninstallString", &result->uninstallCommand);
+}
+
+} // namespace
+
+SetupReport& SetupReport::Instance() {
+    static SetupReport report;
+    return report;
+}
+
+void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifest) {
+    if (begun_)
+        return;
+    begun_ = true;
+    started_ = MonotonicSeconds();
+    elevatedCopy_ = commandLine.hasSwitch(u"LaunchedAsAdministrator");
+    const String result = FileSwitch(commandLine, u"ResultFile");
+    resultPath_ = result.isEmpty() ? String() : FullPath(result);
+    // A reader must not take an earlier run's document for this one's.
+    if (!resultPath_.isEmpty() && !elevatedCopy_)
+        DeleteFileW(Wide(LongPath(resultPath_).data()));
+    String logValue;
+    (void)commandLine.switchValue(u"Log", &logValue);
+    if (IsPossibleFileName(logValue)) {
+        const String logPath = RequestedLogPath(commandLine, manifest.displayName(), u"Setup");
+        if (OpenInstallLog(logPath, &logProblem_) != kResultOk)
+            unmadeLog_ = logPath;
+    }
+    LogProgramStart(Format(u"{0} {1} setup{2} (VornSetup {3})",
+                           {manifest.displayName(), manifest.displayVersion(),
+                            elevatedCopy_ ? u", elevated copy" : u"", FrameworkBuild()}));
+}
+
+String SetupReport::childSwitches() const {
+    String switches = unmadeLog_.isEmpty() ? LogSwitch() : u" /Log:\"" + unmadeLog_ + u'"';
+    if (!resultPath_.isEmpty())
+        switches += u" -ResultFile:\"" + resultPath_ + u'"';
+    return switches;
+}
+
+void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
+    const int32_t code = SetupExitCode(exitCode);
+    // The elevated copy's document stands, unless it wrote none.
+    if (!resultPath_.isEmpty() && (elevatedCopy_ || !FileExists(resultPath_))) {
+        SetupResult result;
+        result.exitCode = code;
+        result.productUuid = manifest.uuid;
+        result.productName = manifest.displayName();
+        result.productVersion = manifest.displayVersion();
+        result.scope = manifest.scope;
+        result.installFolder = manifest.installFolder;
+        DescribeInstallation(manifest, &result);
+        result.durationSeconds = MonotonicSeconds() - started_;
+        result.logFile = InstallLog::Instance().path();
+        result.logProblem = logProblem_;
+        const Result written = WriteResultFile(resultPath_, result);
+        if (written == kResultOk) {
+            Log(LogEvent::ResultFile, resultPath_);
+        } else {
+            const String said = Format(u"The result file \"{0}\" cannot be written (result {1}).",
+                                       {resultPath_, written});
+            WriteConsoleLine(said);
+            Log(LogEvent::ResultFile, said);
+        }
+    }
+    // The setup's last line is its own; its elevated copy's end shows in the
+    // setup's "Elevation" line.
+    if (!elevatedCopy_)
+        LogResult(ExitCodeProgram::Setup, code);
+    InstallLog::Instance().close();
+}
+
+int32_t SetupExitCode(int32_t processExitCode) {
+    const bool installed = processExitCode == int32_t(kExitInstalled) ||
+                           processExitCode == int32_t(kExitInstalledStartApplication);
+    return installed ? 0 : processExitCode;
+}
+
+void LogInstallationChoices(const InstallManifest& manifest) {
+    Log(LogEvent::Scope, InstallScopeName(manifest.scope));
+    Log(LogEvent::InstallFolder, manifest.installFolder);
+    Log(LogEvent::ProgramGroup, manifest.programGroup);
+}
+
+} // namespace vornsetup

@@ -1,0 +1,87 @@
+#include "VornLib/app/ExitCodes.h"
+
+namespace vorn {
+
+const ExitCode kExitCodes[] = {
+    {ExitCodeProgram::Setup, 0, u"installed", u"The application is installed.", nullptr},
+    {ExitCodeProgram::Setup, 2, u"unsupportedProcessor",
+     u"The processor lacks SSE2: the setup cannot run on this machine.", u"systemNotSupported"},
+    {ExitCodeProgram::Setup, 5, u"invalidSwitch",
+     u"The command line holds an unknown switch, a switch without its value or with one it does "
+     u"not take, a language the setup has no texts for, or a plain argument. Nothing was touched.",
+     u"invalidParameter"},
+    {ExitCodeProgram::Setup, 8, u"cancelled",
+     u"The user declined the elevation prompt, cancelled the copy or closed the wizard before "
+     u"installing. Nothing was installed.",
+     u"cancelledByUser"},
+    {ExitCodeProgram::Setup, 12, u"outOfMemory", u"The setup ran out of memory.",
+     u"insufficientMemory"},
+    {ExitCodeProgram::Setup, 13, u"diskFull",
+     u"The drive of the install folder is full. What was written is taken back; free some space "
+     u"and run the setup again.",
+     u"diskFull"},
+    {ExitCodeProgram::Setup, 14, u"inUse",
+     u"The application is running, or another setup of it is. Close it and run the setup again.",
+     u"packageInUse"},
+    {ExitCodeProgram::Setup, 17, u"accessDenied",
+     u"Windows refused to write a file or folder of the installation (rights, a policy, or a "
+     u"folder standing where a file must go). What was written is taken back.",
+     u"blockedByPolicy"},
+    {ExitCodeProgram::Setup, 22, u"damagedSetup",
+     u"The setup file is damaged: a file it carries does not read back whole. Download the setup "
+     u"again.",
+     u"contactSupport"},
+    {ExitCodeProgram::Setup, 27, u"fileInUse",
+     u"A file that the installation must replace is held open by another program. What was "
+     u"written is taken back; close that program and run the setup again.",
+     u"fileInUse"},
+    {ExitCodeProgram::Setup, 29, u"missingFile",
+     u"The setup lacks a file of the application it should carry: ask its vendor for a working "
+     u"setup.",
+     u"contactSupport"},
+    {ExitCodeProgram::Setup, 31, u"folderRefused",
+     u"The install folder is refused: not a full path, a separator at its end, a character no "
+     u"folder may hold, or too long for the program's path. Nothing was touched.",
+     u"invalidParameter"},
+    {ExitCodeProgram::Setup, 41, u"installedStartApplication",
+     u"Only the setup's elevated copy ends with this (installed, and the user asked to start the "
+     u"application); the setup then starts it and ends with 0.",
+     nullptr},
+    {ExitCodeProgram::Setup, 42, u"installedByElevatedCopy",
+     u"Only the setup's elevated copy ends with this (installed); the setup then ends with 0.",
+     nullptr},
+    {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
+     u"The installation failed with this result code; the log names the step that failed.",
+     u"contactSupport"},
+    {ExitCodeProgram::Removal, 0, u"removed", u"The program is removed.", nullptr},
+    {ExitCodeProgram::Removal, 4, u"notInstalled",
+     u"The program is not installed: its uninstall entry is missing.", nullptr},
+    {ExitCodeProgram::Removal, 8, u"cancelled",
+     u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr},
+    {ExitCodeProgram::Removal, 14, u"inUse",
+     u"The program is running. Close it and remove it again; nothing was removed.", nullptr},
+    {ExitCodeProgram::Removal, kOtherExitCodes, u"failed",
+     u"The removal failed with this result code: its elevated copy could not be started, or "
+     u"the program cannot read its own files and has no uninstall entry.",
+     nullptr},
+};
+const uint32_t kExitCodeCount = uint32_t(sizeof kExitCodes / sizeof *kExitCodes);
+
+const char16_t* ExitCodeProgramName(ExitCodeProgram program) {
+    return program == ExitCodeProgram::Setup ? u"setup" : u"removal";
+}
+
+const ExitCode& FindExitCode(ExitCodeProgram program, int32_t code) {
+    const ExitCode* other = nullptr;
+    for (const ExitCode& row : kExitCodes) {
+        if (row.program != program)
+            continue;
+        if (row.code == code)
+            return row;
+        if (row.code == kOtherExitCodes)
+            other = &row;
+    }
+    return *other;
+}
+
+} // namespace vorn

@@ -1,0 +1,111 @@
+// The exit codes: one row for each code a program ends with, a row for every
+// other code, the responses a package manager knows, and the README's table
+// as the code has it.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "ReadmeTable.h"
+#include "VornLib/app/ExitCodes.h"
+#include "VornLib/core/Utf8.h"
+
+namespace vorn {
+namespace {
+
+std::string Utf8(const char16_t* text) {
+    return text ? ToUtf8(String(text)) : std::string();
+}
+
+TEST(ExitCodes, EachProgramHasOneRowACodeAndOneForTheRest) {
+    for (const ExitCodeProgram program : {ExitCodeProgram::Setup, ExitCodeProgram::Removal}) {
+        std::set<int32_t> codes;
+        std::set<std::string> names;
+        for (uint32_t i = 0; i < kExitCodeCount; ++i) {
+            if (kExitCodes[i].program != program)
+                continue;
+            EXPECT_TRUE(codes.insert(kExitCodes[i].code).second) << kExitCodes[i].code;
+            EXPECT_TRUE(names.insert(Utf8(kExitCodes[i].name)).second) << Utf8(kExitCodes[i].name);
+        }
+        EXPECT_EQ(1u, codes.count(kOtherExitCodes));
+        EXPECT_EQ(1u, codes.count(0));
+    }
+}
+
+TEST(ExitCodes, ACodeWithoutARowOfItsOwnIsAFailure) {
+    const struct {
+        ExitCodeProgram program;
+        int32_t code;
+        const char* name;
+    } cases[] = {
+        {ExitCodeProgram::Setup, 0, "installed"},
+        {ExitCodeProgram::Setup, 13, "diskFull"},
+        {ExitCodeProgram::Setup, 1, "failed"},
+        {ExitCodeProgram::Setup, 4, "failed"},
+        {ExitCodeProgram::Setup, -1, "failed"},
+        {ExitCodeProgram::Removal, 0, "removed"},
+        {ExitCodeProgram::Removal, 4, "notInstalled"},
+        // The setup's codes are not the removal's.
+        {ExitCodeProgram::Removal, 13, "failed"},
+        {ExitCodeProgram::Setup, kOtherExitCodes, "failed"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.code);
+        EXPECT_EQ(test.name, Utf8(FindExitCode(test.program, test.code).name));
+    }
+}
+
+// What a package manager can be told: the responses of winget's manifest
+// schema 1.10.0, and a success (0) is never an expected return code.
+TEST(ExitCodes, PackageManagerResponsesAreOnesItKnows) {
+    const std::set<std::string> known = {"packageInUse",
+                                         "packageInUseByApplication",
+                                         "installInProgress",
+                                         "fileInUse",
+                                         "missingDependency",
+                                         "diskFull",
+                                         "insufficientMemory",
+                                         "invalidParameter",
+                                         "noNetwork",
+                                         "contactSupport",
+                                         "rebootRequiredToFinish",
+                                         "rebootRequiredForInstall",
+                                         "rebootInitiated",
+                                         "cancelledByUser",
+                                         "alreadyInstalled",
+                                         "downgrade",
+                                         "blockedByPolicy",
+                                         "systemNotSupported",
+                                         "custom"};
+    for (uint32_t i = 0; i < kExitCodeCount; ++i) {
+        const ExitCode& row = kExitCodes[i];
+        if (!row.wingetResponse)
+            continue;
+        SCOPED_TRACE(Utf8(row.name));
+        EXPECT_EQ(1u, known.count(Utf8(row.wingetResponse)));
+        EXPECT_EQ(ExitCodeProgram::Setup, row.program) << "winget runs setups only";
+        EXPECT_NE(0, row.code);
+    }
+    EXPECT_EQ("cancelledByUser", Utf8(FindExitCode(ExitCodeProgram::Setup, 8).wingetResponse));
+    EXPECT_EQ("diskFull", Utf8(FindExitCode(ExitCodeProgram::Setup, 13).wingetResponse));
+    EXPECT_EQ("invalidParameter", Utf8(FindExitCode(ExitCodeProgram::Setup, 5).wingetResponse));
+}
+
+TEST(ExitCodes, TheReadmeTableIsTheCodesTable) {
+    const std::vector<ReadmeRow> rows =
+        ReadmeTable("| program | exit code | name | meaning | winget response |");
+    ASSERT_EQ(kExitCodeCount, rows.size());
+    for (uint32_t i = 0; i < kExitCodeCount; ++i) {
+        const ExitCode& row = kExitCodes[i];
+        const std::string code =
+            row.code == kOtherExitCodes ? "any other" : std::to_string(row.code);
+        const ReadmeRow expected = {Utf8(ExitCodeProgramName(row.program)), code,
+                                    "`" + Utf8(row.name) + "`", Utf8(row.meaning),
+                                    row.wingetResponse ? "`" + Utf8(row.wingetResponse) + "`"
+                                                       : std::string("none")};
+        EXPECT_EQ(expected, rows[i]);
+    }
+}
+
+} // namespace
+} // namespace vorn

@@ -104,14 +104,13 @@ public:
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;
-    // For whom this installation is made: the log, the result file and the
-    // uninstall entry's place follow it.
-    vorn::InstallScope scope = vorn::DeclaredInstallScope();
     // Relative to the install folder; empty when the product removes itself.
     String removalProgram;
     vorn::InstallScopeRule scopeRule;
     String scopeProblem;
-    vorn::InstallScope scope = vorn::InstallScope::Machine;
+    // For whom this installation is made: the log, the result file and the
+    // uninstall entry's place follow it.
+    vorn::InstallScope scope = vorn::DeclaredInstallScope();
     // Whether the product is installed, and in which scope.
     bool installed = false;
     vorn::InstallScope installedScope = vorn::InstallScope::Machine;

@@ -28,8 +28,8 @@ InstallScope DeclaredInstallScope() {
     return InstallScope::Machine;
 }
 
-const char16_t* InstallScopeName(InstallScope) {
-    return u"machine";
+const char16_t* InstallScopeName(InstallScope scope) {
+    return scope == InstallScope::User ? u"user" : u"machine";
 }
 
 #ifdef _WIN32

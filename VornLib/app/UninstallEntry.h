@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/Uuid.h"
 
@@ -38,13 +39,9 @@ String EntryDisplayVersion(const String& version, const String& tag);
 // "{<UUID>}".
 String EntryKeyName(const UUID& uuid);
 
-// For whom a program is installed: every installation is per machine, its
-// entry under HKEY_LOCAL_MACHINE.
-enum class InstallScope : uint8_t { Machine };
-// The scope installations take; logs, result files and package-manager
-// manifests all ask here.
+// The scope an installation takes when nothing chooses another.
 InstallScope DeclaredInstallScope();
-// "machine", as logs, result files and package managers name it.
+// "machine" or "user", as logs, result files and package managers name it.
 const char16_t* InstallScopeName(InstallScope scope);
 
 } // namespace vorn

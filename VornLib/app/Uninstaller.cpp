@@ -117,7 +117,7 @@ Result Uninstaller::uninstall(bool update) {
     String group;
     (void)entry.key().readText(kProgramGroupValue, &group);
     entry.close();
-    Log(LogEvent::Scope, InstallScopeName(DeclaredInstallScope()));
+    Log(LogEvent::Scope, InstallScopeName(scope_));
     Log(LogEvent::InstallFolder, installFolder_);
     Log(LogEvent::ProgramGroup, group);
 

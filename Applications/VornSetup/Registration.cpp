@@ -26,9 +26,12 @@ String TodayText() {
 
 // The uninstall entry's key (or one of its lists) as the log names it.
 String EntryKeyName(const InstallManifest& manifest, const String& list = String()) {
-    const String path = manifest.uninstallKeyPath() + (list.isEmpty() ? String() : u"\\" + list);
-    return manifest.scope == InstallScope::User ? u"HKCU\\" + path
-                                                : u"HKLM\\" + path + u" (32-bit view)";
+    String name = manifest.uninstallKeyPath();
+    if (!list.isEmpty())
+        name = name + u"\\" + list;
+    if (manifest.scope == InstallScope::User)
+        return u"HKCU\\" + name;
+    return u"HKLM\\" + name + u" (32-bit view)";
 }
 
 } // namespace

@@ -108,7 +108,8 @@ int Pack(const Arguments& arguments) {
     for (const String& name : names) {
         PackItem item;
         item.entryName = name;
-        item.source = folder / PathOf(name);
+        // Entry names use '/'; messages name the file with the platform's separator.
+        item.source = (folder / PathOf(name)).make_preferred();
         std::error_code error;
         item.size = fs::file_size(item.source, error);
         vorn::DateTime date = vorn::kInvalidDateTime;

@@ -74,7 +74,7 @@ Result ListDefinitions(const fs::path& folder, std::vector<DefinitionFile>* out,
     if (result == vorn::kResultOk)
         result = ListFiles(folder, &names, message);
     for (size_t i = 0; result == vorn::kResultOk && i < names.size(); ++i) {
-        const fs::path source = folder / PathOf(names[i]);
+        const fs::path source = (folder / PathOf(names[i])).make_preferred();
         const bool topLevelXml = names[i].find(u'/') < 0 && IsXmlName(source);
         std::error_code error;
         const uint64_t size = fs::file_size(source, error);

@@ -159,7 +159,7 @@ pid=$!
 texts="$("$run" "$prefix" "$driver" 'VornDemo - Deinstallation' 2>/dev/null | tr -d '\r')"
 shot uninstall-confirmation-de
 check "the German confirmation asks the question" grep -q '^Möchten Sie VornDemo.1.0.0 deinstallieren?$' <<<"$texts"
-check "with the buttons Ja and Nein" test "$(grep -c '^Ja$\|^Nein$' <<<"$texts")" -eq 2
+check "with the buttons Ja and Nein, their access keys marked" test "$(grep -c '^&Ja$\|^&Nein$' <<<"$texts")" -eq 2
 demo_run "$prefix" "$driver" 'VornDemo - Deinstallation' --click Nein
 wait "$pid"; code=$?
 check "No ends with 8" test "$code" -eq 8

@@ -285,7 +285,7 @@ for point in BeforeCopy DuringCopy Registered; do
   [ "$point" = Registered ] && shot update-cancelled
   drive "$prefix" "$title" --click Close >/dev/null
   exit_code_of "$setup_pid" 30; code=$?
-  check "Close ends the launcher with 0 ($code)" test "$code" -eq 0
+  check "Close ends the launcher with 8, cancelled ($code)" test "$code" -eq 8
   WINEPREFIX="$prefix" wineserver -w
   check "nothing of version 2 is left" test -z "$(world "$prefix" "$(folder_in "$prefix")" | grep 'VornLib-partial\|VornLib-previous\|VornLib\\\\Updates')"
   version_1_intact "$prefix"
@@ -307,7 +307,7 @@ if drive "$prefix" "$question" --timeout 3 --click Yes >/dev/null; then
   drive "$prefix" "$title" --click Close >/dev/null
 fi
 exit_code_of "$setup_pid" 30; code=$?
-check "the launcher ends with 0 ($code)" test "$code" -eq 0
+check "the launcher ends with 8, cancelled ($code)" test "$code" -eq 8
 WINEPREFIX="$prefix" wineserver -w
 check "nothing of version 2 is left" test -z "$(world "$prefix" "$(folder_in "$prefix")" | grep 'VornLib-partial\|VornLib-previous\|VornLib\\\\Updates')"
 version_1_intact "$prefix"

@@ -76,7 +76,7 @@ touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe" "$work/app/Help/Read
 
 echo "== setup: progress, and the same bytes from the same inputs"
 shown="$(in_terminal "$(quoted "$vornpack") setup --app $(quoted "$work/app") --definitions $(quoted "$definitions") --stub $(quoted "$stub") -o $(quoted "$work/AcmePaintSetup.exe")")"
-check "a status line on a terminal" contains "$shown" '/42 entries, .* MB, .* MB/s, .* left'
+check "a status line on a terminal" contains "$shown" '/44 entries, .* MB, .* MB/s, .* left'
 check "then the summary" contains "$shown" 'wrote .*AcmePaintSetup.exe": 2 application files'
 "$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" -o "$work/again.exe" >"$work/log.txt"
 check "one line in a log" test "$(wc -l <"$work/log.txt")" -eq 1

@@ -244,7 +244,7 @@ TEST_F(UninstallerTest, WithoutRightsAnElevatedCopyRemoves) {
     };
     uninstaller.setElevation(user);
     EXPECT_EQ(8u, uninstaller.uninstall(false)) << "the copy's result";
-    EXPECT_EQ(executable_ + u"|/Quiet /Uninstall", launched);
+    EXPECT_EQ(executable_ + u"|/Quiet /Uninstall /LaunchedAsAdministrator", launched);
     EXPECT_TRUE(EntryExists());
     EXPECT_EQ(0, gUninstallHooks);
 }

@@ -9,10 +9,13 @@ run="$1"; prefix="$2"; program="$3"; seconds="${5:-10}"
 launcher=$!
 name="$(basename "$program")"
 short="$(echo "$name" | cut -c1-15)"
-# The newest process of that name: an instance of an earlier test may still be ending.
+# The newest process of that name in this prefix: an instance of an earlier
+# test may still be ending, and other tests run the same program in theirs.
 find_pid() {
   for p in $(pgrep -n -f "$name"; pgrep -f "$name" | sort -rn); do
-    [ "$(cat /proc/$p/comm 2>/dev/null)" = "$short" ] && { echo "$p"; return; }
+    [ "$(cat /proc/$p/comm 2>/dev/null)" = "$short" ] || continue
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+    echo "$p"; return
   done
 }
 sleep 3 # start-up work is not idleness

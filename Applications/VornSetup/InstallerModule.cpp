@@ -42,6 +42,18 @@ private:
     WindowHandle handle_;
 };
 
+// An interrupted installation of this product, undone or finished: the
+// current user's always (the user's own hive), all users' when this setup
+// has the rights for it.
+bool RecoverInterruptedInstallations(const InstallManifest& manifest) {
+    bool recovered = UpdateTransaction::Recover(manifest.uuid, InstallScope::User,
+                                                TransferWorker::kHandOffMilliseconds);
+    if (manifest.scope == InstallScope::Machine)
+        recovered |= UpdateTransaction::Recover(manifest.uuid, InstallScope::Machine,
+                                                TransferWorker::kHandOffMilliseconds);
+    return recovered;
+}
+
 } // namespace
 
 Result InstallerModule::start() {
@@ -119,7 +131,7 @@ Result InstallerModule::runInstaller() {
     }
     // An installation that was interrupted (a kill, a power failure) is
     // undone or finished first, so that the wizard proposes what is there.
-    if (UpdateTransaction::Recover(manifest.uuid, TransferWorker::kHandOffMilliseconds))
+    if (RecoverInterruptedInstallations(manifest))
         manifest.readChoices();
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =

@@ -88,10 +88,7 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     Log(LogEvent::HandOff, u"\"{0}\" /Install", {program});
     KernelHandle started;
     KernelHandle* process = handOff ? handOff : &started;
-    if (manifest.scope == InstallScope::User)
-        (void)ShellLaunchStart(program.data(), u"/Install", process);
-    else
-        (void)ShellLaunchElevatedStart(program.data(), u"/Install", process);
+    (void)ShellLaunchStartIn(manifest.scope, program.data(), u"/Install", process);
     if (!handOff)
         (void)WaitForLaunched(&started);
     return kResultOk;

@@ -99,8 +99,8 @@ void PauseAt(const char16_t* point) {
 TransferWorker::TransferWorker(InstallManifest& manifest, LocalizedElementSource& strings,
                                TransferProgress* progress, HWND notify)
     : manifest_(manifest), strings_(strings), progress_(progress), notify_(notify),
-      transaction_(manifest.uuid, kHandOffMilliseconds), estimator_(LoadPhrases(strings)),
-      timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
+      transaction_(manifest.uuid, manifest.scope, kHandOffMilliseconds),
+      estimator_(LoadPhrases(strings)), timeRemainingLabel_(Resolve(strings, u"#TimeRemaining")),
       progressionText_(Resolve(strings, u"#ProgressionText")) {}
 
 TransferWorker::~TransferWorker() {

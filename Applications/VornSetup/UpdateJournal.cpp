@@ -34,11 +34,12 @@ String FolderText(RegistryKey& key, const char16_t* name) {
 
 } // namespace
 
-UpdateJournal::UpdateJournal(const UUID& uuid)
-    : uuid_(uuid), path_(String(kUpdatesKey) + u"\\{" + uuid.toText() + u'}') {
+UpdateJournal::UpdateJournal(const UUID& uuid, InstallScope scope)
+    : uuid_(uuid), scope_(scope), root_(PlacesOf(scope).uninstallRoot),
+      path_(String(kUpdatesKey) + u"\\{" + uuid.toText() + u'}') {
     // Only records the keys: a fixed root and a path leave nothing to fail.
-    (void)key_.open(kUninstallEntryRoot, path_.data());
-    (void)previous_.open(kUninstallEntryRoot, (path_ + u'\\' + kPreviousKey).data());
+    (void)key_.open(root_, path_.data());
+    (void)previous_.open(root_, (path_ + u'\\' + kPreviousKey).data());
 }
 
 UpdateStep UpdateJournal::step() {
@@ -63,7 +64,7 @@ Result UpdateJournal::start(const InstalledProduct& next, const String& company)
         if (result != kResultOk)
             return result;
     }
-    WriteNumberedList(kUninstallEntryRoot, path_ + u'\\' + kFilesRecord, next.files);
+    WriteNumberedList(root_, path_ + u'\\' + kFilesRecord, next.files);
     // The step comes last: a record without it lists nothing that was begun.
     return setStep(UpdateStep::Copying);
 }
@@ -75,15 +76,15 @@ Result UpdateJournal::setStep(UpdateStep step) {
 }
 
 Result UpdateJournal::recordShortcuts(const std::vector<String>& shortcuts) {
-    WriteNumberedList(kUninstallEntryRoot, path_ + u'\\' + kShortcutsRecord, shortcuts);
+    WriteNumberedList(root_, path_ + u'\\' + kShortcutsRecord, shortcuts);
     return key_.flush();
 }
 
 Result UpdateJournal::keepPrevious() {
     (void)key_.deleteSubkeyTree(kPreviousKey);
     previous_.close();
-    (void)previous_.open(kUninstallEntryRoot, (path_ + u'\\' + kPreviousKey).data());
-    UninstallEntry live(uuid_);
+    (void)previous_.open(root_, (path_ + u'\\' + kPreviousKey).data());
+    UninstallEntry live(uuid_, scope_);
     if (!live.exists())
         return kResultOk;
     const Result result = live.key().copyTreeTo(previous_);
@@ -92,10 +93,10 @@ Result UpdateJournal::keepPrevious() {
 }
 
 Result UpdateJournal::restorePrevious() {
-    (void)UninstallEntry(uuid_).remove();
+    (void)UninstallEntry(uuid_, scope_).remove();
     if (!hasPrevious())
         return kResultOk;
-    UninstallEntry live(uuid_);
+    UninstallEntry live(uuid_, scope_);
     return previous_.copyTreeTo(live.key());
 }
 
@@ -104,28 +105,26 @@ InstalledProduct UpdateJournal::next() {
     product.folder = FolderText(key_, kFolderValue);
     product.program = Text(key_, kProgramValue);
     product.programGroup = Text(key_, kGroupValue);
-    product.files = ReadNumberedList(kUninstallEntryRoot, path_ + u'\\' + kFilesRecord);
-    product.shortcuts =
-        ReadNumberedList(kUninstallEntryRoot, path_ + u'\\' + kShortcutsRecord, kMaxShortcuts);
+    product.files = ReadNumberedList(root_, path_ + u'\\' + kFilesRecord);
+    product.shortcuts = ReadNumberedList(root_, path_ + u'\\' + kShortcutsRecord, kMaxShortcuts);
     return product;
 }
 
-InstalledProduct InstalledProductOf(const String& entryPath) {
+InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath) {
     InstalledProduct product;
     RegistryKey entry;
-    if (entry.open(kUninstallEntryRoot, entryPath.data()) != kResultOk || !entry.exists())
+    if (entry.open(root, entryPath.data()) != kResultOk || !entry.exists())
         return product;
     product.folder = FolderText(entry, kInstallFolderValue);
     product.program = Text(entry, kUninstallProgramValue);
     product.programGroup = Text(entry, kProgramGroupValue);
-    product.files = ReadNumberedList(kUninstallEntryRoot, entryPath + u'\\' + vorn::kFilesList);
-    product.shortcuts =
-        ReadNumberedList(kUninstallEntryRoot, entryPath + u'\\' + kShortcutsList, kMaxShortcuts);
+    product.files = ReadNumberedList(root, entryPath + u'\\' + vorn::kFilesList);
+    product.shortcuts = ReadNumberedList(root, entryPath + u'\\' + kShortcutsList, kMaxShortcuts);
     return product;
 }
 
 InstalledProduct UpdateJournal::previous() {
-    return InstalledProductOf(path_ + u'\\' + kPreviousKey);
+    return InstalledProductOf(root_, path_ + u'\\' + kPreviousKey);
 }
 
 String UpdateJournal::company() {
@@ -136,7 +135,7 @@ Result UpdateJournal::remove() {
     key_.close();
     previous_.close();
     RegistryKey updates;
-    (void)updates.open(kUninstallEntryRoot, kUpdatesKey);
+    (void)updates.open(root_, kUpdatesKey);
     Result result = updates.deleteSubkeyTree((u'{' + uuid_.toText() + u'}').data());
     if (result == kResultNotFound)
         result = kResultOk;
@@ -144,10 +143,10 @@ Result UpdateJournal::remove() {
     // it was found.
     (void)updates.deleteIfEmpty();
     RegistryKey framework;
-    (void)framework.open(kUninstallEntryRoot, kVornLibKey);
+    (void)framework.open(root_, kVornLibKey);
     (void)framework.deleteIfEmpty();
-    (void)key_.open(kUninstallEntryRoot, path_.data());
-    (void)previous_.open(kUninstallEntryRoot, (path_ + u'\\' + kPreviousKey).data());
+    (void)key_.open(root_, path_.data());
+    (void)previous_.open(root_, (path_ + u'\\' + kPreviousKey).data());
     return result;
 }
 

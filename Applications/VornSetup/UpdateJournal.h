@@ -1,8 +1,10 @@
 // UpdateJournal: the record of an installation under way, kept in the
 // registry so that a setup run after an interruption (a kill, a power
 // failure) can finish it or undo it: the key
-// "Software\VornLib\Updates\{<UUID>}" of the product, in the 32-bit view
-// beside the list of installed programs. Its values:
+// "Software\VornLib\Updates\{<UUID>}" of the product, under the root of the
+// installation's list of installed programs: HKEY_LOCAL_MACHINE's 32-bit
+// view per machine, HKEY_CURRENT_USER per user (a per-user setup has no
+// rights to the other). Its values:
 //   "Step"          the step reached (UpdateStep), written before the step begins
 //   "InstallFolder" the new installation's folder
 //   "Program"       the new installation's program, which registers it ("/Install")
@@ -46,13 +48,13 @@ struct InstalledProduct {
     std::vector<String> shortcuts;
 };
 
-// What the uninstall entry at `entryPath` (in its root) says its installation
+// What the uninstall entry at `entryPath` below `root` says its installation
 // occupies; empty without an entry.
-InstalledProduct InstalledProductOf(const String& entryPath);
+InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath);
 
 class UpdateJournal {
 public:
-    explicit UpdateJournal(const vorn::UUID& uuid);
+    UpdateJournal(const vorn::UUID& uuid, vorn::InstallScope scope);
 
     // None without a record.
     UpdateStep step();
@@ -77,6 +79,8 @@ public:
 
 private:
     vorn::UUID uuid_;
+    vorn::InstallScope scope_;
+    uint32_t root_;
     String path_;
     vorn::RegistryKey key_;
     vorn::RegistryKey previous_;

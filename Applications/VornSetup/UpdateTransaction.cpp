@@ -32,24 +32,26 @@ String WithoutSeparator(const String& folder) {
     return folder.isEmpty() ? folder : folder.left(folder.length() - 1);
 }
 
-// A program of an installation, run elevated as the installer runs it: its
-// "/Quiet /Update" is waited for (the entry it deletes at its end must be
-// gone before another is written), its "/Install" for at most `limit`.
-void RunProgram(const String& program, const char16_t* switches, uint32_t limit) {
+// A program of an installation, run as the installer runs it: elevated per
+// machine, with the user's own rights per user. Its "/Quiet /Update" is
+// waited for (the entry it deletes at its end must be gone before another is
+// written), its "/Install" for at most `limit`.
+void RunProgram(InstallScope scope, const String& program, const char16_t* switches,
+                uint32_t limit) {
     if (!IsAbsolute(program) || !IsFile(program))
         return;
     KernelHandle process;
-    if (ShellLaunchElevatedStart(program.data(), switches, &process) == kResultOk)
+    if (ShellLaunchStartIn(scope, program.data(), switches, &process) == kResultOk)
         (void)WaitForLaunched(&process, limit, nullptr);
 }
 
 } // namespace
 
-UpdateTransaction::UpdateTransaction(const UUID& uuid, uint32_t programLimit)
-    : journal_(uuid), uuid_(uuid), programLimit_(programLimit) {}
+UpdateTransaction::UpdateTransaction(const UUID& uuid, InstallScope scope, uint32_t programLimit)
+    : journal_(uuid, scope), uuid_(uuid), scope_(scope), programLimit_(programLimit) {}
 
-bool UpdateTransaction::Recover(const UUID& uuid, uint32_t programLimit) {
-    UpdateTransaction transaction(uuid, programLimit);
+bool UpdateTransaction::Recover(const UUID& uuid, InstallScope scope, uint32_t programLimit) {
+    UpdateTransaction transaction(uuid, scope, programLimit);
     if (!transaction.journal_.exists())
         return false;
     transaction.step_ = transaction.journal_.step();
@@ -75,7 +77,7 @@ Result UpdateTransaction::start(const InstallManifest& manifest) {
     for (const FileEntry& file : manifest.files)
         next_.files.push_back(file.relativePath);
     // What is in the way is known before anything changes.
-    previous_ = InstalledProductOf(UninstallEntryPath(uuid_));
+    previous_ = InstalledProductOf(PlacesOf(scope_).uninstallRoot, UninstallEntryPath(uuid_));
     company_ = manifest.company;
     // Without a record, an interrupted installation could not be undone:
     // nothing is begun.
@@ -139,18 +141,18 @@ Result UpdateTransaction::removePrevious() {
     {
         // Its files and shortcuts are this transaction's to move aside and,
         // once the new version is installed, to delete.
-        UninstallEntry live(uuid_);
+        UninstallEntry live(uuid_, scope_);
         (void)live.key().deleteSubkeyTree(kFilesList);
         (void)live.key().deleteSubkeyTree(kShortcutsList);
     }
     // Its removal logs into this installation's log.
     const String switches = u"/Quiet /Update" + LogSwitch();
     Log(LogEvent::Previous, u"\"{0}\" {1}", {previous_.program, switches});
-    RunProgram(previous_.program, switches.data(), INFINITE);
+    RunProgram(scope_, previous_.program, switches.data(), INFINITE);
     Log(LogEvent::Previous, u"the previous installation's removal has ended");
     // An entry whose program could not run (or is gone) goes all the same:
     // the new one is written from nothing.
-    (void)UninstallEntry(uuid_).remove();
+    (void)UninstallEntry(uuid_, scope_).remove();
     return kResultOk;
 }
 
@@ -213,14 +215,14 @@ void UpdateTransaction::undoRegistration() {
     // The new program takes away what its "/Install" registered, as its
     // removal does; it finds its entry by the product, without lists (the
     // files and shortcuts are this transaction's).
-    (void)UninstallEntry(uuid_).remove();
+    (void)UninstallEntry(uuid_, scope_).remove();
     {
         UninstallEntry entry(uuid_);
         (void)entry.key().writeText(kInstallFolderValue, next_.folder.data());
         (void)entry.key().writeText(kUninstallProgramValue, next_.program.data());
     }
-    RunProgram(next_.program, u"/Quiet /Update", INFINITE);
-    (void)UninstallEntry(uuid_).remove();
+    RunProgram(scope_, next_.program, u"/Quiet /Update", INFINITE);
+    (void)UninstallEntry(uuid_, scope_).remove();
     for (const String& shortcut : next_.shortcuts)
         (void)Uninstaller::deleteFile(shortcut);
     if (!next_.programGroup.isEmpty())
@@ -280,7 +282,7 @@ void UpdateTransaction::rollBack() {
         if (journal_.hasPrevious()) {
             (void)journal_.restorePrevious();
             // Its program registers again what its removal took away.
-            RunProgram(previous_.program, u"/Install", programLimit_);
+            RunProgram(scope_, previous_.program, u"/Install", programLimit_);
         }
         step = UpdateStep::Copying;
         record(step);

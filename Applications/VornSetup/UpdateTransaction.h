@@ -42,11 +42,11 @@ public:
     static constexpr char16_t kAsideSuffix[] = u".VornLib-previous";
 
     // `programLimit`: how long a program's "/Install" is waited for.
-    UpdateTransaction(const vorn::UUID& uuid, uint32_t programLimit);
+    UpdateTransaction(const vorn::UUID& uuid, vorn::InstallScope scope, uint32_t programLimit);
 
-    // Finishes or undoes the installation that an interrupted setup left for
-    // this product; true when there was one.
-    static bool Recover(const vorn::UUID& uuid, uint32_t programLimit);
+    // Finishes or undoes the installation in `scope` that an interrupted
+    // setup left for this product; true when there was one.
+    static bool Recover(const vorn::UUID& uuid, vorn::InstallScope scope, uint32_t programLimit);
 
     // The steps, in order; each result but 0 is for rollBack.
     Result start(const InstallManifest& manifest);
@@ -81,6 +81,7 @@ private:
 
     UpdateJournal journal_;
     vorn::UUID uuid_;
+    vorn::InstallScope scope_;
     uint32_t programLimit_;
     UpdateStep step_ = UpdateStep::None;
     InstalledProduct next_;

@@ -81,6 +81,12 @@ Result ShellLaunchStart(const char16_t* file, const char16_t* parameters, Kernel
     return Launch(file, parameters, u"open", process);
 }
 
+Result ShellLaunchStartIn(InstallScope scope, const char16_t* file, const char16_t* parameters,
+                          KernelHandle* process) {
+    return scope == InstallScope::User ? ShellLaunchStart(file, parameters, process)
+                                       : ShellLaunchElevatedStart(file, parameters, process);
+}
+
 Result WaitForLaunched(KernelHandle* process) {
     Result exitCode = kResultOk;
     (void)WaitForLaunched(process, INFINITE, &exitCode);

@@ -2,6 +2,7 @@
 // the started process, and with the elevation prompt where it is needed.
 #pragma once
 
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/Win32.h"
 #include "VornLib/core/Win32Handles.h"
@@ -22,6 +23,10 @@ Result ShellLaunchElevatedStart(const char16_t* file, const char16_t* parameters
                                 KernelHandle* process);
 // The same with the caller's own rights ("open"), never asking for more.
 Result ShellLaunchStart(const char16_t* file, const char16_t* parameters, KernelHandle* process);
+// A program of an installation, with the rights its scope needs: elevated
+// per machine, the user's own per user.
+Result ShellLaunchStartIn(InstallScope scope, const char16_t* file, const char16_t* parameters,
+                          KernelHandle* process);
 // Waits for a process from ShellLaunchElevatedStart and gives its exit code
 // (0 for an empty handle or an unreadable code); the handle is closed.
 Result WaitForLaunched(KernelHandle* process);

@@ -47,11 +47,13 @@ std::string FilesOf(const fs::path& root) {
     return listing;
 }
 
-// A key with its values (name, type, data) and subkeys, in the 32-bit view.
-std::string KeyOf(const std::wstring& path) {
+// A key with its values (name, type, data) and subkeys, where an
+// installation of `scope` keeps it (all users' in the 32-bit view).
+std::string KeyOf(vorn::InstallScope scope, const std::wstring& path) {
+    const bool user = scope == vorn::InstallScope::User;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0,
+                      KEY_READ | (user ? 0 : KEY_WOW64_32KEY), &key) != ERROR_SUCCESS)
         return "(none)";
     std::string text;
     for (DWORD index = 0;; ++index) {
@@ -70,7 +72,7 @@ std::string KeyOf(const std::wstring& path) {
         if (RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
-        text += "[" + fs::path(name).string() + "]\n" + KeyOf(path + L"\\" + name);
+        text += "[" + fs::path(name).string() + "]\n" + KeyOf(scope, path + L"\\" + name);
     }
     RegCloseKey(key);
     return text;
@@ -113,8 +115,8 @@ protected:
         }
     }
     void TearDown() override {
-        (void)vorn::UninstallEntry(uuid).remove();
-        (void)UpdateJournal(uuid).remove();
+        (void)vorn::UninstallEntry(uuid, scope).remove();
+        (void)UpdateJournal(uuid, scope).remove();
         SetFileAttributesW((folder / "Help" / "Readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
@@ -128,7 +130,7 @@ protected:
         Write(folder / "Notes.txt", "the user's", 2022);
         Write(scratch.path() / "Menu" / "Demo.lnk", "group shortcut 1", 2020);
         Write(scratch.path() / "Desktop" / "Demo.lnk", "desktop shortcut 1", 2020);
-        vorn::UninstallEntry entry(uuid);
+        vorn::UninstallEntry entry(uuid, scope);
         (void)entry.key().writeText(u"DisplayVersion", u"1.0");
         (void)entry.key().writeInt32(u"EstimatedSize", 7);
         (void)entry.key().writeText(vorn::kInstallFolderValue, folder.u16string().c_str());
@@ -154,7 +156,7 @@ protected:
         if (last >= UpdateStep::RemovingPrevious) {
             ASSERT_EQ(0u, transaction.checkInTheWay());
             ASSERT_EQ(0u, transaction.removePrevious());
-            EXPECT_FALSE(vorn::UninstallEntry(uuid).exists()) << "its removal's last step";
+            EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists()) << "its removal's last step";
         }
         if (last >= UpdateStep::MovingAside) {
             ASSERT_EQ(0u, transaction.moveAside());
@@ -166,7 +168,7 @@ protected:
             const fs::path shortcut = scratch.path() / "Menu" / "Demo.lnk";
             ASSERT_EQ(0u, transaction.beginRegistration({shortcut.u16string().c_str()}));
             Write(shortcut, "group shortcut 2", 2024);
-            vorn::UninstallEntry entry(uuid);
+            vorn::UninstallEntry entry(uuid, scope);
             (void)entry.key().writeText(u"DisplayVersion", u"2.0");
             entry.writeList(vorn::kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Added/New.txt"});
         }
@@ -174,34 +176,40 @@ protected:
     }
 
     vorn::UUID uuid;
+    vorn::InstallScope scope = vorn::InstallScope::Machine;
     std::wstring entryPath;
     ScratchFolder scratch;
     fs::path folder;
     InstallManifest manifest;
 };
 
-class UpdateInterrupted : public UpdateTransactionTest,
-                          public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending>> {};
+// Per user, everything the transaction keeps lives in the user's own hive,
+// beside the entry it replaces.
+class UpdateInterrupted
+    : public UpdateTransactionTest,
+      public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending, vorn::InstallScope>> {};
 
 TEST_P(UpdateInterrupted, ThePreviousInstallationIsBackExactly) {
     const UpdateStep last = std::get<0>(GetParam());
+    scope = manifest.scope = std::get<2>(GetParam());
     InstallPrevious();
     const std::string files = FilesOf(scratch.path());
-    const std::string entry = KeyOf(entryPath);
+    const std::string entry = KeyOf(scope, entryPath);
     ASSERT_NE("(none)", entry);
     {
-        UpdateTransaction transaction(uuid, kProgramLimit);
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
         StepTo(transaction, last);
         if (std::get<1>(GetParam()) == Ending::RolledBack)
             transaction.rollBack();
     }
     // A killed setup leaves its record for the next run.
     EXPECT_EQ(std::get<1>(GetParam()) == Ending::Killed,
-              UpdateTransaction::Recover(uuid, kProgramLimit));
+              UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path()));
-    EXPECT_EQ(entry, KeyOf(entryPath));
-    EXPECT_FALSE(UpdateJournal(uuid).exists());
-    EXPECT_FALSE(UpdateTransaction::Recover(uuid, kProgramLimit)) << "nothing left to recover";
+    EXPECT_EQ(entry, KeyOf(scope, entryPath));
+    EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
+    EXPECT_FALSE(UpdateTransaction::Recover(uuid, scope, kProgramLimit))
+        << "nothing left to recover";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -209,20 +217,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values(UpdateStep::Copying, UpdateStep::RemovingPrevious,
                                          UpdateStep::MovingAside, UpdateStep::PuttingInPlace,
                                          UpdateStep::Registering),
-                       ::testing::Values(Ending::Killed, Ending::RolledBack)));
+                       ::testing::Values(Ending::Killed, Ending::RolledBack),
+                       ::testing::Values(vorn::InstallScope::Machine, vorn::InstallScope::User)));
 
 TEST_F(UpdateTransactionTest, AnInstallationOverNothingIsUndoneToNothing) {
     Write(folder / "Notes.txt", "the user's", 2022);
     fs::create_directories(scratch.path() / "Menu");
     const std::string files = FilesOf(scratch.path());
     {
-        UpdateTransaction transaction(uuid, kProgramLimit);
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
         StepTo(transaction, UpdateStep::Registering);
         EXPECT_FALSE(transaction.replacesPrevious());
     }
-    EXPECT_TRUE(UpdateTransaction::Recover(uuid, kProgramLimit));
+    EXPECT_TRUE(UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path()));
-    EXPECT_FALSE(vorn::UninstallEntry(uuid).exists());
+    EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists());
 }
 
 // After the commit point the new version stays, whether the setup that
@@ -233,7 +242,7 @@ class UpdateCommitted : public UpdateTransactionTest,
 TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
     InstallPrevious();
     {
-        UpdateTransaction transaction(uuid, kProgramLimit);
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
         StepTo(transaction, UpdateStep::Registering);
         ASSERT_EQ(0u, transaction.commit());
         if (GetParam() == Ending::RolledBack) {
@@ -241,7 +250,7 @@ TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
             EXPECT_EQ(UpdateStep::None, transaction.step());
         }
     }
-    EXPECT_EQ(GetParam() == Ending::Killed, UpdateTransaction::Recover(uuid, kProgramLimit));
+    EXPECT_EQ(GetParam() == Ending::Killed, UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
     EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
     EXPECT_TRUE(vorn::ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
@@ -255,9 +264,9 @@ TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
             << item.path().string();
     }
     String version;
-    EXPECT_EQ(0u, vorn::UninstallEntry(uuid).key().readText(u"DisplayVersion", &version));
+    EXPECT_EQ(0u, vorn::UninstallEntry(uuid, scope).key().readText(u"DisplayVersion", &version));
     EXPECT_TRUE(version == u"2.0");
-    EXPECT_FALSE(UpdateJournal(uuid).exists());
+    EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, UpdateCommitted,
@@ -269,19 +278,19 @@ TEST_F(UpdateTransactionTest, TheNewVersionsRemovalProgramIsTheOneRecorded) {
     manifest.removalProgram = u"Uninstall.exe";
     manifest.files.push_back(FileEntry());
     manifest.files.back().relativePath = u"Uninstall.exe";
-    UpdateTransaction transaction(uuid, kProgramLimit);
+    UpdateTransaction transaction(uuid, scope, kProgramLimit);
     ASSERT_EQ(0u, transaction.start(manifest));
-    EXPECT_TRUE(UpdateJournal(uuid).next().program ==
+    EXPECT_TRUE(UpdateJournal(uuid, scope).next().program ==
                 String((folder / "Uninstall.exe").u16string().c_str()));
     transaction.rollBack();
-    EXPECT_FALSE(UpdateJournal(uuid).exists());
+    EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
 }
 
 // A file that another program holds open is found before anything changes.
 TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     InstallPrevious();
-    const std::string entry = KeyOf(entryPath);
-    UpdateTransaction transaction(uuid, kProgramLimit);
+    const std::string entry = KeyOf(scope, entryPath);
+    UpdateTransaction transaction(uuid, scope, kProgramLimit);
     ASSERT_EQ(0u, transaction.start(manifest));
     CopyNext();
     const HANDLE holder = CreateFileW((folder / "Old" / "Removed.txt").c_str(), GENERIC_READ, 0,
@@ -294,7 +303,7 @@ TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 1"));
     EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-previous"));
     EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-partial"));
-    EXPECT_EQ(entry, KeyOf(entryPath));
+    EXPECT_EQ(entry, KeyOf(scope, entryPath));
 }
 
 } // namespace

@@ -12,19 +12,22 @@
 # and nothing with the verb "runas", and the per-machine run beside it shows
 # the copy that the check looks for.
 # shellcheck source-path=SCRIPTDIR
-# shellcheck disable=SC1003 # single quotes hold Windows paths
+# shellcheck disable=SC2016,SC1003 # single quotes hold Windows paths and texts for bash -c
 set -uo pipefail
 # shellcheck disable=SC2034 # e2e-common.sh reads them
 { vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; }
 source "$(dirname "$0")/e2e-common.sh"
 
 user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
-traced_setup() { # prefix trace-file switches...
+traced_setup() { # prefix trace-file switches... (the setup: $setup_exe, else VornDemoSetup.exe)
   local prefix="$1" trace="$2"; shift 2
-  WINEDEBUG=trace+exec "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>"$trace" </dev/null
+  WINEDEBUG=trace+exec "$run" "$prefix" "${setup_exe:-$work/VornDemoSetup.exe}" "$@" >/dev/null 2>"$trace" </dev/null
 }
 key_of() { # prefix key -> its values as reg lists them
   WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>/dev/null | tr -d '\r'
+}
+no_key() { # prefix key -> true when the key is not there
+  ! WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" >/dev/null 2>&1
 }
 refused_setup() { # prefix switches... -> the exit code in $code, the setup's line in $line
   local prefix="$1"; shift
@@ -37,10 +40,15 @@ changes() { # before after -> the lines added or removed, without Wine's churn
   diff <(echo "$1") <(echo "$2") | grep '^[<>]' | grep -Ev "$churn"
 }
 
+# The first version carries a file the second no longer has: the update
+# must take it away with the rest of the previous installation.
+cp -r "$work/app" "$work/app-1"; printf 'retired in 2\n' >"$work/app-1/Retired.txt"
+make_setup "$work/app-1" "$work/VornDemoSetup-1.exe"
+
 echo "== for the current user alone: quietly, without asking for rights"
 prefix="$(fresh_prefix user)"
 files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
-traced_setup "$prefix" "$work/user-trace.txt" /Quiet /currentuser; code=$?
+setup_exe="$work/VornDemoSetup-1.exe" traced_setup "$prefix" "$work/user-trace.txt" /Quiet /currentuser; code=$?
 check "the setup exits 0" test "$code" -eq 0
 check "the trace shows the setup's launches (the /Install hand-off)" grep -q 'verb=L"open" file=L".*VornDemo.exe" parm=L"/Install"' "$work/user-trace.txt"
 check "no elevated copy was started" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/user-trace.txt"
@@ -67,11 +75,18 @@ grep -v '^> user[.]reg:' <<<"$added_keys" | head -5
 check "the user's hive holds the entry" grep -q 'Uninstall.*7E3F2A91' <<<"$added_keys"
 
 echo "== a setup without a switch updates the user's installation"
-setup "$prefix" /Quiet; code=$?
+check "the first version's retired file is there" test -f "$installed/Retired.txt"
+traced_setup "$prefix" "$work/update-trace.txt" /Quiet; code=$?
 check "it exits 0" test "$code" -eq 0
-check "still no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
-check "nothing went to Program Files" test ! -e "$prefix/drive_c/Program Files (x86)/VornDemo"
+check "the previous version's removal ran with the user's rights" grep -q 'verb=L"open" file=L".*VornDemo.exe" parm=L"/Quiet /Update' "$work/update-trace.txt"
+check "the update asked for no rights" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/update-trace.txt"
+check "the file the new version no longer has is gone" test ! -e "$installed/Retired.txt"
 check "the user's installation is in place" test -f "$installed/VornDemo.exe"
+check "the entry lists the new version's files alone" bash -c '! grep -q Retired <<<"$0"' "$(key_of "$prefix" "$user_entry\\FilesList")"
+check "still no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no update record left in the user's hive" no_key "$prefix" 'HKCU\Software\VornLib'
+check "none in all users' hive" no_key "$prefix" 'HKLM\Software\WOW6432Node\VornLib'
+check "nothing went to Program Files" test ! -e "$prefix/drive_c/Program Files (x86)/VornDemo"
 
 echo "== for all users over the user's installation: refused, nothing touched"
 files_mid="$(files_of "$prefix")"

@@ -110,7 +110,7 @@ public:
     String scopeProblem;
     // For whom this installation is made: the log, the result file and the
     // uninstall entry's place follow it.
-    vorn::InstallScope scope = vorn::DeclaredInstallScope();
+    vorn::InstallScope scope = vorn::InstallScope::Machine;
     // Whether the product is installed, and in which scope.
     bool installed = false;
     vorn::InstallScope installedScope = vorn::InstallScope::Machine;

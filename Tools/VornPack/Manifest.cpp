@@ -208,14 +208,37 @@ Result CheckLimits(std::initializer_list<Limit> limits, String* message) {
     return vorn::kResultOk;
 }
 
+// The setup asks for administrator rights itself (it starts an elevated copy).
+String ElevationRequirement(const char16_t* indent = u"") {
+    return String(indent) + u"ElevationRequirement: elevatesSelf\n";
+}
+
+// One entry of "Installers"; with `scope`, the entry of that scope alone,
+// chosen by its switch.
+String InstallerEntry(const SetupFacts& facts, const ManifestOptions& options,
+                      const vorn::InstallScope* scope) {
+    String text = Format(u"- Architecture: {0}\n  InstallerUrl: {1}\n  InstallerSha256: {2}\n",
+                         {facts.is64 ? u"x64" : u"x86", Quoted(options.url), facts.sha256});
+    if (!scope)
+        return text;
+    text += Format(
+        u"  Scope: {0}\n  InstallerSwitches:\n    Custom: {1}\n",
+        {vorn::InstallScopeName(*scope), Quoted(u'/' + String(vorn::InstallScopeWord(*scope)))});
+    if (*scope == vorn::InstallScope::Machine)
+        text += ElevationRequirement(u"  ");
+    return text;
+}
+
 String InstallerManifest(const SetupFacts& facts, const String& identifier,
                          const ManifestOptions& options) {
     const String productCode = vorn::EntryKeyName(facts.uuid);
     String text = Header(u"installer");
     text += Format(u"PackageIdentifier: {0}\nPackageVersion: {1}\n",
                    {Quoted(identifier), Quoted(facts.version)});
-    text += Format(u"InstallerType: exe\nScope: {0}\n",
-                   {vorn::InstallScopeName(vorn::DeclaredInstallScope())});
+    text += u"InstallerType: exe\n";
+    const bool bothScopes = facts.scopeRule.userMayChoose;
+    if (!bothScopes)
+        text += Format(u"Scope: {0}\n", {vorn::InstallScopeName(facts.scopeRule.proposed)});
     text += u"InstallModes:\n- interactive\n- silent\n- silentWithProgress\n";
     text += u"InstallerSwitches:\n";
     for (const WingetSwitch& entry : kWingetSwitches)
@@ -231,18 +254,23 @@ String InstallerManifest(const SetupFacts& facts, const String& identifier,
     }
     // The setup removes the installation it replaces itself.
     text += u"UpgradeBehavior: install\n";
-    // The setup asks for administrator rights itself (it starts an elevated copy).
-    text += u"ElevationRequirement: elevatesSelf\n";
+    if (!bothScopes && facts.scopeRule.proposed == vorn::InstallScope::Machine)
+        text += ElevationRequirement();
     text += Format(u"ProductCode: {0}\n", {Quoted(productCode)});
     text +=
         Format(u"AppsAndFeaturesEntries:\n- DisplayName: {0}\n  Publisher: {1}\n"
                u"  DisplayVersion: {2}\n  ProductCode: {3}\n",
                {Quoted(vorn::EntryDisplayName(facts.name, facts.tag)), Quoted(facts.company),
                 Quoted(vorn::EntryDisplayVersion(facts.version, facts.tag)), Quoted(productCode)});
-    text += Format(u"Installers:\n- Architecture: {0}\n  InstallerUrl: {1}\n"
-                   u"  InstallerSha256: {2}\n",
-                   {facts.is64 ? u"x64" : u"x86", Quoted(options.url), facts.sha256});
-    return text + Footer(u"installer");
+    text += u"Installers:\n";
+    if (!bothScopes)
+        return text + InstallerEntry(facts, options, nullptr) + Footer(u"installer");
+    const vorn::InstallScope first = facts.scopeRule.proposed;
+    const vorn::InstallScope second = first == vorn::InstallScope::Machine
+                                          ? vorn::InstallScope::User
+                                          : vorn::InstallScope::Machine;
+    return text + InstallerEntry(facts, options, &first) + InstallerEntry(facts, options, &second) +
+           Footer(u"installer");
 }
 
 String LocaleManifest(const SetupFacts& facts, const String& identifier,
@@ -330,6 +358,12 @@ Result ReadSetupFacts(const String& setup, SetupFacts* facts, String* message) {
         return vorn::kResultMissingDefinition;
     }
     (void)application->getAttribute(u"Tag", &facts->tag, u"");
+    String problem;
+    if ((result = vorn::ReadInstallScopeRule(*settings, &facts->scopeRule, &problem)) !=
+        vorn::kResultOk) {
+        *message = Format(u"{0} in \"{1}\"", {problem, setup});
+        return result;
+    }
     String description;
     (void)settings->getText(u"/Description", &description);
     (void)settings->getText(u"/WebSite", &facts->webSite);

@@ -6,7 +6,11 @@
 // header, and the SHA-256 of its bytes as they are, signed or not, so the
 // setup must be signed before. The exit codes with a package-manager
 // response are the setup's table of exit codes (ExitCodes.h), the switches
-// those the setup accepts. Every value is checked against the rules of the
+// those the setup accepts. A setup that lets the user choose for whom it
+// installs is listed twice, the definitions' default first: once per machine
+// ("Scope: machine", "Custom: /AllUsers", the setup elevating itself) and
+// once per user ("Scope: user", "Custom: /CurrentUser"); a setup of one
+// scope once, with that scope. Every value is checked against the rules of the
 // published schemas before anything is written: a manifest that winget
 // would refuse is never made.
 //
@@ -22,6 +26,7 @@
 #include <vector>
 
 #include "Tools/VornPack/CommandLine.h"
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/Uuid.h"
 
 namespace vornpack {
@@ -38,6 +43,7 @@ struct SetupFacts {
     vorn::String technicalSupport;
     bool is64 = false;
     vorn::String sha256; // 64 upper-case hexadecimal digits
+    vorn::InstallScopeRule scopeRule;
 };
 
 struct ManifestOptions {

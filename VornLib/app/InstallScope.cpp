@@ -49,6 +49,10 @@ bool InstallScopeFromWord(const String& word, InstallScope* out) {
     return false;
 }
 
+const char16_t* InstallScopeName(InstallScope scope) {
+    return scope == InstallScope::User ? u"user" : u"machine";
+}
+
 Result ReadInstallScopeRule(const XmlNode& settings, InstallScopeRule* out, String* problem) {
     if (!out || !problem)
         return kResultNullOutput;

@@ -30,6 +30,8 @@ constexpr uint32_t kInstallScopeCount = 2;
 const char16_t* InstallScopeWord(InstallScope scope);
 // The scope a definitions word names, compared exactly; false for any other.
 bool InstallScopeFromWord(const String& word, InstallScope* out);
+// "machine" or "user", as logs, result files and package managers name it.
+const char16_t* InstallScopeName(InstallScope scope);
 
 constexpr char16_t kInstallScopeElement[] = u"InstallScope";
 

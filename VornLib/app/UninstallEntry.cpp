@@ -24,14 +24,6 @@ String EntryDisplayVersion(const String& version, const String& tag) {
     return tag.isEmpty() ? version : version + u' ' + tag;
 }
 
-InstallScope DeclaredInstallScope() {
-    return InstallScope::Machine;
-}
-
-const char16_t* InstallScopeName(InstallScope scope) {
-    return scope == InstallScope::User ? u"user" : u"machine";
-}
-
 #ifdef _WIN32
 
 namespace {

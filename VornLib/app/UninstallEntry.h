@@ -39,11 +39,6 @@ String EntryDisplayVersion(const String& version, const String& tag);
 // "{<UUID>}".
 String EntryKeyName(const UUID& uuid);
 
-// The scope an installation takes when nothing chooses another.
-InstallScope DeclaredInstallScope();
-// "machine" or "user", as logs, result files and package managers name it.
-const char16_t* InstallScopeName(InstallScope scope);
-
 } // namespace vorn
 
 #ifdef _WIN32

@@ -171,6 +171,7 @@ for value in DisplayName Publisher DisplayVersion; do
   check "$value is the entry's" test "$(yaml_value installer.yaml "$value")" = "$(reg_value "$prefix" "$entry" "$value")"
 done
 check "the installer switches are the setup's" test "$(yaml_value installer.yaml Silent)|$(yaml_value installer.yaml SilentWithProgress)|$(yaml_value installer.yaml Log)" = '/Quiet|/Passive|/Log:"<LOGPATH>"'
+check "the demo, which lets the user choose, is listed for all users first, then for the user" test "$(sed -n 's/^  Scope: //p' "$work/manifests/VornSoftware.VornDemo.installer.yaml" | tr '\n' ' ')" = 'machine user '
 check "every version file says 1.10.0" test "$(grep -h '^ManifestVersion:' "$work/manifests"/*.yaml | sort -u)" = 'ManifestVersion: 1.10.0'
 # The rules of the 1.10.0 schemas for what VornPack writes (required fields,
 # patterns, lengths, the values of the enumerations), on the YAML as winget
@@ -185,8 +186,7 @@ kinds = {
     "version": {"DefaultLocale": r"[a-zA-Z]{2,3}(-[a-zA-Z0-9]{1,8})*"},
     "defaultLocale": {"PackageLocale": r"[a-zA-Z]{2,3}(-[a-zA-Z0-9]{1,8})*", "Publisher": r".{2,256}",
                       "PackageName": r".{2,256}", "License": r".{3,512}", "ShortDescription": r".{3,256}"},
-    "installer": {"InstallerType": "exe", "Scope": "machine|user", "UpgradeBehavior": "install|uninstallPrevious|deny",
-                  "ElevationRequirement": "elevationRequired|elevationProhibited|elevatesSelf",
+    "installer": {"InstallerType": "exe", "UpgradeBehavior": "install|uninstallPrevious|deny",
                   "ProductCode": r".{1,255}"},
 }
 responses = set("packageInUse packageInUseByApplication installInProgress fileInUse missingDependency diskFull "
@@ -221,10 +221,19 @@ for path in sorted(glob.glob(sys.argv[1] + "/*.yaml")):
     for entry in document.get("AppsAndFeaturesEntries", []):
         for name in ("DisplayName", "Publisher", "DisplayVersion"):
             match(name, r".{1,256}", entry.get(name))
+    # A setup that lets the user choose is one installer per scope, each
+    # with the switch that chooses it; the package's own fields hold for both.
     installers = document.get("Installers", [])
-    if len(installers) != 1:
-        print(f"{len(installers)} installers")
-    for installer in installers:
+    scopes = [installer.get("Scope", document.get("Scope")) for installer in installers]
+    if sorted(scopes) not in (["machine"], ["user"], ["machine", "user"]):
+        print(f"installers of the scopes {scopes}")
+    for installer, scope in zip(installers, scopes):
+        elevation = installer.get("ElevationRequirement", document.get("ElevationRequirement"))
+        if (elevation == "elevatesSelf") != (scope == "machine"):
+            print(f"ElevationRequirement {elevation!r} for the scope {scope}")
+        custom = installer.get("InstallerSwitches", {}).get("Custom")
+        if len(installers) > 1 and custom != {"machine": "/AllUsers", "user": "/CurrentUser"}[scope]:
+            print(f"Custom {custom!r} for the scope {scope}")
         match("Architecture", "x86|x64|arm|arm64|neutral", installer.get("Architecture"))
         match("InstallerUrl", r"[Hh][Tt][Tt][Pp][Ss]?://.{1,2040}", installer.get("InstallerUrl"))
         match("InstallerSha256", "[A-Fa-f0-9]{64}", installer.get("InstallerSha256"))

@@ -55,10 +55,10 @@ const std::string kUrl = R"(^([Hh][Tt][Tt][Pp][Ss]?)://.+$)";
 const std::string kSha256 = R"(^[A-Fa-f0-9]{64}$)";
 
 // "Key: value" lines of one manifest, in order, a list item's "- " and the
-// indentation dropped, single quotes taken off.
+// indentation (of any depth) dropped, single quotes taken off.
 std::vector<std::pair<std::string, std::string>> Fields(const std::string& yaml) {
     std::vector<std::pair<std::string, std::string>> fields;
-    const std::regex line(R"(^(?:- |  )?([A-Za-z0-9]+): ?(.*)$)");
+    const std::regex line(R"(^(?:- | +)?([A-Za-z0-9]+): ?(.*)$)");
     size_t start = 0;
     for (size_t end; (end = yaml.find('\n', start)) != std::string::npos; start = end + 1) {
         std::smatch match;
@@ -199,6 +199,48 @@ TEST(Manifest, ExpectedReturnCodesAreTheSetupsTable) {
     EXPECT_EQ(expected, listed);
     EXPECT_EQ(0u, listed.count(0)) << "the schema refuses 0";
     EXPECT_EQ("cancelledByUser", listed.at(8));
+}
+
+// A setup that lets the user choose is two installers of one download, the
+// definitions' default first, each chosen by the switch the setup accepts;
+// only the one for all users elevates itself. A setup of one scope says so.
+TEST(Manifest, EachScopeTheSetupAllowsIsAnInstaller) {
+    ManifestOptions options;
+    options.url = u"https://oneil.example/setup.exe";
+    SetupFacts facts = Facts();
+    facts.scopeRule.proposed = vorn::InstallScope::User;
+    const std::string name = "ONeilSoftwareLtd.DemoPaint.installer.yaml";
+    EXPECT_EQ("user", FirstOf(Fields(Manifests(facts, options).at(name))).at("Scope"));
+    EXPECT_EQ(0u, FirstOf(Fields(Manifests(facts, options).at(name))).count("ElevationRequirement"))
+        << "a per-user setup asks for no rights";
+
+    facts.scopeRule.userMayChoose = true;
+    const std::string yaml = Manifests(facts, options).at(name);
+    const std::string installers = yaml.substr(yaml.find("\nInstallers:\n"));
+    EXPECT_EQ(std::string::npos, yaml.substr(0, yaml.find("\nInstallers:\n")).find("Scope:"))
+        << "no scope for the package as a whole";
+    std::vector<std::string> scopes, customs, elevations;
+    for (const auto& field : Fields(installers)) {
+        if (field.first == "Scope")
+            scopes.push_back(field.second);
+        if (field.first == "Custom")
+            customs.push_back(field.second);
+        if (field.first == "ElevationRequirement")
+            elevations.push_back(scopes.back());
+    }
+    EXPECT_EQ((std::vector<std::string>{"user", "machine"}), scopes);
+    EXPECT_EQ((std::vector<std::string>{"/CurrentUser", "/AllUsers"}), customs);
+    EXPECT_EQ(std::vector<std::string>{"machine"}, elevations);
+    const std::regex entry("\n- Architecture: ");
+    EXPECT_EQ(2, std::distance(std::sregex_iterator(installers.begin(), installers.end(), entry),
+                               std::sregex_iterator()))
+        << installers;
+    for (const std::string& custom : customs) {
+        vorn::CommandLine commandLine;
+        commandLine.parse(Ascii("setup.exe /Quiet " + custom).data());
+        String message;
+        EXPECT_EQ(0u, vornsetup::CheckInstallerCommandLine(commandLine, &message)) << custom;
+    }
 }
 
 // What winget passes is what the setup accepts, with paths in the tokens'

@@ -128,7 +128,7 @@ String PassedOnSwitches(CommandLine& commandLine, std::initializer_list<const ch
             continue;
         bool isReplaced = false;
         for (const char16_t* name : replaced)
-            isReplaced = isReplaced || String(name) == entry.name;
+            isReplaced = isReplaced || (name && String(name) == entry.name);
         if (isReplaced)
             continue;
         arguments += String(u" -") + entry.name;
@@ -193,7 +193,8 @@ String ChildArguments(bool quiet, CommandLine& commandLine, const String& output
 String HandOffArguments(CommandLine& commandLine, const WizardChoices& choices,
                         const String& outputSwitches) {
     String arguments = String(kElevatedCopySwitches) + u" -AllUsers -OptionsChosen";
-    arguments += PassedOnSwitches(commandLine, {u"InstallFolder", u"Language"});
+    const char16_t* language = choices.language.isEmpty() ? nullptr : u"Language";
+    arguments += PassedOnSwitches(commandLine, {u"InstallFolder", language});
     arguments += Quoted(u"InstallFolder", choices.installFolder);
     arguments += Quoted(u"ProgramGroup", choices.programGroup);
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)

@@ -70,12 +70,13 @@ struct WizardChoices {
     String installFolder;
     String programGroup;
     bool shortcuts[kShortcutChoiceCount] = {true, true};
-    String language; // the wizard's; empty: the copy finds its own
+    String language; // the wizard's; empty: the copy gets the given one, or finds its own
 };
 
 // The elevated copy's arguments after "for all users" was chosen in the
 // wizard: " -AllowMultipleInstances -LaunchedAsAdministrator -AllUsers
-// -OptionsChosen", every switch passed on but the folder and language, then
+// -OptionsChosen", every switch passed on but the folder (and the language,
+// when the choices name one), then
 // the choices (" -InstallFolder:\"…\" -ProgramGroup:\"…\"
 // -CreateDesktopShortcut:1 -CreateQuickLaunchShortcut:0 -Language:\"de\"")
 // and last `outputSwitches`. Folders and groups hold no quotation mark: the

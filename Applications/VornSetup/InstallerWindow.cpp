@@ -341,6 +341,9 @@ bool InstallerWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* r
 }
 
 void InstallerWindow::requestClose() {
+    // Hidden while the elevated copy installs: that copy's window closes.
+    if (elevatedCopy_)
+        return;
     // While files are copied, closing is a cancel request that asks first.
     if (auto* transfer = dynamic_cast<FileTransferPage*>(current_)) {
         if (!transfer->mayClose())

@@ -329,6 +329,7 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"WelcomeTitle",
                                            u"WelcomeInfoURL",
                                            u"InstallFolderLabel",
+                                           u"InstallScopeLabel",
                                            u"SpaceRequired",
                                            u"SuccessMessage",
                                            u"RunButton",
@@ -350,7 +351,7 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
 const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
                                                u"UninstallConfirmation",   u"UninstallSucceed",
                                                u"CancelConfirmation",      u"SetupAlreadyRunning",
-                                               u"UpdateCancelConfirmation"};
+                                               u"UpdateCancelConfirmation", u"RightsRefused"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");

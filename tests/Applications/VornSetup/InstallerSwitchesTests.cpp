@@ -124,7 +124,7 @@ TEST(InstallerSwitches, TheWizardHandsItsChoicesToTheElevatedCopy) {
 
     // The copy reads them back as they were chosen, and accepts them.
     CommandLine copy;
-    copy.parse(u"setup.exe" + arguments);
+    copy.parse((u"setup.exe" + arguments).data());
     String message;
     EXPECT_EQ(vorn::kResultOk, CheckInstallerCommandLine(copy, &message))
         << vorn::ToPrintable(message.data());

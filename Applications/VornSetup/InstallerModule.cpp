@@ -72,8 +72,7 @@ Result InstallerModule::start() {
     manifest.scopeChoiceOffered =
         ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
     const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
-                          manifest.scope == InstallScope::Machine &&
-                          !manifest.scopeChoiceOffered &&
+                          manifest.scope == InstallScope::Machine && !manifest.scopeChoiceOffered &&
                           !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
     return launcher ? runLauncher() : runInstaller();
 }

@@ -93,8 +93,8 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
         return kResultInvalidArgument;
     }
     if (known->value == SwitchValue::Boolean && !(entry.value == u"0" || entry.value == u"1")) {
-        *message = u"The switch /" + String(known->name) + u" takes 0 or 1 (\"" + Written(entry) +
-                   u"\").";
+        *message =
+            u"The switch /" + String(known->name) + u" takes 0 or 1 (\"" + Written(entry) + u"\").";
         return kResultInvalidArgument;
     }
     if (String(known->name) == u"ProgramGroup" && !IsValidProgramGroup(entry.value)) {

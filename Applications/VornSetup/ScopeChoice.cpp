@@ -13,9 +13,9 @@ String Switch(InstallScope scope) {
 } // namespace
 
 bool ScopeChoiceOffered(const InstallManifest& manifest, CommandLine& commandLine, bool quiet) {
-    for (const char16_t* decided : {InstallScopeWord(InstallScope::Machine),
-                                    InstallScopeWord(InstallScope::User), u"Passive",
-                                    u"LaunchedAsAdministrator"}) {
+    for (const char16_t* decided :
+         {InstallScopeWord(InstallScope::Machine), InstallScopeWord(InstallScope::User), u"Passive",
+          u"LaunchedAsAdministrator"}) {
         if (commandLine.hasSwitch(decided))
             return false;
     }

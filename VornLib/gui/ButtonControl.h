@@ -1,11 +1,10 @@
 // ButtonControl: the platform's "Button" class as push button, check box,
 // radio button and group box. Radio buttons tick each other off within their
-// group, which begins at the one marked "FirstOfGroup". A click reaches the parent the platform's own way, as WM_COMMAND
-// with the button's name identifier (its control identifier) and code 0, so a
-// button named after a command runs that command. A button may carry a
-// picture, and a child "Menu" element makes it a split button whose arrow
-// opens that menu below the button; the chosen command goes to the parent
-// like a click.
+// group, which begins at the one marked "FirstOfGroup". A click reaches the parent the platform's
+// own way, as WM_COMMAND with the button's name identifier (its control identifier) and code 0, so
+// a button named after a command runs that command. A button may carry a picture, and a child
+// "Menu" element makes it a split button whose arrow opens that menu below the button; the chosen
+// command goes to the parent like a click.
 #pragma once
 
 #include <memory>

@@ -348,9 +348,9 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"DamagedSetupMessage",
                                            u"UpdateCanceledMessage",
                                            u"UpdateKeptNote"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
-                                               u"UninstallConfirmation",   u"UninstallSucceed",
-                                               u"CancelConfirmation",      u"SetupAlreadyRunning",
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",     u"NotInstalled",
+                                               u"UninstallConfirmation",    u"UninstallSucceed",
+                                               u"CancelConfirmation",       u"SetupAlreadyRunning",
                                                u"UpdateCancelConfirmation", u"RightsRefused"};
 
 TEST(Definitions, EveryReferencedKeyExists) {

@@ -147,7 +147,8 @@ TEST(ScopeChoice, TheWizardOffersItOnlyWhereNothingElseChose) {
 
 TEST(ScopeChoice, TheFolderFollowsTheChoiceUntilTheUserTypesOne) {
     const String machine = DefaultInstallFolder(u"C:\\Program Files (x86)", u"Tool");
-    const String user = DefaultInstallFolder(u"C:\\Users\\Ann\\AppData\\Local\\Programs\\", u"Tool");
+    const String user =
+        DefaultInstallFolder(u"C:\\Users\\Ann\\AppData\\Local\\Programs\\", u"Tool");
     EXPECT_EQ(String(u"C:\\Program Files (x86)\\Tool"), machine);
     EXPECT_EQ(String(u"C:\\Users\\Ann\\AppData\\Local\\Programs\\Tool"), user);
     EXPECT_EQ(user, FolderAfterScopeChange(machine, machine, user));
@@ -155,7 +156,8 @@ TEST(ScopeChoice, TheFolderFollowsTheChoiceUntilTheUserTypesOne) {
     // The proposal as the user left it, only the letters' case changed.
     EXPECT_EQ(user, FolderAfterScopeChange(u"c:\\program files (x86)\\TOOL", machine, user));
     // A folder of the user's own stays, even one inside the other scope's place.
-    EXPECT_EQ(String(u"D:\\Tools\\Tool"), FolderAfterScopeChange(u"D:\\Tools\\Tool", machine, user));
+    EXPECT_EQ(String(u"D:\\Tools\\Tool"),
+              FolderAfterScopeChange(u"D:\\Tools\\Tool", machine, user));
     EXPECT_EQ(String(u"C:\\Program Files (x86)\\Tool2"),
               FolderAfterScopeChange(u"C:\\Program Files (x86)\\Tool2", machine, user));
 }

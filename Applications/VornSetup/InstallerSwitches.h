@@ -4,9 +4,10 @@
 // "/Quite"), a switch missing its value or given one it does not take, a
 // language the setup has no texts for, a plain argument, and an install folder
 // the options page would refuse all end the setup before it touches anything:
-// 5, or 31 for the folder (and a handed-on group), with one line that says what was wrong and what
-// the setup accepts. A setup shows no window for them, quiet or not: the line goes to the console
-// the setup was started from (ConsoleMessage.h).
+// 5, or 31 for the folder (and a handed-on group), with one line that says
+// what was wrong and what the setup accepts. A setup shows no window for
+// them, quiet or not: the line goes to the console the setup was started
+// from (ConsoleMessage.h).
 //
 // "/Passive" shows the copy page alone; "/Log" and "/ResultFile" name files
 // that the setup writes (SetupReport.h): a name that no file may have is

@@ -74,6 +74,13 @@ String WizardLanguage() {
     return String();
 }
 
+// Wine elevates without a prompt; with VORNSETUP_TEST_DECLINE_ELEVATION set,
+// tests have the user decline it.
+bool ElevationDeclinedByTest() {
+    wchar_t value[4] = {};
+    return GetEnvironmentVariableW(L"VORNSETUP_TEST_DECLINE_ELEVATION", value, 4) > 0;
+}
+
 } // namespace
 
 bool IsButtonCommand(WPARAM w, const char16_t* button) {
@@ -248,7 +255,9 @@ void InstallerWindow::handOff() {
     AllowSetForegroundWindow(ASFW_ANY);
     Log(LogEvent::Elevation, u"starting the elevated copy:" + arguments);
     const Result started =
-        ShellLaunchElevatedStart(ExecutablePath().data(), arguments.data(), &elevatedCopy_);
+        ElevationDeclinedByTest()
+            ? kResultCancelled
+            : ShellLaunchElevatedStart(ExecutablePath().data(), arguments.data(), &elevatedCopy_);
     if (started != kResultOk) {
         // A declined prompt has touched nothing: the user may choose again.
         Log(LogEvent::Elevation, u"the elevated copy did not start: {0}", {int32_t(started)});

@@ -390,14 +390,24 @@ end_scenario "$prefix"
 
 echo "== \"just for me\" chosen in the wizard: no rights, the user's own places"
 prefix="$(fresh_prefix user)"
-files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
+files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"; before="$(snapshot "$prefix")"
 # Wine grants every elevation request: its exec trace shows what the setup
-# starts (an elevated copy carries -LaunchedAsAdministrator).
-WINEDEBUG=trace+exec "$run" "$prefix" "$work/VornDemoSetup.exe" >/dev/null 2>"$work/user-trace.txt" </dev/null &
+# starts (an elevated copy carries -LaunchedAsAdministrator). The user first
+# declines the prompt for "for all users" (Wine shows none: the test hook
+# stands in for it).
+VORNSETUP_TEST_DECLINE_ELEVATION=1 WINEDEBUG=trace+exec "$run" "$prefix" "$work/VornDemoSetup.exe" >/dev/null 2>"$work/user-trace.txt" </dev/null &
 setup_pid=$!
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --select-tab Options >/dev/null
 wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" VornSetup 'VornDemo was not installed' 20)"
+check "a declined prompt says VornDemo was not installed" shows "$shown" 'VornDemo was not installed'
+shot 19-rights-refused
+drive "$prefix" VornSetup --click OK >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+check "the options are back, \"$all_users\" still selected" test "$(state_of "$shown" "$all_users")|$(edit_after "$shown" "$folder_label")" = "enabled,checked|$default_folder"
+check "nothing was touched" test "$before" = "$(snapshot "$prefix")"
 drive "$prefix" "$title" --click "$just_me" >/dev/null
 shown="$(drive "$prefix" "$title" --controls)"
 check "the folder proposed is in %LOCALAPPDATA%\\Programs" grep -q "$user_folder" <<<"$(edit_after "$shown" "$folder_label")"

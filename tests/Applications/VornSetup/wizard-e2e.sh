@@ -333,7 +333,7 @@ for answer in No Yes; do
     check "\"Yes\" shows the cancelled page" shows "$shown" 'The installation was cancelled. The files copied so far have been removed.'
     check "with Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
     # The focus arrives as the question's owner is activated again.
-    check "which has the focus" wait_for_focus "$prefix" "$title" Close 5 >/dev/null
+    check "which has the focus" test "$(focused "$(wait_for_focus "$prefix" "$title" Close 5)")" = Close
     shot 14-cancelled
     check "the prefix's files are as before" test "$(snapshot "$prefix")" = "$before"
     [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head

@@ -14,12 +14,16 @@
 namespace vorntest {
 
 // The visible top-level window with this exact title; null after `seconds`.
+// A hidden one of the same title (a setup that waits for its elevated copy)
+// is passed over.
 inline HWND WaitForWindow(const std::wstring& title, double seconds) {
     const DWORD end = GetTickCount() + DWORD(seconds * 1000);
     do {
-        HWND found = FindWindowW(nullptr, title.c_str());
-        if (found && IsWindowVisible(found))
-            return found;
+        for (HWND found = FindWindowExW(nullptr, nullptr, nullptr, title.c_str()); found;
+             found = FindWindowExW(nullptr, found, nullptr, title.c_str())) {
+            if (IsWindowVisible(found))
+                return found;
+        }
         Sleep(50);
     } while (int32_t(end - GetTickCount()) > 0);
     return nullptr;

@@ -146,13 +146,26 @@ void InstallManifest::applyDefaults(const String* installFolderSwitch, const Str
         programGroup = displayName();
     if (installFolderSwitch)
         installFolder = *installFolderSwitch;
-    if (installFolder.isEmpty()) {
-        installFolder = programFiles;
-        const uint32_t length = installFolder.length();
-        if (length && installFolder[length - 1] != u'\\' && installFolder[length - 1] != u'/')
-            installFolder += u'\\';
-        installFolder += displayName();
+    if (installFolder.isEmpty())
+        installFolder = DefaultInstallFolder(programFiles, displayName());
+}
+
+void InstallManifest::applyHandedOnChoices(CommandLine& commandLine) {
+    String value;
+    if (commandLine.switchValue(u"ProgramGroup", &value))
+        programGroup = value;
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
+        if (commandLine.switchValue(kShortcutChoices[choice].box, &value))
+            chosenShortcuts[choice] = value == u"1";
     }
+}
+
+String DefaultInstallFolder(const String& programFiles, const String& displayName) {
+    String folder = programFiles;
+    const uint32_t length = folder.length();
+    if (length && folder[length - 1] != u'\\' && folder[length - 1] != u'/')
+        folder += u'\\';
+    return folder + displayName;
 }
 
 String InstallManifest::displayName() const {

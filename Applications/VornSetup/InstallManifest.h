@@ -34,6 +34,9 @@ struct FileEntry {
     bool copied = false;
 };
 
+// The folder proposed in `programFiles` (a separator at its end or not).
+String DefaultInstallFolder(const String& programFiles, const String& displayName);
+
 class InstallManifest {
 public:
     // The one manifest of the process, built on first call.
@@ -65,6 +68,9 @@ public:
     void readChoices();
     // Folder and group from the command line and the defaults (steps 5-7).
     void applyDefaults(const String* installFolderSwitch, const String& programFiles);
+    // The program group and shortcut boxes that the wizard of a launcher
+    // chose and handed on ("/ProgramGroup", "/CreateDesktopShortcut:1", ...).
+    void applyHandedOnChoices(vorn::CommandLine& commandLine);
 
     String displayName() const;
     String displayVersion() const;
@@ -111,6 +117,9 @@ public:
     // For whom this installation is made: the log, the result file and the
     // uninstall entry's place follow it.
     vorn::InstallScope scope = vorn::InstallScope::Machine;
+    // The wizard lets the user choose the scope ("for all users" or "just
+    // for me"); set by the installer's module at its start.
+    bool scopeChoiceOffered = false;
     // Whether the product is installed, and in which scope.
     bool installed = false;
     vorn::InstallScope installedScope = vorn::InstallScope::Machine;

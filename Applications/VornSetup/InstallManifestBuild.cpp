@@ -50,6 +50,7 @@ void InstallManifest::readInstalledScope() {
 
 void InstallManifest::readChoices() {
     readPreviousChoices();
+    applyHandedOnChoices(AppRuntime::instance().commandLine());
     String folder;
     const bool hasFolder =
         AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);

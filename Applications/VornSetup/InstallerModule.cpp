@@ -48,11 +48,14 @@ private:
 bool RecoverInterruptedInstallations(const InstallManifest& manifest) {
     bool recovered = UpdateTransaction::Recover(manifest.uuid, InstallScope::User,
                                                 TransferWorker::kHandOffMilliseconds);
-    if (manifest.scope == InstallScope::Machine)
+    if (IsProcessElevated())
         recovered |= UpdateTransaction::Recover(manifest.uuid, InstallScope::Machine,
                                                 TransferWorker::kHandOffMilliseconds);
     return recovered;
 }
+
+// The installed application's own single-instance mutex.
+NamedMutex gApplicationMutex;
 
 } // namespace
 
@@ -68,18 +71,50 @@ Result InstallerModule::start() {
         Log(LogEvent::CommandLine, u"refused: " + refusal);
         return checked;
     }
-    const InstallManifest& manifest = InstallManifest::Instance();
+    InstallManifest& manifest = InstallManifest::Instance();
     const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
     if (allowed != kResultOk) {
         WriteConsoleLine(refusal);
         return allowed;
     }
     // An installation for the current user alone needs no rights: the setup
-    // installs it itself, and nothing asks for elevation.
+    // installs it itself, and nothing asks for elevation. Where the user
+    // chooses, the wizard runs here first, and rights are asked for only
+    // once "for all users" is installed (InstallerWindow hands it over).
+    manifest.scopeChoiceOffered =
+        ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
     const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
-                          manifest.scope == InstallScope::Machine &&
+                          manifest.scope == InstallScope::Machine && !manifest.scopeChoiceOffered &&
                           !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
     return launcher ? runLauncher() : runInstaller();
+}
+
+bool HoldApplicationMutex(const InstallManifest& manifest) {
+    if (gApplicationMutex.isValid())
+        return true;
+    (void)gApplicationMutex.create(SingleInstanceName(manifest.uuid).data());
+    if (!gApplicationMutex.alreadyExisted())
+        return true;
+    gApplicationMutex.close();
+    return false;
+}
+
+void ReleaseApplicationMutex() {
+    gApplicationMutex.close();
+}
+
+Result AfterElevatedCopy(Result child) {
+    Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {int32_t(child)});
+    // The elevated copy may have changed the remembered folder and group.
+    InstallManifest& manifest = InstallManifest::Instance();
+    manifest.readPreviousChoices();
+    if (child == kExitInstalledStartApplication)
+        (void)ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
+    // Whoever started the setup learns of a failure from the exit code, after
+    // the wizard's failure page as after a quiet installation.
+    if (child != kResultOk && child != kExitInstalledStartApplication && child != kExitInstalled)
+        return child;
+    return kResultOk;
 }
 
 Result InstallerModule::runLauncher() {
@@ -97,29 +132,16 @@ Result InstallerModule::runLauncher() {
     AllowSetForegroundWindow(ASFW_ANY);
     Log(LogEvent::Elevation, u"starting the elevated copy:" + arguments);
     const Result child = ShellLaunchElevated(ExecutablePath().data(), arguments.data());
-    Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {int32_t(child)});
-
-    // The elevated copy may have changed the remembered folder and group.
-    InstallManifest& manifest = InstallManifest::Instance();
-    manifest.readPreviousChoices();
-    if (child == kExitInstalledStartApplication)
-        (void)ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
-
+    const Result ended = AfterElevatedCopy(child);
     runtime.setMainWindow(nullptr);
-    // Whoever started the setup learns of a failure from the exit code, after
-    // the wizard's failure page as after a quiet installation.
-    if (child != kResultOk && child != kExitInstalledStartApplication && child != kExitInstalled)
-        return child;
-    return kResultOk;
+    return ended;
 }
 
 Result InstallerModule::runInstaller() {
     AppRuntime& runtime = AppRuntime::instance();
     InstallManifest& manifest = InstallManifest::Instance();
     // Held until the process ends: the application must not start meanwhile.
-    static NamedMutex applicationMutex;
-    (void)applicationMutex.create(SingleInstanceName(manifest.uuid).data());
-    if (applicationMutex.alreadyExisted()) {
+    if (!HoldApplicationMutex(manifest)) {
         if (!IsPassive(runtime.commandLine()))
             ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "Applications/VornSetup/InstallOptions.h"
+#include "Applications/VornSetup/ScopeChoice.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
@@ -66,6 +67,22 @@ bool ConfirmCancel(void* context) {
     return ShowMessageBox(question, FormatArgument(manifest.displayName()), owner) == kButtonYes;
 }
 
+// The options page's radio buttons of the scope.
+struct ScopeButton {
+    const char16_t* name;
+    InstallScope scope;
+};
+const ScopeButton kScopeButtons[] = {{u"ScopeAllUsers", InstallScope::Machine},
+                                     {u"ScopeCurrentUser", InstallScope::User}};
+
+const ScopeButton* ScopeButtonOfCommand(WPARAM w) {
+    for (const ScopeButton& button : kScopeButtons) {
+        if (IsButtonCommand(w, button.name))
+            return &button;
+    }
+    return nullptr;
+}
+
 // The options page's own message: the group picked from the list is taken.
 constexpr UINT kApplyPickedGroup = kInstallerMessage + 1;
 
@@ -87,7 +104,14 @@ void MainPage::created() {
     selectTab(0);
 }
 
-void MainPage::shown() {}
+void MainPage::shown() {
+    // Shown again after a declined elevation prompt: the tab page on show
+    // comes back with it.
+    auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs"));
+    if (auto* page =
+            tabs ? dynamic_cast<InstallerPage*>(tabs->page(tabs->selectedIndex())) : nullptr)
+        page->becameVisible();
+}
 
 void MainPage::selectTab(uint32_t index) {
     if (auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs")))
@@ -182,20 +206,56 @@ void OptionsPage::shown() {
         if (auto* box = dynamic_cast<ButtonControl*>(control(kShortcutChoices[choice].box)))
             box->setChecked(manifest.chosenShortcuts[choice]);
     }
-    if (auto* group = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"))) {
-        group->clearItems();
-        // The existing groups, in the order the folder lists them.
-        const String programs = PlacesOf(manifest.scope).startMenuPrograms();
-        WIN32_FIND_DATAW found;
-        const FindHandle search(FindFirstFileW(Wide((programs + u"*").data()), &found));
-        for (bool more = search.isValid(); more; more = FindNextFileW(search.get(), &found)) {
-            const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-            if (folder && wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-                group->addItem(String(Units(found.cFileName)));
-        }
-        setGroupText(manifest.programGroup);
-    }
+    listGroups(manifest.programGroup);
+    showScopeChoice();
     groupPicked_ = false;
+    validate();
+}
+
+void OptionsPage::listGroups(const String& group) {
+    auto* box = dynamic_cast<ComboBoxControl*>(control(u"ProgramGroup"));
+    if (!box)
+        return;
+    box->clearItems();
+    // The existing groups of the scope's start menu, in the order the folder lists them.
+    const String programs = PlacesOf(manifest().scope).startMenuPrograms();
+    WIN32_FIND_DATAW found;
+    const FindHandle search(FindFirstFileW(Wide((programs + u"*").data()), &found));
+    for (bool more = search.isValid(); more; more = FindNextFileW(search.get(), &found)) {
+        const bool folder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (folder && wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            box->addItem(String(Units(found.cFileName)));
+    }
+    setGroupText(group);
+}
+
+void OptionsPage::showScopeChoice() {
+    const InstallManifest& manifest = this->manifest();
+    const int show = manifest.scopeChoiceOffered ? SW_SHOWNA : SW_HIDE;
+    Window* label = control(u"InstallScopeLabel");
+    SetText(label, Formatted(u"#InstallScopeLabel", manifest.displayName()));
+    for (const ScopeButton& button : kScopeButtons) {
+        Window* control = this->control(button.name);
+        if (auto* radio = dynamic_cast<ButtonControl*>(control))
+            radio->setChecked(manifest.scope == button.scope);
+        if (control && control->handle())
+            ShowWindow(control->handle(), show);
+    }
+    if (label && label->handle())
+        ShowWindow(label->handle(), show);
+}
+
+void OptionsPage::chooseScope(InstallScope scope) {
+    InstallManifest& manifest = this->manifest();
+    if (manifest.scope == scope)
+        return;
+    const String name = manifest.displayName();
+    const String oldDefault = DefaultInstallFolder(PlacesOf(manifest.scope).programFiles(), name);
+    const String newDefault = DefaultInstallFolder(PlacesOf(scope).programFiles(), name);
+    manifest.scope = scope;
+    setFolderText(FolderAfterScopeChange(folderText(), oldDefault, newDefault));
+    listGroups(groupText());
+    main().updateShield();
     validate();
 }
 
@@ -266,6 +326,8 @@ bool OptionsPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* resul
         }
     } else if (const ShortcutChoice* choice = ChoiceOfCommand(w)) {
         storeShortcutChoice(uint32_t(choice - kShortcutChoices));
+    } else if (const ScopeButton* button = ScopeButtonOfCommand(w)) {
+        chooseScope(button->scope);
     } else if (IsButtonCommand(w, u"BrowseFolder")) {
         browse();
     } else {

@@ -52,6 +52,12 @@ private:
     void setGroupText(const String& text);
     void storeShortcutChoice(uint32_t choice);
     void applyPickedGroup();
+    // The scope's start menu groups in the list, and `group` in the field.
+    void listGroups(const String& group);
+    // The choice of scope, where the wizard offers it.
+    void showScopeChoice();
+    // The folder follows the choice until the user typed one (ScopeChoice.h).
+    void chooseScope(vorn::InstallScope scope);
 
     bool groupPicked_ = false;
     String pickedGroup_;

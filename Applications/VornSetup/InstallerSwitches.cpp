@@ -1,6 +1,9 @@
 #include "Applications/VornSetup/InstallerSwitches.h"
 
+#include <initializer_list>
+
 #include "Applications/VornSetup/InstallOptions.h"
+#include "Applications/VornSetup/ShortcutChoices.h"
 
 namespace vornsetup {
 
@@ -20,6 +23,11 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
+    // What a launcher's wizard chose, handed to its elevated copy.
+    {u"OptionsChosen", SwitchValue::None, false, nullptr},
+    {u"ProgramGroup", SwitchValue::Required, false, nullptr},
+    {u"CreateDesktopShortcut", SwitchValue::Boolean, false, nullptr},
+    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, false, nullptr},
 };
 const uint32_t kInstallerSwitchCount =
     uint32_t(sizeof kInstallerSwitches / sizeof *kInstallerSwitches);
@@ -71,7 +79,9 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
                    u"\").";
         return kResultInvalidArgument;
     }
-    if (known->value == SwitchValue::Required && (!entry.hasValue || entry.value.isEmpty())) {
+    const bool needsValue =
+        known->value == SwitchValue::Required || known->value == SwitchValue::Boolean;
+    if (needsValue && (!entry.hasValue || entry.value.isEmpty())) {
         *message = u"The switch /" + String(known->name) + u" needs a value" +
                    (known->usage ? String(u", as in " + String(known->usage)) : String()) + u'.';
         // An empty folder is one the options page refuses.
@@ -81,6 +91,17 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
         *message = u"Unknown language \"" + entry.value + u"\" in /Language. The setup speaks " +
                    SetupLanguages() + u'.';
         return kResultInvalidArgument;
+    }
+    if (known->value == SwitchValue::Boolean && !(entry.value == u"0" || entry.value == u"1")) {
+        *message =
+            u"The switch /" + String(known->name) + u" takes 0 or 1 (\"" + Written(entry) + u"\").";
+        return kResultInvalidArgument;
+    }
+    if (String(known->name) == u"ProgramGroup" && !IsValidProgramGroup(entry.value)) {
+        *message = u"The program group \"" + entry.value +
+                   u"\" is refused: it must be a folder of the start menu such as Company\\Name, "
+                   u"without a separator at either end and without the characters \" * < > ? |.";
+        return kResultBadPath;
     }
     const bool namesFile = String(known->name) == u"Log" || String(known->name) == u"ResultFile";
     if (namesFile && entry.hasValue && !IsPossibleFileName(entry.value)) {
@@ -96,6 +117,32 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
     }
     return kResultOk;
 }
+
+// The switches given that the elevated copy gets as they were written, in the
+// table's order, but those in `replaced`.
+String PassedOnSwitches(CommandLine& commandLine, std::initializer_list<const char16_t*> replaced) {
+    String arguments;
+    for (const InstallerSwitch& entry : kInstallerSwitches) {
+        String value;
+        if (!entry.passedOn || !commandLine.hasSwitch(entry.name))
+            continue;
+        bool isReplaced = false;
+        for (const char16_t* name : replaced)
+            isReplaced = isReplaced || (name && String(name) == entry.name);
+        if (isReplaced)
+            continue;
+        arguments += String(u" -") + entry.name;
+        if (commandLine.switchValue(entry.name, &value))
+            arguments += u":\"" + value + u'"';
+    }
+    return arguments;
+}
+
+String Quoted(const char16_t* name, const String& value) {
+    return String(u" -") + name + u":\"" + value + u'"';
+}
+
+constexpr char16_t kElevatedCopySwitches[] = u" -AllowMultipleInstances -LaunchedAsAdministrator";
 
 } // namespace
 
@@ -139,18 +186,22 @@ Result CheckInstallerCommandLine(CommandLine& commandLine, String* message) {
 }
 
 String ChildArguments(bool quiet, CommandLine& commandLine, const String& outputSwitches) {
-    String arguments;
-    if (quiet)
-        arguments += u" -Quiet";
-    arguments += u" -AllowMultipleInstances -LaunchedAsAdministrator";
-    for (const InstallerSwitch& entry : kInstallerSwitches) {
-        String value;
-        if (!entry.passedOn || !commandLine.hasSwitch(entry.name))
-            continue;
-        arguments += String(u" -") + entry.name;
-        if (commandLine.switchValue(entry.name, &value))
-            arguments += u":\"" + value + u'"';
-    }
+    String arguments = quiet ? String(u" -Quiet") : String();
+    return arguments + kElevatedCopySwitches + PassedOnSwitches(commandLine, {}) + outputSwitches;
+}
+
+String HandOffArguments(CommandLine& commandLine, const WizardChoices& choices,
+                        const String& outputSwitches) {
+    String arguments = String(kElevatedCopySwitches) + u" -AllUsers -OptionsChosen";
+    const char16_t* language = choices.language.isEmpty() ? nullptr : u"Language";
+    arguments += PassedOnSwitches(commandLine, {u"InstallFolder", language});
+    arguments += Quoted(u"InstallFolder", choices.installFolder);
+    arguments += Quoted(u"ProgramGroup", choices.programGroup);
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
+        arguments += String(u" -") + kShortcutChoices[choice].box +
+                     (choices.shortcuts[choice] ? u":1" : u":0");
+    if (!choices.language.isEmpty())
+        arguments += Quoted(u"Language", choices.language);
     return arguments + outputSwitches;
 }
 

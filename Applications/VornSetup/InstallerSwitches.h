@@ -4,14 +4,26 @@
 // "/Quite"), a switch missing its value or given one it does not take, a
 // language the setup has no texts for, a plain argument, and an install folder
 // the options page would refuse all end the setup before it touches anything:
-// 5, or 31 for the folder, with one line that says what was wrong and what the
-// setup accepts. A setup shows no window for them, quiet or not: the line goes
-// to the console the setup was started from (ConsoleMessage.h).
+// 5, or 31 for the folder (and a handed-on group), with one line that says
+// what was wrong and what the setup accepts. A setup shows no window for
+// them, quiet or not: the line goes to the console the setup was started
+// from (ConsoleMessage.h).
 //
 // "/Passive" shows the copy page alone; "/Log" and "/ResultFile" name files
 // that the setup writes (SetupReport.h): a name that no file may have is
 // refused like a value the switch does not take.
+//
+// A wizard that lets the user choose "for all users" runs without rights and
+// hands the installation to an elevated copy of itself once Install is
+// pressed. Beside "/AllUsers", its folder ("/InstallFolder") and language
+// ("/Language"), the copy gets switches of its own, which the list of
+// accepted switches does not show: "/OptionsChosen" (the wizard opens on the
+// copy page and shows its end page), "/ProgramGroup:<group>" (refused like
+// /InstallFolder when the options page would refuse it) and
+// "/CreateDesktopShortcut:0|1", "/CreateQuickLaunchShortcut:0|1".
 #pragma once
+
+#include "Applications/VornSetup/ShortcutChoices.h"
 
 #include "VornLib/core/CommandLine.h"
 #include "VornLib/core/Result.h"
@@ -21,7 +33,8 @@ namespace vornsetup {
 using vorn::Result;
 using vorn::String;
 
-enum class SwitchValue { None, Required, Optional };
+// Boolean: a value that is "0" or "1".
+enum class SwitchValue { None, Required, Optional, Boolean };
 
 struct InstallerSwitch {
     const char16_t* name;
@@ -52,6 +65,25 @@ Result CheckInstallerCommandLine(vorn::CommandLine& commandLine, String* message
 // table's order (" -Passive", " -InstallFolder:\"…\"", " -Language:\"…\"", ...),
 // and last `outputSwitches`, which hand on the log and the result file.
 String ChildArguments(bool quiet, vorn::CommandLine& commandLine, const String& outputSwitches);
+
+// What the wizard's user chose, for the elevated copy that installs it.
+struct WizardChoices {
+    String installFolder;
+    String programGroup;
+    bool shortcuts[kShortcutChoiceCount] = {true, true};
+    String language; // the wizard's; empty: the copy gets the given one, or finds its own
+};
+
+// The elevated copy's arguments after "for all users" was chosen in the
+// wizard: " -AllowMultipleInstances -LaunchedAsAdministrator -AllUsers
+// -OptionsChosen", every switch passed on but the folder (and the language,
+// when the choices name one), then
+// the choices (" -InstallFolder:\"…\" -ProgramGroup:\"…\"
+// -CreateDesktopShortcut:1 -CreateQuickLaunchShortcut:0 -Language:\"de\"")
+// and last `outputSwitches`. Folders and groups hold no quotation mark: the
+// options page accepts none.
+String HandOffArguments(vorn::CommandLine& commandLine, const WizardChoices& choices,
+                        const String& outputSwitches);
 
 // Whether Windows may take `path` for a file: none of the characters that no
 // file name may hold (" * < > ? |), no control characters.

@@ -1,15 +1,21 @@
 #include "Applications/VornSetup/InstallerWindow.h"
 
+#include <commctrl.h>
+
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerPages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
+#include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Language.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/KeyboardNavigation.h"
+#include "VornLib/gui/MessageBox.h"
 #include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/telemetry/Analytics.h"
@@ -50,6 +56,29 @@ Window* FindDescendant(const Window* window, uint16_t name) {
             return found;
     }
     return nullptr;
+}
+
+// How often the hidden wizard looks whether its elevated copy has ended.
+constexpr UINT_PTR kElevatedCopyTimer = 1;
+constexpr UINT kElevatedCopyMilliseconds = 100;
+
+// The language the wizard speaks, first of the lookup order that the setup
+// has texts for; empty when none is (the copy then finds its own).
+String WizardLanguage() {
+    const ResourceCache& cache = ResourceCache::Instance();
+    for (const uint32_t index :
+         {cache.chosenLanguage(), cache.systemLanguage(), cache.defaultLanguage()}) {
+        if (index != kLanguageNeutral && IsSetupLanguage(LanguageCode(index)))
+            return LanguageCode(index);
+    }
+    return String();
+}
+
+// Wine elevates without a prompt; with VORNSETUP_TEST_DECLINE_ELEVATION set,
+// tests have the user decline it.
+bool ElevationDeclinedByTest() {
+    wchar_t value[4] = {};
+    return GetEnvironmentVariableW(L"VORNSETUP_TEST_DECLINE_ELEVATION", value, 4) > 0;
 }
 
 } // namespace
@@ -153,9 +182,12 @@ void InstallerWindow::created() {
             text->setTitle(
                 Format(Localized(u"#InstallLabel").data(), {manifest_.displayVersion()}));
     }
-    // "/Passive": the copy at once, without a question before it.
-    showPage(
-        page(IsPassive(AppRuntime::instance().commandLine()) ? u"FileTransferPage" : u"MainPage"));
+    // "/Passive": the copy at once, without a question before it; so too
+    // for the elevated copy of a wizard whose user has chosen.
+    CommandLine& commandLine = AppRuntime::instance().commandLine();
+    const bool copyAtOnce = IsPassive(commandLine) || commandLine.hasSwitch(u"OptionsChosen");
+    showPage(page(copyAtOnce ? u"FileTransferPage" : u"MainPage"));
+    updateShield();
     if (AnalyticsTracker* analytics = Analytics()) {
         const String application =
             manifest_.tag.isEmpty() ? manifest_.name : manifest_.name + u" " + manifest_.tag;
@@ -193,6 +225,60 @@ void InstallerWindow::runApplication() {
         (void)ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
 }
 
+bool InstallerWindow::handsOff() const {
+    return manifest_.scopeChoiceOffered && manifest_.scope == InstallScope::Machine &&
+           OperatingSystemLevel() >= kWindowsVista;
+}
+
+void InstallerWindow::updateShield() {
+    Window* install = FindDescendant(this, WindowNameId(u"InstallCmd"));
+    if (install && install->handle())
+        SendMessageW(install->handle(), BCM_SETSHIELD, 0, handsOff() && !IsProcessElevated());
+}
+
+void InstallerWindow::handOff() {
+    // The options page takes its choices as the main page hides.
+    InstallerPage* mainPage = current_;
+    if (mainPage && mainPage->handle())
+        ShowWindow(mainPage->handle(), SW_HIDE);
+    // The elevated copy holds the application's mutex while it installs.
+    ReleaseApplicationMutex();
+    WizardChoices choices;
+    choices.installFolder = manifest_.installFolder;
+    choices.programGroup = manifest_.programGroup;
+    for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
+        choices.shortcuts[choice] = manifest_.chosenShortcuts[choice];
+    choices.language = WizardLanguage();
+    const String arguments = HandOffArguments(AppRuntime::instance().commandLine(), choices,
+                                              SetupReport::Instance().childSwitches());
+    // The copy's window shows the progress the user waits for.
+    AllowSetForegroundWindow(ASFW_ANY);
+    Log(LogEvent::Elevation, u"starting the elevated copy:" + arguments);
+    const Result started =
+        ElevationDeclinedByTest()
+            ? kResultCancelled
+            : ShellLaunchElevatedStart(ExecutablePath().data(), arguments.data(), &elevatedCopy_);
+    if (started != kResultOk) {
+        // A declined prompt has touched nothing: the user may choose again.
+        Log(LogEvent::Elevation, u"the elevated copy did not start: {0}", {int32_t(started)});
+        (void)HoldApplicationMutex(manifest_);
+        showPage(mainPage);
+        (void)ShowMessageBox(u"RightsRefused", FormatArgument(manifest_.displayName()), handle());
+        return;
+    }
+    ShowWindow(handle(), SW_HIDE);
+    SetTimer(handle(), kElevatedCopyTimer, kElevatedCopyMilliseconds, nullptr);
+}
+
+void InstallerWindow::elevatedCopyTick() {
+    Result child = kResultOk;
+    if (WaitForLaunched(&elevatedCopy_, 0, &child) != kResultOk)
+        return;
+    KillTimer(handle(), kElevatedCopyTimer);
+    AppRuntime::instance().setExitCode(int32_t(AfterElevatedCopy(child)));
+    destroy();
+}
+
 void InstallerWindow::onInstallerMessage(WPARAM command, LPARAM detail) {
     if (const Outcome* outcome = OutcomeOf(command, Result(detail))) {
         outcome_ = outcome;
@@ -217,7 +303,10 @@ void InstallerWindow::onInstallerMessage(WPARAM command, LPARAM detail) {
         requestClose();
         break;
     case kStartInstallation:
-        showPage(page(u"FileTransferPage"));
+        if (handsOff())
+            handOff();
+        else
+            showPage(page(u"FileTransferPage"));
         break;
     case kEnableInstall:
     case kDisableInstall:
@@ -234,6 +323,12 @@ bool InstallerWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* r
     switch (message) {
     case kInstallerMessage:
         onInstallerMessage(w, l);
+        *result = 0;
+        return true;
+    case WM_TIMER:
+        if (w != kElevatedCopyTimer)
+            break;
+        elevatedCopyTick();
         *result = 0;
         return true;
     case WM_ACTIVATE:
@@ -255,6 +350,9 @@ bool InstallerWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* r
 }
 
 void InstallerWindow::requestClose() {
+    // Hidden while the elevated copy installs: that copy's window closes.
+    if (elevatedCopy_)
+        return;
     // While files are copied, closing is a cancel request that asks first.
     if (auto* transfer = dynamic_cast<FileTransferPage*>(current_)) {
         if (!transfer->mayClose())

@@ -3,12 +3,21 @@
 // program ends, through the installer's private message posted to the main
 // window. The main window remembers the current page and the control that
 // had the focus.
+//
+// Where the options page offers the choice of scope, this wizard runs with
+// the user's rights. Install "just for me" copies here; Install "for all
+// users" (the button then carries the shield) starts an elevated copy of the
+// setup with the choices made ("/OptionsChosen", InstallerSwitches.h), which
+// opens on the copy page and shows its own end page while this window hides
+// and waits, then ends as a launcher does. A declined elevation prompt
+// brings the options back with a message, nothing touched.
 #pragma once
 
 #include <memory>
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerMessages.h"
+#include "VornLib/core/Win32Handles.h"
 #include "VornLib/gui/MainWindow.h"
 
 namespace vornsetup {
@@ -73,6 +82,9 @@ public:
     void post(WPARAM command);
     // The transfer's outcome on show; null before the transfer ended.
     const Outcome* outcome() const { return outcome_; }
+    // The shield on Install when installing will ask for rights: the
+    // elevated copy of "for all users", in a process that is not elevated.
+    void updateShield();
 
 protected:
     void created() override;
@@ -82,11 +94,17 @@ protected:
 private:
     void onInstallerMessage(WPARAM command, LPARAM detail);
     void runApplication();
+    // Whether Install starts the elevated copy rather than the copy here.
+    bool handsOff() const;
+    void handOff();
+    void elevatedCopyTick();
 
     InstallManifest& manifest_;
     InstallerPage* current_ = nullptr;
     const Outcome* outcome_ = nullptr;
     HWND focus_ = nullptr;
+    // The elevated copy this hidden wizard waits for.
+    vorn::KernelHandle elevatedCopy_;
 };
 
 } // namespace vornsetup

@@ -12,6 +12,21 @@ String Switch(InstallScope scope) {
 
 } // namespace
 
+bool ScopeChoiceOffered(const InstallManifest& manifest, CommandLine& commandLine, bool quiet) {
+    for (const char16_t* decided :
+         {InstallScopeWord(InstallScope::Machine), InstallScopeWord(InstallScope::User), u"Passive",
+          u"LaunchedAsAdministrator"}) {
+        if (commandLine.hasSwitch(decided))
+            return false;
+    }
+    return manifest.scopeRule.userMayChoose && !quiet && !manifest.installed;
+}
+
+String FolderAfterScopeChange(const String& shown, const String& oldDefault,
+                              const String& newDefault) {
+    return shown.compareIgnoringCase(oldDefault.data()) == 0 ? newDefault : shown;
+}
+
 const char16_t* ScopeDescription(InstallScope scope) {
     return scope == InstallScope::User ? u"just for you" : u"for all users";
 }

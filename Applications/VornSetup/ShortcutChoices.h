@@ -3,6 +3,8 @@
 // ("Data/Xml/Preferences.xml"), the value of the uninstall entry that
 // remembers the choice for the next installation (so that nothing of the
 // setup's own outlives the removal), and the folder the shortcut goes into.
+// The box's name is also the switch ("/CreateDesktopShortcut:0") by which a
+// launcher's wizard hands the choice to its elevated copy.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,7 @@ struct ShortcutChoice {
     const char16_t* box;        // "CreateDesktopShortcut"
     const char16_t* preference; // "/User/Global/InstallOptions/CreateDesktopShortcut"
     const char16_t* entryValue; // "VornLib.CreateDesktopShortcut", 1 or 0
-    vorn::String (*folder)();   // the user's desktop; empty when unknown
+    vorn::String (*folder)();   // the user's desktop; empty when unknown (null on the host)
 };
 
 extern const ShortcutChoice kShortcutChoices[kShortcutChoiceCount];

@@ -410,8 +410,9 @@ Result TransferWorker::run() {
         transaction_.cleanUp();
         // 42 tells the launcher; a per-user setup has none and is the
         // process its caller waits for: it ends with 0, as a launcher does.
-        if (manifest_.scope == InstallScope::Machine)
-            AppRuntime::instance().setExitCode(int32_t(kExitInstalled));
+        // (The wizard's process began with 8, as if cancelled.)
+        AppRuntime::instance().setExitCode(
+            manifest_.scope == InstallScope::Machine ? int32_t(kExitInstalled) : 0);
     } else {
         rollBack();
     }

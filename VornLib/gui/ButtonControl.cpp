@@ -18,6 +18,8 @@ ButtonControl::ButtonControl(uint32_t kind) : SystemControl(L"Button") {
 
 CheckBoxControl::CheckBoxControl() : ButtonControl(BS_AUTOCHECKBOX | WS_GROUP) {}
 
+RadioButtonControl::RadioButtonControl() : ButtonControl(BS_AUTORADIOBUTTON) {}
+
 GroupBoxControl::GroupBoxControl() : ButtonControl(BS_GROUPBOX) {
     // A frame around other controls is no stop of the tab key.
     setStyle(style() & ~uint32_t(WS_TABSTOP));

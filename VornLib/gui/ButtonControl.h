@@ -1,10 +1,10 @@
-// ButtonControl: the platform's "Button" class as push button, check box and
-// group box. A click reaches the parent the platform's own way, as WM_COMMAND
-// with the button's name identifier (its control identifier) and code 0, so a
-// button named after a command runs that command. A button may carry a
-// picture, and a child "Menu" element makes it a split button whose arrow
-// opens that menu below the button; the chosen command goes to the parent
-// like a click.
+// ButtonControl: the platform's "Button" class as push button, check box,
+// radio button and group box. Radio buttons tick each other off within their
+// group, which begins at the one marked "FirstOfGroup". A click reaches the parent the platform's
+// own way, as WM_COMMAND with the button's name identifier (its control identifier) and code 0, so
+// a button named after a command runs that command. A button may carry a picture, and a child
+// "Menu" element makes it a split button whose arrow opens that menu below the button; the chosen
+// command goes to the parent like a click.
 #pragma once
 
 #include <memory>
@@ -32,7 +32,8 @@ public:
     void setChecked(bool checked);
 
 protected:
-    // `kind`: the BS_ type of the element ("Button", "CheckBox", "GroupBox").
+    // `kind`: the BS_ type of the element ("Button", "CheckBox", "RadioButton",
+    // "GroupBox").
     explicit ButtonControl(uint32_t kind);
 
     // "Type" (5 unless "DefaultButton" or "PushCheckButton"),
@@ -55,6 +56,11 @@ private:
 class CheckBoxControl : public ButtonControl {
 public:
     CheckBoxControl();
+};
+
+class RadioButtonControl : public ButtonControl {
+public:
+    RadioButtonControl();
 };
 
 class GroupBoxControl : public ButtonControl {

@@ -53,6 +53,7 @@ const WindowKind kStandardKinds[] = {
     {u"Slider", Make<SliderControl>},
     {u"Button", Make<ButtonControl>},
     {u"CheckBox", Make<CheckBoxControl>},
+    {u"RadioButton", Make<RadioButtonControl>},
     {u"GroupBox", Make<GroupBoxControl>},
     {u"EditBox", Make<EditBoxControl>},
     {u"ProgressBar", Make<ProgressBarControl>},

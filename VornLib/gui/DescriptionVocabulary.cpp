@@ -298,9 +298,9 @@ const ElementRule* const kStatusBarChildren[] = {&kSection};
 
 // The window kinds, each built on its base; made once, in place.
 struct Catalogue {
-    ElementRule window, container, staticText, picture, slider, button, checkBox, groupBox, list,
-        comboBox, editWords, editBox, richEdit, toolBar, statusBar, controlBar, dockWindow, url,
-        hint, separator, propertySheet, progressBar, tabs, dialog, browseDialog;
+    ElementRule window, container, staticText, picture, slider, button, checkBox, radioButton,
+        groupBox, list, comboBox, editWords, editBox, richEdit, toolBar, statusBar, controlBar,
+        dockWindow, url, hint, separator, propertySheet, progressBar, tabs, dialog, browseDialog;
     std::vector<const ElementRule*> kinds;
 };
 
@@ -316,6 +316,8 @@ void Fill(Catalogue& c) {
                     VORN_KINDS(kButtonMenu));
     c.checkBox = Kind(u"CheckBox", &c.button, VORN_NO_ATTRIBUTES, ChildRule::Listed,
                       VORN_KINDS(kButtonMenu));
+    c.radioButton = Kind(u"RadioButton", &c.button, VORN_NO_ATTRIBUTES, ChildRule::Listed,
+                         VORN_KINDS(kButtonMenu));
     c.groupBox = Kind(u"GroupBox", &c.button, VORN_NO_ATTRIBUTES, ChildRule::Listed,
                       VORN_KINDS(kButtonMenu));
     c.list = Kind(u"List", window, VORN_ATTRIBUTES(kListAttributes), ChildRule::Listed,
@@ -344,11 +346,11 @@ void Fill(Catalogue& c) {
     c.tabs.childExtraCount = Count(kPictureIndex);
     c.dialog = Kind(u"DialogBox", window, VORN_ATTRIBUTES(kDialogAttributes));
     c.browseDialog = Kind(u"BrowseFolderDialog", &c.dialog, VORN_ATTRIBUTES(kBrowseAttributes));
-    c.kinds = {&c.container, &c.staticText, &c.picture,   &c.slider,        &c.button,
-               &c.checkBox,  &c.groupBox,   &c.list,      &c.comboBox,      &c.editBox,
-               &c.richEdit,  &c.toolBar,    &c.statusBar, &c.controlBar,    &c.dockWindow,
-               &c.url,       &c.hint,       &c.separator, &c.propertySheet, &c.progressBar,
-               &c.tabs};
+    c.kinds = {&c.container,   &c.staticText,  &c.picture,  &c.slider,    &c.button,
+               &c.checkBox,    &c.radioButton, &c.groupBox, &c.list,      &c.comboBox,
+               &c.editBox,     &c.richEdit,    &c.toolBar,  &c.statusBar, &c.controlBar,
+               &c.dockWindow,  &c.url,         &c.hint,     &c.separator, &c.propertySheet,
+               &c.progressBar, &c.tabs};
 }
 
 const Catalogue& TheCatalogue() {

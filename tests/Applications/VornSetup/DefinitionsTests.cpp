@@ -329,6 +329,7 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"WelcomeTitle",
                                            u"WelcomeInfoURL",
                                            u"InstallFolderLabel",
+                                           u"InstallScopeLabel",
                                            u"SpaceRequired",
                                            u"SuccessMessage",
                                            u"RunButton",
@@ -347,10 +348,10 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"DamagedSetupMessage",
                                            u"UpdateCanceledMessage",
                                            u"UpdateKeptNote"};
-const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",    u"NotInstalled",
-                                               u"UninstallConfirmation",   u"UninstallSucceed",
-                                               u"CancelConfirmation",      u"SetupAlreadyRunning",
-                                               u"UpdateCancelConfirmation"};
+const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",     u"NotInstalled",
+                                               u"UninstallConfirmation",    u"UninstallSucceed",
+                                               u"CancelConfirmation",       u"SetupAlreadyRunning",
+                                               u"UpdateCancelConfirmation", u"RightsRefused"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");

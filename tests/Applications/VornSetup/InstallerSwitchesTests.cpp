@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "TestText.h"
 
@@ -57,6 +58,15 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         {u"setup.exe /InstallFolder:C:Tools", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:\\\\server\\share\\App", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:", vorn::kResultBadPath, u"/InstallFolder needs a value"},
+        // What a wizard hands to its elevated copy, judged like the options page.
+        {u"setup.exe /OptionsChosen /ProgramGroup:\"Games\\Demo\" /CreateDesktopShortcut:0 "
+         u"/CreateQuickLaunchShortcut:1",
+         vorn::kResultOk, nullptr},
+        {u"setup.exe /CreateDesktopShortcut:yes", vorn::kResultInvalidArgument,
+         u"/CreateDesktopShortcut takes 0 or 1"},
+        {u"setup.exe /CreateQuickLaunchShortcut", vorn::kResultInvalidArgument, u"needs a value"},
+        {u"setup.exe /ProgramGroup:\\Demo", vorn::kResultBadPath,
+         u"The program group \"\\Demo\" is refused"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(vorn::ToPrintable(test.commandLine));
@@ -93,6 +103,46 @@ TEST(InstallerSwitches, TheElevatedCopyGetsWhatWasGivenAndItsOwnSwitches) {
               ChildArguments(false, passive, u" /Log:\"C:\\Work\\setup.log\""));
     EXPECT_TRUE(IsPassive(passive));
     EXPECT_FALSE(IsPassive(plain));
+}
+
+TEST(InstallerSwitches, TheWizardHandsItsChoicesToTheElevatedCopy) {
+    CommandLine given;
+    given.parse(u"setup.exe /InstallFolder:C:\\Old /Language:fr /DataCollection:Off");
+    WizardChoices choices;
+    choices.installFolder = u"C:\\Program Files (x86)\\Demo";
+    choices.programGroup = u"Games\\Demo";
+    choices.shortcuts[kDesktopShortcut] = false;
+    choices.language = u"de";
+    const String arguments = HandOffArguments(given, choices, u" /Log:\"C:\\Work\\setup.log\"");
+    // The choices replace the folder and language given; the rest goes on.
+    EXPECT_EQ(String(u" -AllowMultipleInstances -LaunchedAsAdministrator -AllUsers -OptionsChosen"
+                     u" -DataCollection:\"Off\" -InstallFolder:\"C:\\Program Files (x86)\\Demo\""
+                     u" -ProgramGroup:\"Games\\Demo\" -CreateDesktopShortcut:0"
+                     u" -CreateQuickLaunchShortcut:1 -Language:\"de\""
+                     u" /Log:\"C:\\Work\\setup.log\""),
+              arguments);
+
+    // The copy reads them back as they were chosen, and accepts them.
+    CommandLine copy;
+    copy.parse((u"setup.exe" + arguments).data());
+    String message;
+    EXPECT_EQ(vorn::kResultOk, CheckInstallerCommandLine(copy, &message))
+        << vorn::ToPrintable(message.data());
+    InstallManifest manifest;
+    manifest.programGroup = u"Earlier";
+    manifest.applyHandedOnChoices(copy);
+    manifest.applyDefaults(nullptr, u"C:\\Program Files (x86)");
+    String folder;
+    EXPECT_TRUE(copy.switchValue(u"InstallFolder", &folder));
+    EXPECT_EQ(choices.installFolder, folder);
+    EXPECT_EQ(choices.programGroup, manifest.programGroup);
+    EXPECT_FALSE(manifest.chosenShortcuts[kDesktopShortcut]);
+    EXPECT_TRUE(manifest.chosenShortcuts[kQuickLaunchShortcut]);
+    EXPECT_TRUE(copy.hasSwitch(u"OptionsChosen"));
+
+    // Without a language of the wizard's, the one given goes on.
+    choices.language = String();
+    EXPECT_NE(-1, HandOffArguments(given, choices, String()).find(u" -Language:\"fr\""));
 }
 
 } // namespace

@@ -114,5 +114,53 @@ TEST(ScopeChoice, ARefusedRuleStopsTheSetupInOneLine) {
     EXPECT_NE(-1, message.find(u"\"Everyone\""));
 }
 
+TEST(ScopeChoice, TheWizardOffersItOnlyWhereNothingElseChose) {
+    struct Offer {
+        const char16_t* commandLine;
+        bool userMayChoose;
+        bool installed;
+        bool quiet;
+        bool offered;
+    };
+    const Offer offers[] = {
+        {u"setup.exe", true, false, false, true},
+        {u"setup.exe", false, false, false, false},
+        // A switch, a quiet or passive setup and an existing installation
+        // have decided already; the elevated copy's launcher has chosen.
+        {u"setup.exe /allusers", true, false, false, false},
+        {u"setup.exe /CurrentUser", true, false, false, false},
+        {u"setup.exe", true, false, true, false},
+        {u"setup.exe /Passive", true, false, false, false},
+        {u"setup.exe", true, true, false, false},
+        {u"setup.exe -LaunchedAsAdministrator", true, false, false, false},
+    };
+    for (const Offer& test : offers) {
+        SCOPED_TRACE(ToPrintable(test.commandLine));
+        InstallManifest manifest;
+        manifest.scopeRule.userMayChoose = test.userMayChoose;
+        manifest.installed = test.installed;
+        CommandLine commandLine;
+        commandLine.parse(test.commandLine);
+        EXPECT_EQ(test.offered, ScopeChoiceOffered(manifest, commandLine, test.quiet));
+    }
+}
+
+TEST(ScopeChoice, TheFolderFollowsTheChoiceUntilTheUserTypesOne) {
+    const String machine = DefaultInstallFolder(u"C:\\Program Files (x86)", u"Tool");
+    const String user =
+        DefaultInstallFolder(u"C:\\Users\\Ann\\AppData\\Local\\Programs\\", u"Tool");
+    EXPECT_EQ(String(u"C:\\Program Files (x86)\\Tool"), machine);
+    EXPECT_EQ(String(u"C:\\Users\\Ann\\AppData\\Local\\Programs\\Tool"), user);
+    EXPECT_EQ(user, FolderAfterScopeChange(machine, machine, user));
+    EXPECT_EQ(machine, FolderAfterScopeChange(user, user, machine));
+    // The proposal as the user left it, only the letters' case changed.
+    EXPECT_EQ(user, FolderAfterScopeChange(u"c:\\program files (x86)\\TOOL", machine, user));
+    // A folder of the user's own stays, even one inside the other scope's place.
+    EXPECT_EQ(String(u"D:\\Tools\\Tool"),
+              FolderAfterScopeChange(u"D:\\Tools\\Tool", machine, user));
+    EXPECT_EQ(String(u"C:\\Program Files (x86)\\Tool2"),
+              FolderAfterScopeChange(u"C:\\Program Files (x86)\\Tool2", machine, user));
+}
+
 } // namespace
 } // namespace vornsetup

@@ -80,10 +80,16 @@ for language in "${languages[@]}"; do
   check "$language: the options page" shows "$shown" "$(text CreateDesktopShortcut)"
   seen "$shown"; shot "$language-3-options"
 
+  check "$language: the choice of scope" shows "$shown" "$(text ScopeCurrentUser)"
+
   # Install, a photograph of the copy under way, and a close while it runs:
-  # one driver run, so that the copy is still going on.
+  # one driver run as soon as the copy page is on show, so that the copy is
+  # still going on. "for all users" is installed by the elevated copy, whose
+  # window shows that page while the wizard that started it hides.
   question="$title - $(text CancelTitle)"
-  drive "$prefix" "$title" --click "$(text InstallButton)" --shot "$(windows_path "$work/copying.bmp")" \
+  drive "$prefix" "$title" --click "$(text InstallButton)" >/dev/null
+  wait_for_text "$prefix" "$title" "$(text FileTransferText)" 30 >/dev/null
+  drive "$prefix" "$title" --shot "$(windows_path "$work/copying.bmp")" \
     --close --window "$question" >/dev/null; code=$?
   convert "$work/copying.bmp" "$shots/wizard-$language-4-copying.png" 2>/dev/null
   check "$language: closing while copying asks \"$question\" ($code)" test "$code" -eq 0

@@ -10,7 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
 # beside another test that shows windows, and its pictures show only its own.
 if [ -n "${VORN_OWN_DISPLAY:-}" ]; then
   source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib.sh"
-  VORN_XVFB_PID=""; start_xvfb
+  start_xvfb
 fi
 
 # The command lines of the programs matching a pattern that run in this prefix

@@ -54,7 +54,7 @@ done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # "best median cpu-of-best" of a label's runs.
-figures() { sort -n "$WORK/$1" | awk '{w[NR] = $1; c[NR] = $2} END {printf "%s %s %s", w[1], w[int((NR + 1) / 2)], c[1]}'; }
+figures() { sort -n "$WORK/$1" | awk '{w[NR] = $1; c[NR] = $2} END {printf "%s %s %s\n", w[1], w[int((NR + 1) / 2)], c[1]}'; }
 read -r best7 median7 cpu7 < <(figures 7z)
 read -r bestx medianx cpux < <(figures extract)
 printf '%-28s %8s %8s %8s\n' "" "best s" "median s" "CPU s"

@@ -152,27 +152,33 @@ size[vorn]=$(stat -c %s "$WORK/VornSetup.exe")
 size[lzma]=$(stat -c %s "$WORK/NsisLzmaSetup.exe")
 size[zlib]=$(stat -c %s "$WORK/NsisZlibSetup.exe")
 
-host_row() { # row, output folder, command...
-    local row=$1 out=$2 run time kib
-    shift 2
-    complete[$row]=1
-    for run in $(seq "$RUNS"); do
-        rm -rf "$out"
-        read -r time kib < <(measure "$@")
-        seconds[$row]=$(best "${seconds[$row]:-}" "$time")
-        peak[$row]=$(most "${peak[$row]:-}" "$kib")
-        verify "$out" "$row, run $run" || complete[$row]=0
-    done
-    rm -rf "$out"
+# One timed run of a host row into a folder of its own. The outputs stay
+# until every host run is done: creating thousands of files right after
+# thousands were deleted costs the file system far more (ext4 looks at each
+# recently freed inode), which would weigh on whichever row came second.
+host_run() { # row, run, output folder, command...
+    local row=$1 run=$2 out=$3 time kib
+    shift 3
+    sync
+    read -r time kib < <(measure "$@")
+    seconds[$row]=$(best "${seconds[$row]:-}" "$time")
+    peak[$row]=$(most "${peak[$row]:-}" "$kib")
+    verify "$out" "$row, run $run" || complete[$row]=0
 }
 echo "host extraction..."
 read -r packing[7z] _ < <(cd "$WORK/app" && measure "$SEVENZIP" a -bd "$WORK/app.7z" .)
 size[7z]=$(stat -c %s "$WORK/app.7z")
-host_row 7z "$WORK/out-7z" "$SEVENZIP" x -bd -y -o"$WORK/out-7z" "$WORK/app.7z"
 read -r packing[extract] _ < <(measure "$VORNPACK" pack "$WORK/app" -o "$WORK/app.container" --quiet)
 size[extract]=$(stat -c %s "$WORK/app.container")
-host_row extract "$WORK/out-extract" "$VORNPACK" extract "$WORK/app.container" \
-    "$WORK/out-extract" --names "$WORK/names.txt"
+complete[7z]=1
+complete[extract]=1
+# In turn, run after run, so that both rows see the same load.
+for run in $(seq "$RUNS"); do
+    host_run 7z "$run" "$WORK/out-7z-$run" "$SEVENZIP" x -bd -y -o"$WORK/out-7z-$run" "$WORK/app.7z"
+    host_run extract "$run" "$WORK/out-extract-$run" "$VORNPACK" extract "$WORK/app.container" \
+        "$WORK/out-extract-$run" --names "$WORK/names.txt"
+done
+rm -rf "$WORK"/out-7z-* "$WORK"/out-extract-*
 
 # Wine: one template prefix, a fresh copy of it per installation.
 echo "preparing Wine prefixes (not timed)..."

@@ -50,7 +50,8 @@ constexpr Command kCommands[] = {
     {u"check-xml", CheckXml, u"check-xml <file>..."},
     {u"pack", Pack, u"pack <folder> -o <container> [--quiet] [--jobs N]", true},
     {u"list", List, u"list <container-or-setup> [--names <folder-or-list>]"},
-    {u"extract", Extract, u"extract <container-or-setup> <folder> --names <folder-or-list>"},
+    {u"extract", Extract,
+     u"extract <container-or-setup> <folder> --names <folder-or-list> [--jobs N]"},
     {u"verify", Verify, u"verify <container-or-setup>"},
     {u"setup", Setup,
      u"setup --app <folder> --definitions <folder> -o <Setup.exe> "

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/ContainerCheck.h"
 #include "Tools/VornPack/ContainerFile.h"
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Packing.h"
+#include "Tools/VornPack/ParallelEncoder.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/EntryReadAhead.h"
@@ -25,9 +27,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint32_t kCopyChunk = 4u << 20;
-// Threads that decode entries while the main thread writes: two keep both
-// cores of a small machine busy, since decoding costs more than writing.
-constexpr uint32_t kExtractLanes = 2;
+constexpr uint32_t kChunksPerLane = 3;
+// Threads that decode entries while the main thread writes ("--jobs N", by
+// default one a core): each holds one decoded group (at most 64 MiB) and its
+// chunks, so their number is bounded whatever N is.
+constexpr uint32_t kMaxExtractLanes = 8;
 
 // Names from a folder (its files) or from a list file (one UTF-8 name a line).
 Result LoadNames(const String& source, std::vector<String>* names, String* message) {
@@ -187,9 +191,14 @@ int Extract(const Arguments& arguments) {
     const char16_t* kCommand = u"extract";
     OptionReader options(arguments);
     String namesSource;
+    String jobsText;
     options.value(u"--names", &namesSource);
+    uint32_t jobs = DefaultJobs();
+    const bool jobsGiven = options.value(u"--jobs", &jobsText);
     if (!options.complete() || options.rest().size() != 2 || namesSource.isEmpty())
         return Usage(kCommand);
+    if (jobsGiven && !ParseJobs(jobsText, &jobs))
+        return Fail(kCommand, JobsError(jobsText), vorn::kResultInvalidArgument);
     const String& path = options.rest()[0];
     std::vector<String> names;
     String message;
@@ -224,15 +233,21 @@ int Extract(const Arguments& arguments) {
     // The members of a solid group one after another, so that it is decoded once.
     std::vector<uint64_t> units;
     SortByUnit(container.mount(), &present, &units);
+    // The files are the same whatever the number of lanes: each entry is read
+    // whole by one lane, and written in the order above.
+    uint32_t distinctUnits = 0;
+    for (size_t i = 0; i < units.size(); ++i)
+        distinctUnits += i == 0 || units[i] != units[i - 1];
+    const uint32_t lanes = std::max(1u, std::min({jobs, kMaxExtractLanes, distinctUnits}));
     // Each lane decodes with a reader of its own: a container serves one
     // entry at a time.
     std::vector<std::unique_ptr<ContainerFile>> readers;
-    for (uint32_t lane = 0; lane < kExtractLanes; ++lane) {
+    for (uint32_t lane = 0; lane < lanes; ++lane) {
         readers.emplace_back(new ContainerFile);
         if ((result = readers.back()->open(path)) != vorn::kResultOk)
             return Fail(kCommand, Format(u"cannot mount \"{0}\"", {path}), result);
     }
-    vorn::EntryReadAhead source(kCopyChunk, 3, kExtractLanes);
+    vorn::EntryReadAhead source(kCopyChunk, kChunksPerLane, lanes);
     result = source.start(
         uint32_t(present.size()),
         [&](uint32_t index, uint32_t lane, std::unique_ptr<vorn::Stream>* out) {
@@ -247,6 +262,7 @@ int Extract(const Arguments& arguments) {
         return Fail(kCommand, u"cannot start reading", result);
     uint32_t extracted = 0;
     uint64_t bytes = 0;
+    std::set<fs::path> knownFolders;
     for (const String& name : present) {
         uint64_t size = 0;
         result = source.nextEntry(&size);
@@ -256,11 +272,14 @@ int Extract(const Arguments& arguments) {
         }
         const fs::path file = target / PathOf(name);
         std::error_code error;
-        for (fs::path parent = file.parent_path();
-             !parent.empty() && parent != parent.parent_path() && !fs::exists(parent, error);
-             parent = parent.parent_path())
-            created.insert(created.begin(), parent); // outermost first, removed last
-        fs::create_directories(file.parent_path(), error);
+        // Folders are looked at once each: thousands of files share a few.
+        if (knownFolders.insert(file.parent_path()).second) {
+            for (fs::path parent = file.parent_path();
+                 !parent.empty() && parent != parent.parent_path() && !fs::exists(parent, error);
+                 parent = parent.parent_path())
+                created.insert(created.begin(), parent); // outermost first, removed last
+            fs::create_directories(file.parent_path(), error);
+        }
         const bool existed = fs::exists(file, error);
         OutputFile output(file);
         message = Format(u"cannot extract \"{0}\"", {name});

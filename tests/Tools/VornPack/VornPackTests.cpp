@@ -245,11 +245,39 @@ TEST(VornPack, VerifyNamesEveryDamagedEntryAndExtractWritesNoneOfThem) {
         // What extract wrote before the damaged entry goes again; nothing is
         // left under a name or half-written.
         const fs::path target = scratch.path() / "out";
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(22, Extract({Text(container), Text(target), u"--names", Text(source)}));
-        testing::internal::GetCapturedStderr();
-        EXPECT_TRUE(!fs::exists(target) || FilesUnder(target).empty());
+        for (const char16_t* jobs : {u"1", u"4"}) {
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(22, Extract({Text(container), Text(target), u"--names", Text(source),
+                                   u"--jobs", jobs}));
+            testing::internal::GetCapturedStderr();
+            EXPECT_TRUE(!fs::exists(target) || FilesUnder(target).empty());
+        }
     }
+}
+
+TEST(VornPack, ExtractWritesTheSameFilesOnAnyNumberOfThreads) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    FillSource(source);
+    // More groups than lanes: each kind of file a group of its own.
+    for (int i = 0; i < 6; ++i)
+        vorn::WriteWholeFile(source / "Lib" / ("part" + std::to_string(i) + ".dat"),
+                             vorn::SampleMixed(200000 + i));
+    const fs::path container = scratch.path() / "payload.bin";
+    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--quiet"}));
+    for (const char16_t* jobs : {u"1", u"2", u"8"}) {
+        SCOPED_TRACE(int(jobs[0]));
+        const fs::path target = scratch.path() / "out";
+        ASSERT_EQ(
+            0, Extract({Text(container), Text(target), u"--names", Text(source), u"--jobs", jobs}));
+        ExpectSameTrees(source, target);
+        fs::remove_all(target);
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(5, Extract({Text(container), Text(scratch.path() / "out"), u"--names", Text(source),
+                          u"--jobs", u"0"}));
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fs::exists(scratch.path() / "out"));
 }
 
 TEST(VornPack, ExtractRefusesNamesThatLeaveTheFolder) {

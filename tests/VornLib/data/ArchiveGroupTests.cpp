@@ -120,6 +120,52 @@ TEST(ArchiveGroups, EveryMemberReadsBackWhateverItsGroupsKindAndFilter) {
     EXPECT_GT(decoding, 3u);
 }
 
+// How a reader from before groups selects an entry: the header's checksum,
+// its packed size against the container, then a switch on the low three
+// bits of the compression field that decodes the kinds it knew (0 to 5) and
+// refuses any other with 3 before a byte of data is read.
+Result SelectAsReaderBeforeGroups(const std::vector<uint8_t>& bytes, uint64_t offset) {
+    constexpr uint16_t kKindsKnownBeforeGroups[] = {0, 1, 2, 3, 4, 5};
+    EntryHeader header;
+    if (header.parse(bytes.data() + offset) != header.checksum)
+        return kResultChecksumMismatch;
+    if (header.packedSize > bytes.size() - offset - EntryHeader::kSize)
+        return kResultEndOfData;
+    for (const uint16_t kind : kKindsKnownBeforeGroups) {
+        if ((header.compression & 7) == kind)
+            return kResultOk;
+    }
+    return kResultUnsupportedFormat;
+}
+
+TEST(ArchiveGroups, ReadersBeforeGroupsRefuseEveryGroupedFileWithUnsupported) {
+    const std::vector<uint8_t> bytes = BuildGroups(SampleGroups());
+    // The headers are those such readers accept: they reach the kind.
+    ArchiveHeader archive;
+    const uint32_t expected = archive.parse(bytes.data());
+    ASSERT_EQ(expected, archive.checksum);
+    EXPECT_EQ(0x0300, archive.formatVersion);
+    EXPECT_EQ(0x1010, archive.formatCode);
+    std::vector<const char16_t*> names = {u"copy/app.exe"};
+    for (const Group& group : SampleGroups()) {
+        for (const Member& member : group.members)
+            names.push_back(member.name);
+    }
+    for (const char16_t* name : names) {
+        SCOPED_TRACE(ToPrintable(name));
+        const uint64_t member = EntryHeaderOffset(bytes, name);
+        EntryHeader header;
+        header.parse(bytes.data() + member);
+        EXPECT_EQ(0x0300, header.formatVersion);
+        EXPECT_EQ(0x1012, header.formatCode);
+        // A member's data is its locator, a group's is its own stream: either
+        // read as a file would be wrong bytes, so both are refused.
+        EXPECT_EQ(kResultUnsupportedFormat, SelectAsReaderBeforeGroups(bytes, member));
+        EXPECT_EQ(kResultUnsupportedFormat,
+                  SelectAsReaderBeforeGroups(bytes, GroupOffset(bytes, name)));
+    }
+}
+
 TEST(ArchiveGroups, UnitsKeepAGroupsMembersTogether) {
     const std::vector<uint8_t> bytes = BuildGroups(SampleGroups());
     GrowableStream container(bytes);

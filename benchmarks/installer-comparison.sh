@@ -7,6 +7,9 @@
 # file by file with the source before its figure prints; the best of RUNS
 # counts. Extra rows: host extraction of a solid 7z archive by 7z x and of a
 # container (packed as setup packs, in solid groups) by VornPack extract.
+# One more Wine row, not a competitor: our setup packed with --method store,
+# which decodes nothing: what writing the files costs under Wine alone, the
+# floor below which no compressed installer's time can go here.
 #
 #   [RUNS=2] [PAYLOAD=generated|debian] benchmarks/installer-comparison.sh [megabytes, default 100] [VornPack] [VornSetup stub]
 #
@@ -113,6 +116,8 @@ else
     identical="DIFFERENT"
 fi
 rm -f "$WORK/VornSetup1.exe"
+read -r packing[stored] _ < <(measure "$VORNPACK" setup --app "$WORK/app" --definitions \
+    "$WORK/definitions" --stub "$STUB" -o "$WORK/VornStoredSetup.exe" --quiet --method store)
 
 # The same work as our setup: the files, an uninstaller, an uninstall entry
 # and one shortcut; the uninstaller removes them again.
@@ -151,6 +156,7 @@ done
 size[vorn]=$(stat -c %s "$WORK/VornSetup.exe")
 size[lzma]=$(stat -c %s "$WORK/NsisLzmaSetup.exe")
 size[zlib]=$(stat -c %s "$WORK/NsisZlibSetup.exe")
+size[stored]=$(stat -c %s "$WORK/VornStoredSetup.exe")
 
 # One timed run of a host row into a folder of its own. The outputs stay
 # until every host run is done: creating thousands of files right after
@@ -253,15 +259,17 @@ echo "installing..."
 wine_row vorn "$WORK/VornSetup.exe" 0 "" /Quiet "/InstallFolder:$INSTALL_FOLDER"
 wine_row lzma "$WORK/NsisLzmaSetup.exe" 0 Uninstall.exe /S "/D=$INSTALL_FOLDER"
 wine_row zlib "$WORK/NsisZlibSetup.exe" 0 Uninstall.exe /S "/D=$INSTALL_FOLDER"
+wine_row stored "$WORK/VornStoredSetup.exe" 0 "" /Quiet "/InstallFolder:$INSTALL_FOLDER"
 
 echo
 printf '%-34s %9s %7s %7s %7s %10s %10s %9s\n' installer "install s" "MB/s" "x LZMA" "x zlib" \
     "setup MiB" "packing s" "peak MiB"
-for row in vorn lzma zlib 7z extract; do
+for row in vorn lzma zlib stored 7z extract; do
     case $row in
         vorn) label="VornSetup /Quiet (Wine)" ;;
         lzma) label="NSIS /SOLID lzma /S (Wine)" ;;
         zlib) label="NSIS zlib /S (Wine)" ;;
+        stored) label="VornSetup stored, the floor (Wine)" ;;
         7z) label="7z x, solid archive (host)" ;;
         extract) label="VornPack extract (host)" ;;
     esac

@@ -36,6 +36,17 @@ listed_links() { # prefix -> the shortcuts that the uninstall entry lists, as fi
     sed -n 's/.*REG_SZ *C:\\//p' | tr '\\' / | sed "s|^|$1/drive_c/|" | sort
 }
 
+# Install from the options page, then the success page's Close: the wizard
+# started as $setup_pid ends with 0.
+install_and_close() { # prefix what-the-exit-code-check-says
+  drive "$1" "$title" --click Install >/dev/null
+  shown="$(wait_for_text "$1" "$title" 'VornDemo has been installed successfully.' 60)"
+  check "the success page says so" shows "$shown" 'VornDemo has been installed successfully.'
+  drive "$1" "$title" --click Close >/dev/null
+  exit_code_of "$setup_pid" 30; code=$?
+  check "$2 ($code)" test "$code" -eq 0
+}
+
 echo "== a quiet installation, for comparison"
 reference="$(fresh_prefix reference)"
 setup "$reference" /Quiet
@@ -129,12 +140,7 @@ check "a typed folder stays when \"$just_me\" is chosen" test "$(edit_after "$sh
 drive "$prefix" "$title" --click "$all_users" >/dev/null
 check "the desktop box is no longer ticked" test "$(state_of "$shown" 'Create a shortcut on the desktop')" = enabled
 shot 6-options-changed
-drive "$prefix" "$title" --click Install >/dev/null
-shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
-check "the success page follows" shows "$shown" 'VornDemo has been installed successfully.'
-drive "$prefix" "$title" --click Close >/dev/null
-exit_code_of "$setup_pid" 30; code=$?
-check "the launcher ends with 0 ($code)" test "$code" -eq 0
+install_and_close "$prefix" "the launcher ends with 0"
 check "the files are in the typed folder" cmp -s "$prefix/drive_c/Tools/VornDemo/VornDemo.exe" "$work/app/VornDemo.exe"
 check "nothing went to the default folder" test ! -e "$(program_files "$prefix")"
 check "the entry records the folder" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)" = 'C:\Tools\VornDemo'
@@ -415,12 +421,7 @@ shown="$(drive "$prefix" "$title" --controls)"
 check "the folder proposed is in %LOCALAPPDATA%\\Programs" grep -q "$user_folder" <<<"$(edit_after "$shown" "$folder_label")"
 check "\"$just_me\" is selected" test "$(state_of "$shown" "$just_me")|$(state_of "$shown" "$all_users")" = 'enabled,checked|enabled'
 shot 18-options-current-user
-drive "$prefix" "$title" --click Install >/dev/null
-shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
-check "the success page says so" shows "$shown" 'VornDemo has been installed successfully.'
-drive "$prefix" "$title" --click Close >/dev/null
-exit_code_of "$setup_pid" 30; code=$?
-check "Close ends the setup with 0 ($code)" test "$code" -eq 0
+install_and_close "$prefix" "Close ends the setup with 0"
 check "the trace shows the setup's launches (the /Install hand-off)" grep -q 'parm=L"/Install"' "$work/user-trace.txt"
 check "no elevated copy was started" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/user-trace.txt"
 check "nothing was started with the verb runas" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/user-trace.txt"

@@ -157,17 +157,18 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     if (result != kResultOk)
         return AsPayloadFailure(result);
     Log(LogEvent::File, u"{0} ({1} bytes)", {entry.relativePath, entry.size});
-    const String destinationPath = JoinPath(manifest_.installFolder, entry.relativePath);
+    const String written = transaction_.copyPath(entry.relativePath);
     // Nested files may lie beyond the platform's 260-character limit.
-    PartialFile partial(LongPath(destinationPath));
+    PartialFile partial(LongPath(JoinPath(manifest_.installFolder, entry.relativePath)),
+                        LongPath(written));
     // Its folder is made first, once for all its files; a folder that cannot
     // be made that way is left to the create below and its fallback.
-    (void)folders.make(ParentFolder(destinationPath));
+    (void)folders.make(ParentFolder(written));
     FileStream destination;
     result = destination.openWrite(partial.path().data());
     if (result == kResultBadPath) {
         // When the folder cannot be made, its reason is the one to report.
-        result = CreateFolderTree(ParentFolder(destinationPath));
+        result = CreateFolderTree(ParentFolder(written));
         if (result == kResultOk)
             result = destination.openWrite(partial.path().data());
     }

@@ -32,6 +32,10 @@ String WithoutSeparator(const String& folder) {
     return folder.isEmpty() ? folder : folder.left(folder.length() - 1);
 }
 
+bool Exists(const String& path) {
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
 // A program of an installation, run as the installer runs it: elevated per
 // machine, with the user's own rights per user. Its "/Quiet /Update" is
 // waited for (the entry it deletes at its end must be gone before another is
@@ -79,11 +83,26 @@ Result UpdateTransaction::start(const InstallManifest& manifest) {
     // What is in the way is known before anything changes.
     previous_ = InstalledProductOf(PlacesOf(scope_).uninstallRoot, UninstallEntryPath(uuid_));
     company_ = manifest.company;
+    // A folder that is not there yet is written whole under a name of its own
+    // and renamed into place in one step: one rename where each file would
+    // take one, and nothing to look for in its way. A partial folder left by
+    // an earlier run is not written into: its stray files would go into
+    // place with the new ones.
+    newFolder_ = IsAbsolute(next_.folder) && !Exists(next_.folder) && !Exists(partialFolder());
     // Without a record, an interrupted installation could not be undone:
     // nothing is begun.
     const Result result = journal_.start(next_, company_);
     step_ = result == kResultOk ? UpdateStep::Copying : UpdateStep::None;
     return result;
+}
+
+String UpdateTransaction::partialFolder() const {
+    return WithoutSeparator(next_.folder) + PartialFile::kSuffix + u'\\';
+}
+
+String UpdateTransaction::copyPath(const String& relative) const {
+    return newFolder_ ? JoinPath(partialFolder(), relative)
+                      : JoinPath(next_.folder, relative) + PartialFile::kSuffix;
 }
 
 std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
@@ -97,8 +116,10 @@ std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
     }
     if (IsAbsolute(previous_.program))
         paths.push_back({previous_.program, false});
-    for (const String& relative : next_.files)
-        paths.push_back({JoinPath(next_.folder, relative), true});
+    if (!newFolder_) {
+        for (const String& relative : next_.files)
+            paths.push_back({JoinPath(next_.folder, relative), true});
+    }
     for (const String& shortcut : previous_.shortcuts) {
         if (IsAbsolute(shortcut))
             paths.push_back({shortcut, false});
@@ -169,6 +190,19 @@ Result UpdateTransaction::moveAside() {
 }
 
 Result UpdateTransaction::putInPlace() {
+    if (newFolder_) {
+        // A folder made meanwhile may hold a file where a new one goes: it
+        // is nobody's to replace, nor (in a roll-back of this step) to
+        // delete. Then the step is not begun.
+        if (Exists(next_.folder)) {
+            for (const String& relative : next_.files) {
+                if (Exists(JoinPath(next_.folder, relative)))
+                    return kResultAlreadyExists;
+            }
+        }
+        record(UpdateStep::PuttingInPlace);
+        return putFolderInPlace();
+    }
     record(UpdateStep::PuttingInPlace);
     for (const String& relative : next_.files) {
         const String destination = JoinPath(next_.folder, relative);
@@ -177,6 +211,25 @@ Result UpdateTransaction::putInPlace() {
         if (result != kResultOk)
             return result;
     }
+    return kResultOk;
+}
+
+// Should the one rename fail (the folder was made meanwhile, or a program
+// holds one of its files), each file is moved on its own.
+Result UpdateTransaction::putFolderInPlace() {
+    const String partial = partialFolder();
+    if (MoveFileWithinVolume(WithoutSeparator(partial), WithoutSeparator(next_.folder), false) ==
+        kResultOk)
+        return kResultOk;
+    FolderMaker folders;
+    for (const String& relative : next_.files) {
+        const String destination = JoinPath(next_.folder, relative);
+        (void)folders.make(ParentFolder(destination));
+        const Result result = MoveFileWithinVolume(JoinPath(partial, relative), destination, false);
+        if (result != kResultOk)
+            return result;
+    }
+    (void)RemoveEmptyFolderTree(WithoutSeparator(partial));
     return kResultOk;
 }
 
@@ -217,7 +270,7 @@ void UpdateTransaction::undoRegistration() {
     // files and shortcuts are this transaction's).
     (void)UninstallEntry(uuid_, scope_).remove();
     {
-        UninstallEntry entry(uuid_);
+        UninstallEntry entry(uuid_, scope_);
         (void)entry.key().writeText(kInstallFolderValue, next_.folder.data());
         (void)entry.key().writeText(kUninstallProgramValue, next_.program.data());
     }
@@ -243,6 +296,13 @@ void UpdateTransaction::removeNewFiles() {
         }
     }
     RemoveEmptyFolder(folder);
+    // What a new folder's copy wrote, wherever it had got to.
+    const String partial = partialFolder();
+    if (Exists(partial)) {
+        for (const String& relative : next_.files)
+            DeleteFileW(Wide(LongPath(JoinPath(partial, relative)).data()));
+        (void)RemoveEmptyFolderTree(WithoutSeparator(partial));
+    }
     // A folder made for the company goes too when nothing else is in it.
     const int32_t company = company_.isEmpty() ? -1 : folder.find(company_.data());
     if (company >= 0)

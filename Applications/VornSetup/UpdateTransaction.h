@@ -5,8 +5,11 @@
 // later one (after a kill): every step is undone by renames back and by the
 // programs' own registration switches, never by guesswork.
 //   Copying           new files are written beside their places, under
-//                     "<name>.VornLib-partial"; the previous installation is
-//                     untouched and keeps working.
+//                     "<name>.VornLib-partial"; into a folder that is not
+//                     there yet, the whole folder is written under
+//                     "<folder>.VornLib-partial" instead, files under their
+//                     own names. The previous installation is untouched and
+//                     keeps working.
 //   RemovingPrevious  the previous uninstall entry is copied into the journal;
 //                     its lists are taken out of it and its program's
 //                     "/Quiet /Update" takes away what only it knows (file
@@ -18,7 +21,8 @@
 //                     renamed to "<name>.VornLib-previous" (same volume: one
 //                     step each; contents, dates and attributes go along).
 //                     Undone by renaming them back.
-//   PuttingInPlace    the new files take their places. Undone by deleting them.
+//   PuttingInPlace    the new files take their places (a new folder by one
+//                     rename of the whole). Undone by deleting them.
 //   Registering       the new entry, the new program's "/Install", the
 //                     shortcuts (recorded before they are made). Undone by the
 //                     new program's "/Quiet /Update" and deleting the shortcuts.
@@ -50,6 +54,8 @@ public:
 
     // The steps, in order; each result but 0 is for rollBack.
     Result start(const InstallManifest& manifest);
+    // Where the copy writes a new file before it is put in place.
+    String copyPath(const String& relative) const;
     // What lies in the way can be moved: a file that another program holds
     // open (27), a folder where a file goes (17). Changes nothing.
     Result checkInTheWay() const;
@@ -75,6 +81,8 @@ private:
         bool newFile;
     };
     std::vector<InTheWay> inTheWay() const;
+    String partialFolder() const;
+    Result putFolderInPlace();
     void record(UpdateStep step);
     void undoRegistration();
     void removeNewFiles();
@@ -87,6 +95,9 @@ private:
     InstalledProduct next_;
     InstalledProduct previous_;
     String company_;
+    // The installation folder was not there: it is written whole, as the
+    // partial folder, and nothing can be in the way of its files.
+    bool newFolder_ = false;
 };
 
 } // namespace vornsetup

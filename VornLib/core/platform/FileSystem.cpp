@@ -118,6 +118,9 @@ Result RemoveEmptyFolderTree(const String& folder) {
 PartialFile::PartialFile(const String& destination)
     : destination_(destination), path_(destination + kSuffix) {}
 
+PartialFile::PartialFile(const String& destination, const String& path)
+    : destination_(destination), path_(path) {}
+
 PartialFile::~PartialFile() {
     if (!path_.isEmpty())
         DeleteFileW(Wide(path_.data()));

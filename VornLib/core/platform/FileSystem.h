@@ -61,6 +61,8 @@ public:
 
     // `destination` as the platform calls take it (a long path for deep files).
     explicit PartialFile(const String& destination);
+    // Written at `path`, a partial name of the caller's choice.
+    PartialFile(const String& destination, const String& path);
     ~PartialFile();
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;

@@ -339,6 +339,11 @@ fs::path Partial(const fs::path& path) {
     return fs::path(path.u16string() + u".VornLib-partial");
 }
 
+// Where a folder that was not there is written until all its files are.
+fs::path PartialFolder(const fs::path& folder) {
+    return Partial(folder.parent_path() / folder.filename());
+}
+
 class TransferWorkerTest : public ::testing::Test {
 protected:
     void SetUp() override { MountPayload(); }
@@ -357,11 +362,11 @@ TEST_F(TransferWorkerTest, FilesArriveWithTheirBytesDatesAndFolders) {
     ASSERT_EQ(0u, worker.copyFiles());
     EXPECT_EQ(TransferState::Running, worker.state()) << "registration follows";
     const fs::path folder = InstallFolder(manifest);
-    // Complete, but beside their places until every file is there.
-    EXPECT_FALSE(Exists(folder / "Readme.txt"));
-    EXPECT_TRUE(Exists(Partial(folder / "Readme.txt")));
+    // Complete, but in a folder beside its place until every file is there.
+    EXPECT_FALSE(Exists(folder));
+    EXPECT_TRUE(Exists(PartialFolder(folder) / "Readme.txt"));
     ASSERT_EQ(0u, worker.placeFiles());
-    EXPECT_FALSE(Exists(Partial(folder / "Readme.txt")));
+    EXPECT_FALSE(Exists(PartialFolder(folder)));
     for (size_t i = 0; i < manifest.files.size(); ++i) {
         const std::string name =
             fs::path(std::u16string(manifest.files[i].relativePath.data())).generic_string();
@@ -480,13 +485,14 @@ TEST_F(TransferWorkerTest, MissingSourceFailsAndRollBackRemovesEverything) {
     EXPECT_FALSE(manifest.files[3].copied);
     EXPECT_FALSE(fs::exists(folder / "Missing.bin"));
     EXPECT_FALSE(fs::exists(folder / "Data"));
-    EXPECT_TRUE(fs::exists(Partial(folder / "Bin" / "Tools" / "Helper.dll")));
+    EXPECT_TRUE(fs::exists(PartialFolder(folder) / "Bin" / "Tools" / "Helper.dll"));
     EXPECT_FALSE(fs::exists(folder / "Bin" / "Tools" / "Helper.dll")) << "none takes its place";
 
     worker.rollBack();
     EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
     EXPECT_FALSE(fs::exists(folder / "Bin")) << "emptied nested folders go";
     EXPECT_FALSE(fs::exists(folder)) << "the empty install folder goes";
+    EXPECT_FALSE(fs::exists(PartialFolder(folder)));
     EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co")) << "the empty company folder goes";
     EXPECT_TRUE(fs::is_directory(scratch.path())) << "nothing above the company folder";
 }
@@ -541,7 +547,8 @@ TEST_F(TransferWorkerTest, DamagedEntryFailsAndLeavesNoPartialFile) {
     EXPECT_FALSE(manifest.files[1].copied) << "marked only once in place";
     const fs::path folder = InstallFolder(manifest);
     EXPECT_FALSE(fs::exists(folder / "Damaged.bin")) << "no half-written file under its name";
-    EXPECT_FALSE(fs::exists(folder / "Damaged.bin.VornLib-partial")) << "the unfinished file goes";
+    EXPECT_FALSE(fs::exists(PartialFolder(folder) / "Damaged.bin")) << "the unfinished file goes";
+    EXPECT_TRUE(fs::exists(PartialFolder(folder) / "Readme.txt")) << "until the roll-back";
 
     worker.rollBack();
     EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
@@ -726,7 +733,7 @@ TEST_F(TransferWorkerTest, CancelAnsweredYesStopsAfterTheChunk) {
     EXPECT_FALSE(manifest.files[2].copied);
     const fs::path folder = InstallFolder(manifest);
     EXPECT_FALSE(fs::exists(folder / "Big.bin"));
-    EXPECT_FALSE(fs::exists(folder / "Big.bin.VornLib-partial"));
+    EXPECT_FALSE(fs::exists(PartialFolder(folder) / "Big.bin")) << "the unfinished file goes";
     EXPECT_FALSE(fs::exists(folder / "Data"));
     EXPECT_FALSE(worker.requestCancel(&Confirm, &answer)) << "still cancelling";
     EXPECT_EQ(1, answer.asked);

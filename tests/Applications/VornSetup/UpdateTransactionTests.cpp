@@ -142,17 +142,21 @@ protected:
                          (scratch.path() / "Desktop" / "Demo.lnk").u16string().c_str()});
     }
 
-    // The copy: version 2's files beside their places.
-    void CopyNext() {
-        Write(folder / "Demo.exe.VornLib-partial", "program 2", 2024);
-        Write(folder / "Help" / "Readme.txt.VornLib-partial", "readme 2", 2024);
-        Write(folder / "Added" / "New.txt.VornLib-partial", "added in 2", 2024);
+    // The copy: version 2's files where the transaction has them written
+    // (beside their places, or in the partial folder of a new folder).
+    void CopyNext(const UpdateTransaction& transaction) {
+        const auto at = [&transaction](const char16_t* relative) {
+            return fs::path(std::u16string(transaction.copyPath(relative).data()));
+        };
+        Write(at(u"Demo.exe"), "program 2", 2024);
+        Write(at(u"Help\\Readme.txt"), "readme 2", 2024);
+        Write(at(u"Added\\New.txt"), "added in 2", 2024);
     }
 
     // Up to and with `last`, as the worker takes them.
     void StepTo(UpdateTransaction& transaction, UpdateStep last) {
         ASSERT_EQ(0u, transaction.start(manifest));
-        CopyNext();
+        CopyNext(transaction);
         if (last >= UpdateStep::RemovingPrevious) {
             ASSERT_EQ(0u, transaction.checkInTheWay());
             ASSERT_EQ(0u, transaction.removePrevious());
@@ -207,6 +211,9 @@ TEST_P(UpdateInterrupted, ThePreviousInstallationIsBackExactly) {
               UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path()));
     EXPECT_EQ(entry, KeyOf(scope, entryPath));
+    const vorn::InstallScope other =
+        scope == vorn::InstallScope::User ? vorn::InstallScope::Machine : vorn::InstallScope::User;
+    EXPECT_EQ("(none)", KeyOf(other, entryPath)) << "nothing in the other scope's hive";
     EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
     EXPECT_FALSE(UpdateTransaction::Recover(uuid, scope, kProgramLimit))
         << "nothing left to recover";
@@ -232,6 +239,78 @@ TEST_F(UpdateTransactionTest, AnInstallationOverNothingIsUndoneToNothing) {
     EXPECT_TRUE(UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path()));
     EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists());
+}
+
+// A folder that was not there is written whole beside its place and put in
+// place by one rename; interrupted at any step, nothing of it is left.
+class NewFolderInterrupted : public UpdateTransactionTest,
+                             public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending>> {
+};
+
+TEST_P(NewFolderInterrupted, NothingIsLeft) {
+    fs::create_directories(scratch.path() / "Menu");
+    const std::string files = FilesOf(scratch.path());
+    const fs::path partial = scratch.path() / "Vorn Test Co" / "Demo.VornLib-partial";
+    {
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
+        StepTo(transaction, std::get<0>(GetParam()));
+        if (std::get<0>(GetParam()) == UpdateStep::Copying) {
+            EXPECT_TRUE(vorn::ReadWholeFile(partial / "Help" / "Readme.txt") == Bytes("readme 2"));
+            EXPECT_FALSE(fs::exists(folder)) << "nothing stands at its place yet";
+        } else {
+            EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
+            EXPECT_FALSE(fs::exists(partial)) << "renamed whole";
+        }
+        if (std::get<1>(GetParam()) == Ending::RolledBack)
+            transaction.rollBack();
+    }
+    EXPECT_EQ(std::get<1>(GetParam()) == Ending::Killed,
+              UpdateTransaction::Recover(uuid, scope, kProgramLimit));
+    EXPECT_EQ(files, FilesOf(scratch.path())) << "the company folder made for it goes too";
+    EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, NewFolderInterrupted,
+                         ::testing::Combine(::testing::Values(UpdateStep::Copying,
+                                                              UpdateStep::PuttingInPlace,
+                                                              UpdateStep::Registering),
+                                            ::testing::Values(Ending::Killed, Ending::RolledBack)));
+
+// A folder made while the files were copied takes them one by one, beside
+// what was put there; a partial folder an earlier run left is never
+// written into, so that its strays do not go into place.
+TEST_F(UpdateTransactionTest, ANewFolderMadeMeanwhileTakesTheFilesOneByOne) {
+    UpdateTransaction transaction(uuid, scope, kProgramLimit);
+    StepTo(transaction, UpdateStep::MovingAside);
+    Write(folder / "Notes.txt", "the user's", 2022);
+    ASSERT_EQ(0u, transaction.putInPlace());
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
+    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co" / "Demo.VornLib-partial"));
+    transaction.rollBack();
+    EXPECT_FALSE(fs::exists(folder / "Added"));
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
+}
+
+TEST_F(UpdateTransactionTest, AFileMadeMeanwhileWhereANewOneGoesIsKept) {
+    UpdateTransaction transaction(uuid, scope, kProgramLimit);
+    StepTo(transaction, UpdateStep::MovingAside);
+    Write(folder / "Help" / "Readme.txt", "someone else's", 2022);
+    EXPECT_EQ(14u, transaction.putInPlace());
+    transaction.rollBack();
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("someone else's"));
+    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co" / "Demo.VornLib-partial"));
+}
+
+TEST_F(UpdateTransactionTest, ALeftOverPartialFolderIsNotWrittenInto) {
+    const fs::path partial = scratch.path() / "Vorn Test Co" / "Demo.VornLib-partial";
+    Write(partial / "Stray.txt", "from a run nobody recovered", 2023);
+    UpdateTransaction transaction(uuid, scope, kProgramLimit);
+    StepTo(transaction, UpdateStep::PuttingInPlace);
+    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
+    EXPECT_FALSE(fs::exists(folder / "Stray.txt"));
+    transaction.rollBack();
+    EXPECT_FALSE(fs::exists(folder));
 }
 
 // After the commit point the new version stays, whether the setup that
@@ -292,7 +371,7 @@ TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     const std::string entry = KeyOf(scope, entryPath);
     UpdateTransaction transaction(uuid, scope, kProgramLimit);
     ASSERT_EQ(0u, transaction.start(manifest));
-    CopyNext();
+    CopyNext(transaction);
     const HANDLE holder = CreateFileW((folder / "Old" / "Removed.txt").c_str(), GENERIC_READ, 0,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);

@@ -158,10 +158,10 @@ size[lzma]=$(stat -c %s "$WORK/NsisLzmaSetup.exe")
 size[zlib]=$(stat -c %s "$WORK/NsisZlibSetup.exe")
 size[stored]=$(stat -c %s "$WORK/VornStoredSetup.exe")
 
-# One timed run of a host row into a folder of its own. The outputs stay
-# until every host run is done: creating thousands of files right after
+# One timed run of a host row into a folder of its own. Nothing is deleted
+# until every row has run: creating thousands of files in the minutes after
 # thousands were deleted costs the file system far more (ext4 looks at each
-# recently freed inode), which would weigh on whichever row came second.
+# recently freed inode), which would weigh on whichever row came next.
 host_run() { # row, run, output folder, command...
     local row=$1 run=$2 out=$3 time kib
     shift 3
@@ -184,7 +184,6 @@ for run in $(seq "$RUNS"); do
     host_run extract "$run" "$WORK/out-extract-$run" "$VORNPACK" extract "$WORK/app.container" \
         "$WORK/out-extract-$run" --names "$WORK/names.txt"
 done
-rm -rf "$WORK"/out-7z-* "$WORK"/out-extract-*
 
 # Wine: one template prefix, a fresh copy of it per installation.
 echo "preparing Wine prefixes (not timed)..."
@@ -194,11 +193,17 @@ WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenu
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
 WINEPREFIX="$template" wineserver -w
 "$root/cmake/wine-isolate.sh" "$template"
+# Every prefix is copied before the first installation, and the copies are
+# on disk, so that no installer runs while they are written out.
+ROWS="vorn lzma zlib stored"
+for row in $ROWS; do
+    for run in $(seq "$RUNS"); do cp -a "$template" "$WORK/prefix-$row-$run"; done
+done
+sync
 # A running notepad keeps Wine's desktop process up, as a logged-on user's
 # session does; otherwise its start-up would count for the first installer.
 fresh_prefix() { # name
     local prefix="$WORK/prefix-$1"
-    cp -a "$template" "$prefix"
     WINEPREFIX="$prefix" wineserver -p120 >/dev/null 2>&1 </dev/null
     "$RUN" "$prefix" cmd.exe /c exit >/dev/null 2>&1 </dev/null
     "$RUN" "$prefix" notepad.exe >/dev/null 2>&1 </dev/null &
@@ -240,7 +245,7 @@ wine_row() { # row, setup, exit code of success, extra file in the folder, argum
     shift 4
     complete[$row]=1
     for run in $(seq "$RUNS"); do
-        prefix=$(fresh_prefix "$row")
+        prefix=$(fresh_prefix "$row-$run")
         start_poller "$WORK/$row.poll" "$(basename "$setup")"
         start=$(now)
         "$RUN" "$prefix" "$setup" "$@" >/dev/null 2>&1 </dev/null && code=0 || code=$?
@@ -251,7 +256,6 @@ wine_row() { # row, setup, exit code of success, extra file in the folder, argum
         verify "$prefix/drive_c/Bench/App" "$row, run $run" "$extra" && [ "$code" = "$success" ] ||
             complete[$row]=0
         WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-        rm -rf "$prefix"
     done
 }
 echo "installing..."

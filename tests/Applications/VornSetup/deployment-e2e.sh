@@ -349,12 +349,13 @@ end_scenario "$prefix"
 
 echo "== the log of an installation killed in the middle of the copy (${SECONDS}s)"
 prefix="$(fresh_prefix killed)"
-installed="$(program_files "$prefix")"
+# A new folder is written whole beside its place until every file is there.
+partial="$(program_files "$prefix")"; partial="${partial%/}.VornLib-partial"
 "$run" "$prefix" "$work/ManySetup.exe" /Quiet '/Log:C:\Deploy\killed.log' >/dev/null 2>&1 </dev/null &
 launcher=$!
 # Both processes of the setup in this prefix, the launcher first, once half
 # the files are in place: as a power cut would.
-killed="$(python3 - "$prefix" "$installed" "$((many_files / 2))" <<'PY'
+killed="$(python3 - "$prefix" "$partial" "$((many_files / 2))" <<'PY'
 import os, signal, sys, time
 prefix, folder, half = sys.argv[1], sys.argv[2], int(sys.argv[3])
 def setups():
@@ -388,9 +389,9 @@ judge_log "$log" | head -5
 events="$(events_of "$log")"
 check "its last line is the file being written" grep -q '^File Data/' <<<"$(tail -1 <<<"$events")"
 check "no result: the setup never ended" test -z "$(grep '^Result ' <<<"$events")"
-# Until the whole copy is done, files are finished beside their places.
-check "every file the log names before it is finished with its size" test -z "$(judge_files "$log" "$installed" 1 .VornLib-partial)"
-check "and the log names each file in place" test "$(grep -c '^File ' <<<"$events")" -ge "$(find "$installed" -type f ! -name '*.VornLib-partial' | wc -l)"
+# Until the whole copy is done, files are finished in the partial folder.
+check "every file the log names before it is finished with its size" test -z "$(judge_files "$log" "$partial" 1)"
+check "and the log names each file written" test "$(grep -c '^File ' <<<"$events")" -ge "$(find "$partial" -type f | wc -l)"
 rm -rf "$prefix"
 
 finish_checks

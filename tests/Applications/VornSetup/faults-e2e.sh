@@ -64,11 +64,13 @@ finish_prefix "$prefix"
 
 prefix="$(fresh_prefix killed)"
 installed="$(program_files "$prefix")"
+# A new folder is written whole beside its place until every file is there.
+partial="${installed%/}.VornLib-partial"
 "$run" "$prefix" "$work/BigSetup.exe" /Quiet >/dev/null 2>&1 </dev/null &
 launcher=$!
 # The elevated copy of this prefix, killed a little past half the bytes: in
 # the middle of the second large file.
-killed="$(python3 - "$prefix" "$installed" "$total_bytes" "$(dirname "$0")" <<'PY'
+killed="$(python3 - "$prefix" "$partial" "$total_bytes" "$(dirname "$0")" <<'PY'
 import os, sys, time, signal
 prefix, folder, total = sys.argv[1], sys.argv[2], int(sys.argv[3])
 sys.path.insert(0, sys.argv[4])
@@ -96,13 +98,13 @@ wait "$launcher" 2>/dev/null
 WINEPREFIX="$prefix" wineserver -w
 check "the elevated installer was killed halfway ($killed)" test -n "$killed"
 # What the user finds after the kill alone.
-found="$( (cd "$installed" 2>/dev/null && find . -type f -printf '%p %s %TY-%Tm-%Td %TH:%TM:%.2TS\n') | sort)"
+found="$( (cd "$partial" 2>/dev/null && find . -type f -printf '%p %s %TY-%Tm-%Td %TH:%TM:%.2TS\n') | sort)"
 echo "  after the kill: $(echo "$found" | grep -c .) files"; echo "$found" | sed 's/^/    /'
 # Nothing takes an installed name before every file is copied: each file is
-# complete under its partial name, but the one that was being written.
-check "no file under an installed name" test -z "$(echo "$found" | grep -v '\.VornLib-partial ' | grep .)"
-complete=$(comm -12 <(echo "$found" | sed 's/\.VornLib-partial / /') <(listing_of "$big") | grep -c .)
-unfinished="$(comm -23 <(echo "$found" | sed 's/\.VornLib-partial / /') <(listing_of "$big"))"
+# complete in the partial folder, but the one that was being written.
+check "nothing at the installation folder" test ! -e "$installed"
+complete=$(comm -12 <(echo "$found") <(listing_of "$big") | grep -c .)
+unfinished="$(comm -23 <(echo "$found") <(listing_of "$big"))"
 check "at most one unfinished file ($complete complete)" test "$(echo "$unfinished" | grep -c .)" -le 1
 check "no uninstall entry after the kill" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
 check "no program group after the kill" test ! -e "$(group_in "$prefix")"

@@ -38,7 +38,7 @@ if ! command -v makensis >/dev/null; then
     echo "installing NSIS..."
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q nsis >/dev/null
 fi
-WORK=$(mktemp -d /tmp/installer-comparison.XXXXXX)
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/installer-comparison.XXXXXX")
 POLLER=
 start_xvfb
 cleanup() {

@@ -25,11 +25,16 @@ add_library(vorn_lzma_sdk STATIC
   ${VORN_LZMA_SDK_DIR}/LzmaDec.c ${VORN_LZMA_SDK_DIR}/LzmaEnc.c ${VORN_LZMA_SDK_DIR}/LzFind.c
   ${VORN_LZMA_SDK_DIR}/CpuArch.c ${VORN_LZMA_SDK_DIR}/Lzma2Dec.c ${VORN_LZMA_SDK_DIR}/Lzma2Enc.c
   ${VORN_LZMA_SDK_DIR}/Ppmd7.c ${VORN_LZMA_SDK_DIR}/Ppmd7Dec.c ${VORN_LZMA_SDK_DIR}/Ppmd7Enc.c
-  ${VORN_LZMA_SDK_DIR}/Alloc.c ${VORN_LZMA_SDK_DIR}/Bra.c ${VORN_LZMA_SDK_DIR}/Bra86.c)
+  ${VORN_LZMA_SDK_DIR}/Alloc.c ${VORN_LZMA_SDK_DIR}/Bra.c ${VORN_LZMA_SDK_DIR}/Bra86.c
+  # The encoder's match finder on a thread of its own: the same bytes, about
+  # twice as fast on the last group of a container, which no other work overlaps.
+  ${VORN_LZMA_SDK_DIR}/LzFindMt.c ${VORN_LZMA_SDK_DIR}/LzFindOpt.c ${VORN_LZMA_SDK_DIR}/Threads.c
+  ${VORN_LZMA_SDK_DIR}/MtCoder.c ${VORN_LZMA_SDK_DIR}/MtDec.c ${VORN_LZMA_SDK_DIR}/7zStream.c)
 # SHA-256 of the same SDK: VornPack hashes setups for package-manager manifests.
 target_sources(vorn_lzma_sdk PRIVATE ${VORN_LZMA_SDK_DIR}/Sha256.c ${VORN_LZMA_SDK_DIR}/Sha256Opt.c)
 target_include_directories(vorn_lzma_sdk SYSTEM PUBLIC ${VORN_LZMA_SDK_DIR})
-target_compile_definitions(vorn_lzma_sdk PUBLIC Z7_ST)
+find_package(Threads REQUIRED)
+target_link_libraries(vorn_lzma_sdk PUBLIC Threads::Threads)
 set_target_properties(vorn_lzma_sdk PROPERTIES POSITION_INDEPENDENT_CODE ON)
 if(VORN_FUZZ OR VORN_SANITIZE)
   target_compile_options(vorn_lzma_sdk PRIVATE -fsanitize=address)

@@ -94,7 +94,7 @@ public:
         props_.lc = int(value % 9);
         props_.lp = int(value / 9 % 5);
         props_.pb = int(value / 45);
-        props_.numThreads = 1;
+        props_.numThreads = int(settings_.matchFinderThreads);
         if (value >= 9 * 5 * 5)
             return vorn::kResultInvalidArgument;
         properties->push_back(settings_.lzmaProperties);
@@ -136,7 +136,7 @@ public:
         Lzma2EncProps_Init(&props);
         props.lzmaProps.level = 7;
         props.lzmaProps.dictSize = settings_.lzma2Dictionary;
-        props.numTotalThreads = 1;
+        props.numTotalThreads = int(settings_.matchFinderThreads);
         props.numBlockThreads_Max = 1;
         props.blockSize = LZMA2_ENC_PROPS_BLOCK_SIZE_SOLID;
         if (Lzma2Enc_SetProps(encoder_, &props) != SZ_OK)
@@ -297,8 +297,7 @@ Result EncodeBlocks(BlockCoder& coder, const uint8_t* data, size_t length,
 }
 
 // zlib's crc32 and adler32 over any length (they take 32-bit lengths).
-template <typename Update>
-uint32_t SumOf(Update update, const uint8_t* data, size_t length) {
+template <typename Update> uint32_t SumOf(Update update, const uint8_t* data, size_t length) {
     uLong sum = update(0, nullptr, 0);
     for (size_t done = 0; done < length;) {
         const uInt piece = uInt(std::min<size_t>(length - done, 1u << 30));

@@ -212,6 +212,8 @@ void ParallelEncoder::encodeGroup(const PlannedGroup& group, EncoderSettings set
     // One block, its dictionary as large as the group: all of it is one stream.
     settings.blockSize = std::max<uint32_t>(uint32_t(group.size), 1);
     settings.lzmaDictionary = settings.lzma2Dictionary = settings.blockSize;
+    // A group is one stream: the largest task, and often the last one running.
+    settings.matchFinderThreads = 2;
     const vorn::CompressionKind kind =
         method_.automatic ? vorn::CompressionKind::Lzma2 : method_.kind;
     out->result = EncodeEntry(kind, bytes.data(), bytes.size(), settings, &out->whole);

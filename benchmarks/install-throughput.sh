@@ -12,7 +12,9 @@
 #
 # Defaults: build/host/Tools/VornPack/VornPack and the win64 stub (this
 # machine's Wine runs 64-bit programs). MB/s is unpacked bytes / wall time;
-# peak MiB is the largest VmHWM of the processes running each tool.
+# peak MiB is the largest VmHWM of the processes running each tool. Nothing is
+# deleted before the end (about 1.5 GB of disk a Wine run); TMPDIR chooses where
+# it works.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 VORNPACK=$(realpath "${1:-$root/build/host/Tools/VornPack/VornPack}")
@@ -22,7 +24,7 @@ METHOD=${4:-auto}
 RUNS=${RUNS:-3}
 RUN="$root/cmake/wine-run.sh"
 SEVENZIP=$(command -v 7z || command -v 7zz) || { echo "7z/7zz not found (Debian package 7zip)"; exit 1; }
-WORK=$(mktemp -d /tmp/install-throughput.XXXXXX)
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/install-throughput.XXXXXX")
 POLLER=
 XVFB=
 cleanup() {
@@ -87,13 +89,14 @@ host_row() { # row, output folder, command...
     shift 2
     complete[$row]=1
     for run in $(seq "$RUNS"); do
-        rm -rf "$out"
         read -r time kib < <(measure "$@")
         seconds[$row]=$(best "${seconds[$row]:-}" "$time")
         peak[$row]=$(most "${peak[$row]:-}" "$kib")
         verify "$out" "$row, run $run" || complete[$row]=0
+        # Kept, under another name, until the end: ext4 makes files slowly for
+        # minutes after thousands were deleted, which would weigh on the next run.
+        mv "$out" "$out-$run"
     done
-    rm -rf "$out"
 }
 host_row 7z "$WORK/out-7z" "$SEVENZIP" x -bd -y -o"$WORK/out-7z" "$WORK/app.7z"
 # 7-Zip decodes LZMA2 on every core; the installer decodes on one thread.
@@ -189,7 +192,7 @@ wine_row() { # row, setup, exit code of success, arguments...
     shift 3
     complete[$row]=1
     for run in $(seq "$RUNS"); do
-        prefix=$(fresh_prefix "$row")
+        prefix=$(fresh_prefix "$row-$run")
         run_setup "$row" "$prefix" "$setup" "$@"
         seconds[$row]=$(best "${seconds[$row]:-}" "${seconds[$row.last]}")
         peak[$row]=$(most "${peak[$row]:-}" "$(most "$launcherPeak" "$childPeak")")
@@ -198,7 +201,6 @@ wine_row() { # row, setup, exit code of success, arguments...
         peak[$row.child]=$(most "${peak[$row.child]:-}" "$childPeak")
         verify "$installed" "$row, run $run" && [ "$setupCode" = "$success" ] || complete[$row]=0
         WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-        rm -rf "$prefix"
     done
 }
 echo "installing..."

@@ -41,6 +41,8 @@ export WINEDEBUG=-all
 
 echo "generating $MEGABYTES MiB of application files..."
 python3 "$root/benchmarks/generate-application.py" "$WORK/app" "$MEGABYTES"
+# The program the definitions declare, which a setup must carry.
+cp "$(dirname "$STUB")/../VornDemo/VornDemo.exe" "$WORK/app/"
 BYTES=$(find "$WORK/app" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 FILES=$(find "$WORK/app" -type f | wc -l)
 (cd "$WORK/app" && find . -type f | sed 's|^\./||' | sort > "$WORK/names.txt")

@@ -83,9 +83,14 @@ Result InstallerModule::start() {
     // once "for all users" is installed (InstallerWindow hands it over).
     manifest.scopeChoiceOffered =
         ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
+    // A quiet setup that has the rights already (an elevated console, a
+    // deployment tool running as the system) installs itself: a second copy
+    // would gain it nothing and cost it a process.
+    const bool elevatedCopyNeeded = !(runtime.quiet() && IsProcessElevated());
     const bool launcher = OperatingSystemLevel() >= kWindowsVista &&
                           manifest.scope == InstallScope::Machine && !manifest.scopeChoiceOffered &&
-                          !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
+                          !runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator") &&
+                          elevatedCopyNeeded;
     return launcher ? runLauncher() : runInstaller();
 }
 

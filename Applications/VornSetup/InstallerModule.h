@@ -2,10 +2,11 @@
 // program and waits for it; the installer proper holds the installed
 // application's mutex and installs, quietly or with its window. An
 // installation for the current user alone has no launcher: the setup started
-// by the user is the installer proper, with the user's own rights. Neither
-// has a setup whose wizard lets the user choose the scope: the wizard runs
-// with the user's rights, installs "just for me" itself and hands "for all
-// users" to an elevated copy, ending as a launcher does.
+// by the user is the installer proper, with the user's own rights; so is a
+// quiet setup that has administrator rights already. Nor has a setup whose
+// wizard lets the user choose the scope: the wizard runs with the user's
+// rights, installs "just for me" itself and hands "for all users" to an
+// elevated copy, ending as a launcher does.
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"

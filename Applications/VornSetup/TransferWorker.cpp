@@ -409,11 +409,13 @@ Result TransferWorker::run() {
     if (result == kResultOk) {
         PauseAt(u"Committed");
         transaction_.cleanUp();
-        // 42 tells the launcher; a per-user setup has none and is the
-        // process its caller waits for: it ends with 0, as a launcher does.
-        // (The wizard's process began with 8, as if cancelled.)
-        AppRuntime::instance().setExitCode(
-            manifest_.scope == InstallScope::Machine ? int32_t(kExitInstalled) : 0);
+        // 42 tells the launcher; a setup that installs itself (per user, or
+        // quiet with the rights already) is the process its caller waits
+        // for: it ends with 0, as a launcher does. (The wizard's process
+        // began with 8, as if cancelled.)
+        AppRuntime& runtime = AppRuntime::instance();
+        const bool elevatedCopy = runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
+        runtime.setExitCode(elevatedCopy ? int32_t(kExitInstalled) : 0);
     } else {
         rollBack();
     }

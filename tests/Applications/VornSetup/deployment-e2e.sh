@@ -353,27 +353,18 @@ prefix="$(fresh_prefix killed)"
 partial="$(program_files "$prefix")"; partial="${partial%/}.VornLib-partial"
 "$run" "$prefix" "$work/ManySetup.exe" /Quiet '/Log:C:\Deploy\killed.log' >/dev/null 2>&1 </dev/null &
 launcher=$!
-# Both processes of the setup in this prefix, the launcher first, once half
-# the files are in place: as a power cut would.
-killed="$(python3 - "$prefix" "$partial" "$((many_files / 2))" <<'PY'
+# The setup in this prefix, once half the files are in place: as a power cut
+# would.
+killed="$(python3 - "$prefix" "$partial" "$((many_files / 2))" "$(dirname "$0")" <<'PY'
 import os, signal, sys, time
 prefix, folder, half = sys.argv[1], sys.argv[2], int(sys.argv[3])
-def setups():
-    found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            command = open(f"/proc/{pid}/cmdline", "rb").read()
-            environment = open(f"/proc/{pid}/environ", "rb").read().split(b"\0")
-        except OSError:
-            continue
-        if b"ManySetup.exe" in command and f"WINEPREFIX={prefix}".encode() in environment:
-            found.append((b"LaunchedAsAdministrator" in command, int(pid)))
-    return sorted(found)
+sys.path.insert(0, sys.argv[4])
+from setup_processes import setup_processes
 deadline = time.monotonic() + 120
 while time.monotonic() < deadline:
     count = sum(len(files) for _, _, files in os.walk(folder))
     if count >= half:
-        for _, pid in setups():
+        for pid in setup_processes(prefix, "ManySetup.exe"):
             os.kill(pid, signal.SIGKILL)
         print(f"killed at {count} files")
         break

@@ -68,13 +68,13 @@ installed="$(program_files "$prefix")"
 partial="${installed%/}.VornLib-partial"
 "$run" "$prefix" "$work/BigSetup.exe" /Quiet >/dev/null 2>&1 </dev/null &
 launcher=$!
-# The elevated copy of this prefix, killed a little past half the bytes: in
-# the middle of the second large file.
+# The setup of this prefix, killed a little past half the bytes: in the
+# middle of the second large file.
 killed="$(python3 - "$prefix" "$partial" "$total_bytes" "$(dirname "$0")" <<'PY'
 import os, sys, time, signal
 prefix, folder, total = sys.argv[1], sys.argv[2], int(sys.argv[3])
 sys.path.insert(0, sys.argv[4])
-from elevated_setup import elevated
+from setup_processes import setup_processes
 def written():
     size = 0
     try:
@@ -86,9 +86,10 @@ def written():
 deadline = time.monotonic() + 120
 while time.monotonic() < deadline:
     if written() >= total // 2 + (2 << 20):
-        pid = elevated(prefix)
-        if pid:
+        pids = setup_processes(prefix, "BigSetup.exe")
+        for pid in pids:
             os.kill(pid, signal.SIGKILL)
+        if pids:
             print(f"killed at {written() >> 20} MiB")
         break
     time.sleep(0.002)
@@ -96,7 +97,7 @@ PY
 )"
 wait "$launcher" 2>/dev/null
 WINEPREFIX="$prefix" wineserver -w
-check "the elevated installer was killed halfway ($killed)" test -n "$killed"
+check "the installing setup was killed halfway ($killed)" test -n "$killed"
 # What the user finds after the kill alone.
 found="$( (cd "$partial" 2>/dev/null && find . -type f -printf '%p %s %TY-%Tm-%Td %TH:%TM:%.2TS\n') | sort)"
 echo "  after the kill: $(echo "$found" | grep -c .) files"; echo "$found" | sed 's/^/    /'

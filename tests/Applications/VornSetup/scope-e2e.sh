@@ -9,8 +9,10 @@
 # one is shown from what the setup starts: Wine's "exec" trace lists every
 # ShellExecuteEx with its verb and parameters. A launcher's elevated copy
 # carries "-LaunchedAsAdministrator"; a per-user setup starts no such copy
-# and nothing with the verb "runas", and the per-machine run beside it shows
-# the copy that the check looks for.
+# and nothing with the verb "runas". A quiet per-machine setup that has the
+# rights already (every process has them under Wine) starts none either, and
+# the trace of its "/Install" hand-off shows that the trace sees what it
+# starts.
 # shellcheck source-path=SCRIPTDIR
 # shellcheck disable=SC2016,SC1003 # single quotes hold Windows paths and texts for bash -c
 set -uo pipefail
@@ -118,7 +120,8 @@ echo "== for the current user over an installation for all users: refused"
 prefix="$(fresh_prefix machine)"
 traced_setup "$prefix" "$work/machine-trace.txt" /Quiet; code=$?
 check "the per-machine setup exits 0" test "$code" -eq 0
-check "it did start its elevated copy (the trace sees one)" grep -q 'LaunchedAsAdministrator' "$work/machine-trace.txt"
+check "having the rights, it installed itself: no elevated copy" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/machine-trace.txt"
+check "the trace sees what it started: the hand-off" grep -q 'verb=L"open" file=L"C:\\\\Program Files (x86)\\\\VornDemo\\\\VornDemo.exe" parm=L"/Install"' "$work/machine-trace.txt"
 files_mid="$(files_of "$prefix")"
 refused_setup "$prefix" /Quiet /CurrentUser
 check "it ends with 14" test "$code" -eq 14

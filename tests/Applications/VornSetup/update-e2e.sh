@@ -161,8 +161,8 @@ kill_at() { # prefix point
     "$run" "$prefix" "$work/Setup2.exe" /Quiet >/dev/null 2>&1 </dev/null &
   launcher=$!
   for _ in $(seq 1 600); do [ -e "$(pause_file "$prefix")" ] && break; sleep 0.1; done
-  [ -e "$(pause_file "$prefix")" ] && pid="$(python3 "$(dirname "$0")/elevated_setup.py" "$prefix")"
-  [ -n "$pid" ] && kill -9 "$pid"
+  [ -e "$(pause_file "$prefix")" ] && pid="$(python3 "$(dirname "$0")/setup_processes.py" "$prefix" Setup2.exe)"
+  [ -n "$pid" ] && kill -9 $pid
   wait "$launcher" 2>/dev/null
   WINEPREFIX="$prefix" wineserver -w
   rm -f "$(pause_file "$prefix")"

@@ -1,8 +1,9 @@
 // The installer's file transfer in-process: files come out of containers built
 // in memory and mounted into the process's resource file system, and land in a
 // scratch folder under the temporary folder. Covers bytes, dates and folders,
-// the chunked progress, failures with their roll-back, and cancellation.
-#include <gtest/gtest.h>
+// the chunked progress, failures with their roll-back, files in the way,
+// long paths and the hand-off.
+#include "TransferWorkerTestSupport.h"
 
 #include "VornLib/core/Win32.h"
 
@@ -10,221 +11,18 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
-#include <iostream>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "Applications/VornSetup/TransferWorker.h"
 #include "TestText.h"
-#include "Tools/VornPack/ContainerWriter.h"
-#include "Tools/VornPack/EntryEncoder.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Win32Handles.h"
-#include "VornLib/core/XmlDocument.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
-#include "VornLib/data/DataTestSupport.h"
 #include "VornLib/data/FileStream.h"
-#include "VornLib/data/ResourceFileSystem.h"
 
-namespace vornsetup {
+namespace vornsetup::transfertests {
 namespace {
-
-using vorn::CompressionKind;
-using vorn::DateTime;
-using vorn::GrowableStream;
-using vorn::ScratchFolder;
-namespace fs = std::filesystem;
-
-constexpr uint64_t kMiB = 1u << 20;
-
-// String entries by key, in one language.
-class Strings : public vorn::LocalizedElementSource {
-public:
-    Strings() {
-        static const char kXml[] = R"(<Strings Language="en">
-  <String ID="ProgressionText">{0,.0}% completed</String>
-  <String ID="TimeRemaining">Time remaining:</String>
-  <String ID="TimeRemainingAboutXMinutes">about {0} minutes</String>
-  <String ID="TimeRemainingAboutAMinute">about a minute</String>
-  <String ID="TimeRemainingLessThanMinute">less than a minute</String>
-  <String ID="TimeRemainingAbout10Seconds">about 10 seconds</String>
-  <String ID="TimeRemainingAbout5Seconds">about 5 seconds</String>
-  <String ID="TimeRemaining0Second">0 seconds</String>
-</Strings>)";
-        EXPECT_EQ(0u, table_.parse(kXml, uint32_t(sizeof(kXml) - 1), u"strings"));
-        for (vorn::XmlNode* entry = table_.root()->firstChild(); entry;
-             entry = entry->nextSibling()) {
-            String id;
-            if (entry->getAttribute(u"ID", &id, u"") == vorn::kResultOk && !id.isEmpty())
-                entries_[id.data()] = entry;
-        }
-    }
-    Result getLocalizedElement(const char16_t*, const char16_t* id,
-                               const vorn::XmlNode** out) override {
-        const auto found = entries_.find(id ? id : u"");
-        *out = found == entries_.end() ? nullptr : found->second;
-        return *out ? vorn::kResultOk : vorn::kResultNotFound;
-    }
-    Result release(const void*) override { return vorn::kResultOk; }
-
-private:
-    vorn::XmlDocument table_;
-    std::map<std::u16string, const vorn::XmlNode*> entries_;
-};
-
-// Everything the transfer shows, in order; `onPosition` runs on the copying
-// thread after each position is recorded.
-class Recorder : public TransferProgress {
-public:
-    void setRange(double total) override { ranges.push_back(total); }
-    void setPosition(double done) override {
-        positions.push_back(done);
-        if (onPosition)
-            onPosition(done);
-    }
-    void setTimeText(const String& text) override { timeTexts.push_back(text); }
-    void setProgressText(const String& text) override { progressTexts.push_back(text); }
-
-    std::vector<double> ranges;
-    std::vector<double> positions;
-    std::vector<String> timeTexts;
-    std::vector<String> progressTexts;
-    std::function<void(double)> onPosition;
-};
-
-// Nested so deep that, under any install folder, its path passes 260 characters.
-const std::string kDeepName =
-    "Chapter one of a manual with a long name/Section two of it, long enough too/"
-    "Subsection three, deeper still/And a fourth level for good measure/"
-    "A fifth level, so that the whole path is well beyond the limit/Page.txt";
-
-// The payload's contents, by name under the source root "App/".
-std::vector<uint8_t> Contents(const std::string& name) {
-    if (name == kDeepName)
-        return vorn::SampleText(4321);
-    if (name == "Readme.txt")
-        return vorn::SampleText(5000);
-    if (name == "Bin/Tools/Helper.dll")
-        return vorn::SampleMixed(300000);
-    if (name == "Data/Config.xml")
-        return vorn::SampleText(1234);
-    if (name == "Empty.dat")
-        return {};
-    if (name == "Big.bin")
-        return vorn::SampleNoise(10 * kMiB, 7);
-    if (name == "Docs/Manual.txt")
-        return vorn::SampleText(777);
-    if (name == "Blocked.bin")
-        return vorn::SampleText(99);
-    // Its first chunk is stored as it is (noise does not shrink); the second is compressed.
-    if (name == "Damaged.bin") {
-        std::vector<uint8_t> bytes = vorn::SampleNoise(4 * kMiB, 3);
-        const std::vector<uint8_t> text = vorn::SampleText(kMiB);
-        bytes.insert(bytes.end(), text.begin(), text.end());
-        return bytes;
-    }
-    // Listed in manifests, absent from the payload.
-    if (name == "Missing.bin")
-        return {};
-    ADD_FAILURE() << "no contents for " << name;
-    return {};
-}
-
-void AddEntry(vornpack::ContainerWriter* writer, const std::string& name, CompressionKind kind,
-              bool damage = false) {
-    const std::vector<uint8_t> bytes = Contents(name);
-    vornpack::EncodedEntry encoded;
-    ASSERT_EQ(0u, vornpack::EncodeEntry(kind, bytes.data(), bytes.size(),
-                                        vornpack::EncoderSettings(), &encoded));
-    if (damage) {
-        ASSERT_EQ(CompressionKind::Lzma2, encoded.kind);
-        // Past the stored first block: in the middle of the compressed second one.
-        const size_t firstBlockEnd = 4 * kMiB + 16;
-        ASSERT_GT(encoded.packed.size(), firstBlockEnd + 64);
-        encoded.packed[(firstBlockEnd + encoded.packed.size()) / 2] ^= 0x5A;
-    }
-    const std::u16string entryName = u"App/" + fs::path(name).u16string();
-    ASSERT_EQ(0u, writer->addEntry(entryName.c_str(), encoded.kind, encoded.packed.data(),
-                                   encoded.packed.size(), bytes.size()));
-}
-
-std::unique_ptr<GrowableStream> BuildPayload(bool damaged) {
-    auto out = std::make_unique<GrowableStream>();
-    vornpack::ContainerWriter writer;
-    EXPECT_EQ(0u, writer.begin(out.get(), 0x20240611, 0x10300000));
-    if (damaged) {
-        AddEntry(&writer, "Damaged.bin", CompressionKind::Lzma2, true);
-    } else {
-        AddEntry(&writer, "Readme.txt", CompressionKind::Stored);
-        AddEntry(&writer, "Bin/Tools/Helper.dll", CompressionKind::Lzma2);
-        AddEntry(&writer, "Data/Config.xml", CompressionKind::Lzma2);
-        AddEntry(&writer, "Empty.dat", CompressionKind::Stored);
-        AddEntry(&writer, "Big.bin", CompressionKind::Stored);
-        AddEntry(&writer, "Docs/Manual.txt", CompressionKind::Lzma2);
-        AddEntry(&writer, "Blocked.bin", CompressionKind::Stored);
-        AddEntry(&writer, kDeepName, CompressionKind::Lzma2);
-    }
-    EXPECT_EQ(0u, writer.finish());
-    return out;
-}
-
-// The test program has no payload of its own: two containers stand in for it,
-// mounted once for the whole process (the file system keeps using them).
-void MountPayload() {
-    static const bool mounted = [] {
-        static std::unique_ptr<GrowableStream> good = BuildPayload(false);
-        static std::unique_ptr<GrowableStream> damaged = BuildPayload(true);
-        EXPECT_EQ(0u, vorn::ResourceFileSystem::Instance().mount(good.get()));
-        EXPECT_EQ(0u, vorn::ResourceFileSystem::Instance().mount(damaged.get()));
-        return true;
-    }();
-    ASSERT_TRUE(mounted);
-}
-
-DateTime Date(int32_t year, uint32_t month, uint32_t day, uint32_t hour, uint32_t minute,
-              uint32_t second) {
-    vorn::CalendarTime calendar;
-    calendar.year = year;
-    calendar.month = month;
-    calendar.day = day;
-    calendar.hour = hour;
-    calendar.minute = minute;
-    calendar.second = second;
-    return vorn::DateTimeFromCalendar(calendar);
-}
-
-const DateTime kDates[] = {Date(2019, 5, 17, 8, 30, 15), Date(2021, 11, 2, 23, 59, 58),
-                           Date(2008, 2, 29, 12, 0, 0)};
-
-FileEntry File(const std::string& name, size_t index) {
-    FileEntry entry;
-    entry.relativePath = fs::path(name).u16string().c_str();
-    entry.size = Contents(name).size();
-    entry.date = kDates[index % 3];
-    return entry;
-}
-
-// A manifest installing `names` into <scratch>\Vorn Test Co\Vorn Demo.
-InstallManifest Manifest(const ScratchFolder& scratch, const std::vector<std::string>& names) {
-    InstallManifest manifest;
-    manifest.company = u"Vorn Test Co";
-    manifest.name = u"Vorn Demo";
-    manifest.sourceRoot = u"App/";
-    manifest.installFolder = (scratch.path() / "Vorn Test Co" / "Vorn Demo").u16string().c_str();
-    for (const std::string& name : names) {
-        manifest.files.push_back(File(name, manifest.files.size()));
-        manifest.totalSize += manifest.files.back().size;
-    }
-    return manifest;
-}
-
-fs::path InstallFolder(const InstallManifest& manifest) {
-    return fs::path(std::u16string(manifest.installFolder.data()));
-}
 
 struct FileTimes {
     bool ok = false;
@@ -276,82 +74,10 @@ DateTime Now() {
     return vorn::DateTimeFromFileTime(uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime);
 }
 
-// A Win32 thread running `body`, joined when it goes.
-class Thread {
-public:
-    explicit Thread(std::function<void()> body) : body_(std::move(body)) {
-        handle_.reset(CreateThread(nullptr, 0, &Thread::Run, this, 0, nullptr));
-        EXPECT_TRUE(handle_.isValid());
-    }
-    ~Thread() { join(); }
-    void join() {
-        if (handle_.isValid())
-            WaitForSingleObject(handle_.get(), INFINITE);
-        handle_.reset();
-    }
-
-private:
-    static DWORD WINAPI Run(void* self) {
-        static_cast<Thread*>(self)->body_();
-        return 0;
-    }
-    std::function<void()> body_;
-    vorn::KernelHandle handle_;
-};
-
-vorn::KernelHandle Event() {
-    return vorn::KernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-}
-
-// The confirmation question, answered by the test.
-struct Answer {
-    TransferWorker* worker = nullptr;
-    bool yes = false;
-    int asked = 0;
-    TransferState stateWhileAsking = TransferState::Idle;
-    HANDLE entered = nullptr; // set when the question is shown
-    DWORD pauseMs = 0;        // how long the user thinks
-};
-
-bool Confirm(void* context) {
-    Answer& answer = *static_cast<Answer*>(context);
-    ++answer.asked;
-    answer.stateWhileAsking = answer.worker->state();
-    if (answer.entered)
-        SetEvent(answer.entered);
-    if (answer.pauseMs)
-        Sleep(answer.pauseMs);
-    return answer.yes;
-}
-
-// Copies the files and puts them in place, as run does before registering.
-Result Install(TransferWorker& worker) {
-    const Result copied = worker.copyFiles();
-    return copied != vorn::kResultOk ? copied : worker.placeFiles();
-}
-
 bool Exists(const fs::path& path) {
     std::error_code error;
     return fs::exists(path, error);
 }
-
-fs::path Partial(const fs::path& path) {
-    return fs::path(path.u16string() + u".VornLib-partial");
-}
-
-// Where a folder that was not there is written until all its files are.
-fs::path PartialFolder(const fs::path& folder) {
-    return Partial(folder.parent_path() / folder.filename());
-}
-
-class TransferWorkerTest : public ::testing::Test {
-protected:
-    void SetUp() override { MountPayload(); }
-
-    ScratchFolder scratch;
-    Strings strings;
-    Recorder progress;
-};
 
 TEST_F(TransferWorkerTest, FilesArriveWithTheirBytesDatesAndFolders) {
     InstallManifest manifest =
@@ -667,159 +393,6 @@ TEST_F(TransferWorkerTest, ProgramsAndShortcutTargetsBeyondThePathLimitAreRefuse
     EXPECT_EQ(0u, worker.checkPaths());
 }
 
-// Cancellation: the question is asked from another thread while the copy runs.
-
-TEST_F(TransferWorkerTest, CancelFromIdleClosesAtOnce) {
-    InstallManifest manifest = Manifest(scratch, {"Readme.txt"});
-    TransferWorker worker(manifest, strings, &progress, nullptr);
-    Answer answer;
-    answer.worker = &worker;
-    EXPECT_TRUE(worker.requestCancel(&Confirm, &answer));
-    EXPECT_EQ(0, answer.asked) << "nothing to confirm before the copy";
-    EXPECT_EQ(TransferState::Closed, worker.state());
-    EXPECT_TRUE(worker.requestCancel(&Confirm, &answer)) << "closed stays closable";
-    // A closed worker copies nothing.
-    EXPECT_EQ(8u, worker.copyFiles());
-    EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
-}
-
-TEST_F(TransferWorkerTest, CancelAnsweredNoKeepsCopying) {
-    InstallManifest manifest = Manifest(scratch, {"Big.bin", "Readme.txt"});
-    TransferWorker worker(manifest, strings, &progress, nullptr);
-    Answer answer;
-    answer.worker = &worker;
-    answer.yes = false;
-    bool pageMayClose = true;
-    progress.onPosition = [&](double done) {
-        if (done != 4.0 * kMiB)
-            return;
-        Thread user([&] { pageMayClose = worker.requestCancel(&Confirm, &answer); });
-    };
-    EXPECT_EQ(0u, Install(worker));
-    EXPECT_EQ(TransferState::Running, worker.state());
-    EXPECT_FALSE(pageMayClose);
-    EXPECT_EQ(1, answer.asked);
-    EXPECT_EQ(TransferState::ConfirmingCancel, answer.stateWhileAsking);
-    EXPECT_EQ((std::vector<double>{0, 4.0 * kMiB, 8.0 * kMiB, 10.0 * kMiB, 10.0 * kMiB + 5000}),
-              progress.positions);
-    EXPECT_TRUE(vorn::ReadWholeFile(InstallFolder(manifest) / "Readme.txt") ==
-                Contents("Readme.txt"));
-}
-
-TEST_F(TransferWorkerTest, CancelAnsweredYesStopsAfterTheChunk) {
-    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Big.bin", "Data/Config.xml"});
-    TransferWorker worker(manifest, strings, &progress, nullptr);
-    Answer answer;
-    answer.worker = &worker;
-    answer.yes = true;
-    bool pageMayClose = true;
-    TransferState stateAfterAnswer = TransferState::Idle;
-    progress.onPosition = [&](double done) {
-        if (done != 5000 + 4.0 * kMiB)
-            return;
-        Thread user([&] {
-            pageMayClose = worker.requestCancel(&Confirm, &answer);
-            stateAfterAnswer = worker.state();
-        });
-    };
-    EXPECT_EQ(8u, worker.copyFiles());
-    EXPECT_EQ(TransferState::Cancelled, worker.state());
-    EXPECT_FALSE(pageMayClose) << "the page waits for the worker";
-    EXPECT_EQ(TransferState::CancelRequested, stateAfterAnswer);
-    EXPECT_EQ(1, answer.asked);
-    // No chunk after the one during which the user answered.
-    EXPECT_EQ((std::vector<double>{0, 5000, 5000 + 4.0 * kMiB}), progress.positions);
-    EXPECT_FALSE(manifest.files[1].copied) << "stopped before it was complete";
-    EXPECT_FALSE(manifest.files[2].copied);
-    const fs::path folder = InstallFolder(manifest);
-    EXPECT_FALSE(fs::exists(folder / "Big.bin"));
-    EXPECT_FALSE(fs::exists(PartialFolder(folder) / "Big.bin")) << "the unfinished file goes";
-    EXPECT_FALSE(fs::exists(folder / "Data"));
-    EXPECT_FALSE(worker.requestCancel(&Confirm, &answer)) << "still cancelling";
-    EXPECT_EQ(1, answer.asked);
-
-    worker.rollBack();
-    EXPECT_FALSE(fs::exists(folder / "Readme.txt"));
-    EXPECT_FALSE(fs::exists(folder / "Big.bin"));
-    EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co"));
-}
-
-// The user is still reading the question when the last chunk is written: the
-// worker waits for the answer, and a Yes still cancels.
-TEST_F(TransferWorkerTest, CancelAnsweredYesAfterTheLastChunkStillCancels) {
-    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Big.bin"});
-    TransferWorker worker(manifest, strings, &progress, nullptr);
-    vorn::KernelHandle entered = Event();
-    ASSERT_TRUE(entered.isValid());
-    Answer answer;
-    answer.worker = &worker;
-    answer.yes = true;
-    answer.entered = entered.get();
-    answer.pauseMs = 200;
-    std::unique_ptr<Thread> user;
-    progress.onPosition = [&](double done) {
-        if (done != 5000 + 10.0 * kMiB)
-            return;
-        user = std::make_unique<Thread>([&] { worker.requestCancel(&Confirm, &answer); });
-        // The last chunk is done once the question is up.
-        WaitForSingleObject(entered.get(), INFINITE);
-    };
-    EXPECT_EQ(8u, worker.copyFiles());
-    user.reset();
-    EXPECT_EQ(TransferState::Cancelled, worker.state());
-    EXPECT_EQ(1, answer.asked);
-    EXPECT_TRUE(manifest.files[1].copied);
-    worker.rollBack();
-    EXPECT_FALSE(fs::exists(InstallFolder(manifest)));
-}
-
-// The copy fails while the user still reads the question: the worker rolls
-// back and ends, and the late answer leaves it ended.
-TEST_F(TransferWorkerTest, ALateAnswerDoesNotReviveAnEndedWorker) {
-    InstallManifest manifest = Manifest(scratch, {"Readme.txt", "Damaged.bin"});
-    TransferWorker worker(manifest, strings, &progress, nullptr);
-    vorn::KernelHandle entered = Event();
-    ASSERT_TRUE(entered.isValid());
-    struct Late {
-        TransferWorker* worker;
-        HANDLE entered;
-        TransferState stateWhileAsking;
-    } late{&worker, entered.get(), TransferState::Idle};
-    auto confirm = [](void* context) {
-        Late& late = *static_cast<Late*>(context);
-        late.stateWhileAsking = late.worker->state();
-        SetEvent(late.entered);
-        // The user answers only after the worker has ended.
-        for (int i = 0; i < 10000 && late.worker->state() != TransferState::Closed; ++i)
-            Sleep(1);
-        return true;
-    };
-    bool pageMayClose = true;
-    TransferState stateAfterAnswer = TransferState::Idle;
-    std::unique_ptr<Thread> user;
-    progress.onPosition = [&](double done) {
-        if (done != 5000)
-            return;
-        user = std::make_unique<Thread>([&] {
-            pageMayClose = worker.requestCancel(confirm, &late);
-            stateAfterAnswer = worker.state();
-        });
-        // The question is up before the damaged file is read.
-        WaitForSingleObject(entered.get(), INFINITE);
-    };
-    ASSERT_EQ(0u, worker.start());
-    worker.wait();
-    user.reset();
-    EXPECT_NE(0u, worker.result());
-    EXPECT_NE(8u, worker.result()) << "a failure, not a cancel";
-    EXPECT_EQ(TransferState::ConfirmingCancel, late.stateWhileAsking);
-    EXPECT_EQ(TransferState::Closed, stateAfterAnswer);
-    EXPECT_EQ(TransferState::Closed, worker.state());
-    EXPECT_FALSE(pageMayClose);
-    EXPECT_TRUE(worker.requestCancel(confirm, &late)) << "an ended worker lets the page close";
-    EXPECT_FALSE(fs::exists(InstallFolder(manifest))) << "rolled back";
-}
-
 // The installed program's "/Install" run registers its file types; one that
 // does not end holds the installation for a bounded time only.
 TEST_F(TransferWorkerTest, AHandOffThatDoesNotEndIsLeftToItself) {
@@ -859,4 +432,4 @@ TEST_F(TransferWorkerTest, AHandOffThatDoesNotEndIsLeftToItself) {
 }
 
 } // namespace
-} // namespace vornsetup
+} // namespace vornsetup::transfertests

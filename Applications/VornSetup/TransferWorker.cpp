@@ -263,6 +263,11 @@ Result TransferWorker::copyFiles() {
             if (!readers.empty())
                 (void)readers[0]->mount.unitOf(nameOf(index).data(), &unit);
             return unit;
+        },
+        // A lane whose chunks wait for the writer decodes further into its
+        // group meanwhile, so that the group is ready when its turn comes.
+        [&readers](uint32_t lane) {
+            return !readers.empty() && readers[lane]->mount.decodeAhead();
         });
     if (started != kResultOk)
         return started;

@@ -257,7 +257,9 @@ int Extract(const Arguments& arguments) {
             *out = std::move(entry);
             return opened;
         },
-        [&units](uint32_t index) { return units[index]; });
+        [&units](uint32_t index) { return units[index]; },
+        // A lane waiting for the writer decodes further into its group.
+        [&readers](uint32_t lane) { return readers[lane]->mount().decodeAhead(); });
     if (result != vorn::kResultOk)
         return Fail(kCommand, u"cannot start reading", result);
     uint32_t extracted = 0;

@@ -24,10 +24,10 @@
 // named by the directory like any other: its data is 16 bytes, the offset of
 // its group's entry header (u64) and of its first byte within the group's
 // unpacked bytes (u64); its unpacked size and checksum are its own. A reader
-// decodes a group whole (at most kMaxGroupSize bytes) and checks it before
-// serving the first byte of a member, so that a damaged group fails when its
-// first member is opened; members that follow one another are then served
-// from the decoded group. Readers that predate groups refuse kinds 6 and 7
+// holds a group whole (at most kMaxGroupSize bytes) and decodes it as far as
+// its members' reads need, each member checked by its own checksum and the
+// group by its own at its end; a member without a checksum waits for the
+// group checked whole. Readers that predate groups refuse kinds 6 and 7
 // with 3, as they always have: they never read wrong bytes. Two directory
 // records may name the same entry header: identical files are stored once.
 #pragma once

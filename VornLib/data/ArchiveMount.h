@@ -1,9 +1,9 @@
 // One mounted container: the directory loaded once and searched by name hash,
 // and at most one open entry at a time, because every entry is read through
 // the same underlying stream. Opening and releasing take the mount's lock;
-// reads of the open entry do not. Opening a member of a solid group decodes
-// the group, which the mount keeps for the group's next member: read the
-// members of a group one after another (unitOf says which belong together).
+// reads of the open entry do not. The members of a solid group are decoded
+// from their group, which the mount keeps for the group's next member: read
+// the members of a group one after another (unitOf says which belong together).
 #pragma once
 
 #include <memory>
@@ -34,6 +34,10 @@ public:
     // The same for the entry of one directory record (for tools that know no names).
     Result openRecord(uint32_t index, SubStream** out);
     Result releaseEntry(Stream* stream);
+    // Decodes ahead in the group of the open entry, for a reader that waits
+    // for its caller: false when there is nothing to do. From the thread that
+    // reads the open entry, as its reads are.
+    bool decodeAhead() { return openEntry_ && reader_.decodeAhead(); }
     // The unit `name` is read in: its solid group, or itself when it is in
     // none. Entries of one unit are best read one after another on one mount,
     // which then decodes the group once. Not while an entry is open (4).

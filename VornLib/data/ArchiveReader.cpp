@@ -130,6 +130,7 @@ Result ArchiveReader::selectEntry(uint64_t offset) {
     // A group is reached through its members only.
     if (entry_.kindBits() == kGroupKind)
         return kResultUnsupportedFormat;
+    abandonGroup(); // its decoder may be the one this entry needs
     return openData(entry_.kindBits(), entry_.packedSize, entry_.unpackedSize);
 }
 
@@ -147,6 +148,10 @@ Result ArchiveReader::selectMember() {
         return result;
     if (locator.start > groupSize_ || entry_.unpackedSize > groupSize_ - locator.start)
         return kResultMalformed;
+    // Unchecked bytes are served only from a group checked whole.
+    if (!entry_.hasDataChecksum() && (result = makeGroupWhole()) != kResultOk)
+        return result;
+    memberStart_ = locator.start;
     if (entry_.unpackedSize == 0) {
         current_ = &member_; // never read: reads of nothing return before it
         return kResultOk;
@@ -159,19 +164,21 @@ Result ArchiveReader::selectMember() {
 }
 
 Result ArchiveReader::loadGroup(uint64_t offset) {
+    abandonGroup();
     groupOffset_ = groupSize_ = 0; // its buffer is kept for the next group
     EntryHeader group;
     Result result = offset ? readHeader(offset, &group) : kResultMalformed;
     if (result == kResultOk)
-        result = decodeGroup(group);
-    closeEntry(); // the group's data stream
-    if (result != kResultOk)
+        result = beginGroup(group);
+    if (result != kResultOk) {
+        abandonGroup();
         return DamageResult(result, group.hasDataChecksum());
+    }
     groupOffset_ = offset;
     return kResultOk;
 }
 
-Result ArchiveReader::decodeGroup(const EntryHeader& group) {
+Result ArchiveReader::beginGroup(const EntryHeader& group) {
     if (group.kindBits() != kGroupKind || group.packedSize < GroupPrefix::kSize)
         return kResultMalformed;
     if (group.unpackedSize > kGroupBound)
@@ -187,16 +194,131 @@ Result ArchiveReader::decodeGroup(const EntryHeader& group) {
     if ((result = group_.reserve(std::max<uint32_t>(size, 1))) != kResultOk ||
         (result = openData(prefix.kind, group.packedSize - GroupPrefix::kSize, size)) != kResultOk)
         return result;
-    if (size && (result = current_->read(group_.data(), size)) != kResultOk)
-        return result;
-    ApplyBranchFilter(BranchFilter(prefix.filter), group_.data(), size, false);
-    if (group.hasDataChecksum() && Crc32(0, group_.data(), size) != group.dataChecksum)
-        return kResultCrcError;
     groupSize_ = size;
-    return kResultOk;
+    groupDecoded_ = served_ = unfilteredTo_ = 0;
+    groupFilter_ = BranchFilter(prefix.filter);
+    groupWhole_ = false;
+    filterState_ = 0;
+    groupChecked_ = group.hasDataChecksum();
+    groupChecksum_ = group.dataChecksum;
+    groupCrc_ = 0;
+    groupFailure_ = kResultOk;
+    Stream* data = current_;
+    current_ = nullptr; // the group's stream is no entry's
+    // A stream of blocks is decoded as the members need it; any other
+    // (stored, deflate) is read whole now.
+    groupStream_ = dynamic_cast<BlockStream*>(data);
+    if (groupStream_)
+        return kResultOk;
+    result = size ? data->read(group_.data(), size) : kResultOk;
+    if (data != container_)
+        (void)data->close();
+    if (result != kResultOk)
+        return result;
+    groupDecoded_ = size;
+    return makeGroupWhole();
+}
+
+Result ArchiveReader::decodeGroupTo(uint64_t upTo) {
+    if (groupFailure_ != kResultOk || groupDecoded_ >= upTo)
+        return groupFailure_;
+    Result result = groupStream_ ? groupStream_->decodeInto(group_.data(), upTo, &groupDecoded_)
+                                 : kResultWrongState; // given up
+    if (result != kResultOk)
+        groupFailure_ = DamageResult(result, groupChecked_);
+    if (groupStream_ && (result != kResultOk || groupDecoded_ == groupSize_)) {
+        (void)groupStream_->close();
+        groupStream_ = nullptr;
+    }
+    return groupFailure_;
+}
+
+Result ArchiveReader::makeGroupWhole() {
+    if (groupWhole_ || decodeGroupTo(groupSize_) != kResultOk)
+        return groupFailure_;
+    ApplyBranchFilter(groupFilter_, group_.data(), groupSize_, false);
+    if (groupChecked_ && Crc32(0, group_.data(), groupSize_) != groupChecksum_)
+        groupFailure_ = kResultCrcError;
+    groupWhole_ = groupFailure_ == kResultOk;
+    return groupFailure_;
+}
+
+Result ArchiveReader::readMember(uint8_t* destination, uint32_t count) {
+    const uint64_t at = memberStart_ + delivered_;
+    // In order from the group's first byte, without a filter or with x86's,
+    // the bytes are served as they are decoded; else from the whole group.
+    const bool inOrder = !groupWhole_ && at == served_ &&
+                         (groupFilter_ == BranchFilter::None || groupFilter_ == BranchFilter::X86);
+    if (inOrder)
+        return serveInOrder(destination, count);
+    const Result result = makeGroupWhole();
+    if (result == kResultOk)
+        std::memcpy(destination, group_.data() + at, count);
+    return result;
+}
+
+Result ArchiveReader::serveInOrder(uint8_t* destination, uint32_t count) {
+    const uint64_t at = served_;
+    const uint64_t end = at + count;
+    // The filter needs a few bytes past the last it converts.
+    constexpr uint64_t kLookAhead = 8;
+    const bool filtered = groupFilter_ == BranchFilter::X86;
+    const uint64_t needed = filtered ? std::min<uint64_t>(end + kLookAhead, groupSize_) : end;
+    Result result = decodeGroupTo(needed);
+    if (result != kResultOk)
+        return result;
+    std::memcpy(destination, group_.data() + at, count);
+    if (filtered) {
+        const uint64_t carried = std::min(unfilteredTo_, end) - at;
+        std::memcpy(destination, carry_, size_t(carried));
+        if (unfilteredTo_ < end) {
+            // Undone in the caller's bytes as far as the filter goes, then
+            // the few bytes left (and the next few) in a copy.
+            const uint64_t from = unfilteredTo_;
+            const uint64_t stop =
+                from + UndoX86FilterAt(destination + (from - at), size_t(end - from),
+                                       uint32_t(from), &filterState_);
+            uint8_t tail[kLookAhead + 8] = {};
+            const uint64_t length = needed - stop;
+            if (length > sizeof(tail))
+                return kResultWrongState; // the filter stops no further back
+            std::memcpy(tail, group_.data() + stop, size_t(length));
+            const size_t converted =
+                UndoX86FilterAt(tail, size_t(length), uint32_t(stop), &filterState_);
+            // At the group's end the bytes left stay as they are.
+            unfilteredTo_ = needed == groupSize_ ? needed : stop + converted;
+            std::memcpy(destination + (stop - at), tail, size_t(end - stop));
+            std::memcpy(carry_, tail + (end - stop), size_t(unfilteredTo_ - end));
+        } else {
+            std::memmove(carry_, carry_ + count, size_t(unfilteredTo_ - end));
+        }
+    }
+    served_ = end;
+    groupCrc_ = Crc32(groupCrc_, destination, count);
+    if (served_ == groupSize_ && groupChecked_ && groupCrc_ != groupChecksum_)
+        groupFailure_ = kResultCrcError;
+    return groupFailure_;
+}
+
+bool ArchiveReader::decodeAhead() {
+    if (!groupStream_ || groupFailure_ != kResultOk)
+        return false;
+    // A part at a time: the caller may need the reader again soon.
+    constexpr uint64_t kPart = 1u << 20;
+    (void)decodeGroupTo(std::min<uint64_t>(groupDecoded_ + kPart, groupSize_));
+    return true;
+}
+
+void ArchiveReader::abandonGroup() {
+    if (!groupStream_)
+        return;
+    (void)groupStream_->close();
+    groupStream_ = nullptr;
+    groupOffset_ = groupSize_ = 0;
 }
 
 void ArchiveReader::dropGroup() {
+    abandonGroup();
     group_.release();
     groupOffset_ = groupSize_ = 0;
 }
@@ -243,7 +365,9 @@ Result ArchiveReader::read(void* destination, uint32_t count) {
         return kResultEndOfData;
     if (!count)
         return kResultOk;
-    const Result result = current_->read(destination, count);
+    const Result result = current_ == &member_
+                              ? readMember(static_cast<uint8_t*>(destination), count)
+                              : current_->read(destination, count);
     if (result != kResultOk)
         return DamageResult(result, entry_.hasDataChecksum());
     delivered_ += count;

@@ -8,9 +8,15 @@
 // packed, and so does any read whose data the decoder finds damaged, so that
 // a caller never takes damaged bytes for a whole entry.
 //
-// A member of a solid group is served from its group, which the reader
-// decodes whole and checks when the member is selected, and keeps for the
-// members that follow (one group at a time: read a group's members together).
+// A member of a solid group is served from its group, which the reader keeps
+// for the members that follow (one group at a time: read a group's members
+// together). Members read in order, from the group's first, are served as
+// the group is decoded, so that the first bytes come before the whole group
+// is decoded, each member checked by its own checksum and the group by its
+// own at its end; the x86 filter is undone on the bytes as they are copied
+// out, since the decoder still needs them as they are. A member read out of
+// order, or one without a checksum of its own, waits for the whole group,
+// decoded and checked.
 #pragma once
 
 #include "VornLib/data/ArchiveFormat.h"
@@ -45,6 +51,10 @@ public:
     Result inspect(uint64_t offset, EntryHeader* header, uint64_t* unit);
     // Frees the decoded group.
     void dropGroup();
+    // Decodes the next part of the group being served, as a reader waiting
+    // for its caller may; false when there is nothing left to decode (or it
+    // failed: the member's next read says how). Called like read().
+    bool decodeAhead();
 
     Result close() override;
     Result read(void* destination, uint32_t count) override;
@@ -62,7 +72,16 @@ private:
     Result openData(uint16_t kind, uint64_t packed, uint64_t unpacked);
     Result selectMember();
     Result loadGroup(uint64_t offset);
-    Result decodeGroup(const EntryHeader& group);
+    Result beginGroup(const EntryHeader& group);
+    // Decodes the group's bytes (still filtered) until `upTo` are there.
+    Result decodeGroupTo(uint64_t upTo);
+    // Decodes the rest, undoes the filter on all of it and checks it.
+    Result makeGroupWhole();
+    // The selected member's next `count` bytes, into `destination`.
+    Result readMember(uint8_t* destination, uint32_t count);
+    Result serveInOrder(uint8_t* destination, uint32_t count);
+    // Gives up the group's decoding (another entry needs its decoder).
+    void abandonGroup();
 
     Stream* container_ = nullptr;
     Stream* current_ = nullptr;
@@ -76,10 +95,27 @@ private:
     LZMAStream lzma_;
     LZMAStream ppmd_;
     LZMAStream lzma2_;
-    // The decoded group and the selected member's bytes in it.
+    // The group as decoded (filtered until it is whole: the decoder reads
+    // back in it) and the selected member's place in it.
     BlockBuffer group_;
-    uint64_t groupOffset_ = 0; // 0: none decoded
+    uint64_t groupOffset_ = 0; // 0: none
     uint32_t groupSize_ = 0;
+    BlockStream* groupStream_ = nullptr; // while the group is being decoded
+    uint64_t groupDecoded_ = 0;
+    BranchFilter groupFilter_ = BranchFilter::None;
+    bool groupWhole_ = false; // decoded, unfiltered and checked whole
+    bool groupChecked_ = false;
+    uint32_t groupChecksum_ = 0;
+    uint32_t groupCrc_ = 0; // of the bytes served in order
+    Result groupFailure_ = kResultOk;
+    // Serving in order: the next byte's place, and the x86 filter's progress:
+    // its state belongs at `unfilteredTo_`, and `carry_` holds the bytes
+    // [served_, unfilteredTo_) already undone.
+    uint64_t served_ = 0;
+    uint64_t unfilteredTo_ = 0;
+    uint32_t filterState_ = 0;
+    uint8_t carry_[16] = {};
+    uint64_t memberStart_ = 0;
     MemoryStream member_;
 };
 

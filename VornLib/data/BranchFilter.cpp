@@ -25,4 +25,8 @@ void ApplyBranchFilter(BranchFilter filter, uint8_t* bytes, size_t size, bool en
     }
 }
 
+size_t UndoX86FilterAt(uint8_t* data, size_t size, uint32_t position, uint32_t* state) {
+    return size_t(z7_BranchConvSt_X86_Dec(data, size, position, state) - data);
+}
+
 } // namespace vorn

@@ -105,6 +105,7 @@ void BlockStream::endBlocks() {
     unpacked_.release();
     blockLength_ = readIndex_ = 0;
     blocksUnpacked_ = 0;
+    part_ = BlockPart();
 }
 
 Result BlockStream::readVarint(uint32_t* out) {
@@ -126,18 +127,35 @@ Result BlockStream::readVarint(uint32_t* out) {
     return kResultPlatformFailure;
 }
 
+Result BlockStream::blockLengths(uint32_t* unpackedLength, uint32_t* packedLength) {
+    Result result = readVarint(unpackedLength);
+    if (result == kResultOk)
+        result = readVarint(packedLength);
+    if (result != kResultOk)
+        return result;
+    // A block can neither unpack past the entry nor beyond the block limit.
+    if (*unpackedLength > size() - blocksUnpacked_ || *unpackedLength > kMaxBlockSize)
+        return kResultPlatformFailure;
+    return *packedLength > packedLeft() ? kResultEndOfData : kResultOk;
+}
+
+Result BlockStream::packedBlock(uint32_t packedLength, const uint8_t** packed) {
+    *packed = packedInPlace(packedLength);
+    if (*packed)
+        return kResultOk;
+    Result result = packed_.reserve(packedLength);
+    if (result == kResultOk && (result = readPacked(packed_.data(), packedLength)) == kResultOk)
+        *packed = packed_.data();
+    return result;
+}
+
 Result BlockStream::nextBlock(uint8_t* destination, uint32_t room, uint32_t* delivered) {
     *delivered = 0;
     uint32_t unpackedLength = 0;
     uint32_t packedLength = 0;
-    Result result = readVarint(&unpackedLength);
-    if (result == kResultOk)
-        result = readVarint(&packedLength);
+    Result result = blockLengths(&unpackedLength, &packedLength);
     if (result != kResultOk)
         return result;
-    // A block can neither unpack past the entry nor beyond the block limit.
-    if (unpackedLength > size() - blocksUnpacked_ || unpackedLength > kMaxBlockSize)
-        return kResultPlatformFailure;
     // A whole block that fits goes straight into the caller's buffer: no copy,
     // and no block buffer at all for a caller that reads block by block.
     const bool straight = unpackedLength <= room;
@@ -147,16 +165,10 @@ Result BlockStream::nextBlock(uint8_t* destination, uint32_t room, uint32_t* del
     if (packedLength == 0) {
         result = readPacked(target, unpackedLength);
     } else {
-        if (packedLength > packedLeft())
-            return kResultEndOfData;
-        const uint8_t* packed = packedInPlace(packedLength);
-        if (!packed) {
-            if ((result = packed_.reserve(packedLength)) != kResultOk ||
-                (result = readPacked(packed_.data(), packedLength)) != kResultOk)
-                return result;
-            packed = packed_.data();
-        }
-        result = decodeBlock(packed, packedLength, target, unpackedLength);
+        const uint8_t* packed = nullptr;
+        result = packedBlock(packedLength, &packed);
+        if (result == kResultOk)
+            result = decodeBlock(packed, packedLength, target, unpackedLength);
     }
     if (result != kResultOk)
         return result;
@@ -168,6 +180,50 @@ Result BlockStream::nextBlock(uint8_t* destination, uint32_t room, uint32_t* del
         readIndex_ = 0;
     }
     return kResultOk;
+}
+
+Result BlockStream::decodeBlockPart(BlockPart* part, uint32_t) {
+    const Result result =
+        decodeBlock(part->packed, part->packedLength, part->unpacked, part->length);
+    if (result == kResultOk)
+        part->done = part->length;
+    return result;
+}
+
+Result BlockStream::decodeInto(uint8_t* whole, uint64_t upTo, uint64_t* decoded) {
+    upTo = std::min(upTo, size());
+    Result result = kResultOk;
+    while (result == kResultOk && blocksUnpacked_ + part_.done < upTo) {
+        if (!part_.unpacked) {
+            uint32_t unpackedLength = 0;
+            uint32_t packedLength = 0;
+            if ((result = blockLengths(&unpackedLength, &packedLength)) != kResultOk)
+                break;
+            part_ = BlockPart();
+            part_.unpacked = whole + blocksUnpacked_;
+            part_.length = unpackedLength;
+            if (packedLength == 0) {
+                result = readPacked(part_.unpacked, unpackedLength);
+                part_.done = unpackedLength;
+            } else {
+                part_.packedLength = packedLength;
+                result = packedBlock(packedLength, &part_.packed);
+            }
+        }
+        if (result == kResultOk && part_.done < part_.length) {
+            const uint64_t wanted = std::min<uint64_t>(upTo - blocksUnpacked_, part_.length);
+            result = decodeBlockPart(&part_, uint32_t(wanted));
+        }
+        if (result == kResultOk && part_.done == part_.length) {
+            blocksUnpacked_ += part_.length;
+            part_ = BlockPart();
+            // The packed data ends where the entry's bytes do, not before.
+            if (blocksUnpacked_ < size() && packedLeft() == 0)
+                result = kResultEndOfData;
+        }
+    }
+    *decoded = blocksUnpacked_ + part_.done;
+    return result;
 }
 
 Result BlockStream::decode(uint8_t* destination, uint32_t count) {

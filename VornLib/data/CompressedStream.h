@@ -82,7 +82,24 @@ public:
     // to ask for gigabytes. The payload's blocks hold at most 4 MiB.
     static constexpr uint32_t kMaxBlockSize = 64u << 20;
 
+    // Unpacks the entry into `whole`, which has room for all its bytes, until
+    // at least `upTo` of them are there; `decoded` says how many are. Each
+    // block goes straight into its place, and a codec that can stop inside a
+    // block stops there, so that a caller can use the first bytes of a large
+    // block before the rest is decoded. Not mixed with read().
+    Result decodeInto(uint8_t* whole, uint64_t upTo, uint64_t* decoded);
+
 protected:
+    // A block being unpacked into its place a part at a time.
+    struct BlockPart {
+        const uint8_t* packed = nullptr;
+        uint32_t packedLength = 0;
+        uint32_t packedUsed = 0;
+        uint8_t* unpacked = nullptr;
+        uint32_t length = 0;
+        uint32_t done = 0; // bytes of `unpacked` decoded
+    };
+
     using CompressedStream::CompressedStream;
 
     Result beginBlocks(Stream* underlying, uint64_t packedSize, uint64_t unpackedSize);
@@ -91,9 +108,16 @@ protected:
     // Unpacks one block of `packedLength` bytes to exactly `unpackedLength` bytes.
     virtual Result decodeBlock(const uint8_t* packed, uint32_t packedLength, uint8_t* unpacked,
                                uint32_t unpackedLength) = 0;
+    // Unpacks `part` until at least `limit` of its bytes are done; by default
+    // the whole block at once.
+    virtual Result decodeBlockPart(BlockPart* part, uint32_t limit);
 
 private:
     Result readVarint(uint32_t* out);
+    // Reads the next block's lengths and checks them against what is left.
+    Result blockLengths(uint32_t* unpackedLength, uint32_t* packedLength);
+    // The next `packedLength` packed bytes, where they lie or in the packed buffer.
+    Result packedBlock(uint32_t packedLength, const uint8_t** packed);
     // Unpacks the next block: into `destination` when it fits in `room` bytes
     // (`delivered` says how many), else into the block buffer.
     Result nextBlock(uint8_t* destination, uint32_t room, uint32_t* delivered);
@@ -103,6 +127,7 @@ private:
     uint32_t blockLength_ = 0;
     uint32_t readIndex_ = 0;
     uint64_t blocksUnpacked_ = 0;
+    BlockPart part_; // decodeInto's block, while one is unfinished
 };
 
 } // namespace vorn

@@ -9,7 +9,8 @@ EntryReadAhead::EntryReadAhead(uint32_t chunkSize, uint32_t depth, uint32_t lane
     : chunkSize_(chunkSize ? chunkSize : 1), depth_(std::max<uint32_t>(depth, 2)),
       lanes_(std::max<uint32_t>(lanes, 1)) {}
 
-Result EntryReadAhead::start(uint32_t count, Opener opener, const UnitOf& unitOf) {
+Result EntryReadAhead::start(uint32_t count, Opener opener, const UnitOf& unitOf,
+                             WorkAhead workAhead) {
     stop();
     if (!opener)
         return kResultNullInput;
@@ -41,9 +42,11 @@ Result EntryReadAhead::start(uint32_t count, Opener opener, const UnitOf& unitOf
     held_ = kNoBuffer;
     stopping_ = false;
     started_ = true;
-    auto shared = std::make_shared<Opener>(std::move(opener));
+    auto shared =
+        std::make_shared<std::pair<Opener, WorkAhead>>(std::move(opener), std::move(workAhead));
     for (uint32_t i = 0; i < lanes_.size(); ++i)
-        lanes_[i].thread = std::thread([this, i, shared] { readAll(i, *shared); });
+        lanes_[i].thread =
+            std::thread([this, i, shared] { readAll(i, shared->first, shared->second); });
     return kResultOk;
 }
 
@@ -64,7 +67,7 @@ void EntryReadAhead::stop() {
     started_ = false;
 }
 
-void EntryReadAhead::readAll(uint32_t laneIndex, const Opener& opener) {
+void EntryReadAhead::readAll(uint32_t laneIndex, const Opener& opener, const WorkAhead& workAhead) {
     Lane& lane = lanes_[laneIndex];
     for (const uint32_t index : lane.entries) {
         std::unique_ptr<Stream> entry;
@@ -75,7 +78,7 @@ void EntryReadAhead::readAll(uint32_t laneIndex, const Opener& opener) {
         push(lane, {true, result, left, kNoBuffer});
         while (result == kResultOk && left) {
             uint32_t buffer = kNoBuffer;
-            if (!takeFreeBuffer(lane, &buffer))
+            if (!takeFreeBuffer(laneIndex, workAhead, &buffer))
                 return;
             const uint32_t piece = uint32_t(std::min<uint64_t>(left, chunkSize_));
             result = entry->read(lane.buffers[buffer].get(), piece);
@@ -90,9 +93,20 @@ void EntryReadAhead::readAll(uint32_t laneIndex, const Opener& opener) {
     changed_.notify_all();
 }
 
-bool EntryReadAhead::takeFreeBuffer(Lane& lane, uint32_t* buffer) {
+bool EntryReadAhead::takeFreeBuffer(uint32_t laneIndex, const WorkAhead& workAhead,
+                                    uint32_t* buffer) {
+    Lane& lane = lanes_[laneIndex];
     std::unique_lock<std::mutex> guard(lock_);
-    changed_.wait(guard, [this, &lane] { return stopping_ || !lane.free.empty(); });
+    bool workLeft = bool(workAhead);
+    while (!stopping_ && lane.free.empty()) {
+        if (workLeft) {
+            guard.unlock();
+            workLeft = workAhead(laneIndex);
+            guard.lock();
+            continue;
+        }
+        changed_.wait(guard, [this, &lane] { return stopping_ || !lane.free.empty(); });
+    }
     if (stopping_)
         return false;
     *buffer = lane.free.back();

@@ -33,6 +33,9 @@ public:
         std::function<Result(uint32_t index, uint32_t lane, std::unique_ptr<Stream>* out)>;
     // The unit of entry `index`.
     using UnitOf = std::function<uint64_t(uint32_t index)>;
+    // Work a lane may do while its buffers are full (decoding further into the
+    // group it reads), on its own thread; false when there is none.
+    using WorkAhead = std::function<bool(uint32_t lane)>;
 
     // `depth` chunk buffers per lane (at least 2): one held by the caller, the
     // others filled ahead.
@@ -42,7 +45,8 @@ public:
     ~EntryReadAhead() { stop(); }
 
     // Allocates the buffers (12 without memory) and starts reading `count` entries.
-    Result start(uint32_t count, Opener opener, const UnitOf& unitOf = UnitOf());
+    Result start(uint32_t count, Opener opener, const UnitOf& unitOf = UnitOf(),
+                 WorkAhead workAhead = WorkAhead());
     // The next entry's size, or the error opening it gave; 19 after the last entry.
     Result nextEntry(uint64_t* size);
     // The current entry's next chunk, min(bytes left, chunkSize) long and valid
@@ -68,8 +72,8 @@ private:
     };
     static constexpr uint32_t kNoBuffer = ~0u;
 
-    void readAll(uint32_t lane, const Opener& opener);
-    bool takeFreeBuffer(Lane& lane, uint32_t* buffer);
+    void readAll(uint32_t lane, const Opener& opener, const WorkAhead& workAhead);
+    bool takeFreeBuffer(uint32_t lane, const WorkAhead& workAhead, uint32_t* buffer);
     void push(Lane& lane, const Item& item);
     Result pop(bool wantEntry, Item* item);
 

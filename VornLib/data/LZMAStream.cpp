@@ -129,6 +129,38 @@ Result LZMAStream::open(Stream* underlying, uint64_t packedSize, uint64_t unpack
     return kResultOk;
 }
 
+Result LZMAStream::decodeBlockPart(BlockPart* part, uint32_t limit) {
+    if (method_ == LZMAMethod::Ppmd)
+        return BlockStream::decodeBlockPart(part, limit);
+    if (!decoder_ || !decoder_->ready)
+        return kResultWrongState;
+    // The block is the dictionary, as when it is decoded whole; the decoder
+    // keeps it between parts and lets go of it at the block's end or failure.
+    CLzmaDec& lzma = method_ == LZMAMethod::Lzma ? decoder_->lzma : decoder_->lzma2.decoder;
+    if (part->done == 0 && part->packedUsed == 0) {
+        lzma.dic = part->unpacked;
+        lzma.dicBufSize = part->length;
+        if (method_ == LZMAMethod::Lzma)
+            LzmaDec_Init(&lzma);
+        else
+            Lzma2Dec_Init(&decoder_->lzma2);
+    }
+    const ELzmaFinishMode finish = limit == part->length ? LZMA_FINISH_END : LZMA_FINISH_ANY;
+    ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+    SizeT inputLength = part->packedLength - part->packedUsed;
+    const uint8_t* input = part->packed + part->packedUsed;
+    const SRes res =
+        method_ == LZMAMethod::Lzma
+            ? LzmaDec_DecodeToDic(&lzma, limit, input, &inputLength, finish, &status)
+            : Lzma2Dec_DecodeToDic(&decoder_->lzma2, limit, input, &inputLength, finish, &status);
+    part->packedUsed += uint32_t(inputLength);
+    part->done = uint32_t(lzma.dicPos);
+    const bool reached = res == SZ_OK && lzma.dicPos == limit;
+    if (!reached || limit == part->length)
+        lzma.dic = nullptr;
+    return reached ? kResultOk : kResultPlatformFailure;
+}
+
 Result LZMAStream::decodeBlock(const uint8_t* packed, uint32_t packedLength, uint8_t* unpacked,
                                uint32_t unpackedLength) {
     if (!decoder_ || !decoder_->ready)

@@ -29,6 +29,8 @@ public:
 protected:
     Result decodeBlock(const uint8_t* packed, uint32_t packedLength, uint8_t* unpacked,
                        uint32_t unpackedLength) override;
+    // LZMA and LZMA2 stop inside a block; PPMd decodes it whole.
+    Result decodeBlockPart(BlockPart* part, uint32_t limit) override;
 
 private:
     struct Decoder;

@@ -237,6 +237,32 @@ TEST(EntryReadAhead, TheHeldChunkStaysIntactWhileTheNextOnesAreRead) {
     EXPECT_EQ(0, std::memcmp(entries.contents[0].data() + kChunk, chunk, kChunk));
 }
 
+// A lane whose buffers are full works ahead on its own thread until there is
+// no work left, then waits without spinning; what it delivers is unchanged.
+TEST(EntryReadAhead, AWaitingLaneWorksAheadUntilNoWorkIsLeft) {
+    Entries entries;
+    entries.contents.push_back(Bytes(kChunk * 6, 5));
+    std::atomic<uint32_t> worked{0};
+    std::atomic<bool> onCaller{false};
+    const std::thread::id caller = std::this_thread::get_id();
+    EntryReadAhead ahead(kChunk, 2);
+    ASSERT_EQ(kResultOk,
+              ahead.start(1, entries.opener(), EntryReadAhead::UnitOf(), [&](uint32_t lane) {
+                  onCaller = onCaller || std::this_thread::get_id() == caller;
+                  EXPECT_EQ(0u, lane);
+                  return ++worked < 3;
+              }));
+    ASSERT_TRUE(WaitFor(worked, 3));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(3u, worked.load()) << "no work is asked for after the last";
+    EXPECT_EQ(2u, entries.reads.load()) << "both buffers were full";
+    std::vector<uint8_t> bytes;
+    std::vector<uint32_t> chunks;
+    ASSERT_EQ(kResultOk, Drain(ahead, &bytes, &chunks));
+    EXPECT_EQ(entries.contents[0], bytes);
+    EXPECT_FALSE(onCaller.load());
+}
+
 TEST(EntryReadAhead, MisuseAndStoppingEarly) {
     Entries entries;
     for (int i = 0; i < 3; ++i)

@@ -13,7 +13,7 @@ src="$cache/src"
 jobs="$(nproc)"
 mkdir -p "$src"
 
-sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+source "$root/scripts/apt.sh"
 
 # Pinned to the versions whose .dsc files the archive serves.
 sources=("lzo2=2.10-2" "libjpeg-turbo=1:2.1.5-2" "libpng1.6=1.6.39-2+deb12u5" "7zip")
@@ -35,7 +35,7 @@ Suites: bookworm-security
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
-    sudo_if_needed apt-get update -qq
+    apt_update
   fi
   (cd "$src" && apt-get source -qq "${sources[@]}" >/dev/null 2>&1) || {
     echo "build-windows-deps: apt-get source failed" >&2; exit 1; }

@@ -63,6 +63,29 @@ String SetupLanguages() {
     return list;
 }
 
+// Values that the setup hands to its elevated copy and the copy writes into
+// its log: each from a small vocabulary, so that no character of them can end
+// an argument or a line.
+bool IsDataCollectionWord(const String& value) {
+    for (const char16_t* word : {u"On", u"Off", u"1", u"0", u"true", u"false"}) {
+        if (value.compareIgnoringCase(word) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool IsConfigSetName(const String& value) {
+    for (uint32_t i = 0; i < value.length(); ++i) {
+        const char16_t unit = value[i];
+        const bool allowed = (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z') ||
+                             (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'_' ||
+                             unit == u'.';
+        if (!allowed)
+            return false;
+    }
+    return value.length() <= 64;
+}
+
 // The switch as the user wrote it.
 String Written(const CommandLineSwitch& entry) {
     return u'/' + entry.name + (entry.hasValue ? String(u':' + entry.value) : String());
@@ -90,6 +113,16 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
     if (String(known->name) == u"Language" && !IsSetupLanguage(entry.value)) {
         *message = u"Unknown language \"" + entry.value + u"\" in /Language. The setup speaks " +
                    SetupLanguages() + u'.';
+        return kResultInvalidArgument;
+    }
+    if (String(known->name) == u"DataCollection" && entry.hasValue &&
+        !IsDataCollectionWord(entry.value)) {
+        *message = u"The switch /DataCollection takes On or Off (\"" + Written(entry) + u"\").";
+        return kResultInvalidArgument;
+    }
+    if (String(known->name) == u"ConfigSet" && !IsConfigSetName(entry.value)) {
+        *message = u"The switch /ConfigSet takes a name of letters, digits, - _ and . (\"" +
+                   Written(entry) + u"\").";
         return kResultInvalidArgument;
     }
     if (known->value == SwitchValue::Boolean && !(entry.value == u"0" || entry.value == u"1")) {

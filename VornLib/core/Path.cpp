@@ -1,5 +1,7 @@
 #include "VornLib/core/Path.h"
 
+#include <initializer_list>
+
 namespace vorn {
 namespace {
 
@@ -63,9 +65,47 @@ bool SamePath(const String& a, const String& b) {
     return Comparable(a) == Comparable(b);
 }
 
+namespace {
+
+// CON, NUL, COM1 and the like name devices in every folder, with any
+// extension; a part ending in a dot or a blank is stored without it.
+bool IsUsableFolderName(const String& part) {
+    if (part.isEmpty())
+        return true;
+    if (part == u"." || part == u".." || part[part.length() - 1] == u'.' ||
+        part[part.length() - 1] == u' ')
+        return false;
+    const int32_t dot = part.find(u'.');
+    String stem = dot >= 0 ? part.left(uint32_t(dot)) : part;
+    while (!stem.isEmpty() && stem[stem.length() - 1] == u' ')
+        stem = stem.left(stem.length() - 1);
+    for (const char16_t* device : {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$"}) {
+        if (stem.compareIgnoringCase(device) == 0)
+            return false;
+    }
+    if (stem.length() == 4 && stem[3] >= u'1' && stem[3] <= u'9') {
+        const String kind = stem.left(3);
+        if (kind.compareIgnoringCase(u"COM") == 0 || kind.compareIgnoringCase(u"LPT") == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool IsValidFolderPath(const String& path) {
     if (path.isEmpty())
         return false;
+    uint32_t partStart = 0;
+    for (uint32_t i = 0; i <= path.length(); ++i) {
+        if (i < path.length() && !IsSeparator(path[i]))
+            continue;
+        const String part = path.mid(partStart, i - partStart);
+        const bool drive = partStart == 0 && part.length() == 2 && part[1] == u':';
+        if (!drive && !IsUsableFolderName(part))
+            return false;
+        partStart = i + 1;
+    }
     for (uint32_t i = 0; i < path.length(); ++i) {
         const char16_t unit = path[i];
         switch (unit) {
@@ -104,6 +144,13 @@ bool IsRelativeInside(const String& path) {
         start = i + 1;
     }
     return true;
+}
+
+bool IsPathInside(const String& path, const String& folder) {
+    const String base = NormalisedFolder(folder);
+    if (base.isEmpty() || path.length() <= base.length())
+        return false;
+    return SamePath(path.left(base.length()), base) && IsRelativeInside(path.mid(base.length()));
 }
 
 } // namespace vorn

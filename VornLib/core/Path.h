@@ -19,11 +19,17 @@ String FileNameOf(const String& path);
 // trailing separator).
 bool SamePath(const String& a, const String& b);
 // Non-empty; none of " * < > ? |; a colon only as the second character after a
-// letter; no two backslashes or two slashes in a row (so no network paths).
+// letter; no two backslashes or two slashes in a row (so no network paths); no
+// part "." or "..", ending in a dot or a blank, or naming a device (CON, NUL,
+// COM1, with or without an extension).
 bool IsValidFolderPath(const String& path);
 // True for a non-empty relative path that stays below its folder: no drive, no
 // leading separator, no "." or ".." part. Lists read back from the registry
 // are checked with it before anything is deleted.
 bool IsRelativeInside(const String& path);
+// True for a path below `folder` (an absolute folder, compared as SamePath
+// does) whose rest stays below it by the rule of IsRelativeInside. An empty
+// folder contains nothing.
+bool IsPathInside(const String& path, const String& folder);
 
 } // namespace vorn

@@ -58,6 +58,18 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         {u"setup.exe /InstallFolder:C:Tools", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:\\\\server\\share\\App", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:", vorn::kResultBadPath, u"/InstallFolder needs a value"},
+        // Names Windows gives other meanings, and parts that leave the folder.
+        {u"setup.exe /InstallFolder:C:\\CON", vorn::kResultBadPath, u"refused"},
+        {u"setup.exe /InstallFolder:C:\\Demo\\nul.txt", vorn::kResultBadPath, u"refused"},
+        {u"setup.exe /InstallFolder:C:\\Apps\\..\\Windows", vorn::kResultBadPath, u"refused"},
+        {u"setup.exe /InstallFolder:\"C:\\Demo. \"", vorn::kResultBadPath, u"refused"},
+        {u"setup.exe /InstallFolder:C:\\Com1\\Demo", vorn::kResultBadPath, u"refused"},
+        {u"setup.exe /InstallFolder:C:\\Console\\Demo.2", vorn::kResultOk, nullptr},
+        // Values the elevated copy gets: nothing that could end its argument.
+        {u"setup.exe /DataCollection:a\"&echo,pwned>C:\\pwned.txt&\"b",
+         vorn::kResultInvalidArgument, u"/DataCollection takes On or Off"},
+        {u"setup.exe /DataCollection:off /ConfigSet:Lab-2_x.y", vorn::kResultOk, nullptr},
+        {u"setup.exe /ConfigSet:\"a b\"", vorn::kResultInvalidArgument, u"/ConfigSet takes a name"},
         // What a wizard hands to its elevated copy, judged like the options page.
         {u"setup.exe /OptionsChosen /ProgramGroup:\"Games\\Demo\" /CreateDesktopShortcut:0 "
          u"/CreateQuickLaunchShortcut:1",

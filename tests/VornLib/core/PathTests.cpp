@@ -48,6 +48,14 @@ TEST(PathText, FolderValidity) {
         {u"C:\\a:b", false},
         {u"C:\\<x>", false},
         {u"C:\\star*", false},
+        {u"C:\\Apps\\..\\Windows", false},
+        {u"C:\\.\\Apps", false},
+        {u"C:\\Demo.", false},
+        {u"C:\\Demo \\x", false},
+        {u"C:\\nul", false},
+        {u"C:\\Apps\\Aux.txt\\x", false},
+        {u"C:\\LPT9", false},
+        {u"C:\\Conference\\COM10\\.x\\a..b", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.valid, IsValidFolderPath(c.path)) << ToPrintable(c.path);
@@ -61,6 +69,18 @@ TEST(PathText, RelativePathsThatStayInside) {
          {u"", u"..", u"../x", u"Help/../../x", u"a/./b", u"\\Windows\\x", u"/etc/x",
           u"C:\\Windows\\x", u"C:x", u"\\\\server\\share\\x", u"Help//x", u"Help/", u"a\\..\\.."})
         EXPECT_FALSE(IsRelativeInside(outside)) << ToPrintable(outside);
+}
+
+TEST(PathText, PathsInsideAFolder) {
+    const String folder = u"C:\\Users\\Ann\\";
+    for (const char16_t* inside : {u"C:\\Users\\Ann\\a.txt", u"c:/users/ann/Apps/Demo\\x.exe"})
+        EXPECT_TRUE(IsPathInside(inside, folder)) << ToPrintable(inside);
+    for (const char16_t* outside :
+         {u"C:\\Users\\Ann", u"C:\\Users\\Ann\\", u"C:\\Users\\Anna\\a.txt",
+          u"C:\\Users\\Ann\\..\\Bob\\a.txt", u"C:\\Users\\Ann\\Apps\\..\\..\\x",
+          u"C:\\Windows\\win.ini", u"C:\\Users\\Ann\\\\server\\x", u"C:\\Users\\Ann\\D:\\x"})
+        EXPECT_FALSE(IsPathInside(outside, folder)) << ToPrintable(outside);
+    EXPECT_FALSE(IsPathInside(u"C:\\a.txt", u""));
 }
 
 } // namespace

@@ -43,14 +43,19 @@ private:
 };
 
 // An interrupted installation of this product, undone or finished: the
-// current user's always (the user's own hive), all users' when this setup
-// has the rights for it.
-bool RecoverInterruptedInstallations(const InstallManifest& manifest) {
-    bool recovered = UpdateTransaction::Recover(manifest.uuid, InstallScope::User,
-                                                TransferWorker::kHandOffMilliseconds);
-    if (IsProcessElevated())
-        recovered |= UpdateTransaction::Recover(manifest.uuid, InstallScope::Machine,
-                                                TransferWorker::kHandOffMilliseconds);
+// current user's by the user's own installation, all users' when this setup
+// has the rights for it (RecordConfinement.h says why).
+bool RecoverInterruptedInstallations(const InstallManifest& manifest, CommandLine& commandLine) {
+    RecoveringProcess process;
+    process.elevated = IsProcessElevated();
+    process.elevatedCopy = commandLine.hasSwitch(u"LaunchedAsAdministrator");
+    process.usersOwnScope = manifest.scope == InstallScope::User || manifest.scopeChoiceOffered;
+    bool recovered = false;
+    for (const InstallScope scope : {InstallScope::User, InstallScope::Machine}) {
+        if (TakesUpRecord(scope == InstallScope::User, process))
+            recovered |= UpdateTransaction::Recover(manifest.uuid, scope,
+                                                    TransferWorker::kHandOffMilliseconds);
+    }
     return recovered;
 }
 
@@ -158,7 +163,7 @@ Result InstallerModule::runInstaller() {
     }
     // An installation that was interrupted (a kill, a power failure) is
     // undone or finished first, so that the wizard proposes what is there.
-    if (RecoverInterruptedInstallations(manifest))
+    if (RecoverInterruptedInstallations(manifest, runtime.commandLine()))
         manifest.readChoices();
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =

@@ -20,6 +20,7 @@
 
 #include <vector>
 
+#include "Applications/VornSetup/RecordConfinement.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/RegistryKey.h"
 
@@ -37,15 +38,6 @@ enum class UpdateStep : uint32_t {
     PuttingInPlace = 4,   // everything in the way is aside; new files take their places
     Registering = 5,      // the new entry, the program's "/Install", the shortcuts
     Committed = 6,        // the new version is installed; what was put aside goes
-};
-
-// What an installation occupies.
-struct InstalledProduct {
-    String folder; // ends with a separator
-    String program;
-    String programGroup;
-    std::vector<String> files; // relative to the folder
-    std::vector<String> shortcuts;
 };
 
 // What the uninstall entry at `entryPath` below `root` says its installation

@@ -62,6 +62,23 @@ bool UpdateTransaction::Recover(const UUID& uuid, InstallScope scope, uint32_t p
     transaction.next_ = transaction.journal_.next();
     transaction.previous_ = transaction.journal_.previous();
     transaction.company_ = transaction.journal_.company();
+    // The user's record is the user's to write: acted on only where all it
+    // names lies in the user's own places (RecordConfinement.h).
+    if (scope == InstallScope::User) {
+        const UserPlaces places = CurrentUserPlaces();
+        const bool elevated = IsProcessElevated();
+        String fault = ConfinementFault(transaction.next_, places, elevated);
+        if (fault.isEmpty())
+            fault = ConfinementFault(transaction.previous_, places, elevated);
+        if (!fault.isEmpty()) {
+            Log(LogEvent::Recovery, u"the user's record is refused: it names {0}", {fault});
+            (void)transaction.journal_.remove();
+            return false;
+        }
+    }
+    Log(LogEvent::Recovery, u"{0} installation interrupted at step {1}: {2}",
+        {InstallScopeName(scope), uint32_t(transaction.step_),
+         transaction.step_ == UpdateStep::Committed ? u"finished" : u"undone"});
     transaction.rollBack();
     return true;
 }
@@ -257,9 +274,9 @@ void UpdateTransaction::cleanUp() {
     // Folders that only the previous version used, and its program group when
     // this installation has another.
     if (IsAbsolute(previous_.folder))
-        (void)RemoveEmptyFolderTree(WithoutSeparator(previous_.folder));
+        RemoveFoldersOfFiles(previous_.folder, previous_.files);
     if (!previous_.programGroup.isEmpty() && previous_.programGroup != next_.programGroup)
-        Uninstaller::removeProgramGroup(previous_.programGroup, company_);
+        Uninstaller::removeProgramGroup(previous_.programGroup, company_, scope_);
     (void)journal_.remove();
     step_ = UpdateStep::None;
 }
@@ -279,23 +296,17 @@ void UpdateTransaction::undoRegistration() {
     for (const String& shortcut : next_.shortcuts)
         (void)Uninstaller::deleteFile(shortcut);
     if (!next_.programGroup.isEmpty())
-        Uninstaller::removeProgramGroup(next_.programGroup, company_);
+        Uninstaller::removeProgramGroup(next_.programGroup, company_, scope_);
 }
 
 void UpdateTransaction::removeNewFiles() {
     const String& folder = next_.folder;
     if (!IsAbsolute(folder))
         return;
-    for (const String& relative : next_.files) {
-        const String path = JoinPath(folder, relative);
-        DeleteFileW(Wide((LongPath(path) + PartialFile::kSuffix).data()));
-        // Folders made for nested files go when nothing else is in them.
-        for (String parent = ParentFolder(path);
-             parent.length() > folder.length() && RemoveEmptyFolder(parent);
-             parent = ParentFolder(parent.left(parent.length() - 1))) {
-        }
-    }
-    RemoveEmptyFolder(folder);
+    for (const String& relative : next_.files)
+        DeleteFileW(Wide((LongPath(JoinPath(folder, relative)) + PartialFile::kSuffix).data()));
+    // Folders made for nested files go when nothing else is in them.
+    RemoveFoldersOfFiles(folder, next_.files);
     // What a new folder's copy wrote, wherever it had got to.
     const String partial = partialFolder();
     if (Exists(partial)) {

@@ -30,6 +30,9 @@ const LogEventName kLogEvents[] = {
      u"its size"},
     {LogEvent::RollBack, u"RollBack",
      u"a failed or cancelled copy about to delete the files it wrote"},
+    {LogEvent::Recovery, u"Recovery",
+     u"an interrupted installation found: the step it reached, and its undoing or finishing; "
+     u"or why its record is refused"},
     {LogEvent::RegistryKey, u"RegistryKey", u"a registry key about to be written"},
     {LogEvent::Shortcut, u"Shortcut", u"a shortcut about to be made"},
     {LogEvent::HandOff, u"HandOff",

@@ -36,6 +36,7 @@ enum class LogEvent : uint8_t {
     Previous,
     File,
     RollBack,
+    Recovery,
     RegistryKey,
     Shortcut,
     HandOff,

@@ -186,6 +186,10 @@ String UserStartMenuProgramsFolder() {
     return ShellFolder(CSIDL_PROGRAMS);
 }
 
+String UserProfileFolder() {
+    return ShellFolder(CSIDL_PROFILE);
+}
+
 String DesktopFolder() {
     return ShellFolder(CSIDL_DESKTOPDIRECTORY);
 }

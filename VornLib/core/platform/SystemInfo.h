@@ -44,6 +44,7 @@ String StartMenuProgramsFolder(); // all users, else the user's own
 // knows no other) and start menu programs: installations for one user.
 String UserProgramFilesFolder();
 String UserStartMenuProgramsFolder();
+String UserProfileFolder(); // the current user's own folder, ending with a separator
 String DesktopFolder();
 String AppDataFolder();
 String QuickLaunchFolder();

@@ -124,10 +124,6 @@ Result Uninstaller::uninstall(bool update) {
     removeShortcuts(entry);
     removeProgramGroup(group, description_.company, scope_);
     removeFiles(entry);
-    if (!installFolder_.isEmpty()) {
-        Log(LogEvent::Remove, u"{0}, the folders that are empty", {installFolder_});
-        (void)removeFolder(installFolder_, false, true);
-    }
     // Reached without administrator rights only where they cannot be asked for.
     const bool elevated = !elevation_.isElevated || elevation_.isElevated();
     const String batchFile = update ? String() : writeBatchFile(elevated);
@@ -203,13 +199,18 @@ void Uninstaller::removeProgramGroup(const String& group, const String& company,
 void Uninstaller::removeFiles(const UninstallEntry& entry) {
     if (installFolder_.isEmpty())
         return;
-    for (const String& relative : entry.readList(kFilesList)) {
+    const std::vector<String> files = entry.readList(kFilesList);
+    for (const String& relative : files) {
         // The list comes from the registry: nothing outside the folder is touched.
         if (IsRelativeInside(relative)) {
             Log(LogEvent::Remove, JoinPath(installFolder_, relative));
             (void)deleteFile(JoinPath(installFolder_, relative));
         }
     }
+    // Only the folders that held its files: an empty folder of another
+    // program's or the user's in the same place is not the installation's.
+    Log(LogEvent::Remove, u"{0}, the folders of its files that are empty", {installFolder_});
+    RemoveFoldersOfFiles(installFolder_, files);
 }
 
 // The batch file runs after this process has ended, with its rights, and the

@@ -1,5 +1,7 @@
 #include "VornLib/core/platform/FileSystem.h"
 
+#include <algorithm>
+
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
@@ -113,6 +115,29 @@ Result RemoveEmptyFolderTree(const String& folder) {
     // missing file: either way there is nothing left to remove.
     const Result result = ResultFromSystemError(GetLastError());
     return result == kResultNotFound || result == kResultBadPath ? kResultOk : result;
+}
+
+void RemoveFoldersOfFiles(const String& folder, const std::vector<String>& files) {
+    const String base = NormalisedFolder(folder);
+    if (base.isEmpty())
+        return;
+    // Deepest first: a longer folder name is never the parent of a shorter.
+    std::set<std::u16string> parents;
+    for (const String& relative : files) {
+        if (!IsRelativeInside(relative))
+            continue;
+        const String path = JoinPath(base, relative);
+        for (String parent = ParentFolder(path); parent.length() > base.length();
+             parent = ParentFolder(parent.left(parent.length() - 1)))
+            parents.insert(std::u16string(parent.data(), parent.length()));
+    }
+    std::vector<std::u16string> ordered(parents.begin(), parents.end());
+    std::stable_sort(
+        ordered.begin(), ordered.end(),
+        [](const std::u16string& a, const std::u16string& b) { return a.size() > b.size(); });
+    for (const std::u16string& parent : ordered)
+        (void)RemoveEmptyFolder(String(parent.data(), uint32_t(parent.size())));
+    (void)RemoveEmptyFolder(base);
 }
 
 PartialFile::PartialFile(const String& destination)

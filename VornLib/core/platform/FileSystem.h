@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
@@ -36,6 +37,11 @@ bool RemoveEmptyFolder(const String& folder);
 // empty; files are never touched. A missing folder counts as removed; one that
 // still holds something gives 21.
 Result RemoveEmptyFolderTree(const String& folder);
+// Removes, when they are empty, the folders that hold `files` (relative to
+// `folder`, each checked by IsRelativeInside), deepest first, and then
+// `folder`: an installation's folders go, and an empty folder that held none
+// of its files (another program's, the user's) stays.
+void RemoveFoldersOfFiles(const String& folder, const std::vector<String>& files);
 // "\\?\" + the path with backslashes; unchanged when it is not absolute.
 String LongPath(const String& path);
 // The path in full, a relative one taken from the current folder: what a

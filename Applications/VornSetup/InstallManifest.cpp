@@ -214,4 +214,32 @@ String InstallManifest::uninstallKeyPath() const {
     return UninstallEntryPath(uuid);
 }
 
+std::vector<EntryText> InstallManifest::uninstallEntryTexts(const String& program,
+                                                            const String& installDate) const {
+    const EntryText all[] = {
+        {u"UninstallString", u'"' + program + u"\" /Uninstall"},
+        {u"DisplayName", displayName()},
+        {u"Contact", contact},
+        {u"Comments", description},
+        {u"DisplayIcon", executablePath()},
+        {u"DisplayVersion", displayVersion()},
+        {u"Publisher", company},
+        // As the system reads them: technical support, and the home page.
+        {u"HelpLink", technicalSupport},
+        {u"URLInfoAbout", webSite},
+        {u"URLUpdateInfo", updates},
+        {u"InstallDate", installDate},
+        {u"InstallLocation", NormalisedFolder(installFolder)},
+        {kInstallFolderValue, installFolder},
+        {kProgramGroupValue, programGroup},
+        {kUninstallProgramValue, program},
+    };
+    std::vector<EntryText> texts;
+    for (const EntryText& text : all) {
+        if (!text.value.isEmpty())
+            texts.push_back(text);
+    }
+    return texts;
+}
+
 } // namespace vornsetup

@@ -37,6 +37,12 @@ struct FileEntry {
 // The folder proposed in `programFiles` (a separator at its end or not).
 String DefaultInstallFolder(const String& programFiles, const String& displayName);
 
+// One text value of the uninstall entry: its name and what it holds.
+struct EntryText {
+    const char16_t* name;
+    String value;
+};
+
 class InstallManifest {
 public:
     // The one manifest of the process, built on first call.
@@ -92,6 +98,12 @@ public:
     // carries one, else the product's own launched program (built on VornLib).
     String removalProgramPath(bool wow64) const;
     String uninstallKeyPath() const;
+    // The uninstall entry's text values, in the order written, for the
+    // removal program `program` (removalProgramPath) on `installDate`
+    // ("YYYYMMDD"). A value with nothing to say is left out: the entry holds
+    // no value rather than an empty one.
+    std::vector<EntryText> uninstallEntryTexts(const String& program,
+                                               const String& installDate) const;
 
     vorn::UUID uuid;
     String name;

@@ -38,42 +38,19 @@ String EntryKeyName(const InstallManifest& manifest, const String& list = String
 
 Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) {
     UninstallEntry entry(manifest.uuid, manifest.scope);
-    const String executable = manifest.executablePath();
     // The program that registers the file types and App Paths (on 64-bit
     // Windows the 64-bit one, in its own registry view) is the one that can
     // take them away again; it finds the entry in the 32-bit view. For a
     // product not built on VornLib, that is the framework's removal program.
     const String program = manifest.removalProgramPath(IsWow64());
-    const struct {
-        const char16_t* name;
-        String value;
-    } texts[] = {
-        {u"UninstallString", u'"' + program + u"\" /Uninstall"},
-        {u"DisplayName", manifest.displayName()},
-        {u"Contact", manifest.contact},
-        {u"Comments", manifest.description},
-        {u"DisplayIcon", executable},
-        {u"DisplayVersion", manifest.displayVersion()},
-        {u"Publisher", manifest.company},
-        // As the system reads them: technical support, and the home page.
-        {u"HelpLink", manifest.technicalSupport},
-        {u"URLInfoAbout", manifest.webSite},
-        {u"URLUpdateInfo", manifest.updates},
-        {u"Size", String()},
-        {u"InstallDate", TodayText()},
-        {u"InstallLocation", NormalisedFolder(manifest.installFolder)},
-    };
     Log(LogEvent::RegistryKey, u"{0}, with {1} files listed",
         {EntryKeyName(manifest), uint32_t(manifest.files.size())});
     RegistryKey& key = entry.key();
-    for (const auto& text : texts)
+    for (const EntryText& text : manifest.uninstallEntryTexts(program, TodayText()))
         (void)key.writeText(text.name, text.value.data());
     (void)key.writeInt32(u"EstimatedSize", int32_t(uint32_t(manifest.totalSize / 1024)));
     (void)key.writeInt32(u"NoModify", 1);
     (void)key.writeInt32(u"NoRepair", 1);
-    (void)key.writeText(kInstallFolderValue, manifest.installFolder.data());
-    (void)key.writeText(kProgramGroupValue, manifest.programGroup.data());
-    (void)key.writeText(kUninstallProgramValue, program.data());
     // The next installation proposes the same shortcuts; the choice goes with the entry.
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
         (void)key.writeInt32(kShortcutChoices[choice].entryValue,

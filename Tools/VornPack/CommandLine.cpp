@@ -56,7 +56,7 @@ constexpr Command kCommands[] = {
     {u"setup", Setup,
      u"setup --app <folder> --definitions <folder> -o <Setup.exe> "
      u"[--stub <VornSetup.exe>] [--uninstaller <VornUninstall.exe>] [--sign-command \"<command "
-     u"with {}>\"] [--quiet] [--jobs N]",
+     u"with {}>\"] [--allow-placeholder-licence] [--quiet] [--jobs N]",
      true},
     {u"manifest", Manifest,
      u"manifest <setup.exe> --url <download URL> [--out <folder>] "

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Utf8.h"
 
 #ifdef _WIN32
@@ -33,15 +34,15 @@ std::string Utf8(const vorn::String& text) {
 
 void PrintLine(const vorn::String& text) {
     ClearStatus();
-    std::printf("%s\n", Utf8(text).c_str());
+    std::printf("%s\n", Utf8(vorn::TerminalSafe(text)).c_str());
 }
 void PrintError(const vorn::String& text) {
     ClearStatus();
-    std::fprintf(stderr, "%s\n", Utf8(text).c_str());
+    std::fprintf(stderr, "%s\n", Utf8(vorn::TerminalSafe(text)).c_str());
 }
 
 void ShowStatus(const vorn::String& text) {
-    const std::string line = Utf8(text);
+    const std::string line = Utf8(vorn::TerminalSafe(text));
     // Blanks cover what is left of a longer previous line.
     const int padding = statusLength > line.size() ? int(statusLength - line.size()) : 0;
     std::printf("\r%s%*s", line.c_str(), padding, "");

@@ -1,6 +1,7 @@
 // VornPack's text output. One status line may stand on a terminal, rewritten
 // in place; every other line, and every error, first takes it away, so that
-// lines never run together.
+// lines never run together. Every line is written through TerminalSafe
+// (Format.h): a refused file name never drives the terminal.
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Packing.h"
 #include "Tools/VornPack/PeResources.h"
+#include "Tools/VornPack/PlaceholderLicence.h"
 #include "Tools/VornPack/ProgramStub.h"
 #include "Tools/VornPack/RemovalProgram.h"
 #include "Tools/VornPack/SignCommand.h"
@@ -25,6 +26,7 @@ namespace {
 
 constexpr const char16_t* kCommand = u"setup";
 constexpr const char16_t* kFileListName = u"Data/Xml/FileList.xml";
+constexpr const char16_t* kAllowPlaceholderLicence = u"--allow-placeholder-licence";
 
 // What the command line asks for.
 struct SetupRequest {
@@ -35,6 +37,8 @@ struct SetupRequest {
     String uninstaller;
     String signCommand;
     bool signs = false;
+    // For a setup that is not to ship: init's placeholder licence only warns.
+    bool allowsPlaceholderLicence = false;
     PackingOptions packing;
 };
 
@@ -170,6 +174,32 @@ Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String
     return result;
 }
 
+// No licence is still the placeholder that init wrote, unless the command
+// line allows it; then a warning says that the setup must not ship.
+Result CheckLicences(const SetupRequest& request, const SetupInputs& inputs, String* message) {
+    const std::vector<String> placeholders = FindPlaceholderLicences(inputs.documents);
+    if (placeholders.empty())
+        return vorn::kResultOk;
+    String file = placeholders.front();
+    for (const DefinitionFile& definition : inputs.definitionFiles) {
+        if (definition.entryName == placeholders.front())
+            file = TextOf(definition.source);
+    }
+    const String others = placeholders.size() > 1 ? Format(u" (and {0} more licence files)",
+                                                           {uint32_t(placeholders.size() - 1)})
+                                                  : String();
+    if (request.allowsPlaceholderLicence) {
+        PrintError(Format(u"VornPack {0}: warning: \"{1}\"{2} still holds the placeholder licence "
+                          u"that init wrote: this setup must not ship",
+                          {kCommand, file, others}));
+        return vorn::kResultOk;
+    }
+    *message = Format(u"\"{0}\"{1} still holds the placeholder licence that init wrote: put "
+                      u"your licence in its place, or give {2} for a setup that is not to ship",
+                      {file, others, kAllowPlaceholderLicence});
+    return vorn::kResultMissingDefinition;
+}
+
 // The product's InstallationSettings, once the definitions are checked.
 const vorn::XmlNode& ProductSettings(const SetupInputs& inputs) {
     return *ConfigurationRoot(inputs.documents)->find(u"/InstallationSettings");
@@ -285,6 +315,7 @@ int Setup(const Arguments& arguments) {
     options.value(u"--stub", &request.stub);
     options.value(u"--uninstaller", &request.uninstaller);
     request.signs = options.value(u"--sign-command", &request.signCommand);
+    request.allowsPlaceholderLicence = options.flag(kAllowPlaceholderLicence);
     if (!options.complete() || !options.rest().empty() || request.app.isEmpty() ||
         request.definitions.isEmpty() || request.output.isEmpty())
         return Usage(kCommand);
@@ -309,6 +340,8 @@ int Setup(const Arguments& arguments) {
         result = CollectInputs(request, stub.date, &inputs, &message);
     if (result == vorn::kResultOk)
         result = CheckDefinitions(request, &inputs, &message);
+    if (result == vorn::kResultOk)
+        result = CheckLicences(request, inputs, &message);
     if (result == vorn::kResultOk)
         result = ChooseRemover(request, &inputs, &message);
     OutputFile output(PathOf(request.output));

@@ -1,7 +1,8 @@
 // setup: makes a complete setup executable from an application folder and the
 // installer's definitions folder. The definitions are checked with the
 // framework's XML reader and against the application folder
-// (ConfigurationCheck.h), then packed under "Data/" (XML files of the
+// (ConfigurationCheck.h) and for init's placeholder licence
+// (PlaceholderLicence.h), then packed under "Data/" (XML files of the
 // folder's top level under "Data/Xml/"), the application's files under
 // "Application/" with a generated "Data/Xml/FileList.xml" describing them, and
 // the container becomes resource 4096 of a copy of the prebuilt installer

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/Win32Handles.h"
 
@@ -37,7 +38,7 @@ HANDLE ParentConsole() {
 } // namespace
 
 void WriteConsoleLine(const String& line) {
-    const String text = line + u"\r\n";
+    const String text = TerminalSafe(line) + u"\r\n";
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     if (error && error != INVALID_HANDLE_VALUE && GetFileType(error) != FILE_TYPE_UNKNOWN) {
         WriteTo(error, text);

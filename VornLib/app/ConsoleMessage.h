@@ -12,7 +12,8 @@
 
 namespace vorn {
 
-// Writes the line and a line break; nothing when there is nowhere to write.
+// Writes the line, its control characters escaped (TerminalSafe), and a line
+// break; nothing when there is nowhere to write.
 void WriteConsoleLine(const String& line);
 
 } // namespace vorn

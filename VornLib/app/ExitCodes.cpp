@@ -43,6 +43,11 @@ const ExitCode kExitCodes[] = {
      u"The install folder is refused: not a full path, a separator at its end, a character no "
      u"folder may hold, or too long for the program's path. Nothing was touched.",
      u"invalidParameter"},
+    {ExitCodeProgram::Setup, 38, u"invalidName",
+     u"Windows refused a name of the installation: the drive of the install folder cannot hold a "
+     u"file or folder name the application has. What was written is taken back; choose a folder "
+     u"on another drive.",
+     u"contactSupport"},
     {ExitCodeProgram::Setup, 41, u"installedStartApplication",
      u"Only the setup's elevated copy ends with this (installed, and the user asked to start the "
      u"application); the setup then starts it and ends with 0.",

@@ -433,6 +433,21 @@ String FormatHex(const FormatArgument& value) {
     return Format(u"0x{0,02:x}", {value});
 }
 
+String TerminalSafe(const String& text) {
+    static constexpr char16_t kDigits[] = u"0123456789abcdef";
+    String safe;
+    for (uint32_t i = 0; i < text.length(); ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0x20 && (unit < 0x7F || unit > 0x9F)) {
+            safe.append(unit);
+            continue;
+        }
+        const char16_t escape[] = {u'\\', u'x', kDigits[unit >> 4], kDigits[unit & 0xF]};
+        safe.append(escape, 4);
+    }
+    return safe;
+}
+
 String FloatToText(double value, uint32_t precision, uint32_t width) {
     char16_t text[kNumberScratch];
     const uint32_t length = RenderFloatForWidth(value, precision, width, text);

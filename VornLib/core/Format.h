@@ -92,6 +92,12 @@ String Format(const char16_t* format, std::initializer_list<FormatArgument> argu
 // One value as "0x{0,02:x}".
 String FormatHex(const FormatArgument& value);
 
+// The text as a terminal may show it: a control character (C0, DEL, C1),
+// which could start an escape sequence or move the cursor, becomes "\x1b",
+// "\x7f", "\x9b"; everything else stays. Every line written to a terminal or
+// console goes through it, since file names there come from anywhere.
+String TerminalSafe(const String& text);
+
 // The number-to-text rule ("#INF", "#NAN", "#MIN", "#MAX", fixed notation).
 // `width` only matters for precision 0 (see Format.cpp).
 String FloatToText(double value, uint32_t precision = 6, uint32_t width = 0);

@@ -1,9 +1,11 @@
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "TestText.h"
+#include "VornLib/core/Utf8.h"
 #include "VornLib/core/XmlDocument.h"
 
 namespace vornsetup {
@@ -156,6 +158,40 @@ TEST(InstallManifestSettings, ReadingStopsAtTheFirstMissingPiece) {
     EXPECT_EQ(6u, other.readSettings(*noCompany.element, nullptr));
     EXPECT_EQ(other.name, u"Tool");
     EXPECT_TRUE(other.executable.isEmpty());
+}
+
+// What the list of installed programs shows: every value that has something
+// to say, and none that would be empty (a product without a contact, an
+// update address or a program group, as init's definitions may leave it).
+TEST(InstallManifestSettings, TheUninstallEntryHoldsNoEmptyText) {
+    const std::string sparse =
+        Replace(Replace(kSettings, "<Contact>support@vorn.example</Contact>", "<Contact/>"),
+                "<Updates>https://vorn.example/updates</Updates>", "<Updates></Updates>");
+    const struct {
+        const std::string* settings;
+        const char16_t* group;
+        bool optionalValues;
+    } cases[] = {{&kSettings, u"Tool", true}, {&sparse, u"", false}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.optionalValues);
+        Parsed parsed(*test.settings, u"/InstallationSettings");
+        InstallManifest manifest;
+        ASSERT_EQ(0u, manifest.readSettings(*parsed.element, nullptr));
+        manifest.installFolder = u"C:\\Tool";
+        manifest.programGroup = test.group;
+        std::set<std::string> names;
+        for (const EntryText& text :
+             manifest.uninstallEntryTexts(u"C:\\Tool\\Tool.exe", u"20260301")) {
+            EXPECT_FALSE(text.value.isEmpty()) << ToUtf8(String(text.name));
+            EXPECT_TRUE(names.insert(ToUtf8(String(text.name))).second);
+        }
+        for (const char* always : {"UninstallString", "DisplayName", "DisplayVersion",
+                                   "InstallLocation", "VornLib.InstallFolder"})
+            EXPECT_EQ(1u, names.count(always)) << always;
+        for (const char* optional : {"Contact", "URLUpdateInfo", "VornLib.ProgramGroup"})
+            EXPECT_EQ(test.optionalValues, names.count(optional) == 1) << optional;
+        EXPECT_EQ(0u, names.count("Size")) << "a value nothing fills";
+    }
 }
 
 TEST(InstallManifestFiles, NestedPathsSizesAndDates) {

@@ -25,6 +25,10 @@ check "URLInfoAbout is the web site" test "$(reg_value "$prefix" "$entry" URLInf
 for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
   check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
 done
+# The entry holds no value rather than an empty one; the listing read the entry.
+values="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry" 2>/dev/null | tr -d '\r')"
+check "the entry's values are listed" grep -q '^ *DisplayName *REG_SZ *VornDemo$' <<<"$values"
+check "no empty text value in the entry" test -z "$(grep -E '^ *[^ ].* REG_(EXPAND_)?SZ *$' <<<"$values")"
 check "FilesList lists exactly the files" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|'
 group="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"
 check "program group shortcut" test -f "$group/VornDemo.lnk"

@@ -98,8 +98,8 @@ TEST(Init, WritesEveryDefinitionTheInstallerReadsWithTheProductsValues) {
     EXPECT_EQ(vorn::String(u"mailto:help@acme.example"), manifest.technicalSupport);
     EXPECT_EQ(vorn::String(u"help@acme.example"), manifest.contact);
     EXPECT_FALSE(manifest.uuid.isNull());
-    ASSERT_EQ(1u, manifest.shortcuts.size());
-    EXPECT_EQ(manifest.executable, manifest.shortcuts[0].target);
+    // The program group's own shortcut starts the program; none beside it.
+    EXPECT_TRUE(manifest.shortcuts.empty());
     // For all users by default; the user may choose, and the README says how.
     EXPECT_TRUE(manifest.scopeProblem.isEmpty());
     EXPECT_EQ(vorn::InstallScope::Machine, manifest.scopeRule.proposed);
@@ -120,9 +120,7 @@ TEST(Init, WritesEveryDefinitionTheInstallerReadsWithTheProductsValues) {
         const std::string code = vorn::ToUtf8(language);
         SCOPED_TRACE(code);
         ParsedFile custom(folder / ("VornSetup-Custom-Strings-" + code + ".xml"));
-        for (const char16_t* key :
-             {u"ProductDescription", u"ProductShortcut", u"ProductShortcutHelp"})
-            EXPECT_GE(StringOf(custom.document, key).find(u"Tom & Jerry's Paint"), 0);
+        EXPECT_GE(StringOf(custom.document, u"ProductDescription").find(u"Tom & Jerry's Paint"), 0);
         ParsedFile license(folder / ("VornSetup-License-" + code + ".xml"));
         EXPECT_GE(StringOf(license.document, u"LicenseTitle").find(u"Tom & Jerry's Paint"), 0);
         const vorn::String text = StringOf(license.document, u"LicenseText");

@@ -6,6 +6,7 @@
 #include "ProgramImages.h"
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/FileList.h"
+#include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Utf8.h"
@@ -524,6 +525,95 @@ TEST(Setup, FailuresLeaveNoOutputAndKeepAnOldOne) {
         EXPECT_TRUE(vorn::ReadWholeFile(sources.out) == std::vector<uint8_t>({'o', 'l', 'd'}));
     }
 }
+
+// The licence text of `file` (a VornSetup-License-*.xml) becomes `text`.
+void WriteLicenceText(const fs::path& file, const std::string& text) {
+    const std::vector<uint8_t> bytes = vorn::ReadWholeFile(file);
+    std::string xml(bytes.begin(), bytes.end());
+    const size_t start = xml.find('>', xml.find("ID=\"LicenseText\"")) + 1;
+    xml.replace(start, xml.find("</String>", start) - start, text);
+    vorn::WriteWholeFile(file, std::vector<uint8_t>(xml.begin(), xml.end()));
+}
+
+// init's licences say that they are none: a setup made of them is refused,
+// or made with a warning when the command line allows it, until every
+// licence is the vendor's own, all of it.
+TEST(Setup, InitsPlaceholderLicenceIsRefusedUnlessAllowed) {
+    const struct {
+        const char* what;
+        // The English licence after the vendor's edit; the others are replaced whole.
+        const char* english;
+        bool allow;
+        int expected;
+        const char* said;
+    } cases[] = {
+        {"as init wrote them", nullptr, false, 6,
+         "VornSetup-License-de.xml\" (and 7 more licence files) still holds the placeholder "
+         "licence that init wrote: put your licence in its place, or give "
+         "--allow-placeholder-licence"},
+        {"allowed", nullptr, true, 0, "warning: \"" /* the folder */},
+        {"one sentence left",
+         "Acme licence.\n\nAcme Corp has not yet written the licence "
+         "agreement of Paint in English.",
+         false, 6, "VornSetup-License-en.xml\" still holds the placeholder"},
+        {"every licence the vendor's own", "Acme licence: you may use Paint.", false, 0, nullptr},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        SetupSources sources;
+        const fs::path definitions = sources.scratch.path() / "from-init";
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(0, Init({Text(definitions), u"--name", u"Paint", u"--company", u"Acme Corp",
+                           u"--version", u"1.0", u"--executable", u"App.exe", u"--uuid",
+                           u"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70"}));
+        testing::internal::GetCapturedStdout();
+        if (test.english) {
+            for (const char* language : {"de", "es", "fr", "it", "ko", "ru", "zh"})
+                WriteLicenceText(definitions /
+                                     (std::string("VornSetup-License-") + language + ".xml"),
+                                 std::string("Acme licence in ") + language + ".");
+            WriteLicenceText(definitions / "VornSetup-License-en.xml", test.english);
+        }
+        Arguments arguments = sources.arguments();
+        arguments[3] = Text(definitions);
+        if (test.allow)
+            arguments.push_back(u"--allow-placeholder-licence");
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(test.expected, vornpack::Setup(arguments));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(test.expected == 0, fs::exists(sources.out));
+        if (!test.said) {
+            EXPECT_EQ(std::string::npos, errors.find("licence")) << errors;
+            continue;
+        }
+        const std::string where = test.allow ? definitions.u8string() : std::string();
+        EXPECT_NE(std::string::npos, errors.find(test.said + where)) << errors;
+        EXPECT_EQ(errors.size() - 1, errors.find('\n')) << "one line: " << errors;
+        if (test.allow) {
+            EXPECT_NE(std::string::npos, errors.find("this setup must not ship")) << errors;
+        }
+    }
+}
+
+#ifndef _WIN32
+// A refused name reaches the terminal as text: its escape sequences, bell
+// and line break shown, not obeyed (host only, as the name is Linux's).
+TEST(Setup, ARefusedNameIsShownEscapedOnOneLine) {
+    SetupSources sources;
+    vorn::WriteWholeFile(sources.app / "x\x1b]0;owned\x07\x1b[2J\n.txt", {1});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(38, vornpack::Setup(sources.arguments()));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos,
+              errors.find("/app/x\\x1b]0;owned\\x07\\x1b[2J\\x0a.txt\" is not a name Windows"))
+        << errors;
+    EXPECT_EQ(std::string::npos, errors.find_first_of("\x1b\x07")) << errors;
+    EXPECT_EQ(errors.size() - 1, errors.find('\n')) << "one line: " << errors;
+    EXPECT_FALSE(fs::exists(sources.out));
+}
+#endif
 
 TEST(Setup, AnXmlErrorIsReportedLikeCheckXml) {
     SetupSources sources;

@@ -4,7 +4,8 @@
 # pseudo-terminal made by `script`), in a log and with --quiet; the same inputs
 # giving the same bytes; input refused (a link loop, malformed XML under a
 # non-ASCII name). With a stub, VornDemo and Wine also: a new product's
-# definitions from `init`, a setup made from them at once, its PE checksum,
+# definitions from `init`, refused while their licence is the placeholder, a
+# setup made from them once it is replaced, its PE checksum,
 # signed with a throw-away certificate (afterwards and through --sign-command,
 # which must leave a signature), read by verify, VornDemo.exe refused as the
 # stub, the signed setup installed quietly and removed again, its signature
@@ -73,6 +74,16 @@ mkdir -p "$work/app/Help"
 cp "$demo" "$work/app/VornDemo.exe"
 printf 'Acme Paint help\n' > "$work/app/Help/Readme.txt"
 touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo.exe" "$work/app/Help/Readme.txt"
+
+echo "== setup: init's placeholder licence is refused until the vendor's own is in place"
+"$vornpack" setup --app "$work/app" --definitions "$definitions" --stub "$stub" \
+  -o "$work/Placeholder.exe" 2>"$work/licence.txt"; code=$?
+check "the placeholder licence ends setup with 6 ($code)" test "$code" -eq 6
+check "in one line naming a licence file" test "$(wc -l <"$work/licence.txt")" -eq 1 -a -n "$(grep -F "$definitions/VornSetup-License-" "$work/licence.txt")"
+check "and leaves no output" test ! -e "$work/Placeholder.exe"
+for licence in "$definitions"/VornSetup-License-*.xml; do
+  perl -0pi -e 's|(<String ID="LicenseText">).*?(</String>)|${1}Acme Corp licenses Acme Paint to you.$2|s' "$licence"
+done
 
 echo "== setup: progress, and the same bytes from the same inputs"
 shown="$(in_terminal "$(quoted "$vornpack") setup --app $(quoted "$work/app") --definitions $(quoted "$definitions") --stub $(quoted "$stub") -o $(quoted "$work/AcmePaintSetup.exe")")"
@@ -163,6 +174,7 @@ check "the entry names the product" test "$(reg_value "$entry" DisplayName)" = "
 check "its version" test "$(reg_value "$entry" DisplayVersion)" = "3.1.4"
 check "its publisher" test "$(reg_value "$entry" Publisher)" = "Acme Corp"
 check "the shortcut has the product's name" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Acme Paint/Acme Paint.lnk"
+check "and is the program group's only one" test "$(ls "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Acme Paint/"*.lnk | wc -l)" -eq 1
 check "the setup's signature is untouched" test "$signed_sum" = "$(sha256sum <"$prefix/drive_c/AcmePaintSetup.exe")"
 check "and still verifies" verifies "$prefix/drive_c/AcmePaintSetup.exe"
 uninstall="$(reg_value "$entry" UninstallString)"

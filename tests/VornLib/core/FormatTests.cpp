@@ -172,5 +172,25 @@ TEST(FormatFloat, TypicalProgressMessage) {
     EXPECT_EQ(Format(u"{0,04}{1,02}{2,02}", {2026, uint8_t(12), uint8_t(7)}), u"20261207");
 }
 
+// What a file name may carry onto a terminal: escapes, cursor moves, a
+// line break that would split a one-line message.
+TEST(TerminalSafe, ControlCharactersAreEscapedTheRestStays) {
+    const struct {
+        const char16_t* text;
+        const char16_t* shown;
+    } cases[] = {
+        {u"plain \\path\\Überblick ü.txt", u"plain \\path\\Überblick ü.txt"},
+        {u"\x1b[31mred\x1b[0m", u"\\x1b[31mred\\x1b[0m"},
+        {u"a\nb\rc\td", u"a\\x0ab\\x0dc\\x09d"},
+        {u"\x7f\x80\x9b\xa0", u"\\x7f\\x80\\x9b\xa0"},
+        {u"\x1f \x01", u"\\x1f \\x01"},
+        {u"", u""},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(TerminalSafe(test.text), test.shown);
+    const char16_t withNull[] = {u'a', 0, u'b'};
+    EXPECT_EQ(TerminalSafe(String(withNull, 3)), u"a\\x00b");
+}
+
 } // namespace
 } // namespace vorn

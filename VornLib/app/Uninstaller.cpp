@@ -17,6 +17,7 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
@@ -29,12 +30,6 @@ namespace {
 
 constexpr uint32_t kMaxShortcuts = 256;
 constexpr char16_t kBatchFolderPrefix[] = u"VornLib-Removal-";
-
-String ShortPath(const String& path) {
-    wchar_t shortPath[MAX_PATH] = {};
-    const DWORD length = GetShortPathNameW(Wide(path.data()), shortPath, MAX_PATH);
-    return length && length < MAX_PATH ? String(Units(shortPath)) : path;
-}
 
 } // namespace
 
@@ -126,16 +121,16 @@ Result Uninstaller::uninstall(bool update) {
     removeFiles(entry);
     // Reached without administrator rights only where they cannot be asked for.
     const bool elevated = !elevation_.isElevated || elevation_.isElevated();
-    const String batchFile = update ? String() : writeBatchFile(elevated);
+    const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
 
     running.close();
     Log(LogEvent::Remove, u"HKLM\\{0} (32-bit view)", {UninstallEntryPath(description_.uuid)});
     (void)entry.remove();
     (void)show(u"UninstallSucceed", title);
-    if (!batchFile.isEmpty()) {
+    if (!batch.path.isEmpty()) {
         Log(LogEvent::Remove, u"{0}, which deletes {1} once the removal has ended",
-            {batchFile, executablePath_});
-        ShellExecuteW(nullptr, L"open", Wide(batchFile.data()), nullptr, nullptr, SW_HIDE);
+            {batch.path, executablePath_});
+        startBatchFile(batch);
     }
     (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
@@ -219,48 +214,75 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
 // of its own that administrators and the system alone may write (or writes
 // none); an unelevated one runs it with the user's own rights, so the user's
 // temporary folder serves.
-String Uninstaller::writeBatchFile(bool elevated) {
+Uninstaller::BatchFile Uninstaller::writeBatchFile(bool elevated) {
     if (installFolder_.isEmpty())
-        return String();
-    String batchFolder;
-    String batchFile;
+        return BatchFile();
+    BatchFile batch;
     if (elevated) {
-        if (CreateAdministratorsFolder(SystemTemporaryFolder(), kBatchFolderPrefix, &batchFolder) !=
-            kResultOk)
-            return String();
-        batchFile = batchFolder + description_.name + u" Uninstall.cmd";
+        if (CreateAdministratorsFolder(SystemTemporaryFolder(), kBatchFolderPrefix,
+                                       &batch.folder) != kResultOk)
+            return BatchFile();
+        batch.path = batch.folder + description_.name + u" Uninstall.cmd";
     } else {
         const String temporary = TemporaryFileName();
         if (temporary.isEmpty())
-            return String();
+            return BatchFile();
         DeleteFileW(Wide(temporary.data()));
-        batchFile = RemovalBatchName(temporary, description_.name);
-        SetFileAttributesW(Wide(batchFile.data()), FILE_ATTRIBUTE_NORMAL);
+        batch.path = RemovalBatchName(temporary, description_.name);
+        SetFileAttributesW(Wide(batch.path.data()), FILE_ATTRIBUTE_NORMAL);
     }
-    FileHandle file(CreateFileW(Wide(batchFile.data()), GENERIC_WRITE, 0, nullptr,
+    FileHandle file(CreateFileW(Wide(batch.path.data()), GENERIC_WRITE, 0, nullptr,
                                 elevated ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
-    const String text =
-        file.isValid() ? RemovalBatchText(ShortPath(installFolder_), ShortPath(executablePath_),
-                                          ShortPath(batchFile),
-                                          batchFolder.isEmpty() ? String() : ShortPath(batchFolder))
-                       : String();
-    // One byte per character: the low byte of each unit, as the command
-    // processor reads a batch file.
-    std::string bytes(text.length(), '\0');
-    for (uint32_t i = 0; i < text.length(); ++i)
-        bytes[i] = char(text[i] & 0xFF);
+    // Plain ASCII: the paths reach it through its environment (startBatchFile).
+    const String text = RemovalBatchText(!batch.folder.isEmpty());
+    std::string bytes(text.data(), text.data() + text.length());
     DWORD written = 0;
     if (!file.isValid() ||
         !WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         file.reset();
-        DeleteFileW(Wide(batchFile.data()));
-        if (!batchFolder.isEmpty())
-            RemoveDirectoryW(Wide(batchFolder.data()));
-        return String();
+        DeleteFileW(Wide(batch.path.data()));
+        if (!batch.folder.isEmpty())
+            RemoveDirectoryW(Wide(batch.folder.data()));
+        return BatchFile();
     }
-    return batchFile;
+    return batch;
+}
+
+// The system folder's command processor, never the shell's association for
+// ".cmd", which the user's own classes may change; /D skips the AutoRun
+// commands a user may set, /V:OFF keeps a "!" in a name as it is. The paths
+// go in the environment block, which carries any name exactly.
+void Uninstaller::startBatchFile(const BatchFile& batch) const {
+    const String processor = SystemFolderLibraryPath(L"cmd.exe");
+    if (processor.isEmpty())
+        return;
+    std::vector<String> inherited;
+    if (wchar_t* const strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1)
+            inherited.push_back(String(Units(entry)));
+        FreeEnvironmentStringsW(strings);
+    }
+    std::u16string environment =
+        RemovalEnvironmentBlock(inherited, RemovalBatchVariables(installFolder_, executablePath_,
+                                                                 batch.path, batch.folder));
+    std::u16string commandLine = u"\"" + std::u16string(processor.data(), processor.length()) +
+                                 u"\" /D /V:OFF /C \"" +
+                                 std::u16string(batch.path.data(), batch.path.length()) + u"\"";
+    const String systemFolder = processor.left(uint32_t(processor.findLast(u'\\')));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started = {};
+    // Started in the system folder, so that it holds neither folder it removes.
+    if (!CreateProcessW(Wide(processor.data()), Wide(&commandLine[0]), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, &environment[0],
+                        Wide(systemFolder.data()), &startup, &started))
+        return;
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
 }
 
 Result Uninstaller::removeFolder(const String& folder, bool useShell, bool emptyTreeOnly) {

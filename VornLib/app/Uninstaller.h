@@ -8,9 +8,11 @@
 // An elevated removal's batch file runs with administrator rights: it lies in
 // a folder made for it in the system's temporary folder that administrators
 // and the system alone may write ("VornLib-Removal-<number>"), and takes that
-// folder with it at its end.
+// folder with it at its end. The system folder's cmd.exe runs it, never the
+// shell's association for ".cmd", which a user may change.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "VornLib/app/UninstallEntry.h"
@@ -42,13 +44,36 @@ extern const RemovalMessage kRemovalMessages[kRemovalMessageCount];
 // " <short name> Uninstall.cmd".
 String RemovalBatchName(const String& temporaryName, const String& shortName);
 
-// The batch file: wait until the executable can be deleted, remove the install
-// folder when it is empty, delete itself, and with `batchFolder` the folder
-// made for it too. Arguments are short (8.3) paths; the install folder ends
-// with a backslash. It never deletes by pattern: the folder may hold files the
-// user put there.
-String RemovalBatchText(const String& installFolder, const String& executable,
-                        const String& batchFile, const String& batchFolder = String());
+// The batch file holds no path: it is plain ASCII and reads every path from
+// the variables below, each reference inside double quotes, with delayed
+// expansion off. A Windows path cannot hold a quote, so no character of a
+// name (`&`, `^`, `%`, `!`, any script) can end the argument or start a
+// command, and the values reach it in the UTF-16 environment block exactly.
+struct RemovalVariable {
+    const char16_t* name;
+    String value;
+};
+
+// The variables: the executable, the install folder, the batch file and, for
+// one in a folder of its own, that folder; folders without their last
+// separator.
+std::vector<RemovalVariable> RemovalBatchVariables(const String& installFolder,
+                                                   const String& executable,
+                                                   const String& batchFile,
+                                                   const String& batchFolder = String());
+
+// The batch file: wait, a second a turn and a few minutes at most, until the
+// executable is deleted (read-only too), remove the install folder when it
+// is empty, delete itself, and `inFolderOfItsOwn` that folder too. It never
+// deletes by pattern: the folder may hold files the user put there.
+String RemovalBatchText(bool inFolderOfItsOwn);
+
+// The environment block of the process that runs it: the inherited entries
+// ("NAME=value"), any of the variables' names left out, then the variables,
+// sorted by name ignoring case as Windows keeps them, each ended by a zero and
+// the block by one more.
+std::u16string RemovalEnvironmentBlock(const std::vector<String>& inherited,
+                                       const std::vector<RemovalVariable>& variables);
 
 } // namespace vorn
 
@@ -91,7 +116,13 @@ private:
     uint32_t show(const char16_t* name, const String& argument) const;
     void removeShortcuts(const UninstallEntry& entry);
     void removeFiles(const UninstallEntry& entry);
-    String writeBatchFile(bool elevated);
+    // The batch file and, for an elevated removal, the folder made for it.
+    struct BatchFile {
+        String path;
+        String folder;
+    };
+    BatchFile writeBatchFile(bool elevated);
+    void startBatchFile(const BatchFile& batch) const;
 
     const ApplicationDescription& description_;
     String executablePath_;

@@ -173,4 +173,46 @@ wait_for_batch_file "$prefix"
 check "Yes removed the installation" test ! -e "$(installed_in "$prefix")" -a ! -e "$(group_in "$prefix")"
 finish_prefix "$prefix"
 
+echo "== a folder named in other scripts and with the command processor's characters"
+# The removal's batch file runs with administrator rights; the folder's name
+# reaches it through its environment, never its text. Wine's cmd (unlike
+# Windows') reads a "%" again in a value it has put in, so the name holds no
+# "%"; the host test RemovalText shows that the text quotes every reference.
+prefix="$(fresh_prefix named)"
+folder='C:\Apps\Тест 测试 & ^ !x (1)'
+installed="$prefix/drive_c/Apps/Тест 测试 & ^ !x (1)"
+mkdir -p "$prefix/drive_c/Apps"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+printf 'C:\\VornDemoSetup.exe /Quiet /InstallFolder:"%%VORN_TEST_FOLDER%%"\r\n' > "$prefix/drive_c/named.bat"
+files_before="$(files_of "$prefix")"
+LC_ALL=C.UTF-8 VORN_TEST_FOLDER="$folder" demo_run "$prefix" cmd /c 'C:\named.bat'
+WINEPREFIX="$prefix" wineserver -w
+check "the program is installed in the named folder" test -f "$installed/VornDemo.exe"
+# The entry's command, read from the registry's file (reg.exe would write it
+# in a code page): Wine writes other characters there as \x escapes.
+uninstall="$(WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1; python3 - "$prefix/system.reg" <<'PY2'
+import re, sys
+key = None
+for line in open(sys.argv[1], encoding="utf-8"):
+    if line.startswith("["):
+        key = line
+    elif "{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}]" in (key or "") and "wow6432node" in key.lower() \
+            and line.startswith('"UninstallString"="'):
+        value = line[len('"UninstallString"="'):].rstrip("\n")[:-1]
+        print(re.sub(r'\\x([0-9a-fA-F]{1,4})|\\(.)',
+                     lambda m: chr(int(m.group(1), 16)) if m.group(1) else m.group(2), value))
+PY2
+)"
+check "the entry names the removal command ($uninstall)" test "$uninstall" = "\"$folder\\VornDemo.exe\" /Uninstall"
+LC_ALL=C.UTF-8 demo_run "$prefix" "$folder\\VornDemo.exe" /Uninstall /Quiet; code=$?
+check "the removal ends with 0 ($code)" test "$code" -eq 0
+check "the batch file and its folder are gone" wait_for_batch_file "$prefix"
+check "the named folder is gone" test ! -e "$installed"
+check "the folder above it is kept" test -d "$prefix/drive_c/Apps"
+after="$(files_of "$prefix")"
+check "the listing ran" grep -q '^\./named\.bat ' <<<"$after"
+check "nothing was made or left elsewhere" test "$files_before" = "$after"
+[ "$files_before" = "$after" ] || diff <(echo "$files_before") <(echo "$after") | head
+finish_prefix "$prefix"
+
 finish_checks

@@ -15,6 +15,7 @@
 #include "Applications/VornSetup/UpdateTransaction.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/DataTestSupport.h"
 
 namespace vornsetup {
@@ -182,7 +183,9 @@ protected:
     vorn::UUID uuid;
     vorn::InstallScope scope = vorn::InstallScope::Machine;
     std::wstring entryPath;
-    ScratchFolder scratch;
+    // On the user's desktop: per user, an interrupted installation is taken
+    // up only where its folder and shortcuts lie in the user's own places.
+    ScratchFolder scratch{fs::path(std::u16string(vorn::DesktopFolder().data()))};
     fs::path folder;
     InstallManifest manifest;
 };

@@ -9,10 +9,15 @@
 
 namespace vorn {
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder()
+    : ScratchFolder([] {
+          std::error_code error;
+          return std::filesystem::temp_directory_path(error);
+      }()) {}
+
+ScratchFolder::ScratchFolder(const std::filesystem::path& base) {
     static std::atomic<int> counter{0};
     std::error_code error;
-    const auto base = std::filesystem::temp_directory_path(error);
     for (;;) {
         path_ = base / ("vorn-data-test-" + std::to_string(unsigned(std::time(nullptr))) + "-" +
                         std::to_string(counter++));

@@ -16,6 +16,8 @@ namespace vorn {
 class ScratchFolder {
 public:
     ScratchFolder();
+    // A fresh folder below `base` instead of the temporary folder.
+    explicit ScratchFolder(const std::filesystem::path& base);
     ~ScratchFolder();
     const std::filesystem::path& path() const { return path_; }
     std::u16string file(const char* name) const { return (path_ / name).u16string(); }

@@ -136,7 +136,7 @@ Result InstallerModule::runLauncher() {
     (void)window->create();
 
     const String arguments = ChildArguments(runtime.quiet(), runtime.commandLine(),
-                                            SetupReport::Instance().childSwitches());
+                                            SetupReport::Instance().handOffToElevatedCopy());
     // The elevated copy shows the wizard the user is waiting for: it may
     // take the foreground from the launcher.
     AllowSetForegroundWindow(ASFW_ANY);

@@ -250,7 +250,7 @@ void InstallerWindow::handOff() {
         choices.shortcuts[choice] = manifest_.chosenShortcuts[choice];
     choices.language = WizardLanguage();
     const String arguments = HandOffArguments(AppRuntime::instance().commandLine(), choices,
-                                              SetupReport::Instance().childSwitches());
+                                              SetupReport::Instance().handOffToElevatedCopy());
     // The copy's window shows the progress the user waits for.
     AllowSetForegroundWindow(ASFW_ANY);
     Log(LogEvent::Elevation, u"starting the elevated copy:" + arguments);

@@ -60,8 +60,8 @@ const ResultField kResultFields[] = {
     {u"bytesInstalled", u"integer", u"their size in bytes",
      [](const SetupResult& r) { return Number(r.bytesInstalled); }},
     {u"durationSeconds", u"number",
-     u"how long the installation took, from the start of the program that writes the document "
-     u"(the elevated copy, where the setup starts one)",
+     u"how long the installation took, from the start of the setup (the elevation prompt "
+     u"included, where the setup starts an elevated copy)",
      [](const SetupResult& r) { return Format(u"{0,.3}", {r.durationSeconds}); }},
     {u"restartNeeded", u"boolean",
      u"whether Windows must restart to finish the installation: false, the setup never needs it",

@@ -30,17 +30,20 @@ bool FileExists(const String& path) {
     return GetFileAttributesW(Wide(LongPath(path).data())) != INVALID_FILE_ATTRIBUTES;
 }
 
-// What of the installation is in place: the files this run wrote, found in
-// the install folder, and the removal command of the entry that registers
-// the product (this installation's, or an earlier one left as it was).
-void DescribeInstallation(const InstallManifest& manifest, SetupResult* result) {
+// What of the installation is in place: the files this run wrote (its
+// elevated copy's, for a setup that started one), found in the install
+// folder, and the removal command of the entry that registers the product
+// (this installation's, or an earlier one left as it was).
+void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
+                          SetupResult* result) {
     for (const FileEntry& file : manifest.files) {
-        if (file.copied && FileExists(JoinPath(manifest.installFolder, file.relativePath))) {
+        if ((file.copied || copiedElsewhere) &&
+            FileExists(JoinPath(manifest.installFolder, file.relativePath))) {
             ++result->filesInstalled;
             result->bytesInstalled += file.size;
         }
     }
-    UninstallEntry entry(manifest.uuid);
+    UninstallEntry entry(manifest.uuid, manifest.scope);
     if (entry.exists())
         (void)entry.key().readText(u"UninstallString", &result->uninstallCommand);
 }
@@ -58,34 +61,30 @@ void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifes
     begun_ = true;
     started_ = MonotonicSeconds();
     elevatedCopy_ = commandLine.hasSwitch(u"LaunchedAsAdministrator");
-    const String result = FileSwitch(commandLine, u"ResultFile");
+    // The caller's file, written with the caller's rights: never by the
+    // elevated copy, whatever path it is given.
+    const String result = elevatedCopy_ ? String() : FileSwitch(commandLine, u"ResultFile");
     resultPath_ = result.isEmpty() ? String() : FullPath(result);
     // A reader must not take an earlier run's document for this one's.
-    if (!resultPath_.isEmpty() && !elevatedCopy_)
+    if (!resultPath_.isEmpty())
         DeleteFileW(Wide(LongPath(resultPath_).data()));
     String logValue;
     (void)commandLine.switchValue(u"Log", &logValue);
-    if (IsPossibleFileName(logValue)) {
-        const String logPath = RequestedLogPath(commandLine, manifest.displayName(), u"Setup");
-        if (OpenInstallLog(logPath, &logProblem_) != kResultOk)
-            unmadeLog_ = logPath;
-    }
+    if (IsPossibleFileName(logValue))
+        (void)OpenRequestedLog(commandLine, manifest.displayName(), u"Setup", &logProblem_);
     LogProgramStart(Format(u"{0} {1} setup{2} (VornSetup {3})",
                            {manifest.displayName(), manifest.displayVersion(),
                             elevatedCopy_ ? u", elevated copy" : u"", FrameworkBuild()}));
 }
 
-String SetupReport::childSwitches() const {
-    String switches = unmadeLog_.isEmpty() ? LogSwitch() : u" /Log:\"" + unmadeLog_ + u'"';
-    if (!resultPath_.isEmpty())
-        switches += u" -ResultFile:\"" + resultPath_ + u'"';
-    return switches;
+String SetupReport::handOffToElevatedCopy() {
+    handedOff_ = true;
+    return LogSwitch();
 }
 
 void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
     const int32_t code = SetupExitCode(exitCode);
-    // The elevated copy's document stands, unless it wrote none.
-    if (!resultPath_.isEmpty() && (elevatedCopy_ || !FileExists(resultPath_))) {
+    if (!resultPath_.isEmpty()) {
         SetupResult result;
         result.exitCode = code;
         result.productUuid = manifest.uuid;
@@ -93,7 +92,7 @@ void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
         result.productVersion = manifest.displayVersion();
         result.scope = manifest.scope;
         result.installFolder = manifest.installFolder;
-        DescribeInstallation(manifest, &result);
+        DescribeInstallation(manifest, handedOff_, &result);
         result.durationSeconds = MonotonicSeconds() - started_;
         result.logFile = InstallLog::Instance().path();
         result.logProblem = logProblem_;

@@ -1,11 +1,11 @@
 // What a setup tells whoever deploys it besides its exit code: the log
 // ("/Log", InstallLog.h) and the result file ("/ResultFile", ResultFile.h).
-// The setup decides both files' full paths when it starts, deletes an older
-// result file, and hands both paths to its elevated copy; the elevated copy
-// logs the installation and writes the result file when it ends. The setup
-// then writes the result file itself only where its elevated copy wrote none
-// (the elevation prompt declined, the copy killed), and the log's last line,
-// "Result", in every case.
+// Both are the caller's files, made with the caller's rights: the setup makes
+// the log and deletes an older result file when it starts, and hands its
+// elevated copy the log it made (path and identity), never a path to make;
+// the elevated copy appends to that file and writes no result file. The
+// setup writes the result file once its elevated copy has ended, from what
+// is installed, and the log's last line, "Result".
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"
@@ -21,8 +21,9 @@ public:
     // outcome, the log and the result file it asks for are written. The
     // elevated copy ("LaunchedAsAdministrator") is told so. Once a run.
     void begin(vorn::CommandLine& commandLine, const InstallManifest& manifest);
-    // The switches that hand both files on to the elevated copy.
-    String childSwitches() const;
+    // The switches that hand the log on to the elevated copy about to start,
+    // which from then on installs: the result file counts what it copied.
+    String handOffToElevatedCopy();
     // With the process's exit code, last thing before it ends.
     void end(int32_t exitCode, const InstallManifest& manifest);
 
@@ -31,10 +32,8 @@ private:
 
     bool begun_ = false;
     bool elevatedCopy_ = false;
+    bool handedOff_ = false;
     String resultPath_;
-    // The log asked for that could not be made: the elevated copy tries it
-    // again and says so in the result file it writes.
-    String unmadeLog_;
     String logProblem_;
     double started_ = 0;
 };

@@ -52,7 +52,7 @@ const OperationName* FindOperation(const String& name) {
 // has no progress to show. Its elevated copy ("LaunchedAsAdministrator")
 // logs into the setup's or removal's file, whose last line is not its own.
 void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
-    (void)OpenInstallLog(RequestedLogPath(commandLine_, description_.name, u"Removal"));
+    (void)OpenRequestedLog(commandLine_, description_.name, u"Removal", nullptr);
     const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
     LogProgramStart(Format(u"{0} {1} removal{2} (VornLib {3})",
                            {EntryDisplayName(description_.name, description_.tag),

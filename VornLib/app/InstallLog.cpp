@@ -73,6 +73,16 @@ String DefaultLogName(const String& product, const char16_t* program, const Cale
 
 #ifdef _WIN32
 
+namespace {
+
+String IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return Format(u"{0}.{1}.{2}",
+                  {uint32_t(information.dwVolumeSerialNumber), uint32_t(information.nFileIndexHigh),
+                   uint32_t(information.nFileIndexLow)});
+}
+
+} // namespace
+
 InstallLog& InstallLog::Instance() {
     static InstallLog log;
     return log;
@@ -96,6 +106,34 @@ Result InstallLog::open(const String& path) {
     file_ = std::move(file);
     path_ = full;
     return kResultOk;
+}
+
+Result InstallLog::openMade(const String& path, const String& identity) {
+    std::lock_guard<std::mutex> guard(lock_);
+    file_.reset();
+    path_.clear();
+    const String full = FullPath(path);
+    FileHandle file(CreateFileW(Wide(LongPath(full).data()), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.isValid())
+        return ResultFromSystemError(GetLastError());
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file.get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        IdentityOf(information) != identity)
+        return kResultAccessDenied;
+    file_ = std::move(file);
+    path_ = full;
+    return kResultOk;
+}
+
+String InstallLog::identity() {
+    std::lock_guard<std::mutex> guard(lock_);
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!file_.isValid() || !GetFileInformationByHandle(file_.get(), &information))
+        return String();
+    return IdentityOf(information);
 }
 
 void InstallLog::close() {
@@ -143,12 +181,19 @@ String RequestedLogPath(CommandLine& commandLine, const String& product, const c
     return TemporaryFolder() + DefaultLogName(product, program, local);
 }
 
-Result OpenInstallLog(const String& path, String* problem) {
+Result OpenRequestedLog(CommandLine& commandLine, const String& product, const char16_t* program,
+                        String* problem) {
     if (problem)
         problem->clear();
+    const String path = RequestedLogPath(commandLine, product, program);
     if (path.isEmpty())
         return kResultOk;
-    const Result result = InstallLog::Instance().open(path);
+    String identity;
+    (void)commandLine.switchValue(u"LogFileId", &identity);
+    const bool elevatedCopy = commandLine.hasSwitch(u"LaunchedAsAdministrator");
+    const Result result = !identity.isEmpty() ? InstallLog::Instance().openMade(path, identity)
+                          : elevatedCopy      ? kResultAccessDenied
+                                              : InstallLog::Instance().open(path);
     if (result != kResultOk) {
         const String said =
             Format(u"The log \"{0}\" cannot be created (result {1}); the work goes on without it.",
@@ -183,8 +228,12 @@ void LogResult(ExitCodeProgram program, int32_t exitCode) {
 }
 
 String LogSwitch() {
-    const String path = InstallLog::Instance().path();
-    return path.isEmpty() ? String() : u" /Log:\"" + path + u'"';
+    InstallLog& log = InstallLog::Instance();
+    const String path = log.path();
+    const String identity = log.identity();
+    if (path.isEmpty() || identity.isEmpty())
+        return String();
+    return u" /Log:\"" + path + u"\" /LogFileId:" + identity;
 }
 
 String FrameworkBuild() {

@@ -82,10 +82,19 @@ public:
     // Opens `path` for appending (made, with its folders, when missing).
     // 0, or the platform's reason; the log stays closed then.
     Result open(const String& path);
+    // Opens the file at `path` only when it is there, is no link, and is the
+    // file `identity` names (as identity() gave it in the process that made
+    // it): a process with rights appends to the file its caller made with
+    // the caller's own, never to one the path was turned to meanwhile. 5
+    // otherwise.
+    Result openMade(const String& path, const String& identity);
     void close();
     bool isOpen();
     // The file's full path while open.
     String path();
+    // The open file's volume and index, "<volume>.<high>.<low>"; empty when
+    // closed.
+    String identity();
     void write(LogEvent event, const String& text);
 
 private:
@@ -101,9 +110,14 @@ private:
 // folder for "/Log" alone; empty without "/Log".
 String RequestedLogPath(CommandLine& commandLine, const String& product, const char16_t* program);
 
-// Opens the log at `path` (nothing for an empty path). A log that cannot be
-// created is said on the console, and in `problem` when given; 0 or its reason.
-Result OpenInstallLog(const String& path, String* problem = nullptr);
+// Opens the log the command line asks for (nothing without "/Log"). A copy
+// started with rights by another process ("LaunchedAsAdministrator") appends
+// only to the file that process made and names by "/LogFileId", and makes
+// none: a path from the command line is the caller's, whose rights it must
+// not lend. A log that cannot be opened is said on the console, and in
+// `problem` when given; 0 or its reason.
+Result OpenRequestedLog(CommandLine& commandLine, const String& product, const char16_t* program,
+                        String* problem);
 
 // The one-line calls at the steps; nothing when no log is open.
 void Log(LogEvent event, const String& text);

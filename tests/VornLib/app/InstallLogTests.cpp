@@ -72,6 +72,14 @@ std::vector<std::string> EventsOf(const std::string& log) {
 
 class InstallLogFile : public ::testing::Test {
 protected:
+    // The log as a program given `switches` opens it.
+    Result openAsAsked(const String& switches, String* problem = nullptr) {
+        CommandLine commandLine;
+        const String text = u"setup.exe " + switches;
+        commandLine.parse(text.data());
+        return OpenRequestedLog(commandLine, u"Demo", u"Setup", problem);
+    }
+    String logSwitch() { return String(u"/Log:\"" + path_ + u'"'); }
     void TearDown() override {
         InstallLog::Instance().close();
         DeleteFileW(Wide(path_.data()));
@@ -83,10 +91,10 @@ protected:
 
 TEST_F(InstallLogFile, WritersAppendInTurnToOneFileTheyMake) {
     InstallLog& log = InstallLog::Instance();
-    ASSERT_EQ(0u, OpenInstallLog(path_)) << "its folder is made";
+    ASSERT_EQ(0u, openAsAsked(logSwitch())) << "its folder is made";
     EXPECT_EQ(path_, log.path());
     Log(LogEvent::Program, u"Demo 1.0 setup");
-    EXPECT_EQ(String(u" /Log:\"" + path_ + u'"'), LogSwitch());
+    EXPECT_EQ(String(u" " + logSwitch() + u" /LogFileId:" + log.identity()), LogSwitch());
     // A second writer (the elevated copy) while the first keeps the file open.
     FileHandle other(CreateFileW(Wide(path_.data()), FILE_APPEND_DATA,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -99,7 +107,7 @@ TEST_F(InstallLogFile, WritersAppendInTurnToOneFileTheyMake) {
     log.close();
     Log(LogEvent::Result, u"not written: the log is closed");
     EXPECT_TRUE(LogSwitch().isEmpty());
-    ASSERT_EQ(0u, OpenInstallLog(path_));
+    ASSERT_EQ(0u, openAsAsked(logSwitch()));
     Log(LogEvent::Result, u"appended");
     log.close();
     const std::vector<std::string> expected = {"Program Demo 1.0 setup", "File a (1 bytes)",
@@ -111,13 +119,46 @@ TEST_F(InstallLogFile, ALogThatCannotBeMadeLeavesTheLogClosedAndSaysWhy) {
     ASSERT_TRUE(CreateDirectoryW(Wide(folder_.data()), nullptr));
     String problem;
     // A folder stands where the file must go.
-    EXPECT_NE(0u, OpenInstallLog(folder_, &problem));
+    EXPECT_NE(0u, openAsAsked(u"/Log:\"" + folder_ + u'"', &problem));
     EXPECT_FALSE(InstallLog::Instance().isOpen());
     EXPECT_NE(-1, problem.find(u"cannot be created")) << ToPrintable(problem.data());
     EXPECT_TRUE(LogSwitch().isEmpty());
     // Nothing asked, nothing said.
-    EXPECT_EQ(0u, OpenInstallLog(String(), &problem));
+    EXPECT_EQ(0u, openAsAsked(u"/Quiet", &problem));
     EXPECT_TRUE(problem.isEmpty());
+}
+
+// The elevated copy writes where its launcher could, and nowhere else.
+TEST_F(InstallLogFile, AnElevatedCopyAppendsOnlyToTheFileItsLauncherMade) {
+    InstallLog& log = InstallLog::Instance();
+    const String copy = u"/LaunchedAsAdministrator " + logSwitch();
+    String problem;
+    EXPECT_NE(0u, openAsAsked(copy, &problem)) << "a path alone is not enough";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Wide(path_.data()))) << "nothing made";
+    EXPECT_NE(-1, problem.find(u"cannot be created")) << ToPrintable(problem.data());
+
+    ASSERT_EQ(0u, openAsAsked(logSwitch()));
+    const String made = log.identity();
+    Log(LogEvent::Program, u"launcher");
+    log.close();
+    ASSERT_EQ(0u, openAsAsked(copy + u" /LogFileId:" + made));
+    Log(LogEvent::Program, u"elevated copy");
+    log.close();
+    EXPECT_EQ((std::vector<std::string>{"Program launcher", "Program elevated copy"}),
+              EventsOf(FileContents(path_)));
+
+    // The path turned to another file meanwhile (the made one still there,
+    // as its launcher holds it open): refused, and left as it is.
+    const String aside = path_ + u".aside";
+    ASSERT_TRUE(MoveFileW(Wide(path_.data()), Wide(aside.data())));
+    FileHandle other(CreateFileW(Wide(path_.data()), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(other.isValid());
+    other.reset();
+    EXPECT_NE(0u, openAsAsked(copy + u" /LogFileId:" + made));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_EQ("", FileContents(path_));
+    DeleteFileW(Wide(aside.data()));
 }
 
 #endif

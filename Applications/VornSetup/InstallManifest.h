@@ -144,6 +144,9 @@ public:
     bool chosenShortcuts[kShortcutChoiceCount] = {true, true};
     // An earlier installation is there: this one replaces it.
     bool updating = false;
+    // "/AllowUserWritableFolder": an installation for all users may go into
+    // an existing folder that standard users may change.
+    bool allowUserWritableFolder = false;
 };
 
 } // namespace vornsetup

@@ -51,6 +51,8 @@ void InstallManifest::readInstalledScope() {
 void InstallManifest::readChoices() {
     readPreviousChoices();
     applyHandedOnChoices(AppRuntime::instance().commandLine());
+    allowUserWritableFolder =
+        AppRuntime::instance().commandLine().hasSwitch(u"AllowUserWritableFolder");
     String folder;
     const bool hasFolder =
         AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);

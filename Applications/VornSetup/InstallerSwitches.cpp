@@ -19,10 +19,12 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"DataCollection", SwitchValue::Optional, true, u"/DataCollection:Off"},
     // The launcher hands the elevated copy these two files' full paths.
     {u"Log", SwitchValue::Optional, false, u"/Log[:<file>]"},
+    {u"LogFileId", SwitchValue::Required, false, nullptr},
     {u"ResultFile", SwitchValue::Required, false, u"/ResultFile:<file>"},
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
+    {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     // What a launcher's wizard chose, handed to its elevated copy.
     {u"OptionsChosen", SwitchValue::None, false, nullptr},
     {u"ProgramGroup", SwitchValue::Required, false, nullptr},

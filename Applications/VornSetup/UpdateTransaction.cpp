@@ -5,6 +5,7 @@
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/FolderSecurity.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
 namespace vornsetup {
@@ -106,10 +107,28 @@ Result UpdateTransaction::start(const InstallManifest& manifest) {
     // an earlier run is not written into: its stray files would go into
     // place with the new ones.
     newFolder_ = IsAbsolute(next_.folder) && !Exists(next_.folder) && !Exists(partialFolder());
+    // For all users, what the folder holds runs with administrator rights at
+    // the next update and removal: a folder that standard users may change is
+    // not worked in unless the administrator says so.
+    const bool forAllUsers = scope_ == InstallScope::Machine;
+    if (forAllUsers && !newFolder_ && Exists(next_.folder) && !manifest.allowUserWritableFolder &&
+        StandardUsersMayChange(next_.folder)) {
+        Log(LogEvent::InstallFolder, u"refused: standard users may change {0}", {next_.folder});
+        return kResultUnprotectedFolder;
+    }
     // Without a record, an interrupted installation could not be undone:
     // nothing is begun.
     const Result result = journal_.start(next_, company_);
     step_ = result == kResultOk ? UpdateStep::Copying : UpdateStep::None;
+    // The folders it makes for all users are the system's program files' own
+    // kind, whatever their parent lets users do.
+    if (result == kResultOk && forAllUsers && newFolder_ && !next_.files.empty()) {
+        LocalMemory descriptor;
+        SECURITY_ATTRIBUTES security = {sizeof security, nullptr, FALSE};
+        if (ProgramFolderSecurity(&descriptor) == kResultOk)
+            security.lpSecurityDescriptor = descriptor.get();
+        (void)CreateFolderTree(partialFolder(), &security);
+    }
     return result;
 }
 

@@ -55,6 +55,11 @@ const ExitCode kExitCodes[] = {
     {ExitCodeProgram::Setup, 42, u"installedByElevatedCopy",
      u"Only the setup's elevated copy ends with this (installed); the setup then ends with 0.",
      nullptr},
+    {ExitCodeProgram::Setup, 43, u"userWritableFolder",
+     u"The install folder of an installation for all users is one that standard users may "
+     u"change: a program put there would run with administrator rights at the next update or "
+     u"removal. Nothing was touched; choose another folder, or give /AllowUserWritableFolder.",
+     u"invalidParameter"},
     {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
      u"The installation failed with this result code; the log names the step that failed.",
      u"contactSupport"},

@@ -19,6 +19,7 @@
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/FolderSecurity.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"

@@ -46,6 +46,8 @@ enum [[nodiscard]] Result : uint32_t{
     kResultInvalidName = 38,
     kResultKindMismatch = 39,
     kResultEmptyInput = 40,
+    // A folder that standard users may change, where only administrators may.
+    kResultUnprotectedFolder = 43,
 };
 
 // Maps a platform error (GetLastError, Winsock or WinHTTP) to a result code;

@@ -6,8 +6,6 @@
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
 
-#include <sddl.h>
-
 namespace vorn {
 
 String LongPath(const String& path) {
@@ -26,7 +24,7 @@ String FullPath(const String& path) {
     return length && length < needed ? String(full.data(), length) : path;
 }
 
-Result CreateFolderTree(const String& folder) {
+Result CreateFolderTree(const String& folder, const SECURITY_ATTRIBUTES* security) {
     Result last = kResultBadPath;
     bool sawSeparator = false;
     for (uint32_t i = 0; i < folder.length(); ++i) {
@@ -37,14 +35,19 @@ Result CreateFolderTree(const String& folder) {
         if (i == 0 || (i == 2 && folder[1] == u':'))
             continue;
         const String step = LongPath(folder.left(i) + u'\\');
-        last = CreateDirectoryW(Wide(step.data()), nullptr) ? kResultOk
-                                                            : ResultFromSystemError(GetLastError());
+        last = CreateDirectoryW(Wide(step.data()), const_cast<SECURITY_ATTRIBUTES*>(security))
+                   ? kResultOk
+                   : ResultFromSystemError(GetLastError());
         if (last != kResultOk && last != kResultAlreadyExists && last != kResultAccessDenied)
             return last;
     }
     if (!sawSeparator)
         return kResultBadPath;
     return last == kResultAlreadyExists || last == kResultBadPath ? kResultOk : last;
+}
+
+Result CreateFolderTree(const String& folder) {
+    return CreateFolderTree(folder, nullptr);
 }
 
 Result FolderMaker::make(const String& folder) {
@@ -186,46 +189,6 @@ Result MoveFileWithinVolume(const String& from, const String& to, bool replace) 
             if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
                 result = kResultSharingViolation;
         }
-    }
-    return result;
-}
-
-Result AdministratorsOnlySecurity(LocalMemory* descriptor) {
-    if (!descriptor)
-        return kResultNullOutput;
-    // Owned by the group, not by the user who elevated: an owner may always
-    // change the DACL, and the user's unelevated programs carry the same
-    // user. Protected: nothing of the parent's DACL is inherited.
-    return ConvertStringSecurityDescriptorToSecurityDescriptorW(
-               L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", SDDL_REVISION_1, descriptor->receive(),
-               nullptr)
-               ? kResultOk
-               : ResultFromSystemError(GetLastError());
-}
-
-Result CreateAdministratorsFolder(const String& parent, const char16_t* prefix, String* folder) {
-    if (!prefix)
-        return kResultNullInput;
-    if (!folder)
-        return kResultNullOutput;
-    folder->clear();
-    LocalMemory descriptor;
-    Result result = AdministratorsOnlySecurity(&descriptor);
-    if (result != kResultOk)
-        return result;
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    const String base = NormalisedFolder(parent) + prefix;
-    result = kResultAlreadyExists;
-    // A name nobody could prepare in advance; one that exists is never reused.
-    for (uint32_t attempt = 0; attempt < 64 && result == kResultAlreadyExists; ++attempt) {
-        const String candidate =
-            base + Format(u"{0:X}{1:X}", {uint32_t(GetCurrentProcessId()),
-                                          uint32_t(GetTickCount() + attempt * 7919)});
-        result = CreateDirectoryW(Wide(LongPath(candidate).data()), &attributes)
-                     ? kResultOk
-                     : ResultFromSystemError(GetLastError());
-        if (result == kResultOk)
-            *folder = candidate + u'\\';
     }
     return result;
 }

@@ -16,6 +16,8 @@ namespace vorn {
 // protected ancestors (14, 17) let the walk go on; a path without separator
 // gives 31.
 Result CreateFolderTree(const String& folder);
+// The same, each folder it makes with `security` (FolderSecurity.h).
+Result CreateFolderTree(const String& folder, const SECURITY_ATTRIBUTES* security);
 // Makes the folders of many files, each once: a folder whose parent is known
 // costs one call, where CreateFolderTree costs one per level of the path for
 // every new folder. Folders it made or found are remembered; a failure leaves
@@ -87,16 +89,5 @@ private:
     String destination_;
     String path_;
 };
-
-// The security of a folder that only administrators and the system may
-// write: owned by the Administrators group, with a protected DACL that lets
-// Administrators and the system alone in (inherited by what is made in it),
-// so that nothing a user's own programs can write, rename or re-permit.
-Result AdministratorsOnlySecurity(LocalMemory* descriptor);
-// Makes a new folder below `parent` (a folder path) whose name starts with
-// `prefix`, with that security. Setting that owner takes administrator
-// rights: without them the result is 17. `folder` receives the folder's path,
-// ending with a separator.
-Result CreateAdministratorsFolder(const String& parent, const char16_t* prefix, String* folder);
 
 } // namespace vorn

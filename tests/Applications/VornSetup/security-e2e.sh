@@ -41,7 +41,7 @@ key_absent() { # prefix key
 }
 record_step() { reg_value "$1" "$record" Step; }
 # The folder's listing: name, size, and the file's own bytes.
-contents() { (cd "$1" && find . -type f -printf '%p %s\n' -exec cat {} \; | sort); }
+contents() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
 
 echo "== a planted record of the user's, and a setup for all users"
 prefix="$(fresh_prefix machine)"
@@ -88,6 +88,40 @@ check "the per-user setup exits 0" test "$code" -eq 0
 check "the record's program was run to undo its registration" test -e "$own/ended.txt"
 check "the interrupted installation's file is gone" test ! -e "$own/a.txt" -a -e "$own/planted.exe"
 check "the log says so" grep -q 'Recovery user installation interrupted at step 5: undone' "$prefix/drive_c/taken.log"
+finish_prefix "$prefix"
+
+echo "== files and values the caller names: the elevated copy makes none and passes none on"
+prefix="$(fresh_prefix switches)"
+"$run" "$prefix" "$work/VornDemoSetup.exe" /Passive '/DataCollection:a"&echo,pwned>C:\pwned.txt&"b' \
+  >/dev/null 2>"$work/said.txt" </dev/null; code=$?
+check "a value that would end its argument is refused with 5" test "$code" -eq 5
+check "the line says which switch" grep -q '/DataCollection takes On or Off' "$work/said.txt"
+check "no command ran (no C:\pwned.txt)" test ! -e "$prefix/drive_c/pwned.txt" -a -d "$prefix/drive_c/windows"
+check "nothing was installed (the entry's key read: not there)" key_absent "$prefix" "$entry"
+mkdir -p "$prefix/drive_c/Deploy"
+# Started as the elevated copy is, with paths of its own: it writes neither.
+setup "$prefix" /LaunchedAsAdministrator /Quiet '/Log:C:\Deploy\copy.log' '/ResultFile:C:\Deploy\copy.json'; code=$?
+check "a copy started with rights installs (42)" test "$code" -eq 42 -a -n "$(reg_value "$prefix" "$entry" DisplayName)"
+check "it made no log and no result file at the paths it was given" test -z "$(ls -A "$prefix/drive_c/Deploy")"
+setup "$prefix" /Passive '/Log:C:\Deploy\passive.log' '/ResultFile:C:\Deploy\passive.json'; code=$?
+check "the passive setup exits 0" test "$code" -eq 0
+check "its log holds the elevated copy's lines, appended to the file the setup made" grep -q 'Program VornDemo .* setup, elevated copy' "$prefix/drive_c/Deploy/passive.log"
+check "the setup wrote the result file, with the files its copy installed" python3 -c '
+import json, sys
+result = json.load(open(sys.argv[1], encoding="utf-8"))
+sys.exit(0 if result["exitCode"] == 0 and result["filesInstalled"] == 2 and result["uninstallCommand"] else 1)' "$prefix/drive_c/Deploy/passive.json"
+finish_prefix "$prefix"
+
+echo "== a folder for all users that standard users may change (777: Wine lets Everyone write)"
+prefix="$(fresh_prefix writable)"
+shared="$prefix/drive_c/Shared"; mkdir -p "$shared"; chmod 777 "$shared"
+setup "$prefix" /Quiet '/InstallFolder:C:\Shared' '/Log:C:\writable.log'; code=$?
+check "the setup is refused with 43" test "$code" -eq 43
+check "its log says why" grep -q 'InstallFolder refused: standard users may change C:.Shared' "$prefix/drive_c/writable.log"
+check "nothing was installed (the entry's key read: not there)" key_absent "$prefix" "$entry"
+check "nothing was put into the folder" test -z "$(ls -A "$shared")"
+setup "$prefix" /Quiet '/InstallFolder:C:\Shared' /AllowUserWritableFolder; code=$?
+check "with /AllowUserWritableFolder it installs there" test "$code" -eq 0 -a -f "$shared/VornDemo.exe"
 finish_prefix "$prefix"
 
 echo "== a folder of other programs' and the user's empty folders: the removal leaves them"

@@ -14,6 +14,7 @@
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/FolderSecurity.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
 

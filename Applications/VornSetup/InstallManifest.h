@@ -136,6 +136,8 @@ public:
     bool installed = false;
     vorn::InstallScope installedScope = vorn::InstallScope::Machine;
     String installedFolder;
+    // The installed version, as its entry shows it ("DisplayVersion").
+    String installedVersion;
     String installFolder;
     String programGroup;
     std::vector<String> createdShortcuts;

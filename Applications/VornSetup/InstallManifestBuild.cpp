@@ -42,10 +42,11 @@ InstallManifest& InstallManifest::Instance() {
 
 void InstallManifest::readInstalledScope() {
     installed = FindUninstallEntry(uuid, String(), &installedScope) == kResultOk;
-    if (installed)
-        (void)UninstallEntry(uuid, installedScope)
-            .key()
-            .readText(kInstallFolderValue, &installedFolder);
+    if (installed) {
+        UninstallEntry entry(uuid, installedScope);
+        (void)entry.key().readText(kInstallFolderValue, &installedFolder);
+        (void)entry.key().readText(u"DisplayVersion", &installedVersion);
+    }
 }
 
 void InstallManifest::readChoices() {

@@ -13,6 +13,8 @@
 #include "VornLib/app/DescribedMainWindow.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/TextParse.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
@@ -81,6 +83,20 @@ Result InstallerModule::start() {
     if (allowed != kResultOk) {
         WriteConsoleLine(refusal);
         return allowed;
+    }
+    // Nobody watches a setup without windows: an older version does not take
+    // a newer one's place unless the command line says so.
+    const bool unattended = runtime.quiet() || IsPassive(runtime.commandLine());
+    if (unattended && manifest.installed &&
+        CompareVersions(manifest.version.data(), manifest.installedVersion.data()) < 0 &&
+        !runtime.commandLine().hasSwitch(u"AllowDowngrade")) {
+        refusal =
+            Format(u"{0} {1} is installed, newer than this setup's {2}: nothing was changed. "
+                   u"/AllowDowngrade installs {2} in its place.",
+                   {manifest.displayName(), manifest.installedVersion, manifest.displayVersion()});
+        WriteConsoleLine(refusal);
+        Log(LogEvent::Previous, refusal);
+        return kResultNewerInstalled;
     }
     // An installation for the current user alone needs no rights: the setup
     // installs it itself, and nothing asks for elevation. Where the user

@@ -25,6 +25,7 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
+    {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
     // What a launcher's wizard chose, handed to its elevated copy.
     {u"OptionsChosen", SwitchValue::None, false, nullptr},
     {u"ProgramGroup", SwitchValue::Required, false, nullptr},

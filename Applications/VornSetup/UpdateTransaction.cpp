@@ -145,8 +145,9 @@ std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
     std::vector<InTheWay> paths;
     if (IsAbsolute(previous_.folder)) {
         for (const String& relative : previous_.files) {
-            // The list comes from the registry: nothing outside the folder.
-            if (IsRelativeInside(relative))
+            // The list comes from the registry: nothing outside the folder,
+            // nothing through a link.
+            if (IsRelativeInside(relative) && !PassesThroughLink(previous_.folder, relative))
                 paths.push_back({JoinPath(previous_.folder, relative), false});
         }
     }
@@ -355,8 +356,10 @@ void UpdateTransaction::rollBack() {
     if (step >= UpdateStep::PuttingInPlace) {
         // Everything that was in the way is aside: what stands at a new
         // file's place is new.
-        for (const String& relative : next_.files)
-            (void)Uninstaller::deleteFile(JoinPath(next_.folder, relative));
+        for (const String& relative : next_.files) {
+            if (!PassesThroughLink(next_.folder, relative))
+                (void)Uninstaller::deleteFile(JoinPath(next_.folder, relative));
+        }
         step = UpdateStep::MovingAside;
         record(step);
     }

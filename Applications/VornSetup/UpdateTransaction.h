@@ -32,6 +32,9 @@
 //                     the record. From here a later run finishes instead.
 // Files of the user's own are never moved, only files the previous entry lists
 // and files where new ones go (which the installation replaces).
+// A record in the user's hive is the user's to write: a process with
+// administrator rights takes it up only as RecordConfinement.h says (the
+// user's own installation, everything it names in the user's places).
 #pragma once
 
 #include <vector>

@@ -60,6 +60,11 @@ const ExitCode kExitCodes[] = {
      u"change: a program put there would run with administrator rights at the next update or "
      u"removal. Nothing was touched; choose another folder, or give /AllowUserWritableFolder.",
      u"invalidParameter"},
+    {ExitCodeProgram::Setup, 44, u"newerVersionInstalled",
+     u"A newer version of the application is installed: a setup without windows does not "
+     u"replace it with an older one. Nothing was touched; /AllowDowngrade installs this version "
+     u"in its place.",
+     u"downgrade"},
     {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
      u"The installation failed with this result code; the log names the step that failed.",
      u"contactSupport"},

@@ -197,8 +197,9 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
         return;
     const std::vector<String> files = entry.readList(kFilesList);
     for (const String& relative : files) {
-        // The list comes from the registry: nothing outside the folder is touched.
-        if (IsRelativeInside(relative)) {
+        // The list comes from the registry: nothing outside the folder is
+        // touched, nothing through a link.
+        if (IsRelativeInside(relative) && !PassesThroughLink(installFolder_, relative)) {
             Log(LogEvent::Remove, JoinPath(installFolder_, relative));
             (void)deleteFile(JoinPath(installFolder_, relative));
         }

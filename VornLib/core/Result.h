@@ -48,6 +48,8 @@ enum [[nodiscard]] Result : uint32_t{
     kResultEmptyInput = 40,
     // A folder that standard users may change, where only administrators may.
     kResultUnprotectedFolder = 43,
+    // A newer version of the product is installed.
+    kResultNewerInstalled = 44,
 };
 
 // Maps a platform error (GetLastError, Winsock or WinHTTP) to a result code;

@@ -148,4 +148,30 @@ uint32_t ReadHexDigits(const char16_t* text, uint32_t maxDigits, uint32_t* digit
     return value;
 }
 
+int32_t CompareVersions(const char16_t* a, const char16_t* b) {
+    // One number at a time while either text still has one.
+    auto next = [](const char16_t*& text, bool* had) {
+        uint64_t number = 0;
+        *had = text && *text >= u'0' && *text <= u'9';
+        while (text && *text >= u'0' && *text <= u'9') {
+            number = number < 100000000000ull ? number * 10 + uint64_t(*text - u'0') : number;
+            ++text;
+        }
+        if (*had && text && *text == u'.' && text[1] >= u'0' && text[1] <= u'9')
+            ++text;
+        else if (*had)
+            text = nullptr;
+        return number;
+    };
+    for (;;) {
+        bool hadA = false, hadB = false;
+        const uint64_t numberA = next(a, &hadA);
+        const uint64_t numberB = next(b, &hadB);
+        if (!hadA && !hadB)
+            return 0;
+        if (numberA != numberB)
+            return numberA < numberB ? -1 : 1;
+    }
+}
+
 } // namespace vorn

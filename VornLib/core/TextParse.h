@@ -24,4 +24,9 @@ uint32_t HexDigitValue(char16_t unit);
 // At most `maxDigits` hexadecimal digits, stopping early at any other unit.
 uint32_t ReadHexDigits(const char16_t* text, uint32_t maxDigits, uint32_t* digitsRead = nullptr);
 
+// Orders two versions by their leading numbers separated by dots ("2.10.1"
+// after "2.9"; a missing number counts as 0; what follows the numbers, a
+// tag such as " beta", is not compared): <0, 0 or >0.
+int32_t CompareVersions(const char16_t* a, const char16_t* b);
+
 } // namespace vorn

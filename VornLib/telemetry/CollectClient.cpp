@@ -153,8 +153,13 @@ CollectClient::CollectClient(const String& baseUrl) : baseUrl_(baseUrl) {
         state_ = LastError();
         return;
     }
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+    // What a hit says of the program and the machine goes encrypted.
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) {
         requestFlags_ = WINHTTP_FLAG_SECURE;
+    } else if (!IsLoopbackHost(String(Units(host)))) {
+        state_ = kResultNotSupported;
+        return;
+    }
     connection_.reset(http.connect(session, host, parts.nPort, 0));
     if (!connection_)
         state_ = LastError();
@@ -184,7 +189,9 @@ Result CollectClient::discoverProxy() {
         options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
         options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
     }
-    options.fAutoLogonIfChallenged = TRUE;
+    // A proxy script found on the network is nobody's to send the user's
+    // credentials to.
+    options.fAutoLogonIfChallenged = FALSE;
     const String url = baseUrl_ + u"/collect";
     WINHTTP_PROXY_INFO info = {};
     if (!http.getProxyForUrl(session, Wide(url.data()), &options, &info))

@@ -7,6 +7,10 @@
 namespace vorn {
 
 HitSender::HitSender(CommandLine& commandLine, const String& endpoint) {
+    // A copy started with administrator rights sends nothing: its launcher,
+    // with the user's rights, reports the run.
+    if (commandLine.hasSwitch(u"LaunchedAsAdministrator"))
+        return;
     String value;
     const bool present = commandLine.hasSwitch(u"DataCollection");
     commandLine.switchValue(u"DataCollection", &value);

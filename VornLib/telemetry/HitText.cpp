@@ -1,5 +1,7 @@
 #include "VornLib/telemetry/HitText.h"
 
+#include <initializer_list>
+
 #include "VornLib/core/Format.h"
 #include "VornLib/core/TextParse.h"
 
@@ -50,6 +52,14 @@ bool DataCollectionEnabled(bool present, const char16_t* value) {
     if (CompareText(value, u"Off") == 0)
         return false;
     return ReadBoolean(value);
+}
+
+bool IsLoopbackHost(const String& host) {
+    for (const char16_t* loopback : {u"127.0.0.1", u"localhost", u"::1", u"[::1]"}) {
+        if (host.compareIgnoringCase(loopback) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool IsSampled(float rate, uint32_t random) {

@@ -120,6 +120,19 @@ Result RemoveEmptyFolderTree(const String& folder) {
     return result == kResultNotFound || result == kResultBadPath ? kResultOk : result;
 }
 
+bool PassesThroughLink(const String& folder, const String& relative) {
+    const String base = NormalisedFolder(folder);
+    for (String parent = ParentFolder(JoinPath(base, relative)); parent.length() >= base.length();
+         parent = ParentFolder(parent.left(parent.length() - 1))) {
+        const DWORD attributes = GetFileAttributesW(Wide(LongPath(parent).data()));
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+        if (parent.length() == base.length())
+            break;
+    }
+    return false;
+}
+
 void RemoveFoldersOfFiles(const String& folder, const std::vector<String>& files) {
     const String base = NormalisedFolder(folder);
     if (base.isEmpty())

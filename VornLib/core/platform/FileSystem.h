@@ -39,6 +39,10 @@ bool RemoveEmptyFolder(const String& folder);
 // empty; files are never touched. A missing folder counts as removed; one that
 // still holds something gives 21.
 Result RemoveEmptyFolderTree(const String& folder);
+// True when `folder` or a folder between it and `relative` (a path inside it)
+// is a link (a junction, a symbolic link): a rename or delete there would act
+// somewhere else. A process with rights acts on such a path not at all.
+bool PassesThroughLink(const String& folder, const String& relative);
 // Removes, when they are empty, the folders that hold `files` (relative to
 // `folder`, each checked by IsRelativeInside), deepest first, and then
 // `folder`: an installation's folders go, and an empty folder that held none

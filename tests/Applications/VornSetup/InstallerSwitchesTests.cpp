@@ -34,7 +34,7 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         {u"setup.exe /Quite", vorn::kResultInvalidArgument,
          u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /InstallFolder:<folder>, "
          u"/Language:<code>, /DataCollection:Off, /Log[:<file>], /ResultFile:<file>, "
-         u"/AllUsers, /CurrentUser, /AllowUserWritableFolder."},
+         u"/AllUsers, /CurrentUser, /AllowUserWritableFolder, /AllowDowngrade."},
         {u"setup.exe /Passive:yes", vorn::kResultInvalidArgument, u"/Passive takes no value"},
         {u"setup.exe /ResultFile", vorn::kResultInvalidArgument,
          u"/ResultFile needs a value, as in /ResultFile:<file>"},

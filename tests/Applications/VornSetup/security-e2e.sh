@@ -139,6 +139,16 @@ printf '%s /Quiet\r\n' "$uninstall" >"$prefix/drive_c/remove.bat"
 check "the removal's batch file ran and deleted itself" wait_for_batch_file "$prefix"
 check "the program and its files are gone" test ! -e "$tools/VornDemo.exe" -a ! -e "$tools/Help/Readme.txt"
 check "every folder that was there before stays, and no other" test "$folders_before" = "$(cd "$tools" && find . -type d | sort)"
+
+echo "== a link where a listed file's folder was: the removal does not go through it"
+setup "$prefix" /Quiet '/InstallFolder:C:\Tools'; code=$?
+check "installed into C:\Tools again" test "$code" -eq 0 -a -f "$tools/Help/Readme.txt"
+victim="$prefix/drive_c/Victim"; mkdir -p "$victim"; printf 'not the installation'"'"'s\n' >"$victim/Readme.txt"
+rm -rf "$tools/Help"; ln -s "$victim" "$tools/Help"
+"$run" "$prefix" cmd /c 'C:\remove.bat' >/dev/null 2>&1 </dev/null
+check "the removal's batch file ran and deleted itself" wait_for_batch_file "$prefix"
+check "the program is gone" test ! -e "$tools/VornDemo.exe"
+check "the file behind the link stays" test -f "$victim/Readme.txt"
 finish_prefix "$prefix"
 
 finish_checks

@@ -251,6 +251,15 @@ updated() {
   check "version 2 installs over version 1 (0, got $code)" test "$code" -eq 0
   clean_as "$prefix" "$clean_2" 2
   check "the dropped file is gone" test ! -e "$(folder_in "$prefix")/Data/Dropped.txt"
+  # Version 1 again, with nobody to see it: refused, unless allowed.
+  local before; before="$(world "$prefix" "$(folder_in "$prefix")")"
+  "$run" "$prefix" "$work/Setup1.exe" /Quiet >/dev/null 2>"$prefix/said.txt" </dev/null; code=$?
+  check "version 1 quietly over version 2 ends with 44 (got $code)" test "$code" -eq 44
+  check "its line names both versions" grep -q "VornDemo 2.0.0 is installed, newer than this setup's 1.0.0" "$prefix/said.txt"
+  check "version 2 stays exactly as it was" test "$before" = "$(world "$prefix" "$(folder_in "$prefix")")"
+  setup_of "$prefix" "$work/Setup1.exe" /Quiet /AllowDowngrade; code=$?
+  check "with /AllowDowngrade version 1 takes its place (0, got $code)" test "$code" -eq 0
+  clean_as "$prefix" "$clean_1" 1
   done_with "$prefix"
 }
 

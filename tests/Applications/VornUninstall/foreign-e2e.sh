@@ -64,6 +64,10 @@ sed -i -e 's|<FileTypes>|&<FileType Extension=".hello" Description="Hello Docume
   -e 's|<CustomProtocols>|&<Protocol Name="hello-world" Command="-Open:" Description="Hello Link"/>|' \
   "$definitions/Configuration.xml"
 check "the declarations check" "$vornpack" check-xml "$definitions"/*.xml >/dev/null
+# The vendor's own licence in place of init's placeholder, which does not ship.
+for licence in "$definitions"/VornSetup-License-*.xml; do
+  perl -0pi -e 's|(<String ID="LicenseText">).*?(</String>)|${1}Hello Corp licenses Hello World to you.$2|s' "$licence"
+done
 cp -r "$definitions" "$work/definitions2"
 sed -i 's/Version="1.0"/Version="2.0"/g' "$work/definitions2/Configuration.xml"
 for version in 1 2; do

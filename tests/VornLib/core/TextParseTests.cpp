@@ -69,5 +69,29 @@ TEST(ReadHex, FixedLengthStopsEarly) {
     EXPECT_EQ(0u, read);
 }
 
+TEST(TextParse, VersionsInOrder) {
+    const struct {
+        const char16_t* a;
+        const char16_t* b;
+        int32_t order;
+    } cases[] = {
+        {u"1.0.0", u"2.0.0", -1},
+        {u"2.10.1", u"2.9", 1},
+        {u"2.0", u"2.0.0", 0},
+        {u"2.0.0.1", u"2.0", 1},
+        {u"1.0.0 beta", u"1.0.0", 0},
+        {u"10", u"9.99", 1},
+        {u"", u"0", 0},
+        {u"", u"0.1", -1},
+        {u"3..1", u"3", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.order, CompareVersions(c.a, c.b))
+            << ToPrintable(c.a) << " " << ToPrintable(c.b);
+        EXPECT_EQ(-c.order, CompareVersions(c.b, c.a))
+            << ToPrintable(c.b) << " " << ToPrintable(c.a);
+    }
+}
+
 } // namespace
 } // namespace vorn

@@ -63,17 +63,28 @@ void CheckContents(vorn::ArchiveMount& mount, ContentCheck* out) {
     (void)ReadEntryNames(mount, &names); // without names, entries go by hash
     std::vector<uint8_t> buffer;
     out->entries = mount.recordCount();
-    // In container order, so that each solid group is decoded once.
-    std::vector<std::pair<uint64_t, uint32_t>> order;
+    // In container order, each solid group's members by their place in it,
+    // so that each group is decoded once and its members are served as it
+    // decodes: damage then fails the members it is in, and those after it
+    // only when the decoder cannot go on.
+    struct Place {
+        uint64_t unit;
+        uint64_t start;
+        uint32_t record;
+        bool operator<(const Place& other) const {
+            return unit != other.unit ? unit < other.unit : start < other.start;
+        }
+    };
+    std::vector<Place> order;
     for (uint32_t i = 0; i < mount.recordCount(); ++i) {
         vorn::EntryHeader header;
-        uint64_t unit = 0;
-        (void)mount.inspectRecord(i, &header, &unit); // damage shows when it is read
-        order.emplace_back(unit, i);
+        Place place{0, 0, i};
+        (void)mount.inspectRecord(i, &header, &place.unit, &place.start); // damage shows when read
+        order.push_back(place);
     }
     std::stable_sort(order.begin(), order.end());
-    for (const auto& unitAndRecord : order) {
-        const uint32_t i = unitAndRecord.second;
+    for (const Place& place : order) {
+        const uint32_t i = place.record;
         const vorn::DirectoryRecord& record = mount.records()[i];
         vorn::SubStream* entry = nullptr;
         Result result = mount.openRecord(i, &entry);

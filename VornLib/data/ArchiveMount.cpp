@@ -151,7 +151,8 @@ Result ArchiveMount::unitOf(const char16_t* name, uint64_t* unit) {
     return inspectAt(found->offset, &header, unit);
 }
 
-Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit) {
+Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit,
+                                   uint64_t* start) {
     if (!header || !unit)
         return kResultNullOutput;
     *unit = 0;
@@ -159,14 +160,15 @@ Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t
         return kResultWrongState;
     if (index >= recordCount_)
         return kResultOutOfRange;
-    return inspectAt(directory_[index].offset, header, unit);
+    return inspectAt(directory_[index].offset, header, unit, start);
 }
 
-Result ArchiveMount::inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit) {
+Result ArchiveMount::inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit,
+                               uint64_t* start) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!open_ || openEntry_)
         return kResultWrongState;
-    const Result result = reader_.inspect(offset, header, unit);
+    const Result result = reader_.inspect(offset, header, unit, start);
     if (result != kResultOk)
         *unit = 0;
     return result;

@@ -42,9 +42,11 @@ public:
     // none. Entries of one unit are best read one after another on one mount,
     // which then decodes the group once. Not while an entry is open (4).
     Result unitOf(const char16_t* name, uint64_t* unit);
-    // The header and unit of one directory record's entry, without opening
-    // it (nothing is decoded). Not while an entry is open (4).
-    Result inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit);
+    // The header and unit of one directory record's entry, and its first
+    // byte in its unit when `start` is given, without opening it (nothing is
+    // decoded). Not while an entry is open (4).
+    Result inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit,
+                         uint64_t* start = nullptr);
 
     uint32_t recordCount() const { return recordCount_; }
     const DirectoryRecord* records() const { return directory_.get(); }
@@ -60,7 +62,8 @@ private:
     Result loadDirectory();
     const DirectoryRecord* find(const char16_t* name) const;
     Result openAt(uint32_t offset, SubStream** out);
-    Result inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit);
+    Result inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit,
+                     uint64_t* start = nullptr);
 
     ArchiveReader reader_;
     std::mutex lock_;

@@ -149,7 +149,9 @@ Result ArchiveReader::selectMember() {
     if (locator.start > groupSize_ || entry_.unpackedSize > groupSize_ - locator.start)
         return kResultMalformed;
     // Unchecked bytes are served only from a group checked whole.
-    if (!entry_.hasDataChecksum() && (result = makeGroupWhole()) != kResultOk)
+    if (!entry_.hasDataChecksum() && (result = makeGroupWhole()) == kResultOk && groupMismatch_)
+        result = kResultCrcError;
+    if (result != kResultOk)
         return result;
     memberStart_ = locator.start;
     if (entry_.unpackedSize == 0) {
@@ -197,7 +199,7 @@ Result ArchiveReader::beginGroup(const EntryHeader& group) {
     groupSize_ = size;
     groupDecoded_ = served_ = unfilteredTo_ = 0;
     groupFilter_ = BranchFilter(prefix.filter);
-    groupWhole_ = false;
+    groupWhole_ = groupMismatch_ = false;
     filterState_ = 0;
     groupChecked_ = group.hasDataChecksum();
     groupChecksum_ = group.dataChecksum;
@@ -237,10 +239,9 @@ Result ArchiveReader::makeGroupWhole() {
     if (groupWhole_ || decodeGroupTo(groupSize_) != kResultOk)
         return groupFailure_;
     ApplyBranchFilter(groupFilter_, group_.data(), groupSize_, false);
-    if (groupChecked_ && Crc32(0, group_.data(), groupSize_) != groupChecksum_)
-        groupFailure_ = kResultCrcError;
-    groupWhole_ = groupFailure_ == kResultOk;
-    return groupFailure_;
+    groupMismatch_ = groupChecked_ && Crc32(0, group_.data(), groupSize_) != groupChecksum_;
+    groupWhole_ = true;
+    return kResultOk;
 }
 
 Result ArchiveReader::readMember(uint8_t* destination, uint32_t count) {
@@ -296,8 +297,8 @@ Result ArchiveReader::serveInOrder(uint8_t* destination, uint32_t count) {
     served_ = end;
     groupCrc_ = Crc32(groupCrc_, destination, count);
     if (served_ == groupSize_ && groupChecked_ && groupCrc_ != groupChecksum_)
-        groupFailure_ = kResultCrcError;
-    return groupFailure_;
+        groupMismatch_ = true;
+    return kResultOk;
 }
 
 bool ArchiveReader::decodeAhead() {
@@ -323,8 +324,11 @@ void ArchiveReader::dropGroup() {
     groupOffset_ = groupSize_ = 0;
 }
 
-Result ArchiveReader::inspect(uint64_t offset, EntryHeader* header, uint64_t* unit) {
+Result ArchiveReader::inspect(uint64_t offset, EntryHeader* header, uint64_t* unit,
+                              uint64_t* start) {
     *unit = offset;
+    if (start)
+        *start = 0;
     Result result = readHeader(offset, header);
     if (result != kResultOk || header->kindBits() != kGroupMemberKind ||
         header->packedSize != MemberLocator::kSize)
@@ -335,6 +339,8 @@ Result ArchiveReader::inspect(uint64_t offset, EntryHeader* header, uint64_t* un
     MemberLocator locator;
     locator.parse(bytes);
     *unit = locator.groupOffset;
+    if (start)
+        *start = locator.start;
     return kResultOk;
 }
 

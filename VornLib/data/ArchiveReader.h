@@ -12,11 +12,11 @@
 // for the members that follow (one group at a time: read a group's members
 // together). Members read in order, from the group's first, are served as
 // the group is decoded, so that the first bytes come before the whole group
-// is decoded, each member checked by its own checksum and the group by its
-// own at its end; the x86 filter is undone on the bytes as they are copied
-// out, since the decoder still needs them as they are. A member read out of
-// order, or one without a checksum of its own, waits for the whole group,
-// decoded and checked.
+// is decoded; the x86 filter is undone on the bytes as they are copied out,
+// since the decoder still needs them as they are. A member read out of order
+// waits for the whole group decoded. A member with a checksum of its own is
+// judged by it alone, so that the intact members of a damaged group still
+// read; one without waits for the group checked whole by the group's own.
 #pragma once
 
 #include "VornLib/data/ArchiveFormat.h"
@@ -47,8 +47,9 @@ public:
     uint64_t entryOffset() const { return entryOffset_; }
     // The header of the entry at `offset`, checked, and its unit: its
     // group's offset, or its own when it is no member (entries of one unit
-    // are best read together). Nothing is selected or decoded.
-    Result inspect(uint64_t offset, EntryHeader* header, uint64_t* unit);
+    // are best read together, by their first byte in it: `start`, when
+    // given). Nothing is selected or decoded.
+    Result inspect(uint64_t offset, EntryHeader* header, uint64_t* unit, uint64_t* start = nullptr);
     // Frees the decoded group.
     void dropGroup();
     // Decodes the next part of the group being served, as a reader waiting
@@ -103,7 +104,10 @@ private:
     BlockStream* groupStream_ = nullptr; // while the group is being decoded
     uint64_t groupDecoded_ = 0;
     BranchFilter groupFilter_ = BranchFilter::None;
-    bool groupWhole_ = false; // decoded, unfiltered and checked whole
+    bool groupWhole_ = false; // decoded and unfiltered whole
+    // The group's bytes differ from its own checksum: only its members'
+    // own checksums can tell which are whole, and members without one fail.
+    bool groupMismatch_ = false;
     bool groupChecked_ = false;
     uint32_t groupChecksum_ = 0;
     uint32_t groupCrc_ = 0; // of the bytes served in order

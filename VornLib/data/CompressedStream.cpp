@@ -31,7 +31,12 @@ void CompressedStream::end() {
 Result CompressedStream::readPacked(void* destination, uint32_t count) {
     if (count > packedLeft())
         return kResultEndOfData;
-    const Result result = underlying_->read(destination, count);
+    // The underlying stream is shared: a solid group's stream outlives its
+    // member, and the next member's header is read between its reads.
+    const uint64_t at = start_ + packedRead_;
+    Result result = underlying_->position() == at ? kResultOk : underlying_->seek(at);
+    if (result == kResultOk)
+        result = underlying_->read(destination, count);
     if (result == kResultOk)
         packedRead_ += count;
     return result;
@@ -40,7 +45,7 @@ Result CompressedStream::readPacked(void* destination, uint32_t count) {
 const uint8_t* CompressedStream::packedInPlace(uint32_t count) {
     if (!memory_ || count > packedLeft())
         return nullptr;
-    const uint64_t at = memory_->position();
+    const uint64_t at = start_ + packedRead_;
     if (memory_->seek(at + count) != kResultOk)
         return nullptr;
     packedRead_ += count;

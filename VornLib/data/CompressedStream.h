@@ -1,6 +1,9 @@
 // What every compressed entry stream shares: it is opened over the container's
 // stream at the first packed byte with the entry's packed and unpacked sizes,
-// and delivers the unpacked bytes in order. No seeking, no writing.
+// and delivers the unpacked bytes in order. No seeking, no writing. It reads
+// its packed bytes from its own place, wherever the container's stream was
+// moved between its reads (a solid group's stream is kept while the headers
+// of its next members are read).
 //
 // BlockStream adds the block sequence used by LZO and the LZMA family: each
 // block is "U varint, P varint, P packed bytes" (or U raw bytes when P = 0),

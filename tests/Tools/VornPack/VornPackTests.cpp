@@ -255,6 +255,39 @@ TEST(VornPack, VerifyNamesEveryDamagedEntryAndExtractWritesNoneOfThem) {
     }
 }
 
+// One damaged file of a solid group: verify names it and none of its intact
+// neighbours, whether its group is stored (read whole, its own checksum
+// failing) or compressed (LZO keeps the bytes of noise as they are).
+TEST(VornPack, VerifyNamesOnlyTheDamagedMemberOfAGroup) {
+    ScratchFolder scratch;
+    const fs::path source = scratch.path() / "source";
+    fs::create_directories(source);
+    const std::vector<uint8_t> noise = vorn::SampleNoise(20000);
+    vorn::WriteWholeFile(source / "a.txt", vorn::SampleText(20000));
+    vorn::WriteWholeFile(source / "b.txt", noise);
+    vorn::WriteWholeFile(source / "c.txt", vorn::SampleText(30000));
+    for (const char16_t* method : {u"store", u"lzo"}) {
+        SCOPED_TRACE(vorn::String(method).length());
+        const fs::path container = scratch.path() / "payload.bin";
+        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method, u"--solid",
+                           u"--quiet"}));
+        // Noise is packed as it is: its middle is found in the container.
+        std::vector<uint8_t> bytes = vorn::ReadWholeFile(container);
+        const auto middle = noise.begin() + 10000;
+        const auto found = std::search(bytes.begin(), bytes.end(), middle, middle + 64);
+        ASSERT_NE(bytes.end(), found);
+        found[10] ^= 0x01;
+        vorn::WriteWholeFile(container, bytes);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(22, Verify({Text(container)}));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, errors.find("\"b.txt\" is damaged (result 22)")) << errors;
+        EXPECT_EQ(std::string::npos, errors.find("\"a.txt\"")) << errors;
+        EXPECT_EQ(std::string::npos, errors.find("\"c.txt\"")) << errors;
+        EXPECT_NE(std::string::npos, errors.find("1 of 4 entries")) << errors;
+    }
+}
+
 TEST(VornPack, ExtractWritesTheSameFilesOnAnyNumberOfThreads) {
     ScratchFolder scratch;
     const fs::path source = scratch.path() / "source";

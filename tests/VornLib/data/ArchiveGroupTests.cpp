@@ -51,8 +51,9 @@ std::vector<Group> SampleGroups() {
     };
 }
 
-// Writes `groups` (each member then also read alone under "alone/" + name).
-std::vector<uint8_t> BuildGroups(const std::vector<Group>& groups) {
+// Writes `groups`, each in blocks of `blockSize` bytes (0: one block a group),
+// and "copy/app.exe", a second name for the first member.
+std::vector<uint8_t> BuildGroups(const std::vector<Group>& groups, uint32_t blockSize = 0) {
     GrowableStream out;
     vornpack::ContainerWriter writer;
     EXPECT_EQ(0u, writer.begin(&out, 0, 0));
@@ -63,7 +64,7 @@ std::vector<uint8_t> BuildGroups(const std::vector<Group>& groups) {
         const uint32_t checksum = Crc32(0, bytes.data(), bytes.size());
         ApplyBranchFilter(group.filter, bytes.data(), bytes.size(), true);
         vornpack::EncoderSettings settings;
-        settings.blockSize = uint32_t(std::max<size_t>(bytes.size(), 1));
+        settings.blockSize = blockSize ? blockSize : uint32_t(std::max<size_t>(bytes.size(), 1));
         vornpack::EncodedEntry encoded;
         EXPECT_EQ(
             0u, vornpack::EncodeEntry(group.kind, bytes.data(), bytes.size(), settings, &encoded));
@@ -284,6 +285,68 @@ TEST(ArchiveGroups, MembersReadInPiecesOfAnySizeComeOutAsPacked) {
         std::vector<uint8_t> again;
         ASSERT_EQ(0u, ReadWholeEntry(&mount, groups[0].members[0].name, &again));
         EXPECT_EQ(groups[0].members[0].bytes, again);
+    }
+}
+
+// A group of several blocks is read block by block as its members need them,
+// from its own place in the container, whatever was read in between: other
+// members' headers and locators, another entry's header, or a whole other
+// entry; on a container in a stream or mapped in memory.
+TEST(ArchiveGroups, AGroupOfSeveralBlocksReadsInAnyOrder) {
+    const std::vector<Group> groups = {
+        {CompressionKind::Lzma2,
+         BranchFilter::None,
+         {{u"f1", SampleText(5000)}, {u"f2", SampleMixed(9000)}, {u"f3", SampleText(6000)}}},
+        {CompressionKind::Stored, BranchFilter::None, {{u"other", SampleText(300)}}},
+    };
+    const std::vector<uint8_t> bytes = BuildGroups(groups, 4096);
+    const Member& f1 = groups[0].members[0];
+    const Member& f2 = groups[0].members[1];
+    const Member& f3 = groups[0].members[2];
+    // A step reads a member whole, or the first half of one, or learns
+    // another entry's unit (its header and nothing else).
+    struct Step {
+        const Member* member;
+        bool half;
+    };
+    const Step kHeaderOfOther = {nullptr, false};
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Case kCases[] = {
+        {"the second alone", {{&f2, false}}},
+        {"the first then the second", {{&f1, false}, {&f2, false}}},
+        {"another header between two members", {{&f1, false}, kHeaderOfOther, {&f2, false}}},
+        {"another header inside the first block",
+         {{&f1, true}, kHeaderOfOther, {&f2, false}, {&f3, false}}},
+        {"every member in reverse order", {{&f3, false}, {&f2, false}, {&f1, false}}},
+        {"another entry between two members",
+         {{&f1, false}, {&groups[1].members[0], false}, {&f2, false}, {&f3, false}}},
+    };
+    MemoryStream mapped;
+    ASSERT_EQ(0u,
+              mapped.attach(bytes.data(), uint32_t(bytes.size()), u"mapped", MemoryStream::kRead));
+    GrowableStream growable(bytes);
+    for (Stream* container : {static_cast<Stream*>(&growable), static_cast<Stream*>(&mapped)}) {
+        for (const Case& test : kCases) {
+            SCOPED_TRACE(test.name);
+            ArchiveMount mount;
+            ASSERT_EQ(0u, mount.open(container));
+            for (const Step& step : test.steps) {
+                if (!step.member) {
+                    uint64_t unit = 0;
+                    ASSERT_EQ(0u, mount.unitOf(u"other", &unit));
+                    continue;
+                }
+                SCOPED_TRACE(ToPrintable(step.member->name));
+                std::unique_ptr<EntryHandle> handle;
+                ASSERT_EQ(0u, EntryHandle::open(&mount, step.member->name, &handle));
+                std::vector<uint8_t> got(step.member->bytes.size() / (step.half ? 2 : 1));
+                ASSERT_EQ(0u, handle->read(got.data(), uint32_t(got.size())));
+                EXPECT_TRUE(std::equal(got.begin(), got.end(), step.member->bytes.begin()));
+            }
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "Applications/VornSetup/InstallManifest.h"
 
+#include "VornLib/app/DefinitionsVocabulary.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
 
@@ -63,6 +64,13 @@ Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
 Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSource* strings) {
     (void)ReadInstallScopeRule(settings, &scopeRule, &scopeProblem);
     scope = scopeRule.proposed;
+    std::vector<XmlWordProblem> unknown;
+    CheckXmlVocabulary(settings, kConfigurationElement, ConfigurationVocabulary(), nullptr,
+                       &unknown);
+    if (!unknown.empty())
+        definitionsProblem =
+            Format(u"line {0}, column {1}: {2}",
+                   {unknown[0].position.line, unknown[0].position.column, unknown[0].text});
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;

@@ -51,7 +51,9 @@ public:
     // Reads "InstallationSettings" in order, stopping at the first missing
     // required element (29) or attribute (6); what was read stays. The scope
     // rule is read first; a value it refuses leaves the default rule and the
-    // reason in `scopeProblem`.
+    // reason in `scopeProblem`. An element or attribute that the
+    // configuration's vocabulary lacks leaves the first one, at its line and
+    // column, in `definitionsProblem`.
     Result readSettings(const vorn::XmlNode& settings, vorn::LocalizedElementSource* strings);
     // Reads the outermost "Files" element; a missing Path (6), Size or Date
     // (6) ends the list there.
@@ -126,6 +128,7 @@ public:
     String removalProgram;
     vorn::InstallScopeRule scopeRule;
     String scopeProblem;
+    String definitionsProblem;
     // For whom this installation is made: the log, the result file and the
     // uninstall entry's place follow it.
     vorn::InstallScope scope = vorn::InstallScope::Machine;

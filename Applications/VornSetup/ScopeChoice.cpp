@@ -36,6 +36,11 @@ Result CheckScopeChoice(const InstallManifest& manifest, CommandLine& commandLin
     if (!message)
         return kResultNullOutput;
     message->clear();
+    if (!manifest.definitionsProblem.isEmpty()) {
+        *message =
+            u"The setup's Configuration.xml is refused: " + manifest.definitionsProblem + u'.';
+        return kResultMalformed;
+    }
     if (!manifest.scopeProblem.isEmpty()) {
         *message = u"The setup's Configuration.xml is refused: " + manifest.scopeProblem + u'.';
         return kResultKindMismatch;

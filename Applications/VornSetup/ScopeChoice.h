@@ -15,10 +15,11 @@
 
 namespace vornsetup {
 
-// 0 when the setup may go on. 39 when the definitions' scope rule is refused,
-// 5 for both switches at once, 17 for a scope the definitions do not allow,
-// 14 when the product is installed in the other scope; `message` says why in
-// one line.
+// 0 when the setup may go on. 33 when the definitions' InstallationSettings
+// hold an element or attribute they do not know, 39 when their scope rule is
+// refused, 5 for both switches at once, 17 for a scope the definitions do
+// not allow, 14 when the product is installed in the other scope; `message`
+// says why in one line.
 Result CheckScopeChoice(const InstallManifest& manifest, vorn::CommandLine& commandLine,
                         String* message);
 

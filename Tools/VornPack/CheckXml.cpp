@@ -5,6 +5,7 @@
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/Files.h"
+#include "VornLib/app/DefinitionsVocabulary.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/gui/DescriptionCheck.h"
@@ -99,20 +100,38 @@ Result CheckSettingsValues(const String& path, const vorn::XmlDocument& document
     return result;
 }
 
-// The problems of one file, printed; their number.
+bool IsDescription(const String& element) {
+    return vorn::FindDescriptionKind(element) != nullptr;
+}
+
+void PrintProblem(const String& path, const vorn::XmlPosition& position, const String& text) {
+    PrintError(Format(u"{0}:{1}:{2}: error: {3}", {path, position.line, position.column, text}));
+}
+
+// The problems of one file, printed; their number. A file of fixed
+// vocabulary (Configuration.xml, a string table) is read against it first;
+// its descriptions by their own check.
 uint32_t CheckFile(const CheckedFile& file, FolderContext* context) {
     const vorn::XmlNode* root = file.document->root();
     if (!root)
         return 0;
+    std::vector<vorn::XmlWordProblem> unknown;
+    // The setup takes Configuration.xml by its name, whatever its root.
+    const vorn::XmlVocabulary* vocabulary = PathOf(file.path).filename() == "Configuration.xml"
+                                                ? &vorn::ConfigurationVocabulary()
+                                                : vorn::DefinitionsVocabularyOf(root->name());
+    if (vocabulary)
+        vorn::CheckXmlVocabulary(*root, nullptr, *vocabulary, IsDescription, &unknown);
+    for (const vorn::XmlWordProblem& problem : unknown)
+        PrintProblem(file.path, problem.position, problem.text);
     context->setFolder(PathOf(file.path).parent_path());
     vorn::DescriptionCheck check(context);
     for (size_t index = 0; index < kInstallerPageKindCount; ++index)
         check.addContainerKind(kInstallerPageKinds[index]);
     check.checkDocument(*root);
     for (const vorn::DescriptionProblem& problem : check.problems())
-        PrintError(Format(u"{0}:{1}:{2}: error: {3}", {file.path, problem.position.line,
-                                                       problem.position.column, problem.text}));
-    return uint32_t(check.problems().size());
+        PrintProblem(file.path, problem.position, problem.text);
+    return uint32_t(unknown.size() + check.problems().size());
 }
 
 } // namespace

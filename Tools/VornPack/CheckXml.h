@@ -1,8 +1,9 @@
-// check-xml: parses definition files with the framework's own XML reader and
-// checks the window, dialog, menu, shortcut-key and message box descriptions
-// in them with the framework's own description check (DescriptionCheck.h),
-// so that vendors find their mistakes before a setup executable is built
-// from them. `setup` checks its definitions with the same functions and
+// check-xml: parses definition files with the framework's own XML reader,
+// reads Configuration.xml and the string tables against their vocabulary
+// (DefinitionsVocabulary.h) and checks the window, dialog, menu, shortcut-key
+// and message box descriptions in them with the framework's own description
+// check (DescriptionCheck.h), so that vendors find their mistakes before a
+// setup executable is built from them. `setup` checks its definitions with the same functions and
 // reports the same lines.
 #pragma once
 
@@ -35,7 +36,7 @@ struct CheckedFile {
 extern const char16_t* const kInstallerPageKinds[];
 extern const size_t kInstallerPageKindCount;
 
-// Checks the descriptions of `files`; a picture name "Data/Pictures/X.png" is
+// Checks the vocabulary and the descriptions of `files`; a picture name "Data/Pictures/X.png" is
 // the file "Pictures/X.png" of the folder the naming file is in. Prints
 // "<file>:<line>:<column>: error: <what>" for each problem; their number.
 uint32_t CheckDescriptions(const std::vector<CheckedFile>& files);

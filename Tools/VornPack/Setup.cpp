@@ -158,8 +158,7 @@ Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String
         documents.push_back(std::move(parsed));
     }
     if (const uint32_t mistakes = CheckDescriptions(checked)) {
-        *message =
-            Format(u"the window and dialog descriptions have {0} mistakes (above)", {mistakes});
+        *message = Format(u"the definitions have {0} mistakes (above)", {mistakes});
         return vorn::kResultMalformed;
     }
     std::vector<String> appFiles;

@@ -4,6 +4,7 @@
 
 #include "VornLib/core/Colour.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/NearestWord.h"
 #include "VornLib/gui/ControlWords.h"
 #include "VornLib/gui/FontText.h"
 #include "VornLib/gui/LayoutExpression.h"
@@ -14,53 +15,6 @@ namespace vorn {
 namespace {
 
 constexpr const char16_t* kCommandSuffix = u"Cmd";
-
-char16_t Lower(char16_t unit) {
-    return unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit;
-}
-
-// Edits between two texts, letters of another case costing nothing.
-uint32_t Distance(const String& a, const char16_t* b) {
-    const String other(b);
-    std::vector<uint32_t> row(other.length() + 1);
-    for (uint32_t j = 0; j <= other.length(); ++j)
-        row[j] = j;
-    for (uint32_t i = 1; i <= a.length(); ++i) {
-        uint32_t diagonal = row[0];
-        row[0] = i;
-        for (uint32_t j = 1; j <= other.length(); ++j) {
-            const uint32_t above = row[j];
-            const uint32_t change = Lower(a[i - 1]) == Lower(other[j - 1]) ? 0 : 1;
-            const uint32_t best = diagonal + change < above + 1 ? diagonal + change : above + 1;
-            row[j] = best < row[j - 1] + 1 ? best : row[j - 1] + 1;
-            diagonal = above;
-        }
-    }
-    return row[other.length()];
-}
-
-// Collects the names a mistaken one may have meant.
-class Suggestion {
-public:
-    explicit Suggestion(const String& text) : text_(text) {}
-    void consider(const char16_t* candidate) {
-        const uint32_t distance = Distance(text_, candidate);
-        const uint32_t allowed = text_.length() < 5 ? 1 : 2;
-        if (distance <= allowed && distance < best_) {
-            best_ = distance;
-            name_ = candidate;
-        }
-    }
-    // " (did you mean "Width"?)", or nothing.
-    String text() const {
-        return name_.isEmpty() ? String() : Format(u" (did you mean \"{0}\"?)", {name_});
-    }
-
-private:
-    String text_;
-    String name_;
-    uint32_t best_ = 3;
-};
 
 bool IsInteger(const String& text) {
     uint32_t at = text.length() && (text[0] == u'+' || text[0] == u'-') ? 1 : 0;
@@ -86,12 +40,12 @@ String ColourProblem(const XmlAttribute& attribute, bool noneAllowed) {
     if (SystemColour::Parse(attribute.value.data(), &colour) == kResultOk ||
         (noneAllowed && attribute.value == kNoBackgroundWord))
         return String();
-    Suggestion suggestion(attribute.value);
+    NearestWord suggestion(attribute.value);
     for (uint32_t index = 0; ColourName(index); ++index)
         suggestion.consider(ColourName(index));
     return Format(u"{0}=\"{1}\" is no colour{2}; write \"#RGB\", \"#RRGGBB\", \"#RRGGBBAA\" "
                   u"or a colour's name{3}",
-                  {attribute.name, attribute.value, suggestion.text(),
+                  {attribute.name, attribute.value, suggestion.hint(),
                    noneAllowed ? u" (\"None\" for no background)" : u""});
 }
 
@@ -154,13 +108,13 @@ void DescriptionCheck::checkElement(const XmlNode& element, const ElementRule& r
             checkAttribute(*attribute, *found, parent);
             continue;
         }
-        Suggestion suggestion(attribute->name);
+        NearestWord suggestion(attribute->name);
         for (const ElementRule* step = &rule; step; step = step->base) {
             for (uint32_t index = 0; index < step->attributeCount; ++index)
                 suggestion.consider(step->attributes[index].name);
         }
         report(attribute->position, Format(u"\"{0}\" is no attribute of {1}{2}",
-                                           {attribute->name, element.name(), suggestion.text()}));
+                                           {attribute->name, element.name(), suggestion.hint()}));
     }
     String value;
     if (rule.required &&
@@ -184,7 +138,7 @@ void DescriptionCheck::checkChildren(const XmlNode& element, const ElementRule& 
             continue;
         }
         const ElementRule* kind = nullptr;
-        Suggestion suggestion(child->name());
+        NearestWord suggestion(child->name());
         if (rule.children == ChildRule::Windows) {
             kind = windowKind(child->name());
             for (uint32_t index = 0; !kind && index < WindowKindCount(); ++index)
@@ -206,7 +160,7 @@ void DescriptionCheck::checkChildren(const XmlNode& element, const ElementRule& 
             }
             report(child->position(),
                    Format(u"\"{0}\" is no element of {1}{2}; allowed: {3}",
-                          {child->name(), element.name(), suggestion.text(), allowed}));
+                          {child->name(), element.name(), suggestion.hint(), allowed}));
             continue;
         }
         // Layout expressions find siblings by name: one name, one window.
@@ -231,7 +185,7 @@ void DescriptionCheck::checkReference(const XmlAttribute& attribute, const Strin
                                       const XmlNode* parent) {
     if (name == u"Parent" || name == u"Self" || (parent && HasChild(*parent, name)))
         return;
-    Suggestion suggestion(name);
+    NearestWord suggestion(name);
     for (const XmlNode* child = parent ? parent->firstChild() : nullptr; child;
          child = child->nextSibling()) {
         const XmlAttribute* id = child->isElement() ? child->findAttribute(u"ID") : nullptr;
@@ -241,7 +195,7 @@ void DescriptionCheck::checkReference(const XmlAttribute& attribute, const Strin
     report(attribute.position,
            Format(u"{0}=\"{1}\" names \"{2}\", which is no window beside this one{3}; allowed: "
                   u"Parent, Self or a sibling's ID",
-                  {attribute.name, attribute.value, name, suggestion.text()}));
+                  {attribute.name, attribute.value, name, suggestion.hint()}));
 }
 
 void DescriptionCheck::checkAttribute(const XmlAttribute& attribute, const AttributeRule& rule,

@@ -114,6 +114,29 @@ TEST(ScopeChoice, ARefusedRuleStopsTheSetupInOneLine) {
     EXPECT_NE(-1, message.find(u"\"Everyone\""));
 }
 
+// A setup whose InstallationSettings holds a word the configuration's
+// vocabulary lacks refuses at once, naming it and where it is, rather than
+// install as if the element were absent.
+TEST(ScopeChoice, AnUnknownElementOfTheSettingsStopsTheSetup) {
+    const std::string xml = "<InstallationSettings>\n"
+                            "  <Application UUID=\"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70\" "
+                            "Name=\"P\" Version=\"1\" Company=\"C\"/>\n"
+                            "  <InstallScpe Default=\"CurrentUser\" UserMayChoose=\"false\"/>\n"
+                            "</InstallationSettings>";
+    XmlDocument document;
+    ASSERT_EQ(0u, document.parse(xml.data(), uint32_t(xml.size()), u"test"));
+    InstallManifest manifest;
+    (void)manifest.readSettings(*document.root(), nullptr);
+    CommandLine commandLine;
+    commandLine.parse(u"setup.exe /Quiet /CurrentUser");
+    String message;
+    EXPECT_EQ(kResultMalformed, CheckScopeChoice(manifest, commandLine, &message));
+    EXPECT_NE(-1, message.find(u"Configuration.xml is refused: line 3, column 4: \"InstallScpe\" "
+                               u"is no element of InstallationSettings (did you mean "
+                               u"\"InstallScope\"?)"))
+        << ToPrintable(message.data());
+}
+
 TEST(ScopeChoice, TheWizardOffersItOnlyWhereNothingElseChose) {
     struct Offer {
         const char16_t* commandLine;

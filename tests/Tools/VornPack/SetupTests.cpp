@@ -216,7 +216,7 @@ std::vector<TestResource> StubResources(const std::u16string& originalFilename) 
 }
 
 const std::string kConfiguration = R"(<?xml version="1.0"?>
-<Setup>
+<Configuration>
   <Application UUID="9BAE90B6-F29C-4B4B-B112-2C0842BA937A" Name="Test Setup" Version="1.0"
                Company="Test Corp" MultipleInstancesAllowed="false"/>
   <InstallationSettings>
@@ -232,7 +232,7 @@ const std::string kConfiguration = R"(<?xml version="1.0"?>
       <Shortcut Text="Try Test" Help="Starts Test.">App.exe</Shortcut>
     </Shortcuts>
   </InstallationSettings>
-</Setup>
+</Configuration>
 )";
 
 // kConfiguration with `from` replaced by `to`.
@@ -637,9 +637,36 @@ TEST(Setup, ADescriptionMistakeStopsTheSetupBeforeItWrites) {
     const std::string errors = testing::internal::GetCapturedStderr();
     const std::string where = (sources.definitions / "Xml" / "Windows.xml").u8string() + ":3:";
     EXPECT_NE(std::string::npos, errors.find(where)) << errors;
-    EXPECT_NE(std::string::npos, errors.find("descriptions have 1 mistakes")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("definitions have 1 mistakes")) << errors;
     EXPECT_FALSE(fs::exists(sources.out));
     EXPECT_TRUE(sources.leftovers().empty());
+}
+
+// A word of the configuration that is not read where it stands stops the
+// setup before it writes, at its place, with the word it was meant to be.
+TEST(Setup, AnUnknownWordOfTheConfigurationStopsTheSetupBeforeItWrites) {
+    const struct {
+        const char* from;
+        const char* to;
+        const char* says;
+    } mistakes[] = {
+        {"<Shortcut Text=\"Try Test\" Help=\"Starts Test.\">App.exe</Shortcut>",
+         "<Shortcutt Text=\"Try Test\" Help=\"Starts Test.\">App.exe</Shortcutt>",
+         ":15:8: error: \"Shortcutt\" is no element of Shortcuts (did you mean \"Shortcut\"?)"},
+        {"</Shortcuts>", "</Shortcuts>\n    <RemoveBy>Application</RemoveBy>",
+         ":17:6: error: \"RemoveBy\" is no element of InstallationSettings (did you mean "
+         "\"RemovedBy\"?)"},
+    };
+    for (const auto& test : mistakes) {
+        SetupSources sources;
+        sources.write("Configuration.xml", ConfigurationWith(test.from, test.to));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(33, vornpack::Setup(sources.arguments()));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        const std::string where = (sources.definitions / "Configuration.xml").u8string();
+        EXPECT_NE(std::string::npos, errors.find(where + test.says)) << errors;
+        EXPECT_FALSE(fs::exists(sources.out));
+    }
 }
 
 TEST(Setup, AReadOnlyOutputIsNeitherReplacedNorTouched) {

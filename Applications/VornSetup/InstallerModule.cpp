@@ -61,6 +61,28 @@ bool RecoverInterruptedInstallations(const InstallManifest& manifest, CommandLin
     return recovered;
 }
 
+bool InterruptedInstallationLeft(const InstallManifest& manifest) {
+    return UpdateJournal(manifest.uuid, InstallScope::Machine).exists() ||
+           UpdateJournal(manifest.uuid, InstallScope::User).exists();
+}
+
+// Nobody watches a setup without windows: an older version does not take a
+// newer one's place unless the command line says so.
+Result RefuseUnattendedDowngrade(const InstallManifest& manifest, AppRuntime& runtime) {
+    const bool unattended = runtime.quiet() || IsPassive(runtime.commandLine());
+    if (!unattended || !manifest.installed ||
+        CompareVersions(manifest.version.data(), manifest.installedVersion.data()) >= 0 ||
+        runtime.commandLine().hasSwitch(u"AllowDowngrade"))
+        return kResultOk;
+    const String refusal =
+        Format(u"{0} {1} is installed, newer than this setup's {2}: nothing was changed. "
+               u"/AllowDowngrade installs {2} in its place.",
+               {manifest.displayName(), manifest.installedVersion, manifest.displayVersion()});
+    WriteConsoleLine(refusal);
+    Log(LogEvent::Previous, refusal);
+    return kResultNewerInstalled;
+}
+
 // The installed application's own single-instance mutex.
 NamedMutex gApplicationMutex;
 
@@ -84,19 +106,12 @@ Result InstallerModule::start() {
         WriteConsoleLine(refusal);
         return allowed;
     }
-    // Nobody watches a setup without windows: an older version does not take
-    // a newer one's place unless the command line says so.
-    const bool unattended = runtime.quiet() || IsPassive(runtime.commandLine());
-    if (unattended && manifest.installed &&
-        CompareVersions(manifest.version.data(), manifest.installedVersion.data()) < 0 &&
-        !runtime.commandLine().hasSwitch(u"AllowDowngrade")) {
-        refusal =
-            Format(u"{0} {1} is installed, newer than this setup's {2}: nothing was changed. "
-                   u"/AllowDowngrade installs {2} in its place.",
-                   {manifest.displayName(), manifest.installedVersion, manifest.displayVersion()});
-        WriteConsoleLine(refusal);
-        Log(LogEvent::Previous, refusal);
-        return kResultNewerInstalled;
+    // What an interrupted installation left is not what is installed: it is
+    // judged once that is finished or undone (runInstaller).
+    if (!InterruptedInstallationLeft(manifest)) {
+        const Result older = RefuseUnattendedDowngrade(manifest, runtime);
+        if (older != kResultOk)
+            return older;
     }
     // An installation for the current user alone needs no rights: the setup
     // installs it itself, and nothing asks for elevation. Where the user
@@ -179,8 +194,13 @@ Result InstallerModule::runInstaller() {
     }
     // An installation that was interrupted (a kill, a power failure) is
     // undone or finished first, so that the wizard proposes what is there.
-    if (RecoverInterruptedInstallations(manifest, runtime.commandLine()))
+    if (RecoverInterruptedInstallations(manifest, runtime.commandLine())) {
+        manifest.readInstalledScope();
         manifest.readChoices();
+        const Result older = RefuseUnattendedDowngrade(manifest, runtime);
+        if (older != kResultOk)
+            return older;
+    }
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =
         window ? new (std::nothrow) DescribedMainWindow(u"MainWindow", std::move(window)) : nullptr;

@@ -124,7 +124,9 @@ bool PassesThroughLink(const String& folder, const String& relative) {
     const String base = NormalisedFolder(folder);
     for (String parent = ParentFolder(JoinPath(base, relative)); parent.length() >= base.length();
          parent = ParentFolder(parent.left(parent.length() - 1))) {
-        const DWORD attributes = GetFileAttributesW(Wide(LongPath(parent).data()));
+        // Named without its separator: "link\" would name what it points to.
+        const String named = parent.left(parent.length() - 1);
+        const DWORD attributes = GetFileAttributesW(Wide(LongPath(named).data()));
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return true;
         if (parent.length() == base.length())

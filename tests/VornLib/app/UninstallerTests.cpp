@@ -14,7 +14,6 @@
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
 #include "VornLib/core/platform/FileSystem.h"
-#include "VornLib/core/platform/FolderSecurity.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
@@ -305,52 +304,6 @@ TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {
     EXPECT_FALSE(Exists(folder_));
     EXPECT_FALSE(left(batchFolders)) << "the batch file takes its folder along";
     EXPECT_FALSE(left(TemporaryFolder() + u"*Uninstall.cmd")) << "none in the user's folder";
-}
-
-// The batch file of an elevated removal runs with administrator rights after
-// the removal has ended: only administrators and the system may write where
-// it lies. Wine neither keeps nor enforces a file's DACL (it shows one made
-// from the Unix permissions), so the descriptor the folder is made with is
-// read back.
-TEST(UninstallerFolders, TheBatchFolderIsWritableByAdministratorsAndTheSystemAlone) {
-    LocalMemory descriptor;
-    ASSERT_EQ(0u, AdministratorsOnlySecurity(&descriptor));
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the parent";
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor.get(), &owner, &defaulted));
-    EXPECT_TRUE(owner && IsWellKnownSid(owner, WinBuiltinAdministratorsSid))
-        << "not the user's own";
-    BOOL present = FALSE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl);
-    ASSERT_EQ(2u, dacl->AceCount);
-    bool administrators = false, system = false;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        ACE_HEADER* header = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&header)));
-        ASSERT_EQ(ACCESS_ALLOWED_ACE_TYPE, header->AceType);
-        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, header->AceFlags);
-        const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-        EXPECT_EQ(DWORD(FILE_ALL_ACCESS), ace->Mask);
-        PSID sid = const_cast<DWORD*>(&ace->SidStart);
-        administrators = administrators || IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
-        system = system || IsWellKnownSid(sid, WinLocalSystemSid);
-    }
-    EXPECT_TRUE(administrators && system) << "Administrators and SYSTEM, nobody else";
-
-    // Each folder is new, in the system's temporary folder.
-    String first, second;
-    ASSERT_EQ(0u, CreateAdministratorsFolder(SystemTemporaryFolder(), u"VornTest-", &first));
-    ASSERT_EQ(0u, CreateAdministratorsFolder(SystemTemporaryFolder(), u"VornTest-", &second));
-    EXPECT_TRUE(first.startsWith((SystemTemporaryFolder() + u"VornTest-").data()));
-    EXPECT_FALSE(second == first);
-    EXPECT_TRUE(RemoveDirectoryW(Wide(first.data())));
-    EXPECT_TRUE(RemoveDirectoryW(Wide(second.data())));
 }
 
 TEST(UninstallerFolders, RemoveFolderModes) {

@@ -140,8 +140,12 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = vorntest::WaitForWindow(argv[1], timeout);
     if (!window)
         return 1;
-    // Let the window finish laying itself out before reading it.
+    // Let the window finish laying itself out before reading it, and finish
+    // what its thread is handling: a page is shown a moment before its focus
+    // and texts are set in the same handler.
     Sleep(300);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, DWORD(timeout * 1000), &answer);
     if (controls) {
         PrintControls(window);
     } else {

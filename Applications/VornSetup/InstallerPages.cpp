@@ -14,6 +14,7 @@
 #include "VornLib/gui/ButtonControl.h"
 #include "VornLib/gui/ComboBoxControl.h"
 #include "VornLib/gui/EditBoxControl.h"
+#include "VornLib/gui/KeyboardNavigation.h"
 #include "VornLib/gui/MessageBox.h"
 #include "VornLib/gui/ProgressBarControl.h"
 #include "VornLib/gui/ShortcutKeys.h"
@@ -131,7 +132,7 @@ bool MainPage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) 
         Window* install = control(u"InstallCmd");
         if (w == kEnableInstall || w == kDisableInstall) {
             if (install && install->handle())
-                EnableWindow(install->handle(), w == kEnableInstall);
+                EnableControl(install->handle(), w == kEnableInstall);
         } else if (w == kSelectLicenseTab) {
             selectTab(1);
         }
@@ -199,6 +200,7 @@ void OptionsPage::shown() {
     // The name stands as itself in a caption that marks an access key.
     SetText(control(u"InstallFolderLabel"),
             Formatted(u"#InstallFolderLabel", EscapeAccessKeys(manifest.displayName())));
+    filling_ = true;
     setFolderText(manifest.installFolder);
     SetText(control(u"SpaceRequired"),
             Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.totalSize))));
@@ -209,6 +211,7 @@ void OptionsPage::shown() {
     listGroups(manifest.programGroup);
     showScopeChoice();
     groupPicked_ = false;
+    filling_ = false;
     validate();
 }
 
@@ -266,6 +269,8 @@ void OptionsPage::hidden() {
 }
 
 void OptionsPage::validate() {
+    if (filling_)
+        return;
     const bool valid = IsValidInstallFolder(folderText()) && IsValidProgramGroup(groupText());
     Post(&main(), valid ? kEnableInstall : kDisableInstall);
 }

@@ -61,6 +61,9 @@ private:
 
     bool groupPicked_ = false;
     String pickedGroup_;
+    // The page's fields are being filled: each one's change is judged once
+    // all are in, or Install would go away for a moment and take the focus.
+    bool filling_ = false;
 };
 
 class FileTransferPage : public InstallerPage, public TransferProgress {

@@ -12,6 +12,9 @@ namespace {
 
 constexpr LRESULT kPushButtons = DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
 
+// A key message's context code: Alt is held.
+constexpr LPARAM kAltHeld = LPARAM(1) << 29;
+
 bool IsShown(HWND window) {
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     return (style & WS_VISIBLE) && !(style & WS_DISABLED);
@@ -324,6 +327,10 @@ bool NavigateByKeyboard(HWND root, KeyboardMode mode, MSG* message) {
     case WM_SYSKEYDOWN:
         if (message->wParam == VK_MENU && (message->hwnd == root || IsChild(root, message->hwnd)))
             ShowCues(root, UISF_HIDEACCEL);
+        // With no window focused, every key comes to the active window as a
+        // system key; one pressed without Alt is the window's own.
+        if (message->hwnd == root && !GetFocus() && !(message->lParam & kAltHeld))
+            return HandleKeyDown(root, mode, message, root, 0);
         return false;
     default:
         return false;
@@ -343,6 +350,20 @@ bool NavigateByKeyboard(HWND root, KeyboardMode mode, MSG* message) {
     if (message->message == WM_CHAR && GetKeyState(VK_CONTROL) < 0)
         return false;
     return UseAccessKey(root, focus, key);
+}
+
+void EnableControl(HWND control, bool enabled) {
+    if (!control)
+        return;
+    const HWND focus = GetFocus();
+    if (!enabled && focus && (focus == control || IsChild(control, focus))) {
+        const HWND root = GetAncestor(control, GA_ROOT);
+        (void)MoveFocus(root, focus, false);
+        // The only stop: the window keeps the keys itself.
+        if (GetFocus() == focus)
+            SetFocus(root);
+    }
+    EnableWindow(control, enabled);
 }
 
 HWND InitialFocus(HWND container) {

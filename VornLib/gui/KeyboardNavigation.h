@@ -18,7 +18,9 @@
 //   cancel command: WM_COMMAND with IDCANCEL, which a plain window answers as
 //   its close button.
 // A control that asks for a key (WM_GETDLGCODE) keeps it. The focus and the
-// access keys are shown (WM_CHANGEUISTATE) once the keyboard is used.
+// access keys are shown (WM_CHANGEUISTATE) once the keyboard is used. Keys
+// that reach the window while no control has the focus are answered as if
+// the window had it, so that Tab finds a control again.
 #pragma once
 
 #include <cstdint>
@@ -35,5 +37,10 @@ bool NavigateByKeyboard(HWND root, KeyboardMode mode, MSG* message);
 // The control inside `container` that takes the focus first: its visible,
 // enabled default push button, else its first tab stop; null for none.
 HWND InitialFocus(HWND container);
+
+// Enables or disables `control`. A control disabled while it holds the focus
+// would take the focus with it, leaving the keys to no control: the focus
+// moves on to the next tab stop of its top-level window first.
+void EnableControl(HWND control, bool enabled);
 
 } // namespace vorn

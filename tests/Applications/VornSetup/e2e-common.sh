@@ -23,6 +23,16 @@ prefix_processes() { # prefix pattern
   done
 }
 
+# A program shows its window on this display (by then it has taken its
+# single-instance mutex). Wine names a window's class after its program.
+wait_for_window_of() { # program file, e.g. VornDemo.exe
+  for _ in $(seq 1 600); do
+    xdotool search --class "^$1\$" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 rm -rf "$work"; mkdir -p "$work/app"
 make_setup() { # application folder, setup to write [, method]
   "$vornpack" setup --app "$1" --definitions "$definitions" --stub "$stub" -o "$2" \
@@ -36,12 +46,6 @@ if [ -n "${demo:-}" ]; then
   make_setup "$work/app" "$work/VornDemoSetup.exe"
 fi
 
-template="$work/template"
-mkdir -p "$template"
-WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
-WINEPREFIX="$template" wineserver -w
-"$(dirname "$run")/wine-isolate.sh" "$template"
 # One scenario's prefix at a time beside the templates (the blank one, and
 # those a script prepares and marks with keep_as_template); the system's
 # program files are most of a prefix's size (over a gigabyte) and no test
@@ -67,6 +71,12 @@ copy_prefix() { # name [template]
   done
   echo "$prefix"
 }
+# The blank template: a copy of the prefix prepared once for every script
+# (CTest's fixture names it in VORN_WINE_TEMPLATE; run by hand, one beside
+# the work folder), which a script may then change for all its scenarios.
+prepared="${VORN_WINE_TEMPLATE:-$work.template}"
+"$(dirname "$run")/wine-prefix.sh" template "$prepared"
+template="$(copy_prefix template "$prepared")"
 keep_as_template() { WINEPREFIX="$1" wineserver -w; touch "$1/.vorn-template"; } # prefix
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }

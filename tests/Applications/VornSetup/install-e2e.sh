@@ -114,12 +114,7 @@ echo "== a running VornDemo stops the installer"
 prefix="$(fresh_prefix running)"
 "$run" "$prefix" "$demo" >/dev/null 2>&1 &
 demo_pid=$!
-# Wait for the VornDemo of this prefix, then give it time to take its mutex.
-for _ in $(seq 1 300); do
-  [ -n "$(prefix_processes "$prefix" VornDemo.exe)" ] && break
-  sleep 0.1
-done
-sleep 3
+check "VornDemo shows its window" wait_for_window_of VornDemo.exe
 before="$(snapshot "$prefix")"
 setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
 check "the installer ends with 14" test "$code" -eq 14

@@ -88,7 +88,7 @@ prefix="$(fresh_prefix running)"
 setup "$prefix" /Quiet
 "$run" "$prefix" "$program" /DemoSeconds:60 >/dev/null 2>&1 </dev/null &
 demo_pid=$!
-sleep 4
+check "VornDemo shows its window" wait_for_window_of VornDemo.exe
 files_before="$(files_of "$prefix")"
 demo_run "$prefix" "$program" /Quiet /Uninstall; code=$?
 check "a full removal ends with 14" test "$code" -eq 14

@@ -22,18 +22,25 @@ drive() { # prefix window [options...]
   "$run" "$prefix" "$driver" "$@" 2>/dev/null </dev/null | tr -d '\r'
   return "${PIPESTATUS[0]}"
 }
-# The visible controls ("class<TAB>state<TAB>text"), once one of them shows
-# `text`; what is on show when that does not happen in time.
-wait_for_text() { # prefix window text [seconds]
-  local end=$((SECONDS + ${4:-30})) shown
+# The visible controls ("class<TAB>state<TAB>text") once `predicate controls
+# [arguments...]` holds for them; what is on show when that does not happen in
+# time. The page on show and its focus are read again until then: a page
+# appears a moment before its focus arrives.
+wait_for_controls() { # prefix window seconds predicate [arguments...]
+  local prefix="$1" window="$2" end=$((SECONDS + $3)) shown
+  shift 3
   while :; do
-    shown="$(drive "$1" "$2" --timeout 10 --controls)"
-    if cut -f3 <<<"$shown" | grep -qxF -- "$3"; then echo "$shown"; return 0; fi
+    shown="$(drive "$prefix" "$window" --timeout 10 --controls)"
+    "$1" "$shown" "${@:2}" && { echo "$shown"; return 0; }
     [ "$SECONDS" -ge "$end" ] && { echo "$shown"; return 1; }
     sleep 0.3
   done
 }
+# For a check: a wait_for_* that prints what was on show only when it failed.
+waits() { local shown; shown="$("$@")" && return 0; sed 's/^/      /' <<<"$shown"; return 1; }
+wait_for_text() { wait_for_controls "$1" "$2" "${4:-30}" shows "$3"; } # prefix window text [seconds]
 shows() { cut -f3 <<<"$1" | grep -qxF -- "$2"; } # controls text
+shows_all() { local controls="$1" text; shift; for text; do shows "$controls" "$text" || return 1; done; } # controls texts...
 state_of() { awk -F'\t' -v text="$2" '$3 == text { print $2; exit }' <<<"$1"; } # controls text
 # The text of the visible edit box right after the label (or the combo box after it).
 edit_after() { # controls label
@@ -44,16 +51,14 @@ edit_after() { # controls label
 keys() { xdotool key --delay 120 "$@"; }
 typed() { xdotool type --delay 40 "$1"; }
 focused() { awk -F'\t' '$5 == "focus" { print $3; exit }' <<<"$1"; } # controls -> the focused text
+focus_on() { [ "$(focused "$1")" = "$2" ]; } # controls text
+focus_line() { awk -F'\t' '$5 == "focus" { print; exit }' <<<"$1"; } # controls -> the focused control
+focus_moved() { local now; now="$(focus_line "$1")"; [ -n "$now" ] && [ "$now" != "$2" ]; } # controls line
 # The visible controls once the control showing `text` has the focus.
-wait_for_focus() { # prefix window text [seconds]
-  local end=$((SECONDS + ${4:-10})) shown
-  while :; do
-    shown="$(drive "$1" "$2" --timeout 10 --controls)"
-    [ "$(focused "$shown")" = "$3" ] && { echo "$shown"; return 0; }
-    [ "$SECONDS" -ge "$end" ] && { echo "$shown"; return 1; }
-    sleep 0.2
-  done
-}
+wait_for_focus() { wait_for_controls "$1" "$2" "${4:-20}" focus_on "$3"; } # prefix window text [seconds]
+# The visible controls once a control other than `line` (as focus_line gives
+# it; "" for none) has the focus.
+wait_for_focus_moved() { wait_for_controls "$1" "$2" "${4:-20}" focus_moved "$3"; } # prefix window line [seconds]
 # A setup's launcher, started in the background; its process is $setup_pid.
 start_setup_of() { # prefix setup [switches...]
   local prefix="$1" program="$2"; shift 2

@@ -66,12 +66,12 @@ check "the beta notices are hidden" bash -c '! grep -q "beta\|test version" <<<"
 check "Install and Close are on show" test "$(state_of "$shown" Install)|$(state_of "$shown" Close)" = 'enabled|enabled'
 shot 1-welcome
 drive "$prefix" "$title" --select-tab 'License Agreement' >/dev/null
-shown="$(wait_for_text "$prefix" "$title" 'Please read the following license agreement carefully.' 10)"
+shown="$(wait_for_text "$prefix" "$title" 'Please read the following license agreement carefully.' 30)"
 check "the licence tab shows the agreement" grep -q $'^RichEdit[^\t]*\t[^\t]*\tThis agreement is between you and Vorn Software' <<<"$shown"
 check "and hides the welcome page" bash -c '! grep -qF "Welcome to the VornDemo Setup Wizard" <<<"$1"' _ "$shown"
 shot 2-license
 drive "$prefix" "$title" --select-tab Options >/dev/null
-shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
 check "the options tab is the selected one" test "$(state_of "$shown" Options)" = selected
 check "the folder is \"$default_folder\"" test "$(edit_after "$shown" "$folder_label")" = "$default_folder"
 check "the program group is \"VornDemo\"" test "$(edit_after "$shown" 'Start menu folder:')" = VornDemo
@@ -122,7 +122,7 @@ prefix="$(fresh_prefix options)"
 start_setup "$prefix"
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --select-tab Options >/dev/null
-wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+wait_for_text "$prefix" "$title" "$folder_label" 30 >/dev/null
 for folder in 'C:\Tools\App\' 'Tools\App' 'C:\Tools\\App' 'C:\A|B'; do
   drive "$prefix" "$title" --set-text "$folder_label" "$folder" >/dev/null
   shown="$(drive "$prefix" "$title" --controls)"
@@ -154,7 +154,7 @@ check "the setup keeps no settings of its own" bash -c '! WINEPREFIX="$0" /usr/l
 start_setup "$prefix"
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --select-tab Options >/dev/null
-shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
 check "the next setup proposes the folder and the unticked box" test "$(edit_after "$shown" "$folder_label")|$(state_of "$shown" 'Create a shortcut on the desktop')" = 'C:\Tools\VornDemo|enabled'
 check "an installed product keeps its scope: no choice offered" bash -c '! grep -qF "$1" <<<"$2"' _ "$just_me" "$shown"
 drive "$prefix" "$title" --click Close >/dev/null
@@ -216,7 +216,7 @@ mkdir -p "$(dirname "$(group_in "$prefix")")/Games"
 start_setup "$prefix"
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --select-tab Options >/dev/null
-shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
 check "the controls carry the ids of their names" test "$(awk -F'\t' '$3 == "Install" { print $4 }' <<<"$shown")" = "$(name_id InstallCmd)"
 check "the group list holds the programs folder's \"Games\"" grep -qxF $'Item\tenabled\tGames' <<<"$shown"
 drive "$prefix" "$title" --set-text "$folder_label" 'C:\Tools\App' >/dev/null
@@ -247,15 +247,40 @@ echo "== by the keyboard alone"
 prefix="$(fresh_prefix keyboard)"
 mkdir -p "$(dirname "$(group_in "$prefix")")/Games"
 start_setup "$prefix"
-shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
-check "the focus starts on Install, the default button" test "$(focused "$shown")" = Install
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+check "the focus starts on Install, the default button" waits wait_for_focus "$prefix" "$title" Install
 keys ctrl+Tab
-shown="$(wait_for_text "$prefix" "$title" 'Please read the following license agreement carefully.' 10)"
+shown="$(wait_for_text "$prefix" "$title" 'Please read the following license agreement carefully.' 30)"
 check "Ctrl+Tab selects the licence tab" test "$(state_of "$shown" 'License Agreement')" = selected
 shot kb-1-license
 keys ctrl+Tab
-shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
 check "Ctrl+Tab again selects the options" test "$(state_of "$shown" Options)" = selected
+check "the focus stays on Install" waits wait_for_focus "$prefix" "$title" Install
+# Every other way to another page by keys: the page comes, a control has the
+# focus, and Tab still moves it on.
+licence='Please read the following license agreement carefully.'
+to_page_by() { # text tab keys...
+  local text="$1" tab="$2" shown line; shift 2
+  keys "$@"
+  shown="$(wait_for_text "$prefix" "$title" "$text" 30)"
+  check "$* selects $tab" test "$(state_of "$shown" "$tab")" = selected
+  check "  a control has the focus" waits wait_for_focus_moved "$prefix" "$title" ''
+  line="$(focus_line "$(drive "$prefix" "$title" --controls)")"
+  keys Tab
+  check "  Tab moves it on" waits wait_for_focus_moved "$prefix" "$title" "$line"
+}
+to_page_by "$licence" 'License Agreement' ctrl+shift+Tab
+to_page_by "$folder_label" Options ctrl+Next
+to_page_by "$licence" 'License Agreement' ctrl+Prior
+# The arrows on the tab strip itself, reached by Tab.
+for _ in $(seq 8); do
+  [ "$(cut -f1 <<<"$(focus_line "$(drive "$prefix" "$title" --controls)")")" = SysTabControl32 ] && break
+  line="$(focus_line "$(drive "$prefix" "$title" --controls)")"
+  keys Tab
+  wait_for_focus_moved "$prefix" "$title" "$line" >/dev/null
+done
+to_page_by "$folder_label" Options Right
 keys alt+f
 shown="$(wait_for_focus "$prefix" "$title" "$default_folder")"
 check "Alt+F moves to the folder's box" test "$(focused "$shown")" = "$default_folder"
@@ -277,7 +302,7 @@ shot kb-2-options
 keys Return
 shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
 check "Return pressed Install: the success page" shows "$shown" 'VornDemo has been installed successfully.'
-check "the focus is on \"Start VornDemo\", the default button" test "$(focused "$shown")" = 'Start VornDemo'
+check "the focus is on \"Start VornDemo\", the default button" waits wait_for_focus "$prefix" "$title" 'Start VornDemo'
 shot kb-3-success
 keys Escape
 exit_code_of "$setup_pid" 30; code=$?
@@ -297,7 +322,7 @@ for size in 1:1 1048576:1 1048577:2; do
   start_setup_of "$prefix" "$work/SizedSetup.exe"
   wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
   drive "$prefix" "$title" --select-tab Options >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+  shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
   check "${size%:*} bytes need \"Disk space required: ${size#*:} MB\"" shows "$shown" "Disk space required: ${size#*:} MB"
   drive "$prefix" "$title" --click Close >/dev/null
   exit_code_of "$setup_pid" 30 >/dev/null
@@ -339,7 +364,7 @@ for answer in No Yes; do
     check "\"Yes\" shows the cancelled page" shows "$shown" 'The installation was cancelled. The files copied so far have been removed.'
     check "with Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
     # The focus arrives as the question's owner is activated again.
-    check "which has the focus" test "$(focused "$(wait_for_focus "$prefix" "$title" Close 5)")" = Close
+    check "which has the focus" waits wait_for_focus "$prefix" "$title" Close
     shot 14-cancelled
     check "the prefix's files are as before" test "$(snapshot "$prefix")" = "$before"
     [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head
@@ -364,7 +389,7 @@ shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
 check "the failure page is shown" shows "$shown" 'Installation failed'
 check "with the link to technical support" shows "$shown" 'Get help from technical support'
 check "and Close alone to press" test "$(grep -c '^Button' <<<"$shown")|$(state_of "$shown" Close)" = '1|enabled'
-check "which has the focus" test "$(focused "$shown")" = Close
+check "which has the focus" waits wait_for_focus "$prefix" "$title" Close
 shot 15-failure
 check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"
 [ "$(snapshot "$prefix")" = "$before" ] || diff <(echo "$before") <(snapshot "$prefix") | head
@@ -406,14 +431,14 @@ VORNSETUP_TEST_DECLINE_ELEVATION=1 WINEDEBUG=trace+exec "$run" "$prefix" "$work/
 setup_pid=$!
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --select-tab Options >/dev/null
-wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+wait_for_text "$prefix" "$title" "$folder_label" 30 >/dev/null
 drive "$prefix" "$title" --click Install >/dev/null
 # The message, owned by the wizard, carries its title and is in front of it.
 shown="$(wait_for_text "$prefix" "$title" 'VornDemo was not installed' 20)"
 check "a declined prompt says VornDemo was not installed" shows "$shown" 'VornDemo was not installed'
 shot 19-rights-refused
 drive "$prefix" "$title" --click OK >/dev/null
-shown="$(wait_for_text "$prefix" "$title" "$folder_label" 10)"
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
 check "the options are back, \"$all_users\" still selected" test "$(state_of "$shown" "$all_users")|$(edit_after "$shown" "$folder_label")" = "enabled,checked|$default_folder"
 check "nothing was touched" test "$before" = "$(snapshot "$prefix")"
 drive "$prefix" "$title" --click "$just_me" >/dev/null
@@ -443,7 +468,7 @@ if mount_error="$(mount -t tmpfs -o size=8m vorn-wizard "$drive" 2>&1)"; then
   start_setup_of "$prefix" "$work/ManySetup.exe"
   wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
   drive "$prefix" "$title" --select-tab Options >/dev/null
-  wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+  wait_for_text "$prefix" "$title" "$folder_label" 30 >/dev/null
   drive "$prefix" "$title" --set-text "$folder_label" 'D:\VornDemo' --click Install >/dev/null
   shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 120)"
   check "a full drive shows the failure page" shows "$shown" 'Installation failed'

@@ -66,17 +66,17 @@ for language in "${languages[@]}"; do
   seen() { pages+="$1"$'\n'; }
 
   start_setup_of "$prefix" "$work/ManySetup.exe" "/Language:$language"
-  shown="$(wait_for_text "$prefix" "$title" "$(text WelcomeTitle)")"
+  shown="$(wait_for_controls "$prefix" "$title" 60 shows_all "$(text WelcomeTitle)" "$(text InstallButton)" "$(text QuitButton)")"
   check "$language: \"$title\" opens on \"$(text WelcomeTitle)\"" shows "$shown" "$(text WelcomeTitle)"
   check "$language: Install and Close" test "$(state_of "$shown" "$(text InstallButton)")|$(state_of "$shown" "$(text QuitButton)")" = 'enabled|enabled'
   seen "$shown"; shot "$language-1-welcome"
   drive "$prefix" "$title" --select-tab "$(text LicenseTab)" >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$(text LicenseIntro)" 10)"
+  shown="$(wait_for_controls "$prefix" "$title" 30 shows_all "$(text LicenseIntro)" "$(text LicenseAcceptNotice)")"
   check "$language: the licence page" shows "$shown" "$(text LicenseAcceptNotice)"
   check "$language: with its agreement" grep -qE $'^RichEdit[^\t]*\t[^\t]*\t.{200}' <<<"$shown"
   seen "$shown"; shot "$language-2-license"
   drive "$prefix" "$title" --select-tab "$(text OptionsTab)" >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$(text InstallFolderLabel)" 10)"
+  shown="$(wait_for_controls "$prefix" "$title" 30 shows_all "$(text InstallFolderLabel)" "$(text CreateDesktopShortcut)" "$(text ScopeCurrentUser)")"
   check "$language: the options page" shows "$shown" "$(text CreateDesktopShortcut)"
   seen "$shown"; shot "$language-3-options"
 
@@ -96,11 +96,11 @@ for language in "${languages[@]}"; do
   shown="$(drive "$prefix" "$title" --controls)"
   check "$language: the copy page stays meanwhile" shows "$shown" "$(text FileTransferText)"
   seen "$shown"
-  shown="$(drive "$prefix" "$question" --timeout 5 --controls)"
+  shown="$(wait_for_controls "$prefix" "$question" 30 shows_all "$(text ButtonYes)" "$(text ButtonNo)")"
   check "$language: the question offers $(text ButtonYes) and $(text ButtonNo)" test "$(state_of "$shown" "$(text ButtonYes)")|$(state_of "$shown" "$(text ButtonNo)")" = 'enabled|enabled'
   sleep 1; seen "$shown"; shot "$language-5-question"
   drive "$prefix" "$question" --click "$(text ButtonYes)" >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$(text CanceledTitle)" 60)"
+  shown="$(wait_for_controls "$prefix" "$title" 60 shows_all "$(text CanceledTitle)" "$(text CanceledMessage)")"
   check "$language: the cancelled page" shows "$shown" "$(text CanceledMessage)"
   seen "$shown"; shot "$language-6-cancelled"
   check "$language: the cancelled copy left nothing" test "$(snapshot "$prefix")" = "$before"
@@ -112,7 +112,7 @@ for language in "${languages[@]}"; do
   start_setup "$prefix" "/Language:$language"
   wait_for_text "$prefix" "$title" "$(text WelcomeTitle)" >/dev/null
   drive "$prefix" "$title" --click "$(text InstallButton)" >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$(text FailureTitle)" 60)"
+  shown="$(wait_for_controls "$prefix" "$title" 60 shows_all "$(text FailureTitle)" "$(text FailureSupport)")"
   check "$language: the failure page, with its support link" shows "$shown" "$(text FailureSupport)"
   seen "$shown"; shot "$language-7-failure"
   drive "$prefix" "$title" --click "$(text QuitButton)" >/dev/null
@@ -122,7 +122,7 @@ for language in "${languages[@]}"; do
   start_setup "$prefix" "/Language:$language"
   wait_for_text "$prefix" "$title" "$(text WelcomeTitle)" >/dev/null
   drive "$prefix" "$title" --click "$(text InstallButton)" >/dev/null
-  shown="$(wait_for_text "$prefix" "$title" "$(text RunButton)" 60)"
+  shown="$(wait_for_controls "$prefix" "$title" 60 shows_all "$(text RunButton)" "$(text SuccessMessage)")"
   check "$language: the success page" shows "$shown" "$(text SuccessMessage)"
   seen "$shown"; shot "$language-8-success"
   check "$language: VornDemo installed" cmp -s "$(program_files "$prefix")/VornDemo.exe" "$work/app/VornDemo.exe"

@@ -149,12 +149,9 @@ check "as not the setup program" grep -q 'is not the setup program' "$work/stub-
 check "and leaves no output" test -z "$(ls "$work" | grep DemoStub)"
 
 echo "== the signed setup installs quietly and is removed again"
-template="$work/template"
-mkdir -p "$template"
-WINEPREFIX="$template" WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
-WINEPREFIX="$template" wineserver -w
-"$(dirname "$run")/wine-isolate.sh" "$template"
+# The prefix prepared once for the end-to-end scripts (one of its own when run by hand).
+template="${VORN_WINE_TEMPLATE:-$work.template}"
+"$(dirname "$run")/wine-prefix.sh" template "$template"
 prefix="$work/prefix"; cp -a "$template" "$prefix"
 reg_value() { # key value
   WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |

@@ -22,14 +22,14 @@ const char* const kPage = R"(
   <Button ID="GoCmd" Type="DefaultButton" Title="Go" FirstOfGroup="true" Left="10" Top="160"
           Width="80" Height="26"/>)";
 
-// Sends one key to the focused control as the pump would; whether it was used.
-bool Press(HWND root, UINT message, WPARAM key, bool shift = false) {
+// Sends one key to the focused control (or `to`) as the pump would; whether it was used.
+bool Press(HWND root, UINT message, WPARAM key, bool shift = false, HWND to = nullptr) {
     BYTE state[256] = {};
     GetKeyboardState(state);
     state[VK_SHIFT] = shift ? 0x80 : 0;
     state[VK_CONTROL] = 0;
     SetKeyboardState(state);
-    MSG msg = {GetFocus(), message, key, 0, 0, {}};
+    MSG msg = {to ? to : GetFocus(), message, key, 0, 0, {}};
     const bool used = NavigateByKeyboard(root, KeyboardMode::Dialog, &msg);
     state[VK_SHIFT] = 0;
     SetKeyboardState(state);
@@ -96,6 +96,28 @@ TEST(KeyboardNavigation, AccessKeysReturnAndEscape) {
         << "Return on a check box presses the default button";
     EXPECT_EQ(WindowNameId(u"RightCmd"), int(LOWORD(words[1])));
     EXPECT_EQ(IDCANCEL, int(LOWORD(words[2])));
+}
+
+TEST(KeyboardNavigation, TheKeysFindAControlAfterTheFocusedOneIsDisabled) {
+    Host host(kPage);
+    ASSERT_EQ(0u, host.created);
+    const HWND root = host.window.handle();
+    SetFocus(host.handle(u"GoCmd"));
+    EnableControl(host.handle(u"GoCmd"), false);
+    EXPECT_EQ(host.handle(u"Name"), GetFocus()) << "passed on round to the next stop";
+    EXPECT_FALSE(IsWindowEnabled(host.handle(u"GoCmd")));
+    EnableControl(host.handle(u"GoCmd"), true);
+    EXPECT_EQ(host.handle(u"Name"), GetFocus()) << "enabling takes nothing";
+
+    // Disabled the plain way, a control leaves no focus, and keys come to the
+    // window as system keys without Alt.
+    SetFocus(host.handle(u"One"));
+    EnableWindow(host.handle(u"One"), FALSE);
+    ASSERT_EQ(nullptr, GetFocus());
+    EXPECT_TRUE(Press(root, WM_SYSKEYDOWN, VK_TAB, false, root));
+    EXPECT_EQ(host.handle(u"Name"), GetFocus()) << "Tab finds the first stop again";
+    SetFocus(nullptr);
+    EXPECT_FALSE(Press(root, WM_SYSKEYDOWN, VK_F4, false, root)) << "a key it has no use for";
 }
 
 } // namespace

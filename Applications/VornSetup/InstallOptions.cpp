@@ -28,10 +28,36 @@ bool EndsWithSeparator(const String& text) {
     return text.length() > 0 && IsSeparator(text.data()[text.length() - 1]);
 }
 
-bool IsValidInstallFolder(const String& folder) {
+namespace {
+
+// The options page's texts for the framework's reasons.
+struct FolderProblemText {
+    vorn::FolderPathProblem problem;
+    const char16_t* text;
+};
+const FolderProblemText kFolderProblemTexts[] = {
+    {vorn::FolderPathProblem::ForbiddenCharacter, u"#FolderForbiddenCharacter"},
+    {vorn::FolderPathProblem::UnnamedPart, u"#FolderUnnamedPart"},
+    {vorn::FolderPathProblem::DeviceName, u"#FolderDeviceName"},
+};
+
+} // namespace
+
+const char16_t* InstallFolderProblem(const String& folder) {
     // "C:" or "C:Tools" would name the drive's current folder, wherever that is.
-    return vorn::IsValidFolderPath(folder) && !EndsWithSeparator(folder) && folder.length() >= 3 &&
-           folder.data()[1] == u':' && IsSeparator(folder.data()[2]) && !IsRelativePath(folder);
+    const char16_t* units = folder.data();
+    if (folder.length() < 4 || !IsLetter(units[0]) || units[1] != u':' || !IsSeparator(units[2]))
+        return u"#FolderNotFullPath";
+    const vorn::FolderPathProblem problem = vorn::FolderPathProblemOf(folder);
+    for (const FolderProblemText& row : kFolderProblemTexts) {
+        if (row.problem == problem)
+            return row.text;
+    }
+    return EndsWithSeparator(folder) ? u"#FolderEndsWithSeparator" : nullptr;
+}
+
+bool IsValidInstallFolder(const String& folder) {
+    return InstallFolderProblem(folder) == nullptr;
 }
 
 bool IsValidProgramGroup(const String& group) {

@@ -23,6 +23,10 @@ bool EndsWithSeparator(const String& text);
 // group: valid, relative, no trailing separator.
 bool IsValidInstallFolder(const String& folder);
 bool IsValidProgramGroup(const String& group);
+// Why the options page refuses a folder, as the ID of its text ("{0}" the
+// product's name); null for a valid folder. A folder without a drive (or
+// just a drive) asks for a full path, before any rule of its names.
+const char16_t* InstallFolderProblem(const String& folder);
 
 // Whole MiB, rounded up.
 uint64_t SpaceRequiredMiB(uint64_t totalSize);

@@ -8,13 +8,13 @@
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "Applications/VornSetup/SetupReport.h"
 #include "Applications/VornSetup/TransferWorker.h"
+#include "Applications/VornSetup/VersionChange.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/DescribedMainWindow.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
-#include "VornLib/core/TextParse.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/NamedMutex.h"
 #include "VornLib/core/platform/SystemInfo.h"
@@ -70,8 +70,7 @@ bool InterruptedInstallationLeft(const InstallManifest& manifest) {
 // newer one's place unless the command line says so.
 Result RefuseUnattendedDowngrade(const InstallManifest& manifest, AppRuntime& runtime) {
     const bool unattended = runtime.quiet() || IsPassive(runtime.commandLine());
-    if (!unattended || !manifest.installed ||
-        CompareVersions(manifest.version.data(), manifest.installedVersion.data()) >= 0 ||
+    if (!unattended || VersionChangeOf(manifest) != VersionChange::Downgrade ||
         runtime.commandLine().hasSwitch(u"AllowDowngrade"))
         return kResultOk;
     const String refusal =

@@ -4,6 +4,7 @@
 
 #include "Applications/VornSetup/InstallOptions.h"
 #include "Applications/VornSetup/ScopeChoice.h"
+#include "Applications/VornSetup/VersionChange.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
@@ -46,6 +47,11 @@ void SetLinkTarget(Window* link, const String& target) {
 void SetText(Window* control, const String& text) {
     if (control)
         control->setTitle(text);
+}
+
+void ShowControl(Window* control, bool show) {
+    if (control && control->handle())
+        ShowWindow(control->handle(), show ? SW_SHOWNA : SW_HIDE);
 }
 
 // The shortcut choice whose check box was clicked, if any.
@@ -155,11 +161,15 @@ void WelcomePage::shown() {
     const char16_t* const kNotices[] = {u"NoticePublicProduct", u"NoticeOpenBeta",
                                         u"NoticeClosedBeta"};
     const uint32_t shown = uint32_t(manifest.distribution);
-    for (uint32_t index = 0; index < 3; ++index) {
-        Window* notice = control(kNotices[index]);
-        if (notice && notice->handle())
-            ShowWindow(notice->handle(), index == shown ? SW_SHOWNA : SW_HIDE);
-    }
+    for (uint32_t index = 0; index < 3; ++index)
+        ShowControl(control(kNotices[index]), index == shown);
+    // What Install will do to the version installed in this scope.
+    const char16_t* change = VersionChangeText(VersionChangeOf(manifest));
+    Window* note = control(u"VersionChange");
+    if (change)
+        SetText(note, Format(Localized(change).data(),
+                             {manifest.installedVersion, manifest.displayVersion()}));
+    ShowControl(note, change != nullptr);
 }
 
 bool WelcomePage::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
@@ -271,7 +281,14 @@ void OptionsPage::hidden() {
 void OptionsPage::validate() {
     if (filling_)
         return;
-    const bool valid = IsValidInstallFolder(folderText()) && IsValidProgramGroup(groupText());
+    // A refused folder says why where the space required stands.
+    const char16_t* problem = InstallFolderProblem(folderText());
+    Window* reason = control(u"FolderProblem");
+    if (problem)
+        SetText(reason, Formatted(problem, manifest().displayName()));
+    ShowControl(reason, problem != nullptr);
+    ShowControl(control(u"SpaceRequired"), problem == nullptr);
+    const bool valid = !problem && IsValidProgramGroup(groupText());
     Post(&main(), valid ? kEnableInstall : kDisableInstall);
 }
 

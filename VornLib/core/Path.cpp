@@ -67,43 +67,45 @@ bool SamePath(const String& a, const String& b) {
 
 namespace {
 
-// CON, NUL, COM1 and the like name devices in every folder, with any
-// extension; a part ending in a dot or a blank is stored without it.
-bool IsUsableFolderName(const String& part) {
+// What is wrong with one part of a path; CON, NUL, COM1 and the like name
+// devices in every folder, with any extension; a part ending in a dot or a
+// blank is stored without it.
+FolderPathProblem FolderNameProblem(const String& part) {
     if (part.isEmpty())
-        return true;
+        return FolderPathProblem::None;
     if (part == u"." || part == u".." || part[part.length() - 1] == u'.' ||
         part[part.length() - 1] == u' ')
-        return false;
+        return FolderPathProblem::UnnamedPart;
     const int32_t dot = part.find(u'.');
     String stem = dot >= 0 ? part.left(uint32_t(dot)) : part;
     while (!stem.isEmpty() && stem[stem.length() - 1] == u' ')
         stem = stem.left(stem.length() - 1);
     for (const char16_t* device : {u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$"}) {
         if (stem.compareIgnoringCase(device) == 0)
-            return false;
+            return FolderPathProblem::DeviceName;
     }
     if (stem.length() == 4 && stem[3] >= u'1' && stem[3] <= u'9') {
         const String kind = stem.left(3);
         if (kind.compareIgnoringCase(u"COM") == 0 || kind.compareIgnoringCase(u"LPT") == 0)
-            return false;
+            return FolderPathProblem::DeviceName;
     }
-    return true;
+    return FolderPathProblem::None;
 }
 
 } // namespace
 
-bool IsValidFolderPath(const String& path) {
+FolderPathProblem FolderPathProblemOf(const String& path) {
     if (path.isEmpty())
-        return false;
+        return FolderPathProblem::Empty;
     uint32_t partStart = 0;
     for (uint32_t i = 0; i <= path.length(); ++i) {
         if (i < path.length() && !IsSeparator(path[i]))
             continue;
         const String part = path.mid(partStart, i - partStart);
         const bool drive = partStart == 0 && part.length() == 2 && part[1] == u':';
-        if (!drive && !IsUsableFolderName(part))
-            return false;
+        const FolderPathProblem problem = drive ? FolderPathProblem::None : FolderNameProblem(part);
+        if (problem != FolderPathProblem::None)
+            return problem;
         partStart = i + 1;
     }
     for (uint32_t i = 0; i < path.length(); ++i) {
@@ -115,20 +117,24 @@ bool IsValidFolderPath(const String& path) {
         case u'>':
         case u'?':
         case u'|':
-            return false;
+            return FolderPathProblem::ForbiddenCharacter;
         case u':': {
             const char16_t drive = i == 1 ? path[0] : 0;
             if (!((drive >= u'A' && drive <= u'Z') || (drive >= u'a' && drive <= u'z')))
-                return false;
+                return FolderPathProblem::ForbiddenCharacter;
             break;
         }
         default:
             break;
         }
         if (i > 0 && (unit == u'\\' || unit == u'/') && path[i - 1] == unit)
-            return false;
+            return FolderPathProblem::UnnamedPart;
     }
-    return true;
+    return FolderPathProblem::None;
+}
+
+bool IsValidFolderPath(const String& path) {
+    return FolderPathProblemOf(path) == FolderPathProblem::None;
 }
 
 bool IsRelativeInside(const String& path) {

@@ -23,6 +23,16 @@ bool SamePath(const String& a, const String& b);
 // part "." or "..", ending in a dot or a blank, or naming a device (CON, NUL,
 // COM1, with or without an extension).
 bool IsValidFolderPath(const String& path);
+// Which of those rules a path breaks, for a message that says why; the first
+// found, parts' names before characters.
+enum class FolderPathProblem {
+    None,
+    Empty,
+    ForbiddenCharacter, // one of " * < > ? |, or a colon out of place
+    UnnamedPart,        // two separators in a row, ".", "..", a dot or blank at the end
+    DeviceName,
+};
+FolderPathProblem FolderPathProblemOf(const String& path);
 // True for a non-empty relative path that stays below its folder: no drive, no
 // leading separator, no "." or ".." part. Lists read back from the registry
 // are checked with it before anything is deleted.

@@ -41,6 +41,38 @@ TEST(InstallOptions, InstallFolder) {
             << vorn::ToPrintable(entry.text);
 }
 
+// The reason the options page gives for each kind of refused folder; the
+// folder's drive comes first, the names' rules after it.
+TEST(InstallOptions, InstallFolderProblem) {
+    const struct {
+        const char16_t* folder;
+        const char16_t* problem;
+    } cases[] = {
+        {u"C:\\Tools\\App", nullptr},
+        {u"Tools\\App", u"#FolderNotFullPath"},
+        {u"", u"#FolderNotFullPath"},
+        {u"C:", u"#FolderNotFullPath"},
+        {u"C:\\", u"#FolderNotFullPath"},
+        {u"C:Tools", u"#FolderNotFullPath"},
+        {u"\\App", u"#FolderNotFullPath"},
+        {u"\\\\server\\share\\App", u"#FolderNotFullPath"},
+        {u"1:\\App", u"#FolderNotFullPath"},
+        {u"C:\\Tools\\App\\", u"#FolderEndsWithSeparator"},
+        {u"C:\\A|B", u"#FolderForbiddenCharacter"},
+        {u"C:\\A:B", u"#FolderForbiddenCharacter"},
+        {u"C:\\Tools\\\\App", u"#FolderUnnamedPart"},
+        {u"C:\\Tools\\..\\App", u"#FolderUnnamedPart"},
+        {u"C:\\App.", u"#FolderUnnamedPart"},
+        {u"C:\\Tools\\CON", u"#FolderDeviceName"},
+        {u"C:\\com1.txt\\App", u"#FolderDeviceName"},
+    };
+    for (const auto& entry : cases) {
+        const char16_t* problem = InstallFolderProblem(entry.folder);
+        EXPECT_EQ(String(entry.problem ? entry.problem : u""), String(problem ? problem : u""))
+            << vorn::ToPrintable(entry.folder);
+    }
+}
+
 TEST(InstallOptions, ProgramGroup) {
     const PathCase cases[] = {
         {u"Vendor\\App", true},    {u"VornDemo", true},   {u"A", true},     {u"\\App", false},

@@ -346,6 +346,27 @@ version_1_intact "$prefix"
 check "version 1's VornDemo starts" starts "$prefix"
 end_scenario "$prefix"
 
+echo "== the welcome page names the installed version and this setup's"
+# Version 2's wizard over version 1 says it updates it; once version 2 is in
+# place, version 1's says it replaces it with an older one.
+welcome_names_versions() { # prefix setup sentence screenshot
+  local shown
+  start_setup_of "$1" "$2"
+  shown="$(wait_for_text "$1" "$title" "$3" 60)"
+  check "the welcome page says \"$3\"" shows "$shown" "$3"
+  check "under its welcome title" shows "$shown" 'Welcome to the VornDemo Setup Wizard'
+  shot "$4"
+  drive "$1" "$title" --click Close >/dev/null
+  exit_code_of "$setup_pid" 30 >/dev/null
+}
+prefix="$(copy_prefix welcome-versions "$v1prefix")"
+welcome_names_versions "$prefix" "$work/Setup2.exe" 'Version 1.0.0 is installed; this will update it to 2.0.0' update-welcome
+setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
+check "version 2 installs quietly over version 1 (0, got $code)" test "$code" -eq 0
+welcome_names_versions "$prefix" "$work/Setup1.exe" \
+  'Version 2.0.0 is installed; this will replace it with the older version 1.0.0' downgrade-welcome
+end_scenario "$prefix"
+
 echo "== killed, failing and going through, side by side"
 collect
 # The prefixes take more than a gigabyte; a failure keeps them to look at.

@@ -486,4 +486,31 @@ else
   end_scenario "$prefix"
 fi
 
+echo "== a relative folder typed by keys: why Install is unavailable"
+prefix="$(fresh_prefix folder-reason)"
+start_setup "$prefix"
+shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
+check "a fresh installation's welcome page names no installed version" \
+  bash -c 'grep -qF "Welcome to the VornDemo Setup Wizard" <<<"$1" && ! grep -q "is installed;" <<<"$1"' _ "$shown"
+drive "$prefix" "$title" --select-tab Options >/dev/null
+wait_for_text "$prefix" "$title" "$folder_label" 10 >/dev/null
+keys alt+f
+wait_for_focus "$prefix" "$title" "$default_folder" >/dev/null
+typed 'Tools\VornDemo'
+reason='Type a full folder path, such as C:\Program Files\VornDemo.'
+shown="$(wait_for_text "$prefix" "$title" "$reason" 30)"
+check "\"Tools\\VornDemo\" says \"$reason\"" shows "$shown" "$reason"
+check "Install is disabled meanwhile, the space required not on show" \
+  test "$(state_of "$shown" Install)|$(grep -c 'Disk space required' <<<"$shown")" = 'disabled|0'
+shot 20-folder-reason
+keys End shift+Home
+typed 'C:\Tools\VornDemo'
+shown="$(wait_for_text "$prefix" "$title" "$required" 30)"
+check "a full folder brings the space required back" shows "$shown" "$required"
+check "and takes the reason away, Install enabled" \
+  test "$(grep -cF "$reason" <<<"$shown")|$(state_of "$shown" Install)" = '0|enabled'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30 >/dev/null
+end_scenario "$prefix"
+
 finish_checks

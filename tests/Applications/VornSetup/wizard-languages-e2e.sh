@@ -55,6 +55,41 @@ for key, text in texts("en").items():
 PY
 }
 
+# Version 2, for the welcome page of an update over the version installed.
+definitions2="$work/definitions-2"; rm -rf "$definitions2"; cp -a "$definitions" "$definitions2"
+sed -i 's/Name="VornDemo" Version="1.0.0"/Name="VornDemo" Version="2.0.0"/' "$definitions2/Configuration.xml"
+definitions="$definitions2" make_setup "$work/app" "$work/Setup2.exe"
+# Controls where none shows `absent` and one shows `present` (proof that the
+# listing was made).
+shows_only() { shows "$1" "$3" && ! shows "$1" "$2"; } # controls absent present
+# On the options page: a relative folder says why Install is unavailable, in
+# the place of the space required, until the folder shown before is back.
+folder_reason() { # language
+  local label reason folder shown
+  label="$(text InstallFolderLabel)"; reason="$(text FolderNotFullPath)"
+  folder="$(edit_after "$(drive "$prefix" "$title" --controls)" "$label")"
+  drive "$prefix" "$title" --set-text "$label" 'Tools\VornDemo' >/dev/null
+  shown="$(wait_for_text "$prefix" "$title" "$reason" 30)"
+  check "$1: a relative folder says \"$reason\", Install disabled" \
+    test "$(shows "$shown" "$reason" && echo shown)|$(state_of "$shown" "$(text InstallButton)")" = 'shown|disabled'
+  seen "$shown"; shot "$1-3b-folder-reason"
+  drive "$prefix" "$title" --set-text "$label" "$folder" >/dev/null
+  shown="$(wait_for_controls "$prefix" "$title" 30 shows_only "$reason" "$label")"
+  check "$1: the folder shown before takes it away, Install enabled" \
+    test "$(shows "$shown" "$reason" || echo gone)|$(state_of "$shown" "$(text InstallButton)")" = 'gone|enabled'
+}
+# Over the version just installed, version 2's welcome page names both.
+update_welcome() { # language
+  local sentence shown
+  sentence="$(text VersionUpdate)"; sentence="${sentence/VornDemo/1.0.0}"; sentence="${sentence/\{1\}/2.0.0}"
+  start_setup_of "$prefix" "$work/Setup2.exe" "/Language:$1"
+  shown="$(wait_for_text "$prefix" "$title" "$sentence" 60)"
+  check "$1: an update's welcome page says \"$sentence\"" shows "$shown" "$sentence"
+  seen "$shown"; shot "$1-9-update-welcome"
+  drive "$prefix" "$title" --click "$(text QuitButton)" >/dev/null
+  exit_code_of "$setup_pid" 30 >/dev/null
+}
+
 for language in "${languages[@]}"; do
   echo "== $language"
   strings="$(texts_of "$language")"
@@ -81,6 +116,7 @@ for language in "${languages[@]}"; do
   seen "$shown"; shot "$language-3-options"
 
   check "$language: the choice of scope" shows "$shown" "$(text ScopeCurrentUser)"
+  folder_reason "$language"
 
   # Install, a photograph of the copy under way, and a close while it runs:
   # one driver run as soon as the copy page is on show, so that the copy is
@@ -129,6 +165,7 @@ for language in "${languages[@]}"; do
   drive "$prefix" "$title" --click "$(text QuitButton)" >/dev/null
   exit_code_of "$setup_pid" 30; code=$?
   check "$language: Close ends the launcher with 0 ($code)" test "$code" -eq 0
+  update_welcome "$language"
 
   check "$language: no missing text on any page" bash -c '! grep -q "<Localized Text:" <<<"$1"' _ "$pages"
   if [ "$language" != en ]; then

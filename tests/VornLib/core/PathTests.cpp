@@ -30,35 +30,38 @@ TEST(PathText, SamePathIgnoresCaseOfLettersAndSeparators) {
 }
 
 TEST(PathText, FolderValidity) {
+    using P = FolderPathProblem;
     const struct {
         const char16_t* path;
-        bool valid;
+        FolderPathProblem problem;
     } cases[] = {
-        {u"C:\\Program Files\\Vorn", true},
-        {u"D:/Apps", true},
-        {u"relative\\folder", true},
-        {u"", false},
-        {u"\\\\server\\share", false},
-        {u"C:\\a\\\\b", false},
-        {u"C:\\a//b", false},
-        {u"C:\\what?", false},
-        {u"C:\\a|b", false},
-        {u"C:\\\"quoted\"", false},
-        {u"1:\\digit", false},
-        {u"C:\\a:b", false},
-        {u"C:\\<x>", false},
-        {u"C:\\star*", false},
-        {u"C:\\Apps\\..\\Windows", false},
-        {u"C:\\.\\Apps", false},
-        {u"C:\\Demo.", false},
-        {u"C:\\Demo \\x", false},
-        {u"C:\\nul", false},
-        {u"C:\\Apps\\Aux.txt\\x", false},
-        {u"C:\\LPT9", false},
-        {u"C:\\Conference\\COM10\\.x\\a..b", true},
+        {u"C:\\Program Files\\Vorn", P::None},
+        {u"D:/Apps", P::None},
+        {u"relative\\folder", P::None},
+        {u"", P::Empty},
+        {u"\\\\server\\share", P::UnnamedPart},
+        {u"C:\\a\\\\b", P::UnnamedPart},
+        {u"C:\\a//b", P::UnnamedPart},
+        {u"C:\\what?", P::ForbiddenCharacter},
+        {u"C:\\a|b", P::ForbiddenCharacter},
+        {u"C:\\\"quoted\"", P::ForbiddenCharacter},
+        {u"1:\\digit", P::ForbiddenCharacter},
+        {u"C:\\a:b", P::ForbiddenCharacter},
+        {u"C:\\<x>", P::ForbiddenCharacter},
+        {u"C:\\star*", P::ForbiddenCharacter},
+        {u"C:\\Apps\\..\\Windows", P::UnnamedPart},
+        {u"C:\\.\\Apps", P::UnnamedPart},
+        {u"C:\\Demo.", P::UnnamedPart},
+        {u"C:\\Demo \\x", P::UnnamedPart},
+        {u"C:\\nul", P::DeviceName},
+        {u"C:\\Apps\\Aux.txt\\x", P::DeviceName},
+        {u"C:\\LPT9", P::DeviceName},
+        {u"C:\\Conference\\COM10\\.x\\a..b", P::None},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.valid, IsValidFolderPath(c.path)) << ToPrintable(c.path);
+    for (const auto& c : cases) {
+        EXPECT_EQ(int(c.problem), int(FolderPathProblemOf(c.path))) << ToPrintable(c.path);
+        EXPECT_EQ(c.problem == P::None, IsValidFolderPath(c.path)) << ToPrintable(c.path);
+    }
 }
 
 TEST(PathText, RelativePathsThatStayInside) {

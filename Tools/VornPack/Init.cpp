@@ -8,12 +8,15 @@
 #include "Tools/VornPack/FileList.h"
 #include "Tools/VornPack/Files.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/WebAddress.h"
 #include "VornLib/core/XmlWriter.h"
 #include "VornLib/data/FileStream.h"
 
 namespace vornpack {
 
 using vorn::Format;
+using vorn::IsMailAddress;
+using vorn::IsWebAddress;
 using vorn::Result;
 using vorn::String;
 namespace fs = std::filesystem;
@@ -34,34 +37,6 @@ bool StartsWith(const String& text, const char16_t* prefix) {
             return false;
     }
     return true;
-}
-
-// Nothing that would end an attribute, an address or a command line.
-bool IsPlainAddressText(const String& text) {
-    for (uint32_t i = 0; i < text.length(); ++i) {
-        const char16_t unit = text[i];
-        if (unit <= u' ' || unit == u'"' || unit == u'<' || unit == u'>' || unit == u'\'' ||
-            unit == u'\\' || unit == 0x7F)
-            return false;
-    }
-    return !text.isEmpty();
-}
-
-bool IsWebAddress(const String& text) {
-    for (const char16_t* scheme : {u"https://", u"http://"}) {
-        if (StartsWith(text, scheme))
-            return text.length() > vorn::TextLength(scheme) && IsPlainAddressText(text);
-    }
-    return false;
-}
-
-bool IsMailAddress(const String& text) {
-    const int32_t at = text.find(u'@');
-    if (at <= 0 || text.find(u'/') >= 0 || text.find(u':') >= 0 || !IsPlainAddressText(text))
-        return false;
-    const String domain = text.mid(uint32_t(at) + 1);
-    const int32_t dot = domain.find(u'.');
-    return domain.find(u'@') < 0 && dot > 0 && uint32_t(dot) + 1 < domain.length();
 }
 
 bool IsVersion(const String& text) {

@@ -12,12 +12,14 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/Utf8.h"
+#include "VornLib/core/WebAddress.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/data/EntryHandle.h"
 
 namespace vornpack {
 
 using vorn::Format;
+using vorn::IsWebAddress;
 using vorn::Result;
 using vorn::String;
 using vorn::XmlNode;
@@ -149,17 +151,6 @@ bool IsPackageVersion(const String& version) {
             return false;
     }
     return true;
-}
-
-// "http://" or "https://" (any case) and something after it, at most 2048
-// characters.
-bool IsWebAddress(const String& url) {
-    String lower = url;
-    lower.toLowerCase();
-    const uint32_t scheme = lower.startsWith(u"http://")    ? 7
-                            : lower.startsWith(u"https://") ? 8
-                                                            : 0;
-    return scheme && url.length() > scheme && url.length() <= 2048;
 }
 
 // A YAML scalar in single quotes: nothing in it is read as YAML's own

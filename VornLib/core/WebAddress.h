@@ -1,0 +1,18 @@
+// Addresses a vendor gives for the product (its web site, its support): one
+// reading of each for every tool that takes or checks them, so that an
+// address one accepts another does not refuse.
+#pragma once
+
+#include "VornLib/core/String.h"
+
+namespace vorn {
+
+// "http://" or "https://" (any case), something after it, at most 2048
+// characters, and nothing that would end an attribute, a YAML scalar or a
+// command line (blanks, quotes, angle brackets, backslashes, controls).
+bool IsWebAddress(const String& text);
+
+// "name@domain.tld" with nothing of a web address in it, on the same terms.
+bool IsMailAddress(const String& text);
+
+} // namespace vorn

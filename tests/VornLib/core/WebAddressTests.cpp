@@ -1,0 +1,40 @@
+// The product's addresses: what init writes, manifest takes and the setup
+// shows must be read the same way (an address init accepted was refused by
+// manifest when each tool had its own rule).
+#include <gtest/gtest.h>
+
+#include "VornLib/core/Utf8.h"
+#include "VornLib/core/WebAddress.h"
+
+namespace vorn {
+namespace {
+
+TEST(WebAddress, TakesHttpAndHttpsInAnyCaseWithSomethingAfter) {
+    EXPECT_TRUE(IsWebAddress(u"https://acme.example/help"));
+    EXPECT_TRUE(IsWebAddress(u"HTTP://acme.example"));
+    EXPECT_FALSE(IsWebAddress(u"https://"));
+    EXPECT_FALSE(IsWebAddress(u"ftp://acme.example"));
+    EXPECT_FALSE(IsWebAddress(u"acme.example"));
+}
+
+TEST(WebAddress, RefusesWhatWouldEndAnAttributeOrACommandLine) {
+    for (const char16_t* text :
+         {u"https://acme.example/a b", u"https://acme.example/\"", u"https://acme.example/<",
+          u"https://acme.example\\x", u"https://acme.example/'", u"https://acme.example/\t"})
+        EXPECT_FALSE(IsWebAddress(text)) << ToUtf8(String(text));
+    String longest = u"https://";
+    while (longest.length() < 2048)
+        longest += u'a';
+    EXPECT_TRUE(IsWebAddress(longest));
+    EXPECT_FALSE(IsWebAddress(longest + u"a")) << "at most 2048 characters";
+}
+
+TEST(WebAddress, MailAddressesNeedANameAndADomainWithADot) {
+    EXPECT_TRUE(IsMailAddress(u"help@acme.example"));
+    for (const char16_t* text : {u"help@acme", u"@acme.example", u"help@acme.", u"a@b@c.example",
+                                 u"https://help@acme.example", u"help me@acme.example"})
+        EXPECT_FALSE(IsMailAddress(text)) << ToUtf8(String(text));
+}
+
+} // namespace
+} // namespace vorn

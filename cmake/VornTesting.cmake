@@ -16,11 +16,10 @@ if(WIN32)
     set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
     add_test(NAME wine.shutdown COMMAND "${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh" stop "${VORN_WINEPREFIX}")
     set_tests_properties(wine.shutdown PROPERTIES FIXTURES_CLEANUP wine)
-    # One prefix booted for all end-to-end scripts, which copy it.
+    # One prefix booted for all end-to-end scripts, which copy it; the first
+    # to start makes it (no fixture: CTest would start the longest scripts
+    # only after it).
     set(VORN_WINE_TEMPLATE "${CMAKE_BINARY_DIR}/wine-template")
-    add_test(NAME wine.template
-             COMMAND "${CMAKE_SOURCE_DIR}/cmake/wine-prefix.sh" template "${VORN_WINE_TEMPLATE}")
-    set_tests_properties(wine.template PROPERTIES FIXTURES_SETUP wine-template TIMEOUT 300)
     # Needs no Wine: runs for every Windows build, also where Wine cannot run it.
     add_test(NAME ${VORN_DEPS_ARCH}.ImportTables
              COMMAND "${CMAKE_SOURCE_DIR}/cmake/check-imports.sh" "${CMAKE_OBJDUMP}" "${CMAKE_BINARY_DIR}")
@@ -57,7 +56,6 @@ endfunction()
 # prepared prefix (after their other properties, which would replace it).
 function(vorn_use_wine_template)
   foreach(test ${ARGN})
-    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine-template)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "VORN_WINE_TEMPLATE=${VORN_WINE_TEMPLATE}")
   endforeach()
 endfunction()

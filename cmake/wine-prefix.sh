@@ -4,18 +4,26 @@
 # 32-bit registry view and "Program Files (x86)" as on real Windows) and keeps
 # one wineserver alive for the tests. stop: ends that wineserver. template:
 # creates the prefix if needed and leaves it at rest, for the end-to-end
-# scripts to copy (booting one takes half a minute; a copy, a second or two).
+# scripts to copy (booting one takes half a minute; a copy, a second or two):
+# the first script to start makes it, those that start meanwhile wait.
 set -eu
 export WINEPREFIX="$2"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Made once: who comes while another makes it waits for it (the lock).
 prepare() {
-  [ -f "$WINEPREFIX/.ready" ] && return 0
   mkdir -p "$WINEPREFIX"
-  WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null
-  wineserver -w
-  "$(dirname "$0")/wine-isolate.sh" "$WINEPREFIX"
-  touch "$WINEPREFIX/.ready"
+  exec 9>"$WINEPREFIX/.lock"
+  flock 9
+  # Wine's daemons must not hold the lock.
+  if [ ! -f "$WINEPREFIX/.ready" ]; then
+    WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null 9>&-
+    wineserver -w 9>&-
+    "$(dirname "$0")/wine-isolate.sh" "$WINEPREFIX" 9>&-
+    wineserver -w 9>&-
+    touch "$WINEPREFIX/.ready"
+  fi
+  exec 9>&-
 }
 case "$1" in
   start)

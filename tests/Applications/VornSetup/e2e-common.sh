@@ -72,8 +72,8 @@ copy_prefix() { # name [template]
   echo "$prefix"
 }
 # The blank template: a copy of the prefix prepared once for every script
-# (CTest's fixture names it in VORN_WINE_TEMPLATE; run by hand, one beside
-# the work folder), which a script may then change for all its scenarios.
+# (CMake names it in VORN_WINE_TEMPLATE; run by hand, one beside the work
+# folder), which a script may then change for all its scenarios.
 prepared="${VORN_WINE_TEMPLATE:-$work.template}"
 "$(dirname "$run")/wine-prefix.sh" template "$prepared"
 template="$(copy_prefix template "$prepared")"

@@ -29,12 +29,6 @@ using namespace vorn;
 
 namespace {
 
-String Localized(const char16_t* key) {
-    String text;
-    (void)ResolveLocalizedText(ResourceCache::Instance(), key, &text);
-    return text;
-}
-
 String Formatted(const char16_t* key, const FormatArgument& argument) {
     return Format(Localized(key).data(), {argument});
 }

@@ -41,12 +41,6 @@ const WindowKind kPageKinds[] = {
     {u"CanceledPage", MakePage<CanceledPage>},
 };
 
-String Localized(const char16_t* key) {
-    String text;
-    (void)ResolveLocalizedText(ResourceCache::Instance(), key, &text);
-    return text;
-}
-
 Window* FindDescendant(const Window* window, uint16_t name) {
     for (WindowRecord* record = window->firstChild(); record; record = record->nextSibling()) {
         Window* child = static_cast<Window*>(record);

@@ -38,6 +38,12 @@ ResourceCache::~ResourceCache() {
     }
 }
 
+String Localized(const char16_t* text) {
+    String localized;
+    (void)ResolveLocalizedText(ResourceCache::Instance(), text, &localized);
+    return localized;
+}
+
 ResourceCache& ResourceCache::Instance() {
     static ResourceCache& instance = *[] {
         static ResourceCache cache(&ResourceFileSystem::Instance());

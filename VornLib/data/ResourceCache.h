@@ -22,6 +22,10 @@ namespace vorn {
 
 enum class ResourceKind : uint32_t { File = 1, Picture = 2, Document = 3, Element = 4 };
 
+// A display text resolved against the application's cache ("#Key" from its
+// string tables, "##" a literal "#", any other text as it is).
+String Localized(const char16_t* text);
+
 class ResourceCache : public LocalizedElementSource {
 public:
     // Reads through `files`, which must outlive the cache.

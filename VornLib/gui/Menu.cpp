@@ -26,12 +26,6 @@ Tracking& Tracked() {
     return tracking;
 }
 
-String Localized(const String& text) {
-    String resolved;
-    (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &resolved);
-    return resolved;
-}
-
 String ElementText(const XmlNode& element) {
     String text;
     (void)element.getText(&text);
@@ -49,10 +43,10 @@ bool ReadItem(const XmlNode& element, MenuItem* item) {
             return false;
         item->kind = MenuItemKind::Command;
         item->command = CommandId(id.data());
-        item->text = Localized(text);
+        item->text = Localized(text.data());
         String help;
         if (element.getAttribute(u"Help", &help) == kResultOk)
-            item->help = Localized(help);
+            item->help = Localized(help.data());
         (void)element.getAttributeBoolean(u"Visible", &item->visible, true);
         (void)element.getAttributeBoolean(u"Enabled", &item->enabled, true);
         return true;
@@ -63,7 +57,7 @@ bool ReadItem(const XmlNode& element, MenuItem* item) {
             return false;
         item->kind = MenuItemKind::Submenu;
         item->command = CommandId(id.data());
-        item->text = Localized(title);
+        item->text = Localized(title.data());
         item->submenu.reset(new Menu);
         (void)item->submenu->read(element);
         return true;

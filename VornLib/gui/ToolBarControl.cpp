@@ -12,10 +12,8 @@ namespace {
 // Any other "Type" is a push button.
 String Localized(const XmlNode& element, const char16_t* attribute) {
     String text;
-    String localized;
-    if (element.getAttribute(attribute, &text) == kResultOk)
-        (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
-    return localized;
+    return element.getAttribute(attribute, &text) == kResultOk ? vorn::Localized(text.data())
+                                                               : String();
 }
 
 BYTE ButtonStyle(const ToolButton& button) {

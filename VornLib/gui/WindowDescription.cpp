@@ -14,12 +14,6 @@ namespace {
 
 constexpr int32_t kUseDefault = int32_t(0x80000000);
 
-String Localized(const String& text) {
-    String localized;
-    (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &localized);
-    return localized;
-}
-
 // Reads the edge attributes into `window`; an empty window name before "."
 // ends the reading of the remaining ones.
 void ReadEdges(const XmlNode& element, WindowRecord& window) {
@@ -93,7 +87,7 @@ Result Window::readCommonAttributes(const XmlNode& element) {
     if (element.getAttribute(u"Preferences", &text) == kResultOk)
         preferencesPath_ = text;
     if (element.getAttribute(u"Title", &text) == kResultOk)
-        setTitle(Localized(text));
+        setTitle(Localized(text.data()));
     SystemColour colour;
     if (element.getAttribute(u"BackgroundColor", &text) == kResultOk) {
         if (text == kNoBackgroundWord)

@@ -10,6 +10,7 @@ check() { # description, command...
   checks=$((checks + 1))
   if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
 }
+not() { ! "$@"; } # command...: a check that the command fails
 skip_check() { # description, reason
   echo "  SKIP $1: $2"; skipped=$((skipped + 1))
 }

@@ -5,6 +5,7 @@
 # Without `demo`, only the prefixes and the readers.
 export WINEDEBUG=-all
 source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../wine-registry.sh"
 
 # A test given VORN_OWN_DISPLAY (by CMake) has an X display of its own: it runs
 # beside another test that shows windows, and its pictures show only its own.
@@ -80,10 +81,6 @@ template="$(copy_prefix template "$prepared")"
 keep_as_template() { WINEPREFIX="$1" wineserver -w; touch "$1/.vorn-template"; } # prefix
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
-reg_value() { # prefix key value
-  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
-}
 entry='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
 files_listed() { # prefix -> the uninstall entry's FilesList values sorted, each ended by "|"
   # (listed in the order the setup copies them, which packing chooses)

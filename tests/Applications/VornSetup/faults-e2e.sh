@@ -107,7 +107,7 @@ check "nothing at the installation folder" test ! -e "$installed"
 complete=$(comm -12 <(echo "$found") <(listing_of "$big") | grep -c .)
 unfinished="$(comm -23 <(echo "$found") <(listing_of "$big"))"
 check "at most one unfinished file ($complete complete)" test "$(echo "$unfinished" | grep -c .)" -le 1
-check "no uninstall entry after the kill" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry after the kill" reg_absent "$prefix" "$entry" DisplayName
 check "no program group after the kill" test ! -e "$(group_in "$prefix")"
 "$run" "$prefix" "$work/BigSetup.exe" /Quiet >/dev/null 2>&1 </dev/null; code=$?
 check "the quiet installation run again ends with 0" test "$code" -eq 0
@@ -130,7 +130,7 @@ if mount_error="$(mount -t tmpfs -o size=12m vorn-faults "$drive" 2>&1)"; then
   check "the quiet installation ends with 13 (disk full, got $code)" test "$code" -eq 13
   check "the drive is as before" test "$before" = "$(drive_of)"
   [ "$before" = "$(drive_of)" ] || diff <(echo "$before") <(drive_of) | head
-  check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+  check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
   check "no program group" test ! -e "$(group_in "$prefix")"
   finish_prefix "$prefix"
   umount "$drive"
@@ -181,7 +181,7 @@ setup "$prefix" /Quiet; code=$?
 check "the installation fails with a clear code (27 sharing violation, got $code)" test "$code" -eq 27
 check "the old file is untouched" test "$(cat "$installed/VornDemo.exe")" = "old program"
 check "the files are as before" test "$before" = "$(snapshot "$prefix")"
-check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
 kill "$holder" 2>/dev/null; finish_prefix "$prefix"; wait "$holder" 2>/dev/null
 
 echo "== files beyond 260 characters, then removal"
@@ -214,7 +214,7 @@ check "the removal's batch file ran" wait_for_batch_file "$prefix"
 rm -f "$prefix/drive_c/remove.bat"
 check "the removal leaves nothing" test "$files_before" = "$(files_of "$prefix")"
 [ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
-check "no uninstall entry after the removal" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry after the removal" reg_absent "$prefix" "$entry" DisplayName
 finish_prefix "$prefix"
 
 echo "== a folder too long for the program's own path is refused up front"
@@ -227,7 +227,7 @@ install_into "$prefix" "$work/VornDemoSetup.exe" "$folder"; code=$?
 check "a program path of $(( ${#folder} + 13 )) characters ends with 31 (got $code)" test "$code" -eq 31
 check "nothing was written" test "$before" = "$(snapshot "$prefix")"
 [ "$before" = "$(snapshot "$prefix")" ] || diff <(echo "$before") <(snapshot "$prefix") | head
-check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
 finish_prefix "$prefix"
 
 finish_checks

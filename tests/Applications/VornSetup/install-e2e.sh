@@ -25,6 +25,13 @@ check "URLInfoAbout is the web site" test "$(reg_value "$prefix" "$entry" URLInf
 for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
   check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
 done
+# Every script's absence checks are findings: a planted value or key is seen,
+# and a query that cannot run proves nothing.
+check "reg_absent sees a value that is there" not reg_absent "$prefix" "$entry" DisplayName
+check "and a key" not reg_absent "$prefix" "$entry"
+check "it finds a value that is not there" reg_absent "$prefix" "$entry" NoSuchValue
+check "and a key two levels down" reg_absent "$prefix" "$entry\\NoSuchKey\\Deeper"
+check "no prefix, no finding" not reg_absent "$work/no-prefix" "$entry" NoSuchValue
 # The entry holds no value rather than an empty one; the listing read the entry.
 values="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry" 2>/dev/null | tr -d '\r')"
 check "the entry's values are listed" grep -q '^ *DisplayName *REG_SZ *VornDemo$' <<<"$values"
@@ -70,7 +77,7 @@ before="$(snapshot "$prefix")"
 setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
 check "the installation fails with a non-zero code ($code)" test "$code" -ne 0 -a "$code" -ne 42
 check "the files are as before" test "$before" = "$(snapshot "$prefix")"
-check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
 finish_prefix "$prefix"
 
 echo "== a damaged payload entry leaves nothing behind"
@@ -86,7 +93,7 @@ before="$(snapshot "$prefix")"
 "$run" "$prefix" "$work/Damaged.exe" /Quiet /LaunchedAsAdministrator >/dev/null 2>&1 </dev/null; code=$?
 check "the installation fails with 22, the setup file is damaged ($code)" test "$code" -eq 22
 check "the files are as before" test "$before" = "$(snapshot "$prefix")"
-check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
 finish_prefix "$prefix"
 
 echo "== switches the setup refuses, before it touches anything"
@@ -107,7 +114,7 @@ refused 5 'Unknown switch "/Quite". The setup accepts /Quiet, /Passive, /Install
 refused 31 'The install folder "relative\path" is refused' '/InstallFolder:relative\path' /Quiet
 refused 5 'Unknown language "xx" in /Language. The setup speaks de, en, es, fr, it, ko, ru, zh.' /Language:xx /Quiet
 check "no file was touched (not even C:\\relative)" test "$before" = "$(snapshot "$prefix")"
-check "no uninstall entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
 finish_prefix "$prefix"
 
 echo "== a running VornDemo stops the installer"

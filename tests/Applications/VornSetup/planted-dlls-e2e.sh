@@ -114,7 +114,7 @@ planted_run "$prefix" "$downloads" cmd /c 'remove.bat'; code=$?
 check "the removal ends with 0 ($code)" test "$code" -eq 0
 wait_for_batch_file "$prefix"
 check "VornDemo is removed" test ! -e "$installed/VornDemo.exe"
-check "its entry is gone" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "its entry is gone" reg_absent "$prefix" "$entry" DisplayName
 left="$(markers "$prefix")"
 check "no planted DLL was loaded" test -z "$left"
 show_loaded

@@ -28,9 +28,6 @@ traced_setup() { # prefix trace-file switches... (the setup: $setup_exe, else Vo
 key_of() { # prefix key -> its values as reg lists them
   WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>/dev/null | tr -d '\r'
 }
-no_key() { # prefix key -> true when the key is not there
-  ! WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" >/dev/null 2>&1
-}
 refused_setup() { # prefix switches... -> the exit code in $code, the setup's line in $line
   local prefix="$1"; shift
   "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>"$work/said.txt" </dev/null; code=$?
@@ -65,7 +62,7 @@ files_list="$(key_of "$prefix" "$user_entry\\FilesList")"
 check "the entry keeps the file list" grep -q 'REG_SZ *VornDemo.exe$' <<<"$files_list"
 [[ "$files_list" == *VornDemo.exe* ]] || echo "$files_list"
 check "the shortcut list names the user's shortcut" grep -qi 'Roaming\\Microsoft\\Windows\\Start Menu' <<<"$(reg_value "$prefix" "$user_entry\\ShortcutsList" 0)"
-check "no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "no entry under HKEY_LOCAL_MACHINE" reg_absent "$prefix" "$entry" DisplayName
 check "the file type under the user's classes" grep -q '(Default) *REG_SZ *VornDemo.vdm' <<<"$(key_of "$prefix" 'HKCU\Software\Classes\.vdm')"
 check "the protocol under the user's classes" grep -q 'URL Protocol' <<<"$(key_of "$prefix" 'HKCU\Software\Classes\vorndemo')"
 check "App Paths under the user's hive" grep -qi '(Default) *REG_SZ *C:.users.*Local.Programs.VornDemo.VornDemo.exe' <<<"$(key_of "$prefix" 'HKCU\Software\Microsoft\Windows\CurrentVersion\App Paths\VornDemo.exe')"
@@ -85,9 +82,9 @@ check "the update asked for no rights" bash -c '! grep -q "verb=L\"runas\"" "$0"
 check "the file the new version no longer has is gone" test ! -e "$installed/Retired.txt"
 check "the user's installation is in place" test -f "$installed/VornDemo.exe"
 check "the entry lists the new version's files alone" bash -c '! grep -q Retired <<<"$0"' "$(key_of "$prefix" "$user_entry\\FilesList")"
-check "still no entry under HKEY_LOCAL_MACHINE" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
-check "no update record left in the user's hive" no_key "$prefix" 'HKCU\Software\VornLib'
-check "none in all users' hive" no_key "$prefix" 'HKLM\Software\WOW6432Node\VornLib'
+check "still no entry under HKEY_LOCAL_MACHINE" reg_absent "$prefix" "$entry" DisplayName
+check "no update record left in the user's hive" reg_absent "$prefix" 'HKCU\Software\VornLib'
+check "none in all users' hive" reg_absent "$prefix" 'HKLM\Software\WOW6432Node\VornLib'
 check "nothing went to Program Files" test ! -e "$prefix/drive_c/Program Files (x86)/VornDemo"
 
 echo "== for all users over the user's installation: refused, nothing touched"
@@ -127,7 +124,7 @@ refused_setup "$prefix" /Quiet /CurrentUser
 check "it ends with 14" test "$code" -eq 14
 check "the line names the installation for all users" grep -q 'installed for all users in "C:.Program Files (x86).VornDemo": remove it first' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
-check "no entry under HKEY_CURRENT_USER" test -z "$(reg_value "$prefix" "$user_entry" DisplayName)"
+check "no entry under HKEY_CURRENT_USER" reg_absent "$prefix" "$user_entry" DisplayName
 
 echo "== a scope the definitions do not allow: 17, nothing touched"
 cp -r "$definitions" "$work/only-machine"

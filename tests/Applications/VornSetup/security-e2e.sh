@@ -33,12 +33,6 @@ plant_record() { # prefix folder program file shortcut
 plant_program() { # folder on the Linux side
   mkdir -p "$1"; cp "$lingering" "$1/planted.exe"; : >"$1/release.txt"
 }
-# Absent as reg says it: the query ran and found no such key.
-key_absent() { # prefix key
-  local said; said="$(WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>&1 | tr -d '\r')"
-  [ $? -ne 0 ] || return 1
-  grep -qi 'unable to find the specified registry key' <<<"$said"
-}
 record_step() { reg_value "$1" "$record" Step; }
 # The folder's listing: name, size, and the file's own bytes.
 contents() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
@@ -75,7 +69,7 @@ check "the per-user setup exits 0" test "$code" -eq 0
 check "the victim's folder is as it was" test "$victim_before" = "$(contents "$victim")"
 check "the planted program never ran" test ! -e "$victim/ended.txt"
 check "the log says why the record was refused" grep -q "Recovery the user's record is refused: it names the folder C:.victim. outside the user's profile" "$prefix/drive_c/user.log"
-check "the refused record is gone (reg read the hive and found no key)" key_absent "$prefix" "$record"
+check "the refused record is gone (reg read the hive and found no key)" reg_absent "$prefix" "$record"
 
 echo "== a record that stays in the user's places is taken up"
 user="$(basename "$(dirname "$(echo "$prefix"/drive_c/users/*/AppData)")")"
@@ -97,7 +91,7 @@ prefix="$(fresh_prefix switches)"
 check "a value that would end its argument is refused with 5" test "$code" -eq 5
 check "the line says which switch" grep -q '/DataCollection takes On or Off' "$work/said.txt"
 check "no command ran (no C:\pwned.txt)" test ! -e "$prefix/drive_c/pwned.txt" -a -d "$prefix/drive_c/windows"
-check "nothing was installed (the entry's key read: not there)" key_absent "$prefix" "$entry"
+check "nothing was installed (the entry's key read: not there)" reg_absent "$prefix" "$entry"
 mkdir -p "$prefix/drive_c/Deploy"
 # Started as the elevated copy is, with paths of its own: it writes neither.
 setup "$prefix" /LaunchedAsAdministrator /Quiet '/Log:C:\Deploy\copy.log' '/ResultFile:C:\Deploy\copy.json'; code=$?
@@ -118,7 +112,7 @@ shared="$prefix/drive_c/Shared"; mkdir -p "$shared"; chmod 777 "$shared"
 setup "$prefix" /Quiet '/InstallFolder:C:\Shared' '/Log:C:\writable.log'; code=$?
 check "the setup is refused with 43" test "$code" -eq 43
 check "its log says why" grep -q 'InstallFolder refused: standard users may change C:.Shared' "$prefix/drive_c/writable.log"
-check "nothing was installed (the entry's key read: not there)" key_absent "$prefix" "$entry"
+check "nothing was installed (the entry's key read: not there)" reg_absent "$prefix" "$entry"
 check "nothing was put into the folder" test -z "$(ls -A "$shared")"
 setup "$prefix" /Quiet '/InstallFolder:C:\Shared' /AllowUserWritableFolder; code=$?
 check "with /AllowUserWritableFolder it installs there" test "$code" -eq 0 -a -f "$shared/VornDemo.exe"

@@ -66,7 +66,7 @@ rmdir "$installed" "$group"
 rm -f "$prefix/drive_c/remove.bat"
 check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
 left="$(residue "$registry_before" "$(registry_of "$prefix")")"
-check "no VornDemo settings key left" bash -c '! WINEPREFIX="$0" /usr/lib/wine/wine64 reg query "HKCU\Software\Vorn Software\VornDemo" >/dev/null 2>&1' "$prefix"
+check "no VornDemo settings key left" reg_absent "$prefix" 'HKCU\Software\Vorn Software\VornDemo'
 check "no registry key or value left" test -z "$left"
 [ -n "$left" ] && echo "$left" | head -20
 finish_prefix "$prefix"
@@ -98,7 +98,7 @@ demo_run "$prefix" "$program" /Quiet /Update; code=$?
 check "update mode goes on (0)" test "$code" -eq 0
 check "update mode removes the listed files" test ! -e "$(installed_in "$prefix")/Help/Readme.txt"
 check "update mode removes the shortcuts" test ! -e "$(group_in "$prefix")/VornDemo.lnk"
-check "update mode deletes the entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "update mode deletes the entry" reg_absent "$prefix" "$entry" DisplayName
 check "update mode writes no batch file" test -z "$(batch_files_in "$prefix")"
 kill "$demo_pid" 2>/dev/null; finish_prefix "$prefix"; wait "$demo_pid" 2>/dev/null
 
@@ -148,7 +148,7 @@ check "the removal ends with 0 ($code)" test "$code" -eq 0
 check "the batch file ran" wait_for_batch_file "$prefix"
 check "nothing of the installation is left" test "$files_before" = "$(files_of "$prefix")"
 [ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
-check "nor its entry" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
+check "nor its entry" reg_absent "$prefix" "$entry" DisplayName
 finish_prefix "$prefix"
 
 echo "== answering the confirmation in a window"

@@ -56,7 +56,6 @@ default_value() { # prefix key
     sed -n 's/^ *(Default) *REG_SZ *//p'
 }
 has_key() { WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" >/dev/null 2>&1; }
-no_key() { ! has_key "$@"; } # prefix key
 # As in uninstall-e2e.sh: differences that are not the installation's.
 justified='(HARDWARE|Enum|Control..Class|Control..Video|NetworkCards|DeviceClasses|^[<>] user[.]reg:Console|Software..Wine|Wow6432Node..Microsoft..Windows..CurrentVersion..Uninstall$|Vorn Software..VornDemo)'
 
@@ -71,15 +70,15 @@ check "VornDemo64.exe (64-bit) in place" cmp -s "$installed/VornDemo64.exe" "$wo
 check "VornDemo64.exe keeps its date" test "$(stat -c %Y "$installed/VornDemo64.exe")" = "$(stat -c %Y "$work/app/VornDemo64.exe")"
 check "FilesList lists both programs" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|VornDemo64.exe|'
 check "the entry is in the 32-bit registry view" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
-check "and not in the 64-bit one" no_key "$prefix" "$entry64"
+check "and not in the 64-bit one" reg_absent "$prefix" "$entry64"
 check "UninstallString names the 64-bit program" test "$(reg_value "$prefix" "$entry" UninstallString)" = "\"$program64\" /Uninstall"
 check "VornLib.UninstallProgram is the 64-bit program" test "$(reg_value "$prefix" "$entry" VornLib.UninstallProgram)" = "$program64"
 # The hand-off "/Install" went to the 64-bit program: it registered App Paths
 # under its own name, in the 64-bit view.
 check "App Paths names VornDemo64.exe (64-bit view)" test "$(default_value "$prefix" "$app_paths64\\VornDemo64.exe")" = "$program64"
 check "with its folder as Path" test "$(reg_value "$prefix" "$app_paths64\\VornDemo64.exe" Path)" = "$folder"
-check "no App Paths entry for the 32-bit program (64-bit view)" no_key "$prefix" "$app_paths64\\VornDemo.exe"
-check "nor in the 32-bit view" no_key "$prefix" "$app_paths32\\VornDemo.exe"
+check "no App Paths entry for the 32-bit program (64-bit view)" reg_absent "$prefix" "$app_paths64\\VornDemo.exe"
+check "nor in the 32-bit view" reg_absent "$prefix" "$app_paths32\\VornDemo.exe"
 check "the file type .vdm is registered" has_key "$prefix" 'HKCR\.vdm'
 links="$(links_in "$prefix")"
 check "shortcuts were made ($(echo "$links" | grep -c .))" test "$(echo "$links" | grep -c .)" -ge 2
@@ -111,9 +110,9 @@ check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
 rm -f "$prefix/drive_c/remove.bat"
 check "the install folder is gone" test ! -e "$installed"
 check "no shortcut left" test -z "$(links_in "$prefix")"
-check "the entry is gone from the 32-bit view" test -z "$(reg_value "$prefix" "$entry" DisplayName)"
-check "the 64-bit App Paths entry is gone" no_key "$prefix" "$app_paths64\\VornDemo64.exe"
-check "the file type is gone" no_key "$prefix" 'HKCR\.vdm'
+check "the entry is gone from the 32-bit view" reg_absent "$prefix" "$entry" DisplayName
+check "the 64-bit App Paths entry is gone" reg_absent "$prefix" "$app_paths64\\VornDemo64.exe"
+check "the file type is gone" reg_absent "$prefix" 'HKCR\.vdm'
 check "no file or folder left" test "$files_before" = "$(files_of "$prefix")"
 [ "$files_before" = "$(files_of "$prefix")" ] || diff <(echo "$files_before") <(files_of "$prefix") | head
 left="$(diff <(echo "$registry_before") <(registry_of "$prefix") | grep '^[<>]' | grep -Ev "$justified")"

@@ -14,6 +14,7 @@ set -uo pipefail
 vornpack="$1"; work="$2"; stub="${3:-}"; demo="${4:-}"; run="${5:-}"
 export WINEDEBUG=-all
 source "$(dirname "$0")/../../checks.sh"
+source "$(dirname "$0")/../../wine-registry.sh"
 contains() { grep -q -- "$2" <<<"$1"; }
 # Runs a command line in a pseudo-terminal; its output, carriage returns kept.
 in_terminal() { script -qefc "$1" /dev/null </dev/null; }
@@ -153,10 +154,6 @@ echo "== the signed setup installs quietly and is removed again"
 template="${VORN_WINE_TEMPLATE:-$work.template}"
 "$(dirname "$run")/wine-prefix.sh" template "$template"
 prefix="$work/prefix"; cp -a "$template" "$prefix"
-reg_value() { # key value
-  WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
 files_of() { (cd "$prefix/drive_c" && find . -path ./windows -prune -o -path './users/*/AppData/Local/Temp' -prune -o -printf '%p %s\n' | sort); }
 entry="HKLM\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{$uuid}"
 before="$(files_of)"
@@ -167,14 +164,14 @@ check "the signed setup installs quietly (exit code $code)" test "$code" -eq 0
 installed="$prefix/drive_c/Program Files (x86)/Acme Paint"
 check "the program is in the product's folder" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
 check "with its nested file" cmp -s "$installed/Help/Readme.txt" "$work/app/Help/Readme.txt"
-check "the entry names the product" test "$(reg_value "$entry" DisplayName)" = "Acme Paint"
-check "its version" test "$(reg_value "$entry" DisplayVersion)" = "3.1.4"
-check "its publisher" test "$(reg_value "$entry" Publisher)" = "Acme Corp"
+check "the entry names the product" test "$(reg_value "$prefix" "$entry" DisplayName)" = "Acme Paint"
+check "its version" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = "3.1.4"
+check "its publisher" test "$(reg_value "$prefix" "$entry" Publisher)" = "Acme Corp"
 check "the shortcut has the product's name" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Acme Paint/Acme Paint.lnk"
 check "and is the program group's only one" test "$(ls "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Acme Paint/"*.lnk | wc -l)" -eq 1
 check "the setup's signature is untouched" test "$signed_sum" = "$(sha256sum <"$prefix/drive_c/AcmePaintSetup.exe")"
 check "and still verifies" verifies "$prefix/drive_c/AcmePaintSetup.exe"
-uninstall="$(reg_value "$entry" UninstallString)"
+uninstall="$(reg_value "$prefix" "$entry" UninstallString)"
 printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
 "$run" "$prefix" cmd /c 'C:\remove.bat' >/dev/null 2>&1 </dev/null
 for _ in $(seq 1 150); do
@@ -186,7 +183,7 @@ sleep 1
 rm -f "$prefix/drive_c/remove.bat" "$prefix/drive_c/AcmePaintSetup.exe"
 check "removal leaves no file or folder" test "$before" = "$(files_of)"
 [ "$before" = "$(files_of)" ] || diff <(echo "$before") <(files_of) | head
-check "and no entry" test -z "$(reg_value "$entry" DisplayName)"
+check "and no entry" reg_absent "$prefix" "$entry"
 WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
 
 finish_checks

@@ -1,0 +1,33 @@
+#!/bin/bash
+# Sourced by the end-to-end scripts: readers of a Wine prefix's registry.
+# A value's data as reg prints it; nothing for a value it did not find.
+reg_value() { # prefix key value
+  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
+}
+# Absence as a finding: the nearest key at or above it that exists was
+# listed, and the value or key is not in that listing. A query that could not
+# run (Wine failing, no prefix there) is no proof of absence.
+reg_listing() { # prefix key
+  [ -f "$1/system.reg" ] || return 2
+  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>/dev/null </dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+reg_absent() { # prefix key [value]
+  local key="$2" name="${3:-}" kind=value listing
+  while :; do
+    listing="$(reg_listing "$1" "$key")"
+    case $? in
+      0) break ;;
+      1) ;; # not found: the key above must not list it
+      *) return 1 ;;
+    esac
+    [ "$key" = "${key%\\*}" ] && return 1
+    name="${key##*\\}"; kind=key; key="${key%\\*}"
+  done
+  [ -n "$name" ] || return 1
+  awk -v name="$name" -v kind="$kind" 'BEGIN { name = tolower(name) }
+    kind == "value" && /^    / { sub(/^    /, ""); split($0, part, "    "); if (tolower(part[1]) == name) found = 1 }
+    kind == "key" && /^HKEY_/ { n = split($0, part, "\\"); if (tolower(part[n]) == name) found = 1 }
+    END { exit found }' <<<"$listing"
+}

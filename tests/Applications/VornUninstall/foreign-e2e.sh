@@ -148,7 +148,7 @@ check "names Hello.exe removed" grep -qxF "Remove $folder\\Hello.exe" <<<"$remov
 check "and ends with the result" test "$(tail -1 <<<"$removal_log")" = 'Result 0 removed: The program is removed.'
 rm -f "$prefix/drive_c/removal.log"
 check "the removal never started Hello.exe" bash -c '! test -e "$0/drive_c/ForeignStarted.txt"' "$prefix"
-check "the file type is gone" test -z "$(default_of "$prefix" 'HKCR\.hello')"
+check "the file type is gone" reg_absent "$prefix" 'HKCR\.hello'
 rm -f "$prefix/drive_c/remove.bat" "$prefix"/drive_c/HelloSetup?.exe
 check "the product has no settings key" reg_absent "$prefix" 'HKCU\Software\Hello Corp\Hello World'
 # The language chosen above stays a setting of the setup, in a key of its own.

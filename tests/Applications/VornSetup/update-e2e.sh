@@ -214,6 +214,11 @@ removed_after_kill() { # killed-prefix point step finished|undone [user]
   check "its batch file ran" wait_for_batch_file "$prefix"
   check "the log says the update was $how first" \
     grep -q "Recovery $scope installation interrupted at step $step: $how" "$prefix/drive_c/removal.log"
+  # Version 2's program, which runs the removal, stood where version 1's goes back.
+  case "$point" in FilesInPlace | Registered)
+    check "the running program was renamed out of the way" \
+      grep -qF "VornDemo.exe runs: renamed to $program.VornLib-removing" "$prefix/drive_c/removal.log" ;;
+  esac
   check "the log names the entry's key in $hive" grep -qF "Remove $hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$uuid_key" "$prefix/drive_c/removal.log"
   check "the install folder is gone" bash -c 'test -d "$(dirname "$0")" && test ! -e "$0"' "$folder"
   check "the program group is gone" bash -c 'test -d "$0" && test ! -e "$0/VornDemo"' "$group"

@@ -103,10 +103,11 @@ public:
     // up the user's record (RecordConfinement.h).
     void setElevatedCopy(bool elevatedCopy) { elevatedCopy_ = elevatedCopy; }
 
-    // 0 removed (an interrupted installation of nothing undone counts), 4 not installed, 8 declined
-    // by the user, 14 the program runs. The entry is found for all users or for the current user
-    // alone. Without administrator rights, an elevated copy removes an installation for all users
-    // and its result is returned.
+    // 0 removed, 4 not installed, 8 declined by the user, 14 the program runs.
+    // The entry is found for all users or for the current user alone (else an
+    // interrupted update's record; one undone down to nothing counts as
+    // removed). Without administrator rights, an elevated copy removes an
+    // installation for all users and its result is returned.
     Result uninstall(bool update);
 
     // The path ends with a separator (else 5). With `useShell` the folder goes

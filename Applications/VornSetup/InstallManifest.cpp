@@ -218,6 +218,18 @@ String InstallManifest::removalProgramPath(bool wow64) const {
     return removalProgram.isEmpty() ? launchPath(wow64) : JoinPath(installFolder, removalProgram);
 }
 
+vorn::InstallationPlan InstallManifest::installationPlan(bool wow64) const {
+    vorn::InstallationPlan plan;
+    plan.product.folder = installFolder;
+    plan.product.program = removalProgramPath(wow64);
+    plan.product.programGroup = programGroup;
+    for (const FileEntry& file : files)
+        plan.product.files.push_back(file.relativePath);
+    plan.company = company;
+    plan.allowUserWritableFolder = allowUserWritableFolder;
+    return plan;
+}
+
 String InstallManifest::uninstallKeyPath() const {
     return UninstallEntryPath(uuid);
 }

@@ -9,6 +9,7 @@
 
 #include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/InstalledProduct.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/CommandLine.h"
@@ -99,6 +100,9 @@ public:
     // uninstall entry names: the framework's removal program when the setup
     // carries one, else the product's own launched program (built on VornLib).
     String removalProgramPath(bool wow64) const;
+    // What the update's steps install: the folder, the removal program, the
+    // program group and the files, with the company and the folder's rule.
+    vorn::InstallationPlan installationPlan(bool wow64) const;
     String uninstallKeyPath() const;
     // The uninstall entry's text values, in the order written, for the
     // removal program `program` (removalProgramPath) on `installDate`

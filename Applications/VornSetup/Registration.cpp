@@ -26,12 +26,7 @@ String TodayText() {
 
 // The uninstall entry's key (or one of its lists) as the log names it.
 String EntryKeyName(const InstallManifest& manifest, const String& list = String()) {
-    String name = manifest.uninstallKeyPath();
-    if (!list.isEmpty())
-        name = name + u"\\" + list;
-    if (manifest.scope == InstallScope::User)
-        return u"HKCU\\" + name;
-    return u"HKLM\\" + name + u" (32-bit view)";
+    return EntryKeyLogName(manifest.uuid, manifest.scope, list);
 }
 
 } // namespace

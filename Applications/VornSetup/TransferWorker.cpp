@@ -220,7 +220,7 @@ Result TransferWorker::copyFiles() {
             return kResultCancelled;
         state_ = TransferState::Running;
     }
-    Result result = transaction_.start(manifest_);
+    Result result = transaction_.start(manifest_.installationPlan(IsWow64()));
     if (result != kResultOk)
         return result;
     PauseAt(u"BeforeCopy");

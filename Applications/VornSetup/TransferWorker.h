@@ -39,7 +39,7 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
-#include "Applications/VornSetup/UpdateTransaction.h"
+#include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/platform/WorkerThread.h"
 
 namespace vorn {
@@ -96,7 +96,7 @@ public:
 
     // Tests wait less.
     void setHandOffLimit(uint32_t milliseconds) { handOffLimit_ = milliseconds; }
-    const UpdateTransaction& transaction() const { return transaction_; }
+    const vorn::UpdateTransaction& transaction() const { return transaction_; }
 
     // Stamps a written file's date and closes it: 0 only when every byte
     // reached the disk.
@@ -133,7 +133,7 @@ private:
     std::condition_variable answered_;
     TransferState state_ = TransferState::Idle;
     uint32_t handOffLimit_ = kHandOffMilliseconds;
-    UpdateTransaction transaction_;
+    vorn::UpdateTransaction transaction_;
     uint64_t total_ = 0;
     uint64_t done_ = 0;
     uint64_t lastShown_ = ~uint64_t(0);

@@ -60,6 +60,7 @@ void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
                             elevatedCopy ? u", elevated copy" : u"", FrameworkBuild()}));
     Uninstaller uninstaller(description_, ExecutablePath(),
                             quiet_ || commandLine_.hasSwitch(u"Passive"), createProgramModule);
+    uninstaller.setElevatedCopy(elevatedCopy);
     exitCode_ = int32_t(uninstaller.uninstall(update));
     if (!elevatedCopy)
         LogResult(ExitCodeProgram::Removal, exitCode_);

@@ -70,7 +70,9 @@ const ExitCode kExitCodes[] = {
      u"contactSupport"},
     {ExitCodeProgram::Removal, 0, u"removed", u"The program is removed.", nullptr},
     {ExitCodeProgram::Removal, 4, u"notInstalled",
-     u"The program is not installed: its uninstall entry is missing.", nullptr},
+     u"The program is not installed: its uninstall entry is missing, and no interrupted "
+     u"installation of it is recorded.",
+     nullptr},
     {ExitCodeProgram::Removal, 8, u"cancelled",
      u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr},
     {ExitCodeProgram::Removal, 14, u"inUse",

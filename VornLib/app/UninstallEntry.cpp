@@ -13,6 +13,15 @@ String EntryKeyName(const UUID& uuid) {
     return u'{' + uuid.toText() + u'}';
 }
 
+String EntryKeyLogName(const UUID& uuid, InstallScope scope, const String& list) {
+    String name = UninstallEntryPath(uuid);
+    if (!list.isEmpty())
+        name = name + u'\\' + list;
+    if (scope == InstallScope::User)
+        return u"HKCU\\" + name;
+    return u"HKLM\\" + name + u" (32-bit view)";
+}
+
 String EntryDisplayName(const String& name, const String& tag) {
     if (tag.isEmpty())
         return name;

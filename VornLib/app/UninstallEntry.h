@@ -38,6 +38,9 @@ String EntryDisplayVersion(const String& version, const String& tag);
 // The entry's key name, as package managers call it a product code:
 // "{<UUID>}".
 String EntryKeyName(const UUID& uuid);
+// The entry's key, or one of its lists, as logs name it: "HKCU\<path>" per
+// user, "HKLM\<path> (32-bit view)" per machine.
+String EntryKeyLogName(const UUID& uuid, InstallScope scope, const String& list = String());
 
 } // namespace vorn
 

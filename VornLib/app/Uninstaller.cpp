@@ -14,6 +14,8 @@
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
+#include "VornLib/app/UpdateJournal.h"
+#include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
@@ -31,13 +33,16 @@ namespace {
 
 constexpr uint32_t kMaxShortcuts = 256;
 constexpr char16_t kBatchFolderPrefix[] = u"VornLib-Removal-";
+// How long the previous version's "/Install" is waited for when an
+// interrupted update is undone, as long as a setup waits.
+constexpr uint32_t kRecoveryProgramLimit = 60000;
 
 } // namespace
 
 Uninstaller::Uninstaller(const ApplicationDescription& description, const String& executablePath,
                          bool quiet, AppModule* (*createProgramModule)())
     : description_(description), executablePath_(executablePath), quiet_(quiet),
-      createProgramModule_(createProgramModule) {
+      createProgramModule_(createProgramModule), runningProgram_(executablePath) {
     elevation_.isElevated = IsProcessElevated;
     elevation_.launchElevated = ShellLaunchElevated;
     elevation_.beforeLaunch = FlushPreferences;
@@ -47,19 +52,21 @@ Result Uninstaller::uninstall(bool update) {
     (void)SendAnalyticsScreenView(update ? u"Update" : u"Uninstall");
     Log(LogEvent::Mode, update ? u"update" : u"uninstall");
     const String title = RemovalTitle(description_);
-    // An installation for all users or for this user alone: its entry says.
-    if (FindUninstallEntry(description_.uuid, executablePath_, &scope_) != kResultOk) {
+    // An installation for all users or for this user alone: its entry says;
+    // without one, the record of an update interrupted before it wrote its
+    // entry. The previous version's removal for an update ("/Update") runs
+    // inside that update: its record is not this removal's to take up.
+    if (FindUninstallEntry(description_.uuid, executablePath_, &scope_) != kResultOk &&
+        (update || FindUpdateJournal(description_.uuid, executablePath_, &scope_) != kResultOk)) {
         (void)show(u"NotInstalled", title);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
         return kResultWrongState; // not installed
     }
-    UninstallEntry entry(description_.uuid, scope_);
     // An installation for all users was written with administrator rights;
     // without them every step below would fail unnoticed and the removal
     // would still report success. One for this user alone needs none.
     if (scope_ == InstallScope::Machine && elevation_.isElevated && !elevation_.isElevated() &&
         elevation_.launchElevated) {
-        entry.close();
         if (elevation_.beforeLaunch)
             elevation_.beforeLaunch();
         // The elevated copy logs the removal into the same file; the last
@@ -97,6 +104,22 @@ Result Uninstaller::uninstall(bool update) {
         return kResultCancelled;
     }
 
+    // Reached without administrator rights only where they cannot be asked for.
+    const bool elevated = !elevation_.isElevated || elevation_.isElevated();
+    // What the entry lists is what is installed once an interrupted update
+    // is finished or undone; an update undone down to nothing leaves no
+    // entry, and only the folder it recorded (this program may lie there).
+    String recordedFolder;
+    const bool recovered = !update && recoverInterruptedUpdate(elevated, &recordedFolder);
+    UninstallEntry entry(description_.uuid, scope_);
+    if (!entry.exists() && !recovered) {
+        (void)show(u"NotInstalled", title);
+        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
+        return kResultWrongState;
+    }
+    if (!entry.exists())
+        installFolder_ = recordedFolder;
+
     if (createProgramModule_) {
         const std::unique_ptr<AppModule> module(createProgramModule_());
         if (module)
@@ -120,21 +143,38 @@ Result Uninstaller::uninstall(bool update) {
     removeShortcuts(entry);
     removeProgramGroup(group, description_.company, scope_);
     removeFiles(entry);
-    // Reached without administrator rights only where they cannot be asked for.
-    const bool elevated = !elevation_.isElevated || elevation_.isElevated();
     const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
 
     running.close();
-    Log(LogEvent::Remove, u"HKLM\\{0} (32-bit view)", {UninstallEntryPath(description_.uuid)});
+    Log(LogEvent::Remove, EntryKeyLogName(description_.uuid, scope_));
     (void)entry.remove();
     (void)show(u"UninstallSucceed", title);
     if (!batch.path.isEmpty()) {
         Log(LogEvent::Remove, u"{0}, which deletes {1} once the removal has ended",
-            {batch.path, executablePath_});
+            {batch.path, runningProgram_});
         startBatchFile(batch);
     }
     (void)SendAnalyticsEvent(u"Uninstall", u"Success");
     return kResultOk;
+}
+
+// The record of the scope this removal removes, taken up as a setup of that
+// scope takes it up: all users' with administrator rights, the user's by the
+// user's own removal and never by an elevated copy; what the user's record
+// names is confined to the user's places (RecordConfinement.h).
+bool Uninstaller::recoverInterruptedUpdate(bool elevated, String* recordedFolder) {
+    RecoveringProcess process;
+    process.elevated = elevated;
+    process.elevatedCopy = elevatedCopy_;
+    process.usersOwnScope = scope_ == InstallScope::User;
+    if (!TakesUpRecord(scope_ == InstallScope::User, process))
+        return false;
+    UpdateJournal journal(description_.uuid, scope_);
+    if (!journal.exists())
+        return false;
+    *recordedFolder = journal.next().folder;
+    return UpdateTransaction::Recover(description_.uuid, scope_, kRecoveryProgramLimit,
+                                      &runningProgram_);
 }
 
 uint32_t Uninstaller::show(const char16_t* name, const String& argument) const {
@@ -267,7 +307,7 @@ void Uninstaller::startBatchFile(const BatchFile& batch) const {
         FreeEnvironmentStringsW(strings);
     }
     std::u16string environment =
-        RemovalEnvironmentBlock(inherited, RemovalBatchVariables(installFolder_, executablePath_,
+        RemovalEnvironmentBlock(inherited, RemovalBatchVariables(installFolder_, runningProgram_,
                                                                  batch.path, batch.folder));
     std::u16string commandLine = u"\"" + std::u16string(processor.data(), processor.length()) +
                                  u"\" /D /V:OFF /C \"" +

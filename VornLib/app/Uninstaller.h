@@ -10,6 +10,12 @@
 // and the system alone may write ("VornLib-Removal-<number>"), and takes that
 // folder with it at its end. The system folder's cmd.exe runs it, never the
 // shell's association for ".cmd", which a user may change.
+// A removal ("/Uninstall") first finishes or undoes an update of the product
+// that was interrupted (a kill, a power failure) in the scope it removes, as
+// the next setup would (UpdateTransaction.h), and then removes what the entry
+// lists: nothing of either version and no record is left. Without an entry,
+// such a record is what it finds (an update killed between the previous
+// version's removal and its own registration).
 #pragma once
 
 #include <string>
@@ -93,11 +99,15 @@ public:
 
     // The process's own elevation test and launch unless a test sets others.
     void setElevation(const ShellElevation& elevation) { elevation_ = elevation; }
+    // The copy a removal started with administrator rights: it never takes
+    // up the user's record (RecordConfinement.h).
+    void setElevatedCopy(bool elevatedCopy) { elevatedCopy_ = elevatedCopy; }
 
     // 0 removed, 4 not installed, 8 declined by the user, 14 the program runs.
-    // The entry is found for all users or for the current user alone. Without
-    // administrator rights, an elevated copy removes an installation for all
-    // users and its result is returned.
+    // The entry is found for all users or for the current user alone (else an
+    // interrupted update's record; one undone down to nothing counts as
+    // removed). Without administrator rights, an elevated copy removes an
+    // installation for all users and its result is returned.
     Result uninstall(bool update);
 
     // The path ends with a separator (else 5). With `useShell` the folder goes
@@ -114,6 +124,8 @@ public:
 private:
     // The message from the string tables, else in the framework's English.
     uint32_t show(const char16_t* name, const String& argument) const;
+    // True when an interrupted installation was finished or undone.
+    bool recoverInterruptedUpdate(bool elevated, String* recordedFolder);
     void removeShortcuts(const UninstallEntry& entry);
     void removeFiles(const UninstallEntry& entry);
     // The batch file and, for an elevated removal, the folder made for it.
@@ -131,6 +143,9 @@ private:
     ShellElevation elevation_;
     InstallScope scope_ = InstallScope::Machine;
     String installFolder_;
+    bool elevatedCopy_ = false;
+    // Where this process's program lies: renamed when the recovery needed its place.
+    String runningProgram_;
 };
 
 } // namespace vorn

@@ -123,6 +123,10 @@ TEST(InstallManifestSettings, TheRemovalProgramOnlyWhenCarried) {
     }
     EXPECT_EQ(manifest.removalProgramPath(true), u"C:\\Tool\\vornuninstall.EXE");
     EXPECT_EQ(manifest.launchPath(true), u"C:\\Tool\\x64\\Tool.exe") << "shortcuts unchanged";
+    // The update's record names the program that takes its registrations away.
+    const vorn::InstallationPlan plan = manifest.installationPlan(true);
+    EXPECT_EQ(plan.product.program, u"C:\\Tool\\vornuninstall.EXE");
+    EXPECT_EQ(3u, plan.product.files.size());
 }
 
 TEST(InstallManifestSettings, TagAndDistributionElement) {

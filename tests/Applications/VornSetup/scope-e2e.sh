@@ -96,8 +96,14 @@ check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
 
 echo "== the removal, without rights, leaves nothing"
 program="$(reg_value "$prefix" "$user_entry" VornLib.UninstallProgram)"
-WINEDEBUG=trace+exec "$run" "$prefix" "$program" /Uninstall /Quiet >/dev/null 2>"$work/removal-trace.txt" </dev/null
+# Its log lies in Wine's own folder, which the listings below leave out.
+WINEDEBUG=trace+exec "$run" "$prefix" "$program" /Uninstall /Quiet '/Log:C:\windows\temp\user-removal.log' \
+  >/dev/null 2>"$work/removal-trace.txt" </dev/null
 check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
+removal_log="$prefix/drive_c/windows/temp/user-removal.log"
+check "its log names the entry it removes under HKEY_CURRENT_USER" \
+  grep -qF "Remove $user_entry" "$removal_log"
+check "and no key under HKEY_LOCAL_MACHINE" bash -c 'test -s "$0" && ! grep -q "Remove HKLM" "$0"' "$removal_log"
 check "the removal started no elevated copy" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/removal-trace.txt"
 # What every Windows user has, which the installation made in the fresh
 # prefix and the removal rightly leaves, empty: the known folder of per-user

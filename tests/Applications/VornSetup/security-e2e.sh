@@ -6,7 +6,8 @@
 # write it, naming a folder of somebody else's, a system file and a program
 # of the attacker's: a setup for all users (quiet in its own process, and
 # /Passive through its elevated copy) leaves it alone, and a per-user setup
-# refuses it. That the planted program would show if it ran, and that a
+# refuses it; so does the removal of the installation for all users, which
+# takes up all users' record alone. That the planted program would show if it ran, and that a
 # per-user setup does take up a record that stays in the user's places, is
 # shown with the same program at the end.
 # shellcheck source-path=SCRIPTDIR
@@ -51,11 +52,14 @@ check "its log shows it ran in its own process, with the rights" grep -q 'Rights
 setup "$prefix" /Passive /Log:'C:\passive.log'; code=$?
 check "the passive setup exits 0" test "$code" -eq 0
 check "its log shows the elevated copy" grep -q 'Elevation.*-LaunchedAsAdministrator' "$prefix/drive_c/passive.log"
+"$run" "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Uninstall /Quiet /Log:'C:\removal.log' >/dev/null 2>&1 </dev/null; code=$?
+check "the removal for all users exits 0" test "$code" -eq 0
+check "its batch file ran" wait_for_batch_file "$prefix"
 check "the victim's folder is as it was" test "$victim_before" = "$(contents "$victim")"
 check "the planted program never ran" test ! -e "$victim/ended.txt" -a -e "$victim/planted.exe"
 check "win.ini is as it was" test "$win_ini_before" = "$(cat "$win_ini")"
 check "the user's record was left alone (its step still 0x5)" test "$(record_step "$prefix")" = 0x5
-check "neither log takes up a record" bash -c '! grep -q Recovery "$0" "$1"' "$prefix/drive_c/quiet.log" "$prefix/drive_c/passive.log"
+check "no log takes up a record" bash -c '! grep -q Recovery "$0" "$1" "$2"' "$prefix/drive_c/quiet.log" "$prefix/drive_c/passive.log" "$prefix/drive_c/removal.log"
 finish_prefix "$prefix"
 
 echo "== the same record, and a setup for the user"

@@ -11,7 +11,11 @@
 # entry with its lists, its shortcuts and its file type exactly as before and
 # its program starting; or, for the kills past the copy, a quiet run of either
 # setup leaving exactly a clean installation of its own version. A successful
-# update is compared with a clean installation of version 2.
+# update is compared with a clean installation of version 2. Each kill is
+# also followed, on a copy of its prefix, by a quiet removal as a user starts
+# it (the entry's command, or the program in the folder where the update had
+# taken the entry away), which leaves nothing of either version and no
+# record; once per user too.
 # shellcheck source-path=SCRIPTDIR
 # shellcheck disable=SC2016 # single quotes hold Windows paths
 set -uo pipefail
@@ -154,11 +158,12 @@ clean_2="$(cat "$work/clean-2.world")"
 pause_file() { echo "$1/drive_c/paused"; }
 # Version 2's setup, quiet, held at `point` by the worker's test hook and
 # killed there.
-kill_at() { # prefix point
-  local prefix="$1" launcher pid=""
+kill_at() { # prefix point [switches...]
+  local prefix="$1" point="$2" launcher pid=""
+  shift 2
   rm -f "$(pause_file "$prefix")"
-  VORNSETUP_TEST_PAUSE="$2" VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
-    "$run" "$prefix" "$work/Setup2.exe" /Quiet >/dev/null 2>&1 </dev/null &
+  VORNSETUP_TEST_PAUSE="$point" VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
+    "$run" "$prefix" "$work/Setup2.exe" /Quiet "$@" >/dev/null 2>&1 </dev/null &
   launcher=$!
   for _ in $(seq 1 600); do [ -e "$(pause_file "$prefix")" ] && break; sleep 0.1; done
   [ -e "$(pause_file "$prefix")" ] && pid="$(python3 "$(dirname "$0")/setup_processes.py" "$prefix" Setup2.exe)"
@@ -168,6 +173,54 @@ kill_at() { # prefix point
   rm -f "$(pause_file "$prefix")"
   [ -n "$pid" ]
 }
+machine_uninstall='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall'
+user_uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+uuid_key='{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
+# A quiet removal of a killed update, on a copy of its prefix, started as a
+# user starts it: the entry's command where there is an entry (version 1's
+# or 2's), else the program in the install folder. It finishes (after the
+# commit point) or undoes the update first, then removes what the entry
+# lists: afterwards no file of either version, none beside their places, no
+# entry, no record, no shortcut, no registration, and an exit code of 0.
+removed_after_kill() { # killed-prefix point step finished|undone [user]
+  local point="$2" step="$3" how="$4" scope="${5:-machine}" prefix program uninstall code folder group
+  local uninstall_list="$machine_uninstall" software='HKLM\Software\WOW6432Node' hive=HKLM
+  prefix="$(copy_prefix "remove-$point-$scope" "$1")"
+  program='C:\Program Files (x86)\VornDemo\VornDemo.exe'; folder="$(folder_in "$prefix")"
+  group="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+  if [ "$scope" = user ]; then
+    uninstall_list="$user_uninstall" software='HKCU\Software' hive=HKCU
+    folder="$(echo "$prefix"/drive_c/users/*/AppData/Local/Programs/VornDemo)"
+    group="$(dirname "$(dirname "$(dirname "$folder")")")/Roaming/Microsoft/Windows/Start Menu/Programs"
+    program="C:\\users\\$(basename "$(dirname "$(dirname "$(dirname "$(dirname "$folder")")")")")\\AppData\\Local\\Programs\\VornDemo\\VornDemo.exe"
+  fi
+  echo "-- killed at $point, then removed ($scope)"
+  uninstall="$(reg_value "$prefix" "$uninstall_list\\$uuid_key" UninstallString)"
+  case "$point" in
+    PreviousRemoved | FilesInPlace) check "no entry: the update had taken it away" reg_absent "$prefix" "$uninstall_list\\$uuid_key" ;;
+    *) check "the entry names the removal" test "$uninstall" = "\"$program\" /Uninstall" ;;
+  esac
+  "$run" "$prefix" "$program" /Uninstall /Quiet '/Log:C:\removal.log' >/dev/null 2>&1 </dev/null; code=$?
+  check "the removal ends with 0 (got $code)" test "$code" -eq 0
+  check "its batch file ran" wait_for_batch_file "$prefix"
+  check "the log says the update was $how first" \
+    grep -q "Recovery $scope installation interrupted at step $step: $how" "$prefix/drive_c/removal.log"
+  # Version 2's program, which runs the removal, stood where version 1's goes back.
+  case "$point" in FilesInPlace | Registered)
+    check "the running program was renamed out of the way" \
+      grep -qF "VornDemo.exe runs: renamed to $program.VornLib-removing" "$prefix/drive_c/removal.log" ;;
+  esac
+  check "the log names the entry's key in $hive" grep -qF "Remove $hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$uuid_key" "$prefix/drive_c/removal.log"
+  check "the install folder is gone" bash -c 'test -d "$(dirname "$0")" && test ! -e "$0"' "$folder"
+  check "the program group is gone" bash -c 'test -d "$0" && test ! -e "$0/VornDemo"' "$group"
+  check "no file beside its place is left" bash -c 'left="$(find "$0" -path "$0/windows" -prune -o -name "*.VornLib-*" -print)" && test -z "$left"' "$prefix/drive_c"
+  check "no entry is left" reg_absent "$prefix" "$uninstall_list\\$uuid_key"
+  check "no record is left (the framework's key goes with the last)" reg_absent "$prefix" "$software\\VornLib"
+  local left; left="$(world "$prefix" "$folder" | grep -v '/$')"
+  check "no file, shortcut or registration of VornDemo is left" test -z "$left"
+  [ -z "$left" ] || head -20 <<<"$left"
+  done_with "$prefix"
+}
 # Killed up to the previous version's removal, the setup leaves version 1
 # working, with the new files beside it under partial names.
 killed_before_removal() { # point
@@ -175,6 +228,7 @@ killed_before_removal() { # point
   echo "-- killed at $point: version 1 stays"
   prefix="$(copy_prefix "kill-$point" "$v1prefix")"
   check "the setup was held and killed at $point" kill_at "$prefix" "$point"
+  removed_after_kill "$prefix" "$point" 1 undone
   left="$(world "$prefix" "$(folder_in "$prefix")" | grep -c '\.VornLib-partial ')"
   [ "$point" = BeforeCopy ] && check "no file was written" test "$left" -eq 0
   [ "$point" != BeforeCopy ] && check "version 2's files wait beside it ($left)" test "$left" -gt 0
@@ -189,15 +243,29 @@ killed_before_removal() { # point
 }
 # Killed later, the next setup of either version first puts version 1 back
 # (before the commit point) or finishes version 2 (after it), then installs.
-killed_after_removal() { # point version
-  local point="$1" version="$2" prefix code
+killed_after_removal() { # point version step-it-reached
+  local point="$1" version="$2" step="$3" prefix code
   echo "-- killed at $point: version $version's setup repairs"
   prefix="$(copy_prefix "kill-$point" "$v1prefix")"
   check "the setup was held and killed at $point" kill_at "$prefix" "$point"
+  removed_after_kill "$prefix" "$point" "$step" "$( [ "$step" = 6 ] && echo finished || echo undone)"
   setup_of "$prefix" "$work/Setup$version.exe" /Quiet; code=$?
   check "version $version's setup then runs (0, got $code)" test "$code" -eq 0
   [ "$version" = 1 ] && clean_as "$prefix" "$clean_1" 1
   [ "$version" = 2 ] && clean_as "$prefix" "$clean_2" 2
+  done_with "$prefix"
+}
+
+# Per user: version 1 for the current user alone, the update killed with
+# its files in place (version 1 aside, no entry), then removed.
+removed_per_user() {
+  local prefix code
+  echo "-- per user: killed at FilesInPlace"
+  prefix="$(copy_prefix user-installed)"
+  setup_of "$prefix" "$work/Setup1.exe" /Quiet /CurrentUser; code=$?
+  check "version 1 installs for the current user (0, got $code)" test "$code" -eq 0
+  check "the setup was held and killed at FilesInPlace" kill_at "$prefix" FilesInPlace /CurrentUser
+  removed_after_kill "$prefix" FilesInPlace 4 undone user
   done_with "$prefix"
 }
 
@@ -265,9 +333,10 @@ updated() {
 
 # The quiet scenarios in two lanes, while the wizard is cancelled here.
 lane kills-1 'killed_before_removal BeforeCopy' 'killed_before_removal DuringCopy' \
-  'killed_before_removal AfterCopy' 'killed_after_removal PreviousRemoved 2' full_drive
-lane kills-2 'killed_after_removal FilesInPlace 1' 'killed_after_removal Registered 1' \
-  'killed_after_removal Committed 2' damaged_payload updated
+  'killed_before_removal AfterCopy' 'killed_after_removal PreviousRemoved 2 2' full_drive \
+  removed_per_user
+lane kills-2 'killed_after_removal FilesInPlace 1 4' 'killed_after_removal Registered 1 5' \
+  'killed_after_removal Committed 2 6' damaged_payload updated
 
 echo "== cancelled in the wizard"
 title='VornDemo Setup'

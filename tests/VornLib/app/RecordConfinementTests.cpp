@@ -4,10 +4,10 @@
 // user's places.
 #include <gtest/gtest.h>
 
-#include "Applications/VornSetup/RecordConfinement.h"
 #include "TestText.h"
+#include "VornLib/app/RecordConfinement.h"
 
-namespace vornsetup {
+namespace vorn {
 namespace {
 
 UserPlaces Places() {
@@ -92,4 +92,4 @@ TEST(RecordConfinement, PlantedRecordsAreRefused) {
 }
 
 } // namespace
-} // namespace vornsetup
+} // namespace vorn

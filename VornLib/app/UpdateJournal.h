@@ -20,14 +20,11 @@
 
 #include <vector>
 
-#include "Applications/VornSetup/RecordConfinement.h"
+#include "VornLib/app/RecordConfinement.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/RegistryKey.h"
 
-namespace vornsetup {
-
-using vorn::Result;
-using vorn::String;
+namespace vorn {
 
 // In order: each step undoes by undoing the ones below it too.
 enum class UpdateStep : uint32_t {
@@ -44,9 +41,16 @@ enum class UpdateStep : uint32_t {
 // occupies; empty without an entry.
 InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath);
 
+// The scope whose record of an interrupted installation is this product's:
+// the one scope that holds one; with records in both, the one whose new or
+// previous program is `program` (compared as paths), else the machine's.
+// 29 when neither holds one. It only chooses: what a record names is acted
+// on as RecordConfinement.h says.
+Result FindUpdateJournal(const UUID& uuid, const String& program, InstallScope* scope);
+
 class UpdateJournal {
 public:
-    UpdateJournal(const vorn::UUID& uuid, vorn::InstallScope scope);
+    UpdateJournal(const UUID& uuid, InstallScope scope);
 
     // None without a record.
     UpdateStep step();
@@ -70,12 +74,12 @@ public:
     Result remove();
 
 private:
-    vorn::UUID uuid_;
-    vorn::InstallScope scope_;
+    UUID uuid_;
+    InstallScope scope_;
     uint32_t root_;
     String path_;
-    vorn::RegistryKey key_;
-    vorn::RegistryKey previous_;
+    RegistryKey key_;
+    RegistryKey previous_;
 };
 
-} // namespace vornsetup
+} // namespace vorn

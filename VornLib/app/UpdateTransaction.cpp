@@ -1,16 +1,15 @@
-#include "Applications/VornSetup/UpdateTransaction.h"
+#include "VornLib/app/UpdateTransaction.h"
 
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/Uninstaller.h"
+#include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/FolderSecurity.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
-namespace vornsetup {
-
-using namespace vorn;
+namespace vorn {
 
 namespace {
 
@@ -55,8 +54,10 @@ void RunProgram(InstallScope scope, const String& program, const char16_t* switc
 UpdateTransaction::UpdateTransaction(const UUID& uuid, InstallScope scope, uint32_t programLimit)
     : journal_(uuid, scope), uuid_(uuid), scope_(scope), programLimit_(programLimit) {}
 
-bool UpdateTransaction::Recover(const UUID& uuid, InstallScope scope, uint32_t programLimit) {
+bool UpdateTransaction::Recover(const UUID& uuid, InstallScope scope, uint32_t programLimit,
+                                String* runningProgram) {
     UpdateTransaction transaction(uuid, scope, programLimit);
+    transaction.runningProgram_ = runningProgram;
     if (!transaction.journal_.exists())
         return false;
     transaction.step_ = transaction.journal_.step();
@@ -91,16 +92,13 @@ void UpdateTransaction::record(UpdateStep step) {
     (void)journal_.setStep(step);
 }
 
-Result UpdateTransaction::start(const InstallManifest& manifest) {
-    next_ = InstalledProduct();
-    next_.folder = NormalisedFolder(manifest.installFolder);
-    next_.program = manifest.removalProgramPath(IsWow64());
-    next_.programGroup = manifest.programGroup;
-    for (const FileEntry& file : manifest.files)
-        next_.files.push_back(file.relativePath);
+Result UpdateTransaction::start(const InstallationPlan& plan) {
+    next_ = plan.product;
+    next_.folder = NormalisedFolder(plan.product.folder);
+    next_.shortcuts.clear();
     // What is in the way is known before anything changes.
     previous_ = InstalledProductOf(PlacesOf(scope_).uninstallRoot, UninstallEntryPath(uuid_));
-    company_ = manifest.company;
+    company_ = plan.company;
     // A folder that is not there yet is written whole under a name of its own
     // and renamed into place in one step: one rename where each file would
     // take one, and nothing to look for in its way. A partial folder left by
@@ -111,7 +109,7 @@ Result UpdateTransaction::start(const InstallManifest& manifest) {
     // the next update and removal: a folder that standard users may change is
     // not worked in unless the administrator says so.
     const bool forAllUsers = scope_ == InstallScope::Machine;
-    if (forAllUsers && !newFolder_ && Exists(next_.folder) && !manifest.allowUserWritableFolder &&
+    if (forAllUsers && !newFolder_ && Exists(next_.folder) && !plan.allowUserWritableFolder &&
         StandardUsersMayChange(next_.folder)) {
         Log(LogEvent::InstallFolder, u"refused: standard users may change {0}", {next_.folder});
         return kResultUnprotectedFolder;
@@ -340,6 +338,16 @@ void UpdateTransaction::removeNewFiles() {
         RemoveEmptyFolder(folder.left(uint32_t(company) + company_.length() + 1));
 }
 
+void UpdateTransaction::moveRunningProgramFrom(const String& path) {
+    if (!runningProgram_ || !SamePath(path, *runningProgram_) || !IsFile(path))
+        return;
+    const String aside = path + kRunningSuffix;
+    if (MoveFileWithinVolume(path, aside, true) != kResultOk)
+        return;
+    Log(LogEvent::Recovery, u"{0} runs: renamed to {1}, which the removal deletes", {path, aside});
+    *runningProgram_ = aside;
+}
+
 // Each level undoes its step and records the one below, so that an
 // interruption of the undoing itself is taken up where it stopped.
 void UpdateTransaction::rollBack() {
@@ -357,16 +365,20 @@ void UpdateTransaction::rollBack() {
         // Everything that was in the way is aside: what stands at a new
         // file's place is new.
         for (const String& relative : next_.files) {
-            if (!PassesThroughLink(next_.folder, relative))
-                (void)Uninstaller::deleteFile(JoinPath(next_.folder, relative));
+            if (PassesThroughLink(next_.folder, relative))
+                continue;
+            moveRunningProgramFrom(JoinPath(next_.folder, relative));
+            (void)Uninstaller::deleteFile(JoinPath(next_.folder, relative));
         }
         step = UpdateStep::MovingAside;
         record(step);
     }
     if (step >= UpdateStep::MovingAside) {
         for (const InTheWay& item : inTheWay()) {
-            if (IsFile(item.path + kAsideSuffix))
-                (void)MoveFileWithinVolume(item.path + kAsideSuffix, item.path, true);
+            if (!IsFile(item.path + kAsideSuffix))
+                continue;
+            moveRunningProgramFrom(item.path);
+            (void)MoveFileWithinVolume(item.path + kAsideSuffix, item.path, true);
         }
         step = UpdateStep::RemovingPrevious;
         record(step);
@@ -386,4 +398,4 @@ void UpdateTransaction::rollBack() {
     step_ = UpdateStep::None;
 }
 
-} // namespace vornsetup
+} // namespace vorn

@@ -1,10 +1,8 @@
-#include "Applications/VornSetup/UpdateJournal.h"
+#include "VornLib/app/UpdateJournal.h"
 
 #include "VornLib/core/Path.h"
 
-namespace vornsetup {
-
-using namespace vorn;
+namespace vorn {
 
 namespace {
 
@@ -118,7 +116,7 @@ InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath) {
     product.folder = FolderText(entry, kInstallFolderValue);
     product.program = Text(entry, kUninstallProgramValue);
     product.programGroup = Text(entry, kProgramGroupValue);
-    product.files = ReadNumberedList(root, entryPath + u'\\' + vorn::kFilesList);
+    product.files = ReadNumberedList(root, entryPath + u'\\' + kFilesList);
     product.shortcuts = ReadNumberedList(root, entryPath + u'\\' + kShortcutsList, kMaxShortcuts);
     return product;
 }
@@ -129,6 +127,24 @@ InstalledProduct UpdateJournal::previous() {
 
 String UpdateJournal::company() {
     return Text(key_, kCompanyValue);
+}
+
+Result FindUpdateJournal(const UUID& uuid, const String& program, InstallScope* scope) {
+    if (!scope)
+        return kResultNullOutput;
+    UpdateJournal machine(uuid, InstallScope::Machine);
+    UpdateJournal user(uuid, InstallScope::User);
+    const auto names = [&program](UpdateJournal& journal) {
+        return SamePath(journal.next().program, program) ||
+               SamePath(journal.previous().program, program);
+    };
+    const bool inMachine = machine.exists();
+    const bool inUser = user.exists();
+    bool userRecord = inUser && !inMachine;
+    if (inUser && inMachine)
+        userRecord = names(user) && !names(machine);
+    *scope = userRecord ? InstallScope::User : InstallScope::Machine;
+    return inMachine || inUser ? kResultOk : kResultNotFound;
 }
 
 Result UpdateJournal::remove() {
@@ -150,4 +166,4 @@ Result UpdateJournal::remove() {
     return result;
 }
 
-} // namespace vornsetup
+} // namespace vorn

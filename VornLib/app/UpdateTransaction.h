@@ -32,6 +32,10 @@
 //                     the record. From here a later run finishes instead.
 // Files of the user's own are never moved, only files the previous entry lists
 // and files where new ones go (which the installation replaces).
+// A removal takes up its own scope's record the same way before it removes
+// what the entry then lists; its own program, which runs, is renamed where
+// the recovery would delete or replace it (Windows refuses both to a running
+// program, not a rename), for the removal's batch file to delete.
 // A record in the user's hive is the user's to write: a process with
 // administrator rights takes it up only as RecordConfinement.h says (the
 // user's own installation, everything it names in the user's places).
@@ -39,24 +43,29 @@
 
 #include <vector>
 
-#include "Applications/VornSetup/InstallManifest.h"
-#include "Applications/VornSetup/UpdateJournal.h"
+#include "VornLib/app/InstalledProduct.h"
+#include "VornLib/app/UpdateJournal.h"
 
-namespace vornsetup {
+namespace vorn {
 
 class UpdateTransaction {
 public:
     static constexpr char16_t kAsideSuffix[] = u".VornLib-previous";
+    // Where a removal's own program goes when the recovery needs its place.
+    static constexpr char16_t kRunningSuffix[] = u".VornLib-removing";
 
     // `programLimit`: how long a program's "/Install" is waited for.
-    UpdateTransaction(const vorn::UUID& uuid, vorn::InstallScope scope, uint32_t programLimit);
+    UpdateTransaction(const UUID& uuid, InstallScope scope, uint32_t programLimit);
 
     // Finishes or undoes the installation in `scope` that an interrupted
-    // setup left for this product; true when there was one.
-    static bool Recover(const vorn::UUID& uuid, vorn::InstallScope scope, uint32_t programLimit);
+    // setup left for this product; true when there was one. `runningProgram`:
+    // the process's own program, where it may be among the files; it names
+    // where the program lies afterwards.
+    static bool Recover(const UUID& uuid, InstallScope scope, uint32_t programLimit,
+                        String* runningProgram = nullptr);
 
     // The steps, in order; each result but 0 is for rollBack.
-    Result start(const InstallManifest& manifest);
+    Result start(const InstallationPlan& plan);
     // Where the copy writes a new file before it is put in place.
     String copyPath(const String& relative) const;
     // What lies in the way can be moved: a file that another program holds
@@ -89,10 +98,11 @@ private:
     void record(UpdateStep step);
     void undoRegistration();
     void removeNewFiles();
+    void moveRunningProgramFrom(const String& path);
 
     UpdateJournal journal_;
-    vorn::UUID uuid_;
-    vorn::InstallScope scope_;
+    UUID uuid_;
+    InstallScope scope_;
     uint32_t programLimit_;
     UpdateStep step_ = UpdateStep::None;
     InstalledProduct next_;
@@ -101,6 +111,7 @@ private:
     // The installation folder was not there: it is written whole, as the
     // partial folder, and nothing can be in the way of its files.
     bool newFolder_ = false;
+    String* runningProgram_ = nullptr;
 };
 
-} // namespace vornsetup
+} // namespace vorn

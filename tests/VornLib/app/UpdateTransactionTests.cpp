@@ -12,16 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "Applications/VornSetup/UpdateTransaction.h"
 #include "VornLib/app/UninstallEntry.h"
+#include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/DataTestSupport.h"
 
-namespace vornsetup {
+namespace vorn {
 namespace {
 
-using vorn::ScratchFolder;
 namespace fs = std::filesystem;
 
 constexpr uint32_t kProgramLimit = 1000;
@@ -36,7 +35,7 @@ std::string FilesOf(const fs::path& root) {
         listing += " attributes " + std::to_string(attributes & (FILE_ATTRIBUTE_READONLY |
                                                                  FILE_ATTRIBUTE_DIRECTORY));
         if (!item.is_directory()) {
-            const std::vector<uint8_t> bytes = vorn::ReadWholeFile(path);
+            const std::vector<uint8_t> bytes = ReadWholeFile(path);
             listing += " bytes " + std::string(bytes.begin(), bytes.end());
             WIN32_FILE_ATTRIBUTE_DATA data{};
             GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
@@ -50,8 +49,8 @@ std::string FilesOf(const fs::path& root) {
 
 // A key with its values (name, type, data) and subkeys, where an
 // installation of `scope` keeps it (all users' in the 32-bit view).
-std::string KeyOf(vorn::InstallScope scope, const std::wstring& path) {
-    const bool user = scope == vorn::InstallScope::User;
+std::string KeyOf(InstallScope scope, const std::wstring& path) {
+    const bool user = scope == InstallScope::User;
     HKEY key = nullptr;
     if (RegOpenKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0,
                       KEY_READ | (user ? 0 : KEY_WOW64_32KEY), &key) != ERROR_SUCCESS)
@@ -85,7 +84,7 @@ std::vector<uint8_t> Bytes(const std::string& text) {
 
 void Write(const fs::path& path, const std::string& text, int year) {
     fs::create_directories(path.parent_path());
-    vorn::WriteWholeFile(path, Bytes(text));
+    WriteWholeFile(path, Bytes(text));
     const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     SYSTEMTIME time{WORD(year), 3, 0, 4, 5, 6, 7, 0};
@@ -100,23 +99,18 @@ enum class Ending { Killed, RolledBack };
 class UpdateTransactionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(0u, vorn::UUID::Parse(u"5A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", &uuid));
-        entryPath = fs::path(std::u16string(vorn::UninstallEntryPath(uuid).data())).wstring();
+        ASSERT_EQ(0u, UUID::Parse(u"5A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", &uuid));
+        entryPath = fs::path(std::u16string(UninstallEntryPath(uuid).data())).wstring();
         folder = scratch.path() / "Vorn Test Co" / "Demo";
-        manifest.uuid = uuid;
-        manifest.company = u"Vorn Test Co";
-        manifest.name = u"Demo";
+        plan.company = u"Vorn Test Co";
+        plan.product.folder = folder.u16string().c_str();
         // No program of the new version runs in these tests.
-        manifest.executable = u"Absent.exe";
-        manifest.installFolder = folder.u16string().c_str();
-        for (const char* name : {"Demo.exe", "Help\\Readme.txt", "Added\\New.txt"}) {
-            FileEntry file;
-            file.relativePath = fs::path(name).u16string().c_str();
-            manifest.files.push_back(file);
-        }
+        plan.product.program = (folder / "Absent.exe").u16string().c_str();
+        for (const char* name : {"Demo.exe", "Help\\Readme.txt", "Added\\New.txt"})
+            plan.product.files.push_back(fs::path(name).u16string().c_str());
     }
     void TearDown() override {
-        (void)vorn::UninstallEntry(uuid, scope).remove();
+        (void)UninstallEntry(uuid, scope).remove();
         (void)UpdateJournal(uuid, scope).remove();
         SetFileAttributesW((folder / "Help" / "Readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
@@ -131,14 +125,14 @@ protected:
         Write(folder / "Notes.txt", "the user's", 2022);
         Write(scratch.path() / "Menu" / "Demo.lnk", "group shortcut 1", 2020);
         Write(scratch.path() / "Desktop" / "Demo.lnk", "desktop shortcut 1", 2020);
-        vorn::UninstallEntry entry(uuid, scope);
+        UninstallEntry entry(uuid, scope);
         (void)entry.key().writeText(u"DisplayVersion", u"1.0");
         (void)entry.key().writeInt32(u"EstimatedSize", 7);
-        (void)entry.key().writeText(vorn::kInstallFolderValue, folder.u16string().c_str());
-        (void)entry.key().writeText(vorn::kUninstallProgramValue,
+        (void)entry.key().writeText(kInstallFolderValue, folder.u16string().c_str());
+        (void)entry.key().writeText(kUninstallProgramValue,
                                     (folder / "Gone.exe").u16string().c_str());
-        entry.writeList(vorn::kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Old/Removed.txt"});
-        entry.writeList(vorn::kShortcutsList,
+        entry.writeList(kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Old/Removed.txt"});
+        entry.writeList(kShortcutsList,
                         {(scratch.path() / "Menu" / "Demo.lnk").u16string().c_str(),
                          (scratch.path() / "Desktop" / "Demo.lnk").u16string().c_str()});
     }
@@ -156,12 +150,12 @@ protected:
 
     // Up to and with `last`, as the worker takes them.
     void StepTo(UpdateTransaction& transaction, UpdateStep last) {
-        ASSERT_EQ(0u, transaction.start(manifest));
+        ASSERT_EQ(0u, transaction.start(plan));
         CopyNext(transaction);
         if (last >= UpdateStep::RemovingPrevious) {
             ASSERT_EQ(0u, transaction.checkInTheWay());
             ASSERT_EQ(0u, transaction.removePrevious());
-            EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists()) << "its removal's last step";
+            EXPECT_FALSE(UninstallEntry(uuid, scope).exists()) << "its removal's last step";
         }
         if (last >= UpdateStep::MovingAside) {
             ASSERT_EQ(0u, transaction.moveAside());
@@ -173,32 +167,32 @@ protected:
             const fs::path shortcut = scratch.path() / "Menu" / "Demo.lnk";
             ASSERT_EQ(0u, transaction.beginRegistration({shortcut.u16string().c_str()}));
             Write(shortcut, "group shortcut 2", 2024);
-            vorn::UninstallEntry entry(uuid, scope);
+            UninstallEntry entry(uuid, scope);
             (void)entry.key().writeText(u"DisplayVersion", u"2.0");
-            entry.writeList(vorn::kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Added/New.txt"});
+            entry.writeList(kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Added/New.txt"});
         }
         EXPECT_EQ(last, transaction.step());
     }
 
-    vorn::UUID uuid;
-    vorn::InstallScope scope = vorn::InstallScope::Machine;
+    UUID uuid;
+    InstallScope scope = InstallScope::Machine;
     std::wstring entryPath;
     // On the user's desktop: per user, an interrupted installation is taken
     // up only where its folder and shortcuts lie in the user's own places.
-    ScratchFolder scratch{fs::path(std::u16string(vorn::DesktopFolder().data()))};
+    ScratchFolder scratch{fs::path(std::u16string(DesktopFolder().data()))};
     fs::path folder;
-    InstallManifest manifest;
+    InstallationPlan plan;
 };
 
 // Per user, everything the transaction keeps lives in the user's own hive,
 // beside the entry it replaces.
 class UpdateInterrupted
     : public UpdateTransactionTest,
-      public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending, vorn::InstallScope>> {};
+      public ::testing::WithParamInterface<std::tuple<UpdateStep, Ending, InstallScope>> {};
 
 TEST_P(UpdateInterrupted, ThePreviousInstallationIsBackExactly) {
     const UpdateStep last = std::get<0>(GetParam());
-    scope = manifest.scope = std::get<2>(GetParam());
+    scope = std::get<2>(GetParam());
     InstallPrevious();
     const std::string files = FilesOf(scratch.path());
     const std::string entry = KeyOf(scope, entryPath);
@@ -214,8 +208,8 @@ TEST_P(UpdateInterrupted, ThePreviousInstallationIsBackExactly) {
               UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path()));
     EXPECT_EQ(entry, KeyOf(scope, entryPath));
-    const vorn::InstallScope other =
-        scope == vorn::InstallScope::User ? vorn::InstallScope::Machine : vorn::InstallScope::User;
+    const InstallScope other =
+        scope == InstallScope::User ? InstallScope::Machine : InstallScope::User;
     EXPECT_EQ("(none)", KeyOf(other, entryPath)) << "nothing in the other scope's hive";
     EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
     EXPECT_FALSE(UpdateTransaction::Recover(uuid, scope, kProgramLimit))
@@ -228,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          UpdateStep::MovingAside, UpdateStep::PuttingInPlace,
                                          UpdateStep::Registering),
                        ::testing::Values(Ending::Killed, Ending::RolledBack),
-                       ::testing::Values(vorn::InstallScope::Machine, vorn::InstallScope::User)));
+                       ::testing::Values(InstallScope::Machine, InstallScope::User)));
 
 TEST_F(UpdateTransactionTest, AnInstallationOverNothingIsUndoneToNothing) {
     Write(folder / "Notes.txt", "the user's", 2022);
@@ -241,7 +235,7 @@ TEST_F(UpdateTransactionTest, AnInstallationOverNothingIsUndoneToNothing) {
     }
     EXPECT_TRUE(UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path()));
-    EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists());
+    EXPECT_FALSE(UninstallEntry(uuid, scope).exists());
 }
 
 // A folder that was not there is written whole beside its place and put in
@@ -258,10 +252,10 @@ TEST_P(NewFolderInterrupted, NothingIsLeft) {
         UpdateTransaction transaction(uuid, scope, kProgramLimit);
         StepTo(transaction, std::get<0>(GetParam()));
         if (std::get<0>(GetParam()) == UpdateStep::Copying) {
-            EXPECT_TRUE(vorn::ReadWholeFile(partial / "Help" / "Readme.txt") == Bytes("readme 2"));
+            EXPECT_TRUE(ReadWholeFile(partial / "Help" / "Readme.txt") == Bytes("readme 2"));
             EXPECT_FALSE(fs::exists(folder)) << "nothing stands at its place yet";
         } else {
-            EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
+            EXPECT_TRUE(ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
             EXPECT_FALSE(fs::exists(partial)) << "renamed whole";
         }
         if (std::get<1>(GetParam()) == Ending::RolledBack)
@@ -270,7 +264,7 @@ TEST_P(NewFolderInterrupted, NothingIsLeft) {
     EXPECT_EQ(std::get<1>(GetParam()) == Ending::Killed,
               UpdateTransaction::Recover(uuid, scope, kProgramLimit));
     EXPECT_EQ(files, FilesOf(scratch.path())) << "the company folder made for it goes too";
-    EXPECT_FALSE(vorn::UninstallEntry(uuid, scope).exists());
+    EXPECT_FALSE(UninstallEntry(uuid, scope).exists());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, NewFolderInterrupted,
@@ -287,12 +281,12 @@ TEST_F(UpdateTransactionTest, ANewFolderMadeMeanwhileTakesTheFilesOneByOne) {
     StepTo(transaction, UpdateStep::MovingAside);
     Write(folder / "Notes.txt", "the user's", 2022);
     ASSERT_EQ(0u, transaction.putInPlace());
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
     EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co" / "Demo.VornLib-partial"));
     transaction.rollBack();
     EXPECT_FALSE(fs::exists(folder / "Added"));
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
 }
 
 TEST_F(UpdateTransactionTest, AFileMadeMeanwhileWhereANewOneGoesIsKept) {
@@ -301,7 +295,7 @@ TEST_F(UpdateTransactionTest, AFileMadeMeanwhileWhereANewOneGoesIsKept) {
     Write(folder / "Help" / "Readme.txt", "someone else's", 2022);
     EXPECT_EQ(14u, transaction.putInPlace());
     transaction.rollBack();
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("someone else's"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("someone else's"));
     EXPECT_FALSE(fs::exists(scratch.path() / "Vorn Test Co" / "Demo.VornLib-partial"));
 }
 
@@ -310,10 +304,27 @@ TEST_F(UpdateTransactionTest, ALeftOverPartialFolderIsNotWrittenInto) {
     Write(partial / "Stray.txt", "from a run nobody recovered", 2023);
     UpdateTransaction transaction(uuid, scope, kProgramLimit);
     StepTo(transaction, UpdateStep::PuttingInPlace);
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
     EXPECT_FALSE(fs::exists(folder / "Stray.txt"));
     transaction.rollBack();
     EXPECT_FALSE(fs::exists(folder));
+}
+
+// A removal run by the new version's program recovers too: the program
+// runs, so its place is taken by renaming it, never by deleting or
+// replacing it; the removal learns where it went.
+TEST_F(UpdateTransactionTest, TheRemovalsRunningProgramIsRenamedOutOfTheWay) {
+    InstallPrevious();
+    {
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
+        StepTo(transaction, UpdateStep::Registering);
+    }
+    const fs::path program = folder / "Demo.exe";
+    String running = program.u16string().c_str();
+    EXPECT_TRUE(UpdateTransaction::Recover(uuid, scope, kProgramLimit, &running));
+    EXPECT_TRUE(running == (program.u16string() + u".VornLib-removing").c_str());
+    EXPECT_TRUE(ReadWholeFile(fs::path(std::u16string(running.data()))) == Bytes("program 2"));
+    EXPECT_TRUE(ReadWholeFile(program) == Bytes("program 1")) << "version 1 is back";
 }
 
 // After the commit point the new version stays, whether the setup that
@@ -333,20 +344,19 @@ TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
         }
     }
     EXPECT_EQ(GetParam() == Ending::Killed, UpdateTransaction::Recover(uuid, scope, kProgramLimit));
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 2"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Added" / "New.txt") == Bytes("added in 2"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Notes.txt") == Bytes("the user's"));
     EXPECT_FALSE(fs::exists(folder / "Old")) << "its file and then its folder went";
-    EXPECT_TRUE(vorn::ReadWholeFile(scratch.path() / "Menu" / "Demo.lnk") ==
-                Bytes("group shortcut 2"));
+    EXPECT_TRUE(ReadWholeFile(scratch.path() / "Menu" / "Demo.lnk") == Bytes("group shortcut 2"));
     EXPECT_FALSE(fs::exists(scratch.path() / "Desktop" / "Demo.lnk")) << "not made again";
     for (const auto& item : fs::recursive_directory_iterator(scratch.path())) {
         EXPECT_EQ(std::string::npos, item.path().string().find(".VornLib-"))
             << item.path().string();
     }
     String version;
-    EXPECT_EQ(0u, vorn::UninstallEntry(uuid, scope).key().readText(u"DisplayVersion", &version));
+    EXPECT_EQ(0u, UninstallEntry(uuid, scope).key().readText(u"DisplayVersion", &version));
     EXPECT_TRUE(version == u"2.0");
     EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
 }
@@ -354,26 +364,12 @@ TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
 INSTANTIATE_TEST_SUITE_P(BothWays, UpdateCommitted,
                          ::testing::Values(Ending::Killed, Ending::RolledBack));
 
-// For a product not built on VornLib, the framework's removal program is the
-// one that takes the new version's registrations away again.
-TEST_F(UpdateTransactionTest, TheNewVersionsRemovalProgramIsTheOneRecorded) {
-    manifest.removalProgram = u"Uninstall.exe";
-    manifest.files.push_back(FileEntry());
-    manifest.files.back().relativePath = u"Uninstall.exe";
-    UpdateTransaction transaction(uuid, scope, kProgramLimit);
-    ASSERT_EQ(0u, transaction.start(manifest));
-    EXPECT_TRUE(UpdateJournal(uuid, scope).next().program ==
-                String((folder / "Uninstall.exe").u16string().c_str()));
-    transaction.rollBack();
-    EXPECT_FALSE(UpdateJournal(uuid, scope).exists());
-}
-
 // A file that another program holds open is found before anything changes.
 TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     InstallPrevious();
     const std::string entry = KeyOf(scope, entryPath);
     UpdateTransaction transaction(uuid, scope, kProgramLimit);
-    ASSERT_EQ(0u, transaction.start(manifest));
+    ASSERT_EQ(0u, transaction.start(plan));
     CopyNext(transaction);
     const HANDLE holder = CreateFileW((folder / "Old" / "Removed.txt").c_str(), GENERIC_READ, 0,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -382,11 +378,11 @@ TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     EXPECT_EQ(27u, transaction.moveAside()) << "moving it aside is refused as well";
     CloseHandle(holder);
     transaction.rollBack();
-    EXPECT_TRUE(vorn::ReadWholeFile(folder / "Demo.exe") == Bytes("program 1"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 1"));
     EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-previous"));
     EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-partial"));
     EXPECT_EQ(entry, KeyOf(scope, entryPath));
 }
 
 } // namespace
-} // namespace vornsetup
+} // namespace vorn

@@ -20,20 +20,9 @@
 
 #include <vector>
 
-#include "VornLib/core/String.h"
+#include "VornLib/app/InstalledProduct.h"
 
-namespace vornsetup {
-
-using vorn::String;
-
-// What an installation occupies, as its record or uninstall entry says.
-struct InstalledProduct {
-    String folder; // ends with a separator
-    String program;
-    String programGroup;
-    std::vector<String> files; // relative to the folder
-    std::vector<String> shortcuts;
-};
+namespace vorn {
 
 // Who is about to take up an interrupted installation.
 struct RecoveringProcess {
@@ -61,4 +50,4 @@ String ConfinementFault(const InstalledProduct& product, const UserPlaces& place
 UserPlaces CurrentUserPlaces();
 #endif
 
-} // namespace vornsetup
+} // namespace vorn

@@ -1,4 +1,4 @@
-#include "Applications/VornSetup/RecordConfinement.h"
+#include "VornLib/app/RecordConfinement.h"
 
 #include <initializer_list>
 
@@ -8,9 +8,7 @@
 #include "VornLib/core/platform/SystemInfo.h"
 #endif
 
-namespace vornsetup {
-
-using namespace vorn;
+namespace vorn {
 
 namespace {
 
@@ -77,4 +75,4 @@ UserPlaces CurrentUserPlaces() {
 }
 #endif
 
-} // namespace vornsetup
+} // namespace vorn

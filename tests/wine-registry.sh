@@ -8,10 +8,20 @@ reg_value() { # prefix key value
 # Absence as a finding: the nearest key at or above it that exists was
 # listed, and the value or key is not in that listing. A query that could not
 # run (Wine failing, no prefix there) is no proof of absence.
+# A query is read again once when Wine itself failed to run it (neither found
+# nor not found), and says so: a reading may be repeated, a program's run not.
 reg_listing() { # prefix key
   [ -f "$1/system.reg" ] || return 2
-  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>/dev/null </dev/null | tr -d '\r'
-  return "${PIPESTATUS[0]}"
+  local listing code attempt said
+  said="$(mktemp)"
+  for attempt in 1 2; do
+    listing="$(WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" 2>"$said" </dev/null)"; code=$?
+    [ "$code" -le 1 ] && break
+    echo "  (reg query $2, reading $attempt, ended with $code: $(head -1 "$said"))" >&2
+  done
+  rm -f "$said"
+  [ "$code" -eq 0 ] && tr -d '\r' <<<"$listing"
+  return "$code"
 }
 reg_absent() { # prefix key [value]
   local key="$2" name="${3:-}" kind=value listing

@@ -12,6 +12,7 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/DescribedMainWindow.h"
+#include "VornLib/app/ExitCodes.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
@@ -148,11 +149,12 @@ Result AfterElevatedCopy(Result child) {
     // The elevated copy may have changed the remembered folder and group.
     InstallManifest& manifest = InstallManifest::Instance();
     manifest.readPreviousChoices();
-    if (child == kExitInstalledStartApplication)
+    if (child == Result(kExitInstalledStartApplication))
         (void)ShellLaunch(manifest.launchPath(IsWow64()).data(), nullptr, false, u"open");
     // Whoever started the setup learns of a failure from the exit code, after
     // the wizard's failure page as after a quiet installation.
-    if (child != kResultOk && child != kExitInstalledStartApplication && child != kExitInstalled)
+    if (child != kResultOk && child != Result(kExitInstalledStartApplication) &&
+        child != Result(kExitInstalledByElevatedCopy))
         return child;
     return kResultOk;
 }

@@ -15,12 +15,6 @@
 
 namespace vornsetup {
 
-// The elevated copy's exit codes for a completed installation; any other is
-// the result code of a failure.
-constexpr vorn::Result kExitInstalled = vorn::Result(42);
-// Installed, and the user asked to start the application.
-constexpr vorn::Result kExitInstalledStartApplication = vorn::Result(41);
-
 // The installed application's mutex, held while this process may install:
 // the application must not start meanwhile. False when another process holds
 // it. A wizard that hands the installation to its elevated copy lets go of it

@@ -7,6 +7,7 @@
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/ExitCodes.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
@@ -214,7 +215,7 @@ void InstallerWindow::runApplication() {
     AppRuntime& runtime = AppRuntime::instance();
     // The launcher starts the program with the user's own rights.
     if (runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator"))
-        runtime.setExitCode(int32_t(kExitInstalledStartApplication));
+        runtime.setExitCode(kExitInstalledStartApplication);
     else
         (void)ShellLaunch(manifest_.launchPath(IsWow64()).data(), nullptr, false, u"open");
 }

@@ -114,8 +114,8 @@ void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
 }
 
 int32_t SetupExitCode(int32_t processExitCode) {
-    const bool installed = processExitCode == int32_t(kExitInstalled) ||
-                           processExitCode == int32_t(kExitInstalledStartApplication);
+    const bool installed = processExitCode == kExitInstalledByElevatedCopy ||
+                           processExitCode == kExitInstalledStartApplication;
     return installed ? 0 : processExitCode;
 }
 

@@ -10,6 +10,7 @@
 #include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
+#include "VornLib/app/ExitCodes.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Format.h"
@@ -420,7 +421,7 @@ Result TransferWorker::run() {
         // began with 8, as if cancelled.)
         AppRuntime& runtime = AppRuntime::instance();
         const bool elevatedCopy = runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
-        runtime.setExitCode(elevatedCopy ? int32_t(kExitInstalled) : 0);
+        runtime.setExitCode(elevatedCopy ? kExitInstalledByElevatedCopy : 0);
     } else {
         rollBack();
     }

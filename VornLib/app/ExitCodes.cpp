@@ -48,11 +48,11 @@ const ExitCode kExitCodes[] = {
      u"file or folder name the application has. What was written is taken back; choose a folder "
      u"on another drive.",
      u"contactSupport"},
-    {ExitCodeProgram::Setup, 41, u"installedStartApplication",
+    {ExitCodeProgram::Setup, kExitInstalledStartApplication, u"installedStartApplication",
      u"Only the setup's elevated copy ends with this (installed, and the user asked to start the "
      u"application); the setup then starts it and ends with 0.",
      nullptr},
-    {ExitCodeProgram::Setup, 42, u"installedByElevatedCopy",
+    {ExitCodeProgram::Setup, kExitInstalledByElevatedCopy, u"installedByElevatedCopy",
      u"Only the setup's elevated copy ends with this (installed); the setup then ends with 0.",
      nullptr},
     {ExitCodeProgram::Setup, 43, u"userWritableFolder",

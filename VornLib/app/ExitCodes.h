@@ -17,6 +17,12 @@ enum class ExitCodeProgram : uint8_t { Setup, Removal };
 // The code of a program's row for every code it has no row for.
 constexpr int32_t kOtherExitCodes = INT32_MIN;
 
+// The codes a program decides on by name (their rows below say what they mean).
+// The setup's elevated copy ends with these for a completed installation; any
+// other code of its is the result code of a failure.
+constexpr int32_t kExitInstalledStartApplication = 41; // and the user asked to start it
+constexpr int32_t kExitInstalledByElevatedCopy = 42;
+
 struct ExitCode {
     ExitCodeProgram program;
     int32_t code;

@@ -405,7 +405,7 @@ TEST(PeResources, TruncatedAndFlippedImagesNeverReadOutside) {
         const BuiltImage built = BuildTestImage(spec);
         auto check = [](const std::vector<uint8_t>& bytes) {
             // A copy of exactly this size, so that the sanitizer sees any overrun.
-            std::unique_ptr<uint8_t[]> exact(new uint8_t[bytes.size() + 1]);
+            std::unique_ptr<uint8_t[]> exact(new uint8_t[bytes.size()]);
             std::copy(bytes.begin(), bytes.end(), exact.get());
             PeImage image;
             if (image.parse(exact.get(), bytes.size()) != vorn::kResultOk)

@@ -11,6 +11,12 @@ check() { # description, command...
   if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; failures=$((failures + 1)); fi
 }
 not() { ! "$@"; } # command...: a check that the command fails
+# Tries `command` until it holds, for at most `seconds` (a bound for a busy
+# machine, not a measure): the outcome of the last try.
+wait_until() { # seconds command...
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do [ "$SECONDS" -ge "$end" ] && return 1; sleep 0.2; done
+}
 skip_check() { # description, reason
   echo "  SKIP $1: $2"; skipped=$((skipped + 1))
 }

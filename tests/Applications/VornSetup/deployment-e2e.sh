@@ -322,7 +322,7 @@ run_code 22 damaged "$work/Damaged.exe" /Quiet
 mkdir -p "$installed"; printf 'old program\n' > "$installed/VornDemo.exe"
 "$run" "$prefix" "$helper" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' 'C:\held.txt' >/dev/null 2>&1 </dev/null &
 holder=$!
-for _ in $(seq 1 100); do [ -e "$prefix/drive_c/held.txt" ] && break; sleep 0.1; done
+wait_until 120 test -e "$prefix/drive_c/held.txt"
 check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
 run_code 27 held "$work/VornDemoSetup.exe" /Quiet
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null; rm -rf "$installed" "$prefix/drive_c/held.txt"

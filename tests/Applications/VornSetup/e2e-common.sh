@@ -26,13 +26,8 @@ prefix_processes() { # prefix pattern
 
 # A program shows its window on this display (by then it has taken its
 # single-instance mutex). Wine names a window's class after its program.
-wait_for_window_of() { # program file, e.g. VornDemo.exe
-  for _ in $(seq 1 600); do
-    xdotool search --class "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
+window_of() { xdotool search --class "^$1\$" >/dev/null 2>&1; } # program file
+wait_for_window_of() { wait_until 120 window_of "$1"; } # program file, e.g. VornDemo.exe
 
 rm -rf "$work"; mkdir -p "$work/app"
 make_setup() { # application folder, setup to write [, method]
@@ -122,12 +117,9 @@ batch_files_in() { # prefix
 }
 # Started by the uninstaller, the removal batch file outlives it: wait until
 # it has deleted itself (and its folder).
+no_batch_file_in() { [ -z "$(batch_files_in "$1")" ]; } # prefix
 wait_for_batch_file() { # prefix
-  for _ in $(seq 1 150); do
-    [ -z "$(batch_files_in "$1")" ] && { sleep 1; return 0; }
-    sleep 0.2
-  done
-  return 1
+  wait_until 120 no_batch_file_in "$1" && sleep 1
 }
 # The control id of a named window: CRC-16/CCITT-FALSE of the name in UTF-16LE.
 name_id() { # name

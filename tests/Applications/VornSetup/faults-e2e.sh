@@ -170,7 +170,7 @@ installed="$(program_files "$prefix")"
 mkdir -p "$installed"; printf 'old program\n' > "$installed/VornDemo.exe"
 "$run" "$prefix" "$helper" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' 'C:\held.txt' >/dev/null 2>&1 </dev/null &
 holder=$!
-for _ in $(seq 1 100); do [ -e "$prefix/drive_c/held.txt" ] && break; sleep 0.1; done
+wait_until 120 test -e "$prefix/drive_c/held.txt"
 # Without the holder the scenario shows nothing: say so instead of failing obscurely below.
 check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
 rm -f "$prefix/drive_c/held.txt"

@@ -165,7 +165,7 @@ kill_at() { # prefix point [switches...]
   VORNSETUP_TEST_PAUSE="$point" VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
     "$run" "$prefix" "$work/Setup2.exe" /Quiet "$@" >/dev/null 2>&1 </dev/null &
   launcher=$!
-  for _ in $(seq 1 600); do [ -e "$(pause_file "$prefix")" ] && break; sleep 0.1; done
+  wait_until 180 test -e "$(pause_file "$prefix")"
   [ -e "$(pause_file "$prefix")" ] && pid="$(python3 "$(dirname "$0")/setup_processes.py" "$prefix" Setup2.exe)"
   [ -n "$pid" ] && kill -9 $pid
   wait "$launcher" 2>/dev/null
@@ -348,7 +348,7 @@ for point in BeforeCopy DuringCopy Registered; do
   VORNSETUP_TEST_PAUSE="$point" VORNSETUP_TEST_PAUSE_FILE='C:\paused' start_setup_of "$prefix" "$work/Setup2.exe"
   wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
   drive "$prefix" "$title" --click Install >/dev/null
-  for _ in $(seq 1 600); do [ -e "$(pause_file "$prefix")" ] && break; sleep 0.1; done
+  wait_until 180 test -e "$(pause_file "$prefix")"
   check "the update reached $point" test -e "$(pause_file "$prefix")"
   drive "$prefix" "$title" --close --window "$question" >/dev/null; code=$?
   check "closing the wizard asks \"$question\" ($code)" test "$code" -eq 0
@@ -377,8 +377,14 @@ start_setup_of "$prefix" "$work/Setup2.exe"
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --click Install --close >/dev/null
 # Closed before the worker began, the wizard goes at once; once it has begun,
-# the wizard asks. Either way version 1 stays.
-if drive "$prefix" "$question" --timeout 3 --click Yes >/dev/null; then
+# the wizard asks. Either way version 1 stays. Which of the two happened is
+# known once the setup has ended or the question is on show.
+asked=false
+for _ in $(seq 1 120); do
+  kill -0 "$setup_pid" 2>/dev/null || break
+  drive "$prefix" "$question" --timeout 1 --click Yes >/dev/null && { asked=true; break; }
+done
+if $asked; then
   echo "  (the worker had begun: asked)"
   shown="$(wait_for_text "$prefix" "$title" 'Installation cancelled' 120)"
   check "the cancelled page says so" shows "$shown" 'The update was cancelled. Your installed version stays as it is.'
@@ -396,7 +402,7 @@ echo "== a file of version 1 held open by another program, in the wizard"
 prefix="$(copy_prefix held "$v1prefix")"
 "$run" "$prefix" "$helper" 'C:\Program Files (x86)\VornDemo\Data\Kept.txt' 'C:\held.txt' >/dev/null 2>&1 </dev/null &
 holder=$!
-for _ in $(seq 1 100); do [ -e "$prefix/drive_c/held.txt" ] && break; sleep 0.1; done
+wait_until 120 test -e "$prefix/drive_c/held.txt"
 check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
 rm -f "$prefix/drive_c/held.txt"
 start_setup_of "$prefix" "$work/Setup2.exe"

@@ -202,12 +202,8 @@ check "a \"VornDemo 1.0.0\" window appears" test "$code" -eq 0
 check "the started VornDemo is the installed one" grep -qF 'C:\Program Files (x86)\VornDemo\VornDemo.exe' <(prefix_processes "$prefix" VornDemo.exe)
 shot 11-vorndemo-started
 drive "$prefix" 'VornDemo 1.0.0' --close >/dev/null
-closed=false
-for _ in $(seq 1 50); do
-  drive "$prefix" --list | grep -qxF 'VornDemo 1.0.0' || { closed=true; break; }
-  sleep 0.2
-done
-check "VornDemo closes" $closed
+listed() { drive "$prefix" --list | grep -qxF "$1"; } # window title
+check "VornDemo closes" wait_until 60 not listed 'VornDemo 1.0.0'
 end_scenario "$prefix"
 
 echo "== a group picked from the list, groups and folders typed"

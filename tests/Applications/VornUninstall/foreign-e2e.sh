@@ -115,7 +115,7 @@ check "so does the desktop's" grep -q 'Hello.exe' <(cat "$prefix"/drive_c/users/
 echo "== while Hello.exe runs from the install folder, nothing is updated or removed"
 "$run" "$prefix" "$folder\\Hello.exe" /Stay >/dev/null 2>&1 </dev/null &
 hello=$!
-for _ in $(seq 1 50); do started "$prefix" && break; sleep 0.2; done
+wait_until 120 started "$prefix"
 check "Hello.exe started by hand leaves its mark" started "$prefix"
 files_running="$(snapshot "$prefix")"
 in_prefix "$prefix" 'C:\HelloSetup2.exe' /Quiet; code=$?

@@ -81,10 +81,8 @@ public:
     // App Paths\<file name of the executable>, under the scope's root: default
     // value the full path, "Path" its folder. Any old key of that name is
     // replaced.
-    static Result registerAppPath(const char16_t* executablePath,
-                                  InstallScope scope = InstallScope::Machine);
-    static void unregisterAppPath(const char16_t* executablePath,
-                                  InstallScope scope = InstallScope::Machine);
+    static Result registerAppPath(const char16_t* executablePath, InstallScope scope);
+    static void unregisterAppPath(const char16_t* executablePath, InstallScope scope);
 
 private:
     String applicationName_;

@@ -80,7 +80,7 @@ Result FindUninstallEntry(const UUID& uuid, const String& program, InstallScope*
 
 class UninstallEntry {
 public:
-    explicit UninstallEntry(const UUID& uuid, InstallScope scope = InstallScope::Machine);
+    UninstallEntry(const UUID& uuid, InstallScope scope);
 
     InstallScope scope() const { return scope_; }
 

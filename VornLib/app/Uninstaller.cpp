@@ -5,13 +5,11 @@
 
 #include "VornLib/core/Win32.h"
 
-#include <shellapi.h>
-#include <shlwapi.h>
-
 #include "VornLib/app/AppModule.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ProductProgram.h"
+#include "VornLib/app/ProgramGroup.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/UpdateJournal.h"
@@ -141,7 +139,7 @@ Result Uninstaller::uninstall(bool update) {
     Log(LogEvent::ProgramGroup, group);
 
     removeShortcuts(entry);
-    removeProgramGroup(group, description_.company, scope_);
+    RemoveProgramGroup(group, description_.company, scope_);
     removeFiles(entry);
     const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
 
@@ -212,24 +210,8 @@ uint32_t Uninstaller::show(const char16_t* name, const String& argument) const {
 void Uninstaller::removeShortcuts(const UninstallEntry& entry) {
     for (const String& shortcut : entry.readList(kShortcutsList, kMaxShortcuts)) {
         Log(LogEvent::Remove, shortcut);
-        (void)deleteFile(shortcut);
+        (void)DeleteFileEvenIfReadOnly(shortcut);
     }
-}
-
-// Only the shortcuts listed above were ours: the group may be one the user
-// chose, such as an existing folder, so only its empty folders go.
-void Uninstaller::removeProgramGroup(const String& group, const String& company,
-                                     InstallScope scope) {
-    if (group.isEmpty())
-        return;
-    const String programs = NormalisedFolder(PlacesOf(scope).startMenuPrograms());
-    if (programs.isEmpty())
-        return;
-    Log(LogEvent::Remove, u"{0}, the folders that are empty", {NormalisedFolder(programs + group)});
-    (void)removeFolder(NormalisedFolder(programs + group), false, true);
-    const String companyPrefix = company + u'\\';
-    if (!company.isEmpty() && group.startsWith(companyPrefix.data()))
-        (void)removeFolder(programs + companyPrefix, false, true);
 }
 
 void Uninstaller::removeFiles(const UninstallEntry& entry) {
@@ -241,7 +223,7 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
         // touched, nothing through a link.
         if (IsRelativeInside(relative) && !PassesThroughLink(installFolder_, relative)) {
             Log(LogEvent::Remove, JoinPath(installFolder_, relative));
-            (void)deleteFile(JoinPath(installFolder_, relative));
+            (void)DeleteFileEvenIfReadOnly(JoinPath(installFolder_, relative));
         }
     }
     // Only the folders that held its files: an empty folder of another
@@ -325,51 +307,6 @@ void Uninstaller::startBatchFile(const BatchFile& batch) const {
         return;
     const KernelHandle process(started.hProcess);
     const KernelHandle thread(started.hThread);
-}
-
-Result Uninstaller::removeFolder(const String& folder, bool useShell, bool emptyTreeOnly) {
-    const uint32_t length = folder.length();
-    if (!length || (folder[length - 1] != u'\\' && folder[length - 1] != u'/'))
-        return kResultInvalidArgument;
-    const String path = folder.left(length - 1);
-    if (useShell) {
-        // The shell wants a list of names, each ended by a zero, and one more.
-        String names = path;
-        names.replace(u'/', u'\\');
-        std::u16string list(names.data(), names.length());
-        list.push_back(u'\0');
-        list.push_back(u'\0');
-        SHFILEOPSTRUCTW operation = {};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = Wide(list.data());
-        operation.fFlags =
-            FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI; // 0x614
-        return SHFileOperationW(&operation) == 0 ? kResultOk : kResultPlatformFailure;
-    }
-    if (emptyTreeOnly)
-        return RemoveEmptyFolderTree(path);
-    return RemoveDirectoryW(Wide(LongPath(path).data())) ? kResultOk
-                                                         : ResultFromSystemError(GetLastError());
-}
-
-Result Uninstaller::deleteFile(const String& path) {
-    if (path.isEmpty())
-        return kResultInvalidArgument;
-    const String file = LongPath(path);
-    if (DeleteFileW(Wide(file.data())))
-        return kResultOk;
-    Result result = ResultFromSystemError(GetLastError());
-    // A listed file that was made read-only is still the installation's.
-    const DWORD attributes = GetFileAttributesW(Wide(file.data()));
-    if (result == kResultAccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) &&
-        SetFileAttributesW(Wide(file.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
-        if (DeleteFileW(Wide(file.data())))
-            return kResultOk;
-        result = ResultFromSystemError(GetLastError());
-        SetFileAttributesW(Wide(file.data()), attributes);
-    }
-    return result;
 }
 
 } // namespace vorn

@@ -110,17 +110,6 @@ public:
     // installation for all users and its result is returned.
     Result uninstall(bool update);
 
-    // The path ends with a separator (else 5). With `useShell` the folder goes
-    // with everything in it; with `emptyTreeOnly` only empty folders go (a
-    // missing folder counts as removed, one that keeps files gives 21);
-    // otherwise the one folder when it is empty.
-    static Result removeFolder(const String& folder, bool useShell, bool emptyTreeOnly);
-    static Result deleteFile(const String& path);
-    // The program group's folders that are left empty, and the company's
-    // folder above it when the group lies in one and nothing else does.
-    static void removeProgramGroup(const String& group, const String& company,
-                                   InstallScope scope = InstallScope::Machine);
-
 private:
     // The message from the string tables, else in the framework's English.
     uint32_t show(const char16_t* name, const String& argument) const;

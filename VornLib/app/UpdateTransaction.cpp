@@ -1,8 +1,8 @@
 #include "VornLib/app/UpdateTransaction.h"
 
 #include "VornLib/app/InstallLog.h"
+#include "VornLib/app/ProgramGroup.h"
 #include "VornLib/app/ShellLaunch.h"
-#include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
@@ -288,13 +288,13 @@ Result UpdateTransaction::commit() {
 
 void UpdateTransaction::cleanUp() {
     for (const InTheWay& item : inTheWay())
-        (void)Uninstaller::deleteFile(item.path + kAsideSuffix);
+        (void)DeleteFileEvenIfReadOnly(item.path + kAsideSuffix);
     // Folders that only the previous version used, and its program group when
     // this installation has another.
     if (IsAbsolute(previous_.folder))
         RemoveFoldersOfFiles(previous_.folder, previous_.files);
     if (!previous_.programGroup.isEmpty() && previous_.programGroup != next_.programGroup)
-        Uninstaller::removeProgramGroup(previous_.programGroup, company_, scope_);
+        RemoveProgramGroup(previous_.programGroup, company_, scope_);
     (void)journal_.remove();
     step_ = UpdateStep::None;
 }
@@ -312,9 +312,9 @@ void UpdateTransaction::undoRegistration() {
     RunProgram(scope_, next_.program, u"/Quiet /Update", INFINITE);
     (void)UninstallEntry(uuid_, scope_).remove();
     for (const String& shortcut : next_.shortcuts)
-        (void)Uninstaller::deleteFile(shortcut);
+        (void)DeleteFileEvenIfReadOnly(shortcut);
     if (!next_.programGroup.isEmpty())
-        Uninstaller::removeProgramGroup(next_.programGroup, company_, scope_);
+        RemoveProgramGroup(next_.programGroup, company_, scope_);
 }
 
 void UpdateTransaction::removeNewFiles() {
@@ -368,7 +368,7 @@ void UpdateTransaction::rollBack() {
             if (PassesThroughLink(next_.folder, relative))
                 continue;
             moveRunningProgramFrom(JoinPath(next_.folder, relative));
-            (void)Uninstaller::deleteFile(JoinPath(next_.folder, relative));
+            (void)DeleteFileEvenIfReadOnly(JoinPath(next_.folder, relative));
         }
         step = UpdateStep::MovingAside;
         record(step);

@@ -1,10 +1,13 @@
 #include "VornLib/core/platform/FileSystem.h"
 
 #include <algorithm>
+#include <string>
 
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
+
+#include <shellapi.h>
 
 namespace vorn {
 
@@ -83,6 +86,42 @@ Result FolderMaker::make(const String& folder, uint32_t depth) {
 
 bool RemoveEmptyFolder(const String& folder) {
     return RemoveDirectoryW(Wide(LongPath(folder).data())) != FALSE;
+}
+
+Result DeleteFolderTree(const String& folder) {
+    const uint32_t length = folder.length();
+    if (!length || (folder[length - 1] != u'\\' && folder[length - 1] != u'/'))
+        return kResultInvalidArgument;
+    // The shell wants a list of names, each ended by a zero, and one more.
+    String names = folder.left(length - 1);
+    names.replace(u'/', u'\\');
+    std::u16string list(names.data(), names.length());
+    list.push_back(u'\0');
+    list.push_back(u'\0');
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = Wide(list.data());
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    return SHFileOperationW(&operation) == 0 ? kResultOk : kResultPlatformFailure;
+}
+
+Result DeleteFileEvenIfReadOnly(const String& path) {
+    if (path.isEmpty())
+        return kResultInvalidArgument;
+    const String file = LongPath(path);
+    if (DeleteFileW(Wide(file.data())))
+        return kResultOk;
+    Result result = ResultFromSystemError(GetLastError());
+    const DWORD attributes = GetFileAttributesW(Wide(file.data()));
+    if (result == kResultAccessDenied && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) &&
+        SetFileAttributesW(Wide(file.data()), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
+        if (DeleteFileW(Wide(file.data())))
+            return kResultOk;
+        result = ResultFromSystemError(GetLastError());
+        SetFileAttributesW(Wide(file.data()), attributes);
+    }
+    return result;
 }
 
 namespace {

@@ -35,6 +35,12 @@ private:
 
 // Removes the folder when it is empty; false otherwise.
 bool RemoveEmptyFolder(const String& folder);
+// Deletes the folder (ended by a separator, else 5) and everything in it.
+Result DeleteFolderTree(const String& folder);
+// Deletes the file, also when it was made read-only: an installation's file
+// that the user protected is still the installation's to remove. When the
+// delete fails all the same, the attribute is put back.
+Result DeleteFileEvenIfReadOnly(const String& path);
 // Removes every empty folder below `folder` and then `folder` itself when it is
 // empty; files are never touched. A missing folder counts as removed; one that
 // still holds something gives 21.

@@ -414,7 +414,8 @@ TEST_F(TransferWorkerTest, AHandOffThatDoesNotEndIsLeftToItself) {
     if (SUCCEEDED(com))
         CoUninitialize();
     EXPECT_FALSE(fs::exists(folder / "ended.txt")) << "the installation went on while it ran";
-    EXPECT_TRUE(vorn::UninstallEntry(manifest.uuid).exists()) << "the registration is complete";
+    EXPECT_TRUE(vorn::UninstallEntry(manifest.uuid, manifest.scope).exists())
+        << "the registration is complete";
 
     vorn::WriteWholeFile(folder / "release.txt", {});
     for (int i = 0; i < 200 && !fs::exists(folder / "ended.txt"); ++i)
@@ -424,7 +425,7 @@ TEST_F(TransferWorkerTest, AHandOffThatDoesNotEndIsLeftToItself) {
     const std::wstring program = (folder / "Lingering.exe").wstring();
     for (int i = 0; i < 200 && !DeleteFileW(program.c_str()); ++i)
         Sleep(20);
-    (void)vorn::UninstallEntry(manifest.uuid).remove();
+    (void)vorn::UninstallEntry(manifest.uuid, manifest.scope).remove();
     for (const String& shortcut : manifest.createdShortcuts)
         DeleteFileW(vorn::Wide(shortcut.data()));
     (void)vorn::RemoveEmptyFolderTree(

@@ -378,26 +378,30 @@ TEST_F(ShellRegistrationTest, AppPathReplacesAnOldEntry) {
         ASSERT_EQ(0u, old.open(kRegistryLocalMachine, (key + u"\\Stale").data()));
         ASSERT_EQ(0u, old.writeText(u"Left", u"over"));
     }
-    ASSERT_EQ(0u, ShellRegistration::registerAppPath(u"C:\\Vorn Test\\VornShellTool.exe"));
+    ASSERT_EQ(0u, ShellRegistration::registerAppPath(u"C:\\Vorn Test\\VornShellTool.exe",
+                                                     InstallScope::Machine));
     EXPECT_EQ(u"C:\\Vorn Test\\VornShellTool.exe", ReadText(kRegistryLocalMachine, key, u""));
     EXPECT_EQ(u"C:\\Vorn Test", ReadText(kRegistryLocalMachine, key, u"Path"));
     EXPECT_FALSE(KeyExists(kRegistryLocalMachine, key + u"\\Stale"));
 
-    ASSERT_EQ(0u, ShellRegistration::registerAppPath(u"C:\\VornShellTool.exe"));
+    ASSERT_EQ(0u,
+              ShellRegistration::registerAppPath(u"C:\\VornShellTool.exe", InstallScope::Machine));
     EXPECT_EQ(u"C:\\", ReadText(kRegistryLocalMachine, key, u"Path")) << "a drive root";
 
-    ShellRegistration::unregisterAppPath(u"C:\\Vorn Test\\VornShellTool.exe");
+    ShellRegistration::unregisterAppPath(u"C:\\Vorn Test\\VornShellTool.exe",
+                                         InstallScope::Machine);
     EXPECT_FALSE(KeyExists(kRegistryLocalMachine, key));
-    ShellRegistration::unregisterAppPath(u"C:\\Vorn Test\\VornShellTool.exe"); // missing: quiet
-    ShellRegistration::unregisterAppPath(nullptr);
-    ShellRegistration::unregisterAppPath(u"C:\\Folder\\");
+    ShellRegistration::unregisterAppPath(u"C:\\Vorn Test\\VornShellTool.exe",
+                                         InstallScope::Machine); // missing: quiet
+    ShellRegistration::unregisterAppPath(nullptr, InstallScope::Machine);
+    ShellRegistration::unregisterAppPath(u"C:\\Folder\\", InstallScope::Machine);
     EXPECT_TRUE(KeyExists(kRegistryLocalMachine, u"Software\\Microsoft\\Windows\\CurrentVersion"
                                                  u"\\App Paths"))
         << "an empty file name must not remove the whole list";
 
-    EXPECT_EQ(15u, ShellRegistration::registerAppPath(nullptr));
-    EXPECT_EQ(31u, ShellRegistration::registerAppPath(u"VornShellTool.exe"));
-    EXPECT_EQ(31u, ShellRegistration::registerAppPath(u"C:\\Folder\\"));
+    EXPECT_EQ(15u, ShellRegistration::registerAppPath(nullptr, InstallScope::Machine));
+    EXPECT_EQ(31u, ShellRegistration::registerAppPath(u"VornShellTool.exe", InstallScope::Machine));
+    EXPECT_EQ(31u, ShellRegistration::registerAppPath(u"C:\\Folder\\", InstallScope::Machine));
 }
 
 } // namespace

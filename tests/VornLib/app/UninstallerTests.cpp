@@ -65,12 +65,11 @@ protected:
     void TearDown() override { Clean(); }
 
     void Clean() {
-        (void)Uninstaller::removeFolder(folder_, true, false);
-        (void)Uninstaller::removeFolder(programs_ + description_.company + u'\\', true, false);
-        (void)Uninstaller::removeFolder(programs_ + u"VornUninstallTestOther\\", true, false);
-        (void)Uninstaller::removeFolder(NormalisedFolder(UserStartMenuProgramsFolder()) +
-                                            u"VornUninstallTestMine\\",
-                                        true, false);
+        (void)DeleteFolderTree(folder_);
+        (void)DeleteFolderTree(programs_ + description_.company + u'\\');
+        (void)DeleteFolderTree(programs_ + u"VornUninstallTestOther\\");
+        (void)DeleteFolderTree(NormalisedFolder(UserStartMenuProgramsFolder()) +
+                               u"VornUninstallTestMine\\");
         for (const uint32_t root : {kRegistryLocalMachine32, kRegistryCurrentUser}) {
             RegistryKey list;
             if (list.open(root, kUninstallKey) == kResultOk)
@@ -140,7 +139,7 @@ TEST_F(UninstallerTest, RemovesWhatIsListedAndKeepsEverythingElse) {
     EXPECT_TRUE(Exists(folder_ + u"notes.txt")) << "the user's file stays";
     EXPECT_TRUE(Exists(outside)) << "a listed name outside the folder is not followed";
     EXPECT_FALSE(EntryExists());
-    (void)Uninstaller::deleteFile(outside);
+    (void)DeleteFileEvenIfReadOnly(outside);
 }
 
 TEST_F(UninstallerTest, ShortcutsStopAtTheFirstGapAndTheGroupKeepsOthers) {
@@ -207,7 +206,7 @@ TEST_F(UninstallerTest, AProductNotBuiltOnVornLibIsFoundRunningByItsProcesses) {
     const String product = folder_ + u"Tool.exe";
     executable_ = folder_ + u"VornUninstall.exe";
     WriteEntry(u"", {u"Tool.exe"}, {});
-    ASSERT_EQ(0u, ShellRegistration::registerAppPath(product.data()));
+    ASSERT_EQ(0u, ShellRegistration::registerAppPath(product.data(), InstallScope::Machine));
     ASSERT_EQ(0u, CreateFolderTree(folder_));
     ASSERT_TRUE(CopyFileW(TEXT(VORN_LINGERER), Wide(product.data()), FALSE));
     std::wstring commandLine = L"\"" + std::wstring(Wide(product.data())) + L"\" 30";
@@ -304,24 +303,6 @@ TEST_F(UninstallerTest, FullRemovalLeavesABatchFileThatFinishesTheFolder) {
     EXPECT_FALSE(Exists(folder_));
     EXPECT_FALSE(left(batchFolders)) << "the batch file takes its folder along";
     EXPECT_FALSE(left(TemporaryFolder() + u"*Uninstall.cmd")) << "none in the user's folder";
-}
-
-TEST(UninstallerFolders, RemoveFolderModes) {
-    const String root = TemporaryFolder() + u"VornRemoveFolderTest\\";
-    (void)Uninstaller::removeFolder(root, true, false);
-    EXPECT_EQ(5u, Uninstaller::removeFolder(root.left(root.length() - 1), false, true));
-    MakeFile(root + u"keep.txt");
-    (void)CreateFolderTree(root + u"Empty\\Deeper\\");
-    EXPECT_EQ(21u, Uninstaller::removeFolder(root, false, true)) << "a file keeps its folder";
-    EXPECT_FALSE(Exists(root + u"Empty"));
-    EXPECT_TRUE(Exists(root + u"keep.txt"));
-    EXPECT_EQ(21u, Uninstaller::removeFolder(root, false, false));
-    EXPECT_EQ(0u, Uninstaller::removeFolder(root, true, false));
-    EXPECT_FALSE(Exists(root));
-    EXPECT_EQ(0u, Uninstaller::removeFolder(root, false, true)) << "already gone";
-    EXPECT_NE(0u, Uninstaller::removeFolder(root, false, false));
-    EXPECT_EQ(5u, Uninstaller::deleteFile(String()));
-    EXPECT_EQ(29u, Uninstaller::deleteFile(TemporaryFolder() + u"VornMissing.txt"));
 }
 
 } // namespace

@@ -57,6 +57,30 @@ TEST(FolderMakerTest, MakesMissingParentsOnceAndRefusesWhatCannotBeMade) {
     EXPECT_EQ(0u, RemoveEmptyFolderTree(root));
 }
 
+TEST(FileSystemTest, DeletesTreesEmptyFoldersAndReadOnlyFiles) {
+    const String root = TemporaryFolder() + u"VornRemoveFolderTest\\";
+    (void)DeleteFolderTree(root);
+    EXPECT_EQ(5u, DeleteFolderTree(root.left(root.length() - 1)))
+        << "a folder ends with a separator";
+    (void)CreateFolderTree(root + u"Empty\\Deeper\\");
+    const String kept = root + u"keep.txt";
+    CloseHandle(CreateFileW(Wide(kept.data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_READONLY, nullptr));
+    EXPECT_EQ(21u, RemoveEmptyFolderTree(root)) << "a file keeps its folder";
+    EXPECT_FALSE(IsFolder(root + u"Empty"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Wide(kept.data())));
+    EXPECT_EQ(0u, DeleteFileEvenIfReadOnly(kept)) << "read-only";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Wide(kept.data())));
+    EXPECT_EQ(29u, DeleteFileEvenIfReadOnly(kept)) << "already gone";
+    EXPECT_EQ(5u, DeleteFileEvenIfReadOnly(String()));
+    (void)CreateFolderTree(root + u"Full\\");
+    CloseHandle(CreateFileW(Wide((root + u"Full\\file.txt").data()), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
+    EXPECT_EQ(0u, DeleteFolderTree(root));
+    EXPECT_FALSE(IsFolder(root));
+    EXPECT_EQ(0u, RemoveEmptyFolderTree(root)) << "a missing folder counts as removed";
+}
+
 TEST(SystemInfo, TemporaryFileIsCreatedWithPrefix) {
     const String path = TemporaryFileName();
     ASSERT_FALSE(path.isEmpty());

@@ -63,7 +63,6 @@ if said != (expected, row[2].strip("`"), row[3]):
     print(f"says {said}, the README {expected} {row[2]} {row[3]}")
 PY
 }
-result_of() { python3 -c 'import json,sys; v=json.load(open(sys.argv[1]))[sys.argv[2]]; print("null" if v is None else v)' "$1" "$2"; }
 # Judges a log: every line complete, "<UTC time> <event> <text>" with an event
 # of the README's table, times in order. Prints what is wrong.
 judge_log() { # file

@@ -110,6 +110,8 @@ for hive in ("system.reg", "user.reg", "userdef.reg"):
 print("\n".join(sorted(lines)))
 PY
 }
+# A value of a result file, "null" for JSON's null.
+result_of() { python3 -c 'import json,sys; v=json.load(open(sys.argv[1]))[sys.argv[2]]; print("null" if v is None else v)' "$1" "$2"; } # file name
 # The removal's batch files: in a folder of their own in the system's
 # temporary folder (an elevated removal), or in the user's.
 batch_files_in() { # prefix

@@ -73,14 +73,26 @@ check "every registry line added lies in the user's hive" test -z "$(grep -v '^>
 grep -v '^> user[.]reg:' <<<"$added_keys" | head -5
 check "the user's hive holds the entry" grep -q 'Uninstall.*7E3F2A91' <<<"$added_keys"
 
-echo "== a setup without a switch updates the user's installation"
+echo "== a setup without a scope switch updates the user's installation, into another group"
 check "the first version's retired file is there" test -f "$installed/Retired.txt"
-traced_setup "$prefix" "$work/update-trace.txt" /Quiet; code=$?
+# All users' start menu holds a group of the same name, another installation's.
+others="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"
+mkdir -p "$others/Extras"
+traced_setup "$prefix" "$work/update-trace.txt" /Quiet /ProgramGroup:NewGroup \
+  '/ResultFile:C:\windows\temp\user-update.json'; code=$?
 check "it exits 0" test "$code" -eq 0
 check "the previous version's removal ran with the user's rights" grep -q 'verb=L"open" file=L".*VornDemo.exe" parm=L"/Quiet /Update' "$work/update-trace.txt"
 check "the update asked for no rights" bash -c '! grep -q "verb=L\"runas\"" "$0"' "$work/update-trace.txt"
 check "the file the new version no longer has is gone" test ! -e "$installed/Retired.txt"
 check "the user's installation is in place" test -f "$installed/VornDemo.exe"
+check "the shortcut is in the user's new group" test -f "${group%/VornDemo}/NewGroup/VornDemo.lnk"
+check "the user's previous group is gone" test ! -e "$group"
+check "all users' group of that name is untouched" test -d "$others/Extras"
+rm -r "$others"
+result="$prefix/drive_c/windows/temp/user-update.json"
+check "the result file names the user's removal command" \
+  test "$(result_of "$result" uninstallCommand)" = "$(reg_value "$prefix" "$user_entry" UninstallString)"
+check "which is the program's" grep -qi 'VornDemo.exe" /Uninstall$' <(result_of "$result" uninstallCommand)
 check "the entry lists the new version's files alone" bash -c '! grep -q Retired <<<"$0"' "$(key_of "$prefix" "$user_entry\\FilesList")"
 check "still no entry under HKEY_LOCAL_MACHINE" reg_absent "$prefix" "$entry" DisplayName
 check "no update record left in the user's hive" reg_absent "$prefix" 'HKCU\Software\VornLib'

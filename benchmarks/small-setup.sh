@@ -34,27 +34,15 @@ fi
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/small-setup.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
-# Executable-like bytes (generate-application.py's kind): functions drawn from
-# a pool with varying operands, some data between them; fixed seed.
+# Executable-like bytes (generate-application.py's kind); fixed seed.
 mkdir -p "$WORK/app"
-python3 - "$WORK/app/SmallApp.exe" "$KIBIBYTES" <<'PY'
+python3 - "$root/benchmarks" "$WORK/app/SmallApp.exe" "$KIBIBYTES" <<'PY'
 import random, sys
-path, size = sys.argv[1], int(sys.argv[2]) << 10
+sys.path.insert(0, sys.argv[1])
+from executable_like import executable_bytes, function_pool
 rng = random.Random(100)
-pool = []
-for _ in range(256):
-    body = bytearray()
-    for _ in range(rng.randrange(4, 40)):
-        op = rng.randrange(256)
-        body += bytes([0x8B, op, rng.randrange(16), 0, 0, 0x89, op ^ 0x40, 0xE8]) + rng.randbytes(4)
-    pool.append(bytes(body) + b"\xC3")
-out = bytearray(b"MZ\x90\x00" + bytes(60))
-while len(out) < size:
-    out += rng.choice(pool)
-    if rng.random() < 0.1:
-        out += rng.randbytes(rng.randrange(8, 64))
-with open(path, "wb") as f:
-    f.write(bytes(out[:size]))
+with open(sys.argv[2], "wb") as f:
+    f.write(executable_bytes(rng, function_pool(rng, 256), int(sys.argv[3]) << 10))
 PY
 
 # The definitions a vendor starts from, with the licence placeholder left in.
@@ -70,33 +58,11 @@ pack "$WORK/SmallSetup2.exe"
 cmp -s "$WORK/SmallSetup.exe" "$WORK/SmallSetup2.exe" && identical=identical || identical=DIFFERENT
 
 # The same work for NSIS: the file, an uninstaller, an uninstall entry and a shortcut.
-nsis_script() { # compressor line, output
-    cat <<NSI
-Unicode true
-$1
-Name "Small App"
-OutFile "$2"
-InstallDir "\$PROGRAMFILES\\Small App"
-RequestExecutionLevel admin
-!define UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SmallApp"
-Section
-  SetOutPath "\$INSTDIR"
-  File "$WORK/app/SmallApp.exe"
-  WriteUninstaller "\$INSTDIR\\Uninstall.exe"
-  WriteRegStr HKLM "\${UNINSTALL_KEY}" "DisplayName" "Small App"
-  WriteRegStr HKLM "\${UNINSTALL_KEY}" "UninstallString" '"\$INSTDIR\\Uninstall.exe"'
-  WriteRegStr HKLM "\${UNINSTALL_KEY}" "InstallLocation" "\$INSTDIR"
-  CreateShortcut "\$SMPROGRAMS\\Small App.lnk" "\$INSTDIR\\SmallApp.exe"
-SectionEnd
-Section "Uninstall"
-  Delete "\$SMPROGRAMS\\Small App.lnk"
-  DeleteRegKey HKLM "\${UNINSTALL_KEY}"
-  RMDir /r "\$INSTDIR"
-SectionEnd
-NSI
-}
-nsis_script "SetCompressor /SOLID lzma" "$WORK/NsisLzmaSetup.exe" >"$WORK/lzma.nsi"
-nsis_script "SetCompressor zlib" "$WORK/NsisZlibSetup.exe" >"$WORK/zlib.nsi"
+source "$root/benchmarks/nsis-script.sh"
+nsis_script "SetCompressor /SOLID lzma" "$WORK/NsisLzmaSetup.exe" "$WORK/app" '$PROGRAMFILES\Small App' \
+    SmallApp.exe >"$WORK/lzma.nsi"
+nsis_script "SetCompressor zlib" "$WORK/NsisZlibSetup.exe" "$WORK/app" '$PROGRAMFILES\Small App' \
+    SmallApp.exe >"$WORK/zlib.nsi"
 makensis -V1 "$WORK/lzma.nsi" >/dev/null
 makensis -V1 "$WORK/zlib.nsi" >/dev/null
 
@@ -122,7 +88,7 @@ echo
 row "VornSetup (VornPack setup)" "$(size "$WORK/SmallSetup.exe")"
 row "NSIS /SOLID lzma" "$(size "$WORK/NsisLzmaSetup.exe")"
 row "NSIS zlib" "$(size "$WORK/NsisZlibSetup.exe")"
-echo "(stub $(basename "$(dirname "$(dirname "$(dirname "$STUB")")")"); VornPack setup run twice: output $identical)"
+echo "(stub $STUB; VornPack setup run twice: output $identical)"
 
 ours=$(size "$WORK/SmallSetup.exe")
 goal=$((1 << 20))

@@ -7,6 +7,7 @@ and structured records. The installation benchmarks share it.
     generate-application.py <folder> <megabytes>
 """
 import os, random, struct, sys
+from executable_like import executable_bytes, function_pool
 root, total = sys.argv[1], int(sys.argv[2]) << 20
 rng = random.Random(7)
 def write(relative, data):
@@ -17,20 +18,9 @@ def write(relative, data):
 
 # Executable-like: functions drawn from a shared pool with varying operands,
 # so that the compressor finds repeats at every distance.
-pool = []
-for _ in range(4096):
-    body = bytearray()
-    for _ in range(rng.randrange(4, 40)):
-        op = rng.randrange(256)
-        body += bytes([0x8B, op, rng.randrange(16), 0, 0, 0x89, op ^ 0x40, 0xE8]) + rng.randbytes(4)
-    pool.append(bytes(body) + b"\xC3")
+pool = function_pool(rng, 4096)
 def binary(n):
-    out = bytearray(b"MZ\x90\x00" + bytes(60))
-    while len(out) < n:
-        out += rng.choice(pool)
-        if rng.random() < 0.1:
-            out += rng.randbytes(rng.randrange(8, 64))
-    return bytes(out[:n])
+    return executable_bytes(rng, pool, n)
 binaries = total * 40 // 100
 sizes = [8 << 20, 6 << 20, 4 << 20] + [rng.randrange(64 << 10, 2 << 20) for _ in range(200)]
 done = 0

@@ -120,35 +120,9 @@ rm -f "$WORK/VornSetup1.exe"
 read -r packing[stored] _ < <(measure "$VORNPACK" setup --app "$WORK/app" --definitions \
     "$WORK/definitions" --stub "$STUB" -o "$WORK/VornStoredSetup.exe" --quiet --method store)
 
-# The same work as our setup: the files, an uninstaller, an uninstall entry
-# and one shortcut; the uninstaller removes them again.
-nsis_script() { # compressor line, output
-    cat <<NSI
-Unicode true
-$1
-Name "Bench App"
-OutFile "$2"
-InstallDir "$INSTALL_FOLDER"
-RequestExecutionLevel admin
-!define UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\BenchApp"
-Section
-  SetOutPath "\$INSTDIR"
-  File /r "$WORK/app/*"
-  WriteUninstaller "\$INSTDIR\\Uninstall.exe"
-  WriteRegStr HKLM "\${UNINSTALL_KEY}" "DisplayName" "Bench App"
-  WriteRegStr HKLM "\${UNINSTALL_KEY}" "UninstallString" '"\$INSTDIR\\Uninstall.exe"'
-  WriteRegStr HKLM "\${UNINSTALL_KEY}" "InstallLocation" "\$INSTDIR"
-  CreateShortcut "\$SMPROGRAMS\\Bench App.lnk" "\$INSTDIR\\$FIRST"
-SectionEnd
-Section "Uninstall"
-  Delete "\$SMPROGRAMS\\Bench App.lnk"
-  DeleteRegKey HKLM "\${UNINSTALL_KEY}"
-  RMDir /r "\$INSTDIR"
-SectionEnd
-NSI
-}
-nsis_script "SetCompressor /SOLID lzma" "$WORK/NsisLzmaSetup.exe" >"$WORK/lzma.nsi"
-nsis_script "SetCompressor zlib" "$WORK/NsisZlibSetup.exe" >"$WORK/zlib.nsi"
+source "$root/benchmarks/nsis-script.sh"
+nsis_script "SetCompressor /SOLID lzma" "$WORK/NsisLzmaSetup.exe" "$WORK/app" "$INSTALL_FOLDER" "$FIRST" >"$WORK/lzma.nsi"
+nsis_script "SetCompressor zlib" "$WORK/NsisZlibSetup.exe" "$WORK/app" "$INSTALL_FOLDER" "$FIRST" >"$WORK/zlib.nsi"
 read -r packing[lzma] _ < <(measure makensis -V2 "$WORK/lzma.nsi")
 read -r packing[zlib] _ < <(measure makensis -V2 "$WORK/zlib.nsi")
 for setup in NsisLzmaSetup NsisZlibSetup; do

@@ -2,6 +2,14 @@
 #                        [COMPANY <text>] [VERSION <a.b.c.d>])
 # Gives a Windows program its icon group 128, a version block and the manifest
 # that every program needs (common controls 6, asInvoker, DPI aware).
+#
+# vorn_ship_program(<target>): the program as it ships, without symbols. Its
+# symbols and debug information go into <file>.debug beside it first, which a
+# debugger reads for a crash report: it finds the file by the program's
+# .gnu_debuglink (the name and a CRC), and both carry the same RSDS signature
+# (--build-id, cmake/VornCompiler.cmake) that the minidump names. The .debug
+# file stays in the build folder: nothing packs or installs it (VornPack setup
+# takes VornUninstall.exe beside the stub by its name alone).
 include_guard(GLOBAL)
 if(WIN32)
   enable_language(RC)
@@ -30,4 +38,24 @@ function(vorn_program_resources target)
   target_sources(${target} PRIVATE "${rc}")
   set_source_files_properties("${rc}" PROPERTIES
     OBJECT_DEPENDS "${ARG_ICON};${CMAKE_SOURCE_DIR}/cmake/Program.manifest")
+endfunction()
+
+function(vorn_ship_program target)
+  if(NOT WIN32)
+    return()
+  endif()
+  if(NOT CMAKE_OBJCOPY)
+    message(FATAL_ERROR "vorn_ship_program: the toolchain's objcopy is needed")
+  endif()
+  set(program "$<TARGET_FILE:${target}>")
+  # SOURCE_DATE_EPOCH: objcopy writes the header's date anew, the clock's
+  # unless told; 0 as the linker wrote it (--no-insert-timestamp).
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=0
+            "${CMAKE_OBJCOPY}" --only-keep-debug "${program}" "${program}.debug"
+    COMMAND "${CMAKE_COMMAND}" -E env SOURCE_DATE_EPOCH=0
+            "${CMAKE_OBJCOPY}" --strip-all "--add-gnu-debuglink=${program}.debug" "${program}"
+    COMMENT "Moving the symbols of ${target} into its .debug file"
+    VERBATIM)
+  set_property(TARGET ${target} APPEND PROPERTY ADDITIONAL_CLEAN_FILES "${program}.debug")
 endfunction()

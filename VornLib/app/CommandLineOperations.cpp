@@ -6,6 +6,7 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
+#include "VornLib/app/RemovalSwitches.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
@@ -52,6 +53,8 @@ const OperationName* FindOperation(const String& name) {
 // has no progress to show. Its elevated copy ("LaunchedAsAdministrator")
 // logs into the setup's or removal's file, whose last line is not its own.
 void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
+    if (AnswerRemovalCommandLine(commandLine_, RemovalTitle(description_), &exitCode_))
+        return;
     (void)OpenRequestedLog(commandLine_, description_.name, u"Removal", nullptr);
     const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
     LogProgramStart(Format(u"{0} {1} removal{2} (VornLib {3})",

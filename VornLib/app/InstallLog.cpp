@@ -233,7 +233,7 @@ String LogSwitch() {
     const String identity = log.identity();
     if (path.isEmpty() || identity.isEmpty())
         return String();
-    return u" /Log:\"" + path + u"\" /LogFileId:" + identity;
+    return QuoteSwitch(u"Log", path) + QuoteSwitch(u"LogFileId", identity);
 }
 
 String FrameworkBuild() {

@@ -15,8 +15,9 @@
 //                        program and the install folder
 //   /Quiet /Update       removes it for a newer version that installs over it
 // "/Passive" removes without a question, as "/Quiet" does, and "/Log[:<file>]"
-// writes the removal's log; the exit codes are the removal's of the
-// framework's table (VornLib/app/ExitCodes.h).
+// writes the removal's log; anything else ends it with 5, and "/?" shows
+// its switches (VornLib/app/RemovalSwitches.h); the exit codes are the
+// removal's of the framework's table (VornLib/app/ExitCodes.h).
 // Opened without one of them (from the install folder, say), it starts itself
 // again with "/Uninstall" and the switches it was given, and ends with that
 // copy's exit code.

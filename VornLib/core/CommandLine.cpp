@@ -26,8 +26,6 @@ const char16_t* ReadProgram(const char16_t* cursor, String* program) {
 std::vector<String> CommandLine::Tokenize(const char16_t* commandLine) {
     std::vector<String> tokens;
     const char16_t* cursor = commandLine;
-    while (cursor && IsSeparator(*cursor))
-        ++cursor;
     if (!cursor || !*cursor)
         return tokens;
     String token;

@@ -39,8 +39,8 @@ public:
     const std::vector<String>& arguments() const { return arguments_; }
 
     // The arguments as CommandLineToArgvW gives them, the program first (up to
-    // its closing quote or the first blank, backslashes as they are); blanks
-    // before it are skipped, and an empty line has none.
+    // its closing quote or the first blank, backslashes as they are; empty
+    // after a leading blank); an empty line has none.
     static std::vector<String> Tokenize(const char16_t* commandLine);
 
 private:

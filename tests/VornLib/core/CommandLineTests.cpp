@@ -31,11 +31,13 @@ const TokenCase kTokenCases[] = {
     {u"s.exe C:\\a\\b\\ \"C:\\Apps\\\\\" \"C:\\Apps\\\" x\"",
      {u"s.exe", u"C:\\a\\b\\", u"C:\\Apps\\", u"C:\\Apps\" x"}},
     {u"s.exe a\\\\\\\"b \\\\\"c d\"", {u"s.exe", u"a\\\"b", u"\\c d"}},
-    // Quotes in a row inside quotes: three give one.
-    {u"s.exe \"a\"\"\"b\" \"\"\"\" c", {u"s.exe", u"a\"b", u"\"", u"c"}},
+    // Quotes in a row inside quotes: three give one, and the stretch goes on.
+    {u"s.exe \"a\"\"\"b\" \"\"\"\" c", {u"s.exe", u"a\"b", u"\" c"}},
+    {u"s.exe \"\"\"\"\" c", {u"s.exe", u"\"", u"c"}},
     // The program keeps its backslashes and ends at its quote.
     {u"\"C:\\x\\\"y z", {u"C:\\x\\", u"y", u"z"}},
-    {u"  prog.exe\t", {u"prog.exe"}},
+    // Blanks before the program leave it empty.
+    {u"  prog.exe\t", {u"", u"prog.exe"}},
     {u"s.exe \"open quote never closed", {u"s.exe", u"open quote never closed"}},
 };
 
@@ -46,7 +48,7 @@ TEST(CommandLineTokens, WindowsRules) {
         for (size_t i = 0; i < tokens.size(); ++i)
             EXPECT_EQ(String(test.arguments[i]), tokens[i]) << ToPrintable(test.line) << " #" << i;
     }
-    EXPECT_TRUE(CommandLine::Tokenize(u"   ").empty());
+    EXPECT_TRUE(CommandLine::Tokenize(u"").empty());
     EXPECT_TRUE(CommandLine::Tokenize(nullptr).empty());
 }
 

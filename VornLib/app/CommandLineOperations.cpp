@@ -47,6 +47,11 @@ const OperationName* FindOperation(const String& name) {
     return nullptr;
 }
 
+void ApplyLanguage(const String& code) {
+    if (IsKnownLanguage(code.data()) && Preferences().setLanguage(code.data()))
+        ResourceCache::Instance().setChosenLanguage(LanguageIndex(code.data()));
+}
+
 } // namespace
 
 // "/Passive" asks nothing and says nothing, as "/Quiet" does: the removal
@@ -55,6 +60,10 @@ const OperationName* FindOperation(const String& name) {
 void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
     if (AnswerRemovalCommandLine(commandLine_, RemovalTitle(description_), &exitCode_))
         return;
+    // The questions' language, also when it is given after "/Uninstall".
+    String language;
+    if (commandLine_.switchValue(u"Language", &language))
+        ApplyLanguage(language);
     (void)OpenRequestedLog(commandLine_, description_.name, u"Removal", nullptr);
     const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
     LogProgramStart(Format(u"{0} {1} removal{2} (VornLib {3})",
@@ -109,9 +118,8 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
             break;
         }
         case Operation::Language:
-            if (entry.hasValue && IsKnownLanguage(entry.value.data()) &&
-                Preferences().setLanguage(entry.value.data()))
-                ResourceCache::Instance().setChosenLanguage(LanguageIndex(entry.value.data()));
+            if (entry.hasValue)
+                ApplyLanguage(entry.value);
             break;
         }
     }

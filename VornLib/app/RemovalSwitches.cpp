@@ -1,5 +1,7 @@
 #include "VornLib/app/RemovalSwitches.h"
 
+#include "VornLib/core/Language.h"
+
 #ifdef _WIN32
 #include "VornLib/app/ConsoleMessage.h"
 #endif
@@ -12,6 +14,7 @@ const SwitchForm kRemovalSwitches[] = {
     {u"Quiet", SwitchValue::None, u"/Quiet"},
     {u"Passive", SwitchValue::None, u"/Passive"},
     {u"Log", SwitchValue::Optional, u"/Log[:<file>]"},
+    {u"Language", SwitchValue::Required, u"/Language:<code>"},
     {u"?", SwitchValue::None, u"/?"},
     // A newer setup's, and the elevated copy's.
     {u"Update", SwitchValue::None, nullptr},
@@ -55,6 +58,11 @@ Result CheckRemovalCommandLine(CommandLine& commandLine, String* message) {
         if (given.name.compareIgnoringCase(u"Log") == 0 &&
             CheckFileValue(given, message) != kResultOk)
             return kResultInvalidArgument;
+        if (given.name.compareIgnoringCase(u"Language") == 0 &&
+            !IsKnownLanguage(given.value.data())) {
+            *message = u"Unknown language \"" + given.value + u"\" in /Language.";
+            return kResultInvalidArgument;
+        }
     }
     return kResultOk;
 }

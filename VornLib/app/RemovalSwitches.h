@@ -1,7 +1,8 @@
 // The removal's command line: "/Uninstall" from the list of installed
 // programs (the entry's "UninstallString", and with "/Quiet" its
 // "QuietUninstallString"), "/Quiet /Update" from a newer setup, and what may
-// go with them: "/Quiet" and "/Passive" (no question, no message), "/Log" and
+// go with them: "/Quiet" and "/Passive" (no question, no message),
+// "/Language" (the questions' language, wherever it stands), "/Log" and
 // the elevated copy's own "/LogFileId" and "/LaunchedAsAdministrator". As
 // the setup does, the removal refuses anything else before it asks or
 // touches anything (a typo such as "/Qiuet" would otherwise leave a

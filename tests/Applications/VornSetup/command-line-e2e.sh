@@ -52,14 +52,14 @@ installed="$(snapshot "$prefix")"
 echo "== the removal's switches (${SECONDS}s)"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Qiuet"; code=$?
 check "a typo ends the removal with 5 ($code), without a question" test "$code" -eq 5
-check "it says which switch and which it accepts" grep -qF 'Unknown switch "/Qiuet". The removal accepts /Uninstall, /Quiet, /Passive, /Log[:<file>], /?.' <<<"$said"
+check "it says which switch and which it accepts" grep -qF 'Unknown switch "/Qiuet". The removal accepts /Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /?.' <<<"$said"
 check "nothing was removed" test "$(snapshot "$prefix")" = "$installed"
 check "the entry stays" test -n "$(reg_value "$prefix" "$entry" QuietUninstallString)"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Quiet Readme.txt"; code=$?
 check "a plain argument ends it with 5 too ($code)" test "$code" -eq 5
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /?"; code=$?
 check "/Uninstall /? ends with 0 ($code)" test "$code" -eq 0
-check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /?' <<<"$said"
+check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /?' <<<"$said"
 check "still nothing removed" test "$(snapshot "$prefix")" = "$installed"
 
 echo "== the QuietUninstallString, run as registered (${SECONDS}s)"

@@ -237,22 +237,24 @@ String InstallManifest::uninstallKeyPath() const {
 std::vector<EntryText> InstallManifest::uninstallEntryTexts(const String& program,
                                                             const String& installDate) const {
     const EntryText all[] = {
-        {u"UninstallString", u'"' + program + u"\" /Uninstall"},
-        {u"DisplayName", displayName()},
-        {u"Contact", contact},
-        {u"Comments", description},
-        {u"DisplayIcon", executablePath()},
-        {u"DisplayVersion", displayVersion()},
-        {u"Publisher", company},
+        {EntryValue::UninstallString, UninstallCommand(program, false)},
+        // Package managers and scripts remove without a question.
+        {EntryValue::QuietUninstallString, UninstallCommand(program, true)},
+        {EntryValue::DisplayName, displayName()},
+        {EntryValue::Contact, contact},
+        {EntryValue::Comments, description},
+        {EntryValue::DisplayIcon, executablePath()},
+        {EntryValue::DisplayVersion, displayVersion()},
+        {EntryValue::Publisher, company},
         // As the system reads them: technical support, and the home page.
-        {u"HelpLink", technicalSupport},
-        {u"URLInfoAbout", webSite},
-        {u"URLUpdateInfo", updates},
-        {u"InstallDate", installDate},
-        {u"InstallLocation", NormalisedFolder(installFolder)},
-        {kInstallFolderValue, installFolder},
-        {kProgramGroupValue, programGroup},
-        {kUninstallProgramValue, program},
+        {EntryValue::HelpLink, technicalSupport},
+        {EntryValue::URLInfoAbout, webSite},
+        {EntryValue::URLUpdateInfo, updates},
+        {EntryValue::InstallDate, installDate},
+        {EntryValue::InstallLocation, NormalisedFolder(installFolder)},
+        {EntryValue::InstallFolder, installFolder},
+        {EntryValue::ProgramGroup, programGroup},
+        {EntryValue::UninstallProgram, program},
     };
     std::vector<EntryText> texts;
     for (const EntryText& text : all) {

@@ -40,7 +40,7 @@ String DefaultInstallFolder(const String& programFiles, const String& displayNam
 
 // One text value of the uninstall entry: its name and what it holds.
 struct EntryText {
-    const char16_t* name;
+    vorn::EntryValue name;
     String value;
 };
 

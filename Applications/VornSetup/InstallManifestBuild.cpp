@@ -44,8 +44,8 @@ void InstallManifest::readInstalledScope() {
     installed = FindUninstallEntry(uuid, String(), &installedScope) == kResultOk;
     if (installed) {
         UninstallEntry entry(uuid, installedScope);
-        (void)entry.key().readText(kInstallFolderValue, &installedFolder);
-        (void)entry.key().readText(u"DisplayVersion", &installedVersion);
+        (void)entry.readText(EntryValue::InstallFolder, &installedFolder);
+        (void)entry.readText(EntryValue::DisplayVersion, &installedVersion);
     }
 }
 
@@ -64,13 +64,13 @@ void InstallManifest::readPreviousChoices() {
     UninstallEntry entry(uuid, scope);
     updating = entry.exists();
     String value;
-    if (entry.key().readText(kInstallFolderValue, &value) == kResultOk)
+    if (entry.readText(EntryValue::InstallFolder, &value) == kResultOk)
         installFolder = value;
-    if (entry.key().readText(kProgramGroupValue, &value) == kResultOk)
+    if (entry.readText(EntryValue::ProgramGroup, &value) == kResultOk)
         programGroup = value;
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
         int32_t chosen = 0;
-        if (entry.key().readInt32(kShortcutChoices[choice].entryValue, &chosen) == kResultOk)
+        if (entry.readNumber(kShortcutChoices[choice].entryValue, &chosen) == kResultOk)
             chosenShortcuts[choice] = chosen != 0;
     }
 }

@@ -101,6 +101,12 @@ Result InstallerModule::start() {
         return checked;
     }
     InstallManifest& manifest = InstallManifest::Instance();
+    if (runtime.commandLine().hasSwitch(u"?")) {
+        ShowConsoleOrMessage(manifest.displayName() + u" Setup", InstallerUsage());
+        runtime.setExitCode(int32_t(kResultOk));
+        runtime.requestQuit();
+        return kResultOk;
+    }
     const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
     if (allowed != kResultOk) {
         WriteConsoleLine(refusal);

@@ -26,6 +26,8 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
+    // Shows the accepted switches and ends with 0.
+    {u"?", SwitchValue::None, false, u"/?"},
     // What a launcher's wizard chose, handed to its elevated copy.
     {u"OptionsChosen", SwitchValue::None, false, nullptr},
     {u"ProgramGroup", SwitchValue::Required, false, nullptr},
@@ -39,6 +41,12 @@ const char16_t* const kSetupLanguages[] = {u"de", u"en", u"es", u"fr", u"it", u"
 const uint32_t kSetupLanguageCount = uint32_t(sizeof kSetupLanguages / sizeof *kSetupLanguages);
 
 namespace {
+
+// A "\" before a closing quote escapes it (C:\Apps\" reads as C:\Apps"):
+// the usual slip with a quoted folder.
+constexpr char16_t kEscapedQuote[] =
+    u" A \\ before a closing quote keeps the quote in the value: end the folder without "
+    u"the \\.";
 
 const InstallerSwitch* FindSwitch(const String& name) {
     for (const InstallerSwitch& entry : kInstallerSwitches) {
@@ -89,30 +97,15 @@ bool IsConfigSetName(const String& value) {
     return value.length() <= 64;
 }
 
-// The switch as the user wrote it.
-String Written(const CommandLineSwitch& entry) {
-    return u'/' + entry.name + (entry.hasValue ? String(u':' + entry.value) : String());
-}
-
 Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
     const InstallerSwitch* known = FindSwitch(entry.name);
-    if (!known) {
-        *message = u"Unknown switch \"" + Written(entry) + u"\". " + AcceptedSwitches();
-        return kResultInvalidArgument;
-    }
-    if (known->value == SwitchValue::None && entry.hasValue) {
-        *message = u"The switch /" + String(known->name) + u" takes no value (\"" + Written(entry) +
-                   u"\").";
-        return kResultInvalidArgument;
-    }
-    const bool needsValue =
-        known->value == SwitchValue::Required || known->value == SwitchValue::Boolean;
-    if (needsValue && (!entry.hasValue || entry.value.isEmpty())) {
-        *message = u"The switch /" + String(known->name) + u" needs a value" +
-                   (known->usage ? String(u", as in " + String(known->usage)) : String()) + u'.';
-        // An empty folder is one the options page refuses.
-        return String(known->name) == u"InstallFolder" ? kResultBadPath : kResultInvalidArgument;
-    }
+    const SwitchForm form =
+        known ? SwitchForm{known->name, known->value, known->usage} : SwitchForm{};
+    const Result formed =
+        CheckSwitchForm(entry, known ? &form : nullptr, AcceptedSwitches(), message);
+    // An empty folder is one the options page refuses.
+    if (formed != kResultOk)
+        return known && String(known->name) == u"InstallFolder" ? kResultBadPath : formed;
     if (String(known->name) == u"Language" && !IsSetupLanguage(entry.value)) {
         *message = u"Unknown language \"" + entry.value + u"\" in /Language. The setup speaks " +
                    SetupLanguages() + u'.';
@@ -120,17 +113,13 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
     }
     if (String(known->name) == u"DataCollection" && entry.hasValue &&
         !IsDataCollectionWord(entry.value)) {
-        *message = u"The switch /DataCollection takes On or Off (\"" + Written(entry) + u"\").";
+        *message =
+            u"The switch /DataCollection takes On or Off (\"" + WrittenSwitch(entry) + u"\").";
         return kResultInvalidArgument;
     }
     if (String(known->name) == u"ConfigSet" && !IsConfigSetName(entry.value)) {
         *message = u"The switch /ConfigSet takes a name of letters, digits, - _ and . (\"" +
-                   Written(entry) + u"\").";
-        return kResultInvalidArgument;
-    }
-    if (known->value == SwitchValue::Boolean && !(entry.value == u"0" || entry.value == u"1")) {
-        *message =
-            u"The switch /" + String(known->name) + u" takes 0 or 1 (\"" + Written(entry) + u"\").";
+                   WrittenSwitch(entry) + u"\").";
         return kResultInvalidArgument;
     }
     if (String(known->name) == u"ProgramGroup" && !IsValidProgramGroup(entry.value)) {
@@ -140,18 +129,22 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
         return kResultBadPath;
     }
     const bool namesFile = String(known->name) == u"Log" || String(known->name) == u"ResultFile";
-    if (namesFile && entry.hasValue && !IsPossibleFileName(entry.value)) {
-        *message = u"The switch /" + String(known->name) + u" names \"" + entry.value +
-                   u"\", which no file may be called (it holds one of \" * < > ? |).";
+    if (namesFile && CheckFileValue(entry, message) != kResultOk)
         return kResultInvalidArgument;
-    }
     if (String(known->name) == u"InstallFolder" && !IsValidInstallFolder(entry.value)) {
         *message = u"The install folder \"" + entry.value +
                    u"\" is refused: it must be a full path such as C:\\Programs\\Name, without "
-                   u"a separator at its end and without the characters \" * < > ? |.";
+                   u"a separator at its end and without the characters \" * < > ? |." +
+                   (entry.value.find(u'"') < 0 ? String() : String(kEscapedQuote));
         return kResultBadPath;
     }
     return kResultOk;
+}
+
+// The value as the copy reads it back, whatever it holds (a quote, a "\"
+// at its end).
+String Quoted(const char16_t* name, const String& value) {
+    return String(u" -") + name + u':' + QuoteArgument(value);
 }
 
 // The switches given that the elevated copy gets as they were written, in the
@@ -167,29 +160,19 @@ String PassedOnSwitches(CommandLine& commandLine, std::initializer_list<const ch
             isReplaced = isReplaced || (name && String(name) == entry.name);
         if (isReplaced)
             continue;
-        arguments += String(u" -") + entry.name;
-        if (commandLine.switchValue(entry.name, &value))
-            arguments += u":\"" + value + u'"';
+        arguments += commandLine.switchValue(entry.name, &value) ? Quoted(entry.name, value)
+                                                                 : String(u" -") + entry.name;
     }
     return arguments;
-}
-
-String Quoted(const char16_t* name, const String& value) {
-    return String(u" -") + name + u":\"" + value + u'"';
 }
 
 constexpr char16_t kElevatedCopySwitches[] = u" -AllowMultipleInstances -LaunchedAsAdministrator";
 
 } // namespace
 
-bool IsPossibleFileName(const String& path) {
-    for (uint32_t i = 0; i < path.length(); ++i) {
-        const char16_t unit = path[i];
-        if (unit < 0x20 || unit == u'"' || unit == u'*' || unit == u'<' || unit == u'>' ||
-            unit == u'?' || unit == u'|')
-            return false;
-    }
-    return true;
+String InstallerUsage() {
+    return AcceptedSwitches() + u" A value follows the switch's \":\" and may be quoted, or the "
+                                u"whole switch may be: \"/InstallFolder:C:\\My Apps\\Demo\".";
 }
 
 bool IsPassive(CommandLine& commandLine) {

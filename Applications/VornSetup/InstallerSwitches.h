@@ -33,8 +33,7 @@ namespace vornsetup {
 using vorn::Result;
 using vorn::String;
 
-// Boolean: a value that is "0" or "1".
-enum class SwitchValue { None, Required, Optional, Boolean };
+using vorn::SwitchValue;
 
 struct InstallerSwitch {
     const char16_t* name;
@@ -55,6 +54,9 @@ extern const uint32_t kInstallerSwitchCount;
 extern const char16_t* const kSetupLanguages[];
 extern const uint32_t kSetupLanguageCount;
 bool IsSetupLanguage(const String& code);
+
+// What "/?" shows: every switch the setup accepts, and how values are written.
+String InstallerUsage();
 
 // 0 when the command line holds only what the setup accepts; else 5 (31 for
 // a refused install folder) and the line that says why.
@@ -84,10 +86,6 @@ struct WizardChoices {
 // options page accepts none.
 String HandOffArguments(vorn::CommandLine& commandLine, const WizardChoices& choices,
                         const String& outputSwitches);
-
-// Whether Windows may take `path` for a file: none of the characters that no
-// file name may hold (" * < > ? |), no control characters.
-bool IsPossibleFileName(const String& path);
 
 // "/Passive": the copy page alone, and no message before or after it.
 bool IsPassive(vorn::CommandLine& commandLine);

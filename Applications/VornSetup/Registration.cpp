@@ -40,16 +40,16 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     const String program = manifest.removalProgramPath(IsWow64());
     Log(LogEvent::RegistryKey, u"{0}, with {1} files listed",
         {EntryKeyName(manifest), uint32_t(manifest.files.size())});
-    RegistryKey& key = entry.key();
     for (const EntryText& text : manifest.uninstallEntryTexts(program, TodayText()))
-        (void)key.writeText(text.name, text.value.data());
-    (void)key.writeInt32(u"EstimatedSize", int32_t(uint32_t(manifest.totalSize / 1024)));
-    (void)key.writeInt32(u"NoModify", 1);
-    (void)key.writeInt32(u"NoRepair", 1);
+        (void)entry.writeText(text.name, text.value);
+    (void)entry.writeNumber(EntryValue::EstimatedSize,
+                            int32_t(uint32_t(manifest.totalSize / 1024)));
+    (void)entry.writeNumber(EntryValue::NoModify, 1);
+    (void)entry.writeNumber(EntryValue::NoRepair, 1);
     // The next installation proposes the same shortcuts; the choice goes with the entry.
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
-        (void)key.writeInt32(kShortcutChoices[choice].entryValue,
-                             manifest.chosenShortcuts[choice] ? 1 : 0);
+        (void)entry.writeNumber(kShortcutChoices[choice].entryValue,
+                                manifest.chosenShortcuts[choice] ? 1 : 0);
     std::vector<String> files;
     files.reserve(manifest.files.size());
     for (const FileEntry& file : manifest.files)

@@ -12,8 +12,7 @@ String RunningProgramOfProduct(const InstallManifest& manifest) {
         return String();
     String previousFolder;
     (void)UninstallEntry(manifest.uuid, manifest.scope)
-        .key()
-        .readText(kInstallFolderValue, &previousFolder);
+        .readText(EntryValue::InstallFolder, &previousFolder);
     for (const String& folder : {previousFolder, manifest.installFolder}) {
         if (folder.isEmpty())
             continue;

@@ -45,7 +45,7 @@ void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
     }
     UninstallEntry entry(manifest.uuid, manifest.scope);
     if (entry.exists())
-        (void)entry.key().readText(u"UninstallString", &result->uninstallCommand);
+        (void)entry.readText(EntryValue::UninstallString, &result->uninstallCommand);
 }
 
 } // namespace

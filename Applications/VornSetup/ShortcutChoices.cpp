@@ -12,9 +12,9 @@ namespace vornsetup {
 
 const ShortcutChoice kShortcutChoices[kShortcutChoiceCount] = {
     {u"CreateDesktopShortcut", u"/User/Global/InstallOptions/CreateDesktopShortcut",
-     u"VornLib.CreateDesktopShortcut", VORN_SHORTCUT_FOLDER(DesktopFolder)},
+     vorn::EntryValue::CreateDesktopShortcut, VORN_SHORTCUT_FOLDER(DesktopFolder)},
     {u"CreateQuickLaunchShortcut", u"/User/Global/InstallOptions/CreateQuickLaunchShortcut",
-     u"VornLib.CreateQuickLaunchShortcut", VORN_SHORTCUT_FOLDER(QuickLaunchFolder)},
+     vorn::EntryValue::CreateQuickLaunchShortcut, VORN_SHORTCUT_FOLDER(QuickLaunchFolder)},
 };
 
 } // namespace vornsetup

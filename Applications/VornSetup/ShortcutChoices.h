@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/String.h"
 
 namespace vornsetup {
@@ -20,10 +21,10 @@ enum ShortcutChoiceIndex : uint32_t {
 };
 
 struct ShortcutChoice {
-    const char16_t* box;        // "CreateDesktopShortcut"
-    const char16_t* preference; // "/User/Global/InstallOptions/CreateDesktopShortcut"
-    const char16_t* entryValue; // "VornLib.CreateDesktopShortcut", 1 or 0
-    vorn::String (*folder)();   // the user's desktop; empty when unknown (null on the host)
+    const char16_t* box;         // "CreateDesktopShortcut"
+    const char16_t* preference;  // "/User/Global/InstallOptions/CreateDesktopShortcut"
+    vorn::EntryValue entryValue; // 1 or 0
+    vorn::String (*folder)();    // the user's desktop; empty when unknown (null on the host)
 };
 
 extern const ShortcutChoice kShortcutChoices[kShortcutChoiceCount];

@@ -15,16 +15,19 @@
 //                        program and the install folder
 //   /Quiet /Update       removes it for a newer version that installs over it
 // "/Passive" removes without a question, as "/Quiet" does, and "/Log[:<file>]"
-// writes the removal's log; the exit codes are the removal's of the
-// framework's table (VornLib/app/ExitCodes.h).
+// writes the removal's log; anything else ends it with 5, and "/?" shows
+// its switches (VornLib/app/RemovalSwitches.h); the exit codes are the
+// removal's of the framework's table (VornLib/app/ExitCodes.h).
 // Opened without one of them (from the install folder, say), it starts itself
 // again with "/Uninstall" and the switches it was given, and ends with that
 // copy's exit code.
 #include <string>
 
 #include "VornLib/app/Entry.h"
+#include "VornLib/app/RemovalSwitches.h"
 #include "VornLib/core/CommandLine.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/ResourceCache.h"
 
 namespace vornuninstall {
@@ -60,26 +63,30 @@ Result LoadDescription(ApplicationDescription* description) {
 
 // The removal in a copy of its own: in this process the window system would
 // hold the product's mutex, which tells the removal that the product runs.
-bool RemovalRequested(int* exitCode) {
+bool RemovalRequested(int32_t* exitCode) {
     CommandLine commandLine;
     commandLine.parse(Units(GetCommandLineW()));
     for (const char16_t* operation : kOperations) {
         if (commandLine.hasSwitch(operation))
             return false;
     }
+    // What it refuses, and "/?", it answers here: the copy's line would
+    // reach no console.
+    if (AnswerRemovalCommandLine(commandLine, CaptionFromFileName(ExecutablePath()), exitCode))
+        return true;
     wchar_t self[MAX_PATH] = {};
     if (!GetModuleFileNameW(nullptr, self, MAX_PATH))
         return false;
-    std::wstring arguments = L"\"" + std::wstring(self) + L"\" /Uninstall";
-    for (const CommandLineSwitch& given : commandLine.switches()) {
-        arguments += L" /" + std::wstring(Wide(given.name.data()));
-        if (given.hasValue)
-            arguments += L":\"" + std::wstring(Wide(given.value.data())) + L"\"";
-    }
+    // Each switch as the copy reads it back, whatever its value holds.
+    String arguments = QuoteArgument(Units(self)) + u" /Uninstall";
+    for (const CommandLineSwitch& given : commandLine.switches())
+        arguments += given.hasValue ? QuoteSwitch(given.name.data(), given.value)
+                                    : String(u" /") + given.name;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(self, &arguments[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    std::wstring line(Wide(arguments.data()));
+    if (!CreateProcessW(self, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started))
         return false;
     const KernelHandle process(started.hProcess);
@@ -88,7 +95,7 @@ bool RemovalRequested(int* exitCode) {
     WaitForSingleObject(process.get(), INFINITE);
     if (!GetExitCodeProcess(process.get(), &code))
         code = 0;
-    *exitCode = int(code);
+    *exitCode = int32_t(code);
     return true;
 }
 
@@ -96,7 +103,7 @@ bool RemovalRequested(int* exitCode) {
 } // namespace vornuninstall
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    int exitCode = 0;
+    int32_t exitCode = 0;
     if (vornuninstall::RemovalRequested(&exitCode))
         return exitCode;
     vorn::ProgramDefinition program;

@@ -11,8 +11,8 @@
 #include "VornLib/core/Format.h"
 
 #ifdef _WIN32
+#include "VornLib/core/CommandLine.h"
 #include "VornLib/core/Win32.h"
-#include <shellapi.h>
 #endif
 
 namespace vornpack {
@@ -76,16 +76,10 @@ Arguments CommandArguments(int argc, char** argv) {
     Arguments arguments;
 #ifdef _WIN32
     // main's narrow arguments have lost what the code page cannot hold.
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide && count >= argc) {
-        for (int i = count - argc; i < count; ++i)
-            arguments.push_back(String(vorn::Units(wide[i])));
-        LocalFree(wide);
-        return arguments;
-    }
-    if (wide)
-        LocalFree(wide);
+    // Read by the framework's one reader of command lines, Windows' rules.
+    const std::vector<String> wide = vorn::CommandLine::Tokenize(vorn::Units(GetCommandLineW()));
+    if (wide.size() >= size_t(argc))
+        return Arguments(wide.end() - argc, wide.end());
 #endif
     for (int i = 0; i < argc; ++i) {
         const std::u16string units = std::filesystem::u8path(argv[i]).u16string();

@@ -6,6 +6,7 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
+#include "VornLib/app/RemovalSwitches.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/Uninstaller.h"
 #include "VornLib/core/Format.h"
@@ -46,12 +47,23 @@ const OperationName* FindOperation(const String& name) {
     return nullptr;
 }
 
+void ApplyLanguage(const String& code) {
+    if (IsKnownLanguage(code.data()) && Preferences().setLanguage(code.data()))
+        ResourceCache::Instance().setChosenLanguage(LanguageIndex(code.data()));
+}
+
 } // namespace
 
 // "/Passive" asks nothing and says nothing, as "/Quiet" does: the removal
 // has no progress to show. Its elevated copy ("LaunchedAsAdministrator")
 // logs into the setup's or removal's file, whose last line is not its own.
 void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
+    if (AnswerRemovalCommandLine(commandLine_, RemovalTitle(description_), &exitCode_))
+        return;
+    // The questions' language, also when it is given after "/Uninstall".
+    String language;
+    if (commandLine_.switchValue(u"Language", &language))
+        ApplyLanguage(language);
     (void)OpenRequestedLog(commandLine_, description_.name, u"Removal", nullptr);
     const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
     LogProgramStart(Format(u"{0} {1} removal{2} (VornLib {3})",
@@ -106,9 +118,8 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
             break;
         }
         case Operation::Language:
-            if (entry.hasValue && IsKnownLanguage(entry.value.data()) &&
-                Preferences().setLanguage(entry.value.data()))
-                ResourceCache::Instance().setChosenLanguage(LanguageIndex(entry.value.data()));
+            if (entry.hasValue)
+                ApplyLanguage(entry.value);
             break;
         }
     }

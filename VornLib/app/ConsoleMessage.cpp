@@ -37,16 +37,24 @@ HANDLE ParentConsole() {
 
 } // namespace
 
-void WriteConsoleLine(const String& line) {
+bool WriteConsoleLine(const String& line) {
     const String text = TerminalSafe(line) + u"\r\n";
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     if (error && error != INVALID_HANDLE_VALUE && GetFileType(error) != FILE_TYPE_UNKNOWN) {
         WriteTo(error, text);
-        return;
+        return true;
     }
     HANDLE console = ParentConsole();
-    if (console != INVALID_HANDLE_VALUE)
-        WriteTo(console, text);
+    if (console == INVALID_HANDLE_VALUE)
+        return false;
+    WriteTo(console, text);
+    return true;
+}
+
+void ShowConsoleOrMessage(const String& caption, const String& text) {
+    if (!WriteConsoleLine(text))
+        MessageBoxW(nullptr, Wide(text.data()), Wide(caption.data()),
+                    MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 } // namespace vorn

@@ -13,7 +13,11 @@
 namespace vorn {
 
 // Writes the line, its control characters escaped (TerminalSafe), and a line
-// break; nothing when there is nowhere to write.
-void WriteConsoleLine(const String& line);
+// break; nothing when there is nowhere to write (false then).
+bool WriteConsoleLine(const String& line);
+
+// What a user asked for ("/?"): on the console as above where there is one,
+// else in a message box with `caption`, which waits for OK.
+void ShowConsoleOrMessage(const String& caption, const String& text);
 
 } // namespace vorn

@@ -73,6 +73,10 @@ const ExitCode kExitCodes[] = {
      u"The program is not installed: its uninstall entry is missing, and no interrupted "
      u"installation of it is recorded.",
      nullptr},
+    {ExitCodeProgram::Removal, 5, u"invalidSwitch",
+     u"The command line holds an unknown switch, a switch with a value it does not take or "
+     u"without the one it needs, or a plain argument. Nothing was removed.",
+     nullptr},
     {ExitCodeProgram::Removal, 8, u"cancelled",
      u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr},
     {ExitCodeProgram::Removal, 14, u"inUse",

@@ -233,7 +233,8 @@ String LogSwitch() {
     const String identity = log.identity();
     if (path.isEmpty() || identity.isEmpty())
         return String();
-    return u" /Log:\"" + path + u"\" /LogFileId:" + identity;
+    // The identity is digits and dots; the path is quoted to read back whole.
+    return QuoteSwitch(u"Log", path) + u" /LogFileId:" + identity;
 }
 
 String FrameworkBuild() {

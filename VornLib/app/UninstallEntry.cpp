@@ -5,6 +5,34 @@
 
 namespace vorn {
 
+const char16_t* const kEntryValueNames[uint32_t(EntryValue::Count)] = {
+    u"UninstallString",
+    u"QuietUninstallString",
+    u"DisplayName",
+    u"Contact",
+    u"Comments",
+    u"DisplayIcon",
+    u"DisplayVersion",
+    u"Publisher",
+    u"HelpLink",
+    u"URLInfoAbout",
+    u"URLUpdateInfo",
+    u"InstallDate",
+    u"InstallLocation",
+    u"EstimatedSize",
+    u"NoModify",
+    u"NoRepair",
+    u"VornLib.InstallFolder",
+    u"VornLib.ProgramGroup",
+    u"VornLib.UninstallProgram",
+    u"VornLib.CreateDesktopShortcut",
+    u"VornLib.CreateQuickLaunchShortcut",
+};
+
+String UninstallCommand(const String& program, bool quiet) {
+    return u'"' + program + u"\" /Uninstall" + (quiet ? u" /Quiet" : u"");
+}
+
 String UninstallEntryPath(const UUID& uuid) {
     return String(kUninstallListKey) + u'\\' + EntryKeyName(uuid);
 }
@@ -75,7 +103,7 @@ namespace {
 
 bool NamesProgram(UninstallEntry& entry, const String& program) {
     String listed;
-    return entry.key().readText(kUninstallProgramValue, &listed) == kResultOk &&
+    return entry.readText(EntryValue::UninstallProgram, &listed) == kResultOk &&
            SamePath(listed, program);
 }
 
@@ -107,9 +135,9 @@ Result DescriptionFromUninstallEntry(const String& program, ApplicationDescripti
             if (!NamesProgram(entry, program))
                 continue;
             description->uuid = uuid;
-            (void)entry.key().readText(u"DisplayName", &description->name);
-            (void)entry.key().readText(u"DisplayVersion", &description->version);
-            (void)entry.key().readText(u"Publisher", &description->company);
+            (void)entry.readText(EntryValue::DisplayName, &description->name);
+            (void)entry.readText(EntryValue::DisplayVersion, &description->version);
+            (void)entry.readText(EntryValue::Publisher, &description->company);
             return kResultOk;
         }
     }

@@ -24,9 +24,43 @@ namespace vorn {
 constexpr char16_t kUninstallListKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 String UninstallEntryPath(const UUID& uuid);
 
-constexpr char16_t kInstallFolderValue[] = u"VornLib.InstallFolder";
-constexpr char16_t kProgramGroupValue[] = u"VornLib.ProgramGroup";
-constexpr char16_t kUninstallProgramValue[] = u"VornLib.UninstallProgram";
+// The entry's values, each written and read under its name in
+// kEntryValueNames: what the list of installed programs shows and runs, then
+// the framework's own.
+enum class EntryValue : uint32_t {
+    UninstallString,
+    QuietUninstallString,
+    DisplayName,
+    Contact,
+    Comments,
+    DisplayIcon,
+    DisplayVersion,
+    Publisher,
+    HelpLink,
+    URLInfoAbout,
+    URLUpdateInfo,
+    InstallDate,
+    InstallLocation,
+    EstimatedSize,
+    NoModify,
+    NoRepair,
+    InstallFolder,
+    ProgramGroup,
+    UninstallProgram,
+    CreateDesktopShortcut,
+    CreateQuickLaunchShortcut,
+    Count
+};
+extern const char16_t* const kEntryValueNames[uint32_t(EntryValue::Count)];
+inline const char16_t* EntryValueName(EntryValue value) {
+    return kEntryValueNames[uint32_t(value)];
+}
+
+// The commands the entry registers for `program`: "\"<program>\" /Uninstall",
+// which asks first, and for unattended removal (package managers, scripts)
+// the same with " /Quiet".
+String UninstallCommand(const String& program, bool quiet);
+
 constexpr char16_t kFilesList[] = u"FilesList";
 constexpr char16_t kShortcutsList[] = u"ShortcutsList";
 
@@ -84,8 +118,20 @@ public:
 
     InstallScope scope() const { return scope_; }
 
-    // The entry's own key, for its single values; opened on first use.
+    // The entry's own key; opened on first use.
     RegistryKey& key() { return key_; }
+    Result readText(EntryValue value, String* text) {
+        return key_.readText(EntryValueName(value), text);
+    }
+    Result writeText(EntryValue value, const String& text) {
+        return key_.writeText(EntryValueName(value), text.data());
+    }
+    Result readNumber(EntryValue value, int32_t* number) {
+        return key_.readInt32(EntryValueName(value), number);
+    }
+    Result writeNumber(EntryValue value, int32_t number) {
+        return key_.writeInt32(EntryValueName(value), number);
+    }
     bool exists() { return key_.exists(); }
     void close() { key_.close(); }
 

@@ -129,10 +129,10 @@ Result Uninstaller::uninstall(bool update) {
     ShellRegistration::unregisterAppPath(product.data(), scope_);
 
     String folder;
-    if (entry.key().readText(kInstallFolderValue, &folder) == kResultOk && !folder.isEmpty())
+    if (entry.readText(EntryValue::InstallFolder, &folder) == kResultOk && !folder.isEmpty())
         installFolder_ = NormalisedFolder(folder);
     String group;
-    (void)entry.key().readText(kProgramGroupValue, &group);
+    (void)entry.readText(EntryValue::ProgramGroup, &group);
     entry.close();
     Log(LogEvent::Scope, InstallScopeName(scope_));
     Log(LogEvent::InstallFolder, installFolder_);

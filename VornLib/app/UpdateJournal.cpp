@@ -113,9 +113,9 @@ InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath) {
     RegistryKey entry;
     if (entry.open(root, entryPath.data()) != kResultOk || !entry.exists())
         return product;
-    product.folder = FolderText(entry, kInstallFolderValue);
-    product.program = Text(entry, kUninstallProgramValue);
-    product.programGroup = Text(entry, kProgramGroupValue);
+    product.folder = FolderText(entry, EntryValueName(EntryValue::InstallFolder));
+    product.program = Text(entry, EntryValueName(EntryValue::UninstallProgram));
+    product.programGroup = Text(entry, EntryValueName(EntryValue::ProgramGroup));
     product.files = ReadNumberedList(root, entryPath + u'\\' + kFilesList);
     product.shortcuts = ReadNumberedList(root, entryPath + u'\\' + kShortcutsList, kMaxShortcuts);
     return product;

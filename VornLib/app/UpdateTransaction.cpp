@@ -306,8 +306,8 @@ void UpdateTransaction::undoRegistration() {
     (void)UninstallEntry(uuid_, scope_).remove();
     {
         UninstallEntry entry(uuid_, scope_);
-        (void)entry.key().writeText(kInstallFolderValue, next_.folder.data());
-        (void)entry.key().writeText(kUninstallProgramValue, next_.program.data());
+        (void)entry.writeText(EntryValue::InstallFolder, next_.folder);
+        (void)entry.writeText(EntryValue::UninstallProgram, next_.program);
     }
     RunProgram(scope_, next_.program, u"/Quiet /Update", INFINITE);
     (void)UninstallEntry(uuid_, scope_).remove();

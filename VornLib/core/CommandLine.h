@@ -1,11 +1,20 @@
-// The program's command line: switches ("-" or "/", a value after "=" or ":")
-// and plain arguments (document paths). Switch names compare ignoring case;
-// looking a switch up marks it as used, so that what nobody asked for can be
-// told apart.
+// The program's command line, read by the rules Windows programs share
+// (CommandLineToArgvW): arguments are separated by blanks and tabs, double
+// quotes group blanks into an argument and are removed wherever they stand
+// ("/InstallFolder:C:\My Apps" may be written "/InstallFolder:\"C:\My Apps\""
+// or "\"/InstallFolder:C:\My Apps\"", as PowerShell, .NET and Python quote a
+// whole argument), a backslash escapes a quote, and backslashes before a
+// quote halve. An argument that begins with "-" or "/" is a switch: its name
+// runs up to the first ":" or "=", and the rest is its value, so a value may
+// hold either ("/Log:C:\Logs\a=b.log"); "/Name=value" stays accepted because
+// the "=" then comes first. Any other argument is a plain one (a document
+// path). Switch names compare ignoring case; looking a switch up marks it
+// as used, so that what nobody asked for can be told apart.
 #pragma once
 
 #include <vector>
 
+#include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 
 namespace vorn {
@@ -19,7 +28,7 @@ struct CommandLineSwitch {
 
 class CommandLine {
 public:
-    // Splits the whole command line; the first token (the program) is dropped.
+    // Reads the whole command line; the first argument (the program) is dropped.
     void parse(const char16_t* commandLine);
 
     bool hasSwitch(const char16_t* name);
@@ -29,8 +38,9 @@ public:
     const std::vector<CommandLineSwitch>& switches() const { return switches_; }
     const std::vector<String>& arguments() const { return arguments_; }
 
-    // Tokens separated by whitespace; a double quote toggles a quoted stretch
-    // and stays in the token.
+    // The arguments as CommandLineToArgvW gives them, the program first (up to
+    // its closing quote or the first blank, backslashes as they are; empty
+    // after a leading blank); an empty line has none.
     static std::vector<String> Tokenize(const char16_t* commandLine);
 
 private:
@@ -39,5 +49,34 @@ private:
     std::vector<CommandLineSwitch> switches_;
     std::vector<String> arguments_;
 };
+
+// What a program's table of accepted switches says of one: its name, what
+// value it takes (Boolean: "0" or "1") and how the list of accepted switches
+// shows it (null for the ones a program gives itself).
+enum class SwitchValue { None, Required, Optional, Boolean };
+struct SwitchForm {
+    const char16_t* name;
+    SwitchValue value;
+    const char16_t* usage;
+};
+
+// The switch as the user wrote it: "/Name" or "/Name:value".
+String WrittenSwitch(const CommandLineSwitch& given);
+// 0 when `given` has the form `known` (null: no switch of that name) says;
+// else 5 and the line that says why, `accepted` after an unknown one.
+Result CheckSwitchForm(const CommandLineSwitch& given, const SwitchForm* known,
+                       const String& accepted, String* message);
+
+// A switch's value that names a file: 0 when it has none or one that a file
+// may be called (IsPossibleFileName), else 5 and the line that says why.
+Result CheckFileValue(const CommandLineSwitch& given, String* message);
+
+// `text` as one argument that Tokenize gives back exactly: in double quotes,
+// a quote inside escaped and the backslashes before a quote (or the closing
+// one) doubled.
+String QuoteArgument(const String& text);
+// A switch and its value for another program's command line, led by a
+// blank: " /Name:\"value\"" (the value quoted as above).
+String QuoteSwitch(const char16_t* name, const String& value);
 
 } // namespace vorn

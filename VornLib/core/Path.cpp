@@ -159,4 +159,14 @@ bool IsPathInside(const String& path, const String& folder) {
     return SamePath(path.left(base.length()), base) && IsRelativeInside(path.mid(base.length()));
 }
 
+bool IsPossibleFileName(const String& path) {
+    for (uint32_t i = 0; i < path.length(); ++i) {
+        const char16_t unit = path[i];
+        if (unit < 0x20 || unit == u'"' || unit == u'*' || unit == u'<' || unit == u'>' ||
+            unit == u'?' || unit == u'|')
+            return false;
+    }
+    return true;
+}
+
 } // namespace vorn

@@ -18,11 +18,15 @@ String FileNameOf(const String& path);
 // Equal after lower-casing A-Z and turning "\" into "/" (and ignoring one
 // trailing separator).
 bool SamePath(const String& a, const String& b);
+// Whether Windows may take `path` for a file: none of the characters that no
+// file name may hold (" * < > ? |), no control characters.
+bool IsPossibleFileName(const String& path);
 // Non-empty; none of " * < > ? |; a colon only as the second character after a
 // letter; no two backslashes or two slashes in a row (so no network paths); no
 // part "." or "..", ending in a dot or a blank, or naming a device (CON, NUL,
 // COM1, with or without an extension).
 bool IsValidFolderPath(const String& path);
+
 // Which of those rules a path breaks, for a message that says why; the first
 // found, parts' names before characters.
 enum class FolderPathProblem {

@@ -7,7 +7,9 @@
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
+#include "ReadmeTable.h"
 #include "TestText.h"
+#include "VornLib/core/Utf8.h"
 
 namespace vornsetup {
 namespace {
@@ -34,7 +36,16 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         {u"setup.exe /Quite", vorn::kResultInvalidArgument,
          u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /InstallFolder:<folder>, "
          u"/Language:<code>, /DataCollection:Off, /Log[:<file>], /ResultFile:<file>, "
-         u"/AllUsers, /CurrentUser, /AllowUserWritableFolder, /AllowDowngrade."},
+         u"/AllUsers, /CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /?."},
+        // Quoted as PowerShell, .NET and Python quote an argument: the whole
+        // switch; and a value may hold "=" and ":".
+        {u"setup.exe /Quiet \"/InstallFolder:C:\\My Apps\\Demo\" \"/Log:C:\\Logs\\a=b.log\"",
+         vorn::kResultOk, nullptr},
+        {u"setup.exe /InstallFolder:\"C:\\Apps\\A=B\" /? -Language=de", vorn::kResultOk, nullptr},
+        // A "\" before the closing quote keeps the quote: said so.
+        {u"setup.exe /InstallFolder:\"C:\\My Apps\\\" /Quiet", vorn::kResultBadPath,
+         u"A \\ before a closing quote keeps the quote"},
+        {u"setup.exe /InstallFolder:\"\"", vorn::kResultBadPath, u"/InstallFolder needs a value"},
         {u"setup.exe /Passive:yes", vorn::kResultInvalidArgument, u"/Passive takes no value"},
         {u"setup.exe /ResultFile", vorn::kResultInvalidArgument,
          u"/ResultFile needs a value, as in /ResultFile:<file>"},
@@ -92,6 +103,34 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
             EXPECT_TRUE(message.isEmpty()) << vorn::ToPrintable(message.data());
         }
     }
+}
+
+// Every switch of README's table of the setup's command line is in what the
+// setup says it accepts ("/?" and the refusals), as the table writes it.
+TEST(InstallerSwitches, TheUsageNamesEverySwitchReadmeDocuments) {
+    const std::vector<vorn::ReadmeRow> rows = vorn::ReadmeTable("| switch | what it does |");
+    ASSERT_GE(rows.size(), 12u);
+    const std::string usage = vorn::ToUtf8(InstallerUsage());
+    for (const vorn::ReadmeRow& row : rows) {
+        const std::string written = row[0].substr(1, row[0].size() - 2); // without backticks
+        EXPECT_NE(std::string::npos, usage.find(written)) << written;
+    }
+}
+
+// What the copy reads back is what the user gave, whatever the value holds.
+TEST(InstallerSwitches, ValuesSurviveTheElevatedCopysCommandLine) {
+    CommandLine given;
+    given.parse(u"setup.exe \"/InstallFolder:C:\\Apps\\A=B \\\"x\\\"\" /Language=de");
+    String folder;
+    ASSERT_TRUE(given.switchValue(u"InstallFolder", &folder));
+    EXPECT_EQ(String(u"C:\\Apps\\A=B \"x\""), folder);
+    CommandLine copy;
+    copy.parse((u"setup.exe" + ChildArguments(false, given, String())).data());
+    String read;
+    EXPECT_TRUE(copy.switchValue(u"InstallFolder", &read));
+    EXPECT_EQ(folder, read);
+    EXPECT_TRUE(copy.switchValue(u"Language", &read));
+    EXPECT_EQ(String(u"de"), read);
 }
 
 TEST(InstallerSwitches, TheElevatedCopyGetsWhatWasGivenAndItsOwnSwitches) {

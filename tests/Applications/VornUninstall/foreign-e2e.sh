@@ -100,6 +100,7 @@ check "with the removal program beside it" test -f "$installed/VornUninstall.exe
 check "which carries the vendor's signature" verifies "$installed/VornUninstall.exe"
 check "the hand-off never started Hello.exe" bash -c '! test -e "$0/drive_c/ForeignStarted.txt"' "$prefix"
 check "UninstallString runs the removal program" test "$(reg_value "$prefix" "$entry" UninstallString)" = "\"$folder\\VornUninstall.exe\" /Uninstall"
+check "QuietUninstallString runs it without a question" test "$(reg_value "$prefix" "$entry" QuietUninstallString)" = "\"$folder\\VornUninstall.exe\" /Uninstall /Quiet"
 check "VornLib.UninstallProgram names it" test "$(reg_value "$prefix" "$entry" VornLib.UninstallProgram)" = "$folder\\VornUninstall.exe"
 check "DisplayIcon stays Hello.exe" test "$(reg_value "$prefix" "$entry" DisplayIcon)" = "$folder\\Hello.exe"
 check "FilesList lists it with the program's files" test "$(list_of "$prefix" FilesList | tr '\n' ' ')" = "Hello.exe Old.txt Readme.txt VornUninstall.exe "
@@ -137,6 +138,13 @@ check "and removes nothing" test "$files_running" = "$(snapshot "$prefix")"
 check "the entry stays" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
 touch "$prefix/drive_c/ForeignStop.txt"; wait "$hello"
 rm -f "$prefix/drive_c/ForeignStop.txt" "$prefix/drive_c/ForeignStarted.txt"
+
+# A typo in its switches: refused before it asks or removes anything.
+files_installed="$(snapshot "$prefix")"
+in_prefix "$prefix" "$folder\\VornUninstall.exe" /Qiuet; code=$?
+check "a typo ends the removal program with 5 ($code)" test "$code" -eq 5
+check "and removes nothing" test "$files_installed" = "$(snapshot "$prefix")"
+check "the entry stays" test -n "$(reg_value "$prefix" "$entry" QuietUninstallString)"
 
 echo "== the uninstall entry's command removes it, passive and logged"
 printf '%s /Passive /Log:C:\\removal.log\r\n' "$(reg_value "$prefix" "$entry" UninstallString)" > "$prefix/drive_c/remove.bat"
@@ -210,7 +218,10 @@ uninstall="$(reg_value "$prefix" "$user_entry" UninstallString)"
 check "the entry under HKEY_CURRENT_USER runs the removal program" grep -q 'AppData.Local.Programs.Hello World.VornUninstall.exe" /Uninstall$' <<<"$uninstall"
 check "no entry under HKEY_LOCAL_MACHINE" reg_absent "$prefix" "$entry" DisplayName
 check "the removal program registered .hello in the user's classes" test "$(default_of "$prefix" 'HKCU\Software\Classes\.hello')" = "Hello World.hello"
-printf '%s /Quiet\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
+quiet="$(reg_value "$prefix" "$user_entry" QuietUninstallString)"
+check "its QuietUninstallString is the command with /Quiet" test "$quiet" = "$uninstall /Quiet"
+# Run exactly as registered, as winget runs it.
+printf '%s\r\n' "$quiet" > "$prefix/drive_c/remove.bat"
 in_prefix "$prefix" cmd /c 'C:\remove.bat'
 check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"
 check "the removal never started Hello.exe" bash -c '! test -e "$0/drive_c/ForeignStarted.txt"' "$prefix"

@@ -128,8 +128,9 @@ protected:
         UninstallEntry entry(uuid, scope);
         (void)entry.key().writeText(u"DisplayVersion", u"1.0");
         (void)entry.key().writeInt32(u"EstimatedSize", 7);
-        (void)entry.key().writeText(kInstallFolderValue, folder.u16string().c_str());
-        (void)entry.key().writeText(kUninstallProgramValue,
+        (void)entry.key().writeText(EntryValueName(EntryValue::InstallFolder),
+                                    folder.u16string().c_str());
+        (void)entry.key().writeText(EntryValueName(EntryValue::UninstallProgram),
                                     (folder / "Gone.exe").u16string().c_str());
         entry.writeList(kFilesList, {u"Demo.exe", u"Help/Readme.txt", u"Old/Removed.txt"});
         entry.writeList(kShortcutsList,

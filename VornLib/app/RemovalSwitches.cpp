@@ -1,0 +1,87 @@
+#include "VornLib/app/RemovalSwitches.h"
+
+#include "VornLib/core/Language.h"
+
+#ifdef _WIN32
+#include "VornLib/app/ConsoleMessage.h"
+#endif
+
+namespace vorn {
+namespace {
+
+const SwitchForm kRemovalSwitches[] = {
+    {u"Uninstall", SwitchValue::None, u"/Uninstall"},
+    {u"Quiet", SwitchValue::None, u"/Quiet"},
+    {u"Passive", SwitchValue::None, u"/Passive"},
+    {u"Log", SwitchValue::Optional, u"/Log[:<file>]"},
+    {u"Language", SwitchValue::Required, u"/Language:<code>"},
+    {u"?", SwitchValue::None, u"/?"},
+    // A newer setup's, and the elevated copy's.
+    {u"Update", SwitchValue::None, nullptr},
+    {u"LaunchedAsAdministrator", SwitchValue::None, nullptr},
+    {u"LogFileId", SwitchValue::Required, nullptr},
+};
+
+const SwitchForm* FindRemovalSwitch(const String& name) {
+    for (const SwitchForm& entry : kRemovalSwitches) {
+        if (name.compareIgnoringCase(entry.name) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+String RemovalUsage() {
+    String list;
+    for (const SwitchForm& entry : kRemovalSwitches) {
+        if (entry.usage)
+            list += (list.isEmpty() ? u"" : u", ") + String(entry.usage);
+    }
+    return u"The removal accepts " + list + u'.';
+}
+
+Result CheckRemovalCommandLine(CommandLine& commandLine, String* message) {
+    if (!message)
+        return kResultNullOutput;
+    message->clear();
+    if (!commandLine.arguments().empty()) {
+        *message =
+            u"Unexpected argument \"" + commandLine.arguments().front() + u"\". " + RemovalUsage();
+        return kResultInvalidArgument;
+    }
+    for (const CommandLineSwitch& given : commandLine.switches()) {
+        const Result result =
+            CheckSwitchForm(given, FindRemovalSwitch(given.name), RemovalUsage(), message);
+        if (result != kResultOk)
+            return result;
+        if (given.name.compareIgnoringCase(u"Log") == 0 &&
+            CheckFileValue(given, message) != kResultOk)
+            return kResultInvalidArgument;
+        if (given.name.compareIgnoringCase(u"Language") == 0 &&
+            !IsKnownLanguage(given.value.data())) {
+            *message = u"Unknown language \"" + given.value + u"\" in /Language.";
+            return kResultInvalidArgument;
+        }
+    }
+    return kResultOk;
+}
+
+#ifdef _WIN32
+bool AnswerRemovalCommandLine(CommandLine& commandLine, const String& caption, int32_t* exitCode) {
+    String refusal;
+    const Result checked = CheckRemovalCommandLine(commandLine, &refusal);
+    if (checked != kResultOk) {
+        (void)WriteConsoleLine(refusal);
+        *exitCode = int32_t(checked);
+        return true;
+    }
+    if (!commandLine.hasSwitch(u"?"))
+        return false;
+    ShowConsoleOrMessage(caption, RemovalUsage());
+    *exitCode = int32_t(kResultOk);
+    return true;
+}
+#endif
+
+} // namespace vorn

@@ -7,9 +7,9 @@
 #include "Tools/VornPack/ContainerFile.h"
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/PeFile.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/ExitCodes.h"
 #include "VornLib/app/UninstallEntry.h"
-#include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/WebAddress.h"
@@ -18,12 +18,8 @@
 
 namespace vornpack {
 
-using vorn::Format;
 using vorn::IsWebAddress;
-using vorn::Result;
-using vorn::String;
 using vorn::XmlNode;
-namespace fs = std::filesystem;
 
 const WingetSwitch kWingetSwitches[] = {
     {u"Silent", u"/Quiet"},

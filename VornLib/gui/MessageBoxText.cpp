@@ -1,6 +1,6 @@
 // The portable half of message boxes: reading descriptions, button sets, texts.
-#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/MessageBox.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 namespace {

@@ -5,7 +5,7 @@
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/ControlWords.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowName.h"
 

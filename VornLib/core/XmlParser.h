@@ -19,6 +19,7 @@ public:
     const char16_t* reason = nullptr;
 
 private:
+    static bool IsNameStart(char16_t unit);
     struct Frame {
         XmlNode* element;
         XmlNode* last;

@@ -10,6 +10,19 @@ constexpr int kMaxIntegerDigits = 120;
 
 } // namespace
 
+uint32_t WriteDigits(uint64_t value, uint32_t base, bool upper, char16_t* out) {
+    const char16_t* digits = upper ? u"0123456789ABCDEF" : u"0123456789abcdef";
+    char16_t reversed[64];
+    uint32_t count = 0;
+    do {
+        reversed[count++] = digits[value % base];
+        value /= base;
+    } while (value);
+    for (uint32_t i = 0; i < count; ++i)
+        out[i] = reversed[count - 1 - i];
+    return count;
+}
+
 // "g": trailing zeros of the fraction go, then a trailing point; an exponent stays.
 void StripFractionZeros(char16_t* text, uint32_t& length) {
     uint32_t mantissaEnd = length;

@@ -12,6 +12,8 @@ namespace vorn {
 constexpr uint32_t kMaxFloatPrecision = 100;
 constexpr uint32_t kFloatTextCapacity = 256;
 
+// Digits of `value` in `base`, most significant first; returns the count.
+uint32_t WriteDigits(uint64_t value, uint32_t base, bool upper, char16_t* out);
 // Writes `value` with `precision` decimals to `out` (kFloatTextCapacity
 // units); returns the length.
 uint32_t RenderFloatText(double value, uint32_t precision, char16_t* out);

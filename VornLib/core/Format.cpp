@@ -38,20 +38,6 @@ struct FieldSpec {
     char16_t letter = 0;
 };
 
-// Digits of `value` in `base`, most significant first; returns the count.
-uint32_t WriteDigits(uint64_t value, uint32_t base, bool upper, char16_t* out) {
-    const char16_t* digits = upper ? u"0123456789ABCDEF" : u"0123456789abcdef";
-    char16_t reversed[64];
-    uint32_t count = 0;
-    do {
-        reversed[count++] = digits[value % base];
-        value /= base;
-    } while (value);
-    for (uint32_t i = 0; i < count; ++i)
-        out[i] = reversed[count - 1 - i];
-    return count;
-}
-
 bool IsSignedKind(ArgumentKind kind) {
     return kind == ArgumentKind::Int8 || kind == ArgumentKind::Int16 ||
            kind == ArgumentKind::Int32 || kind == ArgumentKind::Int64;

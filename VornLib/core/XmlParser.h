@@ -13,13 +13,14 @@ public:
     explicit XmlParser(TextReader& text) : text_(text) {}
 
     Result run(XmlNode** top, uint16_t* version, bool* standalone);
+    // A letter, "_" or ":": what a name may start with.
+    static bool IsNameStart(char16_t unit);
 
     uint32_t line = 1;
     uint32_t column = 0;
     const char16_t* reason = nullptr;
 
 private:
-    static bool IsNameStart(char16_t unit);
     struct Frame {
         XmlNode* element;
         XmlNode* last;

@@ -6,7 +6,8 @@ namespace vorn {
 namespace {
 
 bool IsNameUnit(char16_t unit) {
-    return IsNameStart(unit) || (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'.';
+    return XmlParser::IsNameStart(unit) || (unit >= u'0' && unit <= u'9') || unit == u'-' ||
+           unit == u'.';
 }
 
 struct NamedReference {

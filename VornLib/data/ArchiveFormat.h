@@ -94,6 +94,8 @@ constexpr uint8_t kArchiveMagic[10] = {'S', 't', 'r', 'a', 'F', 'i', 'L', 'e', 0
 // The stamp both headers end with: which format and record kind they are,
 // 7 bytes (id, code, version, kind).
 struct FormatStamp {
+    static constexpr uint16_t kFormatId = 1;
+
     uint16_t formatId = 0;
     uint16_t formatCode = 0;
     uint16_t formatVersion = 0;
@@ -107,7 +109,6 @@ struct ArchiveHeader : FormatStamp {
     static constexpr uint32_t kSize = 57;
     static constexpr uint32_t kChecksumOffset = 30;
     static constexpr uint16_t kRevision = 0x0300;
-    static constexpr uint16_t kFormatId = 1;
     static constexpr uint16_t kFormatCode = 0x1010;
     static constexpr uint16_t kMaxFormatVersion = 0x0300;
     static constexpr uint8_t kRecordKind = 0x10;
@@ -132,7 +133,6 @@ struct ArchiveHeader : FormatStamp {
 struct EntryHeader : FormatStamp {
     static constexpr uint32_t kSize = 33;
     static constexpr uint32_t kChecksumOffset = 22;
-    static constexpr uint16_t kFormatId = 1;
     static constexpr uint16_t kDataFormatCode = 0x1012;
     static constexpr uint16_t kDirectoryFormatCode = 0x1011;
     static constexpr uint16_t kFormatVersion = 0x0300;

@@ -34,4 +34,17 @@ Result ApplyStyleWord(const XmlNode& element, const char16_t* attribute,
     return result == kResultInvalidArgument ? result : kResultOk;
 }
 
+// Applies the words of several attributes in turn, as ApplyStyleWord: the
+// first 5 met, else 0.
+//   ApplyStyleWords(element, &style, u"Case", kEditCases, u"HorizontalAlign", kEditAligns);
+template <size_t count, typename... More>
+Result ApplyStyleWords(const XmlNode& element, uint32_t* style, const char16_t* attribute,
+                       const DescriptionWord<StyleBits> (&words)[count], const More&... more) {
+    const Result result = ApplyStyleWord(element, attribute, words, style);
+    if constexpr (sizeof...(more) == 0)
+        return result;
+    else
+        return result != kResultOk ? result : ApplyStyleWords(element, style, more...);
+}
+
 } // namespace vorn

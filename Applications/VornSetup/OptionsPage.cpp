@@ -1,15 +1,18 @@
+#include "Applications/VornSetup/InstallerPages.h"
+
 #include <commctrl.h>
 
 #include "Applications/VornSetup/InstallOptions.h"
-#include "Applications/VornSetup/InstallerPages.h"
 #include "Applications/VornSetup/PageText.h"
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/gui/AccessKeys.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
 #include "VornLib/gui/ButtonControl.h"
 #include "VornLib/gui/ComboBoxControl.h"
 #include "VornLib/gui/EditBoxControl.h"
+#include "VornLib/gui/ShortcutKeys.h"
 #include "VornLib/gui/WindowSystem.h"
 
 namespace vornsetup {

@@ -5,17 +5,12 @@
 
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/Files.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/DefinitionsVocabulary.h"
 #include "VornLib/app/InstallScope.h"
-#include "VornLib/core/Format.h"
 #include "VornLib/gui/DescriptionCheck.h"
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
-namespace fs = std::filesystem;
 
 const char16_t* const kInstallerPageKinds[] = {
     u"MainPage",         u"WelcomePage", u"LicensePage", u"OptionsPage",

@@ -8,7 +8,7 @@
 #include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/Setup.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 
 #ifdef _WIN32
 #include "VornLib/core/CommandLine.h"
@@ -16,9 +16,6 @@
 #endif
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::String;
 
 namespace {
 

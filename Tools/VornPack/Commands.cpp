@@ -11,7 +11,7 @@
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Packing.h"
 #include "Tools/VornPack/ParallelEncoder.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/EntryReadAhead.h"
 #include "VornLib/data/NameHash.h"
@@ -19,10 +19,6 @@
 namespace vornpack {
 
 using vorn::CompressionKind;
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -75,6 +71,107 @@ bool IsSafeName(const String& name) {
             return false;
     }
     return true;
+}
+
+// The entries an extraction writes, in the order they are best decoded in.
+struct ExtractionPlan {
+    std::vector<String> present; // the given names the container holds
+    std::vector<uint64_t> units; // each one's unit: the members of a solid group together
+    uint32_t missing = 0;        // given names the container lacks (passed over)
+    uint32_t lanes = 1;
+};
+
+// The files are the same whatever the number of lanes: each entry is read
+// whole by one lane, and written in the plan's order.
+ExtractionPlan PlanExtraction(ContainerFile& container, const std::vector<String>& names,
+                              uint32_t jobs) {
+    ExtractionPlan plan;
+    for (const String& name : names) {
+        if (container.mount().contains(name.data()))
+            plan.present.push_back(name);
+    }
+    plan.missing = uint32_t(names.size() - plan.present.size());
+    // The members of a solid group one after another, so that it is decoded once.
+    SortByUnit(container.mount(), &plan.present, &plan.units);
+    uint32_t distinctUnits = 0;
+    for (size_t i = 0; i < plan.units.size(); ++i)
+        distinctUnits += i == 0 || plan.units[i] != plan.units[i - 1];
+    plan.lanes = std::max(1u, std::min({jobs, kMaxExtractLanes, distinctUnits}));
+    return plan;
+}
+
+// What an extraction made, so that a failure takes it away again: the
+// folders it created and the files that were not there before.
+class ExtractedFiles {
+public:
+    // Creates the missing folders above `file`; each folder is looked at once,
+    // since thousands of files share a few.
+    void makeFolders(const fs::path& file) {
+        if (!knownFolders_.insert(file.parent_path()).second)
+            return;
+        std::error_code error;
+        for (fs::path parent = file.parent_path();
+             !parent.empty() && parent != parent.parent_path() && !fs::exists(parent, error);
+             parent = parent.parent_path())
+            created_.insert(created_.begin(), parent); // outermost first, removed last
+        fs::create_directories(file.parent_path(), error);
+    }
+    void added(const fs::path& file) { created_.push_back(file); }
+    void undo() {
+        std::error_code error;
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+            fs::remove(*it, error);
+    }
+
+private:
+    std::vector<fs::path> created_;
+    std::set<fs::path> knownFolders_;
+};
+
+// Writes the entry `source` delivers next, `size` bytes, to `file`, whole or
+// not at all; `message` says what failed.
+Result WriteEntry(vorn::EntryReadAhead* source, uint64_t size, const fs::path& file,
+                  String* message) {
+    OutputFile output(file);
+    Result result = output.open(message);
+    for (uint64_t done = 0; result == vorn::kResultOk && done < size;) {
+        const uint8_t* chunk = nullptr;
+        uint32_t count = 0;
+        result = source->nextChunk(&chunk, &count);
+        if (result == vorn::kResultOk)
+            result = output.stream().write(chunk, count);
+        done += count;
+    }
+    if (result == vorn::kResultOk)
+        result = output.commit(message);
+    return result;
+}
+
+// Each lane decodes with a reader of its own: a container serves one entry at
+// a time. A lane waiting for the writer decodes further into its group.
+// `message` says what failed.
+Result StartReadAhead(const String& path, const ExtractionPlan& plan,
+                      std::vector<std::unique_ptr<ContainerFile>>* readers,
+                      vorn::EntryReadAhead* source, String* message) {
+    *message = Format(u"cannot mount \"{0}\"", {path});
+    for (uint32_t lane = 0; lane < plan.lanes; ++lane) {
+        readers->emplace_back(new ContainerFile);
+        const Result result = readers->back()->open(path);
+        if (result != vorn::kResultOk)
+            return result;
+    }
+    *message = u"cannot start reading";
+    return source->start(
+        uint32_t(plan.present.size()),
+        [readers, &plan](uint32_t index, uint32_t lane, std::unique_ptr<vorn::Stream>* out) {
+            std::unique_ptr<vorn::EntryHandle> entry;
+            const Result opened = vorn::EntryHandle::open(&(*readers)[lane]->mount(),
+                                                          plan.present[index].data(), &entry);
+            *out = std::move(entry);
+            return opened;
+        },
+        [&plan](uint32_t index) { return plan.units[index]; },
+        [readers](uint32_t lane) { return (*readers)[lane]->mount().decodeAhead(); });
 }
 
 } // namespace
@@ -214,100 +311,41 @@ int Extract(const Arguments& arguments) {
     if ((result = container.open(path)) != vorn::kResultOk)
         return Fail(kCommand, Format(u"cannot mount \"{0}\"", {path}), result);
 
-    const fs::path target = PathOf(options.rest()[1]);
-    std::vector<fs::path> created;
-    // On failure, what this run made is taken away again.
-    auto undo = [&created] {
-        std::error_code error;
-        for (auto it = created.rbegin(); it != created.rend(); ++it)
-            fs::remove(*it, error);
-    };
     // Names the container lacks are counted and passed over; the others are
     // decoded a few chunks ahead while the previous ones are written.
-    std::vector<String> present;
-    for (const String& name : names) {
-        if (container.mount().contains(name.data()))
-            present.push_back(name);
-    }
-    const uint32_t missing = uint32_t(names.size() - present.size());
-    // The members of a solid group one after another, so that it is decoded once.
-    std::vector<uint64_t> units;
-    SortByUnit(container.mount(), &present, &units);
-    // The files are the same whatever the number of lanes: each entry is read
-    // whole by one lane, and written in the order above.
-    uint32_t distinctUnits = 0;
-    for (size_t i = 0; i < units.size(); ++i)
-        distinctUnits += i == 0 || units[i] != units[i - 1];
-    const uint32_t lanes = std::max(1u, std::min({jobs, kMaxExtractLanes, distinctUnits}));
-    // Each lane decodes with a reader of its own: a container serves one
-    // entry at a time.
+    const ExtractionPlan plan = PlanExtraction(container, names, jobs);
     std::vector<std::unique_ptr<ContainerFile>> readers;
-    for (uint32_t lane = 0; lane < lanes; ++lane) {
-        readers.emplace_back(new ContainerFile);
-        if ((result = readers.back()->open(path)) != vorn::kResultOk)
-            return Fail(kCommand, Format(u"cannot mount \"{0}\"", {path}), result);
-    }
-    vorn::EntryReadAhead source(kCopyChunk, kChunksPerLane, lanes);
-    result = source.start(
-        uint32_t(present.size()),
-        [&](uint32_t index, uint32_t lane, std::unique_ptr<vorn::Stream>* out) {
-            std::unique_ptr<vorn::EntryHandle> entry;
-            const Result opened =
-                vorn::EntryHandle::open(&readers[lane]->mount(), present[index].data(), &entry);
-            *out = std::move(entry);
-            return opened;
-        },
-        [&units](uint32_t index) { return units[index]; },
-        // A lane waiting for the writer decodes further into its group.
-        [&readers](uint32_t lane) { return readers[lane]->mount().decodeAhead(); });
-    if (result != vorn::kResultOk)
-        return Fail(kCommand, u"cannot start reading", result);
-    uint32_t extracted = 0;
+    vorn::EntryReadAhead source(kCopyChunk, kChunksPerLane, plan.lanes);
+    if ((result = StartReadAhead(path, plan, &readers, &source, &message)) != vorn::kResultOk)
+        return Fail(kCommand, message, result);
+    const fs::path target = PathOf(options.rest()[1]);
+    ExtractedFiles extracted;
+    uint32_t count = 0;
     uint64_t bytes = 0;
-    std::set<fs::path> knownFolders;
-    for (const String& name : present) {
+    for (const String& name : plan.present) {
         uint64_t size = 0;
         result = source.nextEntry(&size);
         if (result != vorn::kResultOk) {
-            undo();
+            extracted.undo();
             return Fail(kCommand, Format(u"cannot open the entry \"{0}\"", {name}), result);
         }
         const fs::path file = target / PathOf(name);
+        extracted.makeFolders(file);
         std::error_code error;
-        // Folders are looked at once each: thousands of files share a few.
-        if (knownFolders.insert(file.parent_path()).second) {
-            for (fs::path parent = file.parent_path();
-                 !parent.empty() && parent != parent.parent_path() && !fs::exists(parent, error);
-                 parent = parent.parent_path())
-                created.insert(created.begin(), parent); // outermost first, removed last
-            fs::create_directories(file.parent_path(), error);
-        }
         const bool existed = fs::exists(file, error);
-        OutputFile output(file);
         message = Format(u"cannot extract \"{0}\"", {name});
-        result = output.open(&message);
-        for (uint64_t done = 0; result == vorn::kResultOk && done < size;) {
-            const uint8_t* chunk = nullptr;
-            uint32_t count = 0;
-            result = source.nextChunk(&chunk, &count);
-            if (result == vorn::kResultOk)
-                result = output.stream().write(chunk, count);
-            done += count;
-        }
-        if (result == vorn::kResultOk)
-            result = output.commit(&message);
-        if (result != vorn::kResultOk) {
-            undo();
+        if ((result = WriteEntry(&source, size, file, &message)) != vorn::kResultOk) {
+            extracted.undo();
             return Fail(kCommand, message, result);
         }
         if (!existed)
-            created.push_back(file);
-        ++extracted;
+            extracted.added(file);
+        ++count;
         bytes += size;
     }
     PrintLine(Format(u"extracted {0} entries ({1} bytes); {2} names not in the container, {3} "
                      u"entries without a given name",
-                     {extracted, bytes, missing, container.mount().recordCount() - extracted}));
+                     {count, bytes, plan.missing, container.mount().recordCount() - count}));
     return 0;
 }
 

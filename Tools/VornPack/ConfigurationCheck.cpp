@@ -1,15 +1,12 @@
 #include "Tools/VornPack/ConfigurationCheck.h"
 
 #include "Tools/VornPack/Files.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/core/ApplicationDescription.h"
-#include "VornLib/core/Format.h"
 
 namespace vornpack {
 
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
 using vorn::XmlNode;
 
 namespace {

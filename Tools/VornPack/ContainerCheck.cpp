@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/NameHash.h"
 
 namespace vornpack {
-
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

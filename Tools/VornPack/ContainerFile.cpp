@@ -3,11 +3,9 @@
 #include <vector>
 
 #include "Tools/VornPack/PeFile.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 
 namespace vornpack {
-
-using vorn::Result;
 
 // The bytes from `offset` to `offset + size` of a stream, as a stream of their own.
 class ContainerFile::Window : public vorn::Stream {

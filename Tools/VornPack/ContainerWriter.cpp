@@ -4,11 +4,10 @@
 
 #include <zlib.h>
 
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/data/NameHash.h"
 
 namespace vornpack {
-
-using vorn::Result;
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "Tools/VornPack/EntryEncoder.h"
+#include "Tools/VornPack/VornNames.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,7 +16,6 @@ namespace vornpack {
 namespace {
 
 using vorn::CompressionKind;
-using vorn::Result;
 
 void* SdkAlloc(ISzAllocPtr, size_t size) {
     return std::malloc(size);

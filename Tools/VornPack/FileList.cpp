@@ -1,15 +1,11 @@
 #include "Tools/VornPack/FileList.h"
 
 #include "Tools/VornPack/Console.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/core/XmlWriter.h"
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 
 #ifdef _WIN32
 #include "VornLib/core/Win32.h"
@@ -11,11 +11,6 @@
 #endif
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/XmlDocument.h"
 
 namespace vornpack {
-
-using vorn::Result;
 
 namespace {
 

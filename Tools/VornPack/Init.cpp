@@ -7,19 +7,15 @@
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/FileList.h"
 #include "Tools/VornPack/Files.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/WebAddress.h"
 #include "VornLib/core/XmlWriter.h"
 #include "VornLib/data/FileStream.h"
 
 namespace vornpack {
 
-using vorn::Format;
 using vorn::IsMailAddress;
 using vorn::IsWebAddress;
-using vorn::Result;
-using vorn::String;
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -5,13 +5,12 @@
 
 #include "Tools/VornPack/EntryEncoder.h"
 #include "Tools/VornPack/PackingMethod.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/LittleEndian.h"
 
 namespace vornpack {
 
 using vorn::BranchFilter;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

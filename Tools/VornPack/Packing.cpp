@@ -4,14 +4,10 @@
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/ParallelEncoder.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/data/NameHash.h"
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

@@ -1,12 +1,11 @@
 #include "Tools/VornPack/PackingMethod.h"
+#include "Tools/VornPack/VornNames.h"
 
 #include <algorithm>
 
 namespace vornpack {
 
 using vorn::CompressionKind;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

@@ -4,14 +4,11 @@
 #include <chrono>
 
 #include "Tools/VornPack/Progress.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/data/BranchFilter.h"
 #include "VornLib/data/FileStream.h"
 
 namespace vornpack {
-
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

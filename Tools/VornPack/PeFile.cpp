@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/LittleEndian.h"
 
 namespace vornpack {
-
-using vorn::Result;
 
 namespace {
 

@@ -3,32 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Tools/VornPack/PeChecksum.h"
 #include "Tools/VornPack/ResourceTree.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/LittleEndian.h"
 
 namespace vornpack {
 
 using vorn::ReadLittleEndian16;
 using vorn::ReadLittleEndian32;
-using vorn::Result;
-using vorn::WriteLittleEndian16;
-using vorn::WriteLittleEndian32;
 
 namespace {
-
-constexpr uint32_t kDosHeaderSize = 0x40;
-constexpr uint32_t kPeOffsetField = 0x3C;
-constexpr uint32_t kFileHeaderSize = 20;
-constexpr uint32_t kSectionHeaderSize = 40;
-constexpr uint32_t kResourceDirectory = 2;
-constexpr uint32_t kSecurityDirectory = 4;
-// More leaves than any real program has; stops a tree whose directories all
-// point at one another from multiplying.
-constexpr size_t kMaxLeaves = 65536;
-constexpr uint32_t kPageSize = 0x1000;
-constexpr uint32_t kResourceCharacteristics = 0x40000040; // initialised data, readable
-constexpr uint32_t kCopyChunk = 1u << 20;
 
 struct HeaderLayout {
     uint16_t magic;
@@ -42,55 +26,19 @@ constexpr HeaderLayout kLayouts[] = {
 // Fields at the same place in both optional headers.
 constexpr uint32_t kSectionAlignmentField = 32;
 constexpr uint32_t kFileAlignmentField = 36;
-constexpr uint32_t kSizeOfImageField = 56;
 constexpr uint32_t kSizeOfHeadersField = 60;
+
+constexpr uint32_t kDosHeaderSize = 0x40;
+constexpr uint32_t kPeOffsetField = 0x3C;
+constexpr uint32_t kFileHeaderSize = 20;
+constexpr uint32_t kSecurityDirectory = 4;
+// More leaves than any real program has; stops a tree whose directories all
+// point at one another from multiplying.
+constexpr size_t kMaxLeaves = 65536;
 
 bool IsPowerOfTwo(uint32_t value) {
     return value && !(value & (value - 1));
 }
-uint64_t AlignUp(uint64_t value, uint32_t alignment) {
-    return (value + alignment - 1) / alignment * alignment;
-}
-
-// The image's output, summed on the way for its checksum.
-class ChecksummedOutput {
-public:
-    explicit ChecksummedOutput(vorn::Stream* out) : out_(out) {}
-    Result write(const uint8_t* bytes, uint32_t count) {
-        checksum_.add(bytes, count);
-        return out_->write(bytes, count);
-    }
-    const PeChecksum& checksum() const { return checksum_; }
-
-private:
-    vorn::Stream* out_;
-    PeChecksum checksum_;
-};
-
-Result WriteZeros(ChecksummedOutput* out, uint64_t count) {
-    static const uint8_t kZeros[4096] = {};
-    while (count) {
-        const uint32_t piece = uint32_t(std::min<uint64_t>(count, sizeof(kZeros)));
-        const Result result = out->write(kZeros, piece);
-        if (result != vorn::kResultOk)
-            return result;
-        count -= piece;
-    }
-    return vorn::kResultOk;
-}
-
-Result WriteBytes(ChecksummedOutput* out, const uint8_t* bytes, uint64_t count) {
-    while (count) {
-        const uint32_t piece = uint32_t(std::min<uint64_t>(count, kCopyChunk));
-        const Result result = out->write(bytes, piece);
-        if (result != vorn::kResultOk)
-            return result;
-        bytes += piece;
-        count -= piece;
-    }
-    return vorn::kResultOk;
-}
-
 } // namespace
 
 bool ResourceKey::operator<(const ResourceKey& other) const {
@@ -296,178 +244,6 @@ Result PeImage::readTree() {
             return vorn::kResultCapacityExceeded;
     }
     return vorn::kResultOk;
-}
-
-Result PeImage::writeWithResource(const ResourceKey& type, const ResourceKey& name,
-                                  vorn::Stream* data, uint64_t length, vorn::Stream* out) const {
-    if (!data)
-        return vorn::kResultNullInput;
-    if (!out)
-        return vorn::kResultNullOutput;
-    if (!bytes_ || size_ != fileSize_)
-        return vorn::kResultWrongState;
-    if (isSigned())
-        return vorn::kResultAccessDenied;
-    if (length > 0xFFFFFFFFu)
-        return vorn::kResultCapacityExceeded;
-
-    TypeDirectory tree;
-    const ResourceLeaf* replaced = nullptr;
-    for (const ResourceLeaf& leaf : leaves_) {
-        if (leaf.type == type && leaf.name == name) {
-            replaced = replaced ? replaced : &leaf;
-            continue;
-        }
-        tree[leaf.type][leaf.name].emplace(leaf.language, NewLeaf{&leaf, leaf.codePage, leaf.size});
-    }
-    NewLeaf& added =
-        tree[type][name]
-            .emplace(replaced ? replaced->language : 0,
-                     NewLeaf{nullptr, replaced ? replaced->codePage : 0, uint32_t(length)})
-            .first->second;
-
-    // Old data first, in tree order; the large new resource last.
-    TreeEncoder encoder(&tree);
-    uint64_t contentSize = encoder.measure();
-    std::vector<NewLeaf*> oldLeaves;
-    for (auto& typeEntry : tree) {
-        for (auto& nameEntry : typeEntry.second) {
-            for (auto& language : nameEntry.second) {
-                if (!language.second.old)
-                    continue;
-                language.second.dataOffset = uint32_t(contentSize);
-                contentSize = AlignUp(contentSize + language.second.size, kDataAlignment);
-                oldLeaves.push_back(&language.second);
-                if (contentSize > 0xFFFFFFFFu)
-                    return vorn::kResultCapacityExceeded;
-            }
-        }
-    }
-    added.dataOffset = uint32_t(contentSize);
-    contentSize += length;
-
-    // Where the section goes: in place of the old one when that is last in
-    // the image, else after the last section with one more header.
-    size_t lastSection = 0;
-    for (size_t i = 1; i < sections_.size(); ++i) {
-        if (sections_[i].virtualAddress > sections_[lastSection].virtualAddress)
-            lastSection = i;
-    }
-    const bool replaceLast = resourceSection_ >= 0 && size_t(resourceSection_) == lastSection;
-    uint32_t sectionRva = 0;
-    uint64_t keepEnd = size_;
-    uint32_t headerAt = sectionTableOffset_ + uint32_t(sections_.size()) * kSectionHeaderSize;
-    if (replaceLast) {
-        const Section& old = sections_[lastSection];
-        sectionRva = old.virtualAddress;
-        headerAt = sectionTableOffset_ + uint32_t(lastSection) * kSectionHeaderSize;
-        // Nothing after it and clear of the headers: its bytes are replaced.
-        if (old.rawSize && uint64_t(old.rawOffset) + old.rawSize == size_ &&
-            old.rawOffset >= std::max<uint64_t>(sizeOfHeaders_, headerAt + kSectionHeaderSize))
-            keepEnd = old.rawOffset;
-    } else {
-        uint64_t firstRaw = sizeOfHeaders_;
-        for (const Section& section : sections_) {
-            if (section.rawSize)
-                firstRaw = std::min<uint64_t>(firstRaw, section.rawOffset);
-        }
-        if (headerAt + kSectionHeaderSize > firstRaw)
-            return vorn::kResultCapacityExceeded;
-        // Some linkers keep bound imports right after the section table.
-        for (uint32_t i = 0; i < kSectionHeaderSize; ++i) {
-            if (bytes_[headerAt + i])
-                return vorn::kResultCapacityExceeded;
-        }
-        uint64_t end = 0;
-        if (!sections_.empty()) {
-            const Section& last = sections_[lastSection];
-            end = uint64_t(last.virtualAddress) + std::max(last.virtualSize, last.rawSize);
-        }
-        end = AlignUp(std::max<uint64_t>(end, sizeOfHeaders_), sectionAlignment_);
-        if (end > 0xFFFFFFFFu)
-            return vorn::kResultCapacityExceeded;
-        sectionRva = uint32_t(end);
-    }
-    // A page-aligned section can be mapped by the loader, so that the payload's
-    // pages are read as they are used instead of all at start.
-    const uint32_t rawAlignment =
-        sectionAlignment_ >= kPageSize ? std::max(fileAlignment_, kPageSize) : fileAlignment_;
-    const uint64_t rawOffset = AlignUp(keepEnd, rawAlignment);
-    const uint64_t rawSize = AlignUp(contentSize, fileAlignment_);
-    const uint64_t imageSize = AlignUp(uint64_t(sectionRva) + contentSize, sectionAlignment_);
-    if (rawSize > 0xFFFFFFFFu || rawOffset > 0xFFFFFFFFu || imageSize > 0xFFFFFFFFu)
-        return vorn::kResultCapacityExceeded;
-
-    // The headers, patched.
-    std::vector<uint8_t> headers(
-        bytes_, bytes_ + std::max<uint64_t>(sizeOfHeaders_, headerAt + kSectionHeaderSize));
-    uint8_t* section = &headers[headerAt];
-    if (!replaceLast) {
-        std::memset(section, 0, kSectionHeaderSize);
-        std::memcpy(section, ".rsrc", 5);
-        WriteLittleEndian32(section + 36, kResourceCharacteristics);
-        uint8_t* count = &headers[headersOffset_ + 4 + 2];
-        WriteLittleEndian16(count, uint16_t(ReadLittleEndian16(count) + 1));
-        // Tools that find resources by section name must not meet the old tree.
-        if (resourceSection_ >= 0)
-            std::memcpy(
-                &headers[sectionTableOffset_ + uint32_t(resourceSection_) * kSectionHeaderSize],
-                ".oldrsrc", 8);
-    }
-    WriteLittleEndian32(section + 8, uint32_t(contentSize));
-    WriteLittleEndian32(section + 12, sectionRva);
-    WriteLittleEndian32(section + 16, uint32_t(rawSize));
-    WriteLittleEndian32(section + 20, uint32_t(rawOffset));
-    WriteLittleEndian32(&headers[optionalOffset_ + kSizeOfImageField], uint32_t(imageSize));
-    WriteLittleEndian32(&headers[optionalOffset_ + kCheckSumField], 0);
-    uint8_t* resourceDirectory = &headers[directoriesOffset_ + 8 * kResourceDirectory];
-    WriteLittleEndian32(resourceDirectory, sectionRva);
-    WriteLittleEndian32(resourceDirectory + 4, uint32_t(contentSize));
-
-    const uint32_t headSize = encoder.measure();
-    const std::vector<uint8_t> head = encoder.encode(sectionRva, headSize);
-
-    const uint64_t base = out->position();
-    ChecksummedOutput image(out);
-    Result result = WriteBytes(&image, headers.data(), std::min<uint64_t>(headers.size(), keepEnd));
-    if (result == vorn::kResultOk && keepEnd > headers.size())
-        result = WriteBytes(&image, bytes_ + headers.size(), keepEnd - headers.size());
-    if (result == vorn::kResultOk)
-        result = WriteZeros(&image, rawOffset - keepEnd);
-    if (result == vorn::kResultOk)
-        result = WriteBytes(&image, head.data(), head.size());
-    uint64_t written = head.size();
-    for (const NewLeaf* leaf : oldLeaves) {
-        if (result != vorn::kResultOk)
-            break;
-        result = WriteZeros(&image, leaf->dataOffset - written);
-        if (result == vorn::kResultOk)
-            result = WriteBytes(&image, bytes_ + leaf->old->fileOffset, leaf->size);
-        written = leaf->dataOffset + uint64_t(leaf->size);
-    }
-    if (result == vorn::kResultOk)
-        result = WriteZeros(&image, added.dataOffset - written);
-    std::vector<uint8_t> chunk(size_t(std::min<uint64_t>(length, kCopyChunk)));
-    for (uint64_t done = 0; result == vorn::kResultOk && done < length;) {
-        const uint32_t piece = uint32_t(std::min<uint64_t>(length - done, kCopyChunk));
-        result = data->read(chunk.data(), piece);
-        if (result == vorn::kResultOk)
-            result = image.write(chunk.data(), piece);
-        done += piece;
-    }
-    if (result == vorn::kResultOk)
-        result = WriteZeros(&image, rawSize - contentSize);
-    // The field was written as zeros; the sum is complete now.
-    uint8_t checksum[4];
-    WriteLittleEndian32(checksum, image.checksum().value());
-    const uint64_t end = out->position();
-    if (result == vorn::kResultOk)
-        result = out->seek(base + optionalOffset_ + kCheckSumField);
-    if (result == vorn::kResultOk)
-        result = out->write(checksum, sizeof(checksum));
-    if (result == vorn::kResultOk)
-        result = out->seek(end);
-    return result;
 }
 
 } // namespace vornpack

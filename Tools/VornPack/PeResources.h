@@ -89,6 +89,12 @@ public:
                                    vorn::Stream* data, uint64_t length, vorn::Stream* out) const;
 
 private:
+    static constexpr uint32_t kSectionHeaderSize = 40;
+    static constexpr uint32_t kResourceDirectory = 2; // its slot among the data directories
+
+    // The steps of writeWithResource (PeResourceRewrite.cpp).
+    class Rewrite;
+
     struct Section {
         uint32_t virtualSize;
         uint32_t virtualAddress;

@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "Tools/VornPack/DefinitionTemplates.h"
+#include "Tools/VornPack/VornNames.h"
 
 namespace vornpack {
-
-using vorn::String;
 
 namespace {
 

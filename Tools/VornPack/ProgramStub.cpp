@@ -2,13 +2,9 @@
 
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/VersionInfo.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

@@ -3,12 +3,9 @@
 #include <chrono>
 
 #include "Tools/VornPack/Console.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::String;
 
 namespace {
 

@@ -4,18 +4,14 @@
 #include "Tools/VornPack/ContainerFile.h"
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/FrameworkProgram.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/ShellDeclarations.h"
-#include "VornLib/core/Format.h"
 #include "VornLib/core/XmlWriter.h"
 #include "VornLib/data/FileStream.h"
 
 namespace vornpack {
 
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
 using vorn::XmlNode;
-namespace fs = std::filesystem;
 
 namespace {
 

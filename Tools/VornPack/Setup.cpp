@@ -13,14 +13,9 @@
 #include "Tools/VornPack/ProgramStub.h"
 #include "Tools/VornPack/RemovalProgram.h"
 #include "Tools/VornPack/SignCommand.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "Tools/VornPack/Console.h"
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/PeFile.h"
-#include "VornLib/core/Format.h"
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/data/FileStream.h"
 
 #ifdef _WIN32
@@ -16,10 +16,6 @@
 #endif
 
 namespace vornpack {
-
-using vorn::Format;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

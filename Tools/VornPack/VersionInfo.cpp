@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "Tools/VornPack/VornNames.h"
 #include "VornLib/core/LittleEndian.h"
 
 namespace vornpack {
 
 using vorn::ReadLittleEndian16;
-using vorn::Result;
-using vorn::String;
 
 namespace {
 

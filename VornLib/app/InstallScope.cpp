@@ -1,5 +1,6 @@
 #include "VornLib/app/InstallScope.h"
 
+#include "VornLib/core/DescriptionWords.h"
 #include "VornLib/core/Format.h"
 
 #ifdef _WIN32
@@ -10,18 +11,10 @@
 namespace vorn {
 namespace {
 
-struct ScopeWords {
-    InstallScope scope;
-    const char16_t* word;
+constexpr DescriptionWord<InstallScope> kScopeWords[kInstallScopeCount] = {
+    {u"AllUsers", InstallScope::Machine},
+    {u"CurrentUser", InstallScope::User},
 };
-constexpr ScopeWords kScopeWords[kInstallScopeCount] = {
-    {InstallScope::Machine, u"AllUsers"},
-    {InstallScope::User, u"CurrentUser"},
-};
-
-const ScopeWords& WordsOf(InstallScope scope) {
-    return kScopeWords[scope == InstallScope::User ? 1 : 0];
-}
 
 // "true" or "false" as written; anything else is refused rather than guessed.
 bool ReadChoiceWord(const String& word, bool* out) {
@@ -35,18 +28,14 @@ bool ReadChoiceWord(const String& word, bool* out) {
 } // namespace
 
 const char16_t* InstallScopeWord(InstallScope scope) {
-    return WordsOf(scope).word;
+    return kScopeWords[scope == InstallScope::User ? 1 : 0].word;
 }
 
 bool InstallScopeFromWord(const String& word, InstallScope* out) {
-    for (const ScopeWords& words : kScopeWords) {
-        if (word == words.word) {
-            if (out)
-                *out = words.scope;
-            return true;
-        }
-    }
-    return false;
+    const InstallScope* found = FindWord(kScopeWords, word);
+    if (found && out)
+        *out = *found;
+    return found != nullptr;
 }
 
 const char16_t* InstallScopeName(InstallScope scope) {

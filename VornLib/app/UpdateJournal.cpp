@@ -30,6 +30,30 @@ String FolderText(RegistryKey& key, const char16_t* name) {
     return folder.isEmpty() ? folder : NormalisedFolder(folder);
 }
 
+// The names a product's facts stand under: the journal's own, or an
+// uninstall entry's.
+struct ProductValueNames {
+    const char16_t* folder;
+    const char16_t* program;
+    const char16_t* group;
+    const char16_t* files;
+    const char16_t* shortcuts;
+};
+constexpr ProductValueNames kJournalNames = {kFolderValue, kProgramValue, kGroupValue, kFilesRecord,
+                                             kShortcutsRecord};
+
+// The product whose facts `key`, at `path` under `root`, holds.
+InstalledProduct ReadProduct(RegistryKey& key, uint32_t root, const String& path,
+                             const ProductValueNames& names) {
+    InstalledProduct product;
+    product.folder = FolderText(key, names.folder);
+    product.program = Text(key, names.program);
+    product.programGroup = Text(key, names.group);
+    product.files = ReadNumberedList(root, path + u'\\' + names.files);
+    product.shortcuts = ReadNumberedList(root, path + u'\\' + names.shortcuts, kMaxShortcuts);
+    return product;
+}
+
 } // namespace
 
 UpdateJournal::UpdateJournal(const UUID& uuid, InstallScope scope)
@@ -99,26 +123,17 @@ Result UpdateJournal::restorePrevious() {
 }
 
 InstalledProduct UpdateJournal::next() {
-    InstalledProduct product;
-    product.folder = FolderText(key_, kFolderValue);
-    product.program = Text(key_, kProgramValue);
-    product.programGroup = Text(key_, kGroupValue);
-    product.files = ReadNumberedList(root_, path_ + u'\\' + kFilesRecord);
-    product.shortcuts = ReadNumberedList(root_, path_ + u'\\' + kShortcutsRecord, kMaxShortcuts);
-    return product;
+    return ReadProduct(key_, root_, path_, kJournalNames);
 }
 
 InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath) {
-    InstalledProduct product;
     RegistryKey entry;
     if (entry.open(root, entryPath.data()) != kResultOk || !entry.exists())
-        return product;
-    product.folder = FolderText(entry, EntryValueName(EntryValue::InstallFolder));
-    product.program = Text(entry, EntryValueName(EntryValue::UninstallProgram));
-    product.programGroup = Text(entry, EntryValueName(EntryValue::ProgramGroup));
-    product.files = ReadNumberedList(root, entryPath + u'\\' + kFilesList);
-    product.shortcuts = ReadNumberedList(root, entryPath + u'\\' + kShortcutsList, kMaxShortcuts);
-    return product;
+        return InstalledProduct();
+    const ProductValueNames names = {
+        EntryValueName(EntryValue::InstallFolder), EntryValueName(EntryValue::UninstallProgram),
+        EntryValueName(EntryValue::ProgramGroup), kFilesList, kShortcutsList};
+    return ReadProduct(entry, root, entryPath, names);
 }
 
 InstalledProduct UpdateJournal::previous() {

@@ -1,14 +1,11 @@
 #include "VornLib/core/ApplicationDescription.h"
 
+#include "VornLib/core/DescriptionWords.h"
+
 namespace vorn {
 namespace {
 
-struct DistributionName {
-    const char16_t* name;
-    Distribution value;
-};
-
-constexpr DistributionName kDistributions[] = {
+constexpr DescriptionWord<Distribution> kDistributions[] = {
     {u"Public", Distribution::Public},
     {u"OpenBeta", Distribution::OpenBeta},
     {u"ClosedBeta", Distribution::ClosedBeta},
@@ -23,13 +20,10 @@ bool Required(Result result, Result* first) {
 } // namespace
 
 bool DistributionFromName(const String& name, Distribution* out) {
-    for (const DistributionName& entry : kDistributions) {
-        if (name == entry.name) {
-            *out = entry.value;
-            return true;
-        }
-    }
-    return false;
+    const Distribution* found = FindWord(kDistributions, name);
+    if (found)
+        *out = *found;
+    return found != nullptr;
 }
 
 Result ApplicationDescription::Read(const XmlNode& element, ApplicationDescription* out) {

@@ -167,15 +167,21 @@ const XmlNode* PreferencesStore::lookup(const char16_t* path, XmlValueKind kind,
     return cached;
 }
 
-Result PreferencesStore::getBoolean(const char16_t* path, bool* value) {
+template <typename T>
+Result PreferencesStore::getValue(const char16_t* path, XmlValueKind kind,
+                                  Result (XmlNode::*get)(T*) const, T* value) {
     if (!path)
         return kResultBadPath;
     if (!value)
         return kResultNullOutput;
-    *value = false;
+    *value = T();
     Result result;
-    const XmlNode* node = lookup(path, XmlValueKind::Boolean, &result);
-    return node ? node->getBoolean(value) : result;
+    const XmlNode* node = lookup(path, kind, &result);
+    return node ? (node->*get)(value) : result;
+}
+
+Result PreferencesStore::getBoolean(const char16_t* path, bool* value) {
+    return getValue(path, XmlValueKind::Boolean, &XmlNode::getBoolean, value);
 }
 
 Result PreferencesStore::getBoolean(const char16_t* path, bool* value, bool fallback) {
@@ -186,36 +192,15 @@ Result PreferencesStore::getBoolean(const char16_t* path, bool* value, bool fall
 }
 
 Result PreferencesStore::getInt32(const char16_t* path, int32_t* value) {
-    if (!path)
-        return kResultBadPath;
-    if (!value)
-        return kResultNullOutput;
-    *value = 0;
-    Result result;
-    const XmlNode* node = lookup(path, XmlValueKind::Int32, &result);
-    return node ? node->getInt32(value) : result;
+    return getValue(path, XmlValueKind::Int32, &XmlNode::getInt32, value);
 }
 
 Result PreferencesStore::getFloat32(const char16_t* path, float* value) {
-    if (!path)
-        return kResultBadPath;
-    if (!value)
-        return kResultNullOutput;
-    *value = 0;
-    Result result;
-    const XmlNode* node = lookup(path, XmlValueKind::Float32, &result);
-    return node ? node->getFloat32(value) : result;
+    return getValue(path, XmlValueKind::Float32, &XmlNode::getFloat32, value);
 }
 
 Result PreferencesStore::getText(const char16_t* path, String* value) {
-    if (!path)
-        return kResultBadPath;
-    if (!value)
-        return kResultNullOutput;
-    value->clear();
-    Result result;
-    const XmlNode* node = lookup(path, XmlValueKind::Text, &result);
-    return node ? node->getText(value) : result;
+    return getValue(path, XmlValueKind::Text, &XmlNode::getText, value);
 }
 
 Result PreferencesStore::setText(const char16_t* path, const char16_t* value) {

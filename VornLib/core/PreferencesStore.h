@@ -54,6 +54,10 @@ public:
 private:
     // The node holding the answer for `path` by the read order, or null.
     const XmlNode* lookup(const char16_t* path, XmlValueKind kind, Result* result);
+    // One typed getter: `value` reset, then read from the node `lookup` finds.
+    template <typename T>
+    Result getValue(const char16_t* path, XmlValueKind kind, Result (XmlNode::*get)(T*) const,
+                    T* value);
     Result flushChildren(const XmlNode& parent, const String& parentPath);
 
     PreferenceStorage* storage_;

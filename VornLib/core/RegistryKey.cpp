@@ -111,15 +111,23 @@ Result RegistryKey::queryValue(const char16_t* name, DWORD expectedType, void* d
     return ResultFromSystemError(uint32_t(error));
 }
 
-Result RegistryKey::readBoolean(const char16_t* name, bool* value) {
+template <typename T, typename Stored, typename Convert>
+Result RegistryKey::readConverted(const char16_t* name, T* value,
+                                  Result (RegistryKey::*read)(const char16_t*, Stored*),
+                                  Convert convert) {
     if (!name)
         return kResultInvalidName;
     if (!value)
         return kResultNullOutput;
-    int32_t number = 0;
-    const Result result = readInt32(name, &number);
-    *value = result == kResultOk && number != 0;
+    Stored stored{};
+    const Result result = (this->*read)(name, &stored);
+    *value = result == kResultOk ? convert(stored) : T();
     return result;
+}
+
+Result RegistryKey::readBoolean(const char16_t* name, bool* value) {
+    return readConverted(name, value, &RegistryKey::readInt32,
+                         [](int32_t number) { return number != 0; });
 }
 
 Result RegistryKey::readInt32(const char16_t* name, int32_t* value) {
@@ -153,14 +161,9 @@ Result RegistryKey::readText(const char16_t* name, String* value) {
 }
 
 Result RegistryKey::readFloat(const char16_t* name, float* value) {
-    if (!name)
-        return kResultInvalidName;
-    if (!value)
-        return kResultNullOutput;
-    String text;
-    const Result result = readText(name, &text);
-    *value = result == kResultOk ? float(std::wcstod(Wide(text.data()), nullptr)) : 0.0f;
-    return result;
+    return readConverted(name, value, &RegistryKey::readText, [](const String& text) {
+        return float(std::wcstod(Wide(text.data()), nullptr));
+    });
 }
 
 Result RegistryKey::setValue(const char16_t* name, DWORD type, const void* data, DWORD size) {

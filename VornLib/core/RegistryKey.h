@@ -66,6 +66,10 @@ private:
     Result openForReading();
     Result openForWriting();
     Result queryValue(const char16_t* name, DWORD expectedType, void* data, DWORD* size);
+    // Reads the value as `Stored` with `read` and converts it; T() on failure.
+    template <typename T, typename Stored, typename Convert>
+    Result readConverted(const char16_t* name, T* value,
+                         Result (RegistryKey::*read)(const char16_t*, Stored*), Convert convert);
     Result setValue(const char16_t* name, DWORD type, const void* data, DWORD size);
 
     RegistryKeyHandle ownedRoot_;

@@ -56,4 +56,14 @@ enum [[nodiscard]] Result : uint32_t{
 // errors the table does not know become kResultFailed.
 Result ResultFromSystemError(uint32_t systemError);
 
+// The checks a getter makes first: 15 for a null input, 16 for a null
+// output, else 0; `out`, when there is one, is reset in every case.
+template <typename Out> Result CheckInOut(const void* input, Out* out) {
+    if (out)
+        *out = Out();
+    if (!input)
+        return kResultNullInput;
+    return out ? kResultOk : kResultNullOutput;
+}
+
 } // namespace vorn

@@ -106,20 +106,28 @@ void TextReader::setEncoding(TextEncoding kind) {
     decodeError_ = kResultOk;
 }
 
+Result TextReader::readRaw(uint32_t upTo) {
+    if (rawEnd_ >= upTo || !streamLeft_)
+        return kResultOk;
+    const uint32_t count = uint32_t(streamLeft_ < upTo - rawEnd_ ? streamLeft_ : upTo - rawEnd_);
+    const Result result = stream_->read(raw_ + rawEnd_, count);
+    if (result != kResultOk)
+        return result;
+    rawEnd_ += count;
+    streamLeft_ -= count;
+    return kResultOk;
+}
+
 Result TextReader::detect() {
     const TextEncoding fallback = default_ == TextEncoding::Detect ? TextEncoding::Utf8 : default_;
     if (bytePosition_ > 0) {
         current_ = fallback;
         return kResultOk;
     }
-    if (rawEnd_ < 3 && streamLeft_) {
-        const uint32_t count =
-            uint32_t(streamLeft_ < kBufferUnits - rawEnd_ ? streamLeft_ : kBufferUnits - rawEnd_);
-        const Result result = stream_->read(raw_ + rawEnd_, count);
+    if (rawEnd_ < 3) {
+        const Result result = readRaw(kBufferUnits);
         if (result != kResultOk)
             return result;
-        rawEnd_ += count;
-        streamLeft_ -= count;
     }
     if (rawEnd_ == 0)
         return kResultEndOfData;
@@ -148,15 +156,9 @@ Result TextReader::refill() {
     unitCount_ = nextUnit_ = 0;
     for (;;) {
         const uint32_t chunk = IsUtf16(current_) ? 2 * kBufferUnits : kBufferUnits;
-        if (rawEnd_ < chunk && streamLeft_) {
-            const uint32_t count =
-                uint32_t(streamLeft_ < chunk - rawEnd_ ? streamLeft_ : chunk - rawEnd_);
-            const Result result = stream_->read(raw_ + rawEnd_, count);
-            if (result != kResultOk)
-                return result;
-            rawEnd_ += count;
-            streamLeft_ -= count;
-        }
+        const Result result = readRaw(chunk);
+        if (result != kResultOk)
+            return result;
         if (rawEnd_ == 0)
             return kResultEndOfData;
         decode(streamLeft_ == 0);

@@ -56,6 +56,9 @@ public:
     String describe() const;
 
 private:
+    // One read from the stream towards `upTo` raw bytes; none when they are
+    // there already or the stream has no more.
+    Result readRaw(uint32_t upTo);
     Result detect();
     Result refill();
     void decode(bool final);

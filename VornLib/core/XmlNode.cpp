@@ -19,17 +19,6 @@ bool NameEquals(const String& name, const char16_t* text, uint32_t length) {
     return true;
 }
 
-// A path begins with "/" and has only non-empty components.
-bool IsValidPath(const char16_t* path) {
-    if (!path || path[0] != u'/')
-        return false;
-    for (const char16_t* p = path; *p; ++p) {
-        if (*p == u'/' && (p[1] == u'/' || p[1] == 0))
-            return false;
-    }
-    return true;
-}
-
 XmlNode* FindChildElement(const XmlNode* parent, const char16_t* name, uint32_t length) {
     for (XmlNode* child = parent->firstChild(); child; child = child->nextSibling()) {
         if (child->isElement() && NameEquals(child->name(), name, length))
@@ -53,50 +42,6 @@ bool IsAllWhitespace(const String& text) {
     return true;
 }
 
-// The C library's conversion, on an ASCII copy (the first other unit ends it).
-double ReadDecimal(const String& text) {
-    char ascii[128];
-    uint32_t length = 0;
-    while (length < text.length() && length + 1 < sizeof(ascii) && text[length] < 0x80) {
-        ascii[length] = char(text[length]);
-        ++length;
-    }
-    ascii[length] = 0;
-    return std::strtod(ascii, nullptr);
-}
-
-bool IsTextKind(XmlValueKind kind) {
-    return kind == XmlValueKind::Text || kind == XmlValueKind::CData;
-}
-
-template <typename T, typename Getter>
-Result GetByPath(const XmlNode* self, const char16_t* path, T* out, Getter get) {
-    if (!path) {
-        if (out)
-            *out = T();
-        return kResultNullInput;
-    }
-    if (!out)
-        return kResultNullOutput;
-    const XmlNode* node = self->find(path);
-    if (!node) {
-        *out = T();
-        return kResultNotFound;
-    }
-    return (node->*get)(out);
-}
-
-template <typename Setter> Result SetByPath(XmlNode* self, const char16_t* path, Setter set) {
-    if (!path)
-        return kResultNullInput;
-    if (!IsValidPath(path))
-        return kResultNotFound;
-    XmlNode* node = self->findOrCreate(path);
-    if (!node)
-        return kResultOutOfMemory;
-    return set(node);
-}
-
 } // namespace
 
 void NormaliseCommentText(String* text) {
@@ -110,6 +55,16 @@ void NormaliseCommentText(String* text) {
     while (normal.length() && normal[normal.length() - 1] == u'-')
         normal = normal.left(normal.length() - 1);
     *text = static_cast<String&&>(normal);
+}
+
+bool XmlNode::IsValidPath(const char16_t* path) {
+    if (!path || path[0] != u'/')
+        return false;
+    for (const char16_t* p = path; *p; ++p) {
+        if (*p == u'/' && (p[1] == u'/' || p[1] == 0))
+            return false;
+    }
+    return true;
 }
 
 XmlNode* XmlNode::NewElement(const char16_t* name, uint32_t length) {
@@ -264,8 +219,7 @@ void XmlNode::finishContent() {
         }
     }
     XmlNode* only = firstChild_;
-    if (only && !only->next_ && !only->isElement() && IsTextKind(only->kind_) &&
-        !only->attributes_) {
+    if (only && !only->next_ && !only->isElement() && only->holdsText() && !only->attributes_) {
         text_ = static_cast<String&&>(only->text_);
         kind_ = only->kind_;
         firstChild_ = nullptr;
@@ -276,186 +230,6 @@ void XmlNode::finishContent() {
 void XmlNode::clearValue() {
     text_.clear();
     scalar_.int64 = 0;
-}
-
-Result XmlNode::getText(String* out) const {
-    if (!out)
-        return kResultNullOutput;
-    out->clear();
-    if (IsTextKind(kind_))
-        return out->assign(text_.data(), text_.length()) ? kResultOk : kResultOutOfMemory;
-    if (kind_ == XmlValueKind::None)
-        return WriteXml(this, 0, out);
-    return kResultKindMismatch;
-}
-
-Result XmlNode::getBoolean(bool* out) const {
-    if (!out)
-        return kResultNullOutput;
-    *out = false;
-    if (kind_ == XmlValueKind::Boolean)
-        *out = scalar_.boolean;
-    else if (IsTextKind(kind_))
-        *out = ReadBoolean(text_.data());
-    else
-        return kResultKindMismatch;
-    return kResultOk;
-}
-
-Result XmlNode::getInt32(int32_t* out) const {
-    if (!out)
-        return kResultNullOutput;
-    *out = 0;
-    if (kind_ == XmlValueKind::Int32)
-        *out = scalar_.int32;
-    else if (IsTextKind(kind_))
-        *out = ReadInt32(text_.data());
-    else
-        return kResultKindMismatch;
-    return kResultOk;
-}
-
-Result XmlNode::getInt64(int64_t* out) const {
-    if (!out)
-        return kResultNullOutput;
-    *out = 0;
-    if (kind_ == XmlValueKind::Int32)
-        *out = scalar_.int32;
-    else if (kind_ == XmlValueKind::Int64)
-        *out = scalar_.int64;
-    else if (IsTextKind(kind_))
-        *out = ReadInt64(text_.data());
-    else
-        return kResultKindMismatch;
-    return kResultOk;
-}
-
-Result XmlNode::getFloat32(float* out) const {
-    if (!out)
-        return kResultNullOutput;
-    *out = 0;
-    if (kind_ == XmlValueKind::Float32)
-        *out = scalar_.float32;
-    else if (IsTextKind(kind_))
-        *out = float(ReadDecimal(text_));
-    else
-        return kResultKindMismatch;
-    return kResultOk;
-}
-
-Result XmlNode::getFloat64(double* out) const {
-    if (!out)
-        return kResultNullOutput;
-    *out = 0;
-    if (kind_ == XmlValueKind::Float64)
-        *out = scalar_.float64;
-    else if (IsTextKind(kind_))
-        *out = ReadDecimal(text_);
-    else
-        return kResultKindMismatch;
-    return kResultOk;
-}
-
-Result XmlNode::setText(const char16_t* text) {
-    clearValue();
-    kind_ = XmlValueKind::Text;
-    return text_.assign(text) ? kResultOk : kResultOutOfMemory;
-}
-
-void XmlNode::setBoolean(bool value) {
-    clearValue();
-    kind_ = XmlValueKind::Boolean;
-    scalar_.boolean = value;
-}
-
-void XmlNode::setInt32(int32_t value) {
-    clearValue();
-    kind_ = XmlValueKind::Int32;
-    scalar_.int32 = value;
-}
-
-void XmlNode::setInt64(int64_t value) {
-    clearValue();
-    kind_ = XmlValueKind::Int64;
-    scalar_.int64 = value;
-}
-
-void XmlNode::setFloat32(float value) {
-    clearValue();
-    kind_ = XmlValueKind::Float32;
-    scalar_.float32 = value;
-}
-
-void XmlNode::setFloat64(double value) {
-    clearValue();
-    kind_ = XmlValueKind::Float64;
-    scalar_.float64 = value;
-}
-
-Result XmlNode::getText(const char16_t* path, String* out) const {
-    if (!path) {
-        if (out)
-            out->clear();
-        return kResultNullInput;
-    }
-    if (!out)
-        return kResultNullOutput;
-    const XmlNode* node = find(path);
-    if (!node) {
-        out->clear();
-        return kResultNotFound;
-    }
-    return node->getText(out);
-}
-
-Result XmlNode::getBoolean(const char16_t* path, bool* out) const {
-    return GetByPath<bool>(this, path, out,
-                           static_cast<Result (XmlNode::*)(bool*) const>(&XmlNode::getBoolean));
-}
-
-Result XmlNode::getInt32(const char16_t* path, int32_t* out) const {
-    return GetByPath<int32_t>(this, path, out,
-                              static_cast<Result (XmlNode::*)(int32_t*) const>(&XmlNode::getInt32));
-}
-
-Result XmlNode::getInt64(const char16_t* path, int64_t* out) const {
-    return GetByPath<int64_t>(this, path, out,
-                              static_cast<Result (XmlNode::*)(int64_t*) const>(&XmlNode::getInt64));
-}
-
-Result XmlNode::getFloat32(const char16_t* path, float* out) const {
-    return GetByPath<float>(this, path, out,
-                            static_cast<Result (XmlNode::*)(float*) const>(&XmlNode::getFloat32));
-}
-
-Result XmlNode::getFloat64(const char16_t* path, double* out) const {
-    return GetByPath<double>(this, path, out,
-                             static_cast<Result (XmlNode::*)(double*) const>(&XmlNode::getFloat64));
-}
-
-Result XmlNode::setText(const char16_t* path, const char16_t* text) {
-    return SetByPath(this, path, [text](XmlNode* node) { return node->setText(text); });
-}
-
-Result XmlNode::setBoolean(const char16_t* path, bool value) {
-    return SetByPath(this, path, [value](XmlNode* node) {
-        node->setBoolean(value);
-        return kResultOk;
-    });
-}
-
-Result XmlNode::setInt32(const char16_t* path, int32_t value) {
-    return SetByPath(this, path, [value](XmlNode* node) {
-        node->setInt32(value);
-        return kResultOk;
-    });
-}
-
-Result XmlNode::setFloat32(const char16_t* path, float value) {
-    return SetByPath(this, path, [value](XmlNode* node) {
-        node->setFloat32(value);
-        return kResultOk;
-    });
 }
 
 const XmlAttribute* XmlNode::findAttribute(const char16_t* name) const {
@@ -469,14 +243,9 @@ const XmlAttribute* XmlNode::findAttribute(const char16_t* name) const {
 }
 
 Result XmlNode::getAttribute(const char16_t* name, String* out) const {
-    if (!name) {
-        if (out)
-            out->clear();
-        return kResultNullInput;
-    }
-    if (!out)
-        return kResultNullOutput;
-    out->clear();
+    const Result checked = CheckInOut(name, out);
+    if (checked != kResultOk)
+        return checked;
     const XmlAttribute* attribute = findAttribute(name);
     if (!attribute)
         return kResultInvalidName;
@@ -489,70 +258,6 @@ Result XmlNode::getAttribute(const char16_t* name, String* out, const char16_t* 
     if (result != kResultInvalidName)
         return result;
     return out->assign(fallback) ? kResultOk : kResultOutOfMemory;
-}
-
-Result XmlNode::getAttributeBoolean(const char16_t* name, bool* out, bool fallback) const {
-    if (!name) {
-        if (out)
-            *out = false;
-        return kResultNullInput;
-    }
-    if (!out)
-        return kResultNullOutput;
-    const XmlAttribute* attribute = findAttribute(name);
-    *out = attribute ? ReadBoolean(attribute->value.data()) : fallback;
-    return kResultOk;
-}
-
-namespace {
-
-template <typename T, typename Reader>
-Result GetAttributeNumber(const XmlNode* node, const char16_t* name, T* out, Reader read) {
-    if (!name) {
-        if (out)
-            *out = T();
-        return kResultNullInput;
-    }
-    if (!out)
-        return kResultNullOutput;
-    *out = T();
-    const XmlAttribute* attribute = node->findAttribute(name);
-    if (!attribute)
-        return kResultInvalidName;
-    *out = T(read(attribute->value.data()));
-    return kResultOk;
-}
-
-} // namespace
-
-Result XmlNode::getAttributeBoolean(const char16_t* name, bool* out) const {
-    return GetAttributeNumber(this, name, out, ReadBoolean);
-}
-
-Result XmlNode::getAttributeUInt16(const char16_t* name, uint16_t* out) const {
-    return GetAttributeNumber(this, name, out, ReadUInt32);
-}
-
-Result XmlNode::getAttributeInt32(const char16_t* name, int32_t* out) const {
-    return GetAttributeNumber(this, name, out, ReadInt32);
-}
-
-Result XmlNode::getAttributeInt64(const char16_t* name, int64_t* out) const {
-    return GetAttributeNumber(this, name, out, ReadInt64);
-}
-
-Result XmlNode::getSize(uint64_t* out) const {
-    return GetAttributeNumber(this, u"Size", out, ReadUInt64);
-}
-
-Result XmlNode::getTimeStamp(DateTime* out) const {
-    if (!out)
-        return kResultNullOutput;
-    *out = kInvalidDateTime;
-    const XmlAttribute* attribute = findAttribute(u"Date");
-    if (!attribute)
-        return kResultInvalidName;
-    return ParseTimeStamp(attribute->value.data(), out);
 }
 
 Result XmlNode::setAttribute(const char16_t* name, const char16_t* value) {

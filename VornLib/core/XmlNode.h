@@ -77,6 +77,8 @@ public:
     XmlNode* nextNode() const { return next_; }
     const XmlAttribute* firstAttribute() const { return attributes_; }
 
+    // A path begins with "/" and has only non-empty components.
+    static bool IsValidPath(const char16_t* path);
     // Null for an invalid path (no leading "/", an empty component) or a
     // missing element.
     XmlNode* find(const char16_t* path) const;
@@ -144,6 +146,7 @@ private:
     XmlNode() = default;
     static XmlNode* SkipComments(XmlNode* node);
     void clearValue();
+    bool holdsText() const { return kind_ == XmlValueKind::Text || kind_ == XmlValueKind::CData; }
 
     XmlAttribute* attributes_ = nullptr;
     XmlNode* firstChild_ = nullptr;

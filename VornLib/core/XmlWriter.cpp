@@ -2,16 +2,13 @@
 
 #include <cstdlib>
 
+#include "VornLib/core/UnitEscapes.h"
 #include "VornLib/core/XmlNode.h"
 
 namespace vorn {
 namespace {
 
-struct Escape {
-    char16_t unit;
-    const char16_t* reference;
-};
-constexpr Escape kEscapes[] = {
+constexpr UnitEscape kEscapes[] = {
     {u'"', u"&quot;"}, {u'&', u"&amp;"}, {u'\'', u"&apos;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"},
 };
 
@@ -175,27 +172,20 @@ bool AppendEscapedXml(String* out, const String& text) {
     const char16_t* data = text.data();
     uint32_t plainStart = 0;
     for (uint32_t i = 0; i < text.length(); ++i) {
-        for (const Escape& escape : kEscapes) {
-            if (data[i] != escape.unit)
-                continue;
-            if (!out->append(data + plainStart, i - plainStart) || !out->append(escape.reference))
-                return false;
-            plainStart = i + 1;
-            break;
-        }
+        const char16_t* reference = FindEscape(kEscapes, data[i]);
+        if (!reference)
+            continue;
+        if (!out->append(data + plainStart, i - plainStart) || !out->append(reference))
+            return false;
+        plainStart = i + 1;
     }
     return out->append(data + plainStart, text.length() - plainStart);
 }
 
 Result WriteXml(const XmlNode* node, uint32_t options, String* out) {
-    if (!node) {
-        if (out)
-            out->clear();
-        return kResultNullInput;
-    }
-    if (!out)
-        return kResultNullOutput;
-    out->clear();
+    const Result checked = CheckInOut(node, out);
+    if (checked != kResultOk)
+        return checked;
     Writer writer(options, out);
     const Result result = writer.run(node);
     if (result != kResultOk)

@@ -41,6 +41,20 @@ const char16_t* CompressionKindText(uint16_t kindBits) {
     return u"unknown";
 }
 
+void FormatStamp::write(uint8_t* bytes) const {
+    WriteLittleEndian16(bytes, formatId);
+    WriteLittleEndian16(bytes + 2, formatCode);
+    WriteLittleEndian16(bytes + 4, formatVersion);
+    bytes[6] = recordKind;
+}
+
+void FormatStamp::parse(const uint8_t* bytes) {
+    formatId = ReadLittleEndian16(bytes);
+    formatCode = ReadLittleEndian16(bytes + 2);
+    formatVersion = ReadLittleEndian16(bytes + 4);
+    recordKind = bytes[6];
+}
+
 void ArchiveHeader::write(uint8_t bytes[kSize]) const {
     std::memcpy(bytes, kArchiveMagic, sizeof(kArchiveMagic));
     WriteLittleEndian16(bytes + 10, revision);
@@ -51,10 +65,7 @@ void ArchiveHeader::write(uint8_t bytes[kSize]) const {
     WriteLittleEndian32(bytes + 38, buildTime);
     WriteLittleEndian32(bytes + 42, 0);
     WriteLittleEndian32(bytes + 46, 0);
-    WriteLittleEndian16(bytes + 50, formatId);
-    WriteLittleEndian16(bytes + 52, formatCode);
-    WriteLittleEndian16(bytes + 54, formatVersion);
-    bytes[56] = recordKind;
+    FormatStamp::write(bytes + 50);
     WriteLittleEndian32(bytes + kChecksumOffset, ChecksumSkipping(bytes, kSize, kChecksumOffset));
 }
 
@@ -65,10 +76,7 @@ uint32_t ArchiveHeader::parse(const uint8_t bytes[kSize]) {
     checksum = ReadLittleEndian32(bytes + 30);
     buildDate = ReadLittleEndian32(bytes + 34);
     buildTime = ReadLittleEndian32(bytes + 38);
-    formatId = ReadLittleEndian16(bytes + 50);
-    formatCode = ReadLittleEndian16(bytes + 52);
-    formatVersion = ReadLittleEndian16(bytes + 54);
-    recordKind = bytes[56];
+    FormatStamp::parse(bytes + 50);
     return ChecksumSkipping(bytes, kSize, kChecksumOffset);
 }
 
@@ -84,10 +92,7 @@ void EntryHeader::write(uint8_t bytes[kSize]) const {
     WriteLittleEndian64(bytes + 2, packedSize);
     WriteLittleEndian64(bytes + 10, unpackedSize);
     WriteLittleEndian32(bytes + 18, dataChecksum);
-    WriteLittleEndian16(bytes + 26, formatId);
-    WriteLittleEndian16(bytes + 28, formatCode);
-    WriteLittleEndian16(bytes + 30, formatVersion);
-    bytes[32] = recordKind;
+    FormatStamp::write(bytes + 26);
     WriteLittleEndian32(bytes + kChecksumOffset, ChecksumSkipping(bytes, kSize, kChecksumOffset));
 }
 
@@ -97,10 +102,7 @@ uint32_t EntryHeader::parse(const uint8_t bytes[kSize]) {
     unpackedSize = ReadLittleEndian64(bytes + 10);
     dataChecksum = ReadLittleEndian32(bytes + 18);
     checksum = ReadLittleEndian32(bytes + 22);
-    formatId = ReadLittleEndian16(bytes + 26);
-    formatCode = ReadLittleEndian16(bytes + 28);
-    formatVersion = ReadLittleEndian16(bytes + 30);
-    recordKind = bytes[32];
+    FormatStamp::parse(bytes + 26);
     return ChecksumSkipping(bytes, kSize, kChecksumOffset);
 }
 

@@ -91,11 +91,24 @@ const char16_t* CompressionKindText(uint16_t kindBits);
 
 constexpr uint8_t kArchiveMagic[10] = {'S', 't', 'r', 'a', 'F', 'i', 'L', 'e', 0x1A, 0x00};
 
-struct ArchiveHeader {
+// The stamp both headers end with: which format and record kind they are,
+// 7 bytes (id, code, version, kind).
+struct FormatStamp {
+    static constexpr uint16_t kFormatId = 1;
+
+    uint16_t formatId = 0;
+    uint16_t formatCode = 0;
+    uint16_t formatVersion = 0;
+    uint8_t recordKind = 0;
+
+    void write(uint8_t* bytes) const;
+    void parse(const uint8_t* bytes);
+};
+
+struct ArchiveHeader : FormatStamp {
     static constexpr uint32_t kSize = 57;
     static constexpr uint32_t kChecksumOffset = 30;
     static constexpr uint16_t kRevision = 0x0300;
-    static constexpr uint16_t kFormatId = 1;
     static constexpr uint16_t kFormatCode = 0x1010;
     static constexpr uint16_t kMaxFormatVersion = 0x0300;
     static constexpr uint8_t kRecordKind = 0x10;
@@ -106,11 +119,8 @@ struct ArchiveHeader {
     uint32_t checksum = 0;
     uint32_t buildDate = 0;
     uint32_t buildTime = 0;
-    uint16_t formatId = kFormatId;
-    uint16_t formatCode = kFormatCode;
-    uint16_t formatVersion = kMaxFormatVersion;
-    uint8_t recordKind = kRecordKind;
 
+    ArchiveHeader() : FormatStamp{kFormatId, kFormatCode, kMaxFormatVersion, kRecordKind} {}
     // Serialises the header with its checksum computed over every other byte.
     void write(uint8_t bytes[kSize]) const;
     // Parses bytes 0..56 (magic not checked here); the stored checksum goes to
@@ -120,10 +130,9 @@ struct ArchiveHeader {
     Result checkFormat() const;
 };
 
-struct EntryHeader {
+struct EntryHeader : FormatStamp {
     static constexpr uint32_t kSize = 33;
     static constexpr uint32_t kChecksumOffset = 22;
-    static constexpr uint16_t kFormatId = 1;
     static constexpr uint16_t kDataFormatCode = 0x1012;
     static constexpr uint16_t kDirectoryFormatCode = 0x1011;
     static constexpr uint16_t kFormatVersion = 0x0300;
@@ -136,11 +145,8 @@ struct EntryHeader {
     // CRC-32 of the unpacked bytes, meaningful with kEntryHasChecksum.
     uint32_t dataChecksum = 0;
     uint32_t checksum = 0;
-    uint16_t formatId = kFormatId;
-    uint16_t formatCode = kDataFormatCode;
-    uint16_t formatVersion = kFormatVersion;
-    uint8_t recordKind = kDataRecordKind;
 
+    EntryHeader() : FormatStamp{kFormatId, kDataFormatCode, kFormatVersion, kDataRecordKind} {}
     uint16_t kindBits() const { return compression & kCompressionKindMask; }
     bool hasDataChecksum() const { return (compression & kEntryHasChecksum) != 0; }
     void write(uint8_t bytes[kSize]) const;

@@ -78,8 +78,16 @@ Result ArchiveReader::readHeader(uint64_t offset, EntryHeader* header) {
     return kResultOk;
 }
 
+template <typename Decoder>
+Result ArchiveReader::openDecoder(Decoder* decoder, uint64_t packed, uint64_t unpacked) {
+    const Result result = decoder->open(container_, packed, unpacked);
+    current_ = decoder;
+    if (result != kResultOk)
+        closeEntry();
+    return result;
+}
+
 Result ArchiveReader::openData(uint16_t kind, uint64_t packed, uint64_t unpacked) {
-    Result result = kResultOk;
     switch (CompressionKind(kind)) {
     case CompressionKind::Stored:
         if (unpacked > packed)
@@ -87,31 +95,18 @@ Result ArchiveReader::openData(uint16_t kind, uint64_t packed, uint64_t unpacked
         current_ = container_;
         return kResultOk;
     case CompressionKind::Deflate:
-        result = deflate_.open(container_, packed, unpacked);
-        current_ = &deflate_;
-        break;
+        return openDecoder(&deflate_, packed, unpacked);
     case CompressionKind::Lzo:
-        result = lzo_.open(container_, packed, unpacked);
-        current_ = &lzo_;
-        break;
+        return openDecoder(&lzo_, packed, unpacked);
     case CompressionKind::Lzma:
-        result = lzma_.open(container_, packed, unpacked);
-        current_ = &lzma_;
-        break;
+        return openDecoder(&lzma_, packed, unpacked);
     case CompressionKind::Ppmd:
-        result = ppmd_.open(container_, packed, unpacked);
-        current_ = &ppmd_;
-        break;
+        return openDecoder(&ppmd_, packed, unpacked);
     case CompressionKind::Lzma2:
-        result = lzma2_.open(container_, packed, unpacked);
-        current_ = &lzma2_;
-        break;
+        return openDecoder(&lzma2_, packed, unpacked);
     default:
         return kResultUnsupportedFormat;
     }
-    if (result != kResultOk)
-        closeEntry();
-    return result;
 }
 
 Result ArchiveReader::selectEntry(uint64_t offset) {

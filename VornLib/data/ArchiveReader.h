@@ -31,8 +31,6 @@ namespace vorn {
 class ArchiveReader : public Stream {
 public:
     ArchiveReader();
-    ArchiveReader(const ArchiveReader&) = delete;
-    ArchiveReader& operator=(const ArchiveReader&) = delete;
 
     // Reads and checks the archive header of `container` from its position 0.
     Result open(Stream* container);
@@ -57,20 +55,17 @@ public:
     // failed: the member's next read says how). Called like read().
     bool decodeAhead();
 
-    Result close() override;
-    Result read(void* destination, uint32_t count) override;
-    Result write(const void* source, uint32_t count) override;
-    Result flush(bool toDisk) override;
-    uint64_t position() override;
-    Result seek(uint64_t offset) override;
-    uint64_t size() override;
-    String description() override;
+    VORN_STREAM_OPERATIONS;
 
 private:
     // Reads the entry header at `offset` into `header` and checks it.
     Result readHeader(uint64_t offset, EntryHeader* header);
     // Opens the data stream of `kind` over the next `packed` bytes.
     Result openData(uint16_t kind, uint64_t packed, uint64_t unpacked);
+    // Opens `decoder` over the next `packed` bytes as the entry's stream; the
+    // entry is closed again when that fails.
+    template <typename Decoder>
+    Result openDecoder(Decoder* decoder, uint64_t packed, uint64_t unpacked);
     Result selectMember();
     Result loadGroup(uint64_t offset);
     Result beginGroup(const EntryHeader& group);

@@ -15,8 +15,6 @@ public:
     static constexpr uint32_t kBufferSize = 16384;
 
     explicit CacheStream(Stream* inner = nullptr);
-    CacheStream(const CacheStream&) = delete;
-    CacheStream& operator=(const CacheStream&) = delete;
 
     // Writes back what is dirty for the previous inner stream, then forgets its window.
     Result setInner(Stream* inner);
@@ -25,14 +23,7 @@ public:
     bool isDirty() const { return dirtyStart_ != kClean; }
     Result writeBack();
 
-    Result close() override;
-    Result read(void* destination, uint32_t count) override;
-    Result write(const void* source, uint32_t count) override;
-    Result flush(bool toDisk) override;
-    uint64_t position() override;
-    Result seek(uint64_t offset) override;
-    uint64_t size() override;
-    String description() override;
+    VORN_STREAM_OPERATIONS;
 
 private:
     static constexpr uint64_t kClean = ~uint64_t(0);

@@ -17,9 +17,6 @@ namespace vorn {
 
 class CompressedStream : public Stream {
 public:
-    CompressedStream(const CompressedStream&) = delete;
-    CompressedStream& operator=(const CompressedStream&) = delete;
-
     bool isOpen() const { return underlying_ != nullptr; }
     uint64_t packedSize() const { return packedSize_; }
     uint64_t packedStart() const { return start_; }

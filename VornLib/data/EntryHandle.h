@@ -12,8 +12,6 @@ namespace vorn {
 class EntryHandle : public Stream {
 public:
     EntryHandle(ArchiveMount* mount, SubStream* entry) : mount_(mount), entry_(entry) {}
-    EntryHandle(const EntryHandle&) = delete;
-    EntryHandle& operator=(const EntryHandle&) = delete;
     ~EntryHandle() override;
 
     // Opens `name` in `mount` and wraps it; `out` is cleared on failure.

@@ -14,8 +14,6 @@ public:
     enum Layer : uint32_t { kCacheLayer = 0, kRawLayer = 1 };
 
     FileStream() = default;
-    FileStream(const FileStream&) = delete;
-    FileStream& operator=(const FileStream&) = delete;
     ~FileStream() override;
 
     Result openRead(const char16_t* path);
@@ -24,14 +22,7 @@ public:
     Result setLastWriteTime(DateTime time);
     bool isOpen() const { return raw_.isOpen(); }
 
-    Result close() override;
-    Result read(void* destination, uint32_t count) override;
-    Result write(const void* source, uint32_t count) override;
-    Result flush(bool toDisk) override;
-    uint64_t position() override;
-    Result seek(uint64_t offset) override;
-    uint64_t size() override;
-    String description() override;
+    VORN_STREAM_OPERATIONS;
 
 private:
     Result stackDefaultLayers();

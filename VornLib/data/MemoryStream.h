@@ -8,8 +8,6 @@ namespace vorn {
 
 class MemoryStream : public Stream {
 public:
-    enum Mode : uint32_t { kRead = 1, kWrite = 2 };
-
     MemoryStream() = default;
     MemoryStream(const void* bytes, uint32_t length, const char16_t* name);
     MemoryStream(void* buffer, uint32_t capacity);
@@ -18,14 +16,7 @@ public:
     bool isAttached() const { return base_ != nullptr; }
     const uint8_t* bytes() const { return base_; }
 
-    Result close() override;
-    Result read(void* destination, uint32_t count) override;
-    Result write(const void* source, uint32_t count) override;
-    Result flush(bool toDisk) override;
-    uint64_t position() override;
-    Result seek(uint64_t offset) override;
-    uint64_t size() override;
-    String description() override;
+    VORN_STREAM_OPERATIONS;
 
 private:
     String name_;

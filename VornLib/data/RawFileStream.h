@@ -11,11 +11,7 @@ namespace vorn {
 
 class RawFileStream : public Stream {
 public:
-    enum Mode : uint32_t { kRead = 1, kWrite = 2 };
-
     RawFileStream() = default;
-    RawFileStream(const RawFileStream&) = delete;
-    RawFileStream& operator=(const RawFileStream&) = delete;
     ~RawFileStream() override;
 
     Result openRead(const char16_t* path);
@@ -24,14 +20,7 @@ public:
     Mode mode() const { return mode_; }
     Result setLastWriteTime(DateTime time);
 
-    Result close() override;
-    Result read(void* destination, uint32_t count) override;
-    Result write(const void* source, uint32_t count) override;
-    Result flush(bool toDisk) override;
-    uint64_t position() override;
-    Result seek(uint64_t offset) override;
-    uint64_t size() override;
-    String description() override;
+    VORN_STREAM_OPERATIONS;
 
 private:
     Result open(const char16_t* path, Mode mode);

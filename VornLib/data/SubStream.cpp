@@ -34,6 +34,14 @@ Result SubStream::flush(bool) {
     return kResultOk;
 }
 
+uint64_t SubStream::position() {
+    return position_;
+}
+
+uint64_t SubStream::size() {
+    return size_;
+}
+
 Result SubStream::seek(uint64_t offset) {
     if (!parent_)
         return kResultNullOutput;

@@ -11,14 +11,7 @@ class SubStream : public Stream {
 public:
     SubStream(Stream* parent, uint64_t size) : parent_(parent), size_(size) {}
 
-    Result close() override;
-    Result read(void* destination, uint32_t count) override;
-    Result write(const void* source, uint32_t count) override;
-    Result flush(bool toDisk) override;
-    uint64_t position() override { return position_; }
-    Result seek(uint64_t offset) override;
-    uint64_t size() override { return size_; }
-    String description() override;
+    VORN_STREAM_OPERATIONS;
 
 private:
     Stream* parent_;

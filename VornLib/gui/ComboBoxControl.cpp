@@ -1,5 +1,6 @@
 #include "VornLib/gui/ComboBoxControl.h"
 
+#include "VornLib/core/DescriptionChildren.h"
 #include <commctrl.h>
 
 #include "VornLib/core/LocalizedStrings.h"
@@ -31,26 +32,22 @@ Result ComboBoxControl::readAttributes(const XmlNode& element) {
 }
 
 Result ComboBoxControl::readChildren(const XmlNode& element) {
-    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
-        if (!node->isElement())
-            continue;
-        if (node->name() != u"Item")
-            return kResultKindMismatch;
+    return ReadChildElements(element, {u"Item"}, [this](const XmlNode& node) {
         String text;
-        if (node->kind() == XmlValueKind::Text || node->kind() == XmlValueKind::CData) {
+        if (node.kind() == XmlValueKind::Text || node.kind() == XmlValueKind::CData) {
             String described;
-            (void)node->getText(&described);
+            (void)node.getText(&described);
             (void)ResolveLocalizedText(ResourceCache::Instance(), described.data(), &text);
         }
         int32_t picture = -1;
-        if (node->getAttributeInt32(u"PictureIndex", &picture) != kResultOk)
+        if (node.getAttributeInt32(u"PictureIndex", &picture) != kResultOk)
             picture = -1;
         const uint32_t index = addItem(text, picture);
         bool selected = false;
-        if (node->getAttributeBoolean(u"Selected", &selected) == kResultOk && selected)
+        if (node.getAttributeBoolean(u"Selected", &selected) == kResultOk && selected)
             selection_ = int32_t(index);
-    }
-    return kResultOk;
+        return kResultOk;
+    });
 }
 
 void ComboBoxControl::insert(uint32_t index) {

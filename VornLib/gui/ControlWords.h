@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 

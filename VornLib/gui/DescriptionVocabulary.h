@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "VornLib/core/String.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 

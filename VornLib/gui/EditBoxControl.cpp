@@ -1,6 +1,6 @@
 #include "VornLib/gui/EditBoxControl.h"
 
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 

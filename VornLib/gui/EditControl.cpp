@@ -16,9 +16,7 @@ Result EditControl::readEditAttributes(const XmlNode& element) {
     if (style & ES_READONLY)
         style &= ~uint32_t(ES_WANTRETURN);
     ApplyStyleFlag(element, u"WantReturn", ES_WANTRETURN, &style);
-    result = ApplyStyleWord(element, u"Case", kEditCases, &style);
-    if (result == kResultOk)
-        result = ApplyStyleWord(element, u"HorizontalAlign", kEditAligns, &style);
+    result = ApplyStyleWords(element, &style, u"Case", kEditCases, u"HorizontalAlign", kEditAligns);
     if (result != kResultOk)
         return result;
     setStyle(style);

@@ -3,7 +3,7 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/TextParse.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 #include "VornLib/gui/WindowName.h"
 
 namespace vorn {

@@ -53,12 +53,13 @@ constexpr EdgeAttribute kEdgeAttributes[] = {
 enum class ConstraintKind : uint32_t {
     Unset = 0,
     Absolute = 1,
-    Top = 2,
-    Left = 3,
-    Bottom = 4,
-    Right = 5,
-    Width = 6,
-    Height = 7,
+    // The reference window's edges, numbered as the edges themselves.
+    Top = uint32_t(Edge::Top),
+    Left = uint32_t(Edge::Left),
+    Bottom = uint32_t(Edge::Bottom),
+    Right = uint32_t(Edge::Right),
+    Width = uint32_t(Edge::Width),
+    Height = uint32_t(Edge::Height),
 };
 
 constexpr int32_t kNotComputed = 0x7FFFFFFB;

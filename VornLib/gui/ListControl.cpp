@@ -1,5 +1,6 @@
 #include "VornLib/gui/ListControl.h"
 
+#include "VornLib/core/DescriptionChildren.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
@@ -92,70 +93,50 @@ Result ListControl::readAttributes(const XmlNode& element) {
 }
 
 Result ListControl::readChildren(const XmlNode& element) {
-    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
-        if (!node->isElement())
-            continue;
-        Result result = kResultOk;
-        if (node->name() == u"Columns") {
-            result = readColumns(*node);
-        } else if (node->name() == u"Groups") {
-            result = readGroups(*node);
-        } else if (node->name() == u"Items") {
-            for (const XmlNode* item = node->firstChild(); item && result == kResultOk;
-                 item = item->nextSibling()) {
-                if (item->isElement())
-                    result = item->name() == u"Item" ? readItem(*item, -1) : kResultInvalidName;
-            }
-        } else {
-            result = kResultKindMismatch;
-        }
-        if (result != kResultOk)
-            return result;
-    }
-    return kResultOk;
+    return ReadChildElements(
+        element, {u"Columns", u"Groups", u"Items"}, [this](const XmlNode& node) {
+            if (node.name() == u"Columns")
+                return readColumns(node);
+            if (node.name() == u"Groups")
+                return readGroups(node);
+            return ReadChildElements(node, {u"Item"},
+                                     [this](const XmlNode& item) { return readItem(item, -1); });
+        });
 }
 
 Result ListControl::readColumns(const XmlNode& element) {
-    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
-        if (!node->isElement())
-            continue;
-        if (node->name() != u"Column")
-            return kResultInvalidName;
+    return ReadChildElements(element, {u"Column"}, [this](const XmlNode& node) {
         ListColumn column;
         String text;
-        if (node->getAttribute(u"Name", &text) == kResultOk)
+        if (node.getAttribute(u"Name", &text) == kResultOk)
             (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &column.name);
-        if (node->getAttribute(u"Width", &text) == kResultOk) {
+        if (node.getAttribute(u"Width", &text) == kResultOk) {
             if (text == kAutomaticWidthWord)
                 column.autoWidth = true;
-            else if (node->getAttributeInt32(u"Width", &column.width) != kResultOk)
+            else if (node.getAttributeInt32(u"Width", &column.width) != kResultOk)
                 return kResultInvalidArgument;
         }
-        if (ReadWord(*node, u"Align", kColumnAligns, &column.format) == kResultInvalidArgument)
+        if (ReadWord(node, u"Align", kColumnAligns, &column.format) == kResultInvalidArgument)
             return kResultInvalidArgument;
         columns_.push_back(column);
-    }
-    return kResultOk;
+        return kResultOk;
+    });
 }
 
 // A group without "Name" ends the groups: the ones before it stay.
 Result ListControl::readGroups(const XmlNode& element) {
     PreferencesStore* store = WindowSystem::Instance().preferences();
-    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
-        if (!node->isElement())
-            continue;
-        if (node->name() != u"Group")
-            return kResultInvalidName;
+    return ReadChildElements(element, {u"Group"}, [this, store](const XmlNode& node) {
         ListGroup group;
         String name;
-        const Result named = node->getAttribute(u"Name", &name);
+        const Result named = node.getAttribute(u"Name", &name);
         if (named != kResultOk)
             return named;
         (void)ResolveLocalizedText(ResourceCache::Instance(), name.data(), &group.name);
-        if (node->getAttribute(u"ID", &group.key) != kResultOk)
+        if (node.getAttribute(u"ID", &group.key) != kResultOk)
             group.key = NextGeneratedGroupKey();
-        (void)node->getAttributeBoolean(u"Collapsible", &group.collapsible, false);
-        (void)node->getAttributeBoolean(u"Collapsed", &group.collapsed, false);
+        (void)node.getAttributeBoolean(u"Collapsible", &group.collapsible, false);
+        (void)node.getAttributeBoolean(u"Collapsed", &group.collapsed, false);
         if (store && !preferencesPath().isEmpty()) {
             bool stored = group.collapsed;
             (void)store->getBoolean(collapsedPath(group).data(), &stored, group.collapsed);
@@ -163,17 +144,10 @@ Result ListControl::readGroups(const XmlNode& element) {
         }
         group.id = int32_t(groups_.size()) + 1;
         groups_.push_back(group);
-        for (const XmlNode* item = node->firstChild(); item; item = item->nextSibling()) {
-            if (!item->isElement())
-                continue;
-            if (item->name() != u"Item")
-                return kResultInvalidName;
-            const Result result = readItem(*item, group.id);
-            if (result != kResultOk)
-                return result;
-        }
-    }
-    return kResultOk;
+        return ReadChildElements(node, {u"Item"}, [this, &group](const XmlNode& item) {
+            return readItem(item, group.id);
+        });
+    });
 }
 
 Result ListControl::readItem(const XmlNode& element, int32_t groupId) {

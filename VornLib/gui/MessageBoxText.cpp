@@ -1,6 +1,6 @@
 // The portable half of message boxes: reading descriptions, button sets, texts.
-#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/MessageBox.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 namespace {
@@ -75,6 +75,26 @@ uint32_t DefaultButtonOf(const MessageBoxContent& content) {
     return ButtonsOfSet(ButtonSetOf(content.present), buttons) ? buttons[0] : kButtonOK;
 }
 
+namespace {
+
+// One format call fills "{0}" in every part of `joined` (header, body,
+// details and footer, between separators).
+void FillParts(const String& joined, const FormatArgument& argument, MessageBoxContent* content) {
+    const FormatArgument* arguments[] = {&argument};
+    const String formatted = Format(joined.data(), 1, arguments);
+    String* targets[] = {&content->header, &content->body, &content->details, &content->footer};
+    uint32_t start = 0;
+    for (uint32_t part = 0; part < 4; ++part) {
+        uint32_t end = start;
+        while (end < formatted.length() && (part == 3 || formatted[end] != kSeparator))
+            ++end;
+        *targets[part] = formatted.mid(start, end - start);
+        start = end + 1;
+    }
+}
+
+} // namespace
+
 Result ReadMessageBox(const XmlNode& description, LocalizedElementSource& strings,
                       const FormatArgument& argument, const String& windowTitle,
                       MessageBoxContent* out) {
@@ -138,21 +158,10 @@ Result ReadMessageBox(const XmlNode& description, LocalizedElementSource& string
     if (ButtonSetOf(content.present) < 0)
         return kResultInvalidArgument;
 
-    // One format call fills "{0}" in every part.
     const String joined = hasMessage ? message
                                      : parts[0] + kSeparator + parts[1] + kSeparator + parts[2] +
                                            kSeparator + parts[3];
-    const FormatArgument* arguments[] = {&argument};
-    const String formatted = Format(joined.data(), 1, arguments);
-    String* targets[] = {&content.header, &content.body, &content.details, &content.footer};
-    uint32_t start = 0;
-    for (uint32_t part = 0; part < 4; ++part) {
-        uint32_t end = start;
-        while (end < formatted.length() && (part == 3 || formatted[end] != kSeparator))
-            ++end;
-        *targets[part] = formatted.mid(start, end - start);
-        start = end + 1;
-    }
+    FillParts(joined, argument, &content);
     *out = content;
     return kResultOk;
 }

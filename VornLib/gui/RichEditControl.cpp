@@ -6,9 +6,9 @@
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/data/ResourceCache.h"
-#include "VornLib/gui/DescriptionWords.h"
 #include "VornLib/gui/LinkTarget.h"
 #include "VornLib/gui/MainWindow.h"
+#include "VornLib/gui/StyleWords.h"
 #include "VornLib/gui/WindowName.h"
 #include "VornLib/gui/WindowSystem.h"
 

@@ -2,7 +2,7 @@
 
 #include "VornLib/core/Format.h"
 #include "VornLib/core/XmlNode.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 namespace {

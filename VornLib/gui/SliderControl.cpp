@@ -29,9 +29,8 @@ Result SliderControl::readAttributes(const XmlNode& element) {
         return result;
     uint32_t style = this->style();
     ApplyStyleFlag(element, u"SelectionRange", TBS_ENABLESELRANGE, &style);
-    result = ApplyStyleWord(element, u"Arrow", kSliderArrows, &style);
-    if (result == kResultOk)
-        result = ApplyStyleWord(element, u"Orientation", kSliderOrientations, &style);
+    result = ApplyStyleWords(element, &style, u"Arrow", kSliderArrows, u"Orientation",
+                             kSliderOrientations);
     if (result != kResultOk)
         return result;
     setStyle(style);

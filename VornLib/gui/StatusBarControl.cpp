@@ -1,5 +1,6 @@
 #include "VornLib/gui/StatusBarControl.h"
 
+#include "VornLib/core/DescriptionChildren.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
 
@@ -21,23 +22,19 @@ Result StatusBarControl::readAttributes(const XmlNode&) {
 }
 
 Result StatusBarControl::readChildren(const XmlNode& element) {
-    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
-        if (!node->isElement())
-            continue;
-        if (node->name() != u"Section")
-            return kResultKindMismatch;
+    return ReadChildElements(element, {u"Section"}, [this](const XmlNode& node) {
         StatusSection section;
-        if (node->findAttribute(u"Width"))
-            (void)node->getAttributeInt32(u"Width", &section.width);
-        if (node->findAttribute(u"PictureIndex"))
-            (void)node->getAttributeInt32(u"PictureIndex", &section.picture);
+        if (node.findAttribute(u"Width"))
+            (void)node.getAttributeInt32(u"Width", &section.width);
+        if (node.findAttribute(u"PictureIndex"))
+            (void)node.getAttributeInt32(u"PictureIndex", &section.picture);
         String text;
-        if (node->kind() != XmlValueKind::None)
-            (void)node->getText(&text);
+        if (node.kind() != XmlValueKind::None)
+            (void)node.getText(&text);
         (void)ResolveLocalizedText(ResourceCache::Instance(), text.data(), &section.text);
         sections_.push_back(section);
-    }
-    return kResultOk;
+        return kResultOk;
+    });
 }
 
 void StatusBarControl::created() {

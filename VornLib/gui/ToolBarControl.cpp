@@ -1,5 +1,6 @@
 #include "VornLib/gui/ToolBarControl.h"
 
+#include "VornLib/core/DescriptionChildren.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlWords.h"
@@ -56,22 +57,14 @@ Result ToolBarControl::readAttributes(const XmlNode& element) {
 }
 
 Result ToolBarControl::readChildren(const XmlNode& element) {
-    for (const XmlNode* node = element.firstChild(); node; node = node->nextSibling()) {
-        if (!node->isElement())
-            continue;
-        if (node->name() == u"Separator") {
-            ToolButton separator;
-            separator.kind = ToolButtonKind::Separator;
-            buttons_.push_back(separator);
-        } else if (node->name() == u"Button") {
-            const Result result = readButton(*node);
-            if (result != kResultOk)
-                return result;
-        } else {
-            return kResultKindMismatch;
-        }
-    }
-    return kResultOk;
+    return ReadChildElements(element, {u"Separator", u"Button"}, [this](const XmlNode& node) {
+        if (node.name() == u"Button")
+            return readButton(node);
+        ToolButton separator;
+        separator.kind = ToolButtonKind::Separator;
+        buttons_.push_back(separator);
+        return kResultOk;
+    });
 }
 
 Result ToolBarControl::readButton(const XmlNode& element) {

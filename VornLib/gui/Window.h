@@ -157,12 +157,18 @@ private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM);
 
     Result readCommonAttributes(const XmlNode& element);
+    // The background's colours, and the style bits the description sets.
+    void readColourAttributes(const XmlNode& element);
+    void readStyleAttributes(const XmlNode& element);
     // Binds the object to its platform window (WindowMessages.cpp).
     void attach(HWND handle);
     LRESULT dispatch(UINT message, WPARAM w, LPARAM l);
     bool routeReflected(UINT message, WPARAM w, LPARAM l, LRESULT* result);
     bool handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result);
     bool answerCopyData(WPARAM w, LPARAM l, LRESULT* result);
+    bool answerEraseBackground(HDC dc, LRESULT* result);
+    bool answerControlColour(HDC dc, LRESULT* result);
+    bool answerCommand(WPARAM w, LPARAM l, LRESULT* result);
     void onCreate();
     void adjustSystemMenu();
     void onPlacementChanged();

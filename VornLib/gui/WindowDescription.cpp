@@ -5,7 +5,7 @@
 #include "VornLib/data/ResourceCache.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/ControlWords.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 #include "VornLib/gui/Window.h"
 #include "VornLib/gui/WindowName.h"
 
@@ -75,19 +75,8 @@ Result Window::readType(const String& type) {
     return kResultOk;
 }
 
-Result Window::readCommonAttributes(const XmlNode& element) {
+void Window::readColourAttributes(const XmlNode& element) {
     String text;
-    if (element.getAttribute(u"ID", &text) == kResultOk)
-        setName(WindowNameId(text));
-    if (element.getAttribute(u"Type", &text) == kResultOk) {
-        const Result result = readType(text);
-        if (result != kResultOk)
-            return result;
-    }
-    if (element.getAttribute(u"Preferences", &text) == kResultOk)
-        preferencesPath_ = text;
-    if (element.getAttribute(u"Title", &text) == kResultOk)
-        setTitle(Localized(text.data()));
     SystemColour colour;
     if (element.getAttribute(u"BackgroundColor", &text) == kResultOk) {
         if (text == kNoBackgroundWord)
@@ -101,6 +90,11 @@ Result Window::readCommonAttributes(const XmlNode& element) {
     if (element.getAttribute(u"VerticalGradientColor", &text) == kResultOk &&
         SystemColour::Parse(text.data(), &colour) == kResultOk)
         setGradient(GradientMode::Vertical, colour);
+}
+
+void Window::readStyleAttributes(const XmlNode& element) {
+    String text;
+    bool flag = false;
     if (element.getAttribute(u"Border", &text) == kResultOk) {
         uint32_t style = this->style() & ~uint32_t(WS_BORDER);
         uint32_t extended = extendedStyle() & ~uint32_t(WS_EX_STATICEDGE | WS_EX_CLIENTEDGE);
@@ -119,7 +113,6 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         else
             setStyle(bits);
     }
-    bool flag = false;
     if (element.getAttributeBoolean(u"Enabled", &flag) == kResultOk)
         setStyle(flag ? style() & ~uint32_t(WS_DISABLED) : style() | WS_DISABLED);
     if (element.getAttributeBoolean(u"CloseButton", &flag) == kResultOk)
@@ -128,8 +121,26 @@ Result Window::readCommonAttributes(const XmlNode& element) {
         setStyle(flag ? style() | WS_CAPTION | WS_SYSMENU : style() & ~uint32_t(WS_CAPTION));
     if (element.getAttributeBoolean(u"DoubleBuffered", &flag) == kResultOk)
         setBehaviour(kDoubleBuffered, flag);
+}
+
+Result Window::readCommonAttributes(const XmlNode& element) {
+    String text;
+    if (element.getAttribute(u"ID", &text) == kResultOk)
+        setName(WindowNameId(text));
+    if (element.getAttribute(u"Type", &text) == kResultOk) {
+        const Result result = readType(text);
+        if (result != kResultOk)
+            return result;
+    }
+    if (element.getAttribute(u"Preferences", &text) == kResultOk)
+        preferencesPath_ = text;
+    if (element.getAttribute(u"Title", &text) == kResultOk)
+        setTitle(Localized(text.data()));
+    readColourAttributes(element);
+    readStyleAttributes(element);
     if (element.getAttribute(u"Font", &text) == kResultOk)
         (void)setFontText(text.data());
+    bool flag = false;
     RedrawRule redraw = {};
     Result result = ReadWord(element, u"Redraw", kRedraws, &redraw);
     if (result == kResultInvalidArgument)

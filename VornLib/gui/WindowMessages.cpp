@@ -54,6 +54,48 @@ bool Window::answerCopyData(WPARAM w, LPARAM l, LRESULT* result) {
     return true;
 }
 
+bool Window::answerEraseBackground(HDC dc, LRESULT* result) {
+    if (systemClassName() || !background_.isPainted())
+        return false;
+    if (!(behaviour_ & kDoubleBuffered) && !background_.isTransparent()) {
+        RECT client = {};
+        GetClientRect(handle_, &client);
+        background_.erase(dc, client);
+    }
+    *result = 1;
+    return true;
+}
+
+// Texts and buttons sit on the window's own colour, not in boxes of the
+// platform's default face colour.
+bool Window::answerControlColour(HDC dc, LRESULT* result) {
+    HBRUSH brush = systemClassName() ? nullptr : background_.solidBrush();
+    if (!brush)
+        return false;
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, ToColorRef(background_.colour().resolved()));
+    *result = LRESULT(brush);
+    return true;
+}
+
+bool Window::answerCommand(WPARAM w, LPARAM l, LRESULT* result) {
+    // A plain container is no stop for its controls' commands: the page or
+    // dialog around it handles them.
+    if ((behaviour_ & kForwardsCommands) && l && GetParent(handle_)) {
+        *result = SendMessageW(GetParent(handle_), WM_COMMAND, w, l);
+        return true;
+    }
+    // Escape's cancel command: the close button's request, where the window
+    // has one to press.
+    if (w == IDCANCEL && !l && !(style() & WS_CHILD)) {
+        if (closeButton_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_SYSMENU))
+            requestClose();
+        *result = 0;
+        return true;
+    }
+    return false;
+}
+
 bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     WindowSystem& system = WindowSystem::Instance();
     switch (message) {
@@ -62,15 +104,7 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
         *result = 0;
         return true;
     case WM_ERASEBKGND:
-        if (systemClassName() || !background_.isPainted())
-            return false;
-        if (!(behaviour_ & kDoubleBuffered) && !background_.isTransparent()) {
-            RECT client = {};
-            GetClientRect(handle_, &client);
-            background_.erase(HDC(w), client);
-        }
-        *result = 1;
-        return true;
+        return answerEraseBackground(HDC(w), result);
     case WM_PAINT:
         if (systemClassName())
             return false;
@@ -106,31 +140,9 @@ bool Window::handleCommon(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
         return answerCopyData(w, l, result);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        // Texts and buttons sit on the window's own colour, not in boxes of
-        // the platform's default face colour.
-        if (HBRUSH brush = systemClassName() ? nullptr : background_.solidBrush()) {
-            SetTextColor(HDC(w), GetSysColor(COLOR_WINDOWTEXT));
-            SetBkColor(HDC(w), ToColorRef(background_.colour().resolved()));
-            *result = LRESULT(brush);
-            return true;
-        }
-        return false;
+        return answerControlColour(HDC(w), result);
     case WM_COMMAND:
-        // A plain container is no stop for its controls' commands: the page
-        // or dialog around it handles them.
-        if ((behaviour_ & kForwardsCommands) && l && GetParent(handle_)) {
-            *result = SendMessageW(GetParent(handle_), message, w, l);
-            return true;
-        }
-        // Escape's cancel command: the close button's request, where the
-        // window has one to press.
-        if (w == IDCANCEL && !l && !(style() & WS_CHILD)) {
-            if (closeButton_ && (GetWindowLongW(handle_, GWL_STYLE) & WS_SYSMENU))
-                requestClose();
-            *result = 0;
-            return true;
-        }
-        return false;
+        return answerCommand(w, l, result);
     case WM_DPICHANGED:
         if (l && !(style() & WS_CHILD)) {
             onDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));

@@ -4,28 +4,17 @@
 
 #include "VornLib/core/Format.h"
 #include "VornLib/core/TextParse.h"
+#include "VornLib/core/UnitEscapes.h"
 
 namespace vorn {
 namespace {
 
-struct Escape {
-    char16_t unit;
-    const char16_t* text;
-};
-
-constexpr Escape kEscapes[] = {
+constexpr UnitEscape kEscapes[] = {
     {u' ', u"+"},    {u'!', u"%21"}, {u'#', u"%23"}, {u'$', u"%24"}, {u'&', u"%26"},
     {u'\'', u"%27"}, {u'(', u"%28"}, {u')', u"%29"}, {u'*', u"%2A"}, {u'+', u"%2B"},
     {u',', u"%2C"},  {u'/', u"%2F"}, {u':', u"%3A"}, {u';', u"%3B"}, {u'=', u"%3D"},
     {u'?', u"%3F"},  {u'@', u"%40"}, {u'[', u"%5B"}, {u']', u"%5D"},
 };
-
-const char16_t* EscapeOf(char16_t unit) {
-    for (const Escape& escape : kEscapes)
-        if (escape.unit == unit)
-            return escape.text;
-    return nullptr;
-}
 
 constexpr char16_t kEventCategory[] = u"Maintenance";
 
@@ -36,7 +25,7 @@ String UrlEncode(const char16_t* text) {
     if (!text)
         return encoded;
     for (; *text; ++text) {
-        if (const char16_t* escape = EscapeOf(*text))
+        if (const char16_t* escape = FindEscape(kEscapes, *text))
             encoded.append(escape);
         else
             encoded.append(*text);

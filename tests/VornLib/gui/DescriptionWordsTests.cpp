@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "VornLib/core/XmlTestSupport.h"
-#include "VornLib/gui/DescriptionWords.h"
+#include "VornLib/gui/StyleWords.h"
 
 namespace vorn {
 namespace {

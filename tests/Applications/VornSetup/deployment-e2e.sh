@@ -20,7 +20,6 @@ mkdir -p "$shots"
 source "$(dirname "$0")/wizard-common.sh"
 readme="$(dirname "$0")/../../../README.md"
 
-title='VornDemo Setup'
 deploy() { echo "$1/drive_c/Deploy"; } # C:\Deploy of a prefix
 
 # Judges a result file against the README: its fields exactly those of the

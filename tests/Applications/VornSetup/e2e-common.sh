@@ -76,6 +76,8 @@ template="$(copy_prefix template "$prepared")"
 keep_as_template() { WINEPREFIX="$1" wineserver -w; touch "$1/.vorn-template"; } # prefix
 finish_prefix() { WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true; }
 setup() { local prefix="$1"; shift; "$run" "$prefix" "$work/VornDemoSetup.exe" "$@" >/dev/null 2>&1 </dev/null; }
+# The program group of an installation for all users.
+group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"; } # prefix
 entry='HKLM\Software\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
 files_listed() { # prefix -> the uninstall entry's FilesList values sorted, each ended by "|"
   # (listed in the order the setup copies them, which packing chooses)

@@ -10,7 +10,6 @@ vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; help
 source "$(dirname "$0")/e2e-common.sh"
 
 program_files() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
-group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"; }
 demo_run() { local prefix="$1"; shift; "$run" "$prefix" "$@" >/dev/null 2>&1 </dev/null; }
 # What an installation leaves: every file and folder with its size, installed
 # files also with their dates (a shortcut's date is the day it was made), and

@@ -13,7 +13,6 @@ mkdir -p "$shots"
 
 program='C:\Program Files (x86)\VornDemo\VornDemo.exe'
 installed_in() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
-group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"; }
 demo_run() { local prefix="$1"; shift; "$run" "$prefix" "$@" >/dev/null 2>&1 </dev/null; }
 # Differences that are not the installation's: Wine re-enumerates its devices
 # on every start and keeps console settings once a console program ran; the

@@ -339,7 +339,6 @@ lane kills-2 'killed_after_removal FilesInPlace 1 4' 'killed_after_removal Regis
   'killed_after_removal Committed 2 6' damaged_payload updated
 
 echo "== cancelled in the wizard"
-title='VornDemo Setup'
 question="$title - Cancel installation"
 for point in BeforeCopy DuringCopy Registered; do
   echo "-- at $point"

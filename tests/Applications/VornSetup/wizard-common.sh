@@ -13,6 +13,11 @@ for value in 'Explorer /v Desktop /d Default' 'Explorer\Desktops /v Default /d 1
 done
 WINEPREFIX="$template" wineserver -w
 
+# shellcheck disable=SC2034 # the sourcing scripts read them
+title='VornDemo Setup'
+folder_label='Install VornDemo in this folder:'
+default_folder='C:\Program Files (x86)\VornDemo'
+desktop_links() { ls "$1"/drive_c/users/*/Desktop/*.lnk 2>/dev/null; } # prefix
 windows_path() { echo "Z:${1//\//\\}"; } # a path of this machine as Wine's programs see it
 shot() { import -window root "$shots/wizard-$1.png" 2>/dev/null || echo "  (no screenshot: $1)"; }
 

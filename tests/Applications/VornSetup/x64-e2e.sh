@@ -42,7 +42,6 @@ touch -d '2024-05-06 07:08:09 UTC' "$work/app/VornDemo64.exe"
 folder='C:\Program Files (x86)\VornDemo'
 program64="$folder\\VornDemo64.exe"
 installed_in() { echo "$1/drive_c/Program Files (x86)/VornDemo"; }
-group_in() { echo "$1/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"; }
 links_in() { # prefix -> every shortcut the installation may have made
   find "$(group_in "$1")" "$1"/drive_c/users/*/Desktop "$1"/drive_c/users/*/AppData/Roaming/Microsoft/Internet\ Explorer \
     -name '*.lnk' 2>/dev/null | sort

@@ -47,7 +47,9 @@ make_setup "$work/app-1" "$work/VornDemoSetup-1.exe"
 echo "== for the current user alone: quietly, without asking for rights"
 prefix="$(fresh_prefix user)"
 files_before="$(files_of "$prefix")"; registry_before="$(registry_of "$prefix")"
-setup_exe="$work/VornDemoSetup-1.exe" traced_setup "$prefix" "$work/user-trace.txt" /Quiet /currentuser; code=$?
+# Its log and result file lie in Wine's own folder, which the listings leave out.
+setup_exe="$work/VornDemoSetup-1.exe" traced_setup "$prefix" "$work/user-trace.txt" /Quiet /currentuser \
+  '/Log:C:\windows\temp\user-install.log' '/ResultFile:C:\windows\temp\user-install.json'; code=$?
 check "the setup exits 0" test "$code" -eq 0
 check "the trace shows the setup's launches (the /Install hand-off)" grep -q 'verb=L"open" file=L".*VornDemo.exe" parm=L"/Install"' "$work/user-trace.txt"
 check "no elevated copy was started" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/user-trace.txt"
@@ -72,6 +74,19 @@ added_keys="$(changes "$registry_before" "$(registry_of "$prefix")")"
 check "every registry line added lies in the user's hive" test -z "$(grep -v '^> user[.]reg:' <<<"$added_keys")"
 grep -v '^> user[.]reg:' <<<"$added_keys" | head -5
 check "the user's hive holds the entry" grep -q 'Uninstall.*7E3F2A91' <<<"$added_keys"
+log="$(tr -d '\r' <"$prefix/drive_c/windows/temp/user-install.log" | cut -d' ' -f2-)"
+for line in 'Scope user$' 'InstallFolder C:\\users\\[^\\]+\\AppData\\Local\\Programs\\VornDemo$' \
+            'RegistryKey HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\{7E3F2A91' \
+            'Shortcut C:\\users\\[^\\]+\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\VornDemo\\VornDemo.lnk' \
+            'Result 0 installed'; do
+  check "the log says \"$line\"" grep -qE "^$line" <<<"$log"
+done
+check "and names no key under HKEY_LOCAL_MACHINE" bash -c 'grep -q "^Scope user" <<<"$0" && ! grep -q "HKLM" <<<"$0"' "$log"
+result="$prefix/drive_c/windows/temp/user-install.json"
+check "the result file says the user's scope and folder" \
+  grep -qE '^user\|C:\\users\\[^\\]+\\AppData\\Local\\Programs\\VornDemo$' <<<"$(result_of "$result" scope)|$(result_of "$result" installFolder)"
+check "and the user's removal command" \
+  test "$(result_of "$result" uninstallCommand)" = "$(reg_value "$prefix" "$user_entry" UninstallString)"
 
 echo "== a setup without a scope switch updates the user's installation, into another group"
 check "the first version's retired file is there" test -f "$installed/Retired.txt"

@@ -58,7 +58,8 @@ import hashlib, os, sys
 root, folder, clean = sys.argv[1:4]
 places = [folder, f"{root}/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"]
 for user in sorted(os.listdir(f"{root}/users")):
-    places += [f"{root}/users/{user}/Desktop",
+    places += [f"{root}/users/{user}/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/VornDemo",
+               f"{root}/users/{user}/Desktop",
                f"{root}/users/{user}/AppData/Roaming/Microsoft/Internet Explorer/Quick Launch"]
 for place in places:
     for base, folders, files in os.walk(place):
@@ -269,6 +270,27 @@ removed_per_user() {
   done_with "$prefix"
 }
 
+# Per user: the update killed after the previous version's removal, then
+# version 2's setup run again: it finishes in the user's places alone.
+repaired_per_user() {
+  local prefix code folder
+  echo "-- per user: killed at Registered, version 2's setup repairs"
+  prefix="$(copy_prefix user-repaired)"
+  setup_of "$prefix" "$work/Setup1.exe" /Quiet /CurrentUser; code=$?
+  check "version 1 installs for the current user (0, got $code)" test "$code" -eq 0
+  check "the setup was held and killed at Registered" kill_at "$prefix" Registered /CurrentUser
+  setup_of "$prefix" "$work/Setup2.exe" /Quiet; code=$?
+  check "version 2's setup then runs (0, got $code)" test "$code" -eq 0
+  folder="$(echo "$prefix"/drive_c/users/*/AppData/Local/Programs/VornDemo)"
+  check "the user's folder holds version 2's files exactly" diff -r "$v2" "$folder"
+  check "the user's entry says 2.0.0" test "$(reg_value "$prefix" "$user_uninstall\\$uuid_key" DisplayVersion)" = 2.0.0
+  check "no file beside its place is left" bash -c 'left="$(find "$0" -path "$0/windows" -prune -o -name "*.VornLib-*" -print)" && test -z "$left"' "$prefix/drive_c"
+  check "no record is left in the user's hive" reg_absent "$prefix" 'HKCU\Software\VornLib'
+  check "no entry under HKEY_LOCAL_MACHINE" reg_absent "$prefix" "$machine_uninstall\\$uuid_key" DisplayName
+  check "nothing went to Program Files" test ! -e "$(folder_in "$prefix")"
+  done_with "$prefix"
+}
+
 full_drive() {
   echo "-- a drive that fills up during the copy"
   local prefix code before drive_d="$work/drive-d" mount_error
@@ -336,13 +358,14 @@ lane kills-1 'killed_before_removal BeforeCopy' 'killed_before_removal DuringCop
   'killed_before_removal AfterCopy' 'killed_after_removal PreviousRemoved 2 2' full_drive \
   removed_per_user
 lane kills-2 'killed_after_removal FilesInPlace 1 4' 'killed_after_removal Registered 1 5' \
-  'killed_after_removal Committed 2 6' damaged_payload updated
+  'killed_after_removal Committed 2 6' damaged_payload updated repaired_per_user
 
 echo "== cancelled in the wizard"
 question="$title - Cancel installation"
-for point in BeforeCopy DuringCopy Registered; do
-  echo "-- at $point"
-  prefix="$(copy_prefix "cancel-$point" "$v1prefix")"
+# Version 2's wizard over the installation in `folder`, held at `point` and
+# cancelled there: version 1 stays exactly as `v1_world` says.
+cancelled_at() { # prefix point install-folder windows-install-folder
+  local prefix="$1" point="$2" shown code
   rm -f "$(pause_file "$prefix")"
   VORNSETUP_TEST_PAUSE="$point" VORNSETUP_TEST_PAUSE_FILE='C:\paused' start_setup_of "$prefix" "$work/Setup2.exe"
   wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
@@ -364,11 +387,28 @@ for point in BeforeCopy DuringCopy Registered; do
   exit_code_of "$setup_pid" 30; code=$?
   check "Close ends the launcher with 8, cancelled ($code)" test "$code" -eq 8
   WINEPREFIX="$prefix" wineserver -w
-  check "nothing of version 2 is left" test -z "$(world "$prefix" "$(folder_in "$prefix")" | grep 'VornLib-partial\|VornLib-previous\|VornLib\\\\Updates')"
-  version_1_intact "$prefix"
-  check "version 1's VornDemo starts" starts "$prefix"
+  check "nothing of version 2 is left" test -z "$(world "$prefix" "$3" | grep 'VornLib-partial\|VornLib-previous\|VornLib\\\\Updates')"
+  version_1_intact "$prefix" "$3"
+  check "version 1's VornDemo starts" starts "$prefix" "$4"
+}
+for point in BeforeCopy DuringCopy Registered; do
+  echo "-- at $point"
+  prefix="$(copy_prefix "cancel-$point" "$v1prefix")"
+  cancelled_at "$prefix" "$point" "$(folder_in "$prefix")" 'C:\Program Files (x86)\VornDemo'
   end_scenario "$prefix"
 done
+echo "-- per user, at DuringCopy"
+prefix="$(copy_prefix cancel-user)"
+setup_of "$prefix" "$work/Setup1.exe" /Quiet /CurrentUser; code=$?
+check "version 1 installs for the current user (0, got $code)" test "$code" -eq 0
+user_folder="$(echo "$prefix"/drive_c/users/*/AppData/Local/Programs/VornDemo)"
+user_name="${user_folder#"$prefix"/drive_c/users/}"; user_name="${user_name%%/*}"
+v1_user_world="$(world "$prefix" "$user_folder")"
+check "its group is in the user's start menu" grep -q 'Roaming/Microsoft/Windows/Start Menu/Programs/VornDemo/VornDemo.lnk ' <<<"$v1_user_world"
+v1_world="$v1_user_world" cancelled_at "$prefix" DuringCopy "$user_folder" "C:\\users\\$user_name\\AppData\\Local\\Programs\\VornDemo"
+check "no entry under HKEY_LOCAL_MACHINE" reg_absent "$prefix" "$machine_uninstall\\$uuid_key" DisplayName
+check "no record in all users' hive" reg_absent "$prefix" 'HKLM\Software\WOW6432Node\VornLib'
+end_scenario "$prefix"
 
 echo "-- at once after Install"
 prefix="$(copy_prefix cancel-at-once "$v1prefix")"

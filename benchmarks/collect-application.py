@@ -6,11 +6,17 @@ model before the posix one, whose DLLs are partly the same files) for about
 nine tenths, then many small text files (time zones, message catalogues).
 The installation benchmarks take it beside the generated application.
 
-    collect-application.py <folder> <megabytes>
+With the kind "executables", the DLLs are instead Wine's own 64-bit PE
+libraries of 1 to 20 MB each, every one a different program: a product that
+ships many large executables of its own, where the mingw-w64 runtimes repeat
+each other.
+
+    collect-application.py <folder> <megabytes> [debian|executables]
 """
 import glob, os, shutil, sys
 
 root, total = sys.argv[1], int(sys.argv[2]) << 20
+kind = sys.argv[3] if len(sys.argv) > 3 else "debian"
 done = 0
 
 
@@ -23,7 +29,13 @@ def take(source, relative):
 
 
 dlls = []
-for arch in ("x86_64", "i686"):
+wine = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"
+if kind == "executables":
+    dlls = [(path, f"bin/{os.path.basename(path)}") for path in sorted(glob.glob(f"{wine}/*.dll"))
+            if 1 << 20 <= os.path.getsize(path) <= 20 << 20]
+    if not dlls:
+        sys.exit(f"no 64-bit PE DLLs of Wine in {wine} (Debian package wine64)")
+for arch in ("x86_64", "i686") if kind == "debian" else ():
     for threads in ("win32", "posix"):
         folder = f"/usr/lib/gcc/{arch}-w64-mingw32/12-{threads}"
         dlls += [(path, f"bin/{arch}-{threads}/{os.path.relpath(path, folder)}")

@@ -6,7 +6,7 @@
 # print: wall seconds (best and median of RUNS), CPU seconds (user + system)
 # of the best run, and how many times faster VornPack is.
 #
-#   [RUNS=5] [PAYLOAD=debian|generated] [JOBS=N] benchmarks/host-extract.sh [megabytes, default 100] [VornPack]
+#   [RUNS=5] [PAYLOAD=debian|generated|executables] [JOBS=N] benchmarks/host-extract.sh [megabytes, default 100] [VornPack]
 #
 # PAYLOAD as in installer-comparison.sh; JOBS is passed to extract as --jobs
 # (unset: its default). The load average before and after is printed too:
@@ -23,8 +23,8 @@ trap 'rm -rf "$WORK"' EXIT
 
 case $PAYLOAD in
     generated) python3 "$root/benchmarks/generate-application.py" "$WORK/app" "$MEGABYTES" >/dev/null ;;
-    debian) python3 "$root/benchmarks/collect-application.py" "$WORK/app" "$MEGABYTES" >/dev/null ;;
-    *) echo "PAYLOAD is generated or debian, not $PAYLOAD"; exit 1 ;;
+    debian | executables) python3 "$root/benchmarks/collect-application.py" "$WORK/app" "$MEGABYTES" "$PAYLOAD" >/dev/null ;;
+    *) echo "PAYLOAD is generated, debian or executables, not $PAYLOAD"; exit 1 ;;
 esac
 (cd "$WORK/app" && find . -type f | sed 's|^\./||' | sort >"$WORK/names.txt")
 BYTES=$(find "$WORK/app" -type f -printf '%s\n' | awk '{s += $1} END {print s}')

@@ -11,11 +11,12 @@
 # which decodes nothing: what writing the files costs under Wine alone, the
 # floor below which no compressed installer's time can go here.
 #
-#   [RUNS=2] [PAYLOAD=generated|debian] benchmarks/installer-comparison.sh [megabytes, default 100] [VornPack] [VornSetup stub]
+#   [RUNS=2] [PAYLOAD=generated|debian|executables] benchmarks/installer-comparison.sh [megabytes, default 100] [VornPack] [VornSetup stub]
 #
 # PAYLOAD=generated (the default) is generate-application.py's mix of made-up
 # binaries, media, texts and records; PAYLOAD=debian is collect-application.py's
-# real files: large Windows DLLs and many small text files.
+# real files: large Windows DLLs and many small text files; PAYLOAD=executables
+# the same with Wine's 64-bit DLLs, each a different program, as the DLLs.
 #
 # Defaults: build/host/Tools/VornPack/VornPack and the win32 stub where this
 # machine runs 32-bit code (the win64 one elsewhere). Installs NSIS (Debian
@@ -62,7 +63,10 @@ case $PAYLOAD in
     debian)
         echo "collecting $MEGABYTES MiB of Debian's DLLs and text files..."
         python3 "$root/benchmarks/collect-application.py" "$WORK/app" "$MEGABYTES" ;;
-    *) echo "PAYLOAD is generated or debian, not $PAYLOAD"; exit 1 ;;
+    executables)
+        echo "collecting $MEGABYTES MiB of Wine's 64-bit DLLs and text files..."
+        python3 "$root/benchmarks/collect-application.py" "$WORK/app" "$MEGABYTES" executables ;;
+    *) echo "PAYLOAD is generated, debian or executables, not $PAYLOAD"; exit 1 ;;
 esac
 # The program the definitions declare, which a setup must carry; every
 # installer packs it with the rest.

@@ -29,9 +29,30 @@ constexpr Machine kMachines[] = {
     {0xAA64, BranchFilter::Arm64}, // IMAGE_FILE_MACHINE_ARM64
 };
 
+// The bytes of the sections that hold code, from the section table when the
+// head holds it; the whole file where it does not.
+uint64_t CodeBytes(const uint8_t* bytes, size_t length, uint32_t header, uint64_t fileSize) {
+    constexpr uint32_t kSectionHeader = 40;
+    constexpr uint32_t kContainsCode = 0x00000020; // IMAGE_SCN_CNT_CODE
+    constexpr uint32_t kExecutable = 0x20000000;   // IMAGE_SCN_MEM_EXECUTE
+    if (uint64_t(header) + 24 > length)
+        return fileSize;
+    const uint32_t sections = vorn::ReadLittleEndian16(bytes + header + 6);
+    const uint64_t table = uint64_t(header) + 24 + vorn::ReadLittleEndian16(bytes + header + 20);
+    if (table + uint64_t(sections) * kSectionHeader > length)
+        return fileSize;
+    uint64_t code = 0;
+    for (uint32_t i = 0; i < sections; ++i) {
+        const uint8_t* section = bytes + table + i * kSectionHeader;
+        if (vorn::ReadLittleEndian32(section + 36) & (kContainsCode | kExecutable))
+            code += vorn::ReadLittleEndian32(section + 16); // SizeOfRawData
+    }
+    return code;
+}
+
 } // namespace
 
-BranchFilter FilterForImage(const uint8_t* bytes, size_t length) {
+BranchFilter FilterForImage(const uint8_t* bytes, size_t length, uint64_t fileSize) {
     if (length < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z')
         return BranchFilter::None;
     const uint32_t header = vorn::ReadLittleEndian32(bytes + 0x3C);
@@ -39,8 +60,16 @@ BranchFilter FilterForImage(const uint8_t* bytes, size_t length) {
         return BranchFilter::None; // "PE\0\0"
     const uint16_t machine = vorn::ReadLittleEndian16(bytes + header + 4);
     for (const Machine& known : kMachines) {
-        if (known.machine == machine)
-            return known.filter;
+        if (known.machine != machine)
+            continue;
+        // The filter turns the targets of calls into absolute addresses, which
+        // repeat; in data (debug information above all) it only scrambles
+        // bytes that happen to look like a call. Measured on executables that
+        // carry their debug information (a tenth of them code), it made them
+        // pack larger.
+        if (CodeBytes(bytes, length, header, fileSize) * 3 < fileSize)
+            return BranchFilter::None;
+        return known.filter;
     }
     return BranchFilter::None;
 }
@@ -156,7 +185,7 @@ Result PackPlan::make(const std::vector<uint64_t>& sizes, const std::vector<bool
             IsCompressedAlready(head.data(), head.size()))
             continue;
         const BranchFilter filter =
-            options.filters ? FilterForImage(head.data(), head.size()) : BranchFilter::None;
+            options.filters ? FilterForImage(head.data(), head.size(), size) : BranchFilter::None;
         if (!open.members.empty() &&
             (open.size + size > options.groupSize || open.filter != filter))
             close();

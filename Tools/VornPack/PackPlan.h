@@ -78,9 +78,9 @@ private:
 // same file in several folders, follow one another. Gives the files' indexes.
 std::vector<uint32_t> SolidOrder(const std::vector<vorn::String>& paths);
 
-// The branch filter that suits a file from its first bytes: x86 and x64
-// Windows executables take the x86 filter, ARM64 ones the ARM64 filter;
-// anything else none.
-vorn::BranchFilter FilterForImage(const uint8_t* bytes, size_t length);
+// The branch filter that suits a file of `fileSize` bytes from its first
+// bytes: x86 and x64 Windows executables take the x86 filter, ARM64 ones the
+// ARM64 filter, when at least a third of the file is code; anything else none.
+vorn::BranchFilter FilterForImage(const uint8_t* bytes, size_t length, uint64_t fileSize);
 
 } // namespace vornpack

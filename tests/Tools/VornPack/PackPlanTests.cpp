@@ -10,29 +10,54 @@ namespace {
 
 using vorn::BranchFilter;
 
-// The first bytes of a Windows executable for `machine`.
-std::vector<uint8_t> Image(uint16_t machine, size_t length = 4096) {
+// A Windows executable of `length` bytes for `machine`, whose section table
+// has a code section of `code` bytes and a data section of `data` bytes.
+std::vector<uint8_t> Image(uint16_t machine, size_t length = 4096, uint32_t code = 0x3000,
+                           uint32_t data = 0x1000) {
     std::vector<uint8_t> bytes = vorn::SampleMixed(length);
     bytes[0] = 'M', bytes[1] = 'Z';
     vorn::WriteLittleEndian32(bytes.data() + 0x3C, 0x80);
     vorn::WriteLittleEndian32(bytes.data() + 0x80, 0x00004550);
     vorn::WriteLittleEndian16(bytes.data() + 0x84, machine);
+    vorn::WriteLittleEndian16(bytes.data() + 0x86, 2);    // sections
+    vorn::WriteLittleEndian16(bytes.data() + 0x94, 0xF0); // optional header
+    const uint32_t sizes[] = {code, data};
+    const uint32_t kinds[] = {0x60000020, 0xC0000040}; // code; initialized data
+    for (uint32_t i = 0; i < 2; ++i) {
+        uint8_t* section = bytes.data() + 0x188 + i * 40;
+        vorn::WriteLittleEndian32(section + 16, sizes[i]);
+        vorn::WriteLittleEndian32(section + 36, kinds[i]);
+    }
     return bytes;
 }
 
 TEST(PackPlan, TheFilterFollowsTheMachineInThePeHeader) {
-    EXPECT_EQ(BranchFilter::X86, FilterForImage(Image(0x014C).data(), 4096));
-    EXPECT_EQ(BranchFilter::X86, FilterForImage(Image(0x8664).data(), 4096));
-    EXPECT_EQ(BranchFilter::Arm64, FilterForImage(Image(0xAA64).data(), 4096));
-    EXPECT_EQ(BranchFilter::None, FilterForImage(Image(0x01C4).data(), 4096)); // ARMv7
+    EXPECT_EQ(BranchFilter::X86, FilterForImage(Image(0x014C).data(), 4096, 0x4400));
+    EXPECT_EQ(BranchFilter::X86, FilterForImage(Image(0x8664).data(), 4096, 0x4400));
+    EXPECT_EQ(BranchFilter::Arm64, FilterForImage(Image(0xAA64).data(), 4096, 0x4400));
+    EXPECT_EQ(BranchFilter::None, FilterForImage(Image(0x01C4).data(), 4096, 0x4400)); // ARMv7
     std::vector<uint8_t> bytes = Image(0x014C);
     bytes[0x81] = 'X'; // no "PE\0\0" where the header says
-    EXPECT_EQ(BranchFilter::None, FilterForImage(bytes.data(), bytes.size()));
+    EXPECT_EQ(BranchFilter::None, FilterForImage(bytes.data(), bytes.size(), 0x4400));
     bytes = Image(0x014C);
     vorn::WriteLittleEndian32(bytes.data() + 0x3C, 0xFFFFFFF0); // a header past the bytes
-    EXPECT_EQ(BranchFilter::None, FilterForImage(bytes.data(), bytes.size()));
-    EXPECT_EQ(BranchFilter::None, FilterForImage(Image(0x014C).data(), 0x84));
-    EXPECT_EQ(BranchFilter::None, FilterForImage(vorn::SampleText(4096).data(), 4096));
+    EXPECT_EQ(BranchFilter::None, FilterForImage(bytes.data(), bytes.size(), 0x4400));
+    EXPECT_EQ(BranchFilter::None, FilterForImage(Image(0x014C).data(), 0x84, 0x4400));
+    EXPECT_EQ(BranchFilter::None, FilterForImage(vorn::SampleText(4096).data(), 4096, 4096));
+}
+
+TEST(PackPlan, OnlyExecutablesMostlyOfCodeAreFiltered) {
+    // Debug information after a tenth of code: filtered, it packs larger.
+    EXPECT_EQ(BranchFilter::None,
+              FilterForImage(Image(0x8664, 4096, 0x10000, 0x90000).data(), 4096, 0xA0400));
+    // A third of code is enough; less is not.
+    EXPECT_EQ(BranchFilter::X86,
+              FilterForImage(Image(0x8664, 4096, 0x1000, 0x2000).data(), 4096, 0x3000));
+    EXPECT_EQ(BranchFilter::None,
+              FilterForImage(Image(0x8664, 4096, 0xFFF, 0x2000).data(), 4096, 0x3000));
+    // A section table beyond the bytes looked at: the machine decides.
+    std::vector<uint8_t> bytes = Image(0x8664, 4096, 0x10, 0x90000);
+    EXPECT_EQ(BranchFilter::X86, FilterForImage(bytes.data(), 0x190, 0x90400));
 }
 
 TEST(PackPlan, SolidOrderPutsKindsAndNamesTogether) {

@@ -12,6 +12,7 @@ using namespace vorn;
 const InstallerSwitch kInstallerSwitches[] = {
     {u"Quiet", SwitchValue::None, false, u"/Quiet"},
     {u"Passive", SwitchValue::None, true, u"/Passive"},
+    {u"NoCancel", SwitchValue::None, true, u"/NoCancel"},
     {u"AllowMultipleInstances", SwitchValue::None, false, nullptr},
     {u"LaunchedAsAdministrator", SwitchValue::None, false, nullptr},
     {u"InstallFolder", SwitchValue::Required, true, u"/InstallFolder:<folder>"},
@@ -21,6 +22,10 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"Log", SwitchValue::Optional, false, u"/Log[:<file>]"},
     {u"LogFileId", SwitchValue::Required, false, nullptr},
     {u"ResultFile", SwitchValue::Required, false, u"/ResultFile:<file>"},
+    // The setup writes the choices file, as it does the result file; its
+    // elevated copy reads the one to load itself (ChoicesFile.h).
+    {u"SaveChoices", SwitchValue::Required, false, u"/SaveChoices:<file>"},
+    {u"LoadChoices", SwitchValue::Required, true, u"/LoadChoices:<file>"},
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
@@ -97,7 +102,9 @@ bool IsConfigSetName(const String& value) {
     return value.length() <= 64;
 }
 
-Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
+} // namespace
+
+Result CheckInstallerSwitch(const CommandLineSwitch& entry, String* message) {
     const InstallerSwitch* known = FindSwitch(entry.name);
     const SwitchForm form =
         known ? SwitchForm{known->name, known->value, known->usage} : SwitchForm{};
@@ -128,7 +135,9 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
                    u"without a separator at either end and without the characters \" * < > ? |.";
         return kResultBadPath;
     }
-    const bool namesFile = String(known->name) == u"Log" || String(known->name) == u"ResultFile";
+    bool namesFile = false;
+    for (const char16_t* name : {u"Log", u"ResultFile", u"SaveChoices", u"LoadChoices"})
+        namesFile = namesFile || String(known->name) == name;
     if (namesFile && CheckFileValue(entry, message) != kResultOk)
         return kResultInvalidArgument;
     if (String(known->name) == u"InstallFolder" && !IsValidInstallFolder(entry.value)) {
@@ -140,6 +149,8 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
     }
     return kResultOk;
 }
+
+namespace {
 
 // The value as the copy reads it back, whatever it holds (a quote, a "\"
 // at its end).
@@ -179,6 +190,10 @@ bool IsPassive(CommandLine& commandLine) {
     return commandLine.hasSwitch(u"Passive");
 }
 
+bool IsUncancellable(CommandLine& commandLine) {
+    return commandLine.hasSwitch(u"NoCancel");
+}
+
 bool IsSetupLanguage(const String& code) {
     for (uint32_t i = 0; i < kSetupLanguageCount; ++i) {
         if (code.compareIgnoringCase(kSetupLanguages[i]) == 0)
@@ -197,7 +212,7 @@ Result CheckInstallerCommandLine(CommandLine& commandLine, String* message) {
         return kResultInvalidArgument;
     }
     for (const CommandLineSwitch& entry : commandLine.switches()) {
-        const Result result = CheckSwitch(entry, message);
+        const Result result = CheckInstallerSwitch(entry, message);
         if (result != kResultOk)
             return result;
     }

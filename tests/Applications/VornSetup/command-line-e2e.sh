@@ -4,8 +4,9 @@
 # keeps it exactly as written: "/?" of the setup and of the removal; a
 # switch quoted whole, as PowerShell, .NET and Python quote an argument,
 # whose folder holds "="; a typo in the removal's switches, which changes
-# nothing; and the uninstall entry's QuietUninstallString run as it is
-# registered, which removes everything without a question.
+# nothing; the uninstall entry's QuietUninstallString run as it is
+# registered, which removes everything without a question; and a choices
+# file: refused with its reason, loaded and saved, and installed again.
 # shellcheck source-path=SCRIPTDIR
 # shellcheck disable=SC1003 # single quotes hold Windows paths
 set -uo pipefail
@@ -30,7 +31,7 @@ before="$(snapshot "$prefix")"
 echo "== /? of the setup (${SECONDS}s)"
 run_line "$prefix" 'C:\VornDemoSetup.exe /?'; code=$?
 check "/? ends with 0 ($code)" test "$code" -eq 0
-for switch in /Quiet /Passive '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' /AllUsers /CurrentUser /AllowDowngrade '/?'; do
+for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/?'; do
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
 check "and installs nothing" test "$(snapshot "$prefix")" = "$before"
@@ -69,6 +70,46 @@ check "its batch file ran" wait_for_batch_file "$prefix"
 check "the install folder is gone" test ! -e "$prefix/drive_c/Apps/A=B Demo"
 check "nothing of the installation is left" test "$(snapshot "$prefix" | grep -v -e '^\./Logs=1' -e '^\./Apps ')" = "$before"
 check "the entry is gone" reg_absent "$prefix" "$entry"
+finish_prefix "$prefix"
+rm -rf "$prefix"
+
+echo "== a choices file refused, loaded, saved and installed again (${SECONDS}s)"
+prefix="$(fresh_prefix choices)"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+mkdir -p "$prefix/drive_c/Deploy"
+printf 'InstallFolder=C:\\Tools\\Demo\r\nColour=blue\r\n' > "$prefix/drive_c/Deploy/bad.txt"
+printf 'InstallFolder=Tools\\Demo\r\n' > "$prefix/drive_c/Deploy/relative.txt"
+# Written by hand: a group of its own, the Quick Launch shortcut alone.
+printf '# by hand\r\nInstallFolder=C:\\Tools\\Demo\r\nProgramGroup=Tools\\Demo\r\nCreateDesktopShortcut=0\r\nCreateQuickLaunchShortcut=1\r\n' > "$prefix/drive_c/Deploy/given.txt"
+before="$(snapshot "$prefix")"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\bad.txt'; code=$?
+check "an unknown entry ends the setup with 5 ($code)" test "$code" -eq 5
+check "naming the file, the line and the entry" grep -qF 'The choices file "C:\Deploy\bad.txt", line 2: unknown entry "Colour"' <<<"$said"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\missing.txt'; code=$?
+check "a missing file ends it with 5 ($code)" test "$code" -eq 5
+check "saying it cannot be read" grep -qF 'The choices file "C:\Deploy\missing.txt" cannot be read (result ' <<<"$said"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\relative.txt'; code=$?
+check "a folder /InstallFolder would refuse ends it with 31 ($code)" test "$code" -eq 31
+check "refused as the switch is" grep -qF 'line 1: The install folder "Tools\Demo" is refused' <<<"$said"
+check "none of them touched anything" test "$(snapshot "$prefix")" = "$before"
+check "nor registered anything" reg_absent "$prefix" "$entry"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\given.txt /SaveChoices:C:\Deploy\saved.txt'; code=$?
+check "the setup with the file's choices ends with 0 ($code)" test "$code" -eq 0
+check "it saved them" test "$(tr -d '\r' < "$prefix/drive_c/Deploy/saved.txt" | grep -v '^#')" = "$(printf 'Scope=AllUsers\nInstallFolder=C:\\Tools\\Demo\nProgramGroup=Tools\\Demo\nCreateDesktopShortcut=0\nCreateQuickLaunchShortcut=1')"
+saved="$work/saved.txt"; cp "$prefix/drive_c/Deploy/saved.txt" "$saved"
+finish_prefix "$prefix"
+
+prefix="$(fresh_prefix choices-again)"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+mkdir -p "$prefix/drive_c/Deploy"; cp "$saved" "$prefix/drive_c/Deploy/"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\saved.txt'; code=$?
+check "another machine's setup with the saved file ends with 0 ($code)" test "$code" -eq 0
+check "the program is in the folder saved" cmp -s "$prefix/drive_c/Tools/Demo/VornDemo.exe" "$work/app/VornDemo.exe"
+check "the entry names the folder and the group" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)|$(reg_value "$prefix" "$entry" VornLib.ProgramGroup)" = 'C:\Tools\Demo|Tools\Demo'
+check "the group's shortcut is in that group" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tools/Demo/VornDemo.lnk"
+links="$(cd "$prefix/drive_c/users" && find . -name '*.lnk' | sort)"
+check "the Quick Launch shortcut alone, no desktop shortcut ($(tr '\n' ' ' <<<"$links"))" \
+  test "$(grep -c '/Quick Launch/' <<<"$links")|$(grep -c '/Desktop/' <<<"$links")" = '1|0'
 finish_prefix "$prefix"
 rm -rf "$prefix"
 

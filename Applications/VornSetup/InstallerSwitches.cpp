@@ -22,10 +22,10 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"Log", SwitchValue::Optional, false, u"/Log[:<file>]"},
     {u"LogFileId", SwitchValue::Required, false, nullptr},
     {u"ResultFile", SwitchValue::Required, false, u"/ResultFile:<file>"},
-    // The setup writes the choices file, as it does the result file; its
-    // elevated copy reads the one to load itself (ChoicesFile.h).
+    // The caller's files: the setup writes the one and reads the other, and
+    // hands the elevated copy the switches its entries stand for (below).
     {u"SaveChoices", SwitchValue::Required, false, u"/SaveChoices:<file>"},
-    {u"LoadChoices", SwitchValue::Required, true, u"/LoadChoices:<file>"},
+    {u"LoadChoices", SwitchValue::Required, false, u"/LoadChoices:<file>"},
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
@@ -33,11 +33,12 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
     // Shows the accepted switches and ends with 0.
     {u"?", SwitchValue::None, false, u"/?"},
-    // What a launcher's wizard chose, handed to its elevated copy.
+    // What a launcher's wizard chose, or a choices file held, handed to the
+    // elevated copy.
     {u"OptionsChosen", SwitchValue::None, false, nullptr},
-    {u"ProgramGroup", SwitchValue::Required, false, nullptr},
-    {u"CreateDesktopShortcut", SwitchValue::Boolean, false, nullptr},
-    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, false, nullptr},
+    {u"ProgramGroup", SwitchValue::Required, true, nullptr},
+    {u"CreateDesktopShortcut", SwitchValue::Boolean, true, nullptr},
+    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, true, nullptr},
 };
 const uint32_t kInstallerSwitchCount =
     uint32_t(sizeof kInstallerSwitches / sizeof *kInstallerSwitches);
@@ -228,7 +229,9 @@ String HandOffArguments(CommandLine& commandLine, const WizardChoices& choices,
                         const String& outputSwitches) {
     String arguments = String(kElevatedCopySwitches) + u" -AllUsers -OptionsChosen";
     const char16_t* language = choices.language.isEmpty() ? nullptr : u"Language";
-    arguments += PassedOnSwitches(commandLine, {u"InstallFolder", language});
+    arguments += PassedOnSwitches(
+        commandLine, {u"InstallFolder", u"ProgramGroup", kShortcutChoices[kDesktopShortcut].box,
+                      kShortcutChoices[kQuickLaunchShortcut].box, language});
     arguments += Quoted(u"InstallFolder", choices.installFolder);
     arguments += Quoted(u"ProgramGroup", choices.programGroup);
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)

@@ -23,7 +23,10 @@
 // accepted switches does not show: "/OptionsChosen" (the wizard opens on the
 // copy page and shows its end page), "/ProgramGroup:<group>" (refused like
 // /InstallFolder when the options page would refuse it) and
-// "/CreateDesktopShortcut:0|1", "/CreateQuickLaunchShortcut:0|1".
+// "/CreateDesktopShortcut:0|1", "/CreateQuickLaunchShortcut:0|1". The last
+// three are also how a launcher hands on a choices file's entries: the file
+// is read by the process the user started, with the user's own drives, and
+// the elevated copy reads no file of the command line.
 #pragma once
 
 #include "Applications/VornSetup/ShortcutChoices.h"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Applications/VornSetup/ChoicesFile.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
 #include "TestText.h"
 
 namespace vornsetup {
@@ -59,6 +60,23 @@ TEST(ChoicesFile, TheCommandLineWinsAndWritingMayVary) {
     EXPECT_EQ(ValueOf(commandLine, u"InstallFolder"), u"D:\\Mine");
     EXPECT_EQ(ValueOf(commandLine, u"ProgramGroup"), u"Tools\\A B");
     EXPECT_FALSE(commandLine.hasSwitch(u"CreateDesktopShortcut"));
+}
+
+// The elevated copy reads no file: it gets the entries as switches.
+TEST(ChoicesFile, TheElevatedCopyGetsTheEntriesNotTheFile) {
+    CommandLine launcher;
+    launcher.parse(u"setup.exe /Passive /LoadChoices:C:\\Deploy\\choices.txt /SaveChoices:s.txt");
+    String message;
+    ASSERT_EQ(ApplyChoices(u"ProgramGroup=Tools\\Demo\nCreateDesktopShortcut=0\nScope=AllUsers",
+                           kPath, launcher, &message),
+              vorn::kResultOk);
+    const String arguments = ChildArguments(false, launcher, String());
+    EXPECT_EQ(arguments, u" -AllowMultipleInstances -LaunchedAsAdministrator -Passive -AllUsers"
+                         u" -ProgramGroup:\"Tools\\Demo\" -CreateDesktopShortcut:\"0\"");
+    CommandLine copy;
+    copy.parse((u"setup.exe" + arguments).data());
+    EXPECT_EQ(CheckInstallerCommandLine(copy, &message), vorn::kResultOk)
+        << vorn::ToPrintable(message.data());
 }
 
 TEST(ChoicesFile, RefusedWholeWithItsNameLineAndReason) {

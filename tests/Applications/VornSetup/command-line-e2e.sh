@@ -81,7 +81,13 @@ printf 'InstallFolder=C:\\Tools\\Demo\r\nColour=blue\r\n' > "$prefix/drive_c/Dep
 printf 'InstallFolder=Tools\\Demo\r\n' > "$prefix/drive_c/Deploy/relative.txt"
 # Written by hand: a group of its own, the Quick Launch shortcut alone.
 printf '# by hand\r\nInstallFolder=C:\\Tools\\Demo\r\nProgramGroup=Tools\\Demo\r\nCreateDesktopShortcut=0\r\nCreateQuickLaunchShortcut=1\r\n' > "$prefix/drive_c/Deploy/given.txt"
+# Planted: a folder for all users that standard users may change (777: Wine
+# lets Everyone write), named by the file as /InstallFolder would name it.
+mkdir -p "$prefix/drive_c/Shared"; chmod 777 "$prefix/drive_c/Shared"
+printf 'InstallFolder=C:\\Shared\r\n' > "$prefix/drive_c/Deploy/shared.txt"
 before="$(snapshot "$prefix")"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\shared.txt'; code=$?
+check "a folder standard users may change is refused with 43, as for the switch ($code)" test "$code" -eq 43
 run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\bad.txt'; code=$?
 check "an unknown entry ends the setup with 5 ($code)" test "$code" -eq 5
 check "naming the file, the line and the entry" grep -qF 'The choices file "C:\Deploy\bad.txt", line 2: unknown entry "Colour"' <<<"$said"

@@ -67,8 +67,9 @@ void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifes
     const String result = elevatedCopy_ ? String() : FileSwitch(commandLine, u"ResultFile");
     resultPath_ = result.isEmpty() ? String() : FullPath(result);
     // The choices file too: the user's own process writes it, from what the
-    // elevated copy left registered.
-    const String choices = elevatedCopy_ ? String() : FileSwitch(commandLine, u"SaveChoices");
+    // elevated copy left registered. "/?" ends with 0 having installed nothing.
+    const bool installs = !elevatedCopy_ && !commandLine.hasSwitch(u"?");
+    const String choices = installs ? FileSwitch(commandLine, u"SaveChoices") : String();
     choicesPath_ = choices.isEmpty() ? String() : FullPath(choices);
     // A reader must not take an earlier run's document for this one's.
     if (!resultPath_.isEmpty())

@@ -29,12 +29,12 @@ cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
 before="$(snapshot "$prefix")"
 
 echo "== /? of the setup (${SECONDS}s)"
-run_line "$prefix" 'C:\VornDemoSetup.exe /?'; code=$?
+run_line "$prefix" 'C:\VornDemoSetup.exe /? /SaveChoices:C:\choices.txt'; code=$?
 check "/? ends with 0 ($code)" test "$code" -eq 0
 for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/?'; do
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
-check "and installs nothing" test "$(snapshot "$prefix")" = "$before"
+check "and installs nothing, nor saves choices" test "$(snapshot "$prefix")" = "$before"
 
 echo "== a switch quoted whole, its folder holding \"=\" (${SECONDS}s)"
 folder='C:\Apps\A=B Demo'

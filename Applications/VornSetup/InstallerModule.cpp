@@ -1,5 +1,6 @@
 #include "Applications/VornSetup/InstallerModule.h"
 
+#include "Applications/VornSetup/ChoicesFile.h"
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
@@ -90,11 +91,15 @@ NamedMutex gApplicationMutex;
 
 Result InstallerModule::start() {
     AppRuntime& runtime = AppRuntime::instance();
-    SetupReport::Instance().begin(runtime.commandLine(), InstallManifest::Instance());
     // Refused before anything is touched, and without a window: a script
-    // that misspelt a switch must not wait for a wizard nobody sees.
+    // that misspelt a switch must not wait for a wizard nobody sees. The
+    // choices file's entries join the command line before the manifest is
+    // built from it, each judged as its switch would be.
     String refusal;
-    const Result checked = CheckInstallerCommandLine(runtime.commandLine(), &refusal);
+    Result checked = CheckInstallerCommandLine(runtime.commandLine(), &refusal);
+    if (checked == kResultOk)
+        checked = LoadChoicesFile(runtime.commandLine(), &refusal);
+    SetupReport::Instance().begin(runtime.commandLine(), InstallManifest::Instance());
     if (checked != kResultOk) {
         WriteConsoleLine(refusal);
         Log(LogEvent::CommandLine, u"refused: " + refusal);

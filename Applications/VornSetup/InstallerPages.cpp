@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include "Applications/VornSetup/InstallOptions.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/PageText.h"
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "Applications/VornSetup/VersionChange.h"
+#include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
@@ -146,9 +148,20 @@ FileTransferPage::~FileTransferPage() {
         worker_->wait();
 }
 
+// "/NoCancel": neither the Cancel button nor the window's close box stops
+// the copy; the close box comes back with the page after it.
+void FileTransferPage::offerCancel(bool offered) {
+    if (Window* cancel = control(u"CancelCmd"); cancel && cancel->handle())
+        EnableWindow(cancel->handle(), offered);
+    if (HMENU menu = main().handle() ? GetSystemMenu(main().handle(), FALSE) : nullptr)
+        EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (offered ? MF_ENABLED : MF_GRAYED));
+}
+
 void FileTransferPage::shown() {
     if (worker_)
         return;
+    if (IsUncancellable(AppRuntime::instance().commandLine()))
+        offerCancel(false);
     worker_.reset(new TransferWorker(manifest(), ResourceCache::Instance(), this, main().handle()));
     (void)worker_->start();
 }
@@ -156,12 +169,16 @@ void FileTransferPage::shown() {
 void FileTransferPage::hidden() {
     if (worker_)
         worker_->wait();
+    if (IsUncancellable(AppRuntime::instance().commandLine()))
+        offerCancel(true);
 }
 
 bool FileTransferPage::mayClose() {
     if (!worker_)
         return true;
-    return worker_->requestCancel(ConfirmCancel, &manifest());
+    // Without a question to answer Yes to, a running copy is not cancelled.
+    const bool cancellable = !IsUncancellable(AppRuntime::instance().commandLine());
+    return worker_->requestCancel(cancellable ? ConfirmCancel : nullptr, &manifest());
 }
 
 // The worker calls these from its own thread: the bar is only posted to.

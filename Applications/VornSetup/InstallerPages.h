@@ -82,6 +82,8 @@ public:
     void setProgressText(const String& text) override;
 
 private:
+    void offerCancel(bool offered);
+
     std::unique_ptr<TransferWorker> worker_;
     double total_ = 0;
     // What the controls show, as last set by the worker: a value that does

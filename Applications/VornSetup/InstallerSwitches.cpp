@@ -12,6 +12,7 @@ using namespace vorn;
 const InstallerSwitch kInstallerSwitches[] = {
     {u"Quiet", SwitchValue::None, false, u"/Quiet"},
     {u"Passive", SwitchValue::None, true, u"/Passive"},
+    {u"NoCancel", SwitchValue::None, true, u"/NoCancel"},
     {u"AllowMultipleInstances", SwitchValue::None, false, nullptr},
     {u"LaunchedAsAdministrator", SwitchValue::None, false, nullptr},
     {u"InstallFolder", SwitchValue::Required, true, u"/InstallFolder:<folder>"},
@@ -21,6 +22,10 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"Log", SwitchValue::Optional, false, u"/Log[:<file>]"},
     {u"LogFileId", SwitchValue::Required, false, nullptr},
     {u"ResultFile", SwitchValue::Required, false, u"/ResultFile:<file>"},
+    // The caller's files: the setup writes the one and reads the other, and
+    // hands the elevated copy the switches its entries stand for (below).
+    {u"SaveChoices", SwitchValue::Required, false, u"/SaveChoices:<file>"},
+    {u"LoadChoices", SwitchValue::Required, false, u"/LoadChoices:<file>"},
     {u"ConfigSet", SwitchValue::Required, true, nullptr},
     {u"AllUsers", SwitchValue::None, true, u"/AllUsers"},
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
@@ -28,11 +33,12 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
     // Shows the accepted switches and ends with 0.
     {u"?", SwitchValue::None, false, u"/?"},
-    // What a launcher's wizard chose, handed to its elevated copy.
+    // What a launcher's wizard chose, or a choices file held, handed to the
+    // elevated copy.
     {u"OptionsChosen", SwitchValue::None, false, nullptr},
-    {u"ProgramGroup", SwitchValue::Required, false, nullptr},
-    {u"CreateDesktopShortcut", SwitchValue::Boolean, false, nullptr},
-    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, false, nullptr},
+    {u"ProgramGroup", SwitchValue::Required, true, nullptr},
+    {u"CreateDesktopShortcut", SwitchValue::Boolean, true, nullptr},
+    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, true, nullptr},
 };
 const uint32_t kInstallerSwitchCount =
     uint32_t(sizeof kInstallerSwitches / sizeof *kInstallerSwitches);
@@ -97,7 +103,9 @@ bool IsConfigSetName(const String& value) {
     return value.length() <= 64;
 }
 
-Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
+} // namespace
+
+Result CheckInstallerSwitch(const CommandLineSwitch& entry, String* message) {
     const InstallerSwitch* known = FindSwitch(entry.name);
     const SwitchForm form =
         known ? SwitchForm{known->name, known->value, known->usage} : SwitchForm{};
@@ -128,7 +136,9 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
                    u"without a separator at either end and without the characters \" * < > ? |.";
         return kResultBadPath;
     }
-    const bool namesFile = String(known->name) == u"Log" || String(known->name) == u"ResultFile";
+    bool namesFile = false;
+    for (const char16_t* name : {u"Log", u"ResultFile", u"SaveChoices", u"LoadChoices"})
+        namesFile = namesFile || String(known->name) == name;
     if (namesFile && CheckFileValue(entry, message) != kResultOk)
         return kResultInvalidArgument;
     if (String(known->name) == u"InstallFolder" && !IsValidInstallFolder(entry.value)) {
@@ -140,6 +150,8 @@ Result CheckSwitch(const CommandLineSwitch& entry, String* message) {
     }
     return kResultOk;
 }
+
+namespace {
 
 // The value as the copy reads it back, whatever it holds (a quote, a "\"
 // at its end).
@@ -179,6 +191,10 @@ bool IsPassive(CommandLine& commandLine) {
     return commandLine.hasSwitch(u"Passive");
 }
 
+bool IsUncancellable(CommandLine& commandLine) {
+    return commandLine.hasSwitch(u"NoCancel");
+}
+
 bool IsSetupLanguage(const String& code) {
     for (uint32_t i = 0; i < kSetupLanguageCount; ++i) {
         if (code.compareIgnoringCase(kSetupLanguages[i]) == 0)
@@ -197,7 +213,7 @@ Result CheckInstallerCommandLine(CommandLine& commandLine, String* message) {
         return kResultInvalidArgument;
     }
     for (const CommandLineSwitch& entry : commandLine.switches()) {
-        const Result result = CheckSwitch(entry, message);
+        const Result result = CheckInstallerSwitch(entry, message);
         if (result != kResultOk)
             return result;
     }
@@ -213,7 +229,9 @@ String HandOffArguments(CommandLine& commandLine, const WizardChoices& choices,
                         const String& outputSwitches) {
     String arguments = String(kElevatedCopySwitches) + u" -AllUsers -OptionsChosen";
     const char16_t* language = choices.language.isEmpty() ? nullptr : u"Language";
-    arguments += PassedOnSwitches(commandLine, {u"InstallFolder", language});
+    arguments += PassedOnSwitches(
+        commandLine, {u"InstallFolder", u"ProgramGroup", kShortcutChoices[kDesktopShortcut].box,
+                      kShortcutChoices[kQuickLaunchShortcut].box, language});
     arguments += Quoted(u"InstallFolder", choices.installFolder);
     arguments += Quoted(u"ProgramGroup", choices.programGroup);
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)

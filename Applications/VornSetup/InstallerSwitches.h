@@ -9,9 +9,12 @@
 // them, quiet or not: the line goes to the console the setup was started
 // from (ConsoleMessage.h).
 //
-// "/Passive" shows the copy page alone; "/Log" and "/ResultFile" name files
+// "/Passive" shows the copy page alone; "/NoCancel" takes its Cancel away
+// (and the wizard's, while the files are copied); "/Log" and "/ResultFile" name files
 // that the setup writes (SetupReport.h): a name that no file may have is
-// refused like a value the switch does not take.
+// refused like a value the switch does not take. "/SaveChoices" and
+// "/LoadChoices" name a choices file (ChoicesFile.h) to write once installed
+// and to take the defaults from.
 //
 // A wizard that lets the user choose "for all users" runs without rights and
 // hands the installation to an elevated copy of itself once Install is
@@ -20,7 +23,10 @@
 // accepted switches does not show: "/OptionsChosen" (the wizard opens on the
 // copy page and shows its end page), "/ProgramGroup:<group>" (refused like
 // /InstallFolder when the options page would refuse it) and
-// "/CreateDesktopShortcut:0|1", "/CreateQuickLaunchShortcut:0|1".
+// "/CreateDesktopShortcut:0|1", "/CreateQuickLaunchShortcut:0|1". The last
+// three are also how a launcher hands on a choices file's entries: the file
+// is read by the process the user started, with the user's own drives, and
+// the elevated copy reads no file of the command line.
 #pragma once
 
 #include "Applications/VornSetup/ShortcutChoices.h"
@@ -58,6 +64,10 @@ bool IsSetupLanguage(const String& code);
 // What "/?" shows: every switch the setup accepts, and how values are written.
 String InstallerUsage();
 
+// 0 when `entry` is a switch the setup accepts, with a value it takes; else
+// as below.
+Result CheckInstallerSwitch(const vorn::CommandLineSwitch& entry, String* message);
+
 // 0 when the command line holds only what the setup accepts; else 5 (31 for
 // a refused install folder) and the line that says why.
 Result CheckInstallerCommandLine(vorn::CommandLine& commandLine, String* message);
@@ -89,5 +99,7 @@ String HandOffArguments(vorn::CommandLine& commandLine, const WizardChoices& cho
 
 // "/Passive": the copy page alone, and no message before or after it.
 bool IsPassive(vorn::CommandLine& commandLine);
+// "/NoCancel": once the files are being copied, nothing stops the copy.
+bool IsUncancellable(vorn::CommandLine& commandLine);
 
 } // namespace vornsetup

@@ -4,11 +4,7 @@
 #include "VornLib/core/Format.h"
 
 #ifdef _WIN32
-#include <string>
-
-#include "VornLib/core/Path.h"
 #include "VornLib/core/Utf8.h"
-#include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #endif
 
@@ -102,23 +98,7 @@ String ResultDocument(const SetupResult& result) {
 #ifdef _WIN32
 
 Result WriteResultFile(const String& path, const SetupResult& result) {
-    const String full = FullPath(path);
-    (void)CreateFolderTree(ParentFolder(full));
-    PartialFile partial(LongPath(full));
-    const std::string bytes = ToUtf8(ResultDocument(result));
-    {
-        FileHandle file(CreateFileW(Wide(partial.path().data()), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.isValid())
-            return ResultFromSystemError(GetLastError());
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-            !FlushFileBuffers(file.get()))
-            return ResultFromSystemError(GetLastError());
-        if (written != bytes.size())
-            return kResultFull;
-    }
-    return partial.putInPlace();
+    return WriteWholeFile(path, ToUtf8(ResultDocument(result)));
 }
 
 #endif

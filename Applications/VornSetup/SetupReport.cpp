@@ -1,5 +1,6 @@
 #include "Applications/VornSetup/SetupReport.h"
 
+#include "Applications/VornSetup/ChoicesFile.h"
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/ResultFile.h"
@@ -65,6 +66,11 @@ void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifes
     // elevated copy, whatever path it is given.
     const String result = elevatedCopy_ ? String() : FileSwitch(commandLine, u"ResultFile");
     resultPath_ = result.isEmpty() ? String() : FullPath(result);
+    // The choices file too: the user's own process writes it, from what the
+    // elevated copy left registered. "/?" ends with 0 having installed nothing.
+    const bool installs = !elevatedCopy_ && !commandLine.hasSwitch(u"?");
+    const String choices = installs ? FileSwitch(commandLine, u"SaveChoices") : String();
+    choicesPath_ = choices.isEmpty() ? String() : FullPath(choices);
     // A reader must not take an earlier run's document for this one's.
     if (!resultPath_.isEmpty())
         DeleteFileW(Wide(LongPath(resultPath_).data()));
@@ -105,6 +111,13 @@ void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
             WriteConsoleLine(said);
             Log(LogEvent::ResultFile, said);
         }
+    }
+    // Only what was installed is worth installing again.
+    if (!choicesPath_.isEmpty() && code == kResultOk) {
+        const Result written = WriteChoicesFile(choicesPath_, manifest);
+        if (written != kResultOk)
+            WriteConsoleLine(Format(u"The choices file \"{0}\" cannot be written (result {1}).",
+                                    {choicesPath_, written}));
     }
     // The setup's last line is its own; its elevated copy's end shows in the
     // setup's "Elevation" line.

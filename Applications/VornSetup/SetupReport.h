@@ -5,7 +5,11 @@
 // elevated copy the log it made (path and identity), never a path to make;
 // the elevated copy appends to that file and writes no result file. The
 // setup writes the result file once its elevated copy has ended, from what
-// is installed, and the log's last line, "Result".
+// is installed, and the log's last line, "Result". The choices file
+// ("/SaveChoices", ChoicesFile.h) is the caller's file as well: the setup
+// writes it after a successful installation, from the choices installed
+// (the ones its elevated copy registered, read back), and never the elevated
+// copy.
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"
@@ -34,6 +38,7 @@ private:
     bool elevatedCopy_ = false;
     bool handedOff_ = false;
     String resultPath_;
+    String choicesPath_;
     String logProblem_;
     double started_ = 0;
 };

@@ -4,7 +4,8 @@
 // remembers the choice for the next installation (so that nothing of the
 // setup's own outlives the removal), and the folder the shortcut goes into.
 // The box's name is also the switch ("/CreateDesktopShortcut:0") by which a
-// launcher's wizard hands the choice to its elevated copy.
+// launcher's wizard hands the choice to its elevated copy, and the entry of
+// a choices file (ChoicesFile.h) that holds it.
 #pragma once
 
 #include <cstdint>

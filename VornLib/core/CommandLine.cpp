@@ -131,6 +131,15 @@ bool CommandLine::switchValue(const char16_t* name, String* value) {
     return true;
 }
 
+bool CommandLine::addSwitch(const CommandLineSwitch& entry) {
+    for (const CommandLineSwitch& given : switches_) {
+        if (given.name.compareIgnoringCase(entry.name.data()) == 0)
+            return false;
+    }
+    switches_.push_back(entry);
+    return true;
+}
+
 String WrittenSwitch(const CommandLineSwitch& given) {
     return u'/' + given.name + (given.hasValue ? String(u':' + given.value) : String());
 }

@@ -34,6 +34,10 @@ public:
     bool hasSwitch(const char16_t* name);
     // The switch's value; false (and an empty value) when absent or without value.
     bool switchValue(const char16_t* name, String* value);
+    // Adds a switch given elsewhere than on the command line (a file of
+    // choices): false, and nothing added, when the line holds one of that
+    // name, which wins.
+    bool addSwitch(const CommandLineSwitch& entry);
 
     const std::vector<CommandLineSwitch>& switches() const { return switches_; }
     const std::vector<String>& arguments() const { return arguments_; }

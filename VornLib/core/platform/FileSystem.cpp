@@ -247,4 +247,46 @@ Result MoveFileWithinVolume(const String& from, const String& to, bool replace) 
     return result;
 }
 
+Result WriteWholeFile(const String& path, const std::string& bytes) {
+    const String full = FullPath(path);
+    (void)CreateFolderTree(ParentFolder(full));
+    PartialFile partial(LongPath(full));
+    {
+        FileHandle file(CreateFileW(Wide(partial.path().data()), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.isValid())
+            return ResultFromSystemError(GetLastError());
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+            !FlushFileBuffers(file.get()))
+            return ResultFromSystemError(GetLastError());
+        if (written != bytes.size())
+            return kResultFull;
+    }
+    return partial.putInPlace();
+}
+
+Result ReadWholeFile(const String& path, uint32_t limit, std::string* bytes) {
+    if (!bytes)
+        return kResultNullOutput;
+    bytes->clear();
+    FileHandle file(CreateFileW(Wide(LongPath(FullPath(path)).data()), GENERIC_READ,
+                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.isValid())
+        return ResultFromSystemError(GetLastError());
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size))
+        return ResultFromSystemError(GetLastError());
+    if (size.QuadPart > limit)
+        return kResultCapacityExceeded;
+    bytes->resize(size_t(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes->empty() &&
+        !ReadFile(file.get(), &(*bytes)[0], DWORD(bytes->size()), &read, nullptr))
+        return ResultFromSystemError(GetLastError());
+    bytes->resize(read);
+    return kResultOk;
+}
+
 } // namespace vorn

@@ -100,4 +100,11 @@ private:
     String path_;
 };
 
+// Writes `bytes` to `path` in full or not at all (a PartialFile put in place),
+// its folders made when missing; the platform's reason when it cannot.
+Result WriteWholeFile(const String& path, const std::string& bytes);
+// Reads the whole file at `path` into `bytes`: 24 when it is longer than
+// `limit`, else the platform's reason when it cannot be read.
+Result ReadWholeFile(const String& path, uint32_t limit, std::string* bytes);
+
 } // namespace vorn

@@ -34,9 +34,10 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         {u"setup.exe /Log:setup.log /ResultFile:out\\result.json", vorn::kResultOk, nullptr},
         // A typo says which switch is unknown and which exist.
         {u"setup.exe /Quite", vorn::kResultInvalidArgument,
-         u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /InstallFolder:<folder>, "
-         u"/Language:<code>, /DataCollection:Off, /Log[:<file>], /ResultFile:<file>, "
-         u"/AllUsers, /CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /?."},
+         u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /NoCancel, "
+         u"/InstallFolder:<folder>, /Language:<code>, /DataCollection:Off, /Log[:<file>], "
+         u"/ResultFile:<file>, /SaveChoices:<file>, /LoadChoices:<file>, /AllUsers, "
+         u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /?."},
         // Quoted as PowerShell, .NET and Python quote an argument: the whole
         // switch; and a value may hold "=" and ":".
         {u"setup.exe /Quiet \"/InstallFolder:C:\\My Apps\\Demo\" \"/Log:C:\\Logs\\a=b.log\"",

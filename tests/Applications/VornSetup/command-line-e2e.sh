@@ -4,8 +4,9 @@
 # keeps it exactly as written: "/?" of the setup and of the removal; a
 # switch quoted whole, as PowerShell, .NET and Python quote an argument,
 # whose folder holds "="; a typo in the removal's switches, which changes
-# nothing; and the uninstall entry's QuietUninstallString run as it is
-# registered, which removes everything without a question.
+# nothing; the uninstall entry's QuietUninstallString run as it is
+# registered, which removes everything without a question; and a choices
+# file: refused with its reason, loaded and saved, and installed again.
 # shellcheck source-path=SCRIPTDIR
 # shellcheck disable=SC1003 # single quotes hold Windows paths
 set -uo pipefail
@@ -28,12 +29,12 @@ cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
 before="$(snapshot "$prefix")"
 
 echo "== /? of the setup (${SECONDS}s)"
-run_line "$prefix" 'C:\VornDemoSetup.exe /?'; code=$?
+run_line "$prefix" 'C:\VornDemoSetup.exe /? /SaveChoices:C:\choices.txt'; code=$?
 check "/? ends with 0 ($code)" test "$code" -eq 0
-for switch in /Quiet /Passive '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' /AllUsers /CurrentUser /AllowDowngrade '/?'; do
+for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/?'; do
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
-check "and installs nothing" test "$(snapshot "$prefix")" = "$before"
+check "and installs nothing, nor saves choices" test "$(snapshot "$prefix")" = "$before"
 
 echo "== a switch quoted whole, its folder holding \"=\" (${SECONDS}s)"
 folder='C:\Apps\A=B Demo'
@@ -69,6 +70,55 @@ check "its batch file ran" wait_for_batch_file "$prefix"
 check "the install folder is gone" test ! -e "$prefix/drive_c/Apps/A=B Demo"
 check "nothing of the installation is left" test "$(snapshot "$prefix" | grep -v -e '^\./Logs=1' -e '^\./Apps ')" = "$before"
 check "the entry is gone" reg_absent "$prefix" "$entry"
+finish_prefix "$prefix"
+rm -rf "$prefix"
+
+echo "== a choices file refused, loaded, saved and installed again (${SECONDS}s)"
+prefix="$(fresh_prefix choices)"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+mkdir -p "$prefix/drive_c/Deploy"
+printf 'InstallFolder=C:\\Tools\\Demo\r\nColour=blue\r\n' > "$prefix/drive_c/Deploy/bad.txt"
+printf 'InstallFolder=Tools\\Demo\r\n' > "$prefix/drive_c/Deploy/relative.txt"
+# Written by hand: a group of its own, the Quick Launch shortcut alone.
+printf '# by hand\r\nInstallFolder=C:\\Tools\\Demo\r\nProgramGroup=Tools\\Demo\r\nCreateDesktopShortcut=0\r\nCreateQuickLaunchShortcut=1\r\n' > "$prefix/drive_c/Deploy/given.txt"
+# Planted: a folder for all users that standard users may change (777: Wine
+# lets Everyone write), named by the file as /InstallFolder would name it.
+mkdir -p "$prefix/drive_c/Shared"; chmod 777 "$prefix/drive_c/Shared"
+printf 'InstallFolder=C:\\Shared\r\n' > "$prefix/drive_c/Deploy/shared.txt"
+before="$(snapshot "$prefix")"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\shared.txt'; code=$?
+check "a folder standard users may change is refused with 43, as for the switch ($code)" test "$code" -eq 43
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\bad.txt'; code=$?
+check "an unknown entry ends the setup with 5 ($code)" test "$code" -eq 5
+check "naming the file, the line and the entry" grep -qF 'The choices file "C:\Deploy\bad.txt", line 2: unknown entry "Colour"' <<<"$said"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\missing.txt'; code=$?
+check "a missing file ends it with 5 ($code)" test "$code" -eq 5
+check "saying it cannot be read" grep -qF 'The choices file "C:\Deploy\missing.txt" cannot be read (result ' <<<"$said"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\relative.txt'; code=$?
+check "a folder /InstallFolder would refuse ends it with 31 ($code)" test "$code" -eq 31
+check "refused as the switch is" grep -qF 'line 1: The install folder "Tools\Demo" is refused' <<<"$said"
+check "none of them touched anything" test "$(snapshot "$prefix")" = "$before"
+check "nor registered anything" reg_absent "$prefix" "$entry"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\given.txt /SaveChoices:C:\Deploy\saved.txt'; code=$?
+check "the setup with the file's choices ends with 0 ($code)" test "$code" -eq 0
+check "it saved them" test "$(tr -d '\r' < "$prefix/drive_c/Deploy/saved.txt" | grep -v '^#')" = "$(printf 'Scope=AllUsers\nInstallFolder=C:\\Tools\\Demo\nProgramGroup=Tools\\Demo\nCreateDesktopShortcut=0\nCreateQuickLaunchShortcut=1')"
+saved="$work/saved.txt"; cp "$prefix/drive_c/Deploy/saved.txt" "$saved"
+finish_prefix "$prefix"
+
+prefix="$(fresh_prefix choices-again)"
+cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
+mkdir -p "$prefix/drive_c/Deploy"; cp "$saved" "$prefix/drive_c/Deploy/"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\saved.txt'; code=$?
+check "another machine's setup with the saved file ends with 0 ($code)" test "$code" -eq 0
+check "the program is in the folder saved" cmp -s "$prefix/drive_c/Tools/Demo/VornDemo.exe" "$work/app/VornDemo.exe"
+check "the entry names the folder and the group" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)|$(reg_value "$prefix" "$entry" VornLib.ProgramGroup)" = 'C:\Tools\Demo|Tools\Demo'
+check "the group's shortcut is in that group" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tools/Demo/VornDemo.lnk"
+desktops="$(ls -d "$prefix"/drive_c/users/*/Desktop)"
+check "no desktop shortcut, where one is made by default (in $(wc -l <<<"$desktops") desktops)" \
+  test -n "$desktops" -a "$(find "$prefix"/drive_c/users/*/Desktop -name '*.lnk' | wc -l)" = 0
+# Wine's profile has no Quick Launch folder to make a shortcut in: the entry
+# holds the choice, which the next installation proposes.
+check "the entry remembers both shortcut choices" test "$(reg_value "$prefix" "$entry" VornLib.CreateDesktopShortcut)|$(reg_value "$prefix" "$entry" VornLib.CreateQuickLaunchShortcut)" = '0x0|0x1'
 finish_prefix "$prefix"
 rm -rf "$prefix"
 

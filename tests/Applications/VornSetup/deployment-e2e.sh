@@ -2,7 +2,8 @@
 # deployment-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder> <WindowDriver.exe> <HoldOpen.exe> [<screenshot folder>]
 # What an administrator deploying the setup relies on, judged by the world
 # the setup leaves and by reading its log and result file back: "/Passive"
-# (the copy page alone, photographed, ending by itself; cancelled), the log of
+# (the copy page alone, photographed, ending by itself, with "/NoCancel" not
+# to be stopped; cancelled without it), the log of
 # an installation that succeeds, fails and is killed, and of a removal, the
 # result file of each exit code the setup can be driven into, checked against
 # the README's tables (and a removal's 4), and VornPack manifest on the setup,
@@ -103,9 +104,9 @@ for relative, size in lines:
 print(f"{len(lines)} files") if not lines else None
 PY
 }
-shows_only_copy_page() { # controls
+shows_only_copy_page() { # controls Cancel's-state
   shows "$1" 'Please wait while the files are copied to your computer.' &&
-    test "$(grep -c '^Button' <<<"$1")|$(state_of "$1" Cancel)" = '1|enabled' &&
+    test "$(grep -c '^Button' <<<"$1")|$(state_of "$1" Cancel)" = "1|$2" &&
     ! grep -qE 'Welcome|License|Options|Install$|Close' <<<"$(cut -f3 <<<"$1")"
 }
 
@@ -113,15 +114,21 @@ make_many_files_setup
 many_files=$(find "$work/many" -type f | wc -l)
 many_bytes=$(find "$work/many" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 
-echo "== /Passive: the copy page alone, closing by itself (${SECONDS}s)"
+echo "== /Passive /NoCancel: the copy page alone, not to be stopped, closing by itself (${SECONDS}s)"
 prefix="$(fresh_prefix passive)"
 before="$(snapshot "$prefix")"
-start_setup_of "$prefix" "$work/ManySetup.exe" /Passive '/Log:C:\Deploy\passive.log' '/ResultFile:C:\Deploy\passive.json'
+start_setup_of "$prefix" "$work/ManySetup.exe" /Passive /NoCancel '/Log:C:\Deploy\passive.log' '/ResultFile:C:\Deploy\passive.json'
 passive_pid=$setup_pid
 shown="$(wait_for_text "$prefix" "$title" 'Please wait while the files are copied to your computer.' 60)"
 check "the copy page comes at once" shows "$shown" 'Please wait while the files are copied to your computer.'
-check "alone, with its Cancel button: no tab, no Install, no Close" shows_only_copy_page "$shown"
+check "alone, its Cancel button disabled: no tab, no Install, no Close" shows_only_copy_page "$shown" disabled
 shot passive-copy
+# Closed as its title bar's button closes it: no question, the copy goes on
+# (the setup ends with 0 and every file below).
+drive "$prefix" "$title" --close >/dev/null; code=$?
+check "its window takes the close ($code)" test "$code" -eq 0
+windows="$(drive "$prefix" --list)"
+check "and stays, copying, without asking to cancel" test "$(grep -cxF -e "$title" -e "$title - Cancel installation" <<<"$windows")|$(grep -cxF "$title" <<<"$windows")" = '1|1'
 # Another setup meanwhile: 14, said in its result file, with no window.
 "$run" "$prefix" "$work/VornDemoSetup.exe" /Passive '/ResultFile:C:\Deploy\second.json' >/dev/null 2>&1 </dev/null; code=$?
 check "a second setup meanwhile ends with 14 ($code)" test "$code" -eq 14
@@ -140,7 +147,7 @@ events="$(events_of "$log")"
 check "it begins with the setup and its build" grep -qE '^Program VornDemo 1\.0\.0 setup \(VornSetup [0-9.]+, build ([0-9a-f]+|unknown), (32|64)-bit\)$' <<<"$(head -1 <<<"$events")"
 for line in 'CommandLine .*/Passive' 'Windows [0-9.]+.*-bit' 'Rights ' 'Scope machine' \
             'InstallFolder C:\\Program Files \(x86\)\\VornDemo$' 'ProgramGroup VornDemo$' \
-            'Previous none' 'Elevation starting the elevated copy:.*-Passive' \
+            'Previous none' 'Elevation starting the elevated copy:.*-Passive -NoCancel' \
             'RegistryKey HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\{7E3F2A91' \
             'Shortcut C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VornDemo\\VornDemo.lnk' \
             'HandOff "C:\\Program Files \(x86\)\\VornDemo\\VornDemo.exe" /Install' 'HandOff ended with 0' \
@@ -267,7 +274,8 @@ prefix="$(fresh_prefix cancel)"
 before="$(snapshot "$prefix")"
 question="$title - Cancel installation"
 start_setup_of "$prefix" "$work/ManySetup.exe" /Passive /Log '/ResultFile:C:\Deploy\cancel.json'
-wait_for_text "$prefix" "$title" 'Please wait while the files are copied to your computer.' 60 >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Please wait while the files are copied to your computer.' 60)"
+check "its Cancel button is enabled without /NoCancel" shows_only_copy_page "$shown" enabled
 drive "$prefix" "$title" --click Cancel --window "$question" --click Yes >/dev/null; code=$?
 check "Cancel asks, and Yes can be pressed ($code)" test "$code" -eq 0
 exit_code_of "$setup_pid" 60; code=$?

@@ -110,7 +110,7 @@ refused() { # expected-code expected-text switches...
   check "$* ends with $code (got $got)" test "$got" -eq "$code"
   check "$* says: $text" grep -qF -- "$text" <<<"$said"
 }
-refused 5 'Unknown switch "/Quite". The setup accepts /Quiet, /Passive, /InstallFolder:<folder>, /Language:<code>' /Quite
+refused 5 'Unknown switch "/Quite". The setup accepts /Quiet, /Passive, /NoCancel, /InstallFolder:<folder>, /Language:<code>' /Quite
 refused 31 'The install folder "relative\path" is refused' '/InstallFolder:relative\path' /Quiet
 refused 5 'Unknown language "xx" in /Language. The setup speaks de, en, es, fr, it, ko, ru, zh.' /Language:xx /Quiet
 check "no file was touched (not even C:\\relative)" test "$before" = "$(snapshot "$prefix")"

@@ -102,7 +102,7 @@ check "nothing went to Program Files" test ! -e "$prefix/drive_c/Program Files (
 echo "== for all users over the user's installation: refused, nothing touched"
 files_mid="$(files_of "$prefix")"
 refused_setup "$prefix" /Quiet /AllUsers
-check "it ends with 14" test "$code" -eq 14
+check "it ends with 46, installed in the other scope ($code)" test "$code" -eq 46
 check "the line names the user's installation" grep -q 'installed just for you in ".*AppData.Local.Programs.VornDemo"' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
 

@@ -3,6 +3,7 @@
 #include "VornLib/app/DefinitionsVocabulary.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
 
 namespace vornsetup {
 
@@ -152,8 +153,9 @@ void InstallManifest::chooseScope(CommandLine& commandLine) {
 void InstallManifest::applyDefaults(const String* installFolderSwitch, const String& programFiles) {
     if (programGroup.isEmpty())
         programGroup = displayName();
+    // Read once in the form Windows shows, for every step after it.
     if (installFolderSwitch)
-        installFolder = *installFolderSwitch;
+        installFolder = WindowsPath(*installFolderSwitch);
     if (installFolder.isEmpty())
         installFolder = DefaultInstallFolder(programFiles, displayName());
 }

@@ -56,6 +56,31 @@ const char16_t* InstallFolderProblem(const String& folder) {
     return EndsWithSeparator(folder) ? u"#FolderEndsWithSeparator" : nullptr;
 }
 
+namespace {
+
+const struct {
+    const char16_t* text;
+    const char16_t* words;
+} kFolderProblemWords[] = {
+    {u"#FolderNotFullPath", u"not a full path such as C:\\Programs\\Name"},
+    {u"#FolderForbiddenCharacter", u"a character no folder may hold (\" * < > ? |, a colon)"},
+    {u"#FolderUnnamedPart",
+     u"a part without a name (two separators in a row, \".\", \"..\", a dot or blank at its end)"},
+    {u"#FolderDeviceName", u"a part that names a device (CON, NUL, COM1, LPT1…)"},
+    {u"#FolderEndsWithSeparator", u"a separator at its end"},
+};
+
+} // namespace
+
+const char16_t* InstallFolderProblemInWords(const String& folder) {
+    const char16_t* problem = InstallFolderProblem(folder);
+    for (const auto& row : kFolderProblemWords) {
+        if (problem && String(problem) == row.text)
+            return row.words;
+    }
+    return nullptr;
+}
+
 bool IsValidInstallFolder(const String& folder) {
     return InstallFolderProblem(folder) == nullptr;
 }

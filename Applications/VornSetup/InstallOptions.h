@@ -27,6 +27,9 @@ bool IsValidProgramGroup(const String& group);
 // product's name); null for a valid folder. A folder without a drive (or
 // just a drive) asks for a full path, before any rule of its names.
 const char16_t* InstallFolderProblem(const String& folder);
+// The same reason in the log's words ("a part that names a device"); null
+// for a valid folder.
+const char16_t* InstallFolderProblemInWords(const String& folder);
 
 // Whole MiB, rounded up.
 uint64_t SpaceRequiredMiB(uint64_t totalSize);

@@ -115,6 +115,7 @@ Result InstallerModule::start() {
     const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
     if (allowed != kResultOk) {
         WriteConsoleLine(refusal);
+        Log(LogEvent::Scope, u"refused: " + refusal);
         return allowed;
     }
     // What an interrupted installation left is not what is installed: it is
@@ -195,12 +196,14 @@ Result InstallerModule::runInstaller() {
     InstallManifest& manifest = InstallManifest::Instance();
     // Held until the process ends: the application must not start meanwhile.
     if (!HoldApplicationMutex(manifest)) {
+        Log(LogEvent::Failure, u"the application is running: {0}", {manifest.displayName()});
         if (!IsPassive(runtime.commandLine()))
             ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(manifest.name), nullptr);
         return kResultAlreadyExists;
     }
     const String runningProgram = RunningProgramOfProduct(manifest);
     if (!runningProgram.isEmpty()) {
+        Log(LogEvent::Failure, u"the application is running: {0}", {runningProgram});
         ShowMessageBox(u"CloseBeforeUninstall", FormatArgument(runningProgram), nullptr);
         return kResultAlreadyExists;
     }

@@ -142,8 +142,9 @@ Result CheckInstallerSwitch(const CommandLineSwitch& entry, String* message) {
     if (namesFile && CheckFileValue(entry, message) != kResultOk)
         return kResultInvalidArgument;
     if (String(known->name) == u"InstallFolder" && !IsValidInstallFolder(entry.value)) {
-        *message = u"The install folder \"" + entry.value +
-                   u"\" is refused: it must be a full path such as C:\\Programs\\Name, without "
+        *message = u"The install folder \"" + entry.value + u"\" is refused (" +
+                   InstallFolderProblemInWords(entry.value) +
+                   u"): it must be a full path such as C:\\Programs\\Name, without "
                    u"a separator at its end and without the characters \" * < > ? |." +
                    (entry.value.find(u'"') < 0 ? String() : String(kEscapedQuote));
         return kResultBadPath;

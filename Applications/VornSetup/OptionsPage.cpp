@@ -7,6 +7,7 @@
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
 #include "VornLib/gui/AccessKeys.h"
 #include "VornLib/gui/BrowseFolderDialog.h"
 #include "VornLib/gui/ButtonControl.h"
@@ -140,7 +141,7 @@ void OptionsPage::chooseScope(InstallScope scope) {
 
 void OptionsPage::hidden() {
     InstallManifest& manifest = this->manifest();
-    manifest.installFolder = folderText();
+    manifest.installFolder = WindowsPath(folderText());
     manifest.programGroup = groupText();
 }
 

@@ -57,10 +57,12 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     entry.writeList(kFilesList, files);
     // The installed program registers its own file types, protocols and App
     // Paths; for the current user alone, with the user's own rights.
-    Log(LogEvent::HandOff, u"\"{0}\" /Install", {program});
+    // It logs what it registers into this installation's log.
+    const String switches = u"/Install" + LogSwitch();
+    Log(LogEvent::HandOff, u"\"{0}\" {1}", {program, switches});
     KernelHandle started;
     KernelHandle* process = handOff ? handOff : &started;
-    (void)ShellLaunchStartIn(manifest.scope, program.data(), u"/Install", process);
+    (void)ShellLaunchStartIn(manifest.scope, program.data(), switches.data(), process);
     if (!handOff)
         (void)WaitForLaunched(&started);
     return kResultOk;

@@ -45,7 +45,9 @@ const ResultField kResultFields[] = {
      [](const SetupResult& r) { return JsonString(r.productVersion); }},
     {u"scope", u"string", u"for whom it is installed: \"machine\"",
      [](const SetupResult& r) { return JsonString(InstallScopeName(r.scope)); }},
-    {u"installFolder", u"string", u"the install folder chosen, also when nothing was installed",
+    {u"installFolder", u"string",
+     u"the install folder chosen, in the form Windows shows (backslashes, also for a \"/\" "
+     u"given), also when nothing was installed",
      [](const SetupResult& r) { return JsonString(r.installFolder); }},
     {u"uninstallCommand", u"string or null",
      u"the command that removes the installation, as its uninstall entry holds it; null when no "

@@ -1,5 +1,7 @@
 #include "Applications/VornSetup/ScopeChoice.h"
 
+#include "VornLib/app/ExitCodes.h"
+
 namespace vornsetup {
 
 using namespace vorn;
@@ -62,7 +64,7 @@ Result CheckScopeChoice(const InstallManifest& manifest, CommandLine& commandLin
                    u" in \"" + manifest.installedFolder + u"\": remove it first to install it " +
                    ScopeDescription(manifest.scope) + u", or give " +
                    Switch(manifest.installedScope) + u" to update it.";
-        return kResultAlreadyExists;
+        return Result(kExitInstalledInOtherScope);
     }
     return kResultOk;
 }

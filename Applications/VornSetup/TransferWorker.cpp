@@ -152,6 +152,21 @@ void TransferWorker::update(uint64_t done) {
             Format(progressionText_.data(), {float(double(done) * 100.0 / double(total_))}));
 }
 
+namespace {
+
+// A step's failure on `path`, logged with the platform's reason: called
+// right after the failing call, before anything else can change that reason.
+Result Failed(const char16_t* step, const String& path, Result result) {
+    const DWORD error = GetLastError();
+    if (error)
+        LogFailure(step, path, error);
+    else
+        Log(LogEvent::Failure, u"{0} \"{1}\": result {2}", {step, path, result});
+    return result;
+}
+
+} // namespace
+
 Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, FolderMaker& folders) {
     uint64_t remaining = 0;
     Result result = source.nextEntry(&remaining);
@@ -174,7 +189,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
             result = destination.openWrite(partial.path().data());
     }
     if (result != kResultOk)
-        return result;
+        return Failed(u"creating", written, result);
     while (remaining) {
         const uint8_t* chunk = nullptr;
         uint32_t count = 0;
@@ -183,7 +198,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
             return AsPayloadFailure(result);
         result = destination.write(chunk, count);
         if (result != kResultOk)
-            return result;
+            return Failed(u"writing", written, result);
         remaining -= count;
         done_ += count;
         update(done_);
@@ -197,7 +212,7 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     }
     result = FinishFile(destination, entry.date);
     if (result != kResultOk)
-        return result;
+        return Failed(u"writing", written, result);
     // Complete: it waits beside its place until every file is there.
     partial.keep();
     entry.copied = true;
@@ -329,14 +344,29 @@ void TransferWorker::rollBack() {
 Result TransferWorker::checkPaths() const {
     // A folder the options page would refuse (relative, "C:", a trailing
     // separator) is refused here too, whoever named it.
-    if (!IsValidInstallFolder(manifest_.installFolder))
+    if (const char16_t* problem = InstallFolderProblemInWords(manifest_.installFolder)) {
+        Log(LogEvent::InstallFolder, u"refused: {0}", {problem});
         return kResultBadPath;
+    }
     std::vector<String> paths = {manifest_.executablePath(), manifest_.executableX64Path()};
     for (const ShortcutEntry& shortcut : manifest_.shortcuts)
         paths.push_back(JoinPath(manifest_.installFolder, shortcut.target));
     for (const String& path : paths) {
-        if (path.length() >= MAX_PATH)
+        if (path.length() >= MAX_PATH) {
+            Log(LogEvent::InstallFolder,
+                u"refused: too long, \"{0}\" would have {1} characters, a program's path at "
+                u"most {2}",
+                {path, path.length(), MAX_PATH - 1});
             return kResultBadPath;
+        }
+    }
+    // Decided before anything is touched: a missing drive, or a file where a
+    // folder must go, would otherwise fail at the first file with a code that
+    // blames the setup.
+    const String unavailable = FolderUnavailableReason(manifest_.installFolder);
+    if (!unavailable.isEmpty()) {
+        Log(LogEvent::InstallFolder, u"unavailable: {0}", {unavailable});
+        return Result(kExitFolderUnavailable);
     }
     return kResultOk;
 }
@@ -400,8 +430,11 @@ Result TransferWorker::run() {
     // whose product was started while the wizard was open.
     LogInstallationChoices(manifest_);
     Result result = checkPaths();
-    if (result == kResultOk && !RunningProgramOfProduct(manifest_).isEmpty())
+    const String running = result == kResultOk ? RunningProgramOfProduct(manifest_) : String();
+    if (!running.isEmpty()) {
+        Log(LogEvent::Failure, u"the application is running: {0}", {running});
         result = kResultAlreadyExists;
+    }
     if (result == kResultOk)
         result = copyFiles();
     if (result == kResultOk) {

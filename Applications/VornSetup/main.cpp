@@ -8,6 +8,8 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/Entry.h"
+#include "VornLib/app/ExitCodes.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/core/Win32.h"
 #include "VornLib/gui/MessageBox.h"
 
@@ -36,13 +38,17 @@ AppModule* CreateModule() {
     return new (std::nothrow) InstallerModule;
 }
 
-// A second setup ends with 14 once the first one's window is in front; the
+// A second setup ends with 45 once the first one's window is in front; the
 // user learns why (a script, from the console).
-void AlreadyRunning() {
+Result AlreadyRunning() {
     const String name = InstallManifest::Instance().displayName();
     WriteConsoleLine(name + u" Setup is already running: finish or close it first.");
+    SetupReport::Instance().begin(AppRuntime::instance().commandLine(),
+                                  InstallManifest::Instance());
+    Log(LogEvent::Failure, u"another setup of {0} is running", {name});
     if (!IsPassive(AppRuntime::instance().commandLine()))
         (void)ShowMessageBox(u"SetupAlreadyRunning", FormatArgument(name), nullptr);
+    return Result(kExitSetupRunning);
 }
 
 // The log's last line and the result file, whatever ended the setup.

@@ -97,6 +97,10 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
             break;
         }
         case Operation::Install: {
+            // What it registers goes into the installation's log, which only
+            // the file the setup made and names by "/LogFileId" can be.
+            if (commandLine_.hasSwitch(u"LogFileId"))
+                (void)OpenRequestedLog(commandLine_, description_.name, u"Setup", nullptr);
             // The installer starts us elevated; unelevated, nothing is written
             // and the program's own hook still runs.
             (void)ShellRegistration::ForProcess().registerShellTypes(true, false);
@@ -107,6 +111,7 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
                 if (module)
                     module->onInstall();
             }
+            InstallLog::Instance().close();
             exitCode_ = 0;
             requestQuit();
             break;

@@ -112,7 +112,7 @@ int RunApplication(const ProgramDefinition& program) {
 
         result = runtime.addModule(new WindowSystemModule);
         if (result == kResultAlreadyExists && program.alreadyRunning)
-            program.alreadyRunning();
+            result = program.alreadyRunning();
         if (result == kResultOk && program.createModule)
             result = runtime.addModule(program.createModule());
         if (result == kResultOk) {

@@ -24,10 +24,10 @@ struct ProgramDefinition {
     // The object of the described main window (the description's
     // "MainWindow"); null makes a plain framework window.
     std::unique_ptr<MainWindow> (*createMainWindow)() = nullptr;
-    // Called when the program ends with 14 because another copy of it runs
-    // (the framework has brought that copy's window to the front): says so
-    // where the program has a way to.
-    void (*alreadyRunning)() = nullptr;
+    // Called when another copy of the program runs (the framework has brought
+    // that copy's window to the front): says so where the program has a way
+    // to, and gives the code the program ends with (14 without it).
+    Result (*alreadyRunning)() = nullptr;
     // Called with the exit code, whatever ended the program (its module, its
     // window, a refusal at start), as the last thing before it ends: where
     // the program reports its outcome beside its exit code.

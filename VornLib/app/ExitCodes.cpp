@@ -21,8 +21,7 @@ const ExitCode kExitCodes[] = {
      u"and run the setup again.",
      u"diskFull"},
     {ExitCodeProgram::Setup, 14, u"inUse",
-     u"The application is running, or another setup of it is. Close it and run the setup again.",
-     u"packageInUse"},
+     u"The application is running. Close it and run the setup again.", u"packageInUse"},
     {ExitCodeProgram::Setup, 17, u"accessDenied",
      u"Windows refused to write a file or folder of the installation (rights, a policy, or a "
      u"folder standing where a file must go). What was written is taken back.",
@@ -41,7 +40,8 @@ const ExitCode kExitCodes[] = {
      u"contactSupport"},
     {ExitCodeProgram::Setup, 31, u"folderRefused",
      u"The install folder is refused: not a full path, a separator at its end, a character no "
-     u"folder may hold, or too long for the program's path. Nothing was touched.",
+     u"folder may hold, a part that names a device (CON, NUL, COM1…), or too long for the "
+     u"program's path; the log says which. Nothing was touched.",
      u"invalidParameter"},
     {ExitCodeProgram::Setup, 38, u"invalidName",
      u"Windows refused a name of the installation: the drive of the install folder cannot hold a "
@@ -65,6 +65,19 @@ const ExitCode kExitCodes[] = {
      u"replace it with an older one. Nothing was touched; /AllowDowngrade installs this version "
      u"in its place.",
      u"downgrade"},
+    {ExitCodeProgram::Setup, kExitSetupRunning, u"setupRunning",
+     u"Another setup of the application is running. Let it finish and run the setup again; "
+     u"nothing was touched.",
+     u"installInProgress"},
+    {ExitCodeProgram::Setup, kExitInstalledInOtherScope, u"installedInOtherScope",
+     u"The application is installed in the other scope (for all users, or for the current user "
+     u"only). Nothing was touched; remove it first, or give the switch of its scope to update "
+     u"it.",
+     u"alreadyInstalled"},
+    {ExitCodeProgram::Setup, kExitFolderUnavailable, u"folderUnavailable",
+     u"The install folder cannot be reached: its drive does not exist, or a file stands where a "
+     u"folder of its path must be. Nothing was touched; choose another folder.",
+     u"invalidParameter"},
     {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
      u"The installation failed with this result code; the log names the step that failed.",
      u"contactSupport"},

@@ -22,6 +22,10 @@ constexpr int32_t kOtherExitCodes = INT32_MIN;
 // other code of its is the result code of a failure.
 constexpr int32_t kExitInstalledStartApplication = 41; // and the user asked to start it
 constexpr int32_t kExitInstalledByElevatedCopy = 42;
+// The setup's refusals that no framework result code names.
+constexpr int32_t kExitSetupRunning = 45;
+constexpr int32_t kExitInstalledInOtherScope = 46;
+constexpr int32_t kExitFolderUnavailable = 47;
 
 struct ExitCode {
     ExitCodeProgram program;

@@ -7,6 +7,7 @@
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/SystemErrorText.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #endif
 
@@ -18,25 +19,35 @@ const LogEventName kLogEvents[] = {
     {LogEvent::CommandLine, u"CommandLine", u"the command line as the program got it"},
     {LogEvent::Windows, u"Windows", u"the system's version and width"},
     {LogEvent::Rights, u"Rights", u"administrator or standard user"},
-    {LogEvent::Scope, u"Scope", u"for whom the program is installed: machine"},
+    {LogEvent::Scope, u"Scope",
+     u"for whom the program is installed: machine; or why that scope is refused"},
     {LogEvent::Elevation, u"Elevation",
      u"the elevated copy about to start, with its switches, and its exit code"},
-    {LogEvent::InstallFolder, u"InstallFolder", u"the folder the installation goes to"},
+    {LogEvent::InstallFolder, u"InstallFolder",
+     u"the folder the installation goes to; or why it is refused or cannot be reached"},
     {LogEvent::ProgramGroup, u"ProgramGroup", u"the start menu folder of its shortcuts"},
     {LogEvent::Previous, u"Previous",
-     u"the previous installation found, its removal about to start, and its exit code"},
+     u"the previous installation found: the version it replaces and its folder, its removal "
+     u"about to start, and that removal's exit code"},
     {LogEvent::File, u"File",
      u"a file about to be written: its path in the install folder and "
      u"its size"},
+    {LogEvent::Failure, u"Failure",
+     u"the step that failed: what it did, the full path, the Windows error with its text, and "
+     u"for a file in use the program that holds it"},
     {LogEvent::RollBack, u"RollBack",
      u"a failed or cancelled copy about to delete the files it wrote"},
     {LogEvent::Recovery, u"Recovery",
-     u"an interrupted installation found: the step it reached, and its undoing or finishing; "
-     u"or why its record is refused"},
+     u"an interrupted installation found: the step it reached, its undoing or finishing, its "
+     u"folder and files and the previous installation kept; the previous installation's "
+     u"program registering again; or why its record is refused"},
     {LogEvent::RegistryKey, u"RegistryKey", u"a registry key about to be written"},
     {LogEvent::Shortcut, u"Shortcut", u"a shortcut about to be made"},
     {LogEvent::HandOff, u"HandOff",
      u"the installed program about to register its file types (\"/Install\"), and its exit code"},
+    {LogEvent::Registration, u"Registration",
+     u"a value of a file type, a protocol or the App Paths entry about to be written by the "
+     u"installed program at the hand-off: its key, name and data"},
     {LogEvent::Mode, u"Mode", u"the removal's mode: uninstall, or update before a newer setup"},
     {LogEvent::Remove, u"Remove",
      u"a shortcut, file, folder or registry key about to be removed, and the batch file that "
@@ -213,6 +224,12 @@ void Log(LogEvent event, const char16_t* format, std::initializer_list<FormatArg
     InstallLog& log = InstallLog::Instance();
     if (log.isOpen())
         log.write(event, Format(format, arguments));
+}
+
+void LogFailure(const char16_t* step, const String& path, uint32_t systemError,
+                const String& more) {
+    const String text = Format(u"{0} \"{1}\": {2}", {step, path, SystemErrorText(systemError)});
+    Log(LogEvent::Failure, more.isEmpty() ? text : text + u"; " + more);
 }
 
 void LogProgramStart(const String& program) {

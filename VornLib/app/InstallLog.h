@@ -35,11 +35,13 @@ enum class LogEvent : uint8_t {
     ProgramGroup,
     Previous,
     File,
+    Failure,
     RollBack,
     Recovery,
     RegistryKey,
     Shortcut,
     HandOff,
+    Registration,
     Mode,
     Remove,
     ResultFile,
@@ -122,6 +124,12 @@ Result OpenRequestedLog(CommandLine& commandLine, const String& product, const c
 // The one-line calls at the steps; nothing when no log is open.
 void Log(LogEvent event, const String& text);
 void Log(LogEvent event, const char16_t* format, std::initializer_list<FormatArgument> arguments);
+
+// The "Failure" line of a step that failed on `path`: `step` ("writing"),
+// the path and `systemError` (GetLastError, taken right after the failing
+// call) with the system's text for it, and what more is known.
+void LogFailure(const char16_t* step, const String& path, uint32_t systemError,
+                const String& more = String());
 
 // A program's first lines: "Program" saying `program`, then its command line,
 // the system's version and the rights the process has.

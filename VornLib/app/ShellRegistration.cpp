@@ -1,6 +1,7 @@
 #include "VornLib/app/ShellRegistration.h"
 
 #include "VornLib/app/AppRuntime.h"
+#include "VornLib/app/InstallLog.h"
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ShellLaunch.h"
@@ -39,8 +40,15 @@ Result OpenClassesKey(InstallScope scope, const String& name, RegistryKey* key) 
     return key->open(places.classesRoot, path.data());
 }
 
+// "<key> <name> = <data>", "(default)" naming the unnamed value.
+void LogRegistration(const String& key, const char16_t* name, const String& value) {
+    Log(LogEvent::Registration, u"{0} {1} = {2}", {key, *name ? name : u"(default)", value});
+}
+
 Result WriteValues(InstallScope scope, const ClassesValue* values, uint32_t count) {
+    const String classes = scope == InstallScope::User ? u"HKCU\\Software\\Classes\\" : u"HKCR\\";
     for (uint32_t index = 0; index < count; ++index) {
+        LogRegistration(classes + values[index].key, values[index].name, values[index].value);
         RegistryKey key;
         Result result = OpenClassesKey(scope, values[index].key, &key);
         if (result == kResultOk)
@@ -235,7 +243,11 @@ Result ShellRegistration::registerAppPath(const char16_t* executablePath, Instal
             (void)parent.deleteSubkeyTree(fileName.data());
     }
     RegistryKey key;
-    Result result = key.open(root, (String(kAppPathsKey) + u'\\' + fileName).data());
+    const String keyPath = String(kAppPathsKey) + u'\\' + fileName;
+    const String logged = (scope == InstallScope::User ? u"HKCU\\" : u"HKLM\\") + keyPath;
+    LogRegistration(logged, kDefaultValue, path);
+    LogRegistration(logged, u"Path", folder);
+    Result result = key.open(root, keyPath.data());
     if (result == kResultOk)
         result = key.writeText(kDefaultValue, path.data());
     if (result == kResultOk)

@@ -7,6 +7,7 @@
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/FolderSecurity.h"
+#include "VornLib/core/platform/RunningPrograms.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
 namespace vorn {
@@ -39,14 +40,19 @@ bool Exists(const String& path) {
 // A program of an installation, run as the installer runs it: elevated per
 // machine, with the user's own rights per user. Its "/Quiet /Update" is
 // waited for (the entry it deletes at its end must be gone before another is
-// written), its "/Install" for at most `limit`.
-void RunProgram(InstallScope scope, const String& program, const char16_t* switches,
-                uint32_t limit) {
+// written), its "/Install" for at most `limit`. How it ended, for the log.
+String RunProgram(InstallScope scope, const String& program, const char16_t* switches,
+                  uint32_t limit) {
     if (!IsAbsolute(program) || !IsFile(program))
-        return;
+        return u"not run: the program is missing";
     KernelHandle process;
-    if (ShellLaunchStartIn(scope, program.data(), switches, &process) == kResultOk)
-        (void)WaitForLaunched(&process, limit, nullptr);
+    const Result started = ShellLaunchStartIn(scope, program.data(), switches, &process);
+    if (started != kResultOk)
+        return Format(u"not started (result {0})", {started});
+    Result exitCode = kResultOk;
+    if (WaitForLaunched(&process, limit, &exitCode) == kResultTimedOut)
+        return u"still running: not waited for any longer";
+    return Format(u"ended with {0}", {int32_t(exitCode)});
 }
 
 } // namespace
@@ -78,9 +84,15 @@ bool UpdateTransaction::Recover(const UUID& uuid, InstallScope scope, uint32_t p
             return false;
         }
     }
-    Log(LogEvent::Recovery, u"{0} installation interrupted at step {1}: {2}",
+    Log(LogEvent::Recovery,
+        u"{0} installation interrupted at step {1}: {2}; its {3} files in \"{4}\", the previous "
+        u"installation {5}",
         {InstallScopeName(scope), uint32_t(transaction.step_),
-         transaction.step_ == UpdateStep::Committed ? u"finished" : u"undone"});
+         transaction.step_ == UpdateStep::Committed ? u"finished" : u"undone",
+         uint32_t(transaction.next_.files.size()), transaction.next_.folder,
+         transaction.journal_.hasPrevious()
+             ? Format(u"in \"{0}\" kept", {transaction.previous_.folder})
+             : String(u"none")});
     transaction.rollBack();
     return true;
 }
@@ -168,8 +180,11 @@ Result UpdateTransaction::checkInTheWay() const {
         if (attributes == INVALID_FILE_ATTRIBUTES)
             continue;
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (item.newFile)
+            if (item.newFile) {
+                LogFailure(u"replacing", item.path, ERROR_ACCESS_DENIED,
+                           u"a folder stands where the file must go");
                 return kResultAccessDenied;
+            }
             continue;
         }
         // Renaming takes the right to delete: a program that holds the file
@@ -177,8 +192,14 @@ Result UpdateTransaction::checkInTheWay() const {
         const FileHandle probe(CreateFileW(Wide(LongPath(item.path).data()), DELETE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION)
+        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION) {
+            const RunningProgram holder = ProgramUsingModule(item.path);
+            LogFailure(u"replacing", item.path, ERROR_SHARING_VIOLATION,
+                       holder.processId ? Format(u"held by \"{0}\" (process {1})",
+                                                 {holder.imagePath, holder.processId})
+                                        : String(u"the program that holds it is not found"));
             return kResultSharingViolation;
+        }
     }
     return kResultOk;
 }
@@ -198,14 +219,18 @@ Result UpdateTransaction::removePrevious() {
         // Its files and shortcuts are this transaction's to move aside and,
         // once the new version is installed, to delete.
         UninstallEntry live(uuid_, scope_);
+        String version;
+        (void)live.readText(EntryValue::DisplayVersion, &version);
+        Log(LogEvent::Previous, u"version {0} in \"{1}\", replaced by this installation",
+            {version.isEmpty() ? String(u"unknown") : version, previous_.folder});
         (void)live.key().deleteSubkeyTree(kFilesList);
         (void)live.key().deleteSubkeyTree(kShortcutsList);
     }
     // Its removal logs into this installation's log.
     const String switches = u"/Quiet /Update" + LogSwitch();
     Log(LogEvent::Previous, u"\"{0}\" {1}", {previous_.program, switches});
-    RunProgram(scope_, previous_.program, switches.data(), INFINITE);
-    Log(LogEvent::Previous, u"the previous installation's removal has ended");
+    const String ended = RunProgram(scope_, previous_.program, switches.data(), INFINITE);
+    Log(LogEvent::Previous, u"the previous installation's removal {0}", {ended});
     // An entry whose program could not run (or is gone) goes all the same:
     // the new one is written from nothing.
     (void)UninstallEntry(uuid_, scope_).remove();
@@ -387,7 +412,9 @@ void UpdateTransaction::rollBack() {
         if (journal_.hasPrevious()) {
             (void)journal_.restorePrevious();
             // Its program registers again what its removal took away.
-            RunProgram(scope_, previous_.program, u"/Install", programLimit_);
+            const String ended = RunProgram(scope_, previous_.program, u"/Install", programLimit_);
+            Log(LogEvent::Recovery, u"the previous installation is back: \"{0}\" /Install {1}",
+                {previous_.program, ended});
         }
         step = UpdateStep::Copying;
         record(step);

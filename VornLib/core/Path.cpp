@@ -28,11 +28,15 @@ int32_t LastSeparator(const String& path) {
 
 } // namespace
 
+String WindowsPath(const String& path) {
+    String text = path;
+    text.replace(u'/', u'\\');
+    return text;
+}
+
 String JoinPath(const String& folder, const String& relative) {
-    String joined = folder;
-    joined.replace(u'/', u'\\');
-    String tail = relative;
-    tail.replace(u'/', u'\\');
+    const String joined = WindowsPath(folder);
+    const String tail = WindowsPath(relative);
     const bool folderEnds = !joined.isEmpty() && joined[joined.length() - 1] == u'\\';
     const bool tailStarts = !tail.isEmpty() && tail[0] == u'\\';
     if (folderEnds && tailStarts)
@@ -43,8 +47,7 @@ String JoinPath(const String& folder, const String& relative) {
 }
 
 String NormalisedFolder(const String& folder) {
-    String text = folder;
-    text.replace(u'/', u'\\');
+    String text = WindowsPath(folder);
     while (text.length() > 1 && text[text.length() - 1] == u'\\' &&
            text[text.length() - 2] == u'\\')
         text = text.left(text.length() - 1);

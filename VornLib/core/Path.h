@@ -7,6 +7,8 @@
 
 namespace vorn {
 
+// The path in the form Windows shows: every "/" turned into "\".
+String WindowsPath(const String& path);
 // folder + "\" + relative, with "/" turned into "\" and no doubled separator.
 String JoinPath(const String& folder, const String& relative);
 // Backslashes only, ending with exactly one "\" (empty stays empty).

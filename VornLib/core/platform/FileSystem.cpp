@@ -27,6 +27,36 @@ String FullPath(const String& path) {
     return length && length < needed ? String(full.data(), length) : path;
 }
 
+String FolderUnavailableReason(const String& folder) {
+    if (folder.length() < 3 || folder[1] != u':')
+        return String();
+    const String drive = folder.left(2);
+    const String root = drive + u'\\';
+    const UINT type = GetDriveTypeW(Wide(root.data()));
+    if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN)
+        return u"the drive " + drive + u" does not exist";
+    DWORD flags = 0;
+    if (!GetVolumeInformationW(Wide(root.data()), nullptr, 0, nullptr, nullptr, &flags, nullptr,
+                               0)) {
+        if (GetLastError() == ERROR_NOT_READY)
+            return u"the drive " + drive + u" is not ready";
+    } else if (flags & FILE_READ_ONLY_VOLUME) {
+        return u"the drive " + drive + u" is read-only";
+    }
+    const String path = WindowsPath(folder);
+    for (uint32_t end = 3; end <= path.length(); ++end) {
+        if (end < path.length() && path[end] != u'\\')
+            continue;
+        const String part = path.left(end);
+        const DWORD attributes = GetFileAttributesW(Wide(LongPath(part).data()));
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            break;
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return u"the file \"" + part + u"\" stands where a folder must be";
+    }
+    return String();
+}
+
 Result CreateFolderTree(const String& folder, const SECURITY_ATTRIBUTES* security) {
     Result last = kResultBadPath;
     bool sawSeparator = false;

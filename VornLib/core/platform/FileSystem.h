@@ -33,6 +33,12 @@ private:
     std::set<std::u16string> known_;
 };
 
+// Why no folder can be made at `folder` (a full path, "X:\\..."), found
+// without making anything: its drive does not exist or is not ready, the
+// drive is read-only, or a file stands where a folder of the path must be.
+// Empty when nothing stands in the way that way.
+String FolderUnavailableReason(const String& folder);
+
 // Removes the folder when it is empty; false otherwise.
 bool RemoveEmptyFolder(const String& folder);
 // Deletes the folder (ended by a separator, else 5) and everything in it.

@@ -67,4 +67,30 @@ std::vector<RunningProgram> ProgramsRunningIn(const String& folder) {
     return programs;
 }
 
+RunningProgram ProgramUsingModule(const String& path) {
+    const String wanted = ComparableLongPath(path);
+    const String name = FileNameOf(wanted);
+    const FileHandle processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W process = {};
+    process.dwSize = sizeof process;
+    for (BOOL more = processes.isValid() && Process32FirstW(processes.get(), &process); more;
+         more = Process32NextW(processes.get(), &process)) {
+        if (process.th32ProcessID == GetCurrentProcessId())
+            continue;
+        const FileHandle modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32,
+                                                          process.th32ProcessID));
+        MODULEENTRY32W module = {};
+        module.dwSize = sizeof module;
+        for (BOOL next = modules.isValid() && Module32FirstW(modules.get(), &module); next;
+             next = Module32NextW(modules.get(), &module)) {
+            // The name first: the long form of every module's path would cost
+            // a file system query each.
+            if (String(Units(module.szModule)).compareIgnoringCase(name.data()) == 0 &&
+                ComparableLongPath(String(Units(module.szExePath))) == wanted)
+                return {uint32_t(process.th32ProcessID), String(Units(module.szExePath))};
+        }
+    }
+    return {};
+}
+
 } // namespace vorn

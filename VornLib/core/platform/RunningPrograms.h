@@ -23,4 +23,11 @@ struct RunningProgram {
 // empty folder.
 std::vector<RunningProgram> ProgramsRunningIn(const String& folder);
 
+// The first process (not this one) that has `path` loaded as its image or one
+// of its modules: who holds a program file or a library that must be
+// replaced. A file held open without being loaded is not found (the Restart
+// Manager, which would find it, is missing where the setup must also run);
+// a process id of 0 then.
+RunningProgram ProgramUsingModule(const String& path);
+
 } // namespace vorn

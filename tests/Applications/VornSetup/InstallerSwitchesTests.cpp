@@ -66,13 +66,20 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         // Folders as the options page judges them.
         {u"setup.exe /InstallFolder:relative\\path /Quiet", vorn::kResultBadPath,
          u"The install folder \"relative\\path\" is refused"},
-        {u"setup.exe /InstallFolder:C:\\Tools\\App\\", vorn::kResultBadPath, u"refused"},
+        {u"setup.exe /InstallFolder:C:\\Tools\\App\\", vorn::kResultBadPath,
+         u"is refused (a separator at its end)"},
         {u"setup.exe /InstallFolder:C:Tools", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:\\\\server\\share\\App", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:", vorn::kResultBadPath, u"/InstallFolder needs a value"},
         // Names Windows gives other meanings, and parts that leave the folder.
-        {u"setup.exe /InstallFolder:C:\\CON", vorn::kResultBadPath, u"refused"},
-        {u"setup.exe /InstallFolder:C:\\Demo\\nul.txt", vorn::kResultBadPath, u"refused"},
+        // The message says which rule the folder breaks.
+        {u"setup.exe /InstallFolder:C:\\CON", vorn::kResultBadPath,
+         u"\"C:\\CON\" is refused (a part that names a device (CON, NUL, COM1, LPT1…))"},
+        {u"setup.exe /InstallFolder:C:\\Demo\\nul.txt", vorn::kResultBadPath, u"names a device"},
+        {u"setup.exe /InstallFolder:C:\\Apps\\COM1.txt\\x", vorn::kResultBadPath,
+         u"names a device"},
+        {u"setup.exe /InstallFolder:C:\\Apps\\a|b", vorn::kResultBadPath,
+         u"is refused (a character no folder may hold"},
         {u"setup.exe /InstallFolder:C:\\Apps\\..\\Windows", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:\"C:\\Demo. \"", vorn::kResultBadPath, u"refused"},
         {u"setup.exe /InstallFolder:C:\\Com1\\Demo", vorn::kResultBadPath, u"refused"},

@@ -6,6 +6,7 @@
 
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "TestText.h"
+#include "VornLib/app/ExitCodes.h"
 #include "VornLib/core/XmlDocument.h"
 
 namespace vornsetup {
@@ -78,7 +79,8 @@ TEST(ScopeChoice, SwitchesRuleAndExistingInstallation) {
          u"Tool Setup installs only for all users: /CurrentUser is not allowed."},
         {u"setup.exe /AllUsers /CurrentUser", true, false, InstallScope::User,
          kResultInvalidArgument, u"exclude each other"},
-        {u"setup.exe /AllUsers", true, true, InstallScope::Machine, kResultAlreadyExists,
+        {u"setup.exe /AllUsers", true, true, InstallScope::Machine,
+         Result(kExitInstalledInOtherScope),
          u"Tool is installed just for you in \"C:\\Users\\Ann\\AppData\\Local\\Programs\\Tool\": "
          u"remove it first to install it for all users, or give /CurrentUser to update it."},
     };

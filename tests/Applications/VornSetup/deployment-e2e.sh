@@ -129,11 +129,12 @@ drive "$prefix" "$title" --close >/dev/null; code=$?
 check "its window takes the close ($code)" test "$code" -eq 0
 windows="$(drive "$prefix" --list)"
 check "and stays, copying, without asking to cancel" test "$(grep -cxF -e "$title" -e "$title - Cancel installation" <<<"$windows")|$(grep -cxF "$title" <<<"$windows")" = '1|1'
-# Another setup meanwhile: 14, said in its result file, with no window.
-"$run" "$prefix" "$work/VornDemoSetup.exe" /Passive '/ResultFile:C:\Deploy\second.json' >/dev/null 2>&1 </dev/null; code=$?
-check "a second setup meanwhile ends with 14 ($code)" test "$code" -eq 14
-check "its result file says 14 as the README does" test -z "$(judge_result "$(deploy "$prefix")/second.json" 14)"
-judge_result "$(deploy "$prefix")/second.json" 14
+# Another setup meanwhile: 45, said in its result file and its log, with no window.
+"$run" "$prefix" "$work/VornDemoSetup.exe" /Passive '/ResultFile:C:\Deploy\second.json' '/Log:C:\Deploy\second.log' >/dev/null 2>&1 </dev/null; code=$?
+check "a second setup meanwhile ends with 45, another setup running ($code)" test "$code" -eq 45
+check "its result file says 45 as the README does" test -z "$(judge_result "$(deploy "$prefix")/second.json" 45)"
+judge_result "$(deploy "$prefix")/second.json" 45
+check "its log says another setup runs" grep -qxF 'Failure another setup of VornDemo is running' <(events_of "$(deploy "$prefix")/second.log")
 setup_pid=$passive_pid
 exit_code_of "$setup_pid" 120; code=$?
 check "the passive setup ends by itself with 0 ($code)" test "$code" -eq 0
@@ -150,7 +151,9 @@ for line in 'CommandLine .*/Passive' 'Windows [0-9.]+.*-bit' 'Rights ' 'Scope ma
             'Previous none' 'Elevation starting the elevated copy:.*-Passive -NoCancel' \
             'RegistryKey HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\{7E3F2A91' \
             'Shortcut C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VornDemo\\VornDemo.lnk' \
-            'HandOff "C:\\Program Files \(x86\)\\VornDemo\\VornDemo.exe" /Install' 'HandOff ended with 0' \
+            'HandOff "C:\\Program Files \(x86\)\\VornDemo\\VornDemo.exe" /Install /Log:' 'HandOff ended with 0' \
+            'Registration HKCR\\\.vdm \(default\) = VornDemo\.vdm$' \
+            'Registration HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\VornDemo\.exe Path = C:\\Program Files \(x86\)\\VornDemo$' \
             'Elevation the elevated copy ended with 42'; do
   check "the log says \"$line\"" grep -qE "^$line" <<<"$events"
 done
@@ -308,6 +311,17 @@ run_code() { # expected result-name switches...
 run_code 5 refused "$work/VornDemoSetup.exe" /Quite '/Log:C:\Deploy\refused.log'
 check "the refused command line's log says why" grep -q '^CommandLine refused: Unknown switch "/Quite"' <(events_of "$(deploy "$prefix")/refused.log")
 run_code 31 folder "$work/VornDemoSetup.exe" /Quiet '/InstallFolder:relative\VornDemo'
+before="$(outside_reports "$prefix")"
+run_code 31 device "$work/VornDemoSetup.exe" /Quiet '/InstallFolder:C:\Apps\COM1.txt\Demo' '/Log:C:\Deploy\device.log'
+check "a device's name: the log says which rule" grep -qF 'CommandLine refused: The install folder "C:\Apps\COM1.txt\Demo" is refused (a part that names a device' <(events_of "$(deploy "$prefix")/device.log")
+long='C:'; for part in 1 2 3 4; do long+="\\$(printf "Part$part%.0s-long-folder-name" {1..5})"; done; long+='\VornDemo'
+run_code 31 toolong "$work/VornDemoSetup.exe" /Quiet "/InstallFolder:$long" '/Log:C:\Deploy\toolong.log'
+check "a folder of ${#long} characters: the log says it is too long" grep -qF "InstallFolder refused: too long, \"$long\\VornDemo.exe\" would have $(( ${#long} + 13 )) characters" <(events_of "$(deploy "$prefix")/toolong.log")
+# A drive that does not exist: its own code, decided before anything is written.
+run_code 47 unavailable "$work/VornDemoSetup.exe" /Quiet '/InstallFolder:Q:\Demo' '/Log:C:\Deploy\unavailable.log'
+check "the log says the drive does not exist" grep -qxF 'InstallFolder unavailable: the drive Q: does not exist' <(events_of "$(deploy "$prefix")/unavailable.log")
+check "nothing was touched by the refused folders" test "$before" = "$(outside_reports "$prefix")"
+check "no uninstall entry" reg_absent "$prefix" "$entry" DisplayName
 # A folder stands where the program's file must go.
 mkdir -p "$installed/VornDemo.exe"
 before="$(outside_reports "$prefix")"
@@ -317,6 +331,7 @@ check "the failed installation's log is made of event lines" test -z "$(judge_lo
 events="$(events_of "$log")"
 check "it names the file that could not be put in place" grep -qxF "File VornDemo.exe ($(stat -c %s "$work/app/VornDemo.exe") bytes)" <<<"$events"
 check "then the roll-back, and the result" test "$(sed -n '/^File VornDemo.exe/,$p' <<<"$events" | grep -c '^RollBack ')|$(tail -1 <<<"$events" | cut -d' ' -f1-3)" = '1|Result 17 accessDenied:'
+check "the failing step names the full path and the Windows error" grep -qF 'Failure replacing "C:\Program Files (x86)\VornDemo\VornDemo.exe": error 5 (' <<<"$events"
 check "and nothing is left" test "$before" = "$(outside_reports "$prefix")"
 rm -rf "$installed"
 # The damaged setup of the wizard's test: bytes in the middle of the payload changed.
@@ -330,12 +345,14 @@ mkdir -p "$installed"; printf 'old program\n' > "$installed/VornDemo.exe"
 holder=$!
 wait_until 120 test -e "$prefix/drive_c/held.txt"
 check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
-run_code 27 held "$work/VornDemoSetup.exe" /Quiet
+run_code 27 held "$work/VornDemoSetup.exe" /Quiet '/Log:C:\Deploy\held.log'
+check "the log names the file held, with the Windows error" grep -qF 'Failure replacing "C:\Program Files (x86)\VornDemo\VornDemo.exe": error 32 (' <(events_of "$(deploy "$prefix")/held.log")
 kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null; rm -rf "$installed" "$prefix/drive_c/held.txt"
 drive_d="$work/drive-d"; mkdir -p "$drive_d"
 if mount_error="$(mount -t tmpfs -o size=8m vorn-deploy "$drive_d" 2>&1)"; then
   ln -sfn "$drive_d" "$prefix/dosdevices/d:"
-  run_code 13 full "$work/ManySetup.exe" /Quiet '/InstallFolder:D:\VornDemo'
+  run_code 13 full "$work/ManySetup.exe" /Quiet '/InstallFolder:D:\VornDemo' '/Log:C:\Deploy\full.log'
+  check "the log names the file that did not fit, with the Windows error" grep -qE '^Failure writing "D:.VornDemo.+": error 112 [(]' <(events_of "$(deploy "$prefix")/full.log")
   check "the drive is empty again" test -z "$(ls -A "$drive_d")"
   WINEPREFIX="$prefix" wineserver -k; umount "$drive_d"
 else
@@ -354,6 +371,18 @@ WINEPREFIX="$prefix" wineserver -w
 "$run" "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Uninstall /Passive '/Log:C:\Deploy\orphan.log' >/dev/null 2>&1 </dev/null; code=$?
 check "a removal without its entry ends with 4 ($code)" test "$code" -eq 4
 check "its log ends with the README's meaning" test "$(events_of "$(deploy "$prefix")/orphan.log" | tail -1)" = "Result 4 notInstalled: $(sed -n 's/^| removal | 4 | `notInstalled` | \(.*\) | none |$/\1/p' "$readme")"
+# A folder written with "/" is the folder Windows shows, "\", everywhere after it.
+run_code 0 forward "$work/VornDemoSetup.exe" /Quiet '/InstallFolder:C:/Apps/Fwd' '/Log:C:\Deploy\forward.log'
+check "the result file names C:\Apps\Fwd" test "$(result_of "$(deploy "$prefix")/forward.json" installFolder)" = 'C:\Apps\Fwd'
+check "so does the log" grep -qxF 'InstallFolder C:\Apps\Fwd' <(events_of "$(deploy "$prefix")/forward.log")
+check "and the entry" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)|$(reg_value "$prefix" "$entry" InstallLocation)" = 'C:\Apps\Fwd|C:\Apps\Fwd\'
+check "the program is there" cmp -s "$prefix/drive_c/Apps/Fwd/VornDemo.exe" "$work/app/VornDemo.exe"
+# The setup again: an update, whose log names the version it replaces and how its removal ended.
+run_code 0 update "$work/VornDemoSetup.exe" /Quiet '/Log:C:\Deploy\update.log'
+events="$(events_of "$(deploy "$prefix")/update.log")"
+check "the update names the version it replaces" grep -qxF 'Previous version 1.0.0 in "C:\Apps\Fwd\", replaced by this installation' <<<"$events"
+check "and the exit code of its removal" grep -qxF "Previous the previous installation's removal ended with 0" <<<"$events"
+check "the program is still there" cmp -s "$prefix/drive_c/Apps/Fwd/VornDemo.exe" "$work/app/VornDemo.exe"
 end_scenario "$prefix"
 
 echo "== the log of an installation killed in the middle of the copy (${SECONDS}s)"

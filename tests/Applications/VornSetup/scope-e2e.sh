@@ -117,7 +117,7 @@ check "nothing went to Program Files" test ! -e "$prefix/drive_c/Program Files (
 echo "== for all users over the user's installation: refused, nothing touched"
 files_mid="$(files_of "$prefix")"
 refused_setup "$prefix" /Quiet /AllUsers
-check "it ends with 14" test "$code" -eq 14
+check "it ends with 46, installed in the other scope ($code)" test "$code" -eq 46
 check "the line names the user's installation" grep -q 'installed just for you in ".*AppData.Local.Programs.VornDemo"' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
 
@@ -153,8 +153,10 @@ check "the per-machine setup exits 0" test "$code" -eq 0
 check "having the rights, it installed itself: no elevated copy" bash -c '! grep -q LaunchedAsAdministrator "$0"' "$work/machine-trace.txt"
 check "the trace sees what it started: the hand-off" grep -q 'verb=L"open" file=L"C:\\\\Program Files (x86)\\\\VornDemo\\\\VornDemo.exe" parm=L"/Install"' "$work/machine-trace.txt"
 files_mid="$(files_of "$prefix")"
-refused_setup "$prefix" /Quiet /CurrentUser
-check "it ends with 14" test "$code" -eq 14
+refused_setup "$prefix" /Quiet /CurrentUser '/Log:C:\scope.log'
+check "it ends with 46, installed in the other scope ($code)" test "$code" -eq 46
+check "its log's result says so" grep -q ' Result 46 installedInOtherScope: ' "$prefix/drive_c/scope.log"
+rm -f "$prefix/drive_c/scope.log"
 check "the line names the installation for all users" grep -q 'installed for all users in "C:.Program Files (x86).VornDemo": remove it first' <<<"$line"
 check "nothing touched" test "$files_mid" = "$(files_of "$prefix")"
 check "no entry under HKEY_CURRENT_USER" reg_absent "$prefix" "$user_entry" DisplayName

@@ -162,7 +162,7 @@ before="$(snapshot "$prefix")"
 start_setup "$prefix"
 shown="$(wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard')"
 check "the wizard is on show" shows "$shown" 'Welcome to the VornDemo Setup Wizard'
-# A second setup meanwhile says why it does not start, and ends with 14.
+# A second setup meanwhile says why it does not start, and ends with 45.
 first_pid=$setup_pid
 start_setup "$prefix"
 shown="$(wait_for_text "$prefix" VornSetup 'VornDemo Setup is already running')"
@@ -170,7 +170,7 @@ check "a second setup says \"VornDemo Setup is already running\"" shows "$shown"
 shot 7-already-running
 drive "$prefix" VornSetup --click OK >/dev/null
 exit_code_of "$setup_pid" 30; code=$?
-check "and ends with 14 ($code)" test "$code" -eq 14
+check "and ends with 45, another setup running ($code)" test "$code" -eq 45
 setup_pid=$first_pid
 drive "$prefix" "$title" --click Close >/dev/null
 exit_code_of "$setup_pid" 30; code=$?

@@ -7,6 +7,7 @@
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/NamedMutex.h"
+#include "VornLib/core/platform/SystemErrorText.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/core/platform/WorkerThread.h"
 
@@ -79,6 +80,46 @@ TEST(FileSystemTest, DeletesTreesEmptyFoldersAndReadOnlyFiles) {
     EXPECT_EQ(0u, DeleteFolderTree(root));
     EXPECT_FALSE(IsFolder(root));
     EXPECT_EQ(0u, RemoveEmptyFolderTree(root)) << "a missing folder counts as removed";
+}
+
+// Where no folder can be made, said before anything is made.
+TEST(FileSystemTest, FolderUnavailableReasonNamesTheDriveOrTheFile) {
+    wchar_t missing = 0;
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter >= L'D' && !missing; --letter) {
+        if (!(drives & (1u << (letter - L'A'))))
+            missing = letter;
+    }
+    ASSERT_NE(0, missing) << "every drive letter is taken";
+    const char16_t letter[] = {char16_t(missing), u':', 0};
+    const String drive = letter;
+    EXPECT_EQ(u"the drive " + drive + u" does not exist",
+              FolderUnavailableReason(drive + u"\\Apps\\Demo"));
+
+    const String root = TemporaryFolder() + u"VornUnavailableTest\\";
+    ASSERT_EQ(0u, CreateFolderTree(root));
+    CloseHandle(CreateFileW(Wide((root + u"file").data()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            0, nullptr));
+    EXPECT_EQ(u"the file \"" + root + u"file\" stands where a folder must be",
+              FolderUnavailableReason(root + u"file\\Demo"));
+    EXPECT_EQ(u"the file \"" + root + u"file\" stands where a folder must be",
+              FolderUnavailableReason(root + u"file"));
+    EXPECT_TRUE(FolderUnavailableReason(root + u"Missing\\Demo").isEmpty()) << "made later";
+    EXPECT_TRUE(FolderUnavailableReason(root.left(root.length() - 1)).isEmpty());
+    String forward = root + u"Missing";
+    forward.replace(u'\\', u'/');
+    EXPECT_TRUE(FolderUnavailableReason(forward).isEmpty());
+    EXPECT_TRUE(DeleteFileW(Wide((root + u"file").data())));
+    EXPECT_EQ(0u, RemoveEmptyFolderTree(root));
+}
+
+// The system's own words for an error, after its number.
+TEST(SystemErrorTextTest, NumberAndTheSystemsText) {
+    const String denied = SystemErrorText(ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(denied.startsWith(u"error 5 (")) << ToPrintable(denied.data());
+    EXPECT_GT(denied.length(), 12u);
+    EXPECT_EQ(denied.lastCharacter(), u")") << "no line break of the system's text";
+    EXPECT_EQ(SystemErrorText(0xDEADBEEFu), u"error 3735928559");
 }
 
 TEST(SystemInfo, TemporaryFileIsCreatedWithPrefix) {

@@ -83,6 +83,22 @@ TEST_F(RunningProgramsTest, AnEndedProgramIsNoLongerFound) {
     EXPECT_TRUE(ProgramsRunningIn(root_).empty());
 }
 
+// Who holds a program file that must be replaced: the process that has it
+// loaded, found by its modules; never this process for its own.
+TEST_F(RunningProgramsTest, FindsTheProcessThatHasAFileLoaded) {
+    RunningProgram holder;
+    // The new process's modules are listed once it has started.
+    for (int attempt = 0; attempt < 100 && !holder.processId; ++attempt) {
+        holder = ProgramUsingModule(root_ + u"BIN/lingerer.exe");
+        if (!holder.processId)
+            Sleep(100);
+    }
+    EXPECT_EQ(processId_, holder.processId);
+    EXPECT_TRUE(SamePath(holder.imagePath, program_)) << ToPrintable(holder.imagePath.data());
+    EXPECT_EQ(0u, ProgramUsingModule(ExecutablePath()).processId);
+    EXPECT_EQ(0u, ProgramUsingModule(root_ + u"Bin\\Missing.exe").processId);
+}
+
 TEST(RunningPrograms, NeverThisProcessNorCopiesOfItsExecutable) {
     // The test runs from its own folder: it is the only program there.
     EXPECT_TRUE(ProgramsRunningIn(ParentFolder(ExecutablePath())).empty());

@@ -99,7 +99,8 @@ enum class Ending { Killed, RolledBack };
 class UpdateTransactionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(0u, UUID::Parse(u"5A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", &uuid));
+        // Not the removal tests' product: the two may run at once in one prefix.
+        ASSERT_EQ(0u, UUID::Parse(u"6B2C3D4E-5F60-4B7C-9D8E-0F1A2B3C4D5E", &uuid));
         entryPath = fs::path(std::u16string(UninstallEntryPath(uuid).data())).wstring();
         folder = scratch.path() / "Vorn Test Co" / "Demo";
         plan.company = u"Vorn Test Co";

@@ -1,9 +1,15 @@
 #!/bin/bash
 # Sourced by the end-to-end scripts: readers of a Wine prefix's registry.
-# A value's data as reg prints it; nothing for a value it did not find.
+# A value's data as reg prints it; nothing for a value it did not find. Read
+# again once when Wine itself failed to run the query (see reg_listing).
 reg_value() { # prefix key value
-  WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' |
-    sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
+  local listing code attempt
+  for attempt in 1 2; do
+    listing="$(WINEPREFIX="$1" /usr/lib/wine/wine64 reg query "$2" /v "$3" 2>/dev/null </dev/null)"; code=$?
+    [ "$code" -le 1 ] && break
+    echo "  (reg query $2 /v $3, reading $attempt, ended with $code)" >&2
+  done
+  tr -d '\r' <<<"$listing" | sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
 }
 # Absence as a finding: the nearest key at or above it that exists was
 # listed, and the value or key is not in that listing. A query that could not

@@ -193,12 +193,14 @@ uninstall="$(reg_value "$prefix" "$entry" UninstallString)"
 printf '%s\r\n' "$uninstall" > "$prefix/drive_c/remove.bat"
 "$run" "$prefix" cmd /c 'C:\remove.bat' >/dev/null 2>&1 </dev/null &
 pid=$!
-texts="$(drive "$prefix" 'Hello World - Uninstall')"
+# The question's window may be found a moment before its text is on show.
+says() { cut -f3 <<<"$1" | grep -q "$2"; } # controls pattern
+texts="$(wait_for_controls "$prefix" 'Hello World - Uninstall' 120 says '^Do you want to uninstall Hello World.2.0?$')"
 shot foreign-uninstall-question
-check "it asks whether to uninstall Hello World 2.0" grep -q '^Do you want to uninstall Hello World.2.0?$' <<<"$texts"
+check "it asks whether to uninstall Hello World 2.0" says "$texts" '^Do you want to uninstall Hello World.2.0?$'
 drive "$prefix" 'Hello World - Uninstall' --click Yes >/dev/null
-texts="$(drive "$prefix" 'Hello World - Uninstall')"
-check "then says it is done" grep -q '^Hello World.2.0 has been uninstalled$' <<<"$texts"
+texts="$(wait_for_controls "$prefix" 'Hello World - Uninstall' 120 says '^Hello World.2.0 has been uninstalled$')"
+check "then says it is done" says "$texts" '^Hello World.2.0 has been uninstalled$'
 drive "$prefix" 'Hello World - Uninstall' --click OK >/dev/null
 wait "$pid"
 check "the batch file ran and deleted itself" wait_for_batch_file "$prefix"

@@ -4,6 +4,7 @@
 
 #include "Applications/VornSetup/InstallOptions.h"
 #include "Applications/VornSetup/ShortcutChoices.h"
+#include "VornLib/app/ExitCodes.h"
 
 namespace vornsetup {
 
@@ -31,6 +32,9 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
+    // Read by the setup the user started alone: its elevated copy's codes
+    // are the launcher's to interpret.
+    {u"ExitCodes", SwitchValue::Required, false, u"/ExitCodes:Standard"},
     // Shows the accepted switches and ends with 0.
     {u"?", SwitchValue::None, false, u"/?"},
     // What a launcher's wizard chose, or a choices file held, handed to the
@@ -125,6 +129,8 @@ Result CheckInstallerSwitch(const CommandLineSwitch& entry, String* message) {
             u"The switch /DataCollection takes On or Off (\"" + WrittenSwitch(entry) + u"\").";
         return kResultInvalidArgument;
     }
+    if (String(known->name) == u"ExitCodes")
+        return CheckExitCodesSwitch(entry, message);
     if (String(known->name) == u"ConfigSet" && !IsConfigSetName(entry.value)) {
         *message = u"The switch /ConfigSet takes a name of letters, digits, - _ and . (\"" +
                    WrittenSwitch(entry) + u"\").";

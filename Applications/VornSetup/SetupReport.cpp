@@ -62,6 +62,8 @@ void SetupReport::begin(CommandLine& commandLine, const InstallManifest& manifes
     begun_ = true;
     started_ = MonotonicSeconds();
     elevatedCopy_ = commandLine.hasSwitch(u"LaunchedAsAdministrator");
+    // The launcher reads its elevated copy's own codes (41, 42).
+    convention_ = elevatedCopy_ ? ExitCodeConvention::Own : ExitCodeConventionOf(commandLine);
     // The caller's file, written with the caller's rights: never by the
     // elevated copy, whatever path it is given.
     const String result = elevatedCopy_ ? String() : FileSwitch(commandLine, u"ResultFile");
@@ -88,7 +90,7 @@ String SetupReport::handOffToElevatedCopy() {
     return LogSwitch();
 }
 
-void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
+int32_t SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
     const int32_t code = SetupExitCode(exitCode);
     if (!resultPath_.isEmpty()) {
         SetupResult result;
@@ -121,9 +123,10 @@ void SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
     }
     // The setup's last line is its own; its elevated copy's end shows in the
     // setup's "Elevation" line.
-    if (!elevatedCopy_)
-        LogResult(ExitCodeProgram::Setup, code);
+    const int32_t ended =
+        elevatedCopy_ ? exitCode : LogResult(ExitCodeProgram::Setup, code, convention_);
     InstallLog::Instance().close();
+    return convention_ == ExitCodeConvention::Standard ? ended : exitCode;
 }
 
 int32_t SetupExitCode(int32_t processExitCode) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "Applications/VornSetup/InstallManifest.h"
+#include "VornLib/app/ExitCodes.h"
 #include "VornLib/core/CommandLine.h"
 
 namespace vornsetup {
@@ -28,8 +29,9 @@ public:
     // The switches that hand the log on to the elevated copy about to start,
     // which from then on installs: the result file counts what it copied.
     String handOffToElevatedCopy();
-    // With the process's exit code, last thing before it ends.
-    void end(int32_t exitCode, const InstallManifest& manifest);
+    // With the process's exit code, last thing before it ends; returns the
+    // code the process ends with ("/ExitCodes:Standard" maps it).
+    int32_t end(int32_t exitCode, const InstallManifest& manifest);
 
 private:
     SetupReport() = default;
@@ -37,6 +39,7 @@ private:
     bool begun_ = false;
     bool elevatedCopy_ = false;
     bool handedOff_ = false;
+    vorn::ExitCodeConvention convention_ = vorn::ExitCodeConvention::Own;
     String resultPath_;
     String choicesPath_;
     String logProblem_;

@@ -52,11 +52,11 @@ Result AlreadyRunning() {
 }
 
 // The log's last line and the result file, whatever ended the setup.
-void Ended(int exitCode) {
+int Ended(int exitCode) {
     SetupReport& report = SetupReport::Instance();
     InstallManifest& manifest = InstallManifest::Instance();
     report.begin(AppRuntime::instance().commandLine(), manifest);
-    report.end(exitCode, manifest);
+    return report.end(exitCode, manifest);
 }
 
 } // namespace

@@ -58,14 +58,20 @@ void ApplyLanguage(const String& code) {
 // has no progress to show. Its elevated copy ("LaunchedAsAdministrator")
 // logs into the setup's or removal's file, whose last line is not its own.
 void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
-    if (AnswerRemovalCommandLine(commandLine_, RemovalTitle(description_), &exitCode_))
+    // The elevated copy's code is its starter's to read: only the removal
+    // the caller started ends with a standard code.
+    const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
+    const ExitCodeConvention convention =
+        elevatedCopy ? ExitCodeConvention::Own : ExitCodeConventionOf(commandLine_);
+    if (AnswerRemovalCommandLine(commandLine_, RemovalTitle(description_), &exitCode_)) {
+        exitCode_ = ConventionalExitCode(ExitCodeProgram::Removal, exitCode_, convention);
         return;
+    }
     // The questions' language, also when it is given after "/Uninstall".
     String language;
     if (commandLine_.switchValue(u"Language", &language))
         ApplyLanguage(language);
     (void)OpenRequestedLog(commandLine_, description_.name, u"Removal", nullptr);
-    const bool elevatedCopy = commandLine_.hasSwitch(u"LaunchedAsAdministrator");
     LogProgramStart(Format(u"{0} {1} removal{2} (VornLib {3})",
                            {EntryDisplayName(description_.name, description_.tag),
                             EntryDisplayVersion(description_.version, description_.tag),
@@ -75,7 +81,7 @@ void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
     uninstaller.setElevatedCopy(elevatedCopy);
     exitCode_ = int32_t(uninstaller.uninstall(update));
     if (!elevatedCopy)
-        LogResult(ExitCodeProgram::Removal, exitCode_);
+        exitCode_ = LogResult(ExitCodeProgram::Removal, exitCode_, convention);
     InstallLog::Instance().close();
 }
 

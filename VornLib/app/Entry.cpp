@@ -127,7 +127,7 @@ int RunApplication(const ProgramDefinition& program) {
             runtime.stop();
         }
         if (program.ended)
-            program.ended(int(result));
+            result = Result(program.ended(int(result)));
         if (program.keepsPreferences)
             FlushPreferences();
         ShutdownAnalytics();

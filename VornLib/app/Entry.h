@@ -30,8 +30,9 @@ struct ProgramDefinition {
     Result (*alreadyRunning)() = nullptr;
     // Called with the exit code, whatever ended the program (its module, its
     // window, a refusal at start), as the last thing before it ends: where
-    // the program reports its outcome beside its exit code.
-    void (*ended)(int exitCode) = nullptr;
+    // the program reports its outcome beside its exit code. Returns the code
+    // the process ends with.
+    int (*ended)(int exitCode) = nullptr;
     // False for a program whose preferences last for its run only: the store
     // reads the registry and the defaults, but what the program changes
     // (a "/Language" switch, a choice) is never written back. The setup is

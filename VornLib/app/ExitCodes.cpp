@@ -3,101 +3,102 @@
 namespace vorn {
 
 const ExitCode kExitCodes[] = {
-    {ExitCodeProgram::Setup, 0, u"installed", u"The application is installed.", nullptr},
+    {ExitCodeProgram::Setup, 0, u"installed", u"The application is installed.", nullptr, 0},
     {ExitCodeProgram::Setup, 2, u"unsupportedProcessor",
-     u"The processor lacks SSE2: the setup cannot run on this machine.", u"systemNotSupported"},
+     u"The processor lacks SSE2: the setup cannot run on this machine.", u"systemNotSupported",
+     1633},
     {ExitCodeProgram::Setup, 5, u"invalidSwitch",
      u"The command line holds an unknown switch, a switch without its value or with one it does "
      u"not take, a language the setup has no texts for, or a plain argument. Nothing was touched.",
-     u"invalidParameter"},
+     u"invalidParameter", 1639},
     {ExitCodeProgram::Setup, 8, u"cancelled",
      u"The user declined the elevation prompt, cancelled the copy or closed the wizard before "
      u"installing. Nothing was installed.",
-     u"cancelledByUser"},
+     u"cancelledByUser", 1602},
     {ExitCodeProgram::Setup, 12, u"outOfMemory", u"The setup ran out of memory.",
-     u"insufficientMemory"},
+     u"insufficientMemory", 1603},
     {ExitCodeProgram::Setup, 13, u"diskFull",
      u"The drive of the install folder is full. What was written is taken back; free some space "
      u"and run the setup again.",
-     u"diskFull"},
+     u"diskFull", 1603},
     {ExitCodeProgram::Setup, 14, u"inUse",
-     u"The application is running. Close it and run the setup again.", u"packageInUse"},
+     u"The application is running. Close it and run the setup again.", u"packageInUse", 1603},
     {ExitCodeProgram::Setup, 17, u"accessDenied",
      u"Windows refused to write a file or folder of the installation (rights, a policy, or a "
      u"folder standing where a file must go). What was written is taken back.",
-     u"blockedByPolicy"},
+     u"blockedByPolicy", 1603},
     {ExitCodeProgram::Setup, 22, u"damagedSetup",
      u"The setup file is damaged: a file it carries does not read back whole. Download the setup "
      u"again.",
-     u"contactSupport"},
+     u"contactSupport", 1620},
     {ExitCodeProgram::Setup, 27, u"fileInUse",
      u"A file that the installation must replace is held open by another program. What was "
      u"written is taken back; close that program and run the setup again.",
-     u"fileInUse"},
+     u"fileInUse", 1603},
     {ExitCodeProgram::Setup, 29, u"missingFile",
      u"The setup lacks a file of the application it should carry: ask its vendor for a working "
      u"setup.",
-     u"contactSupport"},
+     u"contactSupport", 1620},
     {ExitCodeProgram::Setup, 31, u"folderRefused",
      u"The install folder is refused: not a full path, a separator at its end, a character no "
      u"folder may hold, a part that names a device (CON, NUL, COM1…), or too long for the "
      u"program's path; the log says which. Nothing was touched.",
-     u"invalidParameter"},
+     u"invalidParameter", 1639},
     {ExitCodeProgram::Setup, 38, u"invalidName",
      u"Windows refused a name of the installation: the drive of the install folder cannot hold a "
      u"file or folder name the application has. What was written is taken back; choose a folder "
      u"on another drive.",
-     u"contactSupport"},
+     u"contactSupport", 1603},
     {ExitCodeProgram::Setup, kExitInstalledStartApplication, u"installedStartApplication",
      u"Only the setup's elevated copy ends with this (installed, and the user asked to start the "
      u"application); the setup then starts it and ends with 0.",
-     nullptr},
+     nullptr, 0},
     {ExitCodeProgram::Setup, kExitInstalledByElevatedCopy, u"installedByElevatedCopy",
      u"Only the setup's elevated copy ends with this (installed); the setup then ends with 0.",
-     nullptr},
+     nullptr, 0},
     {ExitCodeProgram::Setup, 43, u"userWritableFolder",
      u"The install folder of an installation for all users is one that standard users may "
      u"change: a program put there would run with administrator rights at the next update or "
      u"removal. Nothing was touched; choose another folder, or give /AllowUserWritableFolder.",
-     u"invalidParameter"},
+     u"invalidParameter", 1603},
     {ExitCodeProgram::Setup, 44, u"newerVersionInstalled",
      u"A newer version of the application is installed: a setup without windows does not "
      u"replace it with an older one. Nothing was touched; /AllowDowngrade installs this version "
      u"in its place.",
-     u"downgrade"},
+     u"downgrade", 1638},
     {ExitCodeProgram::Setup, kExitSetupRunning, u"setupRunning",
      u"Another setup of the application is running. Let it finish and run the setup again; "
      u"nothing was touched.",
-     u"installInProgress"},
+     u"installInProgress", 1618},
     {ExitCodeProgram::Setup, kExitInstalledInOtherScope, u"installedInOtherScope",
      u"The application is installed in the other scope (for all users, or for the current user "
      u"only). Nothing was touched; remove it first, or give the switch of its scope to update "
      u"it.",
-     u"alreadyInstalled"},
+     u"alreadyInstalled", 1603},
     {ExitCodeProgram::Setup, kExitFolderUnavailable, u"folderUnavailable",
      u"The install folder cannot be reached: its drive does not exist, or a file stands where a "
      u"folder of its path must be. Nothing was touched; choose another folder.",
-     u"invalidParameter"},
+     u"invalidParameter", 1603},
     {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
      u"The installation failed with this result code; the log names the step that failed.",
-     u"contactSupport"},
-    {ExitCodeProgram::Removal, 0, u"removed", u"The program is removed.", nullptr},
+     u"contactSupport", 1603},
+    {ExitCodeProgram::Removal, 0, u"removed", u"The program is removed.", nullptr, 0},
     {ExitCodeProgram::Removal, 4, u"notInstalled",
      u"The program is not installed: its uninstall entry is missing, and no interrupted "
      u"installation of it is recorded.",
-     nullptr},
+     nullptr, 1605},
     {ExitCodeProgram::Removal, 5, u"invalidSwitch",
      u"The command line holds an unknown switch, a switch with a value it does not take or "
      u"without the one it needs, or a plain argument. Nothing was removed.",
-     nullptr},
+     nullptr, 1639},
     {ExitCodeProgram::Removal, 8, u"cancelled",
-     u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr},
+     u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr, 1602},
     {ExitCodeProgram::Removal, 14, u"inUse",
-     u"The program is running. Close it and remove it again; nothing was removed.", nullptr},
+     u"The program is running. Close it and remove it again; nothing was removed.", nullptr, 1603},
     {ExitCodeProgram::Removal, kOtherExitCodes, u"failed",
      u"The removal failed with this result code: its elevated copy could not be started, or "
      u"the program cannot read its own files and has no uninstall entry.",
-     nullptr},
+     nullptr, 1603},
 };
 const uint32_t kExitCodeCount = uint32_t(sizeof kExitCodes / sizeof *kExitCodes);
 
@@ -116,6 +117,37 @@ const ExitCode& FindExitCode(ExitCodeProgram program, int32_t code) {
             other = &row;
     }
     return *other;
+}
+
+bool ParseExitCodeConvention(const String& value, ExitCodeConvention* convention) {
+    if (value.compareIgnoringCase(u"Own") == 0)
+        *convention = ExitCodeConvention::Own;
+    else if (value.compareIgnoringCase(u"Standard") == 0)
+        *convention = ExitCodeConvention::Standard;
+    else
+        return false;
+    return true;
+}
+
+Result CheckExitCodesSwitch(const CommandLineSwitch& given, String* message) {
+    ExitCodeConvention convention = ExitCodeConvention::Own;
+    if (ParseExitCodeConvention(given.value, &convention))
+        return kResultOk;
+    *message = u"The switch /ExitCodes takes Standard or Own (\"" + WrittenSwitch(given) + u"\").";
+    return kResultInvalidArgument;
+}
+
+ExitCodeConvention ExitCodeConventionOf(CommandLine& commandLine) {
+    String value;
+    ExitCodeConvention convention = ExitCodeConvention::Own;
+    if (commandLine.switchValue(u"ExitCodes", &value))
+        (void)ParseExitCodeConvention(value, &convention);
+    return convention;
+}
+
+int32_t ConventionalExitCode(ExitCodeProgram program, int32_t code, ExitCodeConvention convention) {
+    return convention == ExitCodeConvention::Standard ? FindExitCode(program, code).standardCode
+                                                      : code;
 }
 
 } // namespace vorn

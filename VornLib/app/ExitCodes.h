@@ -6,9 +6,17 @@
 // table, so that none of them can say another thing. Each program has one
 // row for every code without a row of its own (a failure with a framework
 // result code that has no more specific advice).
+//
+// Deployment tools also know the codes of the platform's own installer
+// (0, 1602 cancelled, 1603 failed, 1618 another installation running, ...):
+// each row names the one that stands for it, which a program ends with
+// instead of its own when its command line says "/ExitCodes:Standard".
 #pragma once
 
 #include <cstdint>
+
+#include "VornLib/core/CommandLine.h"
+#include "VornLib/core/String.h"
 
 namespace vorn {
 
@@ -35,6 +43,8 @@ struct ExitCode {
     // Null where a package manager never sees the code (success, a code of
     // the elevated copy alone, the removal's codes).
     const char16_t* wingetResponse;
+    // The platform installer's code for the same outcome.
+    int32_t standardCode;
 };
 
 extern const ExitCode kExitCodes[];
@@ -45,5 +55,22 @@ const char16_t* ExitCodeProgramName(ExitCodeProgram program);
 
 // The row of `code` for `program`, else that program's row for other codes.
 const ExitCode& FindExitCode(ExitCodeProgram program, int32_t code);
+
+// Which codes a program ends with: its own (the default) or, with
+// "/ExitCodes:Standard", the standard ones.
+enum class ExitCodeConvention : uint8_t { Own, Standard };
+
+// The convention a value of "/ExitCodes" names ("Own" or "Standard", in any
+// case); false for any other value.
+bool ParseExitCodeConvention(const String& value, ExitCodeConvention* convention);
+
+// 0 for a "/ExitCodes" switch with a value ParseExitCodeConvention knows;
+// else 5 and the line that says why.
+Result CheckExitCodesSwitch(const CommandLineSwitch& given, String* message);
+// The convention the command line asks for: Own unless "/ExitCodes:Standard".
+ExitCodeConvention ExitCodeConventionOf(CommandLine& commandLine);
+
+// The code a program that decided on `code` ends with under `convention`.
+int32_t ConventionalExitCode(ExitCodeProgram program, int32_t code, ExitCodeConvention convention);
 
 } // namespace vorn

@@ -239,9 +239,15 @@ void LogProgramStart(const String& program) {
     Log(LogEvent::Rights, IsProcessElevated() ? u"administrator" : u"standard user");
 }
 
-void LogResult(ExitCodeProgram program, int32_t exitCode) {
+int32_t LogResult(ExitCodeProgram program, int32_t exitCode, ExitCodeConvention convention) {
     const ExitCode& row = FindExitCode(program, exitCode);
-    Log(LogEvent::Result, u"{0} {1}: {2}", {exitCode, row.name, row.meaning});
+    const int32_t ended = ConventionalExitCode(program, exitCode, convention);
+    if (ended == exitCode)
+        Log(LogEvent::Result, u"{0} {1}: {2}", {exitCode, row.name, row.meaning});
+    else
+        Log(LogEvent::Result, u"{0} {1}: {2} The process ends with {3} (/ExitCodes:Standard).",
+            {exitCode, row.name, row.meaning, ended});
+    return ended;
 }
 
 String LogSwitch() {

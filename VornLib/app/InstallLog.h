@@ -134,8 +134,10 @@ void LogFailure(const char16_t* step, const String& path, uint32_t systemError,
 // A program's first lines: "Program" saying `program`, then its command line,
 // the system's version and the rights the process has.
 void LogProgramStart(const String& program);
-// The last line of a setup or removal: the exit code, its name and meaning.
-void LogResult(ExitCodeProgram program, int32_t exitCode);
+// The last line of a setup or removal: the exit code, its name and meaning,
+// and the code the process ends with under `convention` when that is
+// another; returns that code.
+int32_t LogResult(ExitCodeProgram program, int32_t exitCode, ExitCodeConvention convention);
 
 // The switch that hands the open log on to another program (an elevated
 // copy, a removal), led by a blank: " /Log:\"<file>\""; empty without a log.

@@ -1,5 +1,6 @@
 #include "VornLib/app/RemovalSwitches.h"
 
+#include "VornLib/app/ExitCodes.h"
 #include "VornLib/core/Language.h"
 
 #ifdef _WIN32
@@ -15,6 +16,7 @@ const SwitchForm kRemovalSwitches[] = {
     {u"Passive", SwitchValue::None, u"/Passive"},
     {u"Log", SwitchValue::Optional, u"/Log[:<file>]"},
     {u"Language", SwitchValue::Required, u"/Language:<code>"},
+    {u"ExitCodes", SwitchValue::Required, u"/ExitCodes:Standard"},
     {u"?", SwitchValue::None, u"/?"},
     // A newer setup's, and the elevated copy's.
     {u"Update", SwitchValue::None, nullptr},
@@ -63,6 +65,9 @@ Result CheckRemovalCommandLine(CommandLine& commandLine, String* message) {
             *message = u"Unknown language \"" + given.value + u"\" in /Language.";
             return kResultInvalidArgument;
         }
+        if (given.name.compareIgnoringCase(u"ExitCodes") == 0 &&
+            CheckExitCodesSwitch(given, message) != kResultOk)
+            return kResultInvalidArgument;
     }
     return kResultOk;
 }

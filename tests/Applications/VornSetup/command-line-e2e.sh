@@ -5,7 +5,8 @@
 # switch quoted whole, as PowerShell, .NET and Python quote an argument,
 # whose folder holds "="; a typo in the removal's switches, which changes
 # nothing; the uninstall entry's QuietUninstallString run as it is
-# registered, which removes everything without a question; and a choices
+# registered, which removes everything without a question; standard exit
+# codes for deployment tools; and a choices
 # file: refused with its reason, loaded and saved, and installed again.
 # shellcheck source-path=SCRIPTDIR
 # shellcheck disable=SC1003 # single quotes hold Windows paths
@@ -14,13 +15,16 @@ set -uo pipefail
 { vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; }
 source "$(dirname "$0")/e2e-common.sh"
 
-# Runs a batch file of one command line; its standard error goes to C:\said.txt.
+# Runs a batch file of one command line; its standard error goes to C:\said.txt,
+# and its whole exit code to `level` (a process's status keeps 8 bits of it).
 said=''
+level=''
 run_line() { # prefix command-line
-  printf 'cd \\\r\n%s 2> C:\\said.txt\r\nexit %%ERRORLEVEL%%\r\n' "$2" > "$1/drive_c/line.bat"
+  printf 'cd \\\r\n%s 2> C:\\said.txt\r\necho %%ERRORLEVEL%%> C:\\level.txt\r\nexit %%ERRORLEVEL%%\r\n' "$2" > "$1/drive_c/line.bat"
   "$run" "$1" cmd /c 'C:\line.bat' >/dev/null 2>&1 </dev/null; local code=$?
   said="$(tr -d '\r' < "$1/drive_c/said.txt" 2>/dev/null)"
-  rm -f "$1/drive_c/line.bat" "$1/drive_c/said.txt"
+  level="$(tr -d '\r ' < "$1/drive_c/level.txt" 2>/dev/null)"
+  rm -f "$1/drive_c/line.bat" "$1/drive_c/said.txt" "$1/drive_c/level.txt"
   return "$code"
 }
 
@@ -35,6 +39,20 @@ for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
 check "and installs nothing, nor saves choices" test "$(snapshot "$prefix")" = "$before"
+
+echo "== standard exit codes (${SECONDS}s)"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /InstallFolder:Q:\Demo /ExitCodes:Standard /Log:C:\std.log /ResultFile:C:\std.json'
+check "a missing drive (47) ends with 1603, failed, under /ExitCodes:Standard ($level)" test "$level" = 1603
+check "the log's last line names both codes" grep -qF 'Result 47 folderUnavailable: ' "$prefix/drive_c/std.log"
+check "and that the process ended with 1603" grep -qF 'The process ends with 1603 (/ExitCodes:Standard).' "$prefix/drive_c/std.log"
+check "the result file keeps the setup's own code" grep -qF '"exitCode": 47,' "$prefix/drive_c/std.json"
+rm -f "$prefix/drive_c/std.log" "$prefix/drive_c/std.json"
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /Qiuet /ExitCodes:Standard'
+check "a typo (5) ends with 1639, invalid command line ($level)" test "$level" = 1639
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /ExitCodes:Msi'; code=$?
+check "a convention it does not know ends with 5 ($code)" test "$code" -eq 5
+check "saying which it knows" grep -qF 'The switch /ExitCodes takes Standard or Own ("/ExitCodes:Msi").' <<<"$said"
+check "none of them installed anything" test "$(snapshot "$prefix")" = "$before"
 
 echo "== a switch quoted whole, its folder holding \"=\" (${SECONDS}s)"
 folder='C:\Apps\A=B Demo'
@@ -53,14 +71,16 @@ installed="$(snapshot "$prefix")"
 echo "== the removal's switches (${SECONDS}s)"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Qiuet"; code=$?
 check "a typo ends the removal with 5 ($code), without a question" test "$code" -eq 5
-check "it says which switch and which it accepts" grep -qF 'Unknown switch "/Qiuet". The removal accepts /Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /?.' <<<"$said"
+check "it says which switch and which it accepts" grep -qF 'Unknown switch "/Qiuet". The removal accepts /Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /ExitCodes:Standard, /?.' <<<"$said"
 check "nothing was removed" test "$(snapshot "$prefix")" = "$installed"
 check "the entry stays" test -n "$(reg_value "$prefix" "$entry" QuietUninstallString)"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Quiet Readme.txt"; code=$?
 check "a plain argument ends it with 5 too ($code)" test "$code" -eq 5
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /?"; code=$?
 check "/Uninstall /? ends with 0 ($code)" test "$code" -eq 0
-check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /?' <<<"$said"
+check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /ExitCodes:Standard, /?' <<<"$said"
+run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Qiuet /ExitCodes:Standard"
+check "with /ExitCodes:Standard the typo ends the removal with 1639 ($level)" test "$level" = 1639
 check "still nothing removed" test "$(snapshot "$prefix")" = "$installed"
 
 echo "== the QuietUninstallString, run as registered (${SECONDS}s)"
@@ -108,8 +128,8 @@ finish_prefix "$prefix"
 prefix="$(fresh_prefix choices-again)"
 cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
 mkdir -p "$prefix/drive_c/Deploy"; cp "$saved" "$prefix/drive_c/Deploy/"
-run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\saved.txt'; code=$?
-check "another machine's setup with the saved file ends with 0 ($code)" test "$code" -eq 0
+run_line "$prefix" 'C:\VornDemoSetup.exe /Quiet /LoadChoices:C:\Deploy\saved.txt /ExitCodes:Standard'; code=$?
+check "another machine's setup with the saved file ends with 0, also in standard codes ($code)" test "$code" -eq 0
 check "the program is in the folder saved" cmp -s "$prefix/drive_c/Tools/Demo/VornDemo.exe" "$work/app/VornDemo.exe"
 check "the entry names the folder and the group" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)|$(reg_value "$prefix" "$entry" VornLib.ProgramGroup)" = 'C:\Tools\Demo|Tools\Demo'
 check "the group's shortcut is in that group" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tools/Demo/VornDemo.lnk"

@@ -91,18 +91,65 @@ TEST(ExitCodes, PackageManagerResponsesAreOnesItKnows) {
     EXPECT_EQ("invalidParameter", Utf8(FindExitCode(ExitCodeProgram::Setup, 5).wingetResponse));
 }
 
+// Only an installation or removal that took place is a success in the
+// standard codes: a row added without its standard code would read as one.
+TEST(ExitCodes, StandardCodesAreSuccessForSuccessAlone) {
+    const std::set<std::string> successes = {"installed", "installedStartApplication",
+                                             "installedByElevatedCopy", "removed"};
+    for (uint32_t i = 0; i < kExitCodeCount; ++i) {
+        const ExitCode& row = kExitCodes[i];
+        SCOPED_TRACE(Utf8(row.name));
+        EXPECT_EQ(successes.count(Utf8(row.name)) == 1, row.standardCode == 0);
+    }
+}
+
+TEST(ExitCodes, TheStandardConventionMapsWhatTheOwnKeeps) {
+    const struct {
+        ExitCodeProgram program;
+        int32_t code;
+        int32_t standard;
+    } cases[] = {
+        {ExitCodeProgram::Setup, 0, 0},
+        {ExitCodeProgram::Setup, 8, 1602},
+        {ExitCodeProgram::Setup, kExitSetupRunning, 1618},
+        {ExitCodeProgram::Setup, 44, 1638},
+        {ExitCodeProgram::Setup, 5, 1639},
+        // A failure without a row of its own.
+        {ExitCodeProgram::Setup, 1, 1603},
+        {ExitCodeProgram::Removal, 4, 1605},
+        {ExitCodeProgram::Removal, 8, 1602},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.code);
+        EXPECT_EQ(test.standard,
+                  ConventionalExitCode(test.program, test.code, ExitCodeConvention::Standard));
+        EXPECT_EQ(test.code,
+                  ConventionalExitCode(test.program, test.code, ExitCodeConvention::Own));
+    }
+    ExitCodeConvention convention = ExitCodeConvention::Own;
+    EXPECT_TRUE(ParseExitCodeConvention(u"standard", &convention));
+    EXPECT_EQ(ExitCodeConvention::Standard, convention);
+    EXPECT_TRUE(ParseExitCodeConvention(u"Own", &convention));
+    EXPECT_EQ(ExitCodeConvention::Own, convention);
+    EXPECT_FALSE(ParseExitCodeConvention(u"Msi", &convention));
+    EXPECT_FALSE(ParseExitCodeConvention(u"", &convention));
+}
+
 TEST(ExitCodes, TheReadmeTableIsTheCodesTable) {
     const std::vector<ReadmeRow> rows =
-        ReadmeTable("| program | exit code | name | meaning | winget response |");
+        ReadmeTable("| program | exit code | name | meaning | winget response | standard code |");
     ASSERT_EQ(kExitCodeCount, rows.size());
     for (uint32_t i = 0; i < kExitCodeCount; ++i) {
         const ExitCode& row = kExitCodes[i];
         const std::string code =
             row.code == kOtherExitCodes ? "any other" : std::to_string(row.code);
-        const ReadmeRow expected = {Utf8(ExitCodeProgramName(row.program)), code,
-                                    "`" + Utf8(row.name) + "`", Utf8(row.meaning),
+        const ReadmeRow expected = {Utf8(ExitCodeProgramName(row.program)),
+                                    code,
+                                    "`" + Utf8(row.name) + "`",
+                                    Utf8(row.meaning),
                                     row.wingetResponse ? "`" + Utf8(row.wingetResponse) + "`"
-                                                       : std::string("none")};
+                                                       : std::string("none"),
+                                    std::to_string(row.standardCode)};
         EXPECT_EQ(expected, rows[i]);
     }
 }

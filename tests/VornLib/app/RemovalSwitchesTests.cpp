@@ -24,7 +24,7 @@ TEST(RemovalSwitches, RefusesWhatTheRemovalDoesNotAccept) {
         {u"app.exe /Uninstall /Language:xx", kResultInvalidArgument, u"Unknown language \"xx\""},
         {u"app.exe /Uninstall /Qiuet", kResultInvalidArgument,
          u"Unknown switch \"/Qiuet\". The removal accepts /Uninstall, /Quiet, /Passive, "
-         u"/Log[:<file>], /Language:<code>, /?."},
+         u"/Log[:<file>], /Language:<code>, /ExitCodes:Standard, /?."},
         {u"app.exe /Uninstall /Quiet:yes", kResultInvalidArgument, u"/Quiet takes no value"},
         {u"app.exe /Uninstall /Log:a|b.log", kResultInvalidArgument, u"/Log names \"a|b.log\""},
         {u"app.exe /Uninstall /LogFileId", kResultInvalidArgument, u"/LogFileId needs a value"},

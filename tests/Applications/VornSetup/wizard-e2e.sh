@@ -298,6 +298,31 @@ for answer in No Yes; do
   end_scenario "$prefix"
 done
 
+echo "== a choices file and /NoCancel: the wizard proposes the file's choices, its copy cannot be stopped"
+prefix="$(fresh_prefix loaded)"
+mkdir -p "$prefix/drive_c/Deploy"
+printf 'InstallFolder=C:\\Tools\\Loaded\r\nCreateDesktopShortcut=0\r\n' > "$prefix/drive_c/Deploy/choices.txt"
+start_setup_of "$prefix" "$work/ManySetup.exe" '/LoadChoices:C:\Deploy\choices.txt' /NoCancel
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+drive "$prefix" "$title" --select-tab Options >/dev/null
+shown="$(wait_for_text "$prefix" "$title" "$folder_label" 30)"
+check "the options page proposes the file's folder and unticked box" test "$(edit_after "$shown" "$folder_label")|$(state_of "$shown" 'Create a shortcut on the desktop')" = 'C:\Tools\Loaded|enabled'
+drive "$prefix" "$title" --click Install >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'Please wait while the files are copied to your computer.' 30)"
+check "the copy page's Cancel is disabled" test "$(state_of "$shown" Cancel)" = disabled
+drive "$prefix" "$title" --close >/dev/null
+shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 120)"
+check "closed meanwhile, the copy goes on to the success page" shows "$shown" 'VornDemo has been installed successfully.'
+# A question would still be open: nobody answered it.
+windows="$(drive "$prefix" --list)"
+check "without asking whether to cancel" test "$(grep -cxF -e "$title" -e "$title - Cancel installation" <<<"$windows")|$(grep -cxF "$title" <<<"$windows")" = '1|1'
+drive "$prefix" "$title" --click Close >/dev/null
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+check "every file is in the file's folder" diff -rq "$work/many" "$prefix/drive_c/Tools/Loaded"
+check "no desktop shortcut, as the file chose" test -z "$(desktop_links "$prefix")"
+end_scenario "$prefix"
+
 echo "== a failing copy"
 prefix="$(fresh_prefix failure)"
 # A folder stands where the program's file must go.

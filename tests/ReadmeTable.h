@@ -29,14 +29,20 @@ inline std::vector<ReadmeRow> ReadmeTable(const std::string& header) {
         }
         if (line.empty() || line[0] != '|')
             break;
+        // A cell's "\|" is a bar of its text, not the cell's end.
         ReadmeRow row;
-        size_t start = 1;
-        for (size_t bar = line.find('|', start); bar != std::string::npos;
-             start = bar + 1, bar = line.find('|', start)) {
-            std::string cell = line.substr(start, bar - start);
-            cell.erase(0, cell.find_first_not_of(' '));
-            cell.erase(cell.find_last_not_of(' ') + 1);
-            row.push_back(cell);
+        std::string cell;
+        for (size_t at = 1; at < line.size(); ++at) {
+            if (line[at] == '\\' && at + 1 < line.size() && line[at + 1] == '|') {
+                cell += line[++at];
+            } else if (line[at] != '|') {
+                cell += line[at];
+            } else {
+                cell.erase(0, cell.find_first_not_of(' '));
+                cell.erase(cell.find_last_not_of(' ') + 1);
+                row.push_back(cell);
+                cell.clear();
+            }
         }
         rows.push_back(row);
     }

@@ -32,17 +32,18 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
+    // Also what a launcher's wizard chose, or a choices file held, handed
+    // to the elevated copy.
+    {u"ProgramGroup", SwitchValue::Required, true, u"/ProgramGroup:<group>"},
+    {u"CreateDesktopShortcut", SwitchValue::Boolean, true, u"/CreateDesktopShortcut:0|1"},
+    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, true, u"/CreateQuickLaunchShortcut:0|1"},
     // Read by the setup the user started alone: its elevated copy's codes
     // are the launcher's to interpret.
     {u"ExitCodes", SwitchValue::Required, false, u"/ExitCodes:Standard"},
     // Shows the accepted switches and ends with 0.
     {u"?", SwitchValue::None, false, u"/?"},
-    // What a launcher's wizard chose, or a choices file held, handed to the
-    // elevated copy.
+    // The wizard's choices are made: the elevated copy opens on the copy page.
     {u"OptionsChosen", SwitchValue::None, false, nullptr},
-    {u"ProgramGroup", SwitchValue::Required, true, nullptr},
-    {u"CreateDesktopShortcut", SwitchValue::Boolean, true, nullptr},
-    {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, true, nullptr},
 };
 const uint32_t kInstallerSwitchCount =
     uint32_t(sizeof kInstallerSwitches / sizeof *kInstallerSwitches);

@@ -8,9 +8,10 @@
 
 namespace vorn {
 
-// Removes the group's folders that are left empty, and the company's folder
-// above it when the group lies in one and nothing else does. Files are never
-// touched: the group may be a folder the user chose, such as an existing one.
-void RemoveProgramGroup(const String& group, const String& company, InstallScope scope);
+// Removes the group's folders that are left empty, and each folder of the
+// group's own path above it (the company's of "Company\Name") that nothing
+// else is left in. Files are never touched: the group may be a folder the
+// user chose, such as an existing one.
+void RemoveProgramGroup(const String& group, InstallScope scope);
 
 } // namespace vorn

@@ -139,7 +139,7 @@ Result Uninstaller::uninstall(bool update) {
     Log(LogEvent::ProgramGroup, group);
 
     removeShortcuts(entry);
-    RemoveProgramGroup(group, description_.company, scope_);
+    RemoveProgramGroup(group, scope_);
     removeFiles(entry);
     const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
 

@@ -319,7 +319,7 @@ void UpdateTransaction::cleanUp() {
     if (IsAbsolute(previous_.folder))
         RemoveFoldersOfFiles(previous_.folder, previous_.files);
     if (!previous_.programGroup.isEmpty() && previous_.programGroup != next_.programGroup)
-        RemoveProgramGroup(previous_.programGroup, company_, scope_);
+        RemoveProgramGroup(previous_.programGroup, scope_);
     (void)journal_.remove();
     step_ = UpdateStep::None;
 }
@@ -339,7 +339,7 @@ void UpdateTransaction::undoRegistration() {
     for (const String& shortcut : next_.shortcuts)
         (void)DeleteFileEvenIfReadOnly(shortcut);
     if (!next_.programGroup.isEmpty())
-        RemoveProgramGroup(next_.programGroup, company_, scope_);
+        RemoveProgramGroup(next_.programGroup, scope_);
 }
 
 void UpdateTransaction::removeNewFiles() {

@@ -35,7 +35,7 @@ before="$(snapshot "$prefix")"
 echo "== /? of the setup (${SECONDS}s)"
 run_line "$prefix" 'C:\VornDemoSetup.exe /? /SaveChoices:C:\choices.txt'; code=$?
 check "/? ends with 0 ($code)" test "$code" -eq 0
-for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/?'; do
+for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/ProgramGroup:<group>' '/CreateDesktopShortcut:0|1' '/ExitCodes:Standard' '/?'; do
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
 check "and installs nothing, nor saves choices" test "$(snapshot "$prefix")" = "$before"
@@ -56,10 +56,14 @@ check "none of them installed anything" test "$(snapshot "$prefix")" = "$before"
 
 echo "== a switch quoted whole, its folder holding \"=\" (${SECONDS}s)"
 folder='C:\Apps\A=B Demo'
-run_line "$prefix" "C:\\VornDemoSetup.exe /Quiet \"/InstallFolder:$folder\" \"/Log:C:\\Logs=1\\setup.log\""; code=$?
+run_line "$prefix" "C:\\VornDemoSetup.exe /Quiet \"/InstallFolder:$folder\" \"/Log:C:\\Logs=1\\setup.log\" \"/ProgramGroup:Tools\\Quoted Group\" /CreateDesktopShortcut:0"; code=$?
 WINEPREFIX="$prefix" wineserver -w
 check "the setup ends with 0 ($code)" test "$code" -eq 0
 check "the program is in the folder given" cmp -s "$prefix/drive_c/Apps/A=B Demo/VornDemo.exe" "$work/app/VornDemo.exe"
+check "its shortcut in the group given" test -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tools/Quoted Group/VornDemo.lnk"
+desktops="$(ls -d "$prefix"/drive_c/users/*/Desktop)"
+check "and none on the desktop (in $(wc -l <<<"$desktops") desktops)" \
+  test -n "$desktops" -a "$(find "$prefix"/drive_c/users/*/Desktop -name '*.lnk' | wc -l)" = 0
 check "the entry names that folder" test "$(reg_value "$prefix" "$entry" VornLib.InstallFolder)" = "$folder"
 check "the log, its name holding \"=\" too, has the command line as written" \
   grep -qF "\"/InstallFolder:$folder\"" "$prefix/drive_c/Logs=1/setup.log"

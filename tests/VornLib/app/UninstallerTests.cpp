@@ -171,7 +171,9 @@ TEST_F(UninstallerTest, AtMost256Shortcuts) {
     EXPECT_TRUE(Exists(shortcuts[257]));
 }
 
-TEST_F(UninstallerTest, EmptyGroupGoesWithItsCompanyFolderOnlyUnderTheCompany) {
+// The folders the group's name made go with it once empty, the company's or
+// any other; one that holds something else stays.
+TEST_F(UninstallerTest, EmptyGroupGoesWithTheEmptyFoldersOfItsPath) {
     const String company = programs_ + description_.company + u'\\';
     const String other = programs_ + u"VornUninstallTestOther\\";
     MakeFile(company + u"Tool\\Tool.lnk");
@@ -179,11 +181,19 @@ TEST_F(UninstallerTest, EmptyGroupGoesWithItsCompanyFolderOnlyUnderTheCompany) {
     EXPECT_EQ(0u, Remove(true));
     EXPECT_FALSE(Exists(company));
 
+    MakeFile(other + u"Nested\\Tool\\Tool.lnk");
+    WriteEntry(u"VornUninstallTestOther\\Nested\\Tool", {}, {other + u"Nested\\Tool\\Tool.lnk"});
+    EXPECT_EQ(0u, Remove(true));
+    EXPECT_FALSE(Exists(other)) << "every folder of the path was left empty";
+
     MakeFile(other + u"Tool\\Tool.lnk");
+    MakeFile(other + u"Someone else's.lnk");
     WriteEntry(u"VornUninstallTestOther\\Tool", {}, {other + u"Tool\\Tool.lnk"});
     EXPECT_EQ(0u, Remove(true));
     EXPECT_FALSE(Exists(other + u"Tool"));
-    EXPECT_TRUE(Exists(other)) << "not the company's folder: left alone";
+    EXPECT_TRUE(Exists(other + u"Someone else's.lnk")) << "a folder holding another file stays";
+    (void)DeleteFileW(Wide((other + u"Someone else's.lnk").data()));
+    (void)RemoveDirectoryW(Wide(other.data()));
 }
 
 TEST_F(UninstallerTest, RunningProgramStopsOnlyAFullRemoval) {

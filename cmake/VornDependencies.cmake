@@ -17,6 +17,17 @@ add_library(vorn_lzo INTERFACE)
 target_include_directories(vorn_lzo SYSTEM INTERFACE ${LZO_INCLUDE_DIR})
 target_link_libraries(vorn_lzo INTERFACE ${LZO_LIBRARY})
 
+# Ed25519 signatures of updates: libsodium.
+find_path(SODIUM_INCLUDE_DIR sodium.h REQUIRED)
+find_library(SODIUM_LIBRARY NAMES sodium REQUIRED)
+add_library(vorn_sodium INTERFACE)
+target_include_directories(vorn_sodium SYSTEM INTERFACE ${SODIUM_INCLUDE_DIR})
+target_link_libraries(vorn_sodium INTERFACE ${SODIUM_LIBRARY})
+if(WIN32)
+  # The static library: no import decorations.
+  target_compile_definitions(vorn_sodium INTERFACE SODIUM_STATIC)
+endif()
+
 set(VORN_LZMA_SDK_DIR "${VORN_DEPS_DIR}/lzma-sdk" CACHE PATH "The C folder of the LZMA SDK")
 if(NOT EXISTS "${VORN_LZMA_SDK_DIR}/LzmaDec.c")
   message(FATAL_ERROR "LZMA SDK not found in ${VORN_LZMA_SDK_DIR}: run scripts/install-deps.sh")

@@ -16,10 +16,13 @@ mkdir -p "$src"
 source "$root/scripts/apt.sh"
 
 # Pinned to the versions whose .dsc files the archive serves.
-sources=("lzo2=2.10-2" "libjpeg-turbo=1:2.1.5-2" "libpng1.6=1.6.39-2+deb12u5" "7zip")
+sources=("lzo2=2.10-2" "libjpeg-turbo=1:2.1.5-2" "libpng1.6=1.6.39-2+deb12u5" "7zip"
+         "libsodium=1.0.18-1+deb12u1")
+# Fetched again when the list changes.
+fetched="$src/.fetched-$(printf '%s\n' "${sources[@]}" | md5sum | cut -c1-12)"
 
 fetch_sources() {
-  [ -f "$src/.fetched" ] && return
+  [ -f "$fetched" ] && return
   local list=/etc/apt/sources.list.d/vorn-deb-src.sources
   if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     sudo_if_needed tee "$list" >/dev/null <<'SRC'
@@ -39,7 +42,7 @@ SRC
   fi
   (cd "$src" && apt-get source -qq "${sources[@]}" >/dev/null 2>&1) || {
     echo "build-windows-deps: apt-get source failed" >&2; exit 1; }
-  touch "$src/.fetched"
+  touch "$fetched"
 }
 
 source_dir() { find "$src" -maxdepth 1 -mindepth 1 -type d -name "$1" | sort | tail -n 1; }
@@ -60,10 +63,28 @@ cmake_build() { # name source-dir extra-args...   (uses $prefix, $toolchain, $ar
   touch "$prefix/.$name"
 }
 
+# A library built by its own configure script, as a static library only.
+configure_build() { # name source-dir extra-args...   (uses $prefix, $triple, $arch)
+  local name="$1" dir="$2"; shift 2
+  [ -f "$prefix/.$name" ] && return
+  echo "build-windows-deps: $arch $name"
+  local bdir="$cache/build-$arch-$name"
+  rm -rf "$bdir"; mkdir -p "$bdir"
+  # A source package made from the project's repository has no configure yet.
+  [ -x "$dir/configure" ] || (cd "$dir" && ./autogen.sh -s) >"$bdir.log" 2>&1 \
+    || { echo "build-windows-deps: $name autogen failed, see $bdir.log" >&2; exit 1; }
+  (cd "$bdir" && "$dir/configure" --host="$triple" --prefix="$prefix" --disable-shared \
+     --enable-static --disable-dependency-tracking "$@" && make -j "$jobs" && make install) \
+    >>"$bdir.log" 2>&1 \
+    || { echo "build-windows-deps: $name failed, see $bdir.log" >&2; tail -n 30 "$bdir.log" >&2; exit 1; }
+  rm -rf "$bdir"
+  touch "$prefix/.$name"
+}
+
 fetch_sources
 
 build_arch() { # arch triple toolchain
-  arch="$1"; local triple="$2"; toolchain="$root/cmake/$3"; prefix="$cache/$arch"
+  arch="$1"; triple="$2"; toolchain="$root/cmake/$3"; prefix="$cache/$arch"
   mkdir -p "$prefix"
   cmake_build lzo "$(source_dir 'lzo2-*')" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
   cmake_build jpeg "$(source_dir 'libjpeg-turbo-*')" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
@@ -72,6 +93,8 @@ build_arch() { # arch triple toolchain
     -DPNG_EXECUTABLES=OFF -DZLIB_USE_STATIC_LIBS=ON \
     -DZLIB_INCLUDE_DIR="/usr/$triple/include" -DZLIB_LIBRARY="/usr/$triple/lib/libz.a"
   cmake_build googletest /usr/src/googletest -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF
+  # Ed25519 signatures of update feeds and setups.
+  configure_build sodium "$(source_dir 'libsodium-*')"
 }
 
 build_arch win32 i686-w64-mingw32 toolchain-i686-mingw.cmake

@@ -10,10 +10,10 @@ cache="${VORN_DEPS_CACHE:-$root/build/deps}"
 source "$root/scripts/apt.sh"
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config dpkg-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config dpkg-dev autoconf automake libtool
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 fonts-wine fonts-wqy-microhei xvfb x11-utils xdotool imagemagick
-  zlib1g-dev liblzo2-dev libpng-dev libjpeg62-turbo-dev
+  zlib1g-dev liblzo2-dev libpng-dev libjpeg62-turbo-dev libsodium-dev
   googletest libgtest-dev libbenchmark-dev
   7zip
   osslsigncode openssl bsdutils python3-yaml

@@ -2,6 +2,7 @@
 
 #include "VornLib/app/ExitCodes.h"
 #include "VornLib/core/Format.h"
+#include "VornLib/core/JsonText.h"
 
 #ifdef _WIN32
 #include "VornLib/core/Utf8.h"
@@ -72,20 +73,6 @@ const ResultField kResultFields[] = {
      [](const SetupResult& r) { return TextOrNull(r.logProblem); }},
 };
 const uint32_t kResultFieldCount = uint32_t(sizeof kResultFields / sizeof *kResultFields);
-
-String JsonString(const String& text) {
-    String json = u"\"";
-    for (uint32_t i = 0; i < text.length(); ++i) {
-        const char16_t unit = text[i];
-        if (unit == u'"' || unit == u'\\')
-            json += String(u"\\") + unit;
-        else if (unit < 0x20)
-            json += Format(u"\\u{0,04:x}", {unsigned(unit)});
-        else
-            json += unit;
-    }
-    return json + u'"';
-}
 
 String ResultDocument(const SetupResult& result) {
     String document = u"{\n";

@@ -47,8 +47,6 @@ extern const uint32_t kResultFieldCount;
 
 // The document, one field a line.
 String ResultDocument(const SetupResult& result);
-// A JSON string literal of `text`, in quotes.
-String JsonString(const String& text);
 
 // Writes the document to `path` in full or not at all (its folders made
 // when missing); the platform's reason when it cannot.

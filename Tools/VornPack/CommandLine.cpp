@@ -8,6 +8,7 @@
 #include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/Setup.h"
+#include "Tools/VornPack/UpdateFeed.h"
 #include "Tools/VornPack/VornNames.h"
 
 #ifdef _WIN32
@@ -58,6 +59,10 @@ constexpr Command kCommands[] = {
     {u"manifest", Manifest,
      u"manifest <setup.exe> --url <download URL> [--out <folder>] "
      u"[--identifier <Publisher.Name>] [--license <text>]"},
+    {u"keygen", Keygen, u"keygen --out <name>"},
+    {u"feed", FeedCommand,
+     u"feed <setup.exe>... --base-url <https://…/> --key <name.private> --out <folder> "
+     u"[--notes-url <https://…/{version}.html>]"},
 };
 
 String UsageOf(const Command& command) {

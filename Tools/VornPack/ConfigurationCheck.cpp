@@ -3,6 +3,7 @@
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 #include "VornLib/core/ApplicationDescription.h"
 
 namespace vornpack {
@@ -217,6 +218,10 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
     String scopeProblem;
     if (vorn::ReadInstallScopeRule(*settings, &scopeRule, &scopeProblem) != vorn::kResultOk)
         return checker.fail(vorn::kResultKindMismatch, scopeProblem);
+    vorn::UpdateFeedDeclaration feed;
+    String feedProblem;
+    if (vorn::ReadUpdateFeed(*settings, &feed, &feedProblem) != vorn::kResultOk)
+        return checker.fail(vorn::kResultInvalidArgument, feedProblem);
     if ((result = checker.checkExecutables(*settings)) != vorn::kResultOk)
         return result;
     return CheckShortcuts(checker, *settings, MainShortcutName(*product), documents);

@@ -32,7 +32,8 @@ struct ConfigurationFindings {
 // 0, or with `findings.problem` naming the file: 29 without Configuration.xml
 // or without the declared executable, 6 for a missing element or attribute,
 // 33 for a UUID that is not one, 14 for two Application elements with one
-// UUID or a shortcut with the main shortcut's name. `documents` are the XML
+// UUID or a shortcut with the main shortcut's name, 5 for an UpdateFeed whose
+// address, key or days are wrong. `documents` are the XML
 // files of `definitions`, `applicationFiles` the relative paths of the files
 // of `application`.
 vorn::Result CheckConfiguration(const std::filesystem::path& definitions,

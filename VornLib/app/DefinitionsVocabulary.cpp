@@ -2,6 +2,7 @@
 
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/ShellDeclarations.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 
 namespace vorn {
 namespace {
@@ -34,6 +35,7 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kFileTypesElement, u"FileType", u"Extension Description IconIndex"},
     {kSettings, kCustomProtocolsElement, u""},
     {kCustomProtocolsElement, u"Protocol", u"Name Command Description IconIndex"},
+    {kSettings, kUpdateFeedElement, u"Url PublicKey CheckEveryDays"},
 };
 
 // An entry may name its own language beside the table's; its text may be

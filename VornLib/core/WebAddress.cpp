@@ -1,5 +1,7 @@
 #include "VornLib/core/WebAddress.h"
 
+#include <initializer_list>
+
 namespace vorn {
 namespace {
 
@@ -26,6 +28,23 @@ bool IsWebAddress(const String& text) {
                             : lower.startsWith(u"https://") ? 8
                                                             : 0;
     return scheme && text.length() > scheme && IsPlainAddressText(text);
+}
+
+bool IsUpdateAddress(const String& text) {
+    if (!IsWebAddress(text))
+        return false;
+    String lower = text;
+    lower.toLowerCase();
+    if (lower.startsWith(u"https://"))
+        return true;
+    for (const char16_t* local : {u"http://127.0.0.1", u"http://localhost"}) {
+        const String host = local;
+        if (lower.startsWith(host.data()) &&
+            (lower.length() == host.length() || lower[host.length()] == u'/' ||
+             lower[host.length()] == u':'))
+            return true;
+    }
+    return false;
 }
 
 bool IsMailAddress(const String& text) {

@@ -12,6 +12,12 @@ namespace vorn {
 // command line (blanks, quotes, angle brackets, backslashes, controls).
 bool IsWebAddress(const String& text);
 
+// A web address that updates may come from: "https://", or "http://" to this
+// computer alone (127.0.0.1, localhost), which a test serves. Updates are
+// programs that will run with the installation's rights: nobody on the way
+// may change them, nor learn what a computer has installed.
+bool IsUpdateAddress(const String& text);
+
 // "name@domain.tld" with nothing of a web address in it, on the same terms.
 bool IsMailAddress(const String& text);
 

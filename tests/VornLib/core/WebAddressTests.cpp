@@ -29,6 +29,17 @@ TEST(WebAddress, RefusesWhatWouldEndAnAttributeOrACommandLine) {
     EXPECT_FALSE(IsWebAddress(longest + u"a")) << "at most 2048 characters";
 }
 
+// Updates come over https, or from this computer alone for a test.
+TEST(WebAddress, UpdatesComeOverHttpsOrFromThisComputer) {
+    for (const char16_t* text : {u"https://vorn.example/feed.json", u"HTTPS://vorn.example/",
+                                 u"http://127.0.0.1:8080/feed.json", u"http://localhost/feed.json"})
+        EXPECT_TRUE(IsUpdateAddress(text)) << ToUtf8(String(text));
+    for (const char16_t* text :
+         {u"http://vorn.example/feed.json", u"http://127.0.0.1.vorn.example/feed.json",
+          u"http://localhost.vorn.example/", u"ftp://127.0.0.1/", u"https://vorn.example/a b"})
+        EXPECT_FALSE(IsUpdateAddress(text)) << ToUtf8(String(text));
+}
+
 TEST(WebAddress, MailAddressesNeedANameAndADomainWithADot) {
     EXPECT_TRUE(IsMailAddress(u"help@acme.example"));
     for (const char16_t* text : {u"help@acme", u"@acme.example", u"help@acme.", u"a@b@c.example",

@@ -1,0 +1,192 @@
+#include "Tools/VornPack/UpdateFeed.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/Files.h"
+#include "Tools/VornPack/Manifest.h"
+#include "Tools/VornPack/UpdateSigning.h"
+#include "VornLib/app/UninstallEntry.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/JsonText.h"
+#include "VornLib/core/TextParse.h"
+#include "VornLib/core/Utf8.h"
+#include "VornLib/core/WebAddress.h"
+
+namespace vornpack {
+
+using vorn::Format;
+using vorn::JsonString;
+using vorn::Result;
+using vorn::String;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char16_t kFeedName[] = u"feed.json";
+
+Result WriteText(const fs::path& path, const std::string& bytes, String* message) {
+    OutputFile output(path);
+    Result result;
+    if ((result = output.open(message)) != vorn::kResultOk ||
+        (result = output.stream().write(bytes.data(), uint32_t(bytes.size()))) != vorn::kResultOk ||
+        (result = output.close(message)) != vorn::kResultOk ||
+        (result = output.commit(message)) != vorn::kResultOk) {
+        if (message->isEmpty())
+            *message = Format(u"cannot write \"{0}\"", {TextOf(path)});
+        return result ? result : vorn::kResultFailed;
+    }
+    return vorn::kResultOk;
+}
+
+// One release of the feed: the setup read, signed and named by its address.
+Result ReleaseOf(const String& setup, const PrivateKey& key, const String& baseUrl,
+                 const String& notesUrl, SetupFacts* facts, FeedRelease* release, String* message) {
+    Result result = ReadSetupFacts(setup, facts, message);
+    if (result != vorn::kResultOk)
+        return result;
+    std::error_code error;
+    release->size = fs::file_size(PathOf(setup), error);
+    if (error || (result = SignFile(setup, key, &release->signature)) != vorn::kResultOk) {
+        *message = Format(u"cannot read \"{0}\"", {setup});
+        return error ? vorn::kResultNotFound : result;
+    }
+    release->version = vorn::EntryDisplayVersion(facts->version, facts->tag);
+    release->setupUrl = baseUrl + TextOf(PathOf(setup).filename());
+    release->sha256 = facts->sha256;
+    release->notesUrl = notesUrl;
+    for (int32_t at = release->notesUrl.find(u"{version}"); at >= 0;
+         at = release->notesUrl.find(u"{version}"))
+        release->notesUrl = release->notesUrl.left(uint32_t(at)) + release->version +
+                            release->notesUrl.mid(uint32_t(at) + 9);
+    return vorn::kResultOk;
+}
+
+// Setups of one product, each of its own version and file name.
+Result CheckRelease(const Feed& feed, const SetupFacts& facts, const FeedRelease& release,
+                    const String& setup, String* message) {
+    if (!feed.releases.empty() && facts.uuid != feed.product) {
+        *message = Format(u"\"{0}\" is the setup of another product than {1}", {setup, feed.name});
+        return vorn::kResultInvalidArgument;
+    }
+    for (const FeedRelease& other : feed.releases) {
+        const String otherName = other.setupUrl.mid(uint32_t(other.setupUrl.findLast(u'/')) + 1);
+        const String name = release.setupUrl.mid(uint32_t(release.setupUrl.findLast(u'/')) + 1);
+        if (other.version == release.version || otherName.compareIgnoringCase(name.data()) == 0) {
+            *message = Format(u"\"{0}\": two setups of version {1} or of the name \"{2}\"",
+                              {setup, release.version, name});
+            return vorn::kResultInvalidArgument;
+        }
+    }
+    return vorn::kResultOk;
+}
+
+} // namespace
+
+String FeedDocument(const Feed& feed) {
+    String text = u"{\n  \"format\": 1,\n  \"product\": " +
+                  JsonString(vorn::EntryKeyName(feed.product)) + u",\n  \"name\": " +
+                  JsonString(feed.name) + u",\n  \"releases\": [";
+    for (size_t i = 0; i < feed.releases.size(); ++i) {
+        const FeedRelease& release = feed.releases[i];
+        text +=
+            String(i ? u"," : u"") + u"\n    {\n      \"version\": " + JsonString(release.version) +
+            u",\n      \"setup\": " + JsonString(release.setupUrl) + u",\n      \"size\": " +
+            Format(u"{0}", {release.size}) + u",\n      \"sha256\": " + JsonString(release.sha256) +
+            u",\n      \"signature\": " + JsonString(release.signature) + u",\n      \"notes\": " +
+            (release.notesUrl.isEmpty() ? String(u"null") : JsonString(release.notesUrl)) +
+            u"\n    }";
+    }
+    return text + u"\n  ]\n}\n";
+}
+
+int Keygen(const Arguments& arguments) {
+    const char16_t* kCommand = u"keygen";
+    OptionReader options(arguments);
+    String name;
+    options.value(u"--out", &name);
+    if (!options.complete() || !options.rest().empty() || name.isEmpty())
+        return Usage(kCommand);
+    String message;
+    const Result result = WriteKeyPair(name, &message);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, message, result);
+    PrintLine(Format(u"wrote \"{0}.private\" (keep it secret: it signs your updates) and "
+                     u"\"{0}.public\" (the PublicKey of UpdateFeed in Configuration.xml)",
+                     {name}));
+    return 0;
+}
+
+int FeedCommand(const Arguments& arguments) {
+    const char16_t* kCommand = u"feed";
+    OptionReader options(arguments);
+    String baseUrl;
+    String keyFile;
+    String out;
+    String notesUrl;
+    options.value(u"--base-url", &baseUrl);
+    options.value(u"--key", &keyFile);
+    options.value(u"--out", &out);
+    options.value(u"--notes-url", &notesUrl);
+    if (!options.complete() || options.rest().empty() || baseUrl.isEmpty() || keyFile.isEmpty() ||
+        out.isEmpty())
+        return Usage(kCommand);
+    if (!vorn::IsUpdateAddress(baseUrl) || baseUrl.lastCharacter() != u"/")
+        return Fail(
+            kCommand,
+            Format(u"the base URL \"{0}\" must be an https:// address ending with /", {baseUrl}),
+            vorn::kResultInvalidArgument);
+    if (!notesUrl.isEmpty() && !vorn::IsWebAddress(notesUrl))
+        return Fail(kCommand, Format(u"the notes URL \"{0}\" is not a web address", {notesUrl}),
+                    vorn::kResultInvalidArgument);
+    PrivateKey key;
+    String message;
+    Result result = ReadPrivateKey(keyFile, &key, &message);
+    if (result != vorn::kResultOk)
+        return Fail(kCommand, message, result);
+
+    Feed feed;
+    for (const String& setup : options.rest()) {
+        SetupFacts facts;
+        FeedRelease release;
+        if ((result = ReleaseOf(setup, key, baseUrl, notesUrl, &facts, &release, &message)) !=
+                vorn::kResultOk ||
+            (result = CheckRelease(feed, facts, release, setup, &message)) != vorn::kResultOk)
+            return Fail(kCommand, message, result);
+        feed.product = facts.uuid;
+        feed.name = facts.name;
+        feed.releases.push_back(release);
+    }
+    std::stable_sort(feed.releases.begin(), feed.releases.end(),
+                     [](const FeedRelease& a, const FeedRelease& b) {
+                         return vorn::CompareVersions(a.version.data(), b.version.data()) > 0;
+                     });
+
+    const fs::path folder = PathOf(out);
+    std::error_code error;
+    fs::create_directories(folder, error);
+    for (const String& setup : options.rest()) {
+        const fs::path target = folder / PathOf(setup).filename();
+        if (fs::exists(target, error) && fs::equivalent(PathOf(setup), target, error))
+            continue;
+        if (!fs::copy_file(PathOf(setup), target, fs::copy_options::overwrite_existing, error))
+            return Fail(kCommand, Format(u"cannot copy \"{0}\" into \"{1}\"", {setup, out}),
+                        vorn::kResultFailed);
+    }
+    const std::string document = vorn::ToUtf8(FeedDocument(feed));
+    const std::string signature =
+        vorn::ToUtf8(SignBytes(std::vector<uint8_t>(document.begin(), document.end()), key)) + "\n";
+    if ((result = WriteText(folder / PathOf(kFeedName), document, &message)) != vorn::kResultOk ||
+        (result = WriteText(folder / PathOf(String(kFeedName) + u".sig"), signature, &message)) !=
+            vorn::kResultOk)
+        return Fail(kCommand, message, result);
+    PrintLine(Format(u"wrote \"{0}\" and its signature, with {1} releases (newest {2})",
+                     {TextOf(folder / PathOf(kFeedName)), uint32_t(feed.releases.size()),
+                      feed.releases.front().version}));
+    return 0;
+}
+
+} // namespace vornpack

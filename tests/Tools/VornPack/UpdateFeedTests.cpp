@@ -1,0 +1,192 @@
+// The vendor's side of updates: a key pair that is never overwritten nor
+// readable by others, signatures that fail on one changed byte or another
+// key, and a feed of real setups, signed, newest first, refusing what an
+// installation must never be offered.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <regex>
+#include <string>
+
+#include "../../VornLib/data/DataTestSupport.h"
+#include "PeImageBuilder.h"
+#include "Tools/VornPack/Setup.h"
+#include "Tools/VornPack/UpdateFeed.h"
+#include "Tools/VornPack/UpdateSigning.h"
+#include "VornLib/core/Base64.h"
+#include "VornLib/core/Utf8.h"
+
+namespace vornpack {
+namespace {
+
+namespace fs = std::filesystem;
+using vorn::String;
+
+String Text(const fs::path& path) {
+    const std::u16string units = path.u16string();
+    return String(units.data(), uint32_t(units.size()));
+}
+
+String Ascii(const std::string& text) {
+    String out;
+    for (const char byte : text)
+        out += char16_t(uint8_t(byte));
+    return out;
+}
+
+std::string Contents(const fs::path& path) {
+    const std::vector<uint8_t> bytes = vorn::ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(UpdateSigning, AKeyPairIsTheOwnersAndNeverReplaced) {
+    vorn::ScratchFolder scratch;
+    const String name = Text(scratch.path() / "vendor");
+    String message;
+    ASSERT_EQ(0u, WriteKeyPair(name, &message)) << vorn::ToUtf8(message);
+    const fs::path privatePath = scratch.path() / "vendor.private";
+#ifndef _WIN32
+    struct stat status = {};
+    ASSERT_EQ(0, stat(privatePath.c_str(), &status));
+    EXPECT_EQ(0600u, status.st_mode & 0777u) << "readable by its owner alone";
+#endif
+    const std::string secret = Contents(privatePath);
+    EXPECT_EQ(14u, WriteKeyPair(name, &message));
+    EXPECT_EQ(secret, Contents(privatePath)) << "an existing private key is kept";
+
+    PrivateKey key;
+    ASSERT_EQ(0u, ReadPrivateKey(Text(privatePath), &key, &message));
+    const PublicKey publicKey = PublicKeyOf(key);
+    EXPECT_EQ(vorn::ToUtf8(vorn::Base64Of(publicKey.data(), publicKey.size())) + "\n",
+              Contents(scratch.path() / "vendor.public"));
+    EXPECT_EQ(33u, ReadPrivateKey(Text(scratch.path() / "vendor.public"), &key, &message));
+    EXPECT_EQ(29u, ReadPrivateKey(Text(scratch.path() / "none.private"), &key, &message));
+}
+
+TEST(UpdateSigning, ASignatureHoldsForItsBytesAndItsKeyAlone) {
+    vorn::ScratchFolder scratch;
+    String message;
+    ASSERT_EQ(0u, WriteKeyPair(Text(scratch.path() / "a"), &message));
+    ASSERT_EQ(0u, WriteKeyPair(Text(scratch.path() / "b"), &message));
+    PrivateKey a;
+    PrivateKey b;
+    ASSERT_EQ(0u, ReadPrivateKey(Text(scratch.path() / "a.private"), &a, &message));
+    ASSERT_EQ(0u, ReadPrivateKey(Text(scratch.path() / "b.private"), &b, &message));
+    // More than one piece of the stream.
+    std::vector<uint8_t> bytes = vorn::SampleMixed(3u << 20);
+    const fs::path file = scratch.path() / "Setup.exe";
+    vorn::WriteWholeFile(file, bytes);
+    String signature;
+    ASSERT_EQ(0u, SignFile(Text(file), a, &signature));
+    EXPECT_TRUE(FileSignatureHolds(Text(file), PublicKeyOf(a), signature));
+    EXPECT_FALSE(FileSignatureHolds(Text(file), PublicKeyOf(b), signature));
+    bytes[2u << 20] ^= 1;
+    vorn::WriteWholeFile(file, bytes);
+    EXPECT_FALSE(FileSignatureHolds(Text(file), PublicKeyOf(a), signature)) << "one bit changed";
+    EXPECT_FALSE(FileSignatureHolds(Text(file), PublicKeyOf(a), u"not base64"));
+
+    const std::vector<uint8_t> document = {'{', '}'};
+    const String documentSignature = SignBytes(document, a);
+    EXPECT_TRUE(BytesSignatureHolds(document, PublicKeyOf(a), documentSignature));
+    EXPECT_FALSE(BytesSignatureHolds({'{', ' ', '}'}, PublicKeyOf(a), documentSignature));
+    EXPECT_FALSE(BytesSignatureHolds(document, PublicKeyOf(b), documentSignature));
+}
+
+class UpdateFeedTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(scratch_.path() / "app");
+        vorn::WriteWholeFile(scratch_.path() / "app" / "VornDemo.exe", vorn::SampleMixed(5000));
+        ImageSpec spec;
+        spec.resources = ProgramResources(true);
+        for (TestResource& resource : spec.resources) {
+            if (resource.type == ResourceKey::Id(kResourceVersion))
+                resource.data = TestVersionBlock(u"VornSetup.exe");
+        }
+        vorn::WriteWholeFile(stub(), BuildTestImage(spec).bytes);
+        String message;
+        ASSERT_EQ(0u, WriteKeyPair(Text(scratch_.path() / "vendor"), &message));
+    }
+    fs::path stub() const { return scratch_.path() / "VornSetup.exe"; }
+
+    // A setup of VornDemo at `version`.
+    fs::path SetupOf(const std::string& version) {
+        const fs::path definitions = scratch_.path() / ("definitions-" + version);
+        fs::copy(fs::path(VORN_SETUP_DEFINITIONS), definitions, fs::copy_options::recursive);
+        const fs::path configuration = definitions / "Configuration.xml";
+        const std::string text = std::regex_replace(
+            Contents(configuration), std::regex("Name=\"VornDemo\" Version=\"1\\.0\\.0"),
+            "Name=\"VornDemo\" Version=\"" + version);
+        vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
+        const fs::path setup = scratch_.path() / ("Setup-" + version + ".exe");
+        EXPECT_EQ(0, vornpack::Setup({u"--app", Text(scratch_.path() / "app"), u"--definitions",
+                                      Text(definitions), u"-o", Text(setup), u"--stub",
+                                      Text(stub()), u"--quiet"}));
+        return setup;
+    }
+    int Feed(std::vector<String> arguments) {
+        arguments.push_back(u"--key");
+        arguments.push_back(Text(scratch_.path() / "vendor.private"));
+        arguments.push_back(u"--out");
+        arguments.push_back(Text(out()));
+        return FeedCommand(arguments);
+    }
+    fs::path out() const { return scratch_.path() / "published"; }
+
+    vorn::ScratchFolder scratch_;
+};
+
+TEST_F(UpdateFeedTest, TheFeedListsSignedSetupsNewestFirst) {
+    const fs::path one = SetupOf("1.0.0");
+    const fs::path two = SetupOf("1.10.0");
+    const fs::path nine = SetupOf("1.9.0");
+    ASSERT_EQ(0,
+              Feed({Text(one), Text(two), Text(nine), u"--base-url", u"https://vorn.example/demo/",
+                    u"--notes-url", u"https://vorn.example/notes/{version}.html"}));
+    const std::string feed = Contents(out() / "feed.json");
+    const std::vector<uint8_t> feedBytes(feed.begin(), feed.end());
+    PrivateKey key;
+    String message;
+    ASSERT_EQ(0u, ReadPrivateKey(Text(scratch_.path() / "vendor.private"), &key, &message));
+    std::string signature = Contents(out() / "feed.json.sig");
+    ASSERT_EQ('\n', signature.back());
+    signature.pop_back();
+    EXPECT_TRUE(BytesSignatureHolds(feedBytes, PublicKeyOf(key), Ascii(signature)));
+
+    const std::regex release(
+        "\"version\": \"([0-9.]+)\",\n      \"setup\": \"([^\"]+)\",\n      \"size\": ([0-9]+),\n"
+        "      \"sha256\": \"[0-9A-F]{64}\",\n      \"signature\": \"([^\"]+)\",\n      "
+        "\"notes\": \"([^\"]+)\"");
+    std::vector<std::string> versions;
+    for (auto match = std::sregex_iterator(feed.begin(), feed.end(), release);
+         match != std::sregex_iterator(); ++match) {
+        const std::string version = (*match)[1];
+        versions.push_back(version);
+        const fs::path copied = out() / ("Setup-" + version + ".exe");
+        EXPECT_EQ("https://vorn.example/demo/Setup-" + version + ".exe", (*match)[2]);
+        EXPECT_EQ(std::to_string(fs::file_size(copied)), (*match)[3]);
+        EXPECT_TRUE(FileSignatureHolds(Text(copied), PublicKeyOf(key), Ascii((*match)[4])));
+        EXPECT_EQ("https://vorn.example/notes/" + version + ".html", (*match)[5]);
+    }
+    EXPECT_EQ((std::vector<std::string>{"1.10.0", "1.9.0", "1.0.0"}), versions)
+        << "by their numbers, not as texts";
+    EXPECT_NE(std::string::npos,
+              feed.find("\"product\": \"{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}\""));
+}
+
+TEST_F(UpdateFeedTest, WhatAnInstallationMustNeverBeOfferedIsRefused) {
+    const fs::path one = SetupOf("1.0.0");
+    const String base = u"https://vorn.example/";
+    EXPECT_EQ(5, Feed({Text(one), u"--base-url", u"http://vorn.example/"})) << "not https";
+    EXPECT_EQ(5, Feed({Text(one), u"--base-url", u"https://vorn.example/demo"})) << "no /";
+    EXPECT_EQ(5, Feed({Text(one), Text(one), u"--base-url", base})) << "one version twice";
+    EXPECT_EQ(33, Feed({Text(scratch_.path() / "app" / "VornDemo.exe"), u"--base-url", base}))
+        << "not a setup";
+    EXPECT_FALSE(fs::exists(out() / "feed.json"));
+    EXPECT_EQ(0, Feed({Text(one), u"--base-url", u"http://127.0.0.1:8080/"}))
+        << "this computer, for tests";
+}
+
+} // namespace
+} // namespace vornpack

@@ -31,6 +31,12 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
+    // Programs that hold files of the installation, and the restart that
+    // finishes it when some do not close (FilesInUse.h).
+    {u"CloseApplications", SwitchValue::None, true, u"/CloseApplications"},
+    {u"NoCloseApplications", SwitchValue::None, true, u"/NoCloseApplications"},
+    {u"NoRestart", SwitchValue::None, true, u"/NoRestart"},
+    {u"ForceRestart", SwitchValue::None, true, u"/ForceRestart"},
     // Shows the accepted switches and ends with 0.
     {u"?", SwitchValue::None, false, u"/?"},
     // What a launcher's wizard chose, or a choices file held, handed to the

@@ -1,0 +1,113 @@
+#!/bin/bash
+# programs-in-the-way-e2e.sh <VornPack> <VornSetup stub> <VornDemo.exe> <definitions> <wine-run> <work folder> <HoldWindow.exe> <HoldOpen.exe>
+# An update while another program holds one of the installed files open
+# without sharing. Version 1 carries a viewer (HoldWindow.c) that holds the
+# help file and ends when its window is asked to close; version 2 changes the
+# help file. Judged by the prefix: the viewer's process, the help file's
+# bytes, the registry's pending renames, and the setup's log.
+#   - quiet (closing by default): the viewer is closed, the file replaced, 0;
+#   - "/NoCloseApplications": 27, nothing changed, the holder named;
+#   - a holder without a window (HoldOpen.c): 3010, "restartNeeded" true, the
+#     old file in place and its replacement in the pending renames until
+#     Wine restarts (wineboot -r), the new file afterwards.
+# Wine's Restart Manager lists nobody: the viewer is found as a program
+# running from the installation's folder.
+# shellcheck source-path=SCRIPTDIR
+# shellcheck disable=SC2016 # single quotes hold Windows paths
+set -uo pipefail
+# shellcheck disable=SC2034 # e2e-common.sh reads them
+{ vornpack="$1"; stub="$2"; demo="$3"; definitions="$4"; run="$5"; work="$6"; viewer="$7"; holder="$8"; }
+source "$(dirname "$0")/e2e-common.sh"
+
+v1="$work/version-1"; v2="$work/version-2"
+rm -rf "$v1" "$v2"; cp -a "$work/app" "$v1"; cp "$viewer" "$v1/Viewer.exe"
+cp -a "$v1" "$v2"; printf 'VornDemo help, version 2\n' > "$v2/Help/Readme.txt"
+definitions2="$work/definitions-2"; rm -rf "$definitions2"; cp -a "$definitions" "$definitions2"
+sed -i 's/Name="VornDemo" Version="1.0.0"/Name="VornDemo" Version="2.0.0"/' "$definitions2/Configuration.xml"
+make_setup "$v1" "$work/Setup1.exe"
+"$vornpack" setup --app "$v2" --definitions "$definitions2" --stub "$stub" -o "$work/Setup2.exe" \
+  >/dev/null || { echo "VornPack setup of version 2 failed"; exit 1; }
+
+folder='C:\Program Files (x86)\VornDemo'
+help_in() { echo "$1/drive_c/Program Files (x86)/VornDemo/Help/Readme.txt"; } # prefix
+events_of() { tr -d '\r' <"$1" | cut -d' ' -f2-; } # log file: its lines without the time
+pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
+pending_of() { reg_value "$1" "$pending_key" PendingFileRenameOperations; } # prefix
+no_process() { test -z "$(prefix_processes "$1" "$2")"; } # prefix program
+# Starts `program` holding the help file; true once it holds it.
+hold_help() { # prefix program
+  "$run" "$1" "$2" "$folder\\Help\\Readme.txt" 'C:\held.txt' >/dev/null 2>&1 </dev/null &
+  wait_until 120 test -e "$1/drive_c/held.txt"
+}
+# Version 2's setup, quiet; prints its exit code. A process's code reaches
+# this script in eight bits: a batch file writes it whole (3010 is 194 here).
+update() { # prefix name switches...
+  local prefix="$1" name="$2"; shift 2
+  printf '@start "" /wait "Z:%s" /Quiet /Log:C:\\%s.log /ResultFile:C:\\%s.json %s\r\n@echo %%ERRORLEVEL%%> C:\\%s.code\r\n' \
+    "${work//\//\\}\\Setup2.exe" "$name" "$name" "$*" "$name" > "$prefix/drive_c/$name.cmd"
+  "$run" "$prefix" cmd /c "C:\\$name.cmd" >/dev/null 2>&1 </dev/null
+  tr -d '\r\n ' < "$prefix/drive_c/$name.code" 2>/dev/null || echo none
+}
+
+echo "== version 1 installed, with its viewer"
+installed="$(fresh_prefix installed)"
+"$run" "$installed" "$work/Setup1.exe" /Quiet >/dev/null 2>&1 </dev/null; code=$?
+check "version 1 installs (0, got $code)" test "$code" = 0
+check "its help file is version 1's" test "$(cat "$(help_in "$installed")")" = 'VornDemo help'
+keep_as_template "$installed"
+
+echo "== the viewer holds the help file: a quiet update closes it"
+prefix="$(copy_prefix closed "$installed")"
+check "the viewer holds the help file" hold_help "$prefix" "$folder\\Viewer.exe"
+code="$(update "$prefix" closed)"
+check "the update ends with 0 (got $code)" test "$code" = 0
+check "the viewer's process is gone" wait_until 60 no_process "$prefix" Viewer.exe
+check "the help file is version 2's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help, version 2'
+events="$(events_of "$prefix/drive_c/closed.log")"
+check "the log says the viewer was asked to close" \
+  grep -qE '^ProgramInTheWay ".*\\VornDemo\\Viewer\.exe" \(process [0-9]+\) asked to close$' <<<"$events"
+check "and that it closed" grep -qE '^ProgramInTheWay ".*\\Viewer\.exe" \(process [0-9]+\) closed$' <<<"$events"
+check "the result file says no restart is needed" test "$(result_of "$prefix/drive_c/closed.json" restartNeeded)" = False
+check "no rename waits for a restart" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
+finish_prefix "$prefix"
+
+echo "== /NoCloseApplications: refused, the viewer named"
+prefix="$(copy_prefix refused "$installed")"
+check "the viewer holds the help file" hold_help "$prefix" "$folder\\Viewer.exe"
+before="$(snapshot "$prefix")"
+code="$(update "$prefix" refused /NoCloseApplications)"
+check "the update ends with 27 (got $code)" test "$code" = 27
+check "the viewer still runs" not no_process "$prefix" Viewer.exe
+check "the help file is version 1's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help'
+check "the files are as before (the log and result file aside)" \
+  test "$before" = "$(snapshot "$prefix" | grep -v '^\./refused\.')"
+check "the log names the file and its holder" grep -qE \
+  '^Failure replacing ".*\\Help\\Readme\.txt": error 32 \(.*held by ".*\\Viewer\.exe" \(process [0-9]+\)' \
+  <(events_of "$prefix/drive_c/refused.log")
+check "no rename waits for a restart" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
+finish_prefix "$prefix"
+
+echo "== a holder without a window: replaced at the next restart"
+prefix="$(copy_prefix restart "$installed")"
+check "HoldOpen holds the help file" hold_help "$prefix" "$holder"
+code="$(update "$prefix" restart)"
+check "the update ends with 3010 (got $code)" test "$code" = 3010
+check "the result file says a restart is needed" test "$(result_of "$prefix/drive_c/restart.json" restartNeeded)" = True
+check "the help file is still version 1's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help'
+check "version 2's waits beside it" \
+  test "$(cat "$(help_in "$prefix").VornLib-partial")" = 'VornDemo help, version 2'
+pending="$(pending_of "$prefix")"
+check "the pending renames put it over the help file" grep -qi 'Help\\Readme.txt.VornLib-partial.*Help\\Readme.txt' <<<"$pending"
+check "the log says the file changes at the next restart" grep -qF \
+  'ProgramInTheWay C:\Program Files (x86)\VornDemo\Help\Readme.txt is replaced at the next restart' \
+  <(events_of "$prefix/drive_c/restart.log")
+check "the entry is version 2's" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = 2.0.0
+finish_prefix "$prefix"
+WINEPREFIX="$prefix" /usr/lib/wine/wine64 wineboot -r >/dev/null 2>&1 </dev/null
+WINEPREFIX="$prefix" wineserver -w
+check "after the restart the help file is version 2's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help, version 2'
+check "nothing waits beside it" test ! -e "$(help_in "$prefix").VornLib-partial"
+check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
+finish_prefix "$prefix"
+
+finish_checks

@@ -464,6 +464,7 @@ Result TransferWorker::run() {
     } else {
         rollBack();
     }
+    transaction_.restartClosedPrograms();
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {
         PostMessageW(notify_, kInstallerMessage, OutcomeOf(result).command, LPARAM(result));

@@ -72,16 +72,21 @@ bool IsHeldByAnotherProgram(const String& path) {
     return !probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-std::vector<String> CloseProgramsHolding(const std::vector<String>& held, const String& folder) {
+std::vector<String> CloseProgramsHolding(const std::vector<String>& held, const String& folder,
+                                         std::vector<String>* restarts) {
     const DWORD started = GetTickCount();
     for (const RunningProgram& program : ProgramsHoldingFiles(held, folder)) {
         const DWORD spent = GetTickCount() - started;
         const uint32_t left = spent < kCloseWaitMilliseconds ? kCloseWaitMilliseconds - spent : 0;
         Log(LogEvent::ProgramInTheWay, u"\"{0}\" (process {1}) asked to close",
             {program.imagePath, program.processId});
+        // Read while it runs: the system forgets it with the process.
+        const String restart = restarts ? RestartCommandOf(program.processId) : String();
         const CloseOutcome outcome = AskProgramToClose(program.processId, left);
         Log(LogEvent::ProgramInTheWay, u"\"{0}\" (process {1}) {2}",
             {program.imagePath, program.processId, OutcomeText(outcome)});
+        if (outcome == CloseOutcome::Closed && !restart.isEmpty())
+            restarts->push_back(restart);
     }
     std::vector<String> stillHeld;
     for (const String& path : held) {
@@ -89,6 +94,14 @@ std::vector<String> CloseProgramsHolding(const std::vector<String>& held, const 
             stillHeld.push_back(path);
     }
     return stillHeld;
+}
+
+void RestartClosedPrograms(std::vector<String>* restarts) {
+    for (const String& command : *restarts) {
+        Log(LogEvent::ProgramInTheWay, u"{0} started again (result {1})",
+            {command, StartRestartCommand(command)});
+    }
+    restarts->clear();
 }
 
 Result ReplaceAtRestart(const String& replacement, const String& place) {

@@ -40,8 +40,14 @@ int32_t CompletedExitCode(int32_t completed, bool restartNeeded, bool restartBeg
 
 #ifdef _WIN32
 // Asks every program that holds one of `held` to close, logging each, and
-// gives the files still held afterwards. `folder`: the installation's.
-std::vector<String> CloseProgramsHolding(const std::vector<String>& held, const String& folder);
+// gives the files still held afterwards. `folder`: the installation's. The
+// programs closed that asked to be started again add their command lines to
+// `restarts`, when given.
+std::vector<String> CloseProgramsHolding(const std::vector<String>& held, const String& folder,
+                                         std::vector<String>* restarts = nullptr);
+// Starts again the programs closed, once the installation has ended (done or
+// undone), logging each.
+void RestartClosedPrograms(std::vector<String>* restarts);
 
 // True when `path` exists and another program holds it against a rename
 // or a deletion.

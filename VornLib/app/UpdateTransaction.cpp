@@ -207,7 +207,7 @@ Result UpdateTransaction::checkInTheWay(HeldFilesChoice held) {
                                 {holders.front().imagePath, holders.front().processId}));
         return kResultSharingViolation;
     }
-    heldAtRestart_ = CloseProgramsHolding(heldFiles, next_.folder);
+    heldAtRestart_ = CloseProgramsHolding(heldFiles, next_.folder, &closedToRestart_);
     for (const String& path : heldAtRestart_)
         Log(LogEvent::ProgramInTheWay, u"{0} is still held: it changes at the next restart",
             {path});

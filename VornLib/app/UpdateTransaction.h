@@ -99,6 +99,8 @@ public:
     void rollBack();
 
     UpdateStep step() const { return step_; }
+    // Starts again the programs checkInTheWay closed that asked for it.
+    void restartClosedPrograms() { RestartClosedPrograms(&closedToRestart_); }
     // Some files change only at the next restart (known after cleanUp).
     bool restartNeeded() const { return restartNeeded_; }
     // The installation replaces a previous one (known once its entry is kept).
@@ -134,6 +136,7 @@ private:
     // Files that programs still held after they were asked to close: they
     // stay in place until the next restart.
     std::vector<String> heldAtRestart_;
+    std::vector<String> closedToRestart_;
     bool restartNeeded_ = false;
 };
 

@@ -4,6 +4,9 @@
 #include "VornLib/core/UniqueHandle.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
+#include "VornLib/core/platform/SystemInfo.h"
+
+#include <string>
 
 #include <restartmanager.h>
 
@@ -122,6 +125,44 @@ std::vector<RunningProgram> ProgramsHoldingFiles(const std::vector<String>& path
     for (const RunningProgram& program : ProgramsRunningIn(folder))
         AddOnce(&programs, program);
     return programs;
+}
+
+String RestartCommandOf(uint32_t processId) {
+    using GetRestartSettings = HRESULT(WINAPI*)(HANDLE, PWSTR, DWORD*, DWORD*);
+    const auto getSettings = SystemFunction<GetRestartSettings>(SystemLibraryId::Kernel32,
+                                                                "GetApplicationRestartSettings");
+    const KernelHandle process(
+        OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION,
+                    FALSE, processId));
+    if (!getSettings || !process.isValid() ||
+        (IsProcessElevated() && !IsElevatedProcess(process.get())))
+        return String();
+    wchar_t arguments[RESTART_MAX_CMD_LINE] = {};
+    DWORD size = RESTART_MAX_CMD_LINE;
+    DWORD flags = 0;
+    if (getSettings(process.get(), arguments, &size, &flags) != S_OK)
+        return String();
+    const String image = ProcessImagePath(processId);
+    if (image.isEmpty())
+        return String();
+    return u"\"" + image + u"\" " + String(Units(arguments));
+}
+
+Result StartRestartCommand(const String& command) {
+    const int32_t imageEnd = command.isEmpty() ? -1 : command.find(u"\" ");
+    if (imageEnd <= 1)
+        return kResultInvalidArgument;
+    const String image = command.mid(1, uint32_t(imageEnd - 1));
+    std::u16string line(command.data(), command.length());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(Wide(image.data()), Wide(&line[0]), nullptr, nullptr, FALSE, 0, nullptr,
+                        Wide(ParentFolder(image).data()), &startup, &started))
+        return ResultFromSystemError(GetLastError());
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
+    return kResultOk;
 }
 
 CloseOutcome AskProgramToClose(uint32_t processId, uint32_t milliseconds) {

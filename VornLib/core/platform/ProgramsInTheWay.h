@@ -19,6 +19,7 @@
 
 #include <vector>
 
+#include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/platform/RunningPrograms.h"
 
@@ -40,6 +41,17 @@ enum class CloseOutcome : uint8_t {
     StillRunning, // it was asked and did not end in time
     AlreadyEnded, // it had ended before it was asked
 };
+
+// How a program asked to be started again once an installation has closed
+// it (RegisterApplicationRestart): its image, quoted, and the arguments it
+// registered. Empty when it registered none or the system cannot say (Wine
+// answers "not implemented" for every process), and when it runs with fewer
+// rights than this process: started from here it would gain them, with a
+// command line its user's process chose.
+String RestartCommandOf(uint32_t processId);
+
+// Starts `command` (from RestartCommandOf) in its image's folder.
+Result StartRestartCommand(const String& command);
 
 // Asks the process to close and waits at most `milliseconds` for it to end
 // (what is left of kCloseWaitMilliseconds, shared by all the programs of one

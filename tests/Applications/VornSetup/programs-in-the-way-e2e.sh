@@ -9,7 +9,8 @@
 #   - "/NoCloseApplications": 27, nothing changed, the holder named;
 #   - a holder without a window (HoldOpen.c): 3010, "restartNeeded" true, the
 #     old file in place and its replacement in the pending renames until
-#     Wine restarts (wineboot -r), the new file afterwards.
+#     Wine restarts (wineboot -r), the new file afterwards;
+#   - a quiet removal meanwhile: 3010, the held file deleted at the restart.
 # Wine's Restart Manager lists nobody: the viewer is found as a program
 # running from the installation's folder.
 # shellcheck source-path=SCRIPTDIR
@@ -39,14 +40,18 @@ hold_help() { # prefix program
   "$run" "$1" "$2" "$folder\\Help\\Readme.txt" 'C:\held.txt' >/dev/null 2>&1 </dev/null &
   wait_until 120 test -e "$1/drive_c/held.txt"
 }
-# Version 2's setup, quiet; prints its exit code. A process's code reaches
-# this script in eight bits: a batch file writes it whole (3010 is 194 here).
-update() { # prefix name switches...
-  local prefix="$1" name="$2"; shift 2
-  printf '@start "" /wait "Z:%s" /Quiet /Log:C:\\%s.log /ResultFile:C:\\%s.json %s\r\n@echo %%ERRORLEVEL%%> C:\\%s.code\r\n' \
-    "${work//\//\\}\\Setup2.exe" "$name" "$name" "$*" "$name" > "$prefix/drive_c/$name.cmd"
+# Runs a program through a batch file and prints its exit code: a process's
+# code reaches this script in eight bits, the batch file writes it whole
+# (3010 is 194 here).
+code_of() { # prefix name program arguments...
+  local prefix="$1" name="$2" program="$3"; shift 3
+  printf '@start "" /wait "%s" %s\r\n@echo %%ERRORLEVEL%%> C:\\%s.code\r\n' "$program" "$*" "$name" \
+    > "$prefix/drive_c/$name.cmd"
   "$run" "$prefix" cmd /c "C:\\$name.cmd" >/dev/null 2>&1 </dev/null
   tr -d '\r\n ' < "$prefix/drive_c/$name.code" 2>/dev/null || echo none
+}
+update() { # prefix name switches...: version 2's setup, quiet, with a log and a result file
+  code_of "$1" "$2" "Z:${work//\//\\}\\Setup2.exe" /Quiet "/Log:C:\\$2.log" "/ResultFile:C:\\$2.json" "${@:3}"
 }
 
 echo "== version 1 installed, with its viewer"
@@ -107,6 +112,26 @@ WINEPREFIX="$prefix" /usr/lib/wine/wine64 wineboot -r >/dev/null 2>&1 </dev/null
 WINEPREFIX="$prefix" wineserver -w
 check "after the restart the help file is version 2's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help, version 2'
 check "nothing waits beside it" test ! -e "$(help_in "$prefix").VornLib-partial"
+check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
+finish_prefix "$prefix"
+
+echo "== a quiet removal while HoldOpen holds the help file"
+prefix="$(copy_prefix removal "$installed")"
+check "HoldOpen holds the help file" hold_help "$prefix" "$holder"
+code="$(code_of "$prefix" removal "$folder\\VornDemo.exe" /Uninstall /Quiet '/Log:C:\removal.log')"
+check "the removal ends with 3010 (got $code)" test "$code" = 3010
+wait_for_batch_file "$prefix"
+check "the entry is gone" reg_absent "$prefix" "$entry"
+check "the program is gone" test ! -e "$prefix/drive_c/Program Files (x86)/VornDemo/VornDemo.exe"
+check "the help file is still there" test -e "$(help_in "$prefix")"
+check "the pending renames delete it" grep -qi 'Help\\Readme.txt' <<<"$(pending_of "$prefix")"
+check "the log says so" grep -qF \
+  'ProgramInTheWay C:\Program Files (x86)\VornDemo\Help\Readme.txt is deleted at the next restart' \
+  <(events_of "$prefix/drive_c/removal.log")
+finish_prefix "$prefix"
+WINEPREFIX="$prefix" /usr/lib/wine/wine64 wineboot -r >/dev/null 2>&1 </dev/null
+WINEPREFIX="$prefix" wineserver -w
+check "after the restart the help file is gone" test ! -e "$(help_in "$prefix")"
 check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
 finish_prefix "$prefix"
 

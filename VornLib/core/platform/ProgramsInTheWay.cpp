@@ -122,6 +122,9 @@ std::vector<RunningProgram> ProgramsHoldingFiles(const std::vector<String>& path
         return programs;
     for (const String& path : paths)
         AddOnce(&programs, ProgramUsingModule(path));
+    // The folder may come from the command line: a program found there is
+    // only asked to close, which any program of the desktop may ask of it
+    // (and Windows keeps a standard user's from asking an elevated one).
     for (const RunningProgram& program : ProgramsRunningIn(folder))
         AddOnce(&programs, program);
     return programs;

@@ -34,6 +34,13 @@ help_in() { echo "$1/drive_c/Program Files (x86)/VornDemo/Help/Readme.txt"; } # 
 events_of() { tr -d '\r' <"$1" | cut -d' ' -f2-; } # log file: its lines without the time
 pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 pending_of() { reg_value "$1" "$pending_key" PendingFileRenameOperations; } # prefix
+# Every program of the prefix ends (HoldOpen too), then Wine restarts, doing
+# the pending renames as Windows does at a restart.
+restart_wine() { # prefix
+  finish_prefix "$1"
+  WINEPREFIX="$1" /usr/lib/wine/wine64 wineboot -r >/dev/null 2>&1 </dev/null
+  WINEPREFIX="$1" wineserver -w
+}
 no_process() { test -z "$(prefix_processes "$1" "$2")"; } # prefix program
 # Starts `program` holding the help file; true once it holds it.
 hold_help() { # prefix program
@@ -107,9 +114,7 @@ check "the log says the file changes at the next restart" grep -qF \
   'ProgramInTheWay C:\Program Files (x86)\VornDemo\Help\Readme.txt is replaced at the next restart' \
   <(events_of "$prefix/drive_c/restart.log")
 check "the entry is version 2's" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = 2.0.0
-finish_prefix "$prefix"
-WINEPREFIX="$prefix" /usr/lib/wine/wine64 wineboot -r >/dev/null 2>&1 </dev/null
-WINEPREFIX="$prefix" wineserver -w
+restart_wine "$prefix"
 check "after the restart the help file is version 2's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help, version 2'
 check "nothing waits beside it" test ! -e "$(help_in "$prefix").VornLib-partial"
 check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
@@ -128,9 +133,7 @@ check "the pending renames delete it" grep -qi 'Help\\Readme.txt' <<<"$(pending_
 check "the log says so" grep -qF \
   'ProgramInTheWay C:\Program Files (x86)\VornDemo\Help\Readme.txt is deleted at the next restart' \
   <(events_of "$prefix/drive_c/removal.log")
-finish_prefix "$prefix"
-WINEPREFIX="$prefix" /usr/lib/wine/wine64 wineboot -r >/dev/null 2>&1 </dev/null
-WINEPREFIX="$prefix" wineserver -w
+restart_wine "$prefix"
 check "after the restart the help file is gone" test ! -e "$(help_in "$prefix")"
 check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
 finish_prefix "$prefix"

@@ -60,7 +60,7 @@ run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Quiet Readme.txt"; cod
 check "a plain argument ends it with 5 too ($code)" test "$code" -eq 5
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /?"; code=$?
 check "/Uninstall /? ends with 0 ($code)" test "$code" -eq 0
-check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /?' <<<"$said"
+check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, /?' <<<"$said"
 check "still nothing removed" test "$(snapshot "$prefix")" = "$installed"
 
 echo "== the QuietUninstallString, run as registered (${SECONDS}s)"

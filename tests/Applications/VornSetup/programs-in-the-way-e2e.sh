@@ -10,6 +10,8 @@
 #   - a holder without a window (HoldOpen.c): 3010, "restartNeeded" true, the
 #     old file in place and its replacement in the pending renames until
 #     Wine restarts (wineboot -r), the new file afterwards;
+#   - the same with "/ForceRestart": 1641 (Wine's restart is a stub that
+#     reports success: the restart itself is not seen here);
 #   - a quiet removal meanwhile: 3010, the held file deleted at the restart.
 # Wine's Restart Manager lists nobody: the viewer is found as a program
 # running from the installation's folder.
@@ -118,6 +120,17 @@ restart_wine "$prefix"
 check "after the restart the help file is version 2's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help, version 2'
 check "nothing waits beside it" test ! -e "$(help_in "$prefix").VornLib-partial"
 check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
+finish_prefix "$prefix"
+
+echo "== /ForceRestart: Windows is asked to restart"
+prefix="$(copy_prefix force "$installed")"
+check "HoldOpen holds the help file" hold_help "$prefix" "$holder"
+code="$(update "$prefix" force /ForceRestart)"
+check "the update ends with 1641 (got $code)" test "$code" = 1641
+check "the result file says a restart is needed" test "$(result_of "$prefix/drive_c/force.json" restartNeeded)" = True
+check "the log says Windows restarts" grep -qxF 'ProgramInTheWay Windows restarts in a minute to finish' \
+  <(events_of "$prefix/drive_c/force.log")
+check "the pending renames put the help file in place" grep -qi 'Help\\Readme.txt.VornLib-partial' <<<"$(pending_of "$prefix")"
 finish_prefix "$prefix"
 
 echo "== a quiet removal while HoldOpen holds the help file"

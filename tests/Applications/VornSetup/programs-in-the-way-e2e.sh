@@ -101,17 +101,26 @@ check "the log names the file and its holder" grep -qE \
 check "no rename waits for a restart" reg_absent "$prefix" "$pending_key" PendingFileRenameOperations
 finish_prefix "$prefix"
 
+# HoldOpen, which has no window to close, holds the help file while version
+# 2's setup runs with `switches`: the new file waits beside it for the
+# restart. Leaves `prefix` set.
+held_until_restart() { # name expected-code switches...
+  local name="$1" expected="$2" code
+  shift 2
+  prefix="$(copy_prefix "$name" "$installed")"
+  check "HoldOpen holds the help file" hold_help "$prefix" "$holder"
+  code="$(update "$prefix" "$name" "$@")"
+  check "the update ends with $expected (got $code)" test "$code" = "$expected"
+  check "the result file says a restart is needed" test "$(result_of "$prefix/drive_c/$name.json" restartNeeded)" = True
+  check "the help file is still version 1's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help'
+  check "version 2's waits beside it" \
+    test "$(cat "$(help_in "$prefix").VornLib-partial")" = 'VornDemo help, version 2'
+  check "the pending renames put it over the help file" \
+    grep -qi 'Help\\Readme.txt.VornLib-partial.*Help\\Readme.txt' <<<"$(pending_of "$prefix")"
+}
+
 echo "== a holder without a window: replaced at the next restart"
-prefix="$(copy_prefix restart "$installed")"
-check "HoldOpen holds the help file" hold_help "$prefix" "$holder"
-code="$(update "$prefix" restart)"
-check "the update ends with 3010 (got $code)" test "$code" = 3010
-check "the result file says a restart is needed" test "$(result_of "$prefix/drive_c/restart.json" restartNeeded)" = True
-check "the help file is still version 1's" test "$(cat "$(help_in "$prefix")")" = 'VornDemo help'
-check "version 2's waits beside it" \
-  test "$(cat "$(help_in "$prefix").VornLib-partial")" = 'VornDemo help, version 2'
-pending="$(pending_of "$prefix")"
-check "the pending renames put it over the help file" grep -qi 'Help\\Readme.txt.VornLib-partial.*Help\\Readme.txt' <<<"$pending"
+held_until_restart restart 3010
 check "the log says the file changes at the next restart" grep -qF \
   'ProgramInTheWay C:\Program Files (x86)\VornDemo\Help\Readme.txt is replaced at the next restart' \
   <(events_of "$prefix/drive_c/restart.log")
@@ -123,14 +132,9 @@ check "no rename waits any longer" reg_absent "$prefix" "$pending_key" PendingFi
 finish_prefix "$prefix"
 
 echo "== /ForceRestart: Windows is asked to restart"
-prefix="$(copy_prefix force "$installed")"
-check "HoldOpen holds the help file" hold_help "$prefix" "$holder"
-code="$(update "$prefix" force /ForceRestart)"
-check "the update ends with 1641 (got $code)" test "$code" = 1641
-check "the result file says a restart is needed" test "$(result_of "$prefix/drive_c/force.json" restartNeeded)" = True
+held_until_restart force 1641 /ForceRestart
 check "the log says Windows restarts" grep -qxF 'ProgramInTheWay Windows restarts in a minute to finish' \
   <(events_of "$prefix/drive_c/force.log")
-check "the pending renames put the help file in place" grep -qi 'Help\\Readme.txt.VornLib-partial' <<<"$(pending_of "$prefix")"
 finish_prefix "$prefix"
 
 echo "== a quiet removal while HoldOpen holds the help file"

@@ -37,6 +37,12 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"ProgramGroup", SwitchValue::Required, true, u"/ProgramGroup:<group>"},
     {u"CreateDesktopShortcut", SwitchValue::Boolean, true, u"/CreateDesktopShortcut:0|1"},
     {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, true, u"/CreateQuickLaunchShortcut:0|1"},
+    // Programs that hold files of the installation, and the restart that
+    // finishes it when some do not close (FilesInUse.h).
+    {u"CloseApplications", SwitchValue::None, true, u"/CloseApplications"},
+    {u"NoCloseApplications", SwitchValue::None, true, u"/NoCloseApplications"},
+    {u"NoRestart", SwitchValue::None, true, u"/NoRestart"},
+    {u"ForceRestart", SwitchValue::None, true, u"/ForceRestart"},
     // Read by the setup the user started alone: its elevated copy's codes
     // are the launcher's to interpret.
     {u"ExitCodes", SwitchValue::Required, false, u"/ExitCodes:Standard"},

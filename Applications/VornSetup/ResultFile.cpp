@@ -63,7 +63,8 @@ const ResultField kResultFields[] = {
      u"included, where the setup starts an elevated copy)",
      [](const SetupResult& r) { return Format(u"{0,.3}", {r.durationSeconds}); }},
     {u"restartNeeded", u"boolean",
-     u"whether Windows must restart to finish the installation: false, the setup never needs it",
+     u"whether Windows must restart to finish the installation: true when files that programs "
+     u"held are replaced only then (exit code 3010 or 1641)",
      [](const SetupResult& r) { return String(r.restartNeeded ? u"true" : u"false"); }},
     {u"logFile", u"string or null",
      u"the log's full path; null without \"/Log\", or when it could not be created",

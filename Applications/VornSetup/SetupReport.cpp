@@ -104,6 +104,7 @@ int32_t SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
         result.durationSeconds = MonotonicSeconds() - started_;
         result.logFile = InstallLog::Instance().path();
         result.logProblem = logProblem_;
+        result.restartNeeded = code == kExitRestartNeeded || code == kExitRestartInitiated;
         const Result written = WriteResultFile(resultPath_, result);
         if (written == kResultOk) {
             Log(LogEvent::ResultFile, resultPath_);

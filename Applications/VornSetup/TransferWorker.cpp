@@ -5,6 +5,7 @@
 #include "Applications/VornSetup/InstallOptions.h"
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerModule.h"
+#include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/Registration.h"
 #include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/SetupReport.h"
@@ -317,7 +318,10 @@ bool TransferWorker::cancelled() {
 
 Result TransferWorker::placeFiles() {
     // A file that another program holds is found before anything changes.
-    Result result = transaction_.checkInTheWay();
+    AppRuntime& runtime = AppRuntime::instance();
+    const bool unattended = runtime.quiet() || IsPassive(runtime.commandLine());
+    Result result =
+        transaction_.checkInTheWay(HeldFilesChoiceOf(runtime.commandLine(), unattended));
     if (result == kResultOk)
         result = cancelled() ? kResultCancelled : transaction_.removePrevious();
     PauseAt(u"PreviousRemoved");
@@ -454,10 +458,13 @@ Result TransferWorker::run() {
         // began with 8, as if cancelled.)
         AppRuntime& runtime = AppRuntime::instance();
         const bool elevatedCopy = runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
-        runtime.setExitCode(elevatedCopy ? kExitInstalledByElevatedCopy : 0);
+        runtime.setExitCode(FinishWithRestart(runtime.commandLine(),
+                                              elevatedCopy ? kExitInstalledByElevatedCopy : 0,
+                                              transaction_.restartNeeded()));
     } else {
         rollBack();
     }
+    transaction_.restartClosedPrograms();
     std::lock_guard<std::mutex> guard(lock_);
     if (!AppRuntime::instance().quiet() && notify_) {
         PostMessageW(notify_, kInstallerMessage, OutcomeOf(result).command, LPARAM(result));

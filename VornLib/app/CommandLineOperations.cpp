@@ -76,10 +76,14 @@ void AppRuntime::runRemoval(bool update, AppModule* (*createProgramModule)()) {
                            {EntryDisplayName(description_.name, description_.tag),
                             EntryDisplayVersion(description_.version, description_.tag),
                             elevatedCopy ? u", elevated copy" : u"", FrameworkBuild()}));
-    Uninstaller uninstaller(description_, ExecutablePath(),
-                            quiet_ || commandLine_.hasSwitch(u"Passive"), createProgramModule);
+    const bool unattended = quiet_ || commandLine_.hasSwitch(u"Passive");
+    Uninstaller uninstaller(description_, ExecutablePath(), unattended, createProgramModule);
     uninstaller.setElevatedCopy(elevatedCopy);
+    uninstaller.setHeldFiles(HeldFilesChoiceOf(commandLine_, unattended),
+                             FilesInUseSwitches(commandLine_));
     exitCode_ = int32_t(uninstaller.uninstall(update));
+    if (exitCode_ == int32_t(kResultOk))
+        exitCode_ = FinishWithRestart(commandLine_, exitCode_, uninstaller.restartNeeded());
     if (!elevatedCopy)
         exitCode_ = LogResult(ExitCodeProgram::Removal, exitCode_, convention);
     InstallLog::Instance().close();

@@ -79,6 +79,14 @@ const ExitCode kExitCodes[] = {
      u"The install folder cannot be reached: its drive does not exist, or a file stands where a "
      u"folder of its path must be. Nothing was touched; choose another folder.",
      u"invalidParameter", 1603},
+    {ExitCodeProgram::Setup, kExitRestartInitiated, u"restartInitiated",
+     u"The application is installed, and Windows restarts to replace the files that programs "
+     u"which did not close held (/ForceRestart).",
+     u"rebootInitiated", 1641},
+    {ExitCodeProgram::Setup, kExitRestartNeeded, u"restartNeeded",
+     u"The application is installed, but files that programs which did not close held are "
+     u"replaced only when Windows restarts: restart it to finish.",
+     u"rebootRequiredToFinish", 3010},
     {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
      u"The installation failed with this result code; the log names the step that failed.",
      u"contactSupport", 1603},
@@ -95,6 +103,14 @@ const ExitCode kExitCodes[] = {
      u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr, 1602},
     {ExitCodeProgram::Removal, 14, u"inUse",
      u"The program is running. Close it and remove it again; nothing was removed.", nullptr, 1603},
+    {ExitCodeProgram::Removal, kExitRestartInitiated, u"restartInitiated",
+     u"The program is removed, and Windows restarts to delete the files that programs which did "
+     u"not close held (/ForceRestart).",
+     nullptr, 1641},
+    {ExitCodeProgram::Removal, kExitRestartNeeded, u"restartNeeded",
+     u"The program is removed, but files that programs which did not close held are deleted "
+     u"only when Windows restarts.",
+     nullptr, 3010},
     {ExitCodeProgram::Removal, kOtherExitCodes, u"failed",
      u"The removal failed with this result code: its elevated copy could not be started, or "
      u"the program cannot read its own files and has no uninstall entry.",

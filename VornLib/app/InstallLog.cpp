@@ -45,6 +45,9 @@ const LogEventName kLogEvents[] = {
     {LogEvent::Shortcut, u"Shortcut", u"a shortcut about to be made"},
     {LogEvent::HandOff, u"HandOff",
      u"the installed program about to register its file types (\"/Install\"), and its exit code"},
+    {LogEvent::ProgramInTheWay, u"ProgramInTheWay",
+     u"a program that holds a file to replace or delete: asked to close, closed or left "
+     u"running; a file replaced or deleted at the next restart; the restart"},
     {LogEvent::Registration, u"Registration",
      u"a value of a file type, a protocol or the App Paths entry about to be written by the "
      u"installed program at the hand-off: its key, name and data"},

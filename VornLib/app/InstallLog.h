@@ -41,6 +41,7 @@ enum class LogEvent : uint8_t {
     RegistryKey,
     Shortcut,
     HandOff,
+    ProgramInTheWay,
     Registration,
     Mode,
     Remove,

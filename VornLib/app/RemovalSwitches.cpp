@@ -16,6 +16,11 @@ const SwitchForm kRemovalSwitches[] = {
     {u"Passive", SwitchValue::None, u"/Passive"},
     {u"Log", SwitchValue::Optional, u"/Log[:<file>]"},
     {u"Language", SwitchValue::Required, u"/Language:<code>"},
+    // Programs that hold files of the removal (FilesInUse.h).
+    {u"CloseApplications", SwitchValue::None, u"/CloseApplications"},
+    {u"NoCloseApplications", SwitchValue::None, u"/NoCloseApplications"},
+    {u"NoRestart", SwitchValue::None, u"/NoRestart"},
+    {u"ForceRestart", SwitchValue::None, u"/ForceRestart"},
     {u"ExitCodes", SwitchValue::Required, u"/ExitCodes:Standard"},
     {u"?", SwitchValue::None, u"/?"},
     // A newer setup's, and the elevated copy's.

@@ -71,7 +71,7 @@ Result Uninstaller::uninstall(bool update) {
         // line stays this process's.
         const String switches = String(quiet_ ? u"/Quiet " : u"") +
                                 (update ? u"/Update" : u"/Uninstall") +
-                                u" /LaunchedAsAdministrator" + LogSwitch();
+                                u" /LaunchedAsAdministrator" + heldFilesSwitches_ + LogSwitch();
         Log(LogEvent::Elevation, u"starting the elevated copy: " + switches);
         const Result elevated = elevation_.launchElevated(executablePath_.data(), switches.data());
         Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {elevated});
@@ -218,13 +218,30 @@ void Uninstaller::removeFiles(const UninstallEntry& entry) {
     if (installFolder_.isEmpty())
         return;
     const std::vector<String> files = entry.readList(kFilesList);
+    std::vector<String> paths;
+    std::vector<String> held;
     for (const String& relative : files) {
         // The list comes from the registry: nothing outside the folder is
         // touched, nothing through a link.
         if (IsRelativeInside(relative) && !PassesThroughLink(installFolder_, relative)) {
-            Log(LogEvent::Remove, JoinPath(installFolder_, relative));
-            (void)DeleteFileEvenIfReadOnly(JoinPath(installFolder_, relative));
+            paths.push_back(JoinPath(installFolder_, relative));
+            if (IsHeldByAnotherProgram(paths.back()))
+                held.push_back(paths.back());
         }
+    }
+    // Asked to close, the programs let go of what they can; what they still
+    // hold goes at the next restart. Not asked, they keep it, as before.
+    if (!held.empty() && heldFiles_ == HeldFilesChoice::Close)
+        held = CloseProgramsHolding(held, installFolder_);
+    for (const String& path : paths) {
+        Log(LogEvent::Remove, path);
+        if (DeleteFileEvenIfReadOnly(path) == kResultOk || heldFiles_ != HeldFilesChoice::Close ||
+            !IsHeldByAnotherProgram(path))
+            continue;
+        const Result registered = DeleteAtRestart(path);
+        restartNeeded_ = restartNeeded_ || registered == kResultOk;
+        Log(LogEvent::ProgramInTheWay, u"{0} is deleted at the next restart (result {1})",
+            {path, registered});
     }
     // Only the folders that held its files: an empty folder of another
     // program's or the user's in the same place is not the installation's.

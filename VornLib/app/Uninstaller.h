@@ -84,6 +84,7 @@ std::u16string RemovalEnvironmentBlock(const std::vector<String>& inherited,
 } // namespace vorn
 
 #ifdef _WIN32
+#include "VornLib/app/FilesInUse.h"
 #include "VornLib/app/ShellRegistration.h"
 
 namespace vorn {
@@ -102,6 +103,14 @@ public:
     // The copy a removal started with administrator rights: it never takes
     // up the user's record (RecordConfinement.h).
     void setElevatedCopy(bool elevatedCopy) { elevatedCopy_ = elevatedCopy; }
+    // What is done about a file another program holds (FilesInUse.h), and
+    // the switches that say so, for the elevated copy.
+    void setHeldFiles(HeldFilesChoice choice, const String& switches) {
+        heldFiles_ = choice;
+        heldFilesSwitches_ = switches;
+    }
+    // Some files are deleted only at the next restart.
+    bool restartNeeded() const { return restartNeeded_; }
 
     // 0 removed, 4 not installed, 8 declined by the user, 14 the program runs.
     // The entry is found for all users or for the current user alone (else an
@@ -135,6 +144,9 @@ private:
     bool elevatedCopy_ = false;
     // Where this process's program lies: renamed when the recovery needed its place.
     String runningProgram_;
+    HeldFilesChoice heldFiles_ = HeldFilesChoice::Refuse;
+    String heldFilesSwitches_;
+    bool restartNeeded_ = false;
 };
 
 } // namespace vorn

@@ -7,6 +7,7 @@
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/FolderSecurity.h"
+#include "VornLib/core/platform/ProgramsInTheWay.h"
 #include "VornLib/core/platform/RunningPrograms.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
@@ -174,7 +175,8 @@ std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
     return paths;
 }
 
-Result UpdateTransaction::checkInTheWay() const {
+Result UpdateTransaction::checkInTheWay(HeldFilesChoice held) {
+    std::vector<String> heldFiles;
     for (const InTheWay& item : inTheWay()) {
         const DWORD attributes = AttributesOf(item.path);
         if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -187,21 +189,67 @@ Result UpdateTransaction::checkInTheWay() const {
             }
             continue;
         }
-        // Renaming takes the right to delete: a program that holds the file
-        // without sharing it refuses that.
-        const FileHandle probe(CreateFileW(Wide(LongPath(item.path).data()), DELETE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe.isValid() && GetLastError() == ERROR_SHARING_VIOLATION) {
-            const RunningProgram holder = ProgramUsingModule(item.path);
-            LogFailure(u"replacing", item.path, ERROR_SHARING_VIOLATION,
-                       holder.processId ? Format(u"held by \"{0}\" (process {1})",
-                                                 {holder.imagePath, holder.processId})
-                                        : String(u"the program that holds it is not found"));
-            return kResultSharingViolation;
-        }
+        bool known = false;
+        for (const String& path : heldFiles)
+            known = known || SamePath(path, item.path);
+        if (!known && IsHeldByAnotherProgram(item.path))
+            heldFiles.push_back(item.path);
     }
+    if (heldFiles.empty())
+        return kResultOk;
+    if (held == HeldFilesChoice::Refuse) {
+        const std::vector<RunningProgram> holders =
+            ProgramsHoldingFiles({heldFiles.front()}, next_.folder);
+        LogFailure(u"replacing", heldFiles.front(), ERROR_SHARING_VIOLATION,
+                   holders.empty()
+                       ? String(u"the program that holds it is not found")
+                       : Format(u"held by \"{0}\" (process {1})",
+                                {holders.front().imagePath, holders.front().processId}));
+        return kResultSharingViolation;
+    }
+    heldAtRestart_ = CloseProgramsHolding(heldFiles, next_.folder, &closedToRestart_);
+    for (const String& path : heldAtRestart_)
+        Log(LogEvent::ProgramInTheWay, u"{0} is still held: it changes at the next restart",
+            {path});
     return kResultOk;
+}
+
+bool UpdateTransaction::isHeldAtRestart(const String& path) const {
+    for (const String& held : heldAtRestart_) {
+        if (SamePath(held, path))
+            return true;
+    }
+    return false;
+}
+
+void UpdateTransaction::registerRestartChanges() {
+    std::vector<String> places;
+    if (IsAbsolute(next_.folder)) {
+        for (const String& relative : next_.files)
+            places.push_back(JoinPath(next_.folder, relative));
+    }
+    for (const String& place : places) {
+        const String partial = place + PartialFile::kSuffix;
+        if (!IsFile(partial))
+            continue;
+        const Result registered = ReplaceAtRestart(partial, place);
+        restartNeeded_ = true;
+        Log(LogEvent::ProgramInTheWay, u"{0} is replaced at the next restart (result {1})",
+            {place, registered});
+    }
+    // A held file of the previous version that the new one lacks: known to
+    // this run only (after a kill it is left, listed nowhere, harmless).
+    for (const String& held : heldAtRestart_) {
+        bool isPlace = false;
+        for (const String& place : places)
+            isPlace = isPlace || SamePath(place, held);
+        if (isPlace || !IsFile(held) || DeleteFileEvenIfReadOnly(held) == kResultOk)
+            continue;
+        const Result registered = DeleteAtRestart(held);
+        restartNeeded_ = true;
+        Log(LogEvent::ProgramInTheWay, u"{0} is deleted at the next restart (result {1})",
+            {held, registered});
+    }
 }
 
 Result UpdateTransaction::removePrevious() {
@@ -240,7 +288,7 @@ Result UpdateTransaction::removePrevious() {
 Result UpdateTransaction::moveAside() {
     record(UpdateStep::MovingAside);
     for (const InTheWay& item : inTheWay()) {
-        if (!IsFile(item.path))
+        if (!IsFile(item.path) || isHeldAtRestart(item.path))
             continue;
         const Result result = MoveFileWithinVolume(item.path, item.path + kAsideSuffix, true);
         if (result != kResultOk)
@@ -266,6 +314,8 @@ Result UpdateTransaction::putInPlace() {
     record(UpdateStep::PuttingInPlace);
     for (const String& relative : next_.files) {
         const String destination = JoinPath(next_.folder, relative);
+        if (isHeldAtRestart(destination))
+            continue;
         const Result result =
             MoveFileWithinVolume(destination + PartialFile::kSuffix, destination, false);
         if (result != kResultOk)
@@ -314,6 +364,7 @@ Result UpdateTransaction::commit() {
 void UpdateTransaction::cleanUp() {
     for (const InTheWay& item : inTheWay())
         (void)DeleteFileEvenIfReadOnly(item.path + kAsideSuffix);
+    registerRestartChanges();
     // Folders that only the previous version used, and its program group when
     // this installation has another.
     if (IsAbsolute(previous_.folder))
@@ -388,9 +439,11 @@ void UpdateTransaction::rollBack() {
     }
     if (step >= UpdateStep::PuttingInPlace) {
         // Everything that was in the way is aside: what stands at a new
-        // file's place is new.
+        // file's place is new, unless its new file is still beside it (a
+        // file held until the next restart, or one not put in place yet).
         for (const String& relative : next_.files) {
-            if (PassesThroughLink(next_.folder, relative))
+            if (PassesThroughLink(next_.folder, relative) ||
+                IsFile(JoinPath(next_.folder, relative) + PartialFile::kSuffix))
                 continue;
             moveRunningProgramFrom(JoinPath(next_.folder, relative));
             (void)DeleteFileEvenIfReadOnly(JoinPath(next_.folder, relative));

@@ -32,6 +32,18 @@
 //                     the record. From here a later run finishes instead.
 // Files of the user's own are never moved, only files the previous entry lists
 // and files where new ones go (which the installation replaces).
+// A file that another program holds without sharing cannot be renamed: with
+// HeldFilesChoice::Close its holders are asked to close first (FilesInUse.h),
+// and a file still held then stays where it is through every step, its new
+// file beside it under its partial name. Only the cleaning up after the
+// commit point puts it in the system's pending renames (the new file over
+// it, or, for a file the new version lacks, its deletion), so that a failed
+// or cancelled installation leaves no pending rename behind: its roll-back
+// deletes the partial files as always, and keeps a held file at its place
+// (a place whose partial file is still beside it never got its new file).
+// The cleaning up finds a replacement again by what is left (a partial file
+// beside its place), so that a later run finishing after a kill registers it
+// too.
 // A removal takes up its own scope's record the same way before it removes
 // what the entry then lists; its own program, which runs, is renamed where
 // the recovery would delete or replace it (Windows refuses both to a running
@@ -43,6 +55,7 @@
 
 #include <vector>
 
+#include "VornLib/app/FilesInUse.h"
 #include "VornLib/app/InstalledProduct.h"
 #include "VornLib/app/UpdateJournal.h"
 
@@ -69,8 +82,10 @@ public:
     // Where the copy writes a new file before it is put in place.
     String copyPath(const String& relative) const;
     // What lies in the way can be moved: a file that another program holds
-    // open (27), a folder where a file goes (17). Changes nothing.
-    Result checkInTheWay() const;
+    // open (27, unless `held` is Close: then its holders are asked to close
+    // and what they still hold is replaced at the next restart), a folder
+    // where a file goes (17). Changes no file.
+    Result checkInTheWay(HeldFilesChoice held);
     Result removePrevious();
     Result moveAside();
     Result putInPlace();
@@ -84,6 +99,10 @@ public:
     void rollBack();
 
     UpdateStep step() const { return step_; }
+    // Starts again the programs checkInTheWay closed that asked for it.
+    void restartClosedPrograms() { RestartClosedPrograms(&closedToRestart_); }
+    // Some files change only at the next restart (known after cleanUp).
+    bool restartNeeded() const { return restartNeeded_; }
     // The installation replaces a previous one (known once its entry is kept).
     bool replacesPrevious() { return journal_.hasPrevious(); }
 
@@ -99,6 +118,8 @@ private:
     void undoRegistration();
     void removeNewFiles();
     void moveRunningProgramFrom(const String& path);
+    bool isHeldAtRestart(const String& path) const;
+    void registerRestartChanges();
 
     UpdateJournal journal_;
     UUID uuid_;
@@ -112,6 +133,11 @@ private:
     // partial folder, and nothing can be in the way of its files.
     bool newFolder_ = false;
     String* runningProgram_ = nullptr;
+    // Files that programs still held after they were asked to close: they
+    // stay in place until the next restart.
+    std::vector<String> heldAtRestart_;
+    std::vector<String> closedToRestart_;
+    bool restartNeeded_ = false;
 };
 
 } // namespace vorn

@@ -27,7 +27,9 @@ String ComparableLongPath(const String& path) {
     return comparable;
 }
 
-String ImageOf(DWORD processId) {
+} // namespace
+
+String ProcessImagePath(uint32_t processId) {
     const KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process.isValid())
         return String();
@@ -37,8 +39,6 @@ String ImageOf(DWORD processId) {
         return String();
     return String(Units(image.data()), length);
 }
-
-} // namespace
 
 std::vector<RunningProgram> ProgramsRunningIn(const String& folder) {
     std::vector<RunningProgram> programs;
@@ -56,7 +56,7 @@ std::vector<RunningProgram> ProgramsRunningIn(const String& folder) {
          more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ProcessID == GetCurrentProcessId())
             continue;
-        const String image = ImageOf(entry.th32ProcessID);
+        const String image = ProcessImagePath(entry.th32ProcessID);
         if (image.isEmpty())
             continue;
         const String comparable = ComparableLongPath(image);

@@ -30,4 +30,7 @@ std::vector<RunningProgram> ProgramsRunningIn(const String& folder);
 // a process id of 0 then.
 RunningProgram ProgramUsingModule(const String& path);
 
+// The full path of a process's image; empty when it cannot be opened.
+String ProcessImagePath(uint32_t processId);
+
 } // namespace vorn

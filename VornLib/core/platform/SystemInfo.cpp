@@ -69,19 +69,30 @@ uint32_t OperatingSystemLevel() {
     return kWindows10; // not cached: an unknown system is asked again next time
 }
 
-bool IsProcessElevated() {
-    if (OperatingSystemLevel() <= kWindowsXP)
-        return true;
+namespace {
+
+// Unknown (-1) when the token cannot be read.
+int TokenElevationOf(HANDLE process) {
     KernelHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive())) {
+    if (!OpenProcessToken(process, TOKEN_QUERY, token.receive())) {
         token.release();
-        return true;
+        return -1;
     }
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
     if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
-        return true;
+        return -1;
     return elevation.TokenIsElevated != 0;
+}
+
+} // namespace
+
+bool IsProcessElevated() {
+    return OperatingSystemLevel() <= kWindowsXP || TokenElevationOf(GetCurrentProcess()) != 0;
+}
+
+bool IsElevatedProcess(void* process) {
+    return OperatingSystemLevel() <= kWindowsXP || TokenElevationOf(process) == 1;
 }
 
 bool IsWow64() {

@@ -20,6 +20,9 @@ enum OperatingSystem : uint32_t {
 uint32_t OperatingSystemLevel();
 // True for an elevated token, at level 1 or below, and when the token cannot be read.
 bool IsProcessElevated();
+// The same of another process (opened with PROCESS_QUERY_LIMITED_INFORMATION);
+// false when its token cannot be read.
+bool IsElevatedProcess(void* process);
 // True for a 32-bit process on 64-bit Windows.
 bool IsWow64();
 // The system's version as it is, not as compatibility shims report it to a

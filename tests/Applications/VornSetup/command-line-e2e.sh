@@ -35,7 +35,7 @@ before="$(snapshot "$prefix")"
 echo "== /? of the setup (${SECONDS}s)"
 run_line "$prefix" 'C:\VornDemoSetup.exe /? /SaveChoices:C:\choices.txt'; code=$?
 check "/? ends with 0 ($code)" test "$code" -eq 0
-for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/ProgramGroup:<group>' '/CreateDesktopShortcut:0|1' '/ExitCodes:Standard' '/?'; do
+for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/ProgramGroup:<group>' '/CreateDesktopShortcut:0|1' /CloseApplications /NoCloseApplications /NoRestart /ForceRestart '/ExitCodes:Standard' '/?'; do
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
 check "and installs nothing, nor saves choices" test "$(snapshot "$prefix")" = "$before"
@@ -75,14 +75,14 @@ installed="$(snapshot "$prefix")"
 echo "== the removal's switches (${SECONDS}s)"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Qiuet"; code=$?
 check "a typo ends the removal with 5 ($code), without a question" test "$code" -eq 5
-check "it says which switch and which it accepts" grep -qF 'Unknown switch "/Qiuet". The removal accepts /Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /ExitCodes:Standard, /?.' <<<"$said"
+check "it says which switch and which it accepts" grep -qF 'Unknown switch "/Qiuet". The removal accepts /Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, /ExitCodes:Standard, /?.' <<<"$said"
 check "nothing was removed" test "$(snapshot "$prefix")" = "$installed"
 check "the entry stays" test -n "$(reg_value "$prefix" "$entry" QuietUninstallString)"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Quiet Readme.txt"; code=$?
 check "a plain argument ends it with 5 too ($code)" test "$code" -eq 5
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /?"; code=$?
 check "/Uninstall /? ends with 0 ($code)" test "$code" -eq 0
-check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /ExitCodes:Standard, /?' <<<"$said"
+check "and names the removal's switches" grep -qF '/Uninstall, /Quiet, /Passive, /Log[:<file>], /Language:<code>, /CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, /ExitCodes:Standard, /?' <<<"$said"
 run_line "$prefix" "\"$folder\\VornDemo.exe\" /Uninstall /Qiuet /ExitCodes:Standard"
 check "with /ExitCodes:Standard the typo ends the removal with 1639 ($level)" test "$level" = 1639
 check "still nothing removed" test "$(snapshot "$prefix")" = "$installed"

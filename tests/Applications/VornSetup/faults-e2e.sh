@@ -174,9 +174,9 @@ wait_until 120 test -e "$prefix/drive_c/held.txt"
 check "the helper holds the file (HoldOpen started)" test -e "$prefix/drive_c/held.txt"
 rm -f "$prefix/drive_c/held.txt"
 before="$(snapshot "$prefix")"
-setup "$prefix" /Quiet; code=$?
-# Replacing a file that a running program uses would leave a mixture: the
-# installation fails and takes back what it wrote.
+setup "$prefix" /Quiet /NoCloseApplications; code=$?
+# Replacing a file that a running program uses would leave a mixture: told
+# not to ask it to close, the installation fails and takes back what it wrote.
 check "the installation fails with a clear code (27 sharing violation, got $code)" test "$code" -eq 27
 check "the old file is untouched" test "$(cat "$installed/VornDemo.exe")" = "old program"
 check "the files are as before" test "$before" = "$(snapshot "$prefix")"

@@ -21,10 +21,13 @@ TEST(RemovalSwitches, RefusesWhatTheRemovalDoesNotAccept) {
         {u"app.exe /Quiet /Uninstall /LaunchedAsAdministrator /Log", kResultOk, nullptr},
         {u"app.exe /Uninstall /?", kResultOk, nullptr},
         {u"app.exe /Language:de /Uninstall", kResultOk, nullptr},
+        {u"app.exe /Uninstall /Quiet /CloseApplications /ForceRestart", kResultOk, nullptr},
+        {u"app.exe /Uninstall /NoCloseApplications /NoRestart", kResultOk, nullptr},
         {u"app.exe /Uninstall /Language:xx", kResultInvalidArgument, u"Unknown language \"xx\""},
         {u"app.exe /Uninstall /Qiuet", kResultInvalidArgument,
          u"Unknown switch \"/Qiuet\". The removal accepts /Uninstall, /Quiet, /Passive, "
-         u"/Log[:<file>], /Language:<code>, /ExitCodes:Standard, /?."},
+         u"/Log[:<file>], /Language:<code>, /CloseApplications, /NoCloseApplications, "
+         u"/NoRestart, /ForceRestart, /ExitCodes:Standard, /?."},
         {u"app.exe /Uninstall /Quiet:yes", kResultInvalidArgument, u"/Quiet takes no value"},
         {u"app.exe /Uninstall /Log:a|b.log", kResultInvalidArgument, u"/Log names \"a|b.log\""},
         {u"app.exe /Uninstall /LogFileId", kResultInvalidArgument, u"/LogFileId needs a value"},

@@ -155,7 +155,7 @@ protected:
         ASSERT_EQ(0u, transaction.start(plan));
         CopyNext(transaction);
         if (last >= UpdateStep::RemovingPrevious) {
-            ASSERT_EQ(0u, transaction.checkInTheWay());
+            ASSERT_EQ(0u, transaction.checkInTheWay(HeldFilesChoice::Refuse));
             ASSERT_EQ(0u, transaction.removePrevious());
             EXPECT_FALSE(UninstallEntry(uuid, scope).exists()) << "its removal's last step";
         }
@@ -376,7 +376,7 @@ TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     const HANDLE holder = CreateFileW((folder / "Old" / "Removed.txt").c_str(), GENERIC_READ, 0,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    EXPECT_EQ(27u, transaction.checkInTheWay());
+    EXPECT_EQ(27u, transaction.checkInTheWay(HeldFilesChoice::Refuse));
     EXPECT_EQ(27u, transaction.moveAside()) << "moving it aside is refused as well";
     CloseHandle(holder);
     transaction.rollBack();
@@ -384,6 +384,81 @@ TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-previous"));
     EXPECT_FALSE(fs::exists(folder / "Demo.exe.VornLib-partial"));
     EXPECT_EQ(entry, KeyOf(scope, entryPath));
+}
+
+// The system's pending renames that name `folder`, one a line.
+std::string PendingRenamesIn(const fs::path& folder) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return "(no key)";
+    std::vector<wchar_t> data(65536);
+    DWORD size = DWORD(data.size() * sizeof(wchar_t));
+    const LONG read = RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(data.data()), &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS)
+        return "";
+    std::string names;
+    for (const wchar_t* name = data.data(); name < data.data() + size / sizeof(wchar_t);
+         name += wcslen(name) + 1) {
+        const std::string text = fs::path(name).string();
+        if (text.find(folder.filename().string()) != std::string::npos)
+            names += text + "\n";
+    }
+    return names;
+}
+
+// Asked to close, nobody lets go of a file this process holds: it stays in
+// place through every step, its new file beside it. Undone, nothing waits for
+// a restart; committed, the new file goes over it at the next restart.
+TEST_F(UpdateTransactionTest, AFileStillHeldChangesOnlyAtTheNextRestart) {
+    for (const bool committed : {false, true}) {
+        SCOPED_TRACE(committed ? "committed" : "rolled back");
+        InstallPrevious();
+        const HANDLE holder = CreateFileW((folder / "Help" / "Readme.txt").c_str(), GENERIC_READ, 0,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
+        ASSERT_EQ(0u, transaction.start(plan));
+        CopyNext(transaction);
+        ASSERT_EQ(0u, transaction.checkInTheWay(HeldFilesChoice::Close));
+        ASSERT_EQ(0u, transaction.removePrevious());
+        ASSERT_EQ(0u, transaction.moveAside());
+        ASSERT_EQ(0u, transaction.putInPlace());
+        EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 2"));
+        if (committed) {
+            ASSERT_EQ(0u, transaction.beginRegistration({}));
+            ASSERT_EQ(0u, transaction.commit());
+            transaction.cleanUp();
+        } else {
+            transaction.rollBack();
+        }
+        CloseHandle(holder);
+        EXPECT_EQ(committed, transaction.restartNeeded());
+        EXPECT_TRUE(ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 1"))
+            << "the held file is never deleted";
+        EXPECT_EQ(committed, fs::exists(folder / "Help" / "Readme.txt.VornLib-partial"));
+        const std::string pending = PendingRenamesIn(folder);
+        if (committed) {
+            EXPECT_NE(std::string::npos, pending.find("Readme.txt.VornLib-partial\n")) << pending;
+            EXPECT_NE(std::string::npos, pending.find("Readme.txt\n")) << pending;
+        } else {
+            EXPECT_EQ("", pending);
+            EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 1"));
+        }
+        // The prefix restarts for other tests too: nothing of this one waits.
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                          L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_SET_VALUE,
+                          &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"PendingFileRenameOperations");
+            RegCloseKey(key);
+        }
+        SetFileAttributesW((folder / "Help" / "Readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(folder);
+        (void)UninstallEntry(uuid, scope).remove();
+    }
 }
 
 } // namespace

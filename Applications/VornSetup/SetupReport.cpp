@@ -92,6 +92,9 @@ String SetupReport::handOffToElevatedCopy() {
 
 int32_t SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
     const int32_t code = SetupExitCode(exitCode);
+    // Installed, whether or not Windows must restart to finish.
+    const bool installed =
+        code == kResultOk || code == kExitRestartNeeded || code == kExitRestartInitiated;
     if (!resultPath_.isEmpty()) {
         SetupResult result;
         result.exitCode = code;
@@ -104,7 +107,7 @@ int32_t SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
         result.durationSeconds = MonotonicSeconds() - started_;
         result.logFile = InstallLog::Instance().path();
         result.logProblem = logProblem_;
-        result.restartNeeded = code == kExitRestartNeeded || code == kExitRestartInitiated;
+        result.restartNeeded = installed && code != kResultOk;
         const Result written = WriteResultFile(resultPath_, result);
         if (written == kResultOk) {
             Log(LogEvent::ResultFile, resultPath_);
@@ -116,7 +119,7 @@ int32_t SetupReport::end(int32_t exitCode, const InstallManifest& manifest) {
         }
     }
     // Only what was installed is worth installing again.
-    if (!choicesPath_.isEmpty() && code == kResultOk) {
+    if (!choicesPath_.isEmpty() && installed) {
         const Result written = WriteChoicesFile(choicesPath_, manifest);
         if (written != kResultOk)
             WriteConsoleLine(Format(u"The choices file \"{0}\" cannot be written (result {1}).",

@@ -5,6 +5,7 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/RepairCheck.h"
 #include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "Applications/VornSetup/SetupReport.h"
@@ -84,6 +85,18 @@ Result RefuseUnattendedDowngrade(const InstallManifest& manifest, AppRuntime& ru
     return kResultNewerInstalled;
 }
 
+// "/Repair" where this version is not installed: refused before anything
+// is touched.
+Result RefuseImpossibleRepair(const InstallManifest& manifest, AppRuntime& runtime) {
+    String refusal;
+    const Result repairable = CheckRepair(manifest, runtime.commandLine(), &refusal);
+    if (repairable != kResultOk) {
+        WriteConsoleLine(refusal);
+        Log(LogEvent::Repair, u"refused: " + refusal);
+    }
+    return repairable;
+}
+
 // The installed application's own single-instance mutex.
 NamedMutex gApplicationMutex;
 
@@ -118,6 +131,11 @@ Result InstallerModule::start() {
         Log(LogEvent::Scope, u"refused: " + refusal);
         return allowed;
     }
+    // Checked by the launcher before it asks for rights, and again by the
+    // elevated copy, which may see another installation by then.
+    const Result repairable = RefuseImpossibleRepair(manifest, runtime);
+    if (repairable != kResultOk)
+        return repairable;
     // What an interrupted installation left is not what is installed: it is
     // judged once that is finished or undone (runInstaller).
     if (!InterruptedInstallationLeft(manifest)) {
@@ -129,8 +147,9 @@ Result InstallerModule::start() {
     // installs it itself, and nothing asks for elevation. Where the user
     // chooses, the wizard runs here first, and rights are asked for only
     // once "for all users" is installed (InstallerWindow hands it over).
+    // A repair keeps the installed scope: nobody chooses it.
     manifest.scopeChoiceOffered =
-        ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
+        !manifest.repairing && ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
     // A quiet setup that has the rights already (an elevated console, a
     // deployment tool running as the system) installs itself: a second copy
     // would gain it nothing and cost it a process.
@@ -212,9 +231,11 @@ Result InstallerModule::runInstaller() {
     if (RecoverInterruptedInstallations(manifest, runtime.commandLine())) {
         manifest.readInstalledScope();
         manifest.readChoices();
-        const Result older = RefuseUnattendedDowngrade(manifest, runtime);
-        if (older != kResultOk)
-            return older;
+        Result refused = RefuseUnattendedDowngrade(manifest, runtime);
+        if (refused == kResultOk)
+            refused = RefuseImpossibleRepair(manifest, runtime);
+        if (refused != kResultOk)
+            return refused;
     }
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =

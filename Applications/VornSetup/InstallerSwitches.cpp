@@ -31,6 +31,9 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
+    // Writes again what differs from this setup's files, where this version
+    // is installed (RepairCheck.h).
+    {u"Repair", SwitchValue::None, true, u"/Repair"},
     // Shows the accepted switches and ends with 0.
     {u"?", SwitchValue::None, false, u"/?"},
     // What a launcher's wizard chose, or a choices file held, handed to the

@@ -78,6 +78,11 @@ const ExitCode kExitCodes[] = {
      u"The install folder cannot be reached: its drive does not exist, or a file stands where a "
      u"folder of its path must be. Nothing was touched; choose another folder.",
      u"invalidParameter"},
+    {ExitCodeProgram::Setup, kExitNothingToRepair, u"nothingToRepair",
+     u"/Repair was given, but this setup's version is not installed in its scope: nothing is "
+     u"installed there, or another version is (the log says which). Nothing was touched; a "
+     u"repair takes the setup of the installed version.",
+     u"invalidParameter"},
     {ExitCodeProgram::Setup, kOtherExitCodes, u"failed",
      u"The installation failed with this result code; the log names the step that failed.",
      u"contactSupport"},

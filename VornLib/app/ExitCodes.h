@@ -26,6 +26,7 @@ constexpr int32_t kExitInstalledByElevatedCopy = 42;
 constexpr int32_t kExitSetupRunning = 45;
 constexpr int32_t kExitInstalledInOtherScope = 46;
 constexpr int32_t kExitFolderUnavailable = 47;
+constexpr int32_t kExitNothingToRepair = 50;
 
 struct ExitCode {
     ExitCodeProgram program;

@@ -151,6 +151,18 @@ Result ArchiveMount::unitOf(const char16_t* name, uint64_t* unit) {
     return inspectAt(found->offset, &header, unit);
 }
 
+Result ArchiveMount::headerOf(const char16_t* name, EntryHeader* header) {
+    if (!header)
+        return kResultNullOutput;
+    if (!name)
+        return kResultInvalidName;
+    const DirectoryRecord* found = find(name);
+    if (!found)
+        return open_ ? kResultNotFound : kResultWrongState;
+    uint64_t unit = 0;
+    return inspectAt(found->offset, header, &unit);
+}
+
 Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit,
                                    uint64_t* start) {
     if (!header || !unit)

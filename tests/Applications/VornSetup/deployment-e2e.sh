@@ -140,7 +140,7 @@ exit_code_of "$setup_pid" 120; code=$?
 check "the passive setup ends by itself with 0 ($code)" test "$code" -eq 0
 check "no window of it is left" bash -c '! grep -qxF "$1" <<<"$2"' _ "$title" "$(drive "$prefix" --list)"
 installed="$(program_files "$prefix")"
-check "every file installed" diff -rq "$work/many" "$installed"
+check "every file installed" diff -rq -x VornLib.Setup.exe "$work/many" "$installed"
 log="$(deploy "$prefix")/passive.log"
 check "the log is made of event lines" test -z "$(judge_log "$log")"
 judge_log "$log" | head -5

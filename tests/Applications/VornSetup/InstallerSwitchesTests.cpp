@@ -37,7 +37,7 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
          u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /NoCancel, "
          u"/InstallFolder:<folder>, /Language:<code>, /DataCollection:Off, /Log[:<file>], "
          u"/ResultFile:<file>, /SaveChoices:<file>, /LoadChoices:<file>, /AllUsers, "
-         u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /?."},
+         u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /Repair, /?."},
         // Quoted as PowerShell, .NET and Python quote an argument: the whole
         // switch; and a value may hold "=" and ":".
         {u"setup.exe /Quiet \"/InstallFolder:C:\\My Apps\\Demo\" \"/Log:C:\\Logs\\a=b.log\"",

@@ -55,7 +55,7 @@ TEST(Repair, OnlyOfTheVersionInstalledInTheScope) {
     manifest.name = u"Demo";
     manifest.version = u"2.0.0";
     vorn::CommandLine repair;
-    repair.parse(u"/Repair");
+    repair.parse(u"setup.exe /Repair");
     String refusal;
     EXPECT_EQ(Result(vorn::kExitNothingToRepair), CheckRepair(manifest, repair, &refusal));
     EXPECT_NE(-1, refusal.find(u"not installed"));
@@ -68,10 +68,10 @@ TEST(Repair, OnlyOfTheVersionInstalledInTheScope) {
     manifest.installedScope = vorn::InstallScope::User; // the other scope's entry
     EXPECT_EQ(Result(vorn::kExitNothingToRepair), CheckRepair(manifest, repair, &refusal));
     vorn::CommandLine install;
-    install.parse(u"/Quiet");
+    install.parse(u"setup.exe /Quiet");
     EXPECT_EQ(vorn::kResultOk, CheckRepair(manifest, install, &refusal));
     vorn::CommandLine moved;
-    moved.parse(u"/Repair /InstallFolder:C:\\Other");
+    moved.parse(u"setup.exe /Repair /InstallFolder:C:\\Other");
     manifest.installedScope = manifest.scope;
     EXPECT_EQ(vorn::kResultInvalidArgument, CheckRepair(manifest, moved, &refusal));
 }

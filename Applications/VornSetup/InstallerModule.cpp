@@ -85,16 +85,20 @@ Result RefuseUnattendedDowngrade(const InstallManifest& manifest, AppRuntime& ru
     return kResultNewerInstalled;
 }
 
-// "/Repair" where this version is not installed: refused before anything
-// is touched.
+// A refusal before anything is touched: its line on the console and in the log.
+Result Refused(Result result, LogEvent event, const String& refusal) {
+    if (result != kResultOk) {
+        WriteConsoleLine(refusal);
+        Log(event, u"refused: " + refusal);
+    }
+    return result;
+}
+
+// "/Repair" where this version is not installed.
 Result RefuseImpossibleRepair(const InstallManifest& manifest, AppRuntime& runtime) {
     String refusal;
     const Result repairable = CheckRepair(manifest, runtime.commandLine(), &refusal);
-    if (repairable != kResultOk) {
-        WriteConsoleLine(refusal);
-        Log(LogEvent::Repair, u"refused: " + refusal);
-    }
-    return repairable;
+    return Refused(repairable, LogEvent::Repair, refusal);
 }
 
 // The installed application's own single-instance mutex.
@@ -113,11 +117,8 @@ Result InstallerModule::start() {
     if (checked == kResultOk)
         checked = LoadChoicesFile(runtime.commandLine(), &refusal);
     SetupReport::Instance().begin(runtime.commandLine(), InstallManifest::Instance());
-    if (checked != kResultOk) {
-        WriteConsoleLine(refusal);
-        Log(LogEvent::CommandLine, u"refused: " + refusal);
-        return checked;
-    }
+    if (checked != kResultOk)
+        return Refused(checked, LogEvent::CommandLine, refusal);
     InstallManifest& manifest = InstallManifest::Instance();
     if (runtime.commandLine().hasSwitch(u"?")) {
         ShowConsoleOrMessage(manifest.displayName() + u" Setup", InstallerUsage());
@@ -126,11 +127,8 @@ Result InstallerModule::start() {
         return kResultOk;
     }
     const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
-    if (allowed != kResultOk) {
-        WriteConsoleLine(refusal);
-        Log(LogEvent::Scope, u"refused: " + refusal);
-        return allowed;
-    }
+    if (allowed != kResultOk)
+        return Refused(allowed, LogEvent::Scope, refusal);
     // Checked by the launcher before it asks for rights, and again by the
     // elevated copy, which may see another installation by then.
     const Result repairable = RefuseImpossibleRepair(manifest, runtime);

@@ -65,6 +65,7 @@ private:
     Result loadDirectory();
     const DirectoryRecord* find(const char16_t* name) const;
     Result openAt(uint32_t offset, SubStream** out);
+    Result inspectNamed(const char16_t* name, EntryHeader* header, uint64_t* unit);
     Result inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit,
                      uint64_t* start = nullptr);
 

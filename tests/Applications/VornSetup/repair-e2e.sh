@@ -63,6 +63,11 @@ repair_scope() { # name, entry key, scope switch, folder (Windows), start menu b
   check "the shortcut is listed again ($shortcut)" test "$(reg_value "$prefix" "$key\\ShortcutsList" 0)" = "$shortcut"
   check "the group's shortcut is there" compgen -G "$prefix/drive_c/$menu/Tools/Demo/VornDemo.lnk"
   check "the program registered its file type again" grep -q 'VornDemo.vdm' <(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$type" 2>/dev/null)
+  # With its copy page alone, as a deployment shows it.
+  rm "$installed/Help/Guide.txt"
+  run_command "$prefix" "$command /Passive"; code=$?
+  check "a passive repair ends with 0 ($code)" test "$code" -eq 0
+  check "and puts the file back" cmp -s "$installed/Help/Guide.txt" "$work/app/Help/Guide.txt"
   finish_prefix "$prefix"
 }
 

@@ -103,8 +103,9 @@ bool RunsFromKeptSetup(const InstallManifest& manifest) {
 }
 
 Result CopyRunningSetup(const String& destination) {
-    Log(LogEvent::File, u"{0} (the setup, kept for a repair)",
-        {String(InstallManifest::kKeptSetup)});
+    // Logged as the payload's files are.
+    Log(LogEvent::File, u"{0} ({1} bytes)",
+        {String(InstallManifest::kKeptSetup), ReadFileFacts(ExecutablePath(), false).size});
     (void)CreateFolderTree(ParentFolder(destination));
     if (!CopyFileW(Wide(ExecutablePath().data()), Wide(LongPath(destination).data()), FALSE)) {
         const DWORD error = GetLastError();

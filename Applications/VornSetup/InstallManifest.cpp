@@ -226,10 +226,22 @@ vorn::InstallationPlan InstallManifest::installationPlan(bool wow64) const {
     plan.product.program = removalProgramPath(wow64);
     plan.product.programGroup = programGroup;
     for (const FileEntry& file : files)
-        plan.product.files.push_back(file.relativePath);
+        (file.kept ? plan.kept : plan.product.files).push_back(file.relativePath);
+    if (keepsSetup)
+        (setupCopyKept ? plan.kept : plan.product.files).push_back(kKeptSetup);
     plan.company = company;
     plan.allowUserWritableFolder = allowUserWritableFolder;
     return plan;
+}
+
+std::vector<String> InstallManifest::installedFiles() const {
+    std::vector<String> list;
+    list.reserve(files.size() + 1);
+    for (const FileEntry& file : files)
+        list.push_back(file.relativePath);
+    if (keepsSetup)
+        list.push_back(kKeptSetup);
+    return list;
 }
 
 String InstallManifest::uninstallKeyPath() const {

@@ -33,6 +33,8 @@ struct FileEntry {
     uint64_t size = 0;
     vorn::DateTime date = vorn::kInvalidDateTime;
     bool copied = false;
+    // A repair leaves it as it is: its bytes are the setup's.
+    bool kept = false;
 };
 
 // The folder proposed in `programFiles` (a separator at its end or not).
@@ -101,8 +103,13 @@ public:
     // carries one, else the product's own launched program (built on VornLib).
     String removalProgramPath(bool wow64) const;
     // What the update's steps install: the folder, the removal program, the
-    // program group and the files, with the company and the folder's rule.
+    // program group and the files to write (the kept copy of the setup with
+    // them; a repair's kept files apart), with the company and the folder's
+    // rule.
     vorn::InstallationPlan installationPlan(bool wow64) const;
+    // Every file the installation holds, as its entry lists them: the
+    // payload's, and the kept copy of the setup.
+    std::vector<String> installedFiles() const;
     String uninstallKeyPath() const;
     // The uninstall entry's text values, in the order written, for the
     // removal program `program` (removalProgramPath) on `installDate`
@@ -110,6 +117,10 @@ public:
     // no value rather than an empty one.
     std::vector<EntryText> uninstallEntryTexts(const String& program,
                                                const String& installDate) const;
+
+    // Where an installation keeps a copy of its setup, relative to its
+    // folder: the repair that the entry registers runs it.
+    static constexpr char16_t kKeptSetup[] = u"VornLib.Setup.exe";
 
     vorn::UUID uuid;
     String name;
@@ -156,6 +167,13 @@ public:
     // "/AllowUserWritableFolder": an installation for all users may go into
     // an existing folder that standard users may change.
     bool allowUserWritableFolder = false;
+    // The installation keeps a copy of the running setup (the process's own
+    // manifest does; one built for a test need not).
+    bool keepsSetup = false;
+    // "/Repair": only the files that differ from the setup's are written.
+    bool repairing = false;
+    // A repair found the kept copy of the setup as it should be.
+    bool setupCopyKept = false;
 };
 
 } // namespace vornsetup

@@ -15,6 +15,7 @@ using namespace vorn;
 InstallManifest& InstallManifest::Instance() {
     static InstallManifest* manifest = [] {
         auto* built = new InstallManifest;
+        built->keepsSetup = true;
         ResourceCache& resources = ResourceCache::Instance();
         const XmlNode* element = nullptr;
         if (resources.getElement(u"InstallationSettings", &element) == kResultOk) {
@@ -54,6 +55,7 @@ void InstallManifest::readChoices() {
     applyHandedOnChoices(AppRuntime::instance().commandLine());
     allowUserWritableFolder =
         AppRuntime::instance().commandLine().hasSwitch(u"AllowUserWritableFolder");
+    repairing = AppRuntime::instance().commandLine().hasSwitch(u"Repair");
     String folder;
     const bool hasFolder =
         AppRuntime::instance().commandLine().switchValue(u"InstallFolder", &folder);

@@ -5,6 +5,7 @@
 #include "Applications/VornSetup/InstallerMessages.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/InstallerWindow.h"
+#include "Applications/VornSetup/RepairCheck.h"
 #include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/ScopeChoice.h"
 #include "Applications/VornSetup/SetupReport.h"
@@ -84,6 +85,22 @@ Result RefuseUnattendedDowngrade(const InstallManifest& manifest, AppRuntime& ru
     return kResultNewerInstalled;
 }
 
+// A refusal before anything is touched: its line on the console and in the log.
+Result Refused(Result result, LogEvent event, const String& refusal) {
+    if (result != kResultOk) {
+        WriteConsoleLine(refusal);
+        Log(event, u"refused: " + refusal);
+    }
+    return result;
+}
+
+// "/Repair" where this version is not installed.
+Result RefuseImpossibleRepair(const InstallManifest& manifest, AppRuntime& runtime) {
+    String refusal;
+    const Result repairable = CheckRepair(manifest, runtime.commandLine(), &refusal);
+    return Refused(repairable, LogEvent::Repair, refusal);
+}
+
 // The installed application's own single-instance mutex.
 NamedMutex gApplicationMutex;
 
@@ -100,11 +117,8 @@ Result InstallerModule::start() {
     if (checked == kResultOk)
         checked = LoadChoicesFile(runtime.commandLine(), &refusal);
     SetupReport::Instance().begin(runtime.commandLine(), InstallManifest::Instance());
-    if (checked != kResultOk) {
-        WriteConsoleLine(refusal);
-        Log(LogEvent::CommandLine, u"refused: " + refusal);
-        return checked;
-    }
+    if (checked != kResultOk)
+        return Refused(checked, LogEvent::CommandLine, refusal);
     InstallManifest& manifest = InstallManifest::Instance();
     if (runtime.commandLine().hasSwitch(u"?")) {
         ShowConsoleOrMessage(manifest.displayName() + u" Setup", InstallerUsage());
@@ -113,11 +127,13 @@ Result InstallerModule::start() {
         return kResultOk;
     }
     const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
-    if (allowed != kResultOk) {
-        WriteConsoleLine(refusal);
-        Log(LogEvent::Scope, u"refused: " + refusal);
-        return allowed;
-    }
+    if (allowed != kResultOk)
+        return Refused(allowed, LogEvent::Scope, refusal);
+    // Checked by the launcher before it asks for rights, and again by the
+    // elevated copy, which may see another installation by then.
+    const Result repairable = RefuseImpossibleRepair(manifest, runtime);
+    if (repairable != kResultOk)
+        return repairable;
     // What an interrupted installation left is not what is installed: it is
     // judged once that is finished or undone (runInstaller).
     if (!InterruptedInstallationLeft(manifest)) {
@@ -129,8 +145,9 @@ Result InstallerModule::start() {
     // installs it itself, and nothing asks for elevation. Where the user
     // chooses, the wizard runs here first, and rights are asked for only
     // once "for all users" is installed (InstallerWindow hands it over).
+    // A repair keeps the installed scope: nobody chooses it.
     manifest.scopeChoiceOffered =
-        ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
+        !manifest.repairing && ScopeChoiceOffered(manifest, runtime.commandLine(), runtime.quiet());
     // A quiet setup that has the rights already (an elevated console, a
     // deployment tool running as the system) installs itself: a second copy
     // would gain it nothing and cost it a process.
@@ -212,9 +229,11 @@ Result InstallerModule::runInstaller() {
     if (RecoverInterruptedInstallations(manifest, runtime.commandLine())) {
         manifest.readInstalledScope();
         manifest.readChoices();
-        const Result older = RefuseUnattendedDowngrade(manifest, runtime);
-        if (older != kResultOk)
-            return older;
+        Result refused = RefuseUnattendedDowngrade(manifest, runtime);
+        if (refused == kResultOk)
+            refused = RefuseImpossibleRepair(manifest, runtime);
+        if (refused != kResultOk)
+            return refused;
     }
     std::unique_ptr<MainWindow> window(new (std::nothrow) InstallerWindow(manifest));
     auto* described =

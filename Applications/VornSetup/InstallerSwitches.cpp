@@ -32,6 +32,9 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"CurrentUser", SwitchValue::None, true, u"/CurrentUser"},
     {u"AllowUserWritableFolder", SwitchValue::None, true, u"/AllowUserWritableFolder"},
     {u"AllowDowngrade", SwitchValue::None, true, u"/AllowDowngrade"},
+    // Writes again what differs from this setup's files, where this version
+    // is installed (RepairCheck.h).
+    {u"Repair", SwitchValue::None, true, u"/Repair"},
     // Also what a launcher's wizard chose, or a choices file held, handed
     // to the elevated copy.
     {u"ProgramGroup", SwitchValue::Required, true, u"/ProgramGroup:<group>"},

@@ -178,9 +178,11 @@ void InstallerWindow::created() {
                 Format(Localized(u"#InstallLabel").data(), {manifest_.displayVersion()}));
     }
     // "/Passive": the copy at once, without a question before it; so too
-    // for the elevated copy of a wizard whose user has chosen.
+    // for the elevated copy of a wizard whose user has chosen, and for a
+    // repair, whose choices are the installation's.
     CommandLine& commandLine = AppRuntime::instance().commandLine();
-    const bool copyAtOnce = IsPassive(commandLine) || commandLine.hasSwitch(u"OptionsChosen");
+    const bool copyAtOnce =
+        IsPassive(commandLine) || commandLine.hasSwitch(u"OptionsChosen") || manifest_.repairing;
     showPage(page(copyAtOnce ? u"FileTransferPage" : u"MainPage"));
     updateShield();
     if (AnalyticsTracker* analytics = Analytics()) {

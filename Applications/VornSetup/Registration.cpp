@@ -9,6 +9,7 @@
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/FolderSecurity.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
 namespace vornsetup {
@@ -31,6 +32,23 @@ String EntryKeyName(const InstallManifest& manifest, const String& list = String
 
 } // namespace
 
+String RepairCommand(const InstallManifest& manifest) {
+    if (!manifest.keepsSetup)
+        return String();
+    const String setup = JoinPath(manifest.installFolder, InstallManifest::kKeptSetup);
+    // The system runs the command with the rights of whoever asks for the
+    // repair, and the setup then asks for an administrator's: for all users,
+    // a copy that standard users may replace (a folder taken with
+    // /AllowUserWritableFolder) would run as the administrator. No repair is
+    // offered then.
+    if (manifest.scope == InstallScope::Machine && StandardUsersMayChange(manifest.installFolder)) {
+        Log(LogEvent::RegistryKey, u"no repair offered: standard users may change {0}",
+            {manifest.installFolder});
+        return String();
+    }
+    return u'"' + setup + u"\" /Repair";
+}
+
 Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) {
     UninstallEntry entry(manifest.uuid, manifest.scope);
     // The program that registers the file types and App Paths (on 64-bit
@@ -45,16 +63,16 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     (void)entry.writeNumber(EntryValue::EstimatedSize,
                             int32_t(uint32_t(manifest.totalSize / 1024)));
     (void)entry.writeNumber(EntryValue::NoModify, 1);
-    (void)entry.writeNumber(EntryValue::NoRepair, 1);
+    const String repair = RepairCommand(manifest);
+    if (repair.isEmpty())
+        (void)entry.writeNumber(EntryValue::NoRepair, 1);
+    else
+        (void)entry.writeText(EntryValue::ModifyPath, repair);
     // The next installation proposes the same shortcuts; the choice goes with the entry.
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
         (void)entry.writeNumber(kShortcutChoices[choice].entryValue,
                                 manifest.chosenShortcuts[choice] ? 1 : 0);
-    std::vector<String> files;
-    files.reserve(manifest.files.size());
-    for (const FileEntry& file : manifest.files)
-        files.push_back(file.relativePath);
-    entry.writeList(kFilesList, files);
+    entry.writeList(kFilesList, manifest.installedFiles());
     // The installed program registers its own file types, protocols and App
     // Paths; for the current user alone, with the user's own rights.
     // It logs what it registers into this installation's log.

@@ -16,6 +16,10 @@ namespace vornsetup {
 // for here, or, with `handOff`, only started, its process handed out for the
 // caller to wait for once its own next steps are done.
 Result RegisterUninstallEntry(InstallManifest& manifest, vorn::KernelHandle* handOff = nullptr);
+// The entry's repair command ("ModifyPath"): the kept copy of the setup
+// (InstallManifest::kKeptSetup) with "/Repair"; empty where no repair is
+// offered (no kept copy, or one that standard users may replace).
+String RepairCommand(const InstallManifest& manifest);
 Result CreateProgramGroup(InstallManifest& manifest, vorn::LocalizedElementSource& strings);
 // 0 always: the desktop and Quick Launch shortcuts are a convenience.
 Result CreateDesktopShortcuts(InstallManifest& manifest);

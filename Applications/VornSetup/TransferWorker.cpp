@@ -7,6 +7,7 @@
 #include "Applications/VornSetup/InstallerModule.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "Applications/VornSetup/Registration.h"
+#include "Applications/VornSetup/RepairFiles.h"
 #include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/SetupReport.h"
 #include "VornLib/app/AppRuntime.h"
@@ -260,11 +261,17 @@ Result TransferWorker::copyFiles() {
     }
     EntryReadAhead source(kChunkSize, kReadAheadDepth,
                           readers.empty() ? 1 : uint32_t(readers.size()));
-    auto nameOf = [this](uint32_t index) {
-        return manifest_.sourceRoot + manifest_.files[index].relativePath;
+    // A repair writes only the files that differ from the payload's.
+    std::vector<FileEntry*> written;
+    for (FileEntry& entry : manifest_.files) {
+        if (!entry.kept)
+            written.push_back(&entry);
+    }
+    auto nameOf = [this, &written](uint32_t index) {
+        return manifest_.sourceRoot + written[index]->relativePath;
     };
     const Result started = source.start(
-        uint32_t(manifest_.files.size()),
+        uint32_t(written.size()),
         [&readers, &nameOf](uint32_t index, uint32_t lane, std::unique_ptr<Stream>* out) {
             std::unique_ptr<EntryHandle> entry;
             const Result result =
@@ -288,7 +295,9 @@ Result TransferWorker::copyFiles() {
         });
     if (started != kResultOk)
         return started;
-    total_ = manifest_.totalSize;
+    total_ = 0;
+    for (const FileEntry* entry : written)
+        total_ += entry->size;
     done_ = 0;
     lastShown_ = ~uint64_t(0);
     estimator_.reset(total_, MonotonicSeconds());
@@ -297,8 +306,13 @@ Result TransferWorker::copyFiles() {
         progress_->setPosition(0);
     }
     FolderMaker folders;
-    for (FileEntry& entry : manifest_.files) {
-        result = copyFile(entry, source, folders);
+    for (FileEntry* entry : written) {
+        result = copyFile(*entry, source, folders);
+        if (result != kResultOk)
+            return result;
+    }
+    if (manifest_.keepsSetup && !manifest_.setupCopyKept) {
+        result = CopyRunningSetup(transaction_.copyPath(InstallManifest::kKeptSetup));
         if (result != kResultOk)
             return result;
     }
@@ -439,6 +453,8 @@ Result TransferWorker::run() {
         Log(LogEvent::Failure, u"the application is running: {0}", {running});
         result = kResultAlreadyExists;
     }
+    if (result == kResultOk)
+        result = ChooseFilesToWrite(manifest_);
     if (result == kResultOk)
         result = copyFiles();
     if (result == kResultOk) {

@@ -17,6 +17,7 @@ const WingetSwitch kWingetSwitches[] = {
     {u"SilentWithProgress", u"/Passive"},
     {u"InstallLocation", u"/InstallFolder:\"<INSTALLPATH>\""},
     {u"Log", u"/Log:\"<LOGPATH>\""},
+    {u"Repair", u"/Repair"},
 };
 const uint32_t kWingetSwitchCount = uint32_t(sizeof kWingetSwitches / sizeof *kWingetSwitches);
 
@@ -164,6 +165,8 @@ String InstallerManifest(const SetupFacts& facts, const String& identifier,
     }
     // The setup removes the installation it replaces itself.
     text += u"UpgradeBehavior: install\n";
+    // A repair runs the setup of the installed version with its switch.
+    text += u"RepairBehavior: installer\n";
     if (!bothScopes && facts.scopeRule.proposed == vorn::InstallScope::Machine)
         text += ElevationRequirement();
     text += Format(u"ProductCode: {0}\n", {Quoted(productCode)});

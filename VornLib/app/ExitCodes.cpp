@@ -79,6 +79,11 @@ const ExitCode kExitCodes[] = {
      u"The install folder cannot be reached: its drive does not exist, or a file stands where a "
      u"folder of its path must be. Nothing was touched; choose another folder.",
      u"invalidParameter", 1603},
+    {ExitCodeProgram::Setup, kExitNothingToRepair, u"nothingToRepair",
+     u"/Repair was given, but this setup's version is not installed in its scope: nothing is "
+     u"installed there, or another version is (the log says which). Nothing was touched; a "
+     u"repair takes the setup of the installed version.",
+     u"invalidParameter", 1605},
     {ExitCodeProgram::Setup, kExitRestartInitiated, u"restartInitiated",
      u"The application is installed, and Windows restarts to replace the files that programs "
      u"which did not close held (/ForceRestart).",

@@ -34,6 +34,7 @@ constexpr int32_t kExitInstalledByElevatedCopy = 42;
 constexpr int32_t kExitSetupRunning = 45;
 constexpr int32_t kExitInstalledInOtherScope = 46;
 constexpr int32_t kExitFolderUnavailable = 47;
+constexpr int32_t kExitNothingToRepair = 50;
 // Completed, but some files change at the next restart: MSI's codes.
 constexpr int32_t kExitRestartInitiated = 1641;
 constexpr int32_t kExitRestartNeeded = 3010;

@@ -32,6 +32,9 @@ const LogEventName kLogEvents[] = {
     {LogEvent::File, u"File",
      u"a file about to be written: its path in the install folder and "
      u"its size"},
+    {LogEvent::Repair, u"Repair",
+     u"a file that a repair writes again, and why: \"missing\" or \"changed\" (its bytes differ "
+     u"from the setup's)"},
     {LogEvent::Failure, u"Failure",
      u"the step that failed: what it did, the full path, the Windows error with its text, and "
      u"for a file in use the program that holds it"},

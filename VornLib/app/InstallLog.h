@@ -35,6 +35,7 @@ enum class LogEvent : uint8_t {
     ProgramGroup,
     Previous,
     File,
+    Repair,
     Failure,
     RollBack,
     Recovery,

@@ -26,6 +26,10 @@ struct InstallationPlan {
     // An existing folder that standard users may change is worked in for
     // all users only when the administrator says so.
     bool allowUserWritableFolder = false;
+    // Files of the installed version that a repair leaves as they are (they
+    // match the setup's): relative to the folder, neither written nor moved.
+    // The product's files are then the ones it writes again.
+    std::vector<String> kept;
 };
 
 } // namespace vorn

@@ -20,6 +20,7 @@ const char16_t* const kEntryValueNames[uint32_t(EntryValue::Count)] = {
     u"InstallDate",
     u"InstallLocation",
     u"EstimatedSize",
+    u"ModifyPath",
     u"NoModify",
     u"NoRepair",
     u"VornLib.InstallFolder",

@@ -42,6 +42,7 @@ enum class EntryValue : uint32_t {
     InstallDate,
     InstallLocation,
     EstimatedSize,
+    ModifyPath,
     NoModify,
     NoRepair,
     InstallFolder,

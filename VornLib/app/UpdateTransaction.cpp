@@ -112,6 +112,7 @@ Result UpdateTransaction::start(const InstallationPlan& plan) {
     // What is in the way is known before anything changes.
     previous_ = InstalledProductOf(PlacesOf(scope_).uninstallRoot, UninstallEntryPath(uuid_));
     company_ = plan.company;
+    kept_ = plan.kept;
     // A folder that is not there yet is written whole under a name of its own
     // and renamed into place in one step: one rename where each file would
     // take one, and nothing to look for in its way. A partial folder left by
@@ -152,17 +153,27 @@ String UpdateTransaction::copyPath(const String& relative) const {
                       : JoinPath(next_.folder, relative) + PartialFile::kSuffix;
 }
 
+bool UpdateTransaction::isKept(const String& path) const {
+    for (const String& relative : kept_) {
+        if (SamePath(path, JoinPath(next_.folder, relative)))
+            return true;
+    }
+    return false;
+}
+
 std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
     std::vector<InTheWay> paths;
     if (IsAbsolute(previous_.folder)) {
         for (const String& relative : previous_.files) {
             // The list comes from the registry: nothing outside the folder,
             // nothing through a link.
-            if (IsRelativeInside(relative) && !PassesThroughLink(previous_.folder, relative))
-                paths.push_back({JoinPath(previous_.folder, relative), false});
+            const String path = JoinPath(previous_.folder, relative);
+            if (IsRelativeInside(relative) && !PassesThroughLink(previous_.folder, relative) &&
+                !isKept(path))
+                paths.push_back({path, false});
         }
     }
-    if (IsAbsolute(previous_.program))
+    if (IsAbsolute(previous_.program) && !isKept(previous_.program))
         paths.push_back({previous_.program, false});
     if (!newFolder_) {
         for (const String& relative : next_.files)

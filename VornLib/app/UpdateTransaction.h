@@ -30,6 +30,10 @@
 //                     registered. What was put aside goes, the previous
 //                     folders and program group where they are left empty, and
 //                     the record. From here a later run finishes instead.
+// A repair is an installation of the installed version over itself that
+// writes only the files that differ from the setup's: the files it keeps
+// (InstallationPlan::kept) are not in its way, and stay where they are
+// whatever happens; the rest goes as above, undone the same way.
 // Files of the user's own are never moved, only files the previous entry lists
 // and files where new ones go (which the installation replaces).
 // A file that another program holds without sharing cannot be renamed: with
@@ -112,6 +116,7 @@ private:
         bool newFile;
     };
     std::vector<InTheWay> inTheWay() const;
+    bool isKept(const String& path) const;
     String partialFolder() const;
     Result putFolderInPlace();
     void record(UpdateStep step);
@@ -132,6 +137,8 @@ private:
     // The installation folder was not there: it is written whole, as the
     // partial folder, and nothing can be in the way of its files.
     bool newFolder_ = false;
+    // Relative to the folder: a repair leaves them in place.
+    std::vector<String> kept_;
     String* runningProgram_ = nullptr;
     // Files that programs still held after they were asked to close: they
     // stay in place until the next restart.

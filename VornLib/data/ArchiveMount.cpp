@@ -142,13 +142,24 @@ Result ArchiveMount::unitOf(const char16_t* name, uint64_t* unit) {
     if (!unit)
         return kResultNullOutput;
     *unit = 0;
+    EntryHeader header;
+    return inspectNamed(name, &header, unit);
+}
+
+Result ArchiveMount::headerOf(const char16_t* name, EntryHeader* header) {
+    if (!header)
+        return kResultNullOutput;
+    uint64_t unit = 0;
+    return inspectNamed(name, header, &unit);
+}
+
+Result ArchiveMount::inspectNamed(const char16_t* name, EntryHeader* header, uint64_t* unit) {
     if (!name)
         return kResultInvalidName;
     const DirectoryRecord* found = find(name);
     if (!found)
         return open_ ? kResultNotFound : kResultWrongState;
-    EntryHeader header;
-    return inspectAt(found->offset, &header, unit);
+    return inspectAt(found->offset, header, unit);
 }
 
 Result ArchiveMount::inspectRecord(uint32_t index, EntryHeader* header, uint64_t* unit,

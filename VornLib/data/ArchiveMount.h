@@ -42,6 +42,9 @@ public:
     // none. Entries of one unit are best read one after another on one mount,
     // which then decodes the group once. Not while an entry is open (4).
     Result unitOf(const char16_t* name, uint64_t* unit);
+    // The header of the entry `name` (its size and checksum), without opening
+    // it. Not while an entry is open (4).
+    Result headerOf(const char16_t* name, EntryHeader* header);
     // The header and unit of one directory record's entry, and its first
     // byte in its unit when `start` is given, without opening it (nothing is
     // decoded). Not while an entry is open (4).
@@ -62,6 +65,7 @@ private:
     Result loadDirectory();
     const DirectoryRecord* find(const char16_t* name) const;
     Result openAt(uint32_t offset, SubStream** out);
+    Result inspectNamed(const char16_t* name, EntryHeader* header, uint64_t* unit);
     Result inspectAt(uint32_t offset, EntryHeader* header, uint64_t* unit,
                      uint64_t* start = nullptr);
 

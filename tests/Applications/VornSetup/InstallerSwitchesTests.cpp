@@ -37,9 +37,10 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
          u"Unknown switch \"/Quite\". The setup accepts /Quiet, /Passive, /NoCancel, "
          u"/InstallFolder:<folder>, /Language:<code>, /DataCollection:Off, /Log[:<file>], "
          u"/ResultFile:<file>, /SaveChoices:<file>, /LoadChoices:<file>, /AllUsers, "
-         u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /ProgramGroup:<group>, "
-         u"/CreateDesktopShortcut:0|1, /CreateQuickLaunchShortcut:0|1, /CloseApplications, "
-         u"/NoCloseApplications, /NoRestart, /ForceRestart, /ExitCodes:Standard, /?."},
+         u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /Repair, "
+         u"/ProgramGroup:<group>, /CreateDesktopShortcut:0|1, /CreateQuickLaunchShortcut:0|1, "
+         u"/CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, "
+         u"/ExitCodes:Standard, /?."},
         // Quoted as PowerShell, .NET and Python quote an argument: the whole
         // switch; and a value may hold "=" and ":".
         {u"setup.exe /Quiet \"/InstallFolder:C:\\My Apps\\Demo\" \"/Log:C:\\Logs\\a=b.log\"",

@@ -35,7 +35,7 @@ before="$(snapshot "$prefix")"
 echo "== /? of the setup (${SECONDS}s)"
 run_line "$prefix" 'C:\VornDemoSetup.exe /? /SaveChoices:C:\choices.txt'; code=$?
 check "/? ends with 0 ($code)" test "$code" -eq 0
-for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade '/ProgramGroup:<group>' '/CreateDesktopShortcut:0|1' /CloseApplications /NoCloseApplications /NoRestart /ForceRestart '/ExitCodes:Standard' '/?'; do
+for switch in /Quiet /Passive /NoCancel '/InstallFolder:<folder>' '/Log[:<file>]' '/ResultFile:<file>' '/SaveChoices:<file>' '/LoadChoices:<file>' /AllUsers /CurrentUser /AllowDowngrade /Repair '/ProgramGroup:<group>' '/CreateDesktopShortcut:0|1' /CloseApplications /NoCloseApplications /NoRestart /ForceRestart '/ExitCodes:Standard' '/?'; do
   check "/? names $switch" grep -qF -- "$switch" <<<"$said"
 done
 check "and installs nothing, nor saves choices" test "$(snapshot "$prefix")" = "$before"

@@ -21,7 +21,8 @@ world_of() { # prefix install-folder
   registry_of "$1" | grep -i 'VornDemo\|7E3F2A91\|\.vdm' | grep -v 'InstallDate'
 }
 # Files of an app folder as "path size date", for comparing with an install folder.
-listing_of() { (cd "$1" && find . -type f -printf '%p %s %TY-%Tm-%Td %TH:%TM:%.2TS\n' | sort); }
+# The application's files: an installation holds its setup beside them, kept for a repair.
+listing_of() { (cd "$1" && find . -type f ! -path ./VornLib.Setup.exe -printf '%p %s %TY-%Tm-%Td %TH:%TM:%.2TS\n' | sort); }
 # A setup of the demo's files and more: make_setup <name> <app folder> [method]
 make_setup() {
   "$vornpack" setup --app "$2" --definitions "$definitions" --stub "$stub" \

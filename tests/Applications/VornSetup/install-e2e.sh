@@ -22,7 +22,7 @@ check "DisplayVersion without a tag" test "$(reg_value "$prefix" "$entry" Displa
 check "UninstallString" test "$(reg_value "$prefix" "$entry" UninstallString)" = '"C:\Program Files (x86)\VornDemo\VornDemo.exe" /Uninstall'
 check "HelpLink is the technical support address" test "$(reg_value "$prefix" "$entry" HelpLink)" = 'https://vorn.example/support/'
 check "URLInfoAbout is the web site" test "$(reg_value "$prefix" "$entry" URLInfoAbout)" = 'https://vorn.example/vorndemo/'
-for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify NoRepair VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
+for value in DisplayName Contact Comments DisplayIcon Publisher URLUpdateInfo InstallLocation NoModify ModifyPath VornLib.InstallFolder VornLib.ProgramGroup VornLib.UninstallProgram; do
   check "entry value $value" test -n "$(reg_value "$prefix" "$entry" "$value")"
 done
 # Every script's absence checks are findings: a planted value or key is seen,
@@ -36,7 +36,7 @@ check "no prefix, no finding" not reg_absent "$work/no-prefix" "$entry" NoSuchVa
 values="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry" 2>/dev/null | tr -d '\r')"
 check "the entry's values are listed" grep -q '^ *DisplayName *REG_SZ *VornDemo$' <<<"$values"
 check "no empty text value in the entry" test -z "$(grep -E '^ *[^ ].* REG_(EXPAND_)?SZ *$' <<<"$values")"
-check "FilesList lists exactly the files" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|'
+check "FilesList lists exactly the files, and the kept setup" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|VornLib.Setup.exe|'
 group="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VornDemo"
 check "program group shortcut" test -f "$group/VornDemo.lnk"
 check "the shortcut points at the installed program" grep -q "VornDemo.exe" <(strings -el "$group/VornDemo.lnk"; strings "$group/VornDemo.lnk")

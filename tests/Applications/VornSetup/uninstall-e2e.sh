@@ -114,7 +114,7 @@ check "the new folder holds the program" test -f "$prefix/drive_c/Demo Elsewhere
 check "the old program is gone" test ! -e "$(installed_in "$prefix")/VornDemo.exe"
 check "the old folder keeps only the user's file" test "$(ls -A "$(installed_in "$prefix")")" = "notes.dat"
 files="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\FilesList" 2>/dev/null | grep -c REG_SZ)"
-check "FilesList lists the two files once ($files)" test "$files" -eq 2
+check "FilesList lists the two files and the kept setup once ($files)" test "$files" -eq 3
 shortcuts="$(WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg query "$entry\\ShortcutsList" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')"
 made="$( (ls "$(group_in "$prefix")"/*.lnk; ls "$prefix"/drive_c/users/*/Desktop/*.lnk) 2>/dev/null | wc -l)"
 check "ShortcutsList lists the shortcuts made once ($made)" test "$(echo "$shortcuts" | grep -c .)" -eq "$made"

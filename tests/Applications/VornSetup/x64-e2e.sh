@@ -67,7 +67,7 @@ installed="$(installed_in "$prefix")"
 check "VornDemo.exe (32-bit) in place" cmp -s "$installed/VornDemo.exe" "$work/app/VornDemo.exe"
 check "VornDemo64.exe (64-bit) in place" cmp -s "$installed/VornDemo64.exe" "$work/app/VornDemo64.exe"
 check "VornDemo64.exe keeps its date" test "$(stat -c %Y "$installed/VornDemo64.exe")" = "$(stat -c %Y "$work/app/VornDemo64.exe")"
-check "FilesList lists both programs" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|VornDemo64.exe|'
+check "FilesList lists both programs" test "$(files_listed "$prefix")" = 'Help/Readme.txt|VornDemo.exe|VornDemo64.exe|VornLib.Setup.exe|'
 check "the entry is in the 32-bit registry view" test -n "$(reg_value "$prefix" "$entry" DisplayName)"
 check "and not in the 64-bit one" reg_absent "$prefix" "$entry64"
 check "UninstallString names the 64-bit program" test "$(reg_value "$prefix" "$entry" UninstallString)" = "\"$program64\" /Uninstall"

@@ -155,6 +155,7 @@ TEST(Manifest, ThreeFilesWhoseFieldsTheSchemasAccept) {
     CheckRules(installer, {{"InstallerType", "^exe$", 3, 3},
                            {"Scope", "^(user|machine)$", 4, 7},
                            {"UpgradeBehavior", "^(install|uninstallPrevious|deny)$", 4, 17},
+                           {"RepairBehavior", "^(modify|uninstaller|installer)$", 6, 11},
                            {"ElevationRequirement",
                             "^(elevationRequired|elevationProhibited|elevatesSelf)$", 12, 19},
                            {"ProductCode", "", 1, 255},

@@ -366,6 +366,41 @@ TEST_P(UpdateCommitted, TheNewVersionStandsWithTheUsersFiles) {
 INSTANTIATE_TEST_SUITE_P(BothWays, UpdateCommitted,
                          ::testing::Values(Ending::Killed, Ending::RolledBack));
 
+// A repair writes only the files that differ from its setup's: those it keeps
+// stay where they are, whether it is undone or committed.
+TEST_F(UpdateTransactionTest, ARepairLeavesTheFilesItKeeps) {
+    InstallPrevious();
+    plan.product.files = {u"Help\\Readme.txt"};
+    plan.kept = {u"Demo.exe", u"Old\\Removed.txt"};
+    const std::string files = FilesOf(scratch.path());
+    for (const bool committed : {false, true}) {
+        UpdateTransaction transaction(uuid, scope, kProgramLimit);
+        ASSERT_EQ(0u, transaction.start(plan));
+        Write(fs::path(std::u16string(transaction.copyPath(u"Help\\Readme.txt").data())),
+              "readme 1, repaired", 2021);
+        ASSERT_EQ(0u, transaction.checkInTheWay());
+        ASSERT_EQ(0u, transaction.removePrevious());
+        ASSERT_EQ(0u, transaction.moveAside());
+        EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 1")) << "not moved";
+        ASSERT_EQ(0u, transaction.putInPlace());
+        if (!committed) {
+            transaction.rollBack();
+            EXPECT_EQ(files, FilesOf(scratch.path())) << "as it was";
+            continue;
+        }
+        ASSERT_EQ(0u, transaction.beginRegistration({}));
+        ASSERT_EQ(0u, transaction.commit());
+        transaction.cleanUp();
+    }
+    EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 1"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Old" / "Removed.txt") == Bytes("removed in 2"));
+    EXPECT_TRUE(ReadWholeFile(folder / "Help" / "Readme.txt") == Bytes("readme 1, repaired"));
+    for (const auto& item : fs::recursive_directory_iterator(scratch.path())) {
+        EXPECT_EQ(std::string::npos, item.path().string().find(".VornLib-"))
+            << item.path().string();
+    }
+}
+
 // A file that another program holds open is found before anything changes.
 TEST_F(UpdateTransactionTest, AFileHeldOpenStopsTheUpdateBeforeItBegins) {
     InstallPrevious();

@@ -378,7 +378,7 @@ TEST_F(UpdateTransactionTest, ARepairLeavesTheFilesItKeeps) {
         ASSERT_EQ(0u, transaction.start(plan));
         Write(fs::path(std::u16string(transaction.copyPath(u"Help\\Readme.txt").data())),
               "readme 1, repaired", 2021);
-        ASSERT_EQ(0u, transaction.checkInTheWay());
+        ASSERT_EQ(0u, transaction.checkInTheWay(HeldFilesChoice::Refuse));
         ASSERT_EQ(0u, transaction.removePrevious());
         ASSERT_EQ(0u, transaction.moveAside());
         EXPECT_TRUE(ReadWholeFile(folder / "Demo.exe") == Bytes("program 1")) << "not moved";

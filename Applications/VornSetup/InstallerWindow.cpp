@@ -215,6 +215,11 @@ void InstallerWindow::showPage(InstallerPage* page) {
 
 void InstallerWindow::runApplication() {
     AppRuntime& runtime = AppRuntime::instance();
+    // Some of its files are put in place only when Windows restarts: the
+    // program waits for that, and the code that says so stays the setup's.
+    const int32_t ended = runtime.exitCode();
+    if (ended == kExitRestartNeeded || ended == kExitRestartInitiated)
+        return;
     // The launcher starts the program with the user's own rights.
     if (runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator"))
         runtime.setExitCode(kExitInstalledStartApplication);

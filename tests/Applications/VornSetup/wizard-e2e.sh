@@ -356,7 +356,7 @@ before="$(snapshot "$prefix")"
 start_setup_of "$prefix" "$work/Damaged.exe"
 wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
 drive "$prefix" "$title" --click Install >/dev/null
-shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 60)"
+shown="$(wait_for_text "$prefix" "$title" 'Installation failed' 180)"
 check "the failure page says the setup file is damaged" shows "$shown" 'The setup file is damaged, so the installation could not be completed. Download the setup again, then run the new copy.'
 shot 17-damaged
 check "what the copy wrote is gone again" test "$(snapshot "$prefix")" = "$before"

@@ -27,7 +27,7 @@ deploy() { echo "$1/drive_c/Deploy"; } # C:\Deploy of a prefix
 # table of fields, in order and with their types, and its exit code with the
 # name and meaning that the table of exit codes gives. Prints what is wrong.
 judge_result() { # file expected-exit-code
-  python3 - "$readme" "$1" "$2" <<'PY'
+  python3 - "$readme" "$1" "$2" 2>&1 <<'PY'
 import json, re, sys
 readme, path, expected = open(sys.argv[1], encoding="utf-8").read(), sys.argv[2], int(sys.argv[3])
 def table(header):
@@ -56,7 +56,7 @@ for row in fields:
     name, kind = row[0].strip("`"), row[1]
     if name in values and not types[kind](values[name]):
         print(f"{name} = {values[name]!r} is no {kind}")
-codes = {(row[0], row[1]): row for row in table("| program | exit code | name | meaning | winget response |")}
+codes = {(row[0], row[1]): row for row in table("| program | exit code | name | meaning | winget response | standard code |")}
 row = codes.get(("setup", str(expected)), codes[("setup", "any other")])
 said = (values.get("exitCode"), values.get("exitCodeName"), values.get("exitCodeMeaning"))
 if said != (expected, row[2].strip("`"), row[3]):
@@ -66,7 +66,7 @@ PY
 # Judges a log: every line complete, "<UTC time> <event> <text>" with an event
 # of the README's table, times in order. Prints what is wrong.
 judge_log() { # file
-  python3 - "$readme" "$1" <<'PY'
+  python3 - "$readme" "$1" 2>&1 <<'PY'
 import re, sys
 readme, path = open(sys.argv[1], encoding="utf-8").read(), sys.argv[2]
 events = set(re.findall(r"^\| `([A-Za-z]+)` \| ", readme, re.M))
@@ -295,7 +295,7 @@ check "/Log alone names \"VornDemo Setup <time>.log\" in the temporary folder ($
 log="$prefix/drive_c/$(tr '\\' / <<<"${logfile#C:\\}")"
 check "the log is there, made of event lines" test -z "$(judge_log "$log")"
 check "it says the copy was taken back" grep -q '^RollBack ' <(events_of "$log")
-check "and ends with the result" test "$(events_of "$log" | tail -1)" = "Result 8 cancelled: $(sed -n 's/^| setup | 8 | `cancelled` | \(.*\) | `cancelledByUser` |$/\1/p' "$readme")"
+check "and ends with the result" test "$(events_of "$log" | tail -1)" = "Result 8 cancelled: $(sed -n 's/^| setup | 8 | `cancelled` | \(.*\) | `cancelledByUser` | 1602 |$/\1/p' "$readme")"
 end_scenario "$prefix"
 
 echo "== each exit code the setup can be driven into, and its result file (${SECONDS}s)"
@@ -371,7 +371,7 @@ WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg delete "$entry" /f >/dev/null 2>&1
 WINEPREFIX="$prefix" wineserver -w
 "$run" "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Uninstall /Passive '/Log:C:\Deploy\orphan.log' >/dev/null 2>&1 </dev/null; code=$?
 check "a removal without its entry ends with 4 ($code)" test "$code" -eq 4
-check "its log ends with the README's meaning" test "$(events_of "$(deploy "$prefix")/orphan.log" | tail -1)" = "Result 4 notInstalled: $(sed -n 's/^| removal | 4 | `notInstalled` | \(.*\) | none |$/\1/p' "$readme")"
+check "its log ends with the README's meaning" test "$(events_of "$(deploy "$prefix")/orphan.log" | tail -1)" = "Result 4 notInstalled: $(sed -n 's/^| removal | 4 | `notInstalled` | \(.*\) | none | 1605 |$/\1/p' "$readme")"
 # A folder written with "/" is the folder Windows shows, "\", everywhere after it.
 run_code 0 forward "$work/VornDemoSetup.exe" /Quiet '/InstallFolder:C:/Apps/Fwd' '/Log:C:\Deploy\forward.log'
 check "the result file names C:\Apps\Fwd" test "$(result_of "$(deploy "$prefix")/forward.json" installFolder)" = 'C:\Apps\Fwd'

@@ -2,6 +2,7 @@
 
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/UninstallEntry.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 
 namespace vornsetup {
 
@@ -16,8 +17,12 @@ String RunningProgramOfProduct(const InstallManifest& manifest) {
     for (const String& folder : {previousFolder, manifest.installFolder}) {
         if (folder.isEmpty())
             continue;
+        // The installation's update program waits for this setup, which it
+        // started: it is not the product, and its file may be replaced (a
+        // running program's file can be renamed aside).
         const String running = RunningProductProgram(
-            manifest.name, JoinPath(folder, manifest.executable), NormalisedFolder(folder));
+            manifest.name, JoinPath(folder, manifest.executable),
+            JoinPath(folder, kUpdateProgramFileName), NormalisedFolder(folder));
         if (!running.isEmpty())
             return running;
     }

@@ -53,7 +53,8 @@ constexpr Command kCommands[] = {
     {u"verify", Verify, u"verify <container-or-setup>"},
     {u"setup", Setup,
      u"setup --app <folder> --definitions <folder> -o <Setup.exe> "
-     u"[--stub <VornSetup.exe>] [--uninstaller <VornUninstall.exe>] [--sign-command \"<command "
+     u"[--stub <VornSetup.exe>] [--uninstaller <VornUninstall.exe>] [--updater <VornUpdate.exe>] "
+     u"[--sign-command \"<command "
      u"with {}>\"] [--allow-placeholder-licence] [--quiet] [--jobs N]",
      true},
     {u"manifest", Manifest,

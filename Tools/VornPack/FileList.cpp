@@ -171,12 +171,12 @@ std::string OrderedFileList(const std::vector<ApplicationFile>& files) {
     return Utf8(xml) + kFileListEnd;
 }
 
-Result CheckRemovalProgramName(const std::vector<ApplicationFile>& files, const String& name,
-                               String* problem) {
+Result CheckFrameworkProgramName(const std::vector<ApplicationFile>& files, const String& name,
+                                 String* problem) {
     for (const ApplicationFile& file : files) {
         if (file.relativePath.compareIgnoringCase(name.data()) == 0) {
-            *problem = Format(u"the application folder holds \"{0}\" already: the setup puts the "
-                              u"removal program there under that name; rename that file",
+            *problem = Format(u"the application folder holds \"{0}\" already: the setup puts a "
+                              u"program of the framework there under that name; rename that file",
                               {file.relativePath});
             return vorn::kResultAlreadyExists;
         }
@@ -184,20 +184,25 @@ Result CheckRemovalProgramName(const std::vector<ApplicationFile>& files, const 
     return vorn::kResultOk;
 }
 
-Result AddRemovalProgram(const ApplicationFile& program, std::string* fileListXml,
-                         std::vector<ApplicationFile>* files, String* problem) {
-    const Result result = CheckRemovalProgramName(*files, program.relativePath, problem);
+Result AddFrameworkProgram(const ApplicationFile& program, bool removes, std::string* fileListXml,
+                           std::vector<ApplicationFile>* files, String* problem) {
+    const Result result = CheckFrameworkProgramName(*files, program.relativePath, problem);
     if (result != vorn::kResultOk)
         return result;
-    const size_t end = fileListXml->rfind(kFileListEnd);
+    // The outermost Files element ends the list, or stands before the
+    // removal program's name.
+    const size_t end = fileListXml->rfind("  </Files>\n");
     if (end == std::string::npos)
         return vorn::kResultMalformed;
     String added(u"    ");
     added.append(FileElement(program, program.relativePath));
-    added.append(u"  </Files>\n  <RemovalProgram>");
-    vorn::AppendEscapedXml(&added, program.relativePath);
-    added.append(u"</RemovalProgram>\n</FileList>\n");
-    fileListXml->replace(end, std::string::npos, Utf8(added));
+    fileListXml->insert(end, Utf8(added));
+    if (removes) {
+        String name(u"  <RemovalProgram>");
+        vorn::AppendEscapedXml(&name, program.relativePath);
+        name.append(u"</RemovalProgram>\n");
+        fileListXml->insert(fileListXml->rfind("</FileList>"), Utf8(name));
+    }
     files->push_back(program);
     return vorn::kResultOk;
 }

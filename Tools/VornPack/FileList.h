@@ -37,15 +37,17 @@ vorn::Result DescribeApplication(const std::filesystem::path& folder, std::strin
 std::string OrderedFileList(const std::vector<ApplicationFile>& files);
 
 // 14 when the application folder holds a file named `name` already (in any
-// case), with `problem` saying that the removal program needs the name.
-vorn::Result CheckRemovalProgramName(const std::vector<ApplicationFile>& files,
-                                     const vorn::String& name, vorn::String* problem);
-// Adds a file that `setup` makes, the framework's removal program, at the top
-// of the application folder, and names it as the installation's removal
-// program: a "RemovalProgram" element beside the outermost "Files", which the
-// installer reads. 14 as CheckRemovalProgramName.
-vorn::Result AddRemovalProgram(const ApplicationFile& program, std::string* fileListXml,
-                               std::vector<ApplicationFile>* files, vorn::String* problem);
+// case), with `problem` saying that a program of the framework needs the name.
+vorn::Result CheckFrameworkProgramName(const std::vector<ApplicationFile>& files,
+                                       const vorn::String& name, vorn::String* problem);
+// Adds a file that `setup` makes, a program of the framework, at the top of
+// the application folder; when it `removes` the product, names it as the
+// installation's removal program: a "RemovalProgram" element beside the
+// outermost "Files", which the installer reads. 14 as
+// CheckFrameworkProgramName.
+vorn::Result AddFrameworkProgram(const ApplicationFile& program, bool removes,
+                                 std::string* fileListXml, std::vector<ApplicationFile>* files,
+                                 vorn::String* problem);
 
 // Whether the installer can create the file or folder on Windows (and the
 // file list carry its name: no control characters, no unpaired surrogates).

@@ -1,6 +1,7 @@
 // The prebuilt programs that `setup` completes with a payload: the installer
-// stub (VornSetup.exe) and the framework's removal program (VornUninstall.exe)
-// for products not built on VornLib. Each is recognised by the original file
+// stub (VornSetup.exe), the framework's removal program (VornUninstall.exe)
+// for products not built on VornLib, and the update program (VornUpdate.exe)
+// for products that declare an update feed. Each is recognised by the original file
 // name in its version block, so that another program, a VornLib application
 // say, is refused before the long packing instead of carrying a payload it
 // would never read.
@@ -22,6 +23,7 @@ struct StubKind {
 
 constexpr StubKind kSetupStub = {u"VornSetup.exe", u"setup program", u"--stub"};
 constexpr StubKind kRemovalStub = {u"VornUninstall.exe", u"removal program", u"--uninstaller"};
+constexpr StubKind kUpdateStub = {u"VornUpdate.exe", u"update program", u"--updater"};
 
 struct ProgramStub {
     std::vector<uint8_t> bytes;

@@ -6,6 +6,7 @@
 #include "Tools/VornPack/FrameworkProgram.h"
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/ShellDeclarations.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 #include "VornLib/core/XmlWriter.h"
 #include "VornLib/data/FileStream.h"
 
@@ -42,6 +43,10 @@ struct DeclarationList {
     const char16_t* attributes;
     const char16_t* name;
 };
+// What the product's programs read beside the Application element.
+constexpr const char16_t* kProductElements[] = {vorn::kFileTypesElement,
+                                                vorn::kCustomProtocolsElement,
+                                                vorn::kUpdateFeedElement};
 constexpr DeclarationList kDeclarationLists[] = {
     {vorn::kFileTypesElement, false, u"Extension and Description", u"an extension like .xyz"},
     {vorn::kCustomProtocolsElement, true, u"Name, Command and Description",
@@ -198,9 +203,9 @@ std::string ProductDocument(const XmlNode& settings) {
     AppendAttribute(&xml, u"MultipleInstancesAllowed", u"true");
     AppendAttribute(&xml, u"Executable", executable);
     xml += u"/>\n";
-    for (const DeclarationList& list : kDeclarationLists) {
+    for (const char16_t* name : kProductElements) {
         String declared;
-        const XmlNode* element = settings.find((u"/" + String(list.element)).data());
+        const XmlNode* element = settings.find((u"/" + String(name)).data());
         if (element &&
             vorn::WriteXml(element, vorn::kXmlWriteOuterTags, &declared) == vorn::kResultOk)
             xml += u"  " + declared + u"\n";
@@ -209,7 +214,7 @@ std::string ProductDocument(const XmlNode& settings) {
     return Utf8(xml);
 }
 
-Result WriteRemovalProgram(const ProgramStub& stub, const XmlNode& settings,
+Result WriteProductProgram(const ProgramStub& stub, const XmlNode& settings,
                            const std::vector<PackItem>& tables, vorn::DateTime date,
                            const PackingOptions& options, const fs::path& output,
                            const String& setupName, String* message) {
@@ -242,7 +247,7 @@ Result WriteRemovalProgram(const ProgramStub& stub, const XmlNode& settings,
     if (result == vorn::kResultOk)
         result = program.close();
     if (result != vorn::kResultOk && message->isEmpty())
-        *message = Format(u"cannot write the removal program of \"{0}\"", {setupName});
+        *message = Format(u"cannot write a program of the framework for \"{0}\"", {setupName});
     return result;
 }
 

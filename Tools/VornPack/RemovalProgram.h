@@ -11,13 +11,14 @@
 // "VornUninstall" (the removal program), or "Auto", as when it is absent,
 // where the product's executable is looked into (FrameworkProgram.h).
 //
-// The removal program's payload: "Data/Xml/Product.xml", generated, with the
+// The payload of the removal program, and of the update program a product
+// with an update feed gets: "Data/Xml/Product.xml", generated, with the
 // product's Application element (its UUID, Name, Version, Tag and Company,
 // MultipleInstancesAllowed="true" and "Executable", the product's executable
-// relative to the install folder) and the "FileTypes" and "CustomProtocols"
-// that InstallationSettings declares, as they are written there; beside it
-// the definitions' VornLib-Strings-*.xml (the removal's messages) and
-// VornSetup-Custom-Strings-*.xml (the texts of those declarations).
+// relative to the install folder) and the "FileTypes", "CustomProtocols" and
+// "UpdateFeed" that InstallationSettings declares, as they are written there;
+// beside it the definitions' VornLib-Strings-*.xml (the removal's messages)
+// and VornSetup-Custom-Strings-*.xml (the texts of those declarations).
 #pragma once
 
 #include <filesystem>
@@ -26,12 +27,14 @@
 
 #include "Tools/VornPack/Packing.h"
 #include "Tools/VornPack/ProgramStub.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 #include "VornLib/core/XmlNode.h"
 
 namespace vornpack {
 
-// The removal program's name in the install folder.
+// The framework's programs' names in the install folder.
 constexpr const char16_t* kRemovalProgramName = u"VornUninstall.exe";
+constexpr const char16_t* kUpdateProgramName = vorn::kUpdateProgramFileName;
 
 struct RemovalChoice {
     bool removalProgram = false;
@@ -59,10 +62,11 @@ bool IsRemovalProgramTable(const vorn::String& entryName);
 // "Data/Xml/Product.xml" for the product of `settings`.
 std::string ProductDocument(const vorn::XmlNode& settings);
 
-// Writes the removal program for the product of `settings` to `output`: the
-// stub with the payload of Product.xml and `tables`, stamped with `date`. A
-// failure's message names the setup, `setupName`, not the temporary file.
-vorn::Result WriteRemovalProgram(const ProgramStub& stub, const vorn::XmlNode& settings,
+// Writes the removal or update program for the product of `settings` to
+// `output`: the stub with the payload of Product.xml and `tables`, stamped
+// with `date`. A failure's message names the setup, `setupName`, not the
+// temporary file.
+vorn::Result WriteProductProgram(const ProgramStub& stub, const vorn::XmlNode& settings,
                                  const std::vector<PackItem>& tables, vorn::DateTime date,
                                  const PackingOptions& options, const std::filesystem::path& output,
                                  const vorn::String& setupName, vorn::String* message);

@@ -12,6 +12,7 @@
 #include "Tools/VornPack/PlaceholderLicence.h"
 #include "Tools/VornPack/ProgramStub.h"
 #include "Tools/VornPack/RemovalProgram.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 #include "Tools/VornPack/SignCommand.h"
 #include "Tools/VornPack/VornNames.h"
 
@@ -30,6 +31,7 @@ struct SetupRequest {
     String output;
     String stub;
     String uninstaller;
+    String updater;
     String signCommand;
     bool signs = false;
     // For a setup that is not to ship: init's placeholder licence only warns.
@@ -52,6 +54,9 @@ struct SetupInputs {
     std::vector<DefinitionDocument> documents;
     RemovalChoice removal;
     ProgramStub removalStub;
+    // A product with an update feed gets the update program.
+    bool updates = false;
+    ProgramStub updateStub;
     // The newest input stamps the payload, so that the same inputs always
     // give the same bytes.
     vorn::DateTime newest = vorn::kInvalidDateTime;
@@ -214,7 +219,7 @@ Result ChooseRemover(const SetupRequest& request, SetupInputs* inputs, String* m
         PrintError(Format(u"VornPack {0}: note: {1}", {kCommand, note}));
     if (result != vorn::kResultOk || !inputs->removal.removalProgram)
         return result;
-    if ((result = CheckRemovalProgramName(inputs->appFiles, kRemovalProgramName, message)) !=
+    if ((result = CheckFrameworkProgramName(inputs->appFiles, kRemovalProgramName, message)) !=
         vorn::kResultOk)
         return result;
     result = LoadStub(kRemovalStub, request.uninstaller, &inputs->removalStub, message);
@@ -223,32 +228,53 @@ Result ChooseRemover(const SetupRequest& request, SetupInputs* inputs, String* m
     return result;
 }
 
-// The removal program for the product at `path`, signed as the setup is, and
-// added to the application's files.
-Result MakeRemovalProgram(const SetupRequest& request, SetupInputs* inputs, const fs::path& path,
+// The update program's stub, for a product that declares an update feed (the
+// definitions' check has read the declaration already).
+Result ChooseUpdater(const SetupRequest& request, SetupInputs* inputs, String* message) {
+    vorn::UpdateFeedDeclaration feed;
+    String problem;
+    (void)vorn::ReadUpdateFeed(ProductSettings(*inputs), &feed, &problem);
+    inputs->updates = feed.declared;
+    if (!inputs->updates)
+        return vorn::kResultOk;
+    Result result = CheckFrameworkProgramName(inputs->appFiles, kUpdateProgramName, message);
+    if (result == vorn::kResultOk)
+        result = LoadStub(kUpdateStub, request.updater, &inputs->updateStub, message);
+    if (result == vorn::kResultOk)
+        inputs->newest = std::max(inputs->newest, inputs->updateStub.date);
+    return result;
+}
+
+// A program of the framework named `name` for the product, made at `path`
+// from `stub`, signed as the setup is, and added to the application's files.
+// The removal program carries the texts of its questions; the update program
+// asks none.
+Result MakeProductProgram(const SetupRequest& request, const ProgramStub& stub,
+                          const char16_t* name, SetupInputs* inputs, const fs::path& path,
                           String* message) {
+    const bool removes = String(name) == kRemovalProgramName;
     std::vector<PackItem> tables;
     for (const DefinitionFile& file : inputs->definitionFiles) {
-        if (IsRemovalProgramTable(file.entryName))
+        if (removes && IsRemovalProgramTable(file.entryName))
             tables.push_back({file.entryName, file.source, {}, file.size});
     }
-    Result result =
-        WriteRemovalProgram(inputs->removalStub, ProductSettings(*inputs), tables, inputs->newest,
-                            request.packing, path, request.output, message);
+    Result result = WriteProductProgram(stub, ProductSettings(*inputs), tables, inputs->newest,
+                                        request.packing, path, request.output, message);
     if (result == vorn::kResultOk && request.signs)
-        result = SignSetup(request.signCommand, path, kRemovalProgramName, message);
+        result = SignSetup(request.signCommand, path, name, message);
     ApplicationFile program;
-    program.relativePath = kRemovalProgramName;
+    program.relativePath = name;
     program.source = path;
     program.date = inputs->newest;
     std::error_code error;
     program.size = fs::file_size(path, error);
     if (result == vorn::kResultOk && error) {
-        *message = Format(u"cannot read the removal program of \"{0}\"", {request.output});
+        *message = Format(u"cannot read the {0} made for \"{1}\"", {name, request.output});
         result = vorn::kResultAccessDenied;
     }
     if (result == vorn::kResultOk)
-        result = AddRemovalProgram(program, &inputs->fileList, &inputs->appFiles, message);
+        result = AddFrameworkProgram(program, removes, &inputs->fileList, &inputs->appFiles,
+                                     message);
     return result;
 }
 
@@ -308,6 +334,7 @@ int Setup(const Arguments& arguments) {
     options.value(u"-o", &request.output);
     options.value(u"--stub", &request.stub);
     options.value(u"--uninstaller", &request.uninstaller);
+    options.value(u"--updater", &request.updater);
     request.signs = options.value(u"--sign-command", &request.signCommand);
     request.allowsPlaceholderLicence = options.flag(kAllowPlaceholderLicence);
     if (!options.complete() || !options.rest().empty() || request.app.isEmpty() ||
@@ -322,10 +349,12 @@ int Setup(const Arguments& arguments) {
             vorn::kResultInvalidArgument);
     if (request.stub.isEmpty())
         request.stub = TextOf(OwnFolder() / PathOf(kSetupStub.fileName));
-    // The removal program comes with the stub.
+    // The framework's other programs come with the stub.
     if (request.uninstaller.isEmpty())
         request.uninstaller =
             TextOf(PathOf(request.stub).parent_path() / PathOf(kRemovalStub.fileName));
+    if (request.updater.isEmpty())
+        request.updater = TextOf(PathOf(request.stub).parent_path() / PathOf(kUpdateStub.fileName));
 
     ProgramStub stub;
     SetupInputs inputs;
@@ -338,12 +367,19 @@ int Setup(const Arguments& arguments) {
         result = CheckLicences(request, inputs, &message);
     if (result == vorn::kResultOk)
         result = ChooseRemover(request, &inputs, &message);
+    if (result == vorn::kResultOk)
+        result = ChooseUpdater(request, &inputs, &message);
     OutputFile output(PathOf(request.output));
     if (result == vorn::kResultOk)
         result = output.open(&message);
     const TemporaryFile removalProgram(fs::path(PathOf(request.output)) += ".vornpack-uninstaller");
+    const TemporaryFile updateProgram(fs::path(PathOf(request.output)) += ".vornpack-updater");
+    if (result == vorn::kResultOk && inputs.updates)
+        result = MakeProductProgram(request, inputs.updateStub, kUpdateProgramName, &inputs,
+                                    updateProgram.path(), &message);
     if (result == vorn::kResultOk && inputs.removal.removalProgram)
-        result = MakeRemovalProgram(request, &inputs, removalProgram.path(), &message);
+        result = MakeProductProgram(request, inputs.removalStub, kRemovalProgramName, &inputs,
+                                    removalProgram.path(), &message);
     ProgressLine progress(ChooseOutputMode(request.packing.quiet));
     uint64_t payloadSize = 0;
     if (result == vorn::kResultOk) {

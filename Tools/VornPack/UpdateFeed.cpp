@@ -9,8 +9,8 @@
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/UpdateSigning.h"
 #include "VornLib/app/UninstallEntry.h"
+#include "VornLib/app/UpdateFeedDocument.h"
 #include "VornLib/core/Format.h"
-#include "VornLib/core/JsonText.h"
 #include "VornLib/core/TextParse.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/WebAddress.h"
@@ -18,15 +18,14 @@
 namespace vornpack {
 
 using vorn::Format;
-using vorn::JsonString;
+using vorn::Feed;
+using vorn::FeedRelease;
 using vorn::Result;
 using vorn::String;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr char16_t kFeedName[] = u"feed.json";
 
 Result WriteText(const fs::path& path, const std::string& bytes, String* message) {
     OutputFile output(path);
@@ -85,23 +84,6 @@ Result CheckRelease(const Feed& feed, const SetupFacts& facts, const FeedRelease
 }
 
 } // namespace
-
-String FeedDocument(const Feed& feed) {
-    String text = u"{\n  \"format\": 1,\n  \"product\": " +
-                  JsonString(vorn::EntryKeyName(feed.product)) + u",\n  \"name\": " +
-                  JsonString(feed.name) + u",\n  \"releases\": [";
-    for (size_t i = 0; i < feed.releases.size(); ++i) {
-        const FeedRelease& release = feed.releases[i];
-        text +=
-            String(i ? u"," : u"") + u"\n    {\n      \"version\": " + JsonString(release.version) +
-            u",\n      \"setup\": " + JsonString(release.setupUrl) + u",\n      \"size\": " +
-            Format(u"{0}", {release.size}) + u",\n      \"sha256\": " + JsonString(release.sha256) +
-            u",\n      \"signature\": " + JsonString(release.signature) + u",\n      \"notes\": " +
-            (release.notesUrl.isEmpty() ? String(u"null") : JsonString(release.notesUrl)) +
-            u"\n    }";
-    }
-    return text + u"\n  ]\n}\n";
-}
 
 int Keygen(const Arguments& arguments) {
     const char16_t* kCommand = u"keygen";
@@ -176,15 +158,15 @@ int FeedCommand(const Arguments& arguments) {
             return Fail(kCommand, Format(u"cannot copy \"{0}\" into \"{1}\"", {setup, out}),
                         vorn::kResultFailed);
     }
-    const std::string document = vorn::ToUtf8(FeedDocument(feed));
+    const std::string document = vorn::ToUtf8(vorn::FeedDocument(feed));
     const std::string signature =
         vorn::ToUtf8(SignBytes(std::vector<uint8_t>(document.begin(), document.end()), key)) + "\n";
-    if ((result = WriteText(folder / PathOf(kFeedName), document, &message)) != vorn::kResultOk ||
-        (result = WriteText(folder / PathOf(String(kFeedName) + u".sig"), signature, &message)) !=
+    if ((result = WriteText(folder / PathOf(vorn::kFeedFileName), document, &message)) != vorn::kResultOk ||
+        (result = WriteText(folder / PathOf(vorn::kFeedSignatureFileName), signature, &message)) !=
             vorn::kResultOk)
         return Fail(kCommand, message, result);
     PrintLine(Format(u"wrote \"{0}\" and its signature, with {1} releases (newest {2})",
-                     {TextOf(folder / PathOf(kFeedName)), uint32_t(feed.releases.size()),
+                     {TextOf(folder / PathOf(vorn::kFeedFileName)), uint32_t(feed.releases.size()),
                       feed.releases.front().version}));
     return 0;
 }

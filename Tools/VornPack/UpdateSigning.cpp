@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Tools/VornPack/Files.h"
+#include "VornLib/app/UpdateSignature.h"
 #include "VornLib/core/Base64.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Utf8.h"
@@ -181,18 +182,19 @@ String SignBytes(const std::vector<uint8_t>& bytes, const PrivateKey& key) {
 }
 
 bool FileSignatureHolds(const String& path, const PublicKey& key, const String& signature) {
-    uint8_t bytes[kSignatureSize];
-    crypto_sign_state state;
-    crypto_sign_init(&state);
-    return SodiumReady() && BytesOfBase64(signature, bytes, sizeof bytes) &&
-           StreamFile(path, &state) && crypto_sign_final_verify(&state, bytes, key.data()) == 0;
+    std::ifstream file(PathOf(path), std::ios::binary);
+    vorn::StreamVerifier verifier;
+    std::vector<char> piece(1u << 20);
+    while (file) {
+        file.read(piece.data(), std::streamsize(piece.size()));
+        verifier.update(reinterpret_cast<const uint8_t*>(piece.data()), size_t(file.gcount()));
+    }
+    return file.eof() && verifier.signatureHolds(key.data(), signature);
 }
 
 bool BytesSignatureHolds(const std::vector<uint8_t>& bytes, const PublicKey& key,
                          const String& signature) {
-    uint8_t raw[kSignatureSize];
-    return SodiumReady() && BytesOfBase64(signature, raw, sizeof raw) &&
-           crypto_sign_verify_detached(raw, bytes.data(), bytes.size(), key.data()) == 0;
+    return vorn::BytesSignatureHolds(bytes.data(), bytes.size(), key.data(), signature);
 }
 
 } // namespace vornpack

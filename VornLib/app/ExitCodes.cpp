@@ -120,11 +120,46 @@ const ExitCode kExitCodes[] = {
      u"The removal failed with this result code: its elevated copy could not be started, or "
      u"the program cannot read its own files and has no uninstall entry.",
      nullptr, 1603},
+    {ExitCodeProgram::Update, 0, u"upToDate",
+     u"/Check: the installed version is the newest the feed offers. /Apply: it is now, updated "
+     u"or already so.",
+     nullptr, 0},
+    {ExitCodeProgram::Update, 4, u"notInstalled",
+     u"The update program finds no installation of its product in its folder: nothing was "
+     u"changed.",
+     nullptr, 1605},
+    {ExitCodeProgram::Update, 5, u"invalidSwitch",
+     u"The command line holds an unknown switch, both /Check and /Apply or neither, or a plain "
+     u"argument. Nothing was downloaded.",
+     nullptr, 1639},
+    {ExitCodeProgram::Update, 8, u"cancelled",
+     u"The user declined the elevation prompt or cancelled the new version's setup. The "
+     u"installed version is unchanged.",
+     nullptr, 1602},
+    {ExitCodeProgram::Update, kExitUpdateAvailable, u"updateAvailable",
+     u"/Check: the feed offers a newer version; the console and the log name it.", nullptr, 0},
+    {ExitCodeProgram::Update, kExitFeedUnavailable, u"feedUnavailable",
+     u"The feed or the new version's setup could not be downloaded (no connection, a proxy, "
+     u"the server's answer); the log names the address and the error. Nothing was changed.",
+     nullptr, 1603},
+    {ExitCodeProgram::Update, kExitNotTrusted, u"notTrusted",
+     u"The feed or the downloaded setup is not signed with the product's key, or the setup's "
+     u"size or checksum is not the feed's: nothing was run, the installed version is unchanged.",
+     nullptr, 1603},
+    {ExitCodeProgram::Update, kExitRestartNeeded, u"restartNeeded",
+     u"The new version is installed, but files that programs which did not close held are "
+     u"replaced only when Windows restarts.",
+     nullptr, 3010},
+    {ExitCodeProgram::Update, kOtherExitCodes, u"failed",
+     u"The new version's setup ended with this code (the setup's rows above say what it means), "
+     u"or the update program failed with this result code; the log says which.",
+     nullptr, 1603},
 };
 const uint32_t kExitCodeCount = uint32_t(sizeof kExitCodes / sizeof *kExitCodes);
 
 const char16_t* ExitCodeProgramName(ExitCodeProgram program) {
-    return program == ExitCodeProgram::Setup ? u"setup" : u"removal";
+    static const char16_t* const kNames[] = {u"setup", u"removal", u"update"};
+    return kNames[uint32_t(program)];
 }
 
 const ExitCode& FindExitCode(ExitCodeProgram program, int32_t code) {

@@ -20,7 +20,9 @@
 
 namespace vorn {
 
-enum class ExitCodeProgram : uint8_t { Setup, Removal };
+// The setup, the removal, and the update program (VornUpdate.exe, which
+// checks an installation's feed and runs the new version's setup).
+enum class ExitCodeProgram : uint8_t { Setup, Removal, Update };
 
 // The code of a program's row for every code it has no row for.
 constexpr int32_t kOtherExitCodes = INT32_MIN;
@@ -35,6 +37,10 @@ constexpr int32_t kExitSetupRunning = 45;
 constexpr int32_t kExitInstalledInOtherScope = 46;
 constexpr int32_t kExitFolderUnavailable = 47;
 constexpr int32_t kExitNothingToRepair = 50;
+// The update program's outcomes.
+constexpr int32_t kExitUpdateAvailable = 60;
+constexpr int32_t kExitFeedUnavailable = 61;
+constexpr int32_t kExitNotTrusted = 62;
 // Completed, but some files change at the next restart: MSI's codes.
 constexpr int32_t kExitRestartInitiated = 1641;
 constexpr int32_t kExitRestartNeeded = 3010;
@@ -54,7 +60,7 @@ struct ExitCode {
 extern const ExitCode kExitCodes[];
 extern const uint32_t kExitCodeCount;
 
-// "setup" or "removal", as the README's table names the program.
+// "setup", "removal" or "update", as the README's table names the program.
 const char16_t* ExitCodeProgramName(ExitCodeProgram program);
 
 // The row of `code` for `program`, else that program's row for other codes.

@@ -54,6 +54,11 @@ const LogEventName kLogEvents[] = {
     {LogEvent::Registration, u"Registration",
      u"a value of a file type, a protocol or the App Paths entry about to be written by the "
      u"installed program at the hand-off: its key, name and data"},
+    {LogEvent::Feed, u"Feed",
+     u"the update program's feed: its address, that its signature holds, its releases, and "
+     u"what the program found"},
+    {LogEvent::Download, u"Download",
+     u"a new version's setup downloaded, its size, SHA-256 and signature checked"},
     {LogEvent::Mode, u"Mode", u"the removal's mode: uninstall, or update before a newer setup"},
     {LogEvent::Remove, u"Remove",
      u"a shortcut, file, folder or registry key about to be removed, and the batch file that "

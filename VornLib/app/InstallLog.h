@@ -44,6 +44,8 @@ enum class LogEvent : uint8_t {
     HandOff,
     ProgramInTheWay,
     Registration,
+    Feed,
+    Download,
     Mode,
     Remove,
     ResultFile,
@@ -65,7 +67,7 @@ const char16_t* LogEventNameOf(LogEvent event);
 String LogLine(DateTime time, LogEvent event, const String& text);
 
 // The name of "/Log" alone: "<product> <program> <yyyyMMdd-HHmmss>.log",
-// `program` "Setup" or "Removal", `local` the local time.
+// `program` "Setup", "Removal" or "Update", `local` the local time.
 String DefaultLogName(const String& product, const char16_t* program, const CalendarTime& local);
 
 } // namespace vorn

@@ -17,12 +17,14 @@ String ProductExecutablePath(const ApplicationDescription& description, const St
 #ifdef _WIN32
 
 String RunningProductProgram(const String& productName, const String& productExecutable,
-                             const String& folder) {
-    const std::vector<RunningProgram> running = ProgramsRunningIn(folder);
-    if (running.empty())
-        return String();
-    const String& image = running.front().imagePath;
-    return SamePath(image, productExecutable) ? productName : FileNameOf(image);
+                             const String& uncounted, const String& folder) {
+    for (const RunningProgram& program : ProgramsRunningIn(folder)) {
+        const String& image = program.imagePath;
+        if (!uncounted.isEmpty() && SamePath(image, uncounted))
+            continue;
+        return SamePath(image, productExecutable) ? productName : FileNameOf(image);
+    }
+    return String();
 }
 
 #endif

@@ -22,9 +22,11 @@ String ProductExecutablePath(const ApplicationDescription& description, const St
 namespace vorn {
 
 // The first program found running from `folder` or below (other than this
-// process's executable), as a message names it: `productName` for the
-// product's executable, else the program's file name. Empty when none runs.
+// process's executable and `uncounted`, when given), as a message names it:
+// `productName` for the product's executable, else the program's file name.
+// Empty when none runs.
 String RunningProductProgram(const String& productName, const String& productExecutable,
+                             const String& uncounted,
                              const String& folder);
 
 } // namespace vorn

@@ -91,7 +91,8 @@ Result Uninstaller::uninstall(bool update) {
     const String runningProgram =
         description_.executable.isEmpty() || update
             ? String()
-            : RunningProductProgram(description_.name, product, ParentFolder(executablePath_));
+            : RunningProductProgram(description_.name, product, String(),
+                                    ParentFolder(executablePath_));
     if (!runningProgram.isEmpty()) {
         (void)show(u"CloseBeforeUninstall", runningProgram);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");

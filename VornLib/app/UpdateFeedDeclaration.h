@@ -17,6 +17,9 @@
 namespace vorn {
 
 constexpr char16_t kUpdateFeedElement[] = u"UpdateFeed";
+// The update program every installation of a product with a feed carries at
+// the top of its install folder.
+constexpr char16_t kUpdateProgramFileName[] = u"VornUpdate.exe";
 constexpr uint32_t kUpdatePublicKeySize = 32;
 
 struct UpdateFeedDeclaration {

@@ -373,8 +373,15 @@ Result UpdateTransaction::commit() {
 }
 
 void UpdateTransaction::cleanUp() {
-    for (const InTheWay& item : inTheWay())
-        (void)DeleteFileEvenIfReadOnly(item.path + kAsideSuffix);
+    for (const InTheWay& item : inTheWay()) {
+        // A program that still runs from its previous file (the update
+        // program waiting for this setup) keeps it: it goes at the restart,
+        // which nothing needs sooner.
+        const String aside = item.path + kAsideSuffix;
+        if (DeleteFileEvenIfReadOnly(aside) != kResultOk && IsFile(aside))
+            Log(LogEvent::ProgramInTheWay, u"{0} is deleted at the next restart (result {1})",
+                {aside, DeleteAtRestart(aside)});
+    }
     registerRestartChanges();
     // Folders that only the previous version used, and its program group when
     // this installation has another.

@@ -1,34 +1,22 @@
 // CollectClient: posts one hit at a time to "/collect" on the analytics
-// endpoint over WinHTTP. WinHTTP is not a KnownDLL, so every function is
-// resolved at run time from the system folder and the executables never import
-// it. One WinHTTP session serves the whole process; each client keeps its own
-// connection and finds a proxy at most once, after a send has failed.
+// endpoint over the process's WinHTTP session (WebSession.h); each client
+// keeps its own connection and finds a proxy at most once, after a send has
+// failed.
 #pragma once
 
 #include <vector>
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
-#include "VornLib/core/UniqueHandle.h"
-#include "VornLib/core/Win32.h"
 #include "VornLib/data/MemoryStream.h"
+#include "VornLib/telemetry/WebSession.h"
 
 namespace vorn {
-
-struct InternetHandleTraits {
-    using Handle = void*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle);
-};
-using InternetHandle = UniqueHandle<InternetHandleTraits>;
 
 class CollectClient {
 public:
     // WinHTTP's time-outs for the session, in milliseconds.
-    static constexpr int kResolveTimeout = 20000;
-    static constexpr int kConnectTimeout = 30000;
-    static constexpr int kSendTimeout = 15000;
-    static constexpr int kReceiveTimeout = 15000;
+    static constexpr int kReceiveTimeout = kWebReceiveTimeout;
 
     // Connects to `baseUrl` ("https://host[:port]"); a failure is kept as the
     // client's state and makes every post fail with 4.
@@ -52,17 +40,13 @@ public:
     static void ReleaseSession();
 
 private:
-    Result discoverProxy();
-    Result applyProxy(void* request);
     Result readResponse(void* request);
 
     Result state_ = kResultOk;
     String baseUrl_;
     InternetHandle connection_;
     uint32_t requestFlags_ = 0;
-    bool proxyDiscovered_ = false;
-    String proxy_;
-    String proxyBypass_;
+    WebProxy proxy_;
     uint32_t statusCode_ = 0;
     String contentType_;
     std::vector<uint8_t> buffer_;

@@ -14,6 +14,7 @@
 #include "Tools/VornPack/Setup.h"
 #include "Tools/VornPack/UpdateFeed.h"
 #include "Tools/VornPack/UpdateSigning.h"
+#include "VornLib/app/UpdateFeedDocument.h"
 #include "VornLib/core/Base64.h"
 #include "VornLib/core/Utf8.h"
 
@@ -173,6 +174,20 @@ TEST_F(UpdateFeedTest, TheFeedListsSignedSetupsNewestFirst) {
         << "by their numbers, not as texts";
     EXPECT_NE(std::string::npos,
               feed.find("\"product\": \"{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}\""));
+
+    // What an installation reads of it.
+    vorn::Feed read;
+    ASSERT_EQ(0u, vorn::ReadFeedDocument(feedBytes.data(), feedBytes.size(), &read, &message))
+        << vorn::ToUtf8(message);
+    EXPECT_EQ(String(u"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70"), read.product.toText());
+    ASSERT_EQ(3u, read.releases.size());
+    EXPECT_EQ(String(u"https://vorn.example/demo/Setup-1.10.0.exe"), read.releases[0].setupUrl);
+    EXPECT_EQ(fs::file_size(out() / "Setup-1.10.0.exe"), read.releases[0].size);
+    EXPECT_EQ(String(u"https://vorn.example/notes/1.0.0.html"), read.releases[2].notesUrl);
+    ASSERT_NE(nullptr, vorn::NewerRelease(read, u"1.9.0"));
+    EXPECT_EQ(String(u"1.10.0"), vorn::NewerRelease(read, u"1.9.0")->version);
+    EXPECT_EQ(nullptr, vorn::NewerRelease(read, u"1.10.0"));
+    EXPECT_EQ(nullptr, vorn::NewerRelease(read, u"2.0"));
 }
 
 TEST_F(UpdateFeedTest, WhatAnInstallationMustNeverBeOfferedIsRefused) {

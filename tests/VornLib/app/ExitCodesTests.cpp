@@ -18,7 +18,8 @@ std::string Utf8(const char16_t* text) {
 }
 
 TEST(ExitCodes, EachProgramHasOneRowACodeAndOneForTheRest) {
-    for (const ExitCodeProgram program : {ExitCodeProgram::Setup, ExitCodeProgram::Removal}) {
+    for (const ExitCodeProgram program :
+         {ExitCodeProgram::Setup, ExitCodeProgram::Removal, ExitCodeProgram::Update}) {
         std::set<int32_t> codes;
         std::set<std::string> names;
         for (uint32_t i = 0; i < kExitCodeCount; ++i) {
@@ -95,7 +96,9 @@ TEST(ExitCodes, PackageManagerResponsesAreOnesItKnows) {
 // standard codes: a row added without its standard code would read as one.
 TEST(ExitCodes, StandardCodesAreSuccessForSuccessAlone) {
     const std::set<std::string> successes = {"installed", "installedStartApplication",
-                                             "installedByElevatedCopy", "removed"};
+                                             "installedByElevatedCopy", "removed", "upToDate",
+                                             // a check that found a newer version succeeded
+                                             "updateAvailable"};
     for (uint32_t i = 0; i < kExitCodeCount; ++i) {
         const ExitCode& row = kExitCodes[i];
         SCOPED_TRACE(Utf8(row.name));

@@ -1,0 +1,148 @@
+#include "Applications/VornUpdate/NewVersionSetup.h"
+
+#include "VornLib/app/ExitCodes.h"
+#include "VornLib/app/InstallLog.h"
+#include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/UpdateSignature.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/core/Path.h"
+#include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/RunningPrograms.h"
+#include "VornLib/core/platform/SystemInfo.h"
+#include "VornLib/telemetry/WebDownload.h"
+
+namespace vornupdate {
+
+using namespace vorn;
+
+namespace {
+
+// A new folder of this process's own in the user's temporary folder.
+Result MakePrivateFolder(String* folder) {
+    const String base = TemporaryFolder();
+    for (uint32_t attempt = 0; attempt < 100; ++attempt) {
+        *folder = Format(u"{0}VornUpdate-{1,08:x}-{2}\\", {base, GetCurrentProcessId(), attempt});
+        if (CreateDirectoryW(Wide(folder->data()), nullptr))
+            return kResultOk;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return ResultFromSystemError(GetLastError());
+    }
+    return kResultAlreadyExists;
+}
+
+// The folder and what is in it, however the update ended.
+struct PrivateFolder {
+    String path;
+    ~PrivateFolder() {
+        if (!path.isEmpty())
+            (void)DeleteFolderTree(path);
+    }
+};
+
+Result DownloadInto(const String& path, const FeedRelease& release, String* message) {
+    FileHandle file(CreateFileW(Wide(path.data()), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        *message = Format(u"\"{0}\" cannot be made.", {path});
+        return ResultFromSystemError(GetLastError());
+    }
+    DownloadOutcome outcome;
+    Result result = Download(
+        release.setupUrl, release.size,
+        [&file](const uint8_t* piece, uint32_t size) {
+            DWORD written = 0;
+            return WriteFile(file.get(), piece, size, &written, nullptr) && written == size
+                       ? kResultOk
+                       : ResultFromSystemError(GetLastError());
+        },
+        &outcome);
+    if (result == kResultOk && outcome.received != release.size)
+        result = kResultEndOfData;
+    if (result != kResultOk)
+        *message = Format(u"The setup \"{0}\" cannot be downloaded (result {1}, status {2}, "
+                          u"error {3}, {4} of {5} bytes).",
+                          {release.setupUrl, int32_t(result), outcome.status, outcome.systemError,
+                           outcome.received, release.size});
+    return result;
+}
+
+// Opens the setup so that nobody may write, rename or delete it while it
+// is held, and checks what is held.
+bool HoldVerified(const String& path, const Installation& installation,
+                  const FeedRelease& release, FileHandle* held) {
+    held->reset(CreateFileW(Wide(path.data()), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!*held)
+        return false;
+    StreamVerifier verifier;
+    static uint8_t piece[1u << 16];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(held->get(), piece, sizeof piece, &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        verifier.update(piece, read);
+    }
+    return verifier.size() == release.size &&
+           verifier.sha256().compareIgnoringCase(release.sha256.data()) == 0 &&
+           verifier.signatureHolds(installation.feed.publicKey.data(), release.signature);
+}
+
+String SetupParameters(const Installation& installation, SetupWindows windows) {
+    static const char16_t* const kWindows[] = {u"", u" /Passive", u" /Quiet"};
+    return String(kWindows[uint32_t(windows)]) + u" /" + InstallScopeWord(installation.scope) +
+           LogSwitch();
+}
+
+bool IsRunning(const String& executable) {
+    if (executable.isEmpty())
+        return false;
+    for (const RunningProgram& program : ProgramsRunningIn(ParentFolder(executable))) {
+        if (SamePath(program.imagePath, executable))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int32_t InstallRelease(const Installation& installation, const FeedRelease& release,
+                       SetupWindows windows, String* message) {
+    PrivateFolder folder;
+    Result result = MakePrivateFolder(&folder.path);
+    if (result != kResultOk) {
+        *message = u"No folder for the download can be made in the temporary folder.";
+        return int32_t(result);
+    }
+    const String setup = folder.path + u"Setup.exe";
+    if (DownloadInto(setup, release, message) != kResultOk)
+        return kExitFeedUnavailable;
+    FileHandle held;
+    if (!HoldVerified(setup, installation, release, &held)) {
+        *message = Format(u"The setup \"{0}\" is not the one the feed signed: it was not run.",
+                          {release.setupUrl});
+        return kExitNotTrusted;
+    }
+    Log(LogEvent::Download, u"{0} ({1} bytes): size, SHA-256 and signature hold",
+        {release.setupUrl, release.size});
+    const bool wasRunning = IsRunning(installation.executable);
+    const String parameters = SetupParameters(installation, windows);
+    Log(LogEvent::HandOff, u"\"{0}\"{1}", {setup, parameters});
+    // The setup appends to the same log: this program's lines are all in.
+    InstallLog::Instance().close();
+    KernelHandle process;
+    result = ShellLaunchStart(setup.data(), parameters.data(), &process);
+    const int32_t code = result == kResultOk ? int32_t(WaitForLaunched(&process)) : int32_t(result);
+    if (wasRunning && (code == 0 || code == kExitRestartNeeded) &&
+        !IsRunning(installation.executable)) {
+        KernelHandle restarted;
+        (void)ShellLaunchStart(installation.executable.data(), u"", &restarted);
+    }
+    if (result != kResultOk)
+        *message = Format(u"The setup \"{0}\" cannot be started.", {setup});
+    return code;
+}
+
+} // namespace vornupdate

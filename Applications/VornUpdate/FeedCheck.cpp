@@ -57,10 +57,10 @@ int32_t FetchFeed(const Installation& installation, Feed* feed, String* message)
     if (Fetch(url, kFeedLimit, &document, message) != kResultOk ||
         Fetch(url + u".sig", kSignatureLimit, &signature, message) != kResultOk)
         return kExitFeedUnavailable;
-    if (!BytesSignatureHolds(document.data(), document.size(),
-                             installation.feed.publicKey.data(), SignatureText(signature))) {
-        *message = Format(u"The feed \"{0}\" is not signed with {1}'s key.",
-                          {url, installation.name});
+    if (!BytesSignatureHolds(document.data(), document.size(), installation.feed.publicKey.data(),
+                             SignatureText(signature))) {
+        *message =
+            Format(u"The feed \"{0}\" is not signed with {1}'s key.", {url, installation.name});
         return kExitNotTrusted;
     }
     String problem;
@@ -69,8 +69,8 @@ int32_t FetchFeed(const Installation& installation, Feed* feed, String* message)
         return kExitNotTrusted;
     }
     if (feed->product != installation.product) {
-        *message = Format(u"The feed \"{0}\" is of another product ({1}).",
-                          {url, feed->product.toText()});
+        *message =
+            Format(u"The feed \"{0}\" is of another product ({1}).", {url, feed->product.toText()});
         return kExitNotTrusted;
     }
     Log(LogEvent::Feed, u"{0}: signature holds, {1} releases, newest {2}",

@@ -69,8 +69,8 @@ Result DownloadInto(const String& path, const FeedRelease& release, String* mess
 
 // Opens the setup so that nobody may write, rename or delete it while it
 // is held, and checks what is held.
-bool HoldVerified(const String& path, const Installation& installation,
-                  const FeedRelease& release, FileHandle* held) {
+bool HoldVerified(const String& path, const Installation& installation, const FeedRelease& release,
+                  FileHandle* held) {
     held->reset(CreateFileW(Wide(path.data()), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!*held)

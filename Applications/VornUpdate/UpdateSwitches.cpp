@@ -44,7 +44,8 @@ Result ReadUpdateCommandLine(CommandLine& commandLine, UpdateRequest* request, S
     *request = UpdateRequest();
     message->clear();
     if (!commandLine.arguments().empty())
-        return Refuse(message, u"Unexpected argument \"" + commandLine.arguments().front() + u"\".");
+        return Refuse(message,
+                      u"Unexpected argument \"" + commandLine.arguments().front() + u"\".");
     for (const CommandLineSwitch& given : commandLine.switches()) {
         if (CheckSwitchForm(given, FindUpdateSwitch(given.name), UpdateUsage(), message) !=
                 kResultOk ||
@@ -69,8 +70,9 @@ Result ReadUpdateCommandLine(CommandLine& commandLine, UpdateRequest* request, S
     if (check && (quiet || passive))
         return Refuse(message, u"/Quiet and /Passive go with /Apply.");
     request->action = check ? UpdateAction::Check : UpdateAction::Apply;
-    request->windows =
-        quiet ? SetupWindows::Quiet : passive ? SetupWindows::Passive : SetupWindows::Wizard;
+    request->windows = quiet     ? SetupWindows::Quiet
+                       : passive ? SetupWindows::Passive
+                                 : SetupWindows::Wizard;
     return kResultOk;
 }
 

@@ -69,7 +69,8 @@ int Run() {
     (void)DeleteFileW(Wide((ExecutablePath() + UpdateTransaction::kAsideSuffix).data()));
     Installation installation;
     int32_t code = FindInstallation(&installation, &message);
-    (void)OpenRequestedLog(commandLine, installation.name.isEmpty() ? u"VornUpdate" : installation.name,
+    (void)OpenRequestedLog(commandLine,
+                           installation.name.isEmpty() ? u"VornUpdate" : installation.name,
                            u"Update", nullptr);
     LogProgramStart(u"VornUpdate");
     if (code == 0) {

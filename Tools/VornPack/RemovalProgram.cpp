@@ -44,9 +44,8 @@ struct DeclarationList {
     const char16_t* name;
 };
 // What the product's programs read beside the Application element.
-constexpr const char16_t* kProductElements[] = {vorn::kFileTypesElement,
-                                                vorn::kCustomProtocolsElement,
-                                                vorn::kUpdateFeedElement};
+constexpr const char16_t* kProductElements[] = {
+    vorn::kFileTypesElement, vorn::kCustomProtocolsElement, vorn::kUpdateFeedElement};
 constexpr DeclarationList kDeclarationLists[] = {
     {vorn::kFileTypesElement, false, u"Extension and Description", u"an extension like .xyz"},
     {vorn::kCustomProtocolsElement, true, u"Name, Command and Description",

@@ -12,9 +12,9 @@
 #include "Tools/VornPack/PlaceholderLicence.h"
 #include "Tools/VornPack/ProgramStub.h"
 #include "Tools/VornPack/RemovalProgram.h"
-#include "VornLib/app/UpdateFeedDeclaration.h"
 #include "Tools/VornPack/SignCommand.h"
 #include "Tools/VornPack/VornNames.h"
+#include "VornLib/app/UpdateFeedDeclaration.h"
 
 namespace vornpack {
 
@@ -273,8 +273,8 @@ Result MakeProductProgram(const SetupRequest& request, const ProgramStub& stub,
         result = vorn::kResultAccessDenied;
     }
     if (result == vorn::kResultOk)
-        result = AddFrameworkProgram(program, removes, &inputs->fileList, &inputs->appFiles,
-                                     message);
+        result =
+            AddFrameworkProgram(program, removes, &inputs->fileList, &inputs->appFiles, message);
     return result;
 }
 

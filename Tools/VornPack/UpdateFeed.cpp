@@ -17,9 +17,9 @@
 
 namespace vornpack {
 
-using vorn::Format;
 using vorn::Feed;
 using vorn::FeedRelease;
+using vorn::Format;
 using vorn::Result;
 using vorn::String;
 
@@ -161,7 +161,8 @@ int FeedCommand(const Arguments& arguments) {
     const std::string document = vorn::ToUtf8(vorn::FeedDocument(feed));
     const std::string signature =
         vorn::ToUtf8(SignBytes(std::vector<uint8_t>(document.begin(), document.end()), key)) + "\n";
-    if ((result = WriteText(folder / PathOf(vorn::kFeedFileName), document, &message)) != vorn::kResultOk ||
+    if ((result = WriteText(folder / PathOf(vorn::kFeedFileName), document, &message)) !=
+            vorn::kResultOk ||
         (result = WriteText(folder / PathOf(vorn::kFeedSignatureFileName), signature, &message)) !=
             vorn::kResultOk)
         return Fail(kCommand, message, result);

@@ -26,8 +26,7 @@ namespace vorn {
 // `productName` for the product's executable, else the program's file name.
 // Empty when none runs.
 String RunningProductProgram(const String& productName, const String& productExecutable,
-                             const String& uncounted,
-                             const String& folder);
+                             const String& uncounted, const String& folder);
 
 } // namespace vorn
 #endif

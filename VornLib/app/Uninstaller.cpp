@@ -88,11 +88,10 @@ Result Uninstaller::uninstall(bool update) {
     // A product not built on VornLib holds no mutex: its processes are
     // looked for in the install folder, where this removal program lies.
     const String product = ProductExecutablePath(description_, executablePath_);
-    const String runningProgram =
-        description_.executable.isEmpty() || update
-            ? String()
-            : RunningProductProgram(description_.name, product, String(),
-                                    ParentFolder(executablePath_));
+    const String runningProgram = description_.executable.isEmpty() || update
+                                      ? String()
+                                      : RunningProductProgram(description_.name, product, String(),
+                                                              ParentFolder(executablePath_));
     if (!runningProgram.isEmpty()) {
         (void)show(u"CloseBeforeUninstall", runningProgram);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");

@@ -34,8 +34,8 @@ Result ReadRelease(const JsonValue& value, FeedRelease* release, String* problem
                                       {release->version}));
     const JsonValue* notes = value.member(u"notes");
     if (notes && !notes->isNull() && !value.memberText(u"notes", &release->notesUrl))
-        return Refuse(problem, Format(u"release {0} has \"notes\" that are no text",
-                                      {release->version}));
+        return Refuse(problem,
+                      Format(u"release {0} has \"notes\" that are no text", {release->version}));
     return kResultOk;
 }
 
@@ -94,7 +94,7 @@ const FeedRelease* NewerRelease(const Feed& feed, const String& installed) {
             newest = &release;
     }
     return newest && CompareVersions(newest->version.data(), installed.data()) > 0 ? newest
-                                                                                     : nullptr;
+                                                                                   : nullptr;
 }
 
 } // namespace vorn

@@ -164,8 +164,7 @@ private:
         if (unit != 'u' || !hex4(&code))
             return false;
         // A pair of escapes stands for one code point beyond the first plane.
-        if (code >= 0xD800 && code < 0xDC00 && end_ - at_ >= 6 && at_[0] == '\\' &&
-            at_[1] == 'u') {
+        if (code >= 0xD800 && code < 0xDC00 && end_ - at_ >= 6 && at_[0] == '\\' && at_[1] == 'u') {
             const uint8_t* mark = at_;
             at_ += 2;
             uint32_t low = 0;

@@ -87,8 +87,8 @@ Result CollectClient::readResponse(void* request) {
         return result;
     wchar_t type[256] = {};
     DWORD length = sizeof type - sizeof type[0];
-    if (Http().queryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
-                            type, &length, WINHTTP_NO_HEADER_INDEX))
+    if (Http().queryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX, type,
+                            &length, WINHTTP_NO_HEADER_INDEX))
         contentType_ = Units(type);
     buffer_.clear();
     result = ReadResponseBody(request, [this](const uint8_t* piece, uint32_t size) {

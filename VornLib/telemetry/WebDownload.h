@@ -13,8 +13,8 @@ namespace vorn {
 using DownloadSink = std::function<Result(const uint8_t* bytes, uint32_t size)>;
 
 struct DownloadOutcome {
-    uint32_t status = 0;   // the server's status code; 0 when none came
-    uint64_t received = 0; // the body's bytes handed to the sink
+    uint32_t status = 0;      // the server's status code; 0 when none came
+    uint64_t received = 0;    // the body's bytes handed to the sink
     uint32_t systemError = 0; // of the call that failed (WinHTTP's 12000s among them)
 };
 

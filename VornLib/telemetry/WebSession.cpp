@@ -185,8 +185,7 @@ Result WebProxy::applyTo(HINTERNET request) const {
     WINHTTP_PROXY_INFO info = {};
     info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
     info.lpszProxy = Wide(const_cast<char16_t*>(proxy.data()));
-    info.lpszProxyBypass =
-        bypass.isEmpty() ? nullptr : Wide(const_cast<char16_t*>(bypass.data()));
+    info.lpszProxyBypass = bypass.isEmpty() ? nullptr : Wide(const_cast<char16_t*>(bypass.data()));
     if (!Http().setOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info))
         return LastError();
     return kResultOk;
@@ -196,8 +195,7 @@ Result ResponseStatus(HINTERNET request, uint32_t* status) {
     DWORD code = 0;
     DWORD length = sizeof code;
     if (!Http().queryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &code, &length,
-                             WINHTTP_NO_HEADER_INDEX))
+                             WINHTTP_HEADER_NAME_BY_INDEX, &code, &length, WINHTTP_NO_HEADER_INDEX))
         return LastError();
     *status = code;
     return kResultOk;

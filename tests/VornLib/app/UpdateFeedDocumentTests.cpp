@@ -42,9 +42,9 @@ TEST(UpdateFeedDocument, WhatIsNotAFeedOfThisFormatIsRefusedWhole) {
     httpSetup.replace(httpSetup.find("https"), 5, "http");
     std::string noSize = kRelease;
     noSize.replace(noSize.find("\"size\": 5"), 9, "\"size\": \"5\"");
-    for (const std::string& text :
-         {FeedWith(kRelease, "2"), FeedWith(httpSetup), FeedWith(noSize),
-          FeedWith(std::string(kRelease) + ", 3"), FeedWith(kRelease).substr(1), std::string("{}")}) {
+    for (const std::string& text : {FeedWith(kRelease, "2"), FeedWith(httpSetup), FeedWith(noSize),
+                                    FeedWith(std::string(kRelease) + ", 3"),
+                                    FeedWith(kRelease).substr(1), std::string("{}")}) {
         EXPECT_EQ(33u, Read(text, &feed)) << text;
         EXPECT_TRUE(feed.releases.empty()) << text;
     }

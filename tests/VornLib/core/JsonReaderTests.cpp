@@ -45,18 +45,37 @@ TEST(JsonReader, ReadsEveryKindOfValue) {
 
 TEST(JsonReader, DecodesEscapesAndUtf8) {
     JsonValue value;
-    ASSERT_EQ(kResultOk, Parse("\"a\\/b\\\\c\\n\\u00e9\\ud83d\\ude00 \xC3\xA9\xF0\x9F\x98\x80\"",
-                               &value));
+    ASSERT_EQ(kResultOk,
+              Parse("\"a\\/b\\\\c\\n\\u00e9\\ud83d\\ude00 \xC3\xA9\xF0\x9F\x98\x80\"", &value));
     EXPECT_EQ(String(u"a/b\\c\n\u00e9\U0001F600 \u00e9\U0001F600"), value.text());
 }
 
 TEST(JsonReader, RefusesAnythingElseWhole) {
     const char* const refused[] = {
-        "", " ", "{", "[1,]", "{\"a\":1,}", "{\"a\" 1}", "{a:1}", "01", "1.", "-", "1e",
-        "\"open", "\"tab\there\"", "\"\\x\"", "\"\\u12g4\"", "tru", "nul", "[1] 2", "'a'",
+        "",
+        " ",
+        "{",
+        "[1,]",
+        "{\"a\":1,}",
+        "{\"a\" 1}",
+        "{a:1}",
+        "01",
+        "1.",
+        "-",
+        "1e",
+        "\"open",
+        "\"tab\there\"",
+        "\"\\x\"",
+        "\"\\u12g4\"",
+        "tru",
+        "nul",
+        "[1] 2",
+        "'a'",
         "\"\xC0\xAF\"",     // an overlong form
         "\"\xED\xA0\x80\"", // a surrogate in UTF-8
-        "\"\xF4\x90\x80\x80\"", "\"\x80\"", "\"\xE2\x82\"",
+        "\"\xF4\x90\x80\x80\"",
+        "\"\x80\"",
+        "\"\xE2\x82\"",
     };
     for (const char* text : refused) {
         JsonValue value;

@@ -3,6 +3,7 @@
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/gui/Font.h"
+#include "VornLib/gui/WindowName.h"
 
 namespace vorndemo {
 
@@ -44,6 +45,37 @@ std::unique_ptr<MainWindow> DemoWindow::Create() {
 
 void DemoWindow::RegisterKinds() {
     (void)RegisterWindowKind({u"TextPanel", TextPanel::Create});
+}
+
+namespace {
+
+// The answer of a check, posted by its thread.
+constexpr UINT kUpdateAnswer = WM_APP + 0x55;
+
+} // namespace
+
+void DemoWindow::started() {
+    checkAsked_ = false;
+    (void)updates_.start(handle(), kUpdateAnswer, false);
+}
+
+bool DemoWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
+    if (message == WM_COMMAND && LOWORD(w) == WindowNameId(u"CheckForUpdates")) {
+        checkAsked_ = true;
+        if (!updates_.start(handle(), kUpdateAnswer, true))
+            AnswerUpdateOffer(UpdateOffer(), true, AppRuntime::instance().description().name,
+                              handle());
+        *result = 0;
+        return true;
+    }
+    if (message == kUpdateAnswer) {
+        AnswerUpdateOffer(updates_.take(), checkAsked_, AppRuntime::instance().description().name,
+                          handle());
+        checkAsked_ = false;
+        *result = 0;
+        return true;
+    }
+    return MainWindow::handleMessage(message, w, l, result);
 }
 
 void DemoWindow::openDocuments(const std::vector<String>& documents) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "VornLib/app/UpdateCheck.h"
 #include "VornLib/gui/ControlCatalogue.h"
 #include "VornLib/gui/MainWindow.h"
 
@@ -22,16 +23,24 @@ private:
     vorn::SystemColour textColour_;
 };
 
+// The main window also looks for updates: in the background once it has
+// started (when one is due), and when the user presses "Check for updates".
 class DemoWindow : public vorn::MainWindow {
 public:
     static std::unique_ptr<vorn::MainWindow> Create();
     // Registers "TextPanel" with the framework.
     static void RegisterKinds();
 
+    void started() override;
     void openDocuments(const std::vector<vorn::String>& documents) override;
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
 
 private:
     vorn::String documents_;
+    vorn::BackgroundUpdateCheck updates_;
+    bool checkAsked_ = false;
 };
 
 } // namespace vorndemo

@@ -8,6 +8,7 @@
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
+#include "VornLib/core/platform/ProgramsInTheWay.h"
 #include "VornLib/core/platform/RunningPrograms.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/telemetry/WebDownload.h"
@@ -97,13 +98,32 @@ String SetupParameters(const Installation& installation, SetupWindows windows) {
 }
 
 bool IsRunning(const String& executable) {
-    if (executable.isEmpty())
-        return false;
     for (const RunningProgram& program : ProgramsRunningIn(ParentFolder(executable))) {
         if (SamePath(program.imagePath, executable))
             return true;
     }
     return false;
+}
+
+// Asks the programs that run from the install folder to close, as the
+// setup's "/CloseApplications" asks the holders of its files: WM_CLOSE to
+// their windows, 30 seconds in all; one that stays makes the setup refuse
+// (14). True when the product's executable was among them.
+bool CloseProgramsOfInstallation(const Installation& installation) {
+    bool productRan = false;
+    const DWORD started = GetTickCount();
+    for (const RunningProgram& program : ProgramsRunningIn(installation.folder)) {
+        productRan = productRan || SamePath(program.imagePath, installation.executable);
+        const DWORD spent = GetTickCount() - started;
+        const CloseOutcome outcome = AskProgramToClose(
+            program.processId, spent < kCloseWaitMilliseconds ? kCloseWaitMilliseconds - spent : 0);
+        Log(LogEvent::ProgramInTheWay, u"\"{0}\" (process {1}) asked to close: {2}",
+            {program.imagePath, program.processId,
+             outcome == CloseOutcome::Closed || outcome == CloseOutcome::AlreadyEnded
+                 ? u"it ended"
+                 : u"it still runs"});
+    }
+    return productRan;
 }
 
 } // namespace
@@ -127,16 +147,21 @@ int32_t InstallRelease(const Installation& installation, const FeedRelease& rele
     }
     Log(LogEvent::Download, u"{0} ({1} bytes): size, SHA-256 and signature hold",
         {release.setupUrl, release.size});
-    const bool wasRunning = IsRunning(installation.executable);
+    const bool productRan =
+        !installation.executable.isEmpty() && CloseProgramsOfInstallation(installation);
     const String parameters = SetupParameters(installation, windows);
     Log(LogEvent::HandOff, u"\"{0}\"{1}", {setup, parameters});
-    // The setup appends to the same log: this program's lines are all in.
+    // The setup appends to the same log, this program after it again.
+    const String log = InstallLog::Instance().path();
     InstallLog::Instance().close();
     KernelHandle process;
     result = ShellLaunchStart(setup.data(), parameters.data(), &process);
     const int32_t code = result == kResultOk ? int32_t(WaitForLaunched(&process)) : int32_t(result);
-    if (wasRunning && (code == 0 || code == kExitRestartNeeded) &&
+    if (!log.isEmpty())
+        (void)InstallLog::Instance().open(log);
+    if (productRan && (code == 0 || code == kExitRestartNeeded) &&
         !IsRunning(installation.executable)) {
+        Log(LogEvent::HandOff, u"\"{0}\" started again", {installation.executable});
         KernelHandle restarted;
         (void)ShellLaunchStart(installation.executable.data(), u"", &restarted);
     }

@@ -14,6 +14,7 @@ const SwitchForm kUpdateSwitches[] = {
     {u"Quiet", SwitchValue::None, u"/Quiet"},
     {u"Passive", SwitchValue::None, u"/Passive"},
     {u"Log", SwitchValue::Optional, u"/Log[:<file>]"},
+    {u"ResultFile", SwitchValue::Required, u"/ResultFile:<file>"},
     {u"ExitCodes", SwitchValue::Required, u"/ExitCodes:Standard"},
     {u"?", SwitchValue::None, u"/?"},
 };
@@ -49,7 +50,8 @@ Result ReadUpdateCommandLine(CommandLine& commandLine, UpdateRequest* request, S
     for (const CommandLineSwitch& given : commandLine.switches()) {
         if (CheckSwitchForm(given, FindUpdateSwitch(given.name), UpdateUsage(), message) !=
                 kResultOk ||
-            (given.name.compareIgnoringCase(u"Log") == 0 &&
+            ((given.name.compareIgnoringCase(u"Log") == 0 ||
+              given.name.compareIgnoringCase(u"ResultFile") == 0) &&
              CheckFileValue(given, message) != kResultOk) ||
             (given.name.compareIgnoringCase(u"ExitCodes") == 0 &&
              CheckExitCodesSwitch(given, message) != kResultOk))

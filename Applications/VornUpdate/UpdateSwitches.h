@@ -2,7 +2,8 @@
 //   /Check                 says whether the feed offers a newer version
 //   /Apply [/Quiet|/Passive]  installs it, through its setup
 // with "/Log[:<file>]" (the check's and the download's log; the setup
-// appends its own to the same file) and "/ExitCodes:Standard" (ExitCodes.h).
+// appends its own to the same file), "/ResultFile:<file>" (UpdateResult.h)
+// and "/ExitCodes:Standard" (ExitCodes.h).
 // Anything else is refused before anything is downloaded: 5, with one line
 // on the console; "/?" shows the switches and ends with 0.
 #pragma once

@@ -12,6 +12,7 @@
 #include "VornLib/app/ProgramGroup.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
+#include "VornLib/app/UpdateCheck.h"
 #include "VornLib/app/UpdateJournal.h"
 #include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/Format.h"
@@ -118,6 +119,9 @@ Result Uninstaller::uninstall(bool update) {
     if (!entry.exists())
         installFolder_ = recordedFolder;
 
+    // The update schedule is the framework's; an update keeps it.
+    if (!update)
+        ForgetUpdateSchedule();
     if (createProgramModule_) {
         const std::unique_ptr<AppModule> module(createProgramModule_());
         if (module)

@@ -148,8 +148,18 @@ publish good
 in_prefix "$prefix" "$updater" /Check; code=$?
 check "/Check ends with 60 updateAvailable ($code)" test "$code" -eq 60
 check "and names version 2.0" grep -q "Hello Update 2.0 is available (installed: 1.0)" "$work/said.txt"
+# The user has the program open: it is asked to close, and started again.
+"$run" "$prefix" "$machine_folder\\Hello.exe" /Window >/dev/null 2>&1 </dev/null &
+hello=$!
+started_times() { test "$(grep -c Hello.exe "$prefix/drive_c/ForeignStarted.txt" 2>/dev/null)" = "$1"; }
+wait_until 120 started_times 1
 in_prefix "$prefix" "$updater" /Apply /Quiet "/Log:C:\\update.log"; code=$?
 check "/Apply /Quiet ends with 0 ($code)" test "$code" -eq 0
+gone() { ! kill -0 "$1" 2>/dev/null; } # pid
+check "the open program was asked to close and ended" wait_until 60 gone "$hello"
+check "the log says so" grep -q "ProgramInTheWay .*Hello.exe.* asked to close: it ended" "$prefix/drive_c/update.log"
+check "it is started again once version 2 is installed" wait_until 120 started_times 2
+check "without the arguments it had" not grep -q /Window <(tail -1 "$prefix/drive_c/ForeignStarted.txt")
 installed="$(machine_files "$prefix")"
 check "version 2's files are in place" cmp -s "$installed/Readme.txt" "$work/app2.0/Readme.txt"
 check "with its new file" cmp -s "$installed/Extra/Notes.txt" "$work/app2.0/Extra/Notes.txt"

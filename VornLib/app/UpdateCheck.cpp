@@ -153,16 +153,19 @@ UpdateOffer BackgroundUpdateCheck::take() {
         state_->offer = UpdateOffer();
     }
     // The preferences are the window's thread's alone.
-    PreferencesStore& preferences = Preferences();
-    (void)preferences.setInt32(kCheckEveryDays, int32_t(offer.checkEveryDays));
-    String skipped;
-    if (preferences.getText(kSkippedVersion, &skipped) == kResultOk && skipped == offer.newVersion)
-        offer.newVersion.clear();
+    if (offer.exitCode >= 0)
+        (void)Preferences().setInt32(kCheckEveryDays, int32_t(offer.checkEveryDays));
     return offer;
 }
 
 void AnswerUpdateOffer(const UpdateOffer& offer, bool askedByUser, const String& productName,
                        HWND owner) {
+    // A version the user skipped is offered again only when asked for.
+    String skipped;
+    if (!askedByUser && offer.offered() &&
+        Preferences().getText(kSkippedVersion, &skipped) == kResultOk &&
+        skipped == offer.newVersion)
+        return;
     if (!offer.offered()) {
         if (askedByUser)
             (void)ShowMessageBox(offer.exitCode == 0 ? u"UpToDate" : u"UpdateCheckFailed",

@@ -65,8 +65,8 @@ Result CheckForUpdate(UpdateOffer* offer);
 // The background check of a program's start: when one is due (the schedule
 // read and written in the preferences), it runs on a thread of its own and,
 // once it has the update program's answer, posts `message` to `window`; the
-// window then takes the offer (none offered for a version the user skipped).
-// Nothing when the program has no update program.
+// window then takes the offer. Nothing when the program has no update
+// program.
 class BackgroundUpdateCheck {
 public:
     BackgroundUpdateCheck();
@@ -88,7 +88,8 @@ private:
 // What the program tells its user of a check's answer, in the framework's
 // message boxes: "UpdateAvailable" (the version, the release notes link;
 // Install, Skip this version, Remind me later) for an offer; for a check the
-// user asked for, "UpToDate" or "UpdateCheckFailed" otherwise. Install starts
+// user asked for, "UpToDate" or "UpdateCheckFailed" otherwise. A version the
+// user skipped is offered again only when the user asks. Install starts
 // "/Apply /Passive" (StartUpdateInstallation); Skip records the version.
 void AnswerUpdateOffer(const UpdateOffer& offer, bool askedByUser, const String& productName,
                        HWND owner);

@@ -54,6 +54,13 @@ HRESULT CALLBACK TaskDialogEvents(HWND, UINT notification, WPARAM, LPARAM l, LON
     return S_OK;
 }
 
+// A button's identifier in the task dialog. Cancel keeps the standard one, so
+// that Escape and the close box press it wherever the dialog looks for that
+// identifier (some implementations of TDF_ALLOW_DIALOG_CANCELLATION do).
+int TaskButtonId(uint32_t button) {
+    return button == kButtonCancel ? IDCANCEL : int(kCustomButtonBase + button);
+}
+
 const wchar_t* OrNull(const String& text) {
     return text.isEmpty() ? nullptr : Wide(text.data());
 }
@@ -72,7 +79,7 @@ uint32_t ShowTaskDialog(const MessageBoxContent& content, HWND owner, bool* show
     const uint32_t count = ButtonsOfSet(set, order);
     TASKDIALOG_BUTTON buttons[3];
     for (uint32_t i = 0; i < count; ++i)
-        buttons[i] = {int(kCustomButtonBase + order[i]), Wide(content.captions[order[i]].data())};
+        buttons[i] = {TaskButtonId(order[i]), Wide(content.captions[order[i]].data())};
 
     TASKDIALOGCONFIG config = {};
     config.cbSize = sizeof config;
@@ -92,7 +99,7 @@ uint32_t ShowTaskDialog(const MessageBoxContent& content, HWND owner, bool* show
     config.pszFooterIcon = content.footer.isEmpty() ? nullptr : TaskIcon(content.footerIcon);
     config.cButtons = count;
     config.pButtons = buttons;
-    config.nDefaultButton = int(kCustomButtonBase + DefaultButtonOf(content));
+    config.nDefaultButton = TaskButtonId(DefaultButtonOf(content));
     config.pfCallback = TaskDialogEvents;
     int pressed = 0;
     if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr)))

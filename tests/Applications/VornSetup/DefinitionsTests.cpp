@@ -347,11 +347,17 @@ const char16_t* const kKeysUsedByCode[] = {u"InstallTitle",
                                            u"FailureMessage",
                                            u"DamagedSetupMessage",
                                            u"UpdateCanceledMessage",
-                                           u"UpdateKeptNote"};
+                                           u"UpdateKeptNote",
+                                           u"UpdateAvailableHeader",
+                                           u"UpdateAvailableBody",
+                                           u"UpdateNotesLink",
+                                           u"CheckForUpdatesCmd"};
 const char16_t* const kMessagesUsedByCode[] = {u"CloseBeforeUninstall",     u"NotInstalled",
                                                u"UninstallConfirmation",    u"UninstallSucceed",
                                                u"CancelConfirmation",       u"SetupAlreadyRunning",
-                                               u"UpdateCancelConfirmation", u"RightsRefused"};
+                                               u"UpdateCancelConfirmation", u"RightsRefused",
+                                               u"UpdateAvailable",          u"UpToDate",
+                                               u"UpdateCheckFailed"};
 
 TEST(Definitions, EveryReferencedKeyExists) {
     LanguageTables english("en");

@@ -156,9 +156,17 @@ int32_t InstallRelease(const Installation& installation, const FeedRelease& rele
     InstallLog::Instance().close();
     KernelHandle process;
     result = ShellLaunchStart(setup.data(), parameters.data(), &process);
-    const int32_t code = result == kResultOk ? int32_t(WaitForLaunched(&process)) : int32_t(result);
+    int32_t code = result == kResultOk ? int32_t(WaitForLaunched(&process)) : int32_t(result);
     if (!log.isEmpty())
         (void)InstallLog::Instance().open(log);
+    // A setup that ended without its code (killed, a power cut) may say 0:
+    // what counts is the version the list of installed programs records.
+    const String recorded = RecordedVersion(installation);
+    if ((code == 0 || code == kExitRestartNeeded) && recorded != release.version) {
+        *message = Format(u"The setup of {0} ended with {1}, but the installed version is \"{2}\".",
+                          {release.version, code, recorded});
+        code = int32_t(kResultFailed);
+    }
     if (productRan && (code == 0 || code == kExitRestartNeeded) &&
         !IsRunning(installation.executable)) {
         Log(LogEvent::HandOff, u"\"{0}\" started again", {installation.executable});

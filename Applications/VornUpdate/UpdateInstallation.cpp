@@ -2,6 +2,7 @@
 
 #include "VornLib/app/Entry.h"
 #include "VornLib/app/UninstallEntry.h"
+#include "VornLib/app/UpdateJournal.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
@@ -60,9 +61,28 @@ int32_t FindInstallation(Installation* installation, String* message) {
         (void)entry.readText(EntryValue::DisplayVersion, &installation->version);
         return 0;
     }
+    // An update interrupted (a kill, a power cut) after the previous entry
+    // went: the newest version's setup finishes or undoes it, and installs.
+    for (const InstallScope scope : {InstallScope::Machine, InstallScope::User}) {
+        UpdateJournal journal(installation->product, scope);
+        if (!journal.exists() || (!SamePath(journal.next().folder, installation->folder) &&
+                                  !SamePath(journal.previous().folder, installation->folder)))
+            continue;
+        installation->scope = scope;
+        installation->interrupted = true;
+        return 0;
+    }
     *message = Format(u"{0} is not installed in \"{1}\": no uninstall entry names that folder.",
                       {installation->name, installation->folder});
     return 4;
+}
+
+String RecordedVersion(const Installation& installation) {
+    String version;
+    UninstallEntry entry(installation.product, installation.scope);
+    if (entry.readText(EntryValue::DisplayVersion, &version) != kResultOk)
+        version.clear();
+    return version;
 }
 
 } // namespace vornupdate

@@ -18,12 +18,19 @@ struct Installation {
     vorn::String folder;     // with a separator at its end
     vorn::String executable; // in full; empty when the product names none
     vorn::InstallScope scope = vorn::InstallScope::Machine;
-    vorn::String version;
+    vorn::String version; // empty when interrupted
+    // No entry, but the record of an installation into this folder that was
+    // interrupted: any version of the feed finishes it.
+    bool interrupted = false;
     vorn::UpdateFeedDeclaration feed;
 };
 
 // 0; 22 when the program's payload is missing or declares no feed (the
-// message says which); 4 when no entry of the product names this folder.
+// message says which); 4 when no entry of the product names this folder and
+// no record of an interrupted installation does.
 int32_t FindInstallation(Installation* installation, vorn::String* message);
+
+// The version the installation's entry records now; empty without one.
+vorn::String RecordedVersion(const Installation& installation);
 
 } // namespace vornupdate

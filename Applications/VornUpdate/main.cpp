@@ -85,6 +85,9 @@ int Run() {
     if (code == 0) {
         Log(LogEvent::Scope, InstallScopeName(installation.scope));
         Log(LogEvent::InstallFolder, installation.folder);
+        if (installation.interrupted)
+            Log(LogEvent::Recovery, u"an interrupted installation is recorded: the newest "
+                                    u"version's setup finishes it");
         code = Update(request, installation, &outcome);
     } else {
         Log(LogEvent::Failure, message);

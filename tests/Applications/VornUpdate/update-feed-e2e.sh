@@ -174,6 +174,51 @@ in_prefix "$prefix" "$updater" /Check; code=$?
 check "a second /Check ends with 0 ($code)" test "$code" -eq 0
 finish_prefix "$prefix"
 
+# The setup that /Apply started, held at `point` by its test hook and killed
+# there as a power cut would; then /Apply again.
+killed_then_applied() { # point what-the-entry-says-meanwhile
+  local point="$1" meanwhile="$2" updating pids
+  echo "== the update killed at $point, then applied again"
+  prefix="$(fresh_prefix "killed-$point" "$version1")"
+  VORNSETUP_TEST_PAUSE="$point" VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
+    "$run" "$prefix" "$updater" /Apply /Quiet >/dev/null 2>&1 </dev/null &
+  updating=$!
+  check "the setup reaches $point" wait_until 180 test -e "$prefix/drive_c/paused"
+  pids="$(python3 "$(dirname "$0")/../VornSetup/setup_processes.py" "$prefix" '\Setup.exe')"
+  check "and is killed there" test -n "$pids"
+  # shellcheck disable=SC2086 # one id a word
+  kill -9 $pids
+  wait "$updating"; code=$?
+  WINEPREFIX="$prefix" wineserver -w
+  check "the update program ends with a failure, not 0 ($code)" test "$code" -eq 1
+  check "and deletes its download" no_download_left "$prefix"
+  check "the entry says $meanwhile meanwhile" entry_says "$prefix" "$meanwhile"
+  in_prefix "$prefix" "$updater" /Apply /Quiet; code=$?
+  check "/Apply again ends with 0 ($code)" test "$code" -eq 0
+  installed="$(machine_files "$prefix")"
+  check "version 2's files are in place" cmp -s "$installed/Readme.txt" "$work/app2.0/Readme.txt"
+  check "without version 1's own" test ! -e "$installed/Old.txt"
+  check "the entry says 2.0" entry_says "$prefix" 2.0
+  # The update program ran from its file while the setup replaced it: the
+  # file waits aside until the program's next start.
+  check "the update program's previous file waits beside it" test -f "$installed/VornUpdate.exe.VornLib-previous"
+  in_prefix "$prefix" "$updater" /Check; code=$?
+  check "the next /Check ends with 0 ($code)" test "$code" -eq 0
+  check "and nothing is left aside or half written" nothing_aside "$installed"
+  finish_prefix "$prefix"
+}
+nothing_aside() { # folder: no file of an update's steps in it (those found are shown)
+  local left
+  left="$(find "$1" -name '*.VornLib-previous' -o -name '*.VornLib-partial*')"
+  [ -z "$left" ] || { sed 's/^/      /' <<<"$left"; return 1; }
+}
+entry_says() { # prefix version ("none": no entry)
+  if [ "$2" = none ]; then reg_absent "$1" "$machine_entry"; else
+    test "$(reg_value "$1" "$machine_entry" DisplayVersion)" = "$2"; fi
+}
+killed_then_applied DuringCopy 1.0
+killed_then_applied FilesInPlace none
+
 echo "== version 2 found and installed for the current user"
 prefix="$(fresh_prefix user)"
 cp "$work/Hello-1.0.exe" "$prefix/drive_c/"

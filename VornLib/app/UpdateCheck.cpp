@@ -99,8 +99,8 @@ Result CheckForUpdate(UpdateOffer* offer) {
     if (result == kResultOk)
         result = ReadWholeFile(resultFile, 64 * 1024, &bytes);
     if (result == kResultOk)
-        result = ReadUpdateOffer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                 offer);
+        result =
+            ReadUpdateOffer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), offer);
     (void)DeleteFileEvenIfReadOnly(resultFile);
     return result;
 }
@@ -173,8 +173,9 @@ void AnswerUpdateOffer(const UpdateOffer& offer, bool askedByUser, const String&
         return;
     }
     // The message box takes one text: its header and body, each localized.
-    String text = Format(Localized(u"#UpdateAvailableHeader").data(), {productName, offer.newVersion}) +
-                  u"\u00A4" + Format(Localized(u"#UpdateAvailableBody").data(), {offer.installedVersion});
+    String text =
+        Format(Localized(u"#UpdateAvailableHeader").data(), {productName, offer.newVersion}) +
+        u"\u00A4" + Format(Localized(u"#UpdateAvailableBody").data(), {offer.installedVersion});
     if (!offer.notesUrl.isEmpty())
         text += u"\n\n" + Format(Localized(u"#UpdateNotesLink").data(), {offer.notesUrl});
     switch (ShowMessageBox(u"UpdateAvailable", FormatArgument(text.data()), owner)) {

@@ -30,10 +30,11 @@ Result Read(const std::string& text, UpdateOffer* offer) {
 
 TEST(UpdateCheck, TheResultFileIsReadAsTheUpdateProgramWritesIt) {
     UpdateOffer offer;
-    ASSERT_EQ(0u, Read("{\n  \"exitCode\": 60,\n  \"outcome\": \"updateAvailable\",\n"
-                       "  \"installedVersion\": \"1.0\",\n  \"newVersion\": \"2.0\",\n"
-                       "  \"notes\": \"https://vorn.example/2.0.html\",\n  \"checkEveryDays\": 3\n}\n",
-                       &offer));
+    ASSERT_EQ(0u,
+              Read("{\n  \"exitCode\": 60,\n  \"outcome\": \"updateAvailable\",\n"
+                   "  \"installedVersion\": \"1.0\",\n  \"newVersion\": \"2.0\",\n"
+                   "  \"notes\": \"https://vorn.example/2.0.html\",\n  \"checkEveryDays\": 3\n}\n",
+                   &offer));
     EXPECT_EQ(60, offer.exitCode);
     EXPECT_TRUE(offer.offered());
     EXPECT_EQ(String(u"1.0"), offer.installedVersion);

@@ -68,14 +68,6 @@ constexpr char16_t kEscapedQuote[] =
     u" A \\ before a closing quote keeps the quote in the value: end the folder without "
     u"the \\.";
 
-const InstallerSwitch* FindSwitch(const String& name) {
-    for (const InstallerSwitch& entry : kInstallerSwitches) {
-        if (name.compareIgnoringCase(entry.name) == 0)
-            return &entry;
-    }
-    return nullptr;
-}
-
 String AcceptedSwitches() {
     String list;
     for (const InstallerSwitch& entry : kInstallerSwitches) {
@@ -120,7 +112,7 @@ bool IsConfigSetName(const String& value) {
 } // namespace
 
 Result CheckInstallerSwitch(const CommandLineSwitch& entry, String* message) {
-    const InstallerSwitch* known = FindSwitch(entry.name);
+    const InstallerSwitch* known = FindNamed(kInstallerSwitches, entry.name);
     const SwitchForm form =
         known ? SwitchForm{known->name, known->value, known->usage} : SwitchForm{};
     const Result formed =

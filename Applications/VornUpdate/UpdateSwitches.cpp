@@ -19,14 +19,6 @@ const SwitchForm kUpdateSwitches[] = {
     {u"?", SwitchValue::None, u"/?"},
 };
 
-const SwitchForm* FindUpdateSwitch(const String& name) {
-    for (const SwitchForm& entry : kUpdateSwitches) {
-        if (name.compareIgnoringCase(entry.name) == 0)
-            return &entry;
-    }
-    return nullptr;
-}
-
 Result Refuse(String* message, const String& why) {
     *message = why + u' ' + UpdateUsage();
     return kResultInvalidArgument;
@@ -48,8 +40,8 @@ Result ReadUpdateCommandLine(CommandLine& commandLine, UpdateRequest* request, S
         return Refuse(message,
                       u"Unexpected argument \"" + commandLine.arguments().front() + u"\".");
     for (const CommandLineSwitch& given : commandLine.switches()) {
-        if (CheckSwitchForm(given, FindUpdateSwitch(given.name), UpdateUsage(), message) !=
-                kResultOk ||
+        if (CheckSwitchForm(given, FindNamed(kUpdateSwitches, given.name), UpdateUsage(),
+                            message) != kResultOk ||
             ((given.name.compareIgnoringCase(u"Log") == 0 ||
               given.name.compareIgnoringCase(u"ResultFile") == 0) &&
              CheckFileValue(given, message) != kResultOk) ||

@@ -40,13 +40,6 @@ constexpr OperationName kOperations[] = {
     {u"Language", Operation::Language},
 };
 
-const OperationName* FindOperation(const String& name) {
-    for (const OperationName& entry : kOperations)
-        if (name.compareIgnoringCase(entry.name) == 0)
-            return &entry;
-    return nullptr;
-}
-
 void ApplyLanguage(const String& code) {
     if (IsKnownLanguage(code.data()) && Preferences().setLanguage(code.data()))
         ResourceCache::Instance().setChosenLanguage(LanguageIndex(code.data()));
@@ -93,7 +86,7 @@ void AppRuntime::runCommandLineOperations(AppModule* (*createProgramModule)()) {
     // By index: looking a switch up marks it used but leaves the list alone.
     for (size_t index = 0; index < commandLine_.switches().size() && !quitRequested_; ++index) {
         const CommandLineSwitch entry = commandLine_.switches()[index];
-        const OperationName* operation = FindOperation(entry.name);
+        const OperationName* operation = FindNamed(kOperations, entry.name);
         if (!operation)
             continue;
         commandLine_.hasSwitch(operation->name);

@@ -29,14 +29,6 @@ const SwitchForm kRemovalSwitches[] = {
     {u"LogFileId", SwitchValue::Required, nullptr},
 };
 
-const SwitchForm* FindRemovalSwitch(const String& name) {
-    for (const SwitchForm& entry : kRemovalSwitches) {
-        if (name.compareIgnoringCase(entry.name) == 0)
-            return &entry;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 String RemovalUsage() {
@@ -58,8 +50,8 @@ Result CheckRemovalCommandLine(CommandLine& commandLine, String* message) {
         return kResultInvalidArgument;
     }
     for (const CommandLineSwitch& given : commandLine.switches()) {
-        const Result result =
-            CheckSwitchForm(given, FindRemovalSwitch(given.name), RemovalUsage(), message);
+        const Result result = CheckSwitchForm(given, FindNamed(kRemovalSwitches, given.name),
+                                              RemovalUsage(), message);
         if (result != kResultOk)
             return result;
         if (given.name.compareIgnoringCase(u"Log") == 0 &&

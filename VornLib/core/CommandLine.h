@@ -12,6 +12,8 @@
 // as used, so that what nobody asked for can be told apart.
 #pragma once
 
+#include <cstddef>
+
 #include <vector>
 
 #include "VornLib/core/Result.h"
@@ -63,6 +65,18 @@ struct SwitchForm {
     SwitchValue value;
     const char16_t* usage;
 };
+
+// The entry of a program's table (its switches, its operations: any entry
+// with a `name`) that `name` names, compared ignoring case as a command line
+// is read; null for none.
+template <typename Entry, size_t count>
+const Entry* FindNamed(const Entry (&table)[count], const String& name) {
+    for (const Entry& entry : table) {
+        if (name.compareIgnoringCase(entry.name) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
 
 // The switch as the user wrote it: "/Name" or "/Name:value".
 String WrittenSwitch(const CommandLineSwitch& given);

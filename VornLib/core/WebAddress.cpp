@@ -30,6 +30,14 @@ bool IsWebAddress(const String& text) {
     return scheme && text.length() > scheme && IsPlainAddressText(text);
 }
 
+bool IsLoopbackHost(const String& host) {
+    for (const char16_t* loopback : {u"127.0.0.1", u"localhost", u"::1", u"[::1]"}) {
+        if (host.compareIgnoringCase(loopback) == 0)
+            return true;
+    }
+    return false;
+}
+
 bool IsUpdateAddress(const String& text) {
     if (!IsWebAddress(text))
         return false;
@@ -37,14 +45,18 @@ bool IsUpdateAddress(const String& text) {
     lower.toLowerCase();
     if (lower.startsWith(u"https://"))
         return true;
-    for (const char16_t* local : {u"http://127.0.0.1", u"http://localhost"}) {
-        const String host = local;
-        if (lower.startsWith(host.data()) &&
-            (lower.length() == host.length() || lower[host.length()] == u'/' ||
-             lower[host.length()] == u':'))
-            return true;
-    }
-    return false;
+    constexpr uint32_t kHttp = 7; // "http://"
+    if (!lower.startsWith(u"http://"))
+        return false;
+    // The host: up to the path, without the port (after the brackets of ::1).
+    String host = lower.mid(kHttp);
+    const int32_t slash = host.find(u'/');
+    if (slash >= 0)
+        host = host.left(uint32_t(slash));
+    const int32_t colon = host.findLast(u':');
+    if (colon >= 0 && (!host.startsWith(u"[") || host.findLast(u']') < colon))
+        host = host.left(uint32_t(colon));
+    return IsLoopbackHost(host);
 }
 
 bool IsMailAddress(const String& text) {

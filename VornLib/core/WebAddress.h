@@ -12,8 +12,13 @@ namespace vorn {
 // command line (blanks, quotes, angle brackets, backslashes, controls).
 bool IsWebAddress(const String& text);
 
+// This computer's own host names: "127.0.0.1", "localhost" and "::1" (with or
+// without brackets), compared ignoring case. Plain http goes there alone (a
+// test's server); everything else goes over https.
+bool IsLoopbackHost(const String& host);
+
 // A web address that updates may come from: "https://", or "http://" to this
-// computer alone (127.0.0.1, localhost), which a test serves. Updates are
+// computer alone (IsLoopbackHost), which a test serves. Updates are
 // programs that will run with the installation's rights: nobody on the way
 // may change them, nor learn what a computer has installed.
 bool IsUpdateAddress(const String& text);

@@ -43,14 +43,6 @@ bool DataCollectionEnabled(bool present, const char16_t* value) {
     return ReadBoolean(value);
 }
 
-bool IsLoopbackHost(const String& host) {
-    for (const char16_t* loopback : {u"127.0.0.1", u"localhost", u"::1", u"[::1]"}) {
-        if (host.compareIgnoringCase(loopback) == 0)
-            return true;
-    }
-    return false;
-}
-
 bool IsSampled(float rate, uint32_t random) {
     if (!(rate > 0))
         return false;

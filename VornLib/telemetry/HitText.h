@@ -20,11 +20,6 @@ String UrlEncode(const char16_t* text);
 // value enables when it reads as true ("1…", "true…", a non-zero number).
 bool DataCollectionEnabled(bool present, const char16_t* value);
 
-// Hits go over https; plain http only to this machine (a test's collector):
-// true for the hosts "127.0.0.1", "localhost" and "::1" (with or without
-// brackets), compared ignoring case.
-bool IsLoopbackHost(const String& host);
-
 // Whether this process takes part at `rate` (0 to 1), `random` being a uniform
 // 32-bit number: never at 0 or below, always at 1 or above.
 bool IsSampled(float rate, uint32_t random);

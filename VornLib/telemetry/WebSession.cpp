@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "VornLib/core/WebAddress.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/telemetry/HitText.h"

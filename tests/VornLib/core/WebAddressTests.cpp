@@ -30,13 +30,23 @@ TEST(WebAddress, RefusesWhatWouldEndAnAttributeOrACommandLine) {
 }
 
 // Updates come over https, or from this computer alone for a test.
+TEST(WebAddress, PlainHttpOnlyToThisComputer) {
+    for (const char16_t* loopback : {u"127.0.0.1", u"LocalHost", u"::1", u"[::1]"})
+        EXPECT_TRUE(IsLoopbackHost(loopback)) << ToUtf8(String(loopback));
+    for (const char16_t* remote :
+         {u"", u"127.0.0.2", u"localhost.example", u"collect.example", u"10.0.0.1"})
+        EXPECT_FALSE(IsLoopbackHost(remote)) << ToUtf8(String(remote));
+}
+
 TEST(WebAddress, UpdatesComeOverHttpsOrFromThisComputer) {
     for (const char16_t* text : {u"https://vorn.example/feed.json", u"HTTPS://vorn.example/",
-                                 u"http://127.0.0.1:8080/feed.json", u"http://localhost/feed.json"})
+                                 u"http://127.0.0.1:8080/feed.json", u"http://localhost/feed.json",
+                                 u"http://[::1]:8080/feed.json", u"http://LOCALHOST"})
         EXPECT_TRUE(IsUpdateAddress(text)) << ToUtf8(String(text));
     for (const char16_t* text :
          {u"http://vorn.example/feed.json", u"http://127.0.0.1.vorn.example/feed.json",
-          u"http://localhost.vorn.example/", u"ftp://127.0.0.1/", u"https://vorn.example/a b"})
+          u"http://localhost.vorn.example/", u"ftp://127.0.0.1/", u"https://vorn.example/a b",
+          u"http://127.0.0.1@vorn.example/", u"http://::1/"})
         EXPECT_FALSE(IsUpdateAddress(text)) << ToUtf8(String(text));
 }
 

@@ -46,14 +46,6 @@ TEST(DataCollection, SwitchValues) {
             << c.present << " " << ToPrintable(c.value);
 }
 
-TEST(DataCollection, PlainHttpOnlyToThisMachine) {
-    for (const char16_t* loopback : {u"127.0.0.1", u"LocalHost", u"::1", u"[::1]"})
-        EXPECT_TRUE(IsLoopbackHost(loopback)) << ToPrintable(loopback);
-    for (const char16_t* remote :
-         {u"", u"127.0.0.2", u"localhost.example", u"collect.example", u"10.0.0.1"})
-        EXPECT_FALSE(IsLoopbackHost(remote)) << ToPrintable(remote);
-}
-
 TEST(Sampling, RateAgainstRandomNumber) {
     struct Case {
         float rate;

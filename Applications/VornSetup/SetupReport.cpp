@@ -27,10 +27,6 @@ String FileSwitch(CommandLine& commandLine, const char16_t* name) {
     return IsPossibleFileName(value) ? value : String();
 }
 
-bool FileExists(const String& path) {
-    return GetFileAttributesW(Wide(LongPath(path).data())) != INVALID_FILE_ATTRIBUTES;
-}
-
 // What of the installation is in place: the files this run wrote (its
 // elevated copy's, for a setup that started one), found in the install
 // folder, and the removal command of the entry that registers the product
@@ -39,7 +35,7 @@ void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
                           SetupResult* result) {
     for (const FileEntry& file : manifest.files) {
         if ((file.copied || copiedElsewhere) &&
-            FileExists(JoinPath(manifest.installFolder, file.relativePath))) {
+            PathExists(JoinPath(manifest.installFolder, file.relativePath))) {
             ++result->filesInstalled;
             result->bytesInstalled += file.size;
         }

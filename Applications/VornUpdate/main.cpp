@@ -21,6 +21,7 @@
 #include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Utf8.h"
+#include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
@@ -57,6 +58,8 @@ int32_t Update(const UpdateRequest& request, const Installation& installation,
 }
 
 int Run() {
+    // It lies in the install folder beside the product's own files.
+    RestrictLibrarySearch();
     CommandLine commandLine;
     commandLine.parse(Units(GetCommandLineW()));
     UpdateRequest request;

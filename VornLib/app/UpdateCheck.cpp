@@ -75,10 +75,7 @@ UpdateSchedule ReadSchedule() {
 
 String UpdateProgramPath() {
     const String path = JoinPath(ParentFolder(ExecutablePath()), kUpdateProgramFileName);
-    const DWORD attributes = GetFileAttributesW(Wide(path.data()));
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
-               ? path
-               : String();
+    return IsExistingFile(path) ? path : String();
 }
 
 Result CheckForUpdate(UpdateOffer* offer) {

@@ -15,27 +15,8 @@ namespace vorn {
 
 namespace {
 
-// A path from the registry is used only when it is absolute: a relative one
-// would name a file wherever the setup happens to run.
-bool IsAbsolute(const String& path) {
-    return LongPath(path) != path;
-}
-
-DWORD AttributesOf(const String& path) {
-    return GetFileAttributesW(Wide(LongPath(path).data()));
-}
-
-bool IsFile(const String& path) {
-    const DWORD attributes = AttributesOf(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 String WithoutSeparator(const String& folder) {
     return folder.isEmpty() ? folder : folder.left(folder.length() - 1);
-}
-
-bool Exists(const String& path) {
-    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A program of an installation, run as the installer runs it: elevated per
@@ -44,7 +25,7 @@ bool Exists(const String& path) {
 // written), its "/Install" for at most `limit`. How it ended, for the log.
 String RunProgram(InstallScope scope, const String& program, const char16_t* switches,
                   uint32_t limit) {
-    if (!IsAbsolute(program) || !IsFile(program))
+    if (!IsAbsolutePath(program) || !IsExistingFile(program))
         return u"not run: the program is missing";
     KernelHandle process;
     const Result started = ShellLaunchStartIn(scope, program.data(), switches, &process);
@@ -118,12 +99,13 @@ Result UpdateTransaction::start(const InstallationPlan& plan) {
     // take one, and nothing to look for in its way. A partial folder left by
     // an earlier run is not written into: its stray files would go into
     // place with the new ones.
-    newFolder_ = IsAbsolute(next_.folder) && !Exists(next_.folder) && !Exists(partialFolder());
+    newFolder_ =
+        IsAbsolutePath(next_.folder) && !PathExists(next_.folder) && !PathExists(partialFolder());
     // For all users, what the folder holds runs with administrator rights at
     // the next update and removal: a folder that standard users may change is
     // not worked in unless the administrator says so.
     const bool forAllUsers = scope_ == InstallScope::Machine;
-    if (forAllUsers && !newFolder_ && Exists(next_.folder) && !plan.allowUserWritableFolder &&
+    if (forAllUsers && !newFolder_ && PathExists(next_.folder) && !plan.allowUserWritableFolder &&
         StandardUsersMayChange(next_.folder)) {
         Log(LogEvent::InstallFolder, u"refused: standard users may change {0}", {next_.folder});
         return kResultUnprotectedFolder;
@@ -163,7 +145,7 @@ bool UpdateTransaction::isKept(const String& path) const {
 
 std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
     std::vector<InTheWay> paths;
-    if (IsAbsolute(previous_.folder)) {
+    if (IsAbsolutePath(previous_.folder)) {
         for (const String& relative : previous_.files) {
             // The list comes from the registry: nothing outside the folder,
             // nothing through a link.
@@ -173,94 +155,17 @@ std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {
                 paths.push_back({path, false});
         }
     }
-    if (IsAbsolute(previous_.program) && !isKept(previous_.program))
+    if (IsAbsolutePath(previous_.program) && !isKept(previous_.program))
         paths.push_back({previous_.program, false});
     if (!newFolder_) {
         for (const String& relative : next_.files)
             paths.push_back({JoinPath(next_.folder, relative), true});
     }
     for (const String& shortcut : previous_.shortcuts) {
-        if (IsAbsolute(shortcut))
+        if (IsAbsolutePath(shortcut))
             paths.push_back({shortcut, false});
     }
     return paths;
-}
-
-Result UpdateTransaction::checkInTheWay(HeldFilesChoice held) {
-    std::vector<String> heldFiles;
-    for (const InTheWay& item : inTheWay()) {
-        const DWORD attributes = AttributesOf(item.path);
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            continue;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (item.newFile) {
-                LogFailure(u"replacing", item.path, ERROR_ACCESS_DENIED,
-                           u"a folder stands where the file must go");
-                return kResultAccessDenied;
-            }
-            continue;
-        }
-        bool known = false;
-        for (const String& path : heldFiles)
-            known = known || SamePath(path, item.path);
-        if (!known && IsHeldByAnotherProgram(item.path))
-            heldFiles.push_back(item.path);
-    }
-    if (heldFiles.empty())
-        return kResultOk;
-    if (held == HeldFilesChoice::Refuse) {
-        const std::vector<RunningProgram> holders =
-            ProgramsHoldingFiles({heldFiles.front()}, next_.folder);
-        LogFailure(u"replacing", heldFiles.front(), ERROR_SHARING_VIOLATION,
-                   holders.empty()
-                       ? String(u"the program that holds it is not found")
-                       : Format(u"held by \"{0}\" (process {1})",
-                                {holders.front().imagePath, holders.front().processId}));
-        return kResultSharingViolation;
-    }
-    heldAtRestart_ = CloseProgramsHolding(heldFiles, next_.folder, &closedToRestart_);
-    for (const String& path : heldAtRestart_)
-        Log(LogEvent::ProgramInTheWay, u"{0} is still held: it changes at the next restart",
-            {path});
-    return kResultOk;
-}
-
-bool UpdateTransaction::isHeldAtRestart(const String& path) const {
-    for (const String& held : heldAtRestart_) {
-        if (SamePath(held, path))
-            return true;
-    }
-    return false;
-}
-
-void UpdateTransaction::registerRestartChanges() {
-    std::vector<String> places;
-    if (IsAbsolute(next_.folder)) {
-        for (const String& relative : next_.files)
-            places.push_back(JoinPath(next_.folder, relative));
-    }
-    for (const String& place : places) {
-        const String partial = place + PartialFile::kSuffix;
-        if (!IsFile(partial))
-            continue;
-        const Result registered = ReplaceAtRestart(partial, place);
-        restartNeeded_ = true;
-        Log(LogEvent::ProgramInTheWay, u"{0} is replaced at the next restart (result {1})",
-            {place, registered});
-    }
-    // A held file of the previous version that the new one lacks: known to
-    // this run only (after a kill it is left, listed nowhere, harmless).
-    for (const String& held : heldAtRestart_) {
-        bool isPlace = false;
-        for (const String& place : places)
-            isPlace = isPlace || SamePath(place, held);
-        if (isPlace || !IsFile(held) || DeleteFileEvenIfReadOnly(held) == kResultOk)
-            continue;
-        const Result registered = DeleteAtRestart(held);
-        restartNeeded_ = true;
-        Log(LogEvent::ProgramInTheWay, u"{0} is deleted at the next restart (result {1})",
-            {held, registered});
-    }
 }
 
 Result UpdateTransaction::removePrevious() {
@@ -299,7 +204,7 @@ Result UpdateTransaction::removePrevious() {
 Result UpdateTransaction::moveAside() {
     record(UpdateStep::MovingAside);
     for (const InTheWay& item : inTheWay()) {
-        if (!IsFile(item.path) || isHeldAtRestart(item.path))
+        if (!IsExistingFile(item.path) || isHeldAtRestart(item.path))
             continue;
         const Result result = MoveFileWithinVolume(item.path, item.path + kAsideSuffix, true);
         if (result != kResultOk)
@@ -313,9 +218,9 @@ Result UpdateTransaction::putInPlace() {
         // A folder made meanwhile may hold a file where a new one goes: it
         // is nobody's to replace, nor (in a roll-back of this step) to
         // delete. Then the step is not begun.
-        if (Exists(next_.folder)) {
+        if (PathExists(next_.folder)) {
             for (const String& relative : next_.files) {
-                if (Exists(JoinPath(next_.folder, relative)))
+                if (PathExists(JoinPath(next_.folder, relative)))
                     return kResultAlreadyExists;
             }
         }
@@ -378,14 +283,14 @@ void UpdateTransaction::cleanUp() {
         // program waiting for this setup) keeps it: it goes at the restart,
         // which nothing needs sooner.
         const String aside = item.path + kAsideSuffix;
-        if (DeleteFileEvenIfReadOnly(aside) != kResultOk && IsFile(aside))
+        if (DeleteFileEvenIfReadOnly(aside) != kResultOk && IsExistingFile(aside))
             Log(LogEvent::ProgramInTheWay, u"{0} is deleted at the next restart (result {1})",
                 {aside, DeleteAtRestart(aside)});
     }
     registerRestartChanges();
     // Folders that only the previous version used, and its program group when
     // this installation has another.
-    if (IsAbsolute(previous_.folder))
+    if (IsAbsolutePath(previous_.folder))
         RemoveFoldersOfFiles(previous_.folder, previous_.files);
     if (!previous_.programGroup.isEmpty() && previous_.programGroup != next_.programGroup)
         RemoveProgramGroup(previous_.programGroup, scope_);
@@ -413,7 +318,7 @@ void UpdateTransaction::undoRegistration() {
 
 void UpdateTransaction::removeNewFiles() {
     const String& folder = next_.folder;
-    if (!IsAbsolute(folder))
+    if (!IsAbsolutePath(folder))
         return;
     for (const String& relative : next_.files)
         DeleteFileW(Wide((LongPath(JoinPath(folder, relative)) + PartialFile::kSuffix).data()));
@@ -421,7 +326,7 @@ void UpdateTransaction::removeNewFiles() {
     RemoveFoldersOfFiles(folder, next_.files);
     // What a new folder's copy wrote, wherever it had got to.
     const String partial = partialFolder();
-    if (Exists(partial)) {
+    if (PathExists(partial)) {
         for (const String& relative : next_.files)
             DeleteFileW(Wide(LongPath(JoinPath(partial, relative)).data()));
         (void)RemoveEmptyFolderTree(WithoutSeparator(partial));
@@ -433,7 +338,7 @@ void UpdateTransaction::removeNewFiles() {
 }
 
 void UpdateTransaction::moveRunningProgramFrom(const String& path) {
-    if (!runningProgram_ || !SamePath(path, *runningProgram_) || !IsFile(path))
+    if (!runningProgram_ || !SamePath(path, *runningProgram_) || !IsExistingFile(path))
         return;
     const String aside = path + kRunningSuffix;
     if (MoveFileWithinVolume(path, aside, true) != kResultOk)
@@ -461,7 +366,7 @@ void UpdateTransaction::rollBack() {
         // file held until the next restart, or one not put in place yet).
         for (const String& relative : next_.files) {
             if (PassesThroughLink(next_.folder, relative) ||
-                IsFile(JoinPath(next_.folder, relative) + PartialFile::kSuffix))
+                IsExistingFile(JoinPath(next_.folder, relative) + PartialFile::kSuffix))
                 continue;
             moveRunningProgramFrom(JoinPath(next_.folder, relative));
             (void)DeleteFileEvenIfReadOnly(JoinPath(next_.folder, relative));
@@ -471,7 +376,7 @@ void UpdateTransaction::rollBack() {
     }
     if (step >= UpdateStep::MovingAside) {
         for (const InTheWay& item : inTheWay()) {
-            if (!IsFile(item.path + kAsideSuffix))
+            if (!IsExistingFile(item.path + kAsideSuffix))
                 continue;
             moveRunningProgramFrom(item.path);
             (void)MoveFileWithinVolume(item.path + kAsideSuffix, item.path, true);

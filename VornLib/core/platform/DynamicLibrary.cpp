@@ -77,6 +77,20 @@ void RestrictLibrarySearch() {
     if (restrict)
         restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryW(L"");
+    // Libraries that system libraries import and that are no KnownDLLs (the
+    // theme library's msimg32, which a themed button loads): Wine, and
+    // Windows before 10, look for a system library's imports in the
+    // program's folder first. Loaded from the system folder now, they are
+    // found loaded then; kept for the whole process.
+    static const bool preloaded = [] {
+        for (const wchar_t* name : {L"msimg32.dll"}) {
+            LibraryHandle library;
+            if (LoadSystemLibrary(name, &library) == kResultOk)
+                (void)library.release();
+        }
+        return true;
+    }();
+    (void)preloaded;
 }
 
 String SystemFolderLibraryPath(const wchar_t* name) {

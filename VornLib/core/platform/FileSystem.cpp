@@ -11,6 +11,23 @@
 
 namespace vorn {
 
+bool IsAbsolutePath(const String& path) {
+    return LongPath(path) != path;
+}
+
+uint32_t AttributesOf(const String& path) {
+    return GetFileAttributesW(Wide(LongPath(path).data()));
+}
+
+bool PathExists(const String& path) {
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsExistingFile(const String& path) {
+    const uint32_t attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 String LongPath(const String& path) {
     String text = path;
     text.replace(u'/', u'\\');
@@ -48,7 +65,7 @@ String FolderUnavailableReason(const String& folder) {
         if (end < path.length() && path[end] != u'\\')
             continue;
         const String part = path.left(end);
-        const DWORD attributes = GetFileAttributesW(Wide(LongPath(part).data()));
+        const DWORD attributes = AttributesOf(part);
         if (attributes == INVALID_FILE_ATTRIBUTES)
             break;
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -105,7 +122,7 @@ Result FolderMaker::make(const String& folder, uint32_t depth) {
     }
     if (result == kResultAlreadyExists) {
         // A file of that name is no folder to make files in.
-        const DWORD attributes = GetFileAttributesW(Wide(LongPath(folder).data()));
+        const DWORD attributes = AttributesOf(folder);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             result = kResultOk;
     }
@@ -195,7 +212,7 @@ bool PassesThroughLink(const String& folder, const String& relative) {
          parent = ParentFolder(parent.left(parent.length() - 1))) {
         // Named without its separator: "link\" would name what it points to.
         const String named = parent.left(parent.length() - 1);
-        const DWORD attributes = GetFileAttributesW(Wide(LongPath(named).data()));
+        const DWORD attributes = AttributesOf(named);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return true;
         if (parent.length() == base.length())

@@ -60,6 +60,16 @@ bool PassesThroughLink(const String& folder, const String& relative);
 // `folder`: an installation's folders go, and an empty folder that held none
 // of its files (another program's, the user's) stays.
 void RemoveFoldersOfFiles(const String& folder, const std::vector<String>& files);
+// Whether LongPath makes `path` long: a full path. A path from the registry
+// is used only when it is: a relative one would name a file wherever the
+// program happens to run.
+bool IsAbsolutePath(const String& path);
+// The path's attributes (GetFileAttributes through LongPath);
+// INVALID_FILE_ATTRIBUTES when it does not exist or cannot be read.
+uint32_t AttributesOf(const String& path);
+bool PathExists(const String& path);
+// A file, not a folder.
+bool IsExistingFile(const String& path);
 // "\\?\" + the path with backslashes; unchanged when it is not absolute.
 String LongPath(const String& path);
 // The path in full, a relative one taken from the current folder: what a

@@ -6,8 +6,9 @@
 # background at the next, and offers version 2 in the framework's dialog,
 # which the keyboard alone answers: Remind me later (Esc), Skip this version
 # (remembered, yet offered again when the user asks) and Install now, which
-# closes VornDemo, installs version 2 and starts it again. Every window is
-# photographed in a Wine virtual desktop.
+# closes VornDemo, installs version 2 and starts it again; asked once more,
+# in German, it says VornDemo is up to date. Every window is photographed in
+# a Wine virtual desktop.
 # shellcheck source-path=SCRIPTDIR
 set -uo pipefail
 # shellcheck disable=SC2034 # e2e-common.sh reads them
@@ -109,6 +110,17 @@ installed_is_two() { cmp -s "$installed/Help/Readme.txt" "$work/app-2.0.0/Help/R
 check "version 2.0.0's files are in place" wait_until 120 installed_is_two
 check "VornDemo runs again" wait_for_window_of VornDemo.exe
 shot 3-after-update
+check "VornDemo closes" close_demo
+
+echo "== in German, asked again: up to date"
+"$run" "$prefix" 'C:\Program Files (x86)\VornDemo\VornDemo.exe' /Language:de >/dev/null 2>&1 </dev/null &
+check "VornDemo starts in German" waits wait_for_text "$prefix" "$demo_title" 'Nach Updates suchen…'
+keys alt+u
+shown="$(wait_for_text "$prefix" "$demo_title - Updates" 'VornDemo ist auf dem neuesten Stand' 120)"
+check "Alt+U: the check says VornDemo is up to date" shows "$shown" 'VornDemo ist auf dem neuesten Stand'
+shot 4-up-to-date-de
+keys Return
+check "Return closes the message" wait_until 30 not drive "$prefix" "$demo_title - Updates" --timeout 1
 drive "$prefix" "$demo_title" --close >/dev/null
 finish_prefix "$prefix"
 

@@ -56,15 +56,19 @@ constexpr UINT kUpdateAnswer = WM_APP + 0x55;
 
 void DemoWindow::started() {
     checkAsked_ = false;
+    // An installation without an update feed has no update program to ask.
+    Window* button = child(u"CheckForUpdates");
+    if (UpdateProgramPath().isEmpty()) {
+        if (button && button->handle())
+            ShowWindow(button->handle(), SW_HIDE);
+        return;
+    }
     (void)updates_.start(handle(), kUpdateAnswer, false);
 }
 
 bool DemoWindow::handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) {
     if (message == WM_COMMAND && LOWORD(w) == WindowNameId(u"CheckForUpdates")) {
-        checkAsked_ = true;
-        if (!updates_.start(handle(), kUpdateAnswer, true))
-            AnswerUpdateOffer(UpdateOffer(), true, AppRuntime::instance().description().name,
-                              handle());
+        checkAsked_ = updates_.start(handle(), kUpdateAnswer, true);
         *result = 0;
         return true;
     }

@@ -24,7 +24,8 @@ private:
 };
 
 // The main window also looks for updates: in the background once it has
-// started (when one is due), and when the user presses "Check for updates".
+// started (when one is due), and when the user presses "Check for updates",
+// which only an installation with an update program shows.
 class DemoWindow : public vorn::MainWindow {
 public:
     static std::unique_ptr<vorn::MainWindow> Create();

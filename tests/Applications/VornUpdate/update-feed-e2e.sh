@@ -153,6 +153,8 @@ check "and names version 2.0" grep -q "Hello Update 2.0 is available (installed:
 hello=$!
 started_times() { test "$(grep -c Hello.exe "$prefix/drive_c/ForeignStarted.txt" 2>/dev/null)" = "$1"; }
 wait_until 120 started_times 1
+# Its mark comes before its window, which the request to close needs.
+check "the program shows its window" wait_until 120 window_of Hello.exe
 in_prefix "$prefix" "$updater" /Apply /Quiet "/Log:C:\\update.log"; code=$?
 check "/Apply /Quiet ends with 0 ($code)" test "$code" -eq 0
 gone() { ! kill -0 "$1" 2>/dev/null; } # pid

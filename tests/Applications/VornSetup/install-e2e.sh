@@ -59,10 +59,13 @@ echo "== a chosen folder, remembered by the next installation"
 prefix="$(fresh_prefix folder)"
 # Typed as a user types it; a batch file keeps the command line as written.
 cp "$work/VornDemoSetup.exe" "$prefix/drive_c/"
-printf 'C:\\VornDemoSetup.exe /Quiet /LaunchedAsAdministrator /InstallFolder:"C:\\Some Where\\Demo"\r\n' \
+printf 'C:\\VornDemoSetup.exe /Quiet /LaunchedAsAdministrator /InstallFolder:"C:\\Some Where\\Demo" /Log:C:\\folder.log\r\necho %%ERRORLEVEL%%> C:\\level.txt\r\n' \
   > "$prefix/drive_c/install.bat"
 "$run" "$prefix" cmd /c 'C:\install.bat' >/dev/null 2>&1 </dev/null
 WINEPREFIX="$prefix" wineserver -w
+code="$(tr -d '\r\n ' <"$prefix/drive_c/level.txt" 2>/dev/null)"
+check "the installation into a chosen folder ends with 42 (${code:-no code})" test "$code" = 42
+[ "$code" = 42 ] || sed 's/^/    log: /' "$prefix/drive_c/folder.log" 2>/dev/null
 check "InstallFolder is honoured" test -f "$prefix/drive_c/Some Where/Demo/VornDemo.exe"
 setup "$prefix" /Quiet /LaunchedAsAdministrator; code=$?
 check "a second installation exits 42" test "$code" -eq 42

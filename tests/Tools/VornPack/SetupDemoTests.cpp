@@ -83,6 +83,9 @@ TEST(SetupDemo, TheNewPayloadRunsAndTheStubsResourcesStay) {
     const fs::path stub = OwnFolder() / "VornDemo.exe";
     const wchar_t* kOutputName = L"VornDemoSetupTest.exe";
     const fs::path output = OwnFolder() / kOutputName;
+    // A run that stopped half-way leaves its setup behind.
+    std::error_code ignored;
+    fs::remove(output, ignored);
     testing::internal::CaptureStderr();
     EXPECT_EQ(39, vornpack::Setup({u"--app", Text(app), u"--definitions", Text(definitions), u"-o",
                                    Text(output), u"--stub", Text(stub)}));

@@ -18,6 +18,7 @@ targets=(
   "TextReaderFuzz tests/VornLib/core/fuzz corpus/text"
   "XmlReaderFuzz tests/VornLib/core/fuzz corpus/xml"
   "ArchiveFuzz tests/VornLib/data/fuzz corpus/archive"
+  "BinaryDeltaFuzz tests/VornLib/data/fuzz corpus/binarydelta"
   "BlockStreamFuzz tests/VornLib/data/fuzz corpus/blocks"
   "PictureFuzz tests/VornLib/data/fuzz corpus/picture"
   "PeResourcesFuzz tests/Tools/VornPack/fuzz corpus/pe"

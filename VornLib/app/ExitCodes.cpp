@@ -79,6 +79,12 @@ const ExitCode kExitCodes[] = {
      u"The install folder cannot be reached: its drive does not exist, or a file stands where a "
      u"folder of its path must be. Nothing was touched; choose another folder.",
      u"invalidParameter", 1603},
+    {ExitCodeProgram::Setup, kExitUpdateDoesNotApply, u"updateDoesNotApply",
+     u"A delta setup (one that carries only what changed since one version) found another "
+     u"version installed, or an installed file that is not that version's: a user changed it, or "
+     u"it is damaged. Nothing was touched; run the full setup of the new version (the update "
+     u"program does so by itself).",
+     nullptr, 1642},
     {ExitCodeProgram::Setup, kExitNothingToRepair, u"nothingToRepair",
      u"/Repair was given, but this setup's version is not installed in its scope: nothing is "
      u"installed there, or another version is (the log says which). Nothing was touched; a "

@@ -36,6 +36,8 @@ constexpr int32_t kExitInstalledByElevatedCopy = 42;
 constexpr int32_t kExitSetupRunning = 45;
 constexpr int32_t kExitInstalledInOtherScope = 46;
 constexpr int32_t kExitFolderUnavailable = 47;
+// A delta setup's installed files are not the ones it was made against.
+constexpr int32_t kExitUpdateDoesNotApply = 48;
 constexpr int32_t kExitNothingToRepair = 50;
 // The update program's outcomes.
 constexpr int32_t kExitUpdateAvailable = 60;

@@ -35,6 +35,9 @@ const LogEventName kLogEvents[] = {
     {LogEvent::Repair, u"Repair",
      u"a file that a repair writes again, and why: \"missing\" or \"changed\" (its bytes differ "
      u"from the setup's)"},
+    {LogEvent::Delta, u"Delta",
+     u"a delta setup: the installed version and files it checked, and each file it patches or "
+     u"takes as installed"},
     {LogEvent::Failure, u"Failure",
      u"the step that failed: what it did, the full path, the Windows error with its text, and "
      u"for a file in use the program that holds it"},

@@ -36,6 +36,7 @@ enum class LogEvent : uint8_t {
     Previous,
     File,
     Repair,
+    Delta,
     Failure,
     RollBack,
     Recovery,

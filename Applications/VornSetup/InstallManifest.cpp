@@ -54,6 +54,9 @@ Result ReadFiles(const XmlNode& files, const String& prefix, bool outermost,
         if (child->getSize(&entry.size) != kResultOk ||
             child->getTimeStamp(&entry.date) != kResultOk)
             return kResultMissingDefinition;
+        const Result based = ReadFileBase(*child, &entry.base);
+        if (based != kResultOk)
+            return based;
         manifest.totalSize += entry.size;
         manifest.files.push_back(entry);
     }
@@ -139,6 +142,15 @@ Result InstallManifest::readRemovalProgram(const XmlNode& element) {
     if (!IsRelativeInside(program) || !carriesFile(program))
         return kResultBadPath;
     removalProgram = program;
+    return kResultOk;
+}
+
+Result InstallManifest::readUpdateOf(const XmlNode& element) {
+    String version;
+    if (element.getAttribute(u"Version", &version) != kResultOk || version.isEmpty())
+        return kResultMissingDefinition;
+    updateOf = version;
+    keepsSetup = false;
     return kResultOk;
 }
 

@@ -11,6 +11,7 @@
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/InstalledProduct.h"
 #include "VornLib/app/UninstallEntry.h"
+#include "VornLib/app/UpdateDelta.h"
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/CommandLine.h"
 #include "VornLib/core/DateTime.h"
@@ -35,6 +36,8 @@ struct FileEntry {
     bool copied = false;
     // A repair leaves it as it is: its bytes are the setup's.
     bool kept = false;
+    // A delta setup's file: made from the installed one, or that one as it is.
+    vorn::FileBase base = {};
 };
 
 // The folder proposed in `programFiles` (a separator at its end or not).
@@ -65,6 +68,10 @@ public:
     // list for a product not built on VornLib: a carried file, relative to
     // the install folder. One that the file list lacks is not taken (31).
     Result readRemovalProgram(const vorn::XmlNode& element);
+    // Reads the "UpdateOf" element of a delta setup's file list (UpdateDelta.h):
+    // the version whose files it patches. A delta setup keeps no copy of
+    // itself: it cannot repair what it does not carry.
+    Result readUpdateOf(const vorn::XmlNode& element);
     // Whether the product is installed, in which scope and folder, from the
     // uninstall entries.
     void readInstalledScope();
@@ -141,6 +148,8 @@ public:
     uint64_t totalSize = 0;
     // Relative to the install folder; empty when the product removes itself.
     String removalProgram;
+    // A delta setup: the installed version it applies to; empty for a full setup.
+    String updateOf;
     vorn::InstallScopeRule scopeRule;
     String scopeProblem;
     String definitionsProblem;

@@ -33,6 +33,10 @@ InstallManifest& InstallManifest::Instance() {
             (void)built->readRemovalProgram(*element);
             (void)resources.release(element);
         }
+        if (resources.getElement(kUpdateOfElement, &element) == kResultOk) {
+            (void)built->readUpdateOf(*element);
+            (void)resources.release(element);
+        }
         built->readInstalledScope();
         built->chooseScope(AppRuntime::instance().commandLine());
         built->readChoices();

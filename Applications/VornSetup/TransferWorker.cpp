@@ -10,6 +10,7 @@
 #include "Applications/VornSetup/RepairFiles.h"
 #include "Applications/VornSetup/RunningProduct.h"
 #include "Applications/VornSetup/SetupReport.h"
+#include "Applications/VornSetup/UpdateBases.h"
 #include "VornLib/app/AppRuntime.h"
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/ExitCodes.h"
@@ -58,7 +59,8 @@ struct PayloadReader {
     }
     bool holdsAll(const InstallManifest& manifest) const {
         for (const FileEntry& entry : manifest.files) {
-            if (!mount.contains((manifest.sourceRoot + entry.relativePath).data()))
+            if (entry.base.source != FileSource::Installed &&
+                !mount.contains((manifest.sourceRoot + entry.relativePath).data()))
                 return false;
         }
         return true;
@@ -167,11 +169,33 @@ Result Failed(const char16_t* step, const String& path, Result result) {
     return result;
 }
 
+// A delta setup's patch, whole: it is applied once the base is open.
+Result ReadPatch(EntryReadAhead& source, uint64_t size, std::vector<uint8_t>* patch) {
+    patch->reserve(size_t(size));
+    while (patch->size() < size) {
+        const uint8_t* chunk = nullptr;
+        uint32_t count = 0;
+        const Result result = source.nextChunk(&chunk, &count);
+        if (result != kResultOk)
+            return AsPayloadFailure(result);
+        patch->insert(patch->end(), chunk, chunk + count);
+    }
+    return kResultOk;
+}
+
 } // namespace
 
 Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, FolderMaker& folders) {
+    // A file a delta setup takes as installed has no entry of its own.
     uint64_t remaining = 0;
-    Result result = source.nextEntry(&remaining);
+    std::vector<uint8_t> patch;
+    Result result = kResultOk;
+    if (entry.base.source != FileSource::Installed)
+        result = source.nextEntry(&remaining);
+    if (result == kResultOk && entry.base.source == FileSource::Patch) {
+        result = ReadPatch(source, remaining, &patch);
+        remaining = 0;
+    }
     if (result != kResultOk)
         return AsPayloadFailure(result);
     Log(LogEvent::File, u"{0} ({1} bytes)", {entry.relativePath, entry.size});
@@ -192,6 +216,14 @@ Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, Folder
     }
     if (result != kResultOk)
         return Failed(u"creating", written, result);
+    if (entry.base.source != FileSource::Payload) {
+        result = WriteFromBase(manifest_, entry, patch, destination);
+        if (result != kResultOk)
+            return result == Result(kExitUpdateDoesNotApply) ? result
+                                                             : Failed(u"writing", written, result);
+        done_ += entry.size;
+        update(done_);
+    }
     while (remaining) {
         const uint8_t* chunk = nullptr;
         uint32_t count = 0;
@@ -262,16 +294,20 @@ Result TransferWorker::copyFiles() {
     EntryReadAhead source(kChunkSize, kReadAheadDepth,
                           readers.empty() ? 1 : uint32_t(readers.size()));
     // A repair writes only the files that differ from the payload's.
+    // A delta setup reads from its payload only what it carries.
     std::vector<FileEntry*> written;
+    std::vector<FileEntry*> carried;
     for (FileEntry& entry : manifest_.files) {
         if (!entry.kept)
             written.push_back(&entry);
+        if (!entry.kept && entry.base.source != FileSource::Installed)
+            carried.push_back(&entry);
     }
-    auto nameOf = [this, &written](uint32_t index) {
-        return manifest_.sourceRoot + written[index]->relativePath;
+    auto nameOf = [this, &carried](uint32_t index) {
+        return manifest_.sourceRoot + carried[index]->relativePath;
     };
     const Result started = source.start(
-        uint32_t(written.size()),
+        uint32_t(carried.size()),
         [&readers, &nameOf](uint32_t index, uint32_t lane, std::unique_ptr<Stream>* out) {
             std::unique_ptr<EntryHandle> entry;
             const Result result =
@@ -455,6 +491,8 @@ Result TransferWorker::run() {
     }
     if (result == kResultOk)
         result = ChooseFilesToWrite(manifest_);
+    if (result == kResultOk)
+        result = CheckUpdateBases(manifest_);
     if (result == kResultOk)
         result = copyFiles();
     if (result == kResultOk) {

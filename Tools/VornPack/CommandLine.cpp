@@ -5,6 +5,7 @@
 #include "Tools/VornPack/CheckXml.h"
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/Console.h"
+#include "Tools/VornPack/Delta.h"
 #include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/Setup.h"
@@ -56,6 +57,10 @@ constexpr Command kCommands[] = {
      u"[--stub <VornSetup.exe>] [--uninstaller <VornUninstall.exe>] [--updater <VornUpdate.exe>] "
      u"[--sign-command \"<command "
      u"with {}>\"] [--allow-placeholder-licence] [--quiet] [--jobs N]",
+     true},
+    {u"delta", Delta,
+     u"delta --from <old setup.exe> --to <new setup.exe> -o <delta setup.exe> "
+     u"[--stub <VornSetup.exe>] [--sign-command \"<command with {}>\"] [--quiet] [--jobs N]",
      true},
     {u"manifest", Manifest,
      u"manifest <setup.exe> --url <download URL> [--out <folder>] "

@@ -64,7 +64,8 @@ constexpr const char kFileListEnd[] = "  </Files>\n</FileList>\n";
 
 String FileElement(const ApplicationFile& file, const String& name) {
     String xml =
-        Format(u"<File Size=\"{0}\" Date=\"{1}\">", {file.size, vorn::TimeStampText(file.date)});
+        Format(u"<File Size=\"{0}\" Date=\"{1}\"{2}>",
+               {file.size, vorn::TimeStampText(file.date), vorn::FileBaseAttributes(file.base)});
     vorn::AppendEscapedXml(&xml, name);
     xml.append(u"</File>\n");
     return xml;

@@ -9,18 +9,22 @@
 #include <vector>
 
 #include "Tools/VornPack/Files.h"
+#include "VornLib/app/UpdateDelta.h"
 #include "VornLib/core/DateTime.h"
 
 namespace vornpack {
 
 // The folder inside the payload that holds the application's files.
 constexpr const char16_t* kApplicationRoot = u"Application/";
+// The payload entry that lists them.
+constexpr const char16_t* kFileListEntry = u"Data/Xml/FileList.xml";
 
 struct ApplicationFile {
     vorn::String relativePath; // "/"-separated, below the application folder
     std::filesystem::path source;
     uint64_t size = 0;
     vorn::DateTime date = vorn::kInvalidDateTime; // last write, whole seconds
+    vorn::FileBase base = {}; // a delta setup's: where the installer takes the bytes from
 };
 
 // Lists the application folder (each folder's entries sorted by name, read

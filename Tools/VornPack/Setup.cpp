@@ -21,7 +21,6 @@ namespace vornpack {
 namespace {
 
 constexpr const char16_t* kCommand = u"setup";
-constexpr const char16_t* kFileListName = u"Data/Xml/FileList.xml";
 constexpr const char16_t* kAllowPlaceholderLicence = u"--allow-placeholder-licence";
 
 // What the command line asks for.
@@ -121,7 +120,7 @@ Result CollectInputs(const SetupRequest& request, vorn::DateTime stubDate, Setup
         return result;
     inputs->newest = stubDate;
     for (const DefinitionFile& file : inputs->definitionFiles) {
-        if (file.entryName == kFileListName) {
+        if (file.entryName == kFileListEntry) {
             *message = Format(u"\"{0}\" is generated from the application folder; remove it from "
                               u"the definitions",
                               {TextOf(file.source)});
@@ -286,7 +285,7 @@ Result WritePayload(const SetupRequest& request, const SetupInputs& inputs,
     std::vector<PackItem> items;
     for (const DefinitionFile& file : inputs.definitionFiles)
         items.push_back({file.entryName, file.source, {}, file.size, false});
-    items.push_back({kFileListName, fs::path(),
+    items.push_back({kFileListEntry, fs::path(),
                      std::vector<uint8_t>(inputs.fileList.begin(), inputs.fileList.end()),
                      inputs.fileList.size(), false});
     for (const ApplicationFile& file : inputs.appFiles)

@@ -41,7 +41,7 @@ struct PrivateFolder {
     }
 };
 
-Result DownloadInto(const String& path, const FeedRelease& release, String* message) {
+Result DownloadInto(const String& path, const FeedSetup& release, String* message) {
     FileHandle file(CreateFileW(Wide(path.data()), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -50,7 +50,7 @@ Result DownloadInto(const String& path, const FeedRelease& release, String* mess
     }
     DownloadOutcome outcome;
     Result result = Download(
-        release.setupUrl, release.size,
+        release.url, release.size,
         [&file](const uint8_t* piece, uint32_t size) {
             DWORD written = 0;
             return WriteFile(file.get(), piece, size, &written, nullptr) && written == size
@@ -63,14 +63,14 @@ Result DownloadInto(const String& path, const FeedRelease& release, String* mess
     if (result != kResultOk)
         *message = Format(u"The setup \"{0}\" cannot be downloaded (result {1}, status {2}, "
                           u"error {3}, {4} of {5} bytes).",
-                          {release.setupUrl, int32_t(result), outcome.status, outcome.systemError,
+                          {release.url, int32_t(result), outcome.status, outcome.systemError,
                            outcome.received, release.size});
     return result;
 }
 
 // Opens the setup so that nobody may write, rename or delete it while it
 // is held, and checks what is held.
-bool HoldVerified(const String& path, const Installation& installation, const FeedRelease& release,
+bool HoldVerified(const String& path, const Installation& installation, const FeedSetup& release,
                   FileHandle* held) {
     held->reset(CreateFileW(Wide(path.data()), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -126,6 +126,47 @@ bool CloseProgramsOfInstallation(const Installation& installation) {
     return productRan;
 }
 
+// What running the setups of one update did to the installation's programs.
+struct ProgramsClosed {
+    bool asked = false;
+    bool productRan = false;
+};
+
+// Downloads `release` to `path`, checks it and runs it: its exit code;
+// kExitFeedUnavailable or kExitNotTrusted when it never ran. The programs
+// of the installation are asked to close before the first setup runs.
+int32_t DownloadAndRun(const Installation& installation, const FeedSetup& release,
+                       const String& path, SetupWindows windows, ProgramsClosed* programs,
+                       String* message) {
+    if (DownloadInto(path, release, message) != kResultOk)
+        return kExitFeedUnavailable;
+    FileHandle held;
+    if (!HoldVerified(path, installation, release, &held)) {
+        *message = Format(u"The setup \"{0}\" is not the one the feed signed: it was not run.",
+                          {release.url});
+        return kExitNotTrusted;
+    }
+    Log(LogEvent::Download, u"{0} ({1} bytes): size, SHA-256 and signature hold",
+        {release.url, release.size});
+    if (!programs->asked && !installation.executable.isEmpty())
+        programs->productRan = CloseProgramsOfInstallation(installation);
+    programs->asked = true;
+    const String parameters = SetupParameters(installation, windows);
+    Log(LogEvent::HandOff, u"\"{0}\"{1}", {path, parameters});
+    // The setup appends to the same log, this program after it again.
+    const String log = InstallLog::Instance().path();
+    InstallLog::Instance().close();
+    KernelHandle process;
+    const Result started = ShellLaunchStart(path.data(), parameters.data(), &process);
+    const int32_t code =
+        started == kResultOk ? int32_t(WaitForLaunched(&process)) : int32_t(started);
+    if (!log.isEmpty())
+        (void)InstallLog::Instance().open(log);
+    if (started != kResultOk)
+        *message = Format(u"The setup \"{0}\" cannot be started.", {path});
+    return code;
+}
+
 } // namespace
 
 int32_t InstallRelease(const Installation& installation, const FeedRelease& release,
@@ -136,29 +177,27 @@ int32_t InstallRelease(const Installation& installation, const FeedRelease& rele
         *message = u"No folder for the download can be made in the temporary folder.";
         return int32_t(result);
     }
-    const String setup = folder.path + u"Setup.exe";
-    if (DownloadInto(setup, release, message) != kResultOk)
-        return kExitFeedUnavailable;
-    FileHandle held;
-    if (!HoldVerified(setup, installation, release, &held)) {
-        *message = Format(u"The setup \"{0}\" is not the one the feed signed: it was not run.",
-                          {release.setupUrl});
-        return kExitNotTrusted;
+    ProgramsClosed programs;
+    // The delta setup from the installed version when the feed has one; the
+    // full setup when there is none, or when it cannot be had or does not
+    // fit the installed files (it then changed nothing).
+    const FeedDelta* delta =
+        installation.interrupted ? nullptr : DeltaFrom(release, installation.version);
+    int32_t code = kExitUpdateDoesNotApply;
+    if (delta) {
+        code = DownloadAndRun(installation, delta->setup, folder.path + u"Delta.exe", windows,
+                              &programs, message);
+        if (code == kExitUpdateDoesNotApply || code == kExitFeedUnavailable ||
+            code == kExitNotTrusted)
+            Log(LogEvent::Download, u"the delta setup from {0} did not install ({1}): {2}",
+                {delta->from, code, message->isEmpty() ? String(u"the full setup") : *message});
     }
-    Log(LogEvent::Download, u"{0} ({1} bytes): size, SHA-256 and signature hold",
-        {release.setupUrl, release.size});
-    const bool productRan =
-        !installation.executable.isEmpty() && CloseProgramsOfInstallation(installation);
-    const String parameters = SetupParameters(installation, windows);
-    Log(LogEvent::HandOff, u"\"{0}\"{1}", {setup, parameters});
-    // The setup appends to the same log, this program after it again.
-    const String log = InstallLog::Instance().path();
-    InstallLog::Instance().close();
-    KernelHandle process;
-    result = ShellLaunchStart(setup.data(), parameters.data(), &process);
-    int32_t code = result == kResultOk ? int32_t(WaitForLaunched(&process)) : int32_t(result);
-    if (!log.isEmpty())
-        (void)InstallLog::Instance().open(log);
+    if (code == kExitUpdateDoesNotApply || code == kExitFeedUnavailable ||
+        code == kExitNotTrusted) {
+        message->clear();
+        code = DownloadAndRun(installation, release.setup, folder.path + u"Setup.exe", windows,
+                              &programs, message);
+    }
     // A setup that ended without its code (killed, a power cut) may say 0:
     // what counts is the version the list of installed programs records.
     const String recorded = RecordedVersion(installation);
@@ -167,14 +206,12 @@ int32_t InstallRelease(const Installation& installation, const FeedRelease& rele
                           {release.version, code, recorded});
         code = int32_t(kResultFailed);
     }
-    if (productRan && (code == 0 || code == kExitRestartNeeded) &&
+    if (programs.productRan && (code == 0 || code == kExitRestartNeeded) &&
         !IsRunning(installation.executable)) {
         Log(LogEvent::HandOff, u"\"{0}\" started again", {installation.executable});
         KernelHandle restarted;
         (void)ShellLaunchStart(installation.executable.data(), u"", &restarted);
     }
-    if (result != kResultOk)
-        *message = Format(u"The setup \"{0}\" cannot be started.", {setup});
     return code;
 }
 

@@ -44,6 +44,8 @@ struct SetupFacts {
     bool is64 = false;
     vorn::String sha256; // 64 upper-case hexadecimal digits
     vorn::InstallScopeRule scopeRule;
+    // A delta setup's: the version it updates (UpdateDelta.h); empty for a full setup.
+    vorn::String updateOf;
 };
 
 struct ManifestOptions {

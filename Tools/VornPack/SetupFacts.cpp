@@ -5,6 +5,7 @@
 
 #include "Sha256.h"
 #include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/FileList.h"
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/PeFile.h"
@@ -149,6 +150,12 @@ Result ReadSetupFacts(const String& setup, SetupFacts* facts, String* message) {
         *message =
             Format(u"the description \"{0}\" has no English text in \"{1}\"", {description, setup});
         return vorn::kResultMissingDefinition;
+    }
+    std::unique_ptr<vorn::XmlDocument> fileList;
+    if (ReadDocument(container, kFileListEntry, &fileList) == vorn::kResultOk && fileList->root()) {
+        if (const XmlNode* updateOf =
+                fileList->root()->find((u"/" + String(vorn::kUpdateOfElement)).data()))
+            (void)updateOf->getAttribute(u"Version", &facts->updateOf);
     }
     if ((result = HashFile(file, &facts->sha256)) != vorn::kResultOk)
         *message = Format(u"cannot read \"{0}\"", {setup});

@@ -48,14 +48,14 @@ Result ReleaseOf(const String& setup, const PrivateKey& key, const String& baseU
     if (result != vorn::kResultOk)
         return result;
     std::error_code error;
-    release->size = fs::file_size(PathOf(setup), error);
-    if (error || (result = SignFile(setup, key, &release->signature)) != vorn::kResultOk) {
+    release->setup.size = fs::file_size(PathOf(setup), error);
+    if (error || (result = SignFile(setup, key, &release->setup.signature)) != vorn::kResultOk) {
         *message = Format(u"cannot read \"{0}\"", {setup});
         return error ? vorn::kResultNotFound : result;
     }
     release->version = vorn::EntryDisplayVersion(facts->version, facts->tag);
-    release->setupUrl = baseUrl + TextOf(PathOf(setup).filename());
-    release->sha256 = facts->sha256;
+    release->setup.url = baseUrl + TextOf(PathOf(setup).filename());
+    release->setup.sha256 = facts->sha256;
     release->notesUrl = notesUrl;
     for (int32_t at = release->notesUrl.find(u"{version}"); at >= 0;
          at = release->notesUrl.find(u"{version}"))
@@ -71,10 +71,13 @@ Result CheckRelease(const Feed& feed, const SetupFacts& facts, const FeedRelease
         *message = Format(u"\"{0}\" is the setup of another product than {1}", {setup, feed.name});
         return vorn::kResultInvalidArgument;
     }
+    const auto nameOf = [](const String& url) { return url.mid(uint32_t(url.findLast(u'/')) + 1); };
+    const String name = nameOf(release.setup.url);
     for (const FeedRelease& other : feed.releases) {
-        const String otherName = other.setupUrl.mid(uint32_t(other.setupUrl.findLast(u'/')) + 1);
-        const String name = release.setupUrl.mid(uint32_t(release.setupUrl.findLast(u'/')) + 1);
-        if (other.version == release.version || otherName.compareIgnoringCase(name.data()) == 0) {
+        bool sameName = nameOf(other.setup.url).compareIgnoringCase(name.data()) == 0;
+        for (const vorn::FeedDelta& delta : other.deltas)
+            sameName = sameName || nameOf(delta.setup.url).compareIgnoringCase(name.data()) == 0;
+        if ((other.version == release.version && facts.updateOf.isEmpty()) || sameName) {
             *message = Format(u"\"{0}\": two setups of version {1} or of the name \"{2}\"",
                               {setup, release.version, name});
             return vorn::kResultInvalidArgument;
@@ -131,6 +134,12 @@ int FeedCommand(const Arguments& arguments) {
         return Fail(kCommand, message, result);
 
     Feed feed;
+    struct NamedDelta {
+        String setup; // as named on the command line
+        String from;
+        FeedRelease release;
+    };
+    std::vector<NamedDelta> deltas;
     for (const String& setup : options.rest()) {
         SetupFacts facts;
         FeedRelease release;
@@ -140,8 +149,33 @@ int FeedCommand(const Arguments& arguments) {
             return Fail(kCommand, message, result);
         feed.product = facts.uuid;
         feed.name = facts.name;
-        feed.releases.push_back(release);
+        if (facts.updateOf.isEmpty()) {
+            feed.releases.push_back(release);
+            continue;
+        }
+        deltas.push_back({setup, facts.updateOf, release});
     }
+    // A delta only beside the full setup of its version: an installation
+    // whose files it does not fit runs that one instead.
+    for (const NamedDelta& delta : deltas) {
+        auto release = std::find_if(
+            feed.releases.begin(), feed.releases.end(),
+            [&delta](const FeedRelease& full) { return full.version == delta.release.version; });
+        if (release == feed.releases.end())
+            return Fail(kCommand,
+                        Format(u"\"{0}\" updates {1} to {2}: name the full setup of {2} too",
+                               {delta.setup, delta.from, delta.release.version}),
+                        vorn::kResultInvalidArgument);
+        if (vorn::DeltaFrom(*release, delta.from))
+            return Fail(kCommand,
+                        Format(u"\"{0}\": two delta setups from {1} to {2}",
+                               {delta.setup, delta.from, delta.release.version}),
+                        vorn::kResultInvalidArgument);
+        release->deltas.push_back({delta.from, delta.release.setup});
+    }
+    if (feed.releases.empty())
+        return Fail(kCommand, u"name the full setup of each release beside its delta setups",
+                    vorn::kResultInvalidArgument);
     std::stable_sort(feed.releases.begin(), feed.releases.end(),
                      [](const FeedRelease& a, const FeedRelease& b) {
                          return vorn::CompareVersions(a.version.data(), b.version.data()) > 0;
@@ -166,9 +200,10 @@ int FeedCommand(const Arguments& arguments) {
         (result = WriteText(folder / PathOf(vorn::kFeedSignatureFileName), signature, &message)) !=
             vorn::kResultOk)
         return Fail(kCommand, message, result);
-    PrintLine(Format(u"wrote \"{0}\" and its signature, with {1} releases (newest {2})",
+    PrintLine(Format(u"wrote \"{0}\" and its signature, with {1} releases (newest {2}) and {3} "
+                     u"delta setups",
                      {TextOf(folder / PathOf(vorn::kFeedFileName)), uint32_t(feed.releases.size()),
-                      feed.releases.front().version}));
+                      feed.releases.front().version, uint32_t(deltas.size())}));
     return 0;
 }
 

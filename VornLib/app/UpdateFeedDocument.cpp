@@ -18,25 +18,54 @@ Result Refuse(String* problem, const String& why) {
     return kResultMalformed;
 }
 
-Result ReadRelease(const JsonValue& value, FeedRelease* release, String* problem) {
-    const char16_t* const texts[] = {u"version", u"setup", u"sha256", u"signature"};
-    String* const fields[] = {&release->version, &release->setupUrl, &release->sha256,
-                              &release->signature};
-    for (size_t i = 0; i < 4; ++i) {
+// `what` names the setup in a problem: "release 2.0", "the delta from 1.0 of release 2.0".
+Result ReadSetup(const JsonValue& value, const String& what, FeedSetup* setup, String* problem) {
+    const char16_t* const texts[] = {u"setup", u"sha256", u"signature"};
+    String* const fields[] = {&setup->url, &setup->sha256, &setup->signature};
+    for (size_t i = 0; i < 3; ++i) {
         if (!value.memberText(texts[i], fields[i]) || fields[i]->isEmpty())
-            return Refuse(problem, Format(u"a release has no \"{0}\" text", {texts[i]}));
+            return Refuse(problem, Format(u"{0} has no \"{1}\" text", {what, texts[i]}));
     }
     const JsonValue* size = value.member(u"size");
-    if (!size || !size->unsignedNumber(&release->size))
-        return Refuse(problem, Format(u"release {0} has no \"size\"", {release->version}));
-    if (!IsUpdateAddress(release->setupUrl))
-        return Refuse(problem, Format(u"the setup of release {0} is not at an https:// address",
-                                      {release->version}));
+    if (!size || !size->unsignedNumber(&setup->size))
+        return Refuse(problem, Format(u"{0} has no \"size\"", {what}));
+    if (!IsUpdateAddress(setup->url))
+        return Refuse(problem, Format(u"the setup of {0} is not at an https:// address", {what}));
+    return kResultOk;
+}
+
+Result ReadRelease(const JsonValue& value, FeedRelease* release, String* problem) {
+    if (!value.memberText(u"version", &release->version) || release->version.isEmpty())
+        return Refuse(problem, u"a release has no \"version\" text");
+    const String what = u"release " + release->version;
+    Result result = ReadSetup(value, what, &release->setup, problem);
+    if (result != kResultOk)
+        return result;
     const JsonValue* notes = value.member(u"notes");
     if (notes && !notes->isNull() && !value.memberText(u"notes", &release->notesUrl))
-        return Refuse(problem,
-                      Format(u"release {0} has \"notes\" that are no text", {release->version}));
+        return Refuse(problem, Format(u"{0} has \"notes\" that are no text", {what}));
+    const JsonValue* deltas = value.member(u"deltas");
+    if (!deltas)
+        return kResultOk;
+    if (deltas->kind() != JsonValue::Kind::List)
+        return Refuse(problem, Format(u"{0} has \"deltas\" that are no list", {what}));
+    for (const JsonValue& item : deltas->items()) {
+        FeedDelta delta;
+        if (!item.memberText(u"from", &delta.from) || delta.from.isEmpty())
+            return Refuse(problem, Format(u"a delta of {0} has no \"from\" text", {what}));
+        result = ReadSetup(item, Format(u"the delta from {0} of {1}", {delta.from, what}),
+                           &delta.setup, problem);
+        if (result != kResultOk)
+            return result;
+        release->deltas.push_back(delta);
+    }
     return kResultOk;
+}
+
+String SetupMembers(const FeedSetup& setup, const char16_t* indent) {
+    return Format(u"\"setup\": {1},\n{0}\"size\": {2},\n{0}\"sha256\": {3},\n{0}\"signature\": {4}",
+                  {indent, JsonString(setup.url), setup.size, JsonString(setup.sha256),
+                   JsonString(setup.signature)});
 }
 
 } // namespace
@@ -46,13 +75,19 @@ String FeedDocument(const Feed& feed) {
                   u",\n  \"name\": " + JsonString(feed.name) + u",\n  \"releases\": [";
     for (size_t i = 0; i < feed.releases.size(); ++i) {
         const FeedRelease& release = feed.releases[i];
-        text +=
-            String(i ? u"," : u"") + u"\n    {\n      \"version\": " + JsonString(release.version) +
-            u",\n      \"setup\": " + JsonString(release.setupUrl) + u",\n      \"size\": " +
-            Format(u"{0}", {release.size}) + u",\n      \"sha256\": " + JsonString(release.sha256) +
-            u",\n      \"signature\": " + JsonString(release.signature) + u",\n      \"notes\": " +
-            (release.notesUrl.isEmpty() ? String(u"null") : JsonString(release.notesUrl)) +
-            u"\n    }";
+        text += String(i ? u"," : u"") + u"\n    {\n      \"version\": " +
+                JsonString(release.version) + u",\n      " +
+                SetupMembers(release.setup, u"      ") + u",\n      \"notes\": " +
+                (release.notesUrl.isEmpty() ? String(u"null") : JsonString(release.notesUrl));
+        if (!release.deltas.empty()) {
+            text += u",\n      \"deltas\": [";
+            for (size_t d = 0; d < release.deltas.size(); ++d)
+                text += String(d ? u"," : u"") + u"\n        {\n          \"from\": " +
+                        JsonString(release.deltas[d].from) + u",\n          " +
+                        SetupMembers(release.deltas[d].setup, u"          ") + u"\n        }";
+            text += u"\n      ]";
+        }
+        text += u"\n    }";
     }
     return text + u"\n  ]\n}\n";
 }
@@ -95,6 +130,14 @@ const FeedRelease* NewerRelease(const Feed& feed, const String& installed) {
     }
     return newest && CompareVersions(newest->version.data(), installed.data()) > 0 ? newest
                                                                                    : nullptr;
+}
+
+const FeedDelta* DeltaFrom(const FeedRelease& release, const String& installed) {
+    for (const FeedDelta& delta : release.deltas) {
+        if (delta.from == installed)
+            return &delta;
+    }
+    return nullptr;
 }
 
 } // namespace vorn

@@ -8,11 +8,16 @@
 //     "releases": [
 //       {"version": "2.0.0", "setup": "<base URL><file name>", "size": <bytes>,
 //        "sha256": "<64 hexadecimal digits>", "signature": "<base64>",
-//        "notes": "<address>" or null},
+//        "notes": "<address>" or null,
+//        "deltas": [{"from": "1.0.0", "setup": "<base URL><file name>",
+//                    "size": <bytes>, "sha256": "…", "signature": "…"}, ...]},
 //       ...
 //     ]
 //   }
 //
+// A release's "deltas" (none when the member is missing) are delta setups
+// (UpdateDelta.h) that update the version "from" to the release's; its full
+// setup is what an installation runs when none fits or one does not apply.
 // Releases are listed newest first; a version is written as the list of
 // installed programs shows it ("1.5 Beta 2"). Beside it lies
 // "feed.json.sig", the base64 signature of feed.json's bytes as they are:
@@ -33,13 +38,24 @@ namespace vorn {
 constexpr char16_t kFeedFileName[] = u"feed.json";
 constexpr char16_t kFeedSignatureFileName[] = u"feed.json.sig";
 
-struct FeedRelease {
-    String version;
-    String setupUrl;
+// A setup the feed names: where it is and what its bytes must be.
+struct FeedSetup {
+    String url;
     uint64_t size = 0;
     String sha256;
     String signature;
+};
+
+struct FeedDelta {
+    String from; // the version it updates, as the entry shows it
+    FeedSetup setup;
+};
+
+struct FeedRelease {
+    String version;
+    FeedSetup setup;
     String notesUrl; // empty: null
+    std::vector<FeedDelta> deltas;
 };
 
 struct Feed {
@@ -58,5 +74,8 @@ Result ReadFeedDocument(const uint8_t* bytes, size_t size, Feed* feed, String* p
 // The newest release when its version is newer than `installed` (by their
 // numbers, CompareVersions); else null.
 const FeedRelease* NewerRelease(const Feed& feed, const String& installed);
+
+// The release's delta setup from `installed`; null when it has none.
+const FeedDelta* DeltaFrom(const FeedRelease& release, const String& installed);
 
 } // namespace vorn

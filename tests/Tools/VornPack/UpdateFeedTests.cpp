@@ -6,17 +6,23 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "PeImageBuilder.h"
+#include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/Delta.h"
 #include "Tools/VornPack/Setup.h"
 #include "Tools/VornPack/UpdateFeed.h"
 #include "Tools/VornPack/UpdateSigning.h"
 #include "VornLib/app/UpdateFeedDocument.h"
 #include "VornLib/core/Base64.h"
 #include "VornLib/core/Utf8.h"
+#include "VornLib/data/BinaryDelta.h"
+#include "VornLib/data/EntryHandle.h"
+#include "VornLib/data/MemoryStream.h"
 
 namespace vornpack {
 namespace {
@@ -111,8 +117,8 @@ protected:
     }
     fs::path stub() const { return scratch_.path() / "VornSetup.exe"; }
 
-    // A setup of VornDemo at `version`.
-    fs::path SetupOf(const std::string& version) {
+    // A setup of VornDemo at `version`, of the application folder `app`.
+    fs::path SetupOf(const std::string& version, const std::string& app = "app") {
         const fs::path definitions = scratch_.path() / ("definitions-" + version);
         fs::copy(fs::path(VORN_SETUP_DEFINITIONS), definitions, fs::copy_options::recursive);
         const fs::path configuration = definitions / "Configuration.xml";
@@ -121,7 +127,7 @@ protected:
             "Name=\"VornDemo\" Version=\"" + version);
         vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
         const fs::path setup = scratch_.path() / ("Setup-" + version + ".exe");
-        EXPECT_EQ(0, vornpack::Setup({u"--app", Text(scratch_.path() / "app"), u"--definitions",
+        EXPECT_EQ(0, vornpack::Setup({u"--app", Text(scratch_.path() / app), u"--definitions",
                                       Text(definitions), u"-o", Text(setup), u"--stub",
                                       Text(stub()), u"--quiet"}));
         return setup;
@@ -181,8 +187,8 @@ TEST_F(UpdateFeedTest, TheFeedListsSignedSetupsNewestFirst) {
         << vorn::ToUtf8(message);
     EXPECT_EQ(String(u"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70"), read.product.toText());
     ASSERT_EQ(3u, read.releases.size());
-    EXPECT_EQ(String(u"https://vorn.example/demo/Setup-1.10.0.exe"), read.releases[0].setupUrl);
-    EXPECT_EQ(fs::file_size(out() / "Setup-1.10.0.exe"), read.releases[0].size);
+    EXPECT_EQ(String(u"https://vorn.example/demo/Setup-1.10.0.exe"), read.releases[0].setup.url);
+    EXPECT_EQ(fs::file_size(out() / "Setup-1.10.0.exe"), read.releases[0].setup.size);
     EXPECT_EQ(String(u"https://vorn.example/notes/1.0.0.html"), read.releases[2].notesUrl);
     ASSERT_NE(nullptr, vorn::NewerRelease(read, u"1.9.0"));
     EXPECT_EQ(String(u"1.10.0"), vorn::NewerRelease(read, u"1.9.0")->version);
@@ -201,6 +207,81 @@ TEST_F(UpdateFeedTest, WhatAnInstallationMustNeverBeOfferedIsRefused) {
     EXPECT_FALSE(fs::exists(out() / "feed.json"));
     EXPECT_EQ(0, Feed({Text(one), u"--base-url", u"http://127.0.0.1:8080/"}))
         << "this computer, for tests";
+}
+
+std::vector<uint8_t> EntryOf(const fs::path& setup, const char16_t* name) {
+    ContainerFile container;
+    std::unique_ptr<vorn::EntryHandle> entry;
+    if (container.open(Text(setup)) != 0 ||
+        vorn::EntryHandle::open(&container.mount(), name, &entry) != 0)
+        return {};
+    std::vector<uint8_t> bytes(size_t(entry->size()));
+    if (!bytes.empty() && entry->read(bytes.data(), uint32_t(bytes.size())) != 0)
+        return {};
+    return bytes;
+}
+
+TEST_F(UpdateFeedTest, ADeltaCarriesWhatChangedAndTheFeedNamesIt) {
+    // Version 2: the program changed in its middle, the help kept, a file
+    // dropped and one added.
+    const fs::path app1 = scratch_.path() / "app";
+    const fs::path app2 = scratch_.path() / "app2";
+    vorn::WriteWholeFile(app1 / "Help.txt", vorn::SampleText(3000));
+    vorn::WriteWholeFile(app1 / "Dropped.txt", vorn::SampleText(100));
+    fs::create_directories(app2);
+    std::vector<uint8_t> program = vorn::ReadWholeFile(app1 / "VornDemo.exe");
+    const std::vector<uint8_t> oldProgram = program;
+    program.insert(program.begin() + 2500, {'v', '2'});
+    vorn::WriteWholeFile(app2 / "VornDemo.exe", program);
+    fs::copy_file(app1 / "Help.txt", app2 / "Help.txt");
+    vorn::WriteWholeFile(app2 / "Added.bin", vorn::SampleMixed(2000));
+    const fs::path one = SetupOf("1.0.0");
+    const fs::path two = SetupOf("2.0.0", "app2");
+    const fs::path delta = scratch_.path() / "Delta.exe";
+    ASSERT_EQ(0, Delta({u"--from", Text(one), u"--to", Text(two), u"-o", Text(delta), u"--stub",
+                        Text(stub()), u"--quiet"}));
+
+    const std::vector<uint8_t> listBytes = EntryOf(delta, u"Data/Xml/FileList.xml");
+    const std::string list(listBytes.begin(), listBytes.end());
+    EXPECT_NE(std::string::npos, list.find("<UpdateOf Version=\"1.0.0\"/>")) << list;
+    EXPECT_NE(std::string::npos, list.find("Source=\"Installed\" BaseSize=\"3000\"")) << list;
+    EXPECT_NE(std::string::npos, list.find("Source=\"Patch\" BaseSize=\"5000\"")) << list;
+    EXPECT_EQ(std::string::npos, list.find("Dropped.txt")) << list;
+    EXPECT_TRUE(EntryOf(delta, u"Application/Help.txt").empty()) << "taken as installed";
+    EXPECT_EQ(vorn::ReadWholeFile(app2 / "Added.bin"), EntryOf(delta, u"Application/Added.bin"));
+    EXPECT_FALSE(EntryOf(delta, u"Data/Xml/Configuration.xml").empty());
+    // The patch makes version 2's program out of version 1's.
+    const std::vector<uint8_t> patch = EntryOf(delta, u"Application/VornDemo.exe");
+    ASSERT_FALSE(patch.empty());
+    EXPECT_GT(size_t(std::count(patch.begin(), patch.end(), 0)), patch.size() * 9 / 10)
+        << "mostly zeros: the container packs it small";
+    vorn::MemoryStream base(oldProgram.data(), uint32_t(oldProgram.size()), u"base");
+    std::vector<uint8_t> made(program.size());
+    vorn::MemoryStream target(made.data(), uint32_t(made.size()));
+    ASSERT_EQ(0u, vorn::ApplyBinaryDelta(base, patch.data(), patch.size(), target));
+    EXPECT_EQ(program, made);
+
+    EXPECT_EQ(5, Delta({u"--from", Text(two), u"--to", Text(one), u"-o", Text(delta), u"--stub",
+                        Text(stub()), u"--quiet"}))
+        << "to an older version";
+    EXPECT_EQ(39, Delta({u"--from", Text(delta), u"--to", Text(two), u"-o",
+                         Text(scratch_.path() / "Twice.exe"), u"--stub", Text(stub()), u"--quiet"}))
+        << "from a delta";
+    const String address = u"https://vorn.example/";
+    EXPECT_EQ(5, Feed({Text(one), Text(delta), u"--base-url", address})) << "without 2.0's setup";
+    ASSERT_EQ(0, Feed({Text(one), Text(two), Text(delta), u"--base-url", address}));
+    const std::string feed = Contents(out() / "feed.json");
+    vorn::Feed read;
+    String message;
+    ASSERT_EQ(0u, vorn::ReadFeedDocument(reinterpret_cast<const uint8_t*>(feed.data()), feed.size(),
+                                         &read, &message));
+    ASSERT_EQ(2u, read.releases.size());
+    const vorn::FeedDelta* found = vorn::DeltaFrom(read.releases[0], u"1.0.0");
+    ASSERT_NE(nullptr, found) << feed;
+    EXPECT_EQ(String(u"https://vorn.example/Delta.exe"), found->setup.url);
+    EXPECT_EQ(fs::file_size(delta), found->setup.size);
+    EXPECT_EQ(nullptr, vorn::DeltaFrom(read.releases[0], u"0.9"));
+    EXPECT_TRUE(read.releases[1].deltas.empty());
 }
 
 } // namespace

@@ -37,7 +37,7 @@ TEST(UpdateFeedDocument, WhatIsNotAFeedOfThisFormatIsRefusedWhole) {
     Feed feed;
     ASSERT_EQ(0u, Read(FeedWith(kRelease), &feed)) << "members it does not know are left";
     ASSERT_EQ(1u, feed.releases.size());
-    EXPECT_EQ(5u, feed.releases[0].size);
+    EXPECT_EQ(5u, feed.releases[0].setup.size);
     std::string httpSetup = kRelease;
     httpSetup.replace(httpSetup.find("https"), 5, "http");
     std::string noSize = kRelease;

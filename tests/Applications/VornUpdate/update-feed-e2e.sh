@@ -221,6 +221,39 @@ entry_says() { # prefix version ("none": no entry)
 killed_then_applied DuringCopy 1.0
 killed_then_applied FilesInPlace none
 
+echo "== a delta setup from 1.0, and the full setup where it does not fit"
+check "VornPack delta makes the update from 1.0 to 2.0" "$vornpack" delta --from "$work/Hello-1.0.exe" \
+  --to "$work/Hello-2.0.exe" --stub "$stub" -o "$work/Hello-1.0-2.0.exe" --quiet
+check "the feed names it beside the full setups" feed delta vendor "$work/Hello-1.0.exe" "$work/Hello-2.0.exe" "$work/Hello-1.0-2.0.exe"
+check "and refuses it without the full setup of 2.0" not feed delta-alone vendor "$work/Hello-1.0.exe" "$work/Hello-1.0-2.0.exe"
+check "feed.json lists it under 2.0" grep -q '"from": "1.0"' "$work/feed-delta/feed.json"
+publish delta
+downloads() { grep -c "GET /$1 " "$work/server.log"; } # file name
+prefix="$(fresh_prefix delta "$version1")"
+full_before="$(downloads Hello-2.0.exe)"
+in_prefix "$prefix" "$updater" /Apply /Quiet "/Log:C:\\update.log"; code=$?
+check "/Apply with a delta ends with 0 ($code)" test "$code" -eq 0
+check "it downloaded the delta setup" test "$(downloads Hello-1.0-2.0.exe)" -eq 1
+check "and not the full one" test "$(downloads Hello-2.0.exe)" -eq "$full_before"
+installed="$(machine_files "$prefix")"
+check "version 2's files are in place" cmp -s "$installed/Readme.txt" "$work/app2.0/Readme.txt"
+check "with its new file" cmp -s "$installed/Extra/Notes.txt" "$work/app2.0/Extra/Notes.txt"
+check "without version 1's own" test ! -e "$installed/Old.txt"
+check "the program is version 2's" cmp -s "$installed/Hello.exe" "$work/app2.0/Hello.exe"
+check "the entry says 2.0" test "$(reg_value "$prefix" "$machine_entry" DisplayVersion)" = 2.0
+check "the download is deleted" no_download_left "$prefix"
+finish_prefix "$prefix"
+prefix="$(fresh_prefix delta-changed "$version1")"
+printf 'changed by its user\n' > "$(machine_files "$prefix")/Readme.txt"
+in_prefix "$prefix" "$updater" /Apply /Quiet "/Log:C:\\update.log"; code=$?
+check "/Apply over a changed file ends with 0 ($code)" test "$code" -eq 0
+check "the delta did not apply, and the log says so" grep -q "the delta setup from 1.0 did not install (48)" "$prefix/drive_c/update.log"
+check "the full setup was downloaded after it" test "$(downloads Hello-2.0.exe)" -eq $((full_before + 1))
+installed="$(machine_files "$prefix")"
+check "version 2's files are in place" cmp -s "$installed/Readme.txt" "$work/app2.0/Readme.txt"
+check "the entry says 2.0" test "$(reg_value "$prefix" "$machine_entry" DisplayVersion)" = 2.0
+finish_prefix "$prefix"
+
 echo "== version 2 found and installed for the current user"
 prefix="$(fresh_prefix user)"
 cp "$work/Hello-1.0.exe" "$prefix/drive_c/"

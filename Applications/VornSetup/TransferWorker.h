@@ -50,6 +50,9 @@ class FolderMaker;
 
 namespace vornsetup {
 
+// The test hook above: held at `point` while the named file exists.
+void PauseAt(const char16_t* point);
+
 enum class TransferState : uint32_t {
     Idle = 0,
     Running = 1,
@@ -117,6 +120,9 @@ protected:
 
 private:
     void update(uint64_t done);
+    // Counts `count` bytes written: the progress, the test hook after the
+    // first, and the end of the copy when a cancel was asked meanwhile.
+    Result advance(uint64_t count);
     Result copyFile(FileEntry& entry, vorn::EntryReadAhead& source, vorn::FolderMaker& folders);
     // Waits for an open cancel question; true when the user asked to cancel.
     bool cancelled();

@@ -88,6 +88,13 @@ Result CheckUpdateBases(const InstallManifest& manifest) {
     return kResultOk;
 }
 
+void KeepUnchangedFiles(InstallManifest& manifest) {
+    if (!IsDeltaSetup(manifest) || !SamePath(manifest.installFolder, manifest.installedFolder))
+        return;
+    for (FileEntry& entry : manifest.files)
+        entry.kept = entry.kept || entry.base.source == FileSource::Installed;
+}
+
 Result WriteFromBase(const InstallManifest& manifest, const FileEntry& entry,
                      const std::vector<uint8_t>& patch, FileStream& destination) {
     FileStream base;

@@ -23,6 +23,12 @@ bool IsDeltaSetup(const InstallManifest& manifest);
 // with the reason logged.
 Result CheckUpdateBases(const InstallManifest& manifest);
 
+// Leaves the files the delta takes as installed where they are (as a
+// repair leaves the files it keeps) when the installation stays in its
+// folder: their bytes were checked and are the new version's. Elsewhere they
+// are copied as any file is.
+void KeepUnchangedFiles(InstallManifest& manifest);
+
 // Writes `entry` onto `destination` from its installed file: that file as it
 // is, or patched with `patch` (the payload entry's bytes). 48 when the
 // installed file no longer is the base; the destination's result when a

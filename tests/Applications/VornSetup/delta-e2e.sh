@@ -60,10 +60,12 @@ finish_prefix "$clean2"; rm -rf "$clean2"
 
 echo "== applied over version 1"
 prefix="$(copy_prefix applied "$v1prefix")"
+kept_inode="$(stat -c %i "$(folder_in "$prefix")/Data/Kept.txt")"
 quiet "$prefix" "$work/Delta.exe" '/Log:C:\delta.log'; code=$?
 check "the delta setup ends with 0 ($code)" test "$code" -eq 0
 check "the installed files are version 2's, byte for byte and with their dates" test "$(installed_files "$prefix")" = "$expected"
 check "the entry says 2.0.0" test "$(reg_value "$prefix" "$entry" DisplayVersion)" = 2.0.0
+check "the unchanged file was left where it was, not written again" test "$(stat -c %i "$(folder_in "$prefix")/Data/Kept.txt")" = "$kept_inode"
 check "FilesList lists version 2's files" test "$(files_listed "$prefix")" = 'Data/Added.bin|Data/Kept.txt|Help/Readme.txt|VornDemo.exe|'
 check "no repair is offered without a full setup" reg_absent "$prefix" "$entry" ModifyPath
 check "the log names the patched files" grep -q 'Delta.*VornDemo.exe: patched' "$prefix/drive_c/delta.log"

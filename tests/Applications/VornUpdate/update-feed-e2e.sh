@@ -254,7 +254,7 @@ check "version 2's files are in place" cmp -s "$installed/Readme.txt" "$work/app
 check "the entry says 2.0" test "$(reg_value "$prefix" "$machine_entry" DisplayVersion)" = 2.0
 finish_prefix "$prefix"
 
-echo "== version 2 found and installed for the current user"
+echo "== version 2 found and installed for the current user (the feed with the delta)"
 prefix="$(fresh_prefix user)"
 cp "$work/Hello-1.0.exe" "$prefix/drive_c/"
 in_prefix "$prefix" 'C:\Hello-1.0.exe' /Quiet /CurrentUser; code=$?
@@ -262,8 +262,10 @@ check "version 1 is installed for the current user ($code)" test "$code" -eq 0
 check "its entry is the user's" test "$(reg_value "$prefix" "$user_entry" DisplayVersion)" = 1.0
 user_folder="$(reg_value "$prefix" "$user_entry" InstallLocation)"
 user_folder="${user_folder%\\}"
+deltas_before="$(downloads Hello-1.0-2.0.exe)"
 in_prefix "$prefix" "$user_folder\\VornUpdate.exe" /Apply /Quiet; code=$?
 check "/Apply /Quiet ends with 0 ($code)" test "$code" -eq 0
+check "through the delta setup" test "$(downloads Hello-1.0-2.0.exe)" -eq $((deltas_before + 1))
 check "version 2's files are in the user's folder" cmp -s "$(user_files "$prefix")/Readme.txt" "$work/app2.0/Readme.txt"
 check "the user's entry says 2.0" test "$(reg_value "$prefix" "$user_entry" DisplayVersion)" = 2.0
 check "nothing was installed for all users" reg_absent "$prefix" "$machine_entry"

@@ -276,11 +276,8 @@ int Delta(const Arguments& arguments) {
         return Usage(kCommand);
     if (packingResult != vorn::kResultOk)
         return Fail(kCommand, message, packingResult);
-    if (request.signs && request.signCommand.find(kFilePlaceholder) < 0)
-        return Fail(
-            kCommand,
-            Format(u"the sign command must name the file to sign as {0}", {kFilePlaceholder}),
-            vorn::kResultInvalidArgument);
+    if (request.signs && CheckSignCommand(request.signCommand, &message) != vorn::kResultOk)
+        return Fail(kCommand, message, vorn::kResultInvalidArgument);
     if (request.stub.isEmpty())
         request.stub = TextOf(OwnFolder() / PathOf(kSetupStub.fileName));
 
@@ -313,17 +310,10 @@ int Delta(const Arguments& arguments) {
                                     &progress, &message);
         if (result == vorn::kResultOk)
             result = stream.close();
-        vorn::FileStream payload;
         if (result == vorn::kResultOk)
-            result = payload.openRead(TextOf(container.path()).data());
-        payloadSize = payload.size();
-        if (result == vorn::kResultOk)
-            result = stub.image.writeWithResource(ResourceKey::Id(kResourceRcData),
-                                                  ResourceKey::Id(kPayloadResource), &payload,
-                                                  payloadSize, &output.stream());
-        if (result == vorn::kResultOk)
-            result = output.close(&message);
-        else if (message.isEmpty())
+            result = WriteStubWithPayload(stub, container.path(), request.stub, request.output,
+                                          &output, &payloadSize, &message);
+        if (result != vorn::kResultOk && message.isEmpty())
             message = Format(u"cannot write \"{0}\"", {request.output});
     }
     if (result == vorn::kResultOk && request.signs)

@@ -1,8 +1,11 @@
 #include "Tools/VornPack/ProgramStub.h"
 
+#include "Tools/VornPack/ContainerFile.h"
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/VersionInfo.h"
 #include "Tools/VornPack/VornNames.h"
+#include "VornLib/core/Format.h"
+#include "VornLib/data/FileStream.h"
 
 namespace vornpack {
 
@@ -58,6 +61,24 @@ Result LoadStub(const StubKind& kind, const String& path, ProgramStub* stub, Str
         return result;
     }
     return CheckIdentity(kind, stub->image, path, message);
+}
+
+Result WriteStubWithPayload(const ProgramStub& stub, const std::filesystem::path& container,
+                            const String& stubName, const String& outputName, OutputFile* output,
+                            uint64_t* payloadSize, String* message) {
+    vorn::FileStream payload;
+    Result result = payload.openRead(TextOf(container).data());
+    *payloadSize = payload.size();
+    if (result == vorn::kResultOk)
+        result = stub.image.writeWithResource(ResourceKey::Id(kResourceRcData),
+                                              ResourceKey::Id(kPayloadResource), &payload,
+                                              *payloadSize, &output->stream());
+    if (result == vorn::kResultCapacityExceeded)
+        *message =
+            Format(u"the payload ({0} bytes) does not fit into \"{1}\"", {*payloadSize, stubName});
+    else if (result != vorn::kResultOk)
+        *message = Format(u"cannot write \"{0}\"", {outputName});
+    return result == vorn::kResultOk ? output->close(message) : result;
 }
 
 } // namespace vornpack

@@ -9,6 +9,9 @@
 
 #include <vector>
 
+#include <filesystem>
+
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/PeResources.h"
 #include "VornLib/core/DateTime.h"
 
@@ -35,5 +38,13 @@ struct ProgramStub {
 // result with `message` naming the path (39 for another program).
 vorn::Result LoadStub(const StubKind& kind, const vorn::String& path, ProgramStub* stub,
                       vorn::String* message);
+
+// Writes the stub with the container file `container` as its payload
+// (resource 4096) onto `output`, and closes it; `payloadSize` is the
+// container's. 0, or the result with `message` naming `outputName` (or the
+// stub at `stubName` that has no room for it).
+vorn::Result WriteStubWithPayload(const ProgramStub& stub, const std::filesystem::path& container,
+                                  const vorn::String& stubName, const vorn::String& outputName,
+                                  OutputFile* output, uint64_t* payloadSize, vorn::String* message);
 
 } // namespace vornpack

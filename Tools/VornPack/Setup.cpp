@@ -303,24 +303,6 @@ Result WritePayload(const SetupRequest& request, const SetupInputs& inputs,
     return result;
 }
 
-// The stub with the payload as its resource 4096, onto the output.
-Result WriteImage(const ProgramStub& stub, const fs::path& container, const SetupRequest& request,
-                  OutputFile* output, uint64_t* payloadSize, String* message) {
-    vorn::FileStream payload;
-    Result result = payload.openRead(TextOf(container).data());
-    *payloadSize = payload.size();
-    if (result == vorn::kResultOk)
-        result = stub.image.writeWithResource(ResourceKey::Id(kResourceRcData),
-                                              ResourceKey::Id(kPayloadResource), &payload,
-                                              *payloadSize, &output->stream());
-    if (result == vorn::kResultCapacityExceeded)
-        *message = Format(u"the payload ({0} bytes) does not fit into \"{1}\"",
-                          {*payloadSize, request.stub});
-    else if (result != vorn::kResultOk)
-        *message = Format(u"cannot write \"{0}\"", {request.output});
-    return result == vorn::kResultOk ? output->close(message) : result;
-}
-
 } // namespace
 
 int Setup(const Arguments& arguments) {
@@ -341,11 +323,8 @@ int Setup(const Arguments& arguments) {
         return Usage(kCommand);
     if (packingResult != vorn::kResultOk)
         return Fail(kCommand, message, packingResult);
-    if (request.signs && request.signCommand.find(kFilePlaceholder) < 0)
-        return Fail(
-            kCommand,
-            Format(u"the sign command must name the file to sign as {0}", {kFilePlaceholder}),
-            vorn::kResultInvalidArgument);
+    if (request.signs && CheckSignCommand(request.signCommand, &message) != vorn::kResultOk)
+        return Fail(kCommand, message, vorn::kResultInvalidArgument);
     if (request.stub.isEmpty())
         request.stub = TextOf(OwnFolder() / PathOf(kSetupStub.fileName));
     // The framework's other programs come with the stub.
@@ -385,7 +364,8 @@ int Setup(const Arguments& arguments) {
         const TemporaryFile container(fs::path(PathOf(request.output)) += ".vornpack-payload");
         result = WritePayload(request, inputs, container.path(), &progress, &message);
         if (result == vorn::kResultOk)
-            result = WriteImage(stub, container.path(), request, &output, &payloadSize, &message);
+            result = WriteStubWithPayload(stub, container.path(), request.stub, request.output,
+                                          &output, &payloadSize, &message);
     }
     // Signed before it takes the output's name: a failed signature leaves no
     // unsigned setup behind.

@@ -37,6 +37,13 @@ String QuotedForShell(const std::filesystem::path& path) {
 
 } // namespace
 
+vorn::Result CheckSignCommand(const String& command, String* message) {
+    if (command.find(kFilePlaceholder) >= 0)
+        return vorn::kResultOk;
+    *message = Format(u"the sign command must name the file to sign as {0}", {kFilePlaceholder});
+    return vorn::kResultInvalidArgument;
+}
+
 Result SignSetup(const String& command, const std::filesystem::path& file, const String& output,
                  String* message) {
     String line;

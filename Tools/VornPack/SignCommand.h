@@ -18,6 +18,9 @@ constexpr const char16_t* kFilePlaceholder = u"{}";
 // carries a signature (a certificate table); 1 for a command that failed or
 // signed nothing, 33 when it left no executable. `output` is the setup's name
 // for the messages.
+// 0, or 5 with `message` for a command that does not name the file to sign.
+vorn::Result CheckSignCommand(const vorn::String& command, vorn::String* message);
+
 vorn::Result SignSetup(const vorn::String& command, const std::filesystem::path& file,
                        const vorn::String& output, vorn::String* message);
 

@@ -14,7 +14,8 @@
 #   benchmarks/delta-update.sh [megabytes, default 100] [VornPack] [VornSetup stub]
 #
 # Defaults as installer-comparison.sh's. Installs zstd and bsdiff (Debian
-# packages) when missing; TMPDIR chooses where it works (about 3 GB).
+# packages) when missing; TMPDIR chooses where it works (about 3 GB), and
+# KEEP=1 keeps it, with each timed setup's log in its prefix (C:\<row>.log).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
@@ -35,7 +36,7 @@ cleanup() {
         [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
     done
     kill "$VORN_XVFB_PID" 2>/dev/null
-    rm -rf "$WORK"
+    if [ -n "${KEEP:-}" ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
 trap 'status=$?; cleanup; exit $status' EXIT
 export WINEDEBUG=-all
@@ -119,7 +120,8 @@ for row in delta full; do
     prefix="$WORK/prefix-$row"
     setup="$WORK/Setup2.exe"; [ $row = delta ] && setup="$WORK/Delta.exe"
     start=$(now)
-    "$RUN" "$prefix" "$setup" /Quiet >/dev/null 2>&1 </dev/null || { echo "$row: exit code $?"; exit 1; }
+    "$RUN" "$prefix" "$setup" /Quiet "/Log:C:\\$row.log" >/dev/null 2>&1 </dev/null ||
+        { echo "$row: exit code $?"; exit 1; }
     seconds[$row]=$(elapsed "$start")
     WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
     diff -rq -x VornLib.Setup.exe "$WORK/v2" "$(installed "$prefix")" >/dev/null ||

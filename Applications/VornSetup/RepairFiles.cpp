@@ -1,5 +1,6 @@
 #include "Applications/VornSetup/RepairFiles.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "VornLib/app/InstallLog.h"
@@ -26,7 +27,8 @@ FileFacts ReadFileFacts(const String& path, bool withChecksum) {
     facts.size = uint64_t(size.QuadPart);
     if (!withChecksum)
         return facts;
-    std::vector<uint8_t> buffer(1 << 20);
+    // Most files are small: no megabyte to clear for each.
+    std::vector<uint8_t> buffer(size_t(std::min<uint64_t>(facts.size + 1, 1u << 20)));
     uint32_t crc = 0;
     uint64_t total = 0;
     DWORD count = 0;

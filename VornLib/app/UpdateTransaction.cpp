@@ -1,5 +1,7 @@
 #include "VornLib/app/UpdateTransaction.h"
 
+#include <algorithm>
+
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ProgramGroup.h"
 #include "VornLib/app/ShellLaunch.h"
@@ -93,7 +95,11 @@ Result UpdateTransaction::start(const InstallationPlan& plan) {
     // What is in the way is known before anything changes.
     previous_ = InstalledProductOf(PlacesOf(scope_).uninstallRoot, UninstallEntryPath(uuid_));
     company_ = plan.company;
-    kept_ = plan.kept;
+    // Looked up once for every file of the previous installation.
+    kept_.clear();
+    for (const String& relative : plan.kept)
+        kept_.push_back(PathKey(JoinPath(next_.folder, relative)));
+    std::sort(kept_.begin(), kept_.end());
     // A folder that is not there yet is written whole under a name of its own
     // and renamed into place in one step: one rename where each file would
     // take one, and nothing to look for in its way. A partial folder left by
@@ -136,11 +142,7 @@ String UpdateTransaction::copyPath(const String& relative) const {
 }
 
 bool UpdateTransaction::isKept(const String& path) const {
-    for (const String& relative : kept_) {
-        if (SamePath(path, JoinPath(next_.folder, relative)))
-            return true;
-    }
-    return false;
+    return std::binary_search(kept_.begin(), kept_.end(), PathKey(path));
 }
 
 std::vector<UpdateTransaction::InTheWay> UpdateTransaction::inTheWay() const {

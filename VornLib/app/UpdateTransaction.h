@@ -138,7 +138,7 @@ private:
     // partial folder, and nothing can be in the way of its files.
     bool newFolder_ = false;
     // Relative to the folder: a repair leaves them in place.
-    std::vector<String> kept_;
+    std::vector<String> kept_; // PathKey of each kept file, sorted
     String* runningProgram_ = nullptr;
     // Files that programs still held after they were asked to close: they
     // stay in place until the next restart.

@@ -9,15 +9,6 @@ bool IsSeparator(char16_t unit) {
     return unit == u'\\' || unit == u'/';
 }
 
-String Comparable(const String& path) {
-    String text = path;
-    text.toLowerCase();
-    text.replace(u'\\', u'/');
-    if (text.length() > 1 && text[text.length() - 1] == u'/')
-        text = text.left(text.length() - 1);
-    return text;
-}
-
 int32_t LastSeparator(const String& path) {
     for (uint32_t i = path.length(); i > 0; --i) {
         if (IsSeparator(path[i - 1]))
@@ -64,8 +55,17 @@ String FileNameOf(const String& path) {
     return path.mid(uint32_t(LastSeparator(path) + 1));
 }
 
+String PathKey(const String& path) {
+    String text = path;
+    text.toLowerCase();
+    text.replace(u'\\', u'/');
+    if (text.length() > 1 && text[text.length() - 1] == u'/')
+        text = text.left(text.length() - 1);
+    return text;
+}
+
 bool SamePath(const String& a, const String& b) {
-    return Comparable(a) == Comparable(b);
+    return PathKey(a) == PathKey(b);
 }
 
 namespace {

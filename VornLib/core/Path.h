@@ -20,6 +20,8 @@ String FileNameOf(const String& path);
 // Equal after lower-casing A-Z and turning "\" into "/" (and ignoring one
 // trailing separator).
 bool SamePath(const String& a, const String& b);
+// The form SamePath compares, to sort or look up many paths at once.
+String PathKey(const String& path);
 // Whether Windows may take `path` for a file: none of the characters that no
 // file name may hold (" * < > ? |), no control characters.
 bool IsPossibleFileName(const String& path);

@@ -38,7 +38,8 @@ cleanup() {
     kill "$VORN_XVFB_PID" 2>/dev/null
     if [ -n "${KEEP:-}" ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
-trap 'status=$?; cleanup; exit $status' EXIT
+on_exit() { local status=$?; cleanup; exit "$status"; }
+trap on_exit EXIT
 export WINEDEBUG=-all
 now() { date +%s.%N; }
 elapsed() { echo "$1 $(now)" | awk '{printf "%.2f", $2 - $1}'; }

@@ -4,8 +4,9 @@
 # 2 changes the program and the help file, keeps a data file, drops one and
 # adds one. Applied quietly over a real installation of version 1, the
 # installed files must be exactly those of a clean installation of version 2.
-# A delta that finds another version, or an installed file a user changed,
-# ends with 48 and leaves every file and registry value as it was; one killed
+# A delta that finds another version, an installed file a user changed, or
+# an installation for all users in a folder standard users may change, ends
+# with 48 and leaves every file and registry value as it was; one killed
 # while it writes leaves version 1, which it then updates.
 # shellcheck source-path=SCRIPTDIR
 set -uo pipefail
@@ -93,6 +94,18 @@ rm "$(folder_in "$prefix")/Help/Readme.txt"
 refused missing "a missing file"
 prefix="$(fresh_prefix none)"
 refused none "no installation"
+# A standard user could have replaced what the elevated setup would patch:
+# even where the administrator allowed such a folder, the full setup serves.
+prefix="$(copy_prefix writable)"
+mkdir -p "$prefix/drive_c/Shared"; chmod 777 "$prefix/drive_c/Shared"
+quiet "$prefix" "$work/Setup1.exe" '/InstallFolder:C:\Shared' /AllowUserWritableFolder
+check "version 1 installed into a folder standard users may change" test -f "$prefix/drive_c/Shared/VornDemo.exe"
+before="$(snapshot "$prefix")"
+quiet "$prefix" "$work/Delta.exe" /AllowUserWritableFolder '/Log:C:\refused.log'; code=$?
+check "a folder standard users may change: the delta ends with 48 ($code)" test "$code" -eq 48
+check "a folder standard users may change: nothing changed" test "$before" = "$(snapshot "$prefix" | grep -v refused.log)"
+check "a folder standard users may change: the log says why" grep -q 'Delta.*does not apply: standard users may change' "$prefix/drive_c/refused.log"
+finish_prefix "$prefix"; rm -rf "$prefix"
 
 echo "== killed while it writes"
 prefix="$(copy_prefix killed "$v1prefix")"

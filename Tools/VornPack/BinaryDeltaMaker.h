@@ -1,5 +1,5 @@
 // Makes the binary deltas that VornLib/data/BinaryDelta.h describes and
-// applies. The base's suffixes are sorted once (induced sorting); then the
+// applies. The base's suffixes are sorted once (SuffixSort.h); then the
 // target is scanned from its start. Where the scan stands, the longest exact
 // match anywhere in the base is looked up; when the current pairing of target
 // and base (the alignment) gets more than eight of its bytes wrong, the scan
@@ -19,12 +19,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace vornpack {
+#include "Tools/VornPack/SuffixSort.h"
 
-// The positions of the suffixes of `bytes` in lexicographic order, a suffix
-// before the longer ones it begins: the index the delta's search runs on.
-// Empty for 2 GiB or more.
-std::vector<int32_t> SortedSuffixes(const uint8_t* bytes, size_t size);
+namespace vornpack {
 
 std::vector<uint8_t> MakeBinaryDelta(const uint8_t* base, size_t baseSize, const uint8_t* target,
                                      size_t targetSize);

@@ -75,6 +75,10 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
         definitionsProblem =
             Format(u"line {0}, column {1}: {2}",
                    {unknown[0].position.line, unknown[0].position.column, unknown[0].text});
+    String settingsProblem;
+    if (ReadSettingDeclarations(settings, &settingDeclarations, &settingsProblem) != kResultOk &&
+        definitionsProblem.isEmpty())
+        definitionsProblem = settingsProblem;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;
@@ -129,6 +133,20 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
         }
     }
     return kResultOk;
+}
+
+vorn::PlaceholderValues InstallManifest::placeholderValues() const {
+    vorn::PlaceholderValues values;
+    values[vorn::Placeholder::InstallFolder] = vorn::NormalisedFolder(installFolder);
+    // A folder without its last separator, as a vendor writes "{InstallFolder}\bin".
+    String& folder = values[vorn::Placeholder::InstallFolder];
+    if (folder.length() > 3 && folder[folder.length() - 1] == u'\\')
+        folder = folder.left(folder.length() - 1);
+    values[vorn::Placeholder::ProgramGroup] = programGroup;
+    values[vorn::Placeholder::Version] = version;
+    values[vorn::Placeholder::Company] = company;
+    values[vorn::Placeholder::Name] = name;
+    return values;
 }
 
 Result InstallManifest::readFileList(const XmlNode& filesElement) {

@@ -10,6 +10,7 @@
 #include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/InstalledProduct.h"
+#include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/app/UpdateDelta.h"
 #include "VornLib/core/ApplicationDescription.h"
@@ -118,6 +119,9 @@ public:
     // payload's, and the kept copy of the setup.
     std::vector<String> installedFiles() const;
     String uninstallKeyPath() const;
+    // What a declared setting's "{InstallFolder}" and the like stand for:
+    // the folder without its last separator.
+    vorn::PlaceholderValues placeholderValues() const;
     // The uninstall entry's text values, in the order written, for the
     // removal program `program` (removalProgramPath) on `installDate`
     // ("YYYYMMDD"). A value with nothing to say is left out: the entry holds
@@ -143,6 +147,8 @@ public:
     String updates;
     String contact;
     std::vector<ShortcutEntry> shortcuts;
+    // Registry values, variables and PATH entries, in document order.
+    std::vector<vorn::SettingDeclaration> settingDeclarations;
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;

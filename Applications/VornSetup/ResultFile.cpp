@@ -66,6 +66,16 @@ const ResultField kResultFields[] = {
      u"whether Windows must restart to finish the installation: true when files that programs "
      u"held are replaced only then (exit code 3010 or 1641)",
      [](const SetupResult& r) { return String(r.restartNeeded ? u"true" : u"false"); }},
+    {u"settings", u"array of strings",
+     u"the declared registry values (\"HKLM\\Software\\…\\Name\", \"HKCU\\…\" per user), "
+     u"environment variables (\"%NAME%\") and PATH entries (\"PATH <folder>\") that the "
+     u"registered installation owns",
+     [](const SetupResult& r) -> String {
+         String list = u"[";
+         for (size_t i = 0; i < r.settings.size(); ++i)
+             list += (i ? u", " : u"") + JsonString(r.settings[i]);
+         return list + u']';
+     }},
     {u"logFile", u"string or null",
      u"the log's full path; null without \"/Log\", or when it could not be created",
      [](const SetupResult& r) { return TextOrNull(r.logFile); }},

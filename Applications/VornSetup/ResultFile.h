@@ -8,6 +8,8 @@
 // them: the README's table of them is checked against this one.
 #pragma once
 
+#include <vector>
+
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
@@ -31,6 +33,8 @@ struct SetupResult {
     uint64_t bytesInstalled = 0;
     double durationSeconds = 0;
     bool restartNeeded = false;
+    // The declared settings the registered installation owns, as logs name them.
+    std::vector<String> settings;
     // Empty when there is none: null in the document.
     String logFile;
     String logProblem;

@@ -7,6 +7,7 @@
 #include "VornLib/app/ConsoleMessage.h"
 #include "VornLib/app/ExitCodes.h"
 #include "VornLib/app/InstallLog.h"
+#include "VornLib/app/SettingRecord.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32.h"
@@ -41,8 +42,14 @@ void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
         }
     }
     UninstallEntry entry(manifest.uuid, manifest.scope);
-    if (entry.exists())
-        (void)entry.readText(EntryValue::UninstallString, &result->uninstallCommand);
+    if (!entry.exists())
+        return;
+    (void)entry.readText(EntryValue::UninstallString, &result->uninstallCommand);
+    for (const String& text : entry.readList(kSettingsList)) {
+        SettingRecord setting;
+        if (DecodeSettingRecord(text, &setting) && setting.action != SettingAction::Key)
+            result->settings.push_back(SettingName(setting, manifest.scope == InstallScope::User));
+    }
 }
 
 } // namespace

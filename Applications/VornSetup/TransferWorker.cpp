@@ -194,6 +194,17 @@ Result TransferWorker::registerInstallation() {
         result = CreateDesktopShortcuts(manifest_);
     if (result == kResultOk)
         result = WriteShortcutList(manifest_);
+    if (result == kResultOk) {
+        // A setting that cannot be made fails the installation: the program
+        // would miss it.
+        std::vector<String> owned;
+        result = transaction_.applySettings(manifest_.settingDeclarations,
+                                            manifest_.placeholderValues(), &owned);
+        if (result == kResultOk)
+            UninstallEntry(manifest_.uuid, manifest_.scope).writeList(kSettingsList, owned);
+        else
+            Log(LogEvent::Failure, u"a declared setting could not be made ({0})", {result});
+    }
     Result handOffCode = kResultOk;
     if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
         // A program that hangs in its own hook must not hold the installation

@@ -3,6 +3,7 @@
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
 #include "VornLib/core/ApplicationDescription.h"
 
@@ -222,6 +223,11 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
     String feedProblem;
     if (vorn::ReadUpdateFeed(*settings, &feed, &feedProblem) != vorn::kResultOk)
         return checker.fail(vorn::kResultInvalidArgument, feedProblem);
+    std::vector<vorn::SettingDeclaration> declarations;
+    String settingsProblem;
+    if ((result = vorn::ReadSettingDeclarations(*settings, &declarations, &settingsProblem)) !=
+        vorn::kResultOk)
+        return checker.fail(result, settingsProblem);
     if ((result = checker.checkExecutables(*settings)) != vorn::kResultOk)
         return result;
     return CheckShortcuts(checker, *settings, MainShortcutName(*product), documents);

@@ -1,6 +1,7 @@
 #include "VornLib/app/DefinitionsVocabulary.h"
 
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/ShellDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
 
@@ -36,6 +37,11 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kSettings, kCustomProtocolsElement, u""},
     {kCustomProtocolsElement, u"Protocol", u"Name Command Description IconIndex"},
     {kSettings, kUpdateFeedElement, u"Url PublicKey CheckEveryDays"},
+    {kSettings, kRegistryElement, u""},
+    {kRegistryElement, u"Value", u"Key Name Type Data"},
+    {kSettings, kEnvironmentElement, u""},
+    {kEnvironmentElement, u"PathEntry", u"Folder"},
+    {kEnvironmentElement, u"Variable", u"Name Value"},
 };
 
 // An entry may name its own language beside the table's; its text may be

@@ -48,6 +48,8 @@ const LogEventName kLogEvents[] = {
      u"folder and files and the previous installation kept; the previous installation's "
      u"program registering again; or why its record is refused"},
     {LogEvent::RegistryKey, u"RegistryKey", u"a registry key about to be written"},
+    {LogEvent::Setting, u"Setting",
+     u"a declared registry value, environment variable or PATH entry set, put back or taken away"},
     {LogEvent::Shortcut, u"Shortcut", u"a shortcut about to be made"},
     {LogEvent::HandOff, u"HandOff",
      u"the installed program about to register its file types (\"/Install\"), and its exit code"},

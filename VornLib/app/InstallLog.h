@@ -41,6 +41,7 @@ enum class LogEvent : uint8_t {
     RollBack,
     Recovery,
     RegistryKey,
+    Setting,
     Shortcut,
     HandOff,
     ProgramInTheWay,

@@ -76,10 +76,13 @@ namespace {
 constexpr char16_t kUserClassesKey[] = u"Software\\Classes";
 
 const InstallScopePlaces kPlaces[kInstallScopeCount] = {
-    {kRegistryLocalMachine32, kRegistryLocalMachine, kRegistryClassesRoot, u"", ProgramFilesFolder,
+    {kRegistryLocalMachine32, kRegistryLocalMachine, kRegistryClassesRoot, u"",
+     kRegistryLocalMachine32, kRegistryLocalMachine,
+     u"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", ProgramFilesFolder,
      StartMenuProgramsFolder},
     {kRegistryCurrentUser, kRegistryCurrentUser, kRegistryCurrentUser, kUserClassesKey,
-     UserProgramFilesFolder, UserStartMenuProgramsFolder},
+     kRegistryCurrentUser, kRegistryCurrentUser, u"Environment", UserProgramFilesFolder,
+     UserStartMenuProgramsFolder},
 };
 
 } // namespace

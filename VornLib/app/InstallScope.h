@@ -64,6 +64,12 @@ struct InstallScopePlaces {
     // The classes of file types and protocols: a root and the key below it.
     uint32_t classesRoot;
     const char16_t* classesKey;
+    // The declared values' hive (SettingDeclarations.h): the uninstall
+    // entry's, so that a 32-bit product reads them in its own view.
+    uint32_t settingsRoot;
+    // The environment's key: the system's, or the user's.
+    uint32_t environmentRoot;
+    const char16_t* environmentKey;
     // The default parent of install folders, and the start menu's programs.
     String (*programFiles)();
     String (*startMenuPrograms)();

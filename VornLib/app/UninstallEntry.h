@@ -6,7 +6,8 @@
 // next installation ("VornLib.CreateDesktopShortcut" and
 // "VornLib.CreateQuickLaunchShortcut", 1 or 0), and two numbered lists in
 // sub-keys: the installed files relative to the install folder ("FilesList")
-// and the shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps.
+// and the shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps,
+// and the declared settings it owns ("SettingsList").
 // An installation for all users keeps its entry under HKEY_LOCAL_MACHINE, one
 // for the current user alone under HKEY_CURRENT_USER (InstallScope.h).
 #pragma once
@@ -64,6 +65,8 @@ String UninstallCommand(const String& program, bool quiet);
 
 constexpr char16_t kFilesList[] = u"FilesList";
 constexpr char16_t kShortcutsList[] = u"ShortcutsList";
+// The declared settings the installation owns (SettingRecord.h).
+constexpr char16_t kSettingsList[] = u"SettingsList";
 
 // What the list of installed programs shows: the name, with the tag's first
 // word in parentheses when there is a tag ("Tool (Beta)"), and the version,

@@ -11,6 +11,7 @@
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ProgramGroup.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/SettingChanges.h"
 #include "VornLib/app/ShellRegistration.h"
 #include "VornLib/app/UpdateCheck.h"
 #include "VornLib/app/UpdateJournal.h"
@@ -145,6 +146,7 @@ Result Uninstaller::uninstall(bool update) {
     removeShortcuts(entry);
     RemoveProgramGroup(group, scope_);
     removeFiles(entry);
+    SettingChanges(scope_).remove(entry.readList(kSettingsList));
     const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
 
     running.close();

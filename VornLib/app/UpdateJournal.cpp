@@ -1,5 +1,6 @@
 #include "VornLib/app/UpdateJournal.h"
 
+#include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 
 namespace vorn {
@@ -16,6 +17,7 @@ constexpr char16_t kCompanyValue[] = u"Company";
 constexpr char16_t kFilesRecord[] = u"Files";
 constexpr char16_t kShortcutsRecord[] = u"Shortcuts";
 constexpr char16_t kPreviousKey[] = u"Previous";
+constexpr char16_t kSettingsRecord[] = u"Settings";
 // As many as the removal takes away.
 constexpr uint32_t kMaxShortcuts = 256;
 
@@ -100,6 +102,24 @@ Result UpdateJournal::setStep(UpdateStep step) {
 Result UpdateJournal::recordShortcuts(const std::vector<String>& shortcuts) {
     WriteNumberedList(root_, path_ + u'\\' + kShortcutsRecord, shortcuts);
     return key_.flush();
+}
+
+Result UpdateJournal::recordSetting(const String& record) {
+    RegistryKey list;
+    Result result = list.open(root_, (path_ + u'\\' + kSettingsRecord).data());
+    if (result == kResultOk)
+        result = list.writeText(Format(u"{0}", {settingRecords().size()}).data(), record.data());
+    if (result == kResultOk)
+        result = list.flush();
+    return result;
+}
+
+std::vector<String> UpdateJournal::settingRecords() const {
+    return ReadNumberedList(root_, path_ + u'\\' + kSettingsRecord);
+}
+
+std::vector<String> UpdateJournal::previousSettings() const {
+    return ReadNumberedList(root_, path_ + u'\\' + kPreviousKey + u'\\' + kSettingsList);
 }
 
 Result UpdateJournal::keepPrevious() {

@@ -12,6 +12,8 @@
 //   "ProgramGroup"  its program group; "Company" the product's company
 //   "Files"         its files relative to its folder, a numbered list
 //   "Shortcuts"     the shortcuts its registration makes, a numbered list of paths
+//   "Settings"      each change to a declared setting, recorded before it is made
+//                   with what was there (SettingRecord.h), a numbered list
 //   "Previous"      the previous installation's uninstall entry as it was, with
 //                   its lists: written whole before the step says it is there
 // Every installation writes one, an installation over nothing too; it goes
@@ -59,6 +61,11 @@ public:
     Result start(const InstalledProduct& next, const String& company);
     Result setStep(UpdateStep step);
     Result recordShortcuts(const std::vector<String>& shortcuts);
+    // Adds a change to the settings' list, on the disk before it returns.
+    Result recordSetting(const String& record);
+    std::vector<String> settingRecords() const;
+    // What the kept previous entry says its installation owns.
+    std::vector<String> previousSettings() const;
     // Keeps a copy of the product's live uninstall entry, when it has one;
     // `previous` reads it then.
     Result keepPrevious();

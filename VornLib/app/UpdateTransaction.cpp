@@ -4,6 +4,7 @@
 
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ProgramGroup.h"
+#include "VornLib/app/SettingChanges.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
@@ -191,6 +192,7 @@ Result UpdateTransaction::removePrevious() {
             {version.isEmpty() ? String(u"unknown") : version, previous_.folder});
         (void)live.key().deleteSubkeyTree(kFilesList);
         (void)live.key().deleteSubkeyTree(kShortcutsList);
+        (void)live.key().deleteSubkeyTree(kSettingsList);
     }
     // Its removal logs into this installation's log.
     const String switches = u"/Quiet /Update" + LogSwitch();
@@ -268,6 +270,15 @@ Result UpdateTransaction::beginRegistration(const std::vector<String>& shortcuts
     const Result result = journal_.recordShortcuts(shortcuts);
     record(UpdateStep::Registering);
     return result;
+}
+
+Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& declarations,
+                                       const PlaceholderValues& values,
+                                       std::vector<String>* owned) {
+    SettingChanges changes(scope_);
+    return changes.apply(declarations, values, journal_.previousSettings(),
+                         [this](const String& record) { return journal_.recordSetting(record); },
+                         owned);
 }
 
 Result UpdateTransaction::commit() {
@@ -359,6 +370,7 @@ void UpdateTransaction::rollBack() {
     }
     if (step >= UpdateStep::Registering) {
         undoRegistration();
+        SettingChanges(scope_).undo(journal_.settingRecords());
         step = UpdateStep::PuttingInPlace;
         record(step);
     }

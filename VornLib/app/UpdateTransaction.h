@@ -24,8 +24,11 @@
 //   PuttingInPlace    the new files take their places (a new folder by one
 //                     rename of the whole). Undone by deleting them.
 //   Registering       the new entry, the new program's "/Install", the
-//                     shortcuts (recorded before they are made). Undone by the
-//                     new program's "/Quiet /Update" and deleting the shortcuts.
+//                     shortcuts (recorded before they are made), the declared
+//                     settings (each change recorded with what was there
+//                     before it is made, SettingChanges.h). Undone by the new
+//                     program's "/Quiet /Update", deleting the shortcuts and
+//                     putting back what the settings' records say.
 //   Committed         the commit point: the new version is complete and
 //                     registered. What was put aside goes, the previous
 //                     folders and program group where they are left empty, and
@@ -61,6 +64,7 @@
 
 #include "VornLib/app/FilesInUse.h"
 #include "VornLib/app/InstalledProduct.h"
+#include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/UpdateJournal.h"
 
 namespace vorn {
@@ -94,6 +98,10 @@ public:
     Result moveAside();
     Result putInPlace();
     Result beginRegistration(const std::vector<String>& shortcuts);
+    // Makes the declared settings, within the registration; `owned` is the
+    // new entry's "SettingsList".
+    Result applySettings(const std::vector<SettingDeclaration>& declarations,
+                         const PlaceholderValues& values, std::vector<String>* owned);
     // The commit point; what follows cannot fail the installation.
     Result commit();
     void cleanUp();

@@ -166,6 +166,39 @@ Result RegistryKey::readFloat(const char16_t* name, float* value) {
     });
 }
 
+Result RegistryKey::readStored(const char16_t* name, uint32_t* kind, std::vector<uint8_t>* bytes) {
+    if (!name)
+        return kResultInvalidName;
+    if (!kind || !bytes)
+        return kResultNullOutput;
+    bytes->clear();
+    const Result opened = openForReading();
+    if (opened != kResultOk)
+        return opened;
+    // Another process may grow the value between the two calls: asked again then.
+    for (;;) {
+        DWORD type = 0;
+        DWORD size = 0;
+        LONG error = RegQueryValueExW(key_.get(), Wide(name), nullptr, &type, nullptr, &size);
+        if (error != ERROR_SUCCESS)
+            return ResultFromSystemError(uint32_t(error));
+        bytes->resize(size);
+        error = RegQueryValueExW(key_.get(), Wide(name), nullptr, &type, bytes->data(), &size);
+        if (error == ERROR_MORE_DATA)
+            continue;
+        if (error != ERROR_SUCCESS)
+            return ResultFromSystemError(uint32_t(error));
+        bytes->resize(size);
+        *kind = type;
+        return kResultOk;
+    }
+}
+
+Result RegistryKey::writeStored(const char16_t* name, uint32_t kind,
+                                const std::vector<uint8_t>& bytes) {
+    return setValue(name, DWORD(kind), bytes.data(), DWORD(bytes.size()));
+}
+
 Result RegistryKey::setValue(const char16_t* name, DWORD type, const void* data, DWORD size) {
     if (!name)
         return kResultInvalidName;

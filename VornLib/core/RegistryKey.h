@@ -3,6 +3,8 @@
 // its missing parents. Every platform error becomes a framework result code.
 #pragma once
 
+#include <vector>
+
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/Win32Handles.h"
@@ -33,6 +35,9 @@ public:
     Result readInt32(const char16_t* name, int32_t* value);
     Result readText(const char16_t* name, String* value);
     Result readFloat(const char16_t* name, float* value);
+    // A value of any kind as it is stored: its kind (REG_SZ, REG_DWORD, ...)
+    // and its bytes. 29 when the value is absent.
+    Result readStored(const char16_t* name, uint32_t* kind, std::vector<uint8_t>* bytes);
 
     Result writeBoolean(const char16_t* name, bool value);
     Result writeInt32(const char16_t* name, int32_t value);
@@ -40,6 +45,7 @@ public:
     Result writeText(const char16_t* name, const char16_t* value);
     Result writeFloat(const char16_t* name, float value);
     Result writeDouble(const char16_t* name, double value);
+    Result writeStored(const char16_t* name, uint32_t kind, const std::vector<uint8_t>& bytes);
 
     // The name of the subkey at `index` in the system's order; 20 past the last.
     Result subkeyName(uint32_t index, String* name);

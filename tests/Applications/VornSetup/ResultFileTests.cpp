@@ -74,6 +74,8 @@ TEST(ResultFile, EveryFieldInItsPlaceWithItsType) {
             EXPECT_EQ(std::string::npos, value.find_first_not_of("-0123456789.")) << value;
         else if (type == "boolean")
             EXPECT_TRUE(value == "true" || value == "false") << value;
+        else if (type == "array of strings")
+            EXPECT_TRUE(value.front() == '[' && value.back() == ']') << value;
         else
             ADD_FAILURE() << "a type JSON has not: " << type;
     }
@@ -92,6 +94,11 @@ TEST(ResultFile, SaysWhatTheExitCodeMeansAndWhatIsInPlace) {
     EXPECT_EQ("1.250", ValueOf(document, "durationSeconds"));
     EXPECT_EQ("false", ValueOf(document, "restartNeeded"));
     EXPECT_EQ("null", ValueOf(document, "logFile"));
+    EXPECT_EQ("[]", ValueOf(document, "settings"));
+    result.settings = {u"HKLM\\Software\\Hello\\Home", u"PATH C:\\Hello\\bin"};
+    EXPECT_EQ("[\"HKLM\\\\Software\\\\Hello\\\\Home\", \"PATH C:\\\\Hello\\\\bin\"]",
+              ValueOf(Utf8(ResultDocument(result)), "settings"));
+    result.settings.clear();
     // Quotes and backslashes escaped, as JSON wants them.
     EXPECT_EQ("\"Demo \\\"Paint\\\"\"", ValueOf(document, "productName"));
     EXPECT_EQ("\"\\\"C:\\\\Program Files (x86)\\\\Demo\\\\Demo.exe\\\" /Uninstall\"",

@@ -175,14 +175,7 @@ Result SettingChanges::apply(const std::vector<SettingDeclaration>& declarations
         return record(EncodeSettingRecord(change));
     };
     owned->clear();
-    // Keys first: the removal takes them away last, once their values are gone.
     std::vector<String> keys;
-    for (const SettingRecord& setting : previous) {
-        RegistryKey key;
-        if (setting.action == SettingAction::Key && openKey(setting, &key) == kResultOk &&
-            key.exists())
-            keys.push_back(EncodeSettingRecord(setting));
-    }
     // What the previous version owned and this one does not declare goes.
     for (const SettingRecord& setting : previous) {
         if (setting.action == SettingAction::Key || among(declared, setting))
@@ -200,7 +193,8 @@ Result SettingChanges::apply(const std::vector<SettingDeclaration>& declarations
             if ((result = currentState(setting, &before)) != kResultOk || !before.existed)
                 continue;
             if ((result = keep(before)) == kResultOk)
-                result = restore(SettingOf(setting.action, setting.place, setting.key, setting.name));
+                result =
+                    restore(SettingOf(setting.action, setting.place, setting.key, setting.name));
         }
         Log(LogEvent::Setting, u"{0} taken away: the new version does not declare it ({1})",
             {logName(setting), result});
@@ -248,9 +242,38 @@ Result SettingChanges::apply(const std::vector<SettingDeclaration>& declarations
             return result;
         settings.push_back(EncodeSettingRecord(setting));
     }
+    // Keys first: the removal takes them away last, once their values are gone.
     owned->insert(owned->end(), keys.begin(), keys.end());
+    keys = previousKeys(previous, declared);
+    owned->insert(owned->begin(), keys.begin(), keys.end());
     owned->insert(owned->end(), settings.begin(), settings.end());
     return kResultOk;
+}
+
+// The previous version's keys that still hold this version's values, or
+// others'; one left empty by the values that went goes too (a roll-back that
+// puts those values back makes it again).
+std::vector<String> SettingChanges::previousKeys(const std::vector<SettingRecord>& previous,
+                                                 const std::vector<SettingRecord>& declared) {
+    std::vector<String> kept;
+    for (auto setting = previous.rbegin(); setting != previous.rend(); ++setting) {
+        RegistryKey key;
+        if (setting->action != SettingAction::Key || openKey(*setting, &key) != kResultOk ||
+            !key.exists())
+            continue;
+        const String below = setting->key + u'\\';
+        const bool needed = std::any_of(declared.begin(), declared.end(), [&](const auto& one) {
+            return one.place == SettingPlace::Registry &&
+                   (one.key.compareIgnoringCase(setting->key.data()) == 0 ||
+                    String(one.key.left(below.length())).compareIgnoringCase(below.data()) == 0);
+        });
+        if (!needed && key.deleteIfEmpty() == kResultOk) {
+            Log(LogEvent::Setting, u"{0} taken away: left empty", {logName(*setting)});
+            continue;
+        }
+        kept.insert(kept.begin(), EncodeSettingRecord(*setting));
+    }
+    return kept;
 }
 
 void SettingChanges::undo(const std::vector<String>& records) {
@@ -283,7 +306,8 @@ void SettingChanges::remove(const std::vector<String>& owned) {
         Result result = kResultOk;
         RegistryKey key;
         if (setting->action == SettingAction::Value) {
-            result = restore(SettingOf(setting->action, setting->place, setting->key, setting->name));
+            result =
+                restore(SettingOf(setting->action, setting->place, setting->key, setting->name));
         } else if (setting->action == SettingAction::Key) {
             // A key that holds what others put there stays.
             if ((result = openKey(*setting, &key)) == kResultOk)

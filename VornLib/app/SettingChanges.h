@@ -44,6 +44,8 @@ public:
     void remove(const std::vector<String>& owned);
 
 private:
+    std::vector<String> previousKeys(const std::vector<SettingRecord>& previous,
+                                     const std::vector<SettingRecord>& declared);
     Result openKey(const SettingRecord& record, RegistryKey* key) const;
     String logName(const SettingRecord& record) const;
     // The value as it is now, as a journal keeps it.

@@ -88,11 +88,11 @@ public:
     Result placeholders(const XmlNode& element, const String& text) {
         String expanded;
         if (ExpandPlaceholders(text, PlaceholderValues(), &expanded) != kResultOk)
-            return fail(kResultInvalidArgument, element.position(),
-                        Format(u"\"{0}\" names a value in braces other than {1}; \"{2}\" is a brace",
-                               {text,
-                                u"{InstallFolder}, {ProgramGroup}, {Version}, {Company}, {Name}",
-                                u"{{"}));
+            return fail(
+                kResultInvalidArgument, element.position(),
+                Format(u"\"{0}\" names a value in braces other than {1}; \"{2}\" is a brace",
+                       {text, u"{InstallFolder}, {ProgramGroup}, {Version}, {Company}, {Name}",
+                        u"{{"}));
         return kResultOk;
     }
 

@@ -44,7 +44,8 @@ int HexDigit(char16_t unit) {
 } // namespace
 
 bool SettingRecord::sameSetting(const SettingRecord& other) const {
-    const bool sameKind = (action == SettingAction::Value) == (other.action == SettingAction::Value);
+    const bool sameKind =
+        (action == SettingAction::Value) == (other.action == SettingAction::Value);
     return sameKind && place == other.place && key.compareIgnoringCase(other.key.data()) == 0 &&
            name.compareIgnoringCase(other.name.data()) == 0;
 }
@@ -108,8 +109,8 @@ bool DecodeSettingRecord(const String& text, SettingRecord* out) {
     // The environment's key is the scope's, and holds the PATH entries; a
     // created key is a registry key, only below Software.
     const bool registry = out->place == SettingPlace::Registry;
-    const bool path = out->action == SettingAction::PathEntry ||
-                      out->action == SettingAction::PathRemoved;
+    const bool path =
+        out->action == SettingAction::PathEntry || out->action == SettingAction::PathRemoved;
     if (registry != !out->key.isEmpty() || (path && registry) ||
         (out->action == SettingAction::Key && !registry) ||
         (registry && String(out->key.left(9)).compareIgnoringCase(u"Software\\") != 0))

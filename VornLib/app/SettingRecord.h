@@ -28,8 +28,8 @@ enum class SettingAction : char16_t {
 struct SettingRecord {
     SettingAction action = SettingAction::Value;
     SettingPlace place = SettingPlace::Registry;
-    String key;  // below the hive; empty in the environment
-    String name; // the value's or the variable's name; the PATH folder
+    String key;           // below the hive; empty in the environment
+    String name;          // the value's or the variable's name; the PATH folder
     bool existed = false; // a journal's value was there before, as follows
     uint32_t type = 0;
     std::vector<uint8_t> bytes;

@@ -273,12 +273,12 @@ Result UpdateTransaction::beginRegistration(const std::vector<String>& shortcuts
 }
 
 Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& declarations,
-                                       const PlaceholderValues& values,
-                                       std::vector<String>* owned) {
+                                        const PlaceholderValues& values,
+                                        std::vector<String>* owned) {
     SettingChanges changes(scope_);
-    return changes.apply(declarations, values, journal_.previousSettings(),
-                         [this](const String& record) { return journal_.recordSetting(record); },
-                         owned);
+    return changes.apply(
+        declarations, values, journal_.previousSettings(),
+        [this](const String& record) { return journal_.recordSetting(record); }, owned);
 }
 
 Result UpdateTransaction::commit() {

@@ -115,7 +115,8 @@ TEST_F(SettingChangesTest, ARollBackPutsBackWhatWasThere) {
     std::vector<String> records;
     std::vector<String> owned;
     ASSERT_EQ(0u, apply(first_, {}, &records, &owned));
-    EXPECT_EQ(String(u"C:\\Vorn Hello"), text(u"Software\\VornSettingTests\\Hello\\Paths", u"Home"));
+    EXPECT_EQ(String(u"C:\\Vorn Hello"),
+              text(u"Software\\VornSettingTests\\Hello\\Paths", u"Home"));
     EXPECT_EQ(String(u"C:\\Windows;C:\\Other;C:\\Vorn Hello\\bin"), path());
     EXPECT_EQ(String(u"C:\\Vorn Hello"), text(u"Environment", u"VORN_HELLO_HOME"));
     int32_t number = 0;
@@ -160,7 +161,8 @@ TEST_F(SettingChangesTest, AnUpdateCarriesWhatThePreviousVersionOwned) {
     ASSERT_EQ(0u, apply(second, firstOwned, &updateRecords, &secondOwned));
     SettingChanges(InstallScope::User).undo(updateRecords);
     EXPECT_EQ(String(u"C:\\Vorn Hello"), text(u"Environment", u"VORN_HELLO_HOME"));
-    EXPECT_EQ(String(u"C:\\Vorn Hello"), text(u"Software\\VornSettingTests\\Hello\\Paths", u"Home"));
+    EXPECT_EQ(String(u"C:\\Vorn Hello"),
+              text(u"Software\\VornSettingTests\\Hello\\Paths", u"Home"));
     EXPECT_EQ(String(u"C:\\Windows;C:\\Other;C:\\Vorn Hello\\bin"), path());
 }
 

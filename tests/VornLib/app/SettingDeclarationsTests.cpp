@@ -149,15 +149,15 @@ TEST(SettingRecord, ReadsBackWhatItWrote) {
 
 TEST(SettingRecord, RefusesRecordsThatReachOutsideTheirPlace) {
     for (const char16_t* text : {
-             u"VR6:System4:Name-",          // a key outside Software
-             u"KE0:0:",                     // the environment's key as a created key
-             u"PR9:Software\\4:C:\\b",      // a PATH entry in the registry
-             u"VE5:Other4:Name-",           // a key named in the environment
-             u"VR9:Software\\4:Name4ab",    // a type without its colon
-             u"VR9:Software\\4:Name4:abc",  // an odd number of digits
-             u"VR9:Software\\99:Name-",     // a length past the end
-             u"ZR9:Software\\4:Name-",      // no such action
-             u"VR9:Software\\4:Name-x",     // text after the end
+             u"VR6:System4:Name-",         // a key outside Software
+             u"KE0:0:",                    // the environment's key as a created key
+             u"PR9:Software\\4:C:\\b",     // a PATH entry in the registry
+             u"VE5:Other4:Name-",          // a key named in the environment
+             u"VR9:Software\\4:Name4ab",   // a type without its colon
+             u"VR9:Software\\4:Name4:abc", // an odd number of digits
+             u"VR9:Software\\99:Name-",    // a length past the end
+             u"ZR9:Software\\4:Name-",     // no such action
+             u"VR9:Software\\4:Name-x",    // text after the end
          }) {
         SettingRecord record;
         EXPECT_FALSE(DecodeSettingRecord(text, &record)) << ToUtf8(String(text));

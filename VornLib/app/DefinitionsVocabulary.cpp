@@ -39,6 +39,7 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kSettings, kUpdateFeedElement, u"Url PublicKey CheckEveryDays"},
     {kSettings, kRegistryElement, u""},
     {kRegistryElement, u"Value", u"Key Name Type Data"},
+    {u"Value", u"String", u""},
     {kSettings, kEnvironmentElement, u""},
     {kEnvironmentElement, u"PathEntry", u"Folder"},
     {kEnvironmentElement, u"Variable", u"Name Value"},

@@ -121,6 +121,17 @@ public:
                                u"MultiString",
                                {kind}));
         declaration.kind = RegistryKind(index);
+        // A list's strings, each an element of its own: the reader makes one
+        // blank of every run of white space in an attribute.
+        for (const XmlNode* item = element.firstChild();
+             declaration.kind == RegistryKind::MultiString && item; item = item->nextSibling()) {
+            String text;
+            if (item->name() != u"String" || item->getText(&text) != kResultOk)
+                continue;
+            if (!declaration.data.isEmpty())
+                declaration.data.append(u'\n');
+            declaration.data.append(text);
+        }
         std::vector<uint8_t> bytes;
         const bool number =
             declaration.kind == RegistryKind::DWord || declaration.kind == RegistryKind::QWord;

@@ -11,8 +11,9 @@
 // A value goes into the installation's hive (HKEY_LOCAL_MACHINE's 32-bit view
 // for all users, HKEY_CURRENT_USER per user), below "Software\" only; without
 // Name it is the key's default value. DWord and QWord data are decimal or
-// "0x" hexadecimal numbers; a MultiString's strings are separated by line
-// feeds ("&#10;" in the attribute). A variable or a PATH entry goes into the
+// "0x" hexadecimal numbers; a MultiString's strings are its String child
+// elements (<Value … Type="MultiString"><String>a</String>…</Value>), kept
+// in `data` separated by line feeds. A variable or a PATH entry goes into the
 // system's environment for all users, the user's own per user. Texts may
 // name the installation's values in braces (kPlaceholderNames); "{{" is a
 // brace. The changes are made in document order, values first.

@@ -50,7 +50,8 @@ if [key for key, _ in document] != names:
     print(f"fields {[key for key, _ in document]}, the README's {names}")
 types = {"integer": lambda v: type(v) is int, "number": lambda v: type(v) in (int, float),
          "string": lambda v: type(v) is str, "boolean": lambda v: type(v) is bool,
-         "string or null": lambda v: v is None or type(v) is str}
+         "string or null": lambda v: v is None or type(v) is str,
+         "array of strings": lambda v: type(v) is list and all(type(i) is str for i in v)}
 values = dict(document)
 for row in fields:
     name, kind = row[0].strip("`"), row[1]

@@ -23,6 +23,7 @@ text = text.replace("<RemovedBy>Application</RemovedBy>", "<RemovedBy>VornUninst
 text = text.replace("</InstallationSettings>", """  <Registry>
       <Value Key="Software\\Vorn Software\\Hello" Name="Home" Type="String" Data="{InstallFolder}"/>
       <Value Key="Software\\Vorn Software\\Hello\\Options" Name="Level" Type="DWord" Data="42"/>
+      <Value Key="Software\\Vorn Software\\Hello" Name="Plugins" Type="MultiString"><String>{InstallFolder}\\plugins</String><String>{Company}</String></Value>
       <Value Key="Software\\Shared Tools" Name="Version" Type="String" Data="{Version}"/>
     </Registry>
     <Environment>
@@ -99,10 +100,11 @@ scenario() { # machine|user
   check "[$scope] version 1 installs (0, got $code)" test "$code" -eq 0
   check "[$scope] Home names the install folder" test "$(reg_value "$prefix" "$software\\Vorn Software\\Hello" Home)" = "$folder"
   check "[$scope] Level is a DWord of 42" test "$(reg_value "$prefix" "$software\\Vorn Software\\Hello\\Options" Level)" = 0x2a
+  check "[$scope] Plugins lists two strings" test "$(reg_value "$prefix" "$software\\Vorn Software\\Hello" Plugins)" = "$folder\\plugins\\0Vorn Software"
   check "[$scope] the shared value says 1.0.0" test "$(reg_value "$prefix" "$software\\Shared Tools" Version)" = 1.0.0
   check "[$scope] the variable names the folder" test "$(reg_value "$prefix" "$environment" HELLO_HOME)" = "$folder"
   check "[$scope] PATH ends with the folder's bin" test "$(path_of "$prefix")" = "$mine;$folder\\bin"
-  check "[$scope] the result file lists five settings" test "$(python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))["settings"]))' "$prefix/drive_c/result.json")" = 5
+  check "[$scope] the result file lists six settings" test "$(python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))["settings"]))' "$prefix/drive_c/result.json")" = 6
   keep_as_template "$prefix"
 
   echo "== $scope: updated"

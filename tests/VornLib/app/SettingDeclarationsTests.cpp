@@ -26,12 +26,16 @@ TEST(SettingDeclarations, ReadsValuesVariablesAndPathEntriesInOrder) {
     String problem;
     ASSERT_EQ(0u, Read("<Registry><Value Key=\"Software\\Vorn\\Hello\" Name=\"Home\" "
                        "Type=\"String\" Data=\"{InstallFolder}\"/>"
-                       "<Value Key=\"software\\Vorn\" Type=\"DWord\" Data=\"0x10\"/></Registry>\n"
+                       "<Value Key=\"software\\Vorn\" Type=\"DWord\" Data=\"0x10\"/>"
+                       "<Value Key=\"Software\\Vorn\" Name=\"List\" Type=\"MultiString\" "
+                       "><String>a  b</String><String>{Version}</String></Value></Registry>\n"
                        "<Environment><PathEntry Folder=\"{InstallFolder}\\bin\"/>"
                        "<Variable Name=\"HELLO_HOME\" Value=\"{InstallFolder}\"/></Environment>",
                        &read, &problem))
         << ToUtf8(problem);
-    ASSERT_EQ(4u, read.size());
+    ASSERT_EQ(5u, read.size());
+    EXPECT_EQ(String(u"a  b\n{Version}"), read[2].data) << "a line feed between the strings";
+    read.erase(read.begin() + 2);
     EXPECT_EQ(String(u"Home"), read[0].name);
     EXPECT_EQ(RegistryKind::String, read[0].kind);
     EXPECT_TRUE(read[1].name.isEmpty()) << "the key's default value";

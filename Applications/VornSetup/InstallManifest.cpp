@@ -79,6 +79,9 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
     if (ReadSettingDeclarations(settings, &settingDeclarations, &settingsProblem) != kResultOk &&
         definitionsProblem.isEmpty())
         definitionsProblem = settingsProblem;
+    if (ReadStepDeclarations(settings, &stepDeclarations, &settingsProblem) != kResultOk &&
+        definitionsProblem.isEmpty())
+        definitionsProblem = settingsProblem;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;

@@ -11,6 +11,7 @@
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/InstalledProduct.h"
 #include "VornLib/app/SettingDeclarations.h"
+#include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/app/UpdateDelta.h"
 #include "VornLib/core/ApplicationDescription.h"
@@ -149,6 +150,8 @@ public:
     std::vector<ShortcutEntry> shortcuts;
     // Registry values, variables and PATH entries, in document order.
     std::vector<vorn::SettingDeclaration> settingDeclarations;
+    // The programs run after the files and at removal, in document order.
+    std::vector<vorn::StepDeclaration> stepDeclarations;
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;

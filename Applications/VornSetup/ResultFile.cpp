@@ -23,6 +23,13 @@ String TextOrNull(const String& text) {
     return text.isEmpty() ? String(u"null") : JsonString(text);
 }
 
+String TextList(const std::vector<String>& texts) {
+    String list = u"[";
+    for (size_t i = 0; i < texts.size(); ++i)
+        list += (i ? u", " : u"") + JsonString(texts[i]);
+    return list + u']';
+}
+
 const ExitCode& RowOf(const SetupResult& result) {
     return FindExitCode(ExitCodeProgram::Setup, result.exitCode);
 }
@@ -70,12 +77,11 @@ const ResultField kResultFields[] = {
      u"the declared registry values (\"HKLM\\Software\\…\\Name\", \"HKCU\\…\" per user), "
      u"environment variables (\"%NAME%\") and PATH entries (\"PATH <folder>\") that the "
      u"registered installation owns",
-     [](const SetupResult& r) -> String {
-         String list = u"[";
-         for (size_t i = 0; i < r.settings.size(); ++i)
-             list += (i ? u", " : u"") + JsonString(r.settings[i]);
-         return list + u']';
-     }},
+     [](const SetupResult& r) { return TextList(r.settings); }},
+    {u"steps", u"array of strings",
+     u"the declared programs (Run steps) the installation ran once its files were in place, "
+     u"each as its command line, the program's path in quotes, \": \" and its exit code",
+     [](const SetupResult& r) { return TextList(r.steps); }},
     {u"logFile", u"string or null",
      u"the log's full path; null without \"/Log\", or when it could not be created",
      [](const SetupResult& r) { return TextOrNull(r.logFile); }},

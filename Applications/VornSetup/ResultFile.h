@@ -35,6 +35,8 @@ struct SetupResult {
     bool restartNeeded = false;
     // The declared settings the registered installation owns, as logs name them.
     std::vector<String> settings;
+    // The declared steps its installation ran: "\"<program>\" <arguments>: <exit code>".
+    std::vector<String> steps;
     // Empty when there is none: null in the document.
     String logFile;
     String logProblem;

@@ -50,6 +50,7 @@ void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
         if (DecodeSettingRecord(text, &setting) && setting.action != SettingAction::Key)
             result->settings.push_back(SettingName(setting, manifest.scope == InstallScope::User));
     }
+    result->steps = entry.readList(kStepsRunList);
 }
 
 } // namespace

@@ -205,6 +205,15 @@ Result TransferWorker::registerInstallation() {
         else
             Log(LogEvent::Failure, u"a declared setting could not be made ({0})", {result});
     }
+    if (result == kResultOk) {
+        std::vector<String> ran;
+        std::vector<String> atRemoval;
+        result = transaction_.runSteps(manifest_.stepDeclarations, manifest_.placeholderValues(),
+                                       &ran, &atRemoval);
+        UninstallEntry entry(manifest_.uuid, manifest_.scope);
+        entry.writeList(kStepsList, atRemoval);
+        entry.writeList(kStepsRunList, ran);
+    }
     Result handOffCode = kResultOk;
     if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
         // A program that hangs in its own hook must not hold the installation

@@ -4,6 +4,7 @@
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/SettingDeclarations.h"
+#include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
 #include "VornLib/core/ApplicationDescription.h"
 
@@ -226,6 +227,10 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
     std::vector<vorn::SettingDeclaration> declarations;
     String settingsProblem;
     if ((result = vorn::ReadSettingDeclarations(*settings, &declarations, &settingsProblem)) !=
+        vorn::kResultOk)
+        return checker.fail(result, settingsProblem);
+    std::vector<vorn::StepDeclaration> steps;
+    if ((result = vorn::ReadStepDeclarations(*settings, &steps, &settingsProblem)) !=
         vorn::kResultOk)
         return checker.fail(result, settingsProblem);
     if ((result = checker.checkExecutables(*settings)) != vorn::kResultOk)

@@ -3,6 +3,7 @@
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/ShellDeclarations.h"
+#include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
 
 namespace vorn {
@@ -43,6 +44,9 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kSettings, kEnvironmentElement, u""},
     {kEnvironmentElement, u"PathEntry", u"Folder"},
     {kEnvironmentElement, u"Variable", u"Name Value"},
+    {kSettings, kRunElement, u""},
+    {kRunElement, u"Step",
+     u"When Program Arguments UndoArguments Hidden TimeoutSeconds SuccessCodes"},
 };
 
 // An entry may name its own language beside the table's; its text may be

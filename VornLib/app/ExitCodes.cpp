@@ -85,6 +85,12 @@ const ExitCode kExitCodes[] = {
      u"it is damaged. Nothing was touched; run the full setup of the new version (the update "
      u"program does so by itself).",
      nullptr, 1642},
+    {ExitCodeProgram::Setup, kExitStepFailed, u"stepFailed",
+     u"A program that the application runs once its files are in place (a Run step) ended with "
+     u"an exit code it does not call success, ran past its time, or could not start; the log "
+     u"names it and its code. The installation was rolled back: the previous version, or "
+     u"nothing, is installed as before.",
+     u"contactSupport", 1603},
     {ExitCodeProgram::Setup, kExitNothingToRepair, u"nothingToRepair",
      u"/Repair was given, but this setup's version is not installed in its scope: nothing is "
      u"installed there, or another version is (the log says which). Nothing was touched; a "

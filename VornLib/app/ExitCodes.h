@@ -38,6 +38,8 @@ constexpr int32_t kExitInstalledInOtherScope = 46;
 constexpr int32_t kExitFolderUnavailable = 47;
 // A delta setup's installed files are not the ones it was made against.
 constexpr int32_t kExitUpdateDoesNotApply = 48;
+// A program that the definitions run after the files (a Run step) failed.
+constexpr int32_t kExitStepFailed = 49;
 constexpr int32_t kExitNothingToRepair = 50;
 // The update program's outcomes.
 constexpr int32_t kExitUpdateAvailable = 60;

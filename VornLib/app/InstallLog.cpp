@@ -50,6 +50,9 @@ const LogEventName kLogEvents[] = {
     {LogEvent::RegistryKey, u"RegistryKey", u"a registry key about to be written"},
     {LogEvent::Setting, u"Setting",
      u"a declared registry value, environment variable or PATH entry set, put back or taken away"},
+    {LogEvent::Step, u"Step",
+     u"a declared program run (a Run step, or its undo): its command line and its exit code, or "
+     u"why it did not run"},
     {LogEvent::Shortcut, u"Shortcut", u"a shortcut about to be made"},
     {LogEvent::HandOff, u"HandOff",
      u"the installed program about to register its file types (\"/Install\"), and its exit code"},

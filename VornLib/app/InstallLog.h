@@ -42,6 +42,7 @@ enum class LogEvent : uint8_t {
     Recovery,
     RegistryKey,
     Setting,
+    Step,
     Shortcut,
     HandOff,
     ProgramInTheWay,

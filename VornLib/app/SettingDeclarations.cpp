@@ -1,5 +1,6 @@
 #include "VornLib/app/SettingDeclarations.h"
 
+#include "VornLib/app/DeclarationReader.h"
 #include "VornLib/core/Format.h"
 
 namespace vorn {
@@ -22,33 +23,6 @@ constexpr char16_t kSoftwarePrefix[] = u"Software\\";
 // The registry's limit for one key name.
 constexpr uint32_t kMaxKeyNameLength = 255;
 
-bool ParseNumber(const String& text, uint64_t limit, uint64_t* out) {
-    uint32_t at = 0;
-    uint32_t base = 10;
-    if (text.length() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-        at = 2;
-        base = 16;
-    }
-    if (at == text.length())
-        return false;
-    uint64_t value = 0;
-    for (; at < text.length(); ++at) {
-        const char16_t unit = text[at];
-        uint32_t digit = 16;
-        if (unit >= u'0' && unit <= u'9')
-            digit = unit - u'0';
-        else if (base == 16 && unit >= u'a' && unit <= u'f')
-            digit = unit - u'a' + 10;
-        else if (base == 16 && unit >= u'A' && unit <= u'F')
-            digit = unit - u'A' + 10;
-        if (digit >= base || value > (limit - digit) / base)
-            return false;
-        value = value * base + digit;
-    }
-    *out = value;
-    return true;
-}
-
 bool IsSafeKey(const String& key) {
     if (key.length() <= TextLength(kSoftwarePrefix) ||
         String(key.left(TextLength(kSoftwarePrefix))).compareIgnoringCase(kSoftwarePrefix) != 0)
@@ -66,35 +40,10 @@ bool IsSafeKey(const String& key) {
     return partLength > 0;
 }
 
-class DeclarationReader {
+class SettingReader : public DeclarationReader {
 public:
-    DeclarationReader(std::vector<SettingDeclaration>* out, String* problem)
-        : out_(out), problem_(problem) {}
-
-    Result fail(Result result, const XmlPosition& at, const String& what) {
-        *problem_ = Format(u"line {0}, column {1}: {2}", {at.line, at.column, what});
-        out_->clear();
-        return result;
-    }
-
-    Result attribute(const XmlNode& element, const char16_t* name, String* value) {
-        if (element.getAttribute(name, value) != kResultOk)
-            return fail(kResultMissingDefinition, element.position(),
-                        Format(u"{0} has no {1}", {element.name(), name}));
-        return kResultOk;
-    }
-
-    // The text may name only the installation's values.
-    Result placeholders(const XmlNode& element, const String& text) {
-        String expanded;
-        if (ExpandPlaceholders(text, PlaceholderValues(), &expanded) != kResultOk)
-            return fail(
-                kResultInvalidArgument, element.position(),
-                Format(u"\"{0}\" names a value in braces other than {1}; \"{2}\" is a brace",
-                       {text, u"{InstallFolder}, {ProgramGroup}, {Version}, {Company}, {Name}",
-                        u"{{"}));
-        return kResultOk;
-    }
+    SettingReader(std::vector<SettingDeclaration>* out, String* problem)
+        : DeclarationReader(problem), out_(out) {}
 
     Result value(const XmlNode& element) {
         SettingDeclaration declaration;
@@ -180,7 +129,6 @@ public:
 
 private:
     std::vector<SettingDeclaration>* out_;
-    String* problem_;
 };
 
 } // namespace
@@ -189,7 +137,7 @@ Result ReadSettingDeclarations(const XmlNode& settings, std::vector<SettingDecla
                                String* problem) {
     out->clear();
     problem->clear();
-    DeclarationReader reader(out, problem);
+    SettingReader reader(out, problem);
     for (const XmlNode* list = settings.firstChild(); list; list = list->nextSibling()) {
         const bool registry = list->name() == kRegistryElement;
         if (!registry && list->name() != kEnvironmentElement)
@@ -202,8 +150,10 @@ Result ReadSettingDeclarations(const XmlNode& settings, std::vector<SettingDecla
                 result = reader.value(*item);
             else if (!registry && (item->name() == u"PathEntry" || item->name() == u"Variable"))
                 result = reader.environment(*item);
-            if (result != kResultOk)
+            if (result != kResultOk) {
+                out->clear();
                 return result;
+            }
         }
     }
     return kResultOk;
@@ -242,7 +192,7 @@ Result StoredBytes(RegistryKind kind, const String& data, std::vector<uint8_t>* 
     if (kind == RegistryKind::DWord || kind == RegistryKind::QWord) {
         const uint32_t size = kind == RegistryKind::DWord ? 4 : 8;
         uint64_t value = 0;
-        if (!ParseNumber(data, size == 4 ? UINT32_MAX : UINT64_MAX, &value))
+        if (!ParseDeclaredNumber(data, size == 4 ? UINT32_MAX : UINT64_MAX, &value))
             return kResultInvalidArgument;
         for (uint32_t i = 0; i < size; ++i)
             bytes->push_back(uint8_t(value >> (8 * i)));

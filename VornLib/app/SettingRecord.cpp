@@ -1,37 +1,11 @@
 #include "VornLib/app/SettingRecord.h"
 
+#include "VornLib/app/RecordFields.h"
 #include "VornLib/core/Format.h"
 
 namespace vorn {
 
 namespace {
-
-void AppendField(String* out, const String& field) {
-    out->append(Format(u"{0}:", {field.length()}));
-    out->append(field);
-}
-
-// A decimal number ended by ":", at `*at`; moves past the colon.
-bool ReadLength(const String& text, uint32_t* at, uint32_t* out) {
-    uint64_t value = 0;
-    const uint32_t begin = *at;
-    while (*at < text.length() && text[*at] >= u'0' && text[*at] <= u'9' && value <= UINT32_MAX)
-        value = value * 10 + (text[(*at)++] - u'0');
-    if (*at == begin || *at >= text.length() || text[*at] != u':' || value > UINT32_MAX)
-        return false;
-    ++*at;
-    *out = uint32_t(value);
-    return true;
-}
-
-bool ReadField(const String& text, uint32_t* at, String* out) {
-    uint32_t length = 0;
-    if (!ReadLength(text, at, &length) || length > text.length() - *at)
-        return false;
-    *out = text.mid(*at, length);
-    *at += length;
-    return true;
-}
 
 int HexDigit(char16_t unit) {
     if (unit >= u'0' && unit <= u'9')
@@ -75,8 +49,8 @@ String EncodeSettingRecord(const SettingRecord& record) {
     String text;
     text.append(char16_t(record.action));
     text.append(record.place == SettingPlace::Registry ? u'R' : u'E');
-    AppendField(&text, record.key);
-    AppendField(&text, record.name);
+    AppendRecordField(&text, record.key);
+    AppendRecordField(&text, record.name);
     if (record.action != SettingAction::Value)
         return text;
     if (!record.existed) {
@@ -104,7 +78,7 @@ bool DecodeSettingRecord(const String& text, SettingRecord* out) {
         return false;
     out->place = text[1] == u'R' ? SettingPlace::Registry : SettingPlace::Environment;
     uint32_t at = 2;
-    if (!ReadField(text, &at, &out->key) || !ReadField(text, &at, &out->name))
+    if (!ReadRecordField(text, &at, &out->key) || !ReadRecordField(text, &at, &out->name))
         return false;
     // The environment's key is the scope's, and holds the PATH entries; a
     // created key is a registry key, only below Software.
@@ -119,7 +93,7 @@ bool DecodeSettingRecord(const String& text, SettingRecord* out) {
         return at == text.length();
     if (text[at] == u'-')
         return at + 1 == text.length();
-    if (!ReadLength(text, &at, &out->type) || (text.length() - at) % 2 != 0)
+    if (!ReadRecordLength(text, &at, &out->type) || (text.length() - at) % 2 != 0)
         return false;
     out->existed = true;
     for (; at < text.length(); at += 2) {

@@ -67,6 +67,10 @@ constexpr char16_t kFilesList[] = u"FilesList";
 constexpr char16_t kShortcutsList[] = u"ShortcutsList";
 // The declared settings the installation owns (SettingRecord.h).
 constexpr char16_t kSettingsList[] = u"SettingsList";
+// The commands its removal runs first (StepRuns.h).
+constexpr char16_t kStepsList[] = u"StepsList";
+// The steps its installation ran, with their exit codes, for the result file.
+constexpr char16_t kStepsRunList[] = u"StepsRun";
 
 // What the list of installed programs shows: the name, with the tag's first
 // word in parentheses when there is a tag ("Tool (Beta)"), and the version,

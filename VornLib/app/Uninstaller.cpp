@@ -13,12 +13,14 @@
 #include "VornLib/app/SettingChanges.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
+#include "VornLib/app/StepRuns.h"
 #include "VornLib/app/UpdateCheck.h"
 #include "VornLib/app/UpdateJournal.h"
 #include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/RegistryKey.h"
+#include "VornLib/core/platform/ChildProcess.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/FileSystem.h"
 #include "VornLib/core/platform/FolderSecurity.h"
@@ -120,6 +122,20 @@ Result Uninstaller::uninstall(bool update) {
     if (!entry.exists())
         installFolder_ = recordedFolder;
 
+    String folder;
+    if (entry.readText(EntryValue::InstallFolder, &folder) == kResultOk && !folder.isEmpty())
+        installFolder_ = NormalisedFolder(folder);
+    String group;
+    (void)entry.readText(EntryValue::ProgramGroup, &group);
+    entry.close();
+    Log(LogEvent::Scope, InstallScopeName(scope_));
+    Log(LogEvent::InstallFolder, installFolder_);
+    Log(LogEvent::ProgramGroup, group);
+    // The declared steps run first, while everything is still in place; an
+    // update's new version has its own.
+    if (!update)
+        StepRuns(installFolder_).runAtRemoval(entry.readList(kStepsList));
+
     // The update schedule is the framework's; an update keeps it.
     if (!update)
         ForgetUpdateSchedule();
@@ -132,16 +148,6 @@ Result Uninstaller::uninstall(bool update) {
     registration.setScope(scope_);
     (void)registration.registerShellTypes(false, false);
     ShellRegistration::unregisterAppPath(product.data(), scope_);
-
-    String folder;
-    if (entry.readText(EntryValue::InstallFolder, &folder) == kResultOk && !folder.isEmpty())
-        installFolder_ = NormalisedFolder(folder);
-    String group;
-    (void)entry.readText(EntryValue::ProgramGroup, &group);
-    entry.close();
-    Log(LogEvent::Scope, InstallScopeName(scope_));
-    Log(LogEvent::InstallFolder, installFolder_);
-    Log(LogEvent::ProgramGroup, group);
 
     removeShortcuts(entry);
     RemoveProgramGroup(group, scope_);
@@ -314,22 +320,14 @@ void Uninstaller::startBatchFile(const BatchFile& batch) const {
     std::u16string environment =
         RemovalEnvironmentBlock(inherited, RemovalBatchVariables(installFolder_, runningProgram_,
                                                                  batch.path, batch.folder));
-    std::u16string commandLine = u"\"" + std::u16string(processor.data(), processor.length()) +
-                                 u"\" /D /V:OFF /C \"" +
-                                 std::u16string(batch.path.data(), batch.path.length()) + u"\"";
-    const String systemFolder = processor.left(uint32_t(processor.findLast(u'\\')));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION started = {};
+    ProgramStart start;
+    start.image = processor;
+    start.commandLine = u"\"" + processor + u"\" /D /V:OFF /C \"" + batch.path + u"\"";
     // Started in the system folder, so that it holds neither folder it removes.
-    if (!CreateProcessW(Wide(processor.data()), Wide(&commandLine[0]), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, &environment[0],
-                        Wide(systemFolder.data()), &startup, &started))
-        return;
-    const KernelHandle process(started.hProcess);
-    const KernelHandle thread(started.hThread);
+    start.folder = processor.left(uint32_t(processor.findLast(u'\\')));
+    start.hidden = true;
+    start.environment = &environment;
+    (void)StartProgram(start);
 }
 
 } // namespace vorn

@@ -18,6 +18,7 @@ constexpr char16_t kFilesRecord[] = u"Files";
 constexpr char16_t kShortcutsRecord[] = u"Shortcuts";
 constexpr char16_t kPreviousKey[] = u"Previous";
 constexpr char16_t kSettingsRecord[] = u"Settings";
+constexpr char16_t kStepsRecord[] = u"Steps";
 // As many as the removal takes away.
 constexpr uint32_t kMaxShortcuts = 256;
 
@@ -104,18 +105,32 @@ Result UpdateJournal::recordShortcuts(const std::vector<String>& shortcuts) {
     return key_.flush();
 }
 
-Result UpdateJournal::recordSetting(const String& record) {
+Result UpdateJournal::append(const char16_t* listName, const String& record) {
+    const String path = path_ + u'\\' + listName;
     RegistryKey list;
-    Result result = list.open(root_, (path_ + u'\\' + kSettingsRecord).data());
+    Result result = list.open(root_, path.data());
     if (result == kResultOk)
-        result = list.writeText(Format(u"{0}", {settingRecords().size()}).data(), record.data());
+        result = list.writeText(Format(u"{0}", {ReadNumberedList(root_, path).size()}).data(),
+                                record.data());
     if (result == kResultOk)
         result = list.flush();
     return result;
 }
 
+Result UpdateJournal::recordSetting(const String& record) {
+    return append(kSettingsRecord, record);
+}
+
 std::vector<String> UpdateJournal::settingRecords() const {
     return ReadNumberedList(root_, path_ + u'\\' + kSettingsRecord);
+}
+
+Result UpdateJournal::recordStep(const String& record) {
+    return append(kStepsRecord, record);
+}
+
+std::vector<String> UpdateJournal::stepRecords() const {
+    return ReadNumberedList(root_, path_ + u'\\' + kStepsRecord);
 }
 
 std::vector<String> UpdateJournal::previousSettings() const {

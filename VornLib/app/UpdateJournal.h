@@ -14,6 +14,8 @@
 //   "Shortcuts"     the shortcuts its registration makes, a numbered list of paths
 //   "Settings"      each change to a declared setting, recorded before it is made
 //                   with what was there (SettingRecord.h), a numbered list
+//   "Steps"         the undo command of each declared step, recorded before the
+//                   step runs (StepRuns.h), a numbered list
 //   "Previous"      the previous installation's uninstall entry as it was, with
 //                   its lists: written whole before the step says it is there
 // Every installation writes one, an installation over nothing too; it goes
@@ -64,6 +66,9 @@ public:
     // Adds a change to the settings' list, on the disk before it returns.
     Result recordSetting(const String& record);
     std::vector<String> settingRecords() const;
+    // Adds a step's undo to the steps' list, on the disk before it returns.
+    Result recordStep(const String& record);
+    std::vector<String> stepRecords() const;
     // What the kept previous entry says its installation owns.
     std::vector<String> previousSettings() const;
     // Keeps a copy of the product's live uninstall entry, when it has one;
@@ -81,6 +86,8 @@ public:
     Result remove();
 
 private:
+    Result append(const char16_t* listName, const String& record);
+
     UUID uuid_;
     InstallScope scope_;
     uint32_t root_;

@@ -6,6 +6,7 @@
 #include "VornLib/app/ProgramGroup.h"
 #include "VornLib/app/SettingChanges.h"
 #include "VornLib/app/ShellLaunch.h"
+#include "VornLib/app/StepRuns.h"
 #include "VornLib/core/Path.h"
 #include "VornLib/core/Win32Handles.h"
 #include "VornLib/core/platform/FileSystem.h"
@@ -193,6 +194,8 @@ Result UpdateTransaction::removePrevious() {
         (void)live.key().deleteSubkeyTree(kFilesList);
         (void)live.key().deleteSubkeyTree(kShortcutsList);
         (void)live.key().deleteSubkeyTree(kSettingsList);
+        (void)live.key().deleteSubkeyTree(kStepsList);
+        (void)live.key().deleteSubkeyTree(kStepsRunList);
     }
     // Its removal logs into this installation's log.
     const String switches = u"/Quiet /Update" + LogSwitch();
@@ -279,6 +282,15 @@ Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& d
     return changes.apply(
         declarations, values, journal_.previousSettings(),
         [this](const String& record) { return journal_.recordSetting(record); }, owned);
+}
+
+Result UpdateTransaction::runSteps(const std::vector<StepDeclaration>& steps,
+                                   const PlaceholderValues& values, std::vector<String>* ran,
+                                   std::vector<String>* atRemoval) {
+    return StepRuns(next_.folder)
+        .runAfterInstallation(
+            steps, values, journal_.hasPrevious(),
+            [this](const String& record) { return journal_.recordStep(record); }, ran, atRemoval);
 }
 
 Result UpdateTransaction::commit() {
@@ -369,6 +381,8 @@ void UpdateTransaction::rollBack() {
         return;
     }
     if (step >= UpdateStep::Registering) {
+        // The steps ran last, while everything else was in place.
+        StepRuns(next_.folder).undo(journal_.stepRecords());
         undoRegistration();
         SettingChanges(scope_).undo(journal_.settingRecords());
         step = UpdateStep::PuttingInPlace;

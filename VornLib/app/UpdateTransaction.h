@@ -26,7 +26,9 @@
 //   Registering       the new entry, the new program's "/Install", the
 //                     shortcuts (recorded before they are made), the declared
 //                     settings (each change recorded with what was there
-//                     before it is made, SettingChanges.h). Undone by the new
+//                     before it is made, SettingChanges.h), the declared
+//                     steps (each undo recorded before its step runs,
+//                     StepRuns.h). Undone by the steps' undos, the new
 //                     program's "/Quiet /Update", deleting the shortcuts and
 //                     putting back what the settings' records say.
 //   Committed         the commit point: the new version is complete and
@@ -65,6 +67,7 @@
 #include "VornLib/app/FilesInUse.h"
 #include "VornLib/app/InstalledProduct.h"
 #include "VornLib/app/SettingDeclarations.h"
+#include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UpdateJournal.h"
 
 namespace vorn {
@@ -102,6 +105,10 @@ public:
     // new entry's "SettingsList".
     Result applySettings(const std::vector<SettingDeclaration>& declarations,
                          const PlaceholderValues& values, std::vector<String>* owned);
+    // Runs the declared steps, last within the registration (StepRuns.h);
+    // `ran` for the result file, `atRemoval` the new entry's "StepsList".
+    Result runSteps(const std::vector<StepDeclaration>& steps, const PlaceholderValues& values,
+                    std::vector<String>* ran, std::vector<String>* atRemoval);
     // The commit point; what follows cannot fail the installation.
     Result commit();
     void cleanUp();

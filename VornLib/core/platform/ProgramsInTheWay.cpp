@@ -3,6 +3,7 @@
 #include "VornLib/core/Path.h"
 #include "VornLib/core/UniqueHandle.h"
 #include "VornLib/core/Win32Handles.h"
+#include "VornLib/core/platform/ChildProcess.h"
 #include "VornLib/core/platform/DynamicLibrary.h"
 #include "VornLib/core/platform/SystemInfo.h"
 
@@ -156,16 +157,10 @@ Result StartRestartCommand(const String& command) {
     if (imageEnd <= 1)
         return kResultInvalidArgument;
     const String image = command.mid(1, uint32_t(imageEnd - 1));
-    std::u16string line(command.data(), command.length());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(Wide(image.data()), Wide(&line[0]), nullptr, nullptr, FALSE, 0, nullptr,
-                        Wide(ParentFolder(image).data()), &startup, &started))
-        return ResultFromSystemError(GetLastError());
-    const KernelHandle process(started.hProcess);
-    const KernelHandle thread(started.hThread);
-    return kResultOk;
+    ProgramStart start;
+    start.image = image;
+    start.commandLine = command;
+    return StartProgram(start);
 }
 
 CloseOutcome AskProgramToClose(uint32_t processId, uint32_t milliseconds) {

@@ -99,6 +99,10 @@ TEST(ResultFile, SaysWhatTheExitCodeMeansAndWhatIsInPlace) {
     EXPECT_EQ("[\"HKLM\\\\Software\\\\Hello\\\\Home\", \"PATH C:\\\\Hello\\\\bin\"]",
               ValueOf(Utf8(ResultDocument(result)), "settings"));
     result.settings.clear();
+    result.steps = {u"\"C:\\Hello\\reg.exe\" /register: 0"};
+    EXPECT_EQ("[\"\\\"C:\\\\Hello\\\\reg.exe\\\" /register: 0\"]",
+              ValueOf(Utf8(ResultDocument(result)), "steps"));
+    result.steps.clear();
     // Quotes and backslashes escaped, as JSON wants them.
     EXPECT_EQ("\"Demo \\\"Paint\\\"\"", ValueOf(document, "productName"));
     EXPECT_EQ("\"\\\"C:\\\\Program Files (x86)\\\\Demo\\\\Demo.exe\\\" /Uninstall\"",

@@ -1,0 +1,156 @@
+#!/bin/bash
+# steps-e2e.sh <VornPack> <VornSetup stub> <PlainProgram.exe> <definitions> <wine-run> <work folder>
+# Declared steps of a product not built on the framework (PlainProgram as its
+# executable and its registration tool; the framework's removal program
+# removes it), for all users and per user. Each step leaves a mark file in
+# C:\marks, or takes one away, so the checks read what the steps did to the
+# world: installed quietly, its AfterInstall step ran (and is in the result
+# file); an update runs the new version's steps and its AfterUpdate step; an
+# update whose step fails (an exit code, or a step that runs past its time)
+# ends with 49 and undoes the steps that had run, the installed version
+# untouched; killed after its steps, the installation is undone by the
+# removal; the removal runs the BeforeRemoval step and the undo. A program
+# outside the installation's folder is refused at packing.
+# shellcheck source-path=SCRIPTDIR
+set -uo pipefail
+# shellcheck disable=SC2034 # e2e-common.sh reads them
+{ vornpack="$1"; stub="$2"; plain="$3"; definitions="$4"; run="$5"; work="$6"; }
+source "$(dirname "$0")/e2e-common.sh"
+
+cp "$plain" "$work/app/Hello.exe"
+# definitions <version> <out> <extra steps>: Hello with its registration step
+# (undone at removal), and a mark of its removal.
+declare_steps() {
+  rm -rf "$2"; cp -a "$definitions" "$2"
+  python3 - "$2/Configuration.xml" "$1" "$3" <<'PY'
+import sys
+path, version, extra = sys.argv[1:4]
+text = open(path, encoding="utf-8").read()
+text = text.replace("<RemovedBy>Application</RemovedBy>", "<RemovedBy>VornUninstall</RemovedBy>")
+text = text.replace('Version="1.0.0"\n                 Company="Vorn Software"', f'Version="{version}"\n                 Company="Vorn Software"')
+text = text.replace("VornDemo.exe</Executable>", "Hello.exe</Executable>")
+text = text.replace(">VornDemo.exe</Shortcut>", ">Hello.exe</Shortcut>")
+text = text.replace("</InstallationSettings>", """  <Run>
+      <Step When="AfterInstall" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks {Version}"
+            UndoArguments="/unregister C:\\marks {Version}" TimeoutSeconds="60"/>
+      %s
+      <Step When="AfterUpdate" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks updated-to-{Version}"/>
+      <Step When="BeforeRemoval" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks removing-{Version}"/>
+    </Run>
+  </InstallationSettings>""" % extra)
+open(path, "w", encoding="utf-8").write(text)
+PY
+  definitions="$2" make_setup "$work/app" "$work/Setup-$1.exe"
+}
+declare_steps 1.0.0 "$work/definitions-1" ""
+declare_steps 2.0.0 "$work/definitions-2" ""
+# Version 3's second step fails after the first ran: with an exit code it
+# does not call success, or (4) by running past its time.
+declare_steps 3.0.0 "$work/definitions-3" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/exit 7" SuccessCodes="0,3010"/>'
+declare_steps 4.0.0 "$work/definitions-4" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/hang" TimeoutSeconds="2"/>'
+
+# A program outside the installation's own folder is refused at packing.
+bad="$work/definitions-bad"; rm -rf "$bad"; cp -a "$work/definitions-1" "$bad"
+sed -i 's|Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks {Version}"|Program="C:\\Tools\\Hello.exe" Arguments=""|' "$bad/Configuration.xml"
+said="$("$vornpack" setup --app "$work/app" --definitions "$bad" --stub "$stub" -o "$work/Bad.exe" 2>&1)"
+check "VornPack refuses a step's program outside the installation" test ! -e "$work/Bad.exe"
+check "and names its line and column ($said)" grep -q 'Configuration.xml.*line [0-9]*, column [0-9]*: Program "C:\\Tools\\Hello.exe" is not a program of the installation' <<<"$said"
+
+user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
+marks_of() { ls "$1/drive_c/marks" 2>/dev/null | sort | tr '\n' ' '; } # prefix
+quiet() { "$run" "$1" "$2" /Quiet "${@:3}" >/dev/null 2>&1 </dev/null; } # prefix setup [switches]
+removal() { # prefix uninstall-key
+  local code program
+  program="$(reg_value "$1" "$2" QuietUninstallString | sed 's/^"\([^"]*\)".*/\1/')"
+  check "the entry names the framework's removal program" grep -q 'VornUninstall.exe$' <<<"$program"
+  "$run" "$1" "$program" /Uninstall /Quiet '/Log:C:\removal.log' >/dev/null 2>&1 </dev/null; code=$?
+  check "the removal ends with 0 ($code)" test "$code" -eq 0
+  check "its batch file ran" wait_for_batch_file "$1"
+}
+
+scenario() { # machine|user
+  local scope="$1" prefix switches=() key="$entry" code
+  [ "$scope" = user ] && { switches=(/CurrentUser); key="$user_entry"; }
+  prefix="$(copy_prefix "$scope")"
+  echo "== $scope: installed"
+  quiet "$prefix" "$work/Setup-1.0.0.exe" "${switches[@]}" '/ResultFile:C:\result.json' '/Log:C:\install.log'; code=$?
+  check "[$scope] version 1 installs (0, got $code)" test "$code" -eq 0
+  check "[$scope] its AfterInstall step ran, and no AfterUpdate one ($(marks_of "$prefix"))" test "$(marks_of "$prefix")" = "1.0.0 "
+  check "[$scope] the result file names the step and its code" grep -q 'Hello.exe\\" /register C:\\\\marks 1.0.0: 0"' "$prefix/drive_c/result.json"
+  check "[$scope] the log shows the step's command line and code" grep -q 'Step ended with 0' "$prefix/drive_c/install.log"
+
+  echo "== $scope: updated"
+  quiet "$prefix" "$work/Setup-2.0.0.exe" '/Log:C:\update.log'; code=$?
+  check "[$scope] version 2 installs (0, got $code)" test "$code" -eq 0
+  check "[$scope] its AfterInstall and AfterUpdate steps ran ($(marks_of "$prefix"))" test "$(marks_of "$prefix")" = "1.0.0 2.0.0 updated-to-2.0.0 "
+  keep_as_template "$prefix"
+
+  local failing said
+  for failing in 3.0.0:'ended with 7, which is no success code' 4.0.0:'still running after 2 seconds: ended'; do
+    said="${failing#*:}"; failing="${failing%%:*}"
+    echo "== $scope: an update whose step fails ($failing)"
+    local failed; failed="$(copy_prefix "$scope-$failing" "$prefix")"
+    quiet "$failed" "$work/Setup-$failing.exe" '/Log:C:\failed.log'; code=$?
+    check "[$scope] the update ends with 49 ($code)" test "$code" -eq 49
+    check "[$scope] its log says why: $said" grep -q "Step $said" "$failed/drive_c/failed.log"
+    check "[$scope] the step that had run was undone ($(marks_of "$failed"))" test "$(marks_of "$failed")" = "1.0.0 2.0.0 updated-to-2.0.0 "
+    check "[$scope] version 2 is installed as before" test "$(reg_value "$failed" "$key" DisplayVersion)" = 2.0.0
+    check "[$scope] its removal step is back in its entry" grep -q 'removing-2.0.0' <<<"$(reg_listing "$failed" "$key\\StepsList")"
+    finish_prefix "$failed"; rm -rf "$failed"
+  done
+
+  echo "== $scope: removed"
+  # A record names a program elsewhere (the user's entry is the user's to
+  # write): the removal does not run it.
+  local planted='C:\planted\Hello.exe' arguments='/register C:\marks planted'
+  mkdir -p "$prefix/drive_c/planted"; cp "$work/app/Hello.exe" "$prefix/drive_c/planted/"
+  "$run" "$prefix" reg add "$key\\StepsList" /v 2 /d "${#planted}:$planted${#arguments}:${arguments}6:hidden3:3001:0" /f >/dev/null 2>&1
+  check "[$scope] the planted record is in the entry" grep -q 'planted' <<<"$(reg_listing "$prefix" "$key\\StepsList")"
+  removal "$prefix" "$key"
+  check "[$scope] the removal refused the program outside its folder" grep -q 'Step not run: "C:.planted.Hello.exe" is not inside' "$prefix/drive_c/removal.log"
+  check "[$scope] the BeforeRemoval step ran and the registration was undone ($(marks_of "$prefix"))" test "$(marks_of "$prefix")" = "1.0.0 removing-2.0.0 updated-to-2.0.0 "
+  check "[$scope] the entry is gone" reg_absent "$prefix" "$key"
+  finish_prefix "$prefix"
+}
+
+# Killed once its steps ran, the installation is undone by the removal: the
+# step's undo runs.
+killed() { # machine|user
+  local scope="$1" prefix switches=() pid="" launcher key="$entry"
+  [ "$scope" = user ] && { switches=(/CurrentUser); key="$user_entry"; }
+  prefix="$(copy_prefix "$scope-killed")"
+  echo "== $scope: killed after the steps ran"
+  VORNSETUP_TEST_PAUSE=Registered VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
+    "$run" "$prefix" "$work/Setup-1.0.0.exe" /Quiet "${switches[@]}" >/dev/null 2>&1 </dev/null &
+  launcher=$!
+  wait_until 180 test -e "$prefix/drive_c/paused"
+  check "[$scope] the step ran before the kill" test "$(marks_of "$prefix")" = "1.0.0 "
+  [ -e "$prefix/drive_c/paused" ] && pid="$(python3 "$(dirname "$0")/setup_processes.py" "$prefix" Setup-1.0.0.exe)"
+  check "[$scope] the setup was held and killed" test -n "$pid"
+  [ -n "$pid" ] && kill -9 $pid
+  wait "$launcher" 2>/dev/null
+  WINEPREFIX="$prefix" wineserver -w; rm -f "$prefix/drive_c/paused"
+  removal "$prefix" "$key"
+  check "[$scope] the removal undid the installation first" grep -q 'Recovery .*interrupted at step 5: undone' "$prefix/drive_c/removal.log"
+  check "[$scope] the step's undo ran: no mark is left ($(marks_of "$prefix"))" test -d "$prefix/drive_c/marks" -a -z "$(marks_of "$prefix")"
+  finish_prefix "$prefix"; rm -rf "$prefix"
+}
+
+in_lane() { # name command...
+  local name="$1"; shift
+  # shellcheck disable=SC2030,SC2031 # the lane's counts come back through its file
+  ( checks=0; failures=0; skipped=0; "$@"; echo "$checks $failures $skipped" > "$work/$name.counts" ) \
+    > "$work/$name.log" 2>&1
+}
+both() { scenario "$1"; killed "$1"; } # machine|user
+in_lane machine both machine & lane=$!
+both user
+wait "$lane"
+cat "$work/machine.log"
+# shellcheck disable=SC2031
+if read -r counted failed skips < "$work/machine.counts"; then
+  checks=$((checks + counted)); failures=$((failures + failed)); skipped=$((skipped + skips))
+else
+  check "the machine's lane ran to its end" false
+fi
+finish_checks

@@ -82,6 +82,9 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
     if (ReadStepDeclarations(settings, &stepDeclarations, &settingsProblem) != kResultOk &&
         definitionsProblem.isEmpty())
         definitionsProblem = settingsProblem;
+    if (ReadPrerequisiteDeclarations(settings, &prerequisites, &settingsProblem) != kResultOk &&
+        definitionsProblem.isEmpty())
+        definitionsProblem = settingsProblem;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;
@@ -153,7 +156,20 @@ vorn::PlaceholderValues InstallManifest::placeholderValues() const {
 }
 
 Result InstallManifest::readFileList(const XmlNode& filesElement) {
-    return ReadFiles(filesElement, String(), true, *this);
+    const Result result = ReadFiles(filesElement, String(), true, *this);
+    // A prerequisite's program is the setup's to run, not the product's.
+    for (const PrerequisiteDeclaration& prerequisite : prerequisites) {
+        const String program = ComparablePath(prerequisite.program);
+        for (auto file = files.begin(); file != files.end();) {
+            if (ComparablePath(file->relativePath) != program) {
+                ++file;
+                continue;
+            }
+            totalSize -= file->size;
+            file = files.erase(file);
+        }
+    }
+    return result;
 }
 
 Result InstallManifest::readRemovalProgram(const XmlNode& element) {

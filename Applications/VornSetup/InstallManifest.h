@@ -10,6 +10,7 @@
 #include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/InstalledProduct.h"
+#include "VornLib/app/PrerequisiteDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UninstallEntry.h"
@@ -152,6 +153,9 @@ public:
     std::vector<vorn::SettingDeclaration> settingDeclarations;
     // The programs run after the files and at removal, in document order.
     std::vector<vorn::StepDeclaration> stepDeclarations;
+    // Installed before the copy where they are not found; their programs are
+    // carried in the payload and are not among `files`.
+    std::vector<vorn::PrerequisiteDeclaration> prerequisites;
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;

@@ -82,6 +82,10 @@ const ResultField kResultFields[] = {
      u"the declared programs (Run steps) the installation ran once its files were in place, "
      u"each as its command line, the program's path in quotes, \": \" and its exit code",
      [](const SetupResult& r) { return TextList(r.steps); }},
+    {u"prerequisites", u"array of strings",
+     u"the declared prerequisites, each as \"<Name>: found\" or \"<Name>: installed (<exit "
+     u"code>)\"",
+     [](const SetupResult& r) { return TextList(r.prerequisites); }},
     {u"logFile", u"string or null",
      u"the log's full path; null without \"/Log\", or when it could not be created",
      [](const SetupResult& r) { return TextOrNull(r.logFile); }},

@@ -37,6 +37,8 @@ struct SetupResult {
     std::vector<String> settings;
     // The declared steps its installation ran: "\"<program>\" <arguments>: <exit code>".
     std::vector<String> steps;
+    // Its prerequisites: "<Name>: found" or "<Name>: installed (<exit code>)".
+    std::vector<String> prerequisites;
     // Empty when there is none: null in the document.
     String logFile;
     String logProblem;

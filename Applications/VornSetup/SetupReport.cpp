@@ -51,6 +51,7 @@ void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
             result->settings.push_back(SettingName(setting, manifest.scope == InstallScope::User));
     }
     result->steps = entry.readList(kStepsRunList);
+    result->prerequisites = entry.readList(kPrerequisitesList);
 }
 
 } // namespace

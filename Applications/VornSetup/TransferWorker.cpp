@@ -213,6 +213,7 @@ Result TransferWorker::registerInstallation() {
         UninstallEntry entry(manifest_.uuid, manifest_.scope);
         entry.writeList(kStepsList, atRemoval);
         entry.writeList(kStepsRunList, ran);
+        entry.writeList(kPrerequisitesList, prerequisites_.report);
     }
     Result handOffCode = kResultOk;
     if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
@@ -267,6 +268,9 @@ Result TransferWorker::run() {
         Log(LogEvent::Failure, u"the application is running: {0}", {running});
         result = kResultAlreadyExists;
     }
+    // What the product needs comes first; nothing of it is touched yet.
+    if (result == kResultOk)
+        result = InstallPrerequisites(manifest_, &prerequisites_);
     if (result == kResultOk)
         result = ChooseFilesToWrite(manifest_);
     if (result == kResultOk)
@@ -292,9 +296,9 @@ Result TransferWorker::run() {
         // began with 8, as if cancelled.)
         AppRuntime& runtime = AppRuntime::instance();
         const bool elevatedCopy = runtime.commandLine().hasSwitch(u"LaunchedAsAdministrator");
-        runtime.setExitCode(FinishWithRestart(runtime.commandLine(),
-                                              elevatedCopy ? kExitInstalledByElevatedCopy : 0,
-                                              transaction_.restartNeeded()));
+        runtime.setExitCode(FinishWithRestart(
+            runtime.commandLine(), elevatedCopy ? kExitInstalledByElevatedCopy : 0,
+            transaction_.restartNeeded() || prerequisites_.restartNeeded));
     } else {
         rollBack();
     }

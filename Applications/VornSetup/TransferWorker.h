@@ -38,6 +38,7 @@
 #include <mutex>
 
 #include "Applications/VornSetup/InstallManifest.h"
+#include "Applications/VornSetup/Prerequisites.h"
 #include "Applications/VornSetup/TimeRemainingEstimator.h"
 #include "VornLib/app/UpdateTransaction.h"
 #include "VornLib/core/platform/WorkerThread.h"
@@ -140,6 +141,7 @@ private:
     TransferState state_ = TransferState::Idle;
     uint32_t handOffLimit_ = kHandOffMilliseconds;
     vorn::UpdateTransaction transaction_;
+    PrerequisiteOutcome prerequisites_;
     uint64_t total_ = 0;
     uint64_t done_ = 0;
     uint64_t lastShown_ = ~uint64_t(0);

@@ -3,6 +3,7 @@
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/PrerequisiteDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
@@ -71,6 +72,19 @@ public:
                 Format(u"the application folder \"{0}\" holds no \"{1}\" (ExecutableX64): 64-bit "
                        u"Windows will start \"{2}\"",
                        {application_, executableX64, executable}));
+        return vorn::kResultOk;
+    }
+
+    // A prerequisite's program is carried from the application folder.
+    Result checkPrerequisites(const std::vector<vorn::PrerequisiteDeclaration>& prerequisites) {
+        for (const vorn::PrerequisiteDeclaration& prerequisite : prerequisites) {
+            if (!holds(prerequisite.program))
+                return fail(vorn::kResultNotFound,
+                            Format(u"line {0}, column {1}: the prerequisite's program \"{2}\" is "
+                                   u"not in the application folder \"{3}\"",
+                                   {prerequisite.position.line, prerequisite.position.column,
+                                    prerequisite.program, application_}));
+        }
         return vorn::kResultOk;
     }
 
@@ -229,6 +243,12 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
     if ((result = vorn::ReadSettingDeclarations(*settings, &declarations, &settingsProblem)) !=
         vorn::kResultOk)
         return checker.fail(result, settingsProblem);
+    std::vector<vorn::PrerequisiteDeclaration> prerequisites;
+    if ((result = vorn::ReadPrerequisiteDeclarations(*settings, &prerequisites,
+                                                     &settingsProblem)) != vorn::kResultOk)
+        return checker.fail(result, settingsProblem);
+    if ((result = checker.checkPrerequisites(prerequisites)) != vorn::kResultOk)
+        return result;
     std::vector<vorn::StepDeclaration> steps;
     if ((result = vorn::ReadStepDeclarations(*settings, &steps, &settingsProblem)) !=
         vorn::kResultOk)

@@ -32,6 +32,21 @@ bool ParseDeclaredNumber(const String& text, uint64_t limit, uint64_t* out) {
     return true;
 }
 
+bool ParseExitCodes(const String& text, std::vector<uint32_t>* codes) {
+    codes->clear();
+    uint32_t begin = 0;
+    for (uint32_t at = 0; at <= text.length(); ++at) {
+        if (at < text.length() && text[at] != u',')
+            continue;
+        uint64_t code = 0;
+        if (!ParseDeclaredNumber(text.mid(begin, at - begin), UINT32_MAX, &code))
+            return false;
+        codes->push_back(uint32_t(code));
+        begin = at + 1;
+    }
+    return true;
+}
+
 Result DeclarationReader::fail(Result result, const XmlPosition& at, const String& what) {
     *problem_ = Format(u"line {0}, column {1}: {2}", {at.line, at.column, what});
     return result;

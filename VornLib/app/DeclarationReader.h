@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
@@ -15,6 +16,10 @@ namespace vorn {
 // A whole text as a number: decimal, or hexadecimal after "0x"; false for
 // anything else or a value above `limit`.
 bool ParseDeclaredNumber(const String& text, uint64_t limit, uint64_t* out);
+
+// A list of exit codes, "0,3010"; false for an empty list or a part that is
+// no number.
+bool ParseExitCodes(const String& text, std::vector<uint32_t>* codes);
 
 class DeclarationReader {
 public:

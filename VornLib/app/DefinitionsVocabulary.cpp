@@ -1,6 +1,7 @@
 #include "VornLib/app/DefinitionsVocabulary.h"
 
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/PrerequisiteDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/ShellDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
@@ -44,6 +45,8 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kSettings, kEnvironmentElement, u""},
     {kEnvironmentElement, u"PathEntry", u"Folder"},
     {kEnvironmentElement, u"Variable", u"Name Value"},
+    {kSettings, kPrerequisitesElement, u""},
+    {kPrerequisitesElement, u"Prerequisite", u"Name Program Arguments SuccessCodes Detect"},
     {kSettings, kRunElement, u""},
     {kRunElement, u"Step",
      u"When Program Arguments UndoArguments Hidden TimeoutSeconds SuccessCodes"},

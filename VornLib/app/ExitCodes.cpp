@@ -96,6 +96,12 @@ const ExitCode kExitCodes[] = {
      u"installed there, or another version is (the log says which). Nothing was touched; a "
      u"repair takes the setup of the installed version.",
      u"invalidParameter", 1605},
+    {ExitCodeProgram::Setup, kExitPrerequisiteFailed, u"prerequisiteFailed",
+     u"A prerequisite the application needs (a runtime, a framework) was not found, and its "
+     u"own setup could not run or ended with an exit code it does not call success; the log "
+     u"names it and its code. Nothing of the application was touched; install the prerequisite "
+     u"and run the setup again.",
+     u"missingDependency", 1603},
     {ExitCodeProgram::Setup, kExitRestartInitiated, u"restartInitiated",
      u"The application is installed, and Windows restarts to replace the files that programs "
      u"which did not close held (/ForceRestart).",

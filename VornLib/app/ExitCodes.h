@@ -41,6 +41,8 @@ constexpr int32_t kExitUpdateDoesNotApply = 48;
 // A program that the definitions run after the files (a Run step) failed.
 constexpr int32_t kExitStepFailed = 49;
 constexpr int32_t kExitNothingToRepair = 50;
+// A prerequisite that was not found could not be installed.
+constexpr int32_t kExitPrerequisiteFailed = 51;
 // The update program's outcomes.
 constexpr int32_t kExitUpdateAvailable = 60;
 constexpr int32_t kExitFeedUnavailable = 61;

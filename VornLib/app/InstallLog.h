@@ -43,6 +43,7 @@ enum class LogEvent : uint8_t {
     RegistryKey,
     Setting,
     Step,
+    Prerequisite,
     Shortcut,
     HandOff,
     ProgramInTheWay,

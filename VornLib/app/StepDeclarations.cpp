@@ -16,22 +16,6 @@ constexpr char16_t kStepElement[] = u"Step";
 constexpr char16_t kProgramPrefix[] = u"{InstallFolder}\\";
 constexpr uint64_t kMaxTimeoutSeconds = 86400;
 
-// "0,3010" as numbers; false for an empty list or a part that is no number.
-bool ParseCodes(const String& text, std::vector<uint32_t>* codes) {
-    codes->clear();
-    uint32_t begin = 0;
-    for (uint32_t at = 0; at <= text.length(); ++at) {
-        if (at < text.length() && text[at] != u',')
-            continue;
-        uint64_t code = 0;
-        if (!ParseDeclaredNumber(text.mid(begin, at - begin), UINT32_MAX, &code))
-            return false;
-        codes->push_back(uint32_t(code));
-        begin = at + 1;
-    }
-    return true;
-}
-
 String CodesText(const std::vector<uint32_t>& codes) {
     String text;
     for (const uint32_t code : codes)
@@ -79,7 +63,7 @@ public:
         step->timeoutSeconds = uint32_t(timeout);
         String codes = u"0";
         (void)element.getAttribute(u"SuccessCodes", &codes, u"0");
-        if (!ParseCodes(codes, &step->successCodes))
+        if (!ParseExitCodes(codes, &step->successCodes))
             return fail(kResultInvalidArgument, element.position(),
                         Format(u"SuccessCodes \"{0}\" is not a list of exit codes such as "
                                u"\"0,3010\"",
@@ -169,7 +153,7 @@ bool DecodeStepCommand(const String& text, StepCommand* out) {
     uint64_t seconds = 0;
     if ((shown != u"hidden" && shown != u"shown") ||
         !ParseDeclaredNumber(timeout, kMaxTimeoutSeconds, &seconds) || seconds == 0 ||
-        !ParseCodes(codes, &out->successCodes))
+        !ParseExitCodes(codes, &out->successCodes))
         return false;
     out->hidden = shown == u"hidden";
     out->timeoutSeconds = uint32_t(seconds);

@@ -71,6 +71,8 @@ constexpr char16_t kSettingsList[] = u"SettingsList";
 constexpr char16_t kStepsList[] = u"StepsList";
 // The steps its installation ran, with their exit codes, for the result file.
 constexpr char16_t kStepsRunList[] = u"StepsRun";
+// Its prerequisites, found or installed by its installation, for the result file.
+constexpr char16_t kPrerequisitesList[] = u"Prerequisites";
 
 // What the list of installed programs shows: the name, with the tag's first
 // word in parentheses when there is a tag ("Tool (Beta)"), and the version,

@@ -196,6 +196,7 @@ Result UpdateTransaction::removePrevious() {
         (void)live.key().deleteSubkeyTree(kSettingsList);
         (void)live.key().deleteSubkeyTree(kStepsList);
         (void)live.key().deleteSubkeyTree(kStepsRunList);
+        (void)live.key().deleteSubkeyTree(kPrerequisitesList);
     }
     // Its removal logs into this installation's log.
     const String switches = u"/Quiet /Update" + LogSwitch();

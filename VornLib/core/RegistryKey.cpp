@@ -35,6 +35,10 @@ Result RegistryKey::open(uint32_t rootKind, const char16_t* keyPath) {
         root = HKEY_LOCAL_MACHINE;
         view = KEY_WOW64_32KEY;
         break;
+    case kRegistryLocalMachine64:
+        root = HKEY_LOCAL_MACHINE;
+        view = KEY_WOW64_64KEY;
+        break;
     default:
         return kResultInvalidArgument;
     }

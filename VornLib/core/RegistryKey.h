@@ -16,6 +16,7 @@ enum RegistryRoot : uint32_t {
     kRegistryCurrentUser = 2,
     kRegistryLocalMachine = 3,
     kRegistryLocalMachine32 = 4, // the 32-bit view, as a 32-bit program sees it on 64-bit Windows
+    kRegistryLocalMachine64 = 5, // the 64-bit view, as a 64-bit program sees it on 64-bit Windows
 };
 
 class RegistryKey {

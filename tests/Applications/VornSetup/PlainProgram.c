@@ -3,6 +3,9 @@
    it runs wherever the programs under test run.
      /register <folder> <name>    makes the file <folder>\<name> (a mark)
      /unregister <folder> <name>  deletes it
+     /runtime <folder> <key>      a prerequisite's setup: adds a line to
+                                  <folder>\runtime-runs.txt, sets HKLM\<key>
+                                  "Installed"=1 and asks for a restart (3010)
      /exit <code>                 ends with <code>
      /hang                        runs until it is ended */
 #include <stdlib.h>
@@ -24,6 +27,27 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         CloseHandle(mark);
         return 0;
+    }
+    if (argc >= 4 && !lstrcmpW(argv[1], L"/runtime")) {
+        wchar_t path[MAX_PATH];
+        if (lstrlenW(argv[2]) + 20 > MAX_PATH)
+            return 2;
+        lstrcpyW(path, argv[2]);
+        lstrcatW(path, L"\\runtime-runs.txt");
+        CreateDirectoryW(argv[2], NULL);
+        HANDLE runs = CreateFileW(path, FILE_APPEND_DATA, 0, NULL, OPEN_ALWAYS, 0, NULL);
+        DWORD written = 0;
+        if (runs == INVALID_HANDLE_VALUE || !WriteFile(runs, "ran\r\n", 5, &written, NULL))
+            return 1;
+        CloseHandle(runs);
+        HKEY key;
+        const DWORD installed = 1;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, argv[3], 0, NULL, 0, KEY_SET_VALUE, NULL, &key,
+                            NULL) != ERROR_SUCCESS)
+            return 1;
+        RegSetValueExW(key, L"Installed", 0, REG_DWORD, (const BYTE*)&installed, sizeof installed);
+        RegCloseKey(key);
+        return 3010;
     }
     if (argc >= 3 && !lstrcmpW(argv[1], L"/exit"))
         return _wtoi(argv[2]);

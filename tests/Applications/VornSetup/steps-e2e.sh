@@ -1,8 +1,11 @@
 #!/bin/bash
 # steps-e2e.sh <VornPack> <VornSetup stub> <PlainProgram.exe> <definitions> <wine-run> <work folder>
-# Declared steps of a product not built on the framework (PlainProgram as its
-# executable and its registration tool; the framework's removal program
-# removes it), for all users and per user. Each step leaves a mark file in
+# Declared steps and a prerequisite of a product not built on the framework
+# (PlainProgram as its executable, its registration tool and its runtime's
+# setup; the framework's removal program removes it), for all users and per
+# user. The runtime is installed once, before the copy, its restart code
+# passed on, and is not among the product's files; a prerequisite that fails
+# leaves nothing of the product. Each step leaves a mark file in
 # C:\marks, or takes one away, so the checks read what the steps did to the
 # world: installed quietly, its AfterInstall step ran (and is in the result
 # file); an update runs the new version's steps and its AfterUpdate step; an
@@ -18,26 +21,34 @@ set -uo pipefail
 source "$(dirname "$0")/e2e-common.sh"
 
 cp "$plain" "$work/app/Hello.exe"
-# definitions <version> <out> <extra steps>: Hello with its registration step
-# (undone at removal), and a mark of its removal.
+mkdir -p "$work/app/redist"; cp "$plain" "$work/app/redist/hello-runtime.exe"
+# definitions <version> <out> <extra steps> [<extra prerequisite>]: Hello with
+# its runtime, its registration step (undone at removal), and a mark of its
+# removal.
 declare_steps() {
   rm -rf "$2"; cp -a "$definitions" "$2"
-  python3 - "$2/Configuration.xml" "$1" "$3" <<'PY'
+  python3 - "$2/Configuration.xml" "$1" "$3" "${4:-}" <<'PY'
 import sys
-path, version, extra = sys.argv[1:4]
+path, version, extra, prerequisite = sys.argv[1:5]
 text = open(path, encoding="utf-8").read()
 text = text.replace("<RemovedBy>Application</RemovedBy>", "<RemovedBy>VornUninstall</RemovedBy>")
 text = text.replace('Version="1.0.0"\n                 Company="Vorn Software"', f'Version="{version}"\n                 Company="Vorn Software"')
 text = text.replace("VornDemo.exe</Executable>", "Hello.exe</Executable>")
 text = text.replace(">VornDemo.exe</Shortcut>", ">Hello.exe</Shortcut>")
-text = text.replace("</InstallationSettings>", """  <Run>
+text = text.replace("</InstallationSettings>", """  <Prerequisites>
+      %s
+      <Prerequisite Name="Hello Runtime" Program="redist\\hello-runtime.exe"
+                    Arguments="/runtime C:\\marks &quot;Software\\Hello Runtime&quot;" SuccessCodes="0,3010"
+                    Detect="HKLM\\Software\\Hello Runtime;Installed=1"/>
+    </Prerequisites>
+    <Run>
       <Step When="AfterInstall" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks {Version}"
             UndoArguments="/unregister C:\\marks {Version}" TimeoutSeconds="60"/>
       %s
       <Step When="AfterUpdate" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks updated-to-{Version}"/>
       <Step When="BeforeRemoval" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks removing-{Version}"/>
     </Run>
-  </InstallationSettings>""" % extra)
+  </InstallationSettings>""" % (prerequisite, extra))
 open(path, "w", encoding="utf-8").write(text)
 PY
   definitions="$2" make_setup "$work/app" "$work/Setup-$1.exe"
@@ -48,6 +59,8 @@ declare_steps 2.0.0 "$work/definitions-2" ""
 # does not call success, or (4) by running past its time.
 declare_steps 3.0.0 "$work/definitions-3" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/exit 7" SuccessCodes="0,3010"/>'
 declare_steps 4.0.0 "$work/definitions-4" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/hang" TimeoutSeconds="2"/>'
+# Version 5 needs a second runtime first, whose setup fails.
+declare_steps 5.0.0 "$work/definitions-5" "" '<Prerequisite Name="Broken Runtime" Program="redist\hello-runtime.exe" Arguments="/exit 7" Detect="HKLM\Software\Broken Runtime"/>'
 
 # A program outside the installation's own folder is refused at packing.
 bad="$work/definitions-bad"; rm -rf "$bad"; cp -a "$work/definitions-1" "$bad"
@@ -57,7 +70,14 @@ check "VornPack refuses a step's program outside the installation" test ! -e "$w
 check "and names its line and column ($said)" grep -q 'Configuration.xml.*line [0-9]*, column [0-9]*: Program "C:\\Tools\\Hello.exe" is not a program of the installation' <<<"$said"
 
 user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
-marks_of() { ls "$1/drive_c/marks" 2>/dev/null | sort | tr '\n' ' '; } # prefix
+marks_of() { ls "$1/drive_c/marks" 2>/dev/null | grep -v runtime-runs | sort | tr '\n' ' '; } # prefix
+runtime_runs() { cat "$1/drive_c/marks/runtime-runs.txt" 2>/dev/null | wc -l; } # prefix
+# Whether the scope's install folder (or a folder in it) exists.
+files_in_folder() { # prefix relative
+  local folder='Program Files (x86)/VornDemo'
+  [ "$scope" = user ] && folder="users/$(ls "$1/drive_c/users" | grep -v Public | head -1)/AppData/Local/Programs/VornDemo"
+  test -e "$1/drive_c/$folder/$2"
+}
 quiet() { "$run" "$1" "$2" /Quiet "${@:3}" >/dev/null 2>&1 </dev/null; } # prefix setup [switches]
 removal() { # prefix uninstall-key
   local code program
@@ -74,7 +94,14 @@ scenario() { # machine|user
   prefix="$(copy_prefix "$scope")"
   echo "== $scope: installed"
   quiet "$prefix" "$work/Setup-1.0.0.exe" "${switches[@]}" '/ResultFile:C:\result.json' '/Log:C:\install.log'; code=$?
-  check "[$scope] version 1 installs (0, got $code)" test "$code" -eq 0
+  # (A process's exit code reaches this script in its last 8 bits.)
+  check "[$scope] version 1 installs, asking for the runtime's restart (3010, got $code)" test "$(result_of "$prefix/drive_c/result.json" exitCode)" = 3010
+  check "[$scope] the runtime's setup ran once" test "$(runtime_runs "$prefix")" = 1
+  # In the view of the runtime's setup, 32-bit or 64-bit as it was built.
+  check "[$scope] and left its detection value" grep -qx 0x1 <<<"$(reg_value "$prefix" 'HKLM\Software\WOW6432Node\Hello Runtime' Installed; reg_value "$prefix" 'HKLM\Software\Hello Runtime' Installed)"
+  check "[$scope] the result file says installed (3010) and restartNeeded" python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); sys.exit(not (r["prerequisites"] == ["Hello Runtime: installed (3010)"] and r["restartNeeded"] is True))' "$prefix/drive_c/result.json"
+  check "[$scope] the product's program is installed" files_in_folder "$prefix" Hello.exe
+  check "[$scope] the runtime's setup is not installed with it" not files_in_folder "$prefix" redist
   check "[$scope] its AfterInstall step ran, and no AfterUpdate one ($(marks_of "$prefix"))" test "$(marks_of "$prefix")" = "1.0.0 "
   check "[$scope] the result file names the step and its code" grep -q 'Hello.exe\\" /register C:\\\\marks 1.0.0: 0"' "$prefix/drive_c/result.json"
   check "[$scope] the log shows the step's command line and code" grep -q 'Step ended with 0' "$prefix/drive_c/install.log"
@@ -82,6 +109,8 @@ scenario() { # machine|user
   echo "== $scope: updated"
   quiet "$prefix" "$work/Setup-2.0.0.exe" '/Log:C:\update.log'; code=$?
   check "[$scope] version 2 installs (0, got $code)" test "$code" -eq 0
+  check "[$scope] the runtime was found: its setup did not run again" test "$(runtime_runs "$prefix")" = 1
+  check "[$scope] the log says it was found" grep -q 'Prerequisite Hello Runtime: found' "$prefix/drive_c/update.log"
   check "[$scope] its AfterInstall and AfterUpdate steps ran ($(marks_of "$prefix"))" test "$(marks_of "$prefix")" = "1.0.0 2.0.0 updated-to-2.0.0 "
   keep_as_template "$prefix"
 
@@ -119,6 +148,12 @@ killed() { # machine|user
   local scope="$1" prefix switches=() pid="" launcher key="$entry"
   [ "$scope" = user ] && { switches=(/CurrentUser); key="$user_entry"; }
   prefix="$(copy_prefix "$scope-killed")"
+  echo "== $scope: a prerequisite that fails"
+  quiet "$prefix" "$work/Setup-5.0.0.exe" "${switches[@]}" '/Log:C:\broken.log'; code=$?
+  check "[$scope] the setup ends with 51 ($code)" test "$code" -eq 51
+  check "[$scope] its log names the prerequisite and its code" grep -q 'Prerequisite Broken Runtime: ended with 7' "$prefix/drive_c/broken.log"
+  check "[$scope] nothing of the product is there: no entry" reg_absent "$prefix" "$key"
+  check "[$scope] no install folder" not files_in_folder "$prefix" .
   echo "== $scope: killed after the steps ran"
   VORNSETUP_TEST_PAUSE=Registered VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
     "$run" "$prefix" "$work/Setup-1.0.0.exe" /Quiet "${switches[@]}" >/dev/null 2>&1 </dev/null &

@@ -136,3 +136,22 @@ for byte in sys.argv[1].encode("utf-16-le"):
         crc = ((crc << 1) ^ 0x1021 if crc & 0x8000 else crc << 1) & 0xFFFF
 print(f"0x{crc:04x}")' "$1"
 }
+
+# Runs `<command> machine` in a lane of its own beside `<command> user`; the
+# lane's checks and counts join this script's when both have ended.
+in_both_scopes() { # command
+  local lane
+  # shellcheck disable=SC2030,SC2031 # the lane's counts come back through its file
+  ( checks=0; failures=0; skipped=0; "$1" machine
+    echo "$checks $failures $skipped" > "$work/machine.counts" ) > "$work/machine.log" 2>&1 &
+  lane=$!
+  "$1" user
+  wait "$lane"
+  cat "$work/machine.log"
+  # shellcheck disable=SC2031
+  if read -r counted failed skips < "$work/machine.counts"; then
+    checks=$((checks + counted)); failures=$((failures + failed)); skipped=$((skipped + skips))
+  else
+    check "the machine's lane ran to its end" false
+  fi
+}

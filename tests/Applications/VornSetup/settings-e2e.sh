@@ -154,22 +154,6 @@ killed() { # machine|user
   finish_prefix "$prefix"; rm -rf "$prefix"
 }
 
-# A lane's checks and counts join this script's when it ends.
-in_lane() { # name command...
-  local name="$1"; shift
-  # shellcheck disable=SC2030,SC2031 # the lane's counts come back through its file
-  ( checks=0; failures=0; skipped=0; "$@"; echo "$checks $failures $skipped" > "$work/$name.counts" ) \
-    > "$work/$name.log" 2>&1
-}
 both() { scenario "$1"; killed "$1"; } # machine|user
-in_lane machine both machine & lane=$!
-both user
-wait "$lane"
-cat "$work/machine.log"
-# shellcheck disable=SC2031
-if read -r counted failed skips < "$work/machine.counts"; then
-  checks=$((checks + counted)); failures=$((failures + failed)); skipped=$((skipped + skips))
-else
-  check "the machine's lane ran to its end" false
-fi
+in_both_scopes both
 finish_checks

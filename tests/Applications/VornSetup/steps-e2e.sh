@@ -70,8 +70,13 @@ check "VornPack refuses a step's program outside the installation" test ! -e "$w
 check "and names its line and column ($said)" grep -q 'Configuration.xml.*line [0-9]*, column [0-9]*: Program "C:\\Tools\\Hello.exe" is not a program of the installation' <<<"$said"
 
 user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
-marks_of() { ls "$1/drive_c/marks" 2>/dev/null | grep -v runtime-runs | sort | tr '\n' ' '; } # prefix
-runtime_runs() { cat "$1/drive_c/marks/runtime-runs.txt" 2>/dev/null | wc -l; } # prefix
+marks_of() { # prefix
+  local mark
+  for mark in "$1"/drive_c/marks/*; do
+    [ -e "$mark" ] && [ "${mark##*/}" != runtime-runs.txt ] && printf '%s ' "${mark##*/}"
+  done
+}
+runtime_runs() { wc -l 2>/dev/null < "$1/drive_c/marks/runtime-runs.txt"; } # prefix
 # Whether the scope's install folder (or a folder in it) exists.
 files_in_folder() { # prefix relative
   local folder='Program Files (x86)/VornDemo'
@@ -162,7 +167,7 @@ killed() { # machine|user
   check "[$scope] the step ran before the kill" test "$(marks_of "$prefix")" = "1.0.0 "
   [ -e "$prefix/drive_c/paused" ] && pid="$(python3 "$(dirname "$0")/setup_processes.py" "$prefix" Setup-1.0.0.exe)"
   check "[$scope] the setup was held and killed" test -n "$pid"
-  [ -n "$pid" ] && kill -9 $pid
+  [ -n "$pid" ] && kill -9 $pid # one or more
   wait "$launcher" 2>/dev/null
   WINEPREFIX="$prefix" wineserver -w; rm -f "$prefix/drive_c/paused"
   removal "$prefix" "$key"
@@ -171,21 +176,6 @@ killed() { # machine|user
   finish_prefix "$prefix"; rm -rf "$prefix"
 }
 
-in_lane() { # name command...
-  local name="$1"; shift
-  # shellcheck disable=SC2030,SC2031 # the lane's counts come back through its file
-  ( checks=0; failures=0; skipped=0; "$@"; echo "$checks $failures $skipped" > "$work/$name.counts" ) \
-    > "$work/$name.log" 2>&1
-}
 both() { scenario "$1"; killed "$1"; } # machine|user
-in_lane machine both machine & lane=$!
-both user
-wait "$lane"
-cat "$work/machine.log"
-# shellcheck disable=SC2031
-if read -r counted failed skips < "$work/machine.counts"; then
-  checks=$((checks + counted)); failures=$((failures + failed)); skipped=$((skipped + skips))
-else
-  check "the machine's lane ran to its end" false
-fi
+in_both_scopes both
 finish_checks

@@ -31,7 +31,7 @@ if(NOT WIN32)
   return()
 endif()
 
-set(VORN_DELAY_LOADED_LIBRARIES advapi32 gdi32 ole32 shell32 user32)
+set(VORN_DELAY_LOADED_LIBRARIES advapi32 gdi32 ole32 shell32 user32 version)
 
 function(_vorn_delay_import_library name)
   set(folder "${CMAKE_BINARY_DIR}/delay-imports")

@@ -85,6 +85,14 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
     if (ReadPrerequisiteDeclarations(settings, &prerequisites, &settingsProblem) != kResultOk &&
         definitionsProblem.isEmpty())
         definitionsProblem = settingsProblem;
+    if (ReadServiceDeclarations(settings, &services, &settingsProblem) != kResultOk &&
+        definitionsProblem.isEmpty())
+        definitionsProblem = settingsProblem;
+    // The service manager is the machine's: such a product is not offered per user.
+    if (!services.empty()) {
+        scopeRule = InstallScopeRule();
+        scope = InstallScope::Machine;
+    }
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;

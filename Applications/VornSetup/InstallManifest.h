@@ -11,6 +11,7 @@
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/InstalledProduct.h"
 #include "VornLib/app/PrerequisiteDeclarations.h"
+#include "VornLib/app/ServiceDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UninstallEntry.h"
@@ -156,6 +157,8 @@ public:
     // Installed before the copy where they are not found; their programs are
     // carried in the payload and are not among `files`.
     std::vector<vorn::PrerequisiteDeclaration> prerequisites;
+    // Windows services: a product with any installs for all users only.
+    std::vector<vorn::ServiceDeclaration> services;
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;

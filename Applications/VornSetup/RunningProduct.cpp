@@ -1,6 +1,7 @@
 #include "Applications/VornSetup/RunningProduct.h"
 
 #include "VornLib/app/ProductProgram.h"
+#include "VornLib/app/ServiceChanges.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
 
@@ -12,8 +13,9 @@ String RunningProgramOfProduct(const InstallManifest& manifest) {
     if (manifest.removalProgram.isEmpty())
         return String();
     String previousFolder;
-    (void)UninstallEntry(manifest.uuid, manifest.scope)
-        .readText(EntryValue::InstallFolder, &previousFolder);
+    UninstallEntry entry(manifest.uuid, manifest.scope);
+    (void)entry.readText(EntryValue::InstallFolder, &previousFolder);
+    const std::vector<uint32_t> services = ServiceProcesses(entry.readList(kServicesList));
     for (const String& folder : {previousFolder, manifest.installFolder}) {
         if (folder.isEmpty())
             continue;
@@ -22,7 +24,7 @@ String RunningProgramOfProduct(const InstallManifest& manifest) {
         // running program's file can be renamed aside).
         const String running = RunningProductProgram(
             manifest.name, JoinPath(folder, manifest.executable),
-            JoinPath(folder, kUpdateProgramFileName), NormalisedFolder(folder));
+            JoinPath(folder, kUpdateProgramFileName), NormalisedFolder(folder), services);
         if (!running.isEmpty())
             return running;
     }

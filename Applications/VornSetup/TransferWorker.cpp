@@ -128,8 +128,10 @@ Result TransferWorker::placeFiles() {
     // A file that another program holds is found before anything changes.
     AppRuntime& runtime = AppRuntime::instance();
     const bool unattended = runtime.quiet() || IsPassive(runtime.commandLine());
-    Result result =
-        transaction_.checkInTheWay(HeldFilesChoiceOf(runtime.commandLine(), unattended));
+    // A service holds its program: it stops before anything is looked at.
+    Result result = transaction_.stopServices();
+    if (result == kResultOk)
+        result = transaction_.checkInTheWay(HeldFilesChoiceOf(runtime.commandLine(), unattended));
     if (result == kResultOk)
         result = cancelled() ? kResultCancelled : transaction_.removePrevious();
     PauseAt(u"PreviousRemoved");
@@ -206,6 +208,11 @@ Result TransferWorker::registerInstallation() {
             Log(LogEvent::Failure, u"a declared setting could not be made ({0})", {result});
     }
     if (result == kResultOk) {
+        std::vector<String> owned;
+        result = transaction_.applyServices(manifest_.services, &owned);
+        UninstallEntry(manifest_.uuid, manifest_.scope).writeList(kServicesList, owned);
+    }
+    if (result == kResultOk) {
         std::vector<String> ran;
         std::vector<String> atRemoval;
         result = transaction_.runSteps(manifest_.stepDeclarations, manifest_.placeholderValues(),
@@ -215,6 +222,8 @@ Result TransferWorker::registerInstallation() {
         entry.writeList(kStepsRunList, ran);
         entry.writeList(kPrerequisitesList, prerequisites_.report);
     }
+    if (result == kResultOk)
+        result = transaction_.startServices(manifest_.services);
     Result handOffCode = kResultOk;
     if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
         // A program that hangs in its own hook must not hold the installation

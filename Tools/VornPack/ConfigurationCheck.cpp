@@ -4,6 +4,7 @@
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/PrerequisiteDeclarations.h"
+#include "VornLib/app/ServiceDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
@@ -249,6 +250,17 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
         return checker.fail(result, settingsProblem);
     if ((result = checker.checkPrerequisites(prerequisites)) != vorn::kResultOk)
         return result;
+    std::vector<vorn::ServiceDeclaration> services;
+    if ((result = vorn::ReadServiceDeclarations(*settings, &services, &settingsProblem)) !=
+        vorn::kResultOk)
+        return checker.fail(result, settingsProblem);
+    if (!services.empty() && !scopeRule.allows(vorn::InstallScope::Machine))
+        return checker.fail(
+            vorn::kResultKindMismatch,
+            Format(u"line {0}, column {1}: the service \"{2}\" needs an "
+                   u"installation for all users, and InstallScope allows only "
+                   u"the current user",
+                   {services[0].position.line, services[0].position.column, services[0].name}));
     std::vector<vorn::StepDeclaration> steps;
     if ((result = vorn::ReadStepDeclarations(*settings, &steps, &settingsProblem)) !=
         vorn::kResultOk)

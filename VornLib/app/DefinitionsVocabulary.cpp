@@ -2,6 +2,7 @@
 
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/PrerequisiteDeclarations.h"
+#include "VornLib/app/ServiceDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/ShellDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
@@ -45,6 +46,9 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kSettings, kEnvironmentElement, u""},
     {kEnvironmentElement, u"PathEntry", u"Folder"},
     {kEnvironmentElement, u"Variable", u"Name Value"},
+    {kSettings, kServicesElement, u""},
+    {kServicesElement, u"Service",
+     u"Name DisplayName Program Arguments Start Account Description StartAfterInstall"},
     {kSettings, kPrerequisitesElement, u""},
     {kPrerequisitesElement, u"Prerequisite", u"Name Program Arguments SuccessCodes Detect"},
     {kSettings, kRunElement, u""},

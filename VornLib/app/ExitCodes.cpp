@@ -102,6 +102,12 @@ const ExitCode kExitCodes[] = {
      u"names it and its code. Nothing of the application was touched; install the prerequisite "
      u"and run the setup again.",
      u"missingDependency", 1603},
+    {ExitCodeProgram::Setup, kExitServiceDidNotRespond, u"serviceDidNotRespond",
+     u"A Windows service of the application did not stop within 30 seconds before its files "
+     u"were to be replaced, or did not start at the end of the installation; the log names it. "
+     u"The installation was rolled back: the previous version, or nothing, is installed as "
+     u"before.",
+     u"contactSupport", 1603},
     {ExitCodeProgram::Setup, kExitRestartInitiated, u"restartInitiated",
      u"The application is installed, and Windows restarts to replace the files that programs "
      u"which did not close held (/ForceRestart).",
@@ -126,6 +132,10 @@ const ExitCode kExitCodes[] = {
      u"The user answered No or declined the elevation prompt. Nothing was removed.", nullptr, 1602},
     {ExitCodeProgram::Removal, 14, u"inUse",
      u"The program is running. Close it and remove it again; nothing was removed.", nullptr, 1603},
+    {ExitCodeProgram::Removal, kExitServiceDidNotRespond, u"serviceDidNotRespond",
+     u"A Windows service of the application did not stop within 30 seconds; the log names it. "
+     u"Nothing was removed; stop the service and remove the application again.",
+     nullptr, 1603},
     {ExitCodeProgram::Removal, kExitRestartInitiated, u"restartInitiated",
      u"The program is removed, and Windows restarts to delete the files that programs which did "
      u"not close held (/ForceRestart).",

@@ -43,6 +43,8 @@ constexpr int32_t kExitStepFailed = 49;
 constexpr int32_t kExitNothingToRepair = 50;
 // A prerequisite that was not found could not be installed.
 constexpr int32_t kExitPrerequisiteFailed = 51;
+// A Windows service of the application did not stop, or start, in time.
+constexpr int32_t kExitServiceDidNotRespond = 52;
 // The update program's outcomes.
 constexpr int32_t kExitUpdateAvailable = 60;
 constexpr int32_t kExitFeedUnavailable = 61;

@@ -50,6 +50,8 @@ const LogEventName kLogEvents[] = {
     {LogEvent::RegistryKey, u"RegistryKey", u"a registry key about to be written"},
     {LogEvent::Setting, u"Setting",
      u"a declared registry value, environment variable or PATH entry set, put back or taken away"},
+    {LogEvent::Service, u"Service",
+     u"a declared Windows service created, changed, stopped, started, put back or deleted"},
     {LogEvent::Prerequisite, u"Prerequisite",
      u"a declared prerequisite found, or its program's command line and exit code"},
     {LogEvent::Step, u"Step",

@@ -44,6 +44,7 @@ enum class LogEvent : uint8_t {
     Setting,
     Step,
     Prerequisite,
+    Service,
     Shortcut,
     HandOff,
     ProgramInTheWay,

@@ -1,5 +1,7 @@
 #include "VornLib/app/ProductProgram.h"
 
+#include <algorithm>
+
 #include "VornLib/core/Path.h"
 
 #ifdef _WIN32
@@ -17,10 +19,12 @@ String ProductExecutablePath(const ApplicationDescription& description, const St
 #ifdef _WIN32
 
 String RunningProductProgram(const String& productName, const String& productExecutable,
-                             const String& uncounted, const String& folder) {
+                             const String& uncounted, const String& folder,
+                             const std::vector<uint32_t>& services) {
     for (const RunningProgram& program : ProgramsRunningIn(folder)) {
         const String& image = program.imagePath;
-        if (!uncounted.isEmpty() && SamePath(image, uncounted))
+        if ((!uncounted.isEmpty() && SamePath(image, uncounted)) ||
+            std::find(services.begin(), services.end(), program.processId) != services.end())
             continue;
         return SamePath(image, productExecutable) ? productName : FileNameOf(image);
     }

@@ -7,6 +7,9 @@
 // holds no named mutex, its removal looks for its running processes instead.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "VornLib/core/ApplicationDescription.h"
 #include "VornLib/core/String.h"
 
@@ -22,11 +25,13 @@ String ProductExecutablePath(const ApplicationDescription& description, const St
 namespace vorn {
 
 // The first program found running from `folder` or below (other than this
-// process's executable and `uncounted`, when given), as a message names it:
+// process's executable, `uncounted`, when given, and the processes of
+// `services`, which the installation stops itself), as a message names it:
 // `productName` for the product's executable, else the program's file name.
 // Empty when none runs.
 String RunningProductProgram(const String& productName, const String& productExecutable,
-                             const String& uncounted, const String& folder);
+                             const String& uncounted, const String& folder,
+                             const std::vector<uint32_t>& services);
 
 } // namespace vorn
 #endif

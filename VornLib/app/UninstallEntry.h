@@ -71,6 +71,8 @@ constexpr char16_t kSettingsList[] = u"SettingsList";
 constexpr char16_t kStepsList[] = u"StepsList";
 // The steps its installation ran, with their exit codes, for the result file.
 constexpr char16_t kStepsRunList[] = u"StepsRun";
+// The Windows services it owns, by name (ServiceChanges.h).
+constexpr char16_t kServicesList[] = u"ServicesList";
 // Its prerequisites, found or installed by its installation, for the result file.
 constexpr char16_t kPrerequisitesList[] = u"Prerequisites";
 

@@ -10,6 +10,7 @@
 #include "VornLib/app/Preferences.h"
 #include "VornLib/app/ProductProgram.h"
 #include "VornLib/app/ProgramGroup.h"
+#include "VornLib/app/ServiceChanges.h"
 #include "VornLib/app/SettingChanges.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/ShellRegistration.h"
@@ -92,10 +93,13 @@ Result Uninstaller::uninstall(bool update) {
     // A product not built on VornLib holds no mutex: its processes are
     // looked for in the install folder, where this removal program lies.
     const String product = ProductExecutablePath(description_, executablePath_);
-    const String runningProgram = description_.executable.isEmpty() || update
-                                      ? String()
-                                      : RunningProductProgram(description_.name, product, String(),
-                                                              ParentFolder(executablePath_));
+    const String runningProgram =
+        description_.executable.isEmpty() || update
+            ? String()
+            : RunningProductProgram(
+                  description_.name, product, String(), ParentFolder(executablePath_),
+                  ServiceProcesses(
+                      UninstallEntry(description_.uuid, scope_).readList(kServicesList)));
     if (!runningProgram.isEmpty()) {
         (void)show(u"CloseBeforeUninstall", runningProgram);
         (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
@@ -131,10 +135,18 @@ Result Uninstaller::uninstall(bool update) {
     Log(LogEvent::Scope, InstallScopeName(scope_));
     Log(LogEvent::InstallFolder, installFolder_);
     Log(LogEvent::ProgramGroup, group);
-    // The declared steps run first, while everything is still in place; an
-    // update's new version has its own.
-    if (!update)
+    // The services stop first: one that does not leaves everything in place.
+    // The declared steps run next, while everything else is still there; an
+    // update's new version has its own of both.
+    if (!update) {
+        const std::vector<String> services = entry.readList(kServicesList);
+        const Result stopped = services.empty() ? kResultOk : ServiceChanges().remove(services);
+        if (stopped != kResultOk) {
+            (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
+            return stopped;
+        }
         StepRuns(installFolder_).runAtRemoval(entry.readList(kStepsList));
+    }
 
     // The update schedule is the framework's; an update keeps it.
     if (!update)

@@ -19,6 +19,7 @@ constexpr char16_t kShortcutsRecord[] = u"Shortcuts";
 constexpr char16_t kPreviousKey[] = u"Previous";
 constexpr char16_t kSettingsRecord[] = u"Settings";
 constexpr char16_t kStepsRecord[] = u"Steps";
+constexpr char16_t kServicesRecord[] = u"Services";
 // As many as the removal takes away.
 constexpr uint32_t kMaxShortcuts = 256;
 
@@ -123,6 +124,18 @@ Result UpdateJournal::recordSetting(const String& record) {
 
 std::vector<String> UpdateJournal::settingRecords() const {
     return ReadNumberedList(root_, path_ + u'\\' + kSettingsRecord);
+}
+
+Result UpdateJournal::recordService(const String& record) {
+    return append(kServicesRecord, record);
+}
+
+std::vector<String> UpdateJournal::serviceRecords() const {
+    return ReadNumberedList(root_, path_ + u'\\' + kServicesRecord);
+}
+
+std::vector<String> UpdateJournal::previousServices() const {
+    return ReadNumberedList(root_, path_ + u'\\' + kPreviousKey + u'\\' + kServicesList);
 }
 
 Result UpdateJournal::recordStep(const String& record) {

@@ -14,6 +14,8 @@
 //   "Shortcuts"     the shortcuts its registration makes, a numbered list of paths
 //   "Settings"      each change to a declared setting, recorded before it is made
 //                   with what was there (SettingRecord.h), a numbered list
+//   "Services"      each change to a declared Windows service, recorded before it
+//                   is made (ServiceRecord.h), a numbered list
 //   "Steps"         the undo command of each declared step, recorded before the
 //                   step runs (StepRuns.h), a numbered list
 //   "Previous"      the previous installation's uninstall entry as it was, with
@@ -66,6 +68,11 @@ public:
     // Adds a change to the settings' list, on the disk before it returns.
     Result recordSetting(const String& record);
     std::vector<String> settingRecords() const;
+    // Adds a change to the services' list, on the disk before it returns.
+    Result recordService(const String& record);
+    std::vector<String> serviceRecords() const;
+    // The services the kept previous entry says its installation owns.
+    std::vector<String> previousServices() const;
     // Adds a step's undo to the steps' list, on the disk before it returns.
     Result recordStep(const String& record);
     std::vector<String> stepRecords() const;

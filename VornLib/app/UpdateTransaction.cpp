@@ -4,6 +4,7 @@
 
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/app/ProgramGroup.h"
+#include "VornLib/app/ServiceChanges.h"
 #include "VornLib/app/SettingChanges.h"
 #include "VornLib/app/ShellLaunch.h"
 #include "VornLib/app/StepRuns.h"
@@ -195,6 +196,7 @@ Result UpdateTransaction::removePrevious() {
         (void)live.key().deleteSubkeyTree(kShortcutsList);
         (void)live.key().deleteSubkeyTree(kSettingsList);
         (void)live.key().deleteSubkeyTree(kStepsList);
+        (void)live.key().deleteSubkeyTree(kServicesList);
         (void)live.key().deleteSubkeyTree(kStepsRunList);
         (void)live.key().deleteSubkeyTree(kPrerequisitesList);
     }
@@ -283,6 +285,29 @@ Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& d
     return changes.apply(
         declarations, values, journal_.previousSettings(),
         [this](const String& record) { return journal_.recordSetting(record); }, owned);
+}
+
+Result UpdateTransaction::stopServices() {
+    // Only an installation for all users has services; the live entry names them.
+    if (scope_ != InstallScope::Machine)
+        return kResultOk;
+    return ServiceChanges().stop(
+        UninstallEntry(uuid_, scope_).readList(kServicesList),
+        [this](const String& record) { return journal_.recordService(record); });
+}
+
+Result UpdateTransaction::applyServices(const std::vector<ServiceDeclaration>& declarations,
+                                        std::vector<String>* owned) {
+    owned->clear();
+    if (declarations.empty() && journal_.previousServices().empty())
+        return kResultOk;
+    return ServiceChanges().apply(
+        declarations, next_.folder, journal_.previousServices(),
+        [this](const String& record) { return journal_.recordService(record); }, owned);
+}
+
+Result UpdateTransaction::startServices(const std::vector<ServiceDeclaration>& declarations) {
+    return declarations.empty() ? kResultOk : ServiceChanges().startDeclared(declarations);
 }
 
 Result UpdateTransaction::runSteps(const std::vector<StepDeclaration>& steps,
@@ -384,6 +409,8 @@ void UpdateTransaction::rollBack() {
     if (step >= UpdateStep::Registering) {
         // The steps ran last, while everything else was in place.
         StepRuns(next_.folder).undo(journal_.stepRecords());
+        if (!journal_.serviceRecords().empty())
+            ServiceChanges().undo(journal_.serviceRecords(), false);
         undoRegistration();
         SettingChanges(scope_).undo(journal_.settingRecords());
         step = UpdateStep::PuttingInPlace;
@@ -426,6 +453,9 @@ void UpdateTransaction::rollBack() {
     }
     if (step >= UpdateStep::Copying)
         removeNewFiles();
+    // The previous version's services run again once its files are back.
+    if (!journal_.serviceRecords().empty())
+        ServiceChanges().undo(journal_.serviceRecords(), true);
     (void)journal_.remove();
     step_ = UpdateStep::None;
 }

@@ -66,6 +66,7 @@
 
 #include "VornLib/app/FilesInUse.h"
 #include "VornLib/app/InstalledProduct.h"
+#include "VornLib/app/ServiceDeclarations.h"
 #include "VornLib/app/SettingDeclarations.h"
 #include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UpdateJournal.h"
@@ -105,6 +106,15 @@ public:
     // new entry's "SettingsList".
     Result applySettings(const std::vector<SettingDeclaration>& declarations,
                          const PlaceholderValues& values, std::vector<String>* owned);
+    // Stops the previous installation's services that run, before anything
+    // of it is moved: 52 for one that does not stop in time.
+    Result stopServices();
+    // Makes the declared services, within the registration; `owned` is the
+    // new entry's "ServicesList".
+    Result applyServices(const std::vector<ServiceDeclaration>& declarations,
+                         std::vector<String>* owned);
+    // Starts those that ask for it, last within the registration.
+    Result startServices(const std::vector<ServiceDeclaration>& declarations);
     // Runs the declared steps, last within the registration (StepRuns.h);
     // `ran` for the result file, `atRemoval` the new entry's "StepsList".
     Result runSteps(const std::vector<StepDeclaration>& steps, const PlaceholderValues& values,

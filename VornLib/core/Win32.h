@@ -24,6 +24,7 @@
 #define WINVER _WIN32_WINNT
 
 #include <windows.h>
+#include <winsvc.h>
 
 namespace vorn {
 

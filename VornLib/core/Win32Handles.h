@@ -13,6 +13,11 @@ struct FileHandleTraits {
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle handle) { CloseHandle(handle); }
 };
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { CloseServiceHandle(handle); }
+};
 struct KernelHandleTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return nullptr; }
@@ -85,6 +90,8 @@ struct LocalMemoryTraits {
 
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+// A service control manager's or a service's.
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using RegistryKeyHandle = UniqueHandle<RegistryKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;

@@ -1,11 +1,16 @@
 #!/bin/bash
-# steps-e2e.sh <VornPack> <VornSetup stub> <PlainProgram.exe> <definitions> <wine-run> <work folder>
+# declarations-e2e.sh <VornPack> <VornSetup stub> <PlainProgram.exe> <definitions> <wine-run> <work folder>
 # Declared steps and a prerequisite of a product not built on the framework
 # (PlainProgram as its executable, its registration tool and its runtime's
 # setup; the framework's removal program removes it), for all users and per
 # user. The runtime is installed once, before the copy, its restart code
 # passed on, and is not among the product's files; a prerequisite that fails
-# leaves nothing of the product. Each step leaves a mark file in
+# leaves nothing of the product. Its Windows service (PlainProgram again, a
+# real one) installs for all users only: created and running after the
+# installation (as `sc query` and the service manager's registry tell),
+# stopped before its files are replaced, put back on a failed update, gone
+# after a kill and at removal; one that does not stop fails the update with
+# 52 and leaves the version in place; per user the setup refuses it. Each step leaves a mark file in
 # C:\marks, or takes one away, so the checks read what the steps did to the
 # world: installed quietly, its AfterInstall step ran (and is in the result
 # file); an update runs the new version's steps and its AfterUpdate step; an
@@ -61,6 +66,24 @@ declare_steps 3.0.0 "$work/definitions-3" '<Step When="AfterInstall" Program="{I
 declare_steps 4.0.0 "$work/definitions-4" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/hang" TimeoutSeconds="2"/>'
 # Version 5 needs a second runtime first, whose setup fails.
 declare_steps 5.0.0 "$work/definitions-5" "" '<Prerequisite Name="Broken Runtime" Program="redist\hello-runtime.exe" Arguments="/exit 7" Detect="HKLM\Software\Broken Runtime"/>'
+
+# Versions 1 and 2 with a Windows service, and version 3 (whose step fails);
+# a version 1 whose service does not stop when asked.
+declare_service() { # version out display-name [arguments]
+  rm -rf "$2"; cp -a "$work/definitions-${1%%.*}" "$2"
+  sed -i "s|</InstallationSettings>|  <Services><Service Name=\"HelloSync\" DisplayName=\"$3\" Program=\"Hello.exe\" Arguments=\"/service C:\\\\marks${4:+ $4}\" Description=\"Keeps Hello in step\" StartAfterInstall=\"true\"/></Services>\n  </InstallationSettings>|" "$2/Configuration.xml"
+  definitions="$2" make_setup "$work/app" "$work/Service-$1${4:+-stubborn}.exe"
+}
+declare_service 1.0.0 "$work/services-1" "Hello Sync"
+declare_service 2.0.0 "$work/services-2" "Hello Sync 2"
+declare_service 3.0.0 "$work/services-3" "Hello Sync 3"
+declare_service 1.0.0 "$work/services-stubborn" "Hello Sync" /stubborn
+# A service where the scope allows only the current user is refused at packing.
+bad="$work/services-user"; rm -rf "$bad"; cp -a "$work/services-1" "$bad"
+sed -i 's|<InstallScope Default="AllUsers" UserMayChoose="true"/>|<InstallScope Default="CurrentUser" UserMayChoose="false"/>|' "$bad/Configuration.xml"
+said="$("$vornpack" setup --app "$work/app" --definitions "$bad" --stub "$stub" -o "$work/Bad.exe" 2>&1)"
+check "VornPack refuses a service that only a per-user installation would carry" test ! -e "$work/Bad.exe"
+check "and says why ($said)" grep -q 'the service "HelloSync" needs an installation for all users' <<<"$said"
 
 # A program outside the installation's own folder is refused at packing.
 bad="$work/definitions-bad"; rm -rf "$bad"; cp -a "$work/definitions-1" "$bad"
@@ -176,6 +199,94 @@ killed() { # machine|user
   finish_prefix "$prefix"; rm -rf "$prefix"
 }
 
-both() { scenario "$1"; killed "$1"; } # machine|user
+service_key='HKLM\System\CurrentControlSet\Services\HelloSync'
+# What the service manager says of HelloSync: "RUNNING", "STOPPED", or
+# "absent" when sc finds none and the manager's key of services lists none
+# (Wine's sc says nothing of a missing service); else what sc said.
+service_state() { # prefix
+  local said
+  said="$("$run" "$1" sc query HelloSync 2>&1 | tr -d '\r')"
+  case "$said" in
+    *"STATE"*": 4"*) echo RUNNING ;;
+    *"STATE"*": 1"*) echo STOPPED ;;
+    *) if [ -z "$said" ] && reg_absent "$1" "$service_key"; then echo absent; else echo "sc: $said"; fi ;;
+  esac
+}
+hello_version() { reg_value "$1" "$entry" DisplayVersion; } # prefix
+
+# A product with a service, for all users; per user it is refused.
+services() { # machine|user
+  local scope="$1" prefix code
+  prefix="$(copy_prefix "$scope-services")"
+  if [ "$scope" = user ]; then
+    echo "== user: a product with a service"
+    quiet "$prefix" "$work/Service-1.0.0.exe" /CurrentUser; code=$?
+    check "[user] the setup refuses to install it per user (17, got $code)" test "$code" -eq 17
+    check "[user] no entry was made" reg_absent "$prefix" "$user_entry"
+    check "[user] no service was made" test "$(service_state "$prefix")" = absent
+    finish_prefix "$prefix"; rm -rf "$prefix"
+    return
+  fi
+  echo "== machine: a service installed"
+  quiet "$prefix" "$work/Service-1.0.0.exe" '/Log:C:\service.log'
+  check "[machine] version 1 is installed" test "$(hello_version "$prefix")" = 1.0.0
+  check "[machine] the service runs, as sc query says" test "$(service_state "$prefix")" = RUNNING
+  check "[machine] it ran its program" test -e "$prefix/drive_c/marks/service-ran"
+  check "[machine] its program in quotes, with its arguments" test "$(reg_value "$prefix" "$service_key" ImagePath)" = '"C:\Program Files (x86)\VornDemo\Hello.exe" /service C:\marks'
+  check "[machine] as LocalService" test "$(reg_value "$prefix" "$service_key" ObjectName)" = 'NT AUTHORITY\LocalService'
+  check "[machine] started automatically" test "$(reg_value "$prefix" "$service_key" Start)" = 0x2
+  check "[machine] with its description" test "$(reg_value "$prefix" "$service_key" Description)" = 'Keeps Hello in step'
+
+  echo "== machine: a service updated"
+  rm -f "$prefix/drive_c/marks/service-ran"
+  quiet "$prefix" "$work/Service-2.0.0.exe" '/Log:C:\service-update.log'
+  check "[machine] version 2 is installed" test "$(hello_version "$prefix")" = 2.0.0
+  check "[machine] the service was stopped before the files were replaced" grep -q 'Service HelloSync stopped' "$prefix/drive_c/service-update.log"
+  check "[machine] it runs again, as version 2 names it" test "$(service_state "$prefix"):$(reg_value "$prefix" "$service_key" DisplayName)" = 'RUNNING:Hello Sync 2'
+  check "[machine] its program was started again" test -e "$prefix/drive_c/marks/service-ran"
+  keep_as_template "$prefix"
+
+  echo "== machine: an update with a service fails late"
+  local failed; failed="$(copy_prefix machine-services-failed "$prefix")"
+  quiet "$failed" "$work/Service-3.0.0.exe"; code=$?
+  check "[machine] the update ends with 49 ($code)" test "$code" -eq 49
+  check "[machine] version 2 is installed as before" test "$(hello_version "$failed")" = 2.0.0
+  check "[machine] its service is back as it was, and runs" test "$(service_state "$failed"):$(reg_value "$failed" "$service_key" DisplayName)" = 'RUNNING:Hello Sync 2'
+  finish_prefix "$failed"; rm -rf "$failed"
+
+  echo "== machine: a service removed"
+  removal "$prefix" "$entry"
+  check "[machine] the service manager knows no HelloSync" test "$(service_state "$prefix")" = absent
+  finish_prefix "$prefix"; rm -rf "$prefix"
+
+  echo "== machine: killed after the service was made"
+  local pid="" launcher
+  prefix="$(copy_prefix machine-services-killed)"
+  VORNSETUP_TEST_PAUSE=Registered VORNSETUP_TEST_PAUSE_FILE='C:\paused' \
+    "$run" "$prefix" "$work/Service-1.0.0.exe" /Quiet >/dev/null 2>&1 </dev/null &
+  launcher=$!
+  wait_until 180 test -e "$prefix/drive_c/paused"
+  check "[machine] the service ran before the kill" test "$(service_state "$prefix")" = RUNNING
+  [ -e "$prefix/drive_c/paused" ] && pid="$(python3 "$(dirname "$0")/setup_processes.py" "$prefix" Service-1.0.0.exe)"
+  check "[machine] the setup was held and killed" test -n "$pid"
+  [ -n "$pid" ] && kill -9 $pid # one or more
+  wait "$launcher" 2>/dev/null
+  rm -f "$prefix/drive_c/paused"
+  removal "$prefix" "$entry"
+  check "[machine] the removal undid the installation: no service is left" test "$(service_state "$prefix")" = absent
+  finish_prefix "$prefix"; rm -rf "$prefix"
+
+  echo "== machine: a service that does not stop"
+  prefix="$(copy_prefix machine-services-stubborn)"
+  quiet "$prefix" "$work/Service-1.0.0-stubborn.exe"
+  check "[machine] the stubborn service runs" test "$(service_state "$prefix")" = RUNNING
+  quiet "$prefix" "$work/Service-2.0.0.exe" '/Log:C:\stubborn.log'; code=$?
+  check "[machine] the update ends with 52 ($code)" test "$code" -eq 52
+  check "[machine] its log says which service did not stop" grep -q 'Failure the service HelloSync has not stopped after 30 seconds' "$prefix/drive_c/stubborn.log"
+  check "[machine] version 1 is installed as before, its service running" test "$(hello_version "$prefix"):$(service_state "$prefix")" = 1.0.0:RUNNING
+  finish_prefix "$prefix"; rm -rf "$prefix"
+}
+
+both() { scenario "$1"; killed "$1"; services "$1"; } # machine|user
 in_both_scopes both
 finish_checks

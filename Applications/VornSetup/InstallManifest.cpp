@@ -88,11 +88,8 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
     if (ReadServiceDeclarations(settings, &services, &settingsProblem) != kResultOk &&
         definitionsProblem.isEmpty())
         definitionsProblem = settingsProblem;
-    // The service manager is the machine's: such a product is not offered per user.
-    if (!services.empty()) {
-        scopeRule = InstallScopeRule();
-        scope = InstallScope::Machine;
-    }
+    scopeRule = InstallationScopeRule(scopeRule, services);
+    scope = scopeRule.proposed;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
         return kResultNotFound;

@@ -10,6 +10,7 @@
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/PeFile.h"
 #include "Tools/VornPack/VornNames.h"
+#include "VornLib/app/ServiceDeclarations.h"
 #include "VornLib/core/LocalizedStrings.h"
 #include "VornLib/core/XmlDocument.h"
 #include "VornLib/data/EntryHandle.h"
@@ -135,6 +136,9 @@ Result ReadSetupFacts(const String& setup, SetupFacts* facts, String* message) {
         *message = Format(u"{0} in \"{1}\"", {problem, setup});
         return result;
     }
+    std::vector<vorn::ServiceDeclaration> services;
+    (void)vorn::ReadServiceDeclarations(*settings, &services, &problem);
+    facts->scopeRule = vorn::InstallationScopeRule(facts->scopeRule, services);
     String description;
     (void)settings->getText(u"/Description", &description);
     (void)settings->getText(u"/WebSite", &facts->webSite);

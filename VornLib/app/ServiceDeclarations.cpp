@@ -83,6 +83,11 @@ public:
 
 } // namespace
 
+InstallScopeRule InstallationScopeRule(const InstallScopeRule& declared,
+                                       const std::vector<ServiceDeclaration>& services) {
+    return services.empty() ? declared : InstallScopeRule();
+}
+
 Result ReadServiceDeclarations(const XmlNode& settings, std::vector<ServiceDeclaration>* out,
                                String* problem) {
     out->clear();

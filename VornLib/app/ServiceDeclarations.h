@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "VornLib/app/InstallScope.h"
 #include "VornLib/core/Result.h"
 #include "VornLib/core/String.h"
 #include "VornLib/core/XmlNode.h"
@@ -50,5 +51,11 @@ struct ServiceDeclaration {
 // missing attribute.
 Result ReadServiceDeclarations(const XmlNode& settings, std::vector<ServiceDeclaration>* out,
                                String* problem);
+
+// The scope rule of `settings` as an installation follows it: all users,
+// without a choice, where services are declared (the service manager is the
+// machine's); else as InstallScope says.
+InstallScopeRule InstallationScopeRule(const InstallScopeRule& declared,
+                                       const std::vector<ServiceDeclaration>& services);
 
 } // namespace vorn

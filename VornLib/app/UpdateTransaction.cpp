@@ -289,11 +289,13 @@ Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& d
 
 Result UpdateTransaction::stopServices() {
     // Only an installation for all users has services; the live entry names them.
-    if (scope_ != InstallScope::Machine)
+    const std::vector<String> services = scope_ == InstallScope::Machine
+                                             ? UninstallEntry(uuid_, scope_).readList(kServicesList)
+                                             : std::vector<String>();
+    if (services.empty())
         return kResultOk;
     return ServiceChanges().stop(
-        UninstallEntry(uuid_, scope_).readList(kServicesList),
-        [this](const String& record) { return journal_.recordService(record); });
+        services, [this](const String& record) { return journal_.recordService(record); });
 }
 
 Result UpdateTransaction::applyServices(const std::vector<ServiceDeclaration>& declarations,

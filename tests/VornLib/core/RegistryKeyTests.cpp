@@ -78,7 +78,7 @@ TEST_F(RegistryKeyTest, KindMismatchMissingValuesAndBadArguments) {
 TEST_F(RegistryKeyTest, OpenRejectsBadRootsAndPaths) {
     RegistryKey key;
     EXPECT_EQ(5u, key.open(0, u"Software"));
-    EXPECT_EQ(5u, key.open(5, u"Software"));
+    EXPECT_EQ(5u, key.open(kRegistryLocalMachine64 + 1, u"Software"));
     EXPECT_EQ(31u, key.open(kRegistryCurrentUser, u"/Software"));
     EXPECT_EQ(31u, key.open(kRegistryCurrentUser, u"\\Software"));
     EXPECT_EQ(15u, key.open(kRegistryCurrentUser, nullptr));

@@ -17,9 +17,8 @@ constexpr char16_t kCompanyValue[] = u"Company";
 constexpr char16_t kFilesRecord[] = u"Files";
 constexpr char16_t kShortcutsRecord[] = u"Shortcuts";
 constexpr char16_t kPreviousKey[] = u"Previous";
-constexpr char16_t kSettingsRecord[] = u"Settings";
-constexpr char16_t kStepsRecord[] = u"Steps";
-constexpr char16_t kServicesRecord[] = u"Services";
+// By JournalList.
+constexpr const char16_t* kChangeLists[] = {u"Settings", u"Steps", u"Services"};
 // As many as the removal takes away.
 constexpr uint32_t kMaxShortcuts = 256;
 
@@ -118,36 +117,16 @@ Result UpdateJournal::append(const char16_t* listName, const String& record) {
     return result;
 }
 
-Result UpdateJournal::recordSetting(const String& record) {
-    return append(kSettingsRecord, record);
+Result UpdateJournal::recordChange(JournalList list, const String& record) {
+    return append(kChangeLists[uint32_t(list)], record);
 }
 
-std::vector<String> UpdateJournal::settingRecords() const {
-    return ReadNumberedList(root_, path_ + u'\\' + kSettingsRecord);
+std::vector<String> UpdateJournal::changes(JournalList list) const {
+    return ReadNumberedList(root_, path_ + u'\\' + kChangeLists[uint32_t(list)]);
 }
 
-Result UpdateJournal::recordService(const String& record) {
-    return append(kServicesRecord, record);
-}
-
-std::vector<String> UpdateJournal::serviceRecords() const {
-    return ReadNumberedList(root_, path_ + u'\\' + kServicesRecord);
-}
-
-std::vector<String> UpdateJournal::previousServices() const {
-    return ReadNumberedList(root_, path_ + u'\\' + kPreviousKey + u'\\' + kServicesList);
-}
-
-Result UpdateJournal::recordStep(const String& record) {
-    return append(kStepsRecord, record);
-}
-
-std::vector<String> UpdateJournal::stepRecords() const {
-    return ReadNumberedList(root_, path_ + u'\\' + kStepsRecord);
-}
-
-std::vector<String> UpdateJournal::previousSettings() const {
-    return ReadNumberedList(root_, path_ + u'\\' + kPreviousKey + u'\\' + kSettingsList);
+std::vector<String> UpdateJournal::previousList(const char16_t* entryList) const {
+    return ReadNumberedList(root_, path_ + u'\\' + kPreviousKey + u'\\' + entryList);
 }
 
 Result UpdateJournal::keepPrevious() {

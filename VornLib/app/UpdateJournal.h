@@ -54,6 +54,9 @@ InstalledProduct InstalledProductOf(uint32_t root, const String& entryPath);
 // on as RecordConfinement.h says.
 Result FindUpdateJournal(const UUID& uuid, const String& program, InstallScope* scope);
 
+// The lists of changes made beside the files, each recorded before it is made.
+enum class JournalList : uint8_t { Settings, Steps, Services };
+
 class UpdateJournal {
 public:
     UpdateJournal(const UUID& uuid, InstallScope scope);
@@ -65,19 +68,12 @@ public:
     Result start(const InstalledProduct& next, const String& company);
     Result setStep(UpdateStep step);
     Result recordShortcuts(const std::vector<String>& shortcuts);
-    // Adds a change to the settings' list, on the disk before it returns.
-    Result recordSetting(const String& record);
-    std::vector<String> settingRecords() const;
-    // Adds a change to the services' list, on the disk before it returns.
-    Result recordService(const String& record);
-    std::vector<String> serviceRecords() const;
-    // The services the kept previous entry says its installation owns.
-    std::vector<String> previousServices() const;
-    // Adds a step's undo to the steps' list, on the disk before it returns.
-    Result recordStep(const String& record);
-    std::vector<String> stepRecords() const;
-    // What the kept previous entry says its installation owns.
-    std::vector<String> previousSettings() const;
+    // Adds a change to one of the lists of changes, on the disk before it
+    // returns.
+    Result recordChange(JournalList list, const String& record);
+    std::vector<String> changes(JournalList list) const;
+    // What a list of the kept previous entry holds (kSettingsList, ...).
+    std::vector<String> previousList(const char16_t* entryList) const;
     // Keeps a copy of the product's live uninstall entry, when it has one;
     // `previous` reads it then.
     Result keepPrevious();

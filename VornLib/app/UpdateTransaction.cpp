@@ -283,8 +283,11 @@ Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& d
                                         std::vector<String>* owned) {
     SettingChanges changes(scope_);
     return changes.apply(
-        declarations, values, journal_.previousSettings(),
-        [this](const String& record) { return journal_.recordSetting(record); }, owned);
+        declarations, values, journal_.previousList(kSettingsList),
+        [this](const String& record) {
+            return journal_.recordChange(JournalList::Settings, record);
+        },
+        owned);
 }
 
 Result UpdateTransaction::stopServices() {
@@ -294,18 +297,22 @@ Result UpdateTransaction::stopServices() {
                                              : std::vector<String>();
     if (services.empty())
         return kResultOk;
-    return ServiceChanges().stop(
-        services, [this](const String& record) { return journal_.recordService(record); });
+    return ServiceChanges().stop(services, [this](const String& record) {
+        return journal_.recordChange(JournalList::Services, record);
+    });
 }
 
 Result UpdateTransaction::applyServices(const std::vector<ServiceDeclaration>& declarations,
                                         std::vector<String>* owned) {
     owned->clear();
-    if (declarations.empty() && journal_.previousServices().empty())
+    if (declarations.empty() && journal_.previousList(kServicesList).empty())
         return kResultOk;
     return ServiceChanges().apply(
-        declarations, next_.folder, journal_.previousServices(),
-        [this](const String& record) { return journal_.recordService(record); }, owned);
+        declarations, next_.folder, journal_.previousList(kServicesList),
+        [this](const String& record) {
+            return journal_.recordChange(JournalList::Services, record);
+        },
+        owned);
 }
 
 Result UpdateTransaction::startServices(const std::vector<ServiceDeclaration>& declarations) {
@@ -318,7 +325,10 @@ Result UpdateTransaction::runSteps(const std::vector<StepDeclaration>& steps,
     return StepRuns(next_.folder)
         .runAfterInstallation(
             steps, values, journal_.hasPrevious(),
-            [this](const String& record) { return journal_.recordStep(record); }, ran, atRemoval);
+            [this](const String& record) {
+                return journal_.recordChange(JournalList::Steps, record);
+            },
+            ran, atRemoval);
 }
 
 Result UpdateTransaction::commit() {
@@ -410,11 +420,11 @@ void UpdateTransaction::rollBack() {
     }
     if (step >= UpdateStep::Registering) {
         // The steps ran last, while everything else was in place.
-        StepRuns(next_.folder).undo(journal_.stepRecords());
-        if (!journal_.serviceRecords().empty())
-            ServiceChanges().undo(journal_.serviceRecords(), false);
+        StepRuns(next_.folder).undo(journal_.changes(JournalList::Steps));
+        if (!journal_.changes(JournalList::Services).empty())
+            ServiceChanges().undo(journal_.changes(JournalList::Services), false);
         undoRegistration();
-        SettingChanges(scope_).undo(journal_.settingRecords());
+        SettingChanges(scope_).undo(journal_.changes(JournalList::Settings));
         step = UpdateStep::PuttingInPlace;
         record(step);
     }
@@ -456,8 +466,8 @@ void UpdateTransaction::rollBack() {
     if (step >= UpdateStep::Copying)
         removeNewFiles();
     // The previous version's services run again once its files are back.
-    if (!journal_.serviceRecords().empty())
-        ServiceChanges().undo(journal_.serviceRecords(), true);
+    if (!journal_.changes(JournalList::Services).empty())
+        ServiceChanges().undo(journal_.changes(JournalList::Services), true);
     (void)journal_.remove();
     step_ = UpdateStep::None;
 }

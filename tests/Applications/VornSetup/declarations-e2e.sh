@@ -81,16 +81,14 @@ declare_service 1.0.0 "$work/services-stubborn" "Hello Sync" /stubborn
 # A service where the scope allows only the current user is refused at packing.
 bad="$work/services-user"; rm -rf "$bad"; cp -a "$work/services-1" "$bad"
 sed -i 's|<InstallScope Default="AllUsers" UserMayChoose="true"/>|<InstallScope Default="CurrentUser" UserMayChoose="false"/>|' "$bad/Configuration.xml"
-said="$("$vornpack" setup --app "$work/app" --definitions "$bad" --stub "$stub" -o "$work/Bad.exe" 2>&1)"
-check "VornPack refuses a service that only a per-user installation would carry" test ! -e "$work/Bad.exe"
-check "and says why ($said)" grep -q 'the service "HelloSync" needs an installation for all users' <<<"$said"
+packing_refuses "$bad" "a service that only a per-user installation would carry" \
+  'line [0-9]*, column [0-9]*: the service "HelloSync" needs an installation for all users'
 
 # A program outside the installation's own folder is refused at packing.
 bad="$work/definitions-bad"; rm -rf "$bad"; cp -a "$work/definitions-1" "$bad"
 sed -i 's|Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks {Version}"|Program="C:\\Tools\\Hello.exe" Arguments=""|' "$bad/Configuration.xml"
-said="$("$vornpack" setup --app "$work/app" --definitions "$bad" --stub "$stub" -o "$work/Bad.exe" 2>&1)"
-check "VornPack refuses a step's program outside the installation" test ! -e "$work/Bad.exe"
-check "and names its line and column ($said)" grep -q 'Configuration.xml.*line [0-9]*, column [0-9]*: Program "C:\\Tools\\Hello.exe" is not a program of the installation' <<<"$said"
+packing_refuses "$bad" "a step's program outside the installation" \
+  'Configuration.xml.*line [0-9]*, column [0-9]*: Program "C:\\Tools\\Hello.exe" is not a program of the installation'
 
 user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
 marks_of() { # prefix

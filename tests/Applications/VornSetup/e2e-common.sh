@@ -137,6 +137,15 @@ for byte in sys.argv[1].encode("utf-16-le"):
 print(f"0x{crc:04x}")' "$1"
 }
 
+# VornPack refuses the definitions: it writes no setup, and says why.
+packing_refuses() { # definitions what pattern-of-the-message
+  local said
+  rm -f "$work/Refused.exe"
+  said="$("$vornpack" setup --app "$work/app" --definitions "$1" --stub "$stub" -o "$work/Refused.exe" 2>&1)"
+  check "VornPack refuses $2" test ! -e "$work/Refused.exe"
+  check "and says why: $said" grep -q "$3" <<<"$said"
+}
+
 # Runs `<command> machine` in a lane of its own beside `<command> user`; the
 # lane's checks and counts join this script's when both have ended.
 in_both_scopes() { # command

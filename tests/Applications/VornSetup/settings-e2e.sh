@@ -43,9 +43,7 @@ definitions="$declared2" make_setup "$work/app" "$work/Setup2.exe"
 # A key outside Software is refused at packing, where it is written.
 bad="$work/definitions-bad"; rm -rf "$bad"; cp -a "$declared" "$bad"
 sed -i 's|Key="Software\\Shared Tools"|Key="System\\Shared Tools"|' "$bad/Configuration.xml"
-said="$("$vornpack" setup --app "$work/app" --definitions "$bad" --stub "$stub" -o "$work/Bad.exe" 2>&1)"
-check "VornPack refuses a key outside Software" test ! -e "$work/Bad.exe"
-check "and names its line and column" grep -q 'Configuration.xml.*line [0-9]*, column [0-9]*: the key "System' <<<"$said"
+packing_refuses "$bad" "a key outside Software" 'Configuration.xml.*line [0-9]*, column [0-9]*: the key "System'
 
 software_uninstall="$entry"
 user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'

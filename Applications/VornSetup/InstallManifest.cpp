@@ -75,20 +75,11 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
         definitionsProblem =
             Format(u"line {0}, column {1}: {2}",
                    {unknown[0].position.line, unknown[0].position.column, unknown[0].text});
-    String settingsProblem;
-    if (ReadSettingDeclarations(settings, &settingDeclarations, &settingsProblem) != kResultOk &&
+    String declarationProblem;
+    if (ReadInstallationDeclarations(settings, &declared, &declarationProblem) != kResultOk &&
         definitionsProblem.isEmpty())
-        definitionsProblem = settingsProblem;
-    if (ReadStepDeclarations(settings, &stepDeclarations, &settingsProblem) != kResultOk &&
-        definitionsProblem.isEmpty())
-        definitionsProblem = settingsProblem;
-    if (ReadPrerequisiteDeclarations(settings, &prerequisites, &settingsProblem) != kResultOk &&
-        definitionsProblem.isEmpty())
-        definitionsProblem = settingsProblem;
-    if (ReadServiceDeclarations(settings, &services, &settingsProblem) != kResultOk &&
-        definitionsProblem.isEmpty())
-        definitionsProblem = settingsProblem;
-    scopeRule = InstallationScopeRule(scopeRule, services);
+        definitionsProblem = declarationProblem;
+    scopeRule = InstallationScopeRule(scopeRule, declared.services);
     scope = scopeRule.proposed;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
@@ -163,7 +154,7 @@ vorn::PlaceholderValues InstallManifest::placeholderValues() const {
 Result InstallManifest::readFileList(const XmlNode& filesElement) {
     const Result result = ReadFiles(filesElement, String(), true, *this);
     // A prerequisite's program is the setup's to run, not the product's.
-    for (const PrerequisiteDeclaration& prerequisite : prerequisites) {
+    for (const PrerequisiteDeclaration& prerequisite : declared.prerequisites) {
         const String program = ComparablePath(prerequisite.program);
         for (auto file = files.begin(); file != files.end();) {
             if (ComparablePath(file->relativePath) != program) {

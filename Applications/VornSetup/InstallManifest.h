@@ -9,11 +9,8 @@
 
 #include "Applications/VornSetup/ShortcutChoices.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/InstallationDeclarations.h"
 #include "VornLib/app/InstalledProduct.h"
-#include "VornLib/app/PrerequisiteDeclarations.h"
-#include "VornLib/app/ServiceDeclarations.h"
-#include "VornLib/app/SettingDeclarations.h"
-#include "VornLib/app/StepDeclarations.h"
 #include "VornLib/app/UninstallEntry.h"
 #include "VornLib/app/UpdateDelta.h"
 #include "VornLib/core/ApplicationDescription.h"
@@ -150,15 +147,9 @@ public:
     String updates;
     String contact;
     std::vector<ShortcutEntry> shortcuts;
-    // Registry values, variables and PATH entries, in document order.
-    std::vector<vorn::SettingDeclaration> settingDeclarations;
-    // The programs run after the files and at removal, in document order.
-    std::vector<vorn::StepDeclaration> stepDeclarations;
-    // Installed before the copy where they are not found; their programs are
-    // carried in the payload and are not among `files`.
-    std::vector<vorn::PrerequisiteDeclaration> prerequisites;
-    // Windows services: a product with any installs for all users only.
-    std::vector<vorn::ServiceDeclaration> services;
+    // Settings, services, prerequisites and steps, each kind in document
+    // order; a product with services installs for all users only.
+    vorn::InstallationDeclarations declared;
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;

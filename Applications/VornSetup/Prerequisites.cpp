@@ -155,7 +155,7 @@ bool PrerequisiteDetected(const PrerequisiteDetection& detect) {
 
 Result InstallPrerequisites(const InstallManifest& manifest, PrerequisiteOutcome* outcome) {
     *outcome = PrerequisiteOutcome();
-    for (const PrerequisiteDeclaration& prerequisite : manifest.prerequisites) {
+    for (const PrerequisiteDeclaration& prerequisite : manifest.declared.prerequisites) {
         if (PrerequisiteDetected(prerequisite.detect)) {
             Log(LogEvent::Prerequisite, u"{0}: found", {prerequisite.name});
             outcome->report.push_back(prerequisite.name + u": found");

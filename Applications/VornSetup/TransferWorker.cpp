@@ -200,7 +200,7 @@ Result TransferWorker::registerInstallation() {
         // A setting that cannot be made fails the installation: the program
         // would miss it.
         std::vector<String> owned;
-        result = transaction_.applySettings(manifest_.settingDeclarations,
+        result = transaction_.applySettings(manifest_.declared.settings,
                                             manifest_.placeholderValues(), &owned);
         if (result == kResultOk)
             UninstallEntry(manifest_.uuid, manifest_.scope).writeList(kSettingsList, owned);
@@ -209,13 +209,13 @@ Result TransferWorker::registerInstallation() {
     }
     if (result == kResultOk) {
         std::vector<String> owned;
-        result = transaction_.applyServices(manifest_.services, &owned);
+        result = transaction_.applyServices(manifest_.declared.services, &owned);
         UninstallEntry(manifest_.uuid, manifest_.scope).writeList(kServicesList, owned);
     }
     if (result == kResultOk) {
         std::vector<String> ran;
         std::vector<String> atRemoval;
-        result = transaction_.runSteps(manifest_.stepDeclarations, manifest_.placeholderValues(),
+        result = transaction_.runSteps(manifest_.declared.steps, manifest_.placeholderValues(),
                                        &ran, &atRemoval);
         UninstallEntry entry(manifest_.uuid, manifest_.scope);
         entry.writeList(kStepsList, atRemoval);
@@ -223,7 +223,7 @@ Result TransferWorker::registerInstallation() {
         entry.writeList(kPrerequisitesList, prerequisites_.report);
     }
     if (result == kResultOk)
-        result = transaction_.startServices(manifest_.services);
+        result = transaction_.startServices(manifest_.declared.services);
     Result handOffCode = kResultOk;
     if (WaitForLaunched(&handOff, handOffLimit_, &handOffCode) == kResultTimedOut) {
         // A program that hangs in its own hook must not hold the installation

@@ -8,6 +8,7 @@
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/DefinitionsVocabulary.h"
 #include "VornLib/app/InstallScope.h"
+#include "VornLib/app/InstallationDeclarations.h"
 #include "VornLib/gui/DescriptionCheck.h"
 
 namespace vornpack {
@@ -88,8 +89,11 @@ Result CheckSettingsValues(const String& path, const vorn::XmlDocument& document
     if (!settings)
         return vorn::kResultOk;
     vorn::InstallScopeRule rule;
+    vorn::InstallationDeclarations declared;
     String problem;
-    const Result result = vorn::ReadInstallScopeRule(*settings, &rule, &problem);
+    Result result = vorn::ReadInstallScopeRule(*settings, &rule, &problem);
+    if (result == vorn::kResultOk)
+        result = vorn::ReadInstallationDeclarations(*settings, &declared, &problem);
     if (result != vorn::kResultOk)
         *message = Format(u"{0}: error {1}: {2}", {path, unsigned(result), problem});
     return result;

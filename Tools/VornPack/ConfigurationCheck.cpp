@@ -3,10 +3,7 @@
 #include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/VornNames.h"
 #include "VornLib/app/InstallScope.h"
-#include "VornLib/app/PrerequisiteDeclarations.h"
-#include "VornLib/app/ServiceDeclarations.h"
-#include "VornLib/app/SettingDeclarations.h"
-#include "VornLib/app/StepDeclarations.h"
+#include "VornLib/app/InstallationDeclarations.h"
 #include "VornLib/app/UpdateFeedDeclaration.h"
 #include "VornLib/core/ApplicationDescription.h"
 
@@ -239,21 +236,14 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
     String feedProblem;
     if (vorn::ReadUpdateFeed(*settings, &feed, &feedProblem) != vorn::kResultOk)
         return checker.fail(vorn::kResultInvalidArgument, feedProblem);
-    std::vector<vorn::SettingDeclaration> declarations;
-    String settingsProblem;
-    if ((result = vorn::ReadSettingDeclarations(*settings, &declarations, &settingsProblem)) !=
+    vorn::InstallationDeclarations declared;
+    String declarationProblem;
+    if ((result = vorn::ReadInstallationDeclarations(*settings, &declared, &declarationProblem)) !=
         vorn::kResultOk)
-        return checker.fail(result, settingsProblem);
-    std::vector<vorn::PrerequisiteDeclaration> prerequisites;
-    if ((result = vorn::ReadPrerequisiteDeclarations(*settings, &prerequisites,
-                                                     &settingsProblem)) != vorn::kResultOk)
-        return checker.fail(result, settingsProblem);
-    if ((result = checker.checkPrerequisites(prerequisites)) != vorn::kResultOk)
+        return checker.fail(result, declarationProblem);
+    if ((result = checker.checkPrerequisites(declared.prerequisites)) != vorn::kResultOk)
         return result;
-    std::vector<vorn::ServiceDeclaration> services;
-    if ((result = vorn::ReadServiceDeclarations(*settings, &services, &settingsProblem)) !=
-        vorn::kResultOk)
-        return checker.fail(result, settingsProblem);
+    const std::vector<vorn::ServiceDeclaration>& services = declared.services;
     if (!services.empty() && !scopeRule.allows(vorn::InstallScope::Machine))
         return checker.fail(
             vorn::kResultKindMismatch,
@@ -261,10 +251,6 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
                    u"installation for all users, and InstallScope allows only "
                    u"the current user",
                    {services[0].position.line, services[0].position.column, services[0].name}));
-    std::vector<vorn::StepDeclaration> steps;
-    if ((result = vorn::ReadStepDeclarations(*settings, &steps, &settingsProblem)) !=
-        vorn::kResultOk)
-        return checker.fail(result, settingsProblem);
     if ((result = checker.checkExecutables(*settings)) != vorn::kResultOk)
         return result;
     return CheckShortcuts(checker, *settings, MainShortcutName(*product), documents);

@@ -517,22 +517,35 @@ TEST(VornPack, CheckXmlEndsWith33ForMalformedXmlAsSetupDoes) {
     EXPECT_NE(std::string::npos, printed.find("OK " + good.u8string())) << printed;
 }
 
-TEST(VornPack, CheckXmlRefusesAScopeTheSetupWouldRefuse) {
-    ScratchFolder scratch;
-    const fs::path configuration = scratch.path() / "Configuration.xml";
-    const std::string text = "<Configuration><InstallationSettings>\n"
-                             "<InstallScope Default=\"Everyone\"/>\n"
-                             "</InstallationSettings></Configuration>";
-    vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(39, CheckXml({Text(configuration)}));
-    const std::string errors = testing::internal::GetCapturedStderr();
-    testing::internal::GetCapturedStdout();
-    EXPECT_NE(std::string::npos, errors.find("error 39: InstallScope Default \"Everyone\" is none "
-                                             "of AllUsers and CurrentUser\n"))
-        << errors;
-    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
+// A scope, and a declaration beside the files, that the setup would refuse.
+TEST(VornPack, CheckXmlRefusesValuesTheSetupWouldRefuse) {
+    const struct {
+        const char* inside;
+        int result;
+        const char* error;
+    } cases[] = {
+        {"<InstallScope Default=\"Everyone\"/>", 39,
+         "error 39: InstallScope Default \"Everyone\" is none of AllUsers and CurrentUser\n"},
+        {"<Run><Step When=\"Now\" Program=\"{InstallFolder}\\a.exe\"/></Run>", 5,
+         "error 5: line 2, column 7: When \"Now\" is none of"},
+        {"<Services><Service Name=\"S\" Program=\"..\\s.exe\"/></Services>", 5,
+         "error 5: line 2, column 12: Program \"..\\s.exe\" is not a program"},
+    };
+    for (const auto& each : cases) {
+        ScratchFolder scratch;
+        const fs::path configuration = scratch.path() / "Configuration.xml";
+        const std::string text = std::string("<Configuration><InstallationSettings>\n") +
+                                 each.inside + "\n</InstallationSettings></Configuration>";
+        vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(each.result, CheckXml({Text(configuration)})) << each.inside;
+        const std::string errors = testing::internal::GetCapturedStderr();
+        testing::internal::GetCapturedStdout();
+        EXPECT_NE(std::string::npos, errors.find(configuration.u8string() + ": " + each.error))
+            << errors;
+        EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
+    }
 }
 
 // Six mistakes a vendor makes, each one line at its place; a menu named in

@@ -63,7 +63,8 @@ declare_steps 2.0.0 "$work/definitions-2" ""
 # Version 3's second step fails after the first ran: with an exit code it
 # does not call success, or (4) by running past its time.
 declare_steps 3.0.0 "$work/definitions-3" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/exit 7" SuccessCodes="0,3010"/>'
-declare_steps 4.0.0 "$work/definitions-4" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/hang" TimeoutSeconds="2"/>'
+# (A failed step's own undo never runs: it would leave the mark "hang-undone".)
+declare_steps 4.0.0 "$work/definitions-4" '<Step When="AfterInstall" Program="{InstallFolder}\Hello.exe" Arguments="/hang" UndoArguments="/register C:\marks hang-undone" TimeoutSeconds="2"/>'
 # Version 5 needs a second runtime first, whose setup fails.
 declare_steps 5.0.0 "$work/definitions-5" "" '<Prerequisite Name="Broken Runtime" Program="redist\hello-runtime.exe" Arguments="/exit 7" Detect="HKLM\Software\Broken Runtime"/>'
 

@@ -3,6 +3,7 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Tools/VornPack/ConfigurationCheck.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/Init.h"
 #include "VornLib/core/Utf8.h"
 #include "VornLib/core/XmlDocument.h"
@@ -12,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using vorn::ScratchFolder;
-
-vorn::String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return vorn::String(units.data(), uint32_t(units.size()));
-}
 
 std::string Utf8Of(const fs::path& path) {
     const std::vector<uint8_t> bytes = vorn::ReadWholeFile(path);
@@ -28,7 +24,7 @@ struct ParsedFile {
     vorn::XmlDocument document;
 
     explicit ParsedFile(const fs::path& path) : bytes(vorn::ReadWholeFile(path)) {
-        EXPECT_EQ(0u, document.parse(bytes.data(), uint32_t(bytes.size()), Text(path).data()))
+        EXPECT_EQ(0u, document.parse(bytes.data(), uint32_t(bytes.size()), TextOf(path).data()))
             << path;
     }
 };
@@ -51,9 +47,9 @@ TEST(Init, WritesEveryDefinitionTheInstallerReadsWithTheProductsValues) {
     ScratchFolder scratch;
     const fs::path folder = scratch.path() / "new" / "definitions";
     testing::internal::CaptureStdout();
-    ASSERT_EQ(0, Init({Text(folder), u"--name", u"Tom & Jerry's Paint", u"--company", u"Acme Corp",
-                       u"--version", u"2.10.0", u"--website", u"https://acme.example/paint/",
-                       u"--support", u"help@acme.example"}));
+    ASSERT_EQ(0, Init({TextOf(folder), u"--name", u"Tom & Jerry's Paint", u"--company",
+                       u"Acme Corp", u"--version", u"2.10.0", u"--website",
+                       u"https://acme.example/paint/", u"--support", u"help@acme.example"}));
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, printed.find("wrote 41 files")) << printed;
 
@@ -141,9 +137,9 @@ TEST(Init, EachRunMakesFreshUuidsUnlessTheProductBringsOne) {
     const char16_t* given = u"{7e3f2a91-5c4b-4d8e-9f10-2b3c4d5e6f70}";
     for (int run = 0; run < 3; ++run) {
         const fs::path folder = scratch.path() / std::to_string(run);
-        Arguments arguments = {Text(folder), u"--name",    u"Paint",
-                               u"--company", u"Acme",      u"--version",
-                               u"1",         u"--support", u"https://acme.example/help"};
+        Arguments arguments = {TextOf(folder), u"--name",    u"Paint",
+                               u"--company",   u"Acme",      u"--version",
+                               u"1",           u"--support", u"https://acme.example/help"};
         if (run == 2)
             arguments.insert(arguments.end(), {u"--uuid", given});
         testing::internal::CaptureStdout();
@@ -208,8 +204,8 @@ TEST(Init, RefusesBadValuesInOneLineAndWritesNothing) {
         SCOPED_TRACE(bad.what);
         ScratchFolder scratch;
         const fs::path folder = scratch.path() / "definitions";
-        Arguments arguments = {Text(folder), u"--name",    u"Paint", u"--company",
-                               u"Acme",      u"--version", u"1.0.0"};
+        Arguments arguments = {TextOf(folder), u"--name",    u"Paint", u"--company",
+                               u"Acme",        u"--version", u"1.0.0"};
         auto option = std::find(arguments.begin(), arguments.end(), vorn::String(bad.option));
         if (!bad.value)
             arguments.erase(option, option + 2);
@@ -234,8 +230,8 @@ TEST(Init, OverwritesNothing) {
     vorn::WriteWholeFile(scratch.path() / "file", {'f'});
     for (const fs::path& target : {folder, scratch.path() / "file"}) {
         testing::internal::CaptureStderr();
-        EXPECT_EQ(target == folder ? 21 : 14, Init({Text(target), u"--name", u"Paint", u"--company",
-                                                    u"Acme", u"--version", u"1.0"}));
+        EXPECT_EQ(target == folder ? 21 : 14, Init({TextOf(target), u"--name", u"Paint",
+                                                    u"--company", u"Acme", u"--version", u"1.0"}));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
     }
@@ -251,15 +247,15 @@ TEST(Init, ItsDefinitionsPassTheChecksOfSetup) {
     ScratchFolder scratch;
     const fs::path folder = scratch.path() / "definitions";
     testing::internal::CaptureStdout();
-    ASSERT_EQ(
-        0, Init({Text(folder), u"--name", u"Paint", u"--company", u"Acme", u"--version", u"1.0"}));
+    ASSERT_EQ(0, Init({TextOf(folder), u"--name", u"Paint", u"--company", u"Acme", u"--version",
+                       u"1.0"}));
     testing::internal::GetCapturedStdout();
     std::vector<DefinitionDocument> documents;
     for (const auto& item : fs::directory_iterator(folder)) {
         if (item.path().extension() != ".xml")
             continue;
         const std::vector<uint8_t> bytes = vorn::ReadWholeFile(item.path());
-        DefinitionDocument document{u"Data/Xml/" + Text(item.path().filename()),
+        DefinitionDocument document{u"Data/Xml/" + TextOf(item.path().filename()),
                                     std::make_unique<vorn::XmlDocument>()};
         ASSERT_EQ(0u, document.document->parse(bytes.data(), uint32_t(bytes.size()), u"xml"));
         documents.push_back(std::move(document));

@@ -12,6 +12,7 @@
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Applications/VornSetup/InstallerSwitches.h"
 #include "PeImageBuilder.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/Manifest.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/app/ExitCodes.h"
@@ -38,11 +39,6 @@ String Ascii(const std::string& text) {
     for (const char byte : text)
         out += char16_t(uint8_t(byte));
     return out;
-}
-
-String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return String(units.data(), uint32_t(units.size()));
 }
 
 // The schemas' rules for the values this command writes.
@@ -333,12 +329,12 @@ TEST(Manifest, ReadsASetupAndWritesTheFiles) {
         const fs::path stub = scratch.path() / "VornSetup.exe";
         vorn::WriteWholeFile(stub, BuildTestImage(spec).bytes);
         const fs::path setup = scratch.path() / "Setup.exe";
-        ASSERT_EQ(0, vornpack::Setup({u"--app", Text(app), u"--definitions",
-                                      Text(fs::path(VORN_SETUP_DEFINITIONS)), u"-o", Text(setup),
-                                      u"--stub", Text(stub), u"--quiet"}));
+        ASSERT_EQ(0, vornpack::Setup({u"--app", TextOf(app), u"--definitions",
+                                      TextOf(fs::path(VORN_SETUP_DEFINITIONS)), u"-o",
+                                      TextOf(setup), u"--stub", TextOf(stub), u"--quiet"}));
         const fs::path out = scratch.path() / "manifests" / "new";
-        ASSERT_EQ(0, Manifest({Text(setup), u"--url", u"https://vorn.example/Setup.exe", u"--out",
-                               Text(out)}));
+        ASSERT_EQ(0, Manifest({TextOf(setup), u"--url", u"https://vorn.example/Setup.exe", u"--out",
+                               TextOf(out)}));
         std::vector<uint8_t> bytes =
             vorn::ReadWholeFile(out / "VornSoftware.VornDemo.installer.yaml");
         const auto installer = FirstOf(Fields(std::string(bytes.begin(), bytes.end())));
@@ -356,17 +352,17 @@ TEST(Manifest, ReadsASetupAndWritesTheFiles) {
         std::vector<uint8_t> setupBytes = vorn::ReadWholeFile(setup);
         setupBytes.push_back(0);
         vorn::WriteWholeFile(setup, setupBytes);
-        ASSERT_EQ(0, Manifest({Text(setup), u"--url", u"https://vorn.example/Setup.exe", u"--out",
-                               Text(out)}));
+        ASSERT_EQ(0, Manifest({TextOf(setup), u"--url", u"https://vorn.example/Setup.exe", u"--out",
+                               TextOf(out)}));
         bytes = vorn::ReadWholeFile(out / "VornSoftware.VornDemo.installer.yaml");
         EXPECT_NE(hash,
                   FirstOf(Fields(std::string(bytes.begin(), bytes.end()))).at("InstallerSha256"));
     }
     // Not a setup: nothing written.
     const fs::path out = scratch.path() / "refused";
-    EXPECT_EQ(33, Manifest({Text(app / "VornDemo.exe"), u"--url", u"https://x.example/s", u"--out",
-                            Text(out)}));
-    EXPECT_EQ(5, Manifest({Text(app / "VornDemo.exe"), u"--out", Text(out)})) << "no --url";
+    EXPECT_EQ(33, Manifest({TextOf(app / "VornDemo.exe"), u"--url", u"https://x.example/s",
+                            u"--out", TextOf(out)}));
+    EXPECT_EQ(5, Manifest({TextOf(app / "VornDemo.exe"), u"--out", TextOf(out)})) << "no --url";
     EXPECT_FALSE(fs::exists(out));
 }
 

@@ -6,6 +6,7 @@
 
 #include "../../VornLib/data/DataTestSupport.h"
 #include "Tools/VornPack/Commands.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/ParallelEncoder.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/data/ArchiveMount.h"
@@ -16,11 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using vorn::ScratchFolder;
-
-vorn::String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return vorn::String(units.data(), uint32_t(units.size()));
-}
 
 // Small and large files interleaved, so that threads finish out of order: a
 // file of several blocks among many that take no time.
@@ -47,14 +43,14 @@ TEST(ParallelPacking, AnyNumberOfThreadsGivesTheSameBytes) {
         SCOPED_TRACE(vorn::String(method).length());
         const fs::path one = scratch.path() / "one.bin";
         const fs::path three = scratch.path() / "three.bin";
-        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(one), u"--method", method, u"--jobs", u"1",
+        ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(one), u"--method", method, u"--jobs", u"1",
                            u"--quiet"}));
-        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(three), u"--jobs", u"3", u"--method", method,
-                           u"--quiet"}));
+        ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(three), u"--jobs", u"3", u"--method",
+                           method, u"--quiet"}));
         const std::vector<uint8_t> bytes = vorn::ReadWholeFile(one);
         ASSERT_GT(bytes.size(), 1000u);
         EXPECT_TRUE(bytes == vorn::ReadWholeFile(three));
-        EXPECT_EQ(0, Verify({Text(three)}));
+        EXPECT_EQ(0, Verify({TextOf(three)}));
     }
 }
 
@@ -67,16 +63,16 @@ TEST(ParallelPacking, BadThreadCountsAreRefusedWithAClearError) {
     for (const char16_t* jobs : {u"0", u"-1", u"x", u"257", u"2x", u"", u"99999999999"}) {
         SCOPED_TRACE(vorn::String(jobs).length());
         testing::internal::CaptureStderr();
-        EXPECT_EQ(5, Pack({Text(source), u"-o", Text(container), u"--jobs", jobs}));
+        EXPECT_EQ(5, Pack({TextOf(source), u"-o", TextOf(container), u"--jobs", jobs}));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_NE(std::string::npos, errors.find("VornPack pack: --jobs wants a number of threads "
                                                  "from 1 to 256"))
             << errors;
         EXPECT_FALSE(fs::exists(container));
     }
-    EXPECT_EQ(5, Pack({Text(source), u"-o", Text(container), u"--jobs"})); // no value
+    EXPECT_EQ(5, Pack({TextOf(source), u"-o", TextOf(container), u"--jobs"})); // no value
     EXPECT_FALSE(fs::exists(container));
-    EXPECT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--jobs", u"256", u"--quiet"}));
+    EXPECT_EQ(0, Pack({TextOf(source), u"-o", TextOf(container), u"--jobs", u"256", u"--quiet"}));
 }
 
 // File `index` is its own index repeated, with its offset mixed in so that

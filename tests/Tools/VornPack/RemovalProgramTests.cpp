@@ -7,6 +7,7 @@
 #include "Applications/VornSetup/InstallManifest.h"
 #include "ProgramImages.h"
 #include "Tools/VornPack/FileList.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/FrameworkProgram.h"
 #include "Tools/VornPack/RemovalProgram.h"
 #include "Tools/VornPack/Setup.h"
@@ -24,11 +25,6 @@ using vorn::ScratchFolder;
 
 constexpr char kProduct[] = "5D6E7F80-1A2B-4C3D-8E9F-0A1B2C3D4E5F";
 constexpr char kOther[] = "0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0";
-
-vorn::String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return vorn::String(units.data(), uint32_t(units.size()));
-}
 
 std::vector<uint8_t> Bytes(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
@@ -135,7 +131,7 @@ TEST(FrameworkProgram, FindsTheApplicationElementsAtTheRootOfItsDocuments) {
         ScratchFolder scratch;
         vorn::WriteWholeFile(scratch.path() / "p.exe", each.image);
         ProgramInspection inspection;
-        ASSERT_EQ(0u, InspectProgram(Text(scratch.path() / "p.exe"), &inspection));
+        ASSERT_EQ(0u, InspectProgram(TextOf(scratch.path() / "p.exe"), &inspection));
         EXPECT_EQ(each.carries, inspection.carriesPayload);
         EXPECT_EQ(each.describes, inspection.describes(product));
         EXPECT_EQ(each.applications, inspection.applications.size());
@@ -263,8 +259,8 @@ struct ForeignSources {
         vorn::WriteWholeFile(path, BuildTestImage(spec).bytes);
     }
     Arguments arguments() const {
-        return {u"--app", Text(app), u"--definitions", Text(definitions),
-                u"-o",    Text(out), u"--stub",        Text(stub)};
+        return {u"--app", TextOf(app), u"--definitions", TextOf(definitions),
+                u"-o",    TextOf(out), u"--stub",        TextOf(stub)};
     }
 };
 
@@ -331,7 +327,7 @@ TEST(SetupOfAForeignProgram, RefusalsLeaveNoOutput) {
          [](ForeignSources& s, Arguments*) { fs::remove(s.uninstaller); }, "VornUninstall.exe"},
         {"the setup stub given as the removal program", 39,
          [](ForeignSources& s, Arguments* arguments) {
-             arguments->insert(arguments->end(), {u"--uninstaller", Text(s.stub)});
+             arguments->insert(arguments->end(), {u"--uninstaller", TextOf(s.stub)});
          },
          "is not the removal program"},
         {"a file of the removal program's name", 14,
@@ -363,7 +359,7 @@ TEST(SetupOfAForeignProgram, RefusalsLeaveNoOutput) {
     fs::rename(sources.uninstaller, sources.scratch.path() / "Elsewhere.exe");
     Arguments arguments = sources.arguments();
     arguments.insert(arguments.end(),
-                     {u"--uninstaller", Text(sources.scratch.path() / "Elsewhere.exe")});
+                     {u"--uninstaller", TextOf(sources.scratch.path() / "Elsewhere.exe")});
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, vornpack::Setup(arguments));
     testing::internal::GetCapturedStdout();

@@ -9,6 +9,7 @@
 #include "ChildProcess.h"
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/ContainerFile.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/PeResources.h"
 #include "Tools/VornPack/Setup.h"
 #include "VornLib/core/Win32.h"
@@ -22,11 +23,6 @@ fs::path OwnFolder() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     return fs::path(self).parent_path();
-}
-
-vorn::String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return vorn::String(units.data(), uint32_t(units.size()));
 }
 
 HWND WaitForDemoWindow(DWORD milliseconds) {
@@ -87,23 +83,23 @@ TEST(SetupDemo, TheNewPayloadRunsAndTheStubsResourcesStay) {
     std::error_code ignored;
     fs::remove(output, ignored);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(39, vornpack::Setup({u"--app", Text(app), u"--definitions", Text(definitions), u"-o",
-                                   Text(output), u"--stub", Text(stub)}));
+    EXPECT_EQ(39, vornpack::Setup({u"--app", TextOf(app), u"--definitions", TextOf(definitions),
+                                   u"-o", TextOf(output), u"--stub", TextOf(stub)}));
     const std::string refusal = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, refusal.find("is not the setup program")) << refusal;
     EXPECT_FALSE(fs::exists(output));
 
     const fs::path container = scratch.path() / "payload.bin";
-    ASSERT_EQ(
-        0, vornpack::Pack({Text(scratch.path() / "payload"), u"-o", Text(container), u"--quiet"}));
+    ASSERT_EQ(0, vornpack::Pack(
+                     {TextOf(scratch.path() / "payload"), u"-o", TextOf(container), u"--quiet"}));
     {
         const std::vector<uint8_t> program = vorn::ReadWholeFile(stub);
         PeImage image;
         ASSERT_EQ(0u, image.parse(program.data(), program.size()));
         vorn::FileStream payload;
         vorn::FileStream written;
-        ASSERT_EQ(0u, payload.openRead(Text(container).data()));
-        ASSERT_EQ(0u, written.openWrite(Text(output).data()));
+        ASSERT_EQ(0u, payload.openRead(TextOf(container).data()));
+        ASSERT_EQ(0u, written.openWrite(TextOf(output).data()));
         ASSERT_EQ(0u, image.writeWithResource(ResourceKey::Id(kResourceRcData),
                                               ResourceKey::Id(kPayloadResource), &payload,
                                               payload.size(), &written));

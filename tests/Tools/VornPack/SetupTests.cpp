@@ -6,6 +6,7 @@
 #include "ProgramImages.h"
 #include "Tools/VornPack/Commands.h"
 #include "Tools/VornPack/FileList.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/Init.h"
 #include "Tools/VornPack/PackPlan.h"
 #include "Tools/VornPack/Setup.h"
@@ -26,11 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using vorn::ScratchFolder;
-
-vorn::String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return vorn::String(units.data(), uint32_t(units.size()));
-}
 
 void SetWriteTime(const fs::path& path, vorn::DateTime time) {
 #ifdef _WIN32
@@ -277,8 +273,8 @@ struct SetupSources {
         vorn::WriteWholeFile(definitions / name, std::vector<uint8_t>(text.begin(), text.end()));
     }
     Arguments arguments(const char16_t* method = u"auto") const {
-        return {u"--app",  Text(app), u"--definitions", Text(definitions), u"-o",
-                Text(out), u"--stub", Text(stub),       u"--method",       method};
+        return {u"--app",    TextOf(app), u"--definitions", TextOf(definitions), u"-o",
+                TextOf(out), u"--stub",   TextOf(stub),     u"--method",         method};
     }
     // Files left in the output folder besides the output.
     std::vector<fs::path> leftovers() const {
@@ -402,7 +398,7 @@ const Fault kFaults[] = {
      [](SetupSources& s, Arguments*) { fs::remove_all(s.definitions); }, "does not exist"},
     {"an output folder that does not exist", 29,
      [](SetupSources& s, Arguments* a) {
-         (*a)[5] = Text(s.out.parent_path() / "no" / "Setup.exe");
+         (*a)[5] = TextOf(s.out.parent_path() / "no" / "Setup.exe");
      },
      "Setup.exe\""},
     {"unknown method", 5, [](SetupSources&, Arguments* a) { a->back() = u"zip"; }},
@@ -563,7 +559,7 @@ TEST(Setup, InitsPlaceholderLicenceIsRefusedUnlessAllowed) {
         SetupSources sources;
         const fs::path definitions = sources.scratch.path() / "from-init";
         testing::internal::CaptureStdout();
-        ASSERT_EQ(0, Init({Text(definitions), u"--name", u"Paint", u"--company", u"Acme Corp",
+        ASSERT_EQ(0, Init({TextOf(definitions), u"--name", u"Paint", u"--company", u"Acme Corp",
                            u"--version", u"1.0", u"--executable", u"App.exe", u"--uuid",
                            u"7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70"}));
         testing::internal::GetCapturedStdout();
@@ -575,7 +571,7 @@ TEST(Setup, InitsPlaceholderLicenceIsRefusedUnlessAllowed) {
             WriteLicenceText(definitions / "VornSetup-License-en.xml", test.english);
         }
         Arguments arguments = sources.arguments();
-        arguments[3] = Text(definitions);
+        arguments[3] = TextOf(definitions);
         if (test.allow)
             arguments.push_back(u"--allow-placeholder-licence");
         testing::internal::CaptureStdout();
@@ -677,7 +673,7 @@ TEST(Setup, AReadOnlyOutputIsNeitherReplacedNorTouched) {
     fs::permissions(sources.out, writable, fs::perm_options::remove);
     testing::internal::CaptureStderr();
     EXPECT_EQ(17, vornpack::Setup(sources.arguments()));
-    EXPECT_EQ(17, vornpack::Pack({Text(sources.app), u"-o", Text(sources.out)}));
+    EXPECT_EQ(17, vornpack::Pack({TextOf(sources.app), u"-o", TextOf(sources.out)}));
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos,
               errors.find("VornPack setup: \"" + sources.out.u8string() + "\" is read-only"))
@@ -708,9 +704,9 @@ TEST(Setup, ListVerifyAndExtractReadASetupLikeAContainer) {
         SCOPED_TRACE(setup.u8string());
         const fs::path target = sources.scratch.path() / "extracted";
         testing::internal::CaptureStdout();
-        EXPECT_EQ(0, Verify({Text(setup)}));
-        EXPECT_EQ(0, List({Text(setup), u"--names", Text(names)}));
-        EXPECT_EQ(0, Extract({Text(setup), Text(target), u"--names", Text(names)}));
+        EXPECT_EQ(0, Verify({TextOf(setup)}));
+        EXPECT_EQ(0, List({TextOf(setup), u"--names", TextOf(names)}));
+        EXPECT_EQ(0, Extract({TextOf(setup), TextOf(target), u"--names", TextOf(names)}));
         const std::string printed = testing::internal::GetCapturedStdout();
         EXPECT_NE(std::string::npos, printed.find("all readable")) << printed;
         EXPECT_NE(std::string::npos, printed.find("Application/App.exe")) << printed;
@@ -723,9 +719,9 @@ TEST(Setup, ListVerifyAndExtractReadASetupLikeAContainer) {
     // A program without a payload, and one whose resource is not a container.
     testing::internal::CaptureStderr();
     sources.writeStub(ProgramResources(false));
-    EXPECT_EQ(29, Verify({Text(sources.stub)}));
+    EXPECT_EQ(29, Verify({TextOf(sources.stub)}));
     sources.writeStub(ProgramResources(true));
-    EXPECT_EQ(33, Verify({Text(sources.stub)}));
+    EXPECT_EQ(33, Verify({TextOf(sources.stub)}));
     testing::internal::GetCapturedStderr();
 }
 

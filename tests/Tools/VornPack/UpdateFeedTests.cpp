@@ -14,6 +14,7 @@
 #include "PeImageBuilder.h"
 #include "Tools/VornPack/ContainerFile.h"
 #include "Tools/VornPack/Delta.h"
+#include "Tools/VornPack/Files.h"
 #include "Tools/VornPack/Setup.h"
 #include "Tools/VornPack/UpdateFeed.h"
 #include "Tools/VornPack/UpdateSigning.h"
@@ -30,11 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 using vorn::String;
 
-String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return String(units.data(), uint32_t(units.size()));
-}
-
 String Ascii(const std::string& text) {
     String out;
     for (const char byte : text)
@@ -49,7 +45,7 @@ std::string Contents(const fs::path& path) {
 
 TEST(UpdateSigning, AKeyPairIsTheOwnersAndNeverReplaced) {
     vorn::ScratchFolder scratch;
-    const String name = Text(scratch.path() / "vendor");
+    const String name = TextOf(scratch.path() / "vendor");
     String message;
     ASSERT_EQ(0u, WriteKeyPair(name, &message)) << vorn::ToUtf8(message);
     const fs::path privatePath = scratch.path() / "vendor.private";
@@ -63,35 +59,35 @@ TEST(UpdateSigning, AKeyPairIsTheOwnersAndNeverReplaced) {
     EXPECT_EQ(secret, Contents(privatePath)) << "an existing private key is kept";
 
     PrivateKey key;
-    ASSERT_EQ(0u, ReadPrivateKey(Text(privatePath), &key, &message));
+    ASSERT_EQ(0u, ReadPrivateKey(TextOf(privatePath), &key, &message));
     const PublicKey publicKey = PublicKeyOf(key);
     EXPECT_EQ(vorn::ToUtf8(vorn::Base64Of(publicKey.data(), publicKey.size())) + "\n",
               Contents(scratch.path() / "vendor.public"));
-    EXPECT_EQ(33u, ReadPrivateKey(Text(scratch.path() / "vendor.public"), &key, &message));
-    EXPECT_EQ(29u, ReadPrivateKey(Text(scratch.path() / "none.private"), &key, &message));
+    EXPECT_EQ(33u, ReadPrivateKey(TextOf(scratch.path() / "vendor.public"), &key, &message));
+    EXPECT_EQ(29u, ReadPrivateKey(TextOf(scratch.path() / "none.private"), &key, &message));
 }
 
 TEST(UpdateSigning, ASignatureHoldsForItsBytesAndItsKeyAlone) {
     vorn::ScratchFolder scratch;
     String message;
-    ASSERT_EQ(0u, WriteKeyPair(Text(scratch.path() / "a"), &message));
-    ASSERT_EQ(0u, WriteKeyPair(Text(scratch.path() / "b"), &message));
+    ASSERT_EQ(0u, WriteKeyPair(TextOf(scratch.path() / "a"), &message));
+    ASSERT_EQ(0u, WriteKeyPair(TextOf(scratch.path() / "b"), &message));
     PrivateKey a;
     PrivateKey b;
-    ASSERT_EQ(0u, ReadPrivateKey(Text(scratch.path() / "a.private"), &a, &message));
-    ASSERT_EQ(0u, ReadPrivateKey(Text(scratch.path() / "b.private"), &b, &message));
+    ASSERT_EQ(0u, ReadPrivateKey(TextOf(scratch.path() / "a.private"), &a, &message));
+    ASSERT_EQ(0u, ReadPrivateKey(TextOf(scratch.path() / "b.private"), &b, &message));
     // More than one piece of the stream.
     std::vector<uint8_t> bytes = vorn::SampleMixed(3u << 20);
     const fs::path file = scratch.path() / "Setup.exe";
     vorn::WriteWholeFile(file, bytes);
     String signature;
-    ASSERT_EQ(0u, SignFile(Text(file), a, &signature));
-    EXPECT_TRUE(FileSignatureHolds(Text(file), PublicKeyOf(a), signature));
-    EXPECT_FALSE(FileSignatureHolds(Text(file), PublicKeyOf(b), signature));
+    ASSERT_EQ(0u, SignFile(TextOf(file), a, &signature));
+    EXPECT_TRUE(FileSignatureHolds(TextOf(file), PublicKeyOf(a), signature));
+    EXPECT_FALSE(FileSignatureHolds(TextOf(file), PublicKeyOf(b), signature));
     bytes[2u << 20] ^= 1;
     vorn::WriteWholeFile(file, bytes);
-    EXPECT_FALSE(FileSignatureHolds(Text(file), PublicKeyOf(a), signature)) << "one bit changed";
-    EXPECT_FALSE(FileSignatureHolds(Text(file), PublicKeyOf(a), u"not base64"));
+    EXPECT_FALSE(FileSignatureHolds(TextOf(file), PublicKeyOf(a), signature)) << "one bit changed";
+    EXPECT_FALSE(FileSignatureHolds(TextOf(file), PublicKeyOf(a), u"not base64"));
 
     const std::vector<uint8_t> document = {'{', '}'};
     const String documentSignature = SignBytes(document, a);
@@ -113,7 +109,7 @@ protected:
         }
         vorn::WriteWholeFile(stub(), BuildTestImage(spec).bytes);
         String message;
-        ASSERT_EQ(0u, WriteKeyPair(Text(scratch_.path() / "vendor"), &message));
+        ASSERT_EQ(0u, WriteKeyPair(TextOf(scratch_.path() / "vendor"), &message));
     }
     fs::path stub() const { return scratch_.path() / "VornSetup.exe"; }
 
@@ -127,16 +123,16 @@ protected:
             "Name=\"VornDemo\" Version=\"" + version);
         vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
         const fs::path setup = scratch_.path() / ("Setup-" + version + ".exe");
-        EXPECT_EQ(0, vornpack::Setup({u"--app", Text(scratch_.path() / app), u"--definitions",
-                                      Text(definitions), u"-o", Text(setup), u"--stub",
-                                      Text(stub()), u"--quiet"}));
+        EXPECT_EQ(0, vornpack::Setup({u"--app", TextOf(scratch_.path() / app), u"--definitions",
+                                      TextOf(definitions), u"-o", TextOf(setup), u"--stub",
+                                      TextOf(stub()), u"--quiet"}));
         return setup;
     }
     int Feed(std::vector<String> arguments) {
         arguments.push_back(u"--key");
-        arguments.push_back(Text(scratch_.path() / "vendor.private"));
+        arguments.push_back(TextOf(scratch_.path() / "vendor.private"));
         arguments.push_back(u"--out");
-        arguments.push_back(Text(out()));
+        arguments.push_back(TextOf(out()));
         return FeedCommand(arguments);
     }
     fs::path out() const { return scratch_.path() / "published"; }
@@ -148,14 +144,14 @@ TEST_F(UpdateFeedTest, TheFeedListsSignedSetupsNewestFirst) {
     const fs::path one = SetupOf("1.0.0");
     const fs::path two = SetupOf("1.10.0");
     const fs::path nine = SetupOf("1.9.0");
-    ASSERT_EQ(0,
-              Feed({Text(one), Text(two), Text(nine), u"--base-url", u"https://vorn.example/demo/",
-                    u"--notes-url", u"https://vorn.example/notes/{version}.html"}));
+    ASSERT_EQ(0, Feed({TextOf(one), TextOf(two), TextOf(nine), u"--base-url",
+                       u"https://vorn.example/demo/", u"--notes-url",
+                       u"https://vorn.example/notes/{version}.html"}));
     const std::string feed = Contents(out() / "feed.json");
     const std::vector<uint8_t> feedBytes(feed.begin(), feed.end());
     PrivateKey key;
     String message;
-    ASSERT_EQ(0u, ReadPrivateKey(Text(scratch_.path() / "vendor.private"), &key, &message));
+    ASSERT_EQ(0u, ReadPrivateKey(TextOf(scratch_.path() / "vendor.private"), &key, &message));
     std::string signature = Contents(out() / "feed.json.sig");
     ASSERT_EQ('\n', signature.back());
     signature.pop_back();
@@ -173,7 +169,7 @@ TEST_F(UpdateFeedTest, TheFeedListsSignedSetupsNewestFirst) {
         const fs::path copied = out() / ("Setup-" + version + ".exe");
         EXPECT_EQ("https://vorn.example/demo/Setup-" + version + ".exe", (*match)[2]);
         EXPECT_EQ(std::to_string(fs::file_size(copied)), (*match)[3]);
-        EXPECT_TRUE(FileSignatureHolds(Text(copied), PublicKeyOf(key), Ascii((*match)[4])));
+        EXPECT_TRUE(FileSignatureHolds(TextOf(copied), PublicKeyOf(key), Ascii((*match)[4])));
         EXPECT_EQ("https://vorn.example/notes/" + version + ".html", (*match)[5]);
     }
     EXPECT_EQ((std::vector<std::string>{"1.10.0", "1.9.0", "1.0.0"}), versions)
@@ -199,20 +195,20 @@ TEST_F(UpdateFeedTest, TheFeedListsSignedSetupsNewestFirst) {
 TEST_F(UpdateFeedTest, WhatAnInstallationMustNeverBeOfferedIsRefused) {
     const fs::path one = SetupOf("1.0.0");
     const String base = u"https://vorn.example/";
-    EXPECT_EQ(5, Feed({Text(one), u"--base-url", u"http://vorn.example/"})) << "not https";
-    EXPECT_EQ(5, Feed({Text(one), u"--base-url", u"https://vorn.example/demo"})) << "no /";
-    EXPECT_EQ(5, Feed({Text(one), Text(one), u"--base-url", base})) << "one version twice";
-    EXPECT_EQ(33, Feed({Text(scratch_.path() / "app" / "VornDemo.exe"), u"--base-url", base}))
+    EXPECT_EQ(5, Feed({TextOf(one), u"--base-url", u"http://vorn.example/"})) << "not https";
+    EXPECT_EQ(5, Feed({TextOf(one), u"--base-url", u"https://vorn.example/demo"})) << "no /";
+    EXPECT_EQ(5, Feed({TextOf(one), TextOf(one), u"--base-url", base})) << "one version twice";
+    EXPECT_EQ(33, Feed({TextOf(scratch_.path() / "app" / "VornDemo.exe"), u"--base-url", base}))
         << "not a setup";
     EXPECT_FALSE(fs::exists(out() / "feed.json"));
-    EXPECT_EQ(0, Feed({Text(one), u"--base-url", u"http://127.0.0.1:8080/"}))
+    EXPECT_EQ(0, Feed({TextOf(one), u"--base-url", u"http://127.0.0.1:8080/"}))
         << "this computer, for tests";
 }
 
 std::vector<uint8_t> EntryOf(const fs::path& setup, const char16_t* name) {
     ContainerFile container;
     std::unique_ptr<vorn::EntryHandle> entry;
-    if (container.open(Text(setup)) != 0 ||
+    if (container.open(TextOf(setup)) != 0 ||
         vorn::EntryHandle::open(&container.mount(), name, &entry) != 0)
         return {};
     std::vector<uint8_t> bytes(size_t(entry->size()));
@@ -238,8 +234,8 @@ TEST_F(UpdateFeedTest, ADeltaCarriesWhatChangedAndTheFeedNamesIt) {
     const fs::path one = SetupOf("1.0.0");
     const fs::path two = SetupOf("2.0.0", "app2");
     const fs::path delta = scratch_.path() / "Delta.exe";
-    ASSERT_EQ(0, Delta({u"--from", Text(one), u"--to", Text(two), u"-o", Text(delta), u"--stub",
-                        Text(stub()), u"--quiet"}));
+    ASSERT_EQ(0, Delta({u"--from", TextOf(one), u"--to", TextOf(two), u"-o", TextOf(delta),
+                        u"--stub", TextOf(stub()), u"--quiet"}));
 
     const std::vector<uint8_t> listBytes = EntryOf(delta, u"Data/Xml/FileList.xml");
     const std::string list(listBytes.begin(), listBytes.end());
@@ -261,15 +257,17 @@ TEST_F(UpdateFeedTest, ADeltaCarriesWhatChangedAndTheFeedNamesIt) {
     ASSERT_EQ(0u, vorn::ApplyBinaryDelta(base, patch.data(), patch.size(), target));
     EXPECT_EQ(program, made);
 
-    EXPECT_EQ(5, Delta({u"--from", Text(two), u"--to", Text(one), u"-o", Text(delta), u"--stub",
-                        Text(stub()), u"--quiet"}))
+    EXPECT_EQ(5, Delta({u"--from", TextOf(two), u"--to", TextOf(one), u"-o", TextOf(delta),
+                        u"--stub", TextOf(stub()), u"--quiet"}))
         << "to an older version";
-    EXPECT_EQ(39, Delta({u"--from", Text(delta), u"--to", Text(two), u"-o",
-                         Text(scratch_.path() / "Twice.exe"), u"--stub", Text(stub()), u"--quiet"}))
+    EXPECT_EQ(39,
+              Delta({u"--from", TextOf(delta), u"--to", TextOf(two), u"-o",
+                     TextOf(scratch_.path() / "Twice.exe"), u"--stub", TextOf(stub()), u"--quiet"}))
         << "from a delta";
     const String address = u"https://vorn.example/";
-    EXPECT_EQ(5, Feed({Text(one), Text(delta), u"--base-url", address})) << "without 2.0's setup";
-    ASSERT_EQ(0, Feed({Text(one), Text(two), Text(delta), u"--base-url", address}));
+    EXPECT_EQ(5, Feed({TextOf(one), TextOf(delta), u"--base-url", address}))
+        << "without 2.0's setup";
+    ASSERT_EQ(0, Feed({TextOf(one), TextOf(two), TextOf(delta), u"--base-url", address}));
     const std::string feed = Contents(out() / "feed.json");
     vorn::Feed read;
     String message;

@@ -4,9 +4,8 @@
 #include <unordered_map>
 
 #include "../../VornLib/data/DataTestSupport.h"
-#include "Tools/VornPack/CheckXml.h"
 #include "Tools/VornPack/Commands.h"
-#include "Tools/VornPack/Init.h"
+#include "Tools/VornPack/Files.h"
 #include "VornLib/data/ArchiveFormat.h"
 #include "VornLib/data/ArchiveMount.h"
 #include "VornLib/data/FileStream.h"
@@ -17,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using vorn::ScratchFolder;
-
-vorn::String Text(const fs::path& path) {
-    const std::u16string units = path.u16string();
-    return vorn::String(units.data(), uint32_t(units.size()));
-}
 
 // Files of every character a payload has.
 void FillSource(const fs::path& folder) {
@@ -76,13 +70,13 @@ TEST(VornPack, EveryMethodPacksVerifiesAndExtractsTheSameFiles) {
         SCOPED_TRACE(method.back().length() * 10 + method.size());
         const fs::path container = scratch.path() / "payload.bin";
         const fs::path target = scratch.path() / "out";
-        Arguments arguments = {Text(source), u"-o", Text(container)};
+        Arguments arguments = {TextOf(source), u"-o", TextOf(container)};
         arguments.insert(arguments.end(), method.begin(), method.end());
         ASSERT_EQ(0, Pack(arguments));
         EXPECT_FALSE(fs::exists(scratch.path() / "payload.bin.vornpack-partial"));
-        EXPECT_EQ(0, Verify({Text(container)}));
-        EXPECT_EQ(0, List({Text(container), u"--names", Text(source)}));
-        ASSERT_EQ(0, Extract({Text(container), Text(target), u"--names", Text(source)}));
+        EXPECT_EQ(0, Verify({TextOf(container)}));
+        EXPECT_EQ(0, List({TextOf(container), u"--names", TextOf(source)}));
+        ASSERT_EQ(0, Extract({TextOf(container), TextOf(target), u"--names", TextOf(source)}));
         ExpectSameTrees(source, target);
         fs::remove_all(target);
     }
@@ -93,7 +87,7 @@ std::map<std::string, uint16_t> KindsOf(const fs::path& container,
                                         const std::vector<const char16_t*>& names) {
     std::map<std::string, uint16_t> kinds;
     vorn::FileStream file;
-    EXPECT_EQ(0u, file.openRead(Text(container).data()));
+    EXPECT_EQ(0u, file.openRead(TextOf(container).data()));
     vorn::ArchiveMount mount;
     EXPECT_EQ(0u, mount.open(&file));
     for (const char16_t* name : names) {
@@ -111,20 +105,21 @@ TEST(VornPack, AutoGroupsWhatCompressesAndStoresWhatIsCompressedAlready) {
     const fs::path container = scratch.path() / "payload.bin";
     const std::vector<const char16_t*> names = {u"Data/Logo.png", u"Data/Xml/Configuration.xml",
                                                 u"Program/zeros.bin", u"empty.txt"};
-    ASSERT_EQ(0, Pack({Text(scratch.path() / "source"), u"-o", Text(container)}));
+    ASSERT_EQ(0, Pack({TextOf(scratch.path() / "source"), u"-o", TextOf(container)}));
     auto kinds = KindsOf(container, names);
     EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["Data/Logo.png"]);
     EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["empty.txt"]);
     EXPECT_EQ(vorn::kGroupMemberKind, kinds["Data/Xml/Configuration.xml"]);
     EXPECT_EQ(vorn::kGroupMemberKind, kinds["Program/zeros.bin"]);
     // File by file, the fast decoder: installing reads every byte once.
-    ASSERT_EQ(0, Pack({Text(scratch.path() / "source"), u"-o", Text(container), u"--no-solid"}));
+    ASSERT_EQ(0,
+              Pack({TextOf(scratch.path() / "source"), u"-o", TextOf(container), u"--no-solid"}));
     kinds = KindsOf(container, names);
     EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["Data/Logo.png"]);
     EXPECT_EQ(uint16_t(vorn::CompressionKind::Stored), kinds["empty.txt"]);
     EXPECT_EQ(uint16_t(vorn::CompressionKind::Lzma2), kinds["Data/Xml/Configuration.xml"]);
     EXPECT_EQ(uint16_t(vorn::CompressionKind::Lzma2), kinds["Program/zeros.bin"]);
-    EXPECT_EQ(5, Pack({Text(scratch.path() / "source"), u"-o", Text(container), u"--solid",
+    EXPECT_EQ(5, Pack({TextOf(scratch.path() / "source"), u"-o", TextOf(container), u"--solid",
                        u"--no-solid"}));
 }
 
@@ -148,14 +143,14 @@ TEST(VornPack, FailedPacksLeaveNoOutput) {
     vorn::WriteWholeFile(source / first, {1});
     vorn::WriteWholeFile(source / second, {2});
     const fs::path container = scratch.path() / "payload.bin";
-    EXPECT_EQ(14, Pack({Text(source), u"-o", Text(container)}));
+    EXPECT_EQ(14, Pack({TextOf(source), u"-o", TextOf(container)}));
     EXPECT_FALSE(fs::exists(container));
     EXPECT_FALSE(fs::exists(scratch.path() / "payload.bin.vornpack-partial"));
 
-    EXPECT_EQ(29, Pack({Text(scratch.path() / "missing"), u"-o", Text(container)}));
-    EXPECT_EQ(5, Pack({Text(source), u"-o", Text(container), u"--method", u"zip"}));
-    EXPECT_EQ(5, Pack({Text(source)}));
-    EXPECT_EQ(5, Pack({Text(source), u"-o"}));
+    EXPECT_EQ(29, Pack({TextOf(scratch.path() / "missing"), u"-o", TextOf(container)}));
+    EXPECT_EQ(5, Pack({TextOf(source), u"-o", TextOf(container), u"--method", u"zip"}));
+    EXPECT_EQ(5, Pack({TextOf(source)}));
+    EXPECT_EQ(5, Pack({TextOf(source), u"-o"}));
     EXPECT_FALSE(fs::exists(container));
 }
 
@@ -164,7 +159,7 @@ TEST(VornPack, DamagedContainersFailWithTheirCodeAndExtractNothing) {
     const fs::path source = scratch.path() / "source";
     FillSource(source);
     const fs::path container = scratch.path() / "payload.bin";
-    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", u"lzma"}));
+    ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(container), u"--method", u"lzma"}));
     const std::vector<uint8_t> pristine = vorn::ReadWholeFile(container);
     struct Case {
         const char* name;
@@ -181,19 +176,19 @@ TEST(VornPack, DamagedContainersFailWithTheirCodeAndExtractNothing) {
         std::vector<uint8_t> damaged = pristine;
         damaged[test.at] ^= 0x10;
         vorn::WriteWholeFile(container, damaged);
-        EXPECT_EQ(test.expected, Verify({Text(container)}));
+        EXPECT_EQ(test.expected, Verify({TextOf(container)}));
         const fs::path target = scratch.path() / "out";
         EXPECT_EQ(test.expected,
-                  Extract({Text(container), Text(target), u"--names", Text(source)}));
+                  Extract({TextOf(container), TextOf(target), u"--names", TextOf(source)}));
         EXPECT_FALSE(fs::exists(target) && !FilesUnder(target).empty());
     }
     // Damage inside the packed data of the largest entry surfaces when it is read.
     std::vector<uint8_t> damaged = pristine;
     damaged[pristine.size() / 2] ^= 0xFF;
     vorn::WriteWholeFile(container, damaged);
-    EXPECT_NE(0, Verify({Text(container)}));
+    EXPECT_NE(0, Verify({TextOf(container)}));
     vorn::WriteWholeFile(container, std::vector<uint8_t>(pristine.begin(), pristine.end() - 1));
-    EXPECT_EQ(19, Verify({Text(container)})); // the directory now runs past the end
+    EXPECT_EQ(19, Verify({TextOf(container)})); // the directory now runs past the end
 }
 
 // Changes 100 bytes in the middle of the packed data of entry `name`.
@@ -232,11 +227,12 @@ TEST(VornPack, VerifyNamesEveryDamagedEntryAndExtractWritesNoneOfThem) {
     for (const char16_t* method : {u"store", u"auto"}) {
         SCOPED_TRACE(vorn::String(method).length());
         const fs::path container = scratch.path() / "payload.bin";
-        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method, u"--quiet"}));
+        ASSERT_EQ(
+            0, Pack({TextOf(source), u"-o", TextOf(container), u"--method", method, u"--quiet"}));
         DamageEntry(container, u"Program/App.exe");
         DamageEntry(container, u"Data/Logo.png");
         testing::internal::CaptureStderr();
-        EXPECT_EQ(22, Verify({Text(container)}));
+        EXPECT_EQ(22, Verify({TextOf(container)}));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_NE(std::string::npos, errors.find("\"Program/App.exe\" is damaged (result 22)"))
             << errors;
@@ -248,7 +244,7 @@ TEST(VornPack, VerifyNamesEveryDamagedEntryAndExtractWritesNoneOfThem) {
         const fs::path target = scratch.path() / "out";
         for (const char16_t* jobs : {u"1", u"4"}) {
             testing::internal::CaptureStderr();
-            EXPECT_EQ(22, Extract({Text(container), Text(target), u"--names", Text(source),
+            EXPECT_EQ(22, Extract({TextOf(container), TextOf(target), u"--names", TextOf(source),
                                    u"--jobs", jobs}));
             testing::internal::GetCapturedStderr();
             EXPECT_TRUE(!fs::exists(target) || FilesUnder(target).empty());
@@ -270,8 +266,8 @@ TEST(VornPack, VerifyNamesOnlyTheDamagedMemberOfAGroup) {
     for (const char16_t* method : {u"store", u"lzo"}) {
         SCOPED_TRACE(vorn::String(method).length());
         const fs::path container = scratch.path() / "payload.bin";
-        ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", method, u"--solid",
-                           u"--quiet"}));
+        ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(container), u"--method", method,
+                           u"--solid", u"--quiet"}));
         // Noise is packed as it is: its middle is found in the container.
         std::vector<uint8_t> bytes = vorn::ReadWholeFile(container);
         const auto middle = noise.begin() + 10000;
@@ -280,7 +276,7 @@ TEST(VornPack, VerifyNamesOnlyTheDamagedMemberOfAGroup) {
         found[10] ^= 0x01;
         vorn::WriteWholeFile(container, bytes);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(22, Verify({Text(container)}));
+        EXPECT_EQ(22, Verify({TextOf(container)}));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_NE(std::string::npos, errors.find("\"b.txt\" is damaged (result 22)")) << errors;
         EXPECT_EQ(std::string::npos, errors.find("\"a.txt\"")) << errors;
@@ -298,18 +294,18 @@ TEST(VornPack, ExtractWritesTheSameFilesOnAnyNumberOfThreads) {
         vorn::WriteWholeFile(source / "Lib" / ("part" + std::to_string(i) + ".dat"),
                              vorn::SampleMixed(200000 + i));
     const fs::path container = scratch.path() / "payload.bin";
-    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--quiet"}));
+    ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(container), u"--quiet"}));
     for (const char16_t* jobs : {u"1", u"2", u"8"}) {
         SCOPED_TRACE(int(jobs[0]));
         const fs::path target = scratch.path() / "out";
-        ASSERT_EQ(
-            0, Extract({Text(container), Text(target), u"--names", Text(source), u"--jobs", jobs}));
+        ASSERT_EQ(0, Extract({TextOf(container), TextOf(target), u"--names", TextOf(source),
+                              u"--jobs", jobs}));
         ExpectSameTrees(source, target);
         fs::remove_all(target);
     }
     testing::internal::CaptureStderr();
-    EXPECT_EQ(5, Extract({Text(container), Text(scratch.path() / "out"), u"--names", Text(source),
-                          u"--jobs", u"0"}));
+    EXPECT_EQ(5, Extract({TextOf(container), TextOf(scratch.path() / "out"), u"--names",
+                          TextOf(source), u"--jobs", u"0"}));
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(fs::exists(scratch.path() / "out"));
 }
@@ -319,20 +315,20 @@ TEST(VornPack, ExtractRefusesNamesThatLeaveTheFolder) {
     const fs::path source = scratch.path() / "source";
     FillSource(source);
     const fs::path container = scratch.path() / "payload.bin";
-    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container), u"--method", u"store"}));
+    ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(container), u"--method", u"store"}));
     for (const char* name : {"../evil.txt", "/etc/evil", "a/../../evil", "C:evil", "a\\b"}) {
         SCOPED_TRACE(name);
         vorn::WriteWholeFile(scratch.path() / "names.txt",
                              std::vector<uint8_t>(name, name + std::strlen(name)));
-        EXPECT_EQ(38, Extract({Text(container), Text(scratch.path() / "out"), u"--names",
-                               Text(scratch.path() / "names.txt")}));
+        EXPECT_EQ(38, Extract({TextOf(container), TextOf(scratch.path() / "out"), u"--names",
+                               TextOf(scratch.path() / "names.txt")}));
     }
     // A list names a subset: only those are extracted.
     const std::string list = "Program/App.exe\r\nnot/there\n\nempty.txt\n";
     vorn::WriteWholeFile(scratch.path() / "names.txt",
                          std::vector<uint8_t>(list.begin(), list.end()));
-    ASSERT_EQ(0, Extract({Text(container), Text(scratch.path() / "out"), u"--names",
-                          Text(scratch.path() / "names.txt")}));
+    ASSERT_EQ(0, Extract({TextOf(container), TextOf(scratch.path() / "out"), u"--names",
+                          TextOf(scratch.path() / "names.txt")}));
     EXPECT_EQ((std::vector<fs::path>{"Program/App.exe", "empty.txt"}),
               FilesUnder(scratch.path() / "out"));
 }
@@ -368,7 +364,7 @@ TEST(VornPack, LinksToFoldersAndNamesThatDifferOnlyInCaseAreRefused) {
         shape.make(source);
         const fs::path container = scratch.path() / "payload.bin";
         testing::internal::CaptureStderr();
-        EXPECT_EQ(shape.expected, Pack({Text(source), u"-o", Text(container)}));
+        EXPECT_EQ(shape.expected, Pack({TextOf(source), u"-o", TextOf(container)}));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_NE(std::string::npos, errors.find(source.u8string() + "/sub/")) << errors;
         EXPECT_FALSE(fs::exists(container));
@@ -382,205 +378,13 @@ TEST(VornPack, LinksToFoldersAndNamesThatDifferOnlyInCaseAreRefused) {
     fs::create_symlink("real.txt", source / "link.txt");
     const fs::path container = scratch.path() / "payload.bin";
     testing::internal::CaptureStdout();
-    ASSERT_EQ(0, Pack({Text(source), u"-o", Text(container)}));
-    ASSERT_EQ(0,
-              Extract({Text(container), Text(scratch.path() / "out"), u"--names", Text(source)}));
+    ASSERT_EQ(0, Pack({TextOf(source), u"-o", TextOf(container)}));
+    ASSERT_EQ(0, Extract({TextOf(container), TextOf(scratch.path() / "out"), u"--names",
+                          TextOf(source)}));
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(vorn::ReadWholeFile(scratch.path() / "out" / "link.txt") == vorn::SampleText(100));
 }
 #endif
-
-std::string TextOfFile(const fs::path& path) {
-    const std::vector<uint8_t> bytes = vorn::ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// check-xml's error lines and its code for one file.
-int CheckXmlOf(const fs::path& file, std::string* errors) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int code = CheckXml({Text(file)});
-    *errors = testing::internal::GetCapturedStderr();
-    testing::internal::GetCapturedStdout();
-    return code;
-}
-
-// The misspellings vendors made in the installer's own Configuration.xml,
-// each refused at its line and column with the word it was meant to be.
-TEST(VornPack, CheckXmlRefusesEveryUnknownWordOfTheConfiguration) {
-    const struct {
-        const char* from;
-        const char* to;
-        const char* mistake; // where in `to` the line points
-        const char* says;
-    } mistakes[] = {
-        {"<InstallScope Default=\"AllUsers\" UserMayChoose=\"true\"/>",
-         "<InstallScpe Default=\"CurrentUser\" UserMayChoose=\"false\"/>", "InstallScpe",
-         "\"InstallScpe\" is no element of InstallationSettings (did you mean \"InstallScope\"?)"},
-        {"<RemovedBy>Application</RemovedBy>", "<RemoveBy>Application</RemoveBy>", "RemoveBy",
-         "\"RemoveBy\" is no element of InstallationSettings (did you mean \"RemovedBy\"?)"},
-        {"<Shortcuts>", "<Shortcutt>", "Shortcutt",
-         "\"Shortcutt\" is no element of InstallationSettings (did you mean \"Shortcuts\"?)"},
-        {"<RemovedBy>Application</RemovedBy>",
-         "<FileTypes><FileTyp Extension=\".vdm\" Description=\"D\"/></FileTypes>", "FileTyp ",
-         "\"FileTyp\" is no element of FileTypes (did you mean \"FileType\"?); allowed: FileType"},
-        {"Default=\"AllUsers\"", "Defualt=\"AllUsers\"", "Defualt",
-         "\"Defualt\" is no attribute of InstallScope (did you mean \"Default\"?)"},
-        {"Help=\"#VornDemoShortcutHelp\"", "Help=\"#VornDemoShortcutHelp\" Icon=\"1\"", "Icon",
-         "\"Icon\" is no attribute of Shortcut; allowed: Text, Help"},
-        {"SupportEmail=", "SupportEMail=", "SupportEMail",
-         "\"SupportEMail\" is no attribute of Application (did you mean \"SupportEmail\"?)"},
-    };
-    const std::string original =
-        TextOfFile(fs::u8path(VORN_SETUP_DEFINITIONS) / "Configuration.xml");
-    for (const auto& test : mistakes) {
-        std::string text = original;
-        const size_t at = text.find(test.from);
-        ASSERT_NE(std::string::npos, at) << test.from;
-        text.replace(at, strlen(test.from), test.to);
-        if (std::string(test.from) == "<Shortcuts>")
-            text.replace(text.find("</Shortcuts>"), 12, "</Shortcutt>");
-        const size_t mistake = text.find(test.mistake, at);
-        const size_t lineStart = text.rfind('\n', mistake) + 1;
-        const std::string where =
-            ":" + std::to_string(1 + std::count(text.begin(), text.begin() + mistake, '\n')) + ":" +
-            std::to_string(1 + mistake - lineStart) + ": error: ";
-        ScratchFolder scratch;
-        const fs::path file = scratch.path() / "Configuration.xml";
-        vorn::WriteWholeFile(file, std::vector<uint8_t>(text.begin(), text.end()));
-        std::string errors;
-        EXPECT_EQ(33, CheckXmlOf(file, &errors)) << test.to;
-        EXPECT_NE(std::string::npos, errors.find(file.u8string() + where + test.says))
-            << where << "\n"
-            << errors;
-        EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
-    }
-}
-
-// Strings and String entries are read as the framework reads them; the
-// message boxes beside them by the description check.
-TEST(VornPack, CheckXmlRefusesAnUnknownWordOfAStringTable) {
-    ScratchFolder scratch;
-    const fs::path file = scratch.path() / "Strings-de.xml";
-    const std::string text = "<Strings Language=\"de\">\n  <String ID=\"A\">a</String>\n"
-                             "  <Strng ID=\"B\">b</Strng>\n  <String Id=\"C\">c</String>\n"
-                             "  <MessageBox ID=\"M\" Type=\"Warning\"><Message>m</Message>"
-                             "<OK/></MessageBox>\n</Strings>";
-    vorn::WriteWholeFile(file, std::vector<uint8_t>(text.begin(), text.end()));
-    std::string errors;
-    EXPECT_EQ(33, CheckXmlOf(file, &errors));
-    for (const char* line : {":3:4: error: \"Strng\" is no element of Strings (did you mean "
-                             "\"String\"?); allowed: String\n",
-                             ":4:11: error: \"Id\" is no attribute of String (did you mean "
-                             "\"ID\"?); allowed: ID, Language\n"})
-        EXPECT_NE(std::string::npos, errors.find(file.u8string() + line)) << line << errors;
-    EXPECT_EQ(2, std::count(errors.begin(), errors.end(), '\n')) << errors;
-}
-
-// The installer's definitions, and those init writes, pass.
-TEST(VornPack, CheckXmlPassesEveryDefinitionsFileWeShip) {
-    ScratchFolder scratch;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(0, Init({Text(scratch.path() / "init"), u"--name", u"Paint", u"--company", u"Acme",
-                       u"--version", u"1.0"}));
-    testing::internal::GetCapturedStdout();
-    const fs::path definitions = fs::u8path(VORN_SETUP_DEFINITIONS);
-    Arguments files;
-    for (const fs::path& folder : {definitions, scratch.path() / "init"}) {
-        for (const auto& item : fs::directory_iterator(folder)) {
-            if (item.path().extension() == ".xml")
-                files.push_back(Text(item.path()));
-        }
-    }
-    ASSERT_GT(files.size(), 50u);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(0, CheckXml(files));
-    EXPECT_EQ("", testing::internal::GetCapturedStderr());
-    testing::internal::GetCapturedStdout();
-}
-
-TEST(VornPack, CheckXmlEndsWith33ForMalformedXmlAsSetupDoes) {
-    ScratchFolder scratch;
-    const fs::path bad = scratch.path() / fs::u8path(u8"Pr\u00fcfung.xml");
-    const fs::path good = scratch.path() / "good.xml";
-    const std::string text = "<a>\n  <b x=1/>\n</a>";
-    vorn::WriteWholeFile(bad, std::vector<uint8_t>(text.begin(), text.end()));
-    vorn::WriteWholeFile(good, {'<', 'a', '/', '>'});
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(33, CheckXml({Text(good), Text(bad)}));
-    EXPECT_EQ(29, CheckXml({Text(scratch.path() / "missing.xml")}));
-    const std::string errors = testing::internal::GetCapturedStderr();
-    const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_NE(std::string::npos, errors.find(bad.u8string() + ":2:")) << errors;
-    EXPECT_NE(std::string::npos, printed.find("OK " + good.u8string())) << printed;
-}
-
-// A scope, and a declaration beside the files, that the setup would refuse.
-TEST(VornPack, CheckXmlRefusesValuesTheSetupWouldRefuse) {
-    const struct {
-        const char* inside;
-        int result;
-        const char* error;
-    } cases[] = {
-        {"<InstallScope Default=\"Everyone\"/>", 39,
-         "error 39: InstallScope Default \"Everyone\" is none of AllUsers and CurrentUser\n"},
-        {"<Run><Step When=\"Now\" Program=\"{InstallFolder}\\a.exe\"/></Run>", 5,
-         "error 5: line 2, column 7: When \"Now\" is none of"},
-        {"<Services><Service Name=\"S\" Program=\"..\\s.exe\"/></Services>", 5,
-         "error 5: line 2, column 12: Program \"..\\s.exe\" is not a program"},
-    };
-    for (const auto& each : cases) {
-        ScratchFolder scratch;
-        const fs::path configuration = scratch.path() / "Configuration.xml";
-        const std::string text = std::string("<Configuration><InstallationSettings>\n") +
-                                 each.inside + "\n</InstallationSettings></Configuration>";
-        vorn::WriteWholeFile(configuration, std::vector<uint8_t>(text.begin(), text.end()));
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(each.result, CheckXml({Text(configuration)})) << each.inside;
-        const std::string errors = testing::internal::GetCapturedStderr();
-        testing::internal::GetCapturedStdout();
-        EXPECT_NE(std::string::npos, errors.find(configuration.u8string() + ": " + each.error))
-            << errors;
-        EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n')) << errors;
-    }
-}
-
-// Six mistakes a vendor makes, each one line at its place; a menu named in
-// another file and a picture beside the file are found.
-TEST(VornPack, CheckXmlReportsEachDescriptionMistakeAtItsLine) {
-    ScratchFolder scratch;
-    const fs::path windows = scratch.path() / "Windows.xml";
-    const fs::path menus = scratch.path() / "Menus.xml";
-    const std::string text =
-        "<Windows>\n"
-        "  <Window ID=\"Main\" Type=\"MainDialogBox\">\n"
-        "    <Static ID=\"A\" HorizontalAlign=\"Justify\" Top=\"0\"/>\n"
-        "    <Static ID=\"B\" Top=\"A.Bottom + 4\"/>\n"
-        "    <Window ID=\"C\" BackgroundColor=\"Magneta\" Top=\"Nowhere.Top\"/>\n"
-        "    <ToolBar ID=\"D\" Menu=\"Missing\" Pictures=\"Data/Pictures/Here.png\"/>\n"
-        "    <ToolBar ID=\"E\" Menu=\"Known\" Pictures=\"Data/Pictures/Gone.png\"/>\n"
-        "  </Window>\n"
-        "</Windows>";
-    vorn::WriteWholeFile(windows, std::vector<uint8_t>(text.begin(), text.end()));
-    const std::string menu = "<Menus><Menu ID=\"Known\"/></Menus>";
-    vorn::WriteWholeFile(menus, std::vector<uint8_t>(menu.begin(), menu.end()));
-    fs::create_directories(scratch.path() / "Pictures");
-    vorn::WriteWholeFile(scratch.path() / "Pictures" / "Here.png", {'p'});
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(33, CheckXml({Text(windows), Text(menus)}));
-    const std::string errors = testing::internal::GetCapturedStderr();
-    testing::internal::GetCapturedStdout();
-    const std::string file = windows.u8string();
-    for (const char* where :
-         {":3:20: error: HorizontalAlign=\"Justify\" is not allowed", ":4:", ":5:", ":6:", ":7:"})
-        EXPECT_NE(std::string::npos, errors.find(file + where)) << where << "\n" << errors;
-    EXPECT_EQ(6, std::count(errors.begin(), errors.end(), '\n')) << errors;
-    EXPECT_EQ(std::string::npos, errors.find(menus.u8string())) << errors;
-}
 
 } // namespace
 } // namespace vornpack

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "Applications/VornSetup/PayloadReader.h"
 #include "VornLib/app/ExitCodes.h"
 #include "VornLib/app/InstallLog.h"
 #include "VornLib/core/Format.h"
@@ -14,7 +15,6 @@
 #include "VornLib/core/platform/SystemInfo.h"
 #include "VornLib/data/EntryHandle.h"
 #include "VornLib/data/FileStream.h"
-#include "VornLib/data/ResourceFileSystem.h"
 
 namespace vornsetup {
 
@@ -96,8 +96,12 @@ Result MakeFolder(InstallScope scope, String* folder) {
 Result Extract(const InstallManifest& manifest, const String& relative, const String& path) {
     String name = manifest.sourceRoot + relative;
     name.replace(u'\\', u'/');
+    // A mount of its own: the windows may read the payload meanwhile.
+    PayloadReader reader;
     std::unique_ptr<EntryHandle> entry;
-    Result result = ResourceFileSystem::Instance().open(name.data(), &entry);
+    Result result = reader.open();
+    if (result == kResultOk)
+        result = EntryHandle::open(&reader.mount, name.data(), &entry);
     FileStream file;
     if (result == kResultOk)
         result = file.openWrite(path.data());

@@ -3,6 +3,7 @@
 // file), in chunks decoded ahead on threads of their own.
 #include <memory>
 
+#include "Applications/VornSetup/PayloadReader.h"
 #include "Applications/VornSetup/RepairFiles.h"
 #include "Applications/VornSetup/TransferWorker.h"
 #include "Applications/VornSetup/UpdateBases.h"
@@ -22,25 +23,6 @@ namespace vornsetup {
 using namespace vorn;
 
 namespace {
-
-// The running executable's payload, mounted for one lane of the read-ahead.
-struct PayloadReader {
-    EmbeddedBigFile payload;
-    ArchiveMount mount;
-
-    Result open() {
-        const Result result = payload.open();
-        return result == kResultOk ? mount.open(&payload) : result;
-    }
-    bool holdsAll(const InstallManifest& manifest) const {
-        for (const FileEntry& entry : manifest.files) {
-            if (entry.base.source != FileSource::Installed &&
-                !mount.contains((manifest.sourceRoot + entry.relativePath).data()))
-                return false;
-        }
-        return true;
-    }
-};
 
 // The payload is part of the running executable: an entry whose bytes do not
 // read back (a checksum that does not match, a stream that does not decode,

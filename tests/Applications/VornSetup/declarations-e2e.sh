@@ -178,7 +178,8 @@ killed() { # machine|user
   echo "== $scope: a prerequisite that fails"
   quiet "$prefix" "$work/Setup-5.0.0.exe" "${switches[@]}" '/Log:C:\broken.log'; code=$?
   check "[$scope] the setup ends with 51 ($code)" test "$code" -eq 51
-  check "[$scope] its log names the prerequisite and its code" grep -q 'Prerequisite Broken Runtime: ended with 7' "$prefix/drive_c/broken.log"
+  check "[$scope] its log names the prerequisite and its code ($(grep -h 'Prerequisite\|Failure' "$prefix/drive_c/broken.log" 2>&1 | cut -c26- | tr '\n' '|'))" \
+    grep -q 'Prerequisite Broken Runtime: ended with 7' "$prefix/drive_c/broken.log"
   check "[$scope] nothing of the product is there: no entry" reg_absent "$prefix" "$key"
   check "[$scope] no install folder" not files_in_folder "$prefix" .
   echo "== $scope: killed after the steps ran"

@@ -1,5 +1,6 @@
 #include "VornLib/app/DefinitionsVocabulary.h"
 
+#include "VornLib/app/ComponentDeclarations.h"
 #include "VornLib/app/InstallScope.h"
 #include "VornLib/app/PrerequisiteDeclarations.h"
 #include "VornLib/app/ServiceDeclarations.h"
@@ -41,19 +42,24 @@ constexpr XmlElementWords kConfigurationWords[] = {
     {kCustomProtocolsElement, u"Protocol", u"Name Command Description IconIndex"},
     {kSettings, kUpdateFeedElement, u"Url PublicKey CheckEveryDays"},
     {kSettings, kRegistryElement, u""},
-    {kRegistryElement, u"Value", u"Key Name Type Data"},
+    {kRegistryElement, u"Value", u"Key Name Type Data Component"},
     {u"Value", u"String", u""},
     {kSettings, kEnvironmentElement, u""},
-    {kEnvironmentElement, u"PathEntry", u"Folder"},
-    {kEnvironmentElement, u"Variable", u"Name Value"},
+    {kEnvironmentElement, u"PathEntry", u"Folder Component"},
+    {kEnvironmentElement, u"Variable", u"Name Value Component"},
     {kSettings, kServicesElement, u""},
     {kServicesElement, u"Service",
-     u"Name DisplayName Program Arguments Start Account Description StartAfterInstall"},
+     u"Name DisplayName Program Arguments Start Account Description StartAfterInstall "
+     u"Component"},
     {kSettings, kPrerequisitesElement, u""},
-    {kPrerequisitesElement, u"Prerequisite", u"Name Program Arguments SuccessCodes Detect"},
+    {kPrerequisitesElement, u"Prerequisite",
+     u"Name Program Arguments SuccessCodes Detect Component"},
     {kSettings, kRunElement, u""},
     {kRunElement, u"Step",
-     u"When Program Arguments UndoArguments Hidden TimeoutSeconds SuccessCodes"},
+     u"When Program Arguments UndoArguments Hidden TimeoutSeconds SuccessCodes Component"},
+    {kSettings, kComponentsElement, u""},
+    {kComponentsElement, u"Component", u"Name Title Default Required"},
+    {u"Component", u"Files", u"Folder Pattern"},
 };
 
 // An entry may name its own language beside the table's; its text may be

@@ -1,5 +1,6 @@
 #include "VornLib/app/PrerequisiteDeclarations.h"
 
+#include "VornLib/app/ComponentDeclarations.h"
 #include "VornLib/app/DeclarationReader.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
@@ -70,6 +71,7 @@ Result ReadPrerequisiteDeclarations(const XmlNode& settings,
                 continue;
             PrerequisiteDeclaration declared;
             declared.position = item->position();
+            (void)item->getAttribute(kComponentAttribute, &declared.component, u"");
             String detect;
             String codes;
             Result result = reader.attribute(*item, u"Name", &declared.name);

@@ -47,6 +47,7 @@ struct PrerequisiteDeclaration {
     String arguments;
     std::vector<uint32_t> successCodes;
     PrerequisiteDetection detect;
+    String component; // made only when that component is chosen; empty: always
     XmlPosition position;
 };
 

@@ -1,5 +1,6 @@
 #include "VornLib/app/ServiceDeclarations.h"
 
+#include "VornLib/app/ComponentDeclarations.h"
 #include "VornLib/app/DeclarationReader.h"
 #include "VornLib/core/Format.h"
 #include "VornLib/core/Path.h"
@@ -39,6 +40,7 @@ public:
     Result service(const XmlNode& element, const std::vector<ServiceDeclaration>& earlier,
                    ServiceDeclaration* service) {
         service->position = element.position();
+        (void)element.getAttribute(kComponentAttribute, &service->component, u"");
         Result result = attribute(element, u"Name", &service->name);
         if (result == kResultOk)
             result = attribute(element, u"Program", &service->program);

@@ -40,6 +40,7 @@ struct ServiceDeclaration {
     ServiceAccount account = ServiceAccount::LocalService;
     String description;
     bool startAfterInstall = false;
+    String component; // made only when that component is chosen; empty: always
     XmlPosition position;
 };
 

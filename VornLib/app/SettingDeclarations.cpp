@@ -1,5 +1,6 @@
 #include "VornLib/app/SettingDeclarations.h"
 
+#include "VornLib/app/ComponentDeclarations.h"
 #include "VornLib/app/DeclarationReader.h"
 #include "VornLib/core/Format.h"
 
@@ -48,6 +49,7 @@ public:
     Result value(const XmlNode& element) {
         SettingDeclaration declaration;
         declaration.position = element.position();
+        (void)element.getAttribute(kComponentAttribute, &declaration.component, u"");
         String kind;
         Result result = attribute(element, u"Key", &declaration.key);
         if (result == kResultOk)
@@ -98,6 +100,7 @@ public:
     Result environment(const XmlNode& element) {
         SettingDeclaration declaration;
         declaration.position = element.position();
+        (void)element.getAttribute(kComponentAttribute, &declaration.component, u"");
         declaration.place = SettingPlace::Environment;
         Result result = kResultOk;
         if (element.name() == u"PathEntry") {

@@ -47,6 +47,7 @@ struct SettingDeclaration {
     String name; // the value's or the variable's; empty for a PATH entry
     RegistryKind kind = RegistryKind::String;
     String data; // as declared, names in braces not replaced yet
+    String component; // made only when that component is chosen; empty: always
     XmlPosition position;
 };
 

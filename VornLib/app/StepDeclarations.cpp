@@ -1,5 +1,6 @@
 #include "VornLib/app/StepDeclarations.h"
 
+#include "VornLib/app/ComponentDeclarations.h"
 #include "VornLib/app/DeclarationReader.h"
 #include "VornLib/app/RecordFields.h"
 #include "VornLib/core/Format.h"
@@ -29,6 +30,7 @@ public:
 
     Result step(const XmlNode& element, StepDeclaration* step) {
         step->position = element.position();
+        (void)element.getAttribute(kComponentAttribute, &step->component, u"");
         String when;
         Result result = attribute(element, u"When", &when);
         if (result == kResultOk)

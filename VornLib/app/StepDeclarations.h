@@ -42,6 +42,7 @@ struct StepDeclaration {
     bool hidden = true;
     uint32_t timeoutSeconds = 300;
     std::vector<uint32_t> successCodes;
+    String component; // made only when that component is chosen; empty: always
     XmlPosition position;
 };
 

@@ -28,6 +28,7 @@ std::vector<const char16_t*> EntryNames() {
     std::vector<const char16_t*> names = {kScopeEntry, kFolderEntry, kGroupEntry};
     for (const ShortcutChoice& choice : kShortcutChoices)
         names.push_back(choice.box);
+    names.push_back(kComponentsSwitch);
     return names;
 }
 
@@ -91,6 +92,10 @@ String ChoicesDocument(const InstallManifest& manifest) {
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
         document += String(kShortcutChoices[choice].box) +
                     (manifest.chosenShortcuts[choice] ? u"=1\r\n" : u"=0\r\n");
+    if (!manifest.declared.components.empty())
+        document += String(kComponentsSwitch) + u'=' +
+                    ComponentListText(manifest.declared.components, manifest.chosenComponents) +
+                    u"\r\n";
     return document;
 }
 

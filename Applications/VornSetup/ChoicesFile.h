@@ -9,6 +9,7 @@
 //   ProgramGroup=Demo
 //   CreateDesktopShortcut=1          1 or 0
 //   CreateQuickLaunchShortcut=0      1 or 0
+//   Components=Core,Docs             the components chosen (a product that has them)
 //
 // Each entry stands for the switch of its name (Scope for "/AllUsers" or
 // "/CurrentUser") and is judged by that switch's own check: a folder the

@@ -80,6 +80,7 @@ Result InstallManifest::readSettings(const XmlNode& settings, LocalizedElementSo
         definitionsProblem.isEmpty())
         definitionsProblem = declarationProblem;
     scopeRule = InstallationScopeRule(scopeRule, declared.services);
+    chosenComponents = DefaultComponentChoice(declared.components);
     scope = scopeRule.proposed;
     const XmlNode* application = settings.find(u"/Application");
     if (!application)
@@ -213,6 +214,64 @@ void InstallManifest::applyHandedOnChoices(CommandLine& commandLine) {
         if (commandLine.switchValue(kShortcutChoices[choice].box, &value))
             chosenShortcuts[choice] = value == u"1";
     }
+    String unknown;
+    if (commandLine.switchValue(kComponentsSwitch, &value))
+        (void)ParseComponentList(declared.components, value, &chosenComponents, &unknown);
+}
+
+Result InstallManifest::checkComponentSwitch(CommandLine& commandLine, String* refusal) const {
+    String value;
+    ComponentChoice choice;
+    String unknown;
+    if (!commandLine.switchValue(kComponentsSwitch, &value) ||
+        ParseComponentList(declared.components, value, &choice, &unknown) == kResultOk)
+        return kResultOk;
+    const String offered =
+        ComponentListText(declared.components, ComponentChoice(declared.components.size(), true));
+    *refusal = Format(u"Unknown component \"{0}\" in /Components. {1} offers {2}.",
+                      {unknown, displayName(), offered.isEmpty() ? String(u"none") : offered});
+    return kResultInvalidArgument;
+}
+
+uint64_t InstallManifest::componentSize(uint32_t component) const {
+    uint64_t size = 0;
+    for (const FileEntry& file : files) {
+        if (ComponentOfFile(declared.components, file.relativePath) == int32_t(component))
+            size += file.size;
+    }
+    return size;
+}
+
+uint64_t InstallManifest::chosenSize() const {
+    uint64_t size = totalSize;
+    for (uint32_t component = 0; component < chosenComponents.size(); ++component) {
+        if (!chosenComponents[component])
+            size -= componentSize(component);
+    }
+    return size;
+}
+
+void InstallManifest::leaveOutUnchosenComponents() {
+    const auto leftOut = [this](const FileEntry& file) {
+        const int32_t component = ComponentOfFile(declared.components, file.relativePath);
+        if (component < 0 || chosenComponents[size_t(component)])
+            return false;
+        const String path = ComparablePath(file.relativePath);
+        for (const String* named : {&executable, &executableX64, &removalProgram}) {
+            if (!named->isEmpty() && ComparablePath(*named) == path)
+                return false;
+        }
+        return true;
+    };
+    for (auto file = files.begin(); file != files.end();) {
+        if (!leftOut(*file)) {
+            ++file;
+            continue;
+        }
+        totalSize -= file->size;
+        file = files.erase(file);
+    }
+    LeaveOutComponents(chosenComponents, &declared);
 }
 
 String DefaultInstallFolder(const String& programFiles, const String& displayName) {

@@ -87,9 +87,20 @@ public:
     void readChoices();
     // Folder and group from the command line and the defaults (steps 5-7).
     void applyDefaults(const String* installFolderSwitch, const String& programFiles);
-    // The program group and shortcut boxes that the wizard of a launcher
-    // chose and handed on ("/ProgramGroup", "/CreateDesktopShortcut:1", ...).
+    // The program group, shortcut boxes and components that the wizard of a
+    // launcher chose and handed on ("/ProgramGroup", "/CreateDesktopShortcut:1",
+    // "/Components:Core,Docs", ...), or a command line or choices file gave.
     void applyHandedOnChoices(vorn::CommandLine& commandLine);
+    // "/Components": 0 without it or when it names only declared components,
+    // else 5 and the line that says which name is unknown.
+    Result checkComponentSwitch(vorn::CommandLine& commandLine, String* refusal) const;
+    // The bytes of the component's files; of all files the choice installs.
+    uint64_t componentSize(uint32_t component) const;
+    uint64_t chosenSize() const;
+    // Takes the files and declarations of the components left out away, as
+    // the copy begins: what is installed, recorded and removed later is what
+    // remains. The programs the entry and shortcuts name stay whatever claims them.
+    void leaveOutUnchosenComponents();
 
     String displayName() const;
     String displayVersion() const;
@@ -150,6 +161,8 @@ public:
     // Settings, services, prerequisites and steps, each kind in document
     // order; a product with services installs for all users only.
     vorn::InstallationDeclarations declared;
+    // By index into declared.components: installed or left out.
+    vorn::ComponentChoice chosenComponents;
     String sourceRoot;
     std::vector<FileEntry> files;
     uint64_t totalSize = 0;

@@ -79,6 +79,11 @@ void InstallManifest::readPreviousChoices() {
         if (entry.readNumber(kShortcutChoices[choice].entryValue, &chosen) == kResultOk)
             chosenShortcuts[choice] = chosen != 0;
     }
+    String chosen;
+    String leftOut;
+    (void)entry.readText(EntryValue::Components, &chosen);
+    (void)entry.readText(EntryValue::ComponentsLeftOut, &leftOut);
+    KeepEarlierComponentChoice(declared.components, chosen, leftOut, &chosenComponents);
 }
 
 } // namespace vornsetup

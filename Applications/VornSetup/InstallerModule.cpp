@@ -129,6 +129,9 @@ Result InstallerModule::start() {
     const Result allowed = CheckScopeChoice(manifest, runtime.commandLine(), &refusal);
     if (allowed != kResultOk)
         return Refused(allowed, LogEvent::Scope, refusal);
+    const Result named = manifest.checkComponentSwitch(runtime.commandLine(), &refusal);
+    if (named != kResultOk)
+        return Refused(named, LogEvent::CommandLine, refusal);
     // Checked by the launcher before it asks for rights, and again by the
     // elevated copy, which may see another installation by then.
     const Result repairable = RefuseImpossibleRepair(manifest, runtime);

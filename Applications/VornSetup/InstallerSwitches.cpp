@@ -4,6 +4,7 @@
 
 #include "Applications/VornSetup/InstallOptions.h"
 #include "Applications/VornSetup/ShortcutChoices.h"
+#include "VornLib/app/ComponentDeclarations.h"
 #include "VornLib/app/ExitCodes.h"
 
 namespace vornsetup {
@@ -40,6 +41,7 @@ const InstallerSwitch kInstallerSwitches[] = {
     {u"ProgramGroup", SwitchValue::Required, true, u"/ProgramGroup:<group>"},
     {u"CreateDesktopShortcut", SwitchValue::Boolean, true, u"/CreateDesktopShortcut:0|1"},
     {u"CreateQuickLaunchShortcut", SwitchValue::Boolean, true, u"/CreateQuickLaunchShortcut:0|1"},
+    {kComponentsSwitch, SwitchValue::Optional, true, u"/Components:<name>,<name>"},
     // Programs that hold files of the installation, and the restart that
     // finishes it when some do not close (FilesInUse.h).
     {u"CloseApplications", SwitchValue::None, true, u"/CloseApplications"},
@@ -97,16 +99,27 @@ bool IsDataCollectionWord(const String& value) {
     return false;
 }
 
+bool IsNameUnit(char16_t unit) {
+    return (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z') ||
+           (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'_' || unit == u'.';
+}
+
 bool IsConfigSetName(const String& value) {
     for (uint32_t i = 0; i < value.length(); ++i) {
-        const char16_t unit = value[i];
-        const bool allowed = (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z') ||
-                             (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'_' ||
-                             unit == u'.';
-        if (!allowed)
+        if (!IsNameUnit(value[i]))
             return false;
     }
     return value.length() <= 64;
+}
+
+// Names, commas and blanks only: the list goes into the elevated copy's
+// arguments and the log.
+bool IsComponentListText(const String& value) {
+    for (uint32_t i = 0; i < value.length(); ++i) {
+        if (!IsNameUnit(value[i]) && value[i] != u',' && value[i] != u' ')
+            return false;
+    }
+    return value.length() <= 4096;
 }
 
 } // namespace
@@ -135,6 +148,12 @@ Result CheckInstallerSwitch(const CommandLineSwitch& entry, String* message) {
         return CheckExitCodesSwitch(entry, message);
     if (String(known->name) == u"ConfigSet" && !IsConfigSetName(entry.value)) {
         *message = u"The switch /ConfigSet takes a name of letters, digits, - _ and . (\"" +
+                   WrittenSwitch(entry) + u"\").";
+        return kResultInvalidArgument;
+    }
+    if (String(known->name) == kComponentsSwitch && !IsComponentListText(entry.value)) {
+        *message = u"The switch /Components takes names of letters, digits, - _ and . separated "
+                   u"by commas (\"" +
                    WrittenSwitch(entry) + u"\").";
         return kResultInvalidArgument;
     }
@@ -240,9 +259,11 @@ String HandOffArguments(CommandLine& commandLine, const WizardChoices& choices,
     const char16_t* language = choices.language.isEmpty() ? nullptr : u"Language";
     arguments += PassedOnSwitches(
         commandLine, {u"InstallFolder", u"ProgramGroup", kShortcutChoices[kDesktopShortcut].box,
-                      kShortcutChoices[kQuickLaunchShortcut].box, language});
+                      kShortcutChoices[kQuickLaunchShortcut].box, language, kComponentsSwitch});
     arguments += Quoted(u"InstallFolder", choices.installFolder);
     arguments += Quoted(u"ProgramGroup", choices.programGroup);
+    if (choices.offersComponents)
+        arguments += Quoted(kComponentsSwitch, choices.components);
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
         arguments += String(u" -") + kShortcutChoices[choice].box +
                      (choices.shortcuts[choice] ? u":1" : u":0");

@@ -84,6 +84,8 @@ struct WizardChoices {
     String programGroup;
     bool shortcuts[kShortcutChoiceCount] = {true, true};
     String language; // the wizard's; empty: the copy gets the given one, or finds its own
+    bool offersComponents = false;
+    String components; // the chosen ones' names, "Core,Docs"
 };
 
 // The elevated copy's arguments after "for all users" was chosen in the

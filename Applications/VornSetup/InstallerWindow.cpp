@@ -251,6 +251,9 @@ void InstallerWindow::handOff() {
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
         choices.shortcuts[choice] = manifest_.chosenShortcuts[choice];
     choices.language = WizardLanguage();
+    choices.offersComponents = !manifest_.declared.components.empty();
+    choices.components =
+        ComponentListText(manifest_.declared.components, manifest_.chosenComponents);
     const String arguments = HandOffArguments(AppRuntime::instance().commandLine(), choices,
                                               SetupReport::Instance().handOffToElevatedCopy());
     // The copy's window shows the progress the user waits for.

@@ -72,6 +72,13 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice)
         (void)entry.writeNumber(kShortcutChoices[choice].entryValue,
                                 manifest.chosenShortcuts[choice] ? 1 : 0);
+    // And the components: an update keeps what was chosen and left out.
+    for (const bool chosen : {true, false}) {
+        if (!manifest.declared.components.empty())
+            (void)entry.writeText(chosen ? EntryValue::Components : EntryValue::ComponentsLeftOut,
+                                  ComponentListText(manifest.declared.components,
+                                                    manifest.chosenComponents, chosen));
+    }
     entry.writeList(kFilesList, manifest.installedFiles());
     // The installed program registers its own file types, protocols and App
     // Paths; for the current user alone, with the user's own rights.

@@ -86,6 +86,10 @@ const ResultField kResultFields[] = {
      u"the declared prerequisites, each as \"<Name>: found\" or \"<Name>: installed (<exit "
      u"code>)\"",
      [](const SetupResult& r) { return TextList(r.prerequisites); }},
+    {u"components", u"array of strings",
+     u"the names of the declared components the registered installation holds; empty for a "
+     u"product without components",
+     [](const SetupResult& r) { return TextList(r.components); }},
     {u"logFile", u"string or null",
      u"the log's full path; null without \"/Log\", or when it could not be created",
      [](const SetupResult& r) { return TextOrNull(r.logFile); }},

@@ -39,6 +39,8 @@ struct SetupResult {
     std::vector<String> steps;
     // Its prerequisites: "<Name>: found" or "<Name>: installed (<exit code>)".
     std::vector<String> prerequisites;
+    // The components it installed, by name.
+    std::vector<String> components;
     // Empty when there is none: null in the document.
     String logFile;
     String logProblem;

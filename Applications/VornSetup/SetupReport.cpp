@@ -52,6 +52,9 @@ void DescribeInstallation(const InstallManifest& manifest, bool copiedElsewhere,
     }
     result->steps = entry.readList(kStepsRunList);
     result->prerequisites = entry.readList(kPrerequisitesList);
+    String components;
+    if (entry.readText(EntryValue::Components, &components) == kResultOk)
+        result->components = SplitComponentList(components);
 }
 
 } // namespace
@@ -148,6 +151,11 @@ void LogInstallationChoices(const InstallManifest& manifest) {
     Log(LogEvent::Scope, InstallScopeName(manifest.scope));
     Log(LogEvent::InstallFolder, manifest.installFolder);
     Log(LogEvent::ProgramGroup, manifest.programGroup);
+    const std::vector<ComponentDeclaration>& components = manifest.declared.components;
+    if (!components.empty())
+        Log(LogEvent::Components, u"{0}; left out: {1}",
+            {ComponentListText(components, manifest.chosenComponents),
+             ComponentListText(components, manifest.chosenComponents, false)});
 }
 
 } // namespace vornsetup

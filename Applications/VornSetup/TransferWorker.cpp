@@ -270,6 +270,7 @@ Result TransferWorker::commit() {
 Result TransferWorker::run() {
     // A refused installation leaves the previous one as it is; so does one
     // whose product was started while the wizard was open.
+    manifest_.leaveOutUnchosenComponents();
     LogInstallationChoices(manifest_);
     Result result = checkPaths();
     const String running = result == kResultOk ? RunningProgramOfProduct(manifest_) : String();

@@ -244,6 +244,15 @@ Result ParseComponentList(const std::vector<ComponentDeclaration>& components, c
     return kResultOk;
 }
 
+std::vector<String> SplitComponentList(const String& text) {
+    std::vector<String> names;
+    (void)ForEachListedName(text, [&](const String& name) {
+        names.push_back(name);
+        return true;
+    });
+    return names;
+}
+
 void KeepEarlierComponentChoice(const std::vector<ComponentDeclaration>& components,
                                 const String& chosenText, const String& leftOutText,
                                 ComponentChoice* choice) {

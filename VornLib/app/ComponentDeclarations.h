@@ -29,6 +29,9 @@ namespace vorn {
 constexpr char16_t kComponentsElement[] = u"Components";
 // The attribute by which a declaration belongs to a component.
 constexpr char16_t kComponentAttribute[] = u"Component";
+// The setup's switch that chooses them ("/Components:Core,Docs"), and the
+// entry of a choices file that stands for it.
+constexpr char16_t kComponentsSwitch[] = u"Components";
 
 struct ComponentDeclaration {
     String name;
@@ -71,6 +74,8 @@ String ComponentListText(const std::vector<ComponentDeclaration>& components,
 // required ones chosen anyway. 5 and the first unknown name in `unknown`.
 Result ParseComponentList(const std::vector<ComponentDeclaration>& components, const String& text,
                           ComponentChoice* choice, String* unknown);
+// The names of a list such as "Core, Docs", blanks around them taken off.
+std::vector<String> SplitComponentList(const String& text);
 // An earlier installation's choice, kept: what it chose (`chosenText`) and
 // left out (`leftOutText`) stays so; a component it did not know keeps its
 // place in `choice`. Unknown names are passed over: a later version may have

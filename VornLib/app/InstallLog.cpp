@@ -26,6 +26,7 @@ const LogEventName kLogEvents[] = {
     {LogEvent::InstallFolder, u"InstallFolder",
      u"the folder the installation goes to; or why it is refused or cannot be reached"},
     {LogEvent::ProgramGroup, u"ProgramGroup", u"the start menu folder of its shortcuts"},
+    {LogEvent::Components, u"Components", u"the components chosen, and those left out"},
     {LogEvent::Previous, u"Previous",
      u"the previous installation found: the version it replaces and its folder, its removal "
      u"about to start, and that removal's exit code"},

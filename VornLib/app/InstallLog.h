@@ -33,6 +33,7 @@ enum class LogEvent : uint8_t {
     Elevation,
     InstallFolder,
     ProgramGroup,
+    Components,
     Previous,
     File,
     Repair,

@@ -28,6 +28,8 @@ const char16_t* const kEntryValueNames[uint32_t(EntryValue::Count)] = {
     u"VornLib.UninstallProgram",
     u"VornLib.CreateDesktopShortcut",
     u"VornLib.CreateQuickLaunchShortcut",
+    u"VornLib.Components",
+    u"VornLib.ComponentsLeftOut",
 };
 
 String UninstallCommand(const String& program, bool quiet) {

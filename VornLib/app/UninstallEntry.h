@@ -4,7 +4,8 @@
 // ("VornLib.InstallFolder", "VornLib.ProgramGroup"), which executable removes
 // it ("VornLib.UninstallProgram"), the installer's shortcut choices for the
 // next installation ("VornLib.CreateDesktopShortcut" and
-// "VornLib.CreateQuickLaunchShortcut", 1 or 0), and two numbered lists in
+// "VornLib.CreateQuickLaunchShortcut", 1 or 0) and components ("VornLib.Components",
+// "VornLib.ComponentsLeftOut", names separated by ","), and two numbered lists in
 // sub-keys: the installed files relative to the install folder ("FilesList")
 // and the shortcuts made ("ShortcutsList"), as values "0", "1", … without gaps,
 // and the declared settings it owns ("SettingsList").
@@ -51,6 +52,8 @@ enum class EntryValue : uint32_t {
     UninstallProgram,
     CreateDesktopShortcut,
     CreateQuickLaunchShortcut,
+    Components,
+    ComponentsLeftOut,
     Count
 };
 extern const char16_t* const kEntryValueNames[uint32_t(EntryValue::Count)];

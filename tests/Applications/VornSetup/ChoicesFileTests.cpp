@@ -91,7 +91,7 @@ TEST(ChoicesFile, RefusedWholeWithItsNameLineAndReason) {
          u"not Name=value."},
         {u"# a comment\r\n\r\nColour=blue", vorn::kResultInvalidArgument,
          u"line 3: unknown entry \"Colour\"; the file holds Scope, InstallFolder, ProgramGroup, "
-         u"CreateDesktopShortcut, CreateQuickLaunchShortcut."},
+         u"CreateDesktopShortcut, CreateQuickLaunchShortcut, Components."},
         {u"ProgramGroup=A\nprogramgroup=B", vorn::kResultInvalidArgument,
          u"line 2: ProgramGroup is given a second time."},
         {u"Scope=Everyone", vorn::kResultInvalidArgument,

@@ -39,7 +39,7 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
          u"/ResultFile:<file>, /SaveChoices:<file>, /LoadChoices:<file>, /AllUsers, "
          u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /Repair, "
          u"/ProgramGroup:<group>, /CreateDesktopShortcut:0|1, /CreateQuickLaunchShortcut:0|1, "
-         u"/CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, "
+         u"/Components:<name>,<name>, /CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, "
          u"/ExitCodes:Standard, /?."},
         // Quoted as PowerShell, .NET and Python quote an argument: the whole
         // switch; and a value may hold "=" and ":".
@@ -99,6 +99,9 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
         {u"setup.exe /CreateDesktopShortcut:yes", vorn::kResultInvalidArgument,
          u"/CreateDesktopShortcut takes 0 or 1"},
         {u"setup.exe /CreateQuickLaunchShortcut", vorn::kResultInvalidArgument, u"needs a value"},
+        {u"setup.exe /Components:\"Core, Docs\" /Components", vorn::kResultOk, nullptr},
+        {u"setup.exe /Components:Core;Docs", vorn::kResultInvalidArgument,
+         u"/Components takes names"},
         {u"setup.exe /ProgramGroup:\\Demo", vorn::kResultBadPath,
          u"The program group \"\\Demo\" is refused"},
     };
@@ -175,11 +178,13 @@ TEST(InstallerSwitches, TheWizardHandsItsChoicesToTheElevatedCopy) {
     choices.programGroup = u"Games\\Demo";
     choices.shortcuts[kDesktopShortcut] = false;
     choices.language = u"de";
+    choices.offersComponents = true;
+    choices.components = u"Core";
     const String arguments = HandOffArguments(given, choices, u" /Log:\"C:\\Work\\setup.log\"");
     // The choices replace the folder and language given; the rest goes on.
     EXPECT_EQ(String(u" -AllowMultipleInstances -LaunchedAsAdministrator -AllUsers -OptionsChosen"
                      u" -DataCollection:\"Off\" -InstallFolder:\"C:\\Program Files (x86)\\Demo\""
-                     u" -ProgramGroup:\"Games\\Demo\" -CreateDesktopShortcut:0"
+                     u" -ProgramGroup:\"Games\\Demo\" -Components:\"Core\" -CreateDesktopShortcut:0"
                      u" -CreateQuickLaunchShortcut:1 -Language:\"de\""
                      u" /Log:\"C:\\Work\\setup.log\""),
               arguments);
@@ -192,6 +197,10 @@ TEST(InstallerSwitches, TheWizardHandsItsChoicesToTheElevatedCopy) {
         << vorn::ToPrintable(message.data());
     InstallManifest manifest;
     manifest.programGroup = u"Earlier";
+    manifest.declared.components.resize(2);
+    manifest.declared.components[0].name = u"Core";
+    manifest.declared.components[1].name = u"Docs";
+    manifest.chosenComponents = {false, true};
     manifest.applyHandedOnChoices(copy);
     manifest.applyDefaults(nullptr, u"C:\\Program Files (x86)");
     String folder;
@@ -200,6 +209,7 @@ TEST(InstallerSwitches, TheWizardHandsItsChoicesToTheElevatedCopy) {
     EXPECT_EQ(choices.programGroup, manifest.programGroup);
     EXPECT_FALSE(manifest.chosenShortcuts[kDesktopShortcut]);
     EXPECT_TRUE(manifest.chosenShortcuts[kQuickLaunchShortcut]);
+    EXPECT_EQ((vorn::ComponentChoice{true, false}), manifest.chosenComponents);
     EXPECT_TRUE(copy.hasSwitch(u"OptionsChosen"));
 
     // Without a language of the wizard's, the one given goes on.

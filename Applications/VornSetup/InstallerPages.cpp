@@ -63,6 +63,9 @@ MainPage::MainPage() : InstallerPage(kMainPageCommands) {}
 
 void MainPage::created() {
     InstallerPage::created();
+    auto* tabs = dynamic_cast<TabCtrlControl*>(control(u"Tabs"));
+    if (tabs && manifest().declared.components.empty())
+        (void)tabs->removePage(control(u"ComponentsPage"));
     selectTab(0);
 }
 

@@ -34,6 +34,22 @@ protected:
 
 class LicensePage : public InstallerPage {};
 
+// The product's components, where it declares them (else the tab is taken
+// away): a check box with each one's size, the required ones' boxes locked,
+// and the space the choice needs. A changed box is the manifest's choice at once.
+class ComponentsPage : public InstallerPage {
+public:
+    void shown() override;
+
+protected:
+    bool handleMessage(UINT message, WPARAM w, LPARAM l, LRESULT* result) override;
+
+private:
+    void showSpaceRequired();
+    // The rows are being put in: their boxes are the manifest's already.
+    bool filling_ = false;
+};
+
 class OptionsPage : public InstallerPage {
 public:
     void shown() override;

@@ -32,13 +32,10 @@ template <typename Page> std::unique_ptr<Window> MakePage() {
 }
 
 const WindowKind kPageKinds[] = {
-    {u"MainPage", MakePage<MainPage>},
-    {u"WelcomePage", MakePage<WelcomePage>},
-    {u"LicensePage", MakePage<LicensePage>},
-    {u"OptionsPage", MakePage<OptionsPage>},
-    {u"FileTransferPage", MakePage<FileTransferPage>},
-    {u"SuccessPage", MakePage<SuccessPage>},
-    {u"FailurePage", MakePage<FailurePage>},
+    {u"MainPage", MakePage<MainPage>},         {u"WelcomePage", MakePage<WelcomePage>},
+    {u"LicensePage", MakePage<LicensePage>},   {u"ComponentsPage", MakePage<ComponentsPage>},
+    {u"OptionsPage", MakePage<OptionsPage>},   {u"FileTransferPage", MakePage<FileTransferPage>},
+    {u"SuccessPage", MakePage<SuccessPage>},   {u"FailurePage", MakePage<FailurePage>},
     {u"CanceledPage", MakePage<CanceledPage>},
 };
 

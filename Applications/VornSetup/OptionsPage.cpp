@@ -80,7 +80,7 @@ void OptionsPage::shown() {
     filling_ = true;
     setFolderText(manifest.installFolder);
     SetText(control(u"SpaceRequired"),
-            Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.totalSize))));
+            Formatted(u"#SpaceRequired", double(SpaceRequiredMiB(manifest.chosenSize()))));
     for (uint32_t choice = 0; choice < kShortcutChoiceCount; ++choice) {
         if (auto* box = dynamic_cast<ButtonControl*>(control(kShortcutChoices[choice].box)))
             box->setChecked(manifest.chosenShortcuts[choice]);

@@ -75,9 +75,9 @@ Result RegisterUninstallEntry(InstallManifest& manifest, KernelHandle* handOff) 
     // And the components: an update keeps what was chosen and left out.
     for (const bool chosen : {true, false}) {
         if (!manifest.declared.components.empty())
-            (void)entry.writeText(chosen ? EntryValue::Components : EntryValue::ComponentsLeftOut,
-                                  ComponentListText(manifest.declared.components,
-                                                    manifest.chosenComponents, chosen));
+            (void)entry.writeText(
+                chosen ? EntryValue::Components : EntryValue::ComponentsLeftOut,
+                ComponentListText(manifest.declared.components, manifest.chosenComponents, chosen));
     }
     entry.writeList(kFilesList, manifest.installedFiles());
     // The installed program registers its own file types, protocols and App

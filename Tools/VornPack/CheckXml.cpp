@@ -14,7 +14,7 @@
 namespace vornpack {
 
 const char16_t* const kInstallerPageKinds[] = {
-    u"MainPage",         u"WelcomePage", u"LicensePage", u"OptionsPage",
+    u"MainPage",         u"WelcomePage", u"LicensePage", u"ComponentsPage", u"OptionsPage",
     u"FileTransferPage", u"SuccessPage", u"FailurePage", u"CanceledPage",
 };
 const size_t kInstallerPageKindCount = sizeof kInstallerPageKinds / sizeof kInstallerPageKinds[0];

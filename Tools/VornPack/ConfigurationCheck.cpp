@@ -45,10 +45,16 @@ public:
 
     // Whether the application folder holds the file ("\" or "/" between
     // folders, letters in any case, as the installer finds it).
-    bool holds(const String& relativePath) const {
-        String wanted;
+    // A path as the file list writes it: "/" between folders.
+    static String Slashed(const String& relativePath) {
+        String slashed;
         for (uint32_t i = 0; i < relativePath.length(); ++i)
-            wanted.append(relativePath[i] == u'\\' ? u'/' : relativePath[i]);
+            slashed.append(relativePath[i] == u'\\' ? u'/' : relativePath[i]);
+        return slashed;
+    }
+
+    bool holds(const String& relativePath) const {
+        const String wanted = Slashed(relativePath);
         for (const String& file : files_) {
             if (file.compareIgnoringCase(wanted.data()) == 0)
                 return true;
@@ -82,6 +88,40 @@ public:
                                    u"not in the application folder \"{3}\"",
                                    {prerequisite.position.line, prerequisite.position.column,
                                     prerequisite.program, application_}));
+        }
+        return vorn::kResultOk;
+    }
+
+    // Each component holds files of the application folder; one that may be
+    // left out does not hold the executable (the setup would keep it anyway).
+    Result checkComponents(const std::vector<vorn::ComponentDeclaration>& components,
+                           const XmlNode& settings) {
+        String executable;
+        (void)settings.getText(u"/Executable", &executable);
+        const String executableFile = Slashed(executable);
+        std::vector<bool> holdsFiles(components.size(), false);
+        for (const String& file : files_) {
+            const int32_t component = vorn::ComponentOfFile(components, file);
+            if (component < 0)
+                continue;
+            holdsFiles[size_t(component)] = true;
+            const vorn::ComponentDeclaration& holder = components[size_t(component)];
+            if (!holder.required && file.compareIgnoringCase(executableFile.data()) == 0)
+                return fail(vorn::kResultInvalidArgument,
+                            Format(u"line {0}, column {1}: the component \"{2}\" holds the "
+                                   u"executable \"{3}\" and may be left out: make it "
+                                   u"Required=\"true\", or keep the executable out of it",
+                                   {holder.position.line, holder.position.column, holder.name,
+                                    executable}));
+        }
+        for (size_t index = 0; index < components.size(); ++index) {
+            if (!holdsFiles[index])
+                return fail(vorn::kResultNotFound,
+                            Format(u"line {0}, column {1}: the component \"{2}\" holds no file "
+                                   u"of the application folder \"{3}\"",
+                                   {components[index].position.line,
+                                    components[index].position.column, components[index].name,
+                                    application_}));
         }
         return vorn::kResultOk;
     }
@@ -242,6 +282,8 @@ Result CheckConfiguration(const std::filesystem::path& definitions,
         vorn::kResultOk)
         return checker.fail(result, declarationProblem);
     if ((result = checker.checkPrerequisites(declared.prerequisites)) != vorn::kResultOk)
+        return result;
+    if ((result = checker.checkComponents(declared.components, *settings)) != vorn::kResultOk)
         return result;
     const std::vector<vorn::ServiceDeclaration>& services = declared.services;
     if (!services.empty() && !scopeRule.allows(vorn::InstallScope::Machine))

@@ -46,7 +46,7 @@ struct SettingDeclaration {
     String key;  // the value's key, below the hive; empty in the environment
     String name; // the value's or the variable's; empty for a PATH entry
     RegistryKind kind = RegistryKind::String;
-    String data; // as declared, names in braces not replaced yet
+    String data;      // as declared, names in braces not replaced yet
     String component; // made only when that component is chosen; empty: always
     XmlPosition position;
 };

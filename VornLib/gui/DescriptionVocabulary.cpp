@@ -221,6 +221,7 @@ const AttributeRule kListAttributes[] = {
     {u"ShowSelection", V::Word, WordsOf(kListShowSelections)},
     {u"Style", V::Word, WordsOf(kListStyles)},
     {u"AlternateBackgroundColor", V::Colour},
+    {u"CheckBoxes", V::Boolean},
     {u"Pictures", V::Picture},
     {u"PictureItemWidth", V::Integer},
 };

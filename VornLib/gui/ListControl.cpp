@@ -80,6 +80,7 @@ Result ListControl::readAttributes(const XmlNode& element) {
             return result;
     }
     sortable_ = !(style() & (LVS_NOSORTHEADER | LVS_NOCOLUMNHEADER));
+    (void)element.getAttributeBoolean(u"CheckBoxes", &checkBoxes_, false);
     String text;
     if (element.getAttribute(u"AlternateBackgroundColor", &text) == kResultOk) {
         SystemColour colour;
@@ -176,8 +177,9 @@ String ListControl::collapsedPath(const ListGroup& group) const {
 
 void ListControl::created() {
     HWND list = handle();
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
-                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    const DWORD extended =
+        LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | (checkBoxes_ ? LVS_EX_CHECKBOXES : 0);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     if (pictures_.handle()) {
         SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(pictures_.handle()));
         SendMessageW(list, LVM_SETIMAGELIST, LVSIL_NORMAL, LPARAM(pictures_.handle()));
@@ -204,6 +206,11 @@ void ListControl::created() {
             (group.collapsible ? LVGS_COLLAPSIBLE : 0) | (group.collapsed ? LVGS_COLLAPSED : 0);
         SendMessageW(list, LVM_INSERTGROUP, WPARAM(-1), LPARAM(&info));
     }
+    insertRows();
+}
+
+void ListControl::insertRows() {
+    HWND list = handle();
     for (size_t index = 0; index < items_.size(); ++index) {
         const ListItem& source = items_[index];
         LVITEMW item = {};
@@ -220,6 +227,12 @@ void ListControl::created() {
             text.iSubItem = int(sub + 1);
             text.pszText = const_cast<wchar_t*>(Wide(source.subItems[sub].data()));
             SendMessageW(list, LVM_SETITEMTEXTW, row, LPARAM(&text));
+        }
+        if (checkBoxes_ && row >= 0) {
+            LVITEMW state = {};
+            state.stateMask = LVIS_STATEIMAGEMASK;
+            state.state = INDEXTOSTATEIMAGEMASK(source.checked ? 2 : 1);
+            SendMessageW(list, LVM_SETITEMSTATE, row, LPARAM(&state));
         }
     }
     for (size_t index = 0; index < columns_.size(); ++index) {
@@ -277,6 +290,28 @@ void ListControl::saveGroupStates() const {
         (void)store->setBoolean(collapsedPath(group).data(), groupCollapsed(group.key));
 }
 
+void ListControl::setItems(const std::vector<ListItem>& items) {
+    items_ = items;
+    if (!handle())
+        return;
+    SendMessageW(handle(), LVM_DELETEALLITEMS, 0, 0);
+    insertRows();
+}
+
+bool ListControl::isChecked(uint32_t row) const {
+    if (!handle())
+        return row < items_.size() && items_[row].checked;
+    const LRESULT state = SendMessageW(handle(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+bool ListControl::changesCheckBox(const NMLISTVIEW& change) const {
+    // A row's first state (none yet) is the one set, never the user's.
+    return (change.uChanged & LVIF_STATE) &&
+           ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) &&
+           (change.uOldState & LVIS_STATEIMAGEMASK) != 0;
+}
+
 void ListControl::sortByColumn(int32_t column) {
     sortDescending_ = column == sortColumn_ ? !sortDescending_ : false;
     sortColumn_ = column;
@@ -287,6 +322,21 @@ void ListControl::sortByColumn(int32_t column) {
 bool ListControl::handleNotify(const NMHDR& header, LRESULT* result) {
     if (header.hwndFrom != handle())
         return false;
+    if (header.code == LVN_ITEMCHANGING && checkBoxes_) {
+        // A locked row keeps its box.
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        LVITEMW item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = change.iItem;
+        const bool found = change.iItem >= 0 &&
+                           SendMessageW(handle(), LVM_GETITEMW, 0, LPARAM(&item)) &&
+                           size_t(item.lParam) < items_.size();
+        if (found && items_[size_t(item.lParam)].locked && changesCheckBox(change)) {
+            *result = TRUE;
+            return true;
+        }
+        return false;
+    }
     if (header.code == LVN_COLUMNCLICK && sortable_) {
         sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
         *result = 0;

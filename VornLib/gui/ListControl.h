@@ -4,8 +4,9 @@
 // plain records and put into the control once it exists. Groups remember
 // whether the user collapsed them under the list's "Preferences" path, one
 // value per group key. A header that "Sort"s orders the rows by the clicked
-// column's text, the other way round on a second click. Words outside the
-// listed ones fail with 5.
+// column's text, the other way round on a second click. With "CheckBoxes"
+// each row has a check box (Space toggles it); a locked row's box stays as it
+// was set. Words outside the listed ones fail with 5.
 #pragma once
 
 #include <vector>
@@ -35,6 +36,8 @@ struct ListItem {
     std::vector<String> subItems;
     int32_t picture = -1;
     int32_t groupId = -1; // -1: not in a group
+    bool checked = false;
+    bool locked = false; // its check box cannot be changed
 };
 
 class ListControl : public SystemControl {
@@ -51,6 +54,11 @@ public:
     // Writes every group's collapsed state under the "Preferences" path;
     // done when the list is destroyed.
     void saveGroupStates() const;
+    // Puts `items` in the place of the rows (ungrouped, in this order).
+    void setItems(const std::vector<ListItem>& items);
+    // The row's check box as the control shows it (as set while there is no
+    // control); false for no such row.
+    bool isChecked(uint32_t row) const;
 
 protected:
     Result readAttributes(const XmlNode& element) override;
@@ -66,6 +74,9 @@ private:
     String collapsedPath(const ListGroup& group) const;
     bool handleNotify(const NMHDR& header, LRESULT* result);
     void sortByColumn(int32_t column);
+    void insertRows();
+    // Whether a change of the row's state would change its check box.
+    bool changesCheckBox(const NMLISTVIEW& change) const;
 
     std::vector<ListColumn> columns_;
     std::vector<ListGroup> groups_;
@@ -74,6 +85,7 @@ private:
     COLORREF alternateBackground_ = 0;
     bool hasAlternateBackground_ = false;
     bool sortable_ = false;
+    bool checkBoxes_ = false;
     int32_t sortColumn_ = -1;
     bool sortDescending_ = false;
 };

@@ -106,6 +106,29 @@ Result TabCtrlControl::addPage(Window* page, int32_t pictureIndex) {
     return kResultOk;
 }
 
+Result TabCtrlControl::removePage(Window* page) {
+    uint32_t index = 0;
+    while (index < pages_.size() && pages_[index] != page)
+        ++index;
+    if (!page || index == pages_.size())
+        return kResultOutOfRange;
+    SendMessageW(handle(), TCM_DELETEITEM, index, 0);
+    pages_.erase(pages_.begin() + index);
+    if (page->handle()) {
+        ShowWindow(page->handle(), SW_HIDE);
+        EnableWindow(page->handle(), FALSE);
+    }
+    const bool wasShown = selected_ == int32_t(index);
+    if (selected_ > int32_t(index))
+        --selected_;
+    if (wasShown) {
+        selected_ = -1;
+        if (!pages_.empty())
+            (void)selectPage(0);
+    }
+    return kResultOk;
+}
+
 RECT TabCtrlControl::displayArea() const {
     RECT area = {};
     if (!handle())

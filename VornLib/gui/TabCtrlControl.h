@@ -25,6 +25,10 @@ public:
     Result addPage(Window* page, int32_t pictureIndex = -1);
     // Makes `page` a child of the control, then adds it as above.
     Result addPage(std::unique_ptr<Window> page, int32_t pictureIndex = -1);
+    // Takes `page`'s tab away: a described page that does not apply. The
+    // page stays a hidden, disabled child; the first page is shown when it
+    // was the one on show. 37 for a window that is no page.
+    Result removePage(Window* page);
     // Shows the page at `index` in the display area (optionally giving it the
     // focus) and hides and disables the previous one; 37 for no such page.
     Result selectPage(uint32_t index, bool focus = false);

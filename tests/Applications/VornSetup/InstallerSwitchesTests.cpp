@@ -39,7 +39,8 @@ TEST(InstallerSwitches, RefusesWhatTheSetupDoesNotAccept) {
          u"/ResultFile:<file>, /SaveChoices:<file>, /LoadChoices:<file>, /AllUsers, "
          u"/CurrentUser, /AllowUserWritableFolder, /AllowDowngrade, /Repair, "
          u"/ProgramGroup:<group>, /CreateDesktopShortcut:0|1, /CreateQuickLaunchShortcut:0|1, "
-         u"/Components:<name>,<name>, /CloseApplications, /NoCloseApplications, /NoRestart, /ForceRestart, "
+         u"/Components:<name>,<name>, /CloseApplications, /NoCloseApplications, /NoRestart, "
+         u"/ForceRestart, "
          u"/ExitCodes:Standard, /?."},
         // Quoted as PowerShell, .NET and Python quote an argument: the whole
         // switch; and a value may hold "=" and ":".

@@ -28,8 +28,10 @@ void ComponentsPage::shown() {
             row.text = component.name;
         if (component.required)
             row.text = Formatted(u"#ComponentRequired", row.text);
-        const double megabytes = double(manifest.componentSize(index)) / (1024.0 * 1024.0);
-        row.subItems.push_back(Formatted(u"#ComponentSize", megabytes));
+        // Rounded up to a tenth: a component of a few bytes is not "0.0 MB".
+        const uint64_t tenth = 1024 * 1024 / 10;
+        const uint64_t tenths = (manifest.componentSize(index) + tenth - 1) / tenth;
+        row.subItems.push_back(Formatted(u"#ComponentSize", double(tenths) / 10.0));
         row.checked = manifest.chosenComponents[index];
         row.locked = component.required;
         rows.push_back(row);

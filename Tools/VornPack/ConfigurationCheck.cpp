@@ -116,12 +116,12 @@ public:
         }
         for (size_t index = 0; index < components.size(); ++index) {
             if (!holdsFiles[index])
-                return fail(vorn::kResultNotFound,
-                            Format(u"line {0}, column {1}: the component \"{2}\" holds no file "
-                                   u"of the application folder \"{3}\"",
-                                   {components[index].position.line,
-                                    components[index].position.column, components[index].name,
-                                    application_}));
+                return fail(
+                    vorn::kResultNotFound,
+                    Format(u"line {0}, column {1}: the component \"{2}\" holds no file "
+                           u"of the application folder \"{3}\"",
+                           {components[index].position.line, components[index].position.column,
+                            components[index].name, application_}));
         }
         return vorn::kResultOk;
     }

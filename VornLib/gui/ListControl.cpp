@@ -211,6 +211,7 @@ void ListControl::created() {
 
 void ListControl::insertRows() {
     HWND list = handle();
+    insertingRows_ = true;
     for (size_t index = 0; index < items_.size(); ++index) {
         const ListItem& source = items_[index];
         LVITEMW item = {};
@@ -235,6 +236,7 @@ void ListControl::insertRows() {
             SendMessageW(list, LVM_SETITEMSTATE, row, LPARAM(&state));
         }
     }
+    insertingRows_ = false;
     for (size_t index = 0; index < columns_.size(); ++index) {
         if (columns_[index].autoWidth)
             SendMessageW(list, LVM_SETCOLUMNWIDTH, index, LVSCW_AUTOSIZE);
@@ -306,10 +308,9 @@ bool ListControl::isChecked(uint32_t row) const {
 }
 
 bool ListControl::changesCheckBox(const NMLISTVIEW& change) const {
-    // A row's first state (none yet) is the one set, never the user's.
-    return (change.uChanged & LVIF_STATE) &&
-           ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) &&
-           (change.uOldState & LVIS_STATEIMAGEMASK) != 0;
+    // The rows' boxes as set are never the user's changes.
+    return !insertingRows_ && (change.uChanged & LVIF_STATE) &&
+           ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
 }
 
 void ListControl::sortByColumn(int32_t column) {

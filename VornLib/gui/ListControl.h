@@ -86,6 +86,7 @@ private:
     bool hasAlternateBackground_ = false;
     bool sortable_ = false;
     bool checkBoxes_ = false;
+    bool insertingRows_ = false;
     int32_t sortColumn_ = -1;
     bool sortDescending_ = false;
 };

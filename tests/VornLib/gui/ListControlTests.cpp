@@ -251,5 +251,34 @@ TEST_F(ListControlTest, EverySecondRowHasTheAlternateBackground) {
     EXPECT_EQ(colours[0], colours[2]);
 }
 
+TEST_F(ListControlTest, CheckBoxesFollowTheUserButALockedRowKeepsItsBox) {
+    ASSERT_EQ(0u, show(R"(<Window Type="MainWindow" Title="Lists" Width="600" Height="400">
+        <List ID="Parts" CheckBoxes="true" Left="0" Top="0" Width="400" Height="300">
+          <Columns><Column Name="Part" Width="Auto"/></Columns></List></Window>)"));
+    auto* list = control<ListControl>(u"Parts");
+    ASSERT_NE(nullptr, list);
+    EXPECT_TRUE(SendMessageW(list->handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) &
+                LVS_EX_CHECKBOXES);
+    ListItem free;
+    free.text = u"Docs";
+    ListItem locked;
+    locked.text = u"Core";
+    locked.checked = true;
+    locked.locked = true;
+    list->setItems({free, locked});
+    EXPECT_EQ(L"Core", CellText(list->handle(), 1, 0));
+    EXPECT_FALSE(list->isChecked(0));
+    EXPECT_TRUE(list->isChecked(1));
+    // As Space or a click changes a box.
+    for (const int row : {0, 1}) {
+        LVITEMW state = {};
+        state.stateMask = LVIS_STATEIMAGEMASK;
+        state.state = INDEXTOSTATEIMAGEMASK(row == 0 ? 2 : 1);
+        SendMessageW(list->handle(), LVM_SETITEMSTATE, row, LPARAM(&state));
+    }
+    EXPECT_TRUE(list->isChecked(0));
+    EXPECT_TRUE(list->isChecked(1)) << "the locked row keeps its box";
+}
+
 } // namespace
 } // namespace vorn

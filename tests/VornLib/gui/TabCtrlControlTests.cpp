@@ -81,6 +81,23 @@ TEST(TabCtrlControl, DescribedWindowsBecomePagesAndTheFirstIsShown) {
     EXPECT_EQ(area.bottom, placed.bottom);
 }
 
+TEST(TabCtrlControl, ARemovedPageLeavesItsTabAndTheFirstPageIsShown) {
+    Host host(kTabs);
+    ASSERT_EQ(0u, host.created);
+    HWND tabs = host.handle(u"Tabs");
+    TabCtrlControl* control = host.control<TabCtrlControl>(u"Tabs");
+    Window* licence = control->page(1);
+    ASSERT_EQ(0u, control->selectPage(1));
+    ASSERT_EQ(0u, control->removePage(licence));
+    ASSERT_EQ(2u, control->pageCount());
+    EXPECT_EQ(2, SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(L"Options", TabText(tabs, 1));
+    EXPECT_EQ(0, control->selectedIndex());
+    EXPECT_TRUE(IsShown(control->page(0)));
+    EXPECT_TRUE(IsHidden(licence));
+    EXPECT_EQ(37u, control->removePage(licence));
+}
+
 TEST(TabCtrlControl, SelectingAPageSwitchesPages) {
     Host host(kTabs);
     ASSERT_EQ(0u, host.created);

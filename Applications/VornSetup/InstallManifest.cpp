@@ -154,8 +154,11 @@ vorn::PlaceholderValues InstallManifest::placeholderValues() const {
 
 Result InstallManifest::readFileList(const XmlNode& filesElement) {
     const Result result = ReadFiles(filesElement, String(), true, *this);
-    // A prerequisite's program is the setup's to run, not the product's.
+    // A prerequisite's program is the setup's to run, not the product's,
+    // unless the product keeps it.
     for (const PrerequisiteDeclaration& prerequisite : declared.prerequisites) {
+        if (prerequisite.installWithProduct)
+            continue;
         const String program = ComparablePath(prerequisite.program);
         for (auto file = files.begin(); file != files.end();) {
             if (ComparablePath(file->relativePath) != program) {
@@ -233,10 +236,19 @@ Result InstallManifest::checkComponentSwitch(CommandLine& commandLine, String* r
     return kResultInvalidArgument;
 }
 
+int32_t InstallManifest::componentOfFile(const FileEntry& file) const {
+    const String path = ComparablePath(file.relativePath);
+    for (const String* named : {&executable, &executableX64, &removalProgram}) {
+        if (!named->isEmpty() && ComparablePath(*named) == path)
+            return -1;
+    }
+    return ComponentOfFile(declared.components, file.relativePath);
+}
+
 uint64_t InstallManifest::componentSize(uint32_t component) const {
     uint64_t size = 0;
     for (const FileEntry& file : files) {
-        if (ComponentOfFile(declared.components, file.relativePath) == int32_t(component))
+        if (componentOfFile(file) == int32_t(component))
             size += file.size;
     }
     return size;
@@ -253,15 +265,8 @@ uint64_t InstallManifest::chosenSize() const {
 
 void InstallManifest::leaveOutUnchosenComponents() {
     const auto leftOut = [this](const FileEntry& file) {
-        const int32_t component = ComponentOfFile(declared.components, file.relativePath);
-        if (component < 0 || chosenComponents[size_t(component)])
-            return false;
-        const String path = ComparablePath(file.relativePath);
-        for (const String* named : {&executable, &executableX64, &removalProgram}) {
-            if (!named->isEmpty() && ComparablePath(*named) == path)
-                return false;
-        }
-        return true;
+        const int32_t component = componentOfFile(file);
+        return component >= 0 && !chosenComponents[size_t(component)];
     };
     for (auto file = files.begin(); file != files.end();) {
         if (!leftOut(*file)) {

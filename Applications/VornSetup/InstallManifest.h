@@ -94,12 +94,15 @@ public:
     // "/Components": 0 without it or when it names only declared components,
     // else 5 and the line that says which name is unknown.
     Result checkComponentSwitch(vorn::CommandLine& commandLine, String* refusal) const;
+    // The component a file is installed with; -1 for one always installed (in
+    // none, or a program the entry and shortcuts name, whatever claims it).
+    int32_t componentOfFile(const FileEntry& file) const;
     // The bytes of the component's files; of all files the choice installs.
     uint64_t componentSize(uint32_t component) const;
     uint64_t chosenSize() const;
     // Takes the files and declarations of the components left out away, as
     // the copy begins: what is installed, recorded and removed later is what
-    // remains. The programs the entry and shortcuts name stay whatever claims them.
+    // remains.
     void leaveOutUnchosenComponents();
 
     String displayName() const;

@@ -53,7 +53,7 @@ constexpr XmlElementWords kConfigurationWords[] = {
      u"Component"},
     {kSettings, kPrerequisitesElement, u""},
     {kPrerequisitesElement, u"Prerequisite",
-     u"Name Program Arguments SuccessCodes Detect Component"},
+     u"Name Program Arguments SuccessCodes Detect InstallWithProduct Component"},
     {kSettings, kRunElement, u""},
     {kRunElement, u"Step",
      u"When Program Arguments UndoArguments Hidden TimeoutSeconds SuccessCodes Component"},

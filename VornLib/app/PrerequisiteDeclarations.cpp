@@ -90,6 +90,9 @@ Result ReadPrerequisiteDeclarations(const XmlNode& settings,
                                        u"folder (a relative path without \".\" or \"..\" parts), "
                                        u"or Name is empty",
                                        {declared.program}));
+            if (result == kResultOk)
+                result = reader.boolean(*item, u"InstallWithProduct", false,
+                                        &declared.installWithProduct);
             if (result == kResultOk &&
                 ParsePrerequisiteDetection(detect, &declared.detect) != kResultOk)
                 result = reader.fail(

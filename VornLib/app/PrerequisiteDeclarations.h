@@ -12,6 +12,8 @@
 // exit code of 3010 or 1641 (the platform installer's "restart needed") is
 // passed on: the installation ends asking for a restart. A prerequisite is
 // never removed, neither by a roll-back nor by the removal: others may need it.
+// Its program is installed with the product only with InstallWithProduct="true"
+// (a product that runs it again itself, e.g. to repair the runtime).
 // Detect's forms:
 //   HKLM\<key>                 the key is there (HKLM in either view of a
 //   HKLM\<key>;<name>          64-bit Windows, HKCU the user's); the value is
@@ -47,7 +49,8 @@ struct PrerequisiteDeclaration {
     String arguments;
     std::vector<uint32_t> successCodes;
     PrerequisiteDetection detect;
-    String component; // made only when that component is chosen; empty: always
+    bool installWithProduct = false; // its program is one of the installed files too
+    String component;                // made only when that component is chosen; empty: always
     XmlPosition position;
 };
 

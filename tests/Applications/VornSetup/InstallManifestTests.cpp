@@ -222,6 +222,48 @@ TEST(InstallManifestFiles, NestedPathsSizesAndDates) {
     EXPECT_FALSE(manifest.files[0].copied);
 }
 
+TEST(InstallManifestFiles, ComponentsLeftOutTakeTheirFilesAndDeclarationsAlong) {
+    const std::string settings = Replace(
+        Replace(kSettings, "<Link Help=\"#Other\">Other.exe</Link>", ""), "</InstallationSettings>",
+        R"(<Components>
+             <Component Name="Docs"><Files Folder="docs"/></Component>
+             <Component Name="Extras" Default="false"><Files Pattern="*.exe"/></Component>
+           </Components>
+           <Prerequisites>
+             <Prerequisite Name="Runtime" Program="redist\rt.exe" Detect="HKLM\Software\Rt"/>
+             <Prerequisite Name="Kept" Program="redist\kept.exe" Detect="HKLM\Software\Kept"
+                           InstallWithProduct="true" Component="Docs"/>
+           </Prerequisites></InstallationSettings>)");
+    Parsed parsed(settings, u"/InstallationSettings");
+    Parsed list(R"(<L><Files Path="App/">
+        <File Size="10" Date="2018-03-01T12:30:15Z">Tool.exe</File>
+        <File Size="20" Date="2018-03-01T12:30:15Z">Other.exe</File>
+        <File Size="30" Date="2018-03-01T12:30:15Z">docs/a.html</File>
+        <File Size="40" Date="2018-03-01T12:30:15Z">redist/rt.exe</File>
+        <File Size="50" Date="2018-03-01T12:30:15Z">redist/kept.exe</File>
+      </Files></L>)",
+                u"/Files");
+    InstallManifest manifest;
+    ASSERT_EQ(0u, manifest.readSettings(*parsed.element, nullptr));
+    ASSERT_EQ(0u, manifest.readFileList(*list.element));
+    ASSERT_TRUE(manifest.definitionsProblem.isEmpty()) << ToUtf8(manifest.definitionsProblem);
+    ASSERT_EQ(2u, manifest.declared.prerequisites.size());
+    ASSERT_EQ(2u, manifest.declared.components.size());
+    EXPECT_EQ(4u, manifest.files.size()) << "the runtime's setup is not the product's";
+    EXPECT_EQ(40u, manifest.chosenSize()) << "Other.exe and kept.exe are Extras'";
+    EXPECT_EQ(30u, manifest.componentSize(0));
+
+    manifest.chosenComponents = {false, false};
+    EXPECT_EQ(10u, manifest.chosenSize());
+    manifest.leaveOutUnchosenComponents();
+    // The executable stays whatever claims it.
+    ASSERT_EQ(1u, manifest.files.size());
+    EXPECT_EQ(u"Tool.exe", manifest.files[0].relativePath);
+    EXPECT_EQ(10u, manifest.totalSize);
+    ASSERT_EQ(1u, manifest.declared.prerequisites.size());
+    EXPECT_EQ(u"Runtime", manifest.declared.prerequisites[0].name);
+}
+
 TEST(InstallManifestFiles, BadEntriesEndTheList) {
     const char* broken[] = {
         R"(<L><Files Path="A/"><File Size="1" Date="2018-03-01T12:30:15Z">a</File><File Size="2">b</File></Files></L>)",

@@ -3,7 +3,8 @@
 # Gives a Windows program its icon group 128, a version block and the manifest
 # that every program needs (common controls 6, asInvoker, DPI aware).
 #
-# vorn_ship_program(<target>): the program as it ships, without symbols. Its
+# vorn_ship_program(<target>): the program as it ships, without symbols (and
+# with the C++ library's end of a program that needs no name decoder). Its
 # symbols and debug information go into <file>.debug beside it first, which a
 # debugger reads for a crash report: it finds the file by the program's
 # .gnu_debuglink (the name and a CRC), and both carry the same RSDS signature
@@ -47,6 +48,8 @@ function(vorn_ship_program target)
   if(NOT CMAKE_OBJCOPY)
     message(FATAL_ERROR "vorn_ship_program: the toolchain's objcopy is needed")
   endif()
+  # The library's end of a program without its name decoder.
+  target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/VornLib/core/platform/TerminateHandler.cpp")
   set(program "$<TARGET_FILE:${target}>")
   # SOURCE_DATE_EPOCH: objcopy writes the header's date anew, the clock's
   # unless told; 0 as the linker wrote it (--no-insert-timestamp).

@@ -41,6 +41,12 @@ function(vorn_program_resources target)
     OBJECT_DEPENDS "${ARG_ICON};${CMAKE_SOURCE_DIR}/cmake/Program.manifest")
 endfunction()
 
+# vorn_png_pictures_only(<target>): a program that shows PNG pictures only (the
+# setup and what it carries) links without the JPEG decoder.
+function(vorn_png_pictures_only target)
+  target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/VornLib/data/PngPicturesOnly.c")
+endfunction()
+
 function(vorn_ship_program target)
   if(NOT WIN32)
     return()

@@ -1,6 +1,7 @@
 #include "Tools/VornPack/Setup.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "Tools/VornPack/CheckXml.h"
 #include "Tools/VornPack/ConfigurationCheck.h"
@@ -68,6 +69,15 @@ bool IsXmlName(const fs::path& path) {
             unit = char16_t(unit + 32);
     }
     return extension == u".xml";
+}
+
+// The setup's programs are built without the JPEG decoder
+// (vorn_png_pictures_only): a JPEG among their pictures would not show.
+bool IsJpegFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    unsigned char start[3] = {};
+    return file.read(reinterpret_cast<char*>(start), 3) && start[0] == 0xFF && start[1] == 0xD8 &&
+           start[2] == 0xFF;
 }
 
 Result ListDefinitions(const fs::path& folder, std::vector<DefinitionFile>* out, String* message) {
@@ -139,6 +149,12 @@ Result CheckDefinitions(const SetupRequest& request, SetupInputs* inputs, String
     std::vector<DefinitionDocument>& documents = inputs->documents;
     std::vector<CheckedFile> checked;
     for (const DefinitionFile& file : inputs->definitionFiles) {
+        if (IsJpegFile(file.source)) {
+            *message = Format(u"\"{0}\" is a JPEG picture: the setup and the programs it carries "
+                              u"show PNG pictures only (convert it to PNG)",
+                              {TextOf(file.source)});
+            return vorn::kResultUnsupportedFormat;
+        }
         if (!IsXmlName(file.source))
             continue;
         const String path = TextOf(file.source);

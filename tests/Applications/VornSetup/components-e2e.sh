@@ -21,28 +21,16 @@ printf 'Hello guide\n' > "$work/app/docs/guide.txt"
 printf 'int main(void) { return 0; }\n' > "$work/app/samples/first.c"
 printf 'Hello\n' > "$work/app/readme.txt"
 declare_components() { # version out
-  rm -rf "$2"; cp -a "$definitions" "$2"
-  python3 - "$2/Configuration.xml" "$1" <<'PY'
-import sys
-path, version = sys.argv[1:3]
-text = open(path, encoding="utf-8").read()
-text = text.replace("<RemovedBy>Application</RemovedBy>", "<RemovedBy>VornUninstall</RemovedBy>")
-text = text.replace('Version="1.0.0"\n                 Company="Vorn Software"', f'Version="{version}"\n                 Company="Vorn Software"')
-text = text.replace("VornDemo.exe</Executable>", "Hello.exe</Executable>")
-text = text.replace(">VornDemo.exe</Shortcut>", ">Hello.exe</Shortcut>")
-text = text.replace("</InstallationSettings>", """  <Components>
+  hello_definitions "$2" "$1" '<Components>
       <Component Name="Docs" Title="Documentation"><Files Folder="docs"/></Component>
-      <Component Name="Samples" Default="false"><Files Pattern="samples\\*.c"/></Component>
+      <Component Name="Samples" Default="false"><Files Pattern="samples\*.c"/></Component>
     </Components>
     <Registry>
-      <Value Key="Software\\Vorn Software\\Hello" Name="Docs" Type="String" Data="{InstallFolder}\\docs" Component="Docs"/>
+      <Value Key="Software\Vorn Software\Hello" Name="Docs" Type="String" Data="{InstallFolder}\docs" Component="Docs"/>
     </Registry>
     <Environment>
-      <Variable Name="HELLO_SAMPLES" Value="{InstallFolder}\\samples" Component="Samples"/>
-    </Environment>
-  </InstallationSettings>""")
-open(path, "w", encoding="utf-8").write(text)
-PY
+      <Variable Name="HELLO_SAMPLES" Value="{InstallFolder}\samples" Component="Samples"/>
+    </Environment>'
   definitions="$2" make_setup "$work/app" "$work/Setup-$1.exe"
 }
 declare_components 1.0.0 "$work/definitions-1"

@@ -31,31 +31,19 @@ mkdir -p "$work/app/redist"; cp "$plain" "$work/app/redist/hello-runtime.exe"
 # its runtime, its registration step (undone at removal), and a mark of its
 # removal.
 declare_steps() {
-  rm -rf "$2"; cp -a "$definitions" "$2"
-  python3 - "$2/Configuration.xml" "$1" "$3" "${4:-}" <<'PY'
-import sys
-path, version, extra, prerequisite = sys.argv[1:5]
-text = open(path, encoding="utf-8").read()
-text = text.replace("<RemovedBy>Application</RemovedBy>", "<RemovedBy>VornUninstall</RemovedBy>")
-text = text.replace('Version="1.0.0"\n                 Company="Vorn Software"', f'Version="{version}"\n                 Company="Vorn Software"')
-text = text.replace("VornDemo.exe</Executable>", "Hello.exe</Executable>")
-text = text.replace(">VornDemo.exe</Shortcut>", ">Hello.exe</Shortcut>")
-text = text.replace("</InstallationSettings>", """  <Prerequisites>
-      %s
-      <Prerequisite Name="Hello Runtime" Program="redist\\hello-runtime.exe"
-                    Arguments="/runtime C:\\marks &quot;Software\\Hello Runtime&quot;" SuccessCodes="0,3010"
-                    Detect="HKLM\\Software\\Hello Runtime;Installed=1"/>
+  hello_definitions "$2" "$1" "<Prerequisites>
+      ${4:-}
+      <Prerequisite Name=\"Hello Runtime\" Program=\"redist\\hello-runtime.exe\"
+                    Arguments=\"/runtime C:\\marks &quot;Software\\Hello Runtime&quot;\" SuccessCodes=\"0,3010\"
+                    Detect=\"HKLM\\Software\\Hello Runtime;Installed=1\"/>
     </Prerequisites>
     <Run>
-      <Step When="AfterInstall" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks {Version}"
-            UndoArguments="/unregister C:\\marks {Version}" TimeoutSeconds="60"/>
-      %s
-      <Step When="AfterUpdate" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks updated-to-{Version}"/>
-      <Step When="BeforeRemoval" Program="{InstallFolder}\\Hello.exe" Arguments="/register C:\\marks removing-{Version}"/>
-    </Run>
-  </InstallationSettings>""" % (prerequisite, extra))
-open(path, "w", encoding="utf-8").write(text)
-PY
+      <Step When=\"AfterInstall\" Program=\"{InstallFolder}\\Hello.exe\" Arguments=\"/register C:\\marks {Version}\"
+            UndoArguments=\"/unregister C:\\marks {Version}\" TimeoutSeconds=\"60\"/>
+      $3
+      <Step When=\"AfterUpdate\" Program=\"{InstallFolder}\\Hello.exe\" Arguments=\"/register C:\\marks updated-to-{Version}\"/>
+      <Step When=\"BeforeRemoval\" Program=\"{InstallFolder}\\Hello.exe\" Arguments=\"/register C:\\marks removing-{Version}\"/>
+    </Run>"
   definitions="$2" make_setup "$work/app" "$work/Setup-$1.exe"
 }
 declare_steps 1.0.0 "$work/definitions-1" ""

@@ -137,6 +137,24 @@ for byte in sys.argv[1].encode("utf-16-le"):
 print(f"0x{crc:04x}")' "$1"
 }
 
+# Definitions of Hello, a product not built on the framework (PlainProgram as
+# Hello.exe, removed by the framework's removal program), at `version`, with
+# `declarations` added to its InstallationSettings.
+hello_definitions() { # out version declarations
+  rm -rf "$1"; cp -a "$definitions" "$1"
+  python3 - "$1/Configuration.xml" "$2" "$3" <<'PY'
+import sys
+path, version, declarations = sys.argv[1:4]
+text = open(path, encoding="utf-8").read()
+text = text.replace("<RemovedBy>Application</RemovedBy>", "<RemovedBy>VornUninstall</RemovedBy>")
+text = text.replace('Version="1.0.0"\n                 Company="Vorn Software"', f'Version="{version}"\n                 Company="Vorn Software"')
+text = text.replace("VornDemo.exe</Executable>", "Hello.exe</Executable>")
+text = text.replace(">VornDemo.exe</Shortcut>", ">Hello.exe</Shortcut>")
+text = text.replace("</InstallationSettings>", "  " + declarations + "\n  </InstallationSettings>")
+open(path, "w", encoding="utf-8").write(text)
+PY
+}
+
 # VornPack refuses the definitions: it writes no setup, and says why.
 packing_refuses() { # definitions what pattern-of-the-message
   local said

@@ -11,6 +11,21 @@ reg_value() { # prefix key value
   done
   tr -d '\r' <<<"$listing" | sed -n "s/^ *$3 *REG_[A-Z_]* *//p"
 }
+# Writes a value as `reg add <key> <arguments> /f` does; written again once
+# when that failed (a loaded machine's Wine may fail to start the query's
+# process; the same value written twice is one value), saying so. Fails when
+# both failed.
+reg_set() { # prefix key [reg add arguments...]
+  local attempt said code
+  said="$(mktemp)"
+  for attempt in 1 2; do
+    WINEPREFIX="$1" /usr/lib/wine/wine64 reg add "${@:2}" /f >/dev/null 2>"$said" </dev/null; code=$?
+    [ "$code" -eq 0 ] && break
+    echo "  (reg add $2, writing $attempt, ended with $code: $(head -1 "$said"))" >&2
+  done
+  rm -f "$said"
+  return "$code"
+}
 # Absence as a finding: the nearest key at or above it that exists was
 # listed, and the value or key is not in that listing. A query that could not
 # run (Wine failing, no prefix there) is no proof of absence.

@@ -18,16 +18,15 @@ set -uo pipefail
 source "$(dirname "$0")/e2e-common.sh"
 
 record='HKCU\Software\VornLib\Updates\{7E3F2A91-5C4B-4D8E-9F10-2B3C4D5E6F70}'
-wine_reg() { local prefix="$1"; shift; WINEPREFIX="$prefix" /usr/lib/wine/wine64 reg "$@" >/dev/null 2>&1; }
 # The record a setup interrupted while registering leaves, with what it names.
 plant_record() { # prefix folder program file shortcut
   local prefix="$1"
-  wine_reg "$prefix" add "$record" /v InstallFolder /d "$2" /f &&
-    wine_reg "$prefix" add "$record" /v Program /d "$3" /f &&
-    wine_reg "$prefix" add "$record" /v ProgramGroup /d VornDemo /f &&
-    wine_reg "$prefix" add "$record\\Files" /v 0 /d "$4" /f &&
-    wine_reg "$prefix" add "$record\\Shortcuts" /v 0 /d "$5" /f &&
-    wine_reg "$prefix" add "$record" /v Step /t REG_DWORD /d 5 /f
+  reg_set "$prefix" "$record" /v InstallFolder /d "$2" &&
+    reg_set "$prefix" "$record" /v Program /d "$3" &&
+    reg_set "$prefix" "$record" /v ProgramGroup /d VornDemo &&
+    reg_set "$prefix" "$record\\Files" /v 0 /d "$4" &&
+    reg_set "$prefix" "$record\\Shortcuts" /v 0 /d "$5" &&
+    reg_set "$prefix" "$record" /v Step /t REG_DWORD /d 5
 }
 # The attacker's program: it ends at once (release.txt beside it) and leaves
 # ended.txt behind when anything starts it.

@@ -63,10 +63,10 @@ path_of() { reg_value "$1" "$environment" Path; } # prefix
 # Someone else's: a value where a declared one goes, beside one of their own,
 # and the PATH every scope starts from.
 plant() { # prefix
-  "$run" "$1" reg add "$software\\Shared Tools" /v Version /d theirs /f >/dev/null 2>&1
-  "$run" "$1" reg add "$software\\Shared Tools" /v Other /d kept /f >/dev/null 2>&1
-  [ "$environment" = "$env_key" ] || "$run" "$1" reg add "$environment" /v Path /t REG_EXPAND_SZ /d 'C:\Mine' /f >/dev/null 2>&1
-  WINEPREFIX="$1" wineserver -w
+  reg_set "$1" "$software\\Shared Tools" /v Version /d theirs &&
+    reg_set "$1" "$software\\Shared Tools" /v Other /d kept &&
+    { [ "$environment" = "$env_key" ] || reg_set "$1" "$environment" /v Path /t REG_EXPAND_SZ /d 'C:\Mine'; } &&
+    WINEPREFIX="$1" wineserver -w
 }
 quiet() { "$run" "$1" "$2" /Quiet "${@:3}" >/dev/null 2>&1 </dev/null; } # prefix setup [switches]
 # The quiet removal as the entry names it.
@@ -90,7 +90,7 @@ scenario() { # machine|user
   [ "$scope" = user ] && switches=(/CurrentUser)
   prefix="$(copy_prefix "$scope")"
   places "$scope" "$prefix"
-  plant "$prefix"
+  check "[$scope] someone else's values are planted" plant "$prefix"
   mine="$(path_of "$prefix")"
   check "[$scope] the PATH others made is there ($mine)" test -n "$mine"
   echo "== $scope: installed"
@@ -117,7 +117,7 @@ scenario() { # machine|user
   check "[$scope] the log says what went" grep -q 'Setting .*HELLO_HOME% taken away: the new version does not declare it' "$updated/drive_c/update.log"
 
   echo "== $scope: removed after another program added to PATH"
-  "$run" "$updated" reg add "$environment" /v Path /t REG_EXPAND_SZ /d "$(path_of "$updated");C:\\Later" /f >/dev/null 2>&1
+  check "[$scope] another program adds to PATH" reg_set "$updated" "$environment" /v Path /t REG_EXPAND_SZ /d "$(path_of "$updated");C:\\Later"
   removal "$updated"
   nothing_left "$updated" "$mine;C:\\Later"
   check "[$scope] the shared value it wrote is gone" reg_absent "$updated" "$software\\Shared Tools" Version
@@ -132,7 +132,7 @@ killed() { # machine|user
   [ "$scope" = user ] && switches=(/CurrentUser)
   prefix="$(copy_prefix "$scope-killed")"
   places "$scope" "$prefix"
-  plant "$prefix"
+  check "[$scope] someone else's values are planted" plant "$prefix"
   mine="$(path_of "$prefix")"
   echo "== $scope: killed after the settings were made"
   VORNSETUP_TEST_PAUSE=Registered VORNSETUP_TEST_PAUSE_FILE='C:\paused' \

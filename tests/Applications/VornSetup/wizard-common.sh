@@ -9,7 +9,7 @@
 for value in 'Explorer /v Desktop /d Default' 'Explorer\Desktops /v Default /d 1024x768'; do
   read -r key rest <<<"$value"
   # shellcheck disable=SC2086 # the value's words are reg's arguments
-  WINEPREFIX="$template" /usr/lib/wine/wine64 reg add "HKCU\\Software\\Wine\\$key" $rest /f >/dev/null 2>&1
+  reg_set "$template" "HKCU\\Software\\Wine\\$key" $rest || echo "the virtual desktop is not set up" >&2
 done
 WINEPREFIX="$template" wineserver -w
 

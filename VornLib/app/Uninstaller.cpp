@@ -40,6 +40,11 @@ constexpr char16_t kBatchFolderPrefix[] = u"VornLib-Removal-";
 // interrupted update is undone, as long as a setup waits.
 constexpr uint32_t kRecoveryProgramLimit = 60000;
 
+Result Failed(Result result) {
+    (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
+    return result;
+}
+
 } // namespace
 
 Uninstaller::Uninstaller(const ApplicationDescription& description, const String& executablePath,
@@ -62,49 +67,21 @@ Result Uninstaller::uninstall(bool update) {
     if (FindUninstallEntry(description_.uuid, executablePath_, &scope_) != kResultOk &&
         (update || FindUpdateJournal(description_.uuid, executablePath_, &scope_) != kResultOk)) {
         (void)show(u"NotInstalled", title);
-        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
-        return kResultWrongState; // not installed
+        return Failed(kResultWrongState);
     }
     // An installation for all users was written with administrator rights;
     // without them every step below would fail unnoticed and the removal
     // would still report success. One for this user alone needs none.
     if (scope_ == InstallScope::Machine && elevation_.isElevated && !elevation_.isElevated() &&
-        elevation_.launchElevated) {
-        if (elevation_.beforeLaunch)
-            elevation_.beforeLaunch();
-        // The elevated copy logs the removal into the same file; the last
-        // line stays this process's.
-        const String switches = String(quiet_ ? u"/Quiet " : u"") +
-                                (update ? u"/Update" : u"/Uninstall") +
-                                u" /LaunchedAsAdministrator" + heldFilesSwitches_ + LogSwitch();
-        Log(LogEvent::Elevation, u"starting the elevated copy: " + switches);
-        const Result elevated = elevation_.launchElevated(executablePath_.data(), switches.data());
-        Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {elevated});
-        return elevated;
-    }
+        elevation_.launchElevated)
+        return removeInElevatedCopy(update);
 
     NamedMutex running;
     (void)running.create(SingleInstanceName(description_.uuid).data());
-    if (running.alreadyExisted() && !update) {
-        (void)show(u"CloseBeforeUninstall", description_.name);
-        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
-        return kResultAlreadyExists;
-    }
-    // A product not built on VornLib holds no mutex: its processes are
-    // looked for in the install folder, where this removal program lies.
     const String product = ProductExecutablePath(description_, executablePath_);
-    const String runningProgram =
-        description_.executable.isEmpty() || update
-            ? String()
-            : RunningProductProgram(
-                  description_.name, product, String(), ParentFolder(executablePath_),
-                  ServiceProcesses(
-                      UninstallEntry(description_.uuid, scope_).readList(kServicesList)));
-    if (!runningProgram.isEmpty()) {
-        (void)show(u"CloseBeforeUninstall", runningProgram);
-        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
-        return kResultAlreadyExists;
-    }
+    Result result = refuseWhileRunning(update, running, product);
+    if (result != kResultOk)
+        return Failed(result);
     if (!quiet_ && show(u"UninstallConfirmation", title) != kButtonYes) {
         (void)SendAnalyticsEvent(u"Uninstall", u"Canceled");
         return kResultCancelled;
@@ -118,36 +95,92 @@ Result Uninstaller::uninstall(bool update) {
     String recordedFolder;
     const bool recovered = !update && recoverInterruptedUpdate(elevated, &recordedFolder);
     UninstallEntry entry(description_.uuid, scope_);
-    if (!entry.exists() && !recovered) {
-        (void)show(u"NotInstalled", title);
-        (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
-        return kResultWrongState;
-    }
-    if (!entry.exists())
-        installFolder_ = recordedFolder;
-
-    String folder;
-    if (entry.readText(EntryValue::InstallFolder, &folder) == kResultOk && !folder.isEmpty())
-        installFolder_ = NormalisedFolder(folder);
     String group;
-    (void)entry.readText(EntryValue::ProgramGroup, &group);
-    entry.close();
-    Log(LogEvent::Scope, InstallScopeName(scope_));
-    Log(LogEvent::InstallFolder, installFolder_);
-    Log(LogEvent::ProgramGroup, group);
+    if ((result = readInstallation(recovered ? &recordedFolder : nullptr, &entry, &group)) !=
+        kResultOk) {
+        (void)show(u"NotInstalled", title);
+        return Failed(result);
+    }
     // The services stop first: one that does not leaves everything in place.
     // The declared steps run next, while everything else is still there; an
     // update's new version has its own of both.
     if (!update) {
         const std::vector<String> services = entry.readList(kServicesList);
-        const Result stopped = services.empty() ? kResultOk : ServiceChanges().remove(services);
-        if (stopped != kResultOk) {
-            (void)SendAnalyticsEvent(u"Uninstall", u"Failure");
-            return stopped;
-        }
+        if ((result = services.empty() ? kResultOk : ServiceChanges().remove(services)) !=
+            kResultOk)
+            return Failed(result);
         StepRuns(installFolder_).runAtRemoval(entry.readList(kStepsList));
     }
+    removeInstalled(update, entry, group, product);
+    const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
 
+    running.close();
+    Log(LogEvent::Remove, EntryKeyLogName(description_.uuid, scope_));
+    (void)entry.remove();
+    (void)show(u"UninstallSucceed", title);
+    if (!batch.path.isEmpty()) {
+        Log(LogEvent::Remove, u"{0}, which deletes {1} once the removal has ended",
+            {batch.path, runningProgram_});
+        startBatchFile(batch);
+    }
+    (void)SendAnalyticsEvent(u"Uninstall", u"Success");
+    return kResultOk;
+}
+
+Result Uninstaller::removeInElevatedCopy(bool update) {
+    if (elevation_.beforeLaunch)
+        elevation_.beforeLaunch();
+    // The elevated copy logs the removal into the same file; the last line
+    // stays this process's.
+    const String switches = String(quiet_ ? u"/Quiet " : u"") +
+                            (update ? u"/Update" : u"/Uninstall") + u" /LaunchedAsAdministrator" +
+                            heldFilesSwitches_ + LogSwitch();
+    Log(LogEvent::Elevation, u"starting the elevated copy: " + switches);
+    const Result elevated = elevation_.launchElevated(executablePath_.data(), switches.data());
+    Log(LogEvent::Elevation, u"the elevated copy ended with {0}", {elevated});
+    return elevated;
+}
+
+Result Uninstaller::refuseWhileRunning(bool update, const NamedMutex& running,
+                                       const String& product) {
+    if (running.alreadyExisted() && !update) {
+        (void)show(u"CloseBeforeUninstall", description_.name);
+        return kResultAlreadyExists;
+    }
+    // A product not built on VornLib holds no mutex: its processes are
+    // looked for in the install folder, where this removal program lies.
+    const String runningProgram =
+        description_.executable.isEmpty() || update
+            ? String()
+            : RunningProductProgram(
+                  description_.name, product, String(), ParentFolder(executablePath_),
+                  ServiceProcesses(
+                      UninstallEntry(description_.uuid, scope_).readList(kServicesList)));
+    if (runningProgram.isEmpty())
+        return kResultOk;
+    (void)show(u"CloseBeforeUninstall", runningProgram);
+    return kResultAlreadyExists;
+}
+
+Result Uninstaller::readInstallation(const String* recoveredFolder, UninstallEntry* entry,
+                                     String* group) {
+    if (!entry->exists() && !recoveredFolder)
+        return kResultWrongState;
+    if (!entry->exists())
+        installFolder_ = *recoveredFolder;
+    String folder;
+    if (entry->readText(EntryValue::InstallFolder, &folder) == kResultOk && !folder.isEmpty())
+        installFolder_ = NormalisedFolder(folder);
+    (void)entry->readText(EntryValue::ProgramGroup, group);
+    entry->close();
+    Log(LogEvent::Scope, InstallScopeName(scope_));
+    Log(LogEvent::InstallFolder, installFolder_);
+    Log(LogEvent::ProgramGroup, *group);
+    return kResultOk;
+}
+
+void Uninstaller::removeInstalled(bool update, const UninstallEntry& entry, const String& group,
+                                  const String& product) {
     // The update schedule is the framework's; an update keeps it.
     if (!update)
         ForgetUpdateSchedule();
@@ -165,19 +198,6 @@ Result Uninstaller::uninstall(bool update) {
     RemoveProgramGroup(group, scope_);
     removeFiles(entry);
     SettingChanges(scope_).remove(entry.readList(kSettingsList));
-    const BatchFile batch = update ? BatchFile() : writeBatchFile(elevated);
-
-    running.close();
-    Log(LogEvent::Remove, EntryKeyLogName(description_.uuid, scope_));
-    (void)entry.remove();
-    (void)show(u"UninstallSucceed", title);
-    if (!batch.path.isEmpty()) {
-        Log(LogEvent::Remove, u"{0}, which deletes {1} once the removal has ended",
-            {batch.path, runningProgram_});
-        startBatchFile(batch);
-    }
-    (void)SendAnalyticsEvent(u"Uninstall", u"Success");
-    return kResultOk;
 }
 
 // The record of the scope this removal removes, taken up as a setup of that

@@ -90,6 +90,7 @@ std::u16string RemovalEnvironmentBlock(const std::vector<String>& inherited,
 namespace vorn {
 
 class AppModule;
+class NamedMutex;
 
 class Uninstaller {
 public:
@@ -122,6 +123,17 @@ public:
 private:
     // The message from the string tables, else in the framework's English.
     uint32_t show(const char16_t* name, const String& argument) const;
+    // The steps of uninstall(), in their order.
+    Result removeInElevatedCopy(bool update);
+    // 14, the user told, when the product runs.
+    Result refuseWhileRunning(bool update, const NamedMutex& running, const String& product);
+    // The install folder and `group` from `entry`, else the folder an
+    // interrupted update recorded when one was finished or undone
+    // (`recoveredFolder`); 4 when neither is there.
+    Result readInstallation(const String* recoveredFolder, UninstallEntry* entry, String* group);
+    // Everything the entry lists, and the registrations of the product.
+    void removeInstalled(bool update, const UninstallEntry& entry, const String& group,
+                         const String& product);
     // True when an interrupted installation was finished or undone.
     bool recoverInterruptedUpdate(bool elevated, String* recordedFolder);
     void removeShortcuts(const UninstallEntry& entry);

@@ -278,59 +278,6 @@ Result UpdateTransaction::beginRegistration(const std::vector<String>& shortcuts
     return result;
 }
 
-Result UpdateTransaction::applySettings(const std::vector<SettingDeclaration>& declarations,
-                                        const PlaceholderValues& values,
-                                        std::vector<String>* owned) {
-    SettingChanges changes(scope_);
-    return changes.apply(
-        declarations, values, journal_.previousList(kSettingsList),
-        [this](const String& record) {
-            return journal_.recordChange(JournalList::Settings, record);
-        },
-        owned);
-}
-
-Result UpdateTransaction::stopServices() {
-    // Only an installation for all users has services; the live entry names them.
-    const std::vector<String> services = scope_ == InstallScope::Machine
-                                             ? UninstallEntry(uuid_, scope_).readList(kServicesList)
-                                             : std::vector<String>();
-    if (services.empty())
-        return kResultOk;
-    return ServiceChanges().stop(services, [this](const String& record) {
-        return journal_.recordChange(JournalList::Services, record);
-    });
-}
-
-Result UpdateTransaction::applyServices(const std::vector<ServiceDeclaration>& declarations,
-                                        std::vector<String>* owned) {
-    owned->clear();
-    if (declarations.empty() && journal_.previousList(kServicesList).empty())
-        return kResultOk;
-    return ServiceChanges().apply(
-        declarations, next_.folder, journal_.previousList(kServicesList),
-        [this](const String& record) {
-            return journal_.recordChange(JournalList::Services, record);
-        },
-        owned);
-}
-
-Result UpdateTransaction::startServices(const std::vector<ServiceDeclaration>& declarations) {
-    return declarations.empty() ? kResultOk : ServiceChanges().startDeclared(declarations);
-}
-
-Result UpdateTransaction::runSteps(const std::vector<StepDeclaration>& steps,
-                                   const PlaceholderValues& values, std::vector<String>* ran,
-                                   std::vector<String>* atRemoval) {
-    return StepRuns(next_.folder)
-        .runAfterInstallation(
-            steps, values, journal_.hasPrevious(),
-            [this](const String& record) {
-                return journal_.recordChange(JournalList::Steps, record);
-            },
-            ran, atRemoval);
-}
-
 Result UpdateTransaction::commit() {
     // A commit that cannot be recorded would be undone by a later run after
     // an interruption: this one undoes it now instead.

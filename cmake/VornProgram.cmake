@@ -3,8 +3,10 @@
 # Gives a Windows program its icon group 128, a version block and the manifest
 # that every program needs (common controls 6, asInvoker, DPI aware).
 #
-# vorn_ship_program(<target>): the program as it ships, without symbols (and
-# with the C++ library's end of a program that needs no name decoder). Its
+# vorn_ship_program(<target> [LIBRARY_THROWS]): the program as it ships,
+# without symbols (and with the C++ library's end of a program that needs no
+# name decoder, and its throwing functions that end the program at once
+# unless LIBRARY_THROWS: VornLib/core/platform/LibraryThrows.cpp). Its
 # symbols and debug information go into <file>.debug beside it first, which a
 # debugger reads for a crash report: it finds the file by the program's
 # .gnu_debuglink (the name and a CRC), and both carry the same RSDS signature
@@ -48,14 +50,19 @@ function(vorn_png_pictures_only target)
 endfunction()
 
 function(vorn_ship_program target)
+  cmake_parse_arguments(ARG "LIBRARY_THROWS" "" "" ${ARGN})
   if(NOT WIN32)
     return()
   endif()
   if(NOT CMAKE_OBJCOPY)
     message(FATAL_ERROR "vorn_ship_program: the toolchain's objcopy is needed")
   endif()
-  # The library's end of a program without its name decoder.
+  # The library's end of a program without its name decoder, and (unless
+  # LIBRARY_THROWS: a program using std::filesystem) without its exceptions.
   target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/VornLib/core/platform/TerminateHandler.cpp")
+  if(NOT ARG_LIBRARY_THROWS)
+    target_sources(${target} PRIVATE "${CMAKE_SOURCE_DIR}/VornLib/core/platform/LibraryThrows.cpp")
+  endif()
   set(program "$<TARGET_FILE:${target}>")
   # SOURCE_DATE_EPOCH: objcopy writes the header's date anew, the clock's
   # unless told; 0 as the linker wrote it (--no-insert-timestamp).

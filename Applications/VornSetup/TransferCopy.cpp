@@ -65,6 +65,19 @@ Result ReadPatch(EntryReadAhead& source, uint64_t size, std::vector<uint8_t>* pa
     return kResultOk;
 }
 
+// One reader of the payload per read-ahead lane; none where the payload does
+// not hold every file (the resource file system reads them then).
+std::vector<std::unique_ptr<PayloadReader>> OpenLanes(const InstallManifest& manifest) {
+    std::vector<std::unique_ptr<PayloadReader>> readers;
+    for (uint32_t lane = 0; lane < TransferWorker::kReadAheadLanes; ++lane) {
+        std::unique_ptr<PayloadReader> reader(new PayloadReader);
+        if (reader->open() != kResultOk || !reader->holdsAll(manifest))
+            return {};
+        readers.push_back(std::move(reader));
+    }
+    return readers;
+}
+
 } // namespace
 
 Result TransferWorker::copyFile(FileEntry& entry, EntryReadAhead& source, FolderMaker& folders) {
@@ -153,6 +166,19 @@ Result TransferWorker::FinishFile(FileStream& destination, DateTime date) {
     return flushed != kResultOk ? flushed : closed;
 }
 
+void TransferWorker::startProgress(const std::vector<FileEntry*>& written) {
+    total_ = 0;
+    for (const FileEntry* entry : written)
+        total_ += entry->size;
+    done_ = 0;
+    lastShown_ = ~uint64_t(0);
+    estimator_.reset(total_, MonotonicSeconds());
+    if (progress_) {
+        progress_->setRange(double(total_));
+        progress_->setPosition(0);
+    }
+}
+
 Result TransferWorker::copyFiles() {
     {
         std::lock_guard<std::mutex> guard(lock_);
@@ -172,15 +198,7 @@ Result TransferWorker::copyFiles() {
     // through a mount of its own (a container serves one entry at a time);
     // where the payload does not hold every file, one lane reads through the
     // resource file system.
-    std::vector<std::unique_ptr<PayloadReader>> readers;
-    for (uint32_t lane = 0; lane < kReadAheadLanes; ++lane) {
-        std::unique_ptr<PayloadReader> reader(new PayloadReader);
-        if (reader->open() != kResultOk || !reader->holdsAll(manifest_)) {
-            readers.clear();
-            break;
-        }
-        readers.push_back(std::move(reader));
-    }
+    const std::vector<std::unique_ptr<PayloadReader>> readers = OpenLanes(manifest_);
     EntryReadAhead source(kChunkSize, kReadAheadDepth,
                           readers.empty() ? 1 : uint32_t(readers.size()));
     // A repair writes only the files that differ from the payload's.
@@ -221,16 +239,7 @@ Result TransferWorker::copyFiles() {
         });
     if (started != kResultOk)
         return started;
-    total_ = 0;
-    for (const FileEntry* entry : written)
-        total_ += entry->size;
-    done_ = 0;
-    lastShown_ = ~uint64_t(0);
-    estimator_.reset(total_, MonotonicSeconds());
-    if (progress_) {
-        progress_->setRange(double(total_));
-        progress_->setPosition(0);
-    }
+    startProgress(written);
     FolderMaker folders;
     for (FileEntry* entry : written) {
         result = copyFile(*entry, source, folders);

@@ -36,6 +36,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "Applications/VornSetup/InstallManifest.h"
 #include "Applications/VornSetup/Prerequisites.h"
@@ -121,6 +122,8 @@ protected:
 
 private:
     void update(uint64_t done);
+    // The progress at nothing of what `written` holds.
+    void startProgress(const std::vector<FileEntry*>& written);
     // Counts `count` bytes written: the progress, the test hook after the
     // first, and the end of the copy when a cancel was asked meanwhile.
     Result advance(uint64_t count);

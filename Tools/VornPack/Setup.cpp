@@ -319,6 +319,29 @@ Result WritePayload(const SetupRequest& request, const SetupInputs& inputs,
     return result;
 }
 
+// The stub beside VornPack unless named; the framework's other programs
+// beside the stub unless named.
+void FindFrameworkPrograms(SetupRequest* request) {
+    if (request->stub.isEmpty())
+        request->stub = TextOf(OwnFolder() / PathOf(kSetupStub.fileName));
+    const fs::path folder = PathOf(request->stub).parent_path();
+    if (request->uninstaller.isEmpty())
+        request->uninstaller = TextOf(folder / PathOf(kRemovalStub.fileName));
+    if (request->updater.isEmpty())
+        request->updater = TextOf(folder / PathOf(kUpdateStub.fileName));
+}
+
+String Summary(const SetupRequest& request, const SetupInputs& inputs, uint64_t payloadSize) {
+    uint64_t appBytes = 0;
+    for (const ApplicationFile& file : inputs.appFiles)
+        appBytes += file.size;
+    return Format(u"wrote \"{0}\": {1} application files ({2} bytes), {3} definition files, "
+                  u"payload {4} bytes{5}; {6}",
+                  {request.output, uint32_t(inputs.appFiles.size()), appBytes,
+                   uint32_t(inputs.definitionFiles.size()), payloadSize,
+                   request.signs ? u", signed" : u"", inputs.removal.how});
+}
+
 } // namespace
 
 int Setup(const Arguments& arguments) {
@@ -341,14 +364,7 @@ int Setup(const Arguments& arguments) {
         return Fail(kCommand, message, packingResult);
     if (request.signs && CheckSignCommand(request.signCommand, &message) != vorn::kResultOk)
         return Fail(kCommand, message, vorn::kResultInvalidArgument);
-    if (request.stub.isEmpty())
-        request.stub = TextOf(OwnFolder() / PathOf(kSetupStub.fileName));
-    // The framework's other programs come with the stub.
-    if (request.uninstaller.isEmpty())
-        request.uninstaller =
-            TextOf(PathOf(request.stub).parent_path() / PathOf(kRemovalStub.fileName));
-    if (request.updater.isEmpty())
-        request.updater = TextOf(PathOf(request.stub).parent_path() / PathOf(kUpdateStub.fileName));
+    FindFrameworkPrograms(&request);
 
     ProgramStub stub;
     SetupInputs inputs;
@@ -392,14 +408,7 @@ int Setup(const Arguments& arguments) {
     if (result != vorn::kResultOk)
         return Fail(kCommand, message, result);
 
-    uint64_t appBytes = 0;
-    for (const ApplicationFile& file : inputs.appFiles)
-        appBytes += file.size;
-    progress.finish(Format(u"wrote \"{0}\": {1} application files ({2} bytes), {3} definition "
-                           u"files, payload {4} bytes{5}; {6}",
-                           {request.output, uint32_t(inputs.appFiles.size()), appBytes,
-                            uint32_t(inputs.definitionFiles.size()), payloadSize,
-                            request.signs ? u", signed" : u"", inputs.removal.how}));
+    progress.finish(Summary(request, inputs, payloadSize));
     return 0;
 }
 

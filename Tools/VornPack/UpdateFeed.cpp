@@ -86,6 +86,86 @@ Result CheckRelease(const Feed& feed, const SetupFacts& facts, const FeedRelease
     return vorn::kResultOk;
 }
 
+// The releases of `setups`, newest first, each with the delta setups that
+// update to it.
+Result CollectReleases(const std::vector<String>& setups, const PrivateKey& key,
+                       const String& baseUrl, const String& notesUrl, Feed* feed,
+                       uint32_t* deltaCount, String* message) {
+    struct NamedDelta {
+        String setup; // as named on the command line
+        String from;
+        FeedRelease release;
+    };
+    std::vector<NamedDelta> deltas;
+    Result result = vorn::kResultOk;
+    for (const String& setup : setups) {
+        SetupFacts facts;
+        FeedRelease release;
+        if ((result = ReleaseOf(setup, key, baseUrl, notesUrl, &facts, &release, message)) !=
+                vorn::kResultOk ||
+            (result = CheckRelease(*feed, facts, release, setup, message)) != vorn::kResultOk)
+            return result;
+        feed->product = facts.uuid;
+        feed->name = facts.name;
+        if (facts.updateOf.isEmpty()) {
+            feed->releases.push_back(release);
+            continue;
+        }
+        deltas.push_back({setup, facts.updateOf, release});
+    }
+    // A delta only beside the full setup of its version: an installation
+    // whose files it does not fit runs that one instead.
+    for (const NamedDelta& delta : deltas) {
+        auto release = std::find_if(
+            feed->releases.begin(), feed->releases.end(),
+            [&delta](const FeedRelease& full) { return full.version == delta.release.version; });
+        if (release == feed->releases.end()) {
+            *message = Format(u"\"{0}\" updates {1} to {2}: name the full setup of {2} too",
+                              {delta.setup, delta.from, delta.release.version});
+            return vorn::kResultInvalidArgument;
+        }
+        if (vorn::DeltaFrom(*release, delta.from)) {
+            *message = Format(u"\"{0}\": two delta setups from {1} to {2}",
+                              {delta.setup, delta.from, delta.release.version});
+            return vorn::kResultInvalidArgument;
+        }
+        release->deltas.push_back({delta.from, delta.release.setup});
+    }
+    if (feed->releases.empty()) {
+        *message = u"name the full setup of each release beside its delta setups";
+        return vorn::kResultInvalidArgument;
+    }
+    std::stable_sort(feed->releases.begin(), feed->releases.end(),
+                     [](const FeedRelease& a, const FeedRelease& b) {
+                         return vorn::CompareVersions(a.version.data(), b.version.data()) > 0;
+                     });
+    *deltaCount = uint32_t(deltas.size());
+    return vorn::kResultOk;
+}
+
+// The setups copied into `folder`, beside the feed and its signature.
+Result WriteFeedFolder(const fs::path& folder, const std::vector<String>& setups, const Feed& feed,
+                       const PrivateKey& key, String* message) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    for (const String& setup : setups) {
+        const fs::path target = folder / PathOf(setup).filename();
+        if (fs::exists(target, error) && fs::equivalent(PathOf(setup), target, error))
+            continue;
+        if (!fs::copy_file(PathOf(setup), target, fs::copy_options::overwrite_existing, error)) {
+            *message = Format(u"cannot copy \"{0}\" into \"{1}\"", {setup, TextOf(folder)});
+            return vorn::kResultFailed;
+        }
+    }
+    const std::string document = vorn::ToUtf8(vorn::FeedDocument(feed));
+    const std::string signature =
+        vorn::ToUtf8(SignBytes(std::vector<uint8_t>(document.begin(), document.end()), key)) + "\n";
+    Result result = WriteText(folder / PathOf(vorn::kFeedFileName), document, message);
+    if (result == vorn::kResultOk)
+        result = WriteText(folder / PathOf(vorn::kFeedSignatureFileName), signature, message);
+    return result;
+}
+
 } // namespace
 
 int Keygen(const Arguments& arguments) {
@@ -134,76 +214,17 @@ int FeedCommand(const Arguments& arguments) {
         return Fail(kCommand, message, result);
 
     Feed feed;
-    struct NamedDelta {
-        String setup; // as named on the command line
-        String from;
-        FeedRelease release;
-    };
-    std::vector<NamedDelta> deltas;
-    for (const String& setup : options.rest()) {
-        SetupFacts facts;
-        FeedRelease release;
-        if ((result = ReleaseOf(setup, key, baseUrl, notesUrl, &facts, &release, &message)) !=
-                vorn::kResultOk ||
-            (result = CheckRelease(feed, facts, release, setup, &message)) != vorn::kResultOk)
-            return Fail(kCommand, message, result);
-        feed.product = facts.uuid;
-        feed.name = facts.name;
-        if (facts.updateOf.isEmpty()) {
-            feed.releases.push_back(release);
-            continue;
-        }
-        deltas.push_back({setup, facts.updateOf, release});
-    }
-    // A delta only beside the full setup of its version: an installation
-    // whose files it does not fit runs that one instead.
-    for (const NamedDelta& delta : deltas) {
-        auto release = std::find_if(
-            feed.releases.begin(), feed.releases.end(),
-            [&delta](const FeedRelease& full) { return full.version == delta.release.version; });
-        if (release == feed.releases.end())
-            return Fail(kCommand,
-                        Format(u"\"{0}\" updates {1} to {2}: name the full setup of {2} too",
-                               {delta.setup, delta.from, delta.release.version}),
-                        vorn::kResultInvalidArgument);
-        if (vorn::DeltaFrom(*release, delta.from))
-            return Fail(kCommand,
-                        Format(u"\"{0}\": two delta setups from {1} to {2}",
-                               {delta.setup, delta.from, delta.release.version}),
-                        vorn::kResultInvalidArgument);
-        release->deltas.push_back({delta.from, delta.release.setup});
-    }
-    if (feed.releases.empty())
-        return Fail(kCommand, u"name the full setup of each release beside its delta setups",
-                    vorn::kResultInvalidArgument);
-    std::stable_sort(feed.releases.begin(), feed.releases.end(),
-                     [](const FeedRelease& a, const FeedRelease& b) {
-                         return vorn::CompareVersions(a.version.data(), b.version.data()) > 0;
-                     });
-
-    const fs::path folder = PathOf(out);
-    std::error_code error;
-    fs::create_directories(folder, error);
-    for (const String& setup : options.rest()) {
-        const fs::path target = folder / PathOf(setup).filename();
-        if (fs::exists(target, error) && fs::equivalent(PathOf(setup), target, error))
-            continue;
-        if (!fs::copy_file(PathOf(setup), target, fs::copy_options::overwrite_existing, error))
-            return Fail(kCommand, Format(u"cannot copy \"{0}\" into \"{1}\"", {setup, out}),
-                        vorn::kResultFailed);
-    }
-    const std::string document = vorn::ToUtf8(vorn::FeedDocument(feed));
-    const std::string signature =
-        vorn::ToUtf8(SignBytes(std::vector<uint8_t>(document.begin(), document.end()), key)) + "\n";
-    if ((result = WriteText(folder / PathOf(vorn::kFeedFileName), document, &message)) !=
-            vorn::kResultOk ||
-        (result = WriteText(folder / PathOf(vorn::kFeedSignatureFileName), signature, &message)) !=
+    uint32_t deltaCount = 0;
+    if ((result = CollectReleases(options.rest(), key, baseUrl, notesUrl, &feed, &deltaCount,
+                                  &message)) != vorn::kResultOk ||
+        (result = WriteFeedFolder(PathOf(out), options.rest(), feed, key, &message)) !=
             vorn::kResultOk)
         return Fail(kCommand, message, result);
+    const fs::path folder = PathOf(out);
     PrintLine(Format(u"wrote \"{0}\" and its signature, with {1} releases (newest {2}) and {3} "
                      u"delta setups",
                      {TextOf(folder / PathOf(vorn::kFeedFileName)), uint32_t(feed.releases.size()),
-                      feed.releases.front().version, uint32_t(deltas.size())}));
+                      feed.releases.front().version, deltaCount}));
     return 0;
 }
 

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -192,27 +193,41 @@ private:
     char* address_ = nullptr;
 };
 
+// A text on one line of the driver's output: line breaks and tabs as blanks.
+inline std::wstring OneLine(std::wstring text) {
+    for (wchar_t& unit : text)
+        if (unit == L'\r' || unit == L'\n' || unit == L'\t')
+            unit = L' ';
+    return text;
+}
+
+// The text of one item of a common control whose message fills `item` (a
+// TCITEMW, COMBOBOXEXITEMW or LVITEMW, its other fields set) in the control's
+// own process; empty when it cannot be read.
+constexpr int kItemTextUnits = 260;
+template <typename Item>
+std::wstring RemoteItemText(HWND control, UINT message, WPARAM w, Item item) {
+    RemoteBuffer remote(control, sizeof(Item) + kItemTextUnits * sizeof(wchar_t));
+    wchar_t text[kItemTextUnits] = {};
+    item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof item));
+    item.cchTextMax = kItemTextUnits;
+    if (!remote.valid() || !remote.write(0, &item, sizeof item) ||
+        !remote.write(sizeof item, text, sizeof text))
+        return std::wstring();
+    SendMessageTimeoutW(control, message, w, LPARAM(remote.at(0)), SMTO_ABORTIFHUNG, 2000, nullptr);
+    remote.read(sizeof item, text, sizeof text);
+    text[kItemTextUnits - 1] = 0;
+    return text;
+}
+
 // The texts of a tab control's tabs, in order.
 inline std::vector<std::wstring> TabTexts(HWND tabs) {
     std::vector<std::wstring> texts;
-    constexpr int kUnits = 256;
-    RemoteBuffer remote(tabs, sizeof(TCITEMW) + kUnits * sizeof(wchar_t));
-    if (!remote.valid())
-        return texts;
     const LRESULT count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
     for (LRESULT index = 0; index < count; ++index) {
         TCITEMW item = {};
         item.mask = TCIF_TEXT;
-        item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TCITEMW)));
-        item.cchTextMax = kUnits;
-        wchar_t text[kUnits] = {};
-        if (!remote.write(0, &item, sizeof item) || !remote.write(sizeof item, text, sizeof text))
-            break;
-        SendMessageTimeoutW(tabs, TCM_GETITEMW, WPARAM(index), LPARAM(remote.at(0)),
-                            SMTO_ABORTIFHUNG, 2000, nullptr);
-        remote.read(sizeof item, text, sizeof text);
-        text[kUnits - 1] = 0;
-        texts.emplace_back(text);
+        texts.push_back(RemoteItemText(tabs, TCM_GETITEMW, WPARAM(index), item));
     }
     return texts;
 }
@@ -249,27 +264,40 @@ inline bool SelectTab(HWND window, const std::wstring& text) {
 // The texts of a ComboBoxEx32 control's items, in order.
 inline std::vector<std::wstring> ComboItemTexts(HWND combo) {
     std::vector<std::wstring> texts;
-    constexpr int kUnits = 260;
-    RemoteBuffer remote(combo, sizeof(COMBOBOXEXITEMW) + kUnits * sizeof(wchar_t));
-    if (!remote.valid())
-        return texts;
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT index = 0; index < count; ++index) {
         COMBOBOXEXITEMW item = {};
         item.mask = CBEIF_TEXT;
         item.iItem = index;
-        item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof item));
-        item.cchTextMax = kUnits;
-        wchar_t text[kUnits] = {};
-        if (!remote.write(0, &item, sizeof item) || !remote.write(sizeof item, text, sizeof text))
-            break;
-        SendMessageTimeoutW(combo, CBEM_GETITEMW, 0, LPARAM(remote.at(0)), SMTO_ABORTIFHUNG, 2000,
-                            nullptr);
-        remote.read(sizeof item, text, sizeof text);
-        text[kUnits - 1] = 0;
-        texts.emplace_back(text);
+        texts.push_back(RemoteItemText(combo, CBEM_GETITEMW, 0, item));
     }
     return texts;
+}
+
+// A list view's rows as "<state>\t<text>\t<column 2>..." (state "enabled",
+// then ",checked" for a ticked box and ",focused" for the row with the focus).
+inline std::vector<std::wstring> ListRows(HWND list) {
+    std::vector<std::wstring> rows;
+    const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    HWND header = HWND(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const LRESULT columns =
+        header ? std::max<LRESULT>(1, SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT state =
+            SendMessageW(list, LVM_GETITEMSTATE, WPARAM(index), LVIS_STATEIMAGEMASK | LVIS_FOCUSED);
+        std::wstring row = L"enabled";
+        if ((state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2))
+            row += L",checked";
+        if (state & LVIS_FOCUSED)
+            row += L",focused";
+        for (LRESULT column = 0; column < columns; ++column) {
+            LVITEMW item = {};
+            item.iSubItem = int(column);
+            row += L"\t" + OneLine(RemoteItemText(list, LVM_GETITEMTEXTW, WPARAM(index), item));
+        }
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 // Picks `text` from the list of the first visible ComboBoxEx32 after the

@@ -7,7 +7,9 @@
 // without the "&" of an access key; the control with the keyboard focus has a
 // fifth field, "focus"; every tab of a tab control is
 // a line of class "Tab" whose state says "selected" for the chosen one, every
-// item of a ComboBoxEx32 list a line of class "Item"; line breaks inside a
+// item of a ComboBoxEx32 list a line of class "Item", every row of a list view
+// a line "Row\t<state>\t<text>\t<column 2>..." whose state adds ",checked" for
+// a ticked box and ",focused" for the row with the focus; line breaks inside a
 // text become blanks; the id in hexadecimal, as "0x1a2b"). Then it acts as a
 // user would, in the order given:
 //   --select-tab <text>        click the tab with this text
@@ -43,13 +45,6 @@ BOOL CALLBACK PrintVisibleTitle(HWND window, LPARAM) {
     return TRUE;
 }
 
-std::wstring OneLine(std::wstring text) {
-    for (wchar_t& unit : text)
-        if (unit == L'\r' || unit == L'\n' || unit == L'\t')
-            unit = L' ';
-    return text;
-}
-
 void PrintControls(HWND window) {
     HWND focus = vorntest::FocusOf(window);
     for (const auto& child : vorntest::ChildTexts(window)) {
@@ -63,11 +58,14 @@ void PrintControls(HWND window) {
         wchar_t id[16] = {};
         swprintf(id, 16, L"0x%04x", unsigned(GetDlgCtrlID(child.first)) & 0xFFFFu);
         PrintLine(className + L"\t" + state + L"\t" +
-                  OneLine(vorntest::ShownText(child.first, child.second)) + L"\t" + id +
+                  vorntest::OneLine(vorntest::ShownText(child.first, child.second)) + L"\t" + id +
                   (child.first == focus ? L"\tfocus" : L""));
         if (_wcsicmp(className.c_str(), WC_COMBOBOXEXW) == 0)
             for (const std::wstring& item : vorntest::ComboItemTexts(child.first))
-                PrintLine(L"Item\tenabled\t" + OneLine(item));
+                PrintLine(L"Item\tenabled\t" + vorntest::OneLine(item));
+        if (_wcsicmp(className.c_str(), WC_LISTVIEWW) == 0)
+            for (const std::wstring& row : vorntest::ListRows(child.first))
+                PrintLine(L"Row\t" + row);
         if (_wcsicmp(className.c_str(), WC_TABCONTROLW) != 0)
             continue;
         const LRESULT selected = SendMessageW(child.first, TCM_GETCURSEL, 0, 0);
@@ -75,7 +73,7 @@ void PrintControls(HWND window) {
         for (size_t index = 0; index < tabs.size(); ++index)
             PrintLine(std::wstring(L"Tab\t") +
                       (LRESULT(index) == selected ? L"selected" : L"enabled") + L"\t" +
-                      OneLine(tabs[index]));
+                      vorntest::OneLine(tabs[index]));
     }
 }
 

@@ -298,6 +298,15 @@ void ListControl::setItems(const std::vector<ListItem>& items) {
         return;
     SendMessageW(handle(), LVM_DELETEALLITEMS, 0, 0);
     insertRows();
+    // The first row has the focus, so that the keyboard reaches the rows at
+    // once: Space ticks its box, the arrows move on from it.
+    LVITEMW focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    insertingRows_ = true;
+    if (!items_.empty())
+        SendMessageW(handle(), LVM_SETITEMSTATE, 0, LPARAM(&focus));
+    insertingRows_ = false;
 }
 
 bool ListControl::isChecked(uint32_t row) const {

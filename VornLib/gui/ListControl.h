@@ -54,7 +54,8 @@ public:
     // Writes every group's collapsed state under the "Preferences" path;
     // done when the list is destroyed.
     void saveGroupStates() const;
-    // Puts `items` in the place of the rows (ungrouped, in this order).
+    // Puts `items` in the place of the rows (ungrouped, in this order); the
+    // first has the keyboard focus.
     void setItems(const std::vector<ListItem>& items);
     // The row's check box as the control shows it (as set while there is no
     // control); false for no such row.

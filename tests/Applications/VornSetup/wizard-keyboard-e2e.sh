@@ -3,9 +3,10 @@
 # The wizard driven by key presses alone (xdotool), as a user without a mouse
 # does: the tabs by Ctrl+Tab, Ctrl+PgUp/PgDn and the arrows, the options by
 # their access keys, a group picked from the list, Install by Return and the
-# success page closed by Esc; and a folder typed by keys that says why Install
-# is unavailable. Each scenario in a fresh prefix, in a Wine virtual desktop on
-# a private X display; the files and shortcuts left are checked.
+# success page closed by Esc; a folder typed by keys that says why Install is
+# unavailable; and an optional component left out by Space in its list. Each
+# scenario in a fresh prefix, in a Wine virtual desktop on a private X
+# display; the files and shortcuts left are checked.
 # shellcheck source-path=SCRIPTDIR
 set -uo pipefail
 # shellcheck disable=SC2016 # single quotes hold scripts for bash -c
@@ -116,6 +117,43 @@ check "and takes the reason away, Install enabled" \
   test "$(grep -cF "$reason" <<<"$shown")|$(state_of "$shown" Install)" = '0|enabled'
 drive "$prefix" "$title" --click Close >/dev/null
 exit_code_of "$setup_pid" 30 >/dev/null
+end_scenario "$prefix"
+
+echo "== a component left out by keys"
+with_help="$work/definitions-components"; rm -rf "$with_help"; cp -a "$definitions" "$with_help"
+sed -i 's|</InstallationSettings>|<Components><Component Name="Help" Title="Help files"><Files Folder="Help"/></Component></Components>&|' \
+  "$with_help/Configuration.xml"
+definitions="$with_help" make_setup "$work/app" "$work/ComponentsSetup.exe"
+prefix="$(fresh_prefix components)"
+start_setup_of "$prefix" "$work/ComponentsSetup.exe"
+wait_for_text "$prefix" "$title" 'Welcome to the VornDemo Setup Wizard' >/dev/null
+keys ctrl+Tab ctrl+Tab
+shown="$(wait_for_text "$prefix" "$title" 'Choose the parts of VornDemo to install:' 30)"
+check "Ctrl+Tab twice selects the components" test "$(state_of "$shown" Components)" = selected
+help_row() { awk -F'\t' '$1 == "Row" && $3 == "Help files" { print $2 "|" $4 }' <<<"$1"; } # controls
+check "Help files is listed ticked, with its size ($(help_row "$shown"))" \
+  bash -c '[[ "$1" =~ ^enabled,checked(,focused)?\|0\.1\ MB$ ]]' _ "$(help_row "$shown")"
+for _ in $(seq 8); do
+  line="$(focus_line "$(drive "$prefix" "$title" --controls)")"
+  [ "$(cut -f1 <<<"$line")" = SysListView32 ] && break
+  keys Tab
+  wait_for_focus_moved "$prefix" "$title" "$line" >/dev/null
+done
+check "Tab reaches the list" test "$(cut -f1 <<<"$line")" = SysListView32
+keys space
+unticked() { [ "$(help_row "$1")" = 'enabled,focused|0.1 MB' ]; } # controls
+shown="$(wait_for_controls "$prefix" "$title" 20 unticked)"
+check "Space unticks it ($(help_row "$shown"))" unticked "$shown"
+shot kb-4-components
+keys Return
+shown="$(wait_for_text "$prefix" "$title" 'VornDemo has been installed successfully.' 60)"
+check "Return pressed Install: the success page" shows "$shown" 'VornDemo has been installed successfully.'
+keys Escape
+exit_code_of "$setup_pid" 30; code=$?
+check "the launcher ends with 0 ($code)" test "$code" -eq 0
+check "the program is installed" cmp -s "$(program_files "$prefix")/VornDemo.exe" "$work/app/VornDemo.exe"
+check "the help files are not" not test -e "$(program_files "$prefix")/Help"
+check "the entry records Help as left out" test "$(reg_value "$prefix" "$entry" VornLib.ComponentsLeftOut)" = Help
 end_scenario "$prefix"
 
 finish_checks

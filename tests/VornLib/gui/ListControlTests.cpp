@@ -269,6 +269,8 @@ TEST_F(ListControlTest, CheckBoxesFollowTheUserButALockedRowKeepsItsBox) {
     EXPECT_EQ(L"Core", CellText(list->handle(), 1, 0));
     EXPECT_FALSE(list->isChecked(0));
     EXPECT_TRUE(list->isChecked(1));
+    EXPECT_EQ(LVIS_FOCUSED, SendMessageW(list->handle(), LVM_GETITEMSTATE, 0, LVIS_FOCUSED))
+        << "the keyboard starts at the first row";
     // As Space or a click changes a box.
     for (const int row : {0, 1}) {
         LVITEMW state = {};

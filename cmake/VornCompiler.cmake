@@ -18,8 +18,8 @@ if(WIN32)
   # What every setup carries (README, "The setup's own size"): each function and
   # each object in a section of its own, so that the linker can leave out what
   # no one calls or reads. For every target of the tree (the LZMA SDK's too),
-  # in C and C++ only (not windres); the deps cache's libraries are kept or
-  # left out object by object.
+  # in C and C++ only (not windres); scripts/build-windows-deps.sh builds the
+  # deps cache's libraries the same way.
   add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections;-fdata-sections>")
   add_link_options(-Wl,--gc-sections)
   # Our code optimised for size rather than CMake's -O3 (it comes later on the

@@ -47,44 +47,56 @@ SRC
 
 source_dir() { find "$src" -maxdepth 1 -mindepth 1 -type d -name "$1" | sort | tail -n 1; }
 
-cmake_build() { # name source-dir extra-args...   (uses $prefix, $toolchain, $arch)
+# Each function and object of a library in a section of its own, so that the
+# programs' --gc-sections leaves out what they never call (libpng's writer,
+# about 100 KB of each program); on 32-bit Windows without unwind tables, as
+# our own code (cmake/VornCompiler.cmake): the linker keeps every function
+# such a table names. A library built by an earlier recipe has
+# another stamp and is built again.
+stamp() { echo "$prefix/.$1-gc"; } # name
+
+cmake_build() { # name source-dir extra-args...   (uses $prefix, $toolchain, $arch, the flags)
   local name="$1" dir="$2"; shift 2
-  [ -f "$prefix/.$name" ] && return
+  [ -f "$(stamp "$name")" ] && return
   echo "build-windows-deps: $arch $name"
   local bdir="$cache/build-$arch-$name"
   rm -rf "$bdir"
   cmake -S "$dir" -B "$bdir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_FLAGS="$c_flags" -DCMAKE_CXX_FLAGS="$sections" \
     -DCMAKE_POLICY_DEFAULT_CMP0074=NEW "$@" >"$bdir.log" 2>&1 \
     && cmake --build "$bdir" -j "$jobs" >>"$bdir.log" 2>&1 \
     && cmake --install "$bdir" >>"$bdir.log" 2>&1 \
     || { echo "build-windows-deps: $name failed, see $bdir.log" >&2; tail -n 30 "$bdir.log" >&2; exit 1; }
   rm -rf "$bdir"
-  touch "$prefix/.$name"
+  touch "$(stamp "$name")"
 }
 
 # A library built by its own configure script, as a static library only.
-configure_build() { # name source-dir extra-args...   (uses $prefix, $triple, $arch)
+configure_build() { # name source-dir extra-args...   (uses $prefix, $triple, $arch, $c_flags)
   local name="$1" dir="$2"; shift 2
-  [ -f "$prefix/.$name" ] && return
+  [ -f "$(stamp "$name")" ] && return
   echo "build-windows-deps: $arch $name"
   local bdir="$cache/build-$arch-$name"
   rm -rf "$bdir"; mkdir -p "$bdir"
   # A source package made from the project's repository has no configure yet.
   [ -x "$dir/configure" ] || (cd "$dir" && ./autogen.sh -s) >"$bdir.log" 2>&1 \
     || { echo "build-windows-deps: $name autogen failed, see $bdir.log" >&2; exit 1; }
-  (cd "$bdir" && "$dir/configure" --host="$triple" --prefix="$prefix" --disable-shared \
+  (cd "$bdir" && CFLAGS="-O2 $c_flags" "$dir/configure" --host="$triple" --prefix="$prefix" --disable-shared \
      --enable-static --disable-dependency-tracking "$@" && make -j "$jobs" && make install) \
     >>"$bdir.log" 2>&1 \
     || { echo "build-windows-deps: $name failed, see $bdir.log" >&2; tail -n 30 "$bdir.log" >&2; exit 1; }
   rm -rf "$bdir"
-  touch "$prefix/.$name"
+  touch "$(stamp "$name")"
 }
 
 fetch_sources
 
 build_arch() { # arch triple toolchain
   arch="$1"; triple="$2"; toolchain="$root/cmake/$3"; prefix="$cache/$arch"
+  sections="-ffunction-sections -fdata-sections"
+  c_flags="$sections" # C++ (GoogleTest) keeps the tables its exceptions need
+  [ "$arch" = win32 ] && c_flags+=" -fno-asynchronous-unwind-tables"
   mkdir -p "$prefix"
   cmake_build lzo "$(source_dir 'lzo2-*')" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
   cmake_build jpeg "$(source_dir 'libjpeg-turbo-*')" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
